@@ -1,0 +1,59 @@
+# Shared build settings: warnings, sanitizers, the Windows runtime, ccache and test registration.
+
+find_program(TAGMOOR_CCACHE ccache)
+if(TAGMOOR_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${TAGMOOR_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${TAGMOOR_CCACHE})
+endif()
+
+if(WIN32)
+  # msvcrt's own printf does not know %zu; the mingw one does.
+  add_compile_definitions(__USE_MINGW_ANSI_STDIO=1 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(CMAKE_CROSSCOMPILING)
+  # Test programs run under Wine, in a prefix kept inside the build folder.
+  set(TAGMOOR_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+endif()
+
+if(TAGMOOR_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(TAGMOOR_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+set(TAGMOOR_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wformat=2 -Werror)
+
+# Our own targets get the strict warnings; third-party code built here keeps its own.
+function(tagmoor_warnings target)
+  target_compile_options(${target} PRIVATE ${TAGMOOR_WARNINGS})
+endfunction()
+
+# A GoogleTest program registered as one CTest test; cross builds run it under the emulator.
+function(tagmoor_test name)
+  add_executable(${name} ${ARGN})
+  tagmoor_warnings(${name})
+  target_link_libraries(${name} PRIVATE tagmoor_test_support GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "TAGMOOR_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+endfunction()
+
+# A test whose oracle is a program of the host (Python, netpbm...): a Python driver runs our
+# tool, under the emulator when cross-compiled, and compares with the oracle.
+function(tagmoor_oracle_test name script tool)
+  set(emulator "")
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    set(emulator --emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
+  endif()
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME ${name}
+           COMMAND ${Python3_EXECUTABLE} ${script} --tool $<TARGET_FILE:${tool}> ${emulator} ${ARGN}
+           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+endfunction()

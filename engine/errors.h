@@ -1,0 +1,28 @@
+// The engine's result codes, their words, caller-buffer messages and the version text.
+// Every engine module reports through these; what to show the user is left to the programs.
+#pragma once
+
+#include <cstddef>
+
+enum engine_error : int {
+    ERR_OK = 0,
+    ERR_INVALID = 1,
+    ERR_RANGE = 2,
+    ERR_NOMEM = 3,
+    ERR_IO = 4,
+    ERR_FORMAT = 5,
+    ERR_NO_GLYPH = 6,
+};
+
+// Words for a result code; "unknown" for a value outside the table.
+const char* engine_error_text(int code);
+
+// The engine's version, shown by both programs.
+const char* engine_version();
+
+// Sets a caller's message buffer to "" (when both are given).
+void engine_message_clear(char* msg, size_t msg_size);
+
+// Writes one printf-style message into a caller's buffer, cut to its size.
+// Does nothing without a buffer or with size 0.
+[[gnu::format(printf, 3, 4)]] void engine_message(char* msg, size_t msg_size, const char* fmt, ...);

@@ -1,0 +1,125 @@
+// 1-bit raster storage and drawing, clipped everywhere since callers pass layout arithmetic
+// straight through.
+#include "raster.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+engine_error raster_create(raster* r, int32_t width, int32_t height)
+{
+    if (!r) return ERR_INVALID;
+    if (width < 1 || width > RASTER_MAX_WIDTH || height < 1 || height > RASTER_MAX_HEIGHT) return ERR_RANGE;
+    r->width = width;
+    r->height = height;
+    r->stride = (width + 7) / 8;
+    r->bits = (uint8_t*)calloc((size_t)height, (size_t)r->stride);
+    return r->bits ? ERR_OK : ERR_NOMEM;
+}
+
+void raster_free(raster* r)
+{
+    if (!r) return;
+    free(r->bits);
+    r->bits = nullptr;
+    r->width = 0;
+    r->stride = 0;
+}
+
+static bool raster_usable(const raster* r)
+{
+    return r && r->bits;
+}
+
+void raster_fill(raster* r, int black)
+{
+    if (!raster_usable(r)) return;
+    memset(r->bits, black ? 0xFF : 0x00, (size_t)r->height * (size_t)r->stride);
+}
+
+int raster_get(const raster* r, int32_t x, int32_t y)
+{
+    if (!raster_usable(r) || x < 0 || y < 0 || x >= r->width || y >= r->height) return 0;
+    return (r->bits[(size_t)y * r->stride + (x >> 3)] >> (7 - (x & 7))) & 1;
+}
+
+void raster_set(raster* r, int32_t x, int32_t y, int black)
+{
+    if (!raster_usable(r) || x < 0 || y < 0 || x >= r->width || y >= r->height) return;
+    uint8_t* byte = &r->bits[(size_t)y * r->stride + (x >> 3)];
+    uint8_t mask = (uint8_t)(0x80 >> (x & 7));
+    *byte = black ? (uint8_t)(*byte | mask) : (uint8_t)(*byte & ~mask);
+}
+
+// Sets or clears dots x0..x1-1 of one row: partial bytes bit by bit, whole bytes at once.
+static void raster_span(uint8_t* row, int32_t x0, int32_t x1, int black)
+{
+    int32_t x = x0;
+    for (; x < x1 && (x & 7); x++) {
+        uint8_t mask = (uint8_t)(0x80 >> (x & 7));
+        row[x >> 3] = black ? (uint8_t)(row[x >> 3] | mask) : (uint8_t)(row[x >> 3] & ~mask);
+    }
+    int32_t whole = (x1 - x) >> 3;
+    if (whole > 0) {
+        memset(row + (x >> 3), black ? 0xFF : 0x00, (size_t)whole);
+        x += whole * 8;
+    }
+    for (; x < x1; x++) {
+        uint8_t mask = (uint8_t)(0x80 >> (x & 7));
+        row[x >> 3] = black ? (uint8_t)(row[x >> 3] | mask) : (uint8_t)(row[x >> 3] & ~mask);
+    }
+}
+
+void raster_fill_rect(raster* r, int32_t x, int32_t y, int32_t w, int32_t h, int black)
+{
+    if (!raster_usable(r) || w <= 0 || h <= 0) return;
+    // 64-bit ends so that huge sizes from callers cannot wrap.
+    int64_t x0 = x < 0 ? 0 : x, y0 = y < 0 ? 0 : y;
+    int64_t x1 = (int64_t)x + w, y1 = (int64_t)y + h;
+    if (x1 > r->width) x1 = r->width;
+    if (y1 > r->height) y1 = r->height;
+    if (x0 >= x1 || y0 >= y1) return;
+    for (int64_t row = y0; row < y1; row++)
+        raster_span(r->bits + (size_t)row * r->stride, (int32_t)x0, (int32_t)x1, black);
+}
+
+int64_t raster_count_ink(const raster* r)
+{
+    if (!raster_usable(r)) return 0;
+    int64_t count = 0;
+    size_t size = (size_t)r->height * (size_t)r->stride;
+    for (size_t i = 0; i < size; i++) count += __builtin_popcount(r->bits[i]);
+    return count;
+}
+
+void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+{
+    if (!raster_usable(dst) || !raster_usable(src)) return;
+    int32_t w = src->width, h = src->height;
+    for (int32_t sy = 0; sy < h; sy++) {
+        for (int32_t sx = 0; sx < w; sx++) {
+            if (!raster_get(src, sx, sy)) continue;
+            int64_t dx, dy;
+            switch (rotation) {
+            case 90: dx = (int64_t)x + (h - 1 - sy); dy = (int64_t)y + sx; break;
+            case 180: dx = (int64_t)x + (w - 1 - sx); dy = (int64_t)y + (h - 1 - sy); break;
+            case 270: dx = (int64_t)x + sy; dy = (int64_t)y + (w - 1 - sx); break;
+            default: dx = (int64_t)x + sx; dy = (int64_t)y + sy; break;
+            }
+            if (dx >= 0 && dy >= 0 && dx < dst->width && dy < dst->height) raster_set(dst, (int32_t)dx, (int32_t)dy, 1);
+        }
+    }
+}
+
+float raster_fit_scale(int32_t width_dots, int32_t height_dots, float pixels, float dots, float view_w,
+                       float view_h, float margin)
+{
+    if (width_dots <= 0 || height_dots <= 0 || !(pixels > 0) || !(dots > 0)) return 1.0f;
+    if (!(margin > 0)) margin = 0;
+    float room_w = view_w - 2 * margin, room_h = view_h - 2 * margin;
+    if (!(room_w > 1) || !(room_h > 1)) return 1.0f;
+    float per_dot = pixels / dots;
+    float sx = room_w / (width_dots * per_dot), sy = room_h / (height_dots * per_dot);
+    float scale = sx < sy ? sx : sy;
+    return scale > 0 && std::isfinite(scale) ? scale : 1.0f;
+}

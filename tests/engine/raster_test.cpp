@@ -1,0 +1,155 @@
+#include "engine/raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+TEST(Raster, CreateChecksLimitsAndLeavesRecordOnRangeError)
+{
+    raster r = {};
+    EXPECT_EQ(raster_create(nullptr, 1, 1), ERR_INVALID);
+    const struct {
+        int32_t w, h;
+    } bad[] = {{0, 1}, {1, 0}, {32769, 1}, {1, 65536}, {-5, 3}};
+    for (auto c : bad) {
+        r = {7, 8, 9, nullptr};
+        EXPECT_EQ(raster_create(&r, c.w, c.h), ERR_RANGE) << c.w << "x" << c.h;
+        EXPECT_EQ(r.width, 7);
+        EXPECT_EQ(r.stride, 9);
+    }
+    ASSERT_EQ(raster_create(&r, 32768, 65535), ERR_OK);
+    EXPECT_EQ(r.stride, 4096);
+    EXPECT_EQ(raster_count_ink(&r), 0);
+    raster_free(&r);
+    EXPECT_EQ(r.bits, nullptr);
+    EXPECT_EQ(r.width, 0);
+    EXPECT_EQ(r.height, 65535);
+    raster_free(&r);  // twice is harmless
+    raster_free(nullptr);
+}
+
+TEST(Raster, BitOrderIsMostSignificantFirst)
+{
+    raster r = {};
+    ASSERT_EQ(raster_create(&r, 9, 2), ERR_OK);
+    EXPECT_EQ(r.stride, 2);
+    raster_set(&r, 8, 1, 1);
+    raster_set(&r, 0, 0, 1);
+    EXPECT_EQ(r.bits[0], 0x80);
+    EXPECT_EQ(r.bits[3], 0x80);
+    EXPECT_EQ(raster_get(&r, 8, 1), 1);
+    raster_set(&r, 8, 1, 0);
+    EXPECT_EQ(r.bits[3], 0);
+    // Outside the raster nothing is read or written.
+    raster_set(&r, 9, 0, 1);
+    raster_set(&r, -1, 0, 1);
+    raster_set(&r, 0, 2, 1);
+    EXPECT_EQ(raster_get(&r, 9, 0), 0);
+    EXPECT_EQ(raster_get(&r, 0, -1), 0);
+    EXPECT_EQ(raster_count_ink(&r), 1);
+    raster_free(&r);
+    EXPECT_EQ(raster_get(&r, 0, 0), 0);
+    raster_set(&r, 0, 0, 1);
+    raster_fill(&r, 1);
+    raster_fill_rect(&r, 0, 0, 5, 5, 1);
+    EXPECT_EQ(raster_count_ink(&r), 0);
+}
+
+TEST(Raster, FillCountsPaddingBits)
+{
+    raster r = {};
+    ASSERT_EQ(raster_create(&r, 10, 3), ERR_OK);
+    raster_fill(&r, 1);
+    EXPECT_EQ(raster_count_ink(&r), 3 * 16);
+    raster_fill(&r, 0);
+    EXPECT_EQ(raster_count_ink(&r), 0);
+    raster_free(&r);
+}
+
+// Every rectangle of a small raster, including ones hanging over each edge, against a
+// dot-by-dot reference.
+TEST(Raster, FillRectMatchesDotByDotReference)
+{
+    const int W = 37, H = 5;
+    for (int x = -10; x < W + 2; x += 3) {
+        for (int w = 0; w < 50; w += 1) {
+            for (int black = 0; black < 2; black++) {
+                raster r = {};
+                ASSERT_EQ(raster_create(&r, W, H), ERR_OK);
+                if (!black) raster_fill(&r, 1);
+                raster_fill_rect(&r, x, -1, w, 3, black);
+                for (int yy = 0; yy < H; yy++)
+                    for (int xx = 0; xx < W; xx++) {
+                        bool inside = xx >= x && xx < x + w && yy < 2;
+                        ASSERT_EQ(raster_get(&r, xx, yy), inside ? black : !black) << x << " " << w << " " << xx;
+                    }
+                raster_free(&r);
+            }
+        }
+    }
+}
+
+TEST(Raster, FillRectToleratesExtremeSizes)
+{
+    raster r = {};
+    ASSERT_EQ(raster_create(&r, 16, 4), ERR_OK);
+    raster_fill_rect(&r, INT32_MAX - 1, 0, INT32_MAX, 4, 1);
+    raster_fill_rect(&r, 2, 1, INT32_MAX, INT32_MAX, 1);
+    raster_fill_rect(&r, INT32_MIN, INT32_MIN, 4, 4, 1);
+    EXPECT_EQ(raster_count_ink(&r), 3 * 14);
+    raster_free(&r);
+}
+
+TEST(Raster, QuarterTurnOfARow)
+{
+    raster src = {}, dst = {};
+    ASSERT_EQ(raster_create(&src, 3, 1), ERR_OK);
+    ASSERT_EQ(raster_create(&dst, 4, 4), ERR_OK);
+    raster_fill_rect(&src, 0, 0, 3, 1, 1);
+    raster_blit_rotated(&dst, &src, 0, 0, 90);
+    EXPECT_EQ(raster_count_ink(&dst), 3);
+    for (int y = 0; y < 3; y++) EXPECT_EQ(raster_get(&dst, 0, y), 1);
+    // Blitting ORs: white source dots never clear.
+    raster_fill(&dst, 1);
+    raster_blit_rotated(&dst, &src, 1, 1, 0);
+    EXPECT_EQ(raster_count_ink(&dst), 4 * 8);  // padding bits included
+    // Clipped at every edge.
+    raster_fill(&dst, 0);
+    raster_blit_rotated(&dst, &src, -2, 3, 270);
+    raster_blit_rotated(&dst, &src, 3, 3, 180);
+    EXPECT_EQ(raster_count_ink(&dst), 1);
+    raster_free(&src);
+    raster_free(&dst);
+}
+
+TEST(Raster, FitScale)
+{
+    const struct {
+        int32_t w, h;
+        float pixels, dots, vw, vh, margin, expect;
+    } cases[] = {
+        {406, 203, 96, 203, 440, 240, 20, 400.0f / (406 * 96.0f / 203)},  // width limits
+        {203, 406, 96, 203, 440, 240, 20, 200.0f / (406 * 96.0f / 203)},  // height limits
+        {100, 100, 100, 100, 300, 300, -7, 3.0f},                          // negative margin is 0
+        {0, 100, 96, 203, 400, 400, 0, 1.0f},
+        {100, -1, 96, 203, 400, 400, 0, 1.0f},
+        {100, 100, 0, 203, 400, 400, 0, 1.0f},
+        {100, 100, 96, 0, 400, 400, 0, 1.0f},
+        {100, 100, 96, 203, 41, 400, 20, 1.0f},  // view less margins is 1
+        {100, 100, 96, 203, 400, 30, 20, 1.0f},
+        {100, 100, NAN, 203, 400, 400, 0, 1.0f},
+    };
+    for (const auto& c : cases)
+        EXPECT_FLOAT_EQ(raster_fit_scale(c.w, c.h, c.pixels, c.dots, c.vw, c.vh, c.margin), c.expect)
+            << c.w << "x" << c.h << " in " << c.vw << "x" << c.vh;
+}
+
+TEST(Engine, ErrorTextsAndVersion)
+{
+    EXPECT_STREQ(engine_error_text(0), "ok");
+    EXPECT_STREQ(engine_error_text(ERR_FORMAT), "unrecognised file");
+    EXPECT_STREQ(engine_error_text(6), "the built-in font has no glyph for this text");
+    EXPECT_STREQ(engine_error_text(7), "unknown");
+    EXPECT_STREQ(engine_error_text(-1), "unknown");
+    EXPECT_STREQ(engine_version(), "0.9.0-beta.3 (2026-11-10, b6c6179)");
+}

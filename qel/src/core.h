@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "draw_list.h"
 #include "frame_arena.h"
 #include "id_stack.h"
 #include "qel/context.h"
@@ -41,4 +42,5 @@ struct qel_context {
     qel_state_table state;
     qel_cursor cursor;  // asked for in the current frame
     qel_theme_state theme;
+    qel_draw_list draw;
 };

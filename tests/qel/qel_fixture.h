@@ -69,6 +69,7 @@ protected:
     {
         ctx->clock.frame_count++;
         qel_arena_reset(ctx);
+        qel_draw_reset(ctx);
         if (ctx->clock.frame_count % 60 == 0) qel_state_collect(ctx);
     }
 

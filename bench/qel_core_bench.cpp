@@ -15,11 +15,12 @@ static void rounded_boxes_with_borders(benchmark::State& state)
     qel_context* ctx = qel_ctx_create(nullptr);
     qel_ctx_set_display(ctx, 1920, 1080, 1);
     const float radii[4] = {6, 6, 6, 6};
+    const qel_color fill = qel_color_token(QEL_COLOR_SURFACE), border = qel_color_token(QEL_COLOR_BORDER);
     for (auto _ : state) {
         qel_draw_reset(ctx);
         for (int i = 0; i < 10000; i++) {
             qel_rect r = {(float)(i % 100) * 19.0f, (float)(i / 100) * 10.0f, 17, 8};
-            qel_draw_rect_bordered(ctx, &r, radii, qel_color_token(QEL_COLOR_SURFACE), qel_color_token(QEL_COLOR_BORDER), 1);
+            qel_draw_rect_bordered(ctx, &r, radii, fill, border, 1);
         }
         benchmark::DoNotOptimize(ctx->draw.vertices);
     }

@@ -55,10 +55,7 @@ qel_context* qel_ctx_create(const qel_config* config)
     ctx->clock.scale = 1.0f;
     ctx->clock.input_frames = 2;
     ctx->clock.wake_timeout = -1.0f;
-    ctx->state.buckets = (int32_t*)qel_mem_alloc(ctx, QEL_STATE_INITIAL_BUCKETS * sizeof(int32_t));
-    memset(ctx->state.buckets, 0xFF, QEL_STATE_INITIAL_BUCKETS * sizeof(int32_t));
-    ctx->state.bucket_count = QEL_STATE_INITIAL_BUCKETS;
-    ctx->state.free_head = -1;
+    qel_state_init(ctx);
     qel_theme_init(ctx, config ? config->theme_mode : 0, config ? config->accent : 0);
     // Drawing is valid before the first frame: base clip and transform are in place.
     qel_draw_reset(ctx);
@@ -70,9 +67,7 @@ void qel_ctx_destroy(qel_context* ctx)
     if (!ctx) return;
     raise_event(ctx, QEL_EVENT_DESTROY);
     qel_state_release(ctx);
-    qel_mem_free(ctx, ctx->draw.vertices);
-    qel_mem_free(ctx, ctx->draw.indices);
-    qel_mem_free(ctx, ctx->draw.commands);
+    qel_draw_release(ctx);
     qel_arena_release(ctx);
     // The hook lives inside the record it frees.
     qel_allocator alloc = ctx->alloc;

@@ -22,13 +22,13 @@ struct qel_frame_clock {
     float display_w, display_h;  // logical pixels
     float scale;                 // framebuffer pixels per logical pixel
     uint32_t root_direction;
-    double time;                 // seconds, the sum of clamped frame steps
+    double time;  // seconds, the sum of clamped frame steps
     float dt;
     uint64_t frame_count;
     uint8_t frame_open;
     uint8_t redraw_requested;
-    int32_t input_frames;        // frames still to run after input or a resize
-    float wake_timeout;          // seconds; negative: none
+    int32_t input_frames;  // frames still to run after input or a resize
+    float wake_timeout;    // seconds; negative: none
 };
 
 struct qel_context {

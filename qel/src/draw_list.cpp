@@ -34,6 +34,14 @@ void qel_draw_reset(qel_context* ctx)
     d->texture = 0;
 }
 
+void qel_draw_release(qel_context* ctx)
+{
+    qel_mem_free(ctx, ctx->draw.vertices);
+    qel_mem_free(ctx, ctx->draw.indices);
+    qel_mem_free(ctx, ctx->draw.commands);
+    ctx->draw = {};
+}
+
 // Grows an array to hold needed elements: 64 at first, then doubling.
 static void* ensure(qel_context* ctx, void* array, uint32_t* capacity, uint64_t needed, size_t element)
 {
@@ -53,26 +61,23 @@ static qel_draw_cmd* current_command(qel_context* ctx)
     const qel_rect* clip = top_clip(d);
     if (d->command_count > 0) {
         qel_draw_cmd* last = &d->commands[d->command_count - 1];
-        bool same_clip = memcmp(&last->clip_x, clip, sizeof *clip) == 0;
+        bool same_clip = memcmp(&last->clip, clip, sizeof *clip) == 0;
         if (same_clip && last->texture == d->texture) return last;
         if (last->index_count == 0) {
-            memcpy(&last->clip_x, clip, sizeof *clip);
+            last->clip = *clip;
             last->texture = d->texture;
             return last;
         }
     }
-    d->commands = (qel_draw_cmd*)ensure(ctx, d->commands, &d->command_capacity, d->command_count + 1ull,
-                                        sizeof(qel_draw_cmd));
+    d->commands =
+        (qel_draw_cmd*)ensure(ctx, d->commands, &d->command_capacity, d->command_count + 1ull, sizeof(qel_draw_cmd));
     qel_draw_cmd* cmd = &d->commands[d->command_count++];
-    memcpy(&cmd->clip_x, clip, sizeof *clip);
+    cmd->clip = *clip;
     cmd->texture = d->texture;
     cmd->first_index = d->index_count;
     cmd->index_count = 0;
     return cmd;
 }
-
-static_assert(offsetof(qel_draw_cmd, clip_h) - offsetof(qel_draw_cmd, clip_x) == offsetof(qel_rect, h),
-              "a command's clip is laid out as a qel_rect");
 
 qel_vertex* qel_draw_reserve(qel_context* ctx, int32_t vertex_count, int32_t index_count, uint32_t* first_vertex)
 {
@@ -136,8 +141,8 @@ void qel_draw_quad_indices(qel_context* ctx, uint32_t b)
 
 void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half_w, float half_h, float pad,
                     const float radii[4], float param, int32_t kind, qel_color fill_tl, qel_color fill_tr,
-                    qel_color fill_br, qel_color fill_bl, qel_color border, uint64_t texture, float u_min,
-                    float v_min, float u_max, float v_max)
+                    qel_color fill_br, qel_color fill_bl, qel_color border, uint64_t texture, float u_min, float v_min,
+                    float u_max, float v_max)
 {
     qel_draw_list* d = &ctx->draw;
     const qel_transform* t = top_transform(d);
@@ -164,16 +169,16 @@ void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half
         q->half[0] = hx;
         q->half[1] = hy;
         for (int r = 0; r < 4; r++) {
-            float radius = (radii ? radii[r] : 0.0f) * t->scale;
+            float radius = qel_finite_or_zero((radii ? radii[r] : 0.0f) * t->scale);
             q->radii[r] = kind == QEL_SHAPE_SHADOW ? radius : fminf(radius, limit);
         }
-        q->param = param * t->scale;
+        q->param = qel_finite_or_zero(param * t->scale);
         q->kind = (float)kind;
         q->fill = qel_draw_fade(fills[i], t->alpha);
         q->border = qel_draw_fade(border, t->alpha);
         // An image covers the shape itself; its pad margin samples past the edges.
-        q->uv[0] = spread_uv ? (q->local[0] + hx) * (u_max - u_min) / (2 * hx) + u_min : us[i];
-        q->uv[1] = spread_uv ? (q->local[1] + hy) * (v_max - v_min) / (2 * hy) + v_min : vs[i];
+        q->uv[0] = qel_finite_or_zero(spread_uv ? (q->local[0] + hx) * (u_max - u_min) / (2 * hx) + u_min : us[i]);
+        q->uv[1] = qel_finite_or_zero(spread_uv ? (q->local[1] + hy) * (v_max - v_min) / (2 * hy) + v_min : vs[i]);
     }
     qel_draw_quad_indices(ctx, b);
 }

@@ -2,6 +2,7 @@
 // reservation in the current command, clip culling, point mapping and the one shape quad.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "qel/color.h"
@@ -31,6 +32,15 @@ struct qel_draw_list {
     qel_stack_depth transform_depth;
     uint64_t texture;  // texture the next reservation's command must carry
 };
+
+// Frees the arrays.
+void qel_draw_release(qel_context* ctx);
+
+// Renderers turn vertex fields into pixel and table indices; what is not finite becomes 0.
+inline float qel_finite_or_zero(float v)
+{
+    return std::isfinite(v) ? v : 0.0f;
+}
 
 // A colour drawn under a transform's alpha: unchanged at full alpha, else its alpha scaled.
 inline qel_color qel_draw_fade(qel_color c, float transform_alpha)
@@ -66,5 +76,5 @@ qel_vec2* qel_draw_transform_points(qel_context* ctx, const qel_vec2* points, ui
 // resolved, fills per corner (top-left, top-right, bottom-right, bottom-left).
 void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half_w, float half_h, float pad,
                     const float radii[4], float param, int32_t kind, qel_color fill_tl, qel_color fill_tr,
-                    qel_color fill_br, qel_color fill_bl, qel_color border, uint64_t texture, float u_min,
-                    float v_min, float u_max, float v_max);
+                    qel_color fill_br, qel_color fill_bl, qel_color border, uint64_t texture, float u_min, float v_min,
+                    float u_max, float v_max);

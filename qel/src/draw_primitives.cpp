@@ -73,8 +73,8 @@ void qel_draw_rect(qel_context* ctx, const qel_rect* r, const float* radii, qel_
     draw_rect_shape(ctx, r, radii, box_style(c, c, 0));
 }
 
-void qel_draw_rect_bordered(qel_context* ctx, const qel_rect* r, const float* radii, qel_color fill,
-                            qel_color border, float border_width)
+void qel_draw_rect_bordered(qel_context* ctx, const qel_rect* r, const float* radii, qel_color fill, qel_color border,
+                            float border_width)
 {
     if (rect_empty(r)) return;
     qel_color b = qel_color_resolve(ctx, border);
@@ -86,8 +86,7 @@ void qel_draw_rect_bordered(qel_context* ctx, const qel_rect* r, const float* ra
     draw_rect_shape(ctx, r, radii, box_style(qel_color_resolve(ctx, fill), b, param));
 }
 
-void qel_draw_rect_gradient(qel_context* ctx, const qel_rect* r, const float* radii, qel_color top,
-                            qel_color bottom)
+void qel_draw_rect_gradient(qel_context* ctx, const qel_rect* r, const float* radii, qel_color top, qel_color bottom)
 {
     if (rect_empty(r)) return;
     shape_style st = box_style(qel_color_resolve(ctx, top), qel_color_resolve(ctx, top), 0);
@@ -111,7 +110,8 @@ void qel_draw_image(qel_context* ctx, uint64_t texture, const qel_rect* r, const
     if (!texture || rect_empty(r)) return;
     qel_color t = qel_color_resolve(ctx, tint);
     if (!alpha_of(t)) t = 0xFFFFFFFF;
-    draw_rect_shape(ctx, r, radii, {0, {0, 0}, 0, 0, QEL_SHAPE_IMAGE, t, t, t, texture, uv ? *uv : qel_rect{0, 0, 1, 1}});
+    draw_rect_shape(ctx, r, radii,
+                    {0, {0, 0}, 0, 0, QEL_SHAPE_IMAGE, t, t, t, texture, uv ? *uv : qel_rect{0, 0, 1, 1}});
 }
 
 void qel_draw_circle(qel_context* ctx, qel_vec2 centre, float radius, qel_color color)
@@ -144,8 +144,8 @@ void qel_draw_glyph(qel_context* ctx, float x0, float y0, float x1, float y1, fl
     for (int i = 0; i < 4; i++) {
         v[i].pos[0] = xs[i];
         v[i].pos[1] = ys[i];
-        v[i].uv[0] = us[i];
-        v[i].uv[1] = vs[i];
+        v[i].uv[0] = qel_finite_or_zero(us[i]);
+        v[i].uv[1] = qel_finite_or_zero(vs[i]);
         v[i].kind = QEL_SHAPE_GLYPH;
         v[i].fill = color;
     }
@@ -232,7 +232,8 @@ static void stroke(qel_context* ctx, const qel_vec2* p, int32_t n, float w, qel_
     for (int32_t i = 0; i < n; i++) {
         qel_vec2 before = closed ? normal[(i + n - 1) % n] : normal[i > 0 ? i - 1 : 0];
         qel_vec2 m = miter(before, normal[i]);
-        for (int k = 0; k < 4; k++) solid_vertex(&v[4 * i + k], along(p[i], m, across[k]), k == 1 || k == 2 ? c : clear);
+        for (int k = 0; k < 4; k++)
+            solid_vertex(&v[4 * i + k], along(p[i], m, across[k]), k == 1 || k == 2 ? c : clear);
     }
     // Fringe caps one pixel beyond each end, along the end segment's direction.
     const int32_t source[2] = {0, n - 1};

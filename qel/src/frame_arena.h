@@ -8,10 +8,10 @@
 struct qel_context;
 
 struct qel_frame_arena {
-    void* block;         // main block as allocated; its first 16-byte boundary is the base
-    uint64_t used;       // bytes handed out this frame, overflow blocks included
-    uint64_t capacity;   // bytes of the main block from its base
-    void* overflow;      // overflow blocks, chained through their first word
+    void* block;        // main block as allocated; its first 16-byte boundary is the base
+    uint64_t used;      // bytes handed out this frame, overflow blocks included
+    uint64_t capacity;  // bytes of the main block from its base
+    void* overflow;     // overflow blocks, chained through their first word
 };
 
 // Frees the overflow blocks and, when the last frame needed more than the main block holds,

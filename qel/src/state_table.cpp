@@ -38,6 +38,12 @@ void qel_state_rehash(qel_context* ctx, int32_t bucket_count)
     }
 }
 
+void qel_state_init(qel_context* ctx)
+{
+    ctx->state.free_head = -1;
+    qel_state_rehash(ctx, QEL_STATE_INITIAL_BUCKETS);
+}
+
 static int32_t take_slot(qel_context* ctx)
 {
     qel_state_table* t = &ctx->state;
@@ -195,4 +201,3 @@ void qel_state_release(qel_context* ctx)
     qel_mem_free(ctx, t->buckets);
     ctx->state = {};
 }
-

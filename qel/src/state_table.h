@@ -8,25 +8,28 @@
 #include "qel/state.h"
 
 struct qel_state_entry {
-    uint32_t id;              // 0: free slot
-    uint64_t touched;         // frame number of the last use
-    float x, y, w, h;         // laid-out rectangle of the node with this id
+    uint32_t id;       // 0: free slot
+    uint64_t touched;  // frame number of the last use
+    float x, y, w, h;  // laid-out rectangle of the node with this id
     uint8_t rect_valid;
     uint64_t blob_size;
-    void* blob;               // context allocation owned by the entry
+    void* blob;  // context allocation owned by the entry
     qel_state_destructor destructor;
-    int32_t next;             // next in the bucket chain, or in the free list; -1 ends
+    int32_t next;  // next in the bucket chain, or in the free list; -1 ends
 };
 
 struct qel_state_table {
     qel_state_entry* entries;
     int32_t count, capacity;
-    int32_t* buckets;         // entry index per bucket, -1 empty
-    int32_t bucket_count;     // a power of two
+    int32_t* buckets;      // entry index per bucket, -1 empty
+    int32_t bucket_count;  // a power of two
     int32_t free_head;
 };
 
 enum { QEL_STATE_INITIAL_BUCKETS = 1024 };
+
+// An empty table with the first buckets.
+void qel_state_init(qel_context* ctx);
 
 // The id's entry, created when absent; either way stamped with the current frame.
 qel_state_entry* qel_state_find_or_add(qel_context* ctx, uint32_t id);

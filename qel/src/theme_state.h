@@ -6,10 +6,10 @@
 #include "qel/theme.h"
 
 struct qel_theme_state {
-    qel_theme current;   // what everything draws with
-    qel_theme target;    // where a fade is going
+    qel_theme current;  // what everything draws with
+    qel_theme target;   // where a fade is going
     uint32_t mode;
-    uint32_t accent;     // kept as given, even past the presets
+    uint32_t accent;  // kept as given, even past the presets
     uint8_t reduced_motion;
     float fade;          // progress 0..1; 1 when no fade runs
     qel_theme previous;  // where a fade started

@@ -1,7 +1,7 @@
 // Drives the draw list with random sequences of clip, transform and id pushes and pops,
 // primitives with arbitrary numbers (NaN and infinities included) and frame resets, and checks
 // after every step what a renderer relies on: commands tile the index range, every index names a
-// vertex whose position is finite, and every clip is a finite rectangle.
+// vertex whose numbers are all finite, and every clip is a finite rectangle.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -37,8 +37,7 @@ static std::vector<qel_vec2> any_points(FuzzedDataProvider& in)
 
 static bool finite_rect(const qel_rect& r)
 {
-    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.w) && std::isfinite(r.h) && r.w >= 0 &&
-           r.h >= 0;
+    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.w) && std::isfinite(r.h) && r.w >= 0 && r.h >= 0;
 }
 
 static void check(const qel_context* ctx)
@@ -52,14 +51,17 @@ static void check(const qel_context* ctx)
     uint32_t next = 0;
     for (uint32_t i = 0; i < d.command_count; i++) {
         const qel_draw_cmd& c = d.commands[i];
-        if (c.first_index != next || !finite_rect({c.clip_x, c.clip_y, c.clip_w, c.clip_h})) abort();
+        if (c.first_index != next || !finite_rect(c.clip)) abort();
         next += c.index_count;
     }
     if (next != d.index_count || d.vertex_count > d.vertex_capacity || d.index_count > d.index_capacity) abort();
     for (uint32_t i = 0; i < d.index_count; i++) {
         uint32_t v = d.indices[i];
         if (v >= d.vertex_count) abort();
-        if (!std::isfinite(d.vertices[v].pos[0]) || !std::isfinite(d.vertices[v].pos[1])) abort();
+        float fields[14];
+        memcpy(fields, &d.vertices[v], sizeof fields);
+        for (float f : fields)
+            if (!std::isfinite(f)) abort();
     }
 }
 

@@ -6,13 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
-static int channel_distance(qel_color a, qel_color b)
-{
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        worst = std::max(worst, abs((int)(a >> shift & 0xFF) - (int)(b >> shift & 0xFF)));
-    return worst;
-}
+#include "qel_fixture.h"
 
 static qel_color round_trip(qel_color c)
 {

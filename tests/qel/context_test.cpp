@@ -263,7 +263,7 @@ TEST_F(ArenaTest, StringsAreCopiedAndFormatted)
     EXPECT_STREQ(qel_arena_strdup(ctx, "abc", -1), "abc");
     EXPECT_STREQ(qel_arena_strdup(ctx, "abcdef", 2), "ab");
     EXPECT_EQ(qel_arena_strdup(ctx, nullptr, 5), nullptr);
-    // Enough arguments that a reused argument list would read the wrong ones.
+    // Measured, then formatted from the same arguments.
     EXPECT_STREQ(qel_arena_sprintf(ctx, "%s %d %s %d %s %d %.1f %s", "a", 1, "b", 2, "c", 3, 4.5, "end"),
                  "a 1 b 2 c 3 4.5 end");
     EXPECT_STREQ(qel_arena_sprintf(ctx, "%s", ""), "");

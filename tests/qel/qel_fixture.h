@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core.h"
@@ -47,6 +48,15 @@ inline qel_config counting_config(alloc_counter* counter)
     config.free_fn = counting_free;
     config.alloc_user = counter;
     return config;
+}
+
+// The largest difference between two colours in any one channel, alpha included.
+inline int channel_distance(qel_color a, qel_color b)
+{
+    int worst = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(worst, abs((int)(a >> shift & 0xFF) - (int)(b >> shift & 0xFF)));
+    return worst;
 }
 
 class QelTest : public ::testing::Test {

@@ -9,14 +9,6 @@
 #include "qel/color.h"
 #include "qel_fixture.h"
 
-static int channel_distance(qel_color a, qel_color b)
-{
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        worst = std::max(worst, abs((int)(a >> shift & 0xFF) - (int)(b >> shift & 0xFF)));
-    return worst;
-}
-
 // Fixed palette colours as a double-precision model of the colour space gives them.
 struct slot_value {
     int index;
@@ -47,7 +39,7 @@ TEST(Theme, BuildsBothPalettesFromTheirDefinitions)
         qel_theme_build(&t, mode, QEL_ACCENT_NEUTRAL);
         const qel_color* c = t.color;
         for (const slot_value& s : FIXED)
-            EXPECT_LE(channel_distance(c[s.index], mode ? s.dark : s.light), 1) << "mode " << mode << " slot " << s.index;
+            EXPECT_LE(channel_distance(c[s.index], mode ? s.dark : s.light), 1) << "mode " << mode << ", " << s.index;
         EXPECT_EQ(c[0], 0u);
         EXPECT_EQ(c[QEL_COLOR_SUCCESS], c[37]);
         EXPECT_EQ(c[QEL_COLOR_WARNING], c[38]);
@@ -104,7 +96,7 @@ TEST(Theme, ChartSeriesStartNearestTheAccentHue)
             const qel_color* series = mode ? dark : light;
             int start = mode ? start_dark[accent] : start_light[accent];
             for (int k = 0; k < 6; k++)
-                EXPECT_EQ(t.color[QEL_COLOR_CHART1 + k], series[(start + k) % 6]) << "accent " << accent << " mode " << mode;
+                EXPECT_EQ(t.color[QEL_COLOR_CHART1 + k], series[(start + k) % 6]) << accent << ", " << mode;
         }
     }
 }
@@ -129,7 +121,8 @@ TEST_F(ThemeContext, TokensResolveToTheCurrentPalette)
                     {QEL_SEMANTIC_DANGER, 17}, {QEL_SEMANTIC_VIOLET, 41},  {QEL_SEMANTIC_TEAL, 36},
                     {QEL_SEMANTIC_PINK, 40},   {QEL_SEMANTIC_ACCENT, 11},  {0, 6},
                     {99, 6}};
-    for (auto s : semantic) EXPECT_EQ(qel_color_semantic(ctx, s.kind), qel_theme_block_get(ctx)->color[s.index]) << s.kind;
+    const qel_color* palette = qel_theme_block_get(ctx)->color;
+    for (auto s : semantic) EXPECT_EQ(qel_color_semantic(ctx, s.kind), palette[s.index]) << s.kind;
 }
 
 TEST_F(ThemeContext, UnknownAccentBuildsNeutralButIsKept)

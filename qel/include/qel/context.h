@@ -51,10 +51,10 @@ struct qel_config {
     qel_realloc_fn realloc_fn;
     qel_free_fn free_fn;
     void* alloc_user;
-    uint32_t theme_mode;         // qel_theme_mode
-    uint32_t accent;             // qel_accent
-    uint8_t no_embedded_fonts;   // non-zero: start without the embedded fonts
-    uint32_t root_direction;     // direction mode of the root node
+    uint32_t theme_mode;        // qel_theme_mode
+    uint32_t accent;            // qel_accent
+    uint8_t no_embedded_fonts;  // non-zero: start without the embedded fonts
+    uint32_t root_direction;    // direction mode of the root node
 };
 
 enum qel_hook_event : int32_t {
@@ -91,12 +91,12 @@ void qel_ctx_set_event_hook(qel_context* ctx, qel_event_hook hook);
 
 qel_vec2 qel_ctx_display_size(qel_context* ctx);
 float qel_ctx_scale(qel_context* ctx);
-double qel_ctx_time(qel_context* ctx);        // seconds, the sum of clamped frame steps
-float qel_ctx_delta_time(qel_context* ctx);   // seconds
+double qel_ctx_time(qel_context* ctx);       // seconds, the sum of clamped frame steps
+float qel_ctx_delta_time(qel_context* ctx);  // seconds
 uint64_t qel_ctx_frame_count(qel_context* ctx);
 qel_cursor qel_requested_cursor(qel_context* ctx);
-float qel_wake_timeout(qel_context* ctx);     // seconds until a frame is wanted; negative: none
-void qel_request_redraw(qel_context* ctx);    // asks for one more frame
+float qel_wake_timeout(qel_context* ctx);   // seconds until a frame is wanted; negative: none
+void qel_request_redraw(qel_context* ctx);  // asks for one more frame
 bool qel_needs_redraw(qel_context* ctx);
 
 // --- Memory ---

@@ -43,8 +43,8 @@ static_assert(std::endian::native == std::endian::little, "colours must reach re
 
 // A run of indices drawn under one clip rectangle and texture.
 struct qel_draw_cmd {
-    float clip_x, clip_y, clip_w, clip_h;  // framebuffer pixels, whole numbers
-    uint64_t texture;                      // 0: the glyph atlas
+    qel_rect clip;     // framebuffer pixels, whole numbers
+    uint64_t texture;  // 0: the glyph atlas
     uint32_t first_index;
     uint32_t index_count;
 };
@@ -85,12 +85,11 @@ void qel_draw_pop_transform(qel_context* ctx);
 void qel_draw_rect(qel_context* ctx, const qel_rect* r, const float* radii, qel_color color);
 
 // A border of at least one pixel over the fill; without a visible border, qel_draw_rect.
-void qel_draw_rect_bordered(qel_context* ctx, const qel_rect* r, const float* radii, qel_color fill,
-                            qel_color border, float border_width);
+void qel_draw_rect_bordered(qel_context* ctx, const qel_rect* r, const float* radii, qel_color fill, qel_color border,
+                            float border_width);
 
 // A vertical gradient, drawn whatever its alphas.
-void qel_draw_rect_gradient(qel_context* ctx, const qel_rect* r, const float* radii, qel_color top,
-                            qel_color bottom);
+void qel_draw_rect_gradient(qel_context* ctx, const qel_rect* r, const float* radii, qel_color top, qel_color bottom);
 
 void qel_draw_box_shadow(qel_context* ctx, const qel_rect* r, const float* radii, float blur, float spread,
                          qel_vec2 offset, qel_color color);

@@ -48,7 +48,7 @@ uint32_t qel_id(qel_context* ctx, const char* label)
     uint32_t h = seed ^ FNV_BASIS;
     bool marked = false;
     for (const char* p = label; p && *p; p++) {
-        if (!marked && p[0] == '#' && p[1] == '#' && p[2] == '#') {
+        if (p[0] == '#' && p[1] == '#' && p[2] == '#' && !marked) {
             marked = true;
             h = seed ^ FNV_BASIS;
         }

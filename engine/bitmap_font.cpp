@@ -80,18 +80,11 @@ const bitmap_glyph* bitmap_font_glyph(int px, unsigned char c)
 
 void bitmap_font_draw_glyph(raster* r, const bitmap_glyph* glyph, int32_t x, int32_t y)
 {
-    if (!r || !r->bits || !glyph) return;
-    int stride = (glyph->width + 7) / 8;
-    const uint8_t* bits = bitmap_font_bitmaps + glyph->offset;
-    for (int row = 0; row < glyph->height; row++) {
-        int64_t dy = (int64_t)y + row;
-        if (dy < 0 || dy >= r->height) continue;
-        for (int col = 0; col < glyph->width; col++) {
-            int64_t dx = (int64_t)x + col;
-            if ((bits[row * stride + col / 8] >> (7 - col % 8)) & 1 && dx >= 0 && dx < r->width)
-                raster_set(r, (int32_t)dx, (int32_t)dy, 1);
-        }
-    }
+    if (!glyph || glyph->width == 0 || glyph->height == 0) return;
+    // A glyph bitmap is laid out as a raster; the blit only reads it.
+    raster bitmap = {glyph->width, glyph->height, (glyph->width + 7) / 8,
+                     const_cast<uint8_t*>(bitmap_font_bitmaps + glyph->offset)};
+    raster_blit_rotated(r, &bitmap, x, y, 0);
 }
 
 // Draws the first `length` bytes of text; the pen stops once nothing further could show.

@@ -172,6 +172,7 @@ engine_error code128_encode(const char* text, barcode_symbol* symbol)
     code128_values v = {};
     if (!code128_values_of(text, length, &v)) return ERR_RANGE;
 
+    memset(symbol->modules, 0, sizeof symbol->modules);  // the quiet zones
     int check = v.value[0];
     for (int i = 1; i < v.count; i++) check = (check + v.value[i] * i) % 103;
     v.value[v.count++] = check;

@@ -11,7 +11,7 @@
 int32_t label_mm_to_dots(float mm, int32_t dpi)
 {
     float dots = roundf(mm * (float)dpi / 25.4f);
-    if (!(dots == dots)) return 0;
+    if (std::isnan(dots)) return 0;
     const float limit = 1 << 30;
     return dots > limit ? 1 << 30 : dots < -limit ? -(1 << 30) : (int32_t)dots;
 }
@@ -86,8 +86,8 @@ int32_t align_shift(uint32_t align, int64_t box, int64_t extent)
     return (int32_t)(align == ALIGN_CENTER ? room / 2 : room);
 }
 
-// A raster size in dots, held where raster_create refuses it rather than wrapped.
-int32_t raster_extent(int64_t size)
+// A scratch raster's height, held where raster_create refuses it rather than wrapped.
+int32_t scratch_height(int64_t size)
 {
     return size > RASTER_MAX_HEIGHT + 1 ? RASTER_MAX_HEIGHT + 1 : (int32_t)size;
 }
@@ -156,7 +156,7 @@ engine_error draw_barcode(const render_target& t, const label_element& e, const 
         band = tall < px ? tall : bitmap_font_line_height(px);
     }
     raster scratch = {};
-    err = raster_create(&scratch, (int32_t)sw, raster_extent(block + band));
+    err = raster_create(&scratch, (int32_t)sw, scratch_height(block + band));
     if (err != ERR_OK) return err;
     draw_bars(&scratch, s, md, bh, (int32_t)block);
     if (band > 0) {
@@ -190,7 +190,7 @@ engine_error draw_text(const render_target& t, const label_element& e, const cha
     int64_t room_lines = one_line ? 1 : (size_t)lines < length ? lines : (int64_t)length;
 
     raster scratch = {};
-    engine_error err = raster_create(&scratch, bw, raster_extent(room_lines * lh));
+    engine_error err = raster_create(&scratch, bw, scratch_height(room_lines * lh));
     if (err != ERR_OK) return err;
     int32_t used = lh;
     if (one_line) {

@@ -1,6 +1,6 @@
 """Differential test: our EAN-13, UPC-A and Code 128 module patterns against zint's --dump, bar
-for bar. Code 128 is compared on texts that both encode in code set B throughout (no digits in
-pairs), chosen so that every check value 0..102 occurs."""
+for bar. Code 128 is compared on texts without digits, which both encode in code set B, chosen so
+that every check value 0..102 occurs."""
 import os
 import random
 import subprocess

@@ -89,17 +89,22 @@ float clampf(float v, float lo, float hi)
     return v < lo ? lo : v > hi ? hi : v;
 }
 
-// A text size snapped to the font ladder at the model's resolution.
+// The font ladder size nearest a text size of v millimetres, in dots.
+int ladder_px(const layout_frame& f, float v)
+{
+    return bitmap_font_size_for_height((float)f.model->dpi * v / 25.4f);
+}
+
+// A text size snapped to the font ladder.
 float snap(const layout_frame& f, float v)
 {
-    return (float)bitmap_font_size_for_height((float)f.model->dpi * v / 25.4f) * 25.4f / (float)f.model->dpi;
+    return (float)ladder_px(f, v) * 25.4f / (float)f.model->dpi;
 }
 
 // The line height of a text size, in millimetres.
 float lines(const layout_frame& f, float v)
 {
-    int px = bitmap_font_size_for_height((float)f.model->dpi * v / 25.4f);
-    return (float)bitmap_font_line_height(px) * 25.4f / (float)f.model->dpi;
+    return (float)bitmap_font_line_height(ladder_px(f, v)) * 25.4f / (float)f.model->dpi;
 }
 
 // An element bound to the role's column, or carrying the role's placeholder.

@@ -39,7 +39,9 @@ int label_bind_placeholders(label_model* model, const csv_table* table);
 // On success *out is a new raster for the caller to free with raster_free; on failure nothing is
 // left allocated. Results: 1 NULL model or out; 2 or 3 when a raster cannot be made; the encoder's
 // code for a barcode text it refuses; 2 for a module under one dot, a symbol longer than the
-// label or bars under 2 mm; 6 for a text with a character outside the font.
+// label or bars under 2 mm; 6 for a text with a character outside the font. A text or graphics
+// pass leaves out the other layer's elements and never fails for them. Element kinds other than
+// text and rule draw as barcodes.
 
 engine_error label_render_pass(const label_model* model, const csv_table* table, int32_t row, raster* out,
                                uint32_t pass);

@@ -1,0 +1,32 @@
+// What the shell settles on before it opens anything: the configuration's defaults, the
+// environment variables, the display scale and the choice of renderer. Pure functions of their
+// arguments (environment values are passed in), so that the Windows code stays thin.
+#pragma once
+
+#include <cstdint>
+
+#include "qel/app.h"
+
+// Sizes below 1 take their defaults; a null title becomes "QEL".
+void qel_app_settings_defaults(qel_app_config* config);
+
+// The theme mode: the configured one, then the system's (1 dark, 0 light, -1 unknown keeps it)
+// when followed, then QEL_THEME's exact "dark" or "light".
+uint32_t qel_app_settings_theme(uint32_t configured, bool follow_system, int32_t system_dark, const char* env_theme);
+
+// QEL_ACCENT's exact preset name gives its index; anything else keeps the configured one.
+uint32_t qel_app_settings_accent(uint32_t configured, const char* env_accent);
+
+// QEL_SCALE when strictly between 0.25 and 8, else dpi / 96 (1 for an unknown dpi of 0).
+float qel_app_settings_scale(const char* env_scale, uint32_t dpi);
+
+// Frames before the screenshot: QEL_SCREENSHOT_FRAMES as a decimal number, 90 when unset.
+int32_t qel_app_settings_screenshot_frames(const char* env_frames);
+
+// Whether to try OpenGL at all: not when the config or QEL_RENDERER asks for software.
+bool qel_app_settings_try_opengl(uint32_t renderer, const char* env_renderer);
+
+// Whether to keep a working OpenGL renderer: an automatic choice on a desktop backend drops a
+// software OpenGL driver, unless QEL_RENDERER is "opengl".
+bool qel_app_settings_keep_opengl(uint32_t renderer, bool gl_is_software, const char* backend,
+                                  const char* env_renderer);

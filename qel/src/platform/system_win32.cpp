@@ -1,0 +1,138 @@
+// What the window asks of the system: clipboard text, the native open, save and folder dialogs,
+// and opening a URL with the user's program for it.
+#include "shell_win32.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "platform_text.h"
+
+static const int32_t DIALOG_TITLE_UNITS = 256, FILTER_UNITS = 511, PATH_UNITS = 1040, URL_UNITS = 4096;
+
+// --- Clipboard ---
+
+void qel_win32_clipboard_set(void* user, const char* utf8)
+{
+    auto* app = (qel_app*)user;
+    if (!utf8) return;
+    size_t units = strlen(utf8) + 1;  // never fewer units than bytes
+    if (units > INT32_MAX) return;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, units * sizeof(uint16_t));
+    if (!block) return;
+    auto* text = (uint16_t*)GlobalLock(block);
+    if (!text) {
+        GlobalFree(block);
+        return;
+    }
+    qel_utf16_from_utf8(utf8, text, (int32_t)units, nullptr);
+    GlobalUnlock(block);
+    if (!OpenClipboard(app->window->window)) {
+        GlobalFree(block);
+        return;
+    }
+    EmptyClipboard();
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    CloseClipboard();
+}
+
+// The clipboard's UTF-16 text as UTF-8 with LF line ends, in a block of our own, or null.
+static char* clipboard_text(HANDLE data)
+{
+    const auto* text = (const uint16_t*)GlobalLock(data);
+    if (!text) return nullptr;
+    size_t units = wcsnlen((const wchar_t*)text, GlobalSize(data) / sizeof(uint16_t));
+    char* utf8 = units < INT32_MAX / 3 ? (char*)malloc(units * 3 + 1) : nullptr;
+    if (utf8) {
+        qel_utf8_from_utf16(text, (int32_t)units, utf8, (int32_t)(units * 3 + 1), nullptr);
+        qel_text_unix_line_ends(utf8);
+    }
+    GlobalUnlock(data);
+    return utf8;
+}
+
+const char* qel_win32_clipboard_get(void* user)
+{
+    auto* app = (qel_app*)user;
+    if (!OpenClipboard(app->window->window)) return nullptr;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    char* text = data ? clipboard_text(data) : nullptr;
+    CloseClipboard();
+    if (!text) return nullptr;
+    const char* stored = qel_app_clipboard_store(app, text);
+    free(text);
+    return stored;
+}
+
+// --- Dialogs ---
+
+static bool choose_folder(HWND owner, const uint16_t* title, uint16_t* path)
+{
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    BROWSEINFOW info = {};
+    info.hwndOwner = owner;
+    info.lpszTitle = (LPCWSTR)title;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    bool ok = false;
+    if (chosen) {
+        ok = SHGetPathFromIDListW(chosen, (LPWSTR)path);
+        CoTaskMemFree(chosen);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return ok;
+}
+
+static bool choose_file(HWND owner, const qel_file_dialog_spec* spec, const uint16_t* title, uint16_t* path)
+{
+    uint16_t filter[FILTER_UNITS];
+    qel_file_filter_build(spec->filter_name, spec->extensions, filter, FILTER_UNITS);
+    bool fits;
+    qel_utf16_from_utf8(spec->default_name, path, PATH_UNITS, &fits);
+    if (!fits) path[0] = 0;
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = (LPCWSTR)filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = (LPWSTR)path;
+    ofn.nMaxFile = PATH_UNITS;
+    ofn.lpstrTitle = (LPCWSTR)title;
+    if (spec->kind == QEL_FILE_SAVE) {
+        ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
+        return GetSaveFileNameW(&ofn);
+    }
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
+    return GetOpenFileNameW(&ofn);
+}
+
+bool qel_win32_file_dialog(qel_app*, const qel_file_dialog_spec* spec, char* out, size_t capacity)
+{
+    const char* title = spec->title ? spec->title : spec->kind == QEL_FILE_SAVE ? "Save" : "Open";
+    uint16_t wide_title[DIALOG_TITLE_UNITS];
+    qel_utf16_from_utf8(title, wide_title, DIALOG_TITLE_UNITS, nullptr);
+    uint16_t path[PATH_UNITS] = {};
+    HWND owner = GetActiveWindow();
+    bool chosen = spec->kind == QEL_FILE_FOLDER ? choose_folder(owner, wide_title, path)
+                                                : choose_file(owner, spec, wide_title, path);
+    if (!chosen) return false;
+    bool fits;
+    qel_utf8_from_utf16(path, -1, out, capacity > INT32_MAX ? INT32_MAX : (int32_t)capacity, &fits);
+    if (!fits) out[0] = 0;  // half a path names another file
+    return fits;
+}
+
+bool qel_win32_open_url(const char* utf8)
+{
+    uint16_t url[URL_UNITS];
+    bool fits;
+    qel_utf16_from_utf8(utf8, url, URL_UNITS, &fits);
+    if (!fits) return false;
+    auto result = (INT_PTR)ShellExecuteW(nullptr, L"open", (LPCWSTR)url, nullptr, nullptr, SW_SHOWNORMAL);
+    return result > 32;
+}

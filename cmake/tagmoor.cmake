@@ -49,6 +49,24 @@ function(tagmoor_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "TAGMOOR_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 endfunction()
 
+# A GoogleTest program that opens windows: Windows builds only, run on a virtual display of its
+# own. Such tests share a Wine prefix apart from the others and take turns, since the display's
+# Wine server is ended with each.
+function(tagmoor_window_test name)
+  if(NOT WIN32)
+    return()
+  endif()
+  add_executable(${name} ${ARGN})
+  tagmoor_warnings(${name})
+  target_link_libraries(${name} PRIVATE tagmoor_test_support GTest::gtest_main)
+  add_test(NAME ${name}
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/support/on-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+                   $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-display;TAGMOOR_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    RESOURCE_LOCK display)
+endfunction()
+
 # A test whose oracle is a program of the host (Python, netpbm...): a Python driver runs our
 # tool, under the emulator when cross-compiled, and compares with the oracle.
 function(tagmoor_oracle_test name script tool)

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "qel/embedded_fonts.h"
-#include "qel/inflate.h"
+#include "embedded_fonts.h"
+#include "inflate.h"
 
 static void inflate_embedded_fonts(benchmark::State& state)
 {
@@ -21,5 +21,3 @@ static void inflate_embedded_fonts(benchmark::State& state)
     }
 }
 BENCHMARK(inflate_embedded_fonts)->Unit(benchmark::kMillisecond);
-
-BENCHMARK_MAIN();

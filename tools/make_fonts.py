@@ -217,7 +217,7 @@ def main():
         arrays.append(c_array(names[-1], record(stream, len(sfnt))))
         print(f"{role}: {len(sfnt)} -> {len(stream)} bytes, {glyphs} glyphs, {len(lost)} code points missing", file=sys.stderr)
 
-    body = "\n".join(header) + '\n#include "qel/embedded_fonts.h"\n\nnamespace {\n\n' + "\n\n".join(arrays) + "\n\n}  // namespace\n\n"
+    body = "\n".join(header) + '\n#include "embedded_fonts.h"\n\nnamespace {\n\n' + "\n\n".join(arrays) + "\n\n}  // namespace\n\n"
     body += "const qel_font_record qel_embedded_font_records[QEL_EMBEDDED_FONT_COUNT] = {\n"
     body += "".join(f"    {{{n}, sizeof {n}}},\n" for n in names) + "};\n"
     with open(os.path.join(root, "qel/src/embedded_fonts_data.cpp"), "w") as f:

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "qel/inflate.h"
+#include "inflate.h"
 
 enum { CAPACITY = 1 << 16 };
 

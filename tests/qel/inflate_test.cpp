@@ -1,4 +1,4 @@
-#include "qel/inflate.h"
+#include "inflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -169,6 +170,34 @@ TEST_F(AtlasTest, OverflowDropsGlyphsUntilTheNextFrameClearsIt)
     EXPECT_TRUE(atlas().dirty);
     draw("Z", 900);
     EXPECT_EQ(glyphs(), 1);
+}
+
+TEST_F(AtlasTest, GlyphsWiderThanTheAtlasMakeItGrow)
+{
+    draw("W", 1400);
+    ASSERT_EQ(glyphs(), 1);
+    const qel_glyph& g = ctx->fonts.glyphs[0];
+    EXPECT_GT(g.width, 1024);
+    EXPECT_EQ(atlas().width, 2048);
+    EXPECT_LT(g.atlas_x + g.width, atlas().width);
+}
+
+// The atlas holds what the rasteriser draws, darkened by the gamma curve; icons as drawn.
+TEST_F(AtlasTest, GlyphPixelsAreTheRasterisersThroughGamma)
+{
+    for (int32_t font : {QEL_FONT_BODY, QEL_FONT_ICON}) {
+        qel_draw_text(ctx, font, 24, 10.5f, 10, 0xFFFFFFFF, font == QEL_FONT_ICON ? "\xEE\x81\xAC" : "g", -1, 0);
+        const qel_glyph& g = ctx->fonts.glyphs[glyphs() - 1];
+        ASSERT_EQ(g.size_q, 96);
+        const qel_font& f = ctx->fonts.fonts[font];
+        float scale = 24.0f / f.units_per_em;
+        std::vector<uint8_t> expected((size_t)g.width * g.height);
+        stbtt_MakeGlyphBitmapSubpixel(&f.info, expected.data(), g.width, g.height, g.width, scale, scale, g.phase / 3.0f, 0,
+                                      (int)g.glyph);
+        if (font != QEL_FONT_ICON)
+            for (uint8_t& v : expected) v = (uint8_t)(int)(std::pow(v / 255.0, 0.82) * 255 + 0.5);
+        EXPECT_EQ(pixels_of(g), expected) << font;
+    }
 }
 
 TEST_F(AtlasTest, SkipsGlyphsLargerThanAnyAtlas)

@@ -208,6 +208,14 @@ TEST_F(TextTest, EllipsisFitsTheWidth)
         EXPECT_GT(ctx->draw.vertex_count, from);
         EXPECT_LE(span.second, max_width + 1.0f) << max_width;
     }
+    // Spaces before the cut go: the ellipsis follows the last word.
+    float dots = width("\xE2\x80\xA6");
+    from = ctx->draw.vertex_count;
+    qel_draw_text_ellipsis(ctx, QEL_FONT_BODY, 16, 0, 0, width("Darjeeling ") + dots + 0.1f, 0xFFFFFFFF, text, -1, 0);
+    qel_vertex cut = ctx->draw.vertices[ctx->draw.vertex_count - 4];
+    EXPECT_EQ(ctx->draw.vertex_count - from, 11u * 4);
+    qel_draw_text(ctx, QEL_FONT_BODY, 16, width("Darjeeling"), 0, 0xFFFFFFFF, "\xE2\x80\xA6", -1, 0);
+    EXPECT_FLOAT_EQ(cut.pos[0], ctx->draw.vertices[ctx->draw.vertex_count - 4].pos[0]);
     // Not even the ellipsis fits: nothing.
     from = ctx->draw.vertex_count;
     qel_draw_text_ellipsis(ctx, QEL_FONT_BODY, 16, 0, 0, width("\xE2\x80\xA6") - 0.1f, 0xFFFFFFFF, text, -1, 0);

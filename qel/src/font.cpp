@@ -36,8 +36,9 @@ int32_t qel_font_offset(const uint8_t* data, int32_t size)
 {
     uint32_t offset = 0;
     if (memcmp(data, "ttcf", 4) == 0) {
+        if (size < 16) return -1;
         uint32_t version = qel_be32(data + 4);
-        if ((version != 0x10000 && version != 0x20000) || qel_be32(data + 8) < 1 || size < 16) return -1;
+        if ((version != 0x10000 && version != 0x20000) || qel_be32(data + 8) < 1) return -1;
         offset = qel_be32(data + 12);
         if (offset > (uint32_t)size - 12) return -1;
     }
@@ -90,6 +91,12 @@ float qel_font_kern(qel_context* ctx, qel_font* f, uint32_t c1, int32_t g1, uint
             }
     }
     return f->ascii_kern[(c1 - 32) * 95 + (c2 - 32)];
+}
+
+// Glyph index of a code point in a font: the ASCII table below 128, else the font's cmap.
+int32_t qel_font_glyph(const qel_font* font, uint32_t code_point)
+{
+    return code_point < 128 ? font->ascii_glyph[code_point] : stbtt_FindGlyphIndex(&font->info, (int)code_point);
 }
 
 bool qel_is_digit(uint32_t c)
@@ -153,11 +160,6 @@ void qel_fonts_load_embedded(qel_context* ctx)
 }
 
 }  // namespace
-
-int32_t qel_font_glyph(const qel_font* font, uint32_t code_point)
-{
-    return code_point < 128 ? font->ascii_glyph[code_point] : stbtt_FindGlyphIndex(&font->info, (int)code_point);
-}
 
 int32_t qel_font_add_memory(qel_context* ctx, const uint8_t* data, int32_t size, uint8_t copy)
 {

@@ -87,6 +87,3 @@ void qel_atlas_upload(qel_context* ctx);
 // The renderer interface is about to change: deletes the atlas texture through the old one and
 // marks the whole atlas for upload through the new one.
 void qel_atlas_renderer_changed(qel_context* ctx);
-
-// Glyph index of a code point in a font: the ASCII table below 128, else the font's cmap.
-int32_t qel_font_glyph(const qel_font* font, uint32_t code_point);

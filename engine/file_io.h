@@ -14,3 +14,6 @@ int file_remove(const char* path);
 // The size of an open file in bytes, learned by seeking to its end and leaving the position
 // there; -1 when it cannot be learned.
 int64_t file_size_from_end(FILE* f);
+
+// 1 when an open file is a regular file on disk rather than a device or a pipe, else 0.
+int file_is_regular(FILE* f);

@@ -1,6 +1,9 @@
 // File naming on Windows: UTF-8 paths become UTF-16 for the wide C runtime calls.
 #include "file_io.h"
 
+#include <io.h>
+#include <windows.h>
+
 #include <cstdlib>
 
 #include "wide_win32.h"
@@ -27,4 +30,9 @@ int64_t file_size_from_end(FILE* f)
 {
     if (_fseeki64(f, 0, SEEK_END) != 0) return -1;
     return _ftelli64(f);
+}
+
+int file_is_regular(FILE* f)
+{
+    return GetFileType((HANDLE)_get_osfhandle(_fileno(f))) == FILE_TYPE_DISK;
 }

@@ -1,0 +1,27 @@
+// Rendering one spreadsheet row of the barcode template on the 2x1 stock, at each resolution.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+#include "engine/catalog.h"
+#include "engine/render.h"
+
+static void render_barcode_row(benchmark::State& state)
+{
+    const char text[] = "Name,Price,Barcode\nJasmine Green Tea 100 g,$4.99,4006381333931\n";
+    csv_table table = {};
+    csv_parse(&table, text, strlen(text), nullptr, 0);
+    const stock_def* stock = catalog_stock_find("2x1");
+    label_model model;
+    label_model_init(&model, stock->description, stock->width_mm, stock->height_mm, (int32_t)state.range(0));
+    layout_build(&model, "barcode", &table);
+    for (auto _ : state) {
+        raster r = {};
+        if (label_render_row(&model, &table, 0, &r) != ERR_OK) state.SkipWithError("render failed");
+        benchmark::DoNotOptimize(r.bits);
+        raster_free(&r);
+    }
+    csv_table_clear(&table);
+}
+BENCHMARK(render_barcode_row)->Arg(203)->Arg(300)->Arg(600)->Unit(benchmark::kMicrosecond);
+

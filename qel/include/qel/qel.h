@@ -1,0 +1,12 @@
+// Everything a program needs to use the toolkit.
+#pragma once
+
+#include "qel/arena.h"
+#include "qel/color.h"
+#include "qel/context.h"
+#include "qel/draw.h"
+#include "qel/id.h"
+#include "qel/state.h"
+#include "qel/text_units.h"
+#include "qel/theme.h"
+#include "qel/types.h"

@@ -1,0 +1,46 @@
+// The context record. Each module keeps its state in a record of its own inside it; a module
+// added later brings its record and takes its place here.
+#pragma once
+
+#include <cstdint>
+
+#include "draw_list.h"
+#include "frame_arena.h"
+#include "id_stack.h"
+#include "qel/context.h"
+#include "state_table.h"
+#include "theme_state.h"
+
+struct qel_allocator {
+    qel_malloc_fn malloc_fn;
+    qel_realloc_fn realloc_fn;
+    qel_free_fn free_fn;
+    void* user;
+};
+
+struct qel_frame_clock {
+    float display_w, display_h;  // logical pixels
+    float scale;                 // framebuffer pixels per logical pixel
+    uint32_t root_direction;
+    double time;  // seconds, the sum of clamped frame steps
+    float dt;
+    uint64_t frame_count;
+    uint8_t frame_open;
+    uint8_t redraw_requested;
+    int32_t input_frames;  // frames still to run after input or a resize
+    float wake_timeout;    // seconds; negative: none
+};
+
+struct qel_context {
+    qel_event_hook event_hook;
+    qel_allocator alloc;
+    qel_renderer renderer;
+    qel_platform platform;
+    qel_frame_clock clock;
+    qel_frame_arena arena;
+    qel_id_stack ids;
+    qel_state_table state;
+    qel_cursor cursor;  // asked for in the current frame
+    qel_theme_state theme;
+    qel_draw_list draw;
+};

@@ -9,6 +9,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -40,7 +41,7 @@ TEST(JobFile, Refusals)
 
 #ifndef _WIN32
 // Saves under a file-size limit, which makes the write fall short; exits with 0 when the
-// failure was reported and the cut file is gone.
+// failure was reported and the cut file is gone. _exit leaves the test's scratch folder alone.
 static void save_past_size_limit(const std::string& path)
 {
     signal(SIGXFSZ, SIG_IGN);
@@ -48,7 +49,7 @@ static void save_past_size_limit(const std::string& path)
     setrlimit(RLIMIT_FSIZE, &limit);
     const std::string bytes(100000, 'z');
     engine_error e = job_save_file(path.c_str(), bytes.data(), bytes.size());
-    exit(e == ERR_IO && !scratch_exists(path) ? 0 : 1);
+    _exit(e == ERR_IO && !scratch_exists(path) ? 0 : 1);
 }
 
 TEST(JobFile, IncompleteFileIsRemoved)

@@ -40,8 +40,8 @@ static int32_t quantity_copies(int32_t copies, char* msg, size_t msg_size)
     return -1;
 }
 
-// Reads a trimmed, non-empty quantity text of data row `row` (0-based). Every byte is read:
-// digits past any prefix still decide whether the text is a number.
+// Reads a trimmed, non-empty quantity text of data row `row` (0-based). Every byte is read, not
+// only a first stretch, so that junk behind a long run of zeros is still refused.
 static int32_t quantity_parse(const char* text, size_t length, int32_t row, char* msg, size_t msg_size)
 {
     int shown = (int)(length < 40 ? length : 40);

@@ -54,6 +54,10 @@ void qel_win32_set_dark_title_bar(HWND window, bool dark);
 
 LRESULT CALLBACK qel_win32_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+// Hands an input message to the toolkit; false for any other message. Every input message is
+// answered with 0 and kept from the system (so Alt and F10 open no menu), except Alt+F4.
+bool qel_win32_input_message(qel_app* app, UINT message, WPARAM wparam, LPARAM lparam);
+
 // --- Time and waiting ---
 
 double qel_win32_time();  // seconds of a monotonic clock

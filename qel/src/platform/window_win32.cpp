@@ -407,5 +407,10 @@ LRESULT CALLBACK qel_win32_window_proc(HWND window, UINT message, WPARAM wparam,
     case WM_DPICHANGED: dpi_changed(app, wparam, reinterpret_cast<const RECT*>(lparam)); return 0;
     default: break;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    if (!qel_win32_input_message(app, message, wparam, lparam))
+        return DefWindowProcW(window, message, wparam, lparam);
+    // Alt+F4 reaches the toolkit as a key and still closes the window.
+    if (message == WM_SYSKEYDOWN && qel_virtual_key_is_f4((uint32_t)wparam))
+        DefWindowProcW(window, message, wparam, lparam);
+    return 0;
 }

@@ -1,0 +1,163 @@
+// The shell on a real window under Wine and Xvfb: screenshots through the software renderer and
+// through OpenGL (Mesa), both themes and a doubled display scale. The PNGs are decoded by
+// stb_image, a decoder apart from the encoder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "qel/app.h"
+#include "qel/qel.h"
+#include "qel/text.h"
+#include "support/scratch.h"
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb_image.h>
+
+namespace {
+
+const int32_t WIDTH = 320, HEIGHT = 200;
+
+struct picture {
+    int32_t width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // R, G, B, A bytes
+
+    uint32_t at(int32_t x, int32_t y) const { return pixels[(size_t)y * (size_t)width + (size_t)x]; }
+};
+
+// A card with a border and a shadow, an accent bar, a literal red square and a line of text.
+void draw_scene(qel_context* ctx, void*)
+{
+    const float radii[4] = {12, 12, 12, 12};
+    qel_rect card = {20, 20, 200, 120};
+    qel_draw_elevation(ctx, &card, radii, 2, 1.0f);
+    qel_draw_rect_bordered(ctx, &card, radii, qel_color_token(QEL_COLOR_SURFACE), qel_color_token(QEL_COLOR_BORDER),
+                           1);
+    qel_rect bar = {40, 40, 160, 24};
+    qel_draw_rect(ctx, &bar, nullptr, qel_color_token(QEL_COLOR_ACCENT));
+    qel_rect square = {250, 30, 40, 40};
+    qel_draw_rect(ctx, &square, nullptr, 0xFF0000FF);
+    qel_draw_text(ctx, 0, 18, 40, 90, qel_color_token(QEL_COLOR_TEXT), "Tagmoor labels", -1, 0);
+}
+
+void set_env(const char* name, const char* value)
+{
+    _putenv_s(name, value ? value : "");  // an empty value removes the variable
+}
+
+// Runs the shell in screenshot mode with the given environment and decodes what it saved.
+picture screenshot(const char* renderer, const char* theme, const char* scale)
+{
+    std::string path = scratch_path(std::string("shot-") + renderer + "-" + theme + "-" + (scale ? scale : "1") + ".png");
+    set_env("QEL_SCREENSHOT", path.c_str());
+    set_env("QEL_SCREENSHOT_FRAMES", "3");
+    set_env("QEL_RENDERER", renderer);
+    set_env("QEL_THEME", theme);
+    set_env("QEL_SCALE", scale);
+    qel_app_config config = {};
+    config.title = "qel screenshot";
+    config.width = WIDTH;
+    config.height = HEIGHT;
+    EXPECT_EQ(qel_app_run(&config, draw_scene, nullptr), 0);
+    set_env("QEL_SCREENSHOT", nullptr);
+    set_env("QEL_SCALE", nullptr);
+
+    picture p;
+    int channels;
+    stbi_uc* decoded = stbi_load(path.c_str(), &p.width, &p.height, &channels, 4);
+    EXPECT_NE(decoded, nullptr) << path;
+    if (decoded) {
+        p.pixels.assign((const uint32_t*)decoded, (const uint32_t*)decoded + (size_t)p.width * (size_t)p.height);
+        stbi_image_free(decoded);
+    }
+    return p;
+}
+
+int channel_distance(uint32_t a, uint32_t b)
+{
+    int worst = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        worst = std::max(worst, abs((int)(a >> shift & 0xFF) - (int)(b >> shift & 0xFF)));
+    return worst;
+}
+
+int luma(uint32_t c)
+{
+    return ((int)(c & 0xFF) * 3 + (int)(c >> 8 & 0xFF) * 6 + (int)(c >> 16 & 0xFF)) / 10;
+}
+
+qel_color theme_color(uint32_t mode, uint32_t slot)
+{
+    qel_theme theme;
+    qel_theme_build(&theme, mode, QEL_ACCENT_NEUTRAL);
+    return theme.color[slot];
+}
+
+}  // namespace
+
+TEST(ShellWindow, AutomaticChoiceAvoidsMesasSoftwareOpenGL)
+{
+    for (const char* renderer : {"", "opengl", "software"}) {
+        set_env("QEL_RENDERER", renderer);
+        qel_app_config config = {};
+        config.start_hidden = 1;
+        qel_app* app = qel_app_create(&config);
+        ASSERT_NE(app, nullptr);
+        EXPECT_EQ(qel_app_is_software(app), strcmp(renderer, "opengl") != 0) << renderer;
+        EXPECT_STREQ(qel_app_backend_name(), "win32");
+        qel_vec2 size = qel_app_logical_size(app);
+        EXPECT_FLOAT_EQ(size.x, 1080.0f);
+        EXPECT_FLOAT_EQ(size.y, 720.0f);
+        qel_app_destroy(app);
+    }
+}
+
+TEST(ShellWindow, BothRenderersDrawTheSceneAlike)
+{
+    for (const char* theme : {"dark", "light"}) {
+        uint32_t mode = strcmp(theme, "dark") == 0 ? QEL_THEME_DARK : QEL_THEME_LIGHT;
+        picture soft = screenshot("software", theme, nullptr);
+        picture gl = screenshot("opengl", theme, nullptr);
+        ASSERT_EQ(soft.width, WIDTH);
+        ASSERT_EQ(soft.height, HEIGHT);
+        ASSERT_EQ(gl.width, WIDTH);
+        ASSERT_EQ(gl.height, HEIGHT);
+        for (const picture* p : {&soft, &gl}) {
+            EXPECT_LE(channel_distance(p->at(5, 190), theme_color(mode, QEL_COLOR_BACKGROUND)), 1) << theme;
+            EXPECT_LE(channel_distance(p->at(120, 52), theme_color(mode, QEL_COLOR_ACCENT)), 1) << theme;
+            EXPECT_LE(channel_distance(p->at(270, 50), 0xFF0000FF), 1) << theme;
+            EXPECT_LE(channel_distance(p->at(200, 120), theme_color(mode, QEL_COLOR_SURFACE)), 1) << theme;
+        }
+        if (mode == QEL_THEME_DARK) EXPECT_LT(luma(soft.at(5, 190)), 80);
+        else EXPECT_GT(luma(soft.at(5, 190)), 200);
+
+        // The two renderers shade alike: every pixel close, nearly all of them equal.
+        int worst = 0, differing = 0, text_pixels = 0;
+        for (size_t i = 0; i < soft.pixels.size(); i++) {
+            int d = channel_distance(soft.pixels[i], gl.pixels[i]);
+            worst = std::max(worst, d);
+            differing += d > 2;
+        }
+        for (int32_t y = 76; y < 96; y++)
+            for (int32_t x = 40; x < 180; x++) text_pixels += channel_distance(soft.at(x, y), soft.at(30, 130)) > 40;
+        EXPECT_LE(worst, 12) << theme;
+        EXPECT_LT(differing, WIDTH * HEIGHT / 200) << theme;
+        EXPECT_GT(text_pixels, 100) << "the text line was drawn";
+    }
+}
+
+TEST(ShellWindow, ScaleTwoDoublesThePicture)
+{
+    picture one = screenshot("software", "light", nullptr);
+    picture two = screenshot("software", "light", "2");
+    ASSERT_EQ(two.width, 2 * one.width);
+    ASSERT_EQ(two.height, 2 * one.height);
+    // Away from edges every logical pixel is a 2 x 2 block of the same colour.
+    for (auto [x, y] : {std::pair{5, 190}, {120, 52}, {270, 50}, {200, 120}, {100, 30}}) {
+        EXPECT_LE(channel_distance(two.at(2 * x, 2 * y), one.at(x, y)), 2) << x << "," << y;
+        EXPECT_LE(channel_distance(two.at(2 * x + 1, 2 * y + 1), one.at(x, y)), 2) << x << "," << y;
+    }
+}

@@ -23,6 +23,14 @@ const char* engine_version();
 // Sets a caller's message buffer to "" (when both are given).
 void engine_message_clear(char* msg, size_t msg_size);
 
+// mingw's own printf, which the build selects, takes the C99 formats (%zu, %lld) that the
+// attribute's default there, the Microsoft one, does not know.
+#ifdef __MINGW32__
+#define ENGINE_PRINTF gnu_printf
+#else
+#define ENGINE_PRINTF printf
+#endif
+
 // Writes one printf-style message into a caller's buffer, cut to its size.
 // Does nothing without a buffer or with size 0.
-[[gnu::format(printf, 3, 4)]] void engine_message(char* msg, size_t msg_size, const char* fmt, ...);
+[[gnu::format(ENGINE_PRINTF, 3, 4)]] void engine_message(char* msg, size_t msg_size, const char* fmt, ...);

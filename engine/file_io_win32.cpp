@@ -4,30 +4,14 @@
 #include <io.h>
 #include <windows.h>
 
-#include <cerrno>
 #include <cstdlib>
 
-// A heap copy of a UTF-8 text as UTF-16; NULL (errno set) when it is not valid UTF-8.
-static wchar_t* file_wide(const char* text)
-{
-    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
-    if (n <= 0) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    wchar_t* wide = (wchar_t*)malloc(sizeof(wchar_t) * (size_t)n);
-    if (!wide) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide, n);
-    return wide;
-}
+#include "wide_win32.h"
 
 FILE* file_open(const char* path, const char* mode)
 {
-    wchar_t* wpath = file_wide(path);
-    wchar_t* wmode = file_wide(mode);
+    wchar_t* wpath = wide_from_utf8(path);
+    wchar_t* wmode = wide_from_utf8(mode);
     FILE* f = wpath && wmode ? _wfopen(wpath, wmode) : nullptr;
     free(wpath);
     free(wmode);
@@ -36,7 +20,7 @@ FILE* file_open(const char* path, const char* mode)
 
 int file_remove(const char* path)
 {
-    wchar_t* wpath = file_wide(path);
+    wchar_t* wpath = wide_from_utf8(path);
     int result = wpath ? _wremove(wpath) : -1;
     free(wpath);
     return result;

@@ -43,31 +43,29 @@ int raster_get(const raster* r, int32_t x, int32_t y)
     return (r->bits[(size_t)y * r->stride + (x >> 3)] >> (7 - (x & 7))) & 1;
 }
 
+static void raster_put_bit(uint8_t* row, int32_t x, int black)
+{
+    uint8_t mask = (uint8_t)(0x80 >> (x & 7));
+    row[x >> 3] = black ? (uint8_t)(row[x >> 3] | mask) : (uint8_t)(row[x >> 3] & ~mask);
+}
+
 void raster_set(raster* r, int32_t x, int32_t y, int black)
 {
     if (!raster_usable(r) || x < 0 || y < 0 || x >= r->width || y >= r->height) return;
-    uint8_t* byte = &r->bits[(size_t)y * r->stride + (x >> 3)];
-    uint8_t mask = (uint8_t)(0x80 >> (x & 7));
-    *byte = black ? (uint8_t)(*byte | mask) : (uint8_t)(*byte & ~mask);
+    raster_put_bit(r->bits + (size_t)y * r->stride, x, black);
 }
 
 // Sets or clears dots x0..x1-1 of one row: partial bytes bit by bit, whole bytes at once.
 static void raster_span(uint8_t* row, int32_t x0, int32_t x1, int black)
 {
     int32_t x = x0;
-    for (; x < x1 && (x & 7); x++) {
-        uint8_t mask = (uint8_t)(0x80 >> (x & 7));
-        row[x >> 3] = black ? (uint8_t)(row[x >> 3] | mask) : (uint8_t)(row[x >> 3] & ~mask);
-    }
+    for (; x < x1 && (x & 7); x++) raster_put_bit(row, x, black);
     int32_t whole = (x1 - x) >> 3;
     if (whole > 0) {
         memset(row + (x >> 3), black ? 0xFF : 0x00, (size_t)whole);
         x += whole * 8;
     }
-    for (; x < x1; x++) {
-        uint8_t mask = (uint8_t)(0x80 >> (x & 7));
-        row[x >> 3] = black ? (uint8_t)(row[x >> 3] | mask) : (uint8_t)(row[x >> 3] & ~mask);
-    }
+    for (; x < x1; x++) raster_put_bit(row, x, black);
 }
 
 void raster_fill_rect(raster* r, int32_t x, int32_t y, int32_t w, int32_t h, int black)

@@ -57,6 +57,7 @@ qel_context* qel_ctx_create(const qel_config* config)
     ctx->clock.wake_timeout = -1.0f;
     qel_state_init(ctx);
     qel_theme_init(ctx, config ? config->theme_mode : 0, config ? config->accent : 0);
+    qel_fonts_init(ctx, !(config && config->no_embedded_fonts));
     // Drawing is valid before the first frame: base clip and transform are in place.
     qel_draw_reset(ctx);
     return ctx;
@@ -66,6 +67,7 @@ void qel_ctx_destroy(qel_context* ctx)
 {
     if (!ctx) return;
     raise_event(ctx, QEL_EVENT_DESTROY);
+    qel_fonts_shutdown(ctx);
     qel_state_release(ctx);
     qel_draw_release(ctx);
     qel_arena_release(ctx);
@@ -77,6 +79,7 @@ void qel_ctx_destroy(qel_context* ctx)
 void qel_ctx_set_renderer(qel_context* ctx, const qel_renderer* r)
 {
     raise_event(ctx, QEL_EVENT_RENDERER_CHANGED);
+    qel_atlas_renderer_changed(ctx);
     ctx->renderer = r ? *r : qel_renderer{};
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "draw_list.h"
+#include "font_state.h"
 #include "frame_arena.h"
 #include "id_stack.h"
 #include "qel/context.h"
@@ -42,5 +43,6 @@ struct qel_context {
     qel_state_table state;
     qel_cursor cursor;  // asked for in the current frame
     qel_theme_state theme;
+    qel_font_state fonts;
     qel_draw_list draw;
 };

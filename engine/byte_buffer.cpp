@@ -1,0 +1,142 @@
+// Byte buffers that grow by doubling, and sinks that write to a stream or append to a buffer.
+#include "byte_buffer.h"
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+static const size_t BYTE_BUFFER_FIRST_CAPACITY = 65536;
+
+// Makes room for `more` bytes behind the used ones.
+static bool byte_buffer_reserve(byte_buffer* buffer, size_t more)
+{
+    if (more > SIZE_MAX - buffer->length) return false;
+    size_t need = buffer->length + more;
+    if (need <= buffer->capacity) return true;
+    size_t capacity = buffer->capacity ? buffer->capacity : BYTE_BUFFER_FIRST_CAPACITY;
+    while (capacity < need) {
+        if (capacity > SIZE_MAX / 2) return false;
+        capacity *= 2;
+    }
+    uint8_t* grown = (uint8_t*)realloc(buffer->data, capacity);
+    if (!grown) return false;
+    buffer->data = grown;
+    buffer->capacity = capacity;
+    return true;
+}
+
+int byte_buffer_init(byte_buffer* buffer)
+{
+    if (!buffer) return 0;
+    *buffer = {};
+    return 1;
+}
+
+void byte_buffer_free(byte_buffer* buffer)
+{
+    if (!buffer) return;
+    free(buffer->data);
+    *buffer = {};
+}
+
+int byte_buffer_append(byte_buffer* buffer, const void* bytes, size_t count)
+{
+    if (!buffer || (!bytes && count)) return 0;
+    if (count == 0) return 1;
+    if (!byte_buffer_reserve(buffer, count)) return 0;
+    memcpy(buffer->data + buffer->length, bytes, count);
+    buffer->length += count;
+    return 1;
+}
+
+int byte_buffer_append_byte(byte_buffer* buffer, int value)
+{
+    uint8_t byte = (uint8_t)value;
+    return byte_buffer_append(buffer, &byte, 1);
+}
+
+int byte_buffer_append_u16_le(byte_buffer* buffer, uint16_t value)
+{
+    const uint8_t bytes[2] = {(uint8_t)value, (uint8_t)(value >> 8)};
+    return byte_buffer_append(buffer, bytes, 2);
+}
+
+int byte_buffer_append_u32_le(byte_buffer* buffer, uint32_t value)
+{
+    const uint8_t bytes[4] = {(uint8_t)value, (uint8_t)(value >> 8), (uint8_t)(value >> 16), (uint8_t)(value >> 24)};
+    return byte_buffer_append(buffer, bytes, 4);
+}
+
+int byte_buffer_append_u16_be(byte_buffer* buffer, uint16_t value)
+{
+    const uint8_t bytes[2] = {(uint8_t)(value >> 8), (uint8_t)value};
+    return byte_buffer_append(buffer, bytes, 2);
+}
+
+byte_sink byte_sink_stream(FILE* stream)
+{
+    return byte_sink{stream, nullptr, ERR_OK};
+}
+
+byte_sink byte_sink_buffer(byte_buffer* buffer)
+{
+    return byte_sink{nullptr, buffer, ERR_OK};
+}
+
+int byte_sink_write(byte_sink* sink, const void* bytes, size_t count)
+{
+    if (sink->error) return 0;
+    if (count == 0) return 1;
+    if (sink->stream) {
+        if (fwrite(bytes, 1, count, sink->stream) != count) sink->error = ERR_IO;
+    } else if (!byte_buffer_append(sink->buffer, bytes, count)) {
+        sink->error = ERR_NOMEM;
+    }
+    return sink->error == ERR_OK;
+}
+
+int byte_sink_printf(byte_sink* sink, const char* fmt, ...)
+{
+    if (sink->error) return 0;
+    char local[256];
+    va_list args;
+    va_start(args, fmt);
+    int n = vsnprintf(local, sizeof local, fmt, args);
+    va_end(args);
+    if (n < 0) {
+        sink->error = ERR_INVALID;
+        return 0;
+    }
+    if ((size_t)n < sizeof local) return byte_sink_write(sink, local, (size_t)n);
+    char* text = (char*)malloc((size_t)n + 1);
+    if (!text) {
+        sink->error = ERR_NOMEM;
+        return 0;
+    }
+    va_start(args, fmt);
+    vsnprintf(text, (size_t)n + 1, fmt, args);
+    va_end(args);
+    int ok = byte_sink_write(sink, text, (size_t)n);
+    free(text);
+    return ok;
+}
+
+int byte_sink_take(byte_sink* sink, byte_buffer* whole)
+{
+    if (!sink->error && !sink->stream && sink->buffer && sink->buffer->length == 0) {
+        // Moving the block spares copying a job of possibly hundreds of megabytes.
+        free(sink->buffer->data);
+        *sink->buffer = *whole;
+        *whole = {};
+        return 1;
+    }
+    int ok = byte_sink_write(sink, whole->data, whole->length);
+    byte_buffer_free(whole);
+    return ok;
+}
+
+engine_error byte_sink_status(const byte_sink* sink)
+{
+    if (sink->error) return sink->error;
+    return sink->stream && ferror(sink->stream) ? ERR_IO : ERR_OK;
+}

@@ -1,0 +1,63 @@
+// Growable byte arrays in which jobs are assembled, and the byte sink through which every job
+// writer emits its bytes, either to a stream or onto the end of such an array. Neither knows
+// anything about printers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "errors.h"
+
+// A growable byte array; all zero is a valid empty buffer. The block comes from malloc/realloc,
+// so whoever takes it over releases it with free().
+struct byte_buffer {
+    uint8_t* data;    // heap block owned by the buffer; NULL while nothing was allocated
+    size_t length;    // bytes in use
+    size_t capacity;  // bytes allocated
+};
+
+// Where a writer's bytes go: a stream when `stream` is set, else the end of `buffer`. The first
+// failure is remembered, and later writes are dropped: a job is whole or it is an error.
+struct byte_sink {
+    FILE* stream;
+    byte_buffer* buffer;
+    engine_error error;  // 4 after a short write to the stream, 3 when the buffer could not grow
+};
+
+// --- Buffers (1 on success, 0 on failure; a failed append leaves the buffer as it was) ---
+
+// Zeroes the buffer; 0 for NULL.
+int byte_buffer_init(byte_buffer* buffer);
+
+// Frees the block and zeroes the buffer; NULL is ignored.
+void byte_buffer_free(byte_buffer* buffer);
+
+// Appends count bytes (0 appends nothing). Growth doubles the capacity, from 64 KiB, until the
+// bytes fit.
+int byte_buffer_append(byte_buffer* buffer, const void* bytes, size_t count);
+
+// Appends the low 8 bits of value.
+int byte_buffer_append_byte(byte_buffer* buffer, int value);
+
+int byte_buffer_append_u16_le(byte_buffer* buffer, uint16_t value);
+int byte_buffer_append_u32_le(byte_buffer* buffer, uint32_t value);
+int byte_buffer_append_u16_be(byte_buffer* buffer, uint16_t value);
+
+// --- Sinks ---
+
+byte_sink byte_sink_stream(FILE* stream);
+byte_sink byte_sink_buffer(byte_buffer* buffer);
+
+// Writes count bytes; 1 when they were taken, 0 when this or an earlier write failed.
+int byte_sink_write(byte_sink* sink, const void* bytes, size_t count);
+
+// Writes printf-formatted text; as byte_sink_write.
+[[gnu::format(ENGINE_PRINTF, 2, 3)]] int byte_sink_printf(byte_sink* sink, const char* fmt, ...);
+
+// Hands over a whole assembled job and leaves `whole` empty: an empty buffer sink takes the
+// block itself, any other sink gets a copy. As byte_sink_write.
+int byte_sink_take(byte_sink* sink, byte_buffer* whole);
+
+// The sink's error, or 4 when its stream's error flag is set; 0 when all went through.
+engine_error byte_sink_status(const byte_sink* sink);

@@ -1,0 +1,109 @@
+#include "engine/brother_ql.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/catalog.h"
+#include "engine/render.h"
+#include "job_decoders.h"
+#include "job_fixture.h"
+
+namespace {
+
+// Millimetres for a whole number of dots at 300 dpi.
+float mm300(int dots)
+{
+    return (float)dots * 25.4f / 300.0f;
+}
+
+}  // namespace
+
+// The printed pages, mirrored back, are the rendered labels, and a row of quantity n gives
+// n pages.
+TEST(BrotherQl, PagesAreTheRenderedLabels)
+{
+    // Widths of 600 and 375 dots: whole bytes, and a row that ends inside its last byte.
+    const struct {
+        float width_mm, height_mm;
+        const char* layout;
+    } labels[] = {{50.8f, 25.4f, "barcode"}, {50.8f, 25.4f, "price"}, {31.75f, 57.15f, "barcode"}, {31.75f, 57.15f, "plain"}};
+    for (const auto& l : labels) {
+        job_fixture f(JOB_TEST_CSV, l.width_mm, l.height_mm, 300, l.layout);
+        const job_options by_quantity = {0, "Qty", 0, 0, 0, 0};
+        std::vector<brother_page> pages;
+        const int32_t width = label_width_dots(&f.model);
+        ASSERT_EQ(brother_decode(f.build(PRINTER_LANG_BROTHER_QL, &by_quantity), width, &pages), "");
+        ASSERT_EQ(pages.size(), 3u);
+        const int32_t rows[] = {0, 0, 2};
+        for (size_t i = 0; i < pages.size(); i++) {
+            EXPECT_EQ(picture_difference(pages[i].dots, f.preview(rows[i])), "") << l.layout << " " << width << " page " << i;
+            EXPECT_EQ(pages[i].line_bytes, 90);
+            EXPECT_EQ(pages[i].media_type, 0x0A);
+            EXPECT_EQ(pages[i].media_width, 60);
+            EXPECT_EQ(pages[i].media_length, 0);
+            EXPECT_EQ(pages[i].feed_margin, 35);
+        }
+    }
+}
+
+TEST(BrotherQl, SizesAndSettings)
+{
+    // 720 dots by 300 lines, once: start, a 33-byte header, 300 lines of 93 bytes, the end.
+    job_fixture f("Name\nx\n", mm300(720), mm300(300), 300, "name");
+    EXPECT_EQ(f.build(PRINTER_LANG_BROTHER_QL).size(), 27944u);
+
+    const struct {
+        job_options options;
+        uint8_t type, width, length;
+        uint16_t margin;
+        int line_bytes;
+    } cases[] = {
+        {{0, nullptr, 0, 29, 0, 0}, 0x0B, 60, 29, 35, 90},
+        {{0, nullptr, 62, 0, 162, 12}, 0x0A, 62, 0, 12, 162},
+        {{0, nullptr, 0, 0, 162, 0}, 0x0A, 109, 0, 35, 162},
+        {{0, nullptr, 300, 0, 0, 70000}, 0x0A, 300 & 0xFF, 0, 70000 & 0xFFFF, 90},
+    };
+    for (const auto& c : cases) {
+        std::vector<brother_page> pages;
+        ASSERT_EQ(brother_decode(f.build(PRINTER_LANG_BROTHER_QL, &c.options), 720, &pages), "");
+        ASSERT_EQ(pages.size(), 1u);
+        EXPECT_EQ(pages[0].media_type, c.type);
+        EXPECT_EQ(pages[0].media_width, c.width);
+        EXPECT_EQ(pages[0].media_length, c.length);
+        EXPECT_EQ(pages[0].feed_margin, c.margin);
+        EXPECT_EQ(pages[0].line_bytes, c.line_bytes);
+    }
+}
+
+TEST(BrotherQl, LabelsWiderThanTheLine)
+{
+    job_fixture f("Name\nx\n", mm300(721), mm300(100), 300, "name");
+    engine_error error = ERR_OK;
+    f.build(PRINTER_LANG_BROTHER_QL, nullptr, 0, 1, &error);
+    EXPECT_EQ(error, ERR_RANGE);
+    const job_options wide = {0, nullptr, 0, 0, 162, 0};
+    std::vector<brother_page> pages;
+    EXPECT_EQ(brother_decode(f.build(PRINTER_LANG_BROTHER_QL, &wide), 721, &pages), "");
+
+    // Too long a line is refused before anything is written.
+    const job_options too_long = {0, nullptr, 0, 0, 163, 0};
+    byte_buffer b = {};
+    byte_sink sink = byte_sink_buffer(&b);
+    EXPECT_EQ(brother_ql_write_job(&f.model, &f.table, 0, 1, &too_long, &sink), ERR_RANGE);
+    EXPECT_EQ(b.length, 0u);
+    EXPECT_EQ(brother_ql_write_job(nullptr, &f.table, 0, 1, nullptr, &sink), ERR_INVALID);
+}
+
+// The label's rightmost dot is a line's first bit, its leftmost dot bit width - 1.
+TEST(BrotherQl, LinesAreMirrored)
+{
+    job_fixture f("Name\nx\n", mm300(100), mm300(2), 300, nullptr);
+    label_element* rule = label_add_element(&f.model, LABEL_RULE);
+    rule->width_mm = mm300(1);
+    rule->size_mm = mm300(2);
+    const std::string job = f.build(PRINTER_LANG_BROTHER_QL);
+    const size_t first_line = 10 + 33;
+    ASSERT_EQ(job.size(), first_line + 2 * 93 + 1);
+    const std::string line = job.substr(first_line, 93);
+    EXPECT_EQ(line.substr(0, 3), bytes_of("67 00 5A"));
+    EXPECT_EQ(line.substr(3), std::string(12, '\0') + "\x10" + std::string(77, '\0'));
+}

@@ -1,0 +1,134 @@
+#include "engine/byte_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/file_io.h"
+#include "support/scratch.h"
+
+static std::string contents(const byte_buffer& b)
+{
+    return std::string((const char*)b.data, b.length);
+}
+
+TEST(ByteBuffer, GrowsByDoublingFrom64KiB)
+{
+    byte_buffer b;
+    ASSERT_EQ(byte_buffer_init(&b), 1);
+    EXPECT_EQ(byte_buffer_init(nullptr), 0);
+    EXPECT_EQ(byte_buffer_append(&b, "", 0), 1);
+    EXPECT_EQ(b.data, nullptr);
+    ASSERT_EQ(byte_buffer_append_byte(&b, 0x1234), 1);
+    EXPECT_EQ(b.capacity, 65536u);
+    const std::string big(65536, 'b');
+    ASSERT_EQ(byte_buffer_append(&b, big.data(), big.size()), 1);
+    EXPECT_EQ(b.capacity, 131072u);
+    EXPECT_EQ(b.length, 65537u);
+    EXPECT_EQ(b.data[0], 0x34);
+    byte_buffer_free(&b);
+    EXPECT_EQ(b.data, nullptr);
+    EXPECT_EQ(b.capacity, 0u);
+
+    const std::string bigger(65537, 'c');
+    ASSERT_EQ(byte_buffer_append(&b, bigger.data(), bigger.size()), 1);
+    EXPECT_EQ(b.capacity, 131072u);
+    byte_buffer_free(&b);
+    byte_buffer_free(nullptr);
+}
+
+TEST(ByteBuffer, FailedAppendKeepsTheBuffer)
+{
+    byte_buffer b = {};
+    ASSERT_EQ(byte_buffer_append(&b, "abc", 3), 1);
+    EXPECT_EQ(byte_buffer_append(&b, "x", SIZE_MAX - 1), 0);
+    EXPECT_EQ(byte_buffer_append(&b, "x", SIZE_MAX / 2 + 1), 0);
+    EXPECT_EQ(byte_buffer_append(&b, nullptr, 1), 0);
+    EXPECT_EQ(byte_buffer_append(nullptr, "x", 1), 0);
+    EXPECT_EQ(contents(b), "abc");
+    EXPECT_EQ(b.capacity, 65536u);
+    byte_buffer_free(&b);
+}
+
+TEST(ByteBuffer, ByteOrders)
+{
+    byte_buffer b = {};
+    byte_buffer_append_u16_le(&b, 0x0102);
+    byte_buffer_append_u32_le(&b, 0x03040506);
+    byte_buffer_append_u16_be(&b, 0x0708);
+    byte_buffer_append_byte(&b, -1);
+    EXPECT_EQ(contents(b), std::string("\x02\x01\x06\x05\x04\x03\x07\x08\xff", 9));
+    byte_buffer_free(&b);
+}
+
+TEST(ByteSink, BufferAndStreamGetTheSameBytes)
+{
+    const std::string path = scratch_path("sink.bin");
+    FILE* f = file_open(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    byte_buffer b = {};
+    byte_sink sinks[2] = {byte_sink_stream(f), byte_sink_buffer(&b)};
+    const std::string long_text(300, 'L');
+    for (byte_sink& sink : sinks) {
+        EXPECT_EQ(byte_sink_write(&sink, "\0\xff", 2), 1);
+        EXPECT_EQ(byte_sink_printf(&sink, "^PW%d %s %.2f %zu", 812, long_text.c_str(), 50.8, (size_t)7), 1);
+        EXPECT_EQ(byte_sink_write(&sink, nullptr, 0), 1);
+        EXPECT_EQ(byte_sink_status(&sink), ERR_OK);
+    }
+    ASSERT_EQ(fclose(f), 0);
+    std::string file;
+    ASSERT_TRUE(scratch_read(path, &file));
+    const std::string expect = std::string("\0\xff", 2) + "^PW812 " + long_text + " 50.80 7";
+    EXPECT_EQ(file, expect);
+    EXPECT_EQ(contents(b), expect);
+    byte_buffer_free(&b);
+}
+
+TEST(ByteSink, TakeMovesIntoAnEmptyBufferAndCopiesElsewhere)
+{
+    byte_buffer job = {}, whole = {};
+    byte_sink sink = byte_sink_buffer(&job);
+    byte_buffer_append(&whole, "page", 4);
+    const uint8_t* block = whole.data;
+    EXPECT_EQ(byte_sink_take(&sink, &whole), 1);
+    EXPECT_EQ(job.data, block);
+    EXPECT_EQ(whole.data, nullptr);
+    byte_buffer_append(&whole, "+more", 5);
+    EXPECT_EQ(byte_sink_take(&sink, &whole), 1);
+    EXPECT_EQ(contents(job), "page+more");
+    EXPECT_EQ(whole.data, nullptr);
+    byte_buffer_free(&job);
+}
+
+TEST(ByteSink, FirstFailureSticks)
+{
+    // A stream open only for reading takes no bytes.
+    const std::string path = scratch_path("readonly.bin");
+    ASSERT_TRUE(scratch_write(path, "x"));
+    FILE* f = file_open(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    byte_sink sink = byte_sink_stream(f);
+    EXPECT_EQ(byte_sink_write(&sink, "abc", 3), 0);
+    EXPECT_EQ(byte_sink_status(&sink), ERR_IO);
+    EXPECT_EQ(byte_sink_printf(&sink, "%d", 1), 0);
+    byte_buffer whole = {};
+    byte_buffer_append(&whole, "x", 1);
+    EXPECT_EQ(byte_sink_take(&sink, &whole), 0);
+    EXPECT_EQ(whole.data, nullptr);
+    fclose(f);
+
+    // A stream that failed before the sink met it reports through the status.
+    f = file_open(path.c_str(), "rb");
+    fputc('x', f);
+    byte_sink late = byte_sink_stream(f);
+    EXPECT_EQ(byte_sink_status(&late), ERR_IO);
+    fclose(f);
+
+    byte_buffer b = {};
+    byte_sink full = byte_sink_buffer(&b);
+    EXPECT_EQ(byte_sink_write(&full, "x", SIZE_MAX), 0);
+    EXPECT_EQ(byte_sink_status(&full), ERR_NOMEM);
+    EXPECT_EQ(byte_sink_write(&full, "y", 1), 0);
+    EXPECT_EQ(b.length, 0u);
+}

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "embedded_fonts.h"
+#include "inflate.h"
+#include "qel/font.h"
+#include "qel/text.h"
+#include "qel_fixture.h"
+#include "support/scratch.h"
+
+static std::string inflated_font(int32_t role)
+{
+    const uint8_t* stream;
+    uint32_t compressed, inflated;
+    EXPECT_TRUE(qel_embedded_font(role, &stream, &compressed, &inflated));
+    std::string font(inflated, '\0');
+    EXPECT_EQ(qel_inflate(stream, compressed, (uint8_t*)font.data(), font.size()), inflated);
+    return font;
+}
+
+class FontTest : public QelTest {
+protected:
+    const qel_font& font(int32_t index) const { return ctx->fonts.fonts[index]; }
+
+    // Each character of a text with the font that supplies it and the size it is set at.
+    std::vector<qel_glyph_iter> walk(int32_t handle, float size, const char* text, uint8_t tabular = 0)
+    {
+        std::vector<qel_glyph_iter> steps;
+        qel_glyph_iter it;
+        qel_glyph_iter_init(&it, ctx, qel_font_resolve(ctx, handle), size, text, (int32_t)strlen(text), tabular);
+        while (qel_glyph_iter_next(&it)) steps.push_back(it);
+        return steps;
+    }
+};
+
+TEST_F(FontTest, EmbeddedFontsTakeTheirRoles)
+{
+    ASSERT_EQ(ctx->fonts.font_count, 5);
+    const float units[5] = {2048, 2048, 1000, 1000, 1000};
+    for (int32_t role = 0; role < 5; role++) {
+        EXPECT_EQ(ctx->fonts.roles[role], role);
+        EXPECT_EQ(font(role).units_per_em, units[role]);
+        EXPECT_EQ(font(role).icon, role == QEL_FONT_ICON);
+        EXPECT_TRUE(font(role).owns_data);
+        EXPECT_GT(font(role).ascent, 0.5f);
+    }
+    for (int32_t role = 0; role < 4; role++) {
+        EXPECT_LT(font(role).descent, -0.1f) << role;
+        EXPECT_GT(font(role).cap_height, 0.6f) << role;
+        EXPECT_LT(font(role).cap_height, font(role).ascent) << role;
+    }
+    EXPECT_EQ(font(QEL_FONT_HEADING).fallback_count, 1);
+    EXPECT_EQ(font(QEL_FONT_HEADING).fallbacks[0], QEL_FONT_MEDIUM);
+    EXPECT_EQ(font(QEL_FONT_MONO).fallbacks[0], QEL_FONT_BODY);
+    // The heading font lacks the check mark; its fallback has it.
+    EXPECT_EQ(walk(QEL_FONT_HEADING, 16, "\xE2\x9C\x93")[0].glyph_font, QEL_FONT_MEDIUM);
+}
+
+TEST_F(FontTest, HandlesResolve)
+{
+    const struct {
+        int32_t handle, font;
+    } cases[] = {{QEL_FONT_BODY, 0}, {QEL_FONT_ICON, 4}, {7, 0}, {-1, 0}, {16, 0}, {20, 4}, {21, 0}, {15, 0}};
+    for (const auto& c : cases) EXPECT_EQ(qel_font_resolve(ctx, c.handle), c.font) << c.handle;
+    qel_font_set_role(ctx, QEL_FONT_HEADING, 16 + QEL_FONT_MONO);
+    EXPECT_EQ(qel_font_resolve(ctx, QEL_FONT_HEADING), QEL_FONT_MONO);
+    qel_font_set_role(ctx, QEL_FONT_ICON, 99);  // an invalid handle binds font 0, now an icon font
+    EXPECT_EQ(qel_font_resolve(ctx, QEL_FONT_ICON), 0);
+    EXPECT_TRUE(font(0).icon);
+    qel_font_set_role(ctx, 5, 16);  // not a role
+    qel_font_set_role(ctx, QEL_FONT_BODY, 16);
+    EXPECT_FALSE(font(0).icon);
+}
+
+TEST_F(FontTest, FallbacksStopAtFour)
+{
+    for (int32_t i = 0; i < 5; i++) qel_font_add_fallback(ctx, QEL_FONT_BODY, 16 + i);
+    EXPECT_EQ(font(0).fallback_count, 4);
+    EXPECT_EQ(font(0).fallbacks[3], 3);
+}
+
+TEST_F(FontTest, AddsFontsAndRefusesWhatIsNoFont)
+{
+    std::string mono = inflated_font(QEL_FONT_MONO);
+    EXPECT_EQ(qel_font_add_memory(ctx, (const uint8_t*)mono.data(), (int32_t)mono.size(), 1), 16 + 5);
+    EXPECT_TRUE(font(5).owns_data);
+    EXPECT_EQ(font(5).units_per_em, 1000);
+
+    std::string wrong_tag = mono, short_directory = mono.substr(0, 40), table_past_end = mono.substr(0, mono.size() / 2);
+    wrong_tag[0] = 'X';
+    std::string collection = std::string("ttcf\0\1\0\0\0\0\0\1\0\0\0\x10", 16) + mono.substr(0, 200);
+    const std::string bad[] = {"", "OTTO", wrong_tag, short_directory, table_past_end, collection};
+    for (const std::string& data : bad) {
+        EXPECT_EQ(qel_font_add_memory(ctx, (const uint8_t*)data.data(), (int32_t)data.size(), 1), -1) << data.size();
+        EXPECT_EQ(qel_font_add_memory(ctx, (const uint8_t*)data.data(), (int32_t)data.size(), 0), -1);
+    }
+    EXPECT_EQ(qel_font_add_memory(ctx, nullptr, 100, 0), -1);
+    EXPECT_EQ(ctx->fonts.font_count, 6);
+}
+
+TEST_F(FontTest, AddsFontFilesAndFreesWhatFails)
+{
+    std::string good = scratch_path("good.ttf"), bad = scratch_path("bad.ttf"), empty = scratch_path("empty.ttf");
+    std::string mono = inflated_font(QEL_FONT_MONO);
+    ASSERT_TRUE(scratch_write(good, mono));
+    ASSERT_TRUE(scratch_write(bad, mono.substr(0, 1000)));
+    ASSERT_TRUE(scratch_write(empty, ""));
+    int64_t before = counter.live;
+    EXPECT_EQ(qel_font_add_file(ctx, bad.c_str()), -1);
+    EXPECT_EQ(qel_font_add_file(ctx, empty.c_str()), -1);
+    EXPECT_EQ(qel_font_add_file(ctx, scratch_path("missing.ttf").c_str()), -1);
+    EXPECT_EQ(qel_font_add_file(ctx, nullptr), -1);
+    EXPECT_EQ(counter.live, before) << "a failed font kept its buffer";
+    EXPECT_EQ(qel_font_add_file(ctx, good.c_str()), 16 + 5);
+    EXPECT_TRUE(font(5).owns_data);
+}
+
+TEST_F(FontTest, PrivateUseCharactersComeFromTheIconFont)
+{
+    auto steps = walk(QEL_FONT_BODY, 20, "a\xEE\x81\xAC");  // a, U+E06C check
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[1].glyph_font, QEL_FONT_ICON);
+    EXPECT_NE(steps[1].glyph, 0);
+    EXPECT_FLOAT_EQ(steps[1].size_used, 23.0f);
+    // No tracking for icon glyphs: the advance is the icon's own.
+    int32_t advance, bearing;
+    stbtt_GetGlyphHMetrics(&font(4).info, steps[1].glyph, &advance, &bearing);
+    EXPECT_FLOAT_EQ(steps[1].advance, 23.0f * (float)advance / 1000.0f);
+    // A code point no font has keeps the run's font and glyph 0, and still advances.
+    auto missing = walk(QEL_FONT_BODY, 20, "\xE4\xB8\xAD");  // U+4E2D
+    EXPECT_EQ(missing[0].glyph, 0);
+    EXPECT_EQ(missing[0].glyph_font, QEL_FONT_BODY);
+    EXPECT_GT(missing[0].advance, 0.0f);
+}
+
+TEST_F(FontTest, TabularDigitsShareOneWidth)
+{
+    const float size = 15;
+    float cell = font(0).widest_digit * size + walk(QEL_FONT_BODY, size, "0")[0].tracking;
+    for (const char* digits : {"0123456789", "1111111111", "7474747474"})
+        EXPECT_NEAR(qel_text_width(ctx, QEL_FONT_BODY, size, digits, -1, 1), 10 * cell, 1e-3) << digits;
+    EXPECT_LT(qel_text_width(ctx, QEL_FONT_BODY, size, "1111111111", -1, 0), 10 * cell - 1);
+    // The digit sits in the middle of its cell.
+    auto one = walk(QEL_FONT_BODY, size, "1", 1)[0];
+    float natural = font(0).ascii_advance['1'] * size;
+    EXPECT_NEAR(one.x_offset, (font(0).widest_digit * size - natural) / 2 + one.tracking / 2, 1e-4);
+}
+
+TEST_F(FontTest, KerningPullsPairsTogether)
+{
+    const float size = 20;
+    auto av = walk(QEL_FONT_BODY, size, "AV");
+    float apart = av[0].advance;
+    EXPECT_LT(av[1].pen_before, apart - 0.03f * size);  // about -140 units of 2048
+    // Not across fonts, and not between digits when they are tabular.
+    auto digits = walk(QEL_FONT_BODY, size, "17", 1);
+    EXPECT_FLOAT_EQ(digits[1].pen_before, digits[0].advance);
+    auto icon = walk(QEL_FONT_BODY, size, "A\xEE\x81\xAC");
+    EXPECT_FLOAT_EQ(icon[1].pen_before, icon[0].advance);
+}
+
+class NoFontTest : public QelTest {
+protected:
+    void SetUp() override
+    {
+        qel_config config = counting_config(&counter);
+        config.no_embedded_fonts = 1;
+        ctx = qel_ctx_create(&config);
+        ASSERT_NE(ctx, nullptr);
+    }
+};
+
+TEST_F(NoFontTest, MeasuresZeroAndDrawsNothing)
+{
+    EXPECT_EQ(ctx->fonts.font_count, 0);
+    EXPECT_EQ(qel_font_resolve(ctx, QEL_FONT_BODY), -1);
+    EXPECT_EQ(qel_text_width(ctx, QEL_FONT_BODY, 16, "Hello", -1, 0), 0.0f);
+    EXPECT_EQ(qel_line_height(ctx, QEL_FONT_BODY, 16), 16.0f);
+    EXPECT_EQ(qel_font_ascent(ctx, QEL_FONT_BODY, 16), 16.0f);
+    qel_font_add_fallback(ctx, 0, 1);
+    qel_font_set_role(ctx, 0, 16);
+    qel_draw_text(ctx, QEL_FONT_BODY, 16, 0, 0, 0xFFFFFFFF, "Hello", -1, 0);
+    EXPECT_EQ(ctx->draw.vertex_count, 0u);
+}

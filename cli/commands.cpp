@@ -3,13 +3,17 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "cli/options.h"
 #include "engine/barcode.h"
 #include "engine/catalog.h"
 #include "engine/image_file.h"
+#include "engine/job.h"
+#include "engine/quantity.h"
 #include "engine/render.h"
+#include "engine/spool.h"
 
 namespace {
 
@@ -52,6 +56,24 @@ int preview(const cli_options& o, const csv_table& table, const label_model& mod
     return code;
 }
 
+// The quantity line of check; false when the quantities cannot print.
+bool check_quantities(const cli_options& o, const csv_table& table)
+{
+    job_options job = cli_job_options(&o);
+    char msg[256];
+    int32_t skipped = 0, printed_once = 0;
+    int32_t total = quantity_job_total(&table, 0, table.rows, &job, msg, sizeof msg, &skipped, &printed_once);
+    if (total < 0) {
+        printf("  quantity: %s\n", msg);
+        return false;
+    }
+    printf("  quantity: %d labels from %d rows", total, table.rows);
+    if (skipped > 0) printf(", %d skipped", skipped);
+    if (printed_once > 0) printf(", %d printed once", printed_once);
+    putchar('\n');
+    return true;
+}
+
 int check(const cli_options& o, const csv_table& table, const label_model& model, uint32_t)
 {
     printf("%s: %d columns, %d rows\n", o.csv, table.columns, table.rows);
@@ -72,12 +94,82 @@ int check(const cli_options& o, const csv_table& table, const label_model& model
         printf("  row %d: %s\n", row, engine_error_text(e));
         failures++;
     }
+    if (o.quantity_column && !check_quantities(o, table)) failures++;
     if (failures > 0) {
         printf("%d of %d rows cannot print as laid out\n", failures, table.rows);
         return CLI_BAD_DATA;
     }
     printf("all %d rows render\n", table.rows);
     return CLI_OK;
+}
+
+// A job in memory with its label count.
+struct built_job {
+    uint8_t* data;
+    size_t length;
+    int32_t labels;
+};
+
+// Counts the labels of the rows (with their notes) and builds their job; an exit code.
+int build_job(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang, built_job* job)
+{
+    job_options options = cli_job_options(&o);
+    int32_t first = o.rows_given ? o.rows_first : 0;
+    int32_t count = o.rows_given ? o.rows_count : table.rows;
+    job->labels = cli_count_labels(&table, first, count, &options);
+    if (job->labels < 0) return CLI_BAD_DATA;
+    engine_error e = job_build(lang, &model, &table, first, count, &options, &job->data, &job->length);
+    if (e != ERR_OK) {
+        cli_error("%s: %s", printer_lang_name(lang), engine_error_text(e));
+        return CLI_BAD_DATA;
+    }
+    return CLI_OK;
+}
+
+// Builds the job and writes it to the --out (or --dry-run) file.
+int save_job(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang,
+             const char* remark)
+{
+    built_job job = {};
+    int code = build_job(o, table, model, lang, &job);
+    if (code == CLI_OK) {
+        errno = 0;
+        engine_error e = job_save_file(o.out, job.data, job.length);
+        code = e == ERR_OK ? CLI_OK : write_failed(o.out, e);
+    }
+    if (code == CLI_OK)
+        printf("%s job: %d labels, %zu bytes -> %s%s\n", printer_lang_name(lang), job.labels, job.length, o.out, remark);
+    free(job.data);
+    return code;
+}
+
+int job(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang)
+{
+    if (!o.out) {
+        cli_error("--out is required");
+        return CLI_BAD_INPUT;
+    }
+    return save_job(o, table, model, lang, "");
+}
+
+int print(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang)
+{
+    if (o.dry_run) return save_job(o, table, model, lang, " (dry run, nothing sent to a printer)");
+    if (!o.queue) {
+        cli_error("--queue is required unless you pass --dry-run");
+        return CLI_BAD_INPUT;
+    }
+    built_job job = {};
+    int code = build_job(o, table, model, lang, &job);
+    char msg[256];
+    if (code == CLI_OK && spool_send_raw(o.queue, job.data, job.length, msg, sizeof msg) != ERR_OK) {
+        cli_error("print failed: %s", msg);
+        code = CLI_BAD_INPUT;
+    }
+    if (code == CLI_OK)
+        printf("sent %d labels (%zu bytes of %s) to %s\n", job.labels, job.length, printer_lang_name(lang), o.queue);
+    free(job.data);
+    return code;
 }
 
 // The symbol alone on a label of its own length, drawn and written as a PNG.
@@ -137,6 +229,21 @@ int sizes(const cli_options&)
     return CLI_OK;
 }
 
+int printers(const cli_options&)
+{
+    for (uint32_t i = 0; i < catalog_printer_count(); i++) {
+        const printer_def* p = catalog_printer_at(i);
+        printf("%-20s %-34s %d dpi, %s, up to %.0f mm\n", p->id, p->description, (int)p->dpi,
+               printer_lang_name(p->language), p->max_width_mm);
+    }
+    printf("\nqueues on this machine:\n");
+    char names[32][SPOOL_NAME_SIZE];
+    int count = spool_list_queues(names, 32);
+    for (int i = 0; i < count; i++) printf("  %s\n", names[i]);
+    if (count == 0) printf("  (none)\n");
+    return CLI_OK;
+}
+
 int layouts(const cli_options&)
 {
     for (uint32_t i = 0; i < catalog_layout_count(); i++)
@@ -166,9 +273,12 @@ const struct {
     int (*on_options)(const cli_options&);
 } commands[] = {
     {"preview", preview, nullptr},
+    {"job", job, nullptr},
+    {"print", print, nullptr},
     {"check", check, nullptr},
     {"barcode", nullptr, barcode},
     {"sizes", nullptr, sizes},
+    {"printers", nullptr, printers},
     {"layouts", nullptr, layouts},
 };
 

@@ -8,6 +8,7 @@
 
 #include "engine/barcode.h"
 #include "engine/catalog.h"
+#include "engine/quantity.h"
 
 void cli_print_usage(FILE* out)
 {
@@ -173,6 +174,20 @@ int cli_symbology_parse(const char* id, uint32_t* out)
     return 0;
 }
 
+job_options cli_job_options(const cli_options* options)
+{
+    job_options job = {};
+    job.copies = options->copies;
+    job.quantity_column = options->quantity_column;
+    int32_t width = 0, length = 0;
+    if (options->media && read_pair(options->media, 'x', &width, &length) > 0) {
+        job.media_width_mm = width;
+        job.media_length_mm = length;
+        job.line_bytes = width > 102 ? 162 : 90;
+    }
+    return job;
+}
+
 int cli_load_csv(const cli_options* options, csv_table* table)
 {
     if (!options->csv) {
@@ -239,4 +254,23 @@ int cli_resolve_model(const cli_options* options, label_model* model, const csv_
     if (!apply_barcode_options(options, model)) return 0;
     *out_lang = lang;
     return 1;
+}
+
+int32_t cli_count_labels(const csv_table* table, int32_t first_row, int32_t count, const job_options* options)
+{
+    char msg[256];
+    int32_t skipped = 0, printed_once = 0;
+    int32_t total = quantity_job_total(table, first_row, count, options, msg, sizeof msg, &skipped, &printed_once);
+    if (total < 0) {
+        // The engine says nothing of a run that starts or counts below 0.
+        if (msg[0])
+            cli_error("%s", msg);
+        else
+            cli_error("--rows %d:%d: FIRST and COUNT must be 0 or more", first_row, count);
+        return -1;
+    }
+    if (skipped > 0) fprintf(stderr, "note: %d row%s skipped (quantity 0)\n", skipped, skipped == 1 ? "" : "s");
+    if (printed_once > 0)
+        fprintf(stderr, "note: %d row%s printed once (no quantity)\n", printed_once, printed_once == 1 ? "" : "s");
+    return total;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "engine/csv.h"
+#include "engine/job.h"
 #include "engine/label_model.h"
 
 enum { CLI_MAX_POSITIONAL = 4 };
@@ -51,6 +52,9 @@ int cli_parse_options(int argc, char** argv, cli_options* options);
 // "code128", "ean13" or "upca": 1 and the barcode_symbology in *out; 0 otherwise.
 int cli_symbology_parse(const char* id, uint32_t* out);
 
+// The job settings of the options: copies, the quantity column and the Brother media.
+job_options cli_job_options(const cli_options* options);
+
 // --- Steps shared by the commands (each prints its reason and returns 0 on failure) ---
 
 // Reads --csv into the table, which the caller frees in every case.
@@ -59,3 +63,7 @@ int cli_load_csv(const cli_options* options, csv_table* table);
 // Builds the label model for the stock, printer, resolution, language and template of the
 // options over the table's header, and hands out the printer language.
 int cli_resolve_model(const cli_options* options, label_model* model, const csv_table* table, uint32_t* out_lang);
+
+// The labels of rows first_row .. first_row + count - 1 under the quantity rules and limits,
+// with notes on the error stream for rows skipped or printed once; -1 after printing why not.
+int32_t cli_count_labels(const csv_table* table, int32_t first_row, int32_t count, const job_options* options);

@@ -58,6 +58,18 @@ name       Name only
 plain      Name and price, one line
 """
 
+PRINTERS = """zebra-zd230          Zebra ZD230 (203 dpi, ZPL)         203 dpi, zpl, up to 104 mm
+zebra-zd421-300      Zebra ZD421 (300 dpi, ZPL)         300 dpi, zpl, up to 108 mm
+tsc-da210            TSC DA210 (203 dpi, TSPL)          203 dpi, tspl, up to 104 mm
+tsc-da310            TSC DA310 (300 dpi, TSPL)          300 dpi, tspl, up to 104 mm
+brother-ql-800       Brother QL-800 (300 dpi)           300 dpi, brother-ql, up to 62 mm
+brother-ql-820nwb    Brother QL-820NWB (300 dpi)        300 dpi, brother-ql, up to 62 mm
+brother-ql-1100      Brother QL-1100 (300 dpi, 4 in)    300 dpi, brother-ql, up to 103 mm
+dymo-lw-450          DYMO LabelWriter 450 (203 dpi)     203 dpi, dymo-lw, up to 84 mm
+dymo-lw-450-turbo    DYMO LabelWriter 450 Turbo (203 dpi) 203 dpi, dymo-lw, up to 84 mm
+dymo-lw-4xl          DYMO LabelWriter 4XL (203 dpi, 4 in) 203 dpi, dymo-lw, up to 156 mm
+"""
+
 TAG = "2 \u00d7 1 in, landscape price tag"
 
 
@@ -74,10 +86,10 @@ def err(line):
     return "tagmoor: " + line + "\n"
 
 
-# The folder every command runs in: shop.csv is the committed sample, bad.csv has a row the font
-# cannot show and one that EAN-13 cannot carry.
+# The folder every command runs in: shop.csv and qty.csv are the committed samples, bad.csv has
+# a row the font cannot show and one that EAN-13 cannot carry, with a quantity of 2.5.
 FIXTURES = {
-    "bad.csv": "Name,Price,Barcode\nCaf\u00e9 Cr\u00e8me,$3.00,5901234120111\nTea,$1.00,12345\n".encode(),
+    "bad.csv": "Name,Price,Barcode,Quantity\nCaf\u00e9 Cr\u00e8me,$3.00,5901234120111,2\nTea,$1.00,12345,2.5\n".encode(),
     "empty.csv": b"",
     "binary.bin": bytes(range(256)) * 4,
     os.path.join("donn\u00e9es", "prix.csv"): None,  # a copy of the sample
@@ -106,6 +118,7 @@ CASES = [
     ("sizes a b c d e", 2, "", USAGE),
     ("sizes", 0, SIZES, ""),
     ("layouts", 0, LAYOUTS, ""),
+    ("printers", 0, PRINTERS + "\nqueues on this machine:\n  (none)\n", ""),
 
     # preview: images, their scale and format, rows and the model's options.
     ("preview --csv shop.csv", 0,
@@ -159,13 +172,64 @@ CASES = [
     ("check --csv shop.csv", 0,
      "shop.csv: 3 columns, 12 rows\n  text     <- column Name\n  text     <- column Price\nall 12 rows render\n", ""),
     ("check --csv bad.csv --layout barcode --sym ean13", 3,
-     "bad.csv: 3 columns, 2 rows\n  text     <- column Name\n  barcode  <- column Barcode\n"
+     "bad.csv: 4 columns, 2 rows\n  text     <- column Name\n  barcode  <- column Barcode\n"
      "  row 0: the built-in font has no glyph for this text\n  row 1: invalid input\n"
      "2 of 2 rows cannot print as laid out\n", ""),
     ("check --csv empty.csv", 0,
      "empty.csv: 1 columns, 0 rows\n  text     literal \"{Name}\"\n  text     literal \"{Price}\"\nall 0 rows render\n", ""),
     ("check --csv binary.bin", 0,
      "binary.bin: 2 columns, 8 rows\n  text     literal \"{Name}\"\n  text     literal \"{Price}\"\nall 8 rows render\n", ""),
+
+    ("check --csv qty.csv --quantity-column Quantity", 0,
+     "qty.csv: 4 columns, 12 rows\n  text     <- column Name\n  text     <- column Price\n"
+     "  quantity: 46 labels from 12 rows, 1 skipped, 2 printed once\nall 12 rows render\n", ""),
+    ("check --csv bad.csv --layout barcode --sym ean13 --quantity-column Quantity", 3,
+     "bad.csv: 4 columns, 2 rows\n  text     <- column Name\n  barcode  <- column Barcode\n"
+     "  row 0: the built-in font has no glyph for this text\n  row 1: invalid input\n"
+     "  quantity: data row 2: quantity \"2.5\" is not a whole number\n3 of 2 rows cannot print as laid out\n", ""),
+
+    # job and print: the four languages, runs of rows, quantities and limits.
+    ("job --csv shop.csv", 2, "", err("--out is required")),
+    ("job --csv nothere.csv", 2, "", err("nothere.csv: cannot open nothere.csv")),
+    ("job --csv shop.csv --out a.zpl", 0, "zpl job: 12 labels, 2238 bytes -> a.zpl\n", "", {"a.zpl": b"^XA"}),
+    ("job --csv shop.csv --printer tsc-da210 --out \u00e9tiquettes.tspl", 0,
+     re.compile(r"tspl job: 12 labels, \d+ bytes -> \u00e9tiquettes\.tspl\n"), "", {"\u00e9tiquettes.tspl": b"SIZE "}),
+    ("job --csv shop.csv --printer brother-ql-800 --media 62 --out b.bin", 0,
+     re.compile(r"brother-ql job: 12 labels, \d+ bytes -> b\.bin\n"), "", {"b.bin": b"\x1b@"}),
+    ("job --csv shop.csv --printer dymo-lw-450 --out d.bin", 0,
+     re.compile(r"dymo-lw job: 12 labels, \d+ bytes -> d\.bin\n"), "", {"d.bin": b"\x1b"}),
+    ("job --csv shop.csv --rows 0:0 --out e.zpl", 0, "zpl job: 0 labels, 0 bytes -> e.zpl\n", "", {"e.zpl": b""}),
+    ("job --csv shop.csv --rows 5:0 --proto tspl --out e.tspl", 0, "tspl job: 0 labels, 0 bytes -> e.tspl\n", "",
+     {"e.tspl": b""}),
+    ("job --csv shop.csv --rows 10:5 --out t.zpl", 0, re.compile(r"zpl job: 2 labels, \d+ bytes -> t\.zpl\n"), "",
+     {"t.zpl": b"^XA"}),
+    ("job --csv shop.csv --rows -1:3 --out n.zpl", 3, "", err("--rows -1:3: FIRST and COUNT must be 0 or more")),
+    ("job --csv qty.csv --quantity-column Quantity --out q.zpl", 0, "zpl job: 46 labels, 2094 bytes -> q.zpl\n",
+     "note: 1 row skipped (quantity 0)\nnote: 2 rows printed once (no quantity)\n", {"q.zpl": b"^XA"}),
+    ("job --csv qty.csv --quantity-column Quantity --rows 2:2 --out q.zpl", 0,
+     re.compile(r"zpl job: 1 labels, \d+ bytes -> q\.zpl\n"),
+     "note: 1 row skipped (quantity 0)\nnote: 1 row printed once (no quantity)\n", {"q.zpl": b"^XA"}),
+    ("job --csv qty.csv --quantity-column Qty --out q.zpl", 3, "", err("no column is named \"Qty\"")),
+    ("job --csv bad.csv --quantity-column Quantity --layout name --out q.zpl", 3, "",
+     err("data row 2: quantity \"2.5\" is not a whole number")),
+    ("job --csv shop.csv --copies 500 --out big.zpl", 3, "",
+     err("this job would print 6000 labels; 5000 is the limit - split it with --rows FIRST:COUNT")),
+    ("job --csv shop.csv --copies 500 --rows 2:10 --out big.zpl", 0,
+     re.compile(r"zpl job: 5000 labels, \d+ bytes -> big\.zpl\n"), "", {"big.zpl": b"^XA"}),
+    ("job --csv shop.csv --copies 99999999999 --out c.zpl", 3, "", err("2147483647 copies is more than 500 of one label")),
+    ("job --csv bad.csv --rows 0:1 --printer dymo-lw-450 --out x.bin", 3, "",
+     err("dymo-lw: the built-in font has no glyph for this text")),
+    ("job --csv bad.csv --rows 1:1 --layout barcode --sym ean13 --printer brother-ql-800 --out x.bin", 3, "",
+     err("brother-ql: invalid input")),
+    ("job --csv shop.csv --out nofolder/x.zpl", 2, "", err("cannot write nofolder/x.zpl: No such file or directory")),
+    ("print --csv shop.csv", 2, "", err("--queue is required unless you pass --dry-run")),
+    ("print --csv shop.csv --out p.zpl", 2, "", err("--queue is required unless you pass --dry-run")),
+    ("print --csv shop.csv --queue Q --dry-run p.zpl", 0,
+     "zpl job: 12 labels, 2238 bytes -> p.zpl (dry run, nothing sent to a printer)\n", "", {"p.zpl": b"^XA"}),
+    ("print --csv shop.csv --dry-run nofolder/p.zpl", 2, "", err("cannot write nofolder/p.zpl: No such file or directory")),
+    ("print --csv shop.csv --copies 501 --queue nope", 3, "", err("501 copies is more than 500 of one label")),
+    ("print --csv shop.csv --queue nope", 2, "",
+     re.compile(r"tagmoor: print failed: (cupsCreateJob|OpenPrinter)\(nope\) failed: .+\n")),
 
     # barcode.
     ("barcode", 2, "", err("barcode needs a value")),
@@ -195,6 +259,7 @@ def make_folder(folder):
             with open(path, "wb") as f:
                 f.write(data)
     shutil.copy(os.path.join(SAMPLES, "tea-shop.csv"), os.path.join(folder, "shop.csv"))
+    shutil.copy(os.path.join(SAMPLES, "tea-shop-quantities.csv"), os.path.join(folder, "qty.csv"))
     with open(os.path.join(folder, "huge.csv"), "wb") as f:
         f.truncate(70 << 20)
     os.mkdir(os.path.join(folder, "folder.csv"))
@@ -210,7 +275,9 @@ def run_case(args, folder, case):
     words, code, out, error = case[:4]
     files = case[4] if len(case) > 4 else {}
     before = set(os.listdir(folder))
-    actual_code, actual_out, actual_err = oracle.run(args, shlex.split(words), cwd=folder)
+    # No print queues: the scheduler named is not there.
+    no_scheduler = {"CUPS_SERVER": os.path.join(folder, "no-scheduler.sock")}
+    actual_code, actual_out, actual_err = oracle.run(args, shlex.split(words), cwd=folder, env=no_scheduler)
     problems = [p for p in (differs("standard output", out, actual_out), differs("error stream", error, actual_err))
                 if p]
     if actual_code != code:

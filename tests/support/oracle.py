@@ -7,20 +7,25 @@ import sys
 import tempfile
 
 
-def arguments(description):
+def arguments(description, *extra):
+    """The driver's options: the tool, its emulator, a seed and a count, and the extra ones
+    named, each taking a value."""
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--tool", required=True, help="our program under test")
     parser.add_argument("--emulator", help="runs the tool when it is a cross build")
     parser.add_argument("--seed", type=int, default=20261210)
     parser.add_argument("--count", type=int, default=400)
+    for name in extra:
+        parser.add_argument(name)
     return parser.parse_args()
 
 
-def run(args, tool_args, cwd=None):
-    """Runs our tool and gives its exit code, standard output and error stream as bytes."""
+def run(args, tool_args, cwd=None, env=None):
+    """Runs our tool, with env added to the environment, and gives its exit code, standard
+    output and error stream as bytes."""
     command = ([args.emulator] if args.emulator else []) + [args.tool] + list(tool_args)
     # Wine reads the words of the command line in the locale's character set.
-    env = dict(os.environ, LC_ALL="C.UTF-8")
+    env = dict(os.environ, LC_ALL="C.UTF-8", **(env or {}))
     # Files, not pipes: a wineserver that a run starts would hold pipes open until it exits.
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         done = subprocess.run(command, stdout=out, stderr=err, cwd=cwd, env=env, check=False)

@@ -120,13 +120,13 @@ static int32_t take_slot(qel_soft_renderer* soft)
 }
 
 // Textures are indexed with 32-bit byte offsets and sampled with float texel positions.
-static const int64_t MAX_TEXTURE_BYTES = INT32_MAX;
+static const uint64_t MAX_TEXTURE_BYTES = INT32_MAX;
 
 uint64_t qel_soft_texture_create(qel_soft_renderer* soft, int32_t width, int32_t height, int32_t channels,
                                  const void* pixels)
 {
     if (!soft || width <= 0 || height <= 0 || (channels != 1 && channels != 4)) return 0;
-    int64_t bytes = (int64_t)width * height * channels;
+    uint64_t bytes = (uint64_t)width * (uint64_t)height * (uint64_t)channels;
     if (bytes > MAX_TEXTURE_BYTES) return 0;
     uint8_t* copy = (uint8_t*)(pixels ? malloc((size_t)bytes) : calloc(1, (size_t)bytes));
     if (!copy) qel_out_of_memory();

@@ -446,6 +446,40 @@ TEST_F(SoftRasterTextures, FastPathAgreesWithTheTrianglePath)
     }
 }
 
+TEST(SoftRaster, ShadowPixelsHiddenByALaterOpaqueBoxAreSkippedWithoutTrace)
+{
+    // A shadow followed in its command by an opaque box is not shaded where the box's interior
+    // will overwrite it; with the box in a command of its own nothing is skipped.
+    const qel_vertex shadow = flat(QEL_SHAPE_SHADOW, 30, 20, 8, 6, 0x90200000);
+    std::vector<qel_vertex> graded = shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 1, WHITE, 0xFF808080));
+    graded[2].fill = graded[3].fill = 0xFF8090A0;
+    const struct {
+        const char* name;
+        std::vector<qel_vertex> box;
+        bool something_between;
+    } cases[] = {
+        {"opaque card with a border", shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 1, WHITE, 0xFF808080)), false},
+        {"opaque gradient card", graded, false},
+        {"card off the shadow's centre", shape_quad(40, 5, 110, 40, flat(QEL_SHAPE_ROUNDED_BOX, 34, 16.5f, 12, 0, 0xFF3060F0)), false},
+        {"a translucent box between", shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 0, 0, 0xFFF0F0F0)), true},
+        {"translucent card", shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 0, 0xF0FFFFFF)), false},
+        {"clear card with a border", shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 2, 0, 0xFF000000)), false},
+    };
+    for (const auto& k : cases) {
+        canvas drawn[2] = {patterned(120, 72), patterned(120, 72)};
+        for (int split = 0; split < 2; split++) {
+            frame_builder f;
+            f.quad(shape_quad(3.5f, -2.5f, 98.5f, 74.5f, shadow));
+            if (k.something_between) f.quad(shape_quad(30, 30, 60, 45, flat(QEL_SHAPE_ROUNDED_BOX, 14, 6.5f, 3, 0, 0x80FF00FF)));
+            if (split) f.command();
+            f.quad(k.box);
+            qel_draw_data dd = f.data(120, 72);
+            drawn[split].raster(dd);
+        }
+        EXPECT_EQ(max_byte_difference(drawn[0].bytes, drawn[1].bytes), 0) << k.name;
+    }
+}
+
 // The OpenGL fragment stage written plainly in double precision over a transparent pixel: what
 // the rasteriser must reproduce whichever path it takes.
 struct fragment_case {

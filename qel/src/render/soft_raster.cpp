@@ -4,9 +4,11 @@
 // wrong, can index outside the band or a texture.
 #include "render/soft_raster.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -28,10 +30,21 @@ inline int32_t to_index(float f, int32_t lo, int32_t hi)
     return !(f > (float)lo) ? lo : f >= (float)hi ? hi : (int32_t)f;
 }
 
+// min and max without the library calls; NaN gives the second argument.
+inline float min_of(float a, float b)
+{
+    return a < b ? a : b;
+}
+
+inline float max_of(float a, float b)
+{
+    return a > b ? a : b;
+}
+
 // trunc(clamp(v, 0, 1) x 255 + 0.5); NaN gives 0.
 inline uint8_t to_byte(float v)
 {
-    return !(v > 0.0f) ? 0 : v >= 1.0f ? 255 : (uint8_t)(int32_t)(v * 255.0f + 0.5f);
+    return (uint8_t)(int32_t)(min_of(max_of(v, 0.0f), 1.0f) * 255.0f + 0.5f);
 }
 
 // One byte of "over": the premultiplied source value plus what the destination keeps.
@@ -40,18 +53,38 @@ inline uint8_t over_byte(float source, float keep, uint8_t dst)
     return to_byte(source + unit(dst) * keep);
 }
 
+// Four channels at once through the compilers' generic vectors: the same IEEE operations as
+// to_byte and over_byte, so every path writes the same bytes.
+typedef float float4 __attribute__((vector_size(16)));
+typedef int32_t int4 __attribute__((vector_size(16)));
+
+inline float4 unit4(const uint8_t* px)
+{
+    return float4{unit(px[0]), unit(px[1]), unit(px[2]), unit(px[3])};
+}
+
+inline void store_bytes(uint8_t* px, float4 v)
+{
+    const float4 zero = {0, 0, 0, 0}, one = {1, 1, 1, 1};
+    v = v > zero ? v : zero;
+    v = v < one ? v : one;
+    int4 b = __builtin_convertvector(v * 255.0f + 0.5f, int4);
+    uint32_t word = (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
+    memcpy(px, &word, 4);  // bytes in memory order: the machine is little-endian
+}
+
 // Blends a premultiplied colour and alpha (framebuffer byte order) into one pixel.
 inline void blend(uint8_t* px, const float s[4])
 {
     float a = s[3];
     if (!(a > 0.0005f)) return;
+    float4 source = {s[0], s[1], s[2], a};
     if (a >= 0.9995f) {
-        for (int i = 0; i < 3; i++) px[i] = to_byte(s[i]);
-        px[3] = 255;
+        source[3] = 1.0f;
+        store_bytes(px, source);
         return;
     }
-    float keep = 1.0f - a;
-    for (int i = 0; i < 4; i++) px[i] = over_byte(s[i], keep, px[i]);
+    store_bytes(px, source + unit4(px) * (1.0f - a));
 }
 
 // A packed colour (bytes R, G, B, A) as four floats in the framebuffer's byte order.
@@ -101,11 +134,11 @@ shape shape_of(const qel_vertex* a, const qel_soft_texture* slot, bool bgr)
                  : QEL_SHAPE_IMAGE;
     s.hw = a->half[0];
     s.hh = a->half[1];
-    float limit = fminf(s.hw, s.hh);
-    for (int i = 0; i < 4; i++) s.radius[i] = fminf(a->radii[i], limit);
+    float limit = min_of(s.hw, s.hh);
+    for (int i = 0; i < 4; i++) s.radius[i] = min_of(a->radii[i], limit);
     s.param = a->param;
     load_color(a->border, bgr, s.border);
-    s.inv_sigma = 1.0f / (fmaxf(a->param, 0.01f) * 1.4142135f);
+    s.inv_sigma = 1.0f / (max_of(a->param, 0.01f) * 1.4142135f);
     s.slot = slot;
     s.bgr = bgr;
     s.shadow_table = qel_soft_shadow_table();
@@ -117,8 +150,8 @@ inline float distance(const shape& s, float px, float py)
 {
     float r = px < 0 ? (py < 0 ? s.radius[0] : s.radius[3]) : (py < 0 ? s.radius[1] : s.radius[2]);
     float qx = fabsf(px) - s.hw + r, qy = fabsf(py) - s.hh + r;
-    float ox = fmaxf(qx, 0.0f), oy = fmaxf(qy, 0.0f);
-    return fminf(fmaxf(qx, qy), 0.0f) + sqrtf(ox * ox + oy * oy) - r;
+    float ox = max_of(qx, 0.0f), oy = max_of(qy, 0.0f);
+    return min_of(max_of(qx, qy), 0.0f) + sqrtf(ox * ox + oy * oy) - r;
 }
 
 // The shadow's opacity factor at distance d from the table; false where it adds nothing.
@@ -145,45 +178,36 @@ inline void scaled(const float c[4], float a, float out[4])
     out[3] = a;
 }
 
-// The premultiplied colour of the shape's pixel at local position (lx, ly) with fill c and
-// texture coordinates (u, v), in framebuffer order; false when the pixel is left alone.
-bool shade(const shape& s, float lx, float ly, const float c[4], float u, float v, float out[4])
+// The premultiplied colour of a pixel of a shape of the given mode at local position (lx, ly)
+// with fill c and texture coordinates (u, v), in framebuffer order; false when the pixel is
+// left alone. One copy per mode keeps the pixel loops free of the choice.
+template <int MODE>
+inline bool shade(const shape& s, float lx, float ly, const float c[4], float u, float v, float out[4])
 {
-    switch (s.mode) {
-    case QEL_SHAPE_SOLID:
+    if constexpr (MODE == QEL_SHAPE_SOLID) {
         scaled(c, c[3], out);
-        return true;
-    case QEL_SHAPE_GLYPH: {
+    } else if constexpr (MODE == QEL_SHAPE_GLYPH) {
         bool coverage = s.slot && s.slot->channels == 1;
         float a = coverage ? qel_soft_sample_alpha(s.slot->width, s.slot->height, s.slot->pixels, u, v) : 1.0f;
         scaled(c, c[3] * a, out);
-        return true;
-    }
-    case QEL_SHAPE_ROUNDED_BOX: {
+    } else if constexpr (MODE == QEL_SHAPE_ROUNDED_BOX) {
         float d = distance(s, lx, ly);
         float outer = 0.5f - d;
         if (!(outer > 0.0f)) return false;
-        outer = fminf(outer, 1.0f);
+        outer = min_of(outer, 1.0f);
         float inner = outer;
-        if (s.param > 0.0f) {
-            inner = 0.5f - (d + s.param);
-            inner = inner < 0.0f ? 0.0f : fminf(inner, 1.0f);
-        }
+        if (s.param > 0.0f) inner = max_of(min_of(0.5f - (d + s.param), 1.0f), 0.0f);
         float fa = c[3] * inner, ba = s.border[3] * (outer - inner);
         for (int i = 0; i < 3; i++) out[i] = c[i] * fa + s.border[i] * ba;
         out[3] = fa + ba;
-        return true;
-    }
-    case QEL_SHAPE_SHADOW: {
+    } else if constexpr (MODE == QEL_SHAPE_SHADOW) {
         float factor;
         if (!shadow_factor(s, distance(s, lx, ly), &factor)) return false;
         scaled(c, c[3] * factor, out);
-        return true;
-    }
-    default: {
+    } else {
         float cov = 0.5f - distance(s, lx, ly);
         if (!(cov > 0.0f)) return false;
-        float k = c[3] * fminf(cov, 1.0f);
+        float k = c[3] * min_of(cov, 1.0f);
         if (!s.slot || s.slot->channels != 4) {
             scaled(c, k, out);
             return true;
@@ -193,8 +217,20 @@ bool shade(const shape& s, float lx, float ly, const float c[4], float u, float 
         out[1] = t.g * c[1] * k;
         out[2] = (s.bgr ? t.r : t.b) * c[2] * k;
         out[3] = t.a * k;
-        return true;
     }
+    return true;
+}
+
+// Calls f with the shape mode as a compile-time constant.
+template <typename F>
+void with_mode(int32_t mode, F f)
+{
+    switch (mode) {
+    case QEL_SHAPE_GLYPH: return f(std::integral_constant<int, QEL_SHAPE_GLYPH>{});
+    case QEL_SHAPE_ROUNDED_BOX: return f(std::integral_constant<int, QEL_SHAPE_ROUNDED_BOX>{});
+    case QEL_SHAPE_SHADOW: return f(std::integral_constant<int, QEL_SHAPE_SHADOW>{});
+    case QEL_SHAPE_SOLID: return f(std::integral_constant<int, QEL_SHAPE_SOLID>{});
+    default: return f(std::integral_constant<int, QEL_SHAPE_IMAGE>{});
     }
 }
 
@@ -259,11 +295,15 @@ struct quad_row {
     float ly, v;
 };
 
-void shade_pixel(const shape& s, const quad_frame& q, const quad_row& r, int32_t x)
+// Shades columns x0..x1 of a quad's row pixel by pixel.
+template <int MODE>
+void shade_columns(const shape& s, const quad_frame& q, const quad_row& r, int32_t x0, int32_t x1)
 {
-    float dx = (float)x + 0.5f - q.left;
-    float out[4];
-    if (shade(s, dx + q.local_x, r.ly, r.c, q.u + dx * q.du, r.v, out)) blend(r.pixels + 4 * x, out);
+    for (int32_t x = x0; x < x1; x++) {
+        float dx = (float)x + 0.5f - q.left;
+        float out[4];
+        if (shade<MODE>(s, dx + q.local_x, r.ly, r.c, q.u + dx * q.du, r.v, out)) blend(r.pixels + 4 * x, out);
+    }
 }
 
 // A glyph drawn at its atlas size: one texel per pixel, empty texels skipped.
@@ -284,22 +324,152 @@ void glyph_row(const shape& s, const quad_frame& q, const quad_row& r, int32_t x
     }
 }
 
-// Boxes, shadows and solids: the pixels where the shape is certainly whole are one span, filled
-// without distances; the rest are shaded one by one.
-void span_row(const shape& s, const quad_frame& q, const quad_row& r, int32_t x0, int32_t x1, span_tables* tables)
+// Where a box or shadow is certainly whole: within `margin` of its edges a box has full
+// coverage and a shadow a factor of exactly 1; the corners take another rmax.
+struct interior_bounds {
+    float margin, rmax;
+};
+
+interior_bounds interior_of(const shape& s)
 {
-    int32_t a = x0, b = x1;
-    if (s.mode != QEL_SHAPE_SOLID) {
-        // Inside these margins a box has full coverage and a shadow a factor of exactly 1.
-        float margin = s.mode == QEL_SHAPE_SHADOW ? fmaxf(s.param, 0.01f) * 5.656854f : s.param + 0.5f;
-        float rmax = fmaxf(fmaxf(s.radius[0], s.radius[1]), fmaxf(s.radius[2], s.radius[3]));
-        float ay = fabsf(r.ly);
-        float limit = !(ay <= s.hh - margin) ? -1.0f : ay <= s.hh - margin - rmax ? s.hw - margin : s.hw - margin - rmax;
-        auto interior = [&](int32_t x) { return fabsf((float)x + 0.5f - q.left + q.local_x) <= limit; };
-        for (; a < b && !interior(a); a++) shade_pixel(s, q, r, a);
-        for (; b > a && !interior(b - 1); b--) shade_pixel(s, q, r, b - 1);
+    float margin = s.mode == QEL_SHAPE_SHADOW ? max_of(s.param, 0.01f) * 5.656854f : s.param + 0.5f;
+    return {margin, max_of(max_of(s.radius[0], s.radius[1]), max_of(s.radius[2], s.radius[3]))};
+}
+
+// A quad the fast path takes: its shape, how its rows map to local and texture coordinates, its
+// pixels (ends exclusive) and its top and bottom colours.
+struct quad_plan {
+    shape s;
+    interior_bounds in;
+    quad_frame q;
+    int32_t cx0, cy0, cx1, cy1;
+    float top_c[4], bottom_c[4];
+    float height;
+    bool gradient, one_texel_per_pixel;
+
+    bool empty() const { return cx0 >= cx1 || cy0 >= cy1; }
+
+    quad_row row(const target& t, int32_t y) const
+    {
+        float dy = (float)y + 0.5f - q.top;
+        quad_row r;
+        r.pixels = t.row(y);
+        float k = dy / height;
+        for (int i = 0; i < 4; i++) r.c[i] = gradient ? top_c[i] + (bottom_c[i] - top_c[i]) * k : top_c[i];
+        r.ly = dy + q.local_y;
+        r.v = q.v + dy * q.dv;
+        return r;
     }
-    fill_span(r.pixels, a, b, r.c, s.mode != QEL_SHAPE_SHADOW, tables);
+};
+
+// Plans the quad q0..q3 within the pixel bounds (x0, y0, x1, y1); false when it is not an
+// axis-aligned rectangle in corner order without horizontal colour change.
+bool plan_quad(const qel_vertex* const qv[4], const qel_soft_texture* slot, bool bgr, const int32_t bounds[4],
+               quad_plan* p)
+{
+    float left = qv[0]->pos[0], right = qv[1]->pos[0], top = qv[0]->pos[1], bottom = qv[3]->pos[1];
+    bool rectangle = top == qv[1]->pos[1] && right == qv[2]->pos[0] && bottom == qv[2]->pos[1] &&
+                     left == qv[3]->pos[0] && left < right && top < bottom;
+    if (!rectangle || qv[0]->fill != qv[1]->fill || qv[3]->fill != qv[2]->fill) return false;
+    // A pixel belongs to the quad when its centre lies in [left, right) x [top, bottom).
+    p->cx0 = to_index(ceilf(left - 0.5f), bounds[0], bounds[2]);
+    p->cx1 = to_index(ceilf(right - 0.5f), bounds[0], bounds[2]);
+    p->cy0 = to_index(ceilf(top - 0.5f), bounds[1], bounds[3]);
+    p->cy1 = to_index(ceilf(bottom - 0.5f), bounds[1], bounds[3]);
+    p->s = shape_of(qv[0], slot, bgr);
+    p->in = interior_of(p->s);
+    p->q = {left, top, qv[0]->local[0], qv[0]->local[1], qv[0]->uv[0], qv[0]->uv[1],
+            (qv[1]->uv[0] - qv[0]->uv[0]) / (right - left), (qv[3]->uv[1] - qv[0]->uv[1]) / (bottom - top)};
+    p->one_texel_per_pixel = p->s.mode == QEL_SHAPE_GLYPH && slot && slot->channels == 1 &&
+                             fabsf((float)slot->width * p->q.du - 1.0f) < 0.001f &&
+                             fabsf((float)slot->height * p->q.dv - 1.0f) < 0.001f;
+    load_color(qv[0]->fill, bgr, p->top_c);
+    load_color(qv[3]->fill, bgr, p->bottom_c);
+    p->gradient = qv[0]->fill != qv[3]->fill;
+    p->height = bottom - top;
+    return true;
+}
+
+// The columns [a, b) of a row at local y where a box, shadow or solid is whole.
+template <int MODE>
+void interior_columns(const quad_plan& p, float ly, int32_t* a, int32_t* b)
+{
+    *a = p.cx0;
+    *b = p.cx1;
+    if constexpr (MODE != QEL_SHAPE_SOLID) {
+        const shape& s = p.s;
+        float ay = fabsf(ly), m = p.in.margin;
+        float limit = !(ay <= s.hh - m) ? -1.0f : ay <= s.hh - m - p.in.rmax ? s.hw - m : s.hw - m - p.in.rmax;
+        if (!(limit >= 0.0f)) {
+            *b = *a;  // no pixel of the row is whole
+            return;
+        }
+        auto interior = [&](int32_t x) { return fabsf((float)x + 0.5f - p.q.left + p.q.local_x) <= limit; };
+        while (*a < *b && !interior(*a)) ++*a;
+        while (*b > *a && !interior(*b - 1)) --*b;
+    }
+}
+
+// Calls draw on the parts of [lo, hi) outside [hide_a, hide_b).
+template <typename F>
+void outside(int32_t lo, int32_t hi, int32_t hide_a, int32_t hide_b, F draw)
+{
+    if (hide_a >= hide_b) {
+        draw(lo, hi);
+        return;
+    }
+    draw(lo, std::min(hi, hide_a));
+    draw(std::max(lo, hide_b), hi);
+}
+
+// Boxes, shadows and solids: the pixels where the shape is whole are one span, filled without
+// distances; the rest are shaded one by one. Columns hide_a..hide_b are left alone.
+template <int MODE>
+void span_row(const quad_plan& p, const quad_row& r, int32_t hide_a, int32_t hide_b, span_tables* tables)
+{
+    int32_t a, b;
+    interior_columns<MODE>(p, r.ly, &a, &b);
+    auto shade_part = [&](int32_t lo, int32_t hi) { shade_columns<MODE>(p.s, p.q, r, lo, hi); };
+    outside(p.cx0, a, hide_a, hide_b, shade_part);
+    outside(b, p.cx1, hide_a, hide_b, shade_part);
+    outside(a, b, hide_a, hide_b,
+            [&](int32_t lo, int32_t hi) { fill_span(r.pixels, lo, hi, r.c, MODE != QEL_SHAPE_SHADOW, tables); });
+}
+
+// The columns of row y that an opaque box's interior span will overwrite; none when the box does
+// not reach the row.
+void hidden_columns(const quad_plan* box, int32_t y, int32_t* a, int32_t* b)
+{
+    *a = *b = 0;
+    if (!box || y < box->cy0 || y >= box->cy1) return;
+    float dy = (float)y + 0.5f - box->q.top;
+    interior_columns<QEL_SHAPE_ROUNDED_BOX>(*box, dy + box->q.local_y, a, b);
+}
+
+// Draws a planned quad; what `cover`, a later opaque box, will overwrite is skipped.
+void draw_quad(const qel_soft_band* job, const quad_plan& p, const quad_plan* cover)
+{
+    if (p.empty()) return;
+    target t = target_of(job);
+    span_tables tables;
+    with_mode(p.s.mode, [&](auto mode) {
+        constexpr int MODE = decltype(mode)::value;
+        for (int32_t y = p.cy0; y < p.cy1; y++) {
+            quad_row r = p.row(t, y);
+            if constexpr (MODE == QEL_SHAPE_GLYPH) {
+                if (p.one_texel_per_pixel)
+                    glyph_row(p.s, p.q, r, p.cx0, p.cx1);
+                else
+                    shade_columns<MODE>(p.s, p.q, r, p.cx0, p.cx1);
+            } else if constexpr (MODE == QEL_SHAPE_IMAGE) {
+                shade_columns<MODE>(p.s, p.q, r, p.cx0, p.cx1);
+            } else {
+                int32_t hide_a, hide_b;
+                hidden_columns(cover, y, &hide_a, &hide_b);
+                span_row<MODE>(p, r, hide_a, hide_b, &tables);
+            }
+        }
+    });
 }
 
 // --- Triangles ---
@@ -329,13 +499,13 @@ void edge_crossing(const edge& e, float py, float* lo, float* hi)
 {
     if (!(py >= e.y && py <= e.y + e.dy)) return;
     if (e.dy == 0.0f) {
-        *lo = fminf(*lo, e.x);
-        *hi = fmaxf(*hi, e.x + e.dx);
+        *lo = min_of(*lo, e.x);
+        *hi = max_of(*hi, e.x + e.dx);
         return;
     }
     float x = e.x + (py - e.y) * e.dx / e.dy;
-    *lo = fminf(*lo, x);
-    *hi = fmaxf(*hi, x);
+    *lo = min_of(*lo, x);
+    *hi = max_of(*hi, x);
 }
 
 void raster_triangle(const qel_soft_band* job, const qel_vertex* A, const qel_vertex* B, const qel_vertex* C,
@@ -344,8 +514,8 @@ void raster_triangle(const qel_soft_band* job, const qel_vertex* A, const qel_ve
     float area = (B->pos[0] - A->pos[0]) * (C->pos[1] - A->pos[1]) - (B->pos[1] - A->pos[1]) * (C->pos[0] - A->pos[0]);
     if (!(fabsf(area) >= 1e-8f)) return;
     float sign = area > 0.0f ? 1.0f : -1.0f, inv_area = 1.0f / area;
-    float min_x = fminf(fminf(A->pos[0], B->pos[0]), C->pos[0]), max_x = fmaxf(fmaxf(A->pos[0], B->pos[0]), C->pos[0]);
-    float min_y = fminf(fminf(A->pos[1], B->pos[1]), C->pos[1]), max_y = fmaxf(fmaxf(A->pos[1], B->pos[1]), C->pos[1]);
+    float min_x = min_of(min_of(A->pos[0], B->pos[0]), C->pos[0]), max_x = max_of(max_of(A->pos[0], B->pos[0]), C->pos[0]);
+    float min_y = min_of(min_of(A->pos[1], B->pos[1]), C->pos[1]), max_y = max_of(max_of(A->pos[1], B->pos[1]), C->pos[1]);
     int32_t bx0 = to_index(floorf(min_x), x0, x1), bx1 = to_index(ceilf(max_x), x0, x1);
     int32_t by0 = to_index(floorf(min_y), y0, y1), by1 = to_index(ceilf(max_y), y0, y1);
     if (bx0 >= bx1 || by0 >= by1) return;
@@ -358,35 +528,38 @@ void raster_triangle(const qel_soft_band* job, const qel_vertex* A, const qel_ve
     float colors[3][4];
     for (int i = 0; i < 3; i++) load_color(corner[i]->fill, t.bgr, colors[i]);
 
-    for (int32_t y = by0; y < by1; y++) {
-        float py = (float)y + 0.5f;
-        float lo = INFINITY, hi = -INFINITY;
-        for (const edge& e : edges) edge_crossing(e, py, &lo, &hi);
-        if (!(lo <= hi)) continue;
-        int32_t cx0 = to_index(floorf(lo) - 1.0f, bx0, bx1), cx1 = to_index(ceilf(hi) + 2.0f, bx0, bx1);
-        uint8_t* row = t.row(y);
-        for (int32_t x = cx0; x < cx1; x++) {
-            float px = (float)x + 0.5f;
-            float w[3];
-            bool inside = true;
-            for (int i = 0; i < 3 && inside; i++) {
-                float e = edges[i].at(px, py), side = e * sign;
-                inside = side > 0.0f || (side == 0.0f && edges[i].owns_zero);
-                w[i] = e * inv_area;
+    with_mode(s.mode, [&](auto mode) {
+        constexpr int MODE = decltype(mode)::value;
+        for (int32_t y = by0; y < by1; y++) {
+            float py = (float)y + 0.5f;
+            float lo = INFINITY, hi = -INFINITY;
+            for (const edge& e : edges) edge_crossing(e, py, &lo, &hi);
+            if (!(lo <= hi)) continue;
+            int32_t cx0 = to_index(floorf(lo) - 1.0f, bx0, bx1), cx1 = to_index(ceilf(hi) + 2.0f, bx0, bx1);
+            uint8_t* row = t.row(y);
+            for (int32_t x = cx0; x < cx1; x++) {
+                float px = (float)x + 0.5f;
+                float w[3];
+                bool inside = true;
+                for (int i = 0; i < 3 && inside; i++) {
+                    float e = edges[i].at(px, py), side = e * sign;
+                    inside = side > 0.0f || (side == 0.0f && edges[i].owns_zero);
+                    w[i] = e * inv_area;
+                }
+                if (!inside) continue;
+                float c[4], mix[4] = {0, 0, 0, 0};
+                for (int k = 0; k < 4; k++)
+                    c[k] = one_color ? colors[0][k] : w[0] * colors[0][k] + w[1] * colors[1][k] + w[2] * colors[2][k];
+                for (int i = 0; i < 3; i++) {
+                    const qel_vertex* v = corner[i];
+                    const float values[4] = {v->uv[0], v->uv[1], v->local[0], v->local[1]};
+                    for (int k = 0; k < 4; k++) mix[k] += w[i] * values[k];
+                }
+                float out[4];
+                if (shade<MODE>(s, mix[2], mix[3], c, mix[0], mix[1], out)) blend(row + 4 * x, out);
             }
-            if (!inside) continue;
-            float c[4], mix[6] = {0, 0, 0, 0, 0, 0};
-            for (int k = 0; k < 4; k++)
-                c[k] = one_color ? colors[0][k] : w[0] * colors[0][k] + w[1] * colors[1][k] + w[2] * colors[2][k];
-            for (int i = 0; i < 3; i++) {
-                const qel_vertex* q = corner[i];
-                const float values[4] = {q->uv[0], q->uv[1], q->local[0], q->local[1]};
-                for (int k = 0; k < 4; k++) mix[k] += w[i] * values[k];
-            }
-            float out[4];
-            if (shade(s, mix[2], mix[3], c, mix[0], mix[1], out)) blend(row + 4 * x, out);
         }
-    }
+    });
 }
 
 bool vertex_finite(const qel_vertex* v)
@@ -507,50 +680,52 @@ bool qel_soft_fill_quad(const qel_soft_band* job, const qel_vertex* q0, const qe
                         const qel_vertex* q3, const qel_soft_texture* slot, int32_t x0, int32_t y0, int32_t x1,
                         int32_t y1)
 {
-    float left = q0->pos[0], right = q1->pos[0], top = q0->pos[1], bottom = q3->pos[1];
-    bool rectangle = top == q1->pos[1] && right == q2->pos[0] && bottom == q2->pos[1] && left == q3->pos[0] &&
-                     left < right && top < bottom;
-    if (!rectangle || q0->fill != q1->fill || q3->fill != q2->fill) return false;
-    // A pixel belongs to the quad when its centre lies in [left, right) x [top, bottom).
-    int32_t cx0 = to_index(ceilf(left - 0.5f), x0, x1), cx1 = to_index(ceilf(right - 0.5f), x0, x1);
-    int32_t cy0 = to_index(ceilf(top - 0.5f), y0, y1), cy1 = to_index(ceilf(bottom - 0.5f), y0, y1);
-    if (cx0 >= cx1 || cy0 >= cy1) return true;
+    const qel_vertex* const qv[4] = {q0, q1, q2, q3};
+    const int32_t bounds[4] = {x0, y0, x1, y1};
+    quad_plan p;
+    if (!plan_quad(qv, slot, job->format == QEL_SOFT_BGRA, bounds, &p)) return false;
+    draw_quad(job, p, nullptr);
+    return true;
+}
 
-    target t = target_of(job);
-    shape s = shape_of(q0, slot, t.bgr);
-    quad_frame q = {left,      top,       q0->local[0], q0->local[1], q0->uv[0], q0->uv[1],
-                    (q1->uv[0] - q0->uv[0]) / (right - left), (q3->uv[1] - q0->uv[1]) / (bottom - top)};
-    bool one_texel_per_pixel = s.mode == QEL_SHAPE_GLYPH && slot && slot->channels == 1 &&
-                               fabsf((float)slot->width * q.du - 1.0f) < 0.001f &&
-                               fabsf((float)slot->height * q.dv - 1.0f) < 0.001f;
-    bool spans = s.mode == QEL_SHAPE_ROUNDED_BOX || s.mode == QEL_SHAPE_SHADOW || s.mode == QEL_SHAPE_SOLID;
-    float top_c[4], bottom_c[4];
-    load_color(q0->fill, t.bgr, top_c);
-    load_color(q3->fill, t.bgr, bottom_c);
-    bool gradient = q0->fill != q3->fill;
-    span_tables tables;
+namespace {
 
-    for (int32_t y = cy0; y < cy1; y++) {
-        float dy = (float)y + 0.5f - top;
-        quad_row r;
-        r.pixels = t.row(y);
-        float k = dy / (bottom - top);
-        for (int i = 0; i < 4; i++) r.c[i] = gradient ? top_c[i] + (bottom_c[i] - top_c[i]) * k : top_c[i];
-        r.ly = dy + q.local_y;
-        r.v = q.v + dy * q.dv;
-        if (one_texel_per_pixel)
-            glyph_row(s, q, r, cx0, cx1);
-        else if (spans)
-            span_row(s, q, r, cx0, cx1, &tables);
-        else
-            for (int32_t x = cx0; x < cx1; x++) shade_pixel(s, q, r, x);
+// The four vertices of a quad written in the draw list's order at ix, when they exist and are
+// finite.
+bool quad_at(const qel_draw_data* dd, const uint32_t* ix, const qel_vertex* q[4])
+{
+    if (!is_quad(ix, dd->vertex_count)) return false;
+    for (int i = 0; i < 4; i++) {
+        q[i] = &dd->vertices[ix[0] + i];
+        if (!vertex_finite(q[i])) return false;
     }
     return true;
 }
 
+// Among the next few primitives of a command from index t, the first quad the fast path will
+// fill whose interior is opaque: a box whose fill has full alpha at top and bottom. Shadows
+// under their own cards need not be shaded where the card hides them.
+bool find_cover(const qel_draw_data* dd, uint64_t t, uint64_t end, const int32_t bounds[4], quad_plan* cover)
+{
+    for (int seen = 0; seen < 3 && t + 3 <= end; seen++) {
+        const qel_vertex* q[4];
+        if (t + 6 <= end && quad_at(dd, &dd->indices[t], q) && plan_quad(q, nullptr, false, bounds, cover)) {
+            if (cover->s.mode == QEL_SHAPE_ROUNDED_BOX && q[0]->fill >> 24 == 255 && q[3]->fill >> 24 == 255)
+                return true;
+            t += 6;
+        } else {
+            t += 3;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 void qel_soft_raster_band(const qel_soft_band* job)
 {
     const qel_draw_data* dd = job->dd;
+    bool bgr = job->format == QEL_SOFT_BGRA;
     for (uint32_t c = 0; c < dd->command_count; c++) {
         const qel_draw_cmd* cmd = &dd->commands[c];
         int32_t b[4];
@@ -560,13 +735,13 @@ void qel_soft_raster_band(const qel_soft_band* job)
         const qel_soft_texture* slot = qel_soft_slot(job->soft, cmd->texture ? cmd->texture : dd->atlas_texture);
         for (uint64_t t = first; t + 3 <= end;) {
             const uint32_t* ix = &dd->indices[t];
-            if (t + 6 <= end && is_quad(ix, dd->vertex_count)) {
-                const qel_vertex* q = &dd->vertices[ix[0]];
-                bool sound = vertex_finite(q) && vertex_finite(q + 1) && vertex_finite(q + 2) && vertex_finite(q + 3);
-                if (sound && qel_soft_fill_quad(job, q, q + 1, q + 2, q + 3, slot, b[0], b[1], b[2], b[3])) {
-                    t += 6;
-                    continue;
-                }
+            const qel_vertex* q[4];
+            quad_plan p, cover;
+            if (t + 6 <= end && quad_at(dd, ix, q) && plan_quad(q, slot, bgr, b, &p)) {
+                bool covered = p.s.mode == QEL_SHAPE_SHADOW && !p.empty() && find_cover(dd, t + 6, end, b, &cover);
+                draw_quad(job, p, covered ? &cover : nullptr);
+                t += 6;
+                continue;
             }
             const qel_vertex* v[3];
             if (qel_soft_triangle(dd, ix, v)) raster_triangle(job, v[0], v[1], v[2], slot, b[0], b[1], b[2], b[3]);

@@ -200,27 +200,27 @@ int32_t qel_soft_band_plan(int32_t workers, int32_t rows, int32_t columns, uint3
     return bands;
 }
 
-static int band_thread(void* job)
-{
-    qel_soft_raster_band((const qel_soft_band*)job);
-    return 0;
-}
 
-static void clear_rect(const qel_soft_framebuffer* fb, qel_color color, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+// Clears the band to the clear colour with full alpha, then draws into it; each band clears its
+// own rows, so that the clearing too is shared among the threads.
+static int band_thread(void* arg)
 {
+    const qel_soft_band* job = (const qel_soft_band*)arg;
+    qel_color color = job->dd->clear_color;
     uint8_t r = color & 0xFF, g = color >> 8 & 0xFF, b = color >> 16 & 0xFF;
-    bool bgr = fb->format == QEL_SOFT_BGRA;
+    bool bgr = job->format == QEL_SOFT_BGRA;
     const uint8_t pixel[4] = {bgr ? b : r, g, bgr ? r : b, 255};
-    for (int32_t y = y0; y < y1; y++) {
-        uint8_t* row = (uint8_t*)fb->pixels + (ptrdiff_t)y * fb->stride;
-        for (int32_t x = x0; x < x1; x++) memcpy(row + 4 * x, pixel, 4);
+    for (int32_t y = job->y0; y < job->y1; y++) {
+        uint8_t* row = job->framebuffer + (ptrdiff_t)y * job->stride;
+        for (int32_t x = job->x0; x < job->x1; x++) memcpy(row + 4 * x, pixel, 4);
     }
+    qel_soft_raster_band(job);
+    return 0;
 }
 
 void qel_soft_render_region(const qel_soft_renderer* soft, const qel_draw_data* dd, const qel_soft_framebuffer* fb,
                             int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 {
-    clear_rect(fb, dd->clear_color, x0, y0, x1, y1);
     int32_t band_height;
     int32_t bands = qel_soft_band_plan(soft->workers, y1 - y0, x1 - x0, dd->index_count, &band_height);
     qel_soft_band jobs[QEL_SOFT_MAX_WORKERS];
@@ -231,12 +231,12 @@ void qel_soft_render_region(const qel_soft_renderer* soft, const qel_draw_data* 
                    x0, top, x1, std::max(top, bottom)};
         if (i > 0 && top < bottom) threads[i] = qel_thread_start(band_thread, &jobs[i]);
     }
-    qel_soft_raster_band(&jobs[0]);
+    band_thread(&jobs[0]);
     for (int32_t i = 1; i < bands; i++) {
         if (threads[i])
             qel_thread_join(threads[i]);
         else
-            qel_soft_raster_band(&jobs[i]);  // no thread could be started for it
+            band_thread(&jobs[i]);  // no thread could be started for it
     }
 }
 

@@ -192,6 +192,7 @@ TEST_F(SoftRendererTest, UpdatedTextureAreasRedrawWhatSamplesThem)
         next_frame();
         qel_draw_glyph(ctx, 10, 10, 18, 18, 0, 0, 0.125f, 0.125f, WHITE);         // atlas texels 0..8
         qel_draw_glyph(ctx, 200, 90, 208, 98, 0.5f, 0.5f, 0.625f, 0.625f, WHITE);  // atlas texels 32..40
+        qel_draw_glyph(ctx, 100, 10, 108, 18, -0.5f, 0.5f, -0.375f, 0.625f, WHITE);  // left of the atlas: column 0
         render(&fb, 0xFF000000, QEL_SOFT_RGBA, atlas);
     };
     glyphs();
@@ -204,6 +205,14 @@ TEST_F(SoftRendererTest, UpdatedTextureAreasRedrawWhatSamplesThem)
     dirty_rect d = dirty();
     EXPECT_EQ(d.x, 192);  // the second glyph's tile and nothing else
     EXPECT_EQ(d.y, 64);
+    EXPECT_EQ(d.w, 64);
+    EXPECT_EQ(d.h, 64);
+
+    qel_soft_texture_update(soft, atlas, 0, 36, 1, 1, dark, 0);  // an edge texel sampled from outside
+    glyphs();
+    d = dirty();
+    EXPECT_EQ(d.x, 64);
+    EXPECT_EQ(d.y, 0);
     EXPECT_EQ(d.w, 64);
     EXPECT_EQ(d.h, 64);
 

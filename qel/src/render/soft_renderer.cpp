@@ -299,12 +299,16 @@ static const qel_soft_dirty_texture* changed_area(const qel_soft_renderer* soft,
 }
 
 // Whether the triangle's texture coordinates reach the changed area (one texel of slack).
+// Sampling repeats the edge texels, so coordinates outside the texture count as its edge.
 static bool samples_area(const qel_vertex* const v[3], const qel_soft_dirty_texture* area, float tw, float th)
 {
-    float u0 = fminf(fminf(v[0]->uv[0], v[1]->uv[0]), v[2]->uv[0]) * tw;
-    float u1 = fmaxf(fmaxf(v[0]->uv[0], v[1]->uv[0]), v[2]->uv[0]) * tw;
-    float v0 = fminf(fminf(v[0]->uv[1], v[1]->uv[1]), v[2]->uv[1]) * th;
-    float v1 = fmaxf(fmaxf(v[0]->uv[1], v[1]->uv[1]), v[2]->uv[1]) * th;
+    auto span = [](float a, float b, float c, float size, float* lo, float* hi) {
+        *lo = std::clamp(std::min({a, b, c}) * size, 0.0f, size);
+        *hi = std::clamp(std::max({a, b, c}) * size, 0.0f, size);
+    };
+    float u0, u1, v0, v1;
+    span(v[0]->uv[0], v[1]->uv[0], v[2]->uv[0], tw, &u0, &u1);
+    span(v[0]->uv[1], v[1]->uv[1], v[2]->uv[1], th, &v0, &v1);
     return u1 >= (float)area->x0 - 1 && u0 <= (float)area->x1 + 1 && v1 >= (float)area->y0 - 1 &&
            v0 <= (float)area->y1 + 1;
 }

@@ -53,8 +53,8 @@ struct window_scene {
         qel_draw_reset(ctx);
         draw();
         const qel_draw_list& d = ctx->draw;
-        dd = {d.vertices, d.vertex_count, d.indices, d.index_count, d.commands, d.command_count, WIDTH, HEIGHT,
-              0xFFF5F5F5, atlas};
+        dd = {d.vertices,      d.vertex_count, d.indices, d.index_count, d.commands,
+              d.command_count, WIDTH,          HEIGHT,    0xFFF5F5F5,    atlas};
         framebuffer.assign((size_t)WIDTH * HEIGHT, 0);
     }
     ~window_scene()

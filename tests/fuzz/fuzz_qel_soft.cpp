@@ -67,8 +67,7 @@ static void build(FuzzedDataProvider& in, frame* f, int32_t width, int32_t heigh
             for (int i = 0; i < 3; i++) f->vertices.push_back(any_vertex(in));
             f->indices.insert(f->indices.end(), {first, first + 1, first + 2});
             break;
-        default:
-            f->indices.push_back(in.ConsumeIntegralInRange<uint32_t>(0, first + 4));
+        default: f->indices.push_back(in.ConsumeIntegralInRange<uint32_t>(0, first + 4));
         }
     }
     uint32_t next = 0;
@@ -83,8 +82,15 @@ static void build(FuzzedDataProvider& in, frame* f, int32_t width, int32_t heigh
         next = std::min<uint32_t>(next + cmd.index_count, (uint32_t)f->indices.size());
         f->commands.push_back(cmd);
     }
-    f->dd = {f->vertices.data(), (uint32_t)f->vertices.size(), f->indices.data(), (uint32_t)f->indices.size(),
-             f->commands.data(), (uint32_t)f->commands.size(), width, height, in.ConsumeIntegral<uint32_t>(),
+    f->dd = {f->vertices.data(),
+             (uint32_t)f->vertices.size(),
+             f->indices.data(),
+             (uint32_t)f->indices.size(),
+             f->commands.data(),
+             (uint32_t)f->commands.size(),
+             width,
+             height,
+             in.ConsumeIntegral<uint32_t>(),
              in.ConsumeIntegralInRange<uint64_t>(0, textures + 1)};
 }
 
@@ -129,7 +135,8 @@ static void change_textures(FuzzedDataProvider& in, qel_soft_renderer* const bot
     int32_t w = in.ConsumeIntegralInRange<int32_t>(-1, 16), h = in.ConsumeIntegralInRange<int32_t>(-1, 16);
     int32_t channels = in.ConsumeBool() ? 1 : 4;
     if (in.ConsumeBool()) {
-        for (int i = 0; i < 2; i++) *textures = std::max(*textures, qel_soft_texture_create(both[i], w, h, channels, pixels.data()));
+        for (int i = 0; i < 2; i++)
+            *textures = std::max(*textures, qel_soft_texture_create(both[i], w, h, channels, pixels.data()));
         return;
     }
     uint64_t handle = in.ConsumeIntegralInRange<uint64_t>(0, *textures + 1);
@@ -161,7 +168,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     frame f;
     bool first = true;
     for (int frames = in.ConsumeIntegralInRange<int>(1, 6); frames > 0 && in.remaining_bytes(); frames--) {
-        for (int changes = in.ConsumeIntegralInRange<int>(0, 3); changes > 0; changes--) change_textures(in, both, &textures);
+        for (int changes = in.ConsumeIntegralInRange<int>(0, 3); changes > 0; changes--)
+            change_textures(in, both, &textures);
         if (in.ConsumeIntegralInRange<int>(0, 4) == 0) {  // a resize or a new byte order
             width = in.ConsumeIntegralInRange<int32_t>(1, 90);
             format = in.ConsumeIntegralInRange<int32_t>(0, 2);

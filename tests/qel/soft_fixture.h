@@ -79,8 +79,11 @@ struct frame_builder {
     qel_draw_data data(int32_t width, int32_t height)
     {
         if (commands.empty() || commands.back().first_index + commands.back().index_count < indices.size()) command();
-        return {vertices.data(), (uint32_t)vertices.size(), indices.data(), (uint32_t)indices.size(),
-                commands.data(), (uint32_t)commands.size(), width, height, clear, atlas};
+        return {vertices.data(), (uint32_t)vertices.size(),
+                indices.data(),  (uint32_t)indices.size(),
+                commands.data(), (uint32_t)commands.size(),
+                width,           height,
+                clear,           atlas};
     }
 };
 

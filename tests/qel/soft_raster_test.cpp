@@ -95,8 +95,15 @@ TEST(SoftRaster, TrianglesSharingAnEdgeBlendEachPixelOnceWithoutGaps)
          {0, 1, 2, 0, 2, 3},
          {{0.5f, 0.5f}, {8.5f, 0.5f}, {8.5f, 8.5f}, {0.5f, 8.5f}}},
         {"grid with edges along centre lines, mixed windings",
-         {{0.5f, 0.5f}, {4.5f, 0.5f}, {9.5f, 0.5f}, {0.5f, 4.5f}, {4.5f, 4.5f}, {9.5f, 4.5f}, {0.5f, 9.5f},
-          {4.5f, 9.5f}, {9.5f, 9.5f}},
+         {{0.5f, 0.5f},
+          {4.5f, 0.5f},
+          {9.5f, 0.5f},
+          {0.5f, 4.5f},
+          {4.5f, 4.5f},
+          {9.5f, 4.5f},
+          {0.5f, 9.5f},
+          {4.5f, 9.5f},
+          {9.5f, 9.5f}},
          {0, 1, 4, 4, 3, 0, 1, 2, 5, 1, 5, 4, 3, 4, 6, 4, 7, 6, 4, 5, 8, 8, 7, 4},
          {{0.5f, 0.5f}, {9.5f, 0.5f}, {9.5f, 9.5f}, {0.5f, 9.5f}}},
         {"windings opposed across a slanted edge",
@@ -140,8 +147,8 @@ TEST(SoftRaster, TrianglesSharingAnEdgeBlendEachPixelOnceWithoutGaps)
 TEST(SoftRaster, TrianglesOfNoAreaDrawNothing)
 {
     const qel_vec2 cases[][3] = {
-        {{0, 0}, {5, 5}, {10, 10}},       // collinear
-        {{2, 2}, {2, 2}, {8, 3}},         // a repeated corner
+        {{0, 0}, {5, 5}, {10, 10}},                 // collinear
+        {{2, 2}, {2, 2}, {8, 3}},                   // a repeated corner
         {{0, 0.5f}, {8, 0.5f}, {8, 0.5f + 1e-9f}},  // area below 1e-8
     };
     for (const auto& k : cases) {
@@ -272,7 +279,9 @@ TEST(SoftRaster, BlendingIsPremultipliedOverWithItsThresholds)
             double a = fill[3] / 255.0 * k.coverage;
             for (int i = 0; i < 4; i++) {
                 double s = i < 3 ? fill[i] / 255.0 * a : a;
-                double expected = a <= 0.0005 ? dst[i] : a >= 0.9995 ? (i < 3 ? s * 255 : 255) : (s + dst[i] / 255.0 * (1 - a)) * 255;
+                double expected = a <= 0.0005   ? dst[i]
+                                  : a >= 0.9995 ? (i < 3 ? s * 255 : 255)
+                                                : (s + dst[i] / 255.0 * (1 - a)) * 255;
                 EXPECT_NEAR(c.channel(0, 0, i), std::floor(expected + 0.5), k.tolerance)
                     << "coverage " << k.coverage << " format " << format << " byte " << i;
             }
@@ -329,8 +338,8 @@ TEST_F(SoftRasterTextures, GlyphsTakeTheirCoverageFromTheAtlas)
     const qel_vertex glyph = flat(QEL_SHAPE_GLYPH, 0, 0, 0, 0, WHITE);
     frame_builder f;
     f.atlas = atlas;
-    f.quad(shape_quad(2, 3, 6, 6, glyph));    // one texel a pixel
-    f.quad(shape_quad(8, 0, 16, 6, glyph));   // twice the size: bilinear
+    f.quad(shape_quad(2, 3, 6, 6, glyph));   // one texel a pixel
+    f.quad(shape_quad(8, 0, 16, 6, glyph));  // twice the size: bilinear
     f.command();
     f.quad(shape_quad(0, 8, 3, 10, glyph));  // a texture that is not there: full coverage
     f.command({0, 0, 100, 100}, 99);
@@ -368,12 +377,13 @@ TEST_F(SoftRasterTextures, ImagesArePremultipliedTintedAndCutToTheirCorners)
         int x, y;
         uint8_t px[4];
     } expected[] = {
-        {2, 2, {255, 0, 0, 255}},    {3, 2, {0, 128, 0, 128}},     {2, 3, {0, 0, 0, 0}},
-        {3, 3, {64, 64, 64, 64}},    {7, 2, {0, 64, 0, 128}},      {7, 3, {64, 32, 0, 64}},
-        {0, 6, {0, 0, 0, 0}},        {15, 21, {64, 64, 64, 64}},  {10, 0, {0x99, 0x66, 0x33, 255}},
+        {2, 2, {255, 0, 0, 255}}, {3, 2, {0, 128, 0, 128}},   {2, 3, {0, 0, 0, 0}},
+        {3, 3, {64, 64, 64, 64}}, {7, 2, {0, 64, 0, 128}},    {7, 3, {64, 32, 0, 64}},
+        {0, 6, {0, 0, 0, 0}},     {15, 21, {64, 64, 64, 64}}, {10, 0, {0x99, 0x66, 0x33, 255}},
     };
     for (const auto& e : expected)
-        for (int k = 0; k < 4; k++) EXPECT_NEAR(c.channel(e.x, e.y, k), e.px[k], 1) << e.x << ", " << e.y << " byte " << k;
+        for (int k = 0; k < 4; k++)
+            EXPECT_NEAR(c.channel(e.x, e.y, k), e.px[k], 1) << e.x << ", " << e.y << " byte " << k;
 }
 
 TEST(SoftRaster, BilinearSamplesRepeatTheEdgeTexels)
@@ -383,8 +393,15 @@ TEST(SoftRaster, BilinearSamplesRepeatTheEdgeTexels)
         float u, v;
         double expected;
     } cases[] = {
-        {0.25f, 0.25f, 0},   {0.75f, 0.25f, 100 / 255.0}, {0.25f, 0.75f, 200 / 255.0}, {0.5f, 0.5f, 555 / 4.0 / 255},
-        {0.5f, 0.25f, 50 / 255.0}, {0, 0, 0}, {-3, 0.25f, 0}, {1.5f, 1.5f, 1}, {1e30f, -1e30f, 100 / 255.0},
+        {0.25f, 0.25f, 0},
+        {0.75f, 0.25f, 100 / 255.0},
+        {0.25f, 0.75f, 200 / 255.0},
+        {0.5f, 0.5f, 555 / 4.0 / 255},
+        {0.5f, 0.25f, 50 / 255.0},
+        {0, 0, 0},
+        {-3, 0.25f, 0},
+        {1.5f, 1.5f, 1},
+        {1e30f, -1e30f, 100 / 255.0},
     };
     for (const auto& k : cases) EXPECT_NEAR(qel_soft_sample_alpha(2, 2, texels, k.u, k.v), k.expected, 1e-5) << k.u;
     EXPECT_TRUE(std::isnan(qel_soft_sample_alpha(2, 2, texels, NAN, 0.5f)));
@@ -425,11 +442,14 @@ TEST_F(SoftRasterTextures, FastPathAgreesWithTheTrianglePath)
     } cases[] = {
         {"bordered box with a vertical gradient", graded, 0},
         {"wide translucent box", shape_quad(0, 2, 120, 30, flat(QEL_SHAPE_ROUNDED_BOX, 59, 13, 8, 0, 0x90FF8040)), 0},
-        {"opaque box with mixed radii", shape_quad(4, 4, 50, 40, flat(QEL_SHAPE_ROUNDED_BOX, 22, 17, 12, 0, 0xFF123456)), 0},
+        {"opaque box with mixed radii",
+         shape_quad(4, 4, 50, 40, flat(QEL_SHAPE_ROUNDED_BOX, 22, 17, 12, 0, 0xFF123456)), 0},
         {"shadow", shape_quad(0, 0, 90, 60, flat(QEL_SHAPE_SHADOW, 30, 15, 10, 5, 0xB0000000)), 0},
         {"solid gradient", solid_quad(3.5f, 2.25f, 61.5f, 40.75f, 0xFF0000FF, 0x40FF0000), 0},
-        {"image cut to round corners", shape_quad(5, 5, 45, 35, flat(QEL_SHAPE_IMAGE, 19, 14, 9, 0, 0xFFC0FFFF)), image},
-        {"glyph at one and a half times its size", shape_quad(2.5f, 3, 8.5f, 7.5f, flat(QEL_SHAPE_GLYPH, 0, 0, 0, 0, WHITE)), atlas},
+        {"image cut to round corners", shape_quad(5, 5, 45, 35, flat(QEL_SHAPE_IMAGE, 19, 14, 9, 0, 0xFFC0FFFF)),
+         image},
+        {"glyph at one and a half times its size",
+         shape_quad(2.5f, 3, 8.5f, 7.5f, flat(QEL_SHAPE_GLYPH, 0, 0, 0, 0, WHITE)), atlas},
         {"glyph at its size", shape_quad(2, 3, 6, 6, flat(QEL_SHAPE_GLYPH, 0, 0, 0, 0, 0xC0FFFFFF)), atlas},
     };
     for (const auto& k : cases) {
@@ -451,26 +471,35 @@ TEST(SoftRaster, ShadowPixelsHiddenByALaterOpaqueBoxAreSkippedWithoutTrace)
     // A shadow followed in its command by an opaque box is not shaded where the box's interior
     // will overwrite it; with the box in a command of its own nothing is skipped.
     const qel_vertex shadow = flat(QEL_SHAPE_SHADOW, 30, 20, 8, 6, 0x90200000);
-    std::vector<qel_vertex> graded = shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 1, WHITE, 0xFF808080));
+    std::vector<qel_vertex> graded =
+        shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 1, WHITE, 0xFF808080));
     graded[2].fill = graded[3].fill = 0xFF8090A0;
     const struct {
         const char* name;
         std::vector<qel_vertex> box;
         bool something_between;
     } cases[] = {
-        {"opaque card with a border", shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 1, WHITE, 0xFF808080)), false},
+        {"opaque card with a border",
+         shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 1, WHITE, 0xFF808080)),
+         false},
         {"opaque gradient card", graded, false},
-        {"card off the shadow's centre", shape_quad(40, 5, 110, 40, flat(QEL_SHAPE_ROUNDED_BOX, 34, 16.5f, 12, 0, 0xFF3060F0)), false},
-        {"a translucent box between", shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 0, 0, 0xFFF0F0F0)), true},
-        {"translucent card", shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 0, 0xF0FFFFFF)), false},
-        {"clear card with a border", shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 2, 0, 0xFF000000)), false},
+        {"card off the shadow's centre",
+         shape_quad(40, 5, 110, 40, flat(QEL_SHAPE_ROUNDED_BOX, 34, 16.5f, 12, 0, 0xFF3060F0)), false},
+        {"a translucent box between",
+         shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 0, 0, 0xFFF0F0F0)), true},
+        {"translucent card",
+         shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 0, 0xF0FFFFFF)), false},
+        {"clear card with a border",
+         shape_quad(20.5f, 15.25f, 81.5f, 56.75f, flat(QEL_SHAPE_ROUNDED_BOX, 29.5f, 19.75f, 8, 2, 0, 0xFF000000)),
+         false},
     };
     for (const auto& k : cases) {
         canvas drawn[2] = {patterned(120, 72), patterned(120, 72)};
         for (int split = 0; split < 2; split++) {
             frame_builder f;
             f.quad(shape_quad(3.5f, -2.5f, 98.5f, 74.5f, shadow));
-            if (k.something_between) f.quad(shape_quad(30, 30, 60, 45, flat(QEL_SHAPE_ROUNDED_BOX, 14, 6.5f, 3, 0, 0x80FF00FF)));
+            if (k.something_between)
+                f.quad(shape_quad(30, 30, 60, 45, flat(QEL_SHAPE_ROUNDED_BOX, 14, 6.5f, 3, 0, 0x80FF00FF)));
             if (split) f.command();
             f.quad(k.box);
             qel_draw_data dd = f.data(120, 72);
@@ -496,8 +525,8 @@ static double unit(qel_color c, int byte)
     return (c >> (8 * byte) & 0xFF) / 255.0;
 }
 
-static void fragment(const fragment_case& k, const uint8_t* texels, int tw, int th, int channels, double px,
-                     double py, double out[4])
+static void fragment(const fragment_case& k, const uint8_t* texels, int tw, int th, int channels, double px, double py,
+                     double out[4])
 {
     double lx = px - k.cx, ly = py - k.cy;
     double r = lx < 0 ? (ly < 0 ? k.radii[0] : k.radii[3]) : (ly < 0 ? k.radii[1] : k.radii[2]);
@@ -534,12 +563,22 @@ static void fragment(const fragment_case& k, const uint8_t* texels, int tw, int 
 
 TEST_F(SoftRasterTextures, ShadesLikeTheOpenGLFragmentStage)
 {
-    const uint8_t rgba[24] = {250, 20, 20, 255, 20, 250, 20, 255, 20, 20, 250, 255,
+    const uint8_t rgba[24] = {250, 20,  20, 255, 20, 250, 20,  255, 20,  20, 250, 255,
                               200, 200, 40, 255, 40, 200, 200, 255, 120, 60, 180, 255};  // 3 x 2, opaque
     uint64_t image = qel_soft_texture_create(soft, 3, 2, 4, rgba);
     uint64_t atlas = qel_soft_texture_create(soft, 4, 3, 1, GLYPH);
     const fragment_case cases[] = {
-        {"box with a border", 40.3f, 30.6f, 25, 15, 1, {12, 3, 0, 8}, 2.5f, QEL_SHAPE_ROUNDED_BOX, 0xE6326400, 0xFFFA2814},
+        {"box with a border",
+         40.3f,
+         30.6f,
+         25,
+         15,
+         1,
+         {12, 3, 0, 8},
+         2.5f,
+         QEL_SHAPE_ROUNDED_BOX,
+         0xE6326400,
+         0xFFFA2814},
         {"thin border on a clear box", 40, 30, 30, 20, 1, {6, 6, 6, 6}, 1, QEL_SHAPE_ROUNDED_BOX, 0, 0xFFFFFFFF},
         {"shadow", 40, 31.5f, 20, 12, 12, {6, 6, 6, 6}, 4, QEL_SHAPE_SHADOW, 0xA0000000, 0},
         {"image", 40, 30, 24, 16, 1, {10, 10, 2, 0}, 0, QEL_SHAPE_IMAGE, 0xFF64C8FF, 0},
@@ -552,8 +591,8 @@ TEST_F(SoftRasterTextures, ShadesLikeTheOpenGLFragmentStage)
         if (k.kind == QEL_SHAPE_GLYPH)
             qel_draw_glyph(ctx, k.cx - k.hw, k.cy - k.hh, k.cx + k.hw, k.cy + k.hh, 0, 0, 1, 1, k.fill);
         else
-            qel_draw_shape(ctx, k.cx, k.cy, k.hw, k.hh, k.pad, k.radii, k.param, k.kind, k.fill, k.fill, k.fill,
-                           k.fill, k.border, k.kind == QEL_SHAPE_IMAGE ? image : 0, 0, 0, 1, 1);
+            qel_draw_shape(ctx, k.cx, k.cy, k.hw, k.hh, k.pad, k.radii, k.param, k.kind, k.fill, k.fill, k.fill, k.fill,
+                           k.border, k.kind == QEL_SHAPE_IMAGE ? image : 0, 0, 0, 1, 1);
         qel_draw_data dd = recorded_frame(ctx, 0, atlas);
         canvas c(80, 60);
         c.raster(dd, soft);
@@ -591,13 +630,39 @@ TEST(SoftRaster, WrongNumbersAreLeftOutWithoutHarm)
         {"radius infinite", [&](frame_builder& f) { f.vertices[4].radii[2] = inf; }, false},
         {"texture coordinate not a number", [&](frame_builder& f) { f.vertices[6].uv[1] = nan; }, false},
         {"kind not a number", [&](frame_builder& f) { f.vertices[4].kind = nan; }, false},
-        {"huge positions", [&](frame_builder& f) { for (int i = 4; i < 8; i++) f.vertices[i].pos[0] = i == 4 || i == 7 ? -1e30f : 1e30f; }, false},
-        {"huge local positions", [&](frame_builder& f) { for (int i = 4; i < 8; i++) f.vertices[i].local[1] = 3e38f; }, false},
-        {"huge texture coordinates", [&](frame_builder& f) { f.vertices[5].uv[0] = 1e30f; f.vertices[6].uv[0] = -1e30f; }, true},
-        {"huge kind", [&](frame_builder& f) { for (int i = 4; i < 8; i++) f.vertices[i].kind = 3e9f; }, true},
+        {"huge positions",
+         [&](frame_builder& f) {
+             for (int i = 4; i < 8; i++) f.vertices[i].pos[0] = i == 4 || i == 7 ? -1e30f : 1e30f;
+         },
+         false},
+        {"huge local positions",
+         [&](frame_builder& f) {
+             for (int i = 4; i < 8; i++) f.vertices[i].local[1] = 3e38f;
+         },
+         false},
+        {"huge texture coordinates",
+         [&](frame_builder& f) {
+             f.vertices[5].uv[0] = 1e30f;
+             f.vertices[6].uv[0] = -1e30f;
+         },
+         true},
+        {"huge kind",
+         [&](frame_builder& f) {
+             for (int i = 4; i < 8; i++) f.vertices[i].kind = 3e9f;
+         },
+         true},
         {"clip not a number", [&](frame_builder& f) { f.commands[1].clip.w = nan; }, false},
-        {"huge clip", [&](frame_builder& f) { f.commands[1].clip = {-1e30f, -1e30f, 3e30f, 3e30f}; }, true},
-        {"index past the vertices", [&](frame_builder& f) { f.indices[7] = 1000; f.indices[9] = 1000; }, false},
+        {"huge clip",
+         [&](frame_builder& f) {
+             f.commands[1].clip = {-1e30f, -1e30f, 3e30f, 3e30f};
+         },
+         true},
+        {"index past the vertices",
+         [&](frame_builder& f) {
+             f.indices[7] = 1000;
+             f.indices[9] = 1000;
+         },
+         false},
         {"range past the indices", [&](frame_builder& f) { f.commands[1].index_count = 1u << 31; }, true},
         {"range starting past the indices", [&](frame_builder& f) { f.commands[1].first_index = 0xFFFFFFF0u; }, false},
     };

@@ -73,8 +73,10 @@ TEST_F(SoftRendererTest, TexturesTakeFreeSlotsAndRefuseSizesTheyCannotHold)
 
     const struct {
         int32_t w, h, channels;
-    } refused[] = {{0, 5, 1},         {5, 0, 1},         {-1, 5, 4}, {5, -7, 1},
-                   {5, 5, 3},         {5, 5, 0},         {46341, 46341, 1},  // just over 2 GiB
+    } refused[] = {{0, 5, 1},         {5, 0, 1},
+                   {-1, 5, 4},        {5, -7, 1},
+                   {5, 5, 3},         {5, 5, 0},
+                   {46341, 46341, 1},  // just over 2 GiB
                    {65536, 65536, 4}, {INT32_MAX, INT32_MAX, 4}};
     for (const auto& k : refused)
         EXPECT_EQ(qel_soft_texture_create(soft, k.w, k.h, k.channels, nullptr), 0u) << k.w << " x " << k.h;
@@ -190,8 +192,8 @@ TEST_F(SoftRendererTest, UpdatedTextureAreasRedrawWhatSamplesThem)
     std::vector<uint8_t> fb;
     auto glyphs = [&] {
         next_frame();
-        qel_draw_glyph(ctx, 10, 10, 18, 18, 0, 0, 0.125f, 0.125f, WHITE);         // atlas texels 0..8
-        qel_draw_glyph(ctx, 200, 90, 208, 98, 0.5f, 0.5f, 0.625f, 0.625f, WHITE);  // atlas texels 32..40
+        qel_draw_glyph(ctx, 10, 10, 18, 18, 0, 0, 0.125f, 0.125f, WHITE);            // atlas texels 0..8
+        qel_draw_glyph(ctx, 200, 90, 208, 98, 0.5f, 0.5f, 0.625f, 0.625f, WHITE);    // atlas texels 32..40
         qel_draw_glyph(ctx, 100, 10, 108, 18, -0.5f, 0.5f, -0.375f, 0.625f, WHITE);  // left of the atlas: column 0
         render(&fb, 0xFF000000, QEL_SOFT_RGBA, atlas);
     };
@@ -217,7 +219,8 @@ TEST_F(SoftRendererTest, UpdatedTextureAreasRedrawWhatSamplesThem)
     EXPECT_EQ(d.h, 64);
 
     // More changed textures than the list holds: everything.
-    for (int i = 0; i < 33; i++) qel_soft_texture_update(soft, qel_soft_texture_create(soft, 1, 1, 1, nullptr), 0, 0, 1, 1, dark, 0);
+    for (int i = 0; i < 33; i++)
+        qel_soft_texture_update(soft, qel_soft_texture_create(soft, 1, 1, 1, nullptr), 0, 0, 1, 1, dark, 0);
     glyphs();
     EXPECT_EQ(dirty().w, 256);
     EXPECT_EQ(dirty().h, 128);
@@ -285,8 +288,8 @@ TEST_F(SoftRendererTest, IncrementalRenderingGivesTheSamePicturesAsFullRendering
         render(&kept, clear, format, atlas);
         qel_draw_data dd = recorded_frame(ctx, clear, atlas);
         whole.assign(kept.size(), 0);
-        qel_soft_render(full, &dd, whole.data(), dd.framebuffer_width, dd.framebuffer_height,
-                        dd.framebuffer_width * 4, format);
+        qel_soft_render(full, &dd, whole.data(), dd.framebuffer_width, dd.framebuffer_height, dd.framebuffer_width * 4,
+                        format);
         ASSERT_EQ(kept, whole) << "frame " << frame;
     }
     EXPECT_FALSE(dirty().any);
@@ -300,8 +303,8 @@ TEST_F(SoftRendererTest, WorkersSplitLargeRegionsWithoutChangingThePicture)
         uint32_t indices;
         int32_t bands, band_height;
     } plans[] = {
-        {8, 1000, 800, 10000, 8, 125}, {8, 100, 3000, 600, 6, 17},  {8, 63, 5000, 10000, 1, 63},
-        {8, 1000, 199, 10000, 1, 1000}, {8, 1000, 800, 599, 1, 1000}, {32, 1000, 800, 10000, 32, 32},
+        {8, 1000, 800, 10000, 8, 125},  {8, 100, 3000, 600, 6, 17},     {8, 63, 5000, 10000, 1, 63},
+        {8, 1000, 199, 10000, 1, 1000}, {8, 1000, 800, 599, 1, 1000},   {32, 1000, 800, 10000, 32, 32},
         {32, 520, 800, 10000, 32, 17},  {1, 1000, 800, 10000, 1, 1000},
     };
     for (const auto& p : plans) {
@@ -341,8 +344,10 @@ TEST_F(SoftRendererTest, NothingIsDrawnIntoAFramebufferOfNoSize)
         void* pixels;
         int32_t width, height, stride;
     } cases[] = {
-        {"width 0", &dd, fb.data(), 0, 8, 32},        {"negative height", &dd, fb.data(), 8, -3, 32},
-        {"stride short of a row", &dd, fb.data(), 8, 8, 31}, {"no draw data", nullptr, fb.data(), 8, 8, 32},
+        {"width 0", &dd, fb.data(), 0, 8, 32},
+        {"negative height", &dd, fb.data(), 8, -3, 32},
+        {"stride short of a row", &dd, fb.data(), 8, 8, 31},
+        {"no draw data", nullptr, fb.data(), 8, 8, 32},
         {"no framebuffer", &dd, nullptr, 8, 8, 32},
     };
     for (bool incremental : {false, true}) {

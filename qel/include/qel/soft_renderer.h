@@ -59,8 +59,8 @@ void qel_soft_texture_delete(qel_soft_renderer* soft, uint64_t texture);
 // Draws the frame into the framebuffer of width x height pixels, rows stride bytes apart, in the
 // given qel_soft_format. A null argument, a size that is not positive or a stride shorter than a
 // row draws nothing and leaves the dirty rectangle empty.
-void qel_soft_render(qel_soft_renderer* soft, const qel_draw_data* dd, void* framebuffer, int32_t width,
-                     int32_t height, int32_t stride, int32_t format);
+void qel_soft_render(qel_soft_renderer* soft, const qel_draw_data* dd, void* framebuffer, int32_t width, int32_t height,
+                     int32_t stride, int32_t format);
 
 // The rectangle the last render redrew, as position and size (any output may be null). False
 // when nothing was redrawn (then x and y are the framebuffer size and the size is negative) or

@@ -128,10 +128,7 @@ shape shape_of(const qel_vertex* a, const qel_soft_texture* slot, bool bgr)
 {
     shape s;
     int32_t mode = to_index(a->kind + 0.5f, -1, QEL_SHAPE_SOLID + 1);
-    s.mode = mode == QEL_SHAPE_GLYPH || mode == QEL_SHAPE_ROUNDED_BOX || mode == QEL_SHAPE_SHADOW ||
-                     mode == QEL_SHAPE_SOLID
-                 ? mode
-                 : QEL_SHAPE_IMAGE;
+    s.mode = mode >= QEL_SHAPE_GLYPH && mode <= QEL_SHAPE_SOLID ? mode : QEL_SHAPE_IMAGE;  // others shade as images
     s.hw = a->half[0];
     s.hh = a->half[1];
     float limit = min_of(s.hw, s.hh);
@@ -378,8 +375,14 @@ bool plan_quad(const qel_vertex* const qv[4], const qel_soft_texture* slot, bool
     p->cy1 = to_index(ceilf(bottom - 0.5f), bounds[1], bounds[3]);
     p->s = shape_of(qv[0], slot, bgr);
     p->in = interior_of(p->s);
-    p->q = {left, top, qv[0]->local[0], qv[0]->local[1], qv[0]->uv[0], qv[0]->uv[1],
-            (qv[1]->uv[0] - qv[0]->uv[0]) / (right - left), (qv[3]->uv[1] - qv[0]->uv[1]) / (bottom - top)};
+    p->q = {left,
+            top,
+            qv[0]->local[0],
+            qv[0]->local[1],
+            qv[0]->uv[0],
+            qv[0]->uv[1],
+            (qv[1]->uv[0] - qv[0]->uv[0]) / (right - left),
+            (qv[3]->uv[1] - qv[0]->uv[1]) / (bottom - top)};
     p->one_texel_per_pixel = p->s.mode == QEL_SHAPE_GLYPH && slot && slot->channels == 1 &&
                              fabsf((float)slot->width * p->q.du - 1.0f) < 0.001f &&
                              fabsf((float)slot->height * p->q.dv - 1.0f) < 0.001f;
@@ -490,7 +493,11 @@ edge edge_of(const qel_vertex* p, const qel_vertex* q, float sign)
     const qel_vertex* from = forward ? p : q;
     const qel_vertex* to = forward ? q : p;
     float dy = (q->pos[1] - p->pos[1]) * sign, dx = (q->pos[0] - p->pos[0]) * sign;
-    return {from->pos[0], from->pos[1], to->pos[0] - from->pos[0], to->pos[1] - from->pos[1], forward ? 1.0f : -1.0f,
+    return {from->pos[0],
+            from->pos[1],
+            to->pos[0] - from->pos[0],
+            to->pos[1] - from->pos[1],
+            forward ? 1.0f : -1.0f,
             dy < 0.0f || (dy == 0.0f && dx > 0.0f)};
 }
 
@@ -514,8 +521,10 @@ void raster_triangle(const qel_soft_band* job, const qel_vertex* A, const qel_ve
     float area = (B->pos[0] - A->pos[0]) * (C->pos[1] - A->pos[1]) - (B->pos[1] - A->pos[1]) * (C->pos[0] - A->pos[0]);
     if (!(fabsf(area) >= 1e-8f)) return;
     float sign = area > 0.0f ? 1.0f : -1.0f, inv_area = 1.0f / area;
-    float min_x = min_of(min_of(A->pos[0], B->pos[0]), C->pos[0]), max_x = max_of(max_of(A->pos[0], B->pos[0]), C->pos[0]);
-    float min_y = min_of(min_of(A->pos[1], B->pos[1]), C->pos[1]), max_y = max_of(max_of(A->pos[1], B->pos[1]), C->pos[1]);
+    float min_x = min_of(min_of(A->pos[0], B->pos[0]), C->pos[0]),
+          max_x = max_of(max_of(A->pos[0], B->pos[0]), C->pos[0]);
+    float min_y = min_of(min_of(A->pos[1], B->pos[1]), C->pos[1]),
+          max_y = max_of(max_of(A->pos[1], B->pos[1]), C->pos[1]);
     int32_t bx0 = to_index(floorf(min_x), x0, x1), bx1 = to_index(ceilf(max_x), x0, x1);
     int32_t by0 = to_index(floorf(min_y), y0, y1), by1 = to_index(ceilf(max_y), y0, y1);
     if (bx0 >= bx1 || by0 >= by1) return;
@@ -564,9 +573,10 @@ void raster_triangle(const qel_soft_band* job, const qel_vertex* A, const qel_ve
 
 bool vertex_finite(const qel_vertex* v)
 {
-    const float* f = v->pos;
-    for (int i = 0; i < 14; i++)
-        if (!std::isfinite(f[i])) return false;
+    float f[14];
+    memcpy(f, v, sizeof f);
+    for (float x : f)
+        if (!std::isfinite(x)) return false;
     return true;
 }
 
@@ -646,7 +656,8 @@ bilinear bilinear_of(int32_t width, int32_t height, float u, float v)
     float fx = x - fx0, fy = y - fy0;
     int32_t cx = to_index(fx0, -1, width - 1), cy = to_index(fy0, -1, height - 1);
     size_t c0 = (size_t)(cx < 0 ? 0 : cx), c1 = (size_t)(cx + 1 < width ? cx + 1 : width - 1);
-    size_t r0 = (size_t)(cy < 0 ? 0 : cy) * (size_t)width, r1 = (size_t)(cy + 1 < height ? cy + 1 : height - 1) * (size_t)width;
+    size_t r0 = (size_t)(cy < 0 ? 0 : cy) * (size_t)width,
+           r1 = (size_t)(cy + 1 < height ? cy + 1 : height - 1) * (size_t)width;
     return {{r0 + c0, r0 + c1, r1 + c0, r1 + c1},
             {(1.0f - fx) * (1.0f - fy), fx * (1.0f - fy), (1.0f - fx) * fy, fx * fy}};
 }

@@ -12,17 +12,12 @@
 #include "render/soft_raster.h"
 #include "render/worker_thread.h"
 
-static int32_t clamp_workers(int32_t n, int32_t most)
-{
-    return std::clamp(n, 1, most);
-}
-
 qel_soft_renderer* qel_soft_create()
 {
     qel_soft_shadow_table();  // built before any band can read it
     qel_soft_renderer* soft = (qel_soft_renderer*)calloc(1, sizeof(qel_soft_renderer));
     if (!soft) return nullptr;
-    soft->workers = clamp_workers(qel_processor_count(), 8);
+    soft->workers = std::clamp(qel_processor_count(), 1, 8);
     return soft;
 }
 
@@ -47,7 +42,7 @@ void qel_soft_destroy(qel_soft_renderer* soft)
 
 int32_t qel_soft_set_workers(qel_soft_renderer* soft, int32_t workers)
 {
-    if (soft) soft->workers = clamp_workers(workers, QEL_SOFT_MAX_WORKERS);
+    if (soft) soft->workers = std::clamp(workers, 1, (int32_t)QEL_SOFT_MAX_WORKERS);
     return 1;
 }
 
@@ -145,7 +140,8 @@ void qel_soft_texture_update(qel_soft_renderer* soft, uint64_t texture, int32_t 
     if (i < 0 || !pixels || width <= 0 || height <= 0) return;
     qel_soft_texture* t = &soft->slots[i];
     int64_t x0 = std::max(x, 0), y0 = std::max(y, 0);
-    int64_t x1 = std::min((int64_t)x + width, (int64_t)t->width), y1 = std::min((int64_t)y + height, (int64_t)t->height);
+    int64_t x1 = std::min((int64_t)x + width, (int64_t)t->width),
+            y1 = std::min((int64_t)y + height, (int64_t)t->height);
     if (x0 >= x1 || y0 >= y1) return;
     qel_soft_mark_texture_dirty(soft, texture, (int32_t)x0, (int32_t)y0, (int32_t)x1, (int32_t)y1);
     ptrdiff_t step = stride ? (ptrdiff_t)stride : (ptrdiff_t)width * t->channels;
@@ -200,7 +196,6 @@ int32_t qel_soft_band_plan(int32_t workers, int32_t rows, int32_t columns, uint3
     return bands;
 }
 
-
 // Clears the band to the clear colour with full alpha, then draws into it; each band clears its
 // own rows, so that the clearing too is shared among the threads.
 static int band_thread(void* arg)
@@ -227,8 +222,8 @@ void qel_soft_render_region(const qel_soft_renderer* soft, const qel_draw_data* 
     qel_thread* threads[QEL_SOFT_MAX_WORKERS] = {};
     for (int32_t i = 0; i < bands; i++) {
         int32_t top = y0 + i * band_height, bottom = std::min(y1, top + band_height);
-        jobs[i] = {dd, soft, (uint8_t*)fb->pixels, fb->width, fb->height, fb->stride, fb->format,
-                   x0, top, x1, std::max(top, bottom)};
+        jobs[i] = {dd,  soft, (uint8_t*)fb->pixels, fb->width, fb->height, fb->stride, fb->format, x0,
+                   top, x1,   std::max(top, bottom)};
         if (i > 0 && top < bottom) threads[i] = qel_thread_start(band_thread, &jobs[i]);
     }
     band_thread(&jobs[0]);
@@ -393,8 +388,7 @@ struct tile_run {
     int32_t first_row, last_row, first_column, last_column;
 };
 
-static void flush_run(qel_soft_renderer* soft, const qel_draw_data* dd, const qel_soft_framebuffer* fb,
-                      tile_run* run)
+static void flush_run(qel_soft_renderer* soft, const qel_draw_data* dd, const qel_soft_framebuffer* fb, tile_run* run)
 {
     if (!run->open) return;
     run->open = false;
@@ -445,8 +439,8 @@ static bool same_framebuffer(const qel_soft_framebuffer& a, const qel_soft_frame
            a.format == b.format;
 }
 
-void qel_soft_render(qel_soft_renderer* soft, const qel_draw_data* dd, void* framebuffer, int32_t width,
-                     int32_t height, int32_t stride, int32_t format)
+void qel_soft_render(qel_soft_renderer* soft, const qel_draw_data* dd, void* framebuffer, int32_t width, int32_t height,
+                     int32_t stride, int32_t format)
 {
     if (!soft) return;
     if (!dd || !framebuffer || width <= 0 || height <= 0 || stride < (int64_t)width * 4) {

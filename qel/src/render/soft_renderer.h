@@ -37,12 +37,12 @@ struct qel_soft_renderer {
     int32_t slot_count, slot_capacity;
     int32_t workers;
     uint8_t incremental;
-    uint8_t tiles_unavailable;       // the tile arrays could not be had: every frame is drawn whole
-    qel_soft_framebuffer previous;   // pixels null: no previous frame
-    uint64_t* tile_hash;             // this frame's, one per tile
+    uint8_t tiles_unavailable;      // the tile arrays could not be had: every frame is drawn whole
+    qel_soft_framebuffer previous;  // pixels null: no previous frame
+    uint64_t* tile_hash;            // this frame's, one per tile
     uint64_t* previous_tile_hash;
     int32_t tile_capacity;
-    uint8_t* tile_forced;            // tiles that sample an updated texture area
+    uint8_t* tile_forced;  // tiles that sample an updated texture area
     int32_t dirty_x0, dirty_y0, dirty_x1, dirty_y1;
     qel_soft_dirty_texture dirty_textures[QEL_SOFT_DIRTY_TEXTURES];
     int32_t dirty_texture_count;
@@ -58,8 +58,7 @@ void qel_soft_mark_texture_dirty(qel_soft_renderer* soft, uint64_t texture, int3
 
 // How many bands a region of rows x columns is split into, with their height in *band_height:
 // several only for large regions of many indices, at least 16 rows each.
-int32_t qel_soft_band_plan(int32_t workers, int32_t rows, int32_t columns, uint32_t index_count,
-                           int32_t* band_height);
+int32_t qel_soft_band_plan(int32_t workers, int32_t rows, int32_t columns, uint32_t index_count, int32_t* band_height);
 
 // Clears the rectangle (x1, y1 exclusive) to the frame's clear colour and draws the frame into
 // it, band by band on worker threads when it is large.

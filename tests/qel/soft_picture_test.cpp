@@ -10,7 +10,6 @@
 #include "qel_fixture.h"
 #include "soft_fixture.h"
 #include "support/picture.h"
-#include "support/scratch.h"
 
 static const int TOLERANCE = 2;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <functional>
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "qel_fixture.h"

@@ -22,6 +22,7 @@ picture picture_render(qel_soft_renderer* soft, const qel_draw_data* dd)
     p.width = std::max(dd->framebuffer_width, 0);
     p.height = std::max(dd->framebuffer_height, 0);
     p.rgba.assign((size_t)p.width * (size_t)p.height * 4, 0);
+    qel_soft_set_incremental(soft, false);
     qel_soft_render(soft, dd, p.rgba.data(), p.width, p.height, p.width * 4, QEL_SOFT_RGBA);
     return p;
 }

@@ -17,6 +17,7 @@ struct picture {
 };
 
 // The frame drawn whole at its framebuffer size by soft, which holds the textures it samples.
+// Switches soft's incremental mode off: a fresh buffer may sit where the last one was.
 picture picture_render(qel_soft_renderer* soft, const qel_draw_data* dd);
 
 bool picture_write_png(const picture& p, const std::string& path);

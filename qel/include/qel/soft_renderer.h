@@ -51,7 +51,8 @@ uint64_t qel_soft_texture_create(qel_soft_renderer* soft, int32_t width, int32_t
 void qel_soft_texture_update(qel_soft_renderer* soft, uint64_t texture, int32_t x, int32_t y, int32_t width,
                              int32_t height, const void* pixels, int32_t stride);
 
-// Frees the texture; its slot serves the next creation. Stale handles are ignored.
+// Frees the texture; its slot serves the next creation, and what still samples the handle is
+// redrawn by the next incremental render. Stale handles are ignored.
 void qel_soft_texture_delete(qel_soft_renderer* soft, uint64_t texture);
 
 // --- Rendering ---

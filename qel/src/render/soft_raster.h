@@ -25,7 +25,8 @@ enum { QEL_SOFT_SHADOW_TABLE_SIZE = 1026 };
 
 // --- Rasterising ---
 
-// Draws every command of the band's draw data into the band, blending premultiplied "over".
+// Draws every command of the band's draw data into the band, blending premultiplied "over". A
+// shadow is not shaded where an opaque box drawn soon after it in its command will overwrite it.
 void qel_soft_raster_band(const qel_soft_band* job);
 
 // The quad fast path for the quad q0..q3 (top-left, top-right, bottom-right, bottom-left) within

@@ -466,6 +466,41 @@ TEST_F(SoftRasterTextures, FastPathAgreesWithTheTrianglePath)
     }
 }
 
+TEST(SoftRaster, SpansAndRunsGiveTheBytesOfPixelByPixelShading)
+{
+    // Clipped to one column, every span and run of a quad is one pixel long: what the fast path
+    // fills in spans, through blend tables or in runs of one colour must match that exactly.
+    std::vector<qel_vertex> graded =
+        shape_quad(3.3f, 2.6f, 121.3f, 40.4f, flat(QEL_SHAPE_ROUNDED_BOX, 58, 18, 9, 1.5f, 0xA0F08020, 0xFF2020F0));
+    graded[2].fill = graded[3].fill = 0x60208040;
+    const struct {
+        const char* name;
+        std::vector<qel_vertex> quad;
+    } cases[] = {
+        {"translucent box with a border and a gradient", graded},
+        {"wide translucent box",
+         shape_quad(0.5f, 4.25f, 127.5f, 40.75f, flat(QEL_SHAPE_ROUNDED_BOX, 62.5f, 17.25f, 6, 0, 0x90FF8040))},
+        {"opaque box",
+         shape_quad(10.2f, 5.9f, 100.6f, 50.1f, flat(QEL_SHAPE_ROUNDED_BOX, 44.2f, 21.1f, 14, 0, 0xFF123456))},
+        {"shadow", shape_quad(0, 0, 128, 64, flat(QEL_SHAPE_SHADOW, 40, 14, 10, 6, 0xB0000000))},
+        {"narrow shadow", shape_quad(20, -10, 60, 74, flat(QEL_SHAPE_SHADOW, 8, 30, 4, 3, 0xFF804020))},
+        {"solid gradient", solid_quad(3.5f, 2.25f, 121.5f, 60.75f, 0xC00000FF, 0x40FF0000)},
+    };
+    for (const auto& k : cases) {
+        canvas drawn[2] = {patterned(128, 64), patterned(128, 64)};
+        for (int columns = 0; columns < 2; columns++) {
+            frame_builder f;
+            for (int x = 0; x < (columns ? 128 : 1); x++) {
+                f.quad(k.quad);
+                f.command(columns ? qel_rect{(float)x, 0, 1, 64} : qel_rect{0, 0, 128, 64});
+            }
+            qel_draw_data dd = f.data(128, 64);
+            drawn[columns].raster(dd);
+        }
+        EXPECT_EQ(max_byte_difference(drawn[0].bytes, drawn[1].bytes), 0) << k.name;
+    }
+}
+
 TEST(SoftRaster, ShadowPixelsHiddenByALaterOpaqueBoxAreSkippedWithoutTrace)
 {
     // A shadow followed in its command by an opaque box is not shaded where the box's interior

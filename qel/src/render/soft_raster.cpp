@@ -427,12 +427,37 @@ void outside(int32_t lo, int32_t hi, int32_t hide_a, int32_t hide_b, F draw)
 
 // Boxes, shadows and solids: the pixels where the shape is whole are one span, filled without
 // distances; the rest are shaded one by one. Columns hide_a..hide_b are left alone.
+// Shades columns lo..hi of a box's or shadow's row. Where a pixel lies no nearer its side edge
+// than the top or bottom one, its distance depends on the row and the corner alone: such runs
+// are shaded once and blended with that one colour, to the same bytes.
+template <int MODE>
+void shade_edges(const quad_plan& p, const quad_row& r, int32_t lo, int32_t hi)
+{
+    const shape& s = p.s;
+    float ay = fabsf(r.ly);
+    auto flat = [&](float lx) {
+        float radius = lx < 0 ? (r.ly < 0 ? s.radius[0] : s.radius[3]) : (r.ly < 0 ? s.radius[1] : s.radius[2]);
+        return fabsf(lx) - s.hw + radius <= min_of(ay - s.hh + radius, 0.0f);
+    };
+    auto lx_of = [&](int32_t x) { return ((float)x + 0.5f - p.q.left) + p.q.local_x; };
+    for (int32_t x = lo; x < hi;) {
+        float lx = lx_of(x);
+        int32_t end = x + 1;
+        if (flat(lx))
+            while (end < hi && (lx_of(end) < 0) == (lx < 0) && flat(lx_of(end))) end++;
+        float out[4];
+        if (shade<MODE>(s, lx, r.ly, r.c, 0, 0, out))
+            for (; x < end; x++) blend(r.pixels + 4 * x, out);
+        x = end;
+    }
+}
+
 template <int MODE>
 void span_row(const quad_plan& p, const quad_row& r, int32_t hide_a, int32_t hide_b, span_tables* tables)
 {
     int32_t a, b;
     interior_columns<MODE>(p, r.ly, &a, &b);
-    auto shade_part = [&](int32_t lo, int32_t hi) { shade_columns<MODE>(p.s, p.q, r, lo, hi); };
+    auto shade_part = [&](int32_t lo, int32_t hi) { shade_edges<MODE>(p, r, lo, hi); };
     outside(p.cx0, a, hide_a, hide_b, shade_part);
     outside(b, p.cx1, hide_a, hide_b, shade_part);
     outside(a, b, hide_a, hide_b,

@@ -134,13 +134,18 @@ static void draw_text_node(qel_context* ctx, const qel_node* n)
     for (int32_t start = 0, line = 0; start <= length; line++) {
         const char* feed = (const char*)memchr(text + start, '\n', (size_t)(length - start));
         int32_t end = feed ? (int32_t)(feed - text) : length;
-        float x = n->rect.x;
-        if (!starts_left(n)) {
-            float w = qel_text_width(ctx, font, n->font_size, text + start, end - start, tabular);
-            if (w < n->rect.w) x = aligned_x(n, w);
-        }
-        qel_draw_text_ellipsis(ctx, font, n->font_size, x, top + (float)line * box, n->rect.w, color, text + start,
-                               end - start, tabular);
+        float y = top + (float)line * box;
+        // A single line was measured by the layout; anything else is measured here.
+        bool measured = start == 0 && end == length && text == n->text;
+        float w = 0;
+        if (measured) w = n->text_w;
+        else if (!starts_left(n)) w = qel_text_width(ctx, font, n->font_size, text + start, end - start, tabular);
+        float x = w < n->rect.w && !starts_left(n) ? aligned_x(n, w) : n->rect.x;
+        if (measured && w <= n->rect.w + 0.5f)
+            qel_draw_text(ctx, font, n->font_size, x, y, color, text, length, tabular);
+        else
+            qel_draw_text_ellipsis(ctx, font, n->font_size, x, y, n->rect.w, color, text + start, end - start,
+                                   tabular);
         start = end + 1;
     }
 }

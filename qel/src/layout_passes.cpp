@@ -164,6 +164,7 @@ static void measure(qel_context* ctx, int32_t index)
         float least = n->flags & QEL_NODE_WRAP_TEXT
                           ? qel_text_max_word_width(ctx, (int32_t)n->font, n->font_size, n->text, n->text_length)
                           : fminf(natural, 2.5f * n->font_size);
+        n->text_w = natural;
         r = {quarter_up(natural), quarter_up(least)};
     } else {
         r = container_widths(ctx, n);

@@ -139,6 +139,7 @@ struct qel_node {
     float hard_min_w;                      // least width it may be cut to
     int32_t resolved_columns;              // of a grid
     float content_offset_x, content_offset_y;  // of a scroll container's content
+    float text_w;                              // the text's natural width
     qel_text_line* lines;                      // of wrapped text, frame arena
     int32_t line_count;
     qel_rect rect;

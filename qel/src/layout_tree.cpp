@@ -69,6 +69,8 @@ int32_t qel_node_parent(qel_context* ctx)
 void qel_node_push(qel_context* ctx, int32_t index)
 {
     qel_layout_tree* t = &ctx->tree;
+    // An index outside the tree keeps the current parent, so the matching pop stays balanced.
+    if (index < 0 || index >= t->count) index = qel_node_parent(ctx);
     if (qel_stack_push(&t->parent_depth, QEL_PARENT_STACK_CAPACITY)) t->parents[t->parent_depth.depth - 1] = index;
 }
 

@@ -192,7 +192,8 @@ qel_node* qel_node_at(qel_context* ctx, int32_t index);
 int32_t qel_node_parent(qel_context* ctx);
 
 // Makes the node the current parent, or closes it. Up to 256 parents nest; deeper pushes are
-// counted, not stored, and their pops only undo the count.
+// counted, not stored, and their pops only undo the count. An index outside the frame's tree
+// pushes the current parent again.
 void qel_node_push(qel_context* ctx, int32_t index);
 void qel_node_pop(qel_context* ctx);
 

@@ -196,6 +196,7 @@ qel_interaction qel_interact(qel_context* ctx, uint32_t id, uint32_t flags)
 {
     qel_interaction_state* s = &ctx->interaction;
     qel_interaction r = {};
+    if (!id) return r;  // 0 names no item; it would match "nothing hovered"
     if (s->disabled_count > 0) {
         if (s->focused == id) s->focused = 0;
         if (s->active == id) s->active = 0;

@@ -326,6 +326,18 @@ TEST(Interaction, DisabledItemsReportNothingAndLoseFocus)
     EXPECT_FALSE(qel_is_disabled(b.h.ctx));
 }
 
+TEST(Interaction, IdZeroIsNoItem)
+{
+    qel_headless h;
+    qel_interaction got = {};
+    h.ui = [&](qel_context* ctx) { got = qel_interact(ctx, 0, QEL_INTERACT_FOCUSABLE); };
+    h.move(500, 500);  // over nothing: the hovered id is 0 too
+    h.button(0, true);
+    h.run();
+    EXPECT_FALSE(got.hovered || got.active || got.focused);
+    EXPECT_EQ(h.ctx->interaction.active, 0u);
+}
+
 TEST(Interaction, LastItem)
 {
     qel_headless h;

@@ -126,5 +126,5 @@ bool qel_is_disabled(qel_context* ctx);
 // Flags the node for hit testing (and the Tab order, with QEL_INTERACT_FOCUSABLE).
 void qel_node_mark_interactive(qel_context* ctx, int32_t node, uint32_t interact_flags);
 
-// The item's interaction this frame; flags are qel_interact_flags.
+// The item's interaction this frame; flags are qel_interact_flags. Id 0 reports nothing.
 qel_interaction qel_interact(qel_context* ctx, uint32_t id, uint32_t interact_flags);

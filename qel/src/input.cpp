@@ -78,7 +78,8 @@ void qel_input_mouse_button(qel_context* ctx, uint32_t button, bool down)
         if (button == 0) {
             double now = ctx->clock.time;
             float dx = in->mouse_x - in->last_press_x, dy = in->mouse_y - in->last_press_y;
-            bool repeat = now - in->last_press_time < DOUBLE_CLICK_SECONDS && dx * dx + dy * dy < DOUBLE_CLICK_DISTANCE_SQ;
+            bool repeat =
+                now - in->last_press_time < DOUBLE_CLICK_SECONDS && dx * dx + dy * dy < DOUBLE_CLICK_DISTANCE_SQ;
             in->click_count = repeat ? in->click_count + 1 : 1;
             in->last_press_time = now;
             in->last_press_x = in->mouse_x;

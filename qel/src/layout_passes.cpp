@@ -36,9 +36,9 @@ static float inner_height(const qel_node* n)
 // One axis of a node, so that widths and heights share their rules.
 struct axis {
     qel_size size;
-    float lo, hi;               // min and max
-    float measured, least;      // measured preferred and minimum
-    float* out;                 // laid-out size
+    float lo, hi;           // min and max
+    float measured, least;  // measured preferred and minimum
+    float* out;             // laid-out size
 };
 
 static axis axis_of(qel_node* n, bool horizontal)

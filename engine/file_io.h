@@ -17,3 +17,8 @@ int64_t file_size_from_end(FILE* f);
 
 // 1 when an open file is a regular file on disk rather than a device or a pipe, else 0.
 int file_is_regular(FILE* f);
+
+// Closes a file written under `path`. When the writing (`written` 0) or the close failed, a
+// regular file is removed, so nothing half-written is left; a device or pipe never is.
+// 1 when the file is complete.
+int file_close_written(FILE* f, const char* path, int written);

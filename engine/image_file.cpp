@@ -35,11 +35,7 @@ void image_write(void* context, void* data, int size)
 // Closes the file; one that was not written completely is removed, unless it is a device.
 engine_error image_close(image_output* out, const char* path)
 {
-    bool regular = file_is_regular(out->f);
-    if (fclose(out->f) != 0) out->ok = false;
-    if (out->ok) return ERR_OK;
-    if (regular) file_remove(path);
-    return ERR_IO;
+    return file_close_written(out->f, path, out->ok) ? ERR_OK : ERR_IO;
 }
 
 // Greyscale pixels of the raster with each dot a scale x scale block.

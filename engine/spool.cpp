@@ -12,11 +12,8 @@ engine_error job_save_file(const char* path, const void* data, size_t length)
     FILE* f = file_open(path, "wb");
     if (!f) return ERR_IO;
     bool written = length == 0 || fwrite(data, 1, length, f) == length;
-    bool closed = fclose(f) == 0;
-    if (written && closed) return ERR_OK;
     // A cut job would print wrong labels; better no file than that one.
-    file_remove(path);
-    return ERR_IO;
+    return file_close_written(f, path, written) ? ERR_OK : ERR_IO;
 }
 
 void spool_copy_name(char* slot, const char* name)

@@ -52,10 +52,10 @@ LICENCES = [
 ]
 
 
-def code_points(spec):
+def code_points(ranges):
     """'0020-007E 2013' -> set of ints."""
     out = set()
-    for item in spec.split():
+    for item in ranges.split():
         lo, _, hi = item.partition("-")
         out.update(range(int(lo, 16), int(hi or lo, 16) + 1))
     return out

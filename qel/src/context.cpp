@@ -56,6 +56,7 @@ qel_context* qel_ctx_create(const qel_config* config)
     ctx->clock.input_frames = 2;
     ctx->clock.wake_timeout = -1.0f;
     qel_state_init(ctx);
+    qel_input_init(ctx);
     qel_theme_init(ctx, config ? config->theme_mode : 0, config ? config->accent : 0);
     qel_fonts_init(ctx, !(config && config->no_embedded_fonts));
     // Drawing is valid before the first frame: base clip and transform are in place.
@@ -69,6 +70,8 @@ void qel_ctx_destroy(qel_context* ctx)
     raise_event(ctx, QEL_EVENT_DESTROY);
     qel_fonts_shutdown(ctx);
     qel_state_release(ctx);
+    qel_input_release(ctx);
+    qel_layout_tree_release(ctx);
     qel_draw_release(ctx);
     qel_arena_release(ctx);
     // The hook lives inside the record it frees.

@@ -7,7 +7,10 @@
 #include "draw_list.h"
 #include "font_state.h"
 #include "frame_arena.h"
+#include "frame_cycle.h"
 #include "id_stack.h"
+#include "input_state.h"
+#include "layout_tree.h"
 #include "qel/context.h"
 #include "state_table.h"
 #include "theme_state.h"
@@ -39,10 +42,15 @@ struct qel_context {
     qel_platform platform;
     qel_frame_clock clock;
     qel_frame_arena arena;
+    qel_layout_tree tree;
     qel_id_stack ids;
     qel_state_table state;
+    qel_interaction_state interaction;
     qel_cursor cursor;  // asked for in the current frame
+    qel_input input;
     qel_theme_state theme;
     qel_font_state fonts;
     qel_draw_list draw;
+    qel_frame_state frame;
+    qel_dropped_files drops;
 };

@@ -79,6 +79,17 @@ void qel_arena_reset(qel_context* ctx)
     a->used = 0;
 }
 
+void qel_arena_trim(qel_context* ctx, uint64_t mark)
+{
+    qel_frame_arena* a = &ctx->arena;
+    if (a->capacity <= ARENA_FIRST_SIZE || 4 * mark >= a->capacity || a->overflow) return;
+    uint64_t capacity = ARENA_FIRST_SIZE;
+    while (capacity < 2 * mark) capacity *= 2;
+    qel_mem_free(ctx, a->block);
+    a->block = allocate_block(ctx, capacity);
+    a->capacity = capacity;
+}
+
 void qel_arena_release(qel_context* ctx)
 {
     free_overflow(ctx);

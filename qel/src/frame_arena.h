@@ -18,5 +18,10 @@ struct qel_frame_arena {
 // replaces it by one that holds it all. Called at every frame begin.
 void qel_arena_reset(qel_context* ctx);
 
+// Replaces a main block much larger than mark bytes (the most a recent frame used) by a smaller
+// one: 64 KiB, or the least 64 KiB times a power of two that holds twice the mark. Only between
+// frames and without overflow blocks.
+void qel_arena_trim(qel_context* ctx, uint64_t mark);
+
 // Frees all arena memory.
 void qel_arena_release(qel_context* ctx);

@@ -9,6 +9,8 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -55,6 +57,16 @@ static void save_past_size_limit(const std::string& path)
 TEST(JobFile, IncompleteFileIsRemoved)
 {
     EXPECT_EXIT(save_past_size_limit(scratch_path("cut.bin")), testing::ExitedWithCode(0), "");
+}
+
+TEST(JobFile, DeviceThatFailsIsNeverRemoved)
+{
+    // A node like /dev/full, made in scratch where it may go: the write fails, the device stays.
+    const std::string device = scratch_path("full");
+    if (mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 7)) != 0) GTEST_SKIP() << "cannot make a device node here";
+    const std::string bytes(100000, 'z');
+    EXPECT_EQ(job_save_file(device.c_str(), bytes.data(), bytes.size()), ERR_IO);
+    EXPECT_TRUE(scratch_exists(device));
 }
 #endif
 

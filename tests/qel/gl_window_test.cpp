@@ -1,5 +1,5 @@
-// The OpenGL renderer on a real driver (Mesa under Wine): a WGL 3.3 core context on a window,
-// draw data built with the drawing primitives, and the pixels read back.
+// The OpenGL renderer on a real driver (Mesa under Wine): a WGL 3.3 core context on the shell's
+// window, draw data built with the drawing primitives, and the pixels read back.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,34 +21,23 @@ class GlWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        WNDCLASSW wc = {};
-        wc.style = CS_OWNDC;
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"GlWindowTest";
-        RegisterClassW(&wc);
-        RECT r = {0, 0, WIDTH, HEIGHT};
-        AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-        window.window = CreateWindowExW(0, L"GlWindowTest", L"gl", WS_OVERLAPPEDWINDOW, 0, 0, r.right - r.left,
-                                        r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
-        ASSERT_NE(window.window, nullptr);
-        ShowWindow(window.window, SW_SHOWDEFAULT);
-        window.dc = GetDC(window.window);
-        app.window = &window;
-        ASSERT_TRUE(qel_win32_gl_context_create(&app, false));
-        gl = qel_gl_create(qel_win32_gl_proc);
-        ASSERT_NE(gl, nullptr);
-        ctx = qel_ctx_create(nullptr);
+        _putenv_s("QEL_RENDERER", "opengl");
+        qel_app_config config = {};
+        config.width = WIDTH;
+        config.height = HEIGHT;
+        app = qel_app_create(&config);
+        ASSERT_NE(app, nullptr);
+        ASSERT_NE(app->gl, nullptr);
+        gl = app->gl;
+        ctx = app->ctx;
         qel_ctx_set_display(ctx, (float)WIDTH, (float)HEIGHT, 1.0f);
         qel_draw_reset(ctx);
     }
 
     void TearDown() override
     {
-        qel_ctx_destroy(ctx);
-        qel_gl_destroy(gl);
-        qel_win32_gl_context_destroy(&app);
-        if (window.window) DestroyWindow(window.window);
+        qel_app_destroy(app);
+        _putenv_s("QEL_RENDERER", "");
     }
 
     // Renders what was drawn and reads the frame back.
@@ -71,8 +60,7 @@ protected:
         EXPECT_LE(abs(got.b - want.b), tolerance) << "at " << x << "," << y;
     }
 
-    qel_win32_window window = {};
-    qel_app app = {};
+    qel_app* app = nullptr;
     qel_gl_renderer* gl = nullptr;
     qel_context* ctx = nullptr;
     std::vector<uint32_t> pixels;

@@ -141,7 +141,7 @@ TEST(ShellWindow, BothRenderersDrawTheSceneAlike)
             worst = std::max(worst, d);
             differing += d > 2;
         }
-        for (int32_t y = 76; y < 96; y++)
+        for (int32_t y = 90; y < 112; y++)
             for (int32_t x = 40; x < 180; x++) text_pixels += channel_distance(soft.at(x, y), soft.at(30, 130)) > 40;
         EXPECT_LE(worst, 12) << theme;
         EXPECT_LT(differing, WIDTH * HEIGHT / 200) << theme;

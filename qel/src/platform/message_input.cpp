@@ -2,6 +2,8 @@
 // this file builds and is tested on any system.
 #include "message_input.h"
 
+#include "qel/input.h"
+
 enum : uint32_t {
     VKEY_BACK = 0x08,
     VKEY_TAB = 0x09,
@@ -36,27 +38,56 @@ enum : uint32_t {
     VKEY_OEM_2 = 0xBF,
 };
 
-static const uint32_t MOD_SHIFT = 1, MOD_CTRL = 2, MOD_ALT = 4, MOD_SUPER = 8;
-
 struct key_pair {
     uint32_t virtual_key;
     int32_t key;
 };
 
 static const key_pair NAMED_KEYS[] = {
-    {VKEY_TAB, 1},        {VKEY_RETURN, 2},     {VKEY_ESCAPE, 3},     {VKEY_BACK, 4},      {VKEY_DELETE, 5},
-    {VKEY_SPACE, 6},      {VKEY_LEFT, 7},       {VKEY_RIGHT, 8},      {VKEY_UP, 9},        {VKEY_DOWN, 10},
-    {VKEY_HOME, 11},      {VKEY_END, 12},       {VKEY_PRIOR, 13},     {VKEY_NEXT, 14},     {VKEY_OEM_MINUS, 51},
-    {VKEY_OEM_PLUS, 52},  {VKEY_OEM_COMMA, 53}, {VKEY_OEM_PERIOD, 54}, {VKEY_OEM_2, 55},   {VKEY_SHIFT, 0},
-    {VKEY_CONTROL, 0},    {VKEY_MENU, 0},       {VKEY_LWIN, 0},       {VKEY_RWIN, 0},
+    {VKEY_TAB, QEL_KEY_TAB},
+    {VKEY_RETURN, QEL_KEY_ENTER},
+    {VKEY_ESCAPE, QEL_KEY_ESCAPE},
+    {VKEY_BACK, QEL_KEY_BACKSPACE},
+    {VKEY_DELETE, QEL_KEY_DELETE},
+    {VKEY_SPACE, QEL_KEY_SPACE},
+    {VKEY_LEFT, QEL_KEY_LEFT},
+    {VKEY_RIGHT, QEL_KEY_RIGHT},
+    {VKEY_UP, QEL_KEY_UP},
+    {VKEY_DOWN, QEL_KEY_DOWN},
+    {VKEY_HOME, QEL_KEY_HOME},
+    {VKEY_END, QEL_KEY_END},
+    {VKEY_PRIOR, QEL_KEY_PAGE_UP},
+    {VKEY_NEXT, QEL_KEY_PAGE_DOWN},
+    {VKEY_OEM_MINUS, QEL_KEY_MINUS},
+    {VKEY_OEM_PLUS, QEL_KEY_EQUAL},
+    {VKEY_OEM_COMMA, QEL_KEY_COMMA},
+    {VKEY_OEM_PERIOD, QEL_KEY_PERIOD},
+    {VKEY_OEM_2, QEL_KEY_SLASH},
+    {VKEY_SHIFT, QEL_KEY_NONE},
+    {VKEY_CONTROL, QEL_KEY_NONE},
+    {VKEY_MENU, QEL_KEY_NONE},
+    {VKEY_LWIN, QEL_KEY_NONE},
+    {VKEY_RWIN, QEL_KEY_NONE},
+};
+
+// Letters, digits and function keys run in the same order in both numberings.
+struct key_range {
+    uint32_t first, last;
+    int32_t key;
+};
+
+static const key_range KEY_RANGES[] = {
+    {VKEY_A, VKEY_Z, QEL_KEY_A},
+    {VKEY_0, VKEY_9, QEL_KEY_0},
+    {VKEY_F1, VKEY_F12, QEL_KEY_F1},
 };
 
 bool qel_key_from_virtual_key(uint32_t virtual_key, int32_t* key)
 {
-    // Letters, digits and function keys run in the same order in both numberings.
-    if (virtual_key >= VKEY_A && virtual_key <= VKEY_Z) return *key = (int32_t)virtual_key - 50, true;
-    if (virtual_key >= VKEY_0 && virtual_key <= VKEY_9) return *key = (int32_t)virtual_key - 7, true;
-    if (virtual_key >= VKEY_F1 && virtual_key <= VKEY_F12) return *key = (int32_t)virtual_key - 56, true;
+    for (const key_range& range : KEY_RANGES) {
+        if (virtual_key >= range.first && virtual_key <= range.last)
+            return *key = range.key + (int32_t)(virtual_key - range.first), true;
+    }
     for (const key_pair& pair : NAMED_KEYS) {
         if (pair.virtual_key == virtual_key) return *key = pair.key, true;
     }
@@ -70,8 +101,12 @@ bool qel_virtual_key_is_f4(uint32_t virtual_key)
 
 uint32_t qel_mods_from_keys(bool shift, bool ctrl, bool alt, bool left_super, bool right_super)
 {
-    return (shift ? MOD_SHIFT : 0) | (ctrl ? MOD_CTRL : 0) | (alt ? MOD_ALT : 0) |
-           (left_super || right_super ? MOD_SUPER : 0);
+    uint32_t mods = 0;
+    if (shift) mods |= QEL_MOD_SHIFT;
+    if (ctrl) mods |= QEL_MOD_CTRL;
+    if (alt) mods |= QEL_MOD_ALT;
+    if (left_super || right_super) mods |= QEL_MOD_SUPER;
+    return mods;
 }
 
 float qel_wheel_steps(int16_t delta)

@@ -5,14 +5,14 @@
 
 #include <cstdint>
 
-// The toolkit key for a virtual key: true with *key set (0 for a modifier-only key), false for a
-// key the toolkit does not know.
+// The qel_key for a virtual key: true with *key set (QEL_KEY_NONE for a modifier-only key), false
+// for a key the toolkit does not know.
 bool qel_key_from_virtual_key(uint32_t virtual_key, int32_t* key);
 
 // Whether F4 with Alt must still reach the system so that the window closes.
 bool qel_virtual_key_is_f4(uint32_t virtual_key);
 
-// The toolkit's modifier bits (shift 1, ctrl 2, alt 4, super 8) from the key states; super is either Windows key.
+// qel_mod bits from the key states; super is either Windows key.
 uint32_t qel_mods_from_keys(bool shift, bool ctrl, bool alt, bool left_super, bool right_super);
 
 // A wheel delta in steps: 120 is one notch, touchpads send fractions of it.

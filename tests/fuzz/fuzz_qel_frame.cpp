@@ -1,0 +1,130 @@
+// Drives whole toolkit frames with random trees (containers of every direction with arbitrary
+// sizes, limits, paddings, gaps and flags, text nodes, floating nodes and overlays, unbalanced
+// pushes and pops), random input between frames and random displays, and checks after each frame
+// that the draw list is one a renderer can use and that every stack stayed within its capacity.
+#include <string>
+
+#include "fuzz_qel_support.h"
+#include "qel/qel.h"
+
+static qel_size any_size(FuzzedDataProvider& in)
+{
+    return {in.ConsumeIntegralInRange<uint32_t>(0, 4), any_float(in)};
+}
+
+static void style_node(qel_context* ctx, FuzzedDataProvider& in)
+{
+    qel_style s = {};
+    s.direction = in.ConsumeIntegralInRange<uint32_t>(0, 4);
+    s.width = any_size(in);
+    s.height = any_size(in);
+    s.min_w = any_float(in);
+    s.max_h = any_float(in);
+    s.padding = any_float(in);
+    s.padding_left = any_float(in);
+    s.gap = any_float(in);
+    s.grid_columns = in.ConsumeIntegral<uint32_t>();
+    s.grid_cell_width = any_float(in);
+    s.wrap = in.ConsumeBool();
+    s.align = in.ConsumeIntegralInRange<uint32_t>(0, 8);
+    s.justify = in.ConsumeIntegralInRange<uint32_t>(0, 6);
+    s.fill = in.ConsumeIntegral<uint32_t>();
+    s.border_width = any_float(in);
+    s.radius = any_float(in);
+    s.elevation = in.ConsumeIntegralInRange<uint32_t>(0, 3);
+    s.scroll_y = in.ConsumeBool();
+    s.clip = in.ConsumeBool();
+    s.opacity = any_float(in);
+    s.direction_mode = in.ConsumeIntegralInRange<uint8_t>(0, 3);
+    std::string name = in.ConsumeRandomLengthString(8);
+    if (in.ConsumeBool()) s.name = name.c_str();
+    qel_container_begin(ctx, &s);
+    qel_node* n = qel_node_at(ctx, ctx->tree.last_opened);
+    n->flags |= in.ConsumeIntegral<uint32_t>() & 0x7FFFF & ~(uint32_t)(QEL_NODE_TEXT | QEL_NODE_FLOATING);
+    n->scale = in.ConsumeBool() ? any_float(in) : 1.0f;
+    n->content_align = in.ConsumeIntegralInRange<uint8_t>(0, 5);
+    n->content_offset_y = in.ConsumeBool() ? any_float(in) : 0.0f;
+}
+
+static void build(qel_context* ctx, FuzzedDataProvider& in)
+{
+    int steps = in.ConsumeIntegralInRange<int>(0, 80);
+    for (int i = 0; i < steps && in.remaining_bytes() > 0; i++) {
+        switch (in.ConsumeIntegralInRange<int>(0, 11)) {
+        case 0: style_node(ctx, in); break;
+        case 1: qel_container_end(ctx); break;
+        case 2: {
+            std::string text = in.ConsumeRandomLengthString(40);
+            int32_t t = qel_node_text(ctx, text.c_str(), -1, in.ConsumeIntegralInRange<uint32_t>(0, 20),
+                                      any_float(in), in.ConsumeIntegral<uint32_t>(), in.ConsumeBool());
+            qel_node_at(ctx, t)->content_align = in.ConsumeIntegralInRange<uint8_t>(0, 5);
+            break;
+        }
+        case 3: qel_node_sized(ctx, in.ConsumeIntegral<uint32_t>(), any_size(in), any_size(in)); break;
+        case 4: {
+            qel_rect r = any_rect(in);
+            int32_t f = qel_node_floating(ctx, in.ConsumeIntegral<uint32_t>(), r.x, r.y, r.w, r.h);
+            qel_node_at(ctx, f)->origin = in.ConsumeIntegralInRange<int32_t>(-2, ctx->tree.count + 2);
+            break;
+        }
+        case 5: {
+            int32_t o = qel_overlay_begin(ctx, in.ConsumeIntegral<uint32_t>(), in.ConsumeIntegral<int32_t>(),
+                                          in.ConsumeIntegral<uint32_t>(), in.ConsumeIntegral<uint8_t>(), any_float(in));
+            qel_node_at(ctx, o)->width = any_size(in);
+            break;
+        }
+        case 6: qel_overlay_end(ctx); break;
+        case 7: qel_spacer(ctx); break;
+        case 8: qel_divider(ctx); break;
+        case 9: qel_node_push(ctx, in.ConsumeIntegralInRange<int32_t>(-3, ctx->tree.count + 3)); break;
+        case 10: {
+            uint32_t id = in.ConsumeIntegral<uint32_t>();
+            qel_push_disabled(ctx, in.ConsumeBool());
+            qel_interact(ctx, id, in.ConsumeIntegralInRange<uint32_t>(0, 15));
+            qel_node_mark_interactive(ctx, qel_node_sized(ctx, id, any_size(in), any_size(in)), 1);
+            if (in.ConsumeBool()) qel_pop_disabled(ctx);
+            break;
+        }
+        default: qel_anim_value(ctx, in.ConsumeIntegral<uint32_t>(), any_float(in)); break;
+        }
+    }
+}
+
+static void feed_input(qel_context* ctx, FuzzedDataProvider& in)
+{
+    int events = in.ConsumeIntegralInRange<int>(0, 6);
+    for (int i = 0; i < events; i++) {
+        switch (in.ConsumeIntegralInRange<int>(0, 7)) {
+        case 0: qel_input_mouse_move(ctx, any_float(in), any_float(in)); break;
+        case 1: qel_input_mouse_button(ctx, in.ConsumeIntegralInRange<uint32_t>(0, 4), in.ConsumeBool()); break;
+        case 2: qel_input_wheel(ctx, any_float(in), any_float(in)); break;
+        case 3:
+            qel_input_key(ctx, in.ConsumeIntegral<int32_t>() % 80, in.ConsumeBool(), in.ConsumeIntegral<uint32_t>());
+            break;
+        case 4: qel_input_chars(ctx, in.ConsumeRandomLengthString(300).c_str()); break;
+        case 5: qel_input_focus(ctx, in.ConsumeBool()); break;
+        case 6: qel_input_mouse_leave(ctx); break;
+        default: qel_ctx_set_display(ctx, any_float(in), any_float(in), any_float(in)); break;
+        }
+    }
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzedDataProvider in(data, size);
+    // One context for all inputs: inflating the fonts for each would leave little time to fuzz.
+    static qel_context* ctx = qel_ctx_create(nullptr);
+    qel_ctx_set_display(ctx, 800, 600, 1);
+    while (in.remaining_bytes() > 0) {
+        feed_input(ctx, in);
+        qel_begin_frame(ctx, any_float(in));
+        build(ctx, in);
+        qel_end_frame(ctx);
+        check_draw_list(ctx);
+        if (ctx->tree.parent_depth.depth > QEL_PARENT_STACK_CAPACITY ||
+            ctx->tree.layer_depth.depth > QEL_LAYER_STACK_CAPACITY ||
+            ctx->interaction.disabled_depth.depth > QEL_DISABLED_STACK_CAPACITY)
+            abort();
+    }
+    return 0;
+}

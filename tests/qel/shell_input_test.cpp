@@ -178,3 +178,31 @@ TEST_F(ShellInput, ClipboardRoundTripWithLineFeeds)
     CloseClipboard();
     EXPECT_STREQ(ctx->platform.get_clipboard(ctx->platform.user), "a\nb\nc\n");
 }
+
+TEST(ShellTheme, FollowsTheSystemSettingWhenAsked)
+{
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    DWORD light = 0;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", REG_DWORD, &light, sizeof light),
+              ERROR_SUCCESS);
+    EXPECT_EQ(qel_win32_system_dark(), 1);
+    qel_app_config config = {};
+    config.start_hidden = 1;
+    config.follow_system_theme = 1;
+    qel_app* app = qel_app_create(&config);
+    ASSERT_NE(app, nullptr);
+    EXPECT_EQ(qel_theme_get_mode(app->ctx), (uint32_t)QEL_THEME_DARK);
+
+    light = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", REG_DWORD, &light, sizeof light);
+    HWND window = (HWND)qel_app_native_handle(app);
+    SendMessageW(window, WM_SETTINGCHANGE, 0, 0);  // no area named: nothing to read
+    SendMessageW(window, WM_SETTINGCHANGE, 0, (LPARAM)L"Policy");
+    EXPECT_EQ(qel_theme_get_mode(app->ctx), (uint32_t)QEL_THEME_DARK);
+    SendMessageW(window, WM_SETTINGCHANGE, 0, (LPARAM)L"ImmersiveColorSet");
+    EXPECT_EQ(qel_theme_get_mode(app->ctx), (uint32_t)QEL_THEME_LIGHT);
+    qel_app_destroy(app);
+
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme");
+    EXPECT_EQ(qel_win32_system_dark(), -1);
+}

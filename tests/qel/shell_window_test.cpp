@@ -62,8 +62,8 @@ picture screenshot(const char* renderer, const char* theme, const char* scale)
     config.width = WIDTH;
     config.height = HEIGHT;
     EXPECT_EQ(qel_app_run(&config, draw_scene, nullptr), 0);
-    set_env("QEL_SCREENSHOT", nullptr);
-    set_env("QEL_SCALE", nullptr);
+    for (const char* name : {"QEL_SCREENSHOT", "QEL_SCREENSHOT_FRAMES", "QEL_RENDERER", "QEL_THEME", "QEL_SCALE"})
+        set_env(name, nullptr);
 
     picture p;
     int channels;
@@ -113,6 +113,7 @@ TEST(ShellWindow, AutomaticChoiceAvoidsMesasSoftwareOpenGL)
         EXPECT_FLOAT_EQ(size.y, 720.0f);
         qel_app_destroy(app);
     }
+    set_env("QEL_RENDERER", nullptr);
 }
 
 TEST(ShellWindow, BothRenderersDrawTheSceneAlike)

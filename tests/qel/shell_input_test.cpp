@@ -160,6 +160,36 @@ TEST_F(ShellInput, MinimumSizeIsScaled)
     EXPECT_EQ(info.ptMinTrackSize.y, r.bottom - r.top);
 }
 
+TEST_F(ShellInput, TitleAndSize)
+{
+    std::string title;
+    for (int i = 0; i < 200; i++) title += "\xC3\xA9";  // 400 bytes: cut to 127 whole characters
+    qel_app_set_title(app, title.c_str());
+    wchar_t shown[300] = {};
+    GetWindowTextW(window, shown, 300);
+    EXPECT_EQ(std::wstring(shown), std::wstring(127, L'\u00e9'));
+
+    qel_app_set_size(app, 400, 300);
+    qel_vec2 size = qel_app_logical_size(app);
+    EXPECT_FLOAT_EQ(size.x, 400.0f);
+    EXPECT_FLOAT_EQ(size.y, 300.0f);
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 800);
+    EXPECT_EQ(client.bottom, 600);
+}
+
+TEST_F(ShellInput, FileDialogRefusesWhatItCannotFill)
+{
+    char out[8] = "x";
+    EXPECT_FALSE(qel_app_file_dialog(app, nullptr, nullptr, 8));
+    EXPECT_FALSE(qel_app_file_dialog(app, nullptr, out, 0));
+    EXPECT_STREQ(out, "x");
+    qel_app_destroy(app);
+    app = nullptr;
+    EXPECT_FALSE(qel_app_file_dialog(nullptr, nullptr, out, sizeof out)) << "no current application";
+}
+
 TEST_F(ShellInput, ClipboardRoundTripWithLineFeeds)
 {
     ctx->platform.set_clipboard(ctx->platform.user, "line one\nl\xC3\xADnea \xF0\x9F\x98\x80");

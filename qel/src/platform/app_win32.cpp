@@ -56,9 +56,9 @@ static bool choose_renderer(qel_app* app)
 static void settle_config(qel_app* app, const qel_app_config* config)
 {
     if (config) app->config = *config;
-    qel_utf8_copy_cut(app->title, sizeof app->title, app->config.title ? app->config.title : "QEL");
-    app->config.title = app->title;
     qel_app_settings_defaults(&app->config);
+    qel_utf8_copy_cut(app->title, sizeof app->title, app->config.title);
+    app->config.title = app->title;
     bool follow = app->config.follow_system_theme;
     app->config.dark =
         qel_app_settings_theme(app->config.dark, follow, follow ? qel_win32_system_dark() : -1, getenv("QEL_THEME"));

@@ -311,16 +311,15 @@ double qel_win32_refresh_rate(qel_app* app)
 void qel_win32_blit(qel_app* app, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride)
 {
     qel_win32_window* w = app->window;
-    (void)width;  // the header's width comes from the stride, so rows are read as laid out
     BITMAPINFOHEADER* h = &w->blit_header;
     *h = {};
     h->biSize = sizeof *h;
-    h->biWidth = stride / 4;
-    h->biHeight = -height;  // top-down
+    h->biWidth = stride / 4;  // rows are read stride bytes apart
+    h->biHeight = -height;    // top-down
     h->biPlanes = 1;
     h->biBitCount = 32;
     h->biCompression = BI_RGB;
-    SetDIBitsToDevice(w->dc, 0, 0, (DWORD)h->biWidth, (DWORD)height, 0, 0, 0, (UINT)height, pixels,
+    SetDIBitsToDevice(w->dc, 0, 0, (DWORD)width, (DWORD)height, 0, 0, 0, (UINT)height, pixels,
                       (const BITMAPINFO*)h, DIB_RGB_COLORS);
 }
 

@@ -20,18 +20,17 @@ double qel_pacing_period(bool software, bool vsync_off, bool vsync_broken, doubl
     return 0.0;
 }
 
-bool qel_pacing_probe(qel_vsync_probe* probe, double last_present, double refresh_hz)
+void qel_pacing_probe(qel_vsync_probe* probe, double last_present, double refresh_hz)
 {
-    if (probe->broken) return false;
+    if (probe->broken) return;
     probe->frames++;
     if (probe->frames == 1) probe->start = last_present;
-    if (probe->frames <= QEL_PROBE_INTERVALS) return false;
+    if (probe->frames <= QEL_PROBE_INTERVALS) return;
     double elapsed = last_present - probe->start;
     bool too_fast = elapsed > 0.0 && QEL_PROBE_INTERVALS / elapsed > QEL_PROBE_TOLERANCE * refresh_hz;
     probe->strikes = too_fast ? probe->strikes + 1 : 0;
     probe->frames = 0;
     if (probe->strikes >= 2) probe->broken = 1;
-    return probe->broken;
 }
 
 void qel_pacing_probe_rest(qel_vsync_probe* probe)

@@ -20,9 +20,9 @@ double qel_pacing_refresh_rate(double reported_hz);
 // (OpenGL with vertical sync that is not known to be broken).
 double qel_pacing_period(bool software, bool vsync_off, bool vsync_broken, double refresh_hz);
 
-// Counts one paced present at last_present; returns true when this step found vertical sync
-// broken. Idle steps clear frames and strikes (qel_pacing_probe_rest).
-bool qel_pacing_probe(qel_vsync_probe* probe, double last_present, double refresh_hz);
+// Counts one paced present at last_present; every 21st judges the 20 intervals before it, and the
+// second fast judgement in a row sets broken. Idle steps clear frames and strikes.
+void qel_pacing_probe(qel_vsync_probe* probe, double last_present, double refresh_hz);
 void qel_pacing_probe_rest(qel_vsync_probe* probe);
 
 // The step since *last_frame (updated to now): 1/120 s when not positive. The toolkit clamps it.

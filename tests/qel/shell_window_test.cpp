@@ -1,7 +1,8 @@
 // The shell on a real window under Wine and Xvfb: screenshots through the software renderer and
-// through OpenGL (Mesa), both themes and a doubled display scale. The PNGs are decoded by
-// stb_image, a decoder apart from the encoder.
+// through OpenGL (Mesa), both themes and a doubled display scale, and a repaint of the software
+// picture. The PNGs are decoded by stb_image, a decoder apart from the encoder.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <string>
@@ -161,4 +162,42 @@ TEST(ShellWindow, ScaleTwoDoublesThePicture)
         EXPECT_LE(channel_distance(two.at(2 * x, 2 * y), one.at(x, y)), 2) << x << "," << y;
         EXPECT_LE(channel_distance(two.at(2 * x + 1, 2 * y + 1), one.at(x, y)), 2) << x << "," << y;
     }
+}
+
+TEST(ShellWindow, SoftwareRepaintShowsTheLastFrameAgain)
+{
+    set_env("QEL_RENDERER", "software");
+    qel_app_config config = {};
+    config.width = WIDTH;
+    config.height = HEIGHT;
+    config.continuous = 1;
+    qel_app* app = qel_app_create(&config);
+    ASSERT_NE(app, nullptr);
+    for (int i = 0; i < 4; i++) {
+        ASSERT_TRUE(qel_app_frame(app));
+        draw_scene(qel_app_context(app), nullptr);
+    }
+    ASSERT_TRUE(qel_app_frame(app));
+    HWND window = (HWND)qel_app_native_handle(app);
+    HDC dc = GetDC(window);
+    const COLORREF red = RGB(255, 0, 0);
+    EXPECT_EQ(GetPixel(dc, 270, 50), red);
+
+    // Something covered the window and went: the unchanged frame has no tiles to redraw, so only
+    // the repaint can bring the picture back.
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    EXPECT_EQ(GetPixel(dc, 270, 50), RGB(0, 0, 0));
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    EXPECT_EQ(GetPixel(dc, 270, 50), red);
+    // An unchanged frame is not blitted at all.
+    FillRect(dc, &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    draw_scene(qel_app_context(app), nullptr);
+    ASSERT_TRUE(qel_app_frame(app));
+    EXPECT_EQ(GetPixel(dc, 270, 50), RGB(0, 0, 0));
+    ReleaseDC(window, dc);
+    qel_app_destroy(app);
+    set_env("QEL_RENDERER", nullptr);
 }

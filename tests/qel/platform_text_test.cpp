@@ -34,6 +34,7 @@ TEST(PlatformText, Utf8ToUtf16CutsOnlyBetweenCharacters)
         {"a\xF0\x9F\x98\x80", 4, {'a', 0xD83D, 0xDE00}, true},
         {"x\xFFy", 8, {'x', 0xFFFD, 'y'}, true},        // broken byte
         {"\xED\xA0\x80", 8, {0xFFFD}, true},            // an encoded surrogate is no character
+        {"a\xC0\x80" "b", 8, {'a', 0xFFFD, 'b'}, true},   // an overlong NUL must not end the text
         {nullptr, 4, {}, true},
     };
     for (const row& r : rows) {

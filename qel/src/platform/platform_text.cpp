@@ -23,7 +23,8 @@ int32_t qel_utf16_from_utf8(const char* text, uint16_t* out, int32_t capacity, b
     while (left > 0) {
         uint32_t c;
         int32_t step = qel_utf8_decode(p, left, &c);
-        if (is_surrogate(c) || c > 0x10FFFF) c = REPLACEMENT;
+        // A decoded 0 can only be an overlong form; as a unit it would end the text early.
+        if (c == 0 || is_surrogate(c) || c > 0x10FFFF) c = REPLACEMENT;
         int32_t units = c >= 0x10000 ? 2 : 1;
         if (used + units > capacity - 1) {
             fits = false;

@@ -88,10 +88,10 @@ int32_t qel_node_sized(qel_context* ctx, uint32_t id, qel_size width, qel_size h
     return index;
 }
 
-void qel_node_set_width(qel_node* node, qel_size spec, float preferred)
+void qel_node_set_width(qel_node* node, qel_size size, float preferred)
 {
-    if (spec.kind != QEL_SIZE_FIT) {
-        node->width = spec;
+    if (size.kind != QEL_SIZE_FIT) {
+        node->width = size;
         return;
     }
     node->width = {QEL_SIZE_FIT, 0};

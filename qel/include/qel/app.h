@@ -76,8 +76,8 @@ int qel_app_capture(qel_app* app, uint32_t* rgba, int32_t width, int32_t height)
 
 // --- System ---
 
-// A native open, save or folder dialog; app null means the current application, spec null an
+// A native open, save or folder dialog; app null means the current application, dialog null an
 // open dialog without filter. True when a path was chosen and fits out as UTF-8.
-bool qel_app_file_dialog(qel_app* app, const qel_file_dialog_spec* spec, char* out, size_t capacity);
+bool qel_app_file_dialog(qel_app* app, const qel_file_dialog_spec* dialog, char* out, size_t capacity);
 
 bool qel_app_open_url(const char* utf8);  // false for null or empty text

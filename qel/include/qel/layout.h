@@ -199,9 +199,9 @@ void qel_node_pop(qel_context* ctx);
 
 int32_t qel_node_sized(qel_context* ctx, uint32_t id, qel_size width, qel_size height);
 
-// A spec of kind fit sets the width to fit with preferred as its preferred width and keeps the
-// node's own size in a stretching parent; any other spec is stored.
-void qel_node_set_width(qel_node* node, qel_size spec, float preferred);
+// A size of kind fit sets the width to fit with preferred as its preferred width and keeps the
+// node's own size in a stretching parent; any other size is stored.
+void qel_node_set_width(qel_node* node, qel_size size, float preferred);
 
 // An anonymous text node. length < 0: up to the terminator; null text is empty. The text is
 // copied into the frame arena.

@@ -365,13 +365,13 @@ static void resynchronise(qel_app* app)
     qel_request_redraw(app->ctx);
 }
 
-bool qel_app_file_dialog(qel_app* app, const qel_file_dialog_spec* spec, char* out, size_t capacity)
+bool qel_app_file_dialog(qel_app* app, const qel_file_dialog_spec* dialog, char* out, size_t capacity)
 {
     if (!app) app = current_app;
     if (!app || !out || !capacity) return false;
     const qel_file_dialog_spec open_any = {};
     out[0] = 0;
-    bool chosen = qel_win32_file_dialog(app, spec ? spec : &open_any, out, capacity);
+    bool chosen = qel_win32_file_dialog(app, dialog ? dialog : &open_any, out, capacity);
     resynchronise(app);
     return chosen && out[0];
 }

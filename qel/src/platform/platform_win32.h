@@ -87,5 +87,5 @@ uint32_t qel_win32_modifiers();  // qel_mod bits of the keys held now
 void qel_win32_set_cursor(void* app, qel_cursor cursor);
 void qel_win32_clipboard_set(void* app, const char* utf8);
 const char* qel_win32_clipboard_get(void* app);  // owned by the shell until the next call
-bool qel_win32_file_dialog(qel_app* app, const qel_file_dialog_spec* spec, char* out, size_t capacity);
+bool qel_win32_file_dialog(qel_app* app, const qel_file_dialog_spec* dialog, char* out, size_t capacity);
 bool qel_win32_open_url(const char* utf8);

@@ -88,12 +88,12 @@ static bool choose_folder(HWND owner, const uint16_t* title, uint16_t* path)
     return ok;
 }
 
-static bool choose_file(HWND owner, const qel_file_dialog_spec* spec, const uint16_t* title, uint16_t* path)
+static bool choose_file(HWND owner, const qel_file_dialog_spec* dialog, const uint16_t* title, uint16_t* path)
 {
     uint16_t filter[FILTER_UNITS];
-    qel_file_filter_build(spec->filter_name, spec->extensions, filter, FILTER_UNITS);
+    qel_file_filter_build(dialog->filter_name, dialog->extensions, filter, FILTER_UNITS);
     bool fits;
-    qel_utf16_from_utf8(spec->default_name, path, PATH_UNITS, &fits);
+    qel_utf16_from_utf8(dialog->default_name, path, PATH_UNITS, &fits);
     if (!fits) path[0] = 0;
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof ofn;
@@ -103,7 +103,7 @@ static bool choose_file(HWND owner, const qel_file_dialog_spec* spec, const uint
     ofn.lpstrFile = (LPWSTR)path;
     ofn.nMaxFile = PATH_UNITS;
     ofn.lpstrTitle = (LPCWSTR)title;
-    if (spec->kind == QEL_FILE_SAVE) {
+    if (dialog->kind == QEL_FILE_SAVE) {
         ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
         return GetSaveFileNameW(&ofn);
     }
@@ -111,15 +111,15 @@ static bool choose_file(HWND owner, const qel_file_dialog_spec* spec, const uint
     return GetOpenFileNameW(&ofn);
 }
 
-bool qel_win32_file_dialog(qel_app*, const qel_file_dialog_spec* spec, char* out, size_t capacity)
+bool qel_win32_file_dialog(qel_app*, const qel_file_dialog_spec* dialog, char* out, size_t capacity)
 {
-    const char* title = spec->title ? spec->title : spec->kind == QEL_FILE_SAVE ? "Save" : "Open";
+    const char* title = dialog->title ? dialog->title : dialog->kind == QEL_FILE_SAVE ? "Save" : "Open";
     uint16_t wide_title[DIALOG_TITLE_UNITS];
     qel_utf16_from_utf8(title, wide_title, DIALOG_TITLE_UNITS, nullptr);
     uint16_t path[PATH_UNITS] = {};
     HWND owner = GetActiveWindow();
-    bool chosen = spec->kind == QEL_FILE_FOLDER ? choose_folder(owner, wide_title, path)
-                                                : choose_file(owner, spec, wide_title, path);
+    bool chosen = dialog->kind == QEL_FILE_FOLDER ? choose_folder(owner, wide_title, path)
+                                                : choose_file(owner, dialog, wide_title, path);
     if (!chosen) return false;
     bool fits;
     qel_utf8_from_utf16(path, -1, out, capacity > INT32_MAX ? INT32_MAX : (int32_t)capacity, &fits);

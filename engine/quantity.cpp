@@ -25,13 +25,6 @@ static const char* quantity_trim(const char* cell, size_t* length)
     return cell;
 }
 
-static bool quantity_blank(const char* cell)
-{
-    size_t length = 0;
-    quantity_trim(cell, &length);
-    return length == 0;
-}
-
 static int32_t quantity_copies(int32_t copies, char* msg, size_t msg_size)
 {
     if (copies <= 0) return 1;
@@ -77,17 +70,27 @@ static int32_t quantity_parse(const char* text, size_t length, int32_t row, char
     return (int32_t)value;
 }
 
+// Labels for a row inside the table, its quantity column already looked up; *blank tells
+// whether the quantity cell was empty, which a total counts as printed once.
+static int32_t quantity_of_row(const csv_table* table, int32_t row, const job_options* options, int32_t column,
+                               bool* blank, char* msg, size_t msg_size)
+{
+    *blank = false;
+    if (!options) return 1;
+    if (column < 0) return quantity_copies(options->copies, msg, msg_size);
+    size_t length = 0;
+    const char* text = quantity_trim(csv_cell(table, row, column), &length);
+    *blank = length == 0;
+    return *blank ? 1 : quantity_parse(text, length, row, msg, msg_size);
+}
+
 int32_t quantity_for_row(const csv_table* table, int32_t row, const job_options* options, char* msg,
                          size_t msg_size)
 {
     engine_message_clear(msg, msg_size);
     if (!table || row < 0 || row >= table->rows) return -1;
-    if (!options) return 1;
-    int32_t column = quantity_column(table, options);
-    if (column < 0) return quantity_copies(options->copies, msg, msg_size);
-    size_t length = 0;
-    const char* text = quantity_trim(csv_cell(table, row, column), &length);
-    return length == 0 ? 1 : quantity_parse(text, length, row, msg, msg_size);
+    bool blank = false;
+    return quantity_of_row(table, row, options, quantity_column(table, options), &blank, msg, msg_size);
 }
 
 int32_t quantity_job_total(const csv_table* table, int32_t first_row, int32_t count, const job_options* options,
@@ -106,11 +109,12 @@ int32_t quantity_job_total(const csv_table* table, int32_t first_row, int32_t co
     if (end > table->rows) end = table->rows;
     int64_t total = 0;
     for (int32_t row = first_row; row < end; row++) {
-        int32_t n = quantity_for_row(table, row, options, msg, msg_size);
+        bool blank = false;
+        int32_t n = quantity_of_row(table, row, options, column, &blank, msg, msg_size);
         if (n < 0) return -1;
         if (n == 0 && skipped) (*skipped)++;
+        if (blank && printed_once) (*printed_once)++;
         total += n;
-        if (n > 0 && column >= 0 && printed_once && quantity_blank(csv_cell(table, row, column))) (*printed_once)++;
     }
     if (total > QUANTITY_MAX_PER_JOB) {
         engine_message(msg, msg_size, "this job would print %lld labels; %d is the limit - split it with --rows FIRST:COUNT",

@@ -42,6 +42,11 @@ int bitmap_font_size_for_height(float px)
     return bitmap_font_sizes[font_size_index((int)(px + 0.5f))].px;
 }
 
+int bitmap_font_size_for_mm(float mm, int32_t dpi)
+{
+    return bitmap_font_size_for_height(mm * (float)dpi / 25.4f);
+}
+
 int bitmap_font_ascent(int px) { return bitmap_font_sizes[font_size_index(px)].ascent; }
 int bitmap_font_descent(int px) { return bitmap_font_sizes[font_size_index(px)].descent; }
 

@@ -23,6 +23,10 @@ struct bitmap_glyph {
 // The ladder size nearest round(max(px, 1)); a tie goes to the smaller size.
 int bitmap_font_size_for_height(float px);
 
+// The ladder size of a text mm millimetres high printed at dpi: the size for mm * dpi / 25.4
+// dots, unrounded, so that the preview and the printer's own font agree.
+int bitmap_font_size_for_mm(float mm, int32_t dpi);
+
 // Metrics of the ladder size nearest px, in dots (the descent is positive).
 int bitmap_font_ascent(int px);
 int bitmap_font_descent(int px);

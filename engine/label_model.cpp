@@ -89,22 +89,22 @@ float clampf(float v, float lo, float hi)
     return v < lo ? lo : v > hi ? hi : v;
 }
 
-// The font ladder size nearest a text size of v millimetres, in dots.
-int ladder_px(const layout_frame& f, float v)
+// A length in dots at the label's resolution, in millimetres.
+float mm_of_dots(const layout_frame& f, int dots)
 {
-    return bitmap_font_size_for_height((float)f.model->dpi * v / 25.4f);
+    return (float)dots * 25.4f / (float)f.model->dpi;
 }
 
 // A text size snapped to the font ladder.
 float snap(const layout_frame& f, float v)
 {
-    return (float)ladder_px(f, v) * 25.4f / (float)f.model->dpi;
+    return mm_of_dots(f, bitmap_font_size_for_mm(v, f.model->dpi));
 }
 
 // The line height of a text size, in millimetres.
 float lines(const layout_frame& f, float v)
 {
-    return (float)bitmap_font_line_height(ladder_px(f, v)) * 25.4f / (float)f.model->dpi;
+    return mm_of_dots(f, bitmap_font_line_height(bitmap_font_size_for_mm(v, f.model->dpi)));
 }
 
 // An element bound to the role's column, or carrying the role's placeholder.

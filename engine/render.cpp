@@ -178,7 +178,7 @@ engine_error draw_text(const render_target& t, const label_element& e, const cha
 {
     if (bitmap_font_missing_count(text) != 0) return ERR_NO_GLYPH;
     if (!*text) return ERR_OK;
-    int px = bitmap_font_size_for_height(e.size_mm * (float)t.dpi / 25.4f);
+    int px = bitmap_font_size_for_mm(e.size_mm, t.dpi);
     int32_t bw = dots(t, e.width_mm);
     if (bw < 1) bw = t.out->width;
     int lines = e.max_lines < 1 ? 2 : e.max_lines;

@@ -55,7 +55,7 @@ void zpl_field(byte_sink* sink, const char* text, bool code128)
 void zpl_text(const zpl_writer* w, const label_element* e, const char* text)
 {
     const label_model* m = w->model;
-    int h = bitmap_font_size_for_height((float)m->dpi * e->size_mm / 25.4f);
+    int h = bitmap_font_size_for_mm(e->size_mm, m->dpi);
     int32_t x = zpl_dots(m, e->x_mm), y = zpl_dots(m, e->y_mm);
     int32_t block = e->width_mm > 0 ? zpl_dots(m, e->width_mm) : 0;
     const char* justify = e->align == ALIGN_CENTER ? "C" : e->align == ALIGN_RIGHT ? "R" : "L";

@@ -30,6 +30,11 @@ label_element* label_add_element(label_model* model, uint32_t kind)
     return e;
 }
 
+int32_t label_text_line_limit(const label_element* element)
+{
+    return element->max_lines < 1 ? 2 : element->max_lines;
+}
+
 namespace {
 
 enum layout_role { ROLE_NAME, ROLE_PRICE, ROLE_BARCODE };

@@ -60,6 +60,9 @@ void label_model_init(label_model* model, const char* description, float width_m
 // human-readable text on, column -1, everything else 0. NULL when the model is full or NULL.
 label_element* label_add_element(label_model* model, uint32_t kind);
 
+// The most lines a text element takes: its max_lines, or 2 when that is below 1.
+int32_t label_text_line_limit(const label_element* element);
+
 // --- Templates ---
 
 // Replaces the model's elements with those of the template "price", "barcode", "name" or "plain"

@@ -181,7 +181,7 @@ engine_error draw_text(const render_target& t, const label_element& e, const cha
     int px = bitmap_font_size_for_mm(e.size_mm, t.dpi);
     int32_t bw = dots(t, e.width_mm);
     if (bw < 1) bw = t.out->width;
-    int lines = e.max_lines < 1 ? 2 : e.max_lines;
+    int lines = label_text_line_limit(&e);
     int32_t lh = bitmap_font_line_height(px);
     int32_t width = bitmap_font_measure(text, px);
     bool one_line = width <= bw || lines == 1;

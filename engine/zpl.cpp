@@ -64,7 +64,7 @@ void zpl_text(const zpl_writer* w, const label_element* e, const char* text)
         byte_sink_printf(w->sink, "^FO%d,%d^A0%s,%d,%d", x + shift, y, zpl_orientation(e->rotation_deg), h,
                          h * 55 / 100);
         if (block > 0)
-            byte_sink_printf(w->sink, "^FB%d,%d,0,%s", block, e->max_lines < 1 ? 2 : e->max_lines, justify);
+            byte_sink_printf(w->sink, "^FB%d,%d,0,%s", block, label_text_line_limit(e), justify);
         zpl_field(w->sink, text, false);
     }
 }

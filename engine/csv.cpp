@@ -141,10 +141,6 @@ bool csv_read_record(csv_parser* ps)
     return csv_append(&ps->counts, &count, 1, RECORDS_FIRST);
 }
 
-}  // namespace
-
-namespace {
-
 void csv_free_strings(char** strings, size_t count)
 {
     if (!strings) return;
@@ -239,6 +235,29 @@ engine_error csv_parse_memory(csv_table* table, const char* text, size_t length,
     return csv_parse(table, text, length, msg, msg_size);
 }
 
+// Reads a whole open file of at most the size limit into *text, a NUL-terminated heap block
+// of *length bytes that the caller frees whatever the result.
+static engine_error csv_read_whole(FILE* f, const char* path, char** text, size_t* length, char* msg,
+                                   size_t msg_size)
+{
+    int64_t size = file_size_from_end(f);
+    if (size < 0 || size > CSV_MAX_FILE_SIZE) {
+        engine_message(msg, msg_size, "unusable file size");
+        return ERR_IO;
+    }
+    if (fseek(f, 0, SEEK_SET) != 0) return ERR_IO;
+    *text = (char*)malloc((size_t)size + 1);
+    if (!*text) return ERR_NOMEM;
+    *length = fread(*text, 1, (size_t)size, f);
+    (*text)[*length] = '\0';
+    // One more read shows errors that a short or empty read hides (a directory, say).
+    if (*length < (size_t)size || (fgetc(f) == EOF && ferror(f))) {
+        engine_message(msg, msg_size, "cannot read %s", path);
+        return ERR_IO;
+    }
+    return ERR_OK;
+}
+
 engine_error csv_read_file(csv_table* table, const char* path, char* msg, size_t msg_size)
 {
     engine_message_clear(msg, msg_size);
@@ -248,32 +267,11 @@ engine_error csv_read_file(csv_table* table, const char* path, char* msg, size_t
         engine_message(msg, msg_size, "cannot open %s", path);
         return ERR_IO;
     }
-    int64_t size = file_size_from_end(f);
-    if (size < 0 || size > CSV_MAX_FILE_SIZE) {
-        fclose(f);
-        engine_message(msg, msg_size, "unusable file size");
-        return ERR_IO;
-    }
-    if (fseek(f, 0, SEEK_SET) != 0) {
-        fclose(f);
-        return ERR_IO;
-    }
-    char* text = (char*)malloc((size_t)size + 1);
-    if (!text) {
-        fclose(f);
-        return ERR_NOMEM;
-    }
-    size_t got = fread(text, 1, (size_t)size, f);
-    // One more read shows errors that a short or empty read hides (a directory, say).
-    bool short_read = got < (size_t)size || (fgetc(f) == EOF && ferror(f));
+    char* text = nullptr;
+    size_t length = 0;
+    engine_error result = csv_read_whole(f, path, &text, &length, msg, msg_size);
     fclose(f);
-    if (short_read) {
-        free(text);
-        engine_message(msg, msg_size, "cannot read %s", path);
-        return ERR_IO;
-    }
-    text[got] = '\0';
-    engine_error result = csv_parse(table, text, got, msg, msg_size);
+    if (result == ERR_OK) result = csv_parse(table, text, length, msg, msg_size);
     free(text);
     return result;
 }
@@ -299,8 +297,8 @@ engine_error csv_table_one_label(csv_table* table, const char* name, const char*
 void csv_table_clear(csv_table* table)
 {
     if (!table) return;
-    if (table->header) csv_free_strings(table->header, (size_t)table->columns);
-    if (table->cells) csv_free_strings(table->cells, (size_t)table->rows * (size_t)table->columns);
+    csv_free_strings(table->header, (size_t)table->columns);
+    csv_free_strings(table->cells, (size_t)table->rows * (size_t)table->columns);
     free(table->header);
     free(table->cells);
     memset(table, 0, sizeof *table);

@@ -50,10 +50,14 @@ int bitmap_font_size_for_mm(float mm, int32_t dpi)
 int bitmap_font_ascent(int px) { return bitmap_font_sizes[font_size_index(px)].ascent; }
 int bitmap_font_descent(int px) { return bitmap_font_sizes[font_size_index(px)].descent; }
 
+static int font_line_height(int size_index)
+{
+    return bitmap_font_sizes[size_index].ascent + bitmap_font_sizes[size_index].descent;
+}
+
 int bitmap_font_line_height(int px)
 {
-    const bitmap_font_size& size = bitmap_font_sizes[font_size_index(px)];
-    return size.ascent + size.descent;
+    return font_line_height(font_size_index(px));
 }
 
 int bitmap_font_measure(const char* text, int px)
@@ -148,7 +152,7 @@ int bitmap_font_draw_box(raster* r, int32_t x, int32_t baseline_y, int px, int32
         if (baseline >= INT32_MIN && baseline <= INT32_MAX)
             font_draw_span(r, x, (int32_t)baseline, index, text, length, bold);
         lines++;
-        baseline += bitmap_font_sizes[index].ascent + bitmap_font_sizes[index].descent;
+        baseline += font_line_height(index);
         text += length;
         while (*text == ' ') text++;
     }

@@ -31,6 +31,11 @@ static bool raster_usable(const raster* r)
     return r && r->bits;
 }
 
+static bool raster_holds(const raster* r, int64_t x, int64_t y)
+{
+    return x >= 0 && y >= 0 && x < r->width && y < r->height;
+}
+
 void raster_fill(raster* r, int black)
 {
     if (!raster_usable(r)) return;
@@ -39,7 +44,7 @@ void raster_fill(raster* r, int black)
 
 int raster_get(const raster* r, int32_t x, int32_t y)
 {
-    if (!raster_usable(r) || x < 0 || y < 0 || x >= r->width || y >= r->height) return 0;
+    if (!raster_usable(r) || !raster_holds(r, x, y)) return 0;
     return (r->bits[(size_t)y * r->stride + (x >> 3)] >> (7 - (x & 7))) & 1;
 }
 
@@ -51,7 +56,7 @@ static void raster_put_bit(uint8_t* row, int32_t x, int black)
 
 void raster_set(raster* r, int32_t x, int32_t y, int black)
 {
-    if (!raster_usable(r) || x < 0 || y < 0 || x >= r->width || y >= r->height) return;
+    if (!raster_usable(r) || !raster_holds(r, x, y)) return;
     raster_put_bit(r->bits + (size_t)y * r->stride, x, black);
 }
 
@@ -140,8 +145,7 @@ void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, i
             case 180: dx = (int64_t)x + (w - 1 - sx); dy = (int64_t)y + (h - 1 - sy); break;
             default: dx = (int64_t)x + sy; dy = (int64_t)y + (w - 1 - sx); break;
             }
-            if (dx >= 0 && dy >= 0 && dx < dst->width && dy < dst->height)
-                dst->bits[(size_t)dy * dst->stride + (dx >> 3)] |= (uint8_t)(0x80 >> (dx & 7));
+            if (raster_holds(dst, dx, dy)) raster_put_bit(dst->bits + (size_t)dy * dst->stride, (int32_t)dx, 1);
         }
     }
 }

@@ -141,10 +141,11 @@ engine_error draw_barcode(const render_target& t, const label_element& e, const 
     engine_error err = barcode_encode(e.symbology, text, &s);
     if (err != ERR_OK) return err;
     int rotation = normal_rotation(e.rotation_deg);
+    bool quarter = quarter_turn(rotation);
     int32_t md = dots(t, e.module_mm);
     if (md < 1) return ERR_RANGE;
     int64_t sw = (int64_t)s.module_count * md;
-    if (sw > (quarter_turn(rotation) ? t.out->height : t.out->width)) return ERR_RANGE;
+    if (sw > (quarter ? t.out->height : t.out->width)) return ERR_RANGE;
     int32_t bh = dots(t, e.size_mm);
     if (bh < dots(t, 2)) return ERR_RANGE;
 
@@ -164,7 +165,6 @@ engine_error draw_barcode(const render_target& t, const label_element& e, const 
         bitmap_font_draw_line(&scratch, room > 0 ? room / 2 : 0, (int32_t)block + bitmap_font_ascent(px), px, s.text, 0);
     }
 
-    bool quarter = quarter_turn(rotation);
     int32_t x = dots(t, e.x_mm), y = dots(t, e.y_mm);
     x += align_shift(e.align, e.width_mm > 0 ? dots(t, e.width_mm) : t.out->width,
                      quarter ? scratch.height : scratch.width);

@@ -238,7 +238,7 @@ int printers(const cli_options&)
     }
     printf("\nqueues on this machine:\n");
     char names[32][SPOOL_NAME_SIZE];
-    int count = spool_list_queues(names, 32);
+    int count = spool_list_queues(names, (int)(sizeof names / sizeof names[0]));
     for (int i = 0; i < count; i++) printf("  %s\n", names[i]);
     if (count == 0) printf("  (none)\n");
     return CLI_OK;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "engine/csv.h"
+#include "engine/errors.h"
 #include "engine/job.h"
 #include "engine/label_model.h"
 
@@ -42,7 +43,7 @@ struct cli_options {
 void cli_print_usage(FILE* out);
 
 // One error line on the error stream: "tagmoor: ", the message and a line feed.
-[[gnu::format(printf, 1, 2)]] void cli_error(const char* fmt, ...);
+[[gnu::format(ENGINE_PRINTF, 1, 2)]] void cli_error(const char* fmt, ...);
 
 // Reads the words from argv[2] on into the record (defaults first). 0 for an unknown option, an
 // option without its value, an unreadable --rows or a fifth positional word; the caller then

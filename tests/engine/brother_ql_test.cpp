@@ -7,16 +7,6 @@
 #include "job_decoders.h"
 #include "job_fixture.h"
 
-namespace {
-
-// Millimetres for a whole number of dots at 300 dpi.
-float mm300(int dots)
-{
-    return (float)dots * 25.4f / 300.0f;
-}
-
-}  // namespace
-
 // The printed pages, mirrored back, are the rendered labels, and a row of quantity n gives
 // n pages.
 TEST(BrotherQl, PagesAreTheRenderedLabels)
@@ -48,7 +38,7 @@ TEST(BrotherQl, PagesAreTheRenderedLabels)
 TEST(BrotherQl, SizesAndSettings)
 {
     // 720 dots by 300 lines, once: start, a 33-byte header, 300 lines of 93 bytes, the end.
-    job_fixture f("Name\nx\n", mm300(720), mm300(300), 300, "name");
+    job_fixture f("Name\nx\n", mm_of_dots(720, 300), mm_of_dots(300, 300), 300, "name");
     EXPECT_EQ(f.build(PRINTER_LANG_BROTHER_QL).size(), 27944u);
 
     const struct {
@@ -76,7 +66,7 @@ TEST(BrotherQl, SizesAndSettings)
 
 TEST(BrotherQl, LabelsWiderThanTheLine)
 {
-    job_fixture f("Name\nx\n", mm300(721), mm300(100), 300, "name");
+    job_fixture f("Name\nx\n", mm_of_dots(721, 300), mm_of_dots(100, 300), 300, "name");
     engine_error error = ERR_OK;
     f.build(PRINTER_LANG_BROTHER_QL, nullptr, 0, 1, &error);
     EXPECT_EQ(error, ERR_RANGE);
@@ -96,10 +86,10 @@ TEST(BrotherQl, LabelsWiderThanTheLine)
 // The label's rightmost dot is a line's first bit, its leftmost dot bit width - 1.
 TEST(BrotherQl, LinesAreMirrored)
 {
-    job_fixture f("Name\nx\n", mm300(100), mm300(2), 300, nullptr);
+    job_fixture f("Name\nx\n", mm_of_dots(100, 300), mm_of_dots(2, 300), 300, nullptr);
     label_element* rule = label_add_element(&f.model, LABEL_RULE);
-    rule->width_mm = mm300(1);
-    rule->size_mm = mm300(2);
+    rule->width_mm = mm_of_dots(1, 300);
+    rule->size_mm = mm_of_dots(2, 300);
     const std::string job = f.build(PRINTER_LANG_BROTHER_QL);
     const size_t first_line = 10 + 33;
     ASSERT_EQ(job.size(), first_line + 2 * 93 + 1);

@@ -12,22 +12,16 @@ namespace {
 
 const std::string dymo_start = std::string(156, '\x1b') + bytes_of("1B 79 1B 51 00 00 1B 42 00 1B 69 1B 65");
 
-// Millimetres for a whole number of dots at 203 dpi.
-float mm203(int dots)
-{
-    return (float)dots * 25.4f / 203.0f;
-}
-
 // A label of the given size in dots at 203 dpi with one rule at (x, y), w by h dots.
 struct dymo_rule_label : job_fixture {
     dymo_rule_label(int width, int height, int x, int y, int w, int h)
-        : job_fixture("Name\nx\n", mm203(width), mm203(height), 203, nullptr)
+        : job_fixture("Name\nx\n", mm_of_dots(width, 203), mm_of_dots(height, 203), 203, nullptr)
     {
         label_element* rule = label_add_element(&model, LABEL_RULE);
-        rule->x_mm = mm203(x);
-        rule->y_mm = mm203(y);
-        rule->width_mm = mm203(w);
-        rule->size_mm = mm203(h);
+        rule->x_mm = mm_of_dots(x, 203);
+        rule->y_mm = mm_of_dots(y, 203);
+        rule->width_mm = mm_of_dots(w, 203);
+        rule->size_mm = mm_of_dots(h, 203);
     }
     // The one label's commands between its length and its form feed.
     std::string lines() const
@@ -100,8 +94,8 @@ TEST(Dymo, Refusals)
         {50.8f, 0.05f, 203, ERR_RANGE},
         {50.8f, 8200.0f, 203, ERR_RANGE},  // longer than 65,534 dots
         // 2,040 dots make 255 bytes a line, the most the protocol can describe; 2,041 do not.
-        {2040 * 25.4f / 600, 10.0f, 600, ERR_OK},
-        {2041 * 25.4f / 600, 10.0f, 600, ERR_RANGE},
+        {mm_of_dots(2040, 600), 10.0f, 600, ERR_OK},
+        {mm_of_dots(2041, 600), 10.0f, 600, ERR_RANGE},
     };
     for (const auto& c : cases) {
         job_fixture f("Name\nx\n", c.width_mm, c.height_mm, c.dpi, nullptr);

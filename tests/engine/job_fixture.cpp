@@ -57,6 +57,11 @@ picture job_fixture::preview(int32_t row) const
     return picture_of_pbm(bytes);
 }
 
+float mm_of_dots(int32_t dots, int32_t dpi)
+{
+    return (float)dots * 25.4f / (float)dpi;
+}
+
 std::string bytes_of(const char* hex)
 {
     std::string bytes;

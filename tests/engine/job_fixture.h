@@ -28,6 +28,9 @@ struct job_fixture {
     picture preview(int32_t row) const;
 };
 
+// Millimetres for a whole number of dots at the resolution, for labels sized in dots.
+float mm_of_dots(int32_t dots, int32_t dpi);
+
 // Bytes written as hexadecimal pairs separated by spaces ("1B 4C 00 CB").
 std::string bytes_of(const char* hex);
 

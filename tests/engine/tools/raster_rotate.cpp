@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/image_file.h"
 #include "engine/raster.h"
 
 static bool read_pbm(const char* path, raster* r)
@@ -14,16 +15,6 @@ static bool read_pbm(const char* path, raster* r)
               fread(r->bits, 1, (size_t)r->stride * (size_t)h, f) == (size_t)r->stride * (size_t)h;
     fclose(f);
     return ok;
-}
-
-static bool write_pbm(const char* path, const raster* r)
-{
-    FILE* f = fopen(path, "wb");
-    if (!f) return false;
-    fprintf(f, "P4\n%d %d\n", r->width, r->height);
-    size_t size = (size_t)r->stride * (size_t)r->height;
-    bool ok = fwrite(r->bits, 1, size, f) == size;
-    return fclose(f) == 0 && ok;
 }
 
 int main(int argc, char** argv)
@@ -38,7 +29,7 @@ int main(int argc, char** argv)
         bool ok = read_pbm(in, &src) &&
                   raster_create(&dst, quarter ? src.height : src.width, quarter ? src.width : src.height) == ERR_OK;
         if (ok) raster_blit_rotated(&dst, &src, 0, 0, rotation);
-        if (!ok || !write_pbm(out, &dst)) {
+        if (!ok || pbm_write_raster(&dst, out) != ERR_OK) {
             fprintf(stderr, "cannot turn %s\n", in);
             failed = 1;
         }

@@ -22,7 +22,8 @@ struct byte_buffer {
 struct byte_sink {
     FILE* stream;
     byte_buffer* buffer;
-    engine_error error;  // 4 after a short write to the stream, 3 when the buffer could not grow
+    engine_error error;  // 4 after a short write to the stream, 3 when memory ran out,
+                         // 1 when a text could not be formatted
 };
 
 // --- Buffers (1 on success, 0 on failure; a failed append leaves the buffer as it was) ---

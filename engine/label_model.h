@@ -45,7 +45,8 @@ struct label_element {
 struct label_model {
     const char* description;  // kept, not copied
     float width_mm, height_mm;
-    float gap_mm;             // between labels on the roll; set by the job where a writer needs it
+    float gap_mm;             // between labels on the roll; 0 from label_model_init, the caller
+                              // sets the stock's where a writer needs it
     int32_t dpi;
     int32_t element_count;    // 0..LABEL_MAX_ELEMENTS
     label_element elements[LABEL_MAX_ELEMENTS];

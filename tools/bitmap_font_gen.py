@@ -38,14 +38,12 @@ def render(face, code):
         top -= 1
     while rows and not any(rows[-1]):
         rows.pop()
-    columns = [any(row[x] for row in rows) for x in range(len(rows[0]))] if rows else []
-    if any(columns):
+    if rows:  # its first row holds ink, so some column does
+        columns = [any(row[x] for row in rows) for x in range(len(rows[0]))]
         first = columns.index(True)
         end = len(columns) - columns[::-1].index(True)
         rows = [row[first:end] for row in rows]
         left += first
-    else:
-        rows = []
     return rows, left, top, glyph.advance.x >> 6
 
 

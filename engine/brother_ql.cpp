@@ -107,10 +107,5 @@ engine_error brother_ql_write_job(const label_model* model, const csv_table* tab
     engine_error error = byte_buffer_append(&w.job, start, sizeof start) ? ERR_OK : ERR_NOMEM;
     if (!error) error = job_each_row(table, first_row, row_count, options, brother_print_row, &w);
     if (!error && !byte_buffer_append_byte(&w.job, 0x1A)) error = ERR_NOMEM;
-    if (error) {
-        byte_buffer_free(&w.job);
-        return error;
-    }
-    byte_sink_take(sink, &w.job);
-    return byte_sink_status(sink);
+    return byte_sink_finish(sink, &w.job, error);
 }

@@ -135,6 +135,16 @@ int byte_sink_take(byte_sink* sink, byte_buffer* whole)
     return ok;
 }
 
+engine_error byte_sink_finish(byte_sink* sink, byte_buffer* whole, engine_error error)
+{
+    if (error) {
+        byte_buffer_free(whole);
+        return error;
+    }
+    byte_sink_take(sink, whole);
+    return byte_sink_status(sink);
+}
+
 engine_error byte_sink_status(const byte_sink* sink)
 {
     if (sink->error) return sink->error;

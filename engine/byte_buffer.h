@@ -60,5 +60,10 @@ int byte_sink_write(byte_sink* sink, const void* bytes, size_t count);
 // block itself, any other sink gets a copy. As byte_sink_write.
 int byte_sink_take(byte_sink* sink, byte_buffer* whole);
 
+// Ends a job assembled in `whole`, so that the sink gets all of it or nothing: after a failure
+// `error` the buffer is freed and the failure returned; else it goes to byte_sink_take and the
+// sink's status is returned.
+engine_error byte_sink_finish(byte_sink* sink, byte_buffer* whole, engine_error error);
+
 // The sink's error, or 4 when its stream's error flag is set; 0 when all went through.
 engine_error byte_sink_status(const byte_sink* sink);

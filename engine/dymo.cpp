@@ -150,10 +150,5 @@ engine_error dymo_write_job(const label_model* model, const csv_table* table, in
     memcpy(start + 156, "\x1B\x79\x1B\x51\x00\x00\x1B\x42\x00\x1B\x69\x1B\x65", 13);
     engine_error error = byte_buffer_append(&w.job, start, sizeof start) ? ERR_OK : ERR_IO;
     if (!error) error = job_each_row(table, first_row, row_count, options, dymo_print_row, &w);
-    if (error) {
-        byte_buffer_free(&w.job);
-        return error;
-    }
-    byte_sink_take(sink, &w.job);
-    return byte_sink_status(sink);
+    return byte_sink_finish(sink, &w.job, error);
 }

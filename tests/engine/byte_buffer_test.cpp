@@ -101,6 +101,21 @@ TEST(ByteSink, TakeMovesIntoAnEmptyBufferAndCopiesElsewhere)
     byte_buffer_free(&job);
 }
 
+TEST(ByteSink, FinishHandsOverAWholeJobOrNothing)
+{
+    byte_buffer job = {}, whole = {};
+    byte_sink sink = byte_sink_buffer(&job);
+    byte_buffer_append(&whole, "half", 4);
+    EXPECT_EQ(byte_sink_finish(&sink, &whole, ERR_RANGE), ERR_RANGE);
+    EXPECT_EQ(whole.data, nullptr);
+    EXPECT_EQ(job.length, 0u);
+    byte_buffer_append(&whole, "all", 3);
+    EXPECT_EQ(byte_sink_finish(&sink, &whole, ERR_OK), ERR_OK);
+    EXPECT_EQ(contents(job), "all");
+    EXPECT_EQ(whole.data, nullptr);
+    byte_buffer_free(&job);
+}
+
 TEST(ByteSink, FirstFailureSticks)
 {
     // A stream open only for reading takes no bytes.

@@ -3,9 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "array_grow.h"
 #include "core.h"
-
-static const uint32_t FIRST_CAPACITY = 64;
 
 static qel_rect* top_clip(qel_draw_list* d)
 {
@@ -42,18 +41,6 @@ void qel_draw_release(qel_context* ctx)
     ctx->draw = {};
 }
 
-// Grows an array to hold needed elements: 64 at first, then doubling.
-static void* ensure(qel_context* ctx, void* array, uint32_t* capacity, uint64_t needed, size_t element)
-{
-    if (needed <= *capacity) return array;
-    if (needed > UINT32_MAX) qel_out_of_memory();
-    uint64_t c = *capacity ? *capacity * 2ull : FIRST_CAPACITY;
-    while (c < needed) c *= 2;
-    if (c > UINT32_MAX) c = UINT32_MAX;
-    *capacity = (uint32_t)c;
-    return qel_mem_realloc(ctx, array, (size_t)c * element);
-}
-
 // The command the next draw goes into: the last one when clip and texture match or it is empty.
 static qel_draw_cmd* current_command(qel_context* ctx)
 {
@@ -69,8 +56,7 @@ static qel_draw_cmd* current_command(qel_context* ctx)
             return last;
         }
     }
-    d->commands =
-        (qel_draw_cmd*)ensure(ctx, d->commands, &d->command_capacity, d->command_count + 1ull, sizeof(qel_draw_cmd));
+    d->commands = qel_array_grow(ctx, d->commands, &d->command_capacity, d->command_count + 1ll);
     qel_draw_cmd* cmd = &d->commands[d->command_count++];
     cmd->clip = *clip;
     cmd->texture = d->texture;
@@ -85,10 +71,8 @@ qel_vertex* qel_draw_reserve(qel_context* ctx, int32_t vertex_count, int32_t ind
     if (vertex_count < 0) vertex_count = 0;
     if (index_count < 0) index_count = 0;
     qel_draw_cmd* cmd = current_command(ctx);
-    d->vertices = (qel_vertex*)ensure(ctx, d->vertices, &d->vertex_capacity, (uint64_t)d->vertex_count + vertex_count,
-                                      sizeof(qel_vertex));
-    d->indices = (uint32_t*)ensure(ctx, d->indices, &d->index_capacity, (uint64_t)d->index_count + index_count,
-                                   sizeof(uint32_t));
+    d->vertices = qel_array_grow(ctx, d->vertices, &d->vertex_capacity, (int64_t)d->vertex_count + vertex_count);
+    d->indices = qel_array_grow(ctx, d->indices, &d->index_capacity, (int64_t)d->index_count + index_count);
     qel_vertex* v = &d->vertices[d->vertex_count];
     memset(v, 0, (size_t)vertex_count * sizeof(qel_vertex));
     *first_vertex = d->vertex_count;

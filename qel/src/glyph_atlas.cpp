@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "array_grow.h"
 #include "core.h"
 #include "qel/id.h"
 #include "qel/theme.h"
@@ -138,10 +139,7 @@ qel_glyph* qel_glyph_rasterise(qel_context* ctx, uint32_t glyph, uint16_t font, 
                 for (uint8_t *p = at + (size_t)row * (size_t)a->width, *end = p + w; p < end; p++) *p = gamma.v[*p];
         }
     }
-    if (fs->glyph_count == fs->glyph_capacity) {
-        fs->glyph_capacity = fs->glyph_capacity ? 2 * fs->glyph_capacity : 64;
-        fs->glyphs = (qel_glyph*)qel_mem_realloc(ctx, fs->glyphs, sizeof(qel_glyph) * (size_t)fs->glyph_capacity);
-    }
+    fs->glyphs = qel_array_grow(ctx, fs->glyphs, &fs->glyph_capacity, fs->glyph_count + 1ll);
     int32_t index = fs->glyph_count++;
     qel_glyph* g = &fs->glyphs[index];
     *g = {};

@@ -21,6 +21,11 @@ const qel_transform* qel_draw_top_transform(qel_context* ctx)
     return top_transform(&ctx->draw);
 }
 
+const qel_rect* qel_draw_top_clip(qel_context* ctx)
+{
+    return top_clip(&ctx->draw);
+}
+
 void qel_draw_reset(qel_context* ctx)
 {
     qel_draw_list* d = &ctx->draw;

@@ -284,7 +284,7 @@ static void cross_width(const qel_node* parent, qel_node* c, float inner)
     case QEL_SIZE_PERCENT: w = c->width.value * inner / 100.0f; break;
     default:
         if (c->width.kind == QEL_SIZE_GROW || stretch) w = scrolls ? fmaxf(inner, c->measured_w) : inner;
-        else w = scrolls ? c->measured_w : fmaxf(fminf(c->measured_w, inner), c->measured_min_w);
+        else w = scrolls ? c->measured_w : clamp_to(c->measured_w, c->measured_min_w, inner);
         break;
     }
     c->rect.w = clamp_to(w, c->min_w, c->max_w);
@@ -348,7 +348,7 @@ static void grid_widths(qel_context* ctx, qel_node* n, float inner)
     for (int32_t i = n->first_child; i >= 0; i = node_of(ctx, i)->next_sibling) {
         qel_node* c = node_of(ctx, i);
         if (c->width.kind == QEL_SIZE_FIXED) c->rect.w = c->width.value;
-        else if (c->preferred_width > 0) c->rect.w = fmaxf(c->measured_min_w, fminf(c->preferred_width, column));
+        else if (c->preferred_width > 0) c->rect.w = clamp_to(c->preferred_width, c->measured_min_w, column);
         else c->rect.w = column;
     }
 }
@@ -778,7 +778,7 @@ static void lay_out_overlay(qel_context* ctx, int32_t index)
     measure(ctx, index);
     qel_node* n = node_of(ctx, index);
     bool fill = n->placement == QEL_PLACE_FILL;
-    n->rect.w = fill ? fmaxf(n->min_w, fminf(n->max_w, vw)) : overlay_extent(axis_of(n, true), vw);
+    n->rect.w = fill ? clamp_to(vw, n->min_w, n->max_w) : overlay_extent(axis_of(n, true), vw);
     width_pass(ctx, index);
     text_pass(ctx, index);
     n->rect.h = fill ? vh : overlay_extent(axis_of(n, false), vh);

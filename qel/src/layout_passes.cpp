@@ -58,7 +58,8 @@ static float floor_of(const axis& a)
     return fmaxf(a.least, a.lo);
 }
 
-// A child's size by its own rule within room, for nodes no container rule sizes.
+// A node's size by its own rule within room: a floating node's, and a distributed child's before
+// grow children share the rest.
 static float own_size(const axis& a, float room)
 {
     switch (a.size.kind) {
@@ -202,12 +203,8 @@ static void distribute(qel_context* ctx, int32_t first, int32_t count, float ava
     for (int32_t i = first, k = 0; k < count; i = node_of(ctx, i)->next_sibling, k++) {
         axis a = axis_of(node_of(ctx, i), horizontal);
         float s = 0;
-        switch (a.size.kind) {
-        case QEL_SIZE_FIXED: s = clamp_to(a.size.value, a.lo, a.hi); break;
-        case QEL_SIZE_PERCENT: s = clamp_to(a.size.value * total / 100.0f, a.lo, a.hi); break;
-        case QEL_SIZE_GROW: weight += grow_weight(a.size); break;
-        default: s = clamp_to(a.measured, a.lo, a.hi); break;
-        }
+        if (a.size.kind == QEL_SIZE_GROW) weight += grow_weight(a.size);
+        else s = own_size(a, total);
         *a.out = s;
         sum += s;
     }

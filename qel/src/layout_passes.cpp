@@ -70,6 +70,23 @@ static float own_size(const axis& a, float room)
     }
 }
 
+// Every pass visits a node's floating children after its children.
+template <typename Pass>
+static void each_child(qel_context* ctx, const qel_node* n, Pass pass)
+{
+    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) pass(ctx, c);
+    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) pass(ctx, c);
+}
+
+// Floating children take their own size on an axis, within the node's inner size.
+static void size_floating(qel_context* ctx, const qel_node* n, float inner, bool horizontal)
+{
+    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) {
+        axis a = axis_of(node_of(ctx, c), horizontal);
+        *a.out = own_size(a, inner);
+    }
+}
+
 // --- Direction ---
 
 static void resolve_direction(qel_context* ctx, int32_t index, uint8_t inherited)
@@ -85,8 +102,8 @@ static void resolve_direction(qel_context* ctx, int32_t index, uint8_t inherited
         default: break;
         }
     }
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) resolve_direction(ctx, c, n->rtl);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) resolve_direction(ctx, c, n->rtl);
+    uint8_t rtl = n->rtl;
+    each_child(ctx, n, [rtl](qel_context* context, int32_t child) { resolve_direction(context, child, rtl); });
 }
 
 // --- Intrinsic sizes ---
@@ -156,8 +173,7 @@ static float quarter_up(float w)
 static void measure(qel_context* ctx, int32_t index)
 {
     qel_node* n = node_of(ctx, index);
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) measure(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) measure(ctx, c);
+    each_child(ctx, n, measure);
     contribution r;
     if (n->flags & QEL_NODE_TEXT) {
         uint8_t tabular = (n->flags & QEL_NODE_TABULAR) != 0;
@@ -364,12 +380,8 @@ static void width_pass(qel_context* ctx, int32_t index)
         for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling)
             cross_width(n, node_of(ctx, c), inner);
     }
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) {
-        qel_node* f = node_of(ctx, c);
-        f->rect.w = own_size(axis_of(f, true), inner);
-    }
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) width_pass(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) width_pass(ctx, c);
+    size_floating(ctx, n, inner, true);
+    each_child(ctx, n, width_pass);
 }
 
 // --- Rows of items: grids and wrapped rows ---
@@ -483,8 +495,7 @@ static contribution container_heights(qel_context* ctx, const qel_node* n)
 static void text_pass(qel_context* ctx, int32_t index)
 {
     qel_node* n = node_of(ctx, index);
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) text_pass(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) text_pass(ctx, c);
+    each_child(ctx, n, text_pass);
     contribution r;
     if (n->flags & QEL_NODE_TEXT) {
         int32_t lines = n->flags & QEL_NODE_WRAP_TEXT ? wrap_text(ctx, n) : count_lines(n);
@@ -565,12 +576,8 @@ static void height_pass(qel_context* ctx, int32_t index)
         for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling)
             cross_height(n, node_of(ctx, c), inner);
     }
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) {
-        qel_node* f = node_of(ctx, c);
-        f->rect.h = own_size(axis_of(f, false), inner);
-    }
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) height_pass(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) height_pass(ctx, c);
+    size_floating(ctx, n, inner, false);
+    each_child(ctx, n, height_pass);
 }
 
 // --- Positions ---
@@ -704,8 +711,7 @@ static void position_pass(qel_context* ctx, int32_t index)
         f->rect.x = base.x + f->x;
         f->rect.y = base.y + f->y;
     }
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) position_pass(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) position_pass(ctx, c);
+    each_child(ctx, n, position_pass);
 }
 
 // --- Overlays ---

@@ -145,7 +145,13 @@ void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half
     d->texture = texture;
     uint32_t b;
     qel_vertex* v = qel_draw_reserve(ctx, 4, 6, &b);
-    float limit = fminf(hx, hy);
+    float limit = fminf(hx, hy), scaled_radii[4];
+    for (int r = 0; r < 4; r++) {
+        float radius = qel_finite_or_zero((radii ? radii[r] : 0.0f) * t->scale);
+        scaled_radii[r] = kind == QEL_SHAPE_SHADOW ? radius : fminf(radius, limit);
+    }
+    float scaled_param = qel_finite_or_zero(param * t->scale);
+    qel_color faded_border = qel_draw_fade(border, t->alpha);
     const qel_color fills[4] = {fill_tl, fill_tr, fill_br, fill_bl};
     const float us[4] = {u_min, u_max, u_max, u_min}, vs[4] = {v_min, v_min, v_max, v_max};
     bool spread_uv = kind == QEL_SHAPE_IMAGE && p > 0 && hx > 0 && hy > 0;
@@ -157,14 +163,11 @@ void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half
         q->pos[1] = cy + q->local[1];
         q->half[0] = hx;
         q->half[1] = hy;
-        for (int r = 0; r < 4; r++) {
-            float radius = qel_finite_or_zero((radii ? radii[r] : 0.0f) * t->scale);
-            q->radii[r] = kind == QEL_SHAPE_SHADOW ? radius : fminf(radius, limit);
-        }
-        q->param = qel_finite_or_zero(param * t->scale);
+        memcpy(q->radii, scaled_radii, sizeof q->radii);
+        q->param = scaled_param;
         q->kind = (float)kind;
         q->fill = qel_draw_fade(fills[i], t->alpha);
-        q->border = qel_draw_fade(border, t->alpha);
+        q->border = faded_border;
         // An image covers the shape itself; its pad margin samples past the edges.
         q->uv[0] = qel_finite_or_zero(spread_uv ? (q->local[0] + hx) * (u_max - u_min) / (2 * hx) + u_min : us[i]);
         q->uv[1] = qel_finite_or_zero(spread_uv ? (q->local[1] + hy) * (v_max - v_min) / (2 * hy) + v_min : vs[i]);

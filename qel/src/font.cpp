@@ -261,9 +261,7 @@ void qel_fonts_shutdown(qel_context* ctx)
     }
     qel_mem_free(ctx, fs->fonts);
     qel_mem_free(ctx, fs->glyphs);
-    qel_mem_free(ctx, fs->atlas.pixels);
-    if (fs->atlas.texture && ctx->renderer.destroy) ctx->renderer.destroy(ctx->renderer.user, fs->atlas.texture);
-    fs->atlas.texture = 0;
+    qel_atlas_release(ctx);
 }
 
 void qel_glyph_iter_init(qel_glyph_iter* it, qel_context* ctx, int32_t font, float size, const char* text,

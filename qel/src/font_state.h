@@ -87,3 +87,6 @@ void qel_atlas_upload(qel_context* ctx);
 // The renderer interface is about to change: deletes the atlas texture through the old one and
 // marks the whole atlas for upload through the new one.
 void qel_atlas_renderer_changed(qel_context* ctx);
+
+// Font shutdown: frees the atlas pixels and deletes its texture.
+void qel_atlas_release(qel_context* ctx);

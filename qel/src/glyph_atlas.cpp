@@ -31,6 +31,14 @@ const qel_gamma_table& qel_gamma()
     return table;
 }
 
+// Deletes the atlas texture through the installed renderer, which made it.
+void qel_atlas_delete_texture(qel_context* ctx)
+{
+    qel_glyph_atlas* a = &ctx->fonts.atlas;
+    if (a->texture && ctx->renderer.destroy) ctx->renderer.destroy(ctx->renderer.user, a->texture);
+    a->texture = 0;
+}
+
 void qel_atlas_mark_all_dirty(qel_glyph_atlas* a)
 {
     a->dirty = 1;
@@ -268,7 +276,7 @@ void qel_atlas_upload(qel_context* ctx)
         a->dirty = 0;
         return;
     }
-    if (a->texture && r.destroy) r.destroy(r.user, a->texture);
+    qel_atlas_delete_texture(ctx);
     a->texture = r.create(r.user, a->width, a->height, 1, a->pixels);
     if (!a->texture) return;
     a->texture_width = a->width;
@@ -278,10 +286,15 @@ void qel_atlas_upload(qel_context* ctx)
 
 void qel_atlas_renderer_changed(qel_context* ctx)
 {
-    qel_glyph_atlas* a = &ctx->fonts.atlas;
-    if (a->texture && ctx->renderer.destroy) ctx->renderer.destroy(ctx->renderer.user, a->texture);
-    a->texture = 0;
-    qel_atlas_mark_all_dirty(a);
+    qel_atlas_delete_texture(ctx);
+    qel_atlas_mark_all_dirty(&ctx->fonts.atlas);
+}
+
+void qel_atlas_release(qel_context* ctx)
+{
+    qel_mem_free(ctx, ctx->fonts.atlas.pixels);
+    ctx->fonts.atlas.pixels = nullptr;
+    qel_atlas_delete_texture(ctx);
 }
 
 void qel_draw_text_run(qel_context* ctx, int32_t handle, float size, float x, float y, qel_color color,

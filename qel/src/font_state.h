@@ -54,7 +54,7 @@ struct qel_glyph_atlas {
     int32_t texture_width, texture_height;
 };
 
-// Installed by the layout draw pass while it draws a text node that carries one.
+// While fn is set, every text run asks it for the colour of each glyph it draws.
 struct qel_glyph_color_hook {
     qel_glyph_color_fn fn;
     void* user;

@@ -34,11 +34,6 @@ static qel_allocator choose_allocator(const qel_config* config)
     return {system_malloc, system_realloc, system_free, nullptr};
 }
 
-static void raise_event(qel_context* ctx, qel_hook_event event)
-{
-    if (ctx->event_hook) ctx->event_hook(ctx, event);
-}
-
 qel_context* qel_ctx_create(const qel_config* config)
 {
     qel_allocator alloc = choose_allocator(config);
@@ -67,7 +62,7 @@ qel_context* qel_ctx_create(const qel_config* config)
 void qel_ctx_destroy(qel_context* ctx)
 {
     if (!ctx) return;
-    raise_event(ctx, QEL_EVENT_DESTROY);
+    qel_raise_event(ctx, QEL_EVENT_DESTROY);
     qel_fonts_shutdown(ctx);
     qel_state_release(ctx);
     qel_input_release(ctx);
@@ -81,7 +76,7 @@ void qel_ctx_destroy(qel_context* ctx)
 
 void qel_ctx_set_renderer(qel_context* ctx, const qel_renderer* r)
 {
-    raise_event(ctx, QEL_EVENT_RENDERER_CHANGED);
+    qel_raise_event(ctx, QEL_EVENT_RENDERER_CHANGED);
     qel_atlas_renderer_changed(ctx);
     ctx->renderer = r ? *r : qel_renderer{};
 }

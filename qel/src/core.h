@@ -54,3 +54,9 @@ struct qel_context {
     qel_frame_state frame;
     qel_dropped_files drops;
 };
+
+// Calls the embedder's event hook, when one is installed.
+inline void qel_raise_event(qel_context* ctx, qel_hook_event event)
+{
+    if (ctx->event_hook) ctx->event_hook(ctx, event);
+}

@@ -3,9 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "array_grow.h"
 #include "core.h"
-
-static const uint32_t FIRST_CAPACITY = 64;
 
 static qel_rect* top_clip(qel_draw_list* d)
 {
@@ -20,6 +19,11 @@ static const qel_transform* top_transform(const qel_draw_list* d)
 const qel_transform* qel_draw_top_transform(qel_context* ctx)
 {
     return top_transform(&ctx->draw);
+}
+
+const qel_rect* qel_draw_top_clip(qel_context* ctx)
+{
+    return top_clip(&ctx->draw);
 }
 
 void qel_draw_reset(qel_context* ctx)
@@ -42,18 +46,6 @@ void qel_draw_release(qel_context* ctx)
     ctx->draw = {};
 }
 
-// Grows an array to hold needed elements: 64 at first, then doubling.
-static void* ensure(qel_context* ctx, void* array, uint32_t* capacity, uint64_t needed, size_t element)
-{
-    if (needed <= *capacity) return array;
-    if (needed > UINT32_MAX) qel_out_of_memory();
-    uint64_t c = *capacity ? *capacity * 2ull : FIRST_CAPACITY;
-    while (c < needed) c *= 2;
-    if (c > UINT32_MAX) c = UINT32_MAX;
-    *capacity = (uint32_t)c;
-    return qel_mem_realloc(ctx, array, (size_t)c * element);
-}
-
 // The command the next draw goes into: the last one when clip and texture match or it is empty.
 static qel_draw_cmd* current_command(qel_context* ctx)
 {
@@ -69,8 +61,7 @@ static qel_draw_cmd* current_command(qel_context* ctx)
             return last;
         }
     }
-    d->commands =
-        (qel_draw_cmd*)ensure(ctx, d->commands, &d->command_capacity, d->command_count + 1ull, sizeof(qel_draw_cmd));
+    d->commands = qel_array_grow(ctx, d->commands, &d->command_capacity, d->command_count + 1ll);
     qel_draw_cmd* cmd = &d->commands[d->command_count++];
     cmd->clip = *clip;
     cmd->texture = d->texture;
@@ -85,10 +76,8 @@ qel_vertex* qel_draw_reserve(qel_context* ctx, int32_t vertex_count, int32_t ind
     if (vertex_count < 0) vertex_count = 0;
     if (index_count < 0) index_count = 0;
     qel_draw_cmd* cmd = current_command(ctx);
-    d->vertices = (qel_vertex*)ensure(ctx, d->vertices, &d->vertex_capacity, (uint64_t)d->vertex_count + vertex_count,
-                                      sizeof(qel_vertex));
-    d->indices = (uint32_t*)ensure(ctx, d->indices, &d->index_capacity, (uint64_t)d->index_count + index_count,
-                                   sizeof(uint32_t));
+    d->vertices = qel_array_grow(ctx, d->vertices, &d->vertex_capacity, (int64_t)d->vertex_count + vertex_count);
+    d->indices = qel_array_grow(ctx, d->indices, &d->index_capacity, (int64_t)d->index_count + index_count);
     qel_vertex* v = &d->vertices[d->vertex_count];
     memset(v, 0, (size_t)vertex_count * sizeof(qel_vertex));
     *first_vertex = d->vertex_count;
@@ -156,7 +145,13 @@ void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half
     d->texture = texture;
     uint32_t b;
     qel_vertex* v = qel_draw_reserve(ctx, 4, 6, &b);
-    float limit = fminf(hx, hy);
+    float limit = fminf(hx, hy), scaled_radii[4];
+    for (int r = 0; r < 4; r++) {
+        float radius = qel_finite_or_zero((radii ? radii[r] : 0.0f) * t->scale);
+        scaled_radii[r] = kind == QEL_SHAPE_SHADOW ? radius : fminf(radius, limit);
+    }
+    float scaled_param = qel_finite_or_zero(param * t->scale);
+    qel_color faded_border = qel_draw_fade(border, t->alpha);
     const qel_color fills[4] = {fill_tl, fill_tr, fill_br, fill_bl};
     const float us[4] = {u_min, u_max, u_max, u_min}, vs[4] = {v_min, v_min, v_max, v_max};
     bool spread_uv = kind == QEL_SHAPE_IMAGE && p > 0 && hx > 0 && hy > 0;
@@ -168,14 +163,11 @@ void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half
         q->pos[1] = cy + q->local[1];
         q->half[0] = hx;
         q->half[1] = hy;
-        for (int r = 0; r < 4; r++) {
-            float radius = qel_finite_or_zero((radii ? radii[r] : 0.0f) * t->scale);
-            q->radii[r] = kind == QEL_SHAPE_SHADOW ? radius : fminf(radius, limit);
-        }
-        q->param = qel_finite_or_zero(param * t->scale);
+        memcpy(q->radii, scaled_radii, sizeof q->radii);
+        q->param = scaled_param;
         q->kind = (float)kind;
         q->fill = qel_draw_fade(fills[i], t->alpha);
-        q->border = qel_draw_fade(border, t->alpha);
+        q->border = faded_border;
         // An image covers the shape itself; its pad margin samples past the edges.
         q->uv[0] = qel_finite_or_zero(spread_uv ? (q->local[0] + hx) * (u_max - u_min) / (2 * hx) + u_min : us[i]);
         q->uv[1] = qel_finite_or_zero(spread_uv ? (q->local[1] + hy) * (v_max - v_min) / (2 * hy) + v_min : vs[i]);

@@ -51,6 +51,9 @@ inline qel_color qel_draw_fade(qel_color c, float transform_alpha)
 // The transform everything is drawn under now.
 const qel_transform* qel_draw_top_transform(qel_context* ctx);
 
+// The clip everything is drawn within now, framebuffer pixels.
+const qel_rect* qel_draw_top_clip(qel_context* ctx);
+
 // Empties the list; the base clip is the whole framebuffer and the base transform the identity.
 void qel_draw_reset(qel_context* ctx);
 

@@ -89,7 +89,8 @@ void qel_draw_rect_bordered(qel_context* ctx, const qel_rect* r, const float* ra
 void qel_draw_rect_gradient(qel_context* ctx, const qel_rect* r, const float* radii, qel_color top, qel_color bottom)
 {
     if (rect_empty(r)) return;
-    shape_style st = box_style(qel_color_resolve(ctx, top), qel_color_resolve(ctx, top), 0);
+    qel_color t = qel_color_resolve(ctx, top);
+    shape_style st = box_style(t, t, 0);
     st.bottom = qel_color_resolve(ctx, bottom);
     draw_rect_shape(ctx, r, radii, st);
 }

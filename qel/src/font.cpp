@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "array_grow.h"
 #include "core.h"
 #include "embedded_fonts.h"
 #include "engine/file_io.h"
@@ -185,10 +186,7 @@ int32_t qel_font_add_memory(qel_context* ctx, const uint8_t* data, int32_t size,
     font.owns_data = copy;
     qel_font_measure(&font);
     qel_font_state* fs = &ctx->fonts;
-    if (fs->font_count == fs->font_capacity) {
-        fs->font_capacity = fs->font_capacity ? 2 * fs->font_capacity : 64;
-        fs->fonts = (qel_font*)qel_mem_realloc(ctx, fs->fonts, sizeof(qel_font) * (size_t)fs->font_capacity);
-    }
+    fs->fonts = qel_array_grow(ctx, fs->fonts, &fs->font_capacity, fs->font_count + 1ll);
     fs->fonts[fs->font_count++] = font;
     return fs->font_count - 1 + QEL_FONT_HANDLE_BASE;
 }
@@ -263,9 +261,7 @@ void qel_fonts_shutdown(qel_context* ctx)
     }
     qel_mem_free(ctx, fs->fonts);
     qel_mem_free(ctx, fs->glyphs);
-    qel_mem_free(ctx, fs->atlas.pixels);
-    if (fs->atlas.texture && ctx->renderer.destroy) ctx->renderer.destroy(ctx->renderer.user, fs->atlas.texture);
-    fs->atlas.texture = 0;
+    qel_atlas_release(ctx);
 }
 
 void qel_glyph_iter_init(qel_glyph_iter* it, qel_context* ctx, int32_t font, float size, const char* text,

@@ -54,7 +54,7 @@ struct qel_glyph_atlas {
     int32_t texture_width, texture_height;
 };
 
-// Installed by the layout draw pass while it draws a text node that carries one.
+// While fn is set, every text run asks it for the colour of each glyph it draws.
 struct qel_glyph_color_hook {
     qel_glyph_color_fn fn;
     void* user;
@@ -87,3 +87,6 @@ void qel_atlas_upload(qel_context* ctx);
 // The renderer interface is about to change: deletes the atlas texture through the old one and
 // marks the whole atlas for upload through the new one.
 void qel_atlas_renderer_changed(qel_context* ctx);
+
+// Font shutdown: frees the atlas pixels and deletes its texture.
+void qel_atlas_release(qel_context* ctx);

@@ -91,10 +91,10 @@ void qel_begin_frame(qel_context* ctx, float dt)
     qel_interaction_begin_frame(ctx);
     qel_theme_update_fade(ctx);
     qel_atlas_compact(ctx);
-    if (ctx->event_hook) ctx->event_hook(ctx, QEL_EVENT_FRAME);
+    qel_raise_event(ctx, QEL_EVENT_FRAME);
     qel_draw_reset(ctx);
     ctx->ids.depth = {};
-    ctx->ids.auto_counter[0] = 0;
+    *qel_id_stack_counter(&ctx->ids) = 0;
     qel_layout_tree_begin(ctx);
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "array_grow.h"
 #include "core.h"
 #include "qel/id.h"
 #include "qel/theme.h"
@@ -28,6 +29,14 @@ const qel_gamma_table& qel_gamma()
         return t;
     }();
     return table;
+}
+
+// Deletes the atlas texture through the installed renderer, which made it.
+void qel_atlas_delete_texture(qel_context* ctx)
+{
+    qel_glyph_atlas* a = &ctx->fonts.atlas;
+    if (a->texture && ctx->renderer.destroy) ctx->renderer.destroy(ctx->renderer.user, a->texture);
+    a->texture = 0;
 }
 
 void qel_atlas_mark_all_dirty(qel_glyph_atlas* a)
@@ -138,10 +147,7 @@ qel_glyph* qel_glyph_rasterise(qel_context* ctx, uint32_t glyph, uint16_t font, 
                 for (uint8_t *p = at + (size_t)row * (size_t)a->width, *end = p + w; p < end; p++) *p = gamma.v[*p];
         }
     }
-    if (fs->glyph_count == fs->glyph_capacity) {
-        fs->glyph_capacity = fs->glyph_capacity ? 2 * fs->glyph_capacity : 64;
-        fs->glyphs = (qel_glyph*)qel_mem_realloc(ctx, fs->glyphs, sizeof(qel_glyph) * (size_t)fs->glyph_capacity);
-    }
+    fs->glyphs = qel_array_grow(ctx, fs->glyphs, &fs->glyph_capacity, fs->glyph_count + 1ll);
     int32_t index = fs->glyph_count++;
     qel_glyph* g = &fs->glyphs[index];
     *g = {};
@@ -270,7 +276,7 @@ void qel_atlas_upload(qel_context* ctx)
         a->dirty = 0;
         return;
     }
-    if (a->texture && r.destroy) r.destroy(r.user, a->texture);
+    qel_atlas_delete_texture(ctx);
     a->texture = r.create(r.user, a->width, a->height, 1, a->pixels);
     if (!a->texture) return;
     a->texture_width = a->width;
@@ -280,10 +286,15 @@ void qel_atlas_upload(qel_context* ctx)
 
 void qel_atlas_renderer_changed(qel_context* ctx)
 {
-    qel_glyph_atlas* a = &ctx->fonts.atlas;
-    if (a->texture && ctx->renderer.destroy) ctx->renderer.destroy(ctx->renderer.user, a->texture);
-    a->texture = 0;
-    qel_atlas_mark_all_dirty(a);
+    qel_atlas_delete_texture(ctx);
+    qel_atlas_mark_all_dirty(&ctx->fonts.atlas);
+}
+
+void qel_atlas_release(qel_context* ctx)
+{
+    qel_mem_free(ctx, ctx->fonts.atlas.pixels);
+    ctx->fonts.atlas.pixels = nullptr;
+    qel_atlas_delete_texture(ctx);
 }
 
 void qel_draw_text_run(qel_context* ctx, int32_t handle, float size, float x, float y, qel_color color,

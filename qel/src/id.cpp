@@ -35,16 +35,11 @@ uint32_t qel_hash_str(const char* text, uint32_t seed)
     return qel_hash_bytes(text, text ? strlen(text) : 0, seed);
 }
 
-static uint32_t current_seed(const qel_id_stack* s)
-{
-    return s->depth.depth > 0 ? s->id[s->depth.depth - 1] : EMPTY_STACK_SEED;
-}
-
 // One pass over the label: hashing starts again at the first "###", so only the part from the
 // marker on counts.
 uint32_t qel_id(qel_context* ctx, const char* label)
 {
-    uint32_t seed = current_seed(&ctx->ids);
+    uint32_t seed = qel_id_stack_top(&ctx->ids, EMPTY_STACK_SEED);
     uint32_t h = seed ^ FNV_BASIS;
     bool marked = false;
     for (const char* p = label; p && *p; p++) {
@@ -62,8 +57,7 @@ static void push_scope(qel_context* ctx, uint32_t id)
     qel_id_stack* s = &ctx->ids;
     if (!qel_stack_push(&s->depth, QEL_ID_STACK_CAPACITY)) return;
     s->id[s->depth.depth - 1] = id;
-    int32_t level = s->depth.depth < QEL_ID_STACK_CAPACITY ? s->depth.depth : QEL_ID_STACK_CAPACITY - 1;
-    s->auto_counter[level] = 0;
+    *qel_id_stack_counter(s) = 0;
 }
 
 void qel_push_id(qel_context* ctx, const char* text)
@@ -75,7 +69,7 @@ void qel_push_id_int(qel_context* ctx, int32_t value)
 {
     uint32_t v = (uint32_t)value;
     uint8_t bytes[4] = {(uint8_t)v, (uint8_t)(v >> 8), (uint8_t)(v >> 16), (uint8_t)(v >> 24)};
-    push_scope(ctx, qel_hash_bytes(bytes, sizeof bytes, current_seed(&ctx->ids)));
+    push_scope(ctx, qel_hash_bytes(bytes, sizeof bytes, qel_id_stack_top(&ctx->ids, EMPTY_STACK_SEED)));
 }
 
 void qel_pop_id(qel_context* ctx)

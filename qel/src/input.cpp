@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "array_grow.h"
 #include "core.h"
 #include "qel/state.h"
 
@@ -160,12 +161,7 @@ static void append_path(qel_context* ctx, const char* path)
     size_t size = strlen(path) + 1;
     // With at most 64 paths a frame, this keeps the buffer's sizes far inside 32 bits.
     if (size > UINT32_MAX / 128) return;
-    if (d->used + size > d->capacity) {
-        uint32_t capacity = d->capacity ? d->capacity : FIRST_DROP_BUFFER;
-        while (capacity < d->used + size) capacity *= 2;
-        d->buffer = (char*)qel_mem_realloc(ctx, d->buffer, capacity);
-        d->capacity = capacity;
-    }
+    d->buffer = qel_array_grow(ctx, d->buffer, &d->capacity, (int64_t)(d->used + size), FIRST_DROP_BUFFER);
     memcpy(d->buffer + d->used, path, size);
     d->offsets[d->count++] = d->used;
     d->used += (uint32_t)size;

@@ -66,10 +66,9 @@ void qel_hit_rect_add_clipped(qel_context* ctx, uint32_t id, qel_rect r)
     s->view_h = r.h;
     s->content_w = r.w + ENDLESS_CONTENT;
     s->content_h = r.h + ENDLESS_CONTENT;
-    const qel_draw_list* d = &ctx->draw;
-    const qel_rect& c = d->clip[d->clip_depth.depth - 1];
+    const qel_rect* c = qel_draw_top_clip(ctx);
     float k = ctx->clock.scale;
-    qel_hit_rect_add(ctx, id, intersect(r, {c.x / k, c.y / k, c.w / k, c.h / k}),
+    qel_hit_rect_add(ctx, id, intersect(r, {c->x / k, c->y / k, c->w / k, c->h / k}),
                      QEL_NODE_SCROLL_X | QEL_NODE_SCROLL_Y);
 }
 

@@ -58,7 +58,8 @@ static float floor_of(const axis& a)
     return fmaxf(a.least, a.lo);
 }
 
-// A child's size by its own rule within room, for nodes no container rule sizes.
+// A node's size by its own rule within room: a floating node's, and a distributed child's before
+// grow children share the rest.
 static float own_size(const axis& a, float room)
 {
     switch (a.size.kind) {
@@ -66,6 +67,23 @@ static float own_size(const axis& a, float room)
     case QEL_SIZE_PERCENT: return clamp_to(a.size.value * room / 100.0f, a.lo, a.hi);
     case QEL_SIZE_GROW: return clamp_to(room, a.lo, a.hi);
     default: return clamp_to(a.measured, a.lo, a.hi);
+    }
+}
+
+// Every pass visits a node's floating children after its children.
+template <typename Pass>
+static void each_child(qel_context* ctx, const qel_node* n, Pass pass)
+{
+    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) pass(ctx, c);
+    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) pass(ctx, c);
+}
+
+// Floating children take their own size on an axis, within the node's inner size.
+static void size_floating(qel_context* ctx, const qel_node* n, float inner, bool horizontal)
+{
+    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) {
+        axis a = axis_of(node_of(ctx, c), horizontal);
+        *a.out = own_size(a, inner);
     }
 }
 
@@ -84,8 +102,8 @@ static void resolve_direction(qel_context* ctx, int32_t index, uint8_t inherited
         default: break;
         }
     }
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) resolve_direction(ctx, c, n->rtl);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) resolve_direction(ctx, c, n->rtl);
+    uint8_t rtl = n->rtl;
+    each_child(ctx, n, [rtl](qel_context* context, int32_t child) { resolve_direction(context, child, rtl); });
 }
 
 // --- Intrinsic sizes ---
@@ -155,8 +173,7 @@ static float quarter_up(float w)
 static void measure(qel_context* ctx, int32_t index)
 {
     qel_node* n = node_of(ctx, index);
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) measure(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) measure(ctx, c);
+    each_child(ctx, n, measure);
     contribution r;
     if (n->flags & QEL_NODE_TEXT) {
         uint8_t tabular = (n->flags & QEL_NODE_TABULAR) != 0;
@@ -202,12 +219,8 @@ static void distribute(qel_context* ctx, int32_t first, int32_t count, float ava
     for (int32_t i = first, k = 0; k < count; i = node_of(ctx, i)->next_sibling, k++) {
         axis a = axis_of(node_of(ctx, i), horizontal);
         float s = 0;
-        switch (a.size.kind) {
-        case QEL_SIZE_FIXED: s = clamp_to(a.size.value, a.lo, a.hi); break;
-        case QEL_SIZE_PERCENT: s = clamp_to(a.size.value * total / 100.0f, a.lo, a.hi); break;
-        case QEL_SIZE_GROW: weight += grow_weight(a.size); break;
-        default: s = clamp_to(a.measured, a.lo, a.hi); break;
-        }
+        if (a.size.kind == QEL_SIZE_GROW) weight += grow_weight(a.size);
+        else s = own_size(a, total);
         *a.out = s;
         sum += s;
     }
@@ -284,7 +297,7 @@ static void cross_width(const qel_node* parent, qel_node* c, float inner)
     case QEL_SIZE_PERCENT: w = c->width.value * inner / 100.0f; break;
     default:
         if (c->width.kind == QEL_SIZE_GROW || stretch) w = scrolls ? fmaxf(inner, c->measured_w) : inner;
-        else w = scrolls ? c->measured_w : fmaxf(fminf(c->measured_w, inner), c->measured_min_w);
+        else w = scrolls ? c->measured_w : clamp_to(c->measured_w, c->measured_min_w, inner);
         break;
     }
     c->rect.w = clamp_to(w, c->min_w, c->max_w);
@@ -348,7 +361,7 @@ static void grid_widths(qel_context* ctx, qel_node* n, float inner)
     for (int32_t i = n->first_child; i >= 0; i = node_of(ctx, i)->next_sibling) {
         qel_node* c = node_of(ctx, i);
         if (c->width.kind == QEL_SIZE_FIXED) c->rect.w = c->width.value;
-        else if (c->preferred_width > 0) c->rect.w = fmaxf(c->measured_min_w, fminf(c->preferred_width, column));
+        else if (c->preferred_width > 0) c->rect.w = clamp_to(c->preferred_width, c->measured_min_w, column);
         else c->rect.w = column;
     }
 }
@@ -367,12 +380,8 @@ static void width_pass(qel_context* ctx, int32_t index)
         for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling)
             cross_width(n, node_of(ctx, c), inner);
     }
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) {
-        qel_node* f = node_of(ctx, c);
-        f->rect.w = own_size(axis_of(f, true), inner);
-    }
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) width_pass(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) width_pass(ctx, c);
+    size_floating(ctx, n, inner, true);
+    each_child(ctx, n, width_pass);
 }
 
 // --- Rows of items: grids and wrapped rows ---
@@ -486,8 +495,7 @@ static contribution container_heights(qel_context* ctx, const qel_node* n)
 static void text_pass(qel_context* ctx, int32_t index)
 {
     qel_node* n = node_of(ctx, index);
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) text_pass(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) text_pass(ctx, c);
+    each_child(ctx, n, text_pass);
     contribution r;
     if (n->flags & QEL_NODE_TEXT) {
         int32_t lines = n->flags & QEL_NODE_WRAP_TEXT ? wrap_text(ctx, n) : count_lines(n);
@@ -568,12 +576,8 @@ static void height_pass(qel_context* ctx, int32_t index)
         for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling)
             cross_height(n, node_of(ctx, c), inner);
     }
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) {
-        qel_node* f = node_of(ctx, c);
-        f->rect.h = own_size(axis_of(f, false), inner);
-    }
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) height_pass(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) height_pass(ctx, c);
+    size_floating(ctx, n, inner, false);
+    each_child(ctx, n, height_pass);
 }
 
 // --- Positions ---
@@ -707,8 +711,7 @@ static void position_pass(qel_context* ctx, int32_t index)
         f->rect.x = base.x + f->x;
         f->rect.y = base.y + f->y;
     }
-    for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling) position_pass(ctx, c);
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) position_pass(ctx, c);
+    each_child(ctx, n, position_pass);
 }
 
 // --- Overlays ---
@@ -778,7 +781,7 @@ static void lay_out_overlay(qel_context* ctx, int32_t index)
     measure(ctx, index);
     qel_node* n = node_of(ctx, index);
     bool fill = n->placement == QEL_PLACE_FILL;
-    n->rect.w = fill ? fmaxf(n->min_w, fminf(n->max_w, vw)) : overlay_extent(axis_of(n, true), vw);
+    n->rect.w = fill ? clamp_to(vw, n->min_w, n->max_w) : overlay_extent(axis_of(n, true), vw);
     width_pass(ctx, index);
     text_pass(ctx, index);
     n->rect.h = fill ? vh : overlay_extent(axis_of(n, false), vh);

@@ -158,10 +158,7 @@ void qel_node_apply_style(qel_context* ctx, int32_t node, const qel_style* s)
 // scope differ and the same ones come back every frame.
 static uint32_t automatic_id(qel_context* ctx)
 {
-    qel_id_stack* ids = &ctx->ids;
-    int32_t depth = ids->depth.depth;
-    int32_t level = depth < QEL_ID_STACK_CAPACITY ? depth : QEL_ID_STACK_CAPACITY - 1;
-    uint32_t counter = ids->auto_counter[level]++;
+    uint32_t counter = (*qel_id_stack_counter(&ctx->ids))++;
     int32_t parent = qel_node_parent(ctx);
     uint32_t parent_id = parent >= 0 ? node_of(ctx, parent)->id : 0;
     uint8_t bytes[8];
@@ -169,8 +166,7 @@ static uint32_t automatic_id(qel_context* ctx)
         bytes[i] = (uint8_t)(counter >> (8 * i));
         bytes[4 + i] = (uint8_t)(parent_id >> (8 * i));
     }
-    uint32_t seed = depth > 0 ? ids->id[depth - 1] : EMPTY_STACK_AUTO_SEED;
-    return qel_hash_bytes(bytes, sizeof bytes, seed);
+    return qel_hash_bytes(bytes, sizeof bytes, qel_id_stack_top(&ctx->ids, EMPTY_STACK_AUTO_SEED));
 }
 
 uint32_t qel_container_begin(qel_context* ctx, const qel_style* style)

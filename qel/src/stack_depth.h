@@ -1,7 +1,7 @@
-// Depth bookkeeping for the context's fixed-capacity stacks (ids, clips, transforms and the
-// others later modules keep). A push past capacity is counted instead of stored, and the pops
-// that follow consume that count first: an unbalanced or too deep caller never removes an entry
-// it did not push and never writes out of bounds.
+// Depth bookkeeping for the context's fixed-capacity stacks (ids, parents, overlay layers,
+// disabled scopes, clips, transforms). A push past capacity is counted instead of stored, and the
+// pops that follow consume that count first: an unbalanced or too deep caller never removes an
+// entry it did not push and never writes out of bounds.
 #pragma once
 
 #include <cstdint>

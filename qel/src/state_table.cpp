@@ -2,10 +2,10 @@
 // when it is both large and mostly empty, so steady frames allocate nothing.
 #include <cstring>
 
+#include "array_grow.h"
 #include "core.h"
 
 static const uint64_t BARE_AGE_LIMIT = 30, DATA_AGE_LIMIT = 300;
-static const int32_t FIRST_CAPACITY = 64;
 static const int32_t COMPACT_ABOVE = 2048, COMPACT_MIN_CAPACITY = 256;
 
 static int32_t* bucket_of(qel_state_table* t, uint32_t id)
@@ -52,12 +52,7 @@ static int32_t take_slot(qel_context* ctx)
         t->free_head = t->entries[slot].next;
         return slot;
     }
-    if (t->count == t->capacity) {
-        int32_t capacity = t->capacity ? t->capacity : FIRST_CAPACITY;
-        while (capacity <= t->count) capacity *= 2;
-        t->entries = (qel_state_entry*)qel_mem_realloc(ctx, t->entries, (size_t)capacity * sizeof(qel_state_entry));
-        t->capacity = capacity;
-    }
+    t->entries = qel_array_grow(ctx, t->entries, &t->capacity, t->count + 1ll);
     int32_t slot = t->count++;
     t->entries[slot].id = 0;  // free while the chains are rebuilt
     if (t->count > t->bucket_count) qel_state_rehash(ctx, t->bucket_count * 2);

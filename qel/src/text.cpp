@@ -192,7 +192,7 @@ qel_text_metrics qel_text_size(qel_context* ctx, int32_t handle, float size, con
     qel_text_metrics m;
     m.width = qel_text_width_font(ctx, font, size, text, length, 0);
     m.height = (float)lines * LINE_FACTOR * size;
-    m.ascent = font < 0 ? size : ctx->fonts.fonts[font].ascent * size;
+    m.ascent = qel_font_ascent(ctx, handle, size);
     m.descent = font < 0 ? 0 : ctx->fonts.fonts[font].descent * size;
     m.line_height = LINE_FACTOR * size;
     return m;

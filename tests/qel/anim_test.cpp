@@ -134,8 +134,10 @@ TEST(Anim, FlashRisesWhileTriggeredAndFallsAfter)
 {
     animating a;
     a.step(1.0f / 60.0f);
+    int32_t entries = a.h.ctx->state.count;
     EXPECT_EQ(qel_anim_flash(a.h.ctx, 3, false, 0.2f), 0.0f);
     EXPECT_EQ(qel_state_find(a.h.ctx, 3, 0, false), nullptr);  // nothing created
+    EXPECT_EQ(a.h.ctx->state.count, entries);
     float up = qel_anim_flash(a.h.ctx, 3, true, 0.2f);
     EXPECT_GT(up, 0.0f);
     float higher = qel_anim_flash(a.h.ctx, 3, true, 0.2f);

@@ -8,10 +8,15 @@
 
 #include "qel_fixture.h"
 
+static void oklab_of(float lab[3], qel_color c)
+{
+    qel_color_to_oklab(lab, (uint8_t)c, (uint8_t)(c >> 8), (uint8_t)(c >> 16));
+}
+
 static qel_color round_trip(qel_color c)
 {
     float lab[3];
-    qel_color_to_oklab(lab, (uint8_t)c, (uint8_t)(c >> 8), (uint8_t)(c >> 16));
+    oklab_of(lab, c);
     return qel_color_from_oklab(lab, (c >> 24) / 255.0f);
 }
 
@@ -76,14 +81,18 @@ TEST(Color, MixIsPremultipliedInOklab)
     qel_color mid = qel_color_mix(0xFF000000, 0xFFFFFFFF, 0.5f);
     qel_color_to_oklab(a, 0, 0, 0);
     qel_color_to_oklab(b, 255, 255, 255);
-    qel_color_to_oklab(m, (uint8_t)mid, (uint8_t)(mid >> 8), (uint8_t)(mid >> 16));
+    oklab_of(m, mid);
     EXPECT_NEAR(m[0], (a[0] + b[0]) / 2, 0.005f);
+}
+
+static float luminance_of(qel_color c)
+{
+    return qel_color_luminance((uint8_t)c, (uint8_t)(c >> 8), (uint8_t)(c >> 16));
 }
 
 static float contrast(qel_color a, qel_color b)
 {
-    float ya = qel_color_luminance((uint8_t)a, (uint8_t)(a >> 8), (uint8_t)(a >> 16));
-    float yb = qel_color_luminance((uint8_t)b, (uint8_t)(b >> 8), (uint8_t)(b >> 16));
+    float ya = luminance_of(a), yb = luminance_of(b);
     return (std::max(ya, yb) + 0.05f) / (std::min(ya, yb) + 0.05f);
 }
 
@@ -105,7 +114,7 @@ TEST(Color, ContrastMovesLightnessAwayFromTheBackground)
     float before[3], after[3];
     qel_color far = qel_color_contrast(0xFFE0E0E0, white, 100.0f);
     qel_color_to_oklab(before, 0xE0, 0xE0, 0xE0);
-    qel_color_to_oklab(after, (uint8_t)far, (uint8_t)(far >> 8), (uint8_t)(far >> 16));
+    oklab_of(after, far);
     EXPECT_NEAR(before[0] - after[0], 24 * 0.025f, 0.01f);
 }
 
@@ -113,7 +122,7 @@ TEST(Color, ToneAndAlpha)
 {
     float lab[3];
     qel_color toned = qel_color_tone(0x80FF8040, 0.3f, 0);
-    qel_color_to_oklab(lab, (uint8_t)toned, (uint8_t)(toned >> 8), (uint8_t)(toned >> 16));
+    oklab_of(lab, toned);
     EXPECT_NEAR(lab[0], 0.3f, 0.005f);
     EXPECT_NEAR(lab[1], 0, 0.005f);
     EXPECT_EQ(toned >> 24, 0x80u);

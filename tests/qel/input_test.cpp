@@ -374,13 +374,7 @@ struct nested_scroll {
             qel_node_pop(ctx);
             qel_node_pop(ctx);
         };
-        h.run();
-        auto* s = (qel_scroll_state*)qel_state_get(h.ctx, 10, sizeof(qel_scroll_state));
-        s->view_h = 300;
-        s->content_h = 2000;
-        s = (qel_scroll_state*)qel_state_get(h.ctx, 20, sizeof(qel_scroll_state));
-        s->view_h = 200;
-        s->content_h = inner_content;
+        frame();
     }
 
     void frame()

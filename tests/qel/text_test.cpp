@@ -232,6 +232,7 @@ TEST_F(TextTest, DrawingSkipsBlanksAndClearColours)
     qel_draw_text(ctx, QEL_FONT_BODY, 16, 0, 0, 0xFFFFFFFF, nullptr, -1, 0);
     EXPECT_EQ(ctx->draw.vertex_count - from, 16u);
     // Glyph quads carry the run colour and the glyph kind.
+    EXPECT_EQ(ctx->draw.vertices[from].fill, 0xFFFFFFFFu);
     EXPECT_EQ(ctx->draw.vertices[from].kind, (float)QEL_SHAPE_GLYPH);
 }
 

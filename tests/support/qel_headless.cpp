@@ -68,12 +68,6 @@ qel_rect qel_headless::rect(uint32_t id) const
     return qel_id_rect(ctx, id);
 }
 
-qel_vec2 qel_headless::centre(uint32_t id) const
-{
-    qel_rect r = rect(id);
-    return {r.x + r.w * 0.5f, r.y + r.h * 0.5f};
-}
-
 const qel_draw_data& qel_headless::draw_data() const
 {
     return *qel_get_draw_data(ctx);

@@ -37,6 +37,5 @@ public:
 
     // The id's rectangle as laid out by the last frame; zeros when it was not.
     qel_rect rect(uint32_t id) const;
-    qel_vec2 centre(uint32_t id) const;
     const qel_draw_data& draw_data() const;
 };

@@ -81,7 +81,8 @@ void qel_ctx_set_renderer(qel_context* ctx, const qel_renderer* r);
 void qel_ctx_set_platform(qel_context* ctx, const qel_platform* p);
 
 // Logical size and display scale. A scale that is not a positive number is stored as 1, a size
-// that is not a non-negative number as 0. A change makes the next two frames run.
+// that is not a non-negative number as 0; sizes stop at 1e6 and scales at 64. A change makes the
+// next two frames run.
 void qel_ctx_set_display(qel_context* ctx, float width, float height, float scale);
 
 // The hook is called with qel_hook_event numbers; null removes it.

@@ -425,8 +425,6 @@ void outside(int32_t lo, int32_t hi, int32_t hide_a, int32_t hide_b, F draw)
     draw(std::max(lo, hide_b), hi);
 }
 
-// Boxes, shadows and solids: the pixels where the shape is whole are one span, filled without
-// distances; the rest are shaded one by one. Columns hide_a..hide_b are left alone.
 // Shades columns lo..hi of a box's or shadow's row. Where a pixel lies no nearer its side edge
 // than the top or bottom one, its distance depends on the row and the corner alone: such runs
 // are shaded once and blended with that one colour, to the same bytes.
@@ -452,6 +450,8 @@ void shade_edges(const quad_plan& p, const quad_row& r, int32_t lo, int32_t hi)
     }
 }
 
+// Boxes, shadows and solids: the pixels where the shape is whole are one span, filled without
+// distances; the rest are shaded one by one. Columns hide_a..hide_b are left alone.
 template <int MODE>
 void span_row(const quad_plan& p, const quad_row& r, int32_t hide_a, int32_t hide_b, span_tables* tables)
 {

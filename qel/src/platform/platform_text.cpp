@@ -2,6 +2,8 @@
 // everywhere, and so that they are tested natively.
 #include "platform_text.h"
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -67,6 +69,15 @@ int32_t qel_utf8_from_utf16(const uint16_t* text, int32_t length, char* out, int
     out[used] = 0;
     if (complete) *complete = fits;
     return used;
+}
+
+char* qel_utf8_alloc_from_utf16(const uint16_t* text, size_t units)
+{
+    if (units >= INT32_MAX / 3) return nullptr;
+    size_t bytes = units * 3 + 1;  // three bytes a unit at the most
+    char* utf8 = (char*)malloc(bytes);
+    if (utf8) qel_utf8_from_utf16(text, (int32_t)units, utf8, (int32_t)bytes, nullptr);
+    return utf8;
 }
 
 void qel_utf8_copy_cut(char* out, size_t capacity, const char* text)

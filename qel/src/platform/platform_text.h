@@ -16,6 +16,10 @@ int32_t qel_utf16_from_utf8(const char* text, uint16_t* out, int32_t capacity, b
 // 3 x units + 1 bytes always suffices.
 int32_t qel_utf8_from_utf16(const uint16_t* text, int32_t length, char* out, int32_t capacity, bool* complete);
 
+// A heap copy (release with free()) of units of UTF-16 as NUL-terminated UTF-8, converted as
+// above; null when memory is short or the text too long to convert.
+char* qel_utf8_alloc_from_utf16(const uint16_t* text, size_t units);
+
 // Copies text (null: empty) into capacity bytes with its NUL, cut at a character boundary.
 void qel_utf8_copy_cut(char* out, size_t capacity, const char* text);
 

@@ -6,6 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
+// UTF-16 surrogates: the high half (D800..DBFF) comes first, the low half (DC00..DFFF) second,
+// and the two make one code point above U+FFFF.
+bool qel_utf16_is_high(uint32_t unit);
+bool qel_utf16_is_low(uint32_t unit);
+uint32_t qel_utf16_join(uint32_t high, uint32_t low);
+
 // Converts NUL-terminated UTF-8 into at most capacity - 1 units and a NUL, stopping before a
 // character that does not fit (a surrogate pair is never split). Broken bytes become U+FFFD.
 // *complete (may be null) tells whether all of it fitted. Returns the units written before the

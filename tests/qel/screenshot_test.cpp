@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/screenshot.h"
+#include "engine/png_file.h"
 #include "support/scratch.h"
 
 #define STB_IMAGE_STATIC
@@ -19,7 +19,7 @@ TEST(Screenshot, DecodesToThePixelsWritten)
     std::vector<uint32_t> pixels;
     for (int32_t i = 0; i < w * h; i++) pixels.push_back(0x80000000u | (uint32_t)(i * 17) << 8 | (uint32_t)i);
     std::string path = scratch_path("shot \xC3\xA9.png");
-    ASSERT_TRUE(qel_screenshot_write(path.c_str(), pixels.data(), w, h));
+    ASSERT_TRUE(png_write_file(path.c_str(), pixels.data(), w, h, 4));
 
     std::string bytes;
     ASSERT_TRUE(scratch_read(path, &bytes));
@@ -37,11 +37,11 @@ TEST(Screenshot, FailuresLeaveNoFile)
 {
     uint32_t pixel = 0xFFFFFFFF;
     std::string missing_dir = scratch_path("no such folder/shot.png");
-    EXPECT_FALSE(qel_screenshot_write(missing_dir.c_str(), &pixel, 1, 1));
+    EXPECT_FALSE(png_write_file(missing_dir.c_str(), &pixel, 1, 1, 4));
     EXPECT_FALSE(scratch_exists(missing_dir));
     std::string path = scratch_path("empty.png");
-    EXPECT_FALSE(qel_screenshot_write(path.c_str(), &pixel, 0, 1));
-    EXPECT_FALSE(qel_screenshot_write(path.c_str(), nullptr, 1, 1));
-    EXPECT_FALSE(qel_screenshot_write(nullptr, &pixel, 1, 1));
+    EXPECT_FALSE(png_write_file(path.c_str(), &pixel, 0, 1, 4));
+    EXPECT_FALSE(png_write_file(path.c_str(), nullptr, 1, 1, 4));
+    EXPECT_FALSE(png_write_file(nullptr, &pixel, 1, 1, 4));
     EXPECT_FALSE(scratch_exists(path));
 }

@@ -8,10 +8,10 @@
 #include <cstring>
 
 #include "app_settings.h"
+#include "engine/png_file.h"
 #include "platform_text.h"
 #include "qel/qel.h"
 #include "qel/soft_renderer.h"
-#include "screenshot.h"
 
 // The shell that file dialogs without one use; the only process-wide state of the shell.
 static qel_app* current_app;
@@ -200,7 +200,7 @@ static void take_screenshot(qel_app* app)
     if (width < 1 || height < 1) return;
     auto* pixels = (uint32_t*)malloc((size_t)width * (size_t)height * sizeof(uint32_t));
     if (pixels && qel_app_capture(app, pixels, width, height)) {
-        bool saved = qel_screenshot_write(app->screenshot_path, pixels, width, height);
+        bool saved = png_write_file(app->screenshot_path, pixels, width, height, 4);
         fprintf(stderr, "qel: %s %s\n", saved ? "saved" : "could not save", app->screenshot_path);
     }
     free(pixels);

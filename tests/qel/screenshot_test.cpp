@@ -1,17 +1,14 @@
-// Screenshots: the PNG decodes (stb_image, a decoder apart from the encoder) to the pixels given,
-// and a path that cannot be written fails without leaving a file.
+// Screenshots as the shell writes them: RGBA pixels by a UTF-8 name decode (stb_image, a decoder
+// apart from the encoder) to the pixels given, and a path that cannot be written fails without
+// leaving a file.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 #include "engine/png_file.h"
+#include "support/picture.h"
 #include "support/scratch.h"
-
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
 
 TEST(Screenshot, DecodesToThePixelsWritten)
 {
@@ -21,16 +18,13 @@ TEST(Screenshot, DecodesToThePixelsWritten)
     std::string path = scratch_path("shot \xC3\xA9.png");
     ASSERT_TRUE(png_write_file(path.c_str(), pixels.data(), w, h, 4));
 
-    std::string bytes;
-    ASSERT_TRUE(scratch_read(path, &bytes));
-    int dw, dh, channels;
-    stbi_uc* decoded = stbi_load_from_memory((const stbi_uc*)bytes.data(), (int)bytes.size(), &dw, &dh, &channels, 4);
-    ASSERT_NE(decoded, nullptr);
-    EXPECT_EQ(dw, w);
-    EXPECT_EQ(dh, h);
-    EXPECT_EQ(channels, 4);
-    EXPECT_EQ(memcmp(decoded, pixels.data(), pixels.size() * 4), 0);
-    stbi_image_free(decoded);
+    // Half alpha in every pixel: an image written without its alpha channel would not compare.
+    picture decoded;
+    ASSERT_TRUE(picture_read_png(path, &decoded));
+    EXPECT_EQ(decoded.width, w);
+    EXPECT_EQ(decoded.height, h);
+    ASSERT_EQ(decoded.rgba.size(), pixels.size() * 4);
+    EXPECT_EQ(memcmp(decoded.rgba.data(), pixels.data(), pixels.size() * 4), 0);
 }
 
 TEST(Screenshot, FailuresLeaveNoFile)

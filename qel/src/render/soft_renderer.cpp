@@ -178,9 +178,13 @@ static int band_thread(void* arg)
     uint8_t r = color & 0xFF, g = color >> 8 & 0xFF, b = color >> 16 & 0xFF;
     bool bgr = job->format == QEL_SOFT_BGRA;
     const uint8_t pixel[4] = {bgr ? b : r, g, bgr ? r : b, 255};
-    for (int32_t y = job->y0; y < job->y1; y++) {
-        uint8_t* row = job->framebuffer + (ptrdiff_t)y * job->stride;
-        for (int32_t x = job->x0; x < job->x1; x++) memcpy(row + 4 * x, pixel, 4);
+    if (job->y0 < job->y1) {
+        // One row pixel by pixel, the others copied from it.
+        uint8_t* first = job->framebuffer + (ptrdiff_t)job->y0 * job->stride + (ptrdiff_t)job->x0 * 4;
+        size_t row_bytes = (size_t)(job->x1 - job->x0) * 4;
+        for (size_t i = 0; i < row_bytes; i += 4) memcpy(first + i, pixel, 4);
+        for (int32_t y = job->y0 + 1; y < job->y1; y++)
+            memcpy(first + (ptrdiff_t)(y - job->y0) * job->stride, first, row_bytes);
     }
     qel_soft_raster_band(job);
     return 0;

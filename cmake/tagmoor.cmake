@@ -41,11 +41,16 @@ function(tagmoor_warnings target)
   target_compile_options(${target} PRIVATE ${TAGMOOR_WARNINGS})
 endfunction()
 
-# A GoogleTest program registered as one CTest test; cross builds run it under the emulator.
-function(tagmoor_test name)
+# A GoogleTest program with the tests' support library; how it runs is its caller's.
+function(tagmoor_test_program name)
   add_executable(${name} ${ARGN})
   tagmoor_warnings(${name})
   target_link_libraries(${name} PRIVATE tagmoor_test_support GTest::gtest_main)
+endfunction()
+
+# A GoogleTest program registered as one CTest test; cross builds run it under the emulator.
+function(tagmoor_test name)
+  tagmoor_test_program(${name} ${ARGN})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "TAGMOOR_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 endfunction()
@@ -57,9 +62,7 @@ function(tagmoor_window_test name)
   if(NOT WIN32)
     return()
   endif()
-  add_executable(${name} ${ARGN})
-  tagmoor_warnings(${name})
-  target_link_libraries(${name} PRIVATE tagmoor_test_support GTest::gtest_main)
+  tagmoor_test_program(${name} ${ARGN})
   add_test(NAME ${name}
            COMMAND ${PROJECT_SOURCE_DIR}/tests/support/on-display.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
                    $<TARGET_FILE:${name}>)

@@ -1,5 +1,5 @@
-// PNG through stb_image_write's encoder, PBM by hand; both written through the engine's file
-// opening so that UTF-8 names work everywhere, and removed again when they end up incomplete.
+// PNG through png_file's encoder, PBM by hand; both written through the engine's file opening
+// so that UTF-8 names work everywhere, and removed again when they end up incomplete.
 #include "image_file.h"
 
 #include <cstdio>
@@ -7,30 +7,15 @@
 #include <cstring>
 
 #include "file_io.h"
-
-// The encoder is compiled here, private to this file, with its own file handling left out.
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#include <stb_image_write.h>
+#include "png_file.h"
 
 namespace {
-
-// The encoder counts in int, and its compressed output, up to 9/8 of its filtered input, grows
-// by doubling: filtered images (a filter byte a row) stay at 2^29 bytes.
-const int64_t png_max_filtered = (int64_t)1 << 29;
 
 // An image file being written; `ok` turns false at the first failed write.
 struct image_output {
     FILE* f;
     bool ok;
 };
-
-void image_write(void* context, void* data, int size)
-{
-    image_output* out = (image_output*)context;
-    if (size > 0 && fwrite(data, 1, (size_t)size, out->f) != (size_t)size) out->ok = false;
-}
 
 // Closes the file; one that was not written completely is removed, unless it is a device.
 engine_error image_close(image_output* out, const char* path)
@@ -58,18 +43,12 @@ engine_error png_write_raster(const raster* r, const char* path, int32_t scale)
 {
     if (!r || !r->bits || !path || scale < 1) return ERR_INVALID;
     int64_t width = (int64_t)r->width * scale, height = (int64_t)r->height * scale;
-    if (width >= png_max_filtered || height >= png_max_filtered || (width + 1) * height > png_max_filtered)
-        return ERR_RANGE;
+    if (!png_fits(width, height, 1)) return ERR_RANGE;
     uint8_t* pixels = png_pixels(r, scale, (size_t)width, (size_t)height);
     if (!pixels) return ERR_NOMEM;
-    image_output out = {file_open(path, "wb"), true};
-    if (!out.f) {
-        free(pixels);
-        return ERR_IO;
-    }
-    if (!stbi_write_png_to_func(image_write, &out, (int)width, (int)height, 1, pixels, (int)width)) out.ok = false;
+    bool written = png_write_file(path, pixels, (int32_t)width, (int32_t)height, 1);
     free(pixels);
-    return image_close(&out, path);
+    return written ? ERR_OK : ERR_IO;
 }
 
 engine_error png_write_raster_1x(const raster* r, const char* path)

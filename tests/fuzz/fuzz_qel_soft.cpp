@@ -9,23 +9,17 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_qel_support.h"
 #include "qel/soft_renderer.h"
 
-static float any_float(FuzzedDataProvider& in)
-{
-    // Mostly plausible numbers, sometimes any bit pattern at all.
-    if (in.ConsumeBool()) return in.ConsumeFloatingPointInRange<float>(-80.0f, 80.0f);
-    uint32_t bits = in.ConsumeIntegral<uint32_t>();
-    float f;
-    memcpy(&f, &bits, sizeof f);
-    return f;
-}
+// Plausible numbers stay near the framebuffers, which are at most 90 pixels wide and high.
+static const float SPAN = 80.0f;
 
 static qel_vertex any_vertex(FuzzedDataProvider& in)
 {
     qel_vertex v;
     for (int i = 0; i < 14; i++) {
-        float f = any_float(in);
+        float f = any_float(in, SPAN);
         memcpy((uint8_t*)&v + 4 * i, &f, 4);
     }
     if (in.ConsumeBool()) v.kind = (float)in.ConsumeIntegralInRange<int>(0, 5);
@@ -50,7 +44,8 @@ static void build(FuzzedDataProvider& in, frame* f, int32_t width, int32_t heigh
         switch (in.ConsumeIntegralInRange<int>(0, 2)) {
         case 0: {
             qel_vertex v = any_vertex(in);
-            float x0 = any_float(in), y0 = any_float(in), x1 = any_float(in), y1 = any_float(in);
+            float x0 = any_float(in, SPAN), y0 = any_float(in, SPAN);
+            float x1 = any_float(in, SPAN), y1 = any_float(in, SPAN);
             const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
             for (int i = 0; i < 4; i++) {
                 v.pos[0] = xs[i];
@@ -73,8 +68,7 @@ static void build(FuzzedDataProvider& in, frame* f, int32_t width, int32_t heigh
     uint32_t next = 0;
     for (int c = in.ConsumeIntegralInRange<int>(1, 4); c > 0; c--) {
         qel_draw_cmd cmd;
-        cmd.clip = in.ConsumeBool() ? qel_rect{0, 0, (float)width, (float)height}
-                                    : qel_rect{any_float(in), any_float(in), any_float(in), any_float(in)};
+        cmd.clip = in.ConsumeBool() ? qel_rect{0, 0, (float)width, (float)height} : any_rect(in, SPAN);
         cmd.texture = in.ConsumeIntegralInRange<uint64_t>(0, textures + 1);
         cmd.first_index = in.ConsumeBool() ? next : in.ConsumeIntegral<uint32_t>();
         cmd.index_count = c == 1 ? (uint32_t)f->indices.size() - next : in.ConsumeIntegralInRange<uint32_t>(0, 12);

@@ -11,19 +11,19 @@
 
 #include "core.h"
 
-inline float any_float(FuzzedDataProvider& in)
+// Mostly plausible coordinates within +-range, sometimes any bit pattern at all.
+inline float any_float(FuzzedDataProvider& in, float range = 3000.0f)
 {
-    // Mostly plausible coordinates, sometimes any bit pattern at all.
-    if (in.ConsumeBool()) return in.ConsumeFloatingPointInRange<float>(-3000.0f, 3000.0f);
+    if (in.ConsumeBool()) return in.ConsumeFloatingPointInRange<float>(-range, range);
     uint32_t bits = in.ConsumeIntegral<uint32_t>();
     float f;
     memcpy(&f, &bits, sizeof f);
     return f;
 }
 
-inline qel_rect any_rect(FuzzedDataProvider& in)
+inline qel_rect any_rect(FuzzedDataProvider& in, float range = 3000.0f)
 {
-    return {any_float(in), any_float(in), any_float(in), any_float(in)};
+    return {any_float(in, range), any_float(in, range), any_float(in, range), any_float(in, range)};
 }
 
 inline std::vector<qel_vec2> any_points(FuzzedDataProvider& in)

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "core.h"
 #include "platform/shell_win32.h"
+#include "qel_fixture.h"
 
 namespace {
 
@@ -43,9 +43,7 @@ protected:
     // Renders what was drawn and reads the frame back.
     void render(uint64_t atlas)
     {
-        const qel_draw_list& d = ctx->draw;
-        qel_draw_data dd = {d.vertices, d.vertex_count, d.indices, d.index_count, d.commands,
-                            d.command_count, WIDTH, HEIGHT, CLEAR, atlas};
+        qel_draw_data dd = recorded_frame(ctx, CLEAR, atlas);
         qel_gl_render(gl, &dd, true);
         pixels.assign((size_t)WIDTH * HEIGHT, 0);
         qel_gl_read_pixels(gl, WIDTH, HEIGHT, pixels.data());

@@ -2,6 +2,7 @@
 // the dialogs' filter list and clipboard line ends.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,13 @@ TEST(PlatformText, Utf16ToUtf8CutsOnlyBetweenCharacters)
     bool complete = false;
     EXPECT_EQ(qel_utf8_from_utf16(terminated, -1, exact, 7, &complete), 6);
     EXPECT_TRUE(complete);
+
+    // A heap copy always has room for the whole text.
+    const uint16_t pair_and_half[] = {0x20AC, 0xD83D, 0xDE00, 0xDE00};
+    char* copy = qel_utf8_alloc_from_utf16(pair_and_half, 4);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_STREQ(copy, "\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD");
+    free(copy);
 }
 
 TEST(PlatformText, CopyCutKeepsWholeCharacters)

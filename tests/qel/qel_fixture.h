@@ -1,5 +1,6 @@
 // A context for toolkit tests whose allocations go through counting hooks, so every test also
-// proves that destroying the context returns everything it took.
+// proves that destroying the context returns everything it took; and what a context drew, as
+// draw data for a renderer.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -57,6 +58,23 @@ inline int channel_distance(qel_color a, qel_color b)
     for (int shift = 0; shift < 32; shift += 8)
         worst = std::max(worst, abs((int)(a >> shift & 0xFF) - (int)(b >> shift & 0xFF)));
     return worst;
+}
+
+// What the context recorded since its last reset, as the frame's end hands it to a renderer.
+inline qel_draw_data recorded_frame(qel_context* ctx, qel_color clear, uint64_t atlas = 0)
+{
+    const qel_draw_list& d = ctx->draw;
+    float s = ctx->clock.scale;
+    return {d.vertices,
+            d.vertex_count,
+            d.indices,
+            d.index_count,
+            d.commands,
+            d.command_count,
+            (int32_t)(ctx->clock.display_w * s + 0.5f),
+            (int32_t)(ctx->clock.display_h * s + 0.5f),
+            clear,
+            atlas};
 }
 
 class QelTest : public ::testing::Test {

@@ -5,29 +5,26 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
-#include <vector>
 
 #include "qel/app.h"
 #include "qel/qel.h"
 #include "qel/text.h"
+#include "support/picture.h"
 #include "support/scratch.h"
-
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
 
 namespace {
 
 const int32_t WIDTH = 320, HEIGHT = 200;
 
-struct picture {
-    int32_t width = 0, height = 0;
-    std::vector<uint32_t> pixels;  // R, G, B, A bytes
-
-    uint32_t at(int32_t x, int32_t y) const { return pixels[(size_t)y * (size_t)width + (size_t)x]; }
-};
+// The pixel at (x, y) as one word of R, G, B, A bytes.
+uint32_t at(const picture& p, int32_t x, int32_t y)
+{
+    uint32_t pixel;
+    memcpy(&pixel, &p.rgba[((size_t)y * (size_t)p.width + (size_t)x) * 4], 4);
+    return pixel;
+}
 
 // A card with a border and a shadow, an accent bar, a literal red square and a line of text.
 void draw_scene(qel_context* ctx, void*)
@@ -67,13 +64,7 @@ picture screenshot(const char* renderer, const char* theme, const char* scale)
         set_env(name, nullptr);
 
     picture p;
-    int channels;
-    stbi_uc* decoded = stbi_load(path.c_str(), &p.width, &p.height, &channels, 4);
-    EXPECT_NE(decoded, nullptr) << path;
-    if (decoded) {
-        p.pixels.assign((const uint32_t*)decoded, (const uint32_t*)decoded + (size_t)p.width * (size_t)p.height);
-        stbi_image_free(decoded);
-    }
+    EXPECT_TRUE(picture_read_png(path, &p)) << path;
     return p;
 }
 
@@ -128,23 +119,24 @@ TEST(ShellWindow, BothRenderersDrawTheSceneAlike)
         ASSERT_EQ(gl.width, WIDTH);
         ASSERT_EQ(gl.height, HEIGHT);
         for (const picture* p : {&soft, &gl}) {
-            EXPECT_LE(channel_distance(p->at(5, 190), theme_color(mode, QEL_COLOR_BACKGROUND)), 1) << theme;
-            EXPECT_LE(channel_distance(p->at(120, 52), theme_color(mode, QEL_COLOR_ACCENT)), 1) << theme;
-            EXPECT_LE(channel_distance(p->at(270, 50), 0xFF0000FF), 1) << theme;
-            EXPECT_LE(channel_distance(p->at(200, 120), theme_color(mode, QEL_COLOR_SURFACE)), 1) << theme;
+            EXPECT_LE(channel_distance(at(*p, 5, 190), theme_color(mode, QEL_COLOR_BACKGROUND)), 1) << theme;
+            EXPECT_LE(channel_distance(at(*p, 120, 52), theme_color(mode, QEL_COLOR_ACCENT)), 1) << theme;
+            EXPECT_LE(channel_distance(at(*p, 270, 50), 0xFF0000FF), 1) << theme;
+            EXPECT_LE(channel_distance(at(*p, 200, 120), theme_color(mode, QEL_COLOR_SURFACE)), 1) << theme;
         }
-        if (mode == QEL_THEME_DARK) EXPECT_LT(luma(soft.at(5, 190)), 80);
-        else EXPECT_GT(luma(soft.at(5, 190)), 200);
+        if (mode == QEL_THEME_DARK) EXPECT_LT(luma(at(soft, 5, 190)), 80);
+        else EXPECT_GT(luma(at(soft, 5, 190)), 200);
 
         // The two renderers shade alike: every pixel close, nearly all of them equal.
         int worst = 0, differing = 0, text_pixels = 0;
-        for (size_t i = 0; i < soft.pixels.size(); i++) {
-            int d = channel_distance(soft.pixels[i], gl.pixels[i]);
-            worst = std::max(worst, d);
-            differing += d > 2;
-        }
+        for (int32_t y = 0; y < HEIGHT; y++)
+            for (int32_t x = 0; x < WIDTH; x++) {
+                int d = channel_distance(at(soft, x, y), at(gl, x, y));
+                worst = std::max(worst, d);
+                differing += d > 2;
+            }
         for (int32_t y = 90; y < 112; y++)
-            for (int32_t x = 40; x < 180; x++) text_pixels += channel_distance(soft.at(x, y), soft.at(30, 130)) > 40;
+            for (int32_t x = 40; x < 180; x++) text_pixels += channel_distance(at(soft, x, y), at(soft, 30, 130)) > 40;
         EXPECT_LE(worst, 12) << theme;
         EXPECT_LT(differing, WIDTH * HEIGHT / 200) << theme;
         EXPECT_GT(text_pixels, 100) << "the text line was drawn";
@@ -159,8 +151,8 @@ TEST(ShellWindow, ScaleTwoDoublesThePicture)
     ASSERT_EQ(two.height, 2 * one.height);
     // Away from edges every logical pixel is a 2 x 2 block of the same colour.
     for (auto [x, y] : {std::pair{5, 190}, {120, 52}, {270, 50}, {200, 120}, {100, 30}}) {
-        EXPECT_LE(channel_distance(two.at(2 * x, 2 * y), one.at(x, y)), 2) << x << "," << y;
-        EXPECT_LE(channel_distance(two.at(2 * x + 1, 2 * y + 1), one.at(x, y)), 2) << x << "," << y;
+        EXPECT_LE(channel_distance(at(two, 2 * x, 2 * y), at(one, x, y)), 2) << x << "," << y;
+        EXPECT_LE(channel_distance(at(two, 2 * x + 1, 2 * y + 1), at(one, x, y)), 2) << x << "," << y;
     }
 }
 

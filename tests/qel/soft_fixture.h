@@ -1,5 +1,5 @@
-// Draw data for software renderer tests: hand-built vertices in framebuffer pixels, what a
-// context has recorded, and bands rasterised into plain byte canvases.
+// Draw data for software renderer tests: hand-built vertices in framebuffer pixels, and bands
+// rasterised into plain byte canvases.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -86,23 +86,6 @@ struct frame_builder {
                 clear,           atlas};
     }
 };
-
-// What the context recorded since its last reset, as the frame's end hands it to a renderer.
-inline qel_draw_data recorded_frame(qel_context* ctx, qel_color clear, uint64_t atlas = 0)
-{
-    const qel_draw_list& d = ctx->draw;
-    float s = ctx->clock.scale;
-    return {d.vertices,
-            d.vertex_count,
-            d.indices,
-            d.index_count,
-            d.commands,
-            d.command_count,
-            (int32_t)(ctx->clock.display_w * s + 0.5f),
-            (int32_t)(ctx->clock.display_h * s + 0.5f),
-            clear,
-            atlas};
-}
 
 // A framebuffer of 4-byte pixels, every byte `fill` at first.
 struct canvas {

@@ -1,16 +1,14 @@
-// Test pictures through stb: PNG encoding and decoding compiled here, file-local, so that no
-// other module's copy of the same functions can clash with these.
+// Test pictures: PNG files written by the program's own encoder and read back by stb_image's
+// decoder, which is compiled here and nowhere else.
 #include "support/picture.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/png_file.h"
 #include "support/scratch.h"
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -27,16 +25,9 @@ picture picture_render(qel_soft_renderer* soft, const qel_draw_data* dd)
     return p;
 }
 
-static void append_bytes(void* context, void* data, int size)
-{
-    ((std::string*)context)->append((const char*)data, (size_t)size);
-}
-
 bool picture_write_png(const picture& p, const std::string& path)
 {
-    std::string png;
-    if (!stbi_write_png_to_func(append_bytes, &png, p.width, p.height, 4, p.rgba.data(), p.width * 4)) return false;
-    return scratch_write(path, png);
+    return png_write_file(path.c_str(), p.rgba.data(), p.width, p.height, 4);
 }
 
 bool picture_read_png(const std::string& path, picture* p)

@@ -49,26 +49,31 @@ typedef void (*qel_app_frame_fn)(qel_context* ctx, void* user);
 // Null when the shell or its context cannot be made, or no window opens (with a message).
 qel_app* qel_app_create(const qel_app_config* config);
 void qel_app_destroy(qel_app* app);  // null is ignored
+
+// The context to build the user interface with, after each qel_app_frame that returned non-zero.
 qel_context* qel_app_context(qel_app* app);
 
 // Presents the frame built since the last call, waits for the next frame time or for input, and
 // begins the next frame. 0 when the program must end (window closed, quit, screenshot written).
+// Creation begins no frame: the first call presents nothing and begins the first.
 int qel_app_frame(qel_app* app);
 
 // A whole program: create, call the callback once a frame until the loop ends, destroy. 1 when
 // the shell cannot be made, else 0.
 int qel_app_run(const qel_app_config* config, qel_app_frame_fn callback, void* user);
 
+// Ends the loop: the next qel_app_frame returns 0.
 void qel_app_quit(qel_app* app);
 
 // --- Window ---
 
+// Whether the software renderer draws the window; chosen at creation for the shell's life.
 bool qel_app_is_software(qel_app* app);
 void* qel_app_native_handle(qel_app* app);  // the HWND
 const char* qel_app_backend_name();         // "win32"
 void qel_app_set_title(qel_app* app, const char* utf8);  // null: empty; cut at 255 bytes
 void qel_app_set_size(qel_app* app, int32_t width, int32_t height);  // logical client size
-qel_vec2 qel_app_logical_size(qel_app* app);
+qel_vec2 qel_app_logical_size(qel_app* app);  // client size in pixels / display scale
 
 // Renders the current frame into rows of width x 4 bytes R, G, B, A. 0 when the buffer is null
 // or smaller than the framebuffer either way; rows are the framebuffer's width.
@@ -80,4 +85,5 @@ int qel_app_capture(qel_app* app, uint32_t* rgba, int32_t width, int32_t height)
 // open dialog without filter. True when a path was chosen and fits out as UTF-8.
 bool qel_app_file_dialog(qel_app* app, const qel_file_dialog_spec* dialog, char* out, size_t capacity);
 
-bool qel_app_open_url(const char* utf8);  // false for null or empty text
+// Opens the URL with the user's program for it; false for null or empty text or a failure.
+bool qel_app_open_url(const char* utf8);

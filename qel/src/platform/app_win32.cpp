@@ -8,10 +8,10 @@
 #include <cstring>
 
 #include "app_settings.h"
+#include "engine/png_file.h"
 #include "platform_text.h"
 #include "qel/qel.h"
 #include "qel/soft_renderer.h"
-#include "screenshot.h"
 
 // The shell that file dialogs without one use; the only process-wide state of the shell.
 static qel_app* current_app;
@@ -105,11 +105,18 @@ qel_app* qel_app_create(const qel_app_config* config)
     return app;
 }
 
+static void end_open_frame(qel_app* app)
+{
+    if (!app->frame_open) return;
+    qel_end_frame(app->ctx);
+    app->frame_open = 0;
+}
+
 void qel_app_destroy(qel_app* app)
 {
     if (!app) return;
     if (current_app == app) current_app = nullptr;
-    if (app->frame_open) qel_end_frame(app->ctx);
+    end_open_frame(app);
     qel_ctx_set_renderer(app->ctx, nullptr);  // releases the atlas through the old interface
     qel_gl_destroy(app->gl);
     qel_win32_window_destroy(app);
@@ -168,10 +175,7 @@ static bool present_software(qel_app* app, const qel_draw_data* dd)
 // Ends an open frame and shows the last draw data.
 static void present(qel_app* app)
 {
-    if (app->frame_open) {
-        qel_end_frame(app->ctx);
-        app->frame_open = 0;
-    }
+    end_open_frame(app);
     const qel_draw_data* dd = qel_get_draw_data(app->ctx);
     if (dd->framebuffer_width <= 0 || dd->framebuffer_height <= 0) return;
     if (app->gl) {
@@ -196,7 +200,7 @@ static void take_screenshot(qel_app* app)
     if (width < 1 || height < 1) return;
     auto* pixels = (uint32_t*)malloc((size_t)width * (size_t)height * sizeof(uint32_t));
     if (pixels && qel_app_capture(app, pixels, width, height)) {
-        bool saved = qel_screenshot_write(app->screenshot_path, pixels, width, height);
+        bool saved = png_write_file(app->screenshot_path, pixels, width, height, 4);
         fprintf(stderr, "qel: %s %s\n", saved ? "saved" : "could not save", app->screenshot_path);
     }
     free(pixels);
@@ -265,10 +269,7 @@ void qel_app_render_now(qel_app* app)
 {
     if (app->frame_fn && !app->in_render) {
         app->in_render = 1;
-        if (app->frame_open) {
-            qel_end_frame(app->ctx);
-            app->frame_open = 0;
-        }
+        end_open_frame(app);
         begin_frame(app);
         app->frame_fn(app->ctx, app->frame_user);
         present(app);

@@ -65,14 +65,11 @@ static void dropped(qel_app* app, HDROP drop)
     for (UINT i = 0; i < count && i < MAX_DROPPED_FILES; i++) {
         UINT units = DragQueryFileW(drop, i, nullptr, 0);
         auto* wide = (uint16_t*)malloc(((size_t)units + 1) * sizeof(uint16_t));
-        char* utf8 = (char*)malloc((size_t)units * 3 + 1);
-        if (wide && utf8 && DragQueryFileW(drop, i, (LPWSTR)wide, units + 1) == units) {
-            qel_utf8_from_utf16(wide, (int32_t)units, utf8, (int32_t)units * 3 + 1, nullptr);
-            paths[kept++] = utf8;
-        } else {
-            free(utf8);
-        }
+        char* utf8 = nullptr;
+        if (wide && DragQueryFileW(drop, i, (LPWSTR)wide, units + 1) == units)
+            utf8 = qel_utf8_alloc_from_utf16(wide, units);
         free(wide);
+        if (utf8) paths[kept++] = utf8;
     }
     DragFinish(drop);
     float scale = app->window->scale;

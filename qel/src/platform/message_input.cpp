@@ -2,6 +2,7 @@
 // this file builds and is tested on any system.
 #include "message_input.h"
 
+#include "platform_text.h"
 #include "qel/input.h"
 
 enum : uint32_t {
@@ -116,15 +117,15 @@ float qel_wheel_steps(int16_t delta)
 
 bool qel_char_from_unit(uint16_t* pending, uint32_t unit, uint32_t* code_point)
 {
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
+    if (qel_utf16_is_high(unit)) {
         *pending = (uint16_t)unit;
         return false;
     }
     uint32_t high = *pending;
     *pending = 0;  // whatever follows a high surrogate ends its wait
-    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+    if (qel_utf16_is_low(unit)) {
         if (!high) return false;
-        *code_point = 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
+        *code_point = qel_utf16_join(high, unit);
         return true;
     }
     *code_point = unit;

@@ -2,6 +2,8 @@
 // everywhere, and so that they are tested natively.
 #include "platform_text.h"
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -9,9 +11,24 @@
 
 static const uint32_t REPLACEMENT = 0xFFFD;
 
+bool qel_utf16_is_high(uint32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool qel_utf16_is_low(uint32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+uint32_t qel_utf16_join(uint32_t high, uint32_t low)
+{
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
 static bool is_surrogate(uint32_t c)
 {
-    return c >= 0xD800 && c <= 0xDFFF;
+    return qel_utf16_is_high(c) || qel_utf16_is_low(c);
 }
 
 int32_t qel_utf16_from_utf8(const char* text, uint16_t* out, int32_t capacity, bool* complete)
@@ -50,9 +67,8 @@ int32_t qel_utf8_from_utf16(const uint16_t* text, int32_t length, char* out, int
     bool fits = true;
     for (int32_t i = 0; length < 0 ? text[i] != 0 : i < length; i++) {
         uint32_t c = text[i];
-        bool pair = c >= 0xD800 && c <= 0xDBFF && (length < 0 || i + 1 < length) && text[i + 1] >= 0xDC00 &&
-                    text[i + 1] <= 0xDFFF;
-        if (pair) c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+        bool pair = qel_utf16_is_high(c) && (length < 0 || i + 1 < length) && qel_utf16_is_low(text[i + 1]);
+        if (pair) c = qel_utf16_join(c, text[i + 1]);
         else if (is_surrogate(c)) c = REPLACEMENT;
         uint8_t bytes[4];
         int32_t n = qel_utf8_encode(c, bytes);
@@ -67,6 +83,15 @@ int32_t qel_utf8_from_utf16(const uint16_t* text, int32_t length, char* out, int
     out[used] = 0;
     if (complete) *complete = fits;
     return used;
+}
+
+char* qel_utf8_alloc_from_utf16(const uint16_t* text, size_t units)
+{
+    if (units >= INT32_MAX / 3) return nullptr;
+    size_t bytes = units * 3 + 1;  // three bytes a unit at the most
+    char* utf8 = (char*)malloc(bytes);
+    if (utf8) qel_utf8_from_utf16(text, (int32_t)units, utf8, (int32_t)bytes, nullptr);
+    return utf8;
 }
 
 void qel_utf8_copy_cut(char* out, size_t capacity, const char* text)

@@ -46,12 +46,8 @@ static char* clipboard_text(HANDLE data)
 {
     const auto* text = (const uint16_t*)GlobalLock(data);
     if (!text) return nullptr;
-    size_t units = wcsnlen((const wchar_t*)text, GlobalSize(data) / sizeof(uint16_t));
-    char* utf8 = units < INT32_MAX / 3 ? (char*)malloc(units * 3 + 1) : nullptr;
-    if (utf8) {
-        qel_utf8_from_utf16(text, (int32_t)units, utf8, (int32_t)(units * 3 + 1), nullptr);
-        qel_text_unix_line_ends(utf8);
-    }
+    char* utf8 = qel_utf8_alloc_from_utf16(text, wcsnlen((const wchar_t*)text, GlobalSize(data) / sizeof(uint16_t)));
+    if (utf8) qel_text_unix_line_ends(utf8);
     GlobalUnlock(data);
     return utf8;
 }

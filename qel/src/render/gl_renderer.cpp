@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "render/texture_slots.h"
+
 enum : GLenum {
     GL_ONE = 1,
     GL_TRIANGLES = 0x0004,
@@ -309,51 +311,17 @@ bool qel_gl_is_software(const qel_gl_renderer* gl)
 
 // --- Textures ---
 
-static uint64_t texture_create_cb(void* user, int32_t width, int32_t height, int32_t channels, const void* pixels)
-{
-    return qel_gl_texture_create((qel_gl_renderer*)user, width, height, channels, pixels);
-}
-
-static void texture_update_cb(void* user, uint64_t texture, int32_t x, int32_t y, int32_t width, int32_t height,
-                              const void* pixels, int32_t stride)
-{
-    qel_gl_texture_update((qel_gl_renderer*)user, texture, x, y, width, height, pixels, stride);
-}
-
-static void texture_delete_cb(void* user, uint64_t texture)
-{
-    qel_gl_texture_delete((qel_gl_renderer*)user, texture);
-}
-
 void qel_gl_fill_renderer(qel_renderer* out, qel_gl_renderer* gl)
 {
-    *out = {gl, texture_create_cb, texture_update_cb, texture_delete_cb};
+    *out = qel_texture_interface<qel_gl_renderer, qel_gl_texture_create, qel_gl_texture_update,
+                                 qel_gl_texture_delete>(gl);
 }
 
 // The live slot a handle names, or null.
 static qel_gl_texture* live_texture(qel_gl_renderer* gl, uint64_t texture)
 {
-    if (texture < 1 || texture > (uint64_t)gl->texture_count) return nullptr;
-    qel_gl_texture* t = &gl->textures[texture - 1];
-    return t->name ? t : nullptr;
-}
-
-// Index of a free slot, appending (16 slots first, then doubling) when none is free; -1 when
-// the table cannot grow.
-static int32_t free_slot(qel_gl_renderer* gl)
-{
-    for (int32_t i = 0; i < gl->texture_count; i++) {
-        if (!gl->textures[i].name) return i;
-    }
-    if (gl->texture_count == gl->texture_capacity) {
-        int32_t capacity = gl->texture_capacity ? gl->texture_capacity * 2 : 16;
-        auto* grown = (qel_gl_texture*)realloc(gl->textures, (size_t)capacity * sizeof(qel_gl_texture));
-        if (!grown) return -1;
-        gl->textures = grown;
-        gl->texture_capacity = capacity;
-    }
-    gl->textures[gl->texture_count] = {};
-    return gl->texture_count++;
+    int32_t i = qel_texture_slot_index(texture, gl->texture_count);
+    return i >= 0 && gl->textures[i].name ? &gl->textures[i] : nullptr;
 }
 
 static GLenum pixel_format(uint32_t channels)
@@ -364,7 +332,8 @@ static GLenum pixel_format(uint32_t channels)
 uint64_t qel_gl_texture_create(qel_gl_renderer* gl, int32_t width, int32_t height, int32_t channels,
                                const void* pixels)
 {
-    int32_t slot = free_slot(gl);
+    int32_t slot = qel_texture_slot_take(&gl->textures, &gl->texture_count, &gl->texture_capacity,
+                                         [](const qel_gl_texture& t) { return t.name == 0; });
     if (slot < 0) return 0;
     const qel_gl_functions& f = gl->gl;
     qel_gl_texture* t = &gl->textures[slot];

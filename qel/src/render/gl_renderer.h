@@ -23,7 +23,6 @@ typedef float GLfloat;
 typedef unsigned char GLboolean;
 typedef unsigned char GLubyte;
 typedef char GLchar;
-typedef intptr_t GLintptr;
 typedef intptr_t GLsizeiptr;
 
 // The entry points the renderer loads, in loading order: (result, name, parameters).

@@ -425,8 +425,6 @@ void outside(int32_t lo, int32_t hi, int32_t hide_a, int32_t hide_b, F draw)
     draw(std::max(lo, hide_b), hi);
 }
 
-// Boxes, shadows and solids: the pixels where the shape is whole are one span, filled without
-// distances; the rest are shaded one by one. Columns hide_a..hide_b are left alone.
 // Shades columns lo..hi of a box's or shadow's row. Where a pixel lies no nearer its side edge
 // than the top or bottom one, its distance depends on the row and the corner alone: such runs
 // are shaded once and blended with that one colour, to the same bytes.
@@ -452,6 +450,8 @@ void shade_edges(const quad_plan& p, const quad_row& r, int32_t lo, int32_t hi)
     }
 }
 
+// Boxes, shadows and solids: the pixels where the shape is whole are one span, filled without
+// distances; the rest are shaded one by one. Columns hide_a..hide_b are left alone.
 template <int MODE>
 void span_row(const quad_plan& p, const quad_row& r, int32_t hide_a, int32_t hide_b, span_tables* tables)
 {
@@ -738,6 +738,22 @@ bool quad_at(const qel_draw_data* dd, const uint32_t* ix, const qel_vertex* q[4]
     return true;
 }
 
+// Whether all four corners of the quad at ix lie beyond one side of the pixel bounds, so that
+// neither the fast path nor its two triangles could reach a pixel; a NaN is never beyond. Every
+// band meets every quad of the frame, and most of them lie in other bands.
+bool quad_beyond(const qel_draw_data* dd, const uint32_t* ix, const int32_t bounds[4])
+{
+    bool left = true, above = true, right = true, below = true;
+    for (uint32_t i = 0; i < 4; i++) {
+        const float* pos = dd->vertices[ix[0] + i].pos;
+        left = left && pos[0] <= (float)bounds[0];
+        above = above && pos[1] <= (float)bounds[1];
+        right = right && pos[0] >= (float)bounds[2];
+        below = below && pos[1] >= (float)bounds[3];
+    }
+    return left || above || right || below;
+}
+
 // Among the next few primitives of a command from index t, the first quad the fast path will
 // fill whose interior is opaque: a box whose fill has full alpha at top and bottom. Shadows
 // under their own cards need not be shaded where the card hides them.
@@ -771,9 +787,14 @@ void qel_soft_raster_band(const qel_soft_band* job)
         const qel_soft_texture* slot = qel_soft_slot(job->soft, cmd->texture ? cmd->texture : dd->atlas_texture);
         for (uint64_t t = first; t + 3 <= end;) {
             const uint32_t* ix = &dd->indices[t];
+            bool quad = t + 6 <= end && is_quad(ix, dd->vertex_count);
+            if (quad && quad_beyond(dd, ix, b)) {
+                t += 6;
+                continue;
+            }
             const qel_vertex* q[4];
             quad_plan p, cover;
-            if (t + 6 <= end && quad_at(dd, ix, q) && plan_quad(q, slot, bgr, b, &p)) {
+            if (quad && quad_at(dd, ix, q) && plan_quad(q, slot, bgr, b, &p)) {
                 bool covered = p.s.mode == QEL_SHAPE_SHADOW && !p.empty() && find_cover(dd, t + 6, end, b, &cover);
                 draw_quad(job, p, covered ? &cover : nullptr);
                 t += 6;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "render/soft_raster.h"
+#include "render/texture_slots.h"
 #include "render/worker_thread.h"
 
 qel_soft_renderer* qel_soft_create()
@@ -67,8 +68,8 @@ bool qel_soft_dirty_rect(const qel_soft_renderer* soft, int32_t* x, int32_t* y, 
 
 static int32_t slot_index(const qel_soft_renderer* soft, uint64_t texture)
 {
-    if (!soft || texture == 0 || texture > (uint64_t)soft->slot_count) return -1;
-    return soft->slots[texture - 1].used ? (int32_t)(texture - 1) : -1;
+    int32_t i = soft ? qel_texture_slot_index(texture, soft->slot_count) : -1;
+    return i >= 0 && soft->slots[i].used ? i : -1;
 }
 
 const qel_soft_texture* qel_soft_slot(const qel_soft_renderer* soft, uint64_t texture)
@@ -98,22 +99,6 @@ static void clear_dirty_textures(qel_soft_renderer* soft)
     soft->dirty_overflow = 0;
 }
 
-// A free slot, or a new one at the end of a grown array.
-static int32_t take_slot(qel_soft_renderer* soft)
-{
-    for (int32_t i = 0; i < soft->slot_count; i++)
-        if (!soft->slots[i].used) return i;
-    if (soft->slot_count == soft->slot_capacity) {
-        int32_t capacity = soft->slot_capacity ? soft->slot_capacity * 2 : 16;
-        void* grown = realloc(soft->slots, (size_t)capacity * sizeof(qel_soft_texture));
-        if (!grown) qel_out_of_memory();
-        soft->slots = (qel_soft_texture*)grown;
-        soft->slot_capacity = capacity;
-    }
-    soft->slots[soft->slot_count] = {};
-    return soft->slot_count++;
-}
-
 // Textures are indexed with 32-bit byte offsets and sampled with float texel positions.
 static const uint64_t MAX_TEXTURE_BYTES = INT32_MAX;
 
@@ -126,7 +111,9 @@ uint64_t qel_soft_texture_create(qel_soft_renderer* soft, int32_t width, int32_t
     uint8_t* copy = (uint8_t*)(pixels ? malloc((size_t)bytes) : calloc(1, (size_t)bytes));
     if (!copy) qel_out_of_memory();
     if (pixels) memcpy(copy, pixels, (size_t)bytes);
-    int32_t i = take_slot(soft);
+    int32_t i = qel_texture_slot_take(&soft->slots, &soft->slot_count, &soft->slot_capacity,
+                                      [](const qel_soft_texture& t) { return !t.used; });
+    if (i < 0) qel_out_of_memory();
     soft->slots[i] = {width, height, channels, copy, 1};
     uint64_t handle = (uint64_t)i + 1;
     qel_soft_mark_texture_dirty(soft, handle, 0, 0, width, height);
@@ -163,25 +150,11 @@ void qel_soft_texture_delete(qel_soft_renderer* soft, uint64_t texture)
     t->used = 0;
 }
 
-static uint64_t create_texture(void* user, int32_t width, int32_t height, int32_t channels, const void* pixels)
-{
-    return qel_soft_texture_create((qel_soft_renderer*)user, width, height, channels, pixels);
-}
-
-static void update_texture(void* user, uint64_t texture, int32_t x, int32_t y, int32_t width, int32_t height,
-                           const void* pixels, int32_t stride)
-{
-    qel_soft_texture_update((qel_soft_renderer*)user, texture, x, y, width, height, pixels, stride);
-}
-
-static void delete_texture(void* user, uint64_t texture)
-{
-    qel_soft_texture_delete((qel_soft_renderer*)user, texture);
-}
-
 void qel_soft_fill_renderer(qel_renderer* out, qel_soft_renderer* soft)
 {
-    if (out) *out = {soft, create_texture, update_texture, delete_texture};
+    if (out)
+        *out = qel_texture_interface<qel_soft_renderer, qel_soft_texture_create, qel_soft_texture_update,
+                                     qel_soft_texture_delete>(soft);
 }
 
 // --- Regions and bands ---
@@ -205,9 +178,13 @@ static int band_thread(void* arg)
     uint8_t r = color & 0xFF, g = color >> 8 & 0xFF, b = color >> 16 & 0xFF;
     bool bgr = job->format == QEL_SOFT_BGRA;
     const uint8_t pixel[4] = {bgr ? b : r, g, bgr ? r : b, 255};
-    for (int32_t y = job->y0; y < job->y1; y++) {
-        uint8_t* row = job->framebuffer + (ptrdiff_t)y * job->stride;
-        for (int32_t x = job->x0; x < job->x1; x++) memcpy(row + 4 * x, pixel, 4);
+    if (job->y0 < job->y1) {
+        // One row pixel by pixel, the others copied from it.
+        uint8_t* first = job->framebuffer + (ptrdiff_t)job->y0 * job->stride + (ptrdiff_t)job->x0 * 4;
+        size_t row_bytes = (size_t)(job->x1 - job->x0) * 4;
+        for (size_t i = 0; i < row_bytes; i += 4) memcpy(first + i, pixel, 4);
+        for (int32_t y = job->y0 + 1; y < job->y1; y++)
+            memcpy(first + (ptrdiff_t)(y - job->y0) * job->stride, first, row_bytes);
     }
     qel_soft_raster_band(job);
     return 0;

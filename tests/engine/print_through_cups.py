@@ -4,7 +4,6 @@ scheduler are left alone) with two raw queues whose device writes each job to a 
 prints with our spool tool, the Windows build under Wine, whose spooler passes jobs on to the
 scheduler named by CUPS_SERVER; compares the bytes that arrive; stops the scheduler by its
 process id."""
-import argparse
 import os
 import random
 import shutil
@@ -14,17 +13,12 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
+import oracle  # noqa: E402
+
 # Queue name -> the file its device writes. The second name needs the wide spooler calls.
 QUEUES = {"tagmoor-rig": "plain.bin", "\u00c9tiquettes-caf\u00e9 \u8336": "accents.bin"}
 MISSING_QUEUE = "tagmoor-no-such-queue"
-
-
-def arguments():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--tool", required=True, help="our spool tool")
-    parser.add_argument("--emulator", help="runs the tool when it is a Windows build")
-    parser.add_argument("--backend", required=True, help="the device program that writes jobs to files")
-    return parser.parse_args()
 
 
 class Scheduler:
@@ -112,9 +106,8 @@ class Scheduler:
 
 
 def run_tool(args, scheduler, tool_args):
-    command = ([args.emulator] if args.emulator else []) + [args.tool] + tool_args
-    done = subprocess.run(command, env=scheduler.environment(), capture_output=True)
-    return done.returncode, done.stdout.replace(b"\r\n", b"\n").decode("utf-8", errors="replace")
+    code, out, _ = oracle.run(args, tool_args, env={"CUPS_SERVER": scheduler.socket})
+    return code, out.decode("utf-8", errors="replace")
 
 
 def send(args, scheduler, queue, job_path):
@@ -129,7 +122,7 @@ def payload(size):
 
 
 def main():
-    args = arguments()
+    args = oracle.arguments(__doc__, "--backend")
     root = tempfile.mkdtemp(prefix="print-rig-", dir=os.getcwd())
     scheduler = Scheduler(root, args.backend)
     failures = []

@@ -15,6 +15,7 @@ endif()
 if(CMAKE_CROSSCOMPILING)
   # Test programs run under Wine, in a prefix kept inside the build folder.
   set(TAGMOOR_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  set(TAGMOOR_WINE_LOST_LOG ${CMAKE_BINARY_DIR}/wine-lost.log)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 endif()

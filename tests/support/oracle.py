@@ -26,17 +26,6 @@ def run(args, tool_args, cwd=None, env=None):
     command = ([args.emulator] if args.emulator else []) + [args.tool] + list(tool_args)
     # Wine reads the words of the command line in the locale's character set.
     env = dict(os.environ, LC_ALL="C.UTF-8", **(env or {}))
-    result = run_once(command, cwd, env)
-    # A Wine process whose server goes away ends with 1 having written nothing. The programs
-    # these tests run never end so (each failure writes a line), so that is the emulator
-    # failing, and the run is made once more, in plain sight.
-    if args.emulator and result == (1, b"", b""):
-        print(f"the emulator lost {' '.join(tool_args)}; running it again", file=sys.stderr)
-        result = run_once(command, cwd, env)
-    return result
-
-
-def run_once(command, cwd, env):
     # Files, not pipes: a wineserver that a run starts would hold pipes open until it exits.
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         done = subprocess.run(command, stdout=out, stderr=err, cwd=cwd, env=env, check=False)

@@ -106,7 +106,7 @@ class Scheduler:
 
 
 def run_tool(args, scheduler, tool_args):
-    code, out, _ = oracle.run(args, tool_args, env={"CUPS_SERVER": scheduler.socket})
+    code, out, _ = oracle.run(args, tool_args, env=scheduler.environment())
     return code, out.decode("utf-8", errors="replace")
 
 

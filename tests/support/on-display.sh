@@ -1,6 +1,6 @@
 #!/bin/sh
-# Runs a windowed program on a virtual X display of its own (Xvfb, with Mesa's GLX), then waits
-# for the Wine server that drew on it and ends the display, so no later test inherits either.
+# Runs a windowed program on a virtual X display of its own (Xvfb, with Mesa's GLX), then ends
+# the display and the Wine server that drew on it, so no later test inherits either.
 set -u
 dir=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
@@ -20,9 +20,7 @@ DISPLAY=:$(cat "$dir/display")
 export DISPLAY
 "$@"
 status=$?
-# The prefix's server ends by itself once the program's helpers quit; waiting for that, rather
-# than killing it, never takes down a process still running.
-if [ -n "${WINEPREFIX:-}" ]; then timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null; fi
+if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null; fi
 kill $xvfb 2>/dev/null
 wait $xvfb 2>/dev/null
 rm -rf "$dir"

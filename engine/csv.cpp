@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "file_io.h"
+#include "files/file_io.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "file_io.h"
-#include "png_file.h"
+#include "files/file_io.h"
+#include "files/png_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "file_io.h"
+#include "files/file_io.h"
 
 engine_error job_save_file(const char* path, const void* data, size_t length)
 {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "wide_win32.h"
+#include "files/wide_win32.h"
 
 namespace {
 

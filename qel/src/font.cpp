@@ -8,7 +8,7 @@
 #include "array_grow.h"
 #include "core.h"
 #include "embedded_fonts.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "inflate.h"
 #include "qel/text_units.h"
 

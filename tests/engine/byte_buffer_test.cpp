@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "support/scratch.h"
 
 static std::string contents(const byte_buffer& b)

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "engine/catalog.h"
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "job_fixture.h"
 #include "support/scratch.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/png_file.h"
+#include "files/png_file.h"
 #include "support/picture.h"
 #include "support/scratch.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/png_file.h"
+#include "files/png_file.h"
 #include "support/scratch.h"
 
 #define STB_IMAGE_STATIC

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "app_settings.h"
-#include "engine/png_file.h"
+#include "files/png_file.h"
 #include "platform_text.h"
 #include "qel/qel.h"
 #include "qel/soft_renderer.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/file_io.h"
+#include "files/file_io.h"
 #include "engine/spool.h"
 
 static bool read_file(const char* path, std::string* bytes)

@@ -1,4 +1,4 @@
-// Text at the Win32 boundary: the engine's UTF-8 as the UTF-16 of the wide calls and back.
+// Text at the Win32 boundary: our UTF-8 as the UTF-16 of the wide calls and back.
 // Results are heap copies that the caller releases with free().
 #pragma once
 

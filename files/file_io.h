@@ -1,4 +1,4 @@
-// Opening files by UTF-8 name: the one place the engine touches the file system's naming.
+// Opening files by UTF-8 name: the one place our programs touch the file system's naming.
 // On Windows names go through the wide API; elsewhere they pass to the C library as they are.
 #pragma once
 

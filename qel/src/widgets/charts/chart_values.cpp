@@ -10,10 +10,10 @@
 
 // Beyond this, rounding a bound outward by a step could overflow to infinity.
 static const float LARGEST_VALUE = 1e37f;
-// The narrowest range, relative to its magnitude and absolutely, that still gives a step the
-// bounds can add without rounding it away.
-static const float LEAST_RELATIVE_SPAN = 1e-5f;
-static const float LEAST_SPAN = 1e-30f;
+// The narrowest interval, relative to the range's magnitude (some thirty steps of single
+// precision) and absolutely, so that the bounds can add a step without rounding it away.
+static const float LEAST_RELATIVE_INTERVAL = 2e-6f;
+static const float LEAST_INTERVAL = 1e-30f;
 static const char* const MISSING_TEXT = "\u2014";
 
 // --- Axes ---
@@ -34,7 +34,8 @@ void qel_chart_nice_range(float min, float max, int ticks, float* lower, float* 
     float lo = settled(min, max), hi = settled(max, min);
     float intervals = (float)(ticks < 1 ? 1 : ticks > QEL_CHART_MAX_TICKS ? QEL_CHART_MAX_TICKS : ticks);
     float top = hi > lo ? hi : lo + 1.0f;
-    float least = std::fmax(std::fmax(std::fabs(lo), std::fabs(top)) * LEAST_RELATIVE_SPAN, LEAST_SPAN);
+    float magnitude_of_range = std::fmax(std::fabs(lo), std::fabs(top));
+    float least = std::fmax(magnitude_of_range * LEAST_RELATIVE_INTERVAL, LEAST_INTERVAL) * intervals;
     if (top - lo < least) top = lo + least;
     float raw = (top - lo) / intervals;
     float magnitude = std::pow(10.0f, std::floor(std::log10(raw)));
@@ -61,6 +62,15 @@ static bool is_digit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Skips a width or precision of at most two digits; false for a longer one, whose text could
+// run to gigabytes.
+static bool skip_small_number(const char** p)
+{
+    size_t digits = strspn(*p, "0123456789");
+    *p += digits;
+    return digits <= 2;
+}
+
 // True when format consumes exactly one double, so that printing one value through it is sound.
 static bool takes_one_double(const char* format)
 {
@@ -69,8 +79,8 @@ static bool takes_one_double(const char* format)
         if (*p != '%') continue;
         if (*++p == '%') continue;
         p += strspn(p, "-+ #0");
-        p += strspn(p, "0123456789");
-        if (*p == '.') p += 1 + strspn(p + 1, "0123456789");
+        if (!skip_small_number(&p)) return false;
+        if (*p == '.' && !skip_small_number(&++p)) return false;
         if (*p == 'l') p++;
         if (!*p || !strchr("fFeEgGaA", *p)) return false;
         conversions++;
@@ -140,6 +150,7 @@ const char* qel_chart_percent_text(qel_context* ctx, float part, float total)
 {
     if (!(total > 0) || !std::isfinite(total) || !std::isfinite(part)) return "0%";
     float p = part / total * 100;
+    if (!std::isfinite(p)) return "0%";
     if (p >= 10) return qel_arena_sprintf(ctx, "%.0f%%", p);
     return qel_arena_sprintf(ctx, std::floor(p) == p ? "%.0f%%" : "%.1f%%", p);
 }

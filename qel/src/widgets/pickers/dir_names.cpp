@@ -58,8 +58,10 @@ static bool glob_step(char item, const char* name, int32_t name_len, int32_t* po
     return true;
 }
 
-// Greedy with a return to the last star: each star first takes nothing and takes one character
-// more whenever what follows fails, so no pattern costs more than length x length steps.
+// Greedy with a return to the last star: each star first takes nothing and one byte more whenever
+// what follows fails, so no pattern costs more than length x length steps. Stars step by bytes,
+// which is what keeps the return to the last star exact; on UTF-8 it matches as stepping by
+// characters would, since no pattern item can start inside a character.
 bool qel_wildcard_match(const char* pattern, const char* pattern_end, const char* name)
 {
     glob_pattern p = glob_read(pattern, pattern_end);
@@ -72,9 +74,8 @@ bool qel_wildcard_match(const char* pattern, const char* pattern_end, const char
         } else if (pi < plen && glob_step(glob_at(&p, pi), name, nlen, &ni)) {
             pi++;
         } else if (star >= 0 && star_ni < nlen) {
-            star_ni = qel_utf8_next(name, nlen, star_ni);
             pi = star + 1;
-            ni = star_ni;
+            ni = ++star_ni;
         } else {
             return false;
         }

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "qel/context.h"
+#include "qel/qel_fixture.h"
 
 namespace {
 
@@ -24,18 +24,8 @@ range nice(float min, float max, int ticks)
     return r;
 }
 
-class ChartText : public ::testing::Test {
-protected:
-    qel_context* ctx = nullptr;
-    void SetUp() override
-    {
-        qel_config config = {};
-        config.no_embedded_fonts = 1;
-        ctx = qel_ctx_create(&config);
-        ASSERT_NE(ctx, nullptr);
-    }
-    void TearDown() override { qel_ctx_destroy(ctx); }
-};
+// Texts come from a context's frame arena.
+using ChartText = QelTest;
 
 }  // namespace
 
@@ -146,8 +136,8 @@ TEST_F(ChartText, CallerFormatsGroupCurrencyAndDropTheUnitOfZero)
 
 TEST_F(ChartText, AFormatThatIsNotOneFloatingConversionIsNotUsed)
 {
-    // Each of these would read an argument that is not there, or one of another type.
-    for (const char* format : {"%d", "%s", "%f %f", "%*f", "%.*f", "%Lf", "%n", "plain", "%%", "%", "%5", "%f%"})
+    // Each of these would read an argument that is not there or of another type, or print pages.
+    for (const char* format : {"%d", "%s", "%f %f", "%*f", "%.*f", "%Lf", "%n", "plain", "%%", "%", "%5", "%f%", "%999999999f", "%.100f"})
         EXPECT_STREQ(qel_chart_format_value(ctx, format, 1500), "1.5k") << format;
 }
 

@@ -1,0 +1,65 @@
+#include "app_fixture.h"
+
+#include <cstdlib>
+
+#include "app/problem_report.h"
+#include "app/startup.h"
+#include "support/scratch.h"
+
+#ifdef _WIN32
+#include "files/wide_win32.h"
+#endif
+
+app_link_log& app_links()
+{
+    static app_link_log log;
+    return log;
+}
+
+static bool record_link(const char* url)
+{
+    app_links().links.push_back(url);
+    return app_links().accept;
+}
+
+app_fixture::app_fixture(std::vector<const char*> words)
+{
+    app_links() = {};
+    app_set_link_opener(record_link);
+    words.insert(words.begin(), "tagmoor-app");
+    code = app_start((int)words.size(), const_cast<char**>(words.data()), &state);
+}
+
+app_fixture::~app_fixture()
+{
+    app_state_free(state);
+}
+
+void app_set_env(const char* name, const char* value)
+{
+#ifdef _WIN32
+    // The wide environment, as the program reads it; an empty value removes the variable.
+    wchar_t* wide_name = wide_from_utf8(name);
+    wchar_t* wide_value = wide_from_utf8(value ? value : "");
+    _wputenv_s(wide_name, wide_value);
+    free(wide_name);
+    free(wide_value);
+#else
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
+std::string app_scratch_csv(const std::string& name, const std::string& text)
+{
+    const std::string path = scratch_path(name);
+    EXPECT_TRUE(scratch_write(path, text));
+    return path;
+}
+
+std::string app_status(const app_state* state)
+{
+    return state->status_text;
+}

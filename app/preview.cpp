@@ -159,6 +159,14 @@ static void column_sums(const raster* r, int64_t top, int64_t bottom, int64_t* s
     for (int32_t x = 0; x < r->width; x++) sums[x + 1] += sums[x];
 }
 
+// 255 less 255 for every black dot among those covered, in whole steps (spans are never
+// empty). Enlarged views, the usual ones, cover one dot a pixel and need no division.
+static uint8_t grey_level(int64_t black, int64_t covered)
+{
+    if (covered == 1) return black ? 0 : 255;
+    return (uint8_t)(255 - 255 * black / covered);
+}
+
 bool app_preview_grey(const raster* r, int32_t width, int32_t height, uint8_t* rgba)
 {
     const int64_t rw = r->width, rh = r->height;
@@ -167,23 +175,21 @@ bool app_preview_grey(const raster* r, int32_t width, int32_t height, uint8_t* r
     int64_t* starts = sums + rw + 1;
     for (int64_t x = 0; x <= width; x++) starts[x] = x * rw / width;
     const size_t row_bytes = (size_t)width * 4;
-    int64_t last_top = -1, last_bottom = -1;
+    int64_t last_top = -1;
     for (int64_t y = 0; y < height; y++) {
         uint8_t* out = rgba + (size_t)y * row_bytes;
         int64_t top = y * rh / height, bottom = span_end(top, (y + 1) * rh / height, rh);
-        // Enlarged, several pixel rows cover the same dots.
-        if (top == last_top && bottom == last_bottom) {
+        // Enlarged, several pixel rows cover the same dots; rows that start alike are then one
+        // dot high alike.
+        if (top == last_top) {
             memcpy(out, out - row_bytes, row_bytes);
             continue;
         }
         last_top = top;
-        last_bottom = bottom;
         column_sums(r, top, bottom, sums);
         for (int64_t x = 0; x < width; x++, out += 4) {
             int64_t left = starts[x], right = span_end(left, starts[x + 1], rw);
-            int64_t covered = (right - left) * (bottom - top);
-            int64_t black = sums[right] - sums[left];
-            auto grey = (uint8_t)(covered ? 255 - 255 * black / covered : 255);
+            const uint8_t grey = grey_level(sums[right] - sums[left], (right - left) * (bottom - top));
             out[0] = out[1] = out[2] = grey;
             out[3] = 255;
         }

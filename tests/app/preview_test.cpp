@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -124,6 +126,32 @@ TEST(AppPreviewGrey, PaddingBitsAreNotDots)
     r.bits[0] = 0x9F;  // the first dot and five padding bits
     EXPECT_EQ(greys(r, 1, 1), (std::vector<int>{255 - 255 / 3}));
     raster_free(&r);
+}
+
+TEST(AppPreviewGrey, AgreesWithDotByDotCountsAtRandomSizes)
+{
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 300; round++) {
+        const int32_t rw = 1 + (int32_t)(random() % 40), rh = 1 + (int32_t)(random() % 40);
+        const int32_t tw = 1 + (int32_t)(random() % 60), th = 1 + (int32_t)(random() % 60);
+        raster r = {};
+        ASSERT_EQ(raster_create(&r, rw, rh), ERR_OK);
+        // Padding bits too: they must never count.
+        for (int32_t i = 0; i < r.stride * rh; i++) r.bits[i] = (uint8_t)random();
+        std::vector<int> expect;
+        for (int64_t y = 0; y < th; y++) {
+            const int64_t top = y * rh / th, bottom = std::min(std::max((y + 1) * rh / th, top + 1), (int64_t)rh);
+            for (int64_t x = 0; x < tw; x++) {
+                const int64_t left = x * rw / tw, right = std::min(std::max((x + 1) * rw / tw, left + 1), (int64_t)rw);
+                int64_t black = 0;
+                for (int64_t v = top; v < bottom; v++)
+                    for (int64_t u = left; u < right; u++) black += raster_get(&r, (int32_t)u, (int32_t)v);
+                expect.push_back((int)(255 - 255 * black / ((right - left) * (bottom - top))));
+            }
+        }
+        ASSERT_EQ(greys(r, tw, th), expect) << rw << "x" << rh << " to " << tw << "x" << th;
+        raster_free(&r);
+    }
 }
 
 TEST(AppPreview, RendersOnceAndKeepsTheTextureWhileNothingChanges)

@@ -75,6 +75,7 @@ TEST(AppSources, QuantityColumnByItsNames)
         {"Name,Price,Barcode", -1},
         {"Name,Count,qty", 2},  // "Qty" comes before "Count" and matches without regard to case
         {"copies,QUANTITY,Quantity", 2},
+        {"Copies,Qty", 1},
         {"Name,\xE6\x95\xB0\xE9\x87\x8F", 1},
         {"\xE4\xBB\xBD\xE6\x95\xB0,\xE4\xBB\xB6\xE6\x95\xB0", 1},
     };

@@ -4,6 +4,7 @@
 
 #include "app/problem_report.h"
 #include "app/startup.h"
+#include "engine/catalog.h"
 #include "support/scratch.h"
 
 #ifdef _WIN32
@@ -62,4 +63,27 @@ std::string app_scratch_csv(const std::string& name, const std::string& text)
 std::string app_status(const app_state* state)
 {
     return state->status_text;
+}
+
+static uint32_t index_of(const char* id, uint32_t count, const char* (*id_at)(uint32_t))
+{
+    for (uint32_t i = 0; i < count; i++)
+        if (std::string(id_at(i)) == id) return i;
+    ADD_FAILURE() << "no catalog row " << id;
+    return 0;
+}
+
+uint32_t app_stock_index(const char* id)
+{
+    return index_of(id, catalog_stock_count(), [](uint32_t i) { return catalog_stock_at(i)->id; });
+}
+
+uint32_t app_layout_index(const char* id)
+{
+    return index_of(id, catalog_layout_count(), catalog_layout_id);
+}
+
+uint32_t app_printer_index(const char* id)
+{
+    return index_of(id, catalog_printer_count(), [](uint32_t i) { return catalog_printer_at(i)->id; });
 }

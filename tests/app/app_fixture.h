@@ -35,5 +35,10 @@ void app_set_env(const char* name, const char* value);
 // A scratch spreadsheet with the given text; returns its path.
 std::string app_scratch_csv(const std::string& name, const std::string& text);
 
+// Catalog rows by id, as the window's selects choose them; a failure for an unknown id.
+uint32_t app_stock_index(const char* id);
+uint32_t app_layout_index(const char* id);
+uint32_t app_printer_index(const char* id);
+
 // The status line as a string.
 std::string app_status(const app_state* state);

@@ -13,30 +13,6 @@
 
 namespace {
 
-uint32_t printer_index(const char* id)
-{
-    for (uint32_t i = 0; i < catalog_printer_count(); i++)
-        if (std::string(catalog_printer_at(i)->id) == id) return i;
-    ADD_FAILURE() << id;
-    return 0;
-}
-
-uint32_t stock_index(const char* id)
-{
-    for (uint32_t i = 0; i < catalog_stock_count(); i++)
-        if (std::string(catalog_stock_at(i)->id) == id) return i;
-    ADD_FAILURE() << id;
-    return 0;
-}
-
-uint32_t layout_index(const char* id)
-{
-    for (uint32_t i = 0; i < catalog_layout_count(); i++)
-        if (std::string(catalog_layout_id(i)) == id) return i;
-    ADD_FAILURE() << id;
-    return 0;
-}
-
 // The EAN-13 check digit computed here, independently of the engine's encoder.
 bool ean13_valid(const std::string& code)
 {
@@ -188,8 +164,8 @@ TEST(AppSources, TypedFieldsTheTemplateReads)
     };
     app_fixture f({"--one", "--size", "a4-3x8"});
     for (const auto& c : cases) {
-        f.state->layout = layout_index(c.layout);
-        f.state->printer = printer_index(c.printer);
+        f.state->layout = app_layout_index(c.layout);
+        f.state->printer = app_printer_index(c.printer);
         bool shown[APP_FIELD_COUNT];
         app_one_label_fields(f.state, shown);
         EXPECT_EQ(shown[APP_FIELD_NAME], c.name) << c.layout << " " << c.printer;
@@ -213,8 +189,8 @@ TEST(AppSources, OneLabelCanPrintWhenItsBarcodesHaveValues)
     };
     for (const auto& c : cases) {
         app_fixture f({"--one", "--name", c.name, "--price", c.price, "--barcode", c.barcode, "--layout", c.layout});
-        f.state->stock = stock_index(c.size);
-        f.state->printer = printer_index("brother-ql-800");
+        f.state->stock = app_stock_index(c.size);
+        f.state->printer = app_printer_index("brother-ql-800");
         EXPECT_EQ(app_one_label_ready(f.state), c.ready) << c.name << "/" << c.barcode << "/" << c.layout;
         EXPECT_EQ(app_can_print(f.state), c.ready);
     }
@@ -254,7 +230,7 @@ TEST(AppSources, LabelModelOfTheChoices)
     EXPECT_EQ(model.dpi, (int32_t)catalog_printer_at(f.state->printer)->dpi);
     EXPECT_EQ(model.width_mm, 63.5f);
     EXPECT_EQ(model.gap_mm, catalog_stock_at(f.state->stock)->gap_mm);
-    f.state->printer = printer_index("brother-ql-800");  // 62 mm: narrower than the stock
+    f.state->printer = app_printer_index("brother-ql-800");  // 62 mm: narrower than the stock
     EXPECT_FALSE(app_build_label_model(f.state, &model));
     f.state->printer = catalog_printer_count();
     EXPECT_FALSE(app_build_label_model(f.state, &model));

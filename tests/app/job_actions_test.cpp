@@ -17,14 +17,6 @@
 
 namespace {
 
-uint32_t printer_index(const char* id)
-{
-    for (uint32_t i = 0; i < catalog_printer_count(); i++)
-        if (std::string(catalog_printer_at(i)->id) == id) return i;
-    ADD_FAILURE() << id;
-    return 0;
-}
-
 // A save dialog that answers with a path, or cancels when it has none, and keeps what it was
 // asked.
 struct chooser {
@@ -79,7 +71,7 @@ TEST(AppPrint, WhatStopsAPrint)
     };
     for (const auto& c : cases) {
         app_fixture f({"--size", c.size, "--print-sheet"});
-        f.state->printer = printer_index(c.printer);
+        f.state->printer = app_printer_index(c.printer);
         if (!c.csv.empty()) app_open_csv(f.state, app_scratch_csv("print.csv", c.csv).c_str());
         one_queue(f.state, "tagmoor-no-such-queue");
         f.state->queue_count = c.queues;
@@ -120,7 +112,7 @@ TEST(AppSave, OffersAFileNamedForTheLanguage)
                  {"dymo-lw-450", "labels.bin"}};
     for (const auto& c : cases) {
         app_fixture f;
-        f.state->printer = printer_index(c.printer);
+        f.state->printer = app_printer_index(c.printer);
         chooser cancel;
         app_save_job(f.state, chooser::choose, &cancel);
         EXPECT_EQ(cancel.asked, 1);
@@ -136,7 +128,7 @@ TEST(AppSave, OffersAFileNamedForTheLanguage)
 TEST(AppSave, WritesTheJobOfEveryRowByItsQuantities)
 {
     app_fixture f({"--layout", "barcode"});
-    f.state->printer = printer_index("tsc-da310");
+    f.state->printer = app_printer_index("tsc-da310");
     app_open_csv(f.state, app_scratch_csv("qty.csv", "Name,Price,Barcode,Qty\nA,1,111,2\nB,2,222,0\nC,3,333,\n").c_str());
     chooser save;
     save.answer = scratch_path("job \xC3\xA9\xE8\x8C\xB6.tspl");
@@ -179,7 +171,7 @@ TEST(AppSave, FailuresAreSaid)
     f.state->loaded = 1;  // the fixture frees the table
 
     app_fixture wide({"--size", "a4-3x8"});
-    wide.state->printer = printer_index("brother-ql-800");
+    wide.state->printer = app_printer_index("brother-ql-800");
     app_save_job(wide.state, chooser::choose, &never);
     EXPECT_EQ(app_status(wide.state), "Nothing to save yet.");
     EXPECT_EQ(never.asked, 0);

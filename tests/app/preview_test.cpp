@@ -84,14 +84,6 @@ std::vector<int> greys(const raster& r, int32_t width, int32_t height)
     return levels;
 }
 
-uint32_t printer_index(const char* id)
-{
-    for (uint32_t i = 0; i < catalog_printer_count(); i++)
-        if (std::string(catalog_printer_at(i)->id) == id) return i;
-    ADD_FAILURE() << id;
-    return 0;
-}
-
 // The sample on the 2x1 stock at 203 dpi: 406 x 203 dots, 192 x 96 pixels at 1:1.
 struct preview_fixture : app_fixture {
     recording_renderer renderer;
@@ -256,7 +248,7 @@ TEST(AppPreview, WithoutATableTheTemplateShowsItsPlaceholders)
 TEST(AppPreview, StockWiderThanThePrinterIsSaidOnceAndNeverOverANewerLine)
 {
     preview_fixture f({"--size", "a4-3x8"});
-    f.state->printer = printer_index("brother-ql-800");
+    f.state->printer = app_printer_index("brother-ql-800");
     EXPECT_FALSE(f.step());
     EXPECT_FALSE(f.state->raster_valid);
     EXPECT_EQ(app_status(f.state), "This stock does not fit this printer.");
@@ -268,18 +260,18 @@ TEST(AppPreview, StockWiderThanThePrinterIsSaidOnceAndNeverOverANewerLine)
     f.step();
     EXPECT_EQ(app_status(f.state), "Saved.");
     // ...and when it renders again.
-    f.state->printer = printer_index("zebra-zd230");
+    f.state->printer = app_printer_index("zebra-zd230");
     app_preview_forget(f.state);
     f.step();
     EXPECT_TRUE(f.state->raster_valid);
     EXPECT_EQ(app_status(f.state), "Saved.");
 
     // The preview's own line goes once a render succeeds.
-    f.state->printer = printer_index("brother-ql-800");
+    f.state->printer = app_printer_index("brother-ql-800");
     app_preview_forget(f.state);
     f.step();
     EXPECT_EQ(app_status(f.state), "This stock does not fit this printer.");
-    f.state->printer = printer_index("zebra-zd230");
+    f.state->printer = app_printer_index("zebra-zd230");
     app_preview_forget(f.state);
     f.step();
     EXPECT_EQ(app_status(f.state), "");

@@ -237,8 +237,7 @@ TEST(AppReport, WhatStopsAReport)
     EXPECT_TRUE(app_links().links.empty());
 
     app_fixture wide({"--size", "a4-3x8"});
-    for (uint32_t i = 0; i < catalog_printer_count(); i++)
-        if (std::string(catalog_printer_at(i)->id) == "brother-ql-800") wide.state->printer = i;
+    wide.state->printer = app_printer_index("brother-ql-800");
     app_report_problem(wide.state);
     EXPECT_EQ(app_status(wide.state), "This stock does not fit this printer, so there is no job to report.");
 

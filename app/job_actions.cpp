@@ -29,7 +29,8 @@ static int32_t count_labels(app_state* state)
     job_options options;
     app_make_job_options(&options, state);
     char msg[256] = "";
-    int32_t total = quantity_job_total(&state->table, 0, state->table.rows, &options, msg, sizeof msg, nullptr, nullptr);
+    int32_t total =
+        quantity_job_total(&state->table, 0, state->table.rows, &options, msg, sizeof msg, nullptr, nullptr);
     if (total >= 1) return total;
     app_status_error(state, "%s", msg[0] ? msg : "There is nothing to print.");
     return 0;
@@ -40,7 +41,8 @@ void app_print(app_state* state)
     state->print_sheet_open = 0;
     label_model model;
     if (!state->loaded) return app_status_error(state, "Open a CSV first.");
-    if (!app_build_label_model(state, &model)) return app_status_error(state, "This stock is wider than the printer takes.");
+    if (!app_build_label_model(state, &model))
+        return app_status_error(state, "This stock is wider than the printer takes.");
     if (state->queue >= (uint32_t)state->queue_count)
         return app_status_error(state, "No printer queue. Choose one, or save the job and copy it to the printer.");
     int32_t total = count_labels(state);

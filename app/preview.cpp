@@ -11,7 +11,8 @@
 // Larger textures than most graphics drivers take gain nothing on any screen.
 static const int32_t max_texture_extent = 16384;
 
-int64_t app_raster_key(const app_state* state)
+// What the raster shows: stock, template, row and whether a table is loaded.
+static int64_t raster_key(const app_state* state)
 {
     // Unsigned arithmetic: any index gives some key, never an overflow.
     uint64_t key = ((uint64_t)state->stock * 1000 + state->layout) * 1000003 + 2 * (uint64_t)(int64_t)state->row +
@@ -19,11 +20,12 @@ int64_t app_raster_key(const app_state* state)
     return (int64_t)key;
 }
 
-int64_t app_texture_key(int64_t raster_key, float screen_dpi, float texture_scale)
+// What the texture shows: that raster at a screen resolution and texture scale.
+static int64_t texture_key(int64_t raster, float screen_dpi, float texture_scale)
 {
     float hundredths = texture_scale * 100;
     int64_t scale = hundredths >= 0 && hundredths < 1e9f ? (int64_t)hundredths : 0;
-    return (int64_t)((uint64_t)raster_key * 1000000 + (uint64_t)((int64_t)screen_dpi * 10 + scale));
+    return (int64_t)((uint64_t)raster * 1000000 + (uint64_t)((int64_t)screen_dpi * 10 + scale));
 }
 
 void app_preview_forget(app_state* state)
@@ -32,12 +34,13 @@ void app_preview_forget(app_state* state)
     state->texture_key = -1;
 }
 
-bool app_preview_render(app_state* state)
+// True when the raster is valid.
+static bool render(app_state* state)
 {
     bool rows = state->loaded && state->table.rows > 0;
     if (rows && state->row >= state->table.rows) state->row = state->table.rows - 1;
     if (rows && state->row < 0) state->row = 0;
-    int64_t key = app_raster_key(state);
+    int64_t key = raster_key(state);
     if (key == state->raster_key) return state->raster_valid;
     raster_free(&state->raster);
     state->raster = {};
@@ -67,7 +70,8 @@ bool app_preview_render(app_state* state)
     return false;
 }
 
-int32_t app_preview_extent(int32_t dots, float screen_dpi, float printer_dpi, float scale)
+// The raster's size on screen at 1:1 times the scale, in whole pixels, at least 1.
+static int32_t screen_pixels(int32_t dots, float screen_dpi, float printer_dpi, float scale)
 {
     double pixels = (double)dots * screen_dpi / printer_dpi * scale + 0.5;
     if (!(pixels >= 1)) return 1;
@@ -110,9 +114,9 @@ static void update_texture(app_state* state, const qel_renderer* renderer, float
     float view = state->zoom == APP_ZOOM_FIT ? state->fit_scale : (float)state->zoom;
     // Dense screens get twice the pixels, so that the card stays sharp at its drawn size.
     float scale = display_scale > 1.5f ? view * 2 : view;
-    int32_t width = app_preview_extent(state->raster.width, state->screen_dpi, dpi, scale);
-    int32_t height = app_preview_extent(state->raster.height, state->screen_dpi, dpi, scale);
-    int64_t key = app_texture_key(state->raster_key, state->screen_dpi, scale);
+    int32_t width = screen_pixels(state->raster.width, state->screen_dpi, dpi, scale);
+    int32_t height = screen_pixels(state->raster.height, state->screen_dpi, dpi, scale);
+    int64_t key = texture_key(state->raster_key, state->screen_dpi, scale);
     if (state->texture && key == state->texture_key && width == state->texture_width &&
         height == state->texture_height)
         return;
@@ -130,7 +134,7 @@ static void update_texture(app_state* state, const qel_renderer* renderer, float
 
 bool app_preview_step(app_state* state, const qel_renderer* renderer, float display_scale)
 {
-    if (!app_preview_render(state)) return false;
+    if (!render(state)) return false;
     bool refitted = refit(state);
     update_texture(state, renderer, display_scale);
     return refitted;

@@ -9,13 +9,7 @@
 #include "engine/raster.h"
 #include "qel/context.h"
 
-// --- Keys of what is shown ---
-
-// The render the current choices ask for: stock, template, row and whether a table is loaded.
-int64_t app_raster_key(const app_state* state);
-
-// The grey image of that render at a screen resolution and texture scale.
-int64_t app_texture_key(int64_t raster_key, float screen_dpi, float texture_scale);
+// --- What is shown ---
 
 // Both keys to none, so that the next step renders again (after a change of printer, table or
 // quantity column).
@@ -23,17 +17,12 @@ void app_preview_forget(app_state* state);
 
 // --- The preview step, once a frame ---
 
-// Renders the current row (or, without rows, the template's literal texts) when the raster key
-// changed, clamping the row into the table. A failure is said in the status line once, as the
-// preview's, and a later render that succeeds clears it. True when the raster is valid.
-bool app_preview_render(app_state* state);
-
-// The raster's size on screen at zoom 1:1 times the scale, in whole pixels (at least 1).
-int32_t app_preview_extent(int32_t dots, float screen_dpi, float printer_dpi, float scale);
-
-// Renders when needed, refits the view (Fit zoom, a canvas above 1 x 1 pixel) and brings the
-// texture in line with the raster through the renderer; display_scale is the toolkit's. True
-// when the fit scale changed, so that what shows it needs another frame.
+// Renders the current row (or, without rows, the template's literal texts) when the stock,
+// template, row or table changed since the last render, clamping the row into the table; a
+// failure is said in the status line once, as the preview's, and a later render that succeeds
+// clears it. Then refits the view (Fit zoom, a canvas above 1 x 1 pixel) and brings the texture
+// in line with the raster through the renderer, whose members may be null; display_scale is
+// the toolkit's. True when the fit scale changed, so that what shows it needs another frame.
 bool app_preview_step(app_state* state, const qel_renderer* renderer, float display_scale);
 
 // --- The grey image ---

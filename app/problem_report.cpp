@@ -56,16 +56,11 @@ static bool append(char* link, size_t capacity, size_t* used, const char* text, 
 {
     static const char hex[] = "0123456789ABCDEF";
     for (const unsigned char* c = (const unsigned char*)text; *c; c++) {
-        char piece[6] = {(char)*c};
-        size_t n = 1;
-        if (encode && *c == '\n') {
-            memcpy(piece, "%0D%0A", n = 6);
-        } else if (encode && !unreserved(*c)) {
-            piece[0] = '%';
-            piece[1] = hex[*c >> 4];
-            piece[2] = hex[*c & 15];
-            n = 3;
-        }
+        // A mail body's lines end in CR LF.
+        const char encoded[] = {'%', hex[*c >> 4], hex[*c & 15], 0};
+        const char plain[] = {(char)*c, 0};
+        const char* piece = !encode || unreserved(*c) ? plain : *c == '\n' ? "%0D%0A" : encoded;
+        const size_t n = strlen(piece);
         if (*used + n >= capacity) return false;
         memcpy(link + *used, piece, n);
         *used += n;

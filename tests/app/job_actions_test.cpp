@@ -129,7 +129,8 @@ TEST(AppSave, WritesTheJobOfEveryRowByItsQuantities)
 {
     app_fixture f({"--layout", "barcode"});
     f.state->printer = app_printer_index("tsc-da310");
-    app_open_csv(f.state, app_scratch_csv("qty.csv", "Name,Price,Barcode,Qty\nA,1,111,2\nB,2,222,0\nC,3,333,\n").c_str());
+    const std::string csv = "Name,Price,Barcode,Qty\nA,1,111,2\nB,2,222,0\nC,3,333,\n";
+    app_open_csv(f.state, app_scratch_csv("qty.csv", csv).c_str());
     chooser save;
     save.answer = scratch_path("job \xC3\xA9\xE8\x8C\xB6.tspl");
     app_save_job(f.state, chooser::choose, &save);

@@ -216,7 +216,8 @@ TEST(AppReport, ATakenNameGetsANumber)
     temporary_folders env(base.c_str(), nullptr, nullptr);
     // Both seconds the call may fall in are taken already.
     const long long now = (long long)time(nullptr);
-    for (long long second : {now, now + 1}) fs::create_directory(fs_path(base + "/tagmoor-report-" + std::to_string(second)));
+    for (long long second : {now, now + 1})
+        fs::create_directory(fs_path(base + "/tagmoor-report-" + std::to_string(second)));
     char folder[512];
     ASSERT_TRUE(app_report_folder(folder, sizeof folder));
     const std::string name = folder;

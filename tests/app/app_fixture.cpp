@@ -53,6 +53,25 @@ void app_set_env(const char* name, const char* value)
 #endif
 }
 
+static const char* const temporary_names[3] = {"TMPDIR", "TEMP", "TMP"};
+
+app_temporary_folders::app_temporary_folders(const char* tmpdir, const char* temp, const char* tmp)
+{
+    const char* values[3] = {tmpdir, temp, tmp};
+    for (int i = 0; i < 3; i++) {
+        const char* now = getenv(temporary_names[i]);
+        had[i] = now != nullptr;
+        kept[i] = now ? now : "";
+        app_set_env(temporary_names[i], values[i]);
+    }
+    app_set_env("QEL_SCREENSHOT", nullptr);
+}
+
+app_temporary_folders::~app_temporary_folders()
+{
+    for (int i = 0; i < 3; i++) app_set_env(temporary_names[i], had[i] ? kept[i].c_str() : nullptr);
+}
+
 std::string app_scratch_csv(const std::string& name, const std::string& text)
 {
     const std::string path = scratch_path(name);

@@ -32,6 +32,18 @@ struct app_fixture {
 // Sets an environment variable the way the program reads it (UTF-8); null removes it.
 void app_set_env(const char* name, const char* value);
 
+// The temporary-folder variables TMPDIR, TEMP and TMP set (null: removed) for one test and put
+// back after it; QEL_SCREENSHOT is removed meanwhile.
+struct app_temporary_folders {
+    app_temporary_folders(const char* tmpdir, const char* temp, const char* tmp);
+    ~app_temporary_folders();
+    app_temporary_folders(const app_temporary_folders&) = delete;
+    app_temporary_folders& operator=(const app_temporary_folders&) = delete;
+
+    std::string kept[3];
+    bool had[3] = {};
+};
+
 // A scratch spreadsheet with the given text; returns its path.
 std::string app_scratch_csv(const std::string& name, const std::string& text);
 

@@ -37,28 +37,6 @@ std::string folder_of(const std::string& file)
     return std::string(parent.begin(), parent.end());
 }
 
-// The temporary-folder variables of the program, set for one test and put back after it.
-struct temporary_folders {
-    const char* const names[3] = {"TMPDIR", "TEMP", "TMP"};
-    std::string kept[3];
-    bool had[3] = {};
-    temporary_folders(const char* tmpdir, const char* temp, const char* tmp)
-    {
-        const char* values[3] = {tmpdir, temp, tmp};
-        for (int i = 0; i < 3; i++) {
-            const char* now = getenv(names[i]);
-            had[i] = now != nullptr;
-            kept[i] = now ? now : "";
-            app_set_env(names[i], values[i]);
-        }
-        app_set_env("QEL_SCREENSHOT", nullptr);
-    }
-    ~temporary_folders()
-    {
-        for (int i = 0; i < 3; i++) app_set_env(names[i], had[i] ? kept[i].c_str() : nullptr);
-    }
-};
-
 // The text of a percent-encoded link, decoded here without the program's encoder.
 std::string percent_decoded(const std::string& link)
 {
@@ -85,7 +63,7 @@ std::string crlf(std::string text)
 TEST(AppReport, WritesTheJobOfEveryRowOnceAndTheReport)
 {
     const std::string tmp = make_folder("rapports \xC3\xA9\xE8\x8C\xB6");
-    temporary_folders env(tmp.c_str(), nullptr, nullptr);
+    app_temporary_folders env(tmp.c_str(), nullptr, nullptr);
     app_fixture f;
     app_open_csv(f.state, app_scratch_csv("qty-report.csv", "Name,Price,Qty\nA,1,3\nB,2,0\nC,3,x\n").c_str());
     const long long before = (long long)time(nullptr);
@@ -130,7 +108,7 @@ TEST(AppReport, WritesTheJobOfEveryRowOnceAndTheReport)
 
 TEST(AppReport, TheMailLinkCarriesOnlyEncodedText)
 {
-    temporary_folders env(make_folder("link & %PATH% ^(\xC3\xA9)").c_str(), nullptr, nullptr);
+    app_temporary_folders env(make_folder("link & %PATH% ^(\xC3\xA9)").c_str(), nullptr, nullptr);
     app_fixture f;
     app_report_problem(f.state);
     ASSERT_EQ(app_links().links.size(), 1u);
@@ -163,7 +141,7 @@ TEST(AppReport, ALinkTooLongForTheShellLeavesTheBodyOut)
 
 TEST(AppReport, NoMailClientAndScreenshotRuns)
 {
-    temporary_folders env(make_folder("no-mail").c_str(), nullptr, nullptr);
+    app_temporary_folders env(make_folder("no-mail").c_str(), nullptr, nullptr);
     app_fixture refused;
     app_links().accept = false;
     app_report_problem(refused.state);
@@ -201,7 +179,7 @@ TEST(AppReport, TheFolderComesFromTheFirstVariableSet)
 #endif
     };
     for (const auto& k : cases) {
-        temporary_folders env(k.tmpdir, k.temp, k.tmp);
+        app_temporary_folders env(k.tmpdir, k.temp, k.tmp);
         char folder[512];
         ASSERT_TRUE(app_report_folder(folder, sizeof folder)) << k.base;
         EXPECT_EQ(std::string(folder).rfind(k.base + "/tagmoor-report-", 0), 0u) << folder;
@@ -213,7 +191,7 @@ TEST(AppReport, TheFolderComesFromTheFirstVariableSet)
 TEST(AppReport, ATakenNameGetsANumber)
 {
     const std::string base = make_folder("taken");
-    temporary_folders env(base.c_str(), nullptr, nullptr);
+    app_temporary_folders env(base.c_str(), nullptr, nullptr);
     // Both seconds the call may fall in are taken already.
     const long long now = (long long)time(nullptr);
     for (long long second : {now, now + 1})
@@ -228,7 +206,7 @@ TEST(AppReport, ATakenNameGetsANumber)
 TEST(AppReport, WhatStopsAReport)
 {
     const std::string file = app_scratch_csv("not-a-folder", "x");
-    temporary_folders env((file + "/below").c_str(), nullptr, nullptr);
+    app_temporary_folders env((file + "/below").c_str(), nullptr, nullptr);
     app_fixture f;
     app_report_problem(f.state);
     EXPECT_EQ(app_status(f.state).rfind("Cannot make the report folder " + file + "/below/tagmoor-report-", 0), 0u)

@@ -230,8 +230,7 @@ TEST(AppCommandLine, TypedWordsAreCutAtAWholeCharacter)
 
 TEST(AppCommandLine, ReportComesBeforeTheOneLabelSource)
 {
-    app_set_env("TMPDIR", scratch_dir().c_str());
-    app_set_env("QEL_SCREENSHOT", nullptr);
+    app_temporary_folders env(scratch_dir().c_str(), nullptr, nullptr);
     app_fixture f({"--report", "--one", "--name", "Tea"});
     // The report is of the sample; the one-label source then clears its status line.
     EXPECT_NE(std::string(f.state->report.body).find("Labels:   20\n"), std::string::npos);
@@ -239,5 +238,4 @@ TEST(AppCommandLine, ReportComesBeforeTheOneLabelSource)
     EXPECT_EQ(app_status(f.state), "");
     EXPECT_EQ(f.state->source, APP_SOURCE_ONE_LABEL);
     EXPECT_EQ(app_links().links.size(), 1u);
-    app_set_env("TMPDIR", nullptr);
 }

@@ -28,7 +28,8 @@ void app_copy_text(char* field, size_t capacity, const char* text)
     field[n] = '\0';
 }
 
-static void status_format(app_state* state, uint32_t kind, const char* format, va_list args)
+[[gnu::format(ENGINE_PRINTF, 3, 0)]] static void status_format(app_state* state, uint32_t kind, const char* format,
+                                                            va_list args)
 {
     int n = vsnprintf(state->status_text, sizeof state->status_text, format, args);
     if (n >= (int)sizeof state->status_text)

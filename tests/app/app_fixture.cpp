@@ -1,3 +1,4 @@
+// The app tests' start-up fixture, environment, scratch spreadsheets and catalog lookups.
 #include "app_fixture.h"
 
 #include <cstdlib>

@@ -13,7 +13,6 @@
 
 #include "app/data_source.h"
 #include "app_fixture.h"
-#include "engine/catalog.h"
 #include "engine/render.h"
 
 namespace {

@@ -138,7 +138,8 @@ TEST(ScrollContainer, DraggingTheThumbMovesTheContentAtOnce)
 TEST(ScrollContainer, TheInnerListKeepsTheWheelEvenAtItsEnd)
 {
     widget_rig rig(400, 400, QEL_THEME_LIGHT, true);
-    rig.h.ui = [](qel_context* ctx) {
+    float wheel_left = 0;
+    rig.h.ui = [&](qel_context* ctx) {
         qel_scroll_area_options outer = {};
         outer.name = "outer";
         outer.height = {QEL_SIZE_FIXED, 300};
@@ -151,6 +152,7 @@ TEST(ScrollContainer, TheInnerListKeepsTheWheelEvenAtItsEnd)
         qel_scroll_area_end(ctx);
         for (int i = 0; i < 40; i++) qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 20});
         qel_scroll_area_end(ctx);
+        wheel_left += ctx->input.wheel_y;
     };
     rig.h.run(2);
     auto scroll = [&](const char* name) {
@@ -165,6 +167,7 @@ TEST(ScrollContainer, TheInnerListKeepsTheWheelEvenAtItsEnd)
     }
     EXPECT_EQ(scroll("inner"), 250) << "400 of rows in 150";
     EXPECT_EQ(scroll("outer"), 0);
+    EXPECT_EQ(wheel_left, 0) << "no widget after the list sees the wheel";
 }
 
 TEST(ScrollContainer, AnUnnamedAreaKeepsItsPlaceWhenEarlierNodesComeAndGo)

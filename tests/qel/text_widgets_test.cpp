@@ -1,6 +1,5 @@
 // Text and icon leaves: each kind of text in its role, size, colour, wrapping and line height;
-// the defaults and null cases of icons, hints and headings; chips; the link as a user drives it;
-// and the focus ring's threshold.
+// the defaults and null cases of icons, hints and headings; chips; the link as a user drives it.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -164,41 +163,4 @@ TEST(TextWidgets, LinkAsAUserDrivesIt)
     rig.h.tap(QEL_KEY_ENTER);
     rig.h.run();
     EXPECT_EQ(clicks, 2) << "the focused link answers Enter";
-}
-
-TEST(TextWidgets, FocusRingOnlyAboveItsThreshold)
-{
-    widget_rig rig;
-    for (float visibility : {0.0f, 0.01f, 0.0101f, 1.0f}) {
-        rig.h.ui = [&](qel_context* ctx) {
-            int32_t n = qel_node_sized(ctx, 1, {QEL_SIZE_FIXED, 10}, {QEL_SIZE_FIXED, 10});
-            qel_focus_ring(ctx, n, visibility);
-        };
-        rig.h.run();
-        const qel_node* n = node_with_id(rig.h.ctx, 1);
-        bool ring = visibility > 0.01f;
-        EXPECT_EQ(n->draw != nullptr, ring) << visibility;
-        EXPECT_EQ((n->flags & QEL_NODE_DRAW_AFTER) != 0, ring) << visibility;
-    }
-}
-
-TEST(TextWidgets, ColourRules)
-{
-    widget_rig rig;
-    qel_context* ctx = rig.h.ctx;
-    const qel_color token = qel_color_token(QEL_COLOR_ACCENT);
-    EXPECT_EQ(qel_color_arg(0x80112233u, 7), 0x80112233u);
-    EXPECT_EQ(qel_color_arg(token, 7), token);
-    EXPECT_EQ(qel_color_arg(0x001DC500u, 7), 7u) << "the token base names no slot";
-    EXPECT_EQ(qel_color_arg(0x00FFFFFFu, 7), 7u);
-    qel_color border = qel_theme_color(ctx, QEL_COLOR_BORDER), strong = qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
-    EXPECT_EQ(qel_border_color(ctx, -1), qel_color_mix(border, strong, 0.35f));
-    EXPECT_EQ(qel_border_color(ctx, 5), strong);
-    EXPECT_EQ(qel_field_border_color(ctx, 2), qel_color_mix(strong, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), 0.5f));
-    EXPECT_EQ(qel_focus_color(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
-    qel_theme_set_accent(ctx, QEL_ACCENT_BLUE);
-    rig.h.run();
-    EXPECT_EQ(qel_focus_color(ctx), qel_theme_color(ctx, QEL_COLOR_ACCENT));
-    const float heights[4][2] = {{0, 36}, {1, 30}, {2, 44}, {9, 36}};
-    for (const auto& h : heights) EXPECT_EQ(qel_control_height(ctx, (uint32_t)h[0]), h[1]);
 }

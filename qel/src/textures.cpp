@@ -31,22 +31,71 @@ void qel_texture_release(qel_context* ctx, uint64_t texture)
 
 // --- Textures from image files ---
 
+// The open file and its size: the end is where the size says, since a skip past it (a length
+// field lying) clears the stream's own end-of-file mark and the decoder would wait for more.
+struct file_source {
+    FILE* f;
+    int64_t size;
+};
+
 static int read_file(void* user, char* data, int size)
 {
-    return (int)fread(data, 1, (size_t)size, (FILE*)user);
+    return (int)fread(data, 1, (size_t)size, ((file_source*)user)->f);
 }
 
 static void skip_file(void* user, int n)
 {
-    fseek((FILE*)user, n, SEEK_CUR);
+    fseek(((file_source*)user)->f, n, SEEK_CUR);
 }
 
 static int file_ended(void* user)
 {
-    return feof((FILE*)user) || ferror((FILE*)user);
+    const file_source* s = (const file_source*)user;
+    long at = ftell(s->f);  // past 2 GiB on Windows: -1, taken as the end
+    return ferror(s->f) || at < 0 || at >= s->size;
 }
 
 static const stbi_io_callbacks FILE_READER = {read_file, skip_file, file_ended};
+
+// Debian's stb_image takes the sixteen counts of a JPEG Huffman table on trust and writes past its
+// tables when they add up to more than 256 codes. So every table of every DHT segment is checked
+// first, walking the file's segments as the decoder will: lengths skip segment data, and between
+// segments (entropy-coded data among them) only a 0xFF byte opens a marker, after any number of
+// 0xFF fill bytes. A file that does not open with a start-of-image marker is no JPEG and passes.
+static int next_marker(FILE* f)
+{
+    int marker;
+    while ((marker = getc(f)) == 0xFF) {
+    }
+    return marker;
+}
+
+static bool jpeg_tables_fit(FILE* f)
+{
+    if (getc(f) != 0xFF || next_marker(f) != 0xD8) return true;
+    for (int c; (c = getc(f)) != EOF;) {
+        if (c != 0xFF) continue;
+        int marker = next_marker(f);
+        bool bare = marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9);
+        if (marker == EOF || bare) continue;
+        int high = getc(f), low = getc(f);
+        if (low == EOF) return true;
+        long left = (long)(high << 8 | low) - 2;
+        if (marker != 0xC4) {
+            fseek(f, left > 0 ? left : 0, SEEK_CUR);
+            continue;
+        }
+        while (left > 0) {
+            int codes = 0;
+            getc(f);  // table class and number
+            for (int i = 0; i < 16; i++) codes += getc(f) & 0xFF;
+            if (codes > 256) return false;
+            fseek(f, codes, SEEK_CUR);
+            left -= 17 + codes;
+        }
+    }
+    return true;
+}
 
 static bool fits_limits(int width, int height)
 {
@@ -54,16 +103,25 @@ static bool fits_limits(int width, int height)
            (int64_t)width * height <= QEL_IMAGE_MAX_PIXELS;
 }
 
+static bool rewind_file(FILE* f)
+{
+    clearerr(f);
+    return fseek(f, 0, SEEK_SET) == 0;
+}
+
 // The image's size from its header, then its pixels once the size is known to be acceptable.
 static qel_image_result decode(FILE* f, uint8_t** pixels, int* width, int* height)
 {
+    file_source source = {f, file_size_from_end(f)};
+    if (source.size < 0 || !rewind_file(f)) return QEL_IMAGE_CANNOT_OPEN;
     int channels;
-    if (!stbi_info_from_callbacks(&FILE_READER, f, width, height, &channels)) return QEL_IMAGE_NOT_DECODED;
+    if (!jpeg_tables_fit(f)) return QEL_IMAGE_NOT_DECODED;
+    if (!rewind_file(f)) return QEL_IMAGE_CANNOT_OPEN;
+    if (!stbi_info_from_callbacks(&FILE_READER, &source, width, height, &channels)) return QEL_IMAGE_NOT_DECODED;
     if (!fits_limits(*width, *height)) return QEL_IMAGE_TOO_LARGE;
-    if (fseek(f, 0, SEEK_SET) != 0) return QEL_IMAGE_CANNOT_OPEN;
-    clearerr(f);
+    if (!rewind_file(f)) return QEL_IMAGE_CANNOT_OPEN;
     int w, h;
-    *pixels = stbi_load_from_callbacks(&FILE_READER, f, &w, &h, &channels, 4);
+    *pixels = stbi_load_from_callbacks(&FILE_READER, &source, &w, &h, &channels, 4);
     if (!*pixels) return QEL_IMAGE_NOT_DECODED;
     if (w != *width || h != *height) {  // the file changed under us
         stbi_image_free(*pixels);

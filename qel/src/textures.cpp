@@ -57,11 +57,7 @@ static int file_ended(void* user)
 
 static const stbi_io_callbacks FILE_READER = {read_file, skip_file, file_ended};
 
-// Debian's stb_image takes the sixteen counts of a JPEG Huffman table on trust and writes past its
-// tables when they add up to more than 256 codes. So every table of every DHT segment is checked
-// first, walking the file's segments as the decoder will: lengths skip segment data, and between
-// segments (entropy-coded data among them) only a 0xFF byte opens a marker, after any number of
-// 0xFF fill bytes. A file that does not open with a start-of-image marker is no JPEG and passes.
+// The marker after a 0xFF and any 0xFF fill bytes that follow it, or EOF.
 static int next_marker(FILE* f)
 {
     int marker;
@@ -70,6 +66,11 @@ static int next_marker(FILE* f)
     return marker;
 }
 
+// Debian's stb_image takes the sixteen counts of a JPEG Huffman table on trust and writes past its
+// tables when they add up to more than 256 codes. So every table of every DHT segment is checked
+// first, walking the file's segments as the decoder will: lengths skip segment data, and between
+// segments (entropy-coded data among them) only a 0xFF byte opens a marker, after any number of
+// 0xFF fill bytes. A file that does not open with a start-of-image marker is no JPEG and passes.
 static bool jpeg_tables_fit(FILE* f)
 {
     if (getc(f) != 0xFF || next_marker(f) != 0xD8) return true;

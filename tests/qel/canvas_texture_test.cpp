@@ -223,11 +223,14 @@ TEST(ImageFile, RefusalsSayWhyAndZeroTheOutputs)
     std::string png;
     ASSERT_TRUE(scratch_read(image_path("gradient16.png"), &png));
     const std::string truncated = scratch_path("truncated.png"), huge = scratch_path("huge.png"),
-                      crowded = scratch_path("crowded.png"), empty = scratch_path("empty.png");
+                      crowded = scratch_path("crowded.png"), empty = scratch_path("empty.png"),
+                      overrun = scratch_path("overrun.jpg");
     ASSERT_TRUE(scratch_write(truncated, png.substr(0, png.size() / 2)));
     ASSERT_TRUE(scratch_write(huge, png_header(20000, 16)));
     ASSERT_TRUE(scratch_write(crowded, png_header(9000, 9000)));
     ASSERT_TRUE(scratch_write(empty, ""));
+    // A Huffman table counting 16 x 255 codes, past the 256 a decoder's tables hold.
+    ASSERT_TRUE(scratch_write(overrun, std::string("\xFF\xD8\xFF\xC4\x00\x13\x00", 7) + std::string(16, '\xFF')));
     const struct {
         std::string path;
         qel_image_result result;
@@ -238,6 +241,7 @@ TEST(ImageFile, RefusalsSayWhyAndZeroTheOutputs)
         {image_path("tiny.tga"), QEL_IMAGE_NOT_DECODED, 0, 0},
         {truncated, QEL_IMAGE_NOT_DECODED, 0, 0},
         {empty, QEL_IMAGE_NOT_DECODED, 0, 0},
+        {overrun, QEL_IMAGE_NOT_DECODED, 0, 0},
         {huge, QEL_IMAGE_TOO_LARGE, 20000, 16},
         {crowded, QEL_IMAGE_TOO_LARGE, 9000, 9000},
         {scratch_path("missing.png"), QEL_IMAGE_CANNOT_OPEN, 0, 0},

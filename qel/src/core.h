@@ -14,6 +14,7 @@
 #include "qel/context.h"
 #include "state_table.h"
 #include "theme_state.h"
+#include "widget_stacks.h"
 
 struct qel_allocator {
     qel_malloc_fn malloc_fn;
@@ -36,6 +37,7 @@ struct qel_frame_clock {
 };
 
 struct qel_context {
+    void* user;  // the embedder's
     qel_event_hook event_hook;
     qel_allocator alloc;
     qel_renderer renderer;
@@ -53,6 +55,7 @@ struct qel_context {
     qel_draw_list draw;
     qel_frame_state frame;
     qel_dropped_files drops;
+    qel_widget_stacks widgets;
 };
 
 // Calls the embedder's event hook, when one is installed.

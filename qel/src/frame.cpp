@@ -95,6 +95,7 @@ void qel_begin_frame(qel_context* ctx, float dt)
     qel_draw_reset(ctx);
     ctx->ids.depth = {};
     *qel_id_stack_counter(&ctx->ids) = 0;
+    ctx->widgets = {};
     qel_layout_tree_begin(ctx);
 }
 

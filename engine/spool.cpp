@@ -9,11 +9,11 @@
 engine_error job_save_file(const char* path, const void* data, size_t length)
 {
     if (!path || (!data && length)) return ERR_INVALID;
-    FILE* f = file_open(path, "wb");
-    if (!f) return ERR_IO;
-    bool written = length == 0 || fwrite(data, 1, length, f) == length;
-    // A cut job would print wrong labels; better no file than that one.
-    return file_close_written(f, path, written) ? ERR_OK : ERR_IO;
+    file_writing file;
+    if (!file_write_begin(&file, path)) return ERR_IO;
+    // A cut job would print wrong labels: the target is replaced only by the whole job.
+    bool written = length == 0 || fwrite(data, 1, length, file.f) == length;
+    return file_write_end(&file, written) ? ERR_OK : ERR_IO;
 }
 
 void spool_copy_name(char* slot, const char* name)

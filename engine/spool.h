@@ -11,9 +11,10 @@ enum { SPOOL_NAME_SIZE = 128 };  // a listed queue name's slot, terminator inclu
 
 // --- Job files ---
 
-// Writes the job to path (created or emptied). NULL path, or NULL data with a non-zero length
-// -> 1; a file that cannot be opened, written whole or closed -> 4, and a file left incomplete
-// is removed. A length of 0 leaves an empty file.
+// Writes the job to path, replacing a file there only with the whole job (a device is written
+// directly). NULL path, or NULL data with a non-zero length -> 1; a file that cannot be written
+// whole -> 4 with errno set, and a file already there is left as it was. A length of 0 leaves
+// an empty file.
 engine_error job_save_file(const char* path, const void* data, size_t length);
 
 // --- Print queues ---

@@ -195,8 +195,9 @@ int cli_load_csv(const cli_options* options, csv_table* table)
         return 0;
     }
     char msg[256];
-    if (csv_read_file(table, options->csv, msg, sizeof msg) == ERR_OK) return 1;
-    cli_error("%s: %s", options->csv, msg[0] ? msg : engine_error_text(ERR_FORMAT));
+    engine_error e = csv_read_file(table, options->csv, msg, sizeof msg);
+    if (e == ERR_OK) return 1;
+    cli_error("%s: %s", options->csv, msg[0] ? msg : engine_error_text(e));
     return 0;
 }
 

@@ -92,6 +92,7 @@ FIXTURES = {
     "bad.csv": "Name,Price,Barcode,Quantity\nCaf\u00e9 Cr\u00e8me,$3.00,5901234120111,2\nTea,$1.00,12345,2.5\n".encode(),
     "empty.csv": b"",
     "binary.bin": bytes(range(256)) * 4,
+    "utf16.txt": "\ufeffName\tPrice\tBarcode\r\nSencha\t4.50\t4006381333931\r\n".encode("utf-16-le"),
     os.path.join("donn\u00e9es", "prix.csv"): None,  # a copy of the sample
 }
 
@@ -165,8 +166,10 @@ CASES = [
     ("preview", 2, "", err("--csv is required")),
     ("check --csv nothere.csv", 2, "", err("nothere.csv: cannot open nothere.csv")),
     ("check --csv huge.csv", 2, "", err("huge.csv: unusable file size")),
-    ("check --csv folder.csv", 2, "",
-     re.compile(r"tagmoor: folder\.csv: (cannot open folder\.csv|cannot read folder\.csv|unusable file size)\n")),
+    ("check --csv folder.csv", 2, "", err("folder.csv: folder.csv is a folder, not a file")),
+    ("check --csv binary.bin", 2, "", err("binary.bin: holds NUL bytes, so it is not UTF-8 text")),
+    ("check --csv utf16.txt", 2, "", err("utf16.txt: UTF-16 text; save the spreadsheet as UTF-8 CSV")),
+    ("job --csv utf16.txt --out u.zpl", 2, "", err("utf16.txt: UTF-16 text; save the spreadsheet as UTF-8 CSV")),
 
     # check.
     ("check --csv shop.csv", 0,
@@ -177,8 +180,6 @@ CASES = [
      "2 of 2 rows cannot print as laid out\n", ""),
     ("check --csv empty.csv", 0,
      "empty.csv: 1 columns, 0 rows\n  text     literal \"{Name}\"\n  text     literal \"{Price}\"\nall 0 rows render\n", ""),
-    ("check --csv binary.bin", 0,
-     "binary.bin: 2 columns, 8 rows\n  text     literal \"{Name}\"\n  text     literal \"{Price}\"\nall 8 rows render\n", ""),
 
     ("check --csv qty.csv --quantity-column Quantity", 0,
      "qty.csv: 4 columns, 12 rows\n  text     <- column Name\n  text     <- column Price\n"

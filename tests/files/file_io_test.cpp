@@ -71,7 +71,7 @@ const char* const null_device =
 // incomplete one leaves it, and neither leaves a temporary behind.
 TEST(FileWriting, TargetIsReplacedOnlyByACompleteFile)
 {
-    const std::string folder = fresh_folder("replace \xC3\xA9");
+    const std::string folder = fresh_folder("replace");
     const std::string path = folder + "/job.bin";
     ASSERT_TRUE(scratch_write(path, "old job"));
     for (bool complete : {false, true}) {

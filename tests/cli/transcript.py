@@ -65,9 +65,9 @@ tsc-da310            TSC DA310 (300 dpi, TSPL)          300 dpi, tspl, up to 104
 brother-ql-800       Brother QL-800 (300 dpi)           300 dpi, brother-ql, up to 62 mm
 brother-ql-820nwb    Brother QL-820NWB (300 dpi)        300 dpi, brother-ql, up to 62 mm
 brother-ql-1100      Brother QL-1100 (300 dpi, 4 in)    300 dpi, brother-ql, up to 103 mm
-dymo-lw-450          DYMO LabelWriter 450 (203 dpi)     203 dpi, dymo-lw, up to 84 mm
-dymo-lw-450-turbo    DYMO LabelWriter 450 Turbo (203 dpi) 203 dpi, dymo-lw, up to 84 mm
-dymo-lw-4xl          DYMO LabelWriter 4XL (203 dpi, 4 in) 203 dpi, dymo-lw, up to 156 mm
+dymo-lw-450          DYMO LabelWriter 450 (300 dpi)     300 dpi, dymo-lw, up to 57 mm
+dymo-lw-450-turbo    DYMO LabelWriter 450 Turbo (300 dpi) 300 dpi, dymo-lw, up to 57 mm
+dymo-lw-4xl          DYMO LabelWriter 4XL (300 dpi, 4 in) 300 dpi, dymo-lw, up to 106 mm
 """
 
 TAG = "2 \u00d7 1 in, landscape price tag"
@@ -138,8 +138,10 @@ CASES = [
      {"\u00e9tiquette.png": png(406, 203)}),
     ("preview --csv shop.csv --printer zebra-zd421-300 --dpi abc --out p.png", 0,
      re.compile(TAG + r": 600x300 dots at 300 dpi .* -> p\.png\n"), "", {"p.png": png(600, 300)}),
-    ("preview --csv shop.csv --printer dymo-lw-450 --proto zpl --size a4-3x8 --out d.png", 0,
-     re.compile(r"A4 sheet, .*: 508x305 dots at 203 dpi \(63\.5 x 38\.1 mm\), .*\n"), "", {"d.png": png(508, 305)}),
+    ("preview --csv shop.csv --printer dymo-lw-4xl --proto zpl --size a4-3x8 --out d.png", 0,
+     re.compile(r"A4 sheet, .*: 750x450 dots at 300 dpi \(63\.5 x 38\.1 mm\), .*\n"), "", {"d.png": png(750, 450)}),
+    ("preview --csv shop.csv --printer dymo-lw-450 --size a4-3x8", 2, "",
+     err("63.5 mm label is wider than the 57 mm this printer takes")),
     ("preview --csv shop.csv --row 12", 2, "", err("row 12 is outside the 12 data rows")),
     ("preview --csv shop.csv --row -1", 2, "", err("row -1 is outside the 12 data rows")),
     ("preview --csv shop.csv --row 99999999999999999999", 2, "", err("row 2147483647 is outside the 12 data rows")),

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/barcode.h"
+#include "engine/brother_ql.h"
 #include "engine/catalog.h"
 #include "engine/quantity.h"
 
@@ -158,6 +159,15 @@ int cli_parse_options(int argc, char** argv, cli_options* options)
         options->positional[options->positional_count++] = word;
     }
     return 1;
+}
+
+int cli_check_options(const cli_options* options)
+{
+    int32_t width = 0, length = 0;
+    if (!options->media || read_pair(options->media, 'x', &width, &length) == 0) return 1;
+    if (width >= 0 && width <= BROTHER_QL_MAX_MEDIA_MM && length >= 0 && length <= BROTHER_QL_MAX_MEDIA_MM) return 1;
+    cli_error("--media %s: width and length are 0 to %d mm", options->media, (int)BROTHER_QL_MAX_MEDIA_MM);
+    return 0;
 }
 
 int cli_symbology_parse(const char* id, uint32_t* out)

@@ -45,6 +45,21 @@ engine_error job_count_row(void* total, int32_t, int32_t labels)
     return ERR_OK;
 }
 
+// What a row of a job to check and its table and model.
+struct job_rows {
+    const label_model* model;
+    const csv_table* table;
+};
+
+engine_error job_render_row(void* rows, int32_t row, int32_t)
+{
+    const job_rows* j = (const job_rows*)rows;
+    raster r = {};
+    engine_error error = label_render_row(j->model, j->table, row, &r);
+    raster_free(&r);
+    return error;
+}
+
 }  // namespace
 
 engine_error job_check(uint32_t language, const label_model* model, const job_options* options, char* msg,
@@ -53,6 +68,14 @@ engine_error job_check(uint32_t language, const label_model* model, const job_op
     engine_message_clear(msg, msg_size);
     if (!model || !job_language_known(language)) return ERR_INVALID;
     return languages[language].check(model, options, msg, msg_size);
+}
+
+engine_error job_check_rows(const label_model* model, const csv_table* table, int32_t first_row, int32_t row_count,
+                            const job_options* options)
+{
+    if (!model || !table || first_row < 0 || row_count < 0) return ERR_INVALID;
+    job_rows rows = {model, table};
+    return job_each_row(table, first_row, row_count, options, job_render_row, &rows);
 }
 
 engine_error job_check_label_size(const label_model* model, char* msg, size_t msg_size)

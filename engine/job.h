@@ -33,6 +33,12 @@ struct job_options {
 engine_error job_check(uint32_t language, const label_model* model, const job_options* options, char* msg,
                        size_t msg_size);
 
+// Renders every printing row of the run as the writers would, without writing anything: the
+// first failure (1 for a bad quantity, else the renderer's code), or 0. For a caller that must
+// know the job will go through before it starts sending it.
+engine_error job_check_rows(const label_model* model, const csv_table* table, int32_t first_row, int32_t row_count,
+                            const job_options* options);
+
 // --- Jobs ---
 // A job covers the data rows first_row .. first_row + row_count - 1 (0-based; rows past the
 // table's end are left out), each printed as many times as quantity_for_row says; `language` is

@@ -93,6 +93,8 @@ FIXTURES = {
     "empty.csv": b"",
     "binary.bin": bytes(range(256)) * 4,
     "utf16.txt": "\ufeffName\tPrice\tBarcode\r\nSencha\t4.50\t4006381333931\r\n".encode("utf-16-le"),
+    "nocode.csv": b"Item,Cost\nGreen tea,4.50\n",
+    "long.csv": b"Name,Barcode\nTea,ABCDEFGHIJKLM\n",
     os.path.join("donn\u00e9es", "prix.csv"): None,  # a copy of the sample
 }
 
@@ -169,6 +171,9 @@ CASES = [
     ("check --csv nothere.csv", 2, "", err("nothere.csv: cannot open nothere.csv")),
     ("check --csv huge.csv", 2, "", err("huge.csv: unusable file size")),
     ("check --csv folder.csv", 2, "", err("folder.csv: folder.csv is a folder, not a file")),
+    ("check --csv /dev/zero", 2, "", err("/dev/zero: /dev/zero is a device or a pipe, not a file")),
+    # A pipe that nobody writes to is refused, not waited on.
+    ("check --csv pipe.csv", 2, "", err("pipe.csv: pipe.csv is a device or a pipe, not a file")),
     ("check --csv binary.bin", 2, "", err("binary.bin: holds NUL bytes, so it is not UTF-8 text")),
     ("check --csv utf16.txt", 2, "", err("utf16.txt: UTF-16 text; save the spreadsheet as UTF-8 CSV")),
     ("job --csv utf16.txt --out u.zpl", 2, "", err("utf16.txt: UTF-16 text; save the spreadsheet as UTF-8 CSV")),
@@ -231,8 +236,60 @@ CASES = [
      "zpl job: 12 labels, 2310 bytes -> p.zpl (dry run, nothing sent to a printer)\n", "", {"p.zpl": b"^XA"}),
     ("print --csv shop.csv --dry-run nofolder/p.zpl", 2, "", err("cannot write nofolder/p.zpl: No such file or directory")),
     ("print --csv shop.csv --copies 501 --queue nope", 3, "", err("501 copies is more than 500 of one label")),
+    # No scheduler natively; Wine then lists no queues at all.
     ("print --csv shop.csv --queue nope", 2, "",
-     re.compile(r"tagmoor: print failed: (cupsCreateJob|OpenPrinter)\(nope\) failed: .+\n")),
+     re.compile(r"tagmoor: print failed: (the print system cannot be reached at .*no-scheduler\.sock: .+"
+                r"|there is no print queue named nope)\n")),
+    # A job without labels is not sent, on every system alike.
+    ("print --csv shop.csv --queue nope --rows 0:0", 0, "no labels to print: nothing sent to nope\n", ""),
+    ("print --csv qty.csv --quantity-column Quantity --rows 3:1 --queue nope", 0,
+     "no labels to print: nothing sent to nope\n", "note: 1 row skipped (quantity 0)\n"),
+
+    # Output that would overwrite the spreadsheet, however it is named.
+    ("job --csv shop.csv --out shop.csv", 2, "", err("shop.csv is the spreadsheet being read; write to another file")),
+    ("job --csv shop.csv --out ./shop.csv", 2, "", err("./shop.csv is the spreadsheet being read; write to another file")),
+    ("print --csv donn\u00e9es/prix.csv --dry-run donn\u00e9es/../donn\u00e9es/prix.csv", 2, "",
+     err("donn\u00e9es/../donn\u00e9es/prix.csv is the spreadsheet being read; write to another file")),
+    ("preview --csv shop.csv --out shop.csv", 2, "", err("shop.csv is the spreadsheet being read; write to another file")),
+    # Devices are written directly.
+    ("job --csv shop.csv --out /dev/null", 0, "zpl job: 12 labels, 2310 bytes -> /dev/null\n", ""),
+
+    # A column the template prints that no header names: the job would print its placeholder.
+    ("job --csv nocode.csv --layout barcode --out n.zpl", 3, "",
+     err("no column of nocode.csv holds the barcode; its headers are \"Item\", \"Cost\"")),
+    ("print --csv nocode.csv --dry-run n.zpl", 3, "",
+     err("no column of nocode.csv holds the price; its headers are \"Item\", \"Cost\"")),
+    ("check --csv nocode.csv --layout barcode", 0,
+     "nocode.csv: 2 columns, 1 rows\n  text     <- column Item\n  barcode  literal \"{Barcode}\"\nall 1 rows render\n", ""),
+
+    # What the printer refuses before any row, with the limit and what changes it.
+    ("check --csv shop.csv --printer brother-ql-1100 --size a4-3x8", 3,
+     "shop.csv: 3 columns, 12 rows\n  text     <- column Name\n  text     <- column Price\n"
+     "  brother-ql: the label is 750 dots wide, more than the 720 of a 90-byte raster line; --media with a width "
+     "above 102 mm gives 162-byte lines\n1 of 12 rows cannot print as laid out\n", ""),
+    ("job --csv shop.csv --printer brother-ql-1100 --size a4-3x8 --out b.bin", 3, "",
+     err("brother-ql: the label is 750 dots wide, more than the 720 of a 90-byte raster line; --media with a width "
+         "above 102 mm gives 162-byte lines")),
+    ("job --csv shop.csv --printer brother-ql-1100 --size a4-3x8 --media 103 --out b.bin", 0,
+     re.compile(r"brother-ql job: 12 labels, \d+ bytes -> b\.bin\n"), "", {"b.bin": b"\x1b@"}),
+    ("job --csv shop.csv --printer brother-ql-800 --media 300x300 --out b.bin", 2, "",
+     err("--media 300x300: width and length are 0 to 255 mm")),
+    ("job --csv shop.csv --printer brother-ql-800 --media 256x0 --out b.bin", 2, "",
+     err("--media 256x0: width and length are 0 to 255 mm")),
+    ("job --csv shop.csv --printer brother-ql-800 --media 62x-1 --out b.bin", 2, "",
+     err("--media 62x-1: width and length are 0 to 255 mm")),
+
+    # ZPL refuses what the other languages refuse.
+    ("job --csv bad.csv --rows 0:1 --out z.zpl", 3, "", err("zpl: the built-in font has no glyph for this text")),
+    ("job --csv shop.csv --layout barcode --module 0.1 --dpi 96 --out z.zpl", 3, "", err("zpl: out of range")),
+    ("job --csv shop.csv --dpi 99999999999 --out z.zpl", 3, "",
+     err("zpl: a 50.8 x 25.4 mm label at 2147483647 dpi is 1073741824 x 1073741824 dots; a label takes 1 x 1 to "
+         "32768 x 65535")),
+    # A symbol that fits the label's length but would run off its end from where it is placed.
+    ("job --csv long.csv --size 1x2 --printer zebra-zd421-300 --layout barcode --out z.zpl", 3, "",
+     err("zpl: out of range")),
+    ("preview --csv long.csv --size 1x2 --printer zebra-zd421-300 --layout barcode --out z.png", 3, "",
+     err("cannot render this row: out of range")),
 
     # barcode.
     ("barcode", 2, "", err("barcode needs a value")),
@@ -266,6 +323,12 @@ def make_folder(folder):
     with open(os.path.join(folder, "huge.csv"), "wb") as f:
         f.truncate(70 << 20)
     os.mkdir(os.path.join(folder, "folder.csv"))
+    os.mkfifo(os.path.join(folder, "pipe.csv"))
+
+
+def contents(folder, name):
+    with open(os.path.join(folder, name), "rb") as f:
+        return f.read()
 
 
 def differs(what, expected, actual):
@@ -303,8 +366,11 @@ def main():
     failures = []
     with tempfile.TemporaryDirectory() as folder:
         make_folder(folder)
+        inputs = {name: contents(folder, name) for name in ("shop.csv", os.path.join("donn\u00e9es", "prix.csv"))}
         for case in CASES:
             failures += run_case(args, folder, case)
+        # No command wrote over a spreadsheet it read.
+        failures += [f"{name} changed" for name, data in inputs.items() if contents(folder, name) != data]
     oracle.finish(failures, len(CASES))
 
 

@@ -15,12 +15,15 @@ namespace {
 char csv_no_text[1] = "";
 
 struct csv_parser {
-    char* r;    // the next byte to read
-    char* w;    // where the field being read is written; never past r
-    char* end;  // the end of the text; the block holds one more byte, for a last terminator
+    char* r;        // the next byte to read
+    char* w;        // where the field being read is written; never past r
+    char* end;      // the end of the text; the block holds one more byte, for a last terminator
     char delimiter;
+    bool counting;  // reads without writing, to count the records ahead
+    size_t kept;    // bytes of field text read so far, written or not
 };
 
+// The first line's most frequent candidate outside quotes.
 char csv_detect_delimiter(const char* p, const char* end)
 {
     static const char candidates[3] = {',', '\t', ';'};
@@ -41,8 +44,11 @@ bool csv_is_field_end(const csv_parser* ps, const char* q)
     return q >= ps->end || *q == ps->delimiter || *q == '\r' || *q == '\n';
 }
 
+// Every write of the parser: bytes of the field, its doubled quotes, its terminator.
 void csv_keep(csv_parser* ps, const char* from, size_t n)
 {
+    ps->kept += n;
+    if (ps->counting) return;
     memmove(ps->w, from, n);
     ps->w += n;
 }
@@ -64,7 +70,7 @@ void csv_read_quoted(csv_parser* ps)
         csv_keep(ps, start, (size_t)(ps->r - start));
         if (ps->r >= ps->end) return;  // unterminated: keep what was read
         if (ps->r + 1 < ps->end && ps->r[1] == '"') {
-            *ps->w++ = '"';
+            csv_keep(ps, "\"", 1);
             ps->r += 2;
             continue;
         }
@@ -85,12 +91,14 @@ void csv_read_quoted(csv_parser* ps)
 
 // Reads one field and what ends it; *more is set when a delimiter follows, so the record goes
 // on. The field's text is terminated only after its end was consumed: the terminator may take
-// the place of that very byte.
-char* csv_read_field(csv_parser* ps, bool* more)
+// the place of that very byte. *empty tells whether the field holds no byte.
+char* csv_read_field(csv_parser* ps, bool* more, bool* empty)
 {
     char* field = ps->w;
+    const size_t before = ps->kept;
     if (ps->r < ps->end && *ps->r == '"') csv_read_quoted(ps);
     else csv_read_plain(ps);
+    *empty = ps->kept == before;
     *more = ps->r < ps->end && *ps->r == ps->delimiter;
     if (*more) {
         ps->r++;
@@ -98,95 +106,61 @@ char* csv_read_field(csv_parser* ps, bool* more)
         if (ps->r < ps->end && *ps->r == '\r') ps->r++;
         if (ps->r < ps->end && *ps->r == '\n') ps->r++;
     }
-    *ps->w++ = '\0';
+    csv_keep(ps, "", 1);
     return field;
 }
 
-// A growing array of pointers.
-struct csv_pointers {
-    char** items;
-    size_t count;
-    size_t capacity;
-};
-
-bool csv_reserve(csv_pointers* list, size_t capacity)
+// Reads one data record into `cells` (when given), cut or padded to `columns`; true when it
+// was blank (one empty field).
+bool csv_read_record(csv_parser* ps, int32_t columns, char** cells)
 {
-    if (capacity <= list->capacity) return true;
-    if (capacity > SIZE_MAX / sizeof(char*)) return false;
-    char** grown = (char**)realloc(list->items, capacity * sizeof(char*));
-    if (!grown) return false;
-    list->items = grown;
-    list->capacity = capacity;
-    return true;
-}
-
-bool csv_push(csv_pointers* list, char* item)
-{
-    if (list->count == list->capacity && !csv_reserve(list, list->capacity ? 2 * list->capacity : 64)) return false;
-    list->items[list->count++] = item;
-    return true;
-}
-
-// Gives back what an array grew by beyond its count; a table can hold millions of cells.
-char** csv_fitted(csv_pointers* list)
-{
-    if (list->count == 0) {
-        free(list->items);
-        return nullptr;
-    }
-    char** fitted = (char**)realloc(list->items, list->count * sizeof(char*));
-    return fitted ? fitted : list->items;
-}
-
-// The data rows being filled: every record cut or padded to the header's width, as long as the
-// table stays within the cell limit; past it, records are only counted.
-struct csv_body {
-    csv_pointers cells;
-    int32_t columns;
-    int64_t rows;       // records after the header
-    int64_t rows_kept;  // those whose cells are in `cells`
-};
-
-int64_t csv_row_limit(int32_t columns)
-{
-    return CSV_MAX_CELLS / columns - 1;  // the header counts too
-}
-
-// Reads one data record. False when memory ran out.
-bool csv_read_row(csv_parser* ps, csv_body* body, bool* blank)
-{
-    const size_t columns = (size_t)body->columns;
-    bool keep = body->rows < csv_row_limit(body->columns);
-    body->rows++;
-    // Grown by doubling when the first guess of the row count falls short.
-    if (keep && body->cells.count + columns > body->cells.capacity &&
-        !csv_reserve(&body->cells, 2 * (body->cells.capacity / columns + 1) * columns))
-        return false;
     int32_t fields = 0;
-    bool more = true;
-    char* first = nullptr;
+    bool more = true, empty = false, blank = false;
     while (more) {
-        char* field = csv_read_field(ps, &more);
-        if (fields == 0) first = field;
-        if (keep && fields < body->columns) body->cells.items[body->cells.count++] = field;
+        char* field = csv_read_field(ps, &more, &empty);
+        if (fields == 0) blank = empty && !more;
+        if (cells && fields < columns) cells[fields] = field;
         if (fields < INT32_MAX) fields++;
     }
-    for (int32_t c = fields; keep && c < body->columns; c++) body->cells.items[body->cells.count++] = csv_no_text;
-    if (keep) body->rows_kept++;
-    *blank = fields == 1 && first[0] == '\0';
-    return true;
+    for (int32_t c = fields; cells && c < columns; c++) cells[c] = csv_no_text;
+    return blank;
 }
 
-// A first guess of the data rows: the text's line feeds, within the cell limit.
-size_t csv_guess_rows(const char* p, const char* end, int32_t columns)
+// The data rows from the parser's place on, found by reading without writing. A blank last
+// line is not a row.
+int64_t csv_count_rows(csv_parser ps)
 {
-    size_t lines = 0;
-    while ((p = (const char*)memchr(p, '\n', (size_t)(end - p))) != nullptr) {
-        lines++;
-        p++;
+    ps.counting = true;
+    int64_t rows = 0;
+    bool blank = false;
+    for (; ps.r < ps.end; rows++) blank = csv_read_record(&ps, 0, nullptr);
+    return blank ? rows - 1 : rows;
+}
+
+// The fields of the record at the parser's place, found by reading without writing.
+size_t csv_count_fields(csv_parser ps)
+{
+    ps.counting = true;
+    size_t fields = 0;
+    for (bool more = true, empty = false; more; fields++) csv_read_field(&ps, &more, &empty);
+    return fields;
+}
+
+// Reads the header into the table; its fields are counted first, so that a header past the
+// limit costs nothing.
+engine_error csv_read_header(csv_parser* ps, csv_table* table, char* msg, size_t msg_size)
+{
+    size_t columns = csv_count_fields(*ps);
+    if (columns > (size_t)CSV_MAX_CELLS) {
+        engine_message(msg, msg_size, "%zu columns are more than the %d cells a table may hold", columns,
+                       (int)CSV_MAX_CELLS);
+        return ERR_RANGE;
     }
-    size_t limit = (size_t)csv_row_limit(columns);
-    return lines < limit ? lines + 1 : limit;
+    if (!(table->header = (char**)malloc(columns * sizeof(char*)))) return ERR_NOMEM;
+    bool more = true, empty = false;
+    for (size_t c = 0; c < columns; c++) table->header[c] = csv_read_field(ps, &more, &empty);
+    table->columns = (int32_t)columns;
+    return ERR_OK;
 }
 
 // Refuses what is not UTF-8 text, with the cause.
@@ -204,60 +178,42 @@ engine_error csv_check_text(const char* text, size_t length, char* msg, size_t m
     return ERR_OK;
 }
 
+// Parses the rest of the text after the header into the table's rows. The rows are counted
+// first, so that a table past the limit costs nothing and the cells of one within it are
+// allocated once.
+engine_error csv_read_rows(csv_parser* ps, csv_table* table, char* msg, size_t msg_size)
+{
+    int64_t rows = csv_count_rows(*ps);
+    if ((rows + 1) * table->columns > (int64_t)CSV_MAX_CELLS) {
+        engine_message(msg, msg_size,
+                       "%lld rows of %d columns with their header are more than the %d cells a table may hold",
+                       (long long)rows, table->columns, (int)CSV_MAX_CELLS);
+        return ERR_RANGE;
+    }
+    const size_t width = (size_t)table->columns;
+    if (rows > 0 && !(table->cells = (char**)malloc((size_t)rows * width * sizeof(char*)))) return ERR_NOMEM;
+    for (int64_t r = 0; r < rows; r++) csv_read_record(ps, table->columns, table->cells + (size_t)r * width);
+    table->rows = (int32_t)rows;
+    return ERR_OK;
+}
+
 // Parses `length` bytes of a heap block of length + 1 bytes, which the table takes over on
-// success; on failure it is freed.
+// success; on failure it is freed and the table left zeroed.
 engine_error csv_parse_block(csv_table* table, char* block, size_t length, char* msg, size_t msg_size)
 {
     engine_error error = csv_check_text(block, length, msg, msg_size);
-    if (error) {
-        free(block);
-        return error;
-    }
-    csv_parser ps = {block, block, block + length, ','};
+    csv_parser ps = {block, block, block + length, ',', false, 0};
     if (length >= 3 && memcmp(block, "\xEF\xBB\xBF", 3) == 0) ps.r += 3;
     ps.delimiter = csv_detect_delimiter(ps.r, ps.end);
-
-    csv_pointers header = {};
-    size_t columns = 0;
-    bool more = true, ok = true;
-    for (; ok && more; columns++) {
-        char* field = csv_read_field(&ps, &more);
-        if (columns < (size_t)CSV_MAX_CELLS) ok = csv_push(&header, field);
-    }
-    csv_body body = {{}, (int32_t)header.count, 0, 0};
-    if (ok && columns > (size_t)CSV_MAX_CELLS) {
-        engine_message(msg, msg_size, "%zu columns are more than the %d cells a table may hold", columns,
-                       (int)CSV_MAX_CELLS);
-        error = ERR_RANGE;
-    }
-    if (ok && !error) ok = csv_reserve(&body.cells, csv_guess_rows(ps.r, ps.end, body.columns) * (size_t)body.columns);
-    bool blank = false;
-    while (ok && !error && ps.r < ps.end) ok = csv_read_row(&ps, &body, &blank);
-    // A blank last line is not a row.
-    if (ok && blank) {
-        body.rows--;
-        if (body.rows_kept > body.rows) {
-            body.rows_kept--;
-            body.cells.count -= (size_t)body.columns;
-        }
-    }
-    if (ok && !error && body.rows > body.rows_kept) {
-        engine_message(msg, msg_size,
-                       "%lld rows of %d columns with their header are more than the %d cells a table may hold",
-                       (long long)body.rows, body.columns, (int)CSV_MAX_CELLS);
-        error = ERR_RANGE;
-    }
-    if (!ok) error = ERR_NOMEM;
+    if (!error) error = csv_read_header(&ps, table, msg, msg_size);
+    if (!error) error = csv_read_rows(&ps, table, msg, msg_size);
     if (error) {
-        free(header.items);
-        free(body.cells.items);
+        free(table->header);
+        free(table->cells);
         free(block);
+        memset(table, 0, sizeof *table);
         return error;
     }
-    table->columns = body.columns;
-    table->rows = (int32_t)body.rows;
-    table->header = csv_fitted(&header);
-    table->cells = csv_fitted(&body.cells);
     table->strings = block;
     return ERR_OK;
 }

@@ -66,7 +66,8 @@ void csv_read_quoted(csv_parser* ps)
     ps->r++;  // opening quote
     for (;;) {
         const char* start = ps->r;
-        while (ps->r < ps->end && *ps->r != '"') ps->r++;
+        const char* quote = (const char*)memchr(ps->r, '"', (size_t)(ps->end - ps->r));
+        ps->r = quote ? (char*)quote : ps->end;
         csv_keep(ps, start, (size_t)(ps->r - start));
         if (ps->r >= ps->end) return;  // unterminated: keep what was read
         if (ps->r + 1 < ps->end && ps->r[1] == '"') {

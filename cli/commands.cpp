@@ -9,6 +9,7 @@
 
 #include "cli/options.h"
 #include "engine/barcode.h"
+#include "engine/brother_ql.h"
 #include "engine/catalog.h"
 #include "engine/image_file.h"
 #include "engine/job.h"
@@ -69,9 +70,11 @@ bool printer_takes(const cli_options& o, const label_model& model, uint32_t lang
     job_options options = cli_job_options(&o);
     char msg[256];
     if (job_check(lang, &model, &options, msg, sizeof msg) == ERR_OK) return true;
-    // The line length follows the media: only --media makes a wider label fit.
-    bool wider_media = lang == PRINTER_LANG_BROTHER_QL && options.line_bytes < 162 &&
-                       label_width_dots(&model) > (options.line_bytes > 0 ? options.line_bytes : 90) * 8;
+    // The line length follows --media: say so where the longest line would take the label.
+    job_options longest = options;
+    longest.line_bytes = BROTHER_QL_MAX_LINE_BYTES;
+    bool wider_media = lang == PRINTER_LANG_BROTHER_QL && options.line_bytes < BROTHER_QL_MAX_LINE_BYTES &&
+                       job_check(lang, &model, &longest, nullptr, 0) == ERR_OK;
     const char* hint = wider_media ? "; --media with a width above 102 mm gives 162-byte lines" : "";
     if (indent) printf("%s%s: %s%s\n", indent, printer_lang_name(lang), msg, hint);
     else cli_error("%s: %s%s", printer_lang_name(lang), msg, hint);

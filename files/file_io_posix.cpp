@@ -118,6 +118,8 @@ bool file_write_begin(file_writing* w, const char* path)
         w->f = fopen(path, "wb");
         return w->f != nullptr;
     }
+    // A file the user may not write stays protected, though its folder would let it be replaced.
+    if (exists && access(path, W_OK) != 0) return false;
     // A link is followed, so that the file it names is replaced rather than the link itself.
     char* target = exists ? realpath(path, nullptr) : strdup(path);
     return file_begin_temporary(w, target, exists ? (int)(st.st_mode & 07777) : -1);

@@ -202,6 +202,14 @@ TEST(FileWriting, KeepsPermissionsAndLinks)
     ASSERT_TRUE(file_write_begin(&w, link.c_str()));
     fputs("new", w.f);
     ASSERT_TRUE(file_write_end(&w, true));
+    // A file its owner made read-only is not replaced behind their back (root may write anyway).
+    ASSERT_EQ(chmod(path.c_str(), 0440), 0);
+    if (geteuid() != 0) {
+        errno = 0;
+        EXPECT_FALSE(file_write_begin(&w, path.c_str()));
+        EXPECT_EQ(errno, EACCES);
+    }
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
     struct stat st, lst;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);

@@ -15,7 +15,8 @@ enum file_read_status {
 };
 
 // A file being written under a temporary name beside its target, so that the target is only
-// ever replaced by a complete file. Devices and pipes have no beside: they are written directly.
+// ever replaced by a complete file. Devices and pipes cannot be replaced: they are written
+// directly.
 struct file_writing {
     FILE* f;          // where the bytes go
     char* target;     // the file the temporary replaces, links followed (heap); NULL when direct

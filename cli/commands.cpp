@@ -5,15 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "cli/options.h"
 #include "engine/barcode.h"
+#include "engine/brother_ql.h"
 #include "engine/catalog.h"
 #include "engine/image_file.h"
 #include "engine/job.h"
 #include "engine/quantity.h"
 #include "engine/render.h"
 #include "engine/spool.h"
+#include "files/file_io.h"
 
 namespace {
 
@@ -33,6 +36,51 @@ bool is_pbm_path(const char* path)
     return n > 4 && strcmp(path + n - 4, ".pbm") == 0;
 }
 
+// The run of rows the options name: --rows, or every data row.
+void rows_of(const cli_options& o, const csv_table& table, int32_t* first, int32_t* count)
+{
+    *first = o.rows_given ? o.rows_first : 0;
+    *count = o.rows_given ? o.rows_count : table.rows;
+}
+
+// A job's output that is the spreadsheet itself would overwrite the user's data.
+bool writes_over_input(const cli_options& o, const char* path)
+{
+    if (!file_same(path, o.csv)) return false;
+    cli_error("%s is the spreadsheet being read; write to another file", path);
+    return true;
+}
+
+// A template column that no header named would print its placeholder on every label.
+bool misses_a_column(const cli_options& o, const csv_table& table, const label_model& model)
+{
+    const char* role = layout_missing_role(&model);
+    if (!role) return false;
+    std::string headers;
+    for (int32_t c = 0; c < table.columns && headers.size() < 200; c++)
+        headers += std::string(c ? ", \"" : "\"") + table.header[c] + "\"";
+    if (headers.size() >= 200) headers += ", ...";
+    cli_error("no column of %s holds the %s; its headers are %s", o.csv, role, headers.c_str());
+    return true;
+}
+
+// What the printer's language refuses before any row; false after saying why.
+bool printer_takes(const cli_options& o, const label_model& model, uint32_t lang, const char* indent)
+{
+    job_options options = cli_job_options(&o);
+    char msg[256];
+    if (job_check(lang, &model, &options, msg, sizeof msg) == ERR_OK) return true;
+    // The line length follows --media: say so where the longest line would take the label.
+    job_options longest = options;
+    longest.line_bytes = BROTHER_QL_MAX_LINE_BYTES;
+    bool wider_media = lang == PRINTER_LANG_BROTHER_QL && options.line_bytes < BROTHER_QL_MAX_LINE_BYTES &&
+                       job_check(lang, &model, &longest, nullptr, 0) == ERR_OK;
+    const char* hint = wider_media ? "; --media with a width above 102 mm gives 162-byte lines" : "";
+    if (indent) printf("%s%s: %s%s\n", indent, printer_lang_name(lang), msg, hint);
+    else cli_error("%s: %s%s", printer_lang_name(lang), msg, hint);
+    return false;
+}
+
 int preview(const cli_options& o, const csv_table& table, const label_model& model, uint32_t)
 {
     if (o.row < 0 || o.row >= table.rows) {
@@ -46,6 +94,10 @@ int preview(const cli_options& o, const csv_table& table, const label_model& mod
         return CLI_BAD_DATA;
     }
     const char* path = o.out ? o.out : "label.png";
+    if (writes_over_input(o, path)) {
+        raster_free(&r);
+        return CLI_BAD_INPUT;
+    }
     errno = 0;
     e = is_pbm_path(path) ? pbm_write_raster(&r, path) : png_write_raster(&r, path, r.width < 400 ? 2 : 1);
     int code = e == ERR_OK ? CLI_OK : write_failed(path, e);
@@ -74,7 +126,7 @@ bool check_quantities(const cli_options& o, const csv_table& table)
     return true;
 }
 
-int check(const cli_options& o, const csv_table& table, const label_model& model, uint32_t)
+int check(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang)
 {
     printf("%s: %d columns, %d rows\n", o.csv, table.columns, table.rows);
     for (int32_t i = 0; i < model.element_count; i++) {
@@ -85,7 +137,7 @@ int check(const cli_options& o, const csv_table& table, const label_model& model
         else
             printf("  %-8s literal \"%s\"\n", kind, e.text);
     }
-    int failures = 0;
+    int failures = printer_takes(o, model, lang, "  ") ? 0 : 1;
     for (int32_t row = 0; row < table.rows; row++) {
         raster r = {};
         engine_error e = label_render_row(&model, &table, row, &r);
@@ -103,44 +155,40 @@ int check(const cli_options& o, const csv_table& table, const label_model& model
     return CLI_OK;
 }
 
-// A job in memory with its label count.
-struct built_job {
-    uint8_t* data;
-    size_t length;
-    int32_t labels;
-};
-
-// Counts the labels of the rows (with their notes) and builds their job; an exit code.
-int build_job(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang, built_job* job)
+// The steps before a job is written or sent: the template's columns, the printer's limits and
+// the labels of the rows with their notes. An exit code; *labels gets the count.
+int prepare_job(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang,
+                int32_t* labels)
 {
+    if (misses_a_column(o, table, model) || !printer_takes(o, model, lang, nullptr)) return CLI_BAD_DATA;
     job_options options = cli_job_options(&o);
-    int32_t first = o.rows_given ? o.rows_first : 0;
-    int32_t count = o.rows_given ? o.rows_count : table.rows;
-    job->labels = cli_count_labels(&table, first, count, &options);
-    if (job->labels < 0) return CLI_BAD_DATA;
-    engine_error e = job_build(lang, &model, &table, first, count, &options, &job->data, &job->length);
+    int32_t first, count;
+    rows_of(o, table, &first, &count);
+    *labels = cli_count_labels(&table, first, count, &options);
+    return *labels < 0 ? CLI_BAD_DATA : CLI_OK;
+}
+
+// Writes the job to the --out (or --dry-run) file as it is made.
+int save_job(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang,
+             const char* remark)
+{
+    if (writes_over_input(o, o.out)) return CLI_BAD_INPUT;
+    int32_t labels = 0;
+    int code = prepare_job(o, table, model, lang, &labels);
+    if (code != CLI_OK) return code;
+    job_options options = cli_job_options(&o);
+    int32_t first, count;
+    rows_of(o, table, &first, &count);
+    size_t length = 0;
+    errno = 0;
+    engine_error e = job_write_file(o.out, lang, &model, &table, first, count, &options, &length);
+    if (e == ERR_IO) return write_failed(o.out, e);
     if (e != ERR_OK) {
         cli_error("%s: %s", printer_lang_name(lang), engine_error_text(e));
         return CLI_BAD_DATA;
     }
+    printf("%s job: %d labels, %zu bytes -> %s%s\n", printer_lang_name(lang), labels, length, o.out, remark);
     return CLI_OK;
-}
-
-// Builds the job and writes it to the --out (or --dry-run) file.
-int save_job(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang,
-             const char* remark)
-{
-    built_job job = {};
-    int code = build_job(o, table, model, lang, &job);
-    if (code == CLI_OK) {
-        errno = 0;
-        engine_error e = job_save_file(o.out, job.data, job.length);
-        code = e == ERR_OK ? CLI_OK : write_failed(o.out, e);
-    }
-    if (code == CLI_OK)
-        printf("%s job: %d labels, %zu bytes -> %s%s\n", printer_lang_name(lang), job.labels, job.length, o.out, remark);
-    free(job.data);
-    return code;
 }
 
 int job(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang)
@@ -159,17 +207,32 @@ int print(const cli_options& o, const csv_table& table, const label_model& model
         cli_error("--queue is required unless you pass --dry-run");
         return CLI_BAD_INPUT;
     }
-    built_job job = {};
-    int code = build_job(o, table, model, lang, &job);
-    char msg[256];
-    if (code == CLI_OK && spool_send_raw(o.queue, job.data, job.length, msg, sizeof msg) != ERR_OK) {
-        cli_error("print failed: %s", msg);
-        code = CLI_BAD_INPUT;
+    int32_t labels = 0;
+    int code = prepare_job(o, table, model, lang, &labels);
+    if (code != CLI_OK) return code;
+    // A printer given no labels would at best feed nothing; the queue is not bothered.
+    if (labels == 0) {
+        printf("no labels to print: nothing sent to %s\n", o.queue);
+        return CLI_OK;
     }
-    if (code == CLI_OK)
-        printf("sent %d labels (%zu bytes of %s) to %s\n", job.labels, job.length, printer_lang_name(lang), o.queue);
-    free(job.data);
-    return code;
+    job_options options = cli_job_options(&o);
+    int32_t first, count;
+    rows_of(o, table, &first, &count);
+    size_t length = 0;
+    char msg[256];
+    engine_error e = spool_send_job(o.queue, lang, &model, &table, first, count, &options, &length, msg, sizeof msg);
+    if (e == ERR_IO) {
+        cli_error("print failed: %s", msg);
+        return CLI_BAD_INPUT;
+    }
+    if (e != ERR_OK) {
+        cli_error("%s: %s", printer_lang_name(lang), engine_error_text(e));
+        return CLI_BAD_DATA;
+    }
+    printf("sent %d labels (%zu bytes of %s) to %s\n", labels, length, printer_lang_name(lang), o.queue);
+    if (spool_queue_paused(o.queue))
+        fprintf(stderr, "note: %s is paused: the job waits there until the queue is resumed\n", o.queue);
+    return CLI_OK;
 }
 
 // The symbol alone on a label of its own length, drawn and written as a PNG.
@@ -306,6 +369,7 @@ int cli_main(int argc, char** argv)
     }
     cli_options options;
     if (cli_parse_options(argc, argv, &options)) {
+        if (!cli_check_options(&options)) return CLI_BAD_INPUT;
         for (const auto& command : commands) {
             if (strcmp(word, command.name) != 0) continue;
             return command.on_model ? run_on_model(options, command.on_model) : command.on_options(options);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/barcode.h"
+#include "engine/brother_ql.h"
 #include "engine/catalog.h"
 #include "engine/quantity.h"
 
@@ -160,6 +161,15 @@ int cli_parse_options(int argc, char** argv, cli_options* options)
     return 1;
 }
 
+int cli_check_options(const cli_options* options)
+{
+    int32_t width = 0, length = 0;
+    if (!options->media || read_pair(options->media, 'x', &width, &length) == 0) return 1;
+    if (width >= 0 && width <= BROTHER_QL_MAX_MEDIA_MM && length >= 0 && length <= BROTHER_QL_MAX_MEDIA_MM) return 1;
+    cli_error("--media %s: width and length are 0 to %d mm", options->media, (int)BROTHER_QL_MAX_MEDIA_MM);
+    return 0;
+}
+
 int cli_symbology_parse(const char* id, uint32_t* out)
 {
     static const struct {
@@ -195,8 +205,9 @@ int cli_load_csv(const cli_options* options, csv_table* table)
         return 0;
     }
     char msg[256];
-    if (csv_read_file(table, options->csv, msg, sizeof msg) == ERR_OK) return 1;
-    cli_error("%s: %s", options->csv, msg[0] ? msg : engine_error_text(ERR_FORMAT));
+    engine_error e = csv_read_file(table, options->csv, msg, sizeof msg);
+    if (e == ERR_OK) return 1;
+    cli_error("%s: %s", options->csv, msg[0] ? msg : engine_error_text(e));
     return 0;
 }
 

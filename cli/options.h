@@ -50,6 +50,10 @@ void cli_print_usage(FILE* out);
 // shows the usage. Numbers read as atoi and atof do, but held at the ends of their types.
 int cli_parse_options(int argc, char** argv, cli_options* options);
 
+// The values that the options' readings take but a job cannot: --media numbers outside what
+// the Brother header holds (0 to 255 mm). 0 after printing why.
+int cli_check_options(const cli_options* options);
+
 // "code128", "ean13" or "upca": 1 and the barcode_symbology in *out; 0 otherwise.
 int cli_symbology_parse(const char* id, uint32_t* out);
 

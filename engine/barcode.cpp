@@ -30,6 +30,7 @@ enum {
     // Symbol characters (start and check included) that fit the module capacity with the stop.
     CODE128_MAX_CHARS = (BARCODE_MAX_MODULES - 2 * CODE128_QUIET - 13) / 11,
 };
+static_assert(CODE128_MAX_VALUES == CODE128_MAX_CHARS - 1);
 
 bool is_digit(char c)
 {
@@ -51,7 +52,7 @@ void put_text(barcode_symbol* s, const char* text, size_t length)
 }
 
 // Symbol values from the start on, stopping with false once they cannot all fit.
-struct code128_values {
+struct code128_plan_values {
     int value[CODE128_MAX_CHARS];
     int count;
     bool push(int v)
@@ -69,7 +70,7 @@ size_t digit_run(const char* text)
     return n;
 }
 
-bool code128_values_of(const char* text, size_t length, code128_values* v)
+bool code128_values_of(const char* text, size_t length, code128_plan_values* v)
 {
     bool code_c = length > 3 && length % 2 == 0 && digit_run(text) == length;
     if (!v->push(code_c ? CODE128_START_C : CODE128_START_B)) return false;
@@ -160,17 +161,34 @@ engine_error retail_encode(const char* text, int n, barcode_symbol* s)
     return ERR_OK;
 }
 
-}  // namespace
-
-engine_error code128_encode(const char* text, barcode_symbol* symbol)
+// The symbol values of a text the symbology can carry, start included, check not.
+engine_error code128_plan(const char* text, code128_plan_values* v)
 {
-    if (!text || !symbol) return ERR_INVALID;
     size_t length = strlen(text);
     if (length == 0) return ERR_INVALID;
     for (size_t i = 0; i < length; i++)
         if (text[i] < 32 || text[i] > 126) return ERR_INVALID;
-    code128_values v = {};
-    if (!code128_values_of(text, length, &v)) return ERR_RANGE;
+    *v = {};
+    return code128_values_of(text, length, v) ? ERR_OK : ERR_RANGE;
+}
+
+}  // namespace
+
+int32_t code128_values(const char* text, int32_t* values, int32_t max)
+{
+    code128_plan_values v;
+    if (!text || !values || code128_plan(text, &v) != ERR_OK || v.count > max) return -1;
+    for (int i = 0; i < v.count; i++) values[i] = v.value[i];
+    return v.count;
+}
+
+engine_error code128_encode(const char* text, barcode_symbol* symbol)
+{
+    if (!text || !symbol) return ERR_INVALID;
+    code128_plan_values v;
+    engine_error error = code128_plan(text, &v);
+    if (error) return error;
+    size_t length = strlen(text);
 
     memset(symbol->modules, 0, sizeof symbol->modules);  // the quiet zones
     int check = v.value[0];

@@ -13,7 +13,12 @@ enum barcode_symbology : uint32_t {
     SYMBOLOGY_UPCA = 2,
 };
 
-enum { BARCODE_MAX_MODULES = 512, BARCODE_TEXT_SIZE = 32, BARCODE_MAX_GUARDS = 3 };
+enum {
+    BARCODE_MAX_MODULES = 512,
+    BARCODE_TEXT_SIZE = 32,
+    BARCODE_MAX_GUARDS = 3,
+    CODE128_MAX_VALUES = 42,  // symbol values of the longest symbol, start included, check not
+};
 
 // A module range [first, end) whose bars are drawn longer.
 struct barcode_guard {
@@ -43,6 +48,11 @@ engine_error barcode_encode(uint32_t symbology, const char* text, barcode_symbol
 // and check; starts in code C for an even run of four or more digits, else in code B, and
 // switches to code C for runs of four or more digits.
 engine_error code128_encode(const char* text, barcode_symbol* symbol);
+
+// The Code 128 symbol values code128_encode chooses for a text: the start value, then the data
+// and code-set switches (99 to code C, 100 to code B), without the check value. Their count, or
+// -1 for a text the symbology cannot carry or more values than max.
+int32_t code128_values(const char* text, int32_t* values, int32_t max);
 
 // The modulo-10 check digit of a digit string (weights 3, 1, 3... from the rightmost digit);
 // -1 for NULL, an empty text or a non-digit.

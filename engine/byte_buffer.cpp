@@ -1,4 +1,4 @@
-// Byte buffers that grow by doubling, and sinks that write to a stream or append to a buffer.
+// Byte buffers that grow by doubling, and sinks that write to a stream, a buffer or a function.
 #include "byte_buffer.h"
 
 #include <cstdarg>
@@ -8,7 +8,7 @@
 static const size_t BYTE_BUFFER_FIRST_CAPACITY = 65536;
 
 // Makes room for `more` bytes behind the used ones.
-static bool byte_buffer_reserve(byte_buffer* buffer, size_t more)
+static bool byte_buffer_make_room(byte_buffer* buffer, size_t more)
 {
     if (more > SIZE_MAX - buffer->length) return false;
     size_t need = buffer->length + more;
@@ -39,11 +39,22 @@ void byte_buffer_free(byte_buffer* buffer)
     *buffer = {};
 }
 
+int byte_buffer_reserve(byte_buffer* buffer, size_t capacity)
+{
+    if (!buffer) return 0;
+    if (capacity <= buffer->capacity) return 1;
+    uint8_t* grown = (uint8_t*)realloc(buffer->data, capacity);
+    if (!grown) return 0;
+    buffer->data = grown;
+    buffer->capacity = capacity;
+    return 1;
+}
+
 int byte_buffer_append(byte_buffer* buffer, const void* bytes, size_t count)
 {
     if (!buffer || (!bytes && count)) return 0;
     if (count == 0) return 1;
-    if (!byte_buffer_reserve(buffer, count)) return 0;
+    if (!byte_buffer_make_room(buffer, count)) return 0;
     memcpy(buffer->data + buffer->length, bytes, count);
     buffer->length += count;
     return 1;
@@ -75,12 +86,17 @@ int byte_buffer_append_u16_be(byte_buffer* buffer, uint16_t value)
 
 byte_sink byte_sink_stream(FILE* stream)
 {
-    return byte_sink{stream, nullptr, ERR_OK};
+    return byte_sink{stream, nullptr, nullptr, nullptr, ERR_OK, 0};
 }
 
 byte_sink byte_sink_buffer(byte_buffer* buffer)
 {
-    return byte_sink{nullptr, buffer, ERR_OK};
+    return byte_sink{nullptr, buffer, nullptr, nullptr, ERR_OK, 0};
+}
+
+byte_sink byte_sink_to(byte_sink_function function, void* target)
+{
+    return byte_sink{nullptr, nullptr, function, target, ERR_OK, 0};
 }
 
 int byte_sink_write(byte_sink* sink, const void* bytes, size_t count)
@@ -89,9 +105,12 @@ int byte_sink_write(byte_sink* sink, const void* bytes, size_t count)
     if (count == 0) return 1;
     if (sink->stream) {
         if (fwrite(bytes, 1, count, sink->stream) != count) sink->error = ERR_IO;
+    } else if (sink->function) {
+        if (!sink->function(sink->target, bytes, count)) sink->error = ERR_IO;
     } else if (!byte_buffer_append(sink->buffer, bytes, count)) {
         sink->error = ERR_NOMEM;
     }
+    if (!sink->error) sink->written += count;
     return sink->error == ERR_OK;
 }
 
@@ -119,30 +138,6 @@ int byte_sink_printf(byte_sink* sink, const char* fmt, ...)
     int ok = byte_sink_write(sink, text, (size_t)n);
     free(text);
     return ok;
-}
-
-int byte_sink_take(byte_sink* sink, byte_buffer* whole)
-{
-    if (!sink->error && !sink->stream && sink->buffer && sink->buffer->length == 0) {
-        // Moving the block spares copying a job of possibly hundreds of megabytes.
-        free(sink->buffer->data);
-        *sink->buffer = *whole;
-        *whole = {};
-        return 1;
-    }
-    int ok = byte_sink_write(sink, whole->data, whole->length);
-    byte_buffer_free(whole);
-    return ok;
-}
-
-engine_error byte_sink_finish(byte_sink* sink, byte_buffer* whole, engine_error error)
-{
-    if (error) {
-        byte_buffer_free(whole);
-        return error;
-    }
-    byte_sink_take(sink, whole);
-    return byte_sink_status(sink);
 }
 
 engine_error byte_sink_status(const byte_sink* sink)

@@ -1,6 +1,6 @@
-// Growable byte arrays in which jobs are assembled, and the byte sink through which every job
-// writer emits its bytes, either to a stream or onto the end of such an array. Neither knows
-// anything about printers.
+// Growable byte arrays in which in-memory jobs are built, and the byte sink through which every
+// job writer emits its bytes: to a stream, onto the end of such an array, or to a function of
+// the caller's (a print queue, say). Neither knows anything about printers.
 #pragma once
 
 #include <cstddef>
@@ -17,13 +17,20 @@ struct byte_buffer {
     size_t capacity;  // bytes allocated
 };
 
-// Where a writer's bytes go: a stream when `stream` is set, else the end of `buffer`. The first
-// failure is remembered, and later writes are dropped: a job is whole or it is an error.
+// Takes count bytes for a function sink; 1 when it took them all.
+typedef int (*byte_sink_function)(void* target, const void* bytes, size_t count);
+
+// Where a writer's bytes go: a stream when `stream` is set, a function when `function` is,
+// else the end of `buffer`. The first failure is remembered and later writes are dropped: a
+// job is whole or it is an error.
 struct byte_sink {
     FILE* stream;
     byte_buffer* buffer;
-    engine_error error;  // 4 after a short write to the stream, 3 when memory ran out,
-                         // 1 when a text could not be formatted
+    byte_sink_function function;
+    void* target;        // the function's
+    engine_error error;  // 4 after a short write to a stream or a failed function, 3 when
+                         // memory ran out, 1 when a text could not be formatted
+    uint64_t written;    // bytes taken so far
 };
 
 // --- Buffers (1 on success, 0 on failure; a failed append leaves the buffer as it was) ---
@@ -33,6 +40,10 @@ int byte_buffer_init(byte_buffer* buffer);
 
 // Frees the block and zeroes the buffer; NULL is ignored.
 void byte_buffer_free(byte_buffer* buffer);
+
+// Makes the capacity at least `capacity` bytes in one allocation, for a caller that knows its
+// size ahead.
+int byte_buffer_reserve(byte_buffer* buffer, size_t capacity);
 
 // Appends count bytes (0 appends nothing). Growth doubles the capacity, from 64 KiB, until the
 // bytes fit.
@@ -49,21 +60,13 @@ int byte_buffer_append_u16_be(byte_buffer* buffer, uint16_t value);
 
 byte_sink byte_sink_stream(FILE* stream);
 byte_sink byte_sink_buffer(byte_buffer* buffer);
+byte_sink byte_sink_to(byte_sink_function function, void* target);
 
 // Writes count bytes; 1 when they were taken, 0 when this or an earlier write failed.
 int byte_sink_write(byte_sink* sink, const void* bytes, size_t count);
 
 // Writes printf-formatted text; as byte_sink_write.
 [[gnu::format(ENGINE_PRINTF, 2, 3)]] int byte_sink_printf(byte_sink* sink, const char* fmt, ...);
-
-// Hands over a whole assembled job and leaves `whole` empty: an empty buffer sink takes the
-// block itself, any other sink gets a copy. As byte_sink_write.
-int byte_sink_take(byte_sink* sink, byte_buffer* whole);
-
-// Ends a job assembled in `whole`, so that the sink gets all of it or nothing: after a failure
-// `error` the buffer is freed and the failure returned; else it goes to byte_sink_take and the
-// sink's status is returned.
-engine_error byte_sink_finish(byte_sink* sink, byte_buffer* whole, engine_error error);
 
 // The sink's error, or 4 when its stream's error flag is set; 0 when all went through.
 engine_error byte_sink_status(const byte_sink* sink);

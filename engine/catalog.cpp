@@ -22,9 +22,10 @@ const printer_def printers[] = {
     {"brother-ql-800", "Brother QL-800 (300 dpi)", 300, PRINTER_LANG_BROTHER_QL, 62.0f},
     {"brother-ql-820nwb", "Brother QL-820NWB (300 dpi)", 300, PRINTER_LANG_BROTHER_QL, 62.0f},
     {"brother-ql-1100", "Brother QL-1100 (300 dpi, 4 in)", 300, PRINTER_LANG_BROTHER_QL, 103.0f},
-    {"dymo-lw-450", "DYMO LabelWriter 450 (203 dpi)", 203, PRINTER_LANG_DYMO, 83.5f},
-    {"dymo-lw-450-turbo", "DYMO LabelWriter 450 Turbo (203 dpi)", 203, PRINTER_LANG_DYMO, 83.5f},
-    {"dymo-lw-4xl", "DYMO LabelWriter 4XL (203 dpi, 4 in)", 203, PRINTER_LANG_DYMO, 155.5f},
+    // Their heads: 672 dots at 300 dpi, and 1248 on the 4XL.
+    {"dymo-lw-450", "DYMO LabelWriter 450 (300 dpi)", 300, PRINTER_LANG_DYMO, 56.9f},
+    {"dymo-lw-450-turbo", "DYMO LabelWriter 450 Turbo (300 dpi)", 300, PRINTER_LANG_DYMO, 56.9f},
+    {"dymo-lw-4xl", "DYMO LabelWriter 4XL (300 dpi, 4 in)", 300, PRINTER_LANG_DYMO, 105.7f},
 };
 
 const layout_def layouts[] = {

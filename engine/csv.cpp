@@ -1,8 +1,8 @@
-// Delimited-text parsing into csv_table, file reading under the size limit, and lookups.
-// Growth is by doubling from small first sizes; every failure frees what was read.
+// Delimited-text parsing into csv_table, file reading under the size limits, and lookups.
+// The text is parsed in place: each field is written back over the bytes it was read from,
+// which never run ahead of it, so a table is its text's block plus one pointer a cell.
 #include "csv.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,50 +11,19 @@
 
 namespace {
 
-template <typename T>
-struct csv_list {
-    T* items;
-    size_t count;
-    size_t capacity;
-};
-
-template <typename T>
-bool csv_reserve(csv_list<T>* list, size_t more, size_t first_capacity)
-{
-    if (more <= list->capacity - list->count) return true;
-    size_t cap = list->capacity ? list->capacity : first_capacity;
-    while (cap - list->count < more) {
-        if (cap > SIZE_MAX / 2 / sizeof(T)) return false;
-        cap *= 2;
-    }
-    T* grown = (T*)realloc(list->items, cap * sizeof(T));
-    if (!grown) return false;
-    list->items = grown;
-    list->capacity = cap;
-    return true;
-}
-
-template <typename T>
-bool csv_append(csv_list<T>* list, const T* items, size_t n, size_t first_capacity)
-{
-    if (n == 0) return true;
-    if (!csv_reserve(list, n, first_capacity)) return false;
-    memcpy(list->items + list->count, items, n * sizeof(T));
-    list->count += n;
-    return true;
-}
-
-enum { FIELD_BYTES_FIRST = 32, FIELDS_FIRST = 64, RECORDS_FIRST = 32 };
+// What cells that the text does not supply point to.
+char csv_no_text[1] = "";
 
 struct csv_parser {
-    const char* p;
-    const char* end;
+    char* r;        // the next byte to read
+    char* w;        // where the field being read is written; never past r
+    char* end;      // the end of the text; the block holds one more byte, for a last terminator
     char delimiter;
-    csv_list<char> field;        // bytes of the field being read
-    csv_list<char*> fields;      // every field of every record, in order
-    csv_list<int32_t> counts;    // fields per record
+    bool counting;  // reads without writing, to count the records ahead
+    size_t kept;    // bytes of field text read so far, written or not
 };
 
+// The first line's most frequent candidate outside quotes.
 char csv_detect_delimiter(const char* p, const char* end)
 {
     static const char candidates[3] = {',', '\t', ';'};
@@ -75,170 +44,184 @@ bool csv_is_field_end(const csv_parser* ps, const char* q)
     return q >= ps->end || *q == ps->delimiter || *q == '\r' || *q == '\n';
 }
 
-// Appends bytes up to the next delimiter or line end, quotes included as ordinary bytes.
-bool csv_read_plain(csv_parser* ps)
+// Every write of the parser: bytes of the field, its doubled quotes, its terminator.
+void csv_keep(csv_parser* ps, const char* from, size_t n)
 {
-    const char* start = ps->p;
-    while (!csv_is_field_end(ps, ps->p)) ps->p++;
-    return csv_append(&ps->field, start, (size_t)(ps->p - start), FIELD_BYTES_FIRST);
+    ps->kept += n;
+    if (ps->counting) return;
+    memmove(ps->w, from, n);
+    ps->w += n;
 }
 
-bool csv_read_quoted(csv_parser* ps)
+// Keeps bytes up to the next delimiter or line end, quotes included as ordinary bytes.
+void csv_read_plain(csv_parser* ps)
 {
-    ps->p++;  // opening quote
+    const char* start = ps->r;
+    while (!csv_is_field_end(ps, ps->r)) ps->r++;
+    csv_keep(ps, start, (size_t)(ps->r - start));
+}
+
+void csv_read_quoted(csv_parser* ps)
+{
+    ps->r++;  // opening quote
     for (;;) {
-        const char* start = ps->p;
-        while (ps->p < ps->end && *ps->p != '"') ps->p++;
-        if (!csv_append(&ps->field, start, (size_t)(ps->p - start), FIELD_BYTES_FIRST)) return false;
-        if (ps->p >= ps->end) return true;  // unterminated: keep what was read
-        if (ps->p + 1 < ps->end && ps->p[1] == '"') {
-            if (!csv_append(&ps->field, "\"", 1, FIELD_BYTES_FIRST)) return false;
-            ps->p += 2;
+        const char* start = ps->r;
+        const char* quote = (const char*)memchr(ps->r, '"', (size_t)(ps->end - ps->r));
+        ps->r = quote ? (char*)quote : ps->end;
+        csv_keep(ps, start, (size_t)(ps->r - start));
+        if (ps->r >= ps->end) return;  // unterminated: keep what was read
+        if (ps->r + 1 < ps->end && ps->r[1] == '"') {
+            csv_keep(ps, "\"", 1);
+            ps->r += 2;
             continue;
         }
-        ps->p++;  // closing quote
+        ps->r++;  // closing quote
         break;
     }
     // Blanks after the closing quote are skipped, except a TAB that is the delimiter itself.
-    const char* q = ps->p;
+    const char* q = ps->r;
     while (q < ps->end && (*q == ' ' || *q == '\t') && *q != ps->delimiter) q++;
     if (csv_is_field_end(ps, q)) {
-        ps->p = q;
-        return true;
+        ps->r = (char*)q;
+        return;
     }
     // Bytes after the closing quote stay in the field, as spreadsheet programs read them,
     // rather than splitting the line into two rows.
-    return csv_read_plain(ps);
+    csv_read_plain(ps);
 }
 
-bool csv_finish_field(csv_parser* ps)
+// Reads one field and what ends it; *more is set when a delimiter follows, so the record goes
+// on. The field's text is terminated only after its end was consumed: the terminator may take
+// the place of that very byte. *empty tells whether the field holds no byte.
+char* csv_read_field(csv_parser* ps, bool* more, bool* empty)
 {
-    char* text = (char*)malloc(ps->field.count + 1);
-    if (!text) return false;
-    if (ps->field.count) memcpy(text, ps->field.items, ps->field.count);
-    text[ps->field.count] = '\0';
-    ps->field.count = 0;
-    if (csv_append(&ps->fields, &text, 1, FIELDS_FIRST)) return true;
-    free(text);
-    return false;
-}
-
-bool csv_read_record(csv_parser* ps)
-{
-    int32_t count = 0;
-    for (;;) {
-        bool ok = ps->p < ps->end && *ps->p == '"' ? csv_read_quoted(ps) : csv_read_plain(ps);
-        if (!ok || count == INT32_MAX || !csv_finish_field(ps)) return false;
-        count++;
-        if (ps->p < ps->end && *ps->p == ps->delimiter) {
-            ps->p++;
-            continue;
-        }
-        if (ps->p < ps->end && *ps->p == '\r') ps->p++;
-        if (ps->p < ps->end && *ps->p == '\n') ps->p++;
-        break;
+    char* field = ps->w;
+    const size_t before = ps->kept;
+    if (ps->r < ps->end && *ps->r == '"') csv_read_quoted(ps);
+    else csv_read_plain(ps);
+    *empty = ps->kept == before;
+    *more = ps->r < ps->end && *ps->r == ps->delimiter;
+    if (*more) {
+        ps->r++;
+    } else {
+        if (ps->r < ps->end && *ps->r == '\r') ps->r++;
+        if (ps->r < ps->end && *ps->r == '\n') ps->r++;
     }
-    return csv_append(&ps->counts, &count, 1, RECORDS_FIRST);
+    csv_keep(ps, "", 1);
+    return field;
 }
 
-void csv_free_strings(char** strings, size_t count)
+// Reads one data record into `cells` (when given), cut or padded to `columns`; true when it
+// was blank (one empty field).
+bool csv_read_record(csv_parser* ps, int32_t columns, char** cells)
 {
-    if (!strings) return;
-    for (size_t i = 0; i < count; i++) free(strings[i]);
-}
-
-char* csv_copy(const char* text)
-{
-    size_t n = strlen(text) + 1;
-    char* copy = (char*)malloc(n);
-    if (copy) memcpy(copy, text, n);
-    return copy;
-}
-
-// Moves the parsed fields into the table: the header, then each record cut or padded to the
-// header's width. Fields not moved stay in the parser's list for the caller to free.
-bool csv_build_table(csv_parser* ps, csv_table* table)
-{
-    size_t records = ps->counts.count;
-    // A blank last line is not a row.
-    if (records > 1 && ps->counts.items[records - 1] == 1 && ps->fields.items[ps->fields.count - 1][0] == '\0')
-        records--;
-    if (records - 1 > (size_t)INT32_MAX) return false;
-    int32_t columns = ps->counts.items[0];
-    size_t rows = records - 1;
-    if (rows && (size_t)columns > SIZE_MAX / sizeof(char*) / rows) return false;
-
-    table->header = (char**)malloc(sizeof(char*) * (size_t)columns);
-    table->cells = rows ? (char**)calloc(rows * (size_t)columns, sizeof(char*)) : nullptr;
-    if (!table->header || (rows && !table->cells)) return false;
-    memcpy(table->header, ps->fields.items, sizeof(char*) * (size_t)columns);
-    memset(ps->fields.items, 0, sizeof(char*) * (size_t)columns);
-    table->columns = columns;
-
-    size_t next = (size_t)columns;
-    for (size_t r = 0; r < rows; r++) {
-        table->rows = (int32_t)r + 1;  // rows filled so far, for the caller's cleanup
-        int32_t count = ps->counts.items[r + 1];
-        char** row = table->cells + r * (size_t)columns;
-        for (int32_t c = 0; c < columns; c++) {
-            if (c < count) {
-                row[c] = ps->fields.items[next + (size_t)c];
-                ps->fields.items[next + (size_t)c] = nullptr;
-            } else if (!(row[c] = csv_copy(""))) {
-                return false;
-            }
-        }
-        next += (size_t)count;
+    int32_t fields = 0;
+    bool more = true, empty = false, blank = false;
+    while (more) {
+        char* field = csv_read_field(ps, &more, &empty);
+        if (fields == 0) blank = empty && !more;
+        if (cells && fields < columns) cells[fields] = field;
+        if (fields < INT32_MAX) fields++;
     }
+    for (int32_t c = fields; cells && c < columns; c++) cells[c] = csv_no_text;
+    return blank;
+}
+
+// The data rows from the parser's place on, found by reading without writing. A blank last
+// line is not a row.
+int64_t csv_count_rows(csv_parser ps)
+{
+    ps.counting = true;
+    int64_t rows = 0;
+    bool blank = false;
+    for (; ps.r < ps.end; rows++) blank = csv_read_record(&ps, 0, nullptr);
+    return blank ? rows - 1 : rows;
+}
+
+// The fields of the record at the parser's place, found by reading without writing.
+size_t csv_count_fields(csv_parser ps)
+{
+    ps.counting = true;
+    size_t fields = 0;
+    for (bool more = true, empty = false; more; fields++) csv_read_field(&ps, &more, &empty);
+    return fields;
+}
+
+// Reads the header into the table; its fields are counted first, so that a header past the
+// limit costs nothing.
+engine_error csv_read_header(csv_parser* ps, csv_table* table, char* msg, size_t msg_size)
+{
+    size_t columns = csv_count_fields(*ps);
+    if (columns > (size_t)CSV_MAX_CELLS) {
+        engine_message(msg, msg_size, "%zu columns are more than the %d cells a table may hold", columns,
+                       (int)CSV_MAX_CELLS);
+        return ERR_RANGE;
+    }
+    if (!(table->header = (char**)malloc(columns * sizeof(char*)))) return ERR_NOMEM;
+    bool more = true, empty = false;
+    for (size_t c = 0; c < columns; c++) table->header[c] = csv_read_field(ps, &more, &empty);
+    table->columns = (int32_t)columns;
+    return ERR_OK;
+}
+
+// Refuses what is not UTF-8 text, with the cause.
+engine_error csv_check_text(const char* text, size_t length, char* msg, size_t msg_size)
+{
+    const bool utf16 = length >= 2 && (memcmp(text, "\xFF\xFE", 2) == 0 || memcmp(text, "\xFE\xFF", 2) == 0);
+    if (utf16) {
+        engine_message(msg, msg_size, "UTF-16 text; save the spreadsheet as UTF-8 CSV");
+        return ERR_FORMAT;
+    }
+    if (memchr(text, '\0', length)) {
+        engine_message(msg, msg_size, "holds NUL bytes, so it is not UTF-8 text");
+        return ERR_FORMAT;
+    }
+    return ERR_OK;
+}
+
+// Parses the rest of the text after the header into the table's rows. The rows are counted
+// first, so that a table past the limit costs nothing and the cells of one within it are
+// allocated once.
+engine_error csv_read_rows(csv_parser* ps, csv_table* table, char* msg, size_t msg_size)
+{
+    int64_t rows = csv_count_rows(*ps);
+    if ((rows + 1) * table->columns > (int64_t)CSV_MAX_CELLS) {
+        engine_message(msg, msg_size,
+                       "%lld rows of %d columns with their header are more than the %d cells a table may hold",
+                       (long long)rows, table->columns, (int)CSV_MAX_CELLS);
+        return ERR_RANGE;
+    }
+    const size_t width = (size_t)table->columns;
+    if (rows > 0 && !(table->cells = (char**)malloc((size_t)rows * width * sizeof(char*)))) return ERR_NOMEM;
+    for (int64_t r = 0; r < rows; r++) csv_read_record(ps, table->columns, table->cells + (size_t)r * width);
     table->rows = (int32_t)rows;
-    return true;
+    return ERR_OK;
 }
 
-void csv_parser_free(csv_parser* ps)
+// Parses `length` bytes of a heap block of length + 1 bytes, which the table takes over on
+// success; on failure it is freed and the table left zeroed.
+engine_error csv_parse_block(csv_table* table, char* block, size_t length, char* msg, size_t msg_size)
 {
-    csv_free_strings(ps->fields.items, ps->fields.count);
-    free(ps->fields.items);
-    free(ps->field.items);
-    free(ps->counts.items);
-}
-
-}  // namespace
-
-engine_error csv_parse(csv_table* table, const char* text, size_t length, char* msg, size_t msg_size)
-{
-    engine_message_clear(msg, msg_size);
-    if (!table) return ERR_INVALID;
-    memset(table, 0, sizeof *table);
-    if (length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
-        text += 3;
-        length -= 3;
+    engine_error error = csv_check_text(block, length, msg, msg_size);
+    csv_parser ps = {block, block, block + length, ',', false, 0};
+    if (length >= 3 && memcmp(block, "\xEF\xBB\xBF", 3) == 0) ps.r += 3;
+    ps.delimiter = csv_detect_delimiter(ps.r, ps.end);
+    if (!error) error = csv_read_header(&ps, table, msg, msg_size);
+    if (!error) error = csv_read_rows(&ps, table, msg, msg_size);
+    if (error) {
+        free(table->header);
+        free(table->cells);
+        free(block);
+        memset(table, 0, sizeof *table);
+        return error;
     }
-    csv_parser ps = {};
-    ps.p = text;
-    ps.end = text + length;
-    ps.delimiter = csv_detect_delimiter(ps.p, ps.end);
-    bool ok = true;
-    do {
-        ok = csv_read_record(&ps);
-    } while (ok && ps.p < ps.end);
-    ok = ok && csv_build_table(&ps, table);
-    csv_parser_free(&ps);
-    if (ok) return ERR_OK;
-    csv_table_clear(table);
-    return ERR_NOMEM;
+    table->strings = block;
+    return ERR_OK;
 }
 
-engine_error csv_parse_memory(csv_table* table, const char* text, size_t length, char* msg, size_t msg_size)
-{
-    engine_message_clear(msg, msg_size);
-    if (!table || !text) return ERR_INVALID;
-    return csv_parse(table, text, length, msg, msg_size);
-}
-
-// Reads a whole open file of at most the size limit into *text, a NUL-terminated heap block
-// of *length bytes that the caller frees whatever the result.
-static engine_error csv_read_whole(FILE* f, const char* path, char** text, size_t* length, char* msg,
-                                   size_t msg_size)
+// Reads a whole open file of at most the size limit into *text, a heap block of *length + 1
+// bytes, or explains why not.
+engine_error csv_read_whole(FILE* f, const char* path, char** text, size_t* length, char* msg, size_t msg_size)
 {
     int64_t size = file_size_from_end(f);
     if (size < 0 || size > CSV_MAX_FILE_SIZE) {
@@ -249,8 +232,7 @@ static engine_error csv_read_whole(FILE* f, const char* path, char** text, size_
     *text = (char*)malloc((size_t)size + 1);
     if (!*text) return ERR_NOMEM;
     *length = fread(*text, 1, (size_t)size, f);
-    (*text)[*length] = '\0';
-    // One more read shows errors that a short or empty read hides (a directory, say).
+    // One more read shows errors that a short or empty read hides.
     if (*length < (size_t)size || (fgetc(f) == EOF && ferror(f))) {
         engine_message(msg, msg_size, "cannot read %s", path);
         return ERR_IO;
@@ -258,49 +240,103 @@ static engine_error csv_read_whole(FILE* f, const char* path, char** text, size_
     return ERR_OK;
 }
 
+// Opens a regular file, or explains why not.
+engine_error csv_open(const char* path, FILE** f, char* msg, size_t msg_size)
+{
+    switch (file_open_read(path, f)) {
+    case FILE_READ_OPENED:
+        return ERR_OK;
+    case FILE_READ_FOLDER:
+        engine_message(msg, msg_size, "%s is a folder, not a file", path);
+        return ERR_IO;
+    case FILE_READ_NOT_REGULAR:
+        engine_message(msg, msg_size, "%s is a device or a pipe, not a file", path);
+        return ERR_IO;
+    case FILE_READ_CANNOT_OPEN:
+        break;
+    }
+    engine_message(msg, msg_size, "cannot open %s", path);
+    return ERR_IO;
+}
+
+}  // namespace
+
+engine_error csv_parse(csv_table* table, const char* text, size_t length, char* msg, size_t msg_size)
+{
+    engine_message_clear(msg, msg_size);
+    if (!table) return ERR_INVALID;
+    memset(table, 0, sizeof *table);
+    char* block = (char*)malloc(length + 1);
+    if (!block) return ERR_NOMEM;
+    if (length) memcpy(block, text, length);
+    return csv_parse_block(table, block, length, msg, msg_size);
+}
+
+engine_error csv_parse_memory(csv_table* table, const char* text, size_t length, char* msg, size_t msg_size)
+{
+    engine_message_clear(msg, msg_size);
+    if (!table || !text) return ERR_INVALID;
+    return csv_parse(table, text, length, msg, msg_size);
+}
+
 engine_error csv_read_file(csv_table* table, const char* path, char* msg, size_t msg_size)
 {
     engine_message_clear(msg, msg_size);
     if (!table || !path) return ERR_INVALID;
-    FILE* f = file_open(path, "rb");
-    if (!f) {
-        engine_message(msg, msg_size, "cannot open %s", path);
-        return ERR_IO;
-    }
+    memset(table, 0, sizeof *table);
+    FILE* f = nullptr;
+    engine_error result = csv_open(path, &f, msg, msg_size);
+    if (result) return result;
     char* text = nullptr;
     size_t length = 0;
-    engine_error result = csv_read_whole(f, path, &text, &length, msg, msg_size);
+    result = csv_read_whole(f, path, &text, &length, msg, msg_size);
     fclose(f);
-    if (result == ERR_OK) result = csv_parse(table, text, length, msg, msg_size);
-    free(text);
+    if (result == ERR_OK) {
+        result = csv_parse_block(table, text, length, msg, msg_size);
+    } else {
+        free(text);
+    }
+    if (result == ERR_NOMEM) engine_message(msg, msg_size, "not enough memory to read %s", path);
     return result;
 }
 
 engine_error csv_table_one_label(csv_table* table, const char* name, const char* price, const char* barcode)
 {
     if (!table) return ERR_INVALID;
+    memset(table, 0, sizeof *table);
     static const char* const names[3] = {"Name", "Price", "Barcode"};
     const char* values[3] = {name ? name : "", price ? price : "", barcode ? barcode : ""};
-    // Zeroed arrays, so that a failure part way leaves NULLs that clearing skips.
+    // The six texts as one line of CSV would hold them, parsed in place like any table.
+    size_t length = 0;
+    for (int i = 0; i < 3; i++) length += strlen(names[i]) + strlen(values[i]) + 2;
+    char* block = (char*)malloc(length + 1);
+    table->header = (char**)malloc(3 * sizeof(char*));
+    table->cells = (char**)malloc(3 * sizeof(char*));
+    if (!block || !table->header || !table->cells) {
+        free(block);
+        csv_table_clear(table);
+        return ERR_NOMEM;
+    }
+    char* p = block;
+    for (int i = 0; i < 6; i++) {
+        const char* text = i < 3 ? names[i] : values[i - 3];
+        size_t n = strlen(text) + 1;
+        memcpy(p, text, n);
+        (i < 3 ? table->header[i] : table->cells[i - 3]) = p;
+        p += n;
+    }
     table->columns = 3;
     table->rows = 1;
-    table->header = (char**)calloc(3, sizeof(char*));
-    table->cells = (char**)calloc(3, sizeof(char*));
-    bool ok = table->header && table->cells;
-    for (int i = 0; ok && i < 3; i++)
-        ok = (table->header[i] = csv_copy(names[i])) && (table->cells[i] = csv_copy(values[i]));
-    if (ok) return ERR_OK;
-    csv_table_clear(table);
-    return ERR_NOMEM;
+    table->strings = block;
+    return ERR_OK;
 }
 
 void csv_table_clear(csv_table* table)
 {
     if (!table) return;
-    csv_free_strings(table->header, (size_t)table->columns);
-    csv_free_strings(table->cells, (size_t)table->rows * (size_t)table->columns);
     free(table->header);
     free(table->cells);
+    free(table->strings);
     memset(table, 0, sizeof *table);
 }
 

@@ -1,5 +1,6 @@
 // DYMO LabelWriter raster jobs: lines cut to their inked bytes, blank lines skipped in runs,
-// each line sent raw or run-length compressed, whichever is shorter.
+// each line sent raw or run-length compressed, whichever is shorter. Labels go to the sink as
+// they are made.
 #include "dymo.h"
 
 #include <cstring>
@@ -12,7 +13,7 @@ struct dymo_writer {
     const label_model* model;
     const csv_table* table;
     uint16_t length;  // label length in dots
-    byte_buffer job;
+    byte_sink* sink;
 };
 
 // An inked line as sent around its bytes-per-line command: the dot tab, then the data.
@@ -75,19 +76,20 @@ void dymo_encode_line(const uint8_t* row, int32_t first, int32_t n, dymo_line* l
     }
 }
 
-bool dymo_append_label(byte_buffer* job, const raster* r, uint16_t length)
+void dymo_write_label(byte_sink* sink, const raster* r, uint16_t length)
 {
-    const uint8_t length_command[2] = {0x1B, 0x4C};
-    bool ok = byte_buffer_append(job, length_command, 2) && byte_buffer_append_u16_be(job, length);
+    const uint8_t length_command[4] = {0x1B, 0x4C, (uint8_t)(length >> 8), (uint8_t)length};
+    byte_sink_write(sink, length_command, sizeof length_command);
     int32_t blank = 0, last_bytes = -1;
     const uint8_t* previous = nullptr;  // the row just sent, while it was inked
     dymo_line line;
-    for (int32_t y = 0; ok && y < r->height; y++) {
+    for (int32_t y = 0; y < r->height && !sink->error; y++) {
         const uint8_t* row = r->bits + (size_t)y * (size_t)r->stride;
         // Bars make long runs of equal rows: such a row is sent as the one before it, which
         // already set the bytes per line.
         if (previous && memcmp(row, previous, (size_t)r->stride) == 0) {
-            ok = byte_buffer_append(job, line.tab, 3) && byte_buffer_append(job, line.data, line.data_length);
+            byte_sink_write(sink, line.tab, 3);
+            byte_sink_write(sink, line.data, line.data_length);
             continue;
         }
         int32_t first = 0, last = r->stride - 1;
@@ -99,24 +101,22 @@ bool dymo_append_label(byte_buffer* job, const raster* r, uint16_t length)
         }
         while (row[last] == 0) last--;
         const int32_t n = last - first + 1;
-        while (ok && blank > 0) {
-            const int32_t k = blank < 255 ? blank : 255;
-            const uint8_t skip[4] = {0x1B, 0x66, 0x01, (uint8_t)k};
-            ok = byte_buffer_append(job, skip, 4);
-            blank -= k;
+        for (; blank > 0; blank -= blank < 255 ? blank : 255) {
+            const uint8_t skip[4] = {0x1B, 0x66, 0x01, (uint8_t)(blank < 255 ? blank : 255)};
+            byte_sink_write(sink, skip, 4);
         }
         dymo_encode_line(row, first, n, &line);
-        ok = ok && byte_buffer_append(job, line.tab, 3);
-        if (ok && n != last_bytes) {
+        byte_sink_write(sink, line.tab, 3);
+        if (n != last_bytes) {
             const uint8_t bytes_per_line[3] = {0x1B, 0x44, (uint8_t)n};
-            ok = byte_buffer_append(job, bytes_per_line, 3);
+            byte_sink_write(sink, bytes_per_line, 3);
             last_bytes = n;
         }
-        ok = ok && byte_buffer_append(job, line.data, line.data_length);
+        byte_sink_write(sink, line.data, line.data_length);
         previous = row;
     }
     // Blank lines at the bottom are never sent: the form feed passes them.
-    return ok && byte_buffer_append(job, "\x1B\x45", 2);
+    byte_sink_write(sink, "\x1B\x45", 2);
 }
 
 engine_error dymo_print_row(void* writer, int32_t row, int32_t labels)
@@ -124,31 +124,53 @@ engine_error dymo_print_row(void* writer, int32_t row, int32_t labels)
     dymo_writer* w = (dymo_writer*)writer;
     raster r = {};
     engine_error error = label_render_row(w->model, w->table, row, &r);
-    for (int32_t i = 0; !error && i < labels; i++)
-        if (!dymo_append_label(&w->job, &r, w->length)) error = ERR_IO;
+    if (error) return error;
+    for (int32_t i = 0; i < labels && !w->sink->error; i++) dymo_write_label(w->sink, &r, w->length);
     raster_free(&r);
-    return error;
+    return byte_sink_status(w->sink);
+}
+
+// The label's length in dots, as the printer counts it; outside 1..65534 when it cannot say it.
+float dymo_length(const label_model* model)
+{
+    return model->height_mm * (float)model->dpi / 25.4f + 0.5f;
 }
 
 }  // namespace
+
+engine_error dymo_check(const label_model* model, const job_options*, char* msg, size_t msg_size)
+{
+    engine_error error = job_check_label_size(model, msg, msg_size);
+    if (error) return error;
+    // The dot tab and the bytes per line are one byte each: a wider line cannot be described.
+    const int32_t width = label_width_dots(model);
+    if ((width + 7) / 8 > DYMO_MAX_LINE_BYTES) {
+        engine_message(msg, msg_size, "the label is %d dots wide; a line holds at most %d", width,
+                       DYMO_MAX_LINE_BYTES * 8);
+        return ERR_RANGE;
+    }
+    const float length = dymo_length(model);
+    if (!(length >= 1.0f && length < 65535.0f)) {
+        engine_message(msg, msg_size, "the label is %.0f dots long; the printer takes 1 to 65534", (double)length);
+        return ERR_RANGE;
+    }
+    return ERR_OK;
+}
 
 engine_error dymo_write_job(const label_model* model, const csv_table* table, int32_t first_row, int32_t row_count,
                             const job_options* options, byte_sink* sink)
 {
     if (!model || !table || !sink) return ERR_INVALID;
-    const int32_t width = label_width_dots(model);
-    // The dot tab and the bytes per line are one byte each: a wider line cannot be described.
-    if (width < 1 || (width + 7) / 8 > DYMO_MAX_LINE_BYTES) return ERR_RANGE;
+    engine_error error = dymo_check(model, options, nullptr, 0);
+    if (error) return error;
     if (first_row < 0 || row_count < 0) return ERR_INVALID;
-    const float length = model->height_mm * (float)model->dpi / 25.4f + 0.5f;
-    if (!(length >= 1.0f && length < 65535.0f)) return ERR_RANGE;
 
-    dymo_writer w = {model, table, (uint16_t)length, {}};
+    dymo_writer w = {model, table, (uint16_t)dymo_length(model), sink};
     uint8_t start[169];
     memset(start, 0x1B, 156);
     // Then the set-up commands, ending with dot tab 0, graphics mode and normal density.
     memcpy(start + 156, "\x1B\x79\x1B\x51\x00\x00\x1B\x42\x00\x1B\x69\x1B\x65", 13);
-    engine_error error = byte_buffer_append(&w.job, start, sizeof start) ? ERR_OK : ERR_IO;
-    if (!error) error = job_each_row(table, first_row, row_count, options, dymo_print_row, &w);
-    return byte_sink_finish(sink, &w.job, error);
+    byte_sink_write(sink, start, sizeof start);
+    error = job_each_row(table, first_row, row_count, options, dymo_print_row, &w);
+    return error ? error : byte_sink_status(sink);
 }

@@ -1,5 +1,5 @@
-// PNG through png_file's encoder, PBM by hand; both written through the engine's file opening
-// so that UTF-8 names work everywhere, and removed again when they end up incomplete.
+// PNG through png_file's encoder, PBM by hand; both written through the engine's file writing,
+// so that UTF-8 names work everywhere and a file is replaced only by a complete one.
 #include "image_file.h"
 
 #include <cstdio>
@@ -10,18 +10,6 @@
 #include "files/png_file.h"
 
 namespace {
-
-// An image file being written; `ok` turns false at the first failed write.
-struct image_output {
-    FILE* f;
-    bool ok;
-};
-
-// Closes the file; one that was not written completely is removed, unless it is a device.
-engine_error image_close(image_output* out, const char* path)
-{
-    return file_close_written(out->f, path, out->ok) ? ERR_OK : ERR_IO;
-}
 
 // Greyscale pixels of the raster with each dot a scale x scale block.
 uint8_t* png_pixels(const raster* r, int32_t scale, size_t width, size_t height)
@@ -59,10 +47,10 @@ engine_error png_write_raster_1x(const raster* r, const char* path)
 engine_error pbm_write_raster(const raster* r, const char* path)
 {
     if (!r || !r->bits || !path) return ERR_INVALID;
-    image_output out = {file_open(path, "wb"), true};
-    if (!out.f) return ERR_IO;
-    if (fprintf(out.f, "P4\n%d %d\n", (int)r->width, (int)r->height) < 0) out.ok = false;
+    file_writing file;
+    if (!file_write_begin(&file, path)) return ERR_IO;
     size_t size = (size_t)r->stride * (size_t)r->height;
-    if (out.ok && fwrite(r->bits, 1, size, out.f) != size) out.ok = false;
-    return image_close(&out, path);
+    bool ok = fprintf(file.f, "P4\n%d %d\n", (int)r->width, (int)r->height) >= 0 &&
+              fwrite(r->bits, 1, size, file.f) == size;
+    return file_write_end(&file, ok) ? ERR_OK : ERR_IO;
 }

@@ -1,12 +1,14 @@
-// Printer jobs: the per-job settings, the choice of writer by printer language, and building a
-// whole job in memory. The languages' bytes are their writers' (zpl.h, tspl.h, brother_ql.h,
-// dymo.h); counting labels is quantity.h's; sending a job is spool.h's.
+// Printer jobs: the per-job settings, the checks a job must pass before its rows are written,
+// the choice of writer by printer language, and building a whole job in memory. The languages'
+// bytes are their writers' (zpl.h, tspl.h, brother_ql.h, dymo.h); counting labels is
+// quantity.h's; sending a job to a file or a queue is spool.h's.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
+#include "byte_buffer.h"
 #include "csv.h"
 #include "errors.h"
 #include "label_model.h"
@@ -21,6 +23,22 @@ struct job_options {
     int32_t feed_margin_dots;     // Brother QL: feed margin; below 1 means 35
 };
 
+// --- Checking ---
+
+// What the language's writer refuses before it looks at any row, with the reason in msg: a
+// label whose raster cannot be made (outside 1 x 1 to 32768 x 65535 dots), and the language's
+// own limits (Brother QL: the line length, the media and feed margin its header holds, a label
+// wider than the line; DYMO: a line of more than 255 bytes, a length outside 1 to 65,534
+// dots). 0; 1 for a NULL model or an unknown language; 2 with a message.
+engine_error job_check(uint32_t language, const label_model* model, const job_options* options, char* msg,
+                       size_t msg_size);
+
+// Renders every printing row of the run as the writers would, without writing anything: the
+// first failure (1 for a bad quantity, else the renderer's code), or 0. For a caller that must
+// know the job will go through before it starts sending it.
+engine_error job_check_rows(const label_model* model, const csv_table* table, int32_t first_row, int32_t row_count,
+                            const job_options* options);
+
 // --- Jobs ---
 // A job covers the data rows first_row .. first_row + row_count - 1 (0-based; rows past the
 // table's end are left out), each printed as many times as quantity_for_row says; `language` is
@@ -34,7 +52,13 @@ engine_error job_write(uint32_t language, const label_model* model, const csv_ta
 engine_error job_write_plain(uint32_t language, const label_model* model, const csv_table* table, int32_t first_row,
                              int32_t row_count, FILE* stream);
 
-// Builds the same bytes in memory. On success *data is a heap block of *length bytes that the
+// Writes the job through a sink, as it is made: peak memory is one label's. As job_write; the
+// sink's `written` counts the job's bytes.
+engine_error job_write_sink(uint32_t language, const label_model* model, const csv_table* table, int32_t first_row,
+                            int32_t row_count, const job_options* options, byte_sink* sink);
+
+// Builds the same bytes in memory, in one block allocated once where the language's job size is
+// known ahead (TSPL, Brother QL). On success *data is a heap block of *length bytes that the
 // caller releases with free(); a job without bytes gives NULL and 0. 1 for a NULL out-pointer,
 // 3 when memory runs out, else as job_write; nothing is handed out on failure.
 engine_error job_build(uint32_t language, const label_model* model, const csv_table* table, int32_t first_row,
@@ -52,3 +76,9 @@ typedef engine_error (*job_row_printer)(void* writer, int32_t row, int32_t label
 // `print`, else 0.
 engine_error job_each_row(const csv_table* table, int32_t first_row, int32_t row_count, const job_options* options,
                           job_row_printer print, void* writer);
+
+// The check every language shares: the label's raster can be made.
+engine_error job_check_label_size(const label_model* model, char* msg, size_t msg_size);
+
+// The labels of the run of rows, as job_each_row walks them; -1 at a bad quantity.
+int64_t job_count_labels(const csv_table* table, int32_t first_row, int32_t row_count, const job_options* options);

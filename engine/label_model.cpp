@@ -76,10 +76,11 @@ const char* const barcode_synonyms[] = {
 const struct {
     const char* const* synonyms;
     const char* placeholder;
+    const char* name;
 } roles[] = {
-    {name_synonyms, "{Name}"},
-    {price_synonyms, "{Price}"},
-    {barcode_synonyms, "{Barcode}"},
+    {name_synonyms, "{Name}", "name"},
+    {price_synonyms, "{Price}", "price"},
+    {barcode_synonyms, "{Barcode}", "barcode"},
 };
 
 // The shared quantities of every template, in millimetres.
@@ -204,4 +205,14 @@ engine_error layout_build(label_model* model, const char* template_id, const csv
         return ERR_OK;
     }
     return ERR_INVALID;
+}
+
+const char* layout_missing_role(const label_model* model)
+{
+    for (int32_t i = 0; model && i < model->element_count && i < LABEL_MAX_ELEMENTS; i++) {
+        const label_element& e = model->elements[i];
+        for (const auto& role : roles)
+            if (e.column < 0 && strcmp(e.text, role.placeholder) == 0) return role.name;
+    }
+    return nullptr;
 }

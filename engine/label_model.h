@@ -72,3 +72,7 @@ int32_t label_text_line_limit(const label_element* element);
 // "{Barcode}". The model's size and dpi must be set. 1 for a NULL model or id, or an unknown id
 // (the model is then left without elements).
 engine_error layout_build(label_model* model, const char* template_id, const csv_table* table);
+
+// The first role ("name", "price" or "barcode") that the model's template prints but found no
+// column for, so that it still holds its placeholder; NULL when every role found one.
+const char* layout_missing_role(const label_model* model);

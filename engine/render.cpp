@@ -56,21 +56,9 @@ int label_bind_placeholders(label_model* model, const csv_table* table)
 
 namespace {
 
-// What every element drawing needs to know about the label being rendered.
-struct render_target {
-    raster* out;
-    int32_t dpi;
-};
-
-int32_t dots(const render_target& t, float mm)
+int32_t dots(const label_model* m, float mm)
 {
-    return label_mm_to_dots(mm, t.dpi);
-}
-
-// 0, 90, 180 or 270; other values (negative ones included) draw upright.
-int normal_rotation(int32_t degrees)
-{
-    return (degrees / 90) * 90 % 360;
+    return label_mm_to_dots(mm, m->dpi);
 }
 
 bool quarter_turn(int rotation)
@@ -86,17 +74,17 @@ int32_t align_shift(uint32_t align, int64_t box, int64_t extent)
     return (int32_t)(align == ALIGN_CENTER ? room / 2 : room);
 }
 
-// A scratch raster's height, held where raster_create refuses it rather than wrapped.
-int32_t scratch_height(int64_t size)
+// Whether raster_create takes a scratch raster of this size.
+bool raster_size_fits(int64_t width, int64_t height)
 {
-    return size > RASTER_MAX_HEIGHT + 1 ? RASTER_MAX_HEIGHT + 1 : (int32_t)size;
+    return width >= 1 && width <= RASTER_MAX_WIDTH && height >= 1 && height <= RASTER_MAX_HEIGHT;
 }
 
-void draw_rule(const render_target& t, const label_element& e)
+void draw_rule(raster* out, const label_model* m, const label_element& e)
 {
-    int32_t length = e.width_mm > 0 ? dots(t, e.width_mm) : t.out->width;
-    int32_t thickness = dots(t, e.size_mm > 0 ? e.size_mm : 0.2f);
-    raster_fill_rect(t.out, dots(t, e.x_mm), dots(t, e.y_mm), length, thickness < 1 ? 1 : thickness, 1);
+    int32_t length = e.width_mm > 0 ? dots(m, e.width_mm) : out->width;
+    int32_t thickness = dots(m, e.size_mm > 0 ? e.size_mm : 0.2f);
+    raster_fill_rect(out, dots(m, e.x_mm), dots(m, e.y_mm), length, thickness < 1 ? 1 : thickness, 1);
 }
 
 bool in_guard(const barcode_symbol& s, int32_t module)
@@ -135,83 +123,142 @@ void draw_bars(raster* scratch, const barcode_symbol& s, int32_t md, int32_t bar
     repeat_row(scratch, bar_height, guard_height);
 }
 
-engine_error draw_barcode(const render_target& t, const label_element& e, const char* text)
+engine_error draw_barcode(raster* out, const label_model* m, const label_element& e, const char* text)
 {
-    barcode_symbol s;
-    engine_error err = barcode_encode(e.symbology, text, &s);
+    label_barcode_layout b;
+    engine_error err = label_layout_barcode(m, &e, text, &b);
     if (err != ERR_OK) return err;
-    int rotation = normal_rotation(e.rotation_deg);
-    bool quarter = quarter_turn(rotation);
-    int32_t md = dots(t, e.module_mm);
-    if (md < 1) return ERR_RANGE;
-    int64_t sw = (int64_t)s.module_count * md;
-    if (sw > (quarter ? t.out->height : t.out->width)) return ERR_RANGE;
-    int32_t bh = dots(t, e.size_mm);
-    if (bh < dots(t, 2)) return ERR_RANGE;
-
-    int64_t block = s.guard_count > 0 ? (int64_t)bh + 3 * (int64_t)md : bh;
-    int32_t band = 0, px = 0;
-    if (e.human_readable && s.text_length > 0) {
-        int32_t tall = (int32_t)(0.3 * bh);
-        px = bitmap_font_size_for_height((float)tall);
-        band = tall < px ? tall : bitmap_font_line_height(px);
-    }
     raster scratch = {};
-    err = raster_create(&scratch, (int32_t)sw, scratch_height(block + band));
+    err = raster_create(&scratch, b.width, b.height);
     if (err != ERR_OK) return err;
-    draw_bars(&scratch, s, md, bh, (int32_t)block);
-    if (band > 0) {
-        int32_t room = (int32_t)sw - bitmap_font_measure(s.text, px);
-        bitmap_font_draw_line(&scratch, room > 0 ? room / 2 : 0, (int32_t)block + bitmap_font_ascent(px), px, s.text, 0);
+    draw_bars(&scratch, b.symbol, b.module, b.bar_height, b.block_height);
+    if (b.band_height > 0) {
+        int32_t room = b.width - bitmap_font_measure(b.symbol.text, b.font_px);
+        bitmap_font_draw_line(&scratch, room > 0 ? room / 2 : 0, b.block_height + bitmap_font_ascent(b.font_px),
+                              b.font_px, b.symbol.text, 0);
     }
-
-    int32_t x = dots(t, e.x_mm), y = dots(t, e.y_mm);
-    x += align_shift(e.align, e.width_mm > 0 ? dots(t, e.width_mm) : t.out->width,
-                     quarter ? scratch.height : scratch.width);
-    if (e.height_mm > 0) y += align_shift(ALIGN_CENTER, dots(t, e.height_mm), quarter ? scratch.width : scratch.height);
-    raster_blit_rotated(t.out, &scratch, x, y, rotation);
+    raster_blit_rotated(out, &scratch, b.x, b.y, b.rotation);
     raster_free(&scratch);
     return ERR_OK;
 }
 
-engine_error draw_text(const render_target& t, const label_element& e, const char* text)
+engine_error draw_text(raster* out, const label_model* m, const label_element& e, const char* text)
 {
-    if (bitmap_font_missing_count(text) != 0) return ERR_NO_GLYPH;
-    if (!*text) return ERR_OK;
-    int px = bitmap_font_size_for_mm(e.size_mm, t.dpi);
-    int32_t bw = dots(t, e.width_mm);
-    if (bw < 1) bw = t.out->width;
-    int lines = label_text_line_limit(&e);
-    int32_t lh = bitmap_font_line_height(px);
-    int32_t width = bitmap_font_measure(text, px);
-    bool one_line = width <= bw || lines == 1;
-    // A wrapped line holds at least one byte, so the text never needs more lines than bytes.
-    size_t length = strlen(text);
-    int64_t room_lines = one_line ? 1 : (size_t)lines < length ? lines : (int64_t)length;
-
+    label_text_layout t;
+    engine_error err = label_layout_text(m, &e, text, &t);
+    if (err != ERR_OK || !*text) return err;
     raster scratch = {};
-    engine_error err = raster_create(&scratch, bw, scratch_height(room_lines * lh));
+    err = raster_create(&scratch, t.box_width, t.room_lines * t.line_height);
     if (err != ERR_OK) return err;
-    int32_t used = lh;
-    if (one_line) {
-        int32_t x = e.align == ALIGN_CENTER ? (bw - width) / 2 : e.align == ALIGN_RIGHT ? bw - width : 0;
-        bitmap_font_draw_line(&scratch, x, bitmap_font_ascent(px), px, text, e.bold);
+    int32_t used = t.line_height;
+    if (t.one_line) {
+        int32_t room = t.box_width - t.text_width;
+        int32_t x = e.align == ALIGN_CENTER ? room / 2 : e.align == ALIGN_RIGHT ? room : 0;
+        bitmap_font_draw_line(&scratch, x, bitmap_font_ascent(t.font_px), t.font_px, text, e.bold);
     } else {
-        int drawn = bitmap_font_draw_box(&scratch, 0, bitmap_font_ascent(px), px, bw, text, e.bold, lines);
-        used = lh * (drawn > 1 ? drawn : 1);
+        int drawn = bitmap_font_draw_box(&scratch, 0, bitmap_font_ascent(t.font_px), t.font_px, t.box_width, text,
+                                         e.bold, t.max_lines);
+        used = t.line_height * (drawn > 1 ? drawn : 1);
     }
-
-    int rotation = normal_rotation(e.rotation_deg);
-    int32_t x = dots(t, e.x_mm);
-    if (quarter_turn(rotation)) x += align_shift(e.align, bw, used);
+    int32_t x = t.x;
+    if (quarter_turn(t.rotation)) x += align_shift(e.align, t.box_width, used);
     raster block = scratch;
     block.height = used;  // rows are contiguous, so the top rows are a raster of their own
-    raster_blit_rotated(t.out, &block, x, dots(t, e.y_mm), rotation);
+    raster_blit_rotated(out, &block, x, t.y, t.rotation);
     raster_free(&scratch);
     return ERR_OK;
 }
 
 }  // namespace
+
+int32_t label_rotation(int32_t degrees)
+{
+    return (degrees / 90) * 90 % 360;
+}
+
+label_rect label_turn_rect(label_rect r, int32_t width, int32_t height, int32_t x, int32_t y, int32_t rotation)
+{
+    switch (rotation) {
+    case 90:
+        return {x + height - (r.y + r.height), y + r.x, r.height, r.width};
+    case 180:
+        return {x + width - (r.x + r.width), y + height - (r.y + r.height), r.width, r.height};
+    case 270:
+        return {x + r.y, y + width - (r.x + r.width), r.height, r.width};
+    default:
+        return {x + r.x, y + r.y, r.width, r.height};
+    }
+}
+
+engine_error label_layout_text(const label_model* m, const label_element* e, const char* text, label_text_layout* out)
+{
+    if (bitmap_font_missing_count(text) != 0) return ERR_NO_GLYPH;
+    label_text_layout t;
+    t.rotation = label_rotation(e->rotation_deg);
+    t.font_px = bitmap_font_size_for_mm(e->size_mm, m->dpi);
+    t.line_height = bitmap_font_line_height(t.font_px);
+    t.box_width = dots(m, e->width_mm);
+    if (t.box_width < 1) t.box_width = label_width_dots(m);
+    t.max_lines = label_text_line_limit(e);
+    t.text_width = bitmap_font_measure(text, t.font_px);
+    t.one_line = t.text_width <= t.box_width || t.max_lines == 1;
+    // A wrapped line holds at least one byte, so the text never needs more lines than bytes.
+    size_t length = strlen(text);
+    int64_t lines = t.one_line ? 1 : (size_t)t.max_lines < length ? t.max_lines : (int64_t)length;
+    if (*text && !raster_size_fits(t.box_width, lines * t.line_height)) return ERR_RANGE;
+    t.room_lines = (int32_t)lines;
+    t.x = dots(m, e->x_mm);
+    t.y = dots(m, e->y_mm);
+    *out = t;
+    return ERR_OK;
+}
+
+engine_error label_layout_barcode(const label_model* m, const label_element* e, const char* text,
+                                  label_barcode_layout* out)
+{
+    label_barcode_layout& b = *out;
+    engine_error err = barcode_encode(e->symbology, text, &b.symbol);
+    if (err != ERR_OK) return err;
+    const barcode_symbol& s = b.symbol;
+    b.rotation = label_rotation(e->rotation_deg);
+    const bool quarter = quarter_turn(b.rotation);
+    const int64_t length = quarter ? label_height_dots(m) : label_width_dots(m);
+    b.module = dots(m, e->module_mm);
+    if (b.module < 1) return ERR_RANGE;
+    const int64_t width = (int64_t)s.module_count * b.module;
+    if (width > length) return ERR_RANGE;
+    b.bar_height = dots(m, e->size_mm);
+    if (b.bar_height < dots(m, 2)) return ERR_RANGE;
+
+    const int64_t block = s.guard_count > 0 ? (int64_t)b.bar_height + 3 * (int64_t)b.module : b.bar_height;
+    b.band_height = 0;
+    b.font_px = 0;
+    if (e->human_readable && s.text_length > 0) {
+        int32_t tall = (int32_t)(0.3 * b.bar_height);
+        b.font_px = bitmap_font_size_for_height((float)tall);
+        b.band_height = tall < b.font_px ? tall : bitmap_font_line_height(b.font_px);
+    }
+    if (!raster_size_fits(width, block + b.band_height)) return ERR_RANGE;
+    b.block_height = (int32_t)block;
+    b.width = (int32_t)width;
+    b.height = b.block_height + b.band_height;
+
+    b.x = dots(m, e->x_mm);
+    b.y = dots(m, e->y_mm);
+    b.x += align_shift(e->align, e->width_mm > 0 ? dots(m, e->width_mm) : label_width_dots(m),
+                       quarter ? b.height : b.width);
+    if (e->height_mm > 0) b.y += align_shift(ALIGN_CENTER, dots(m, e->height_mm), quarter ? b.width : b.height);
+
+    int32_t first = 0, end = s.module_count;
+    while (first < end && !s.modules[first]) first++;
+    while (end > first && !s.modules[end - 1]) end--;
+    b.bars = {first * b.module, 0, (end - first) * b.module, b.bar_height};
+    // Along the symbol's length every bar must be on the label.
+    label_rect on_label = label_turn_rect(b.bars, b.width, b.height, b.x, b.y, b.rotation);
+    int64_t start = quarter ? on_label.y : on_label.x, run = quarter ? on_label.height : on_label.width;
+    if (start < 0 || start + run > length) return ERR_RANGE;
+    return ERR_OK;
+}
 
 engine_error label_render_pass(const label_model* model, const csv_table* table, int32_t row, raster* out,
                                uint32_t pass)
@@ -219,17 +266,16 @@ engine_error label_render_pass(const label_model* model, const csv_table* table,
     if (!model || !out) return ERR_INVALID;
     engine_error err = raster_create(out, label_width_dots(model), label_height_dots(model));
     if (err != ERR_OK) return err;
-    render_target t = {out, model->dpi};
     int32_t count = model->element_count < LABEL_MAX_ELEMENTS ? model->element_count : LABEL_MAX_ELEMENTS;
     for (int32_t i = 0; i < count && err == ERR_OK; i++) {
         const label_element& e = model->elements[i];
         const char* text = label_element_text(&e, table, row);
         if (e.kind == LABEL_TEXT) {
-            if (pass != RENDER_GRAPHICS) err = draw_text(t, e, text);
+            if (pass != RENDER_GRAPHICS) err = draw_text(out, model, e, text);
         } else if (pass != RENDER_TEXT) {
             // Kinds other than text and rule draw as barcodes, as the printer writers send them.
-            if (e.kind == LABEL_RULE) draw_rule(t, e);
-            else err = draw_barcode(t, e, text);
+            if (e.kind == LABEL_RULE) draw_rule(out, model, e);
+            else err = draw_barcode(out, model, e, text);
         }
     }
     if (err != ERR_OK) raster_free(out);

@@ -3,10 +3,8 @@
 #include "report.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "job.h"
 #include "spool.h"
 
 static const char* report_text(const char* text)
@@ -36,12 +34,8 @@ engine_error report_write(problem_report* report, const char* folder, const repo
     }
     const int32_t rows = row_limit > 0 && row_limit < table->rows ? row_limit : table->rows;
 
-    uint8_t* job = nullptr;
     size_t length = 0;
-    engine_error error = job_build_plain(language, model, table, 0, rows, &job, &length);
-    if (error) return error;
-    error = job_save_file(report->job_path, job, length);
-    free(job);
+    engine_error error = job_write_file(report->job_path, language, model, table, 0, rows, nullptr, &length);
     if (error) return error;
 
     const char* version = report_text(info->version);

@@ -1,19 +1,112 @@
-// Job files, and what the platforms' queue listings share.
+// Job files, and sending jobs to queues through the platform's documents; what the platforms'
+// queue listings share.
 #include "spool.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "files/file_io.h"
 
+namespace {
+
+// A job on its way to a queue, sent in pieces of a size the spooler handles well rather than
+// in the writers' lines.
+struct spool_stream {
+    spool_document* doc;
+    char* msg;
+    size_t msg_size;
+    size_t used;
+    uint8_t pending[64 * 1024];
+};
+
+bool spool_flush(spool_stream* s)
+{
+    size_t n = s->used;
+    s->used = 0;
+    return n == 0 || spool_document_write(s->doc, s->pending, n, s->msg, s->msg_size) == ERR_OK;
+}
+
+int spool_take(void* target, const void* bytes, size_t count)
+{
+    spool_stream* s = (spool_stream*)target;
+    for (const uint8_t* p = (const uint8_t*)bytes; count > 0;) {
+        size_t n = sizeof s->pending - s->used < count ? sizeof s->pending - s->used : count;
+        memcpy(s->pending + s->used, p, n);
+        s->used += n;
+        p += n;
+        count -= n;
+        if (s->used == sizeof s->pending && !spool_flush(s)) return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
 engine_error job_save_file(const char* path, const void* data, size_t length)
 {
     if (!path || (!data && length)) return ERR_INVALID;
-    FILE* f = file_open(path, "wb");
-    if (!f) return ERR_IO;
-    bool written = length == 0 || fwrite(data, 1, length, f) == length;
-    // A cut job would print wrong labels; better no file than that one.
-    return file_close_written(f, path, written) ? ERR_OK : ERR_IO;
+    file_writing file;
+    if (!file_write_begin(&file, path)) return ERR_IO;
+    bool written = length == 0 || fwrite(data, 1, length, file.f) == length;
+    return file_write_end(&file, written) ? ERR_OK : ERR_IO;
+}
+
+engine_error job_write_file(const char* path, uint32_t language, const label_model* model, const csv_table* table,
+                            int32_t first_row, int32_t row_count, const job_options* options, size_t* length)
+{
+    if (!path || !length) return ERR_INVALID;
+    *length = 0;
+    file_writing file;
+    if (!file_write_begin(&file, path)) return ERR_IO;
+    // Large pieces: a job can run to hundreds of megabytes.
+    setvbuf(file.f, nullptr, _IOFBF, 1 << 16);
+    byte_sink sink = byte_sink_stream(file.f);
+    engine_error error = job_write_sink(language, model, table, first_row, row_count, options, &sink);
+    bool written = file_write_end(&file, error == ERR_OK);
+    if (error) return error;
+    *length = (size_t)sink.written;
+    return written ? ERR_OK : ERR_IO;
+}
+
+engine_error spool_send_raw(const char* queue, const void* data, size_t length, char* msg, size_t msg_size)
+{
+    if (!queue || (!data && length)) return ERR_INVALID;
+    engine_message_clear(msg, msg_size);
+    spool_document* doc = nullptr;
+    engine_error error = spool_document_start(queue, &doc, msg, msg_size);
+    if (error) return error;
+    error = length ? spool_document_write(doc, data, length, msg, msg_size) : ERR_OK;
+    engine_error ended = spool_document_end(doc, error == ERR_OK, msg, msg_size);
+    return error ? error : ended;
+}
+
+engine_error spool_send_job(const char* queue, uint32_t language, const label_model* model, const csv_table* table,
+                            int32_t first_row, int32_t row_count, const job_options* options, size_t* length,
+                            char* msg, size_t msg_size)
+{
+    if (!queue || !length) return ERR_INVALID;
+    engine_message_clear(msg, msg_size);
+    *length = 0;
+    engine_error error = job_check(language, model, options, nullptr, 0);
+    if (!error) error = job_check_rows(model, table, first_row, row_count, options);
+    if (error) return error;
+    spool_stream* s = (spool_stream*)malloc(sizeof *s);
+    if (!s) return ERR_NOMEM;
+    s->msg = msg;
+    s->msg_size = msg_size;
+    s->used = 0;
+    error = spool_document_start(queue, &s->doc, msg, msg_size);
+    if (!error) {
+        byte_sink sink = byte_sink_to(spool_take, s);
+        error = job_write_sink(language, model, table, first_row, row_count, options, &sink);
+        if (!error && !spool_flush(s)) error = ERR_IO;
+        engine_error ended = spool_document_end(s->doc, error == ERR_OK, msg, msg_size);
+        if (!error) error = ended;
+        if (!error) *length = (size_t)sink.written;
+    }
+    free(s);
+    return error;
 }
 
 void spool_copy_name(char* slot, const char* name)

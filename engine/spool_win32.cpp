@@ -1,5 +1,6 @@
 // Print queues through the Windows spooler's wide calls, so that queue names need not be in
-// the ANSI code page. A job is one RAW document of one page, aborted unless it went in whole.
+// the ANSI code page. A job is one RAW document of one page, aborted unless it went in whole;
+// failures are told in the system's own words.
 #include "spool.h"
 
 #include <windows.h>
@@ -7,8 +8,14 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "files/wide_win32.h"
+
+struct spool_document {
+    HANDLE printer;
+    char* queue;
+};
 
 namespace {
 
@@ -27,41 +34,62 @@ PRINTER_INFO_2W* spool_enum_printers(DWORD* count)
     return nullptr;
 }
 
-// Fails the started document: it is aborted, so nothing of it prints.
-engine_error spool_abort(HANDLE printer, char* msg, size_t msg_size, const char* call)
+// The system's words for an error code, without the closing full stop and line end.
+void spool_words(DWORD code, char* out, size_t size)
 {
-    engine_message(msg, msg_size, "%s failed: %lu", call, (unsigned long)GetLastError());
-    AbortPrinter(printer);
+    wchar_t text[512];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text / sizeof text[0], nullptr);
+    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ' || text[n - 1] == L'.')) n--;
+    text[n] = L'\0';
+    char* words = n > 0 ? utf8_from_wide(text) : nullptr;
+    if (words) snprintf(out, size, "%s", words);
+    else snprintf(out, size, "error %lu", (unsigned long)code);
+    free(words);
+}
+
+// A failed step, with the system's reason, in the words the engine uses for every spooler.
+engine_error spool_failure(const char* queue, const char* step, DWORD code, char* msg, size_t msg_size)
+{
+    char words[256];
+    spool_words(code, words, sizeof words);
+    switch (code) {
+    case ERROR_INVALID_PRINTER_NAME:
+    case ERROR_PRINTER_NOT_FOUND:
+        engine_message(msg, msg_size, "there is no print queue named %s", queue);
+        break;
+    case RPC_S_SERVER_UNAVAILABLE:
+    case RPC_S_SERVER_TOO_BUSY:
+    case ERROR_SERVICE_NOT_ACTIVE:
+        engine_message(msg, msg_size, "the print system cannot be reached: %s", words);
+        break;
+    default:
+        // Starting and ending the document are where a queue takes a job or turns it away.
+        if (strcmp(step, "StartDocPrinter") == 0 || strcmp(step, "EndDocPrinter") == 0)
+            engine_message(msg, msg_size, "the queue %s does not accept jobs: %s", queue, words);
+        else
+            engine_message(msg, msg_size, "%s failed: %s", step, words);
+        break;
+    }
     return ERR_IO;
 }
 
-// Writes the document of an open printer: every byte, or an aborted document.
-engine_error spool_write_document(HANDLE printer, const uint8_t* data, size_t length, char* msg, size_t msg_size)
+// The queue opened by UTF-8 name; NULL with the system's error in *code.
+HANDLE spool_open(const char* queue, DWORD* code)
 {
-    DOC_INFO_1W doc = {(LPWSTR)L"Tagmoor label", nullptr, (LPWSTR)L"RAW"};
-    if (StartDocPrinterW(printer, 1, (BYTE*)&doc) == 0) {
-        engine_message(msg, msg_size, "StartDocPrinter failed: %lu", (unsigned long)GetLastError());
-        return ERR_IO;
-    }
-    if (!StartPagePrinter(printer)) return spool_abort(printer, msg, msg_size, "StartPagePrinter");
-    // WritePrinter may take less than it is given, and a DWORD cannot count every size_t.
-    for (size_t sent = 0; sent < length;) {
-        DWORD piece = length - sent < 0x40000000 ? (DWORD)(length - sent) : 0x40000000;
-        DWORD written = 0;
-        if (!WritePrinter(printer, (void*)(data + sent), piece, &written) || written == 0) {
-            engine_message(msg, msg_size, "WritePrinter wrote %zu of %zu: %lu", sent, length,
-                           (unsigned long)GetLastError());
-            AbortPrinter(printer);
-            return ERR_IO;
-        }
-        sent += written;
-    }
-    if (!EndPagePrinter(printer)) return spool_abort(printer, msg, msg_size, "EndPagePrinter");
-    if (!EndDocPrinter(printer)) {
-        engine_message(msg, msg_size, "EndDocPrinter failed: %lu", (unsigned long)GetLastError());
-        return ERR_IO;
-    }
-    return ERR_OK;
+    wchar_t* wide = wide_from_utf8(queue);
+    HANDLE printer = nullptr;
+    BOOL opened = wide && OpenPrinterW(wide, &printer, nullptr);
+    *code = wide ? GetLastError() : ERROR_INVALID_PRINTER_NAME;
+    free(wide);
+    return opened ? printer : nullptr;
+}
+
+void spool_release(spool_document* doc)
+{
+    ClosePrinter(doc->printer);
+    free(doc->queue);
+    free(doc);
 }
 
 }  // namespace
@@ -82,20 +110,73 @@ int spool_list_queues(char (*names)[SPOOL_NAME_SIZE], int max)
     return filled;
 }
 
-engine_error spool_send_raw(const char* queue, const void* data, size_t length, char* msg, size_t msg_size)
+int spool_queue_paused(const char* queue)
 {
-    if (!queue || (!data && length)) return ERR_INVALID;
-    engine_message_clear(msg, msg_size);
-    wchar_t* wide_queue = wide_from_utf8(queue);
-    HANDLE printer = nullptr;
-    BOOL opened = wide_queue && OpenPrinterW(wide_queue, &printer, nullptr);
-    DWORD error = GetLastError();
-    free(wide_queue);
-    if (!opened) {
-        engine_message(msg, msg_size, "OpenPrinter(%s) failed: %lu", queue, (unsigned long)error);
+    DWORD code = 0;
+    HANDLE printer = queue ? spool_open(queue, &code) : nullptr;
+    if (!printer) return 0;
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    PRINTER_INFO_2W* info = needed ? (PRINTER_INFO_2W*)malloc(needed) : nullptr;
+    int paused = info && GetPrinterW(printer, 2, (BYTE*)info, needed, &needed) &&
+                 (info->Status & PRINTER_STATUS_PAUSED) != 0;
+    free(info);
+    ClosePrinter(printer);
+    return paused;
+}
+
+engine_error spool_document_start(const char* queue, spool_document** out, char* msg, size_t msg_size)
+{
+    *out = nullptr;
+    DWORD code = 0;
+    HANDLE printer = spool_open(queue, &code);
+    if (!printer) return spool_failure(queue, "OpenPrinter", code, msg, msg_size);
+    spool_document* doc = (spool_document*)calloc(1, sizeof *doc);
+    if (!doc || !(doc->queue = _strdup(queue))) {
+        free(doc);
+        ClosePrinter(printer);
+        return ERR_NOMEM;
+    }
+    doc->printer = printer;
+    DOC_INFO_1W info = {(LPWSTR)L"Tagmoor label", nullptr, (LPWSTR)L"RAW"};
+    if (StartDocPrinterW(printer, 1, (BYTE*)&info) == 0) {
+        spool_failure(queue, "StartDocPrinter", GetLastError(), msg, msg_size);
+        spool_release(doc);
         return ERR_IO;
     }
-    engine_error result = spool_write_document(printer, (const uint8_t*)data, length, msg, msg_size);
-    ClosePrinter(printer);
+    if (!StartPagePrinter(printer)) {
+        spool_failure(queue, "StartPagePrinter", GetLastError(), msg, msg_size);
+        AbortPrinter(printer);
+        spool_release(doc);
+        return ERR_IO;
+    }
+    *out = doc;
+    return ERR_OK;
+}
+
+engine_error spool_document_write(spool_document* doc, const void* data, size_t length, char* msg, size_t msg_size)
+{
+    // WritePrinter may take less than it is given, and a DWORD cannot count every size_t.
+    const uint8_t* bytes = (const uint8_t*)data;
+    for (size_t sent = 0; sent < length;) {
+        DWORD piece = length - sent < 0x40000000 ? (DWORD)(length - sent) : 0x40000000;
+        DWORD written = 0;
+        if (!WritePrinter(doc->printer, (void*)(bytes + sent), piece, &written) || written == 0)
+            return spool_failure(doc->queue, "WritePrinter", GetLastError(), msg, msg_size);
+        sent += written;
+    }
+    return ERR_OK;
+}
+
+engine_error spool_document_end(spool_document* doc, bool complete, char* msg, size_t msg_size)
+{
+    engine_error result = ERR_OK;
+    if (complete && !EndPagePrinter(doc->printer))
+        result = spool_failure(doc->queue, "EndPagePrinter", GetLastError(), msg, msg_size);
+    else if (complete && !EndDocPrinter(doc->printer))
+        result = spool_failure(doc->queue, "EndDocPrinter", GetLastError(), msg, msg_size);
+    // A document that is not whole is aborted, so that no part of it prints.
+    if (!complete || result) AbortPrinter(doc->printer);
+    spool_release(doc);
     return result;
 }

@@ -1,6 +1,7 @@
 // TSPL labels as two hexadecimal images each: graphics drawn first, text ORed over them.
 #include "tspl.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "render.h"
@@ -27,6 +28,30 @@ struct tspl_writer {
     byte_sink* sink;
 };
 
+// The commands before a label's images, into `text`; their length.
+size_t tspl_header(const label_model* m, char* text, size_t size)
+{
+    char gap[48] = "GAP 0,0\n";
+    if (m->gap_mm > 0) snprintf(gap, sizeof gap, "GAP %.2f mm,0 mm\n", (double)m->gap_mm);
+    int n = snprintf(text, size, "SIZE %.2f mm,%.2f mm\n%sDIRECTION 1\nREFERENCE 0,0\nCLS\n", (double)m->width_mm,
+                     (double)m->height_mm, gap);
+    return n < 0 ? 0 : (size_t)n;
+}
+
+// An image command before its data, into `text`; its length.
+size_t tspl_bitmap_command(int32_t stride, int32_t height, int mode, char* text, size_t size)
+{
+    int n = snprintf(text, size, "BITMAP 0,0,%d,%d,%d,", stride, height, mode);
+    return n < 0 ? 0 : (size_t)n;
+}
+
+// The print command after a label's images, into `text`; its length.
+size_t tspl_print_command(int32_t labels, char* text, size_t size)
+{
+    int n = snprintf(text, size, "PRINT %d,1\n", labels);
+    return n < 0 ? 0 : (size_t)n;
+}
+
 engine_error tspl_print_row(void* writer, int32_t row, int32_t labels)
 {
     const tspl_writer* w = (const tspl_writer*)writer;
@@ -39,16 +64,29 @@ engine_error tspl_print_row(void* writer, int32_t row, int32_t labels)
         raster_free(&text);
         return error;
     }
-    byte_sink_printf(w->sink, "SIZE %.2f mm,%.2f mm\n", (double)m->width_mm, (double)m->height_mm);
-    if (m->gap_mm > 0) byte_sink_printf(w->sink, "GAP %.2f mm,0 mm\n", (double)m->gap_mm);
-    else byte_sink_printf(w->sink, "GAP 0,0\n");
-    byte_sink_printf(w->sink, "DIRECTION 1\nREFERENCE 0,0\nCLS\n");
+    char command[256];
+    byte_sink_write(w->sink, command, tspl_header(m, command, sizeof command));
     error = tspl_write_bitmap(w->sink, &graphics, 0);
     if (!error) error = tspl_write_bitmap(w->sink, &text, 1);
     raster_free(&text);
     raster_free(&graphics);
-    if (!error) byte_sink_printf(w->sink, "PRINT %d,1\n", labels);
-    return error;
+    if (!error) byte_sink_write(w->sink, command, tspl_print_command(labels, command, sizeof command));
+    return error ? error : byte_sink_status(w->sink);
+}
+
+// A job's size as its rows are walked: every label as long as the label's size makes it, and
+// its print command.
+struct tspl_size {
+    size_t label;
+    size_t total;
+};
+
+engine_error tspl_size_row(void* size, int32_t, int32_t labels)
+{
+    tspl_size* s = (tspl_size*)size;
+    char command[32];
+    s->total += s->label + tspl_print_command(labels, command, sizeof command);
+    return ERR_OK;
 }
 
 }  // namespace
@@ -56,8 +94,8 @@ engine_error tspl_print_row(void* writer, int32_t row, int32_t labels)
 engine_error tspl_write_bitmap(byte_sink* sink, const raster* r, int mode)
 {
     if (!sink || !r || !r->bits) return ERR_INVALID;
-    byte_sink_printf(sink, "BITMAP 0,0,%d,%d,%d,", r->stride, r->height, mode);
-    char chunk[254];
+    char chunk[4096];
+    byte_sink_write(sink, chunk, tspl_bitmap_command(r->stride, r->height, mode, chunk, sizeof chunk));
     size_t used = 0;
     const size_t total = (size_t)r->stride * (size_t)r->height;
     for (size_t i = 0; i < total; i++) {
@@ -73,12 +111,29 @@ engine_error tspl_write_bitmap(byte_sink* sink, const raster* r, int mode)
     return byte_sink_status(sink);
 }
 
+engine_error tspl_check(const label_model* model, const job_options*, char* msg, size_t msg_size)
+{
+    return job_check_label_size(model, msg, msg_size);
+}
+
 engine_error tspl_write_job(const label_model* model, const csv_table* table, int32_t first_row, int32_t row_count,
                             const job_options* options, byte_sink* sink)
 {
     if (!model || !table || !sink) return ERR_INVALID;
-    if (label_width_dots(model) < 1) return ERR_RANGE;
+    engine_error error = tspl_check(model, options, nullptr, 0);
+    if (error) return error;
     tspl_writer w = {model, table, sink};
-    engine_error error = job_each_row(table, first_row, row_count, options, tspl_print_row, &w);
+    error = job_each_row(table, first_row, row_count, options, tspl_print_row, &w);
     return error ? error : byte_sink_status(sink);
+}
+
+size_t tspl_job_size(const label_model* model, const csv_table* table, int32_t first_row, int32_t row_count,
+                     const job_options* options)
+{
+    const int32_t stride = (label_width_dots(model) + 7) / 8, height = label_height_dots(model);
+    char command[256];
+    tspl_size size = {tspl_header(model, command, sizeof command), 0};
+    for (int mode = 0; mode <= 1; mode++)
+        size.label += tspl_bitmap_command(stride, height, mode, command, sizeof command) + 2 * (size_t)stride * height + 1;
+    return job_each_row(table, first_row, row_count, options, tspl_size_row, &size) ? 0 : size.total;
 }

@@ -1,6 +1,9 @@
-// ZPL label formats: positions and sizes in printer dots, text in the printer's scalable font,
-// barcodes by the printer's own symbology commands with the row's values as field data.
+// ZPL label formats: positions and sizes in printer dots taken from the elements' layouts, text
+// in the printer's scalable font, barcodes by the printer's own symbology commands with the
+// symbol's values as field data, so that the printer draws what the preview shows.
 #include "zpl.h"
+
+#include <cstdio>
 
 #include "barcode.h"
 #include "bitmap_font.h"
@@ -16,19 +19,13 @@ struct zpl_writer {
     int32_t height;
 };
 
-int32_t zpl_dots(const label_model* model, float mm)
+const char* zpl_orientation(int32_t rotation)
 {
-    return label_mm_to_dots(mm, model->dpi);
+    return rotation == 90 ? "R" : rotation == 180 ? "I" : rotation == 270 ? "B" : "N";
 }
 
-const char* zpl_orientation(int32_t rotation_deg)
-{
-    int32_t q = (rotation_deg % 360 + 360) % 360;
-    return q == 90 ? "R" : q == 180 ? "I" : q == 270 ? "B" : "N";
-}
-
-// Field data with the field-hex escapes. In Code 128 data a '>' would start an invocation
-// code and print another barcode than the preview shows; "><" is the printer's literal '>'.
+// Field data with the field-hex escapes; in Code 128 data a '>' would start an invocation code,
+// so it goes as "><", the printer's literal '>'.
 void zpl_field_data(byte_sink* sink, const char* text, bool code128)
 {
     const char* run = text;
@@ -52,79 +49,107 @@ void zpl_field(byte_sink* sink, const char* text, bool code128)
     byte_sink_write(sink, "^FS\n", 4);
 }
 
-void zpl_text(const zpl_writer* w, const label_element* e, const char* text)
+// A text in the printer's font at the ladder size px, in a block `width` dots wide.
+void zpl_text_field(byte_sink* sink, int32_t x, int32_t y, int32_t rotation, int32_t px, int32_t width,
+                    int32_t lines, const char* justify, const char* text)
 {
-    const label_model* m = w->model;
-    int h = bitmap_font_size_for_mm(e->size_mm, m->dpi);
-    int32_t x = zpl_dots(m, e->x_mm), y = zpl_dots(m, e->y_mm);
-    int32_t block = e->width_mm > 0 ? zpl_dots(m, e->width_mm) : 0;
+    byte_sink_printf(sink, "^FO%d,%d^A0%s,%d,%d^FB%d,%d,0,%s", x, y, zpl_orientation(rotation), px, px * 55 / 100,
+                     width, lines, justify);
+    zpl_field(sink, text, false);
+}
+
+engine_error zpl_text(const zpl_writer* w, const label_element* e, const char* text)
+{
+    label_text_layout t;
+    engine_error error = label_layout_text(w->model, e, text, &t);
+    if (error) return error;
     const char* justify = e->align == ALIGN_CENTER ? "C" : e->align == ALIGN_RIGHT ? "R" : "L";
-    // Bold prints the field again one dot to the right.
-    for (int shift = 0; shift <= (e->bold ? 1 : 0); shift++) {
-        byte_sink_printf(w->sink, "^FO%d,%d^A0%s,%d,%d", x + shift, y, zpl_orientation(e->rotation_deg), h,
-                         h * 55 / 100);
-        if (block > 0)
-            byte_sink_printf(w->sink, "^FB%d,%d,0,%s", block, label_text_line_limit(e), justify);
-        zpl_field(w->sink, text, false);
-    }
+    // Bold prints the field again one dot to the right, as the preview draws it.
+    for (int shift = 0; shift <= (e->bold ? 1 : 0); shift++)
+        zpl_text_field(w->sink, t.x + shift, t.y, t.rotation, t.font_px, t.box_width, t.max_lines, justify, text);
+    return ERR_OK;
 }
 
 void zpl_rule(const zpl_writer* w, const label_element* e)
 {
     const label_model* m = w->model;
-    int32_t length = zpl_dots(m, e->width_mm > 0 ? e->width_mm : m->width_mm);
-    int32_t thickness = zpl_dots(m, e->size_mm > 0 ? e->size_mm : 0.2f);
+    int32_t length = label_mm_to_dots(e->width_mm > 0 ? e->width_mm : m->width_mm, m->dpi);
+    int32_t thickness = label_mm_to_dots(e->size_mm > 0 ? e->size_mm : 0.2f, m->dpi);
     if (thickness < 1) thickness = 1;
-    byte_sink_printf(w->sink, "^FO%d,%d^GB%d,%d,%d^FS\n", zpl_dots(m, e->x_mm), zpl_dots(m, e->y_mm), length,
-                     thickness, thickness);
+    byte_sink_printf(w->sink, "^FO%d,%d^GB%d,%d,%d^FS\n", label_mm_to_dots(e->x_mm, m->dpi),
+                     label_mm_to_dots(e->y_mm, m->dpi), length, thickness, thickness);
+}
+
+// Code 128 field data that makes the printer choose the code sets the preview's symbol has:
+// the start code, then the data and switches by invocation codes.
+void zpl_code128_data(byte_sink* sink, const char* text)
+{
+    int32_t values[CODE128_MAX_VALUES];
+    int32_t count = code128_values(text, values, CODE128_MAX_VALUES);
+    bool code_c = count > 0 && values[0] == 105;
+    byte_sink_write(sink, code_c ? ">;" : ">:", 2);
+    for (int32_t i = 1; i < count; i++) {
+        // 99 switches code B to code C, 100 code C to code B; in code C 99 is the digits 99.
+        if (values[i] == (code_c ? 100 : 99)) {
+            code_c = !code_c;
+            byte_sink_write(sink, code_c ? ">5" : ">6", 2);
+        } else if (code_c) {
+            byte_sink_printf(sink, "%02d", values[i]);
+        } else {
+            const char c[2] = {(char)(values[i] + 32), '\0'};
+            zpl_field_data(sink, c, true);
+        }
+    }
 }
 
 engine_error zpl_barcode(const zpl_writer* w, const label_element* e, const char* text)
 {
-    const label_model* m = w->model;
-    barcode_symbol symbol;
-    engine_error error = barcode_encode(e->symbology, text, &symbol);
+    label_barcode_layout b;
+    engine_error error = label_layout_barcode(w->model, e, text, &b);
     if (error) return error;
-    int64_t room = e->rotation_deg == 90 || e->rotation_deg == 270 ? w->height : w->width;
-    int32_t module = zpl_dots(m, e->module_mm);
-    int64_t extent = (int64_t)module * symbol.module_count;
-    if (extent > room) return ERR_RANGE;
-    int32_t bars = zpl_dots(m, e->size_mm);
-    int32_t x = zpl_dots(m, e->x_mm);
-    if (e->align != ALIGN_LEFT) {
-        int64_t spare = (e->width_mm > 0 ? zpl_dots(m, e->width_mm) : w->width) - extent;
-        if (spare > 0) x += (int32_t)(e->align == ALIGN_CENTER ? spare / 2 : spare);
+    // The printer's field starts at the first bar and draws no quiet zones; its line under the
+    // bars would be in its own font and place, so the preview's line goes as a text field.
+    const label_rect bars = label_turn_rect(b.bars, b.width, b.height, b.x, b.y, b.rotation);
+    const char* orientation = zpl_orientation(b.rotation);
+    byte_sink_printf(w->sink, "^FO%d,%d^BY%d,2,%d", bars.x, bars.y, b.module, b.bar_height);
+    byte_sink_printf(w->sink, "%s%s,%d,N,N%s", zpl_barcode_command(e->symbology), orientation, b.bar_height,
+                     e->symbology == SYMBOLOGY_CODE128 ? ",N" : "");
+    byte_sink_write(w->sink, "^FH\\^FD", 7);
+    const barcode_symbol& s = b.symbol;
+    if (e->symbology == SYMBOLOGY_CODE128) {
+        zpl_code128_data(w->sink, text);
+    } else {
+        // The printer adds the retail check digit itself.
+        char digits[BARCODE_TEXT_SIZE];
+        snprintf(digits, sizeof digits, "%.*s", (int)s.text_length - 1, s.text);
+        zpl_field_data(w->sink, digits, false);
     }
-    byte_sink_printf(w->sink, "^FO%d,%d^BY%d,2,%d", x, zpl_dots(m, e->y_mm), module, bars);
-    bool code128 = e->symbology == SYMBOLOGY_CODE128;
-    byte_sink_printf(w->sink, "%s%s,%d,%s,N%s", zpl_barcode_command(e->symbology), zpl_orientation(e->rotation_deg),
-                     bars, e->human_readable ? "Y" : "N", code128 ? ",N" : "");
-    // The printer adds the retail check digit itself.
-    if (e->symbology == SYMBOLOGY_EAN13 && symbol.text_length == 13) symbol.text[12] = '\0';
-    if (e->symbology == SYMBOLOGY_UPCA && symbol.text_length == 12) symbol.text[11] = '\0';
-    zpl_field(w->sink, code128 ? text : symbol.text, code128);
+    byte_sink_write(w->sink, "^FS\n", 4);
+    if (b.band_height > 0) {
+        const label_rect line = {0, b.block_height, b.width, b.band_height};
+        const label_rect band = label_turn_rect(line, b.width, b.height, b.x, b.y, b.rotation);
+        zpl_text_field(w->sink, band.x, band.y, b.rotation, b.font_px, b.width, 1, "C", s.text);
+    }
     return ERR_OK;
 }
 
 engine_error zpl_print_row(void* writer, int32_t row, int32_t labels)
 {
     const zpl_writer* w = (const zpl_writer*)writer;
-    byte_sink_printf(w->sink, "^XA\n^PW%d\n^LL%d\n^LH0,0\n", w->width, w->height);
+    // ^CI28: the field data is UTF-8, as the table's texts are.
+    byte_sink_printf(w->sink, "^XA\n^CI28\n^PW%d\n^LL%d\n^LH0,0\n", w->width, w->height);
     if (labels != 1) byte_sink_printf(w->sink, "^PQ%d\n", labels);
-    for (int32_t i = 0; i < w->model->element_count; i++) {
+    for (int32_t i = 0; i < w->model->element_count && i < LABEL_MAX_ELEMENTS; i++) {
         const label_element* e = &w->model->elements[i];
         const char* text = label_element_text(e, w->table, row);
-        if (e->kind == LABEL_TEXT) {
-            zpl_text(w, e, text);
-        } else if (e->kind == LABEL_RULE) {
-            zpl_rule(w, e);
-        } else {
-            engine_error error = zpl_barcode(w, e, text);
-            if (error) return error;
-        }
+        engine_error error = ERR_OK;
+        if (e->kind == LABEL_TEXT) error = zpl_text(w, e, text);
+        else if (e->kind == LABEL_RULE) zpl_rule(w, e);
+        else error = zpl_barcode(w, e, text);
+        if (error) return error;
     }
     byte_sink_write(w->sink, "^XZ\n", 4);
-    return ERR_OK;
+    return byte_sink_status(w->sink);
 }
 
 }  // namespace
@@ -134,11 +159,17 @@ void zpl_write_field_data(byte_sink* sink, const char* text)
     zpl_field_data(sink, text, false);
 }
 
+engine_error zpl_check(const label_model* model, const job_options*, char* msg, size_t msg_size)
+{
+    return job_check_label_size(model, msg, msg_size);
+}
+
 engine_error zpl_write_job(const label_model* model, const csv_table* table, int32_t first_row, int32_t row_count,
                            const job_options* options, byte_sink* sink)
 {
     if (!model || !table || !sink) return ERR_INVALID;
+    engine_error error = zpl_check(model, options, nullptr, 0);
+    if (error) return error;
     zpl_writer w = {model, table, sink, label_width_dots(model), label_height_dots(model)};
-    if (w.width < 1 || w.height < 1) return ERR_RANGE;
     return job_each_row(table, first_row, row_count, options, zpl_print_row, &w);
 }

@@ -39,8 +39,9 @@ bool png_write_file(const char* path, const void* pixels, int32_t width, int32_t
 {
     if (!path || !pixels || width < 1 || height < 1 || channels < 1 || channels > 4) return false;
     if (!png_fits(width, height, channels)) return false;
-    png_output out = {file_open(path, "wb"), true};
-    if (!out.f) return false;
+    file_writing file;
+    if (!file_write_begin(&file, path)) return false;
+    png_output out = {file.f, true};
     if (!stbi_write_png_to_func(png_bytes, &out, width, height, channels, pixels, width * channels)) out.ok = false;
-    return file_close_written(out.f, path, out.ok) != 0;
+    return file_write_end(&file, out.ok);
 }

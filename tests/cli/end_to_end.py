@@ -2,8 +2,9 @@
 barcode back from the PNG, and the ink the tool reports is the black in the image as netpbm's
 pngtopnm decodes it. Jobs: every printer language's job file equals the dry run of print.
 Printing: through the real queues of a private CUPS scheduler (the rig of the engine's
-print-queue test), each job arrives byte for byte, a dry run sends nothing, printers lists the
-queues, and a queue that does not exist is one error line."""
+print-queue test), each job arrives byte for byte; a dry run, a job without labels and a job
+with a row that cannot print send nothing; printers lists the queues; a missing queue, one that
+turns jobs away and a paused one are each told in their own words."""
 import os
 import re
 import shutil
@@ -111,11 +112,19 @@ def check_printing(t, backend):
         scheduler.start()
         listed, _ = t.run(["printers"])
         queues = listed.split("\nqueues on this machine:\n")[-1].splitlines()
-        if sorted(queues) != sorted("  " + name for name in rig.QUEUES):
+        names = list(rig.QUEUES) + [rig.PAUSED_QUEUE, rig.REJECTING_QUEUE]
+        if sorted(queues) != sorted("  " + name for name in names):
             t.failures.append(f"printers listed {queues}")
         for (queue, file), options in zip(rig.QUEUES.items(), [LANGUAGES[0], LANGUAGES[2]]):
-            # A dry run first: were it sent, it would be the first job to arrive.
+            # Runs that send nothing first: were anything sent, it would be the first to arrive.
             t.run(["print", "--csv", "shop.csv", "--queue", queue, "--dry-run", "dry.bin"])
+            out, _ = t.run(["print", "--csv", "shop.csv", "--queue", queue, "--rows", "0:0"] + options)
+            if out != f"no labels to print: nothing sent to {queue}\n":
+                t.failures.append(f"printing no labels to {queue!r} said {out!r}")
+            # A row that cannot print (12345 is no EAN-13) fails the job before anything reaches
+            # the queue.
+            t.run(["print", "--csv", "bad.csv", "--queue", queue, "--layout", "barcode", "--sym", "ean13"] + options,
+                  code=3)
             words = ["--csv", "qty.csv", "--quantity-column", "Quantity"] + options
             data, language, labels = job_and_dry_run(t, words, "job.bin")
             out, _ = t.run(["print"] + words + ["--queue", queue])
@@ -123,13 +132,28 @@ def check_printing(t, backend):
                 t.failures.append(f"printing to {queue!r} said {out!r}")
             elif scheduler.take_output(file) != data:
                 t.failures.append(f"the job printed to {queue!r} differs from the job file")
-        out, err = t.run(["print", "--csv", "shop.csv", "--queue", rig.MISSING_QUEUE], code=2)
-        if out or not re.fullmatch(r"tagmoor: print failed: (cupsCreateJob|OpenPrinter)\(" + rig.MISSING_QUEUE
-                                   + r"\) failed: .+\n", err):
-            t.failures.append(f"printing to a missing queue: {out!r} {err!r}")
+        return len(rig.QUEUES) * 3 + 1 + check_refusals(t)
     finally:
         scheduler.stop()
-    return len(rig.QUEUES) + 2
+
+
+def check_refusals(t):
+    """Each cause of a failed print in its own words; a paused queue takes the job and says it
+    waits (Wine shows a paused CUPS queue as any other)."""
+    cases = [
+        (rig.MISSING_QUEUE, 2, "", "tagmoor: print failed: there is no print queue named " + rig.MISSING_QUEUE + "\n"),
+        (rig.REJECTING_QUEUE, 2, "", re.compile(r"tagmoor: print failed: the queue " + rig.REJECTING_QUEUE
+                                                + r" does not accept jobs: .+\n")),
+        (rig.PAUSED_QUEUE, 0, f"sent 12 labels (2310 bytes of zpl) to {rig.PAUSED_QUEUE}\n",
+         "" if t.args.emulator else f"note: {rig.PAUSED_QUEUE} is paused: the job waits there until the queue is "
+                                    "resumed\n"),
+    ]
+    for queue, code, want_out, want_err in cases:
+        out, err = t.run(["print", "--csv", "shop.csv", "--queue", queue], code=code)
+        same_err = want_err.fullmatch(err) if isinstance(want_err, re.Pattern) else err == want_err
+        if out != want_out or not same_err:
+            t.failures.append(f"printing to {queue!r}: {out!r} {err!r}")
+    return len(cases)
 
 
 def main():
@@ -137,6 +161,8 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         shutil.copy(os.path.join(SAMPLES, "tea-shop.csv"), os.path.join(folder, "shop.csv"))
         shutil.copy(os.path.join(SAMPLES, "tea-shop-quantities.csv"), os.path.join(folder, "qty.csv"))
+        with open(os.path.join(folder, "bad.csv"), "w") as f:
+            f.write("Name,Price,Barcode\nSencha,4.50,4006381333931\nOolong,3.00,12345\n")
         t = Runner(args, folder)
         checked = check_previews(t) + check_jobs(t) + check_printing(t, args.backend)
     oracle.finish(t.failures, checked)

@@ -50,7 +50,7 @@ TEST(BrotherQl, SizesAndSettings)
         {{0, nullptr, 0, 29, 0, 0}, 0x0B, 60, 29, 35, 90},
         {{0, nullptr, 62, 0, 162, 12}, 0x0A, 62, 0, 12, 162},
         {{0, nullptr, 0, 0, 162, 0}, 0x0A, 109, 0, 35, 162},
-        {{0, nullptr, 300, 0, 0, 70000}, 0x0A, 300 & 0xFF, 0, 70000 & 0xFFFF, 90},
+        {{0, nullptr, 255, 255, 0, 65535}, 0x0B, 255, 255, 65535, 90},
     };
     for (const auto& c : cases) {
         std::vector<brother_page> pages;
@@ -64,12 +64,39 @@ TEST(BrotherQl, SizesAndSettings)
     }
 }
 
+// What the print-information and margin commands cannot hold is refused, not cut to fit.
+TEST(BrotherQl, SettingsPastTheHeaderAreRefused)
+{
+    job_fixture f("Name\nx\n", mm_of_dots(720, 300), mm_of_dots(300, 300), 300, "name");
+    const struct {
+        job_options options;
+        const char* message;
+    } cases[] = {
+        {{0, nullptr, 256, 0, 0, 0}, "media of 256 x 0 mm: the printer takes widths and lengths up to 255 mm"},
+        {{0, nullptr, 300, 300, 0, 0}, "media of 300 x 300 mm: the printer takes widths and lengths up to 255 mm"},
+        {{0, nullptr, 62, 256, 0, 0}, "media of 62 x 256 mm: the printer takes widths and lengths up to 255 mm"},
+        {{0, nullptr, 0, 0, 0, 65536}, "a feed margin of 65536 dots is more than the 65535 the printer takes"},
+        {{0, nullptr, 0, 0, 163, 0}, "a raster line of 163 bytes is more than the 162 the printer takes"},
+    };
+    for (const auto& c : cases) {
+        char msg[128];
+        EXPECT_EQ(job_check(PRINTER_LANG_BROTHER_QL, &f.model, &c.options, msg, sizeof msg), ERR_RANGE);
+        EXPECT_STREQ(msg, c.message);
+        engine_error error = ERR_OK;
+        EXPECT_EQ(f.build(PRINTER_LANG_BROTHER_QL, &c.options, 0, 1, &error), "");
+        EXPECT_EQ(error, ERR_RANGE);
+    }
+}
+
 TEST(BrotherQl, LabelsWiderThanTheLine)
 {
     job_fixture f("Name\nx\n", mm_of_dots(721, 300), mm_of_dots(100, 300), 300, "name");
     engine_error error = ERR_OK;
     f.build(PRINTER_LANG_BROTHER_QL, nullptr, 0, 1, &error);
     EXPECT_EQ(error, ERR_RANGE);
+    char msg[128];
+    EXPECT_EQ(job_check(PRINTER_LANG_BROTHER_QL, &f.model, nullptr, msg, sizeof msg), ERR_RANGE);
+    EXPECT_STREQ(msg, "the label is 721 dots wide, more than the 720 of a 90-byte raster line");
     const job_options wide = {0, nullptr, 0, 0, 162, 0};
     std::vector<brother_page> pages;
     EXPECT_EQ(brother_decode(f.build(PRINTER_LANG_BROTHER_QL, &wide), 721, &pages), "");

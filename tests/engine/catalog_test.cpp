@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <string>
 
 TEST(Catalog, StocksInOrderWithPortraitOnesTallerThanWide)
@@ -34,7 +36,14 @@ TEST(Catalog, PrinterModels)
     EXPECT_EQ(p->language, PRINTER_LANG_BROTHER_QL);
     EXPECT_FLOAT_EQ(p->max_width_mm, 103.0f);
     EXPECT_STREQ(catalog_printer_at(0)->id, "zebra-zd230");
-    EXPECT_STREQ(catalog_printer_at(9)->description, "DYMO LabelWriter 4XL (203 dpi, 4 in)");
+    EXPECT_STREQ(catalog_printer_at(9)->description, "DYMO LabelWriter 4XL (300 dpi, 4 in)");
+    // The DYMO heads as their makers give them: 672 dots at 300 dpi, 1248 on the 4XL.
+    for (const char* id : {"dymo-lw-450", "dymo-lw-450-turbo", "dymo-lw-4xl"}) {
+        const printer_def* dymo = catalog_printer_find(id);
+        ASSERT_NE(dymo, nullptr);
+        EXPECT_EQ(dymo->dpi, 300u) << id;
+        EXPECT_EQ(lroundf(dymo->max_width_mm * 300 / 25.4f), strcmp(id, "dymo-lw-4xl") == 0 ? 1248 : 672) << id;
+    }
     EXPECT_EQ(catalog_printer_find("Zebra-zd230"), nullptr);
 }
 

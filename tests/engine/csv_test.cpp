@@ -6,6 +6,12 @@
 
 #include "support/scratch.h"
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 // The table as "header|fields/row|fields/...", enough to compare whole tables in one line.
 static std::string csv_show(const csv_table& t)
 {
@@ -171,12 +177,54 @@ TEST_F(CsvFile, MessageIsCutToItsBuffer)
     EXPECT_STREQ(small, "cannot ");
 }
 
-TEST_F(CsvFile, DirectoryIsNotATable)
+// What is not a file is refused by what it is, without waiting for a pipe's writer.
+TEST_F(CsvFile, OnlyRegularFilesAreRead)
 {
-    EXPECT_EQ(csv_read_file(&table, scratch_dir().c_str(), msg, sizeof msg), ERR_IO);
-    EXPECT_NE(std::string(msg), "");
+    const std::string folder = scratch_dir();
+    EXPECT_EQ(csv_read_file(&table, folder.c_str(), msg, sizeof msg), ERR_IO);
+    EXPECT_EQ(std::string(msg), folder + " is a folder, not a file");
     EXPECT_EQ(table.header, nullptr);
+#ifdef _WIN32
+    const std::string device = "NUL";
+#else
+    const std::string device = "/dev/zero", pipe = scratch_path("pipe.csv");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(csv_read_file(&table, pipe.c_str(), msg, sizeof msg), ERR_IO);
+    EXPECT_EQ(std::string(msg), pipe + " is a device or a pipe, not a file");
+#endif
+    EXPECT_EQ(csv_read_file(&table, device.c_str(), msg, sizeof msg), ERR_IO);
+    EXPECT_EQ(std::string(msg), device + " is a device or a pipe, not a file");
 }
+
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+// Reads a large file with too little address space left for its block; exits with 0 when the
+// failure says so. _exit leaves the scratch folder alone.
+static void read_without_memory(const std::string& path)
+{
+    // What the process maps already, and 16 MiB more.
+    long pages = 0;
+    FILE* statm = fopen("/proc/self/statm", "r");
+    if (!statm || fscanf(statm, "%ld", &pages) != 1) _exit(2);
+    fclose(statm);
+    const rlim_t bytes = (rlim_t)pages * (rlim_t)sysconf(_SC_PAGESIZE) + (16u << 20);
+    const rlimit limit = {bytes, bytes};
+    setrlimit(RLIMIT_AS, &limit);
+    csv_table t = {};
+    char message[256];
+    engine_error e = csv_read_file(&t, path.c_str(), message, sizeof message);
+    _exit(e == ERR_NOMEM && std::string(message) == "not enough memory to read " + path ? 0 : 1);
+}
+
+TEST_F(CsvFile, MemoryShortageIsSaidSo)
+{
+    std::string bytes(60 << 20, 'x');
+    bytes.replace(0, 4, "a,b\n");
+    const std::string path = scratch_path("large.csv");
+    ASSERT_TRUE(scratch_write(path, bytes));
+    bytes.clear();
+    EXPECT_EXIT(read_without_memory(path), testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST_F(CsvFile, SizeLimitIs64MiB)
 {
@@ -193,6 +241,62 @@ TEST_F(CsvFile, SizeLimitIs64MiB)
     ASSERT_TRUE(scratch_write(path, bytes));
     EXPECT_EQ(csv_read_file(&table, path.c_str(), msg, sizeof msg), ERR_IO);
     EXPECT_STREQ(msg, "unusable file size");
+}
+
+// Text that is not UTF-8 is refused with its cause, by file and from memory alike.
+TEST(Csv, RefusesTextThatIsNotUtf8)
+{
+    const struct {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {std::string("\xFF\xFEN\0a\0m\0e\0\n\0", 12), "UTF-16 text; save the spreadsheet as UTF-8 CSV"},
+        {std::string("\xFE\xFF\0N\0a", 6), "UTF-16 text; save the spreadsheet as UTF-8 CSV"},
+        {std::string("Name\nTea\0\n", 10), "holds NUL bytes, so it is not UTF-8 text"},
+        {std::string("N\0a\0m\0e\0", 8), "holds NUL bytes, so it is not UTF-8 text"},
+    };
+    for (const auto& c : cases) {
+        csv_table t = {};
+        char msg[80];
+        EXPECT_EQ(csv_parse_memory(&t, c.text.data(), c.text.size(), msg, sizeof msg), ERR_FORMAT);
+        EXPECT_STREQ(msg, c.message);
+        EXPECT_EQ(t.header, nullptr);
+        const std::string path = scratch_path("not-utf8.csv");
+        ASSERT_TRUE(scratch_write(path, c.text));
+        EXPECT_EQ(csv_read_file(&t, path.c_str(), msg, sizeof msg), ERR_FORMAT);
+        EXPECT_STREQ(msg, c.message);
+    }
+}
+
+// (rows + 1) x columns up to the limit are a table; one row more is refused before the cells
+// of the rows past the limit are made.
+TEST(Csv, CellLimit)
+{
+    const int32_t columns = 4096, rows = CSV_MAX_CELLS / columns - 1;
+    const std::string line = std::string(columns - 1, ',') + "\n";
+    std::string text;
+    for (int32_t r = 0; r <= rows; r++) text += line;
+    csv_table t = {};
+    char msg[160];
+    ASSERT_EQ(csv_parse(&t, text.data(), text.size(), msg, sizeof msg), ERR_OK) << msg;
+    EXPECT_EQ(t.columns, columns);
+    EXPECT_EQ(t.rows, rows);
+    EXPECT_STREQ(csv_cell(&t, rows - 1, columns - 1), "");
+    csv_table_clear(&t);
+
+    text += "\n";  // a blank last line is no row
+    ASSERT_EQ(csv_parse(&t, text.data(), text.size(), msg, sizeof msg), ERR_OK) << msg;
+    EXPECT_EQ(t.rows, rows);
+    csv_table_clear(&t);
+
+    text += "x\n";
+    EXPECT_EQ(csv_parse(&t, text.data(), text.size(), msg, sizeof msg), ERR_RANGE);
+    EXPECT_STREQ(msg, "4097 rows of 4096 columns with their header are more than the 16777216 cells a table may hold");
+    EXPECT_EQ(t.header, nullptr);
+
+    const std::string header(CSV_MAX_CELLS, ',');
+    EXPECT_EQ(csv_parse(&t, header.data(), header.size(), msg, sizeof msg), ERR_RANGE);
+    EXPECT_STREQ(msg, "16777217 columns are more than the 16777216 cells a table may hold");
 }
 
 TEST(Csv, TabDelimitedQuotedFieldKeepsItsEmptyNeighbour)

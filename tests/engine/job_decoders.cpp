@@ -73,7 +73,8 @@ std::string brother_decode(const std::string& job, int32_t label_width, std::vec
 {
     reader in(job);
     in.expect(std::string("\x1b@\x1bia\x01\x1bia\x01", 10), "start");
-    while (!in.done() && !in.next_is("\x1a")) {
+    // Each page ends with its print command: FF, and Control-Z after the last.
+    for (bool last = in.next_is("\x1a"); !in.done() && !last;) {
         brother_page page;
         in.expect("\x1biS\x1biz\xce", "page header");
         page.media_type = (uint8_t)in.byte();
@@ -102,6 +103,8 @@ std::string brother_decode(const std::string& job, int32_t label_width, std::vec
             }
         }
         pages->push_back(page);
+        last = in.next_is("\x1a");
+        if (!last) in.expect("\x0c", "print command after the page");
     }
     in.expect("\x1a", "final print byte");
     if (in.error.empty() && in.at != job.size()) in.fail("bytes after the end");

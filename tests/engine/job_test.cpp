@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 
+#include "engine/brother_ql.h"
 #include "engine/catalog.h"
+#include "engine/render.h"
+#include "engine/tspl.h"
 #include "files/file_io.h"
 #include "job_fixture.h"
 #include "support/scratch.h"
@@ -110,5 +113,66 @@ TEST(Job, StreamThatFailsIsReported)
         ASSERT_NE(in, nullptr);
         EXPECT_EQ(job_write_plain(language, &f.model, &f.table, 0, 3, in), ERR_IO) << printer_lang_name(language);
         fclose(in);
+    }
+}
+
+// Where a language knows its job's size ahead, it is the size of the job written.
+TEST(Job, KnownSizesAreExact)
+{
+    job_fixture f(JOB_TEST_CSV, 57.15f, 31.75f, 300, "barcode");
+    f.model.gap_mm = 1.0f;
+    const job_options copies = {12, nullptr, 0, 0, 0, 0}, wide = {0, "Qty", 0, 0, 162, 0};
+    const job_options* runs[] = {nullptr, &by_quantity, &copies, &wide};
+    for (const job_options* options : runs) {
+        for (int32_t count : {0, 1, 3}) {
+            EXPECT_EQ(tspl_job_size(&f.model, &f.table, 0, count, options), f.build(PRINTER_LANG_TSPL, options, 0, count).size());
+            EXPECT_EQ(brother_ql_job_size(&f.model, &f.table, 0, count, options),
+                      f.build(PRINTER_LANG_BROTHER_QL, options, 0, count).size());
+        }
+    }
+}
+
+// Every language refuses a label whose raster cannot be made, with the reason.
+TEST(Job, LabelSizeIsCheckedForEveryLanguage)
+{
+    job_fixture f(JOB_TEST_CSV, 50.8f, 25.4f, 100000, "price");
+    for (uint32_t language : languages) {
+        char msg[160];
+        EXPECT_EQ(job_check(language, &f.model, nullptr, msg, sizeof msg), ERR_RANGE);
+        EXPECT_STREQ(msg, "a 50.8 x 25.4 mm label at 100000 dpi is 200000 x 100000 dots; a label takes 1 x 1 to "
+                          "32768 x 65535");
+        engine_error error = ERR_OK;
+        EXPECT_EQ(f.build(language, nullptr, 0, 3, &error), "");
+        EXPECT_EQ(error, ERR_RANGE) << printer_lang_name(language);
+    }
+    f.model.dpi = 203;
+    for (uint32_t language : languages) EXPECT_EQ(job_check(language, &f.model, nullptr, nullptr, 0), ERR_OK);
+    EXPECT_EQ(job_check(4, &f.model, nullptr, nullptr, 0), ERR_INVALID);
+    EXPECT_EQ(job_check(0, nullptr, nullptr, nullptr, 0), ERR_INVALID);
+}
+
+// The text languages refuse what the raster ones cannot render, whatever they would print.
+TEST(Job, EveryLanguageRefusesWhatTheRendererRefuses)
+{
+    const struct {
+        const char* csv;
+        const char* layout;
+        float module_mm;
+        engine_error expect;
+    } cases[] = {
+        {"Name,Barcode\nCaf\xC3\xA9,1234\n", "barcode", 0.25f, ERR_NO_GLYPH},
+        {"Name,Barcode\nTea,1234\n", "barcode", 0.1f, ERR_RANGE},  // a module under a dot
+        {"Name,Barcode\nTea,ABCDEFGHIJKLMNOPQRSTUV\n", "barcode", 0.25f, ERR_RANGE},
+    };
+    for (const auto& c : cases) {
+        job_fixture f(c.csv, 50.8f, 25.4f, 96, c.layout);
+        f.model.elements[1].module_mm = c.module_mm;
+        raster r = {};
+        EXPECT_EQ(label_render_row(&f.model, &f.table, 0, &r), c.expect) << c.csv;
+        for (uint32_t language : languages) {
+            engine_error error = ERR_OK;
+            EXPECT_EQ(f.build(language, nullptr, 0, 1, &error), "");
+            EXPECT_EQ(error, c.expect) << printer_lang_name(language) << " " << c.csv;
+        }
     }
 }

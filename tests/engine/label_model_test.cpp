@@ -139,9 +139,11 @@ TEST(LabelModel, HeaderSynonyms)
         EXPECT_EQ(m.elements[1].column, c.price) << c.header;
         EXPECT_STREQ(m.elements[0].text, c.name < 0 ? "{Name}" : "") << c.header;
         EXPECT_STREQ(m.elements[1].text, c.price < 0 ? "{Price}" : "") << c.header;
+        EXPECT_STREQ(layout_missing_role(&m), c.name < 0 ? "name" : c.price < 0 ? "price" : nullptr) << c.header;
         ASSERT_EQ(layout_build(&m, "barcode", &t), ERR_OK);
         EXPECT_EQ(m.elements[1].column, c.barcode) << c.header;
         EXPECT_STREQ(m.elements[1].text, c.barcode < 0 ? "{Barcode}" : "") << c.header;
+        EXPECT_STREQ(layout_missing_role(&m), c.name < 0 ? "name" : c.barcode < 0 ? "barcode" : nullptr) << c.header;
         csv_table_clear(&t);
     }
 }

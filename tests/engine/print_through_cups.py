@@ -18,6 +18,8 @@ import oracle  # noqa: E402
 
 # Queue name -> the file its device writes. The second name needs the wide spooler calls.
 QUEUES = {"tagmoor-rig": "plain.bin", "\u00c9tiquettes-caf\u00e9 \u8336": "accents.bin"}
+# Queues in the states a print can meet: paused (its jobs wait), and refusing new jobs.
+PAUSED_QUEUE, REJECTING_QUEUE = "tagmoor-paused", "tagmoor-rejecting"
 MISSING_QUEUE = "tagmoor-no-such-queue"
 
 
@@ -49,9 +51,11 @@ class Scheduler:
         self.write("etc/cupsd.conf", f"Listen {self.socket}\nBrowsing No\n"
                    "WebInterface No\nLogLevel warn\nDefaultAuthType None\n"
                    "<Location />\nOrder allow,deny\nAllow all\n</Location>\n")
+        states = [(name, file, "Idle", "Yes") for name, file in QUEUES.items()]
+        states += [(PAUSED_QUEUE, "paused.bin", "Stopped", "Yes"), (REJECTING_QUEUE, "rejecting.bin", "Idle", "No")]
         self.write("etc/printers.conf", "".join(
             f"<Printer {name}>\nDeviceURI rawfile:{os.path.join(self.out, file)}\n"
-            "State Idle\nAccepting Yes\nShared No\n</Printer>\n" for name, file in QUEUES.items()))
+            f"State {state}\nAccepting {accepting}\nShared No\n</Printer>\n" for name, file, state, accepting in states))
 
     def write(self, name, text):
         with open(os.path.join(self.root, name), "w", encoding="utf-8") as f:
@@ -121,6 +125,31 @@ def payload(size):
     return head + rnd.randbytes(size - len(head))
 
 
+def check_causes(args, scheduler, job):
+    """Failures say what happened: a queue that is not there, one that turns jobs away, a
+    scheduler that cannot be reached; a paused queue takes the job, which waits, and says so.
+    Under Wine a paused CUPS queue looks like any other, and with no scheduler Wine lists no
+    queues at all, so those two read as Wine shows them."""
+    failures = []
+    cases = [
+        (MISSING_QUEUE, scheduler.environment(), 4, "there is no print queue named " + MISSING_QUEUE),
+        (REJECTING_QUEUE, scheduler.environment(), 4, f"the queue {REJECTING_QUEUE} does not accept jobs: "),
+        (PAUSED_QUEUE, scheduler.environment(), 0, ""),
+        (next(iter(QUEUES)), dict(os.environ, CUPS_SERVER=os.path.join(scheduler.root, "none.sock")), 4,
+         "there is no print queue named " if args.emulator else "the print system cannot be reached at "),
+    ]
+    for queue, env, code, start in cases:
+        got, out, _ = oracle.run(args, ["send", queue.encode("utf-8").hex(), job], env=env)
+        message = out.decode("utf-8", errors="replace").strip()
+        if got != code or not message.startswith(start):
+            failures.append(f"sending to {queue!r} gave {got}: {message!r}, expected {code}: {start!r}")
+    _, paused = run_tool(args, scheduler, ["paused", PAUSED_QUEUE.encode("utf-8").hex()])
+    _, idle = run_tool(args, scheduler, ["paused", next(iter(QUEUES)).encode("utf-8").hex()])
+    if (paused.strip(), idle.strip()) != ("0" if args.emulator else "1", "0"):
+        failures.append(f"paused queues read as {paused.strip()} and {idle.strip()}")
+    return failures
+
+
 def main():
     args = oracle.arguments(__doc__, "--backend")
     root = tempfile.mkdtemp(prefix="print-rig-", dir=os.getcwd())
@@ -154,11 +183,7 @@ def main():
         # Windows takes an empty document and prints nothing; CUPS refuses one, and says so.
         if (code, message.startswith("cupsFinishDocument failed: ")) != ((0, False) if args.emulator else (4, True)):
             failures.append(f"an empty job gave {code}: {message}")
-
-        code, message = send(args, scheduler, MISSING_QUEUE, empty)
-        prefix = ("OpenPrinter(" if args.emulator else "cupsCreateJob(") + MISSING_QUEUE + ") failed: "
-        if code != 4 or not message.startswith(prefix):
-            failures.append(f"a missing queue gave {code}: {message!r}")
+        failures += check_causes(args, scheduler, os.path.join(root, "job-5000.bin"))
     finally:
         scheduler.stop()
     for failure in failures:

@@ -167,7 +167,7 @@ TEST(QuantityTotal, HugeTotalIsReportedWhole)
 {
     char name[] = "Name";
     char* header[] = {name};
-    csv_table huge = {1, 8600000, header, nullptr};
+    csv_table huge = {1, 8600000, header, nullptr, nullptr};
     job_options copies = {500, nullptr, 0, 0, 0, 0};
     char msg[160];
     EXPECT_EQ(quantity_job_total(&huge, 0, huge.rows, &copies, msg, sizeof msg, nullptr, nullptr), -1);

@@ -124,6 +124,49 @@ TEST(Render, Refusals)
     }
 }
 
+// A symbol that fits the label's length but whose bars run past its edge from where it is
+// placed would print cut and could not be read: it is refused. Quiet zones may lie off it.
+TEST(Render, BarcodeMustLieOnTheLabelAlongItsLength)
+{
+    // An EAN-13 is 113 modules, 226 dots, with bars from dot 22 to 212 (quiet zones of 11 and 7
+    // modules), on a label of 400 x 800 dots.
+    const struct {
+        int rotation;
+        int32_t x, y;
+        engine_error expect;
+    } cases[] = {
+        {0, 188, 0, ERR_OK},    {0, 189, 0, ERR_RANGE}, {0, -22, 0, ERR_OK},    {0, -23, 0, ERR_RANGE},
+        {-90, 189, 0, ERR_RANGE}, {180, 196, 0, ERR_OK}, {180, 197, 0, ERR_RANGE}, {180, -15, 0, ERR_RANGE},
+        {90, 0, 588, ERR_OK},   {90, 0, 589, ERR_RANGE}, {270, 0, -15, ERR_RANGE}, {270, 0, -14, ERR_OK},
+        {90, 300, 0, ERR_OK},
+    };
+    for (const auto& c : cases) {
+        label_model m = model_in_dots(400, 800, 203);
+        label_element* e = add_literal(&m, LABEL_BARCODE, "400638133393");
+        e->symbology = SYMBOLOGY_EAN13;
+        e->x_mm = (float)c.x * 25.4f / 203;
+        e->y_mm = (float)c.y * 25.4f / 203;
+        e->module_mm = 0.25f;
+        e->rotation_deg = c.rotation;
+        raster r = {};
+        EXPECT_EQ(label_render_row(&m, nullptr, 0, &r), c.expect) << c.rotation << " at " << c.x << "," << c.y;
+        raster_free(&r);
+    }
+    // The barcode template on the 1 x 2 in stock at 300 dpi: 13 letters are 594 of its 600 dots,
+    // but the symbol starts below the name.
+    csv_table t = {};
+    const std::string csv = "Name,Barcode\nTea,ABCDEFGHIJKLM\nTea,ABCDEFGHIJ\n";
+    ASSERT_EQ(csv_parse(&t, csv.data(), csv.size(), nullptr, 0), ERR_OK);
+    label_model m;
+    label_model_init(&m, "1x2", 25.4f, 50.8f, 300);
+    ASSERT_EQ(layout_build(&m, "barcode", &t), ERR_OK);
+    raster r = {};
+    EXPECT_EQ(label_render_row(&m, &t, 0, &r), ERR_RANGE);
+    EXPECT_EQ(label_render_row(&m, &t, 1, &r), ERR_OK);
+    raster_free(&r);
+    csv_table_clear(&t);
+}
+
 // A rule drawn on the graphics layer: full width by default, at least one dot thick.
 TEST(Render, Rules)
 {
@@ -304,6 +347,7 @@ TEST(Render, BarcodeGeometry)
         e->symbology = c.symbology;
         e->x_mm = (float)x * 25.4f / 203;
         e->y_mm = (float)y * 25.4f / 203;
+        e->width_mm = (float)(406 - 2 * x) * 25.4f / 203;
         e->size_mm = 10;
         e->align = c.align;
         e->height_mm = c.height_mm;
@@ -311,7 +355,7 @@ TEST(Render, BarcodeGeometry)
         raster r = {};
         ASSERT_EQ(label_render_row(&m, nullptr, 0, &r), ERR_OK);
 
-        int32_t sw = s.module_count * md, room = 406 - sw;
+        int32_t sw = s.module_count * md, room = 406 - 2 * x - sw;
         int32_t left = x + (c.align == ALIGN_CENTER ? room / 2 : c.align == ALIGN_RIGHT ? room : 0);
         int32_t guard = s.guard_count ? bh + 3 * md : bh, band = c.human_readable ? 25 : 0;
         int32_t top = y + (c.height_mm > 0 ? (200 - guard - band) / 2 : 0);  // 25 mm is 200 dots

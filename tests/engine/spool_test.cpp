@@ -43,7 +43,7 @@ TEST(JobFile, Refusals)
 
 #ifndef _WIN32
 // Saves under a file-size limit, which makes the write fall short; exits with 0 when the
-// failure was reported and the cut file is gone. _exit leaves the test's scratch folder alone.
+// failure was reported and the old job is there as it was. _exit leaves the scratch folder.
 static void save_past_size_limit(const std::string& path)
 {
     signal(SIGXFSZ, SIG_IGN);
@@ -51,12 +51,15 @@ static void save_past_size_limit(const std::string& path)
     setrlimit(RLIMIT_FSIZE, &limit);
     const std::string bytes(100000, 'z');
     engine_error e = job_save_file(path.c_str(), bytes.data(), bytes.size());
-    _exit(e == ERR_IO && !scratch_exists(path) ? 0 : 1);
+    std::string old;
+    _exit(e == ERR_IO && scratch_read(path, &old) && old == "old job" ? 0 : 1);
 }
 
-TEST(JobFile, IncompleteFileIsRemoved)
+TEST(JobFile, FailedWriteLeavesTheOldJob)
 {
-    EXPECT_EXIT(save_past_size_limit(scratch_path("cut.bin")), testing::ExitedWithCode(0), "");
+    const std::string path = scratch_path("cut.bin");
+    ASSERT_TRUE(scratch_write(path, "old job"));
+    EXPECT_EXIT(save_past_size_limit(path), testing::ExitedWithCode(0), "");
 }
 
 TEST(JobFile, DeviceThatFailsIsNeverRemoved)

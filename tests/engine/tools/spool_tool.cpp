@@ -2,6 +2,7 @@
 //   spool_tool list             prints each queue name on a line
 //   spool_tool send QUEUE FILE  sends FILE's bytes; prints the spooler's message, exits with
 //                               the engine's result
+//   spool_tool paused QUEUE     prints 1 when the queue is paused, else 0
 // QUEUE is the name's UTF-8 bytes in hexadecimal: a Windows program's command line arrives in
 // the ANSI code page, which cannot carry every name.
 #include <cstdio>
@@ -42,8 +43,12 @@ int main(int argc, char** argv)
         return 0;
     }
     std::string queue, job;
+    if (argc == 3 && std::string(argv[1]) == "paused" && from_hex(argv[2], &queue)) {
+        printf("%d\n", spool_queue_paused(queue.c_str()));
+        return 0;
+    }
     if (argc != 4 || std::string(argv[1]) != "send" || !from_hex(argv[2], &queue) || !read_file(argv[3], &job)) {
-        fprintf(stderr, "usage: spool_tool list | spool_tool send QUEUE-HEX FILE\n");
+        fprintf(stderr, "usage: spool_tool list | spool_tool send QUEUE-HEX FILE | spool_tool paused QUEUE-HEX\n");
         return 64;
     }
     char msg[256];

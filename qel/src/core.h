@@ -13,6 +13,7 @@
 #include "layout_tree.h"
 #include "qel/context.h"
 #include "state_table.h"
+#include "text_field.h"
 #include "theme_state.h"
 
 struct qel_allocator {
@@ -53,6 +54,7 @@ struct qel_context {
     qel_draw_list draw;
     qel_frame_state frame;
     qel_dropped_files drops;
+    qel_text_fields text_fields;
 };
 
 // Calls the embedder's event hook, when one is installed.

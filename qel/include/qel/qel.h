@@ -13,6 +13,8 @@
 #include "qel/layout.h"
 #include "qel/state.h"
 #include "qel/text.h"
+#include "qel/text_edit.h"
+#include "qel/text_input.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/types.h"

@@ -436,10 +436,18 @@ static void report_caret(qel_text_field* f)
     p.set_text_caret_rect(p.user, x, f->area.y, 1, f->area.h);
 }
 
+static void snap_to_characters(qel_text_field* f)
+{
+    qel_text_input_state* s = f->st;
+    s->caret = qel_text_char_start(f->buffer, f->length, s->caret);
+    s->anchor = qel_text_char_start(f->buffer, f->length, s->anchor);
+}
+
 static void edit(qel_text_field* f)
 {
     edit_pointer(f);
     edit_keys(f);
+    snap_to_characters(f);  // hits and word starts in broken text may fall on a stray continuation byte
     if (!f->focused) return;  // Escape gave the focus up
     keep_caret_in_view(f);
     report_caret(f);
@@ -532,8 +540,7 @@ uint32_t qel_text_field_begin(qel_text_field* f, qel_context* ctx, uint32_t id, 
     if (f->it.hovered) qel_set_cursor(ctx, QEL_CURSOR_IBEAM);
     choose_font(f);
     f->masked = opts->password && !s->password_shown;
-    s->caret = qel_text_char_start(buffer, f->length, s->caret);
-    s->anchor = qel_text_char_start(buffer, f->length, s->anchor);
+    snap_to_characters(f);
     f->area = qel_id_rect(ctx, qel_text_area_id(id));
     focus_step(f);
     qel_anim_exp(ctx, &s->hover, f->it.hovered ? 1.0f : 0.0f, EASE_SECONDS);

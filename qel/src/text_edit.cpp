@@ -1,6 +1,6 @@
 // The editing model: in-place edits of a fixed-capacity UTF-8 buffer that never store part of a
-// character, word motion, undo snapshots and the multi-line line table. Which keys do what, and
-// how a field looks, is the text field's business (text_field.cpp).
+// character, word motion and undo snapshots. Line tables are text_lines.cpp's; which keys do
+// what, and how a field looks, is the text field's business (text_field.cpp).
 #include "qel/text_edit.h"
 
 #include <algorithm>
@@ -195,37 +195,4 @@ int32_t qel_text_undo(qel_context* ctx, qel_text_input_state* s, char* buffer, i
     if (s->undo_position < 1) return 0;
     restore(s, s->undo_position - 1, buffer, capacity);
     return 1;
-}
-
-// --- Lines ---
-
-int32_t qel_text_build_lines(qel_context* ctx, int32_t font, float size, const char* text, int32_t length,
-                             float wrap_width, qel_text_line** out)
-{
-    if (!(wrap_width > 0)) wrap_width = 1;
-    // Room for a guess, one spare for the empty line after a final line feed; the wrap tells the
-    // full count when the guess was short.
-    int32_t room = length / 8 + 16;
-    auto* lines = (qel_text_line*)qel_arena_alloc(ctx, (size_t)(room + 1) * sizeof(qel_text_line));
-    int32_t n = qel_text_wrap(ctx, font, size, text, length, wrap_width, lines, room);
-    if (n > room) {
-        lines = (qel_text_line*)qel_arena_alloc(ctx, (size_t)(n + 1) * sizeof(qel_text_line));
-        qel_text_wrap(ctx, font, size, text, length, wrap_width, lines, n);
-    }
-    // The blanks at a soft break stay with the line before, so every byte belongs to a line.
-    for (int32_t i = 0; i + 1 < n; i++)
-        if (lines[i].end < lines[i + 1].start && text[lines[i].end] != '\n') lines[i].end = lines[i + 1].start;
-    lines[n - 1].end = length;
-    if (length > 0 && text[length - 1] == '\n' && lines[n - 1].start < length) lines[n++] = {length, length, 0};
-    *out = lines;
-    return n;
-}
-
-int32_t qel_text_line_index(const qel_text_line* lines, int32_t count, int32_t offset)
-{
-    for (int32_t i = 0; i < count; i++) {
-        if (lines[i].end > offset) return i;
-        if (lines[i].end == offset && (i == count - 1 || lines[i + 1].start > offset)) return i;
-    }
-    return count - 1;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "core.h"
 #include "qel/anim.h"
@@ -15,11 +16,13 @@
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
+#include "text_lines.h"
 
 static const double BLINK_SECONDS = 0.53;
 static const float EASE_SECONDS = 0.14f;
 static const float WHEEL_STEP = 40.0f;
 static const float UNKNOWN_WRAP_WIDTH = 200.0f;
+static const uint32_t LINES_KEY = 0x11E5;  // the field's kept line table
 static const char BULLET[] = "\xE2\x80\xA2";
 static const int32_t BULLET_BYTES = 3;
 
@@ -117,7 +120,11 @@ static void refresh(qel_text_field* f)
     }
     if (!f->multiline) return;
     float wrap = f->area.w > 0 ? f->area.w : UNKNOWN_WRAP_WIDTH;
-    f->line_count = qel_text_build_lines(f->ctx, f->font, f->size, f->shown, f->shown_length, wrap, &f->lines);
+    // The lines are kept from frame to frame, so that an edit re-wraps only its paragraph.
+    uint32_t key = f->id ^ LINES_KEY;
+    auto* cache = (qel_text_lines_cache*)qel_state_get(f->ctx, key, sizeof(qel_text_lines_cache));
+    qel_state_set_destructor(f->ctx, key, qel_text_lines_release);
+    f->line_count = qel_text_lines_build(f->ctx, cache, f->font, f->size, f->shown, f->shown_length, wrap, &f->lines);
 }
 
 static float shown_width(const qel_text_field* f, int32_t from, int32_t to)
@@ -608,7 +615,7 @@ static void draw_caret(qel_context* ctx, const qel_text_draw* d, float x, float 
 {
     double t = d->caret_age;
     if (!d->focused || d->caret != d->anchor) return;
-    if (!(cos(2 * M_PI * t / 1.06) * 0.5 + 0.5 > 0.35 || t < 0.5)) return;
+    if (!(cos(2 * std::numbers::pi * t / 1.06) * 0.5 + 0.5 > 0.35 || t < 0.5)) return;
     float ps = ctx->clock.scale;
     float cx = roundf(x * ps) / ps - (at_start ? 0.0f : 0.5f);
     const float radii[4] = {0.75f, 0.75f, 0.75f, 0.75f};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "qel_fixture.h"
+#include "text_lines.h"
 
 // A buffer of the given capacity holding text, as a field owns it.
 struct edit_buffer {
@@ -267,4 +268,41 @@ TEST_F(TextLines, SoftBreaksKeepTheirBlanksOnTheLineBefore)
     // A width that is no number at all wraps as the narrowest one does.
     qel_text_line* narrow = nullptr;
     EXPECT_EQ(qel_text_build_lines(ctx, QEL_FONT_BODY, 13, "ab", 2, NAN, &narrow), 2);
+}
+
+TEST_F(TextLines, KeptTablesMatchAWholeWrapAfterEveryEdit)
+{
+    // Random edits of a text of short paragraphs, blank runs and a long word; after each one the
+    // table built from the last matches one built from nothing, line for line.
+    const char* pieces[] = {"tea ", "pot ", "  ", "\n", "\n\n", "caf\xC3\xA9 ", "kettlekettlekettlekettle", "x"};
+    std::string text;
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    qel_text_lines_cache cache = {};
+    for (int round = 0; round < 400; round++) {
+        size_t at = text.empty() ? 0 : next((uint32_t)text.size() + 1);
+        while (at > 0 && at < text.size() && ((uint8_t)text[at] & 0xC0) == 0x80) at--;
+        if (next(3) == 0 && !text.empty()) {
+            size_t to = std::min(text.size(), at + 1 + next(12));
+            while (to < text.size() && ((uint8_t)text[to] & 0xC0) == 0x80) to++;
+            text.erase(at, to - at);
+        } else {
+            text.insert(at, pieces[next(8)]);
+        }
+        float width = round % 50 == 49 ? 90.0f : 140.0f;  // now and then the width changes too
+        qel_text_line *kept = nullptr, *whole = nullptr;
+        int32_t n = qel_text_lines_build(ctx, &cache, QEL_FONT_BODY, 13, text.c_str(), (int32_t)text.size(), width, &kept);
+        int32_t m = qel_text_build_lines(ctx, QEL_FONT_BODY, 13, text.c_str(), (int32_t)text.size(), width, &whole);
+        ASSERT_EQ(n, m) << round << ": " << text;
+        for (int32_t i = 0; i < n; i++) {
+            ASSERT_EQ(kept[i].start, whole[i].start) << round << " line " << i;
+            ASSERT_EQ(kept[i].end, whole[i].end) << round << " line " << i;
+            ASSERT_EQ(kept[i].width, whole[i].width) << round << " line " << i;
+        }
+        next_frame();
+    }
+    qel_text_lines_release(ctx, &cache);
 }

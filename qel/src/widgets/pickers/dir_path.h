@@ -1,0 +1,7 @@
+// The one rule for where a folder and a name meet, shared by the path join and the Windows
+// lister's search pattern.
+#pragma once
+
+// True when a separator must come between dir and a name: not after an empty dir, one already
+// ending in '/' or '\', or a bare drive such as "C:" (which names the drive's current folder).
+bool qel_path_wants_separator(const char* dir);

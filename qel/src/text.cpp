@@ -51,8 +51,8 @@ void qel_wrap_emit(qel_wrap_out* out, int32_t start, int32_t end, float width)
 
 }  // namespace
 
-int32_t qel_text_wrap_greedy(qel_context* ctx, int32_t font, float size, const char* text, int32_t length, float max_width,
-                        qel_text_line* lines, int32_t max_lines)
+int32_t qel_text_wrap_greedy(qel_context* ctx, int32_t font, float size, const char* text, int32_t length,
+                             float max_width, qel_text_line* lines, int32_t max_lines)
 {
     qel_wrap_out out = {lines, max_lines, 0};
     int32_t line_start = 0, break_at = -1;
@@ -139,8 +139,8 @@ void qel_wrap_companion(qel_context* ctx, int32_t font, float size, const char* 
 {
     qel_text_line trial[LOCAL_LINES];
     for (int32_t i = 1; i <= 10; i++) {
-        if (qel_text_wrap_greedy(ctx, font, size, text, length, max_width * (1.0f - 0.03f * (float)i), trial, LOCAL_LINES) != n)
-            return;
+        float width = max_width * (1.0f - 0.03f * (float)i);
+        if (qel_text_wrap_greedy(ctx, font, size, text, length, width, trial, LOCAL_LINES) != n) return;
         const qel_text_line& last = trial[n - 1];
         if (qel_has_blank(text, last.start, last.end)) {
             std::copy(trial, trial + n, lines);

@@ -50,18 +50,20 @@ static int32_t greedy_from_cache(qel_context* ctx, const qel_text_lines_cache* c
     mid_count -= more_after;  // the empty line after that line feed belongs to the next paragraph
     int32_t delta = length - old_length;
     const qel_text_line *old = c->greedy, *old_end = c->greedy + c->count;
-    const qel_text_line* head_end = std::partition_point(old, old_end, [&](const qel_text_line& l) { return l.start < start; });
-    const qel_text_line* tail = more_after ? std::partition_point(old, old_end, [&](const qel_text_line& l) {
-        return l.start <= end - delta;
-    }) : old_end;
+    // Old lines before the paragraphs wrapped again stay; those after them move by the change in length.
+    auto before = [&](const qel_text_line& l) { return l.start < start; };
+    auto up_to_end = [&](const qel_text_line& l) { return l.start <= end - delta; };
+    const qel_text_line* head_end = std::partition_point(old, old_end, before);
+    const qel_text_line* tail = more_after ? std::partition_point(old, old_end, up_to_end) : old_end;
     int32_t head = (int32_t)(head_end - old), tail_count = (int32_t)(old_end - tail);
-    auto* lines = (qel_text_line*)qel_arena_alloc(ctx, (size_t)(head + mid_count + tail_count + 1) * sizeof(qel_text_line));
+    int32_t n = head + mid_count + tail_count;
+    auto* lines = (qel_text_line*)qel_arena_alloc(ctx, (size_t)(n + 1) * sizeof(qel_text_line));
     std::copy(old, head_end, lines);
     for (int32_t i = 0; i < mid_count; i++) lines[head + i] = {mid[i].start + start, mid[i].end + start, mid[i].width};
     for (int32_t i = 0; i < tail_count; i++)
         lines[head + mid_count + i] = {tail[i].start + delta, tail[i].end + delta, tail[i].width};
     *out = lines;
-    return head + mid_count + tail_count;
+    return n;
 }
 
 static void remember(qel_context* ctx, qel_text_lines_cache* c, int32_t font, float size, float width,

@@ -21,7 +21,11 @@ bool valid_utf8(const char* text, int32_t length)
 {
     for (int32_t i = 0; i < length;) {
         uint8_t b = (uint8_t)text[i];
-        int32_t n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        int32_t n = b < 0x80                  ? 1
+                    : b >= 0xC2 && b <= 0xDF ? 2
+                    : b >= 0xE0 && b <= 0xEF ? 3
+                    : b >= 0xF0 && b <= 0xF4 ? 4
+                                             : 0;
         if (n == 0 || i + n > length) return false;
         for (int32_t k = 1; k < n; k++)
             if (!is_continuation((uint8_t)text[i + k])) return false;
@@ -102,7 +106,8 @@ void core_calls(FuzzedDataProvider& in, rig& r)
         qel_text_delete(r.buffer.data(), &length, a, b);
     }
     if (length != (int32_t)strlen(r.buffer.data())) abort();
-    int32_t w = qel_text_next_word(r.buffer.data(), length, a), p = qel_text_prev_word(r.buffer.data(), std::min(b, length));
+    int32_t w = qel_text_next_word(r.buffer.data(), length, a);
+    int32_t p = qel_text_prev_word(r.buffer.data(), std::min(b, length));
     if (w < 0 || w > length || p < 0 || p > length) abort();
 }
 
@@ -121,7 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int32_t start_size = (int32_t)start.size();
     if (r.valid)
         start.resize((size_t)qel_text_char_start(start.data(), start_size, std::min(start_size, r.capacity - 1)));
-    memcpy(r.buffer.data(), start.data(), std::min(start.size(), (size_t)r.capacity));  // bytes may fill it unterminated
+    // Arbitrary bytes may fill the buffer without a terminator.
+    memcpy(r.buffer.data(), start.data(), std::min(start.size(), (size_t)r.capacity));
 
     // One context for every run (its fonts take long to load); each run edits a field of its own,
     // from a clean slate of input.
@@ -151,7 +157,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         case 2: qel_input_chars(ctx, any_text(in, r.valid).c_str()); break;
         case 3: r.clipboard = any_text(in, r.valid); break;
-        case 4: qel_input_mouse_move(ctx, in.ConsumeFloatingPointInRange<float>(-20, 240), in.ConsumeFloatingPointInRange<float>(-20, 120)); break;
+        case 4: {
+            float x = in.ConsumeFloatingPointInRange<float>(-20, 240);
+            qel_input_mouse_move(ctx, x, in.ConsumeFloatingPointInRange<float>(-20, 120));
+            break;
+        }
         case 5: qel_input_mouse_button(ctx, 0, in.ConsumeBool()); break;
         case 6: {
             r.opts.password = in.ConsumeBool();

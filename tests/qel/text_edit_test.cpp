@@ -13,7 +13,8 @@ struct edit_buffer {
     std::vector<char> bytes;
     int32_t length;
 
-    edit_buffer(const std::string& text, int32_t capacity) : bytes((size_t)capacity + 1, '#'), length((int32_t)text.size())
+    edit_buffer(const std::string& text, int32_t capacity)
+        : bytes((size_t)capacity + 1, '#'), length((int32_t)text.size())
     {
         bytes[(size_t)capacity] = '!';  // a canary just past the capacity
         memcpy(bytes.data(), text.c_str(), text.size() + 1);
@@ -294,8 +295,10 @@ TEST_F(TextLines, KeptTablesMatchAWholeWrapAfterEveryEdit)
         }
         float width = round % 50 == 49 ? 90.0f : 140.0f;  // now and then the width changes too
         qel_text_line *kept = nullptr, *whole = nullptr;
-        int32_t n = qel_text_lines_build(ctx, &cache, QEL_FONT_BODY, 13, text.c_str(), (int32_t)text.size(), width, &kept);
-        int32_t m = qel_text_build_lines(ctx, QEL_FONT_BODY, 13, text.c_str(), (int32_t)text.size(), width, &whole);
+        const char* t = text.c_str();
+        int32_t length = (int32_t)text.size();
+        int32_t n = qel_text_lines_build(ctx, &cache, QEL_FONT_BODY, 13, t, length, width, &kept);
+        int32_t m = qel_text_build_lines(ctx, QEL_FONT_BODY, 13, t, length, width, &whole);
         ASSERT_EQ(n, m) << round << ": " << text;
         for (int32_t i = 0; i < n; i++) {
             ASSERT_EQ(kept[i].start, whole[i].start) << round << " line " << i;

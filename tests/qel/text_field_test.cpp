@@ -396,7 +396,8 @@ TEST(TextField, SoftWrappedLinesKeepTheCaretOnThem)
     t.set_text(text);
     t.h.run();
     qel_text_line* lines = nullptr;
-    int32_t n = qel_text_build_lines(t.h.ctx, QEL_FONT_BODY, 13, text.c_str(), (int32_t)text.size(), t.area().w, &lines);
+    int32_t length = (int32_t)text.size();
+    int32_t n = qel_text_build_lines(t.h.ctx, QEL_FONT_BODY, 13, text.c_str(), length, t.area().w, &lines);
     ASSERT_GE(n, 3);
     t.focus(0, 0);
     t.press(QEL_KEY_END);

@@ -31,6 +31,7 @@ static const int32_t BULLET_BYTES = 3;
 void qel_text_fields_begin_frame(qel_context* ctx)
 {
     ctx->text_fields.active = nullptr;
+    ctx->text_fields.override_set = 0;  // an override no field used is not carried into the next frame
 }
 
 void qel_text_fields_end_frame(qel_context* ctx)

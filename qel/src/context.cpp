@@ -113,6 +113,16 @@ void qel_ctx_set_event_hook(qel_context* ctx, qel_event_hook hook)
     ctx->event_hook = hook;
 }
 
+void qel_ctx_set_user(qel_context* ctx, void* user)
+{
+    ctx->user = user;
+}
+
+void* qel_ctx_user(qel_context* ctx)
+{
+    return ctx->user;
+}
+
 qel_vec2 qel_ctx_display_size(qel_context* ctx)
 {
     return {ctx->clock.display_w, ctx->clock.display_h};

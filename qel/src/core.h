@@ -15,6 +15,7 @@
 #include "state_table.h"
 #include "text_field.h"
 #include "theme_state.h"
+#include "widget_stacks.h"
 
 struct qel_allocator {
     qel_malloc_fn malloc_fn;
@@ -37,6 +38,7 @@ struct qel_frame_clock {
 };
 
 struct qel_context {
+    void* user;  // the embedder's
     qel_event_hook event_hook;
     qel_allocator alloc;
     qel_renderer renderer;
@@ -55,6 +57,7 @@ struct qel_context {
     qel_frame_state frame;
     qel_dropped_files drops;
     qel_text_fields text_fields;
+    qel_widget_stacks widgets;
 };
 
 // Calls the embedder's event hook, when one is installed.

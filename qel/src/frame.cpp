@@ -97,6 +97,7 @@ void qel_begin_frame(qel_context* ctx, float dt)
     ctx->ids.depth = {};
     *qel_id_stack_counter(&ctx->ids) = 0;
     qel_text_fields_begin_frame(ctx);
+    ctx->widgets = {};
     qel_layout_tree_begin(ctx);
 }
 

@@ -17,6 +17,7 @@ void qel_input_init(qel_context* ctx)
 {
     ctx->input.window_focused = 1;
     ctx->input.mouse_x = ctx->input.mouse_y = OUTSIDE;
+    ctx->input.prev_mouse_x = ctx->input.prev_mouse_y = OUTSIDE;
 }
 
 void qel_input_release(qel_context* ctx)
@@ -183,6 +184,8 @@ void qel_input_drop_files(qel_context* ctx, const char* const* paths, int32_t co
 void qel_input_end_frame(qel_context* ctx)
 {
     qel_input* in = &ctx->input;
+    in->prev_mouse_x = in->mouse_x;
+    in->prev_mouse_y = in->mouse_y;
     memset(in->pressed, 0, sizeof in->pressed);
     memset(in->released, 0, sizeof in->released);
     in->wheel_x = in->wheel_y = 0;
@@ -220,6 +223,11 @@ bool qel_shortcut_pressed(qel_context* ctx, uint32_t modifiers, int32_t key)
 qel_vec2 qel_mouse_pos(qel_context* ctx)
 {
     return {ctx->input.mouse_x, ctx->input.mouse_y};
+}
+
+qel_vec2 qel_mouse_prev_pos(qel_context* ctx)
+{
+    return {ctx->input.prev_mouse_x, ctx->input.prev_mouse_y};
 }
 
 bool qel_mouse_down(qel_context* ctx, uint32_t button)
@@ -261,6 +269,11 @@ void qel_set_cursor(qel_context* ctx, qel_cursor cursor)
 uint32_t qel_last_item_id(qel_context* ctx)
 {
     return ctx->interaction.last_item;
+}
+
+void qel_set_last_item(qel_context* ctx, uint32_t id)
+{
+    ctx->interaction.last_item = id;
 }
 
 qel_rect qel_last_item_rect(qel_context* ctx)

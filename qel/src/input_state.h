@@ -11,6 +11,7 @@
 
 struct qel_input {
     float mouse_x, mouse_y;  // -1e6 each while the pointer is outside
+    float prev_mouse_x, prev_mouse_y;  // where the last frame saw it
     uint8_t mouse_inside;
     uint8_t down[3];
     uint8_t pressed[3];  // went down since the last frame
@@ -44,6 +45,7 @@ enum { QEL_DISABLED_STACK_CAPACITY = 32, QEL_DROP_MAX_PATHS = 64 };
 
 struct qel_interaction_state {
     uint32_t hovered;
+    uint32_t last_hovered;  // of the last frame
     uint32_t hover_layer;
     uint32_t scroll_target;
     uint32_t active;  // pressed with button 0 and still held

@@ -5,8 +5,8 @@
 
 #include "array_grow.h"
 #include "core.h"
+#include "qel/scroll_container.h"
 #include "qel/state.h"
-#include "scroll_state.h"
 
 static const float SCROLL_SLACK = 0.5f;
 
@@ -117,6 +117,7 @@ void qel_interaction_begin_frame(qel_context* ctx)
     s->last_top_layer = s->top_layer;
     s->top_layer = 0;
     s->top_layer_z = 0;
+    s->last_hovered = s->hovered;
     resolve_hover(ctx);
     if (s->active && !in->down[0] && !in->pressed[0] && !in->released[0]) s->active = 0;
     cycle_focus(ctx);
@@ -128,6 +129,27 @@ void qel_interaction_begin_frame(qel_context* ctx)
 }
 
 // --- Items ---
+
+uint32_t qel_hovered_id(qel_context* ctx)
+{
+    return ctx->interaction.hovered;
+}
+
+uint32_t qel_last_hovered_id(qel_context* ctx)
+{
+    return ctx->interaction.last_hovered;
+}
+
+uint32_t qel_focused_id(qel_context* ctx)
+{
+    return ctx->interaction.focused;
+}
+
+void qel_set_focus(qel_context* ctx, uint32_t id, bool visible)
+{
+    ctx->interaction.focused = id;
+    ctx->interaction.focus_visible = id && visible;
+}
 
 static void register_focusable(qel_context* ctx, uint32_t id)
 {

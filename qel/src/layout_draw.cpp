@@ -7,10 +7,10 @@
 
 #include "array_grow.h"
 #include "core.h"
+#include "qel/scroll_container.h"
 #include "qel/text.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
-#include "scroll_state.h"
 
 static const uint32_t HIT_FLAGS =
     QEL_NODE_INTERACTIVE | QEL_NODE_SCROLL_X | QEL_NODE_SCROLL_Y | QEL_NODE_BLOCKING | QEL_NODE_HOVER_OPAQUE;
@@ -59,6 +59,15 @@ void qel_hit_rect_push(qel_context* ctx, uint32_t id, qel_rect r, uint32_t flags
     qel_hit_rect_add(ctx, id, r, flags);
 }
 
+void qel_hit_rect_add_visible(qel_context* ctx, uint32_t id, qel_rect r, uint32_t flags)
+{
+    qel_rect mapped;
+    qel_transform_rect(&mapped, ctx, r);
+    const qel_rect* c = qel_draw_top_clip(ctx);
+    float k = ctx->clock.scale;
+    qel_hit_rect_add(ctx, id, intersect(mapped, {c->x / k, c->y / k, c->w / k, c->h / k}), flags);
+}
+
 void qel_hit_rect_add_clipped(qel_context* ctx, uint32_t id, qel_rect r)
 {
     qel_scroll_state* s = (qel_scroll_state*)qel_state_get(ctx, id, sizeof(qel_scroll_state));
@@ -66,10 +75,7 @@ void qel_hit_rect_add_clipped(qel_context* ctx, uint32_t id, qel_rect r)
     s->view_h = r.h;
     s->content_w = r.w + ENDLESS_CONTENT;
     s->content_h = r.h + ENDLESS_CONTENT;
-    const qel_rect* c = qel_draw_top_clip(ctx);
-    float k = ctx->clock.scale;
-    qel_hit_rect_add(ctx, id, intersect(r, {c->x / k, c->y / k, c->w / k, c->h / k}),
-                     QEL_NODE_SCROLL_X | QEL_NODE_SCROLL_Y);
+    qel_hit_rect_add_visible(ctx, id, r, QEL_NODE_SCROLL_X | QEL_NODE_SCROLL_Y);
 }
 
 // --- Text ---
@@ -151,13 +157,19 @@ static void draw_text_node(qel_context* ctx, const qel_node* n)
 
 // --- Nodes ---
 
+static void draw_list_pass(qel_context* ctx, int32_t first, uint32_t on_top, qel_rect clip)
+{
+    for (int32_t c = first; c >= 0; c = node_of(ctx, c)->next_sibling)
+        if ((node_of(ctx, c)->flags & QEL_NODE_ON_TOP) == on_top) qel_layout_draw_node(ctx, c, clip);
+}
+
+// Floating children first, then the others; those on top (floating ones too, such as a split
+// pane's grip over its panes) after all the rest.
 static void draw_children(qel_context* ctx, const qel_node* n, qel_rect clip)
 {
-    for (int32_t c = n->first_floating; c >= 0; c = node_of(ctx, c)->next_sibling) qel_layout_draw_node(ctx, c, clip);
-    for (int pass = 0; pass < 2; pass++) {
-        uint32_t on_top = pass ? (uint32_t)QEL_NODE_ON_TOP : 0u;
-        for (int32_t c = n->first_child; c >= 0; c = node_of(ctx, c)->next_sibling)
-            if ((node_of(ctx, c)->flags & QEL_NODE_ON_TOP) == on_top) qel_layout_draw_node(ctx, c, clip);
+    for (uint32_t on_top : {0u, (uint32_t)QEL_NODE_ON_TOP}) {
+        draw_list_pass(ctx, n->first_floating, on_top, clip);
+        draw_list_pass(ctx, n->first_child, on_top, clip);
     }
 }
 
@@ -203,6 +215,8 @@ void qel_layout_draw_node(qel_context* ctx, int32_t index, qel_rect clip)
     n = node_of(ctx, index);
     if (border_after) qel_draw_rect_bordered(ctx, &n->rect, n->radii, 0, border, n->border_width);
     if (n->flags & QEL_NODE_DRAW_AFTER) call_draw(ctx, index);
+    n = node_of(ctx, index);
+    if ((n->flags & (QEL_NODE_SCROLL_X | QEL_NODE_SCROLL_Y)) && n->id) qel_scroll_decorations(ctx, n, n->rect);
     if (transformed) qel_draw_pop_transform(ctx);
 }
 

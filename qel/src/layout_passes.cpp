@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "core.h"
+#include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text.h"
-#include "scroll_state.h"
 
 static const float SLACK = 0.01f;      // widths within this of the room still fit
 static const float EDGE_MARGIN = 8.0f;  // overlays keep this far from the display's edges

@@ -6,6 +6,7 @@
 #include "array_grow.h"
 #include "core.h"
 #include "qel/id.h"
+#include "qel/scroll_container.h"
 #include "qel/theme.h"
 
 static const float NO_MAX = 1e9f;
@@ -154,9 +155,7 @@ void qel_node_apply_style(qel_context* ctx, int32_t node, const qel_style* s)
     if (s->clip) n->flags |= QEL_NODE_CLIP;
 }
 
-// An anonymous scroll container's id: a counter per id-stack level, so containers of the same
-// scope differ and the same ones come back every frame.
-static uint32_t automatic_id(qel_context* ctx)
+uint32_t qel_layout_automatic_id(qel_context* ctx)
 {
     uint32_t counter = (*qel_id_stack_counter(&ctx->ids))++;
     int32_t parent = qel_node_parent(ctx);
@@ -172,8 +171,13 @@ static uint32_t automatic_id(qel_context* ctx)
 uint32_t qel_container_begin(qel_context* ctx, const qel_style* style)
 {
     uint32_t id = 0;
+    bool scrolls = style && (style->scroll_x || style->scroll_y);
     if (style && style->name) id = qel_id(ctx, style->name);
-    else if (style && (style->scroll_x || style->scroll_y)) id = automatic_id(ctx);
+    else if (scrolls) id = qel_layout_automatic_id(ctx);
+    if (scrolls) {
+        qel_scroll_begin(ctx, id, style, style->scroll_x != 0);
+        return id;
+    }
     int32_t index = qel_node_open(ctx, id);
     qel_node_apply_style(ctx, index, style);
     qel_node_push(ctx, index);

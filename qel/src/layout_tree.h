@@ -26,3 +26,7 @@ struct qel_layout_tree {
 void qel_layout_tree_begin(qel_context* ctx);
 
 void qel_layout_tree_release(qel_context* ctx);
+
+// An id for an anonymous scroll container: a counter per id-stack level with the parent's id, so
+// containers of one scope differ and the same ones come back every frame.
+uint32_t qel_layout_automatic_id(qel_context* ctx);

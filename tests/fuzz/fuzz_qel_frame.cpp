@@ -1,7 +1,8 @@
 // Drives whole toolkit frames with random trees (containers of every direction with arbitrary
-// sizes, limits, paddings, gaps and flags, text nodes, floating nodes and overlays, unbalanced
-// pushes and pops), random input between frames and random displays, and checks after each frame
-// that the draw list is one a renderer can use and that every stack stayed within its capacity.
+// sizes, limits, paddings, gaps and flags, text nodes, floating nodes and overlays, the foundation
+// widgets, unbalanced pushes and pops), random input between frames and random displays, and
+// checks after each frame that the draw list is one a renderer can use and that every stack
+// stayed within its capacity.
 #include <string>
 
 #include "fuzz_qel_support.h"
@@ -46,11 +47,67 @@ static void style_node(qel_context* ctx, FuzzedDataProvider& in)
     n->content_offset_y = in.ConsumeBool() ? any_float(in) : 0.0f;
 }
 
+static void paint_nothing(qel_context*, qel_rect, const void*) {}
+
+// The foundation widgets with arbitrary options, splits left open or closed twice.
+static void widget(qel_context* ctx, FuzzedDataProvider& in)
+{
+    std::string label = in.ConsumeRandomLengthString(12);
+    switch (in.ConsumeIntegralInRange<int>(0, 8)) {
+    case 0: {
+        qel_button_opts o = {};
+        o.variant = in.ConsumeIntegralInRange<uint32_t>(0, 8);
+        o.size = in.ConsumeIntegralInRange<uint32_t>(0, 3);
+        o.disabled = in.ConsumeBool();
+        o.loading = in.ConsumeBool();
+        o.full_width = in.ConsumeBool();
+        o.selected = in.ConsumeBool();
+        o.leading_icon = in.ConsumeBool() ? label.c_str() : nullptr;
+        o.tooltip = in.ConsumeBool() ? "tip" : nullptr;
+        o.width = any_size(in);
+        o.custom_color = in.ConsumeIntegral<uint32_t>();
+        qel_button_ex(ctx, in.ConsumeBool() ? label.c_str() : nullptr, label.c_str(), &o);
+        break;
+    }
+    case 1: {
+        qel_scroll_area_options o = {};
+        o.name = in.ConsumeBool() ? label.c_str() : nullptr;
+        o.height = any_size(in);
+        o.horizontal = in.ConsumeBool();
+        o.padding = any_float(in);
+        o.fades = in.ConsumeBool();
+        qel_scroll_area_begin(ctx, &o);
+        if (in.ConsumeBool()) qel_scroll_to_y(ctx, label.c_str(), any_float(in));
+        break;
+    }
+    case 2: {
+        static float ratio;
+        ratio = any_float(in);
+        qel_split_options o = {};
+        o.stacked = in.ConsumeBool();
+        o.first_min = any_float(in);
+        o.second_min = any_float(in);
+        qel_split_begin(ctx, label.c_str(), &ratio, &o);
+        break;
+    }
+    case 3: qel_splitter(ctx); break;
+    case 4: qel_split_end(ctx); break;
+    case 5: qel_link(ctx, label.c_str()); break;
+    case 6: qel_word_chips(ctx, label.c_str()); break;
+    case 7: qel_crossfade_label(ctx, in.ConsumeIntegral<uint32_t>(), label.c_str(), any_float(in), 0xFF000000); break;
+    default: {
+        std::string bytes = in.ConsumeRandomLengthString(16);
+        qel_canvas(ctx, label.c_str(), any_size(in), any_size(in), paint_nothing, bytes.data(), bytes.size());
+        break;
+    }
+    }
+}
+
 static void build(qel_context* ctx, FuzzedDataProvider& in)
 {
     int steps = in.ConsumeIntegralInRange<int>(0, 80);
     for (int i = 0; i < steps && in.remaining_bytes() > 0; i++) {
-        switch (in.ConsumeIntegralInRange<int>(0, 11)) {
+        switch (in.ConsumeIntegralInRange<int>(0, 12)) {
         case 0: style_node(ctx, in); break;
         case 1: qel_container_end(ctx); break;
         case 2: {
@@ -85,7 +142,8 @@ static void build(qel_context* ctx, FuzzedDataProvider& in)
             if (in.ConsumeBool()) qel_pop_disabled(ctx);
             break;
         }
-        default: qel_anim_value(ctx, in.ConsumeIntegral<uint32_t>(), any_float(in)); break;
+        case 11: qel_anim_value(ctx, in.ConsumeIntegral<uint32_t>(), any_float(in)); break;
+        default: widget(ctx, in); break;
         }
     }
 }

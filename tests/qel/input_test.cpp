@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core.h"
+#include "qel/scroll_container.h"
 #include "qel_headless.h"
-#include "scroll_state.h"
 
 static qel_size fixed(float v)
 {

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "core.h"
+#include "qel/scroll_container.h"
 #include "qel_headless.h"
-#include "scroll_state.h"
 
 static const qel_color RED = 0xFF0000FF, BLUE = 0xFFFF0000, GREEN = 0xFF00FF00, GREY = 0xFF808080;
 

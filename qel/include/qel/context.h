@@ -88,6 +88,10 @@ void qel_ctx_set_display(qel_context* ctx, float width, float height, float scal
 // The hook is called with qel_hook_event numbers; null removes it.
 void qel_ctx_set_event_hook(qel_context* ctx, qel_event_hook hook);
 
+// A pointer the embedder keeps in the context for its own state; null until set.
+void qel_ctx_set_user(qel_context* ctx, void* user);
+void* qel_ctx_user(qel_context* ctx);
+
 // --- Clock and requests ---
 
 qel_vec2 qel_ctx_display_size(qel_context* ctx);

@@ -95,6 +95,9 @@ uint32_t qel_modifiers(qel_context* ctx);
 // Pressed this frame with exactly these modifiers held.
 bool qel_shortcut_pressed(qel_context* ctx, uint32_t modifiers, int32_t key);
 qel_vec2 qel_mouse_pos(qel_context* ctx);
+// Where the pointer was in the last frame (-1e6 each when outside), for drags that move by the
+// frame's motion.
+qel_vec2 qel_mouse_prev_pos(qel_context* ctx);
 bool qel_mouse_down(qel_context* ctx, uint32_t button);
 bool qel_mouse_pressed(qel_context* ctx, uint32_t button);
 // Something is under the pointer or pressed.
@@ -110,6 +113,7 @@ void qel_set_cursor(qel_context* ctx, qel_cursor cursor);
 
 // The item a widget finished last (widgets record it), for tooltips and the like.
 uint32_t qel_last_item_id(qel_context* ctx);
+void qel_set_last_item(qel_context* ctx, uint32_t id);
 qel_rect qel_last_item_rect(qel_context* ctx);  // last frame's; zeros when unknown
 bool qel_last_item_hovered(qel_context* ctx);
 
@@ -120,6 +124,17 @@ bool qel_last_item_hovered(qel_context* ctx);
 void qel_push_disabled(qel_context* ctx, bool disabled);
 void qel_pop_disabled(qel_context* ctx);
 bool qel_is_disabled(qel_context* ctx);
+
+// --- Hover and focus ---
+
+// The item under the pointer this frame and the one under it in the last frame; 0 for none.
+uint32_t qel_hovered_id(qel_context* ctx);
+uint32_t qel_last_hovered_id(qel_context* ctx);
+
+// The item holding the keyboard focus; 0 for none. Setting it moves the focus at once (id 0
+// clears it); visible draws its ring, as when the keyboard brought it there.
+uint32_t qel_focused_id(qel_context* ctx);
+void qel_set_focus(qel_context* ctx, uint32_t id, bool visible);
 
 // --- Items ---
 

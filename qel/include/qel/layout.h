@@ -255,6 +255,10 @@ void qel_layout_draw_node(qel_context* ctx, int32_t node, qel_rect clip);
 void qel_hit_rect_add(qel_context* ctx, uint32_t id, qel_rect r, uint32_t flags);
 void qel_hit_rect_push(qel_context* ctx, uint32_t id, qel_rect r, uint32_t flags);
 
+// Registers r (logical units under the current transform) cut to the current clip, as the draw
+// pass does for nodes; for hit areas a widget draws itself.
+void qel_hit_rect_add_visible(qel_context* ctx, uint32_t id, qel_rect r, uint32_t flags);
+
 // For widgets that take the wheel themselves: registers r within the current clip as a scroll
 // area that can always scroll, so it becomes the wheel's target under the pointer.
 void qel_hit_rect_add_clipped(qel_context* ctx, uint32_t id, qel_rect r);

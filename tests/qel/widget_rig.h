@@ -1,0 +1,78 @@
+// Widgets driven as a user drives them: a headless context whose frames the software renderer
+// draws, so a test scripts pointer and keys over frames and compares what it shows with committed
+// pictures. Motion is reduced, so every hover and press shows its settled look at once.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core.h"
+#include "qel_headless.h"
+#include "support/picture.h"
+
+// Icon glyphs of the embedded icon font.
+#define ICON_A "\xEE\x81\x88"  // U+E048
+#define ICON_B "\xEE\x81\x89"  // U+E049
+#define ICON_C "\xEE\x81\xAC"  // U+E06C
+
+// Nodes of the last frame's tree, found by id or by their whole text; null when none.
+inline const qel_node* node_with_id(qel_context* ctx, uint32_t id)
+{
+    for (int32_t i = 0; i < ctx->tree.count; i++)
+        if (ctx->tree.nodes[i].id == id) return &ctx->tree.nodes[i];
+    return nullptr;
+}
+
+inline const qel_node* node_with_text(qel_context* ctx, const char* text)
+{
+    for (int32_t i = 0; i < ctx->tree.count; i++) {
+        const qel_node& n = ctx->tree.nodes[i];
+        if ((n.flags & QEL_NODE_TEXT) && n.text && strcmp(n.text, text) == 0) return &n;
+    }
+    return nullptr;
+}
+
+struct widget_rig {
+    qel_soft_renderer* soft;
+    qel_headless h;
+
+    explicit widget_rig(float width = 400, float height = 300, uint32_t mode = QEL_THEME_LIGHT,
+                        bool reduced_motion = true)
+        : soft(qel_soft_create()), h(width, height, 1, config(mode))
+    {
+        qel_renderer r;
+        qel_soft_fill_renderer(&r, soft);
+        qel_ctx_set_renderer(h.ctx, &r);
+        qel_theme_set_reduced_motion(h.ctx, reduced_motion);
+    }
+    ~widget_rig()
+    {
+        qel_ctx_set_renderer(h.ctx, nullptr);
+        qel_soft_destroy(soft);
+    }
+    widget_rig(const widget_rig&) = delete;
+    widget_rig& operator=(const widget_rig&) = delete;
+
+    picture shot() { return picture_render(soft, &h.draw_data()); }
+
+    // The centre of an id's rectangle of the last frame.
+    qel_vec2 centre(uint32_t id) const
+    {
+        qel_rect r = h.rect(id);
+        return {r.x + r.w / 2, r.y + r.h / 2};
+    }
+    void move_to(uint32_t id)
+    {
+        qel_vec2 c = centre(id);
+        h.move(c.x, c.y);
+    }
+
+private:
+    static const qel_config* config(uint32_t mode)
+    {
+        static qel_config c[2];
+        c[mode == QEL_THEME_DARK].theme_mode = mode;
+        return &c[mode == QEL_THEME_DARK];
+    }
+};

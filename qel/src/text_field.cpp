@@ -16,6 +16,7 @@
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 #include "text_lines.h"
 
 static const double BLINK_SECONDS = 0.53;
@@ -50,7 +51,7 @@ bool qel_text_edit_active(qel_context* ctx)
 
 void qel_text_activate(qel_context* ctx, uint32_t id)
 {
-    ctx->interaction.focused = id;
+    qel_set_focus(ctx, id, false);
     ctx->text_fields.select_all = id;
 }
 
@@ -405,7 +406,7 @@ static void edit_keys(qel_text_field* f)
         if (s->caret != s->anchor) {
             s->anchor = s->caret;
         } else {
-            ctx->interaction.focused = 0;
+            qel_set_focus(ctx, 0, false);
             f->focused = 0;
             f->result |= QEL_INPUT_FOCUS_LOST;
         }
@@ -492,7 +493,7 @@ static void choose_font(qel_text_field* f)
 static void focus_step(qel_text_field* f)
 {
     qel_text_input_state* s = f->st;
-    f->focused = f->ctx->interaction.focused == f->id;
+    f->focused = qel_focused_id(f->ctx) == f->id;
     if (!f->focused) {
         if (s->focused_last_frame) f->result |= QEL_INPUT_FOCUS_LOST;
         s->focused_last_frame = s->dragging = 0;
@@ -528,23 +529,22 @@ uint32_t qel_text_field_begin(qel_text_field* f, qel_context* ctx, uint32_t id, 
     f->opts = opts;
     f->multiline = multiline;
     f->stale = 1;
-    f->disabled = opts->disabled || qel_is_disabled(ctx);
+    f->disabled = qel_item_disabled(ctx, opts->disabled);
     f->editable = !f->disabled && !opts->read_only;
     f->length = terminated_length(buffer, capacity);
     qel_text_input_state* s = f->st = (qel_text_input_state*)qel_state_get(ctx, id, sizeof *s);
     if (!s->initialised) {
         qel_text_state_init(ctx, id, s);
-        if (opts->autofocus) ctx->interaction.focused = id;
+        if (opts->autofocus) qel_set_focus(ctx, id, false);
     }
-    if (ctx->text_fields.select_all == id && ctx->interaction.focused == id) {
+    if (ctx->text_fields.select_all == id && qel_focused_id(ctx) == id) {
         s->caret = f->length;
         s->anchor = 0;
         s->scroll_x = 0;
         ctx->text_fields.select_all = 0;
     }
-    qel_push_disabled(ctx, f->disabled);
-    f->it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE | QEL_INTERACT_NO_KEYS);
-    qel_pop_disabled(ctx);
+    f->it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE | QEL_INTERACT_NO_KEYS,
+                              f->disabled);
     if (f->it.hovered) qel_set_cursor(ctx, QEL_CURSOR_IBEAM);
     choose_font(f);
     f->masked = opts->password && !s->password_shown;
@@ -713,7 +713,7 @@ void qel_text_field_clear(qel_text_field* f)
     f->length = s->caret = s->anchor = 0;
     s->scroll_x = s->scroll_y = 0;
     s->last_edit_time = 0;
-    f->ctx->interaction.focused = f->id;
+    qel_set_focus(f->ctx, f->id, false);
     changed(f);
     if (f->draw) fill_draw_record(f, f->draw);  // the area was built before the button
 }

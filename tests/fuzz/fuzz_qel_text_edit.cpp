@@ -1,5 +1,6 @@
-// Drives text fields over whole frames with random keys, modifiers, typed and pasted text, clicks
-// and drags, in fields of random capacity, one- and multi-line, masked and read-only, and calls
+// Drives text inputs over whole frames with random keys, modifiers, typed and pasted text, clicks
+// and drags (on the clear and reveal buttons too), in fields of random capacity, one- and
+// multi-line, masked, read-only and frameless, and calls
 // the editing core directly with arbitrary bytes. After each frame the buffer must hold at most
 // capacity - 1 bytes with its terminator, stay valid UTF-8 when everything put in was, and the
 // caret and anchor must stand on character starts.
@@ -8,7 +9,6 @@
 
 #include "fuzz_qel_support.h"
 #include "qel/qel.h"
-#include "text_field.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ struct rig {
     std::vector<char> buffer;  // capacity bytes and a canary
     int32_t capacity = 1;
     qel_text_input_opts opts = {};
-    bool multiline = false;
+    bool multiline = false, frameless = false;
     bool valid = true;
     std::string clipboard;
 };
@@ -78,16 +78,8 @@ void check(qel_context* ctx, rig& r, uint32_t id)
 void frame(qel_context* ctx, rig& r, uint32_t id)
 {
     qel_begin_frame(ctx, 1.0f / 60);
-    qel_text_field f;
-    qel_text_field_begin(&f, ctx, id, r.buffer.data(), r.capacity, &r.opts, r.multiline);
-    int32_t box = qel_node_open(ctx, id);
-    qel_node* n = qel_node_at(ctx, box);
-    n->width = {QEL_SIZE_FIXED, 200};
-    n->height = {QEL_SIZE_FIXED, r.multiline ? 96.0f : 36.0f};
-    qel_node_mark_interactive(ctx, box, QEL_INTERACT_FOCUSABLE);
-    qel_node_push(ctx, box);
-    qel_text_field_area(&f);
-    qel_node_pop(ctx);
+    r.opts.width = {QEL_SIZE_FIXED, 200};
+    qel_input_text_ex(ctx, id, r.buffer.data(), r.capacity, &r.opts, r.multiline, r.frameless, nullptr);
     qel_end_frame(ctx);
 }
 
@@ -166,6 +158,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 6: {
             r.opts.password = in.ConsumeBool();
             r.opts.read_only = in.ConsumeBool();
+            r.opts.clear_button = in.ConsumeBool();
+            r.frameless = in.ConsumeBool();
             if (in.ConsumeBool()) qel_text_activate(ctx, id);
             break;
         }

@@ -33,7 +33,7 @@ struct recording_platform {
     }
 };
 
-// Two fields, "a" above "b", each 300 wide with 12 units of padding, in a 400 x 300 window.
+// Two fields, "a" above "b", each 300 wide, in a 400 x 300 window.
 struct fields {
     qel_headless h{400, 300};
     recording_platform platform;
@@ -65,20 +65,9 @@ struct fields {
     void build(qel_context* ctx, int i)
     {
         id[i] = qel_id(ctx, i == 0 ? "a" : "b");
-        qel_text_field f;
-        result[i] = qel_text_field_begin(&f, ctx, id[i], buffer[i].data(), (int32_t)buffer[i].size(), &opts[i],
-                                         multiline[i]);
-        int32_t box = qel_node_open(ctx, id[i]);
-        qel_node* n = qel_node_at(ctx, box);
-        n->direction = QEL_DIR_ROW;
-        n->width = {QEL_SIZE_FIXED, 300};
-        n->height = {QEL_SIZE_FIXED, multiline[i] ? 96.0f : 36.0f};
-        n->pad_left = n->pad_right = 12;
-        n->pad_top = n->pad_bottom = multiline[i] ? 8.0f : 0.0f;
-        qel_node_mark_interactive(ctx, box, QEL_INTERACT_FOCUSABLE);
-        qel_node_push(ctx, box);
-        qel_text_field_area(&f);
-        qel_node_pop(ctx);
+        opts[i].width = {QEL_SIZE_FIXED, 300};
+        result[i] = qel_input_text_ex(ctx, id[i], buffer[i].data(), (int32_t)buffer[i].size(), &opts[i], multiline[i],
+                                      false, nullptr);
     }
 
     void set_text(const std::string& text, int i = 0) { memcpy(buffer[i].data(), text.c_str(), text.size() + 1); }

@@ -13,6 +13,7 @@
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
+#include "qel/number_stepper.h"
 #include "qel/scroll_container.h"
 #include "qel/split_pane.h"
 #include "qel/state.h"

@@ -58,3 +58,23 @@ void qel_text_caret_moved(qel_context* ctx);
 // While the item with this id has the focus, Tab in the next frame is left to it instead of
 // moving the focus; an editor that takes Tab as indentation asks for it every frame.
 void qel_keep_tab(qel_context* ctx, uint32_t id);
+
+// --- Fields ---
+// Each edits the caller's NUL-terminated buffer of capacity bytes in place and returns
+// qel_text_input_result bits. A null buffer or a capacity below 1 builds nothing and returns 0.
+
+// The one-line field under the label's id (the label names it; opts->label is what is shown).
+uint32_t qel_input_text(qel_context* ctx, const char* label, char* buffer, int32_t capacity,
+                        const qel_text_input_opts* opts);
+// The same with line feeds: Enter breaks the line, Ctrl+Enter submits.
+uint32_t qel_input_multiline(qel_context* ctx, const char* label, char* buffer, int32_t capacity,
+                             const qel_text_input_opts* opts);
+
+// A one-line field with a search glyph, a clear button and "Search" as its default placeholder.
+uint32_t qel_search_box(qel_context* ctx, const char* label, char* buffer, int32_t capacity,
+                        const qel_text_input_opts* opts);
+
+// The field in full, under an explicit id. A frameless field draws no frame, label, hint line or
+// focus ring: the widget that embeds it frames it. icon is the leading icon when opts gives none.
+uint32_t qel_input_text_ex(qel_context* ctx, uint32_t id, char* buffer, int32_t capacity,
+                           const qel_text_input_opts* opts, bool multiline, bool frameless, const char* icon);

@@ -363,13 +363,19 @@ TEST(NumberStepper, RangesTheWrongWayRoundAndOutOfRangeValues)
 
 // --- Pictures ---
 
-void field_board(qel_context* ctx, char (*texts)[64])
+// A padded column across the window.
+void board_begin(qel_context* ctx)
 {
     qel_style s = {};
     s.padding = 14;
     s.gap = 10;
     s.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &s);
+}
+
+void field_board(qel_context* ctx, char (*texts)[64])
+{
+    board_begin(ctx);
     qel_text_input_opts o = {};
     o.label = "Product";
     o.placeholder = "Name on the label";
@@ -416,21 +422,13 @@ TEST(TextInputPictures, FieldsInLightAndDark)
     }
 }
 
-}  // namespace
-
-namespace {
-
 TEST(TextInputPictures, KeyboardFocusShowsTheRingAndTheCaret)
 {
     for (uint32_t mode : {QEL_THEME_LIGHT, QEL_THEME_DARK}) {
         widget_rig rig(300, 130, mode);
         char name[32] = "", notes[64] = "Two lines\nof notes";
         rig.h.ui = [&](qel_context* ctx) {
-            qel_style s = {};
-            s.padding = 14;
-            s.gap = 10;
-            s.width = {QEL_SIZE_GROW, 1};
-            qel_column_begin(ctx, &s);
+            board_begin(ctx);
             qel_text_input_opts o = {};
             o.placeholder = "Name";
             qel_input_text(ctx, "name", name, sizeof name, &o);

@@ -14,6 +14,7 @@
 #include "qel/text_input.h"
 #include "qel/text_widgets.h"
 #include "qel/widget_feel.h"
+#include "text_field.h"
 
 static const uint32_t STATE_KEY = 0x4E554D;
 static const int32_t MAX_DECIMALS = 17;  // what a double holds
@@ -90,13 +91,9 @@ static bool open_rows(qel_context* ctx, const qel_number_stepper_opts* o)
 static bool step_button(qel_context* ctx, int32_t box, const char* glyph, const char* tooltip, bool disabled)
 {
     qel_button_opts b = {};
-    b.size = 1;
     b.tooltip = tooltip;
     b.disabled = disabled;
-    b.width = {QEL_SIZE_FIXED, 26};
-    bool clicked = qel_icon_button(ctx, glyph, &b);
-    qel_node_at(ctx, qel_node_at(ctx, box)->last_child)->height = {QEL_SIZE_FIXED, 26};
-    return clicked;
+    return qel_field_button(ctx, box, glyph, b, 26);
 }
 
 // The unit and the two buttons, added to the field's box after its text.

@@ -1,10 +1,12 @@
 // A text field's behaviour inside the widget that frames it: focus and the editing step (pointer,
 // keys, clipboard, undo), keeping the caret in view, and the text area node that draws text,
-// selection, caret and placeholder. Also the context's record of text fields for the frame cycle.
+// selection, caret and placeholder; the small buttons fields carry. Also the context's record of
+// text fields for the frame cycle.
 #pragma once
 
 #include <cstdint>
 
+#include "qel/button.h"
 #include "qel/input.h"
 #include "qel/text_input.h"
 
@@ -66,3 +68,7 @@ int32_t qel_text_field_area(qel_text_field* f);
 
 // Empties the field as its clear button does: one undo step, the focus taken, CHANGED reported.
 void qel_text_field_clear(qel_text_field* f);
+
+// A small icon button side x side at the end of a field's box (its last child then), as the
+// clear, reveal and step buttons are. True when clicked.
+bool qel_field_button(qel_context* ctx, int32_t box, const char* glyph, qel_button_opts options, float side);

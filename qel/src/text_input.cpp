@@ -96,15 +96,11 @@ static void leading_icon(qel_context* ctx, const qel_text_field* f, const char* 
     qel_node_pop(ctx);
 }
 
-// An icon button of the field, side x side; true when clicked.
-static bool field_button(qel_context* ctx, int32_t box, const char* glyph, const char* tooltip, float side)
+bool qel_field_button(qel_context* ctx, int32_t box, const char* glyph, qel_button_opts options, float side)
 {
-    qel_button_opts b = {};
-    b.size = 1;
-    b.tooltip = tooltip;
-    b.custom_color = tooltip ? qel_color_token(QEL_COLOR_TEXT_MUTED) : 0;
-    b.width = {QEL_SIZE_FIXED, side};
-    bool clicked = qel_icon_button(ctx, glyph, &b);
+    options.size = 1;
+    options.width = {QEL_SIZE_FIXED, side};
+    bool clicked = qel_icon_button(ctx, glyph, &options);
     qel_node_at(ctx, qel_node_at(ctx, box)->last_child)->height = {QEL_SIZE_FIXED, side};
     return clicked;
 }
@@ -115,13 +111,15 @@ static void field_buttons(qel_context* ctx, qel_text_field* f, int32_t box)
     qel_push_id_int(ctx, (int32_t)f->id);
     if (f->opts->clear_button && f->length > 0 && f->editable) {
         qel_node_at(ctx, box)->pad_right = 8;
-        if (field_button(ctx, box, CLEAR_GLYPH, nullptr, 22)) qel_text_field_clear(f);
+        if (qel_field_button(ctx, box, CLEAR_GLYPH, {}, 22)) qel_text_field_clear(f);
     }
     if (f->opts->password) {
         qel_node_at(ctx, box)->pad_right = 6;
         bool shown = s->password_shown;
-        if (field_button(ctx, box, shown ? HIDE_GLYPH : SHOW_GLYPH, shown ? "Hide password" : "Show password", 26))
-            s->password_shown = !shown;
+        qel_button_opts reveal = {};
+        reveal.tooltip = shown ? "Hide password" : "Show password";
+        reveal.custom_color = qel_color_token(QEL_COLOR_TEXT_MUTED);
+        if (qel_field_button(ctx, box, shown ? HIDE_GLYPH : SHOW_GLYPH, reveal, 26)) s->password_shown = !shown;
     }
     qel_pop_id(ctx);
 }

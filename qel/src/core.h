@@ -13,6 +13,7 @@
 #include "layout_tree.h"
 #include "qel/context.h"
 #include "state_table.h"
+#include "text_field.h"
 #include "theme_state.h"
 #include "widget_stacks.h"
 
@@ -55,6 +56,7 @@ struct qel_context {
     qel_draw_list draw;
     qel_frame_state frame;
     qel_dropped_files drops;
+    qel_text_fields text_fields;
     qel_widget_stacks widgets;
 };
 

@@ -65,6 +65,7 @@ static void finish_frame(qel_context* ctx)
     ctx->tree.parent_depth = {};  // whatever the widget code left open is closed
     qel_layout_run(ctx);
     qel_layout_draw(ctx);
+    qel_text_fields_end_frame(ctx);
     qel_input_end_frame(ctx);
     if (ctx->platform.set_cursor) ctx->platform.set_cursor(ctx->platform.user, ctx->cursor);
     if (ctx->clock.frame_count % COLLECT_EVERY == 0) qel_state_collect(ctx);
@@ -95,6 +96,7 @@ void qel_begin_frame(qel_context* ctx, float dt)
     qel_draw_reset(ctx);
     ctx->ids.depth = {};
     *qel_id_stack_counter(&ctx->ids) = 0;
+    qel_text_fields_begin_frame(ctx);
     ctx->widgets = {};
     qel_layout_tree_begin(ctx);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core.h"
+#include "text_wrap.h"
 
 namespace {
 
@@ -48,10 +49,10 @@ void qel_wrap_emit(qel_wrap_out* out, int32_t start, int32_t end, float width)
     out->count++;
 }
 
-// The greedy pass: breaks at the blanks before a character that would pass max_width, or before
-// the character itself when its line has no blank. Returns the full line count.
-int32_t qel_wrap_greedy(qel_context* ctx, int32_t font, float size, const char* text, int32_t length, float max_width,
-                        qel_text_line* lines, int32_t max_lines)
+}  // namespace
+
+int32_t qel_text_wrap_greedy(qel_context* ctx, int32_t font, float size, const char* text, int32_t length,
+                             float max_width, qel_text_line* lines, int32_t max_lines)
 {
     qel_wrap_out out = {lines, max_lines, 0};
     int32_t line_start = 0, break_at = -1;
@@ -68,7 +69,9 @@ int32_t qel_wrap_greedy(qel_context* ctx, int32_t font, float size, const char* 
         if (c == '\n') {
             qel_wrap_emit(&out, line_start, it.byte_start, pen_end - start_pen);
             line_start = it.byte_end;
-            start_pen = it.pen_x;
+            // Each paragraph starts afresh, as if it stood alone: no pen, nothing to kern against.
+            it.pen_x = start_pen = 0;
+            it.prev_font = -1;
             break_at = -1;
         } else if (blank) {
             // A run of blanks breaks at its first one, so that none of it belongs to a line.
@@ -99,6 +102,8 @@ int32_t qel_wrap_greedy(qel_context* ctx, int32_t font, float size, const char* 
     return out.count;
 }
 
+namespace {
+
 // A last line of one word after a line of three words or more, not set apart by a line feed.
 bool qel_wrap_lone_last_word(const char* text, const qel_text_line* lines, int32_t n)
 {
@@ -116,14 +121,14 @@ bool qel_wrap_balance(qel_context* ctx, int32_t font, float size, const char* te
     float lo = max_width * 0.5f, hi = max_width;
     for (int32_t i = 0; i < 9; i++) {
         float mid = (lo + hi) * 0.5f;
-        if (qel_wrap_greedy(ctx, font, size, text, length, mid, nullptr, 0) == n)
+        if (qel_text_wrap_greedy(ctx, font, size, text, length, mid, nullptr, 0) == n)
             hi = mid;
         else
             lo = mid;
     }
     if (hi >= max_width) return false;
     qel_text_line trial[LOCAL_LINES];
-    if (qel_wrap_greedy(ctx, font, size, text, length, hi + 0.5f, trial, LOCAL_LINES) != n) return false;
+    if (qel_text_wrap_greedy(ctx, font, size, text, length, hi + 0.5f, trial, LOCAL_LINES) != n) return false;
     std::copy(trial, trial + n, lines);
     return true;
 }
@@ -134,8 +139,8 @@ void qel_wrap_companion(qel_context* ctx, int32_t font, float size, const char* 
 {
     qel_text_line trial[LOCAL_LINES];
     for (int32_t i = 1; i <= 10; i++) {
-        if (qel_wrap_greedy(ctx, font, size, text, length, max_width * (1.0f - 0.03f * (float)i), trial, LOCAL_LINES) != n)
-            return;
+        float width = max_width * (1.0f - 0.03f * (float)i);
+        if (qel_text_wrap_greedy(ctx, font, size, text, length, width, trial, LOCAL_LINES) != n) return;
         const qel_text_line& last = trial[n - 1];
         if (qel_has_blank(text, last.start, last.end)) {
             std::copy(trial, trial + n, lines);
@@ -221,6 +226,16 @@ float qel_text_max_word_width(qel_context* ctx, int32_t handle, float size, cons
     return widest;
 }
 
+void qel_text_wrap_refine(qel_context* ctx, int32_t font, float size, const char* text, int32_t length,
+                          float max_width, qel_text_line* lines, int32_t n)
+{
+    if (n > LOCAL_LINES) return;
+    bool lone = qel_wrap_lone_last_word(text, lines, n);
+    bool balanced = size >= 20 && n >= 2 && n <= 4 && !memchr(text, '\n', (size_t)length) &&
+                    qel_wrap_balance(ctx, font, size, text, length, max_width, n, lines);
+    if (lone && !balanced) qel_wrap_companion(ctx, font, size, text, length, max_width, n, lines);
+}
+
 int32_t qel_text_wrap(qel_context* ctx, int32_t handle, float size, const char* text, int32_t length, float max_width,
                       qel_text_line* lines, int32_t max_lines)
 {
@@ -228,12 +243,9 @@ int32_t qel_text_wrap(qel_context* ctx, int32_t handle, float size, const char* 
     length = qel_text_length(text, length);
     int32_t font = qel_font_resolve(ctx, handle);
     qel_text_line local[LOCAL_LINES];
-    int32_t n = qel_wrap_greedy(ctx, font, size, text, length, max_width, local, LOCAL_LINES);
-    if (n > LOCAL_LINES) return qel_wrap_greedy(ctx, font, size, text, length, max_width, lines, max_lines);
-    bool lone = qel_wrap_lone_last_word(text, local, n);
-    bool balanced = size >= 20 && n >= 2 && n <= 4 && !memchr(text, '\n', (size_t)length) &&
-                    qel_wrap_balance(ctx, font, size, text, length, max_width, n, local);
-    if (lone && !balanced) qel_wrap_companion(ctx, font, size, text, length, max_width, n, local);
+    int32_t n = qel_text_wrap_greedy(ctx, font, size, text, length, max_width, local, LOCAL_LINES);
+    if (n > LOCAL_LINES) return qel_text_wrap_greedy(ctx, font, size, text, length, max_width, lines, max_lines);
+    qel_text_wrap_refine(ctx, font, size, text, length, max_width, local, n);
     if (lines) std::copy(local, local + std::min(n, std::max(max_lines, 0)), lines);
     return n;
 }

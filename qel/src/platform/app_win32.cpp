@@ -68,7 +68,7 @@ static void settle_config(qel_app* app, const qel_app_config* config)
 // Screenshot mode renders every step, so the countdown runs in frames the window really shows.
 static void start_screenshot_mode(qel_app* app)
 {
-    const char* path = getenv("QEL_SCREENSHOT");
+    const char* path = qel_app_settings_screenshot_path(getenv("QEL_SCREENSHOT"));
     if (!path) return;
     app->screenshot_path = strdup(path);
     app->screenshot_frames = qel_app_settings_screenshot_frames(getenv("QEL_SCREENSHOT_FRAMES"));

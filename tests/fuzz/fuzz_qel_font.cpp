@@ -6,6 +6,7 @@
 //   byte 0: bits 0-1 the width (1, 2 or 4 bytes), bit 2 set: the place is inside a table;
 //   bytes 1-3: a table's number and a big-endian offset into it, or a big-endian offset into the
 //   whole font; bytes 4-7: the big-endian value, of which the last width bytes are written.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -39,8 +40,8 @@ static uint32_t be(const uint8_t* p, int bytes)
 // The place a change names: inside a table (the font's own directory says where), or anywhere.
 static size_t place_of(const std::vector<uint8_t>& font, const uint8_t* change)
 {
-    if (!(change[0] & 4)) return be(change + 1, 3) % font.size();
-    uint32_t tables = be(&font[4], 2);
+    uint32_t tables = std::min<uint32_t>(be(&font[4], 2), (uint32_t)(font.size() - 12) / 16);
+    if (!(change[0] & 4) || !tables) return be(change + 1, 3) % font.size();
     const uint8_t* record = &font[12 + 16 * (change[1] % tables)];
     uint32_t at = be(record + 8, 4), length = be(record + 12, 4);
     return (at + be(change + 2, 2) % (length ? length : 1)) % font.size();

@@ -1,6 +1,7 @@
 // Worker threads for renderers that split a frame between processors: a crew started once,
-// parked between runs and woken for each, and the processor count. Portable over the C++
-// runtime's threads; what runs on them is the caller's.
+// parked between runs and woken for each, and the processor count. worker_thread.cpp has them
+// on the C++ runtime's threads, worker_thread_win32.cpp on Windows's own; what runs on them is
+// the caller's.
 #pragma once
 
 #include <cstdint>

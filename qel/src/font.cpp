@@ -8,8 +8,8 @@
 #include "array_grow.h"
 #include "core.h"
 #include "embedded_fonts.h"
-#include "font_check.h"
 #include "files/file_io.h"
+#include "font_check.h"
 #include "inflate.h"
 #include "qel/text_units.h"
 
@@ -67,7 +67,6 @@ float qel_font_kern(qel_context* ctx, qel_font* f, uint32_t c1, int32_t g1, uint
     }
     return f->ascii_kern[(c1 - 32) * 95 + (c2 - 32)];
 }
-
 
 bool qel_is_digit(uint32_t c)
 {

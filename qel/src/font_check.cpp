@@ -54,15 +54,16 @@ bool find_font(qel_span file, uint32_t* start)
     return true;
 }
 
-// The first table with the tag, as the rasteriser finds it.
+// The first table with the tag, as the rasteriser finds it: one at offset 0 counts as missing.
 bool find_table(const font_view& f, const char* tag, qel_span* out)
 {
     uint32_t tables = qel_span_u16(f.file, f.start + 4);
     for (uint32_t i = 0; i < tables; i++) {
         uint64_t record = f.start + 12 + 16ull * i;
         if (memcmp(f.file.p + record, tag, 4) != 0) continue;
-        *out = {f.file.p + qel_span_u32(f.file, record + 8), qel_span_u32(f.file, record + 12)};
-        return true;
+        uint32_t at = qel_span_u32(f.file, record + 8);
+        *out = {f.file.p + at, qel_span_u32(f.file, record + 12)};
+        return at != 0;
     }
     return false;
 }

@@ -9,50 +9,24 @@
 #include "core.h"
 #include "embedded_fonts.h"
 #include "files/file_io.h"
+#include "font_check.h"
 #include "inflate.h"
 #include "qel/text_units.h"
 
 namespace {
 
-uint32_t qel_be32(const uint8_t* p)
+// Glyph index of a code point from the font's cmap; a glyph the font does not have counts as
+// missing.
+int32_t qel_font_cmap(const qel_font* font, uint32_t code_point)
 {
-    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+    int32_t glyph = stbtt_FindGlyphIndex(&font->info, (int)code_point);
+    return glyph > 0 && glyph < font->info.numGlyphs ? glyph : 0;
 }
 
-uint16_t qel_be16(const uint8_t* p)
+// Glyph index of a code point in a font: the ASCII table below 128, else the font's cmap.
+int32_t qel_font_glyph(const qel_font* font, uint32_t code_point)
 {
-    return (uint16_t)(p[0] << 8 | p[1]);
-}
-
-bool qel_is_sfnt_tag(const uint8_t* p)
-{
-    static const uint8_t truetype[4] = {0, 1, 0, 0};
-    return memcmp(p, truetype, 4) == 0 || memcmp(p, "1\0\0\0", 4) == 0 || memcmp(p, "true", 4) == 0 ||
-           memcmp(p, "typ1", 4) == 0 || memcmp(p, "OTTO", 4) == 0;
-}
-
-// Offset of the font to use, or -1. The rasteriser trusts table offsets blindly, so the table
-// directory and every table it lists must lie inside the data.
-int32_t qel_font_offset(const uint8_t* data, int32_t size)
-{
-    uint32_t offset = 0;
-    if (memcmp(data, "ttcf", 4) == 0) {
-        if (size < 16) return -1;
-        uint32_t version = qel_be32(data + 4);
-        if ((version != 0x10000 && version != 0x20000) || qel_be32(data + 8) < 1) return -1;
-        offset = qel_be32(data + 12);
-        if (offset > (uint32_t)size - 12) return -1;
-    }
-    const uint8_t* sfnt = data + offset;
-    if (!qel_is_sfnt_tag(sfnt)) return -1;
-    uint32_t tables = qel_be16(sfnt + 4);
-    if (tables > ((uint32_t)size - offset - 12) / 16) return -1;
-    for (uint32_t i = 0; i < tables; i++) {
-        const uint8_t* record = sfnt + 12 + 16 * i;
-        uint32_t at = qel_be32(record + 8), length = qel_be32(record + 12);
-        if (at > (uint32_t)size || length > (uint32_t)size - at) return -1;
-    }
-    return (int32_t)offset;
+    return code_point < 128 ? font->ascii_glyph[code_point] : qel_font_cmap(font, code_point);
 }
 
 float qel_font_kern_units(const qel_font* f, int32_t g1, int32_t g2)
@@ -67,10 +41,10 @@ void qel_font_measure(qel_font* f)
     f->ascent = (float)ascent / f->units_per_em;
     f->descent = (float)descent / f->units_per_em;
     f->line_gap = (float)gap / f->units_per_em;
-    int32_t x0, y0, x1, y1, h = stbtt_FindGlyphIndex(&f->info, 'H');
+    int32_t x0, y0, x1, y1, h = qel_font_cmap(f, 'H');
     f->cap_height = h && stbtt_GetGlyphBox(&f->info, h, &x0, &y0, &x1, &y1) ? (float)y1 / f->units_per_em : 0.72f * f->ascent;
     for (int32_t c = 0; c < 128; c++) {
-        int32_t glyph = stbtt_FindGlyphIndex(&f->info, c), advance = 0, bearing;
+        int32_t glyph = qel_font_cmap(f, (uint32_t)c), advance = 0, bearing;
         if (glyph) stbtt_GetGlyphHMetrics(&f->info, glyph, &advance, &bearing);
         f->ascii_glyph[c] = glyph;
         f->ascii_advance[c] = (float)advance / f->units_per_em;
@@ -92,12 +66,6 @@ float qel_font_kern(qel_context* ctx, qel_font* f, uint32_t c1, int32_t g1, uint
             }
     }
     return f->ascii_kern[(c1 - 32) * 95 + (c2 - 32)];
-}
-
-// Glyph index of a code point in a font: the ASCII table below 128, else the font's cmap.
-int32_t qel_font_glyph(const qel_font* font, uint32_t code_point)
-{
-    return code_point < 128 ? font->ascii_glyph[code_point] : stbtt_FindGlyphIndex(&font->info, (int)code_point);
 }
 
 bool qel_is_digit(uint32_t c)
@@ -164,9 +132,8 @@ void qel_fonts_load_embedded(qel_context* ctx)
 
 int32_t qel_font_add_memory(qel_context* ctx, const uint8_t* data, int32_t size, uint8_t copy)
 {
-    if (!data || size < 12) return -1;
-    int32_t offset = qel_font_offset(data, size);
-    if (offset < 0) return -1;
+    int32_t offset, units_per_em;
+    if (!qel_font_check(ctx, data, size, &offset, &units_per_em)) return -1;
     qel_font font = {};
     if (copy) {
         uint8_t* owned = (uint8_t*)qel_mem_alloc(ctx, (size_t)size);
@@ -175,10 +142,8 @@ int32_t qel_font_add_memory(qel_context* ctx, const uint8_t* data, int32_t size,
     }
     // The rasteriser allocates through the context, which it finds in the font's user data.
     font.info.userdata = ctx;
-    bool ok = stbtt_InitFont(&font.info, data, offset);
-    // Every metric is divided by the units per em.
-    if (ok) font.units_per_em = (float)qel_be16(data + font.info.head + 18);
-    if (!ok || font.units_per_em < 1) {
+    font.units_per_em = (float)units_per_em;
+    if (!stbtt_InitFont(&font.info, data, offset)) {
         if (copy) qel_mem_free(ctx, (void*)data);
         return -1;
     }

@@ -77,6 +77,19 @@ bool qel_shelf_place(qel_shelf_packer* p, int32_t width, int32_t height, int32_t
     return true;
 }
 
+// The glyphs this frame drew before the atlas doubled keep their texels at the same place, so
+// their texture coordinates halve.
+void qel_glyph_quads_follow_growth(qel_context* ctx)
+{
+    qel_draw_list* d = &ctx->draw;
+    for (uint32_t i = 0; i < d->vertex_count; i++) {
+        qel_vertex* v = &d->vertices[i];
+        if (v->kind != (float)QEL_SHAPE_GLYPH) continue;
+        v->uv[0] *= 0.5f;
+        v->uv[1] *= 0.5f;
+    }
+}
+
 void qel_atlas_grow(qel_context* ctx, qel_glyph_atlas* a)
 {
     int32_t size = a->width * 2;
@@ -87,6 +100,7 @@ void qel_atlas_grow(qel_context* ctx, qel_glyph_atlas* a)
     a->pixels = pixels;
     a->width = a->height = size;
     qel_atlas_mark_all_dirty(a);
+    qel_glyph_quads_follow_growth(ctx);
 }
 
 // A place for a w x h glyph, growing the atlas up to its largest size; false when it is full.
@@ -302,6 +316,8 @@ void qel_draw_text_run(qel_context* ctx, int32_t handle, float size, float x, fl
 {
     int32_t font = qel_font_resolve(ctx, handle);
     if (!text || length < 1 || font < 0) return;
+    // Pixel positions and glyph sizes become integers; a size or place that is no number draws nothing.
+    if (!std::isfinite(size) || !std::isfinite(x) || !std::isfinite(y)) return;
     color = qel_color_resolve(ctx, color);
     if (!(color >> 24)) return;
     qel_font_state* fs = &ctx->fonts;
@@ -329,6 +345,7 @@ void qel_draw_text_run(qel_context* ctx, int32_t handle, float size, float x, fl
             baseline += roundf(shift * s);
         }
         float px = (x + it.pen_before + it.x_offset) * s, ix = floorf(px);
+        if (!std::isfinite(px)) continue;  // a huge size overflows the pen
         uint8_t phase = (uint8_t)std::min((int32_t)((px - ix) * 3.0f), 2);
         float q = it.size_used * s * 4.0f + 0.5f;
         uint16_t size_q = q >= 65535.0f ? 65535 : (uint16_t)q;

@@ -78,6 +78,7 @@ void qel_input_mouse_button(qel_context* ctx, uint32_t button, bool down)
     if (down && !in->down[button]) {
         in->pressed[button] = 1;
         if (button == 0) {
+            in->release_cancelled = 0;
             double now = ctx->clock.time;
             float dx = in->mouse_x - in->last_press_x, dy = in->mouse_y - in->last_press_y;
             bool repeat =
@@ -138,6 +139,8 @@ void qel_input_focus(qel_context* ctx, bool focused)
     if (!focused) {
         memset(in->key_down, 0, sizeof in->key_down);
         in->modifiers = 0;
+        // Another window took the press: it ends, but nothing was clicked.
+        if (in->down[0]) in->release_cancelled = 1;
         for (int b = 0; b < 3; b++) {
             if (in->down[b]) in->released[b] = 1;
             in->down[b] = 0;
@@ -188,6 +191,7 @@ void qel_input_end_frame(qel_context* ctx)
     in->prev_mouse_y = in->mouse_y;
     memset(in->pressed, 0, sizeof in->pressed);
     memset(in->released, 0, sizeof in->released);
+    in->release_cancelled = 0;
     in->wheel_x = in->wheel_y = 0;
     memset(in->key_presses, 0, sizeof in->key_presses);
     in->text[0] = 0;

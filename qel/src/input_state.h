@@ -16,6 +16,7 @@ struct qel_input {
     uint8_t down[3];
     uint8_t pressed[3];  // went down since the last frame
     uint8_t released[3];
+    uint8_t release_cancelled;  // button 0 was let go by focus loss: no click
     int32_t click_count;  // of button 0
     double last_press_time;
     float last_press_x, last_press_y;

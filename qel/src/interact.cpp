@@ -195,7 +195,10 @@ static void pointer(qel_context* ctx, uint32_t id, uint32_t flags, qel_interacti
         r->active = s->active == id;
         if (r->active) r->held = in->down[0];
     }
-    if (r->active && in->released[0]) r->released = r->clicked = 1;
+    if (r->active && in->released[0]) {
+        r->released = 1;
+        r->clicked = !in->release_cancelled;
+    }
 }
 
 static void keyboard(qel_context* ctx, uint32_t flags, qel_interaction* r)

@@ -88,8 +88,21 @@ static void* grow_blob(qel_context* ctx, qel_state_entry* e, size_t size)
     return e->blob;
 }
 
+// Data for id 0, which names no item: the same scratch block every time, zeroed, kept nowhere.
+static void* scratch_blob(qel_context* ctx, size_t size)
+{
+    qel_state_table* t = &ctx->state;
+    if (size == 0) return nullptr;
+    if (t->scratch_size < size) {
+        t->scratch = qel_mem_realloc(ctx, t->scratch, size);
+        t->scratch_size = size;
+    }
+    return memset(t->scratch, 0, size);
+}
+
 void* qel_state_get(qel_context* ctx, uint32_t id, size_t size)
 {
+    if (!id) return scratch_blob(ctx, size);
     return grow_blob(ctx, qel_state_find_or_add(ctx, id), size);
 }
 
@@ -104,7 +117,7 @@ void* qel_state_find(qel_context* ctx, uint32_t id, size_t size, bool create)
 
 void qel_state_set_destructor(qel_context* ctx, uint32_t id, qel_state_destructor destructor)
 {
-    qel_state_find_or_add(ctx, id)->destructor = destructor;
+    if (id) qel_state_find_or_add(ctx, id)->destructor = destructor;
 }
 
 void qel_state_set_destructor_safe(qel_context* ctx, uint32_t id, qel_state_destructor destructor)
@@ -194,5 +207,6 @@ void qel_state_release(qel_context* ctx)
     }
     qel_mem_free(ctx, t->entries);
     qel_mem_free(ctx, t->buckets);
+    qel_mem_free(ctx, t->scratch);
     ctx->state = {};
 }

@@ -24,6 +24,9 @@ struct qel_state_table {
     int32_t* buckets;      // entry index per bucket, -1 empty
     int32_t bucket_count;  // a power of two
     int32_t free_head;
+    // Id 0 names no item: what it asks for comes from one scratch block, zeroed every time.
+    void* scratch;
+    size_t scratch_size;
 };
 
 enum { QEL_STATE_INITIAL_BUCKETS = 1024 };
@@ -31,7 +34,8 @@ enum { QEL_STATE_INITIAL_BUCKETS = 1024 };
 // An empty table with the first buckets.
 void qel_state_init(qel_context* ctx);
 
-// The id's entry, created when absent; either way stamped with the current frame.
+// The id's entry, created when absent; either way stamped with the current frame. The id must
+// not be 0.
 qel_state_entry* qel_state_find_or_add(qel_context* ctx, uint32_t id);
 
 // Rebuilds the chains over bucket_count buckets (a power of two).

@@ -229,6 +229,8 @@ static void theme_apply(qel_context* ctx)
     s->target.motion_scale = s->current.motion_scale;
     s->target.ui_scale = s->current.ui_scale;
     s->fade = 0;
+    // A change between frames must still reach the window, which may be idle.
+    qel_request_redraw(ctx);
 }
 
 void qel_theme_set_mode(qel_context* ctx, uint32_t mode)

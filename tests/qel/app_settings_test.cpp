@@ -78,6 +78,13 @@ TEST(AppSettings, ScaleFromEnvironmentWithinExclusiveBoundsElseDpi)
     }
 }
 
+TEST(AppSettings, ScreenshotModeNeedsAPath)
+{
+    EXPECT_EQ(qel_app_settings_screenshot_path(nullptr), nullptr);
+    EXPECT_EQ(qel_app_settings_screenshot_path(""), nullptr);  // set but empty is unset
+    EXPECT_STREQ(qel_app_settings_screenshot_path("shot.png"), "shot.png");
+}
+
 TEST(AppSettings, ScreenshotFramesDefaultTo90)
 {
     EXPECT_EQ(qel_app_settings_screenshot_frames(nullptr), 90);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "embedded_fonts.h"
@@ -182,4 +183,165 @@ TEST_F(NoFontTest, MeasuresZeroAndDrawsNothing)
     qel_font_set_role(ctx, 0, 16);
     qel_draw_text(ctx, QEL_FONT_BODY, 16, 0, 0, 0xFFFFFFFF, "Hello", -1, 0);
     EXPECT_EQ(ctx->draw.vertex_count, 0u);
+}
+
+// --- Damaged fonts ---
+
+// Big-endian numbers of a font's bytes, read and written in place.
+static uint32_t get_be(const std::string& font, size_t at, int bytes)
+{
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; i++) v = v << 8 | (uint8_t)font[at + (size_t)i];
+    return v;
+}
+
+static void put_be(std::string* font, size_t at, uint32_t v, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; i--, v >>= 8) (*font)[at + (size_t)i] = (char)(v & 0xFF);
+}
+
+// The directory record of a table: its offset is 8 bytes in, its length 12.
+static size_t table_record(const std::string& font, const char* tag)
+{
+    for (size_t i = 0, n = get_be(font, 4, 2); i < n; i++)
+        if (font.compare(12 + 16 * i, 4, tag) == 0) return 12 + 16 * i;
+    ADD_FAILURE() << "no table " << tag;
+    return 0;
+}
+
+static size_t table_at(const std::string& font, const char* tag)
+{
+    return get_be(font, table_record(font, tag) + 8, 4);
+}
+
+// The first glyph of a font (with short loca offsets) that has an outline whose contour count
+// passes the test: its index and where its bytes start.
+static std::pair<uint32_t, size_t> first_glyph(const std::string& font, bool (*contours_wanted)(int16_t))
+{
+    size_t loca = table_at(font, "loca"), glyf = table_at(font, "glyf");
+    for (uint32_t g = 0, n = get_be(font, table_at(font, "maxp") + 4, 2); g < n; g++) {
+        size_t at = glyf + 2 * get_be(font, loca + 2 * g, 2);
+        if (get_be(font, loca + 2 * g + 2, 2) != get_be(font, loca + 2 * g, 2) && contours_wanted((int16_t)get_be(font, at, 2)))
+            return {g, at};
+    }
+    ADD_FAILURE() << "no such glyph";
+    return {0, 0};
+}
+
+static bool composite(int16_t contours)
+{
+    return contours < 0;
+}
+
+static bool simple(int16_t contours)
+{
+    return contours > 0;
+}
+
+// Turns the post table into a horizontal kern table that promises more pairs than it holds.
+static void cut_kern_table(std::string* f)
+{
+    size_t record = table_record(*f, "post"), at = get_be(*f, record + 8, 4);
+    f->replace(record, 4, "kern");
+    put_be(f, at, 0, 2);         // version 0
+    put_be(f, at + 2, 1, 2);     // one subtable
+    put_be(f, at + 8, 1, 2);     // horizontal
+    put_be(f, at + 10, 500, 2);  // pairs
+}
+
+// Each damage of an embedded font sends the rasteriser somewhere outside the data, or round in a
+// circle; the font is refused and nothing is kept of it.
+TEST_F(FontTest, DamagedFontsAreRefused)
+{
+    const std::string body = inflated_font(QEL_FONT_BODY), mono = inflated_font(QEL_FONT_MONO),
+                      heading = inflated_font(QEL_FONT_HEADING);
+    ASSERT_EQ(get_be(mono, table_at(mono, "head") + 50, 2), 0u) << "the cases below read short loca offsets";
+    const struct {
+        const char* what;
+        const std::string* font;
+        std::function<void(std::string*)> damage;
+    } cases[] = {
+        {"cmap records point far away", &mono,
+         [](std::string* f) {
+             for (size_t r = 0; r < 2; r++) put_be(f, table_at(*f, "cmap") + 8 + 8 * r, 0x40000000, 4);
+         }},
+        {"cmap segments run past the table", &mono,
+         [](std::string* f) {
+             size_t sub = table_at(*f, "cmap") + get_be(*f, table_at(*f, "cmap") + 16, 4);
+             put_be(f, sub + 6, 0xFFFE, 2);
+         }},
+        {"cmap search fields reach past the table", &mono,
+         [](std::string* f) {
+             size_t sub = table_at(*f, "cmap") + get_be(*f, table_at(*f, "cmap") + 16, 4);
+             put_be(f, sub + 12, 0xFFFE, 2);
+         }},
+        {"no horizontal metrics", &mono, [](std::string* f) { put_be(f, table_at(*f, "hhea") + 34, 0, 2); }},
+        {"more glyphs than metrics and locations", &mono,
+         [](std::string* f) { put_be(f, table_at(*f, "maxp") + 4, 0xFFFF, 2); }},
+        {"a glyph ends past glyf", &mono,
+         [](std::string* f) { put_be(f, table_at(*f, "loca") + 2 * 20, 0xFFFF, 2); }},
+        {"instructions run past the glyph", &mono,
+         [](std::string* f) {
+             size_t at = first_glyph(*f, simple).second;
+             put_be(f, at + 10 + 2 * get_be(*f, at, 2), 0xFFFF, 2);
+         }},
+        {"a composite contains itself", &mono,
+         [](std::string* f) {
+             auto [glyph, at] = first_glyph(*f, composite);
+             put_be(f, at + 12, glyph, 2);
+         }},
+        {"a composite is placed by point numbers", &mono,
+         [](std::string* f) {
+             size_t at = first_glyph(*f, composite).second;
+             put_be(f, at + 10, get_be(*f, at + 10, 2) & ~2u, 2);
+         }},
+        {"kern pairs run past the table", &mono, cut_kern_table},
+        {"GPOS at offset 0 is none, so kern pairs are read", &body,
+         [](std::string* f) {
+             put_be(f, table_record(*f, "GPOS") + 8, 0, 4);
+             cut_kern_table(f);
+         }},
+        {"GPOS lookups lie past the table", &body,
+         [](std::string* f) { put_be(f, table_at(*f, "GPOS") + 8, 0xFFF0, 2); }},
+        {"CFF indexes run past the table", &heading,
+         [](std::string* f) { put_be(f, table_record(*f, "CFF ") + 12, 200, 4); }},
+        {"CFF header skips past the table", &heading,
+         [](std::string* f) { (*f)[table_at(*f, "CFF ") + 2] = (char)0xFF; }},
+    };
+    int64_t live = counter.live;
+    for (const auto& c : cases) {
+        std::string damaged = *c.font;
+        c.damage(&damaged);
+        EXPECT_EQ(qel_font_add_memory(ctx, (const uint8_t*)damaged.data(), (int32_t)damaged.size(), 1), -1) << c.what;
+    }
+    EXPECT_EQ(ctx->fonts.font_count, 5);
+    EXPECT_EQ(counter.live, live);
+}
+
+// A few changed bytes anywhere: the font is refused, or it loads and its text is measured and
+// drawn like any other (the sanitized build watches every read).
+TEST_F(FontTest, RandomlyDamagedFontsAreRefusedOrDrawn)
+{
+    uint32_t seed = 20240611;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    int refused = 0, drawn = 0;
+    for (int32_t role = 0; role < 5; role++) {
+        const std::string good = inflated_font(role);
+        for (int round = 0; round < 40; round++) {
+            std::string damaged = good;
+            for (uint32_t n = 1 + next() % 20; n > 0; n--) damaged[next() % damaged.size()] = (char)(next() >> 24);
+            int32_t handle = qel_font_add_memory(ctx, (const uint8_t*)damaged.data(), (int32_t)damaged.size(), 1);
+            if (handle < 0) {
+                refused++;
+                continue;
+            }
+            drawn++;
+            const char* text = "Tagmoor 0123 AV To \xC3\xA9\xE2\x82\xAC \xEE\x80\xB8\xE2\x9C\x93";
+            EXPECT_GE(qel_text_width(ctx, handle, 16, text, -1, 0), 0.0f);
+            qel_draw_text(ctx, handle, 15, 10, 10, 0xFFFFFFFF, text, -1, 0);
+            qel_draw_text(ctx, handle, 64, 10, 40, 0xFFFFFFFF, text, -1, 1);
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(drawn, 0);
 }

@@ -21,6 +21,7 @@ struct fake_driver {
     const char* missing = nullptr;  // an entry point the loader does not find
     GLuint next_name = 1;
     std::vector<std::string> log;
+    std::vector<uint8_t> rgba;  // the last four-channel pixels uploaded, rows packed
 };
 
 fake_driver driver;
@@ -120,10 +121,23 @@ void QEL_GL_API fake_pixel_store(GLenum name, GLint value)
     record("store %x %d", name, value);
 }
 
+// Keeps the pixels of a four-channel upload, which the renderer always hands over packed.
+void keep_rgba(GLsizei w, GLsizei h, GLenum format, const void* pixels)
+{
+    const auto* p = (const uint8_t*)pixels;
+    if (format == 0x1908 && p) driver.rgba.assign(p, p + (size_t)w * (size_t)h * 4);
+}
+
+void QEL_GL_API fake_image(GLenum, GLint, GLint, GLsizei w, GLsizei h, GLint, GLenum format, GLenum, const void* pixels)
+{
+    keep_rgba(w, h, format, pixels);
+}
+
 void QEL_GL_API fake_sub_image(GLenum, GLint, GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum,
-                               const void*)
+                               const void* pixels)
 {
     record("sub %d %d %d %d %x", x, y, w, h, format);
+    keep_rgba(w, h, format, pixels);
 }
 
 // Row r of the framebuffer, bottom-up as GL reads it, holds the value r in every pixel.
@@ -157,6 +171,7 @@ qel_gl_proc fake_loader(const char* name)
         table["glClear"] = reinterpret_cast<qel_gl_proc>(fake_clear);
         table["glUseProgram"] = reinterpret_cast<qel_gl_proc>(fake_use_program);
         table["glPixelStorei"] = reinterpret_cast<qel_gl_proc>(fake_pixel_store);
+        table["glTexImage2D"] = reinterpret_cast<qel_gl_proc>(fake_image);
         table["glTexSubImage2D"] = reinterpret_cast<qel_gl_proc>(fake_sub_image);
         table["glReadPixels"] = reinterpret_cast<qel_gl_proc>(fake_read);
     }
@@ -265,9 +280,24 @@ TEST_F(GlRenderer, TextureSlotsAreReusedAndStaleHandlesIgnored)
     r.update(r.user, 99, 0, 0, 1, 1, "x", 1);
     r.destroy(r.user, 99);
     r.destroy(r.user, 0);
-    std::vector<std::string> expected = {"bind " + std::to_string(gl->textures[1].name), "store cf5 1", "store cf2 10",
+    std::vector<std::string> expected = {"bind " + std::to_string(gl->textures[1].name), "store cf5 1", "store cf2 3",
                                          "sub 1 2 3 1 1908", "store cf2 0"};
-    EXPECT_EQ(driver.log, expected) << "stride 40 of a 4-channel texture is 10 pixels; stale handles do nothing";
+    EXPECT_EQ(driver.log, expected) << "a 4-channel update goes up packed; stale handles do nothing";
+    qel_gl_destroy(gl);
+}
+
+// Images are kept premultiplied, so that filtering never mixes in the colour of a transparent
+// texel; rows come from the caller's stride.
+TEST_F(GlRenderer, ImagesAreUploadedPremultiplied)
+{
+    std::string errors;
+    qel_gl_renderer* gl = create(&errors);
+    ASSERT_NE(gl, nullptr);
+    const uint8_t straight[] = {255, 0, 0, 128, 10, 20, 30, 255, 200, 100, 50, 0, 99, 99, 99, 99};
+    uint64_t image = qel_gl_texture_create(gl, 2, 1, 4, straight);
+    EXPECT_EQ(driver.rgba, (std::vector<uint8_t>{128, 0, 0, 128, 10, 20, 30, 255}));
+    qel_gl_texture_update(gl, image, 0, 0, 1, 2, straight, 8);
+    EXPECT_EQ(driver.rgba, (std::vector<uint8_t>{128, 0, 0, 128, 0, 0, 0, 0}));
     qel_gl_destroy(gl);
 }
 

@@ -138,10 +138,17 @@ TEST_F(AtlasTest, GrowsKeepingItsGlyphs)
     EXPECT_EQ(atlas().height, 2048);
     EXPECT_FALSE(atlas().overflowed);
     EXPECT_EQ(pixels_of(ctx->fonts.glyphs[0]), before);
-    // Quads drawn after the growth use the new size.
+    // Quads drawn after the growth use the new size, and those drawn before it in the same frame
+    // follow it: the Q still samples its own texels.
     const qel_vertex* v = ctx->draw.vertices + ctx->draw.vertex_count - 4;
     const qel_glyph& last = ctx->fonts.glyphs[glyphs() - 1];
     EXPECT_FLOAT_EQ(v[2].uv[0], (float)(last.atlas_x + last.width) / 2048.0f);
+    const qel_glyph& q = ctx->fonts.glyphs[0];
+    const qel_vertex* first = ctx->draw.vertices;
+    EXPECT_FLOAT_EQ(first[0].uv[0], (float)q.atlas_x / 2048.0f);
+    EXPECT_FLOAT_EQ(first[0].uv[1], (float)q.atlas_y / 2048.0f);
+    EXPECT_FLOAT_EQ(first[2].uv[0], (float)(q.atlas_x + q.width) / 2048.0f);
+    EXPECT_FLOAT_EQ(first[2].uv[1], (float)(q.atlas_y + q.height) / 2048.0f);
     qel_atlas_upload(ctx);
     ASSERT_EQ(r.calls.size(), 3u);
     EXPECT_EQ(r.calls[1].op, 'd');

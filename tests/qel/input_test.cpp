@@ -171,11 +171,19 @@ TEST(Interaction, LosingWindowFocusReleasesEverything)
     qel_input_focus(b.h.ctx, false);
     b.h.run();
     EXPECT_TRUE(b.got[1].released);  // the press ends as a release over the item
+    EXPECT_FALSE(b.got[1].clicked);  // another window took it: no click
     EXPECT_FALSE(qel_mouse_down(b.h.ctx, 0));
     EXPECT_FALSE(qel_key_down(b.h.ctx, QEL_KEY_SPACE));
     EXPECT_EQ(qel_modifiers(b.h.ctx), 0u);
     b.h.run();
     EXPECT_FALSE(b.got[1].active);
+    // With the window back, the next press clicks as usual.
+    qel_input_focus(b.h.ctx, true);
+    b.h.button(0, true);
+    b.h.run();
+    b.h.button(0, false);
+    b.h.run();
+    EXPECT_TRUE(b.got[1].clicked);
 }
 
 TEST(Interaction, DraggingOffAnItemReleasesWithoutAClick)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "core.h"
@@ -215,4 +216,20 @@ TEST(LayoutDraw, TransformRectAndClippedScrollRectangles)
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->view_w, 100);
     EXPECT_GT(s->content_h, s->view_h + 1000);
+}
+
+// A text node whose size is no number is laid out and drawn without a glyph, and hurts nothing.
+TEST(LayoutDraw, TextOfNoSizeDrawsNothing)
+{
+    for (bool wrap : {false, true}) {
+        qel_headless h;
+        h.ui = [&](qel_context* ctx) {
+            qel_column_begin(ctx, nullptr);
+            qel_node_text(ctx, "Print 12 labels", -1, QEL_FONT_BODY, std::numeric_limits<float>::quiet_NaN(),
+                          0xFFFFFFFF, wrap);
+            qel_container_end(ctx);
+        };
+        h.run(2);
+        EXPECT_EQ(h.draw_data().vertex_count, 0u) << wrap;
+    }
 }

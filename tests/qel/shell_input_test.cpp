@@ -209,9 +209,23 @@ TEST_F(ShellInput, ClipboardRoundTripWithLineFeeds)
     EXPECT_STREQ(ctx->platform.get_clipboard(ctx->platform.user), "a\nb\nc\n");
 }
 
+// The prefix's theme setting as it was before a test, put back however the test ends.
+struct saved_theme_setting {
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    DWORD value = 0, size = sizeof value;
+    bool present = RegGetValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr, &value,
+                                &size) == ERROR_SUCCESS;
+    ~saved_theme_setting()
+    {
+        if (present) RegSetKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", REG_DWORD, &value, sizeof value);
+        else RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme");
+    }
+};
+
 TEST(ShellTheme, FollowsTheSystemSettingWhenAsked)
 {
-    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    saved_theme_setting saved;
+    const wchar_t* key = saved.key;
     DWORD light = 0;
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, L"AppsUseLightTheme", REG_DWORD, &light, sizeof light),
               ERROR_SUCCESS);

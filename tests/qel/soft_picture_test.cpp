@@ -3,13 +3,14 @@
 // little between the native and the Windows builds.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "qel_fixture.h"
 #include "soft_fixture.h"
 #include "support/picture.h"
+#include "support/scratch.h"
 
 static const int TOLERANCE = 2;
 
@@ -175,19 +176,23 @@ TEST_F(SoftPictureTest, ImagesLinesAndPolygons)
     EXPECT_TRUE(picture_matches(draw(0xFF303038), "qel/soft_image.png", TOLERANCE));
 }
 
+// Works in a folder of its own, so that the pictures it saves never replace (or remove) the one
+// a failing test saved under the same name.
 TEST_F(SoftPictureTest, AMismatchSavesThePictureDrawnForAPerson)
 {
+    struct in_scratch {
+        std::filesystem::path before = std::filesystem::current_path();
+        in_scratch() { std::filesystem::current_path(std::u8string(scratch_dir().begin(), scratch_dir().end())); }
+        ~in_scratch() { std::filesystem::current_path(before); }
+    } here;
     boxes(ctx);
     picture p = draw(0xFFF8F8F8);
     p.rgba[(50 * 160 + 20) * 4] ^= 0x08;  // one channel of one pixel, past the tolerance
-    std::remove("soft_boxes.png");
     ::testing::AssertionResult r = picture_matches(p, "qel/soft_boxes.png", TOLERANCE);
     EXPECT_FALSE(r);
     EXPECT_NE(std::string(r.message()).find("1 pixels differ"), std::string::npos) << r.message();
     picture saved;
     ASSERT_TRUE(picture_read_png("soft_boxes.png", &saved));
     EXPECT_EQ(saved.rgba, p.rgba);
-    std::remove("soft_boxes.png");
     EXPECT_FALSE(picture_matches(p, "qel/no_such_picture.png", TOLERANCE));
-    std::remove("no_such_picture.png");
 }

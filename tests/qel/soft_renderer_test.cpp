@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "qel_fixture.h"
+#include "render/worker_thread.h"
 #include "soft_fixture.h"
 
 namespace {
@@ -321,14 +322,41 @@ TEST_F(SoftRendererTest, WorkersSplitLargeRegionsWithoutChangingThePicture)
         qel_draw_box_shadow(ctx, &r, radii, 8, 0, {0, 2}, 0x40000000);
         qel_draw_rect_bordered(ctx, &r, radii, 0xFFFAFAFA, 0xFF999999, 1);
     }
-    std::vector<uint8_t> pictures[3];
-    const int32_t workers[3] = {1, 8, 32};
-    for (int i = 0; i < 3; i++) {
-        qel_soft_set_workers(soft, workers[i]);
-        render(&pictures[i], 0xFFFFFFFF);
+    // Each count twice: the parked threads draw the next frame too, and a new count parks anew.
+    const int32_t workers[] = {1, 8, 8, 32, 32, 8};
+    std::vector<uint8_t> first, picture;
+    for (int32_t n : workers) {
+        qel_soft_set_workers(soft, n);
+        render(&picture, 0xFFFFFFFF);
+        if (first.empty()) first = picture;
+        EXPECT_EQ(picture, first) << n << " workers";
     }
-    EXPECT_EQ(pictures[0], pictures[1]);
-    EXPECT_EQ(pictures[0], pictures[2]);
+}
+
+static int count_run(void* counter)
+{
+    ++*(int*)counter;
+    return 0;
+}
+
+// A run hands job i to thread i and returns when all are done; threads without a job stay parked.
+TEST(WorkerCrew, EachRunDoesEachJobOnce)
+{
+    qel_worker_crew* crew = qel_crew_start(5);
+    ASSERT_NE(crew, nullptr);
+    EXPECT_EQ(qel_crew_size(crew), 5);
+    int counts[5] = {};
+    void* args[6] = {&counts[0], &counts[1], &counts[2], &counts[3], &counts[4], nullptr};
+    int expected[5] = {};
+    for (int run = 0; run < 300; run++) {
+        int32_t jobs = run % 7;  // up to one more than the crew has
+        qel_crew_dispatch(crew, count_run, args, jobs);
+        qel_crew_wait(crew);
+        for (int i = 0; i < 5; i++) expected[i] += i < jobs;
+        ASSERT_EQ(memcmp(counts, expected, sizeof counts), 0) << "run " << run;
+    }
+    qel_crew_stop(crew);
+    qel_crew_stop(nullptr);
 }
 
 TEST_F(SoftRendererTest, NothingIsDrawnIntoAFramebufferOfNoSize)

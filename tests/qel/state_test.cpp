@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "qel/anim.h"
 #include "qel_fixture.h"
 
 class StateTest : public QelTest {
@@ -140,4 +141,23 @@ TEST_F(StateTest, BucketsDoubleAndLargeEmptyTablesAreCompacted)
     EXPECT_EQ(ctx->state.bucket_count, 1024);
     EXPECT_EQ(ctx->state.free_head, -1);
     for (uint32_t id = 1; id <= 100; id++) ASSERT_NE(qel_state_find(ctx, id * 7919, 4, false), nullptr) << id;
+}
+
+// Id 0 names no item: whatever asks for its data, nothing is kept, found again or leaked.
+TEST_F(StateTest, IdZeroKeepsNothing)
+{
+    for (int i = 0; i < 1000; i++) {
+        auto* p = (uint8_t*)qel_state_get(ctx, 0, 64);
+        ASSERT_NE(p, nullptr);
+        for (int b = 0; b < 64; b++) ASSERT_EQ(p[b], 0) << "call " << i;
+        memset(p, 0xAB, 64);
+        qel_state_set_destructor(ctx, 0, count_destruction);
+        qel_anim_flash(ctx, 0, true, 0.2f);
+    }
+    EXPECT_EQ(qel_state_get(ctx, 0, 0), nullptr);
+    EXPECT_EQ(qel_state_find(ctx, 0, 1, false), nullptr);
+    EXPECT_EQ(ctx->state.count, 0);
+    g_destructions = 0;
+    for (int i = 0; i < 400; i++) next_frame();
+    EXPECT_EQ(g_destructions, 0);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -234,6 +236,22 @@ TEST_F(TextTest, DrawingSkipsBlanksAndClearColours)
     // Glyph quads carry the run colour and the glyph kind.
     EXPECT_EQ(ctx->draw.vertices[from].fill, 0xFFFFFFFFu);
     EXPECT_EQ(ctx->draw.vertices[from].kind, (float)QEL_SHAPE_GLYPH);
+}
+
+TEST_F(TextTest, SizesAndPlacesThatAreNoNumberDrawNothing)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float size, x, y;
+    } cases[] = {{nan, 0, 0}, {inf, 0, 0}, {-inf, 0, 0}, {16, nan, 0}, {16, 0, inf}, {16, -inf, nan}};
+    uint32_t from = ctx->draw.vertex_count;
+    for (auto c : cases) {
+        qel_draw_text(ctx, QEL_FONT_BODY, c.size, c.x, c.y, 0xFFFFFFFF, "0123 ab", -1, 1);
+        ASSERT_EQ(ctx->draw.vertex_count, from) << c.size << " " << c.x << " " << c.y;
+    }
+    // The largest finite sizes overflow the pen; whatever is drawn must still be numbers.
+    qel_draw_text(ctx, QEL_FONT_BODY, 3e38f, 0, 0, 0xFFFFFFFF, "0123 ab", -1, 1);
+    for (uint32_t i = from; i < ctx->draw.vertex_count; i++) ASSERT_TRUE(std::isfinite(ctx->draw.vertices[i].pos[0]));
 }
 
 TEST_F(TextTest, IconsAreCentredInTheirRectangle)

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "qel/color.h"
+#include "qel/frame.h"
 #include "qel_fixture.h"
 
 // Fixed palette colours as a double-precision model of the colour space gives them.
@@ -169,6 +170,7 @@ TEST_F(ThemeContext, ReducedMotionShowsTheNewPaletteOnTheNextFrame)
     qel_theme_set_mode(ctx, QEL_THEME_DARK);
     EXPECT_EQ(qel_theme_block_get(ctx)->motion_scale, 0);  // carried into the new target
     ctx->clock.dt = 0.001f;
+    ctx->clock.redraw_requested = 0;  // as the frame begin does before the fade
     qel_theme_update_fade(ctx);
     qel_theme dark;
     qel_theme_build(&dark, QEL_THEME_DARK, 0);
@@ -176,4 +178,27 @@ TEST_F(ThemeContext, ReducedMotionShowsTheNewPaletteOnTheNextFrame)
     EXPECT_FALSE(ctx->clock.redraw_requested);
     qel_theme_set_reduced_motion(ctx, 0);
     EXPECT_EQ(qel_theme_block_get(ctx)->motion_scale, 1);
+}
+
+// The window may idle between frames: a new mode or accent must ask for the frame that shows it,
+// with or without the fade.
+TEST_F(ThemeContext, ChangesBetweenFramesAskForAFrame)
+{
+    auto settle = [this] {
+        for (int i = 0; i < 100 && qel_needs_redraw(ctx); i++) {
+            qel_begin_frame(ctx, 1.0f / 60.0f);
+            qel_end_frame(ctx);
+        }
+        ASSERT_FALSE(qel_needs_redraw(ctx));
+    };
+    for (uint8_t reduced : {0, 1}) {
+        qel_theme_set_reduced_motion(ctx, reduced);
+        settle();
+        qel_theme_set_mode(ctx, qel_theme_get_mode(ctx) == QEL_THEME_DARK ? QEL_THEME_LIGHT : QEL_THEME_DARK);
+        EXPECT_TRUE(qel_needs_redraw(ctx)) << "mode, reduced motion " << (int)reduced;
+        settle();
+        qel_theme_set_accent(ctx, qel_theme_get_accent(ctx) + 1);
+        EXPECT_TRUE(qel_needs_redraw(ctx)) << "accent, reduced motion " << (int)reduced;
+        settle();
+    }
 }

@@ -52,8 +52,8 @@ static std::string utf8(const std::filesystem::path& path)
 
 ::testing::AssertionResult picture_matches(const picture& actual, const std::string& name, int tolerance)
 {
-    const char* data = getenv("TAGMOOR_TEST_DATA");
-    std::string reference_path = std::string(data ? data : "tests/data") + "/" + name;
+    const char* data = getenv("TAGMOOR_TEST_DATA");  // else the source tree's, from any folder
+    std::string reference_path = std::string(data ? data : TAGMOOR_TEST_DATA_DIR) + "/" + name;
     picture reference;
     std::string problem;
     if (!picture_read_png(reference_path, &reference)) {

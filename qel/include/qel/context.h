@@ -44,7 +44,8 @@ typedef void* (*qel_realloc_fn)(void* ptr, size_t size, void* user);
 typedef void (*qel_free_fn)(void* ptr, void* user);
 
 // Creation settings; every field optional, a null config means all defaults. The allocator
-// hooks are taken (all three with the user pointer) only when malloc_fn is set.
+// hooks are taken, with the user pointer, only as a complete set: when any of the three is null
+// the system allocator serves instead and all three are ignored.
 struct qel_config {
     qel_renderer renderer;
     qel_malloc_fn malloc_fn;

@@ -56,7 +56,9 @@ struct qel_glyph_iter {
 
 // Adds a TrueType, OpenType (CFF) or collection font (its first font) from memory. With copy the
 // data is copied into a toolkit allocation the font owns; without, the caller keeps it alive for
-// the context's life. Returns the font's handle (index + 16), or -1 when it is not a font.
+// the context's life. Returns the font's handle (index + 16), or -1, with nothing kept, when it
+// is not a font or a damaged one: fonts are untrusted input, and one whose tables, outlines or
+// charstrings would lead the rasteriser outside the data (or round in circles) is refused.
 int32_t qel_font_add_memory(qel_context* ctx, const uint8_t* data, int32_t size, uint8_t copy);
 
 // Reads a whole font file (UTF-8 path) and adds it; the font owns the buffer. -1 on failure,

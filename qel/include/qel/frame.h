@@ -14,7 +14,8 @@ void qel_begin_frame(qel_context* ctx, float dt);
 // Nothing when no frame is open.
 void qel_end_frame(qel_context* ctx);
 
-// The last finished frame; valid until the next frame end.
+// The last finished frame; valid until the next qel_begin_frame, whose drawing overwrites it.
+// A renderer reads it in between.
 const qel_draw_data* qel_get_draw_data(qel_context* ctx);
 
 // Asks for a frame within seconds (negative counts as 0); the earliest request of a frame wins.

@@ -80,7 +80,7 @@ void qel_input_key(qel_context* ctx, int32_t key, bool down, uint32_t modifiers)
 // Typed text; control bytes are dropped, and a chunk that would take the frame's text past 255
 // bytes is dropped whole.
 void qel_input_chars(qel_context* ctx, const char* utf8);
-// Losing the window's focus releases every held key and button.
+// Losing the window's focus releases every held key and button; a press it ends is no click.
 void qel_input_focus(qel_context* ctx, bool focused);
 void qel_input_drag_hover(qel_context* ctx, bool hovering, float x, float y);
 // Up to 64 paths a frame; the rest are ignored.

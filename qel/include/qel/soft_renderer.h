@@ -20,15 +20,17 @@ enum qel_soft_format : int32_t {
 // --- Making and releasing ---
 
 // A renderer with one worker per processor (at most 8) and incremental mode off; null when it
-// cannot be allocated.
+// cannot be allocated. Its worker threads start with the first render that splits a region and
+// stay parked between renders; they touch nothing outside a render.
 qel_soft_renderer* qel_soft_create();
 
-// Frees the renderer and every texture it holds; null is ignored.
+// Joins the worker threads and frees the renderer and every texture it holds; null is ignored.
 void qel_soft_destroy(qel_soft_renderer* soft);
 
 // --- Settings ---
 
-// Bands a large region is split into, limited to 1..32. Returns 1.
+// Bands a large region is split into, limited to 1..32; a different number parks a new set of
+// threads at the next render. Call it between renders. Returns 1.
 int32_t qel_soft_set_workers(qel_soft_renderer* soft, int32_t workers);
 
 // With incremental mode on, a render redraws only the tiles whose content changed since the

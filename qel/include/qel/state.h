@@ -15,15 +15,16 @@ typedef void (*qel_state_destructor)(qel_context* ctx, void* blob);
 
 // The id's data, at least size bytes: created zeroed, grown keeping its bytes and zeroing the new
 // tail, never shrunk. Valid until the frame ends or the same id asks for more. Size 0 on an
-// entry without data gives null.
+// entry without data gives null. Id 0 names no item and keeps nothing: it gets a zeroed scratch
+// block, valid until the next call for id 0.
 void* qel_state_get(qel_context* ctx, uint32_t id, size_t size);
 
 // With create, qel_state_get. Without, the data only when the entry exists and holds at least
 // size bytes; otherwise null and nothing changes.
 void* qel_state_find(qel_context* ctx, uint32_t id, size_t size, bool create);
 
-// Sets or clears the destructor, creating the entry when needed. The _safe form accepts a null
-// context.
+// Sets or clears the destructor, creating the entry when needed; nothing for id 0. The _safe
+// form accepts a null context.
 void qel_state_set_destructor(qel_context* ctx, uint32_t id, qel_state_destructor destructor);
 void qel_state_set_destructor_safe(qel_context* ctx, uint32_t id, qel_state_destructor destructor);
 

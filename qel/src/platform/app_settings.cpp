@@ -46,6 +46,11 @@ float qel_app_settings_scale(const char* env_scale, uint32_t dpi)
     return dpi ? (float)dpi / 96.0f : 1.0f;
 }
 
+const char* qel_app_settings_screenshot_path(const char* env_screenshot)
+{
+    return env_screenshot && *env_screenshot ? env_screenshot : nullptr;
+}
+
 int32_t qel_app_settings_screenshot_frames(const char* env_frames)
 {
     return env_frames ? atoi(env_frames) : 90;

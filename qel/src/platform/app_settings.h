@@ -20,6 +20,10 @@ uint32_t qel_app_settings_accent(uint32_t configured, const char* env_accent);
 // QEL_SCALE when strictly between 0.25 and 8, else dpi / 96 (1 for an unknown dpi of 0).
 float qel_app_settings_scale(const char* env_scale, uint32_t dpi);
 
+// The screenshot's path from QEL_SCREENSHOT; null, and no screenshot mode, when it is unset or
+// empty.
+const char* qel_app_settings_screenshot_path(const char* env_screenshot);
+
 // Frames before the screenshot: QEL_SCREENSHOT_FRAMES as a decimal number, 90 when unset.
 int32_t qel_app_settings_screenshot_frames(const char* env_frames);
 

@@ -68,7 +68,7 @@ static void settle_config(qel_app* app, const qel_app_config* config)
 // Screenshot mode renders every step, so the countdown runs in frames the window really shows.
 static void start_screenshot_mode(qel_app* app)
 {
-    const char* path = getenv("QEL_SCREENSHOT");
+    const char* path = qel_app_settings_screenshot_path(getenv("QEL_SCREENSHOT"));
     if (!path) return;
     app->screenshot_path = strdup(path);
     app->screenshot_frames = qel_app_settings_screenshot_frames(getenv("QEL_SCREENSHOT_FRAMES"));
@@ -151,29 +151,33 @@ static bool size_framebuffer(qel_app* app, int32_t width, int32_t height)
     return app->framebuffer != nullptr;
 }
 
+// The whole framebuffer, and the background colour where the window is larger than the frame
+// (while its border is dragged the program cannot draw a larger one).
 static void blit_whole(qel_app* app)
 {
     qel_win32_blit(app, app->framebuffer, app->framebuffer_width, app->framebuffer_height,
                    app->framebuffer_width * 4);
+    qel_win32_fill_beyond(app, app->framebuffer_width, app->framebuffer_height,
+                          qel_get_draw_data(app->ctx)->clear_color);
 }
 
-// Renders the changed tiles and shows what changed: everything the first time, nothing when
-// the frame did not change.
-static bool present_software(qel_app* app, const qel_draw_data* dd)
+// Renders the changed tiles and shows what changed: everything the first time or when asked
+// (the window lost what it showed), nothing when the frame did not change.
+static bool present_software(qel_app* app, const qel_draw_data* dd, bool whole)
 {
     if (!size_framebuffer(app, dd->framebuffer_width, dd->framebuffer_height)) return false;
     int32_t width = app->framebuffer_width, height = app->framebuffer_height, stride = width * 4;
     qel_soft_render(app->soft, dd, app->framebuffer, width, height, stride, QEL_SOFT_BGRA);
     int32_t x, y, w, h;
     bool changed = qel_soft_dirty_rect(app->soft, &x, &y, &w, &h);
-    if (!app->presented_once) blit_whole(app);
+    if (!app->presented_once || whole) blit_whole(app);
     else if (changed && !qel_win32_present_rect(app, app->framebuffer, width, height, stride, x, y, w, h))
         blit_whole(app);
     return true;
 }
 
-// Ends an open frame and shows the last draw data.
-static void present(qel_app* app)
+// Ends an open frame and shows the last draw data; whole shows all of it, not only what changed.
+static void present(qel_app* app, bool whole)
 {
     end_open_frame(app);
     const qel_draw_data* dd = qel_get_draw_data(app->ctx);
@@ -181,7 +185,7 @@ static void present(qel_app* app)
     if (app->gl) {
         qel_gl_render(app->gl, dd, true);
         qel_win32_swap_buffers(app);
-    } else if (!present_software(app, dd)) {
+    } else if (!present_software(app, dd, whole)) {
         return;
     }
     app->presented_once = 1;
@@ -239,7 +243,7 @@ static void wait_for_next_frame(qel_app* app)
 int qel_app_frame(qel_app* app)
 {
     if (app->frame_open) {
-        present(app);
+        present(app, false);
         if (app->screenshot_path && qel_pacing_screenshot_due(&app->frames_done, app->screenshot_frames)) {
             take_screenshot(app);
             app->running = 0;
@@ -265,6 +269,8 @@ int qel_app_run(const qel_app_config* config, qel_app_frame_fn callback, void* u
     return 0;
 }
 
+// While the border is dragged the system repaints the window from scratch, so every present
+// shows the whole framebuffer, changed or not.
 void qel_app_render_now(qel_app* app)
 {
     if (app->frame_fn && !app->in_render) {
@@ -272,19 +278,19 @@ void qel_app_render_now(qel_app* app)
         end_open_frame(app);
         begin_frame(app);
         app->frame_fn(app->ctx, app->frame_user);
-        present(app);
+        present(app, true);
         app->in_render = 0;
         return;
     }
     // Without a callback only what was last drawn can be shown again.
     if (app->frame_open || !qel_get_draw_data(app->ctx)->vertex_count) return;
-    present(app);
+    present(app, true);
 }
 
 int qel_app_capture(qel_app* app, uint32_t* rgba, int32_t width, int32_t height)
 {
     if (!rgba) return 0;
-    if (app->frame_open) present(app);
+    if (app->frame_open) present(app, false);
     const qel_draw_data* dd = qel_get_draw_data(app->ctx);
     int32_t fb_width = dd->framebuffer_width, fb_height = dd->framebuffer_height;
     if (width < fb_width || height < fb_height) return 0;

@@ -77,6 +77,9 @@ void qel_win32_swap_buffers(qel_app* app);
 
 // Top-down B, G, R, A pixels to the client area.
 void qel_win32_blit(qel_app* app, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride);
+// Paints the client area outside the first width x height pixels in one colour: what a smaller
+// framebuffer leaves uncovered while the window grows.
+void qel_win32_fill_beyond(qel_app* app, int32_t width, int32_t height, qel_color color);
 // A partial present, which Win32 does not offer: always false.
 bool qel_win32_present_rect(qel_app* app, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride,
                             int32_t x, int32_t y, int32_t w, int32_t h);

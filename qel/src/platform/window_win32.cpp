@@ -323,6 +323,16 @@ void qel_win32_blit(qel_app* app, const uint32_t* pixels, int32_t width, int32_t
                       (const BITMAPINFO*)h, DIB_RGB_COLORS);
 }
 
+void qel_win32_fill_beyond(qel_app* app, int32_t width, int32_t height, qel_color color)
+{
+    qel_win32_window* w = app->window;
+    HBRUSH brush = CreateSolidBrush(RGB(color & 0xFF, color >> 8 & 0xFF, color >> 16 & 0xFF));
+    RECT right = {width, 0, w->client_width, w->client_height}, below = {0, height, width, w->client_height};
+    FillRect(w->dc, &right, brush);  // nothing for an empty rectangle
+    FillRect(w->dc, &below, brush);
+    DeleteObject(brush);
+}
+
 bool qel_win32_present_rect(qel_app*, const uint32_t*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
 {
     return false;

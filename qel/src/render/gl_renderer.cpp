@@ -139,7 +139,7 @@ void main() {
     float cov = clamp(0.5 - d, 0.0, 1.0);
     vec4 t = texture(u_tex, v_uv);
     float k = c.a * cov;
-    o_color = vec4(t.rgb * t.a * c.rgb * k, t.a * k);
+    o_color = vec4(t.rgb * c.rgb * k, t.a * k);
 }
 )";
 
@@ -329,12 +329,36 @@ static GLenum pixel_format(uint32_t channels)
     return channels == 1 ? GL_RED : GL_RGBA;
 }
 
+// Images come with straight alpha but are kept premultiplied, so that filtering a scaled image
+// never mixes in the colour of its transparent texels (the software renderer filters the same
+// way). A copy of width x height pixels read at the stride; null when it cannot be had.
+static uint8_t* premultiplied(const void* pixels, int32_t width, int32_t height, int32_t stride)
+{
+    auto* out = (uint8_t*)malloc((size_t)width * (size_t)height * 4);
+    if (!out) return nullptr;
+    for (int32_t y = 0; y < height; y++) {
+        const uint8_t* src = (const uint8_t*)pixels + (size_t)y * (size_t)stride;
+        uint8_t* dst = out + (size_t)y * (size_t)width * 4;
+        for (int32_t x = 0; x < width * 4; x += 4) {
+            uint32_t a = src[x + 3];
+            for (int32_t c = 0; c < 3; c++) dst[x + c] = (uint8_t)((src[x + c] * a + 127) / 255);
+            dst[x + 3] = (uint8_t)a;
+        }
+    }
+    return out;
+}
+
 uint64_t qel_gl_texture_create(qel_gl_renderer* gl, int32_t width, int32_t height, int32_t channels,
                                const void* pixels)
 {
+    uint8_t* image = channels != 1 && pixels ? premultiplied(pixels, width, height, width * 4) : nullptr;
+    if (channels != 1 && pixels && !image) return 0;
     int32_t slot = qel_texture_slot_take(&gl->textures, &gl->texture_count, &gl->texture_capacity,
                                          [](const qel_gl_texture& t) { return t.name == 0; });
-    if (slot < 0) return 0;
+    if (slot < 0) {
+        free(image);
+        return 0;
+    }
     const qel_gl_functions& f = gl->gl;
     qel_gl_texture* t = &gl->textures[slot];
     f.glGenTextures(1, &t->name);
@@ -349,7 +373,8 @@ uint64_t qel_gl_texture_create(qel_gl_renderer* gl, int32_t width, int32_t heigh
     t->width = (uint32_t)width;
     t->height = (uint32_t)height;
     f.glTexImage2D(GL_TEXTURE_2D, 0, t->channels == 1 ? GL_R8 : GL_RGBA8, width, height, 0, pixel_format(t->channels),
-                   GL_UNSIGNED_BYTE, pixels);
+                   GL_UNSIGNED_BYTE, image ? image : pixels);
+    free(image);
     return (uint64_t)slot + 1;
 }
 
@@ -357,13 +382,17 @@ void qel_gl_texture_update(qel_gl_renderer* gl, uint64_t texture, int32_t x, int
                            const void* pixels, int32_t stride)
 {
     qel_gl_texture* t = live_texture(gl, texture);
-    if (!t) return;
+    if (!t || !pixels) return;
+    uint8_t* image = t->channels == 4 ? premultiplied(pixels, width, height, stride) : nullptr;
+    if (t->channels == 4 && !image) return;
     const qel_gl_functions& f = gl->gl;
     f.glBindTexture(GL_TEXTURE_2D, t->name);
     f.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    f.glPixelStorei(GL_UNPACK_ROW_LENGTH, stride / (int32_t)t->channels);
-    f.glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, pixel_format(t->channels), GL_UNSIGNED_BYTE, pixels);
+    f.glPixelStorei(GL_UNPACK_ROW_LENGTH, image ? width : stride / (int32_t)t->channels);
+    f.glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, pixel_format(t->channels), GL_UNSIGNED_BYTE,
+                      image ? image : pixels);
     f.glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    free(image);
 }
 
 void qel_gl_texture_delete(qel_gl_renderer* gl, uint64_t texture)

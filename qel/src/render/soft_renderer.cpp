@@ -38,12 +38,19 @@ void qel_soft_destroy(qel_soft_renderer* soft)
     for (int32_t i = 0; i < soft->slot_count; i++) free(soft->slots[i].pixels);
     free(soft->slots);
     free_tiles(soft);
+    qel_crew_stop(soft->crew);
     free(soft);
 }
 
 int32_t qel_soft_set_workers(qel_soft_renderer* soft, int32_t workers)
 {
-    if (soft) soft->workers = std::clamp(workers, 1, (int32_t)QEL_SOFT_MAX_WORKERS);
+    if (!soft) return 1;
+    soft->workers = std::clamp(workers, 1, (int32_t)QEL_SOFT_MAX_WORKERS);
+    // A crew of another size is started afresh by the next render that splits.
+    if (soft->crew && qel_crew_size(soft->crew) != soft->workers - 1) {
+        qel_crew_stop(soft->crew);
+        soft->crew = nullptr;
+    }
     return 1;
 }
 
@@ -190,26 +197,27 @@ static int band_thread(void* arg)
     return 0;
 }
 
-void qel_soft_render_region(const qel_soft_renderer* soft, const qel_draw_data* dd, const qel_soft_framebuffer* fb,
+// The first band is drawn on the calling thread, the next ones on the crew; bands for which the
+// crew has no thread (the system refused to start it) are drawn on the calling thread too.
+void qel_soft_render_region(qel_soft_renderer* soft, const qel_draw_data* dd, const qel_soft_framebuffer* fb,
                             int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 {
     int32_t band_height;
     int32_t bands = qel_soft_band_plan(soft->workers, y1 - y0, x1 - x0, dd->index_count, &band_height);
     qel_soft_band jobs[QEL_SOFT_MAX_WORKERS];
-    qel_thread* threads[QEL_SOFT_MAX_WORKERS] = {};
+    void* crew_jobs[QEL_SOFT_MAX_WORKERS];
     for (int32_t i = 0; i < bands; i++) {
         int32_t top = y0 + i * band_height, bottom = std::min(y1, top + band_height);
         jobs[i] = {dd,  soft, (uint8_t*)fb->pixels, fb->width, fb->height, fb->stride, fb->format, x0,
                    top, x1,   std::max(top, bottom)};
-        if (i > 0 && top < bottom) threads[i] = qel_thread_start(band_thread, &jobs[i]);
+        crew_jobs[i] = &jobs[i];
     }
+    if (bands > 1 && !soft->crew) soft->crew = qel_crew_start(soft->workers - 1);
+    int32_t crewed = soft->crew ? std::min(bands - 1, qel_crew_size(soft->crew)) : 0;
+    if (crewed) qel_crew_dispatch(soft->crew, band_thread, crew_jobs + 1, crewed);
     band_thread(&jobs[0]);
-    for (int32_t i = 1; i < bands; i++) {
-        if (threads[i])
-            qel_thread_join(threads[i]);
-        else
-            band_thread(&jobs[i]);  // no thread could be started for it
-    }
+    for (int32_t i = 1 + crewed; i < bands; i++) band_thread(&jobs[i]);
+    if (crewed) qel_crew_wait(soft->crew);
 }
 
 // --- Tiles ---

@@ -6,6 +6,8 @@
 
 #include "qel/soft_renderer.h"
 
+struct qel_worker_crew;
+
 enum {
     QEL_SOFT_TILE = 64,  // tile side in pixels
     QEL_SOFT_DIRTY_TEXTURES = 32,
@@ -36,6 +38,7 @@ struct qel_soft_renderer {
     qel_soft_texture* slots;
     int32_t slot_count, slot_capacity;
     int32_t workers;
+    qel_worker_crew* crew;  // workers - 1 parked threads, started by the first render that splits
     uint8_t incremental;
     uint8_t tiles_unavailable;      // the tile arrays could not be had: every frame is drawn whole
     qel_soft_framebuffer previous;  // pixels null: no previous frame
@@ -61,6 +64,6 @@ void qel_soft_mark_texture_dirty(qel_soft_renderer* soft, uint64_t texture, int3
 int32_t qel_soft_band_plan(int32_t workers, int32_t rows, int32_t columns, uint32_t index_count, int32_t* band_height);
 
 // Clears the rectangle (x1, y1 exclusive) to the frame's clear colour and draws the frame into
-// it, band by band on worker threads when it is large.
-void qel_soft_render_region(const qel_soft_renderer* soft, const qel_draw_data* dd, const qel_soft_framebuffer* fb,
+// it, band by band on the parked worker threads when it is large.
+void qel_soft_render_region(qel_soft_renderer* soft, const qel_draw_data* dd, const qel_soft_framebuffer* fb,
                             int32_t x0, int32_t y0, int32_t x1, int32_t y1);

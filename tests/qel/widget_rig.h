@@ -34,6 +34,14 @@ inline const qel_node* node_with_text(qel_context* ctx, const char* text)
     return nullptr;
 }
 
+// The first node of the last frame that a draw callback paints; null when none.
+inline const qel_node* node_with_draw(qel_context* ctx, qel_draw_fn draw)
+{
+    for (int32_t i = 0; i < ctx->tree.count; i++)
+        if (ctx->tree.nodes[i].draw == draw) return &ctx->tree.nodes[i];
+    return nullptr;
+}
+
 struct widget_rig {
     qel_soft_renderer* soft;
     qel_headless h;

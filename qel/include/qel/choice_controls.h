@@ -42,7 +42,7 @@ struct qel_chip_opts {
 
 // How qel_segmented_body draws its items and selection.
 enum qel_segmented_mode : uint32_t {
-    QEL_SEGMENTED_TRACK = 0,      // a tinted track with a raised selection
+    QEL_SEGMENTED_TRACK = 0,      // a tinted track with a raised selection; also any unknown mode
     QEL_SEGMENTED_UNDERLINE = 1,  // tabs with a bar under the selected one
     QEL_SEGMENTED_PILLS = 2,      // tabs with a filled pill behind the selected one
 };

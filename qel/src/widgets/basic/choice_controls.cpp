@@ -241,6 +241,7 @@ bool qel_segmented_body(qel_context* ctx, const char* label, const char* const* 
                         int32_t count, int32_t* selected, uint32_t mode, uint32_t size, bool full_width)
 {
     if (count < 1) return false;
+    if (mode > QEL_SEGMENTED_PILLS) mode = QEL_SEGMENTED_TRACK;
     int32_t shown = count < MAX_ITEMS ? count : MAX_ITEMS;
     int32_t own = 0;
     int32_t* choice = selected ? selected : &own;

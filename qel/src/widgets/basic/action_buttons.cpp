@@ -47,7 +47,7 @@ void qel_button_group_begin(qel_context* ctx)
     n->flags |= QEL_NODE_CLIP | QEL_NODE_DRAW_AFTER;
     n->draw = qel_button_group_separator;
     float radius = fminf(ctx->theme.current.radius_small, qel_control_height(ctx, 0) * 0.5f);
-    for (float& r : n->radii) r = radius;
+    qel_node_round(n, radius);
     qel_node_push(ctx, index);
     ctx->widgets.button_group_depth++;
 }

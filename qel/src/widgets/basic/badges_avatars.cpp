@@ -15,23 +15,14 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "widget_nodes.h"
 
 static const float DEFAULT_AVATAR = 32.0f;
 static const int32_t INITIALS_MAX = 7;
 
-static qel_color slot(qel_context* ctx, uint32_t s)
-{
-    return qel_theme_color(ctx, (int32_t)s);
-}
-
 static bool dark(qel_context* ctx)
 {
     return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
-}
-
-static void round_corners(qel_node* n, float radius)
-{
-    for (float& r : n->radii) r = radius;
 }
 
 // --- Badges ---
@@ -49,15 +40,15 @@ static badge_colors badge_colors_of(qel_context* ctx, uint32_t kind, bool solid)
         return {c, ink, ink};
     }
     if (solid) {
-        qel_color ink = slot(ctx, QEL_COLOR_BACKGROUND);
-        return {slot(ctx, QEL_COLOR_TEXT), ink, ink};
+        qel_color ink = qel_theme_color(ctx, QEL_COLOR_BACKGROUND);
+        return {qel_theme_color(ctx, QEL_COLOR_TEXT), ink, ink};
     }
     if (semantic) {
-        qel_color fill = qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), c, dark(ctx) ? 0.18f : 0.12f);
-        qel_color ink = qel_color_mix(slot(ctx, QEL_COLOR_TEXT), c, dark(ctx) ? 0.8f : 0.88f);
+        qel_color fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, dark(ctx) ? 0.18f : 0.12f);
+        qel_color ink = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), c, dark(ctx) ? 0.8f : 0.88f);
         return {fill, qel_color_contrast(ink, fill, 4.5f), c};
     }
-    return {slot(ctx, QEL_COLOR_ACTIVE), slot(ctx, QEL_COLOR_TEXT_SECONDARY), slot(ctx, QEL_COLOR_TEXT_MUTED)};
+    return {qel_theme_color(ctx, QEL_COLOR_ACTIVE), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED)};
 }
 
 void qel_badge(qel_context* ctx, const char* text, const qel_badge_opts* options)
@@ -75,12 +66,12 @@ void qel_badge(qel_context* ctx, const char* text, const qel_badge_opts* options
     n->align_self = QEL_ALIGN_OWN_SIZE;
     n->gap = 5;
     n->pad_left = n->pad_right = small ? 7.0f : 8.0f;
-    round_corners(n, small ? 5.0f : 6.0f);
+    qel_node_round(n, small ? 5.0f : 6.0f);
     n->fill = colors.fill;
     qel_node_push(ctx, index);
     if (o->dot) {
         int32_t dot = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 6}, {QEL_SIZE_FIXED, 6});
-        round_corners(qel_node_at(ctx, dot), 3);
+        qel_node_round(qel_node_at(ctx, dot), 3);
         qel_node_at(ctx, dot)->fill = colors.dot;
     }
     if (o->icon) qel_icon_glyph(ctx, o->icon, 12, colors.ink);
@@ -135,16 +126,16 @@ static void initials_of(const char* name, char* out)
 
 static void presence_dot(qel_context* ctx, const char* presence, float size)
 {
-    uint32_t color = QEL_COLOR_TEXT_MUTED;
+    qel_theme_slot color = QEL_COLOR_TEXT_MUTED;
     if (strcmp(presence, "online") == 0) color = QEL_COLOR_SUCCESS;
     else if (strcmp(presence, "busy") == 0) color = QEL_COLOR_DANGER;
     else if (strcmp(presence, "away") == 0) color = QEL_COLOR_WARNING;
     float d = size * 0.28f > 8.0f ? size * 0.28f : 8.0f;
     int32_t dot = qel_node_floating(ctx, 0, size - d + 1, size - d + 1, d, d);
     qel_node* n = qel_node_at(ctx, dot);
-    round_corners(n, d * 0.5f);
-    n->fill = slot(ctx, color);
-    n->border = slot(ctx, QEL_COLOR_SURFACE);
+    qel_node_round(n, d * 0.5f);
+    n->fill = qel_theme_color(ctx, color);
+    n->border = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     n->border_width = 2;
 }
 
@@ -176,7 +167,7 @@ void qel_avatar(qel_context* ctx, const char* name, const qel_avatar_opts* optio
     int32_t index = stacked_box(ctx, size);
     qel_node* n = qel_node_at(ctx, index);
     n->align_self = QEL_ALIGN_CENTER;
-    round_corners(n, size * (o->rounded_square ? 0.28f : 0.5f));
+    qel_node_round(n, size * (o->rounded_square ? 0.28f : 0.5f));
     qel_color ink = 0;
     if (o->texture) {
         auto* image = (qel_image_record*)qel_arena_alloc(ctx, sizeof(qel_image_record));
@@ -189,10 +180,10 @@ void qel_avatar(qel_context* ctx, const char* name, const qel_avatar_opts* optio
         n->border_width = 1;
         ink = qel_color_tone(c, 0.88f, 0.7f);
     } else {
-        n->fill = qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), c, 0.16f);
+        n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, 0.16f);
         n->border = qel_color_alpha(c, 0.28f);
         n->border_width = 1;
-        ink = qel_color_mix(slot(ctx, QEL_COLOR_TEXT), c, 0.78f);
+        ink = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), c, 0.78f);
     }
     qel_node_push(ctx, index);
     if (!o->texture) {
@@ -225,17 +216,17 @@ void qel_avatar_group(qel_context* ctx, const char* const* names, int32_t count,
         n->direction = QEL_DIR_STACK;
         n->align = QEL_ALIGN_CENTER;
         n->justify = QEL_JUSTIFY_CENTER;
-        n->fill = slot(ctx, QEL_COLOR_SURFACE);
-        round_corners(n, size * 0.5f + 2);
+        n->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
+        qel_node_round(n, size * 0.5f + 2);
         qel_node_push(ctx, ring);
         if (i < shown) {
             qel_avatar(ctx, names ? names[i] : nullptr, &avatar);
         } else {
             int32_t more = stacked_box(ctx, size);
-            round_corners(qel_node_at(ctx, more), size * 0.5f);
-            qel_node_at(ctx, more)->fill = slot(ctx, QEL_COLOR_SUBTLE);
+            qel_node_round(qel_node_at(ctx, more), size * 0.5f);
+            qel_node_at(ctx, more)->fill = qel_theme_color(ctx, QEL_COLOR_SUBTLE);
             qel_node_push(ctx, more);
-            centred_line(ctx, qel_arena_sprintf(ctx, "+%d", rest), 0.36f * size, slot(ctx, QEL_COLOR_TEXT_SECONDARY));
+            centred_line(ctx, qel_arena_sprintf(ctx, "+%d", rest), 0.36f * size, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
             qel_node_pop(ctx);
         }
         qel_node_pop(ctx);

@@ -18,22 +18,13 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widget_nodes.h"
 
 static const float HOVER_SECONDS = 0.14f, LIFT = -2.0f, LIFT_PERIOD = 0.4f;
-
-static qel_color slot(qel_context* ctx, uint32_t s)
-{
-    return qel_theme_color(ctx, (int32_t)s);
-}
 
 static bool moving(qel_context* ctx)
 {
     return ctx->theme.current.motion_scale > 0.0f;
-}
-
-static void round_corners(qel_node* n, float radius)
-{
-    for (float& r : n->radii) r = radius;
 }
 
 // --- Cards ---
@@ -91,8 +82,8 @@ bool qel_card_begin(qel_context* ctx, const qel_card_opts* options)
     qel_node* n = qel_node_at(ctx, index);
     if (!o->flat) {
         n->border_width = 1;
-        n->border = o->selected ? slot(ctx, QEL_COLOR_ACCENT)
-                                : qel_color_mix(slot(ctx, QEL_COLOR_BORDER), slot(ctx, QEL_COLOR_BORDER_STRONG),
+        n->border = o->selected ? qel_theme_color(ctx, QEL_COLOR_ACCENT)
+                                : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG),
                                                 motion.hover);
     }
     if (o->clickable) {
@@ -129,7 +120,7 @@ static int32_t bar_node(qel_context* ctx, qel_size width, float height, uint8_t 
     int32_t index = qel_node_sized(ctx, 0, width, {QEL_SIZE_FIXED, height});
     qel_node* n = qel_node_at(ctx, index);
     n->align_self = align_self;
-    round_corners(n, height * 0.5f);
+    qel_node_round(n, height * 0.5f);
     return index;
 }
 
@@ -236,11 +227,11 @@ void qel_skeleton(qel_context* ctx, qel_size width, float height)
     int32_t index = bar_node(ctx, width.kind == QEL_SIZE_FIT ? qel_size{QEL_SIZE_GROW, 1} : width, h,
                              own ? QEL_ALIGN_OWN_SIZE : QEL_ALIGN_AUTO);
     qel_node* n = qel_node_at(ctx, index);
-    round_corners(n, fminf(h * 0.5f, 8.0f));
+    qel_node_round(n, fminf(h * 0.5f, 8.0f));
     bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
     auto* record = (qel_skeleton_record*)qel_arena_alloc(ctx, sizeof(qel_skeleton_record));
     *record = {ctx->clock.time, qel_color_token(QEL_COLOR_ACTIVE),
-               qel_color_alpha(slot(ctx, QEL_COLOR_TEXT), dark ? 0.06f : 0.05f)};
+               qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), dark ? 0.06f : 0.05f)};
     attach(n, qel_skeleton_draw, record);
 }
 

@@ -34,11 +34,6 @@ static const float REVEAL_MARGIN = 24.0f;
 static const uint32_t STRIP_KEY = 0x7AB5u, REVEALED_KEY = 0x7AB4u, CHIP_KEY = 0xC41B0004u;
 static const char CHECK_GLYPH[] = "\xEE\x81\xAC";  // U+E06C
 
-static qel_color slot(qel_context* ctx, uint32_t s)
-{
-    return qel_theme_color(ctx, (int32_t)s);
-}
-
 // --- The body ---
 
 struct segmented_state {
@@ -142,11 +137,11 @@ static void slide_selection(qel_context* ctx, segmented_state* s, float left, fl
 
 static selection_look look_of(qel_context* ctx, uint32_t mode)
 {
-    if (mode == QEL_SEGMENTED_UNDERLINE) return {slot(ctx, QEL_COLOR_TEXT), 0, 0};
-    if (mode == QEL_SEGMENTED_PILLS) return {slot(ctx, QEL_COLOR_ACTIVE), 0, 0};
-    qel_color elevated = slot(ctx, QEL_COLOR_ELEVATED);
+    if (mode == QEL_SEGMENTED_UNDERLINE) return {qel_theme_color(ctx, QEL_COLOR_TEXT), 0, 0};
+    if (mode == QEL_SEGMENTED_PILLS) return {qel_theme_color(ctx, QEL_COLOR_ACTIVE), 0, 0};
+    qel_color elevated = qel_theme_color(ctx, QEL_COLOR_ELEVATED);
     if (qel_theme_get_mode(ctx) == QEL_THEME_DARK)
-        return {qel_color_mix(elevated, slot(ctx, QEL_COLOR_TEXT), 0.17f), 0x46000000u, 0x18000000u};
+        return {qel_color_mix(elevated, qel_theme_color(ctx, QEL_COLOR_TEXT), 0.17f), 0x46000000u, 0x18000000u};
     return {elevated, 0x14000000u, 0x10000000u};
 }
 
@@ -165,7 +160,7 @@ static void selection_node(qel_context* ctx, int32_t control, const segmented_st
     *look = look_of(ctx, mode);
     qel_node* n = qel_node_at(ctx, index);
     n->origin = control;
-    for (float& r : n->radii) r = m.radius;
+    qel_node_round(n, m.radius);
     n->draw = qel_segmented_draw;
     n->draw_user = look;
 }
@@ -195,16 +190,16 @@ static void item_node(qel_context* ctx, uint32_t id, const item_look& look, uint
     if (visible == 0) n->width = {QEL_SIZE_FIXED, m.item_height};
     else n->pad_left = n->pad_right = pad;
     if (full_width) n->width = {QEL_SIZE_GROW, 1};
-    for (float& r : n->radii) r = m.radius;
-    if (mode == QEL_SEGMENTED_PILLS && !look.selected) n->fill = qel_color_alpha(slot(ctx, QEL_COLOR_HOVER), look.hover);
+    qel_node_round(n, m.radius);
+    if (mode == QEL_SEGMENTED_PILLS && !look.selected) n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), look.hover);
     qel_node_clickable(ctx, index, id, look.disabled);
     if (look.ring) {
         n = qel_node_at(ctx, index);
         n->draw = qel_focus_ring_full_draw;
         n->flags |= QEL_NODE_DRAW_AFTER;
     }
-    qel_color color = look.selected ? slot(ctx, QEL_COLOR_TEXT)
-                                    : qel_color_mix(slot(ctx, QEL_COLOR_TEXT_SECONDARY), slot(ctx, QEL_COLOR_TEXT),
+    qel_color color = look.selected ? qel_theme_color(ctx, QEL_COLOR_TEXT)
+                                    : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), qel_theme_color(ctx, QEL_COLOR_TEXT),
                                                     0.7f * look.hover);
     qel_node_push(ctx, index);
     if (look.icon) qel_icon_glyph(ctx, look.icon, ICON_SIZE, color);
@@ -231,8 +226,8 @@ static int32_t control_node(qel_context* ctx, uint32_t id, uint32_t mode, const 
     }
     if (mode == QEL_SEGMENTED_TRACK) {
         float radius = fminf(ctx->theme.current.radius_small, h * 0.5f);
-        for (float& r : n->radii) r = radius;
-        n->fill = qel_color_alpha(slot(ctx, QEL_COLOR_TEXT), 0.06f);
+        qel_node_round(n, radius);
+        n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), 0.06f);
     }
     return index;
 }
@@ -381,12 +376,12 @@ static int32_t chip_node(qel_context* ctx, uint32_t id, const qel_widget_motion&
     n->align_self = QEL_ALIGN_OWN_SIZE;
     n->pad_left = n->pad_right = 12;
     n->gap = 6;
-    for (float& r : n->radii) r = 15;
+    qel_node_round(n, 15);
     n->scale = m.press[0];
-    qel_color hover = qel_color_mix(0, slot(ctx, QEL_COLOR_HOVER), m.hover);
-    n->fill = qel_color_mix(hover, slot(ctx, QEL_COLOR_ACCENT_TINT), on);
+    qel_color hover = qel_color_mix(0, qel_theme_color(ctx, QEL_COLOR_HOVER), m.hover);
+    n->fill = qel_color_mix(hover, qel_theme_color(ctx, QEL_COLOR_ACCENT_TINT), on);
     n->border_width = 1;
-    qel_color on_border = qel_color_mix(slot(ctx, QEL_COLOR_ACCENT), slot(ctx, QEL_COLOR_BACKGROUND), 0.45f);
+    qel_color on_border = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_ACCENT), qel_theme_color(ctx, QEL_COLOR_BACKGROUND), 0.45f);
     n->border = qel_color_mix(qel_border_color(ctx, m.hover), on_border, on);
     qel_node_clickable(ctx, index, id, disabled);
     qel_focus_ring(ctx, index, m.focus);
@@ -409,11 +404,11 @@ bool qel_toggle_chip(qel_context* ctx, const char* label, bool* value, const qel
     float on = qel_anim_exp(ctx, &s->selected, is_on ? 1.0f : 0.0f, 0.18f);
 
     int32_t index = chip_node(ctx, id, m, on, disabled);
-    qel_color color = qel_color_mix(slot(ctx, QEL_COLOR_TEXT), slot(ctx, QEL_COLOR_ACCENT_STRONG), on);
+    qel_color color = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), qel_theme_color(ctx, QEL_COLOR_ACCENT_STRONG), on);
     const qel_theme* t = &ctx->theme.current;
     qel_node_push(ctx, index);
     if (is_on) qel_icon_glyph(ctx, CHECK_GLYPH, 14, color);
-    else if (o->icon) qel_icon_glyph(ctx, o->icon, 14, slot(ctx, QEL_COLOR_TEXT_SECONDARY));
+    else if (o->icon) qel_icon_glyph(ctx, o->icon, 14, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     qel_node_text(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, (t->text_small + 0.5f) * t->ui_scale,
                   color, false);
     qel_node_pop(ctx);

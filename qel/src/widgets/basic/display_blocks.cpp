@@ -24,11 +24,6 @@ static const float DISMISS_SIDE = 24.0f, IMAGE_SIDE = 64.0f;
 static const char DISMISS_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
 static const char ACTION_GLYPH[] = "\xEE\x84\xBD";   // U+E13D
 
-static qel_color slot(qel_context* ctx, uint32_t s)
-{
-    return qel_theme_color(ctx, (int32_t)s);
-}
-
 static bool dark(qel_context* ctx)
 {
     return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
@@ -68,14 +63,14 @@ static void alert_node(qel_context* ctx, uint32_t id, bool semantic, qel_color c
     n->gap = 12;
     n->pad_top = n->pad_right = n->pad_bottom = 14;
     n->pad_left = 16;
-    for (float& r : n->radii) r = ctx->theme.current.radius_small;
+    qel_node_round(n, ctx->theme.current.radius_small);
     n->border_width = 1;
     if (semantic) {
-        n->fill = qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), c, dark(ctx) ? 0.12f : 0.07f);
-        n->border = qel_color_mix(slot(ctx, QEL_COLOR_BORDER), c, dark(ctx) ? 0.2f : 0.12f);
+        n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, dark(ctx) ? 0.12f : 0.07f);
+        n->border = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, dark(ctx) ? 0.2f : 0.12f);
     } else {
-        n->fill = slot(ctx, QEL_COLOR_SUBTLE);
-        n->border = slot(ctx, QEL_COLOR_BORDER);
+        n->fill = qel_theme_color(ctx, QEL_COLOR_SUBTLE);
+        n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
     }
     qel_node_push(ctx, index);
 }
@@ -104,7 +99,7 @@ bool qel_alert(qel_context* ctx, const char* title, const qel_alert_opts* option
     auto* dismissed = (uint8_t*)qel_state_get(ctx, id, sizeof(uint8_t));
     if (*dismissed) return false;
     bool semantic = o->kind >= QEL_SEMANTIC_INFO && o->kind <= QEL_SEMANTIC_ACCENT;
-    qel_color c = semantic ? qel_color_semantic(ctx, o->kind) : slot(ctx, QEL_COLOR_TEXT_SECONDARY);
+    qel_color c = semantic ? qel_color_semantic(ctx, o->kind) : qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
 
     alert_node(ctx, id, semantic, c);
     int32_t icon_box = qel_node_open(ctx, 0);
@@ -117,10 +112,10 @@ bool qel_alert(qel_context* ctx, const char* title, const qel_alert_opts* option
     column.width = {QEL_SIZE_GROW, 1};
     column.gap = 3;
     qel_column_begin(ctx, &column);
-    text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, body_size(ctx), slot(ctx, QEL_COLOR_TEXT),
+    text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
               true, 1.4f);
     if (o->text) {
-        qel_color secondary = slot(ctx, QEL_COLOR_TEXT_SECONDARY);
+        qel_color secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
         qel_color ink = semantic ? qel_color_mix(secondary, c, dark(ctx) ? 0.18f : 0.22f) : secondary;
         text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), ink, true, 0);
     }
@@ -151,18 +146,18 @@ bool qel_empty_state(qel_context* ctx, const char* title, const qel_empty_state_
         n->align = QEL_ALIGN_CENTER;
         n->justify = QEL_JUSTIFY_CENTER;
         qel_node_push(ctx, box);
-        qel_icon_glyph(ctx, o->icon, 28, slot(ctx, QEL_COLOR_TEXT_MUTED));
+        qel_icon_glyph(ctx, o->icon, 28, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
         qel_node_pop(ctx);
         qel_gap(ctx, 8);
     }
     const qel_theme* t = &ctx->theme.current;
     int32_t heading = text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, t->text_large * t->ui_scale,
-                                slot(ctx, QEL_COLOR_TEXT), true, 0);
+                                qel_theme_color(ctx, QEL_COLOR_TEXT), true, 0);
     qel_node_at(ctx, heading)->content_align = 1;
     qel_node_at(ctx, heading)->align_self = QEL_ALIGN_CENTER;
     if (o->text) {
         int32_t text =
-            text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), slot(ctx, QEL_COLOR_TEXT_SECONDARY), true, 0);
+            text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), true, 0);
         qel_node* n = qel_node_at(ctx, text);
         n->content_align = 1;
         n->align_self = QEL_ALIGN_CENTER;
@@ -193,12 +188,12 @@ void qel_meter(qel_context* ctx, const char* label, float value, float max, cons
     qel_style row = {};
     row.gap = 6;
     qel_row_begin(ctx, &row);
-    text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, body_size(ctx), slot(ctx, QEL_COLOR_TEXT),
+    text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
               false, 1.3f);
     qel_spacer(ctx);
     const char* reading = qel_arena_sprintf(ctx, "%g / %g %s", (double)value, (double)max, unit ? unit : "");
     int32_t figures =
-        text_leaf(ctx, reading, -1, QEL_FONT_BODY, body_size(ctx), slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
+        text_leaf(ctx, reading, -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     qel_node_at(ctx, figures)->flags |= QEL_NODE_TABULAR;
     qel_container_end(ctx);
     qel_push_id(ctx, label);
@@ -226,7 +221,7 @@ void qel_image(qel_context* ctx, uint64_t texture, const qel_image_opts* options
                                    o->height.kind == QEL_SIZE_FIT ? side : o->height);
     qel_node* n = qel_node_at(ctx, index);
     n->align_self = QEL_ALIGN_OWN_SIZE;
-    for (float& r : n->radii) r = o->radius;
+    qel_node_round(n, o->radius);
     auto* image = (qel_image_record*)qel_arena_alloc(ctx, sizeof(qel_image_record));
     *image = {texture, qel_color_resolve(ctx, qel_color_arg(o->tint, 0xFFFFFFFFu))};
     n->draw = qel_image_draw;

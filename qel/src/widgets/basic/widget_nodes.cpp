@@ -1,5 +1,5 @@
-// Reading back the frame's tree for the basic widgets: latest node of an id, measured text
-// widths. The tree itself is the layout module's.
+// Node helpers of the basic widgets: latest node of an id, measured text widths, corners. The
+// tree itself is the layout module's.
 #include "widget_nodes.h"
 
 #include <cmath>
@@ -19,4 +19,9 @@ float qel_text_width_measured(qel_context* ctx, uint32_t font, float size, const
 {
     if (!text) return 0.0f;
     return ceilf(qel_text_width(ctx, (int32_t)font, size, text, length, tabular) * 4.0f) / 4.0f;
+}
+
+void qel_node_round(qel_node* node, float radius)
+{
+    for (float& r : node->radii) r = radius;
 }

@@ -302,6 +302,8 @@ void qel_draw_text_run(qel_context* ctx, int32_t handle, float size, float x, fl
 {
     int32_t font = qel_font_resolve(ctx, handle);
     if (!text || length < 1 || font < 0) return;
+    // Pixel positions and glyph sizes become integers; a size or place that is no number draws nothing.
+    if (!std::isfinite(size) || !std::isfinite(x) || !std::isfinite(y)) return;
     color = qel_color_resolve(ctx, color);
     if (!(color >> 24)) return;
     qel_font_state* fs = &ctx->fonts;
@@ -329,6 +331,7 @@ void qel_draw_text_run(qel_context* ctx, int32_t handle, float size, float x, fl
             baseline += roundf(shift * s);
         }
         float px = (x + it.pen_before + it.x_offset) * s, ix = floorf(px);
+        if (!std::isfinite(px)) continue;  // a huge size overflows the pen
         uint8_t phase = (uint8_t)std::min((int32_t)((px - ix) * 3.0f), 2);
         float q = it.size_used * s * 4.0f + 0.5f;
         uint16_t size_q = q >= 65535.0f ? 65535 : (uint16_t)q;

@@ -12,7 +12,6 @@
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
-#include "qel/frame.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/text_units.h"

@@ -4,7 +4,6 @@
 #include "qel/choice_controls.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "core.h"
 #include "qel/anim.h"

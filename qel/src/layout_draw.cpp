@@ -194,7 +194,7 @@ void qel_layout_draw_node(qel_context* ctx, int32_t index, qel_rect clip)
     }
     if (n->flags & HIT_FLAGS)
         qel_hit_rect_push(ctx, n->id, n->flags & QEL_NODE_BLOCKING ? mapped : intersect(mapped, clip), n->flags);
-    if (n->elevation > 0) qel_draw_elevation(ctx, &n->rect, n->radii, n->elevation, 1.0f);
+    if (n->elevation > 0) qel_draw_elevation(ctx, &n->rect, n->radii, n->elevation, n->elevation_strength);
     qel_color fill = qel_color_resolve(ctx, n->fill), border = qel_color_resolve(ctx, n->border);
     bool border_shows = n->border_width > 0 && (border >> 24) != 0;
     bool border_after = border_shows && (n->flags & QEL_NODE_CLIP);

@@ -31,7 +31,7 @@ static int32_t append_node(qel_context* ctx, uint32_t id)
     n->first_floating = n->last_floating = n->origin = -1;
     n->max_w = n->max_h = NO_MAX;
     n->line_height = 1.45f;
-    n->opacity = n->scale = 1.0f;
+    n->opacity = n->scale = n->elevation_strength = 1.0f;
     t->last_opened = index;
     return index;
 }

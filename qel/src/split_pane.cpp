@@ -81,9 +81,10 @@ static void open_pane(qel_context* ctx, const qel_split_record* s, float share, 
     qel_node_push(ctx, pane);
 }
 
-static void container_draw(qel_context*, const qel_node* node, void* user)
+// The state is looked up again here: a later call of the frame may have grown and moved it.
+static void container_draw(qel_context* ctx, const qel_node* node, void*)
 {
-    ((split_state*)user)->rtl = node->rtl;
+    if (auto* st = (split_state*)qel_state_find(ctx, node->id, sizeof(split_state), false)) st->rtl = node->rtl;
 }
 
 static qel_size grow_unless_given(qel_size size)
@@ -116,7 +117,6 @@ void qel_split_begin(qel_context* ctx, const char* name, float* ratio, const qel
     n->height = grow_unless_given(o->height);
     n->align_self = QEL_ALIGN_STRETCH;
     n->draw = container_draw;
-    n->draw_user = st;
     qel_node_push(ctx, s->container);
     *s->ratio = fminf(fmaxf(*s->ratio, RATIO_MIN), RATIO_MAX);  // NaN too becomes the least
     open_pane(ctx, s, *s->ratio, s->first_min);

@@ -1,6 +1,6 @@
 // Drives whole toolkit frames with random trees (containers of every direction with arbitrary
 // sizes, limits, paddings, gaps and flags, text nodes, floating nodes and overlays, the foundation
-// widgets, unbalanced pushes and pops), random input between frames and random displays, and
+// and basic widgets, unbalanced pushes and pops), random input between frames and random displays, and
 // checks after each frame that the draw list is one a renderer can use and that every stack
 // stayed within its capacity.
 #include <string>
@@ -103,11 +103,123 @@ static void widget(qel_context* ctx, FuzzedDataProvider& in)
     }
 }
 
+// The basic widgets with arbitrary choices, counts, values and options; groups and cards left open
+// or closed twice.
+static void basic_widget(qel_context* ctx, FuzzedDataProvider& in)
+{
+    static const char* labels[40];
+    static const char* icons[40];
+    static int32_t selected;
+    static bool on;
+    std::string label = in.ConsumeRandomLengthString(12);
+    for (int i = 0; i < 40; i++) {
+        labels[i] = in.ConsumeBool() ? label.c_str() : nullptr;
+        icons[i] = in.ConsumeBool() ? "\xEE\x81\xAC" : nullptr;
+    }
+    int32_t count = in.ConsumeIntegralInRange<int32_t>(-2, 40);
+    selected = in.ConsumeIntegral<int32_t>();
+    switch (in.ConsumeIntegralInRange<int>(0, 14)) {
+    case 0:
+        qel_segmented_body(ctx, label.c_str(), labels, in.ConsumeBool() ? icons : nullptr, count,
+                           in.ConsumeBool() ? &selected : nullptr, in.ConsumeIntegralInRange<uint32_t>(0, 3),
+                           in.ConsumeIntegralInRange<uint32_t>(0, 3), in.ConsumeBool());
+        break;
+    case 1: {
+        qel_tab_strip_opts o = {};
+        o.variant = in.ConsumeIntegralInRange<uint32_t>(0, 2);
+        o.full_width = in.ConsumeBool();
+        qel_tab_strip(ctx, label.c_str(), labels, count, &selected, &o);
+        break;
+    }
+    case 2: {
+        qel_chip_opts o = {};
+        o.icon = in.ConsumeBool() ? label.c_str() : nullptr;
+        o.disabled = in.ConsumeBool();
+        qel_toggle_chip(ctx, label.c_str(), in.ConsumeBool() ? &on : nullptr, &o);
+        break;
+    }
+    case 3: {
+        qel_badge_opts o = {};
+        o.kind = in.ConsumeIntegralInRange<uint32_t>(0, 10);
+        o.dot = in.ConsumeBool();
+        o.solid = in.ConsumeBool();
+        o.size = in.ConsumeIntegralInRange<uint32_t>(0, 3);
+        qel_badge(ctx, label.c_str(), &o);
+        break;
+    }
+    case 4: {
+        qel_avatar_opts o = {};
+        o.size = any_float(in);
+        o.texture = in.ConsumeIntegralInRange<uint64_t>(0, 3);
+        o.presence = in.ConsumeBool() ? label.c_str() : nullptr;
+        o.rounded_square = in.ConsumeBool();
+        qel_avatar(ctx, in.ConsumeBool() ? label.c_str() : nullptr, &o);
+        break;
+    }
+    case 5: qel_avatar_group(ctx, labels, count, in.ConsumeIntegral<int32_t>(), any_float(in)); break;
+    case 6: {
+        qel_card_opts o = {};
+        o.id = in.ConsumeBool() ? label.c_str() : nullptr;
+        o.width = any_size(in);
+        o.padding = any_float(in);
+        o.gap = any_float(in);
+        o.direction = in.ConsumeIntegralInRange<uint32_t>(0, 4);
+        o.wrap = in.ConsumeBool();
+        o.clickable = in.ConsumeBool();
+        o.flat = in.ConsumeBool();
+        qel_card_begin(ctx, &o);
+        break;
+    }
+    case 7: qel_card_end(ctx); break;
+    case 8: {
+        qel_progress_opts o = {};
+        o.indeterminate = in.ConsumeBool();
+        o.kind = in.ConsumeIntegralInRange<uint32_t>(0, 10);
+        o.height = any_float(in);
+        o.label = in.ConsumeBool() ? label.c_str() : nullptr;
+        o.show_value = in.ConsumeBool();
+        o.width = any_size(in);
+        qel_progress_bar(ctx, any_float(in), &o);
+        break;
+    }
+    case 9: qel_skeleton(ctx, any_size(in), any_float(in)); break;
+    case 10: {
+        qel_alert_opts o = {};
+        o.text = in.ConsumeBool() ? label.c_str() : nullptr;
+        o.kind = in.ConsumeIntegralInRange<uint32_t>(0, 10);
+        o.dismissible = in.ConsumeBool();
+        qel_alert(ctx, label.c_str(), &o);
+        break;
+    }
+    case 11: qel_meter(ctx, label.c_str(), any_float(in), any_float(in), in.ConsumeBool() ? "u" : nullptr); break;
+    case 12: {
+        qel_image_opts o = {};
+        o.width = any_size(in);
+        o.radius = any_float(in);
+        o.tint = in.ConsumeIntegral<uint32_t>();
+        qel_image(ctx, in.ConsumeIntegral<uint64_t>(), &o);
+        break;
+    }
+    case 13:
+        if (in.ConsumeBool()) qel_button_group_begin(ctx);
+        else qel_button_group_end(ctx);
+        break;
+    default: {
+        qel_hold_opts o = {};
+        o.duration = any_float(in);
+        o.variant = in.ConsumeIntegralInRange<uint32_t>(0, 8);
+        if (in.ConsumeBool()) qel_hold_button(ctx, label.c_str(), &o);
+        else qel_copy_button(ctx, label.c_str(), in.ConsumeBool() ? label.c_str() : nullptr);
+        break;
+    }
+    }
+}
+
 static void build(qel_context* ctx, FuzzedDataProvider& in)
 {
     int steps = in.ConsumeIntegralInRange<int>(0, 80);
     for (int i = 0; i < steps && in.remaining_bytes() > 0; i++) {
-        switch (in.ConsumeIntegralInRange<int>(0, 12)) {
+        switch (in.ConsumeIntegralInRange<int>(0, 13)) {
         case 0: style_node(ctx, in); break;
         case 1: qel_container_end(ctx); break;
         case 2: {
@@ -143,6 +255,7 @@ static void build(qel_context* ctx, FuzzedDataProvider& in)
             break;
         }
         case 11: qel_anim_value(ctx, in.ConsumeIntegral<uint32_t>(), any_float(in)); break;
+        case 12: basic_widget(ctx, in); break;
         default: widget(ctx, in); break;
         }
     }

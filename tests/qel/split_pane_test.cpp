@@ -110,3 +110,20 @@ TEST(SplitPane, PanesShareTheRoomByTheRatioAndTheGripLiesOverTheLine)
     s.h.run();
     EXPECT_EQ(qel_hovered_id(s.h.ctx), s.id() ^ HANDLE_KEY);
 }
+
+// Another widget of the split's name grows the state they share within the frame; the split
+// still reads its direction into the state's new place (the sanitizer sees the old one freed).
+TEST(SplitPane, KeepsItsStateWhenAnotherWidgetOfItsNameGrowsIt)
+{
+    split_rig s(0.5f, 0, 2);
+    size_t grown = 64;
+    s.h.ui = [&](qel_context* ctx) {
+        qel_split_begin(ctx, "split", &s.ratio, nullptr);
+        qel_state_get(ctx, s.id(), grown += 64);
+        qel_splitter(ctx);
+        qel_split_end(ctx);
+    };
+    s.h.run(2);
+    s.drag_to(450, 150);
+    EXPECT_NEAR(s.ratio, 150.0f / 600, 0.01f) << "right to left, as the draw pass recorded";
+}

@@ -10,28 +10,6 @@
 #include "qel/qel.h"
 #include "widget_rig.h"
 
-// Glyph edges come from stb_truetype's float rasteriser, which the two compilers round a little
-// apart.
-static const int TOLERANCE = 2;
-
-static void row_begin(qel_context* ctx, float gap)
-{
-    qel_style s = {};
-    s.gap = gap;
-    s.align = QEL_ALIGN_CENTER;
-    qel_row_begin(ctx, &s);
-}
-
-static void board_begin(qel_context* ctx)
-{
-    qel_style s = {};
-    s.padding = 14;
-    s.gap = 12;
-    s.width = {QEL_SIZE_GROW, 1};
-    s.height = {QEL_SIZE_GROW, 1};
-    qel_column_begin(ctx, &s);
-}
-
 static void button_board(qel_context* ctx)
 {
     board_begin(ctx);
@@ -130,10 +108,7 @@ static void container_board(qel_context* ctx)
 
 class WidgetPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
-    std::string name(const char* scene) const
-    {
-        return std::string("qel/widgets_") + scene + (GetParam() == QEL_THEME_DARK ? "_dark.png" : "_light.png");
-    }
+    std::string name(const char* scene) const { return themed_picture("qel/widgets_", scene, GetParam()); }
 };
 
 TEST_P(WidgetPictures, ButtonsInEveryVariantAndState)
@@ -144,7 +119,7 @@ TEST_P(WidgetPictures, ButtonsInEveryVariantAndState)
     qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "Focused"), true);
     rig.move_to(qel_id(rig.h.ctx, "Hovered"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("buttons"), TOLERANCE));
+    EXPECT_TRUE(picture_matches(rig.shot(), name("buttons"), PICTURE_TOLERANCE));
 }
 
 TEST_P(WidgetPictures, TextAndIcons)
@@ -152,7 +127,7 @@ TEST_P(WidgetPictures, TextAndIcons)
     widget_rig rig(460, 330, GetParam());
     rig.h.ui = text_board;
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("text"), TOLERANCE));
+    EXPECT_TRUE(picture_matches(rig.shot(), name("text"), PICTURE_TOLERANCE));
 }
 
 TEST_P(WidgetPictures, ScrolledListSplitPaneAndCanvas)
@@ -166,7 +141,7 @@ TEST_P(WidgetPictures, ScrolledListSplitPaneAndCanvas)
     qel_rect line = rig.h.rect(qel_id(rig.h.ctx, "split") ^ 120);
     rig.h.move(line.x, line.y + line.h / 2);  // the pointer on the divider lights its grip
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("containers"), TOLERANCE));
+    EXPECT_TRUE(picture_matches(rig.shot(), name("containers"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, WidgetPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "core.h"
 #include "qel_headless.h"
@@ -30,6 +31,14 @@ inline const qel_node* node_with_text(qel_context* ctx, const char* text)
         const qel_node& n = ctx->tree.nodes[i];
         if ((n.flags & QEL_NODE_TEXT) && n.text && strcmp(n.text, text) == 0) return &n;
     }
+    return nullptr;
+}
+
+// The first node of the last frame that a draw callback paints; null when none.
+inline const qel_node* node_with_draw(qel_context* ctx, qel_draw_fn draw)
+{
+    for (int32_t i = 0; i < ctx->tree.count; i++)
+        if (ctx->tree.nodes[i].draw == draw) return &ctx->tree.nodes[i];
     return nullptr;
 }
 
@@ -76,3 +85,34 @@ private:
         return &c[mode == QEL_THEME_DARK];
     }
 };
+
+// --- Pictures of boards ---
+
+// Glyph edges come from stb_truetype's float rasteriser, which the two compilers round a little
+// apart.
+static const int PICTURE_TOLERANCE = 2;
+
+// The reference picture of a scene in a theme mode: <prefix><scene>_light.png or _dark.png.
+inline std::string themed_picture(const char* prefix, const char* scene, uint32_t mode)
+{
+    return std::string(prefix) + scene + (mode == QEL_THEME_DARK ? "_dark.png" : "_light.png");
+}
+
+// A padded column filling the window, and rows of centred widgets on it.
+inline void board_begin(qel_context* ctx)
+{
+    qel_style s = {};
+    s.padding = 14;
+    s.gap = 12;
+    s.width = {QEL_SIZE_GROW, 1};
+    s.height = {QEL_SIZE_GROW, 1};
+    qel_column_begin(ctx, &s);
+}
+
+inline void row_begin(qel_context* ctx, float gap)
+{
+    qel_style s = {};
+    s.gap = gap;
+    s.align = QEL_ALIGN_CENTER;
+    qel_row_begin(ctx, &s);
+}

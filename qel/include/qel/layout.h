@@ -122,6 +122,7 @@ struct qel_node {
     float border_width;
     float radii[4];  // top-left, top-right, bottom-right, bottom-left
     uint32_t elevation;
+    float elevation_strength;  // 0..1 of the elevation's shadow; 1 at creation
     // Drawn around the node's centre.
     float opacity, scale, translate_x, translate_y;
     qel_draw_fn draw;

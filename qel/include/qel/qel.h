@@ -1,12 +1,17 @@
 // Everything a program needs to use the toolkit.
 #pragma once
 
+#include "qel/action_buttons.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
+#include "qel/badges_avatars.h"
 #include "qel/button.h"
 #include "qel/canvas.h"
+#include "qel/cards_progress.h"
+#include "qel/choice_controls.h"
 #include "qel/color.h"
 #include "qel/context.h"
+#include "qel/display_blocks.h"
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"

@@ -363,8 +363,8 @@ TEST(NumberStepper, RangesTheWrongWayRoundAndOutOfRangeValues)
 
 // --- Pictures ---
 
-// A padded column across the window.
-void board_begin(qel_context* ctx)
+// A padded column across the window, as tall as its fields.
+void field_column_begin(qel_context* ctx)
 {
     qel_style s = {};
     s.padding = 14;
@@ -375,7 +375,7 @@ void board_begin(qel_context* ctx)
 
 void field_board(qel_context* ctx, char (*texts)[64])
 {
-    board_begin(ctx);
+    field_column_begin(ctx);
     qel_text_input_opts o = {};
     o.label = "Product";
     o.placeholder = "Name on the label";
@@ -428,7 +428,7 @@ TEST(TextInputPictures, KeyboardFocusShowsTheRingAndTheCaret)
         widget_rig rig(300, 130, mode);
         char name[32] = "", notes[64] = "Two lines\nof notes";
         rig.h.ui = [&](qel_context* ctx) {
-            board_begin(ctx);
+            field_column_begin(ctx);
             qel_text_input_opts o = {};
             o.placeholder = "Name";
             qel_input_text(ctx, "name", name, sizeof name, &o);

@@ -33,3 +33,5 @@
 #include "qel/theme.h"
 #include "qel/types.h"
 #include "qel/widget_feel.h"
+#include "qel/collapsibles.h"
+#include "qel/lists.h"

@@ -36,3 +36,5 @@
 #include "qel/tooltip.h"
 #include "qel/types.h"
 #include "qel/widget_feel.h"
+#include "qel/collapsibles.h"
+#include "qel/lists.h"

@@ -8,7 +8,7 @@
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
 
-static const uint32_t DROPDOWN_KEY = 0x3E40u, SELECT_KEY = 0x5E1Eu;
+static const uint32_t DROPDOWN_KEY = 0x3E40u, SELECT_KEY = 0x5E1Eu, DATE_KEY = 0xDA7Eu, COLOR_KEY = 0xC010Eu;
 
 static void menu_board(qel_context* ctx)
 {
@@ -119,17 +119,52 @@ static void push_toasts(qel_context* ctx)
     }
 }
 
-// A board built every frame, and what is done to it before the picture (null: nothing).
+static void date_board(qel_context* ctx)
+{
+    static qel_date date = {2024, 2, 14};
+    board_begin(ctx);
+    qel_date_picker_options o = {};
+    o.label = "Best before";
+    o.width = {QEL_SIZE_FIXED, 220};
+    qel_date_picker(ctx, "best-before", &date, &o);
+    qel_container_end(ctx);
+}
+
+static void color_board(qel_context* ctx)
+{
+    static qel_color ink = 0xFFEF6205u;  // #0562EF
+    board_begin(ctx);
+    qel_color_picker(ctx, "ink", &ink);
+    qel_container_end(ctx);
+}
+
+static void palette_board(qel_context* ctx)
+{
+    static const qel_command commands[] = {
+        {"Open spreadsheet", ICON_A, "File", "Ctrl O"},
+        {"Save job", ICON_B, "File", "Ctrl S"},
+        {"Print labels", ICON_C, "Printer", "Ctrl P"},
+    };
+    static uint8_t open = 1;
+    board_begin(ctx);
+    qel_text_ex(ctx, "Page behind the palette", nullptr);
+    qel_command_palette(ctx, &open, commands, 3);
+    qel_container_end(ctx);
+}
+
+// A board built every frame, and what is done to it before the picture (null: nothing), in a
+// window of the size given (0: 400 x 300).
 struct scene {
     const char* name;
     void (*board)(qel_context*);
     std::function<void(widget_rig&)> prepare;
+    float width = 0, height = 0;
 };
 
 static void expect_scene(const scene& s)
 {
     for (uint32_t mode : {QEL_THEME_LIGHT, QEL_THEME_DARK}) {
-        widget_rig rig(400, 300, mode);
+        widget_rig rig(s.width > 0 ? s.width : 400, s.height > 0 ? s.height : 300, mode);
         rig.h.ui = s.board;
         rig.h.run(2);
         if (s.prepare) s.prepare(rig);
@@ -175,4 +210,12 @@ TEST(OverlayPictures, TooltipDialogSheetAndToasts)
                       rig.h.move(380, 280);
                       rig.h.run(3);
                   }});
+}
+
+TEST(OverlayPictures, DateColourAndCommandPalette)
+{
+    expect_scene({"date", date_board,
+                  open_popup([](qel_context* c) { return qel_id(c, "best-before") ^ DATE_KEY; }, nullptr), 400, 420});
+    expect_scene({"color", color_board, open_popup([](qel_context* c) { return qel_id(c, "ink") ^ COLOR_KEY; }, nullptr)});
+    expect_scene({"palette", palette_board, nullptr, 480, 420});
 }

@@ -33,3 +33,4 @@
 #include "qel/widget_feel.h"
 #include "qel/collapsibles.h"
 #include "qel/lists.h"
+#include "qel/tables.h"

@@ -89,6 +89,35 @@ static void list_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void table_board(qel_context* ctx)
+{
+    static qel_table_sort sort = {1, 1};
+    static const qel_table_column columns[4] = {
+        {"Product", {QEL_SIZE_FIT, 0}, 0, 1},
+        {"Price", {QEL_SIZE_FIXED, 80}, 2, 1},
+        {"Qty", {QEL_SIZE_FIXED, 60}, 2, 0},
+        {"Barcode", {QEL_SIZE_FIXED, 130}, 0, 0},
+    };
+    static const char* rows[5][4] = {
+        {"Green tea", "4.20", "12", "4006381333931"}, {"Oolong", "6.80", "3", "4006381333948"},
+        {"Sencha", "5.10", "40", "4006381333955"},    {"Rooibos", "3.90", "7", nullptr},
+        {"Chai", "4.60", "1", "4006381333979"},
+    };
+    board_begin(ctx);
+    qel_table_opts o = {};
+    o.sort = &sort;
+    o.zebra = 1;
+    o.clickable_rows = 1;
+    o.height = {QEL_SIZE_FIXED, 220};
+    qel_table_begin(ctx, "products", columns, 4, &o);
+    for (int32_t r = 0; r < 5; r++) {
+        qel_table_next_row(ctx, r == 2);
+        for (int32_t c = 0; c < 4 && rows[r][c]; c++) qel_table_cell_text(ctx, rows[r][c]);
+    }
+    qel_table_end(ctx);
+    qel_container_end(ctx);
+}
+
 class StructurePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -115,6 +144,17 @@ TEST_P(StructurePictures, ListItemsAndAVirtualList)
     rig.move_to(qel_id(rig.h.ctx, "Hovered row") ^ 0x115e0008u);
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("lists"), PICTURE_TOLERANCE));
+}
+
+TEST_P(StructurePictures, ATableWithSortingZebraAndSelection)
+{
+    widget_rig rig(520, 250, GetParam());
+    rig.h.ui = table_board;
+    rig.h.run(2);
+    int32_t row = 0;
+    rig.move_to(qel_hash_bytes(&row, sizeof row, qel_id(rig.h.ctx, "products") ^ 0x20bu));
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("table"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -34,3 +34,4 @@
 #include "qel/collapsibles.h"
 #include "qel/lists.h"
 #include "qel/tables.h"
+#include "qel/form_widgets.h"

@@ -118,6 +118,30 @@ static void table_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void form_board(qel_context* ctx)
+{
+    static uint32_t stock = 1;
+    static char tags[128] = "tea, green, loose leaf";
+    static char code[8] = "4829";
+    static const qel_radio_card_item stocks[3] = {
+        {"Roll", "Continuous labels on a core", ICON_A, nullptr},
+        {"Fanfold", "Stacked labels", ICON_B, "New"},
+        {"Tags", nullptr, nullptr, nullptr},
+    };
+    board_begin(ctx);
+    qel_radio_cards_opts three = {};
+    three.columns = 3;
+    qel_radio_cards(ctx, "stock", stocks, 3, &stock, &three);
+    qel_tag_input_opts o = {};
+    o.label = "Keywords";
+    qel_tag_input(ctx, "tags", tags, sizeof tags, &o);
+    qel_otp_input(ctx, "code", code, 6);
+    qel_password_strength(ctx, "abc");
+    qel_password_strength(ctx, "abcdEfgh");
+    qel_password_strength(ctx, "aB3$efghij");
+    qel_container_end(ctx);
+}
+
 class StructurePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -155,6 +179,17 @@ TEST_P(StructurePictures, ATableWithSortingZebraAndSelection)
     rig.move_to(qel_hash_bytes(&row, sizeof row, qel_id(rig.h.ctx, "products") ^ 0x20bu));
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("table"), PICTURE_TOLERANCE));
+}
+
+TEST_P(StructurePictures, RadioCardsTagsCodeAndPasswordStrength)
+{
+    widget_rig rig(640, 420, GetParam());
+    rig.h.ui = form_board;
+    rig.h.run(2);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "code"));
+    rig.h.click(c.x, c.y);
+    rig.h.run();
+    EXPECT_TRUE(picture_matches(rig.shot(), name("forms"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

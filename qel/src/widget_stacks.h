@@ -8,6 +8,7 @@
 
 struct qel_split_record;
 struct qel_table_record;
+struct qel_sortable_record;
 
 enum { QEL_HEADER_NEST_CAPACITY = 32, QEL_VIRTUAL_LIST_CAPACITY = 8 };
 
@@ -30,4 +31,5 @@ struct qel_widget_stacks {
     qel_virtual_list_frame virtual_lists[QEL_VIRTUAL_LIST_CAPACITY];
     qel_stack_depth virtual_list_depth;
     qel_table_record* table;  // the innermost open table
+    qel_sortable_record* sortable;  // the innermost open sortable list
 };

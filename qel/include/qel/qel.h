@@ -37,3 +37,4 @@
 #include "qel/lists.h"
 #include "qel/tables.h"
 #include "qel/form_widgets.h"
+#include "qel/sortable_list.h"

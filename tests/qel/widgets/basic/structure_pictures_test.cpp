@@ -142,6 +142,23 @@ static void form_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static uint32_t sort_keys[4] = {1, 2, 3, 4};
+
+static void sortable_board(qel_context* ctx)
+{
+    static const char* const steps[5] = {"", "Open the spreadsheet", "Pick a label stock", "Check the preview",
+                                         "Print"};
+    board_begin(ctx);
+    qel_sortable_begin(ctx, "steps", sort_keys, 4);
+    for (int32_t i = 0; i < 4; i++) {
+        qel_sortable_item(ctx, i);
+        qel_text_ex(ctx, steps[sort_keys[i]], nullptr);
+        qel_sortable_item_end(ctx);
+    }
+    qel_sortable_end(ctx);
+    qel_container_end(ctx);
+}
+
 class StructurePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -190,6 +207,24 @@ TEST_P(StructurePictures, RadioCardsTagsCodeAndPasswordStrength)
     rig.h.click(c.x, c.y);
     rig.h.run();
     EXPECT_TRUE(picture_matches(rig.shot(), name("forms"), PICTURE_TOLERANCE));
+}
+
+TEST_P(StructurePictures, ASortableListWhileDragging)
+{
+    widget_rig rig(420, 250, GetParam());
+    for (uint32_t i = 0; i < 4; i++) sort_keys[i] = i + 1;
+    rig.h.ui = sortable_board;
+    rig.h.run(2);
+    uint32_t key = 1;
+    uint32_t first = qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ 0x5e0du);
+    qel_vec2 c = rig.centre(first);
+    rig.h.move(c.x, c.y);
+    rig.h.run();
+    rig.h.button(0, true);
+    rig.h.run();
+    rig.h.move(c.x + 6, c.y + 70);
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("sortable"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

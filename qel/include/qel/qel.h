@@ -38,3 +38,4 @@
 #include "qel/tables.h"
 #include "qel/form_widgets.h"
 #include "qel/sortable_list.h"
+#include "qel/menu_bar.h"

@@ -159,6 +159,30 @@ static void sortable_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void menubar_board(qel_context* ctx)
+{
+    qel_menubar_begin(ctx, "bar", nullptr);
+    if (qel_menubar_menu(ctx, "File", nullptr)) {
+        qel_menu_item_options open = {};
+        open.shortcut = "Ctrl+O";
+        qel_menu_item(ctx, "Open spreadsheet", &open);
+        qel_menu_item(ctx, "Save job", nullptr);
+        qel_menu_separator(ctx);
+        qel_menu_item(ctx, "Quit", nullptr);
+    }
+    qel_menubar_menu_end(ctx);
+    qel_menubar_menu(ctx, "Edit", nullptr);
+    qel_menubar_menu_end(ctx);
+    qel_menu_opts off = {};
+    off.disabled = 1;
+    qel_menubar_menu(ctx, "Printer", &off);
+    qel_menubar_menu_end(ctx);
+    qel_menubar_spacer(ctx);
+    qel_menubar_menu(ctx, "Help", nullptr);
+    qel_menubar_menu_end(ctx);
+    qel_menubar_end(ctx);
+}
+
 class StructurePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -225,6 +249,19 @@ TEST_P(StructurePictures, ASortableListWhileDragging)
     rig.h.move(c.x + 6, c.y + 70);
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("sortable"), PICTURE_TOLERANCE));
+}
+
+TEST_P(StructurePictures, AMenuBarInKeyboardMode)
+{
+    widget_rig rig(460, 200, GetParam());
+    rig.h.ui = menubar_board;
+    rig.h.run(2);
+    rig.h.key(QEL_KEY_NONE, true, QEL_MOD_ALT);
+    rig.h.run();
+    rig.h.tap(QEL_KEY_A + ('F' - 'A'), QEL_MOD_ALT);
+    rig.h.key(QEL_KEY_NONE, false, 0);
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("menubar"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

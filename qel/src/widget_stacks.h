@@ -9,6 +9,7 @@
 struct qel_split_record;
 struct qel_table_record;
 struct qel_sortable_record;
+struct qel_statusbar_record;
 
 enum { QEL_HEADER_NEST_CAPACITY = 32, QEL_VIRTUAL_LIST_CAPACITY = 8 };
 
@@ -32,4 +33,5 @@ struct qel_widget_stacks {
     qel_stack_depth virtual_list_depth;
     qel_table_record* table;  // the innermost open table
     qel_sortable_record* sortable;  // the innermost open sortable list
+    qel_statusbar_record* statusbar;  // the innermost open status bar
 };

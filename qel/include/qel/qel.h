@@ -39,3 +39,4 @@
 #include "qel/form_widgets.h"
 #include "qel/sortable_list.h"
 #include "qel/menu_bar.h"
+#include "qel/status_bar.h"

@@ -183,6 +183,34 @@ static void menubar_board(qel_context* ctx)
     qel_menubar_end(ctx);
 }
 
+static void statusbar_board(qel_context* ctx)
+{
+    qel_style page = {};
+    page.width = {QEL_SIZE_GROW, 1};
+    page.height = {QEL_SIZE_GROW, 1};
+    qel_column_begin(ctx, &page);
+    qel_spacer(ctx);
+    qel_statusbar_begin(ctx, "status", nullptr);
+    qel_status_text_opts rows = {};
+    rows.icon = ICON_A;
+    qel_status_text(ctx, "20 rows", &rows);
+    qel_status_text(ctx, "2x1 in, 203 dpi", nullptr);
+    qel_status_spacer(ctx);
+    qel_status_progress_opts busy = {};
+    busy.label = "Waiting";
+    busy.indeterminate = 1;
+    qel_status_progress(ctx, 0, &busy);
+    qel_status_progress_opts sending = {};
+    sending.label = "Sending";
+    qel_status_progress(ctx, 0.6f, &sending);
+    qel_status_item_opts printer = {};
+    printer.icon = ICON_B;
+    printer.kind = QEL_SEMANTIC_SUCCESS;
+    qel_status_item(ctx, "Printer ready", &printer);
+    qel_statusbar_end(ctx);
+    qel_container_end(ctx);
+}
+
 class StructurePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -262,6 +290,19 @@ TEST_P(StructurePictures, AMenuBarInKeyboardMode)
     rig.h.key(QEL_KEY_NONE, false, 0);
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("menubar"), PICTURE_TOLERANCE));
+}
+
+TEST_P(StructurePictures, AStatusBar)
+{
+    widget_rig rig(600, 60, GetParam());
+    rig.h.ui = statusbar_board;
+    rig.h.run(2);
+    qel_push_id(rig.h.ctx, "status");
+    uint32_t printer = qel_id(rig.h.ctx, "Printer ready");
+    qel_pop_id(rig.h.ctx);
+    rig.move_to(printer);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("statusbar"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -40,3 +40,4 @@
 #include "qel/sortable_list.h"
 #include "qel/menu_bar.h"
 #include "qel/status_bar.h"
+#include "qel/toolbar.h"

@@ -211,6 +211,34 @@ static void statusbar_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void toolbar_board(qel_context* ctx)
+{
+    static uint8_t bold = 1, wrap = 0;
+    qel_toolbar_begin(ctx, "tools", nullptr);
+    qel_toolbar_item_opts open = {};
+    open.label = "Open";
+    qel_toolbar_button(ctx, ICON_A, &open);
+    qel_toolbar_item_opts print = {};
+    print.tooltip = "Print";
+    qel_toolbar_button(ctx, ICON_B, &print);
+    qel_toolbar_separator(ctx);
+    qel_toolbar_item_opts b = {};
+    b.tooltip = "Bold";
+    b.toggle = &bold;
+    qel_toolbar_button(ctx, ICON_C, &b);
+    qel_menubar_spacer(ctx);
+    qel_toolbar_item_opts w = {};
+    w.label = "Wrap text";
+    w.toggle = &wrap;
+    qel_toolbar_button(ctx, nullptr, &w);
+    qel_toolbar_separator(ctx);
+    qel_toolbar_item_opts help = {};
+    help.label = "Help";
+    help.disabled = 1;
+    qel_toolbar_button(ctx, nullptr, &help);
+    qel_toolbar_end(ctx);
+}
+
 class StructurePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -303,6 +331,20 @@ TEST_P(StructurePictures, AStatusBar)
     rig.move_to(printer);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("statusbar"), PICTURE_TOLERANCE));
+}
+
+TEST_P(StructurePictures, AToolbarWithItsOverflowMenu)
+{
+    widget_rig rig(260, 200, GetParam());
+    rig.h.ui = toolbar_board;
+    rig.h.run(2);
+    qel_push_id(rig.h.ctx, "tools");
+    uint32_t more = qel_hash_str("\xEE\x82\xB6", qel_id(rig.h.ctx, "More tools"));
+    qel_pop_id(rig.h.ctx);
+    qel_vec2 c = rig.centre(more);
+    rig.h.click(c.x, c.y);
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("toolbar"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -35,6 +35,12 @@ struct qel_menubar_state {
     uint8_t last_menu_open;
 };
 
+// What qel_bar_edge_draw draws: a hairline of color along the top (top) or bottom edge.
+struct qel_bar_edge_payload {
+    qel_color color;
+    uint8_t top;
+};
+
 // Options of qel_menubar_begin; null means all zero.
 struct qel_menubar_opts {
     uint32_t reserved;

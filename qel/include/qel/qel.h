@@ -41,3 +41,4 @@
 #include "qel/menu_bar.h"
 #include "qel/status_bar.h"
 #include "qel/toolbar.h"
+#include "qel/tab_bar.h"

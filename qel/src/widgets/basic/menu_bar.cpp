@@ -33,14 +33,9 @@ qel_bar_slots* qel_bar_slots_get(qel_context* ctx)
     return (qel_bar_slots*)qel_state_get(ctx, SLOTS_ID, sizeof(qel_bar_slots));
 }
 
-struct bar_edge_payload {
-    qel_color color;
-    uint8_t top;
-};
-
 void qel_bar_edge_draw(qel_context* ctx, const qel_node* node, void* user)
 {
-    const auto* p = (const bar_edge_payload*)user;
+    const auto* p = (const qel_bar_edge_payload*)user;
     const qel_rect& r = node->rect;
     qel_rect line = {r.x, p->top ? r.y : r.y + r.h - 1, r.w, 1};
     qel_draw_rect(ctx, &line, nullptr, p->color);
@@ -58,7 +53,7 @@ int32_t qel_bar_row_node(qel_context* ctx, uint32_t id, bool edge_line, bool top
     n->pad_top = n->pad_bottom = 3;
     n->pad_left = n->pad_right = 6;
     if (edge_line) {
-        auto* p = (bar_edge_payload*)qel_arena_alloc(ctx, sizeof(bar_edge_payload));
+        auto* p = (qel_bar_edge_payload*)qel_arena_alloc(ctx, sizeof(qel_bar_edge_payload));
         *p = {qel_color_token(QEL_COLOR_BORDER), (uint8_t)top_edge};
         n->draw = qel_bar_edge_draw;
         n->draw_user = p;

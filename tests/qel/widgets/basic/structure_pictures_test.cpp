@@ -239,6 +239,18 @@ static void toolbar_board(qel_context* ctx)
     qel_toolbar_end(ctx);
 }
 
+static void tabbar_board(qel_context* ctx)
+{
+    static const qel_tab_item tabs[4] = {{"labels.csv", ICON_A, nullptr, 0},
+                                         {"prices.csv", ICON_A, nullptr, 1},
+                                         {"Preview", ICON_B, nullptr, 0},
+                                         {"notes.txt", nullptr, nullptr, 1}};
+    static uint32_t selected = 0;
+    qel_tab_bar_opts o = {};
+    o.shortcuts = 1;
+    qel_tab_bar(ctx, "docs", tabs, 4, &selected, &o);
+}
+
 class StructurePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -345,6 +357,19 @@ TEST_P(StructurePictures, AToolbarWithItsOverflowMenu)
     rig.h.click(c.x, c.y);
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("toolbar"), PICTURE_TOLERANCE));
+}
+
+TEST_P(StructurePictures, ATabBar)
+{
+    widget_rig rig(520, 70, GetParam());
+    rig.h.ui = tabbar_board;
+    rig.h.run(2);
+    qel_push_id(rig.h.ctx, "docs");
+    uint32_t hovered = qel_id(rig.h.ctx, "Preview");
+    qel_pop_id(rig.h.ctx);
+    rig.move_to(hovered);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("tabbar"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -256,16 +256,10 @@ struct tag_input_state {
 // A chip with the tag and its remove button; true when that was clicked.
 static bool tag_chip(qel_context* ctx, const char* text, int32_t length, int32_t index)
 {
-    int32_t chip = qel_node_sized(ctx, 0, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, 24});
+    int32_t chip = qel_node_pill_row(ctx, 0, 24, 9, 2, 12);
     qel_node* n = qel_node_at(ctx, chip);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_OWN_SIZE;
     n->fill = qel_theme_color(ctx, QEL_COLOR_ACTIVE);
-    n->pad_left = 9;
     n->pad_right = 3;
-    n->gap = 2;
-    qel_node_round(n, 12);
     qel_node_push(ctx, chip);
     qel_text_leaf(ctx, text, length, QEL_FONT_MEDIUM, small_text(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.2f);
     qel_push_id_int(ctx, index);

@@ -357,13 +357,8 @@ static void title_node(qel_context* ctx, uint32_t id, const char* label, const q
     const qel_theme* t = &ctx->theme.current;
     float h = qel_control_height(ctx, 1);
     bool disabled = s->disabled[i] != 0;
-    int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, h});
+    int32_t index = qel_node_pill_row(ctx, id, h, 10, 0, fminf(t->radius_small, h * 0.5f));
     qel_node* n = qel_node_at(ctx, index);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_OWN_SIZE;
-    n->pad_left = n->pad_right = 10;
-    qel_node_round(n, fminf(t->radius_small, h * 0.5f));
     n->fill = s->open == i ? qel_theme_color(ctx, QEL_COLOR_ACTIVE)
                            : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), look.hover);
     if (disabled) n->opacity = 0.45f;

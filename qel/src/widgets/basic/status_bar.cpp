@@ -98,15 +98,7 @@ bool qel_status_measure(qel_statusbar_record* r, float label_w, bool has_icon, f
 
 int32_t qel_status_node(qel_context* ctx, uint32_t id)
 {
-    int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, 22});
-    qel_node* n = qel_node_at(ctx, index);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_OWN_SIZE;
-    n->pad_left = n->pad_right = 6;
-    n->gap = 6;
-    qel_node_round(n, 6);
-    return index;
+    return qel_node_pill_row(ctx, id, 22, 6, 6, 6);
 }
 
 void qel_status_spacer(qel_context* ctx)

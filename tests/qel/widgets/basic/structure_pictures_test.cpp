@@ -251,6 +251,15 @@ static void tabbar_board(qel_context* ctx)
     qel_tab_bar(ctx, "docs", tabs, 4, &selected, &o);
 }
 
+// The id of label inside the scope a widget named scope opens.
+static uint32_t scoped_id(qel_context* ctx, const char* scope, const char* label)
+{
+    qel_push_id(ctx, scope);
+    uint32_t id = qel_id(ctx, label);
+    qel_pop_id(ctx);
+    return id;
+}
+
 class StructurePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -337,10 +346,7 @@ TEST_P(StructurePictures, AStatusBar)
     widget_rig rig(600, 60, GetParam());
     rig.h.ui = statusbar_board;
     rig.h.run(2);
-    qel_push_id(rig.h.ctx, "status");
-    uint32_t printer = qel_id(rig.h.ctx, "Printer ready");
-    qel_pop_id(rig.h.ctx);
-    rig.move_to(printer);
+    rig.move_to(scoped_id(rig.h.ctx, "status", "Printer ready"));
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("statusbar"), PICTURE_TOLERANCE));
 }
@@ -350,10 +356,7 @@ TEST_P(StructurePictures, AToolbarWithItsOverflowMenu)
     widget_rig rig(260, 200, GetParam());
     rig.h.ui = toolbar_board;
     rig.h.run(2);
-    qel_push_id(rig.h.ctx, "tools");
-    uint32_t more = qel_hash_str("\xEE\x82\xB6", qel_id(rig.h.ctx, "More tools"));
-    qel_pop_id(rig.h.ctx);
-    qel_vec2 c = rig.centre(more);
+    qel_vec2 c = rig.centre(qel_hash_str("\xEE\x82\xB6", scoped_id(rig.h.ctx, "tools", "More tools")));
     rig.h.click(c.x, c.y);
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("toolbar"), PICTURE_TOLERANCE));
@@ -364,10 +367,7 @@ TEST_P(StructurePictures, ATabBar)
     widget_rig rig(520, 70, GetParam());
     rig.h.ui = tabbar_board;
     rig.h.run(2);
-    qel_push_id(rig.h.ctx, "docs");
-    uint32_t hovered = qel_id(rig.h.ctx, "Preview");
-    qel_pop_id(rig.h.ctx);
-    rig.move_to(hovered);
+    rig.move_to(scoped_id(rig.h.ctx, "docs", "Preview"));
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("tabbar"), PICTURE_TOLERANCE));
 }

@@ -11,6 +11,7 @@
 #include "qel/choice_controls.h"
 #include "qel/color.h"
 #include "qel/context.h"
+#include "qel/data_table.h"
 #include "qel/display_blocks.h"
 #include "qel/draw.h"
 #include "qel/font.h"

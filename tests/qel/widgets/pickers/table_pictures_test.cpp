@@ -1,0 +1,58 @@
+// The table widgets as a person sees them, in light and dark: a striped data table with a sorted
+// column, selected rows, the keyboard cursor and a hidden column. Compared with committed pictures
+// drawn by the software renderer.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "qel/qel.h"
+#include "qel/widget_rig.h"
+
+static const char* const NAMES[] = {"Assam breakfast", "Darjeeling first flush", "Earl Grey", "Gunpowder",
+                                    "Jasmine pearls", "Lapsang souchong", "Oolong", "Rooibos"};
+static const char* const PRICES[] = {"4.20", "12.50", "5.90", "3.75", "9.10", "6.40", "8.00", "4.95"};
+
+static void table_board(qel_context* ctx)
+{
+    static const qel_data_table_column columns[] = {
+        {"Product", 200, 0, 1, 0, 0}, {"Price", 90, 2, 1, 1, 0}, {"Stock##hidden", 400, 0, 0, 0, 1}};
+    static uint8_t selection[8] = {0, 1, 1, 0, 0, 0, 0, 0};
+    static qel_data_table_sort sort = {1, 1};
+    static int32_t cursor = 4;
+    board_begin(ctx);
+    qel_data_table_options o = {};
+    o.selection = selection;
+    o.sort = &sort;
+    o.cursor = &cursor;
+    o.striped = 1;
+    o.row_height = 34;
+    int32_t first = 0, last = 0;
+    qel_data_table_begin(ctx, "teas", columns, 3, 8, &first, &last, &o);
+    for (int32_t r = first; r < last; r++) {
+        qel_data_table_row(ctx, r);
+        qel_data_table_cell_text(ctx, NAMES[r]);
+        qel_data_table_cell_text(ctx, PRICES[r]);
+        qel_data_table_cell_text(ctx, "in stock");
+    }
+    qel_data_table_end(ctx);
+    qel_container_end(ctx);
+}
+
+class TablePictures : public ::testing::TestWithParam<uint32_t> {
+protected:
+    std::string name(const char* scene) const { return themed_picture("qel/tables_", scene, GetParam()); }
+};
+
+TEST_P(TablePictures, DataTable)
+{
+    widget_rig rig(420, 300, GetParam());
+    rig.h.ui = table_board;
+    rig.h.run(3);
+    // The keyboard shows the cursor row's bar.
+    qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "teas"), true);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("data_table"), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, TablePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
+                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });

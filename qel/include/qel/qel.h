@@ -30,5 +30,6 @@
 #include "qel/text_widgets.h"
 #include "qel/textures.h"
 #include "qel/theme.h"
+#include "qel/tree_view.h"
 #include "qel/types.h"
 #include "qel/widget_feel.h"

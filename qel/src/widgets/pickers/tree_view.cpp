@@ -15,6 +15,7 @@
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/cards_progress.h"
+#include "qel/collapsibles.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -520,7 +521,9 @@ static void expander_button(qel_context* ctx, uint32_t id, bool hovered, const e
     n->justify = QEL_JUSTIFY_CENTER;
     qel_node_mark_interactive(ctx, index, 0);
     if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
-    (void)chevron;
+    qel_node_push(ctx, index);
+    qel_chevron_icon(ctx, PI * s->rotation[0] / 2 - PI / 2, 14, chevron);
+    qel_node_pop(ctx);
 }
 
 static void expander(qel_context* ctx, tree_record* t, int32_t node)

@@ -1,5 +1,6 @@
 // The table widgets as a person sees them, in light and dark: a striped data table with a sorted
-// column, selected rows, the keyboard cursor and a hidden column. Compared with committed pictures
+// column, selected rows, the keyboard cursor and a hidden column; a folder tree with guides, an
+// open branch, a loading one and a selected file. Compared with committed pictures
 // drawn by the software renderer.
 #include <gtest/gtest.h>
 
@@ -38,6 +39,29 @@ static void table_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+// A folder tree: guides, icons, an open branch, one loading and a selected file.
+static void tree_board(qel_context* ctx)
+{
+    static const char* const labels[] = {"labels", "stocks.csv", "price tags", "shelf.csv", "archive", "2025",
+                                         "notes.txt"};
+    static qel_tree_view_node nodes[] = {{-1, 1, 4, 3},  {0, -1, 2, 0},  {0, 3, -1, 3}, {2, -1, -1, 4},
+                                         {-1, -1, 6, 11}, {-1, -1, -1, 0}, {-1, -1, -1, 0}};
+    static const qel_data_table_column columns[] = {{"Name", 260, 0, 1, 0, 0}, {"Size", 90, 2, 0, 0, 0}};
+    static qel_data_table_sort sort = {0, 0};
+    board_begin(ctx);
+    qel_tree_view_options o = {};
+    o.guides = 1;
+    o.sort = &sort;
+    qel_tree_view_begin(ctx, "files", columns, 2, nodes, 7, &o);
+    for (int32_t n; (n = qel_tree_view_next(ctx)) >= 0;) {
+        bool folder = nodes[n].flags & QEL_TREE_HAS_CHILDREN;
+        qel_tree_view_row(ctx, labels[n], folder ? ICON_A : ICON_B);
+        qel_data_table_cell_text(ctx, folder ? "" : "2 kB");
+    }
+    qel_tree_view_end(ctx);
+    qel_container_end(ctx);
+}
+
 class TablePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/tables_", scene, GetParam()); }
@@ -52,6 +76,14 @@ TEST_P(TablePictures, DataTable)
     qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "teas"), true);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("data_table"), PICTURE_TOLERANCE));
+}
+
+TEST_P(TablePictures, TreeView)
+{
+    widget_rig rig(420, 300, GetParam());
+    rig.h.ui = tree_board;
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("tree_view"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, TablePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

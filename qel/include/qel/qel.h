@@ -14,6 +14,7 @@
 #include "qel/data_table.h"
 #include "qel/display_blocks.h"
 #include "qel/draw.h"
+#include "qel/filter_bar.h"
 #include "qel/font.h"
 #include "qel/frame.h"
 #include "qel/id.h"

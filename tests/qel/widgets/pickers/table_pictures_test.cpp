@@ -1,6 +1,6 @@
 // The table widgets as a person sees them, in light and dark: a striped data table with a sorted
 // column, selected rows, the keyboard cursor and a hidden column; a folder tree with guides, an
-// open branch, a loading one and a selected file. Compared with committed pictures
+// open branch, a loading one and a selected file; a filter bar with a checklist open. Compared with committed pictures
 // drawn by the software renderer.
 #include <gtest/gtest.h>
 
@@ -62,6 +62,20 @@ static void tree_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+// A filter bar with a search, a chip of two choices with its checklist open and one of one.
+static void filter_board(qel_context* ctx)
+{
+    static const char* const kinds[] = {"Black tea", "Green tea", "Herbal"};
+    static const char* const stock[] = {"In stock", "Sold out"};
+    static const qel_filter_def filters[] = {{"Kind", ICON_A, kinds, 3}, {"Stock", nullptr, stock, 2},
+                                             {"Origin", nullptr, nullptr, 0}};
+    static uint32_t values[] = {5, 1, 0};
+    static char search[32] = "earl";
+    board_begin(ctx);
+    qel_filter_bar(ctx, "filters", filters, 3, values, search, sizeof search);
+    qel_container_end(ctx);
+}
+
 class TablePictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/tables_", scene, GetParam()); }
@@ -84,6 +98,21 @@ TEST_P(TablePictures, TreeView)
     rig.h.ui = tree_board;
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("tree_view"), PICTURE_TOLERANCE));
+}
+
+TEST_P(TablePictures, FilterBar)
+{
+    widget_rig rig(560, 240, GetParam());
+    rig.h.ui = filter_board;
+    rig.h.run(2);
+    qel_push_id(rig.h.ctx, "filters");
+    qel_push_id_int(rig.h.ctx, 0);
+    qel_vec2 chip = rig.centre(qel_id(rig.h.ctx, "chip"));
+    qel_pop_id(rig.h.ctx);
+    qel_pop_id(rig.h.ctx);
+    rig.h.click(chip.x, chip.y);
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("filter_bar"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, TablePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -320,12 +320,25 @@ static void grip_draw(qel_context* ctx, const qel_node* node, void* user)
     qel_draw_rect(ctx, &grip, nullptr, *(const qel_color*)user);
 }
 
+// Eight flags a step: the header asks this of every row each frame.
+static bool any_flag(const uint8_t* flags, int32_t count)
+{
+    int32_t i = 0;
+    for (uint64_t word; i + 8 <= count; i += 8) {
+        memcpy(&word, flags + i, sizeof word);
+        if (word) return true;
+    }
+    for (; i < count; i++)
+        if (flags[i]) return true;
+    return false;
+}
+
 static void select_all_cell(qel_context* ctx, qel_data_table* t)
 {
     uint32_t id = t->id ^ SELECT_ALL_KEY;
     uint8_t* flags = t->opts.selection;
     bool all = t->row_count > 0 && !memchr(flags, 0, (size_t)t->row_count);
-    bool some = std::any_of(flags, flags + t->row_count, [](uint8_t f) { return f != 0; });
+    bool some = all || any_flag(flags, t->row_count);
     if (check_cell(ctx, id, HEADER_HEIGHT)) {
         set_all(t, all ? 0 : 1);
         all = !all && t->row_count > 0;

@@ -13,7 +13,6 @@
 #include "core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
-#include "qel/button.h"
 #include "qel/cards_progress.h"
 #include "qel/collapsibles.h"
 #include "qel/color.h"
@@ -25,7 +24,6 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "qel/widget_feel.h"
 #include "widgets/basic/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x7ee5, COLUMN_KEY = 0x4a3e5, EXPANDER_KEY = 0xc4e7, OUTLINE_KEY = 0x7ce1;

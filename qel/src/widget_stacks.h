@@ -10,6 +10,7 @@ struct qel_split_record;
 struct qel_table_record;
 struct qel_sortable_record;
 struct qel_statusbar_record;
+struct qel_data_table;
 
 enum { QEL_HEADER_NEST_CAPACITY = 32, QEL_VIRTUAL_LIST_CAPACITY = 8 };
 
@@ -34,4 +35,5 @@ struct qel_widget_stacks {
     qel_table_record* table;  // the innermost open table
     qel_sortable_record* sortable;  // the innermost open sortable list
     qel_statusbar_record* statusbar;  // the innermost open status bar
+    qel_data_table* data_table;  // the open data table; tables do not nest
 };

@@ -31,3 +31,6 @@
 #include "qel/theme.h"
 #include "qel/types.h"
 #include "qel/widget_feel.h"
+#include "qel/civil_date.h"
+#include "qel/date_names.h"
+#include "qel/event_calendar.h"

@@ -5,8 +5,10 @@
 #include <cstdint>
 
 struct qel_split_record;
+struct qel_kanban_record;
 
 struct qel_widget_stacks {
     qel_split_record* split;     // the innermost open split pane
     int32_t button_group_depth;  // open button groups: plain buttons inside them turn ghost
+    qel_kanban_record* kanban;   // the innermost open kanban board
 };

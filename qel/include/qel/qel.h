@@ -34,3 +34,4 @@
 #include "qel/civil_date.h"
 #include "qel/date_names.h"
 #include "qel/event_calendar.h"
+#include "qel/kanban_board.h"

@@ -35,3 +35,4 @@
 #include "qel/date_names.h"
 #include "qel/event_calendar.h"
 #include "qel/kanban_board.h"
+#include "qel/gantt_chart.h"

@@ -16,6 +16,7 @@
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
+#include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
@@ -587,12 +588,13 @@ static void build_weekdays(qel_context* ctx, const calendar_frame* f)
     qel_container_end(ctx);
 }
 
-// A clickable, focusable list row under id; returns its interaction.
+// A clickable, focusable row under id, laid out left to right; returns its interaction.
 static qel_interaction list_row_begin(qel_context* ctx, uint32_t id, const qel_style* style)
 {
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     int32_t index = qel_node_open(ctx, id);
     qel_node_apply_style(ctx, index, style);
+    qel_node_at(ctx, index)->direction = QEL_DIR_ROW;
     qel_node_clickable(ctx, index, id, false);
     qel_node* n = qel_node_at(ctx, index);
     if (it.hovered) n->fill = qel_color_token(QEL_COLOR_HOVER);
@@ -655,6 +657,59 @@ static int32_t build_agenda(qel_context* ctx, const calendar_frame* f, uint32_t 
         if (agenda_row(ctx, f, seed, chips[k].event)) clicked = chips[k].event;
     if (!shown) text_leaf(ctx, "No events", QEL_FONT_BODY, t->text_small, QEL_COLOR_TEXT_MUTED, 1.8f);
     qel_node_pop(ctx);
+    return clicked;
+}
+
+// A row of the more chip's list of one day's events; true when it was clicked.
+static bool popup_row(qel_context* ctx, const calendar_frame* f, uint32_t seed, int32_t i)
+{
+    const qel_calendar_event* e = &f->events[i];
+    const qel_theme* t = &ctx->theme.current;
+    qel_style s = {};
+    s.padding_y = 5, s.padding_x = 6, s.gap = 8, s.radius = 6, s.align = QEL_ALIGN_CENTER;
+    s.width = {QEL_SIZE_GROW, 1};
+    qel_interaction it = list_row_begin(ctx, qel_hash_bytes(&i, 4, seed), &s);
+    int32_t dot = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 8}, {QEL_SIZE_FIXED, 8});
+    qel_node_at(ctx, dot)->fill = qel_color_semantic(ctx, e->color ? e->color : 1);
+    qel_node_round(qel_node_at(ctx, dot), 4);
+    int32_t title = text_leaf(ctx, e->title ? e->title : "", QEL_FONT_BODY, t->text_small, QEL_COLOR_TEXT, 1.45f);
+    qel_node_at(ctx, title)->width = {QEL_SIZE_GROW, 1};
+    const char* when = span_of(e).bar ? "All day" : qel_event_time_label(ctx, e->start_hour, f->twelve_hour);
+    text_leaf(ctx, when, QEL_FONT_BODY, t->text_xs, QEL_COLOR_TEXT_MUTED, 1.45f);
+    qel_node_pop(ctx);
+    return it.clicked != 0;
+}
+
+// The more chip's popup over the grid node; returns the clicked event or -1.
+static int32_t build_more_popup(qel_context* ctx, const calendar_frame* f, calendar_state* st, uint32_t id,
+                                qel_rect grid)
+{
+    uint32_t popup = id ^ 0x6A1E;
+    int32_t k = st->popup_day - f->grid_start;
+    if (st->popup_day < 0 || k < 0 || k >= f->rows * 7) {
+        if (st->popup_day >= 0) qel_popup_set_open(ctx, popup, false);
+        st->popup_day = -1;
+        return -1;
+    }
+    float cw = grid.w / 7;
+    qel_node_floating(ctx, id ^ 0x6A1F, (float)(k % 7) * cw,
+                      (float)(k / 7) * f->row_height + LANE_TOP + (float)(f->lanes - 1) * LANE_STEP, cw, LANE_STEP);
+    if (!qel_popup_begin(ctx, popup, id ^ 0x6A1F, QEL_PLACE_BELOW_START, 240, 10, 4, false)) {
+        st->popup_day = -1;
+        return -1;
+    }
+    qel_date d = qel_civil_from_days(st->popup_day);
+    const qel_theme* t = &ctx->theme.current;
+    text_leaf(ctx, qel_arena_sprintf(ctx, "%s %d", f->month_names[d.month - 1], d.day), QEL_FONT_MEDIUM, t->text_small,
+              QEL_COLOR_TEXT, 1.6f);
+    int32_t clicked = -1;
+    for (int32_t i = 0; i < f->count; i++) {
+        event_span sp = span_of(&f->events[i]);
+        if (st->popup_day < sp.start || st->popup_day > sp.end) continue;
+        if (popup_row(ctx, f, id ^ 0x6A20, i)) clicked = i;
+    }
+    qel_popup_end(ctx);
+    if (clicked >= 0) qel_popup_set_open(ctx, popup, false);
     return clicked;
 }
 
@@ -726,6 +781,7 @@ qel_event_calendar_result qel_event_calendar(qel_context* ctx, const char* label
         const qel_calendar_segment* seg = hover.segment >= 0 ? &f.segments[hover.segment] : nullptr;
         if (seg && seg->kind == QEL_SEGMENT_MORE) {
             st->popup_day = hover.day;
+            qel_popup_set_open(ctx, id ^ 0x6A1E, true);
         } else if (seg) {
             result.clicked_event = seg->event;
         } else {
@@ -769,6 +825,12 @@ qel_event_calendar_result qel_event_calendar(qel_context* ctx, const char* label
     }
     g->draw = calendar_draw;
     g->draw_user = paint_of(ctx, &f, st, selected, has_selection, hover, it.focus_visible != 0);
+    if (!f.compact) {
+        qel_node_push(ctx, grid);
+        int32_t clicked = build_more_popup(ctx, &f, st, id, qel_id_rect(ctx, grid_id));
+        if (clicked >= 0) result.clicked_event = clicked;
+        qel_node_pop(ctx);
+    }
     if (f.compact) {
         int32_t clicked = build_agenda(ctx, &f, id, has_selection ? selected : st->cursor);
         if (clicked >= 0) result.clicked_event = clicked;

@@ -296,6 +296,29 @@ TEST(EventCalendar, ClicksChooseDaysAndReportEvents)
     EXPECT_TRUE(d.any(&qel_event_calendar_result::month_changed));
 }
 
+TEST(EventCalendar, MoreChipListsTheDay)
+{
+    calendar_driver d;
+    for (int i = 0; i < 4; i++) d.events.push_back(all_day(i == 3 ? "Last one" : "Stocktake", TODAY));
+    d.events.push_back(timed("Tea delivery", TODAY, 9.5f));
+    d.events.push_back(span("Elsewhere", {2026, 12, 1}, {2026, 12, 2}));
+    d.rig.h.run(2);
+    // The third lane of the day holds the more chip.
+    d.click(d.cell(day_of(2026, 12, 9), 26 + 2 * 19 + 8));
+    EXPECT_EQ(d.clicked_event(), -1);
+    EXPECT_FALSE(d.any(&qel_event_calendar_result::date_changed));
+    d.rig.h.run(2);
+    ASSERT_NE(node_with_text(d.rig.h.ctx, "December 9"), nullptr);
+    EXPECT_NE(node_with_text(d.rig.h.ctx, "9:30"), nullptr);
+    EXPECT_EQ(node_with_text(d.rig.h.ctx, "Elsewhere"), nullptr);
+    const qel_node* last = node_with_text(d.rig.h.ctx, "Last one");
+    ASSERT_NE(last, nullptr);
+    d.click({last->rect.x + 4, last->rect.y + last->rect.h / 2});
+    EXPECT_EQ(d.clicked_event(), 3);
+    d.rig.h.run(20);
+    EXPECT_EQ(node_with_text(d.rig.h.ctx, "December 9"), nullptr);
+}
+
 TEST(EventCalendar, KeysMoveTheCursorAndTheMonth)
 {
     calendar_driver d;
@@ -410,8 +433,9 @@ TEST_P(EventCalendarPictures, MonthWithBarsChipsAndMore)
                 all_day("Closed", {2026, 12, 25}, 4)};
     d.selected = {2026, 12, 18};
     d.rig.h.run(2);
+    d.click(d.cell(day_of(2026, 12, 9), 26 + 2 * 19 + 8));
     d.rig.h.move(d.cell(day_of(2026, 12, 14), 26 + 8).x, d.cell(day_of(2026, 12, 14), 26 + 8).y);
-    d.rig.h.run(2);
+    d.rig.h.run(20);
     EXPECT_TRUE(picture_matches(d.rig.shot(), themed_picture("qel/planning_", "calendar", GetParam()), PICTURE_TOLERANCE));
 }
 

@@ -91,6 +91,8 @@ void qel_input_drop_files(qel_context* ctx, const char* const* paths, int32_t co
 
 bool qel_key_pressed(qel_context* ctx, int32_t key);
 bool qel_key_down(qel_context* ctx, int32_t key);
+// As qel_key_pressed, and takes the press away so that no later item sees it.
+bool qel_key_take(qel_context* ctx, int32_t key);
 uint32_t qel_modifiers(qel_context* ctx);
 // Pressed this frame with exactly these modifiers held.
 bool qel_shortcut_pressed(qel_context* ctx, uint32_t modifiers, int32_t key);

@@ -32,19 +32,6 @@ static const int32_t DEFAULT_LANES = 3, COMPACT_LANES = 99;
 
 // --- Days ---
 
-static int32_t weekday_of(int32_t day)
-{
-    int32_t w = (day + 3) % 7;
-    return w < 0 ? w + 7 : w;
-}
-
-static int32_t days_in_month(int32_t year, int32_t month)
-{
-    static const int32_t LENGTHS[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : LENGTHS[month - 1];
-}
-
 // The month delta months away, as a count of months from year 0.
 static qel_calendar_view month_step(qel_calendar_view v, int32_t delta)
 {
@@ -82,9 +69,9 @@ const char* qel_event_time_label(qel_context* ctx, float hour, bool twelve_hour)
 void qel_event_calendar_grid(int32_t year, int32_t month, int32_t first_weekday, int32_t* grid_start, int32_t* rows)
 {
     int32_t first = qel_days_from_civil({year, month, 1});
-    int32_t offset = (weekday_of(first) - first_weekday + 7) % 7;
+    int32_t offset = (qel_weekday(first) - first_weekday + 7) % 7;
     *grid_start = first - offset;
-    *rows = (offset + days_in_month(year, month) + 6) / 7;
+    *rows = (offset + qel_days_in_month(year, month) + 6) / 7;
 }
 
 static bool chip_before(const qel_calendar_chip& a, const qel_calendar_chip& b)
@@ -258,7 +245,7 @@ static void compute_month(qel_context* ctx, calendar_frame* f, qel_calendar_view
 {
     qel_event_calendar_grid(view.year, view.month, f->first_weekday, &f->grid_start, &f->rows);
     f->month_first = qel_days_from_civil({view.year, view.month, 1});
-    f->month_days = days_in_month(view.year, view.month);
+    f->month_days = qel_days_in_month(view.year, view.month);
     int32_t chip_count = 0;
     qel_calendar_chip* chips =
         qel_event_calendar_collect_timed(ctx, f->grid_start, f->rows * 7, f->events, f->count, &chip_count);
@@ -278,7 +265,7 @@ static int32_t same_day_months_away(int32_t day, int32_t delta)
 {
     qel_date d = qel_civil_from_days(day);
     qel_calendar_view v = month_step({d.year, d.month}, delta);
-    return qel_days_from_civil({v.year, v.month, std::min(d.day, days_in_month(v.year, v.month))});
+    return qel_days_from_civil({v.year, v.month, std::min(d.day, qel_days_in_month(v.year, v.month))});
 }
 
 // --- Input ---
@@ -531,9 +518,7 @@ static calendar_paint* paint_of(qel_context* ctx, const calendar_frame* f, const
 static int32_t text_leaf(qel_context* ctx, const char* text, uint32_t font, float size, qel_theme_slot color,
                          float line_height)
 {
-    int32_t index = qel_node_text(ctx, text, -1, font, text_size(ctx, size), qel_color_token(color), false);
-    qel_node_at(ctx, index)->line_height = line_height;
-    return index;
+    return qel_text_leaf_scaled(ctx, text, font, size, qel_color_token(color), line_height);
 }
 
 // The month title and the buttons; returns true when they moved the view.
@@ -638,7 +623,7 @@ static int32_t build_agenda(qel_context* ctx, const calendar_frame* f, uint32_t 
     qel_node_apply_style(ctx, column, &s);
     qel_node_push(ctx, column);
     qel_date d = qel_civil_from_days(day);
-    int32_t wd = weekday_of(day);
+    int32_t wd = qel_weekday(day);
     const char* title = f->custom_weekdays
                             ? qel_arena_sprintf(ctx, "%s %d %s", f->weekday_names[wd], d.day, f->month_names[d.month - 1])
                             : qel_arena_sprintf(ctx, "%s, %d %s", f->weekday_names[wd], d.day, f->month_names[d.month - 1]);

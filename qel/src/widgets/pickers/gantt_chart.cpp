@@ -48,12 +48,6 @@ static float size_or(float value, float fallback)
     return std::isfinite(value) && value > 0 ? std::min(value, 10000.0f) : fallback;
 }
 
-static int32_t weekday_of(int32_t day)
-{
-    int32_t w = (day + 3) % 7;
-    return w < 0 ? w + 7 : w;
-}
-
 static uint32_t bar_id(const gantt_frame* f, int32_t index)
 {
     return qel_hash_bytes(&index, 4, f->id ^ 0x6A7);
@@ -113,16 +107,9 @@ static int32_t edge_zone(const qel_gantt_task* t, qel_rect r, float x)
     return DRAG_MOVE;
 }
 
-static bool take_key(qel_context* ctx, int32_t key)
-{
-    if (!qel_key_pressed(ctx, key)) return false;
-    ctx->input.key_presses[key] = 0;
-    return true;
-}
-
 static void key_edit(qel_context* ctx, const gantt_frame* f, qel_gantt_task* t)
 {
-    bool right = take_key(ctx, QEL_KEY_RIGHT), left = take_key(ctx, QEL_KEY_LEFT);
+    bool right = qel_key_take(ctx, QEL_KEY_RIGHT), left = qel_key_take(ctx, QEL_KEY_LEFT);
     if (!right && !left) return;
     int32_t step = right ? 1 : -1;
     if (!(qel_modifiers(ctx) & QEL_MOD_SHIFT))
@@ -188,7 +175,7 @@ static void body_draw(qel_context* ctx, const qel_node* node, void* user)
     const auto* p = (const gantt_body_paint*)user;
     qel_rect r = node->rect;
     for (int32_t d = 0; d < p->days; d++) {
-        int32_t wd = weekday_of(p->first_day + d);
+        int32_t wd = qel_weekday(p->first_day + d);
         float x = r.x + (float)d * p->dw;
         if (wd >= 5) {
             qel_rect shade = {x, r.y, p->dw, r.h};
@@ -236,14 +223,6 @@ static void bar_draw(qel_context* ctx, const qel_node* node, void* user)
 
 // --- Building ---
 
-static int32_t text_leaf(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color,
-                         float line_height)
-{
-    int32_t index = qel_node_text(ctx, text, -1, font, size * ctx->theme.current.ui_scale, color, false);
-    qel_node_at(ctx, index)->line_height = line_height;
-    return index;
-}
-
 static void task_column(qel_context* ctx, const gantt_frame* f, const gantt_state* st)
 {
     const qel_theme* t = &ctx->theme.current;
@@ -255,7 +234,7 @@ static void task_column(qel_context* ctx, const gantt_frame* f, const gantt_stat
     head.fill = qel_color_token(QEL_COLOR_SUBTLE), head.justify = QEL_JUSTIFY_END;
     head.padding_bottom = 9, head.padding_left = f->compact ? 12 : 16;
     qel_column_begin(ctx, &head);
-    text_leaf(ctx, "Task", QEL_FONT_MEDIUM, t->text_xs, qel_color_token(QEL_COLOR_TEXT_MUTED), 1.3f);
+    qel_text_leaf_scaled(ctx, "Task", QEL_FONT_MEDIUM, t->text_xs, qel_color_token(QEL_COLOR_TEXT_MUTED), 1.3f);
     qel_container_end(ctx);
     qel_divider(ctx);
     for (int32_t i = 0; i < f->count; i++) {
@@ -268,7 +247,7 @@ static void task_column(qel_context* ctx, const gantt_frame* f, const gantt_stat
         int32_t swatch = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 8}, {QEL_SIZE_FIXED, 8});
         qel_node_at(ctx, swatch)->fill = task_color(ctx, task);
         qel_node_round(qel_node_at(ctx, swatch), task->milestone ? 1 : 4);
-        int32_t title = text_leaf(ctx, task->title ? task->title : "", QEL_FONT_BODY, t->text_small,
+        int32_t title = qel_text_leaf_scaled(ctx, task->title ? task->title : "", QEL_FONT_BODY, t->text_small,
                                   qel_color_token(QEL_COLOR_TEXT), 1.3f);
         qel_node_at(ctx, title)->width = {QEL_SIZE_GROW, 1};
         if (!f->compact && task->assignee) {
@@ -291,7 +270,7 @@ static void header_cell(qel_context* ctx, float width, float height, const char*
     s.padding_left = centred ? 0 : 8;
     s.clip = !centred;
     qel_column_begin(ctx, &s);
-    text_leaf(ctx, text, font, ctx->theme.current.text_xs, color, line_height);
+    qel_text_leaf_scaled(ctx, text, font, ctx->theme.current.text_xs, color, line_height);
     qel_container_end(ctx);
 }
 
@@ -319,7 +298,7 @@ static void date_header(qel_context* ctx, const gantt_frame* f)
     for (int32_t d = 0; d < f->days; d++) {
         int32_t day = f->first_day + d;
         bool marker = f->marker >= 1 && d == f->marker;
-        qel_theme_slot color = marker ? QEL_COLOR_DANGER : weekday_of(day) >= 5 ? QEL_COLOR_TEXT_MUTED : QEL_COLOR_TEXT_SECONDARY;
+        qel_theme_slot color = marker ? QEL_COLOR_DANGER : qel_weekday(day) >= 5 ? QEL_COLOR_TEXT_MUTED : QEL_COLOR_TEXT_SECONDARY;
         const char* text = qel_arena_sprintf(ctx, "%d", qel_civil_from_days(day).day);
         header_cell(ctx, f->dw, 30, text, marker ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_color_token(color), 1.3f, true);
     }
@@ -357,7 +336,7 @@ static void bar_node(qel_context* ctx, const gantt_frame* f, const gantt_state* 
     if (t->milestone || w <= 60) return;
     qel_node_push(ctx, index);
     qel_color text = t->progress > 0.5f ? 0xFFFFFFFFu : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), color, 0.3f);
-    text_leaf(ctx, t->title ? t->title : "", QEL_FONT_MEDIUM, ctx->theme.current.text_xs, text, 1.2f);
+    qel_text_leaf_scaled(ctx, t->title ? t->title : "", QEL_FONT_MEDIUM, ctx->theme.current.text_xs, text, 1.2f);
     qel_node_pop(ctx);
 }
 

@@ -98,24 +98,17 @@ static void lift_pending(qel_context* ctx, kanban_state* st)
     st->dropped = -1, st->pending = 0, st->keyboard = 0;
 }
 
-static bool take_key(qel_context* ctx, int32_t key)
-{
-    if (!qel_key_pressed(ctx, key)) return false;
-    ctx->input.key_presses[key] = 0;
-    return true;
-}
-
 static void keyboard_input(qel_context* ctx, kanban_state* st)
 {
-    if (take_key(ctx, QEL_KEY_ESCAPE)) {
+    if (qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         st->lifted = -1, st->keyboard = 0, st->drop_requested = 0;
         return;
     }
-    if (take_key(ctx, QEL_KEY_UP)) st->target_row = std::max(0, st->target_row - 1);
-    if (take_key(ctx, QEL_KEY_DOWN)) st->target_row++;
-    if (take_key(ctx, QEL_KEY_LEFT)) st->target_column = std::max(0, st->target_column - 1);
-    if (take_key(ctx, QEL_KEY_RIGHT)) st->target_column = std::min(std::max(st->column_count - 1, 0), st->target_column + 1);
-    bool enter = take_key(ctx, QEL_KEY_ENTER), space = take_key(ctx, QEL_KEY_SPACE);
+    if (qel_key_take(ctx, QEL_KEY_UP)) st->target_row = std::max(0, st->target_row - 1);
+    if (qel_key_take(ctx, QEL_KEY_DOWN)) st->target_row++;
+    if (qel_key_take(ctx, QEL_KEY_LEFT)) st->target_column = std::max(0, st->target_column - 1);
+    if (qel_key_take(ctx, QEL_KEY_RIGHT)) st->target_column = std::min(std::max(st->column_count - 1, 0), st->target_column + 1);
+    bool enter = qel_key_take(ctx, QEL_KEY_ENTER), space = qel_key_take(ctx, QEL_KEY_SPACE);
     if (enter || space) st->drop_requested = 1;
 }
 
@@ -204,13 +197,11 @@ static void column_header(qel_context* ctx, const char* title, int32_t cards, co
         qel_node_round(qel_node_at(ctx, dot), 4);
     }
     float small = t->text_small * t->ui_scale, xs = t->text_xs * t->ui_scale;
-    int32_t n = qel_node_text(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, small,
-                              qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, n)->line_height = 1.3f;
+    qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, small, qel_color_token(QEL_COLOR_TEXT),
+                  false, 1.3f);
     const char* count = o->limit >= 1 ? qel_arena_sprintf(ctx, "%d / %d", cards, o->limit) : qel_arena_sprintf(ctx, "%d", cards);
     qel_theme_slot color = o->limit >= 1 && o->limit < cards ? QEL_COLOR_DANGER : QEL_COLOR_TEXT_MUTED;
-    n = qel_node_text(ctx, count, -1, QEL_FONT_MEDIUM, xs, qel_color_token(color), false);
-    qel_node_at(ctx, n)->line_height = 1.3f;
+    qel_text_leaf(ctx, count, -1, QEL_FONT_MEDIUM, xs, qel_color_token(color), false, 1.3f);
     qel_spacer(ctx);
     qel_button_opts add = {};
     add.variant = QEL_BUTTON_GHOST, add.size = 1, add.tooltip = "Add card";
@@ -372,7 +363,7 @@ int32_t qel_kanban_card(qel_context* ctx, uint32_t card_id)
     uint32_t item = qel_hash_bytes(&card_id, 4, rec->id ^ 0xCA2D);
     qel_rect r = qel_id_rect(ctx, item);
     bool key_focus = qel_focused_id(ctx) == item && ctx->interaction.focus_visible;
-    if (st->lifted < 0 && key_focus && take_key(ctx, QEL_KEY_SPACE)) lift_by_key(rec, card_id, r);
+    if (st->lifted < 0 && key_focus && qel_key_take(ctx, QEL_KEY_SPACE)) lift_by_key(rec, card_id, r);
     qel_interaction it = qel_interact(ctx, item, QEL_INTERACT_FOCUSABLE);
     if (it.hovered && qel_mouse_pressed(ctx, 0) && st->lifted < 0) press_card(ctx, rec, card_id, r);
 

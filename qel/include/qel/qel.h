@@ -40,3 +40,4 @@
 #include "qel/event_calendar.h"
 #include "qel/kanban_board.h"
 #include "qel/gantt_chart.h"
+#include "qel/week_schedule.h"

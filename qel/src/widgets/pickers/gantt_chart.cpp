@@ -91,7 +91,7 @@ static int32_t drag_step(qel_context* ctx, const gantt_frame* f, gantt_state* st
         return clicked;
     }
     // The core's far-away position while the pointer is outside the window is no place on the chart.
-    bool inside = ctx->input.mouse_inside && ctx->input.mouse_x > -1e5f;
+    bool inside = qel_mouse_in_window(ctx);
     if (inside && fabsf(ctx->input.mouse_x - st->press_x) > 3) st->moved = 1;
     if (inside && st->moved && !f->read_only) apply_drag(f, st, &f->tasks[index], ctx->input.mouse_x);
     ctx->interaction.active = bar_id(f, index);

@@ -80,11 +80,6 @@ struct qel_kanban_record {
 
 // --- The lifted card ---
 
-static bool pointer_inside(qel_context* ctx)
-{
-    return ctx->input.mouse_inside && ctx->input.mouse_x > -1e5f && ctx->input.mouse_y > -1e5f;
-}
-
 static void lift_pending(qel_context* ctx, kanban_state* st)
 {
     if (!st->pending || st->lifted >= 0) return;
@@ -120,7 +115,7 @@ void qel_kanban_begin(qel_context* ctx, const char* label)
         st->initialised = 1;
         st->lifted = st->dropped = st->pressed = -1;
     }
-    if (pointer_inside(ctx)) st->pointer_x = ctx->input.mouse_x, st->pointer_y = ctx->input.mouse_y;
+    if (qel_mouse_in_window(ctx)) st->pointer_x = ctx->input.mouse_x, st->pointer_y = ctx->input.mouse_y;
     auto* rec = (qel_kanban_record*)qel_arena_alloc(ctx, sizeof(qel_kanban_record));
     rec->id = id, rec->state = st, rec->column = -1, rec->drop_column = -1;
     rec->previous = ctx->widgets.kanban;
@@ -175,7 +170,7 @@ static void find_target(qel_context* ctx, qel_kanban_record* rec, uint32_t colum
     if (st->lifted < 0 || !qel_id_seen(ctx, column_id)) return;
     qel_rect r = qel_id_rect(ctx, column_id);
     bool target = st->keyboard ? rec->column == st->target_column
-                               : pointer_inside(ctx) && ctx->input.mouse_x >= r.x - DROP_ZONE &&
+                               : qel_mouse_in_window(ctx) && ctx->input.mouse_x >= r.x - DROP_ZONE &&
                                      ctx->input.mouse_x < r.x + r.w + DROP_ZONE;
     if (!target) return;
     rec->is_target = 1;

@@ -101,7 +101,7 @@ static int32_t drag_step(qel_context* ctx, const schedule_frame* f, schedule_sta
     }
     // The core's far-away position while the pointer is outside the window is no time or day.
     qel_vec2 m = qel_mouse_pos(ctx);
-    bool inside = ctx->input.mouse_inside && m.x > -1e5f && m.y > -1e5f;
+    bool inside = qel_mouse_in_window(ctx);
     if (inside && fabsf(m.x - st->press_x) + fabsf(m.y - st->press_y) > 4) st->moved = 1;
     if (inside && st->moved && !f->read_only && shown(f, &f->events[index])) apply_drag(f, st, &f->events[index], m);
     ctx->interaction.active = block_id(f, index);

@@ -8,6 +8,7 @@
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
+#include "planning_gestures.h"
 
 static const qel_date START = {2026, 12, 21};  // a Monday; the month turns after 11 days
 
@@ -42,16 +43,7 @@ struct gantt_driver {
     {
         qel_rect r = bar(index);
         float x = r.x + 2 + at * (r.w - 4), y = r.y + r.h / 2;
-        rig.h.move(x, y);
-        rig.h.run();
-        rig.h.button(0, true);
-        rig.h.run();
-        for (int i = 1; i <= 4; i++) {
-            rig.h.move(x + dx * (float)i / 4, y);
-            rig.h.run();
-        }
-        rig.h.button(0, false);
-        rig.h.run();
+        drag_along(rig.h, {x, y}, {x + dx, y}, 4);
     }
 };
 
@@ -108,9 +100,7 @@ TEST(GanttChart, ShortPressesClickAndKeysEdit)
     } steps[] = {{QEL_KEY_RIGHT, 0, 5, 10},           {QEL_KEY_RIGHT, QEL_MOD_SHIFT, 5, 11},
                  {QEL_KEY_LEFT, QEL_MOD_SHIFT, 5, 10}, {QEL_KEY_LEFT, 0, 4, 9}};
     for (const auto& s : steps) {
-        g.rig.h.key(s.key, true, s.mods);
-        g.rig.h.run();
-        g.rig.h.key(s.key, false, s.mods);
+        g.rig.h.tap(s.key, s.mods);
         g.rig.h.run();
         EXPECT_EQ(g.tasks[1].start, s.start) << s.key << " " << s.mods;
         EXPECT_EQ(g.tasks[1].end, s.end) << s.key << " " << s.mods;
@@ -125,19 +115,10 @@ TEST(GanttChart, PointerOutsideTheWindowIsNoPlace)
 {
     gantt_driver g;
     qel_rect r = g.bar(0);
-    g.rig.h.move(r.x + r.w / 2, r.y + r.h / 2);
-    g.rig.h.run();
-    g.rig.h.button(0, true);
-    g.rig.h.run();
-    g.rig.h.move(r.x + r.w / 2 + 60, r.y + r.h / 2);
-    g.rig.h.run();
-    EXPECT_EQ(g.tasks[0].start, 4);
-    qel_input_mouse_leave(g.rig.h.ctx);
-    g.rig.h.run(2);
+    press_and_leave(g.rig.h, {r.x + r.w / 2, r.y + r.h / 2}, {r.x + r.w / 2 + 60, r.y + r.h / 2});
     EXPECT_EQ(g.tasks[0].start, 4);
     EXPECT_EQ(g.tasks[0].end, 7);
-    g.rig.h.button(0, false);
-    g.rig.h.run();
+    drop_outside(g.rig.h);
     EXPECT_TRUE(g.clicks.empty());
 }
 

@@ -8,6 +8,7 @@
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
+#include "planning_gestures.h"
 
 static const char* const TITLES[] = {"To print", "Printing", "Done"};
 
@@ -71,17 +72,8 @@ struct board_driver {
     void drag(uint32_t card_id, float x, float y)
     {
         qel_rect r = card(card_id);
-        float x0 = r.x + r.w / 2, y0 = r.y + r.h / 2;
-        rig.h.move(x0, y0);
+        drag_along(rig.h, {r.x + r.w / 2, r.y + r.h / 2}, {x, y}, 6);
         rig.h.run();
-        rig.h.button(0, true);
-        rig.h.run();
-        for (int i = 1; i <= 6; i++) {
-            rig.h.move(x0 + (x - x0) * (float)i / 6, y0 + (y - y0) * (float)i / 6);
-            rig.h.run();
-        }
-        rig.h.button(0, false);
-        rig.h.run(2);
     }
 };
 
@@ -129,16 +121,8 @@ TEST(KanbanBoard, ShortPressesClickAndDropsOutsideGoHome)
     b.drag(2, 900, 10);  // beyond the last column's zone
     EXPECT_TRUE(b.moves.empty());
     qel_rect c = b.card(2);
-    b.rig.h.move(c.x + 20, c.y + 20);
-    b.rig.h.run();
-    b.rig.h.button(0, true);
-    b.rig.h.run();
-    b.rig.h.move(c.x + 300, c.y + 40);
-    b.rig.h.run();
-    qel_input_mouse_leave(b.rig.h.ctx);
-    b.rig.h.run();
-    b.rig.h.button(0, false);
-    b.rig.h.run(2);
+    press_and_leave(b.rig.h, {c.x + 20, c.y + 20}, {c.x + 300, c.y + 40});
+    drop_outside(b.rig.h);
     EXPECT_TRUE(b.moves.empty());
     EXPECT_EQ(b.columns[0], (std::vector<uint32_t>{1, 2, 3}));
     EXPECT_EQ(b.clicks.size(), 1u);

@@ -8,6 +8,7 @@
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
+#include "planning_gestures.h"
 
 // A week far from today's, so that no current-time line shows.
 static const qel_date MONDAY = {2030, 3, 4};
@@ -37,17 +38,7 @@ struct schedule_driver {
     void drag(int32_t index, float dx, float dy, float x, float y)
     {
         qel_rect r = block(index);
-        float x0 = r.x + dx, y0 = r.y + dy;
-        rig.h.move(x0, y0);
-        rig.h.run();
-        rig.h.button(0, true);
-        rig.h.run();
-        for (int i = 1; i <= 4; i++) {
-            rig.h.move(x0 + (x - x0) * (float)i / 4, y0 + (y - y0) * (float)i / 4);
-            rig.h.run();
-        }
-        rig.h.button(0, false);
-        rig.h.run();
+        drag_along(rig.h, {r.x + dx, r.y + dy}, {x, y}, 4);
     }
     float hour_y(float hour) { return body().y + (hour - 7) * 30; }
     float day_x(int32_t day) { return body().x + 60 + ((float)day + 0.5f) * (body().w - 60) / 7; }
@@ -103,19 +94,10 @@ TEST(WeekSchedule, PointerOutsideTheWindowIsNoTime)
 {
     schedule_driver s;
     qel_rect r = s.block(0);
-    s.rig.h.move(r.x + 20, r.y + 10);
-    s.rig.h.run();
-    s.rig.h.button(0, true);
-    s.rig.h.run();
-    s.rig.h.move(r.x + 20, r.y + 40);
-    s.rig.h.run();
-    EXPECT_FLOAT_EQ(s.events[0].start, 10);
-    qel_input_mouse_leave(s.rig.h.ctx);
-    s.rig.h.run(2);
+    press_and_leave(s.rig.h, {r.x + 20, r.y + 10}, {r.x + 20, r.y + 40});
     EXPECT_FLOAT_EQ(s.events[0].start, 10);
     EXPECT_EQ(s.events[0].day, 1);
-    s.rig.h.button(0, false);
-    s.rig.h.run();
+    drop_outside(s.rig.h);
     EXPECT_TRUE(std::isfinite(s.events[0].end));
     EXPECT_TRUE(s.clicks.empty());
 }
@@ -136,9 +118,7 @@ TEST(WeekSchedule, KeysMoveInQuarterHours)
         {QEL_KEY_RIGHT, 0, 2, 9, 10},                  {QEL_KEY_LEFT, 0, 1, 9, 10},
     };
     for (const auto& k : steps) {
-        s.rig.h.key(k.key, true, k.mods);
-        s.rig.h.run();
-        s.rig.h.key(k.key, false, k.mods);
+        s.rig.h.tap(k.key, k.mods);
         s.rig.h.run();
         EXPECT_EQ(s.events[0].day, k.day) << k.key;
         EXPECT_FLOAT_EQ(s.events[0].start, k.start) << k.key;

@@ -228,10 +228,10 @@ static void block_draw(qel_context* ctx, const qel_node* node, void* user)
 
 // --- Building ---
 
-// A time as whole minutes first, so that 9.999 reads 10:00; not-a-number reads as midnight.
+// A time of a shown block (finite) as whole minutes first, so that 9.999 reads 10:00, never 9:60.
 static const char* clock_text(qel_context* ctx, float hour)
 {
-    int32_t minutes = std::isfinite(hour) ? (int32_t)lroundf(std::clamp(hour, -48.0f, 48.0f) * 60) : 0;
+    int32_t minutes = (int32_t)lroundf(std::clamp(hour, -48.0f, 96.0f) * 60);
     minutes = ((minutes % 1440) + 1440) % 1440;
     return qel_arena_sprintf(ctx, "%d:%02d", minutes / 60, minutes % 60);
 }

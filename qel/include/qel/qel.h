@@ -42,7 +42,6 @@
 #include "qel/collapsibles.h"
 #include "qel/lists.h"
 #include "qel/civil_date.h"
-#include "qel/date_names.h"
 #include "qel/event_calendar.h"
 #include "qel/kanban_board.h"
 #include "qel/gantt_chart.h"

@@ -10,7 +10,7 @@
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/color.h"
-#include "qel/date_names.h"
+#include "qel/date_picker.h"
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -708,7 +708,7 @@ static void frame_of(qel_context* ctx, calendar_frame* f, bool compact, const qe
     f->first_weekday = std::clamp(o->first_weekday, 0, 6);
     f->compact = compact;
     f->twelve_hour = o->twelve_hour != 0;
-    qel_date today = o->today.year ? o->today : qel_today();
+    qel_date today = o->today.year ? o->today : qel_today(nullptr);
     f->today = qel_days_from_civil(today);
     names_of(ctx, f, o);
     if (compact) {

@@ -10,7 +10,7 @@
 #include "qel/arena.h"
 #include "qel/badges_avatars.h"
 #include "qel/color.h"
-#include "qel/date_names.h"
+#include "qel/date_picker.h"
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/id.h"

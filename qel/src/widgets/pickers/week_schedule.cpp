@@ -10,7 +10,7 @@
 #include "core.h"
 #include "qel/arena.h"
 #include "qel/color.h"
-#include "qel/date_names.h"
+#include "qel/date_picker.h"
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
@@ -331,7 +331,7 @@ static grid_paint grid_of(qel_context* ctx, const schedule_frame* f, int32_t fir
     grid_paint p = {f->first, f->last, f->hour_height, f->day_width, -1, -1, qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE),
                     qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), 0.5f),
                     qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), qel_theme_color(ctx, QEL_COLOR_DANGER)};
-    int32_t column = qel_days_from_civil(qel_today()) - first_day;
+    int32_t column = qel_days_from_civil(qel_today(nullptr)) - first_day;
     if (column < 0 || column > 6) return p;
     time_t now = time(nullptr);
     const tm* t = localtime(&now);
@@ -406,7 +406,7 @@ int32_t qel_schedule_ex(qel_context* ctx, const char* label, const qel_date* sta
     qel_style week = {};
     week.width = {QEL_SIZE_GROW, 1}, week.min_w = 592;
     qel_column_begin(ctx, &week);
-    header(ctx, first_day, qel_days_from_civil(qel_today()));
+    header(ctx, first_day, qel_days_from_civil(qel_today(nullptr)));
     hour_area(ctx, &f, st, first_day, o);
     qel_container_end(ctx);
     qel_scroll_end(ctx);

@@ -11,6 +11,7 @@ struct qel_table_record;
 struct qel_sortable_record;
 struct qel_statusbar_record;
 struct qel_data_table;
+struct qel_kanban_record;
 
 enum { QEL_HEADER_NEST_CAPACITY = 32, QEL_VIRTUAL_LIST_CAPACITY = 8 };
 
@@ -36,4 +37,5 @@ struct qel_widget_stacks {
     qel_sortable_record* sortable;  // the innermost open sortable list
     qel_statusbar_record* statusbar;  // the innermost open status bar
     qel_data_table* data_table;  // the open data table; tables do not nest
+    qel_kanban_record* kanban;   // the innermost open kanban board
 };

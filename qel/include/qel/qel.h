@@ -51,3 +51,8 @@
 #include "qel/status_bar.h"
 #include "qel/toolbar.h"
 #include "qel/tab_bar.h"
+#include "qel/civil_date.h"
+#include "qel/event_calendar.h"
+#include "qel/kanban_board.h"
+#include "qel/gantt_chart.h"
+#include "qel/week_schedule.h"

@@ -38,6 +38,12 @@ int32_t qel_text_leaf(qel_context* ctx, const char* text, int32_t length, uint32
     return index;
 }
 
+int32_t qel_text_leaf_scaled(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color,
+                             float line_height)
+{
+    return qel_text_leaf(ctx, text, -1, font, size * ctx->theme.current.ui_scale, color, false, line_height);
+}
+
 void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown)
 {
     qel_node* n = qel_node_at(ctx, node);

@@ -23,6 +23,10 @@ void qel_node_round(qel_node* node, float radius);
 int32_t qel_text_leaf(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
                       qel_color color, bool wrap, float line_height);
 
+// A one-line text leaf at size (in theme units) times the UI scale, with the line height factor.
+int32_t qel_text_leaf_scaled(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color,
+                             float line_height);
+
 // The focus ring at full strength around the node after its children, when shown.
 void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown);
 

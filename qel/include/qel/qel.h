@@ -18,6 +18,7 @@
 #include "qel/display_blocks.h"
 #include "qel/draw.h"
 #include "qel/filter_bar.h"
+#include "qel/path_bar.h"
 #include "qel/font.h"
 #include "qel/frame.h"
 #include "qel/id.h"

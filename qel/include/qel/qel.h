@@ -19,6 +19,7 @@
 #include "qel/draw.h"
 #include "qel/filter_bar.h"
 #include "qel/path_bar.h"
+#include "qel/file_browser.h"
 #include "qel/font.h"
 #include "qel/frame.h"
 #include "qel/id.h"

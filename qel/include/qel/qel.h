@@ -20,6 +20,7 @@
 #include "qel/filter_bar.h"
 #include "qel/path_bar.h"
 #include "qel/file_browser.h"
+#include "qel/file_dialog.h"
 #include "qel/font.h"
 #include "qel/frame.h"
 #include "qel/id.h"

@@ -28,6 +28,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "widgets/basic/widget_nodes.h"
+#include "widgets/pickers/file_browser_selection.h"
 
 static const uint32_t LIST_KEY = 0x115d, HEADER_KEY = 0x4EAD0, ROW_KEY = 0x20e5;
 static const int32_t PATH_CAP = 1024, HISTORY = 16, MAX_SEGMENTS = 64, DEFAULT_ENTRIES = 20000;
@@ -706,4 +707,10 @@ qel_file_browser_result qel_file_browser(qel_context* ctx, const char* label, ch
     r.read_failed = s->read_failed;
     qel_set_last_item(ctx, id ^ LIST_KEY);
     return r;
+}
+
+bool qel_file_browser_selected_is_dir(qel_context* ctx, uint32_t browser_id)
+{
+    auto* s = (const browser_state*)qel_state_find(ctx, browser_id, sizeof(browser_state), false);
+    return s && s->selected >= 0 && s->selected < s->entry_count && s->entries[s->selected].is_dir;
 }

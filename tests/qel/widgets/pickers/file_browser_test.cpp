@@ -1,7 +1,8 @@
 // The file browser over scripted frames: a real temporary folder entered by double click and left
 // by Up, Back and Forward; the path bar's typed path and breadcrumbs; the filter and the pattern;
 // sorting by a column; keys; the history's limit; refused over-long paths; an unreadable folder;
-// and pictures in light and dark over a lister of fixed names and dates.
+// and pictures in light and dark over a lister of fixed names and dates. Then the file dialog over
+// the same folders: opening, saving under a picked or typed name, choosing a folder, cancelling.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -307,4 +308,136 @@ TEST_P(FileBrowserPictures, FolderWithPlaces)
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, FileBrowserPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
+                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+
+// --- The file dialog ---
+
+struct dialog_rig {
+    widget_rig rig;
+    uint8_t open = 1;
+    char out[512] = "";
+    int32_t out_capacity = sizeof out;
+    int finished = 0;
+    qel_file_dialog_options o = {};
+
+    dialog_rig(const std::string& start, uint8_t save, uint8_t folder) : rig(900, 640)
+    {
+        o.start_folder = start.c_str();
+        o.save = save;
+        o.folder = folder;
+        rig.h.ui = [this](qel_context* ctx) {
+            finished += qel_file_dialog(ctx, "dialog", &open, out, out_capacity, &o);
+        };
+        rig.h.run(4);
+        o.start_folder = nullptr;  // applied once; the copy above is gone after the constructor
+    }
+    qel_context* ctx() { return rig.h.ctx; }
+    const qel_node* last_text(const char* t)
+    {
+        const qel_node* found = nullptr;
+        for (int32_t i = 0; i < ctx()->tree.count; i++) {
+            const qel_node& n = ctx()->tree.nodes[i];
+            if ((n.flags & QEL_NODE_TEXT) && n.text && strcmp(n.text, t) == 0) found = &n;
+        }
+        return found;
+    }
+    void click_text(const char* t, int times = 1)
+    {
+        const qel_node* n = last_text(t);
+        ASSERT_NE(n, nullptr) << t;
+        float x = n->rect.x + n->rect.w / 2, y = n->rect.y + n->rect.h / 2;
+        for (int i = 0; i < times; i++) rig.h.click(x, y);
+        rig.h.run(3);
+    }
+};
+
+TEST(FileDialog, OpenEntersFoldersAndReturnsFiles)
+{
+    std::string root = make_tree("dialog_open");
+    dialog_rig d(root, 0, 0);
+    d.click_text("beta");
+    d.click_text("Open");
+    EXPECT_EQ(d.finished, 0) << "Open with a folder selected enters it";
+    ASSERT_NE(d.last_text("inner.txt"), nullptr);
+    d.click_text("inner.txt");
+    d.click_text("Open");
+    EXPECT_EQ(d.finished, 1);
+    EXPECT_EQ(std::string(d.out), root + "/beta/inner.txt");
+    EXPECT_EQ(d.open, 0);
+
+    d.open = 1;
+    d.o.start_folder = root.c_str();
+    d.rig.h.run(3);
+    d.out_capacity = 8;
+    d.click_text("notes.txt", 2);
+    EXPECT_EQ(d.finished, 1) << "a path that does not fit the caller's buffer is not returned";
+    EXPECT_EQ(d.open, 1);
+    d.out_capacity = sizeof d.out;
+    d.rig.h.run(40);
+    d.click_text("notes.txt", 2);
+    EXPECT_EQ(d.finished, 2) << "a double click returns the file at once";
+    EXPECT_EQ(std::string(d.out), root + "/notes.txt");
+}
+
+TEST(FileDialog, SaveTakesPickedNamesAndJoinsTheTypedOne)
+{
+    std::string root = make_tree("dialog_save");
+    dialog_rig d(root, 1, 0);
+    d.click_text("Save");
+    EXPECT_EQ(d.finished, 0) << "Save is disabled while the name is empty";
+    d.click_text("notes.txt");
+    d.click_text("alpha");
+    const qel_node* name = d.last_text("notes.txt");
+    EXPECT_NE(name, nullptr);
+    d.click_text("Save");
+    EXPECT_EQ(d.finished, 1);
+    EXPECT_EQ(std::string(d.out), root + "/notes.txt") << "a folder's selection leaves the picked name";
+
+    d.o.default_name = "new.csv";
+    d.o.start_folder = root.c_str();
+    d.open = 1;
+    d.rig.h.run(3);
+    ASSERT_NE(d.last_text("notes.txt"), nullptr) << "reopened on the start folder";
+    d.click_text("Save");
+    EXPECT_EQ(d.finished, 2) << "reopening starts with the default name";
+    EXPECT_EQ(std::string(d.out), root + "/new.csv");
+}
+
+TEST(FileDialog, ChooseAFolderReturnsTheShownFolderWhenNothingIsSelected)
+{
+    std::string root = make_tree("dialog_folder");
+    dialog_rig d(root, 0, 1);
+    EXPECT_EQ(d.last_text("notes.txt"), nullptr) << "folders only";
+    d.click_text("Choose");
+    EXPECT_EQ(d.finished, 1);
+    EXPECT_EQ(std::string(d.out), root);
+    d.open = 1;
+    d.rig.h.run(3);
+    d.click_text("Cancel");
+    d.rig.h.run(20);
+    EXPECT_EQ(d.open, 0);
+    EXPECT_EQ(d.finished, 1);
+}
+
+class FileDialogPictures : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(FileDialogPictures, SaveDialog)
+{
+    widget_rig rig(820, 560, GetParam());
+    uint8_t open = 1;
+    char out[128];
+    rig.h.ui = [&](qel_context* ctx) {
+        qel_file_dialog_options o = {};
+        o.save = 1;
+        o.start_folder = "/shop/labels";
+        o.default_name = "spring-prices.csv";
+        o.lister = fixed_lister;
+        qel_file_dialog(ctx, "dialog", &open, out, sizeof out, &o);
+    };
+    rig.h.run(30);
+    EXPECT_TRUE(
+        picture_matches(rig.shot(), themed_picture("qel/file_dialog_", "save", GetParam()), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, FileDialogPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
                          [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });

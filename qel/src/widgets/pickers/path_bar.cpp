@@ -97,8 +97,10 @@ static void hidden_run(qel_context* ctx, const bar_frame& f, float available, in
     *end = i;
 }
 
-// A pill of the bar: hover tint, hand cursor, focus ring. Pushed; the caller pops it.
-static int32_t pill(qel_context* ctx, const bar_frame& f, uint32_t id, float pad, qel_interaction* it, float* hover)
+// A pill of the bar: hover tint, hand cursor, focus ring; padded, or of a fixed width above 0 with
+// its content centred. Pushed; the caller pops it.
+static int32_t pill(qel_context* ctx, const bar_frame& f, uint32_t id, float pad, float width, qel_interaction* it,
+                    float* hover)
 {
     *it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     *hover = qel_anim_flash(ctx, id, it->hovered, HOVER_RATE);
@@ -106,6 +108,10 @@ static int32_t pill(qel_context* ctx, const bar_frame& f, uint32_t id, float pad
     int32_t index = qel_node_pill_row(ctx, id, f.height - 8, pad, 0, radius);
     qel_node* n = qel_node_at(ctx, index);
     n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), std::min(1.0f, *hover * (it->held ? 1.6f : 1)));
+    if (width > 0) {
+        n->width = {QEL_SIZE_FIXED, width};
+        n->justify = QEL_JUSTIFY_CENTER;
+    }
     qel_node_clickable(ctx, index, id, false);
     if (it->focused && it->focus_visible) qel_focus_ring(ctx, index, 1);
     qel_node_push(ctx, index);
@@ -178,7 +184,7 @@ static bool segment_pill(qel_context* ctx, const bar_frame& f, int32_t i)
     qel_pop_id(ctx);
     qel_interaction it;
     float hover;
-    pill(ctx, f, id, 8, &it, &hover);
+    pill(ctx, f, id, 8, 0, &it, &hover);
     bool last = i == f.count - 1;
     qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT);
     qel_color color = last ? text : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), text, hover);
@@ -211,10 +217,7 @@ static void separator(qel_context* ctx, bar_frame& f, int32_t i)
     bool open = slot && slot->open && s->popup_segment == i && s->popup_anchor == id;
     qel_interaction it;
     float hover;
-    int32_t index = pill(ctx, f, id, 0, &it, &hover);
-    qel_node* n = qel_node_at(ctx, index);
-    n->width = {QEL_SIZE_FIXED, w};
-    n->justify = QEL_JUSTIFY_CENTER;
+    int32_t index = pill(ctx, f, id, 0, w, &it, &hover);
     if (it.clicked) {
         if (!open) {
             s->popup_segment = i;
@@ -223,7 +226,7 @@ static void separator(qel_context* ctx, bar_frame& f, int32_t i)
         open = !open;
         qel_popup_set_open(ctx, popup, open);
     }
-    if (open) n->fill = qel_theme_color(ctx, QEL_COLOR_ACTIVE);
+    if (open) qel_node_at(ctx, index)->fill = qel_theme_color(ctx, QEL_COLOR_ACTIVE);
     f.separator_open_shown |= open;
     qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT);
     qel_color color = open ? text : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), text, hover);
@@ -237,10 +240,7 @@ static int32_t ellipsis(qel_context* ctx, const bar_frame& f, int32_t first, int
     uint32_t id = qel_id(ctx, "more"), popup = f.id ^ MORE_POPUP_KEY;
     qel_interaction it;
     float hover;
-    int32_t index = pill(ctx, f, id, 0, &it, &hover);
-    qel_node* n = qel_node_at(ctx, index);
-    n->width = {QEL_SIZE_FIXED, ELLIPSIS_WIDTH};
-    n->justify = QEL_JUSTIFY_CENTER;
+    pill(ctx, f, id, 0, ELLIPSIS_WIDTH, &it, &hover);
     qel_icon_glyph(ctx, ELLIPSIS, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     qel_node_pop(ctx);
     const qel_popup_slot* slot = qel_popup_find(ctx, popup, it.clicked);

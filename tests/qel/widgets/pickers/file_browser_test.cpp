@@ -47,6 +47,27 @@ static std::string make_tree(const char* name)
     return root;
 }
 
+// The last node showing t: a row's name rather than the path bar's segment of the same name.
+static const qel_node* last_text(qel_context* ctx, const char* t)
+{
+    const qel_node* found = nullptr;
+    for (int32_t i = 0; i < ctx->tree.count; i++) {
+        const qel_node& n = ctx->tree.nodes[i];
+        if ((n.flags & QEL_NODE_TEXT) && n.text && strcmp(n.text, t) == 0) found = &n;
+    }
+    return found;
+}
+
+// Clicks (times in a row) the last node showing t, then lets the widgets settle.
+static void click_last(widget_rig& rig, const char* t, int times)
+{
+    const qel_node* n = last_text(rig.h.ctx, t);
+    ASSERT_NE(n, nullptr) << t;
+    float x = n->rect.x + n->rect.w / 2, y = n->rect.y + n->rect.h / 2;
+    for (int i = 0; i < times; i++) rig.h.click(x, y);
+    rig.h.run(3);
+}
+
 struct browser_rig {
     widget_rig rig;
     char path[512] = "";
@@ -68,24 +89,8 @@ struct browser_rig {
         rig.h.run(3);
     }
     qel_context* ctx() { return rig.h.ctx; }
-    // The last node showing t: a row's name rather than the path bar's segment of the same name.
-    const qel_node* text(const char* t)
-    {
-        const qel_node* found = nullptr;
-        for (int32_t i = 0; i < ctx()->tree.count; i++) {
-            const qel_node& n = ctx()->tree.nodes[i];
-            if ((n.flags & QEL_NODE_TEXT) && n.text && strcmp(n.text, t) == 0) found = &n;
-        }
-        return found;
-    }
-    void click_text(const char* t, int times = 1)
-    {
-        const qel_node* n = text(t);
-        ASSERT_NE(n, nullptr) << t;
-        float x = n->rect.x + n->rect.w / 2, y = n->rect.y + n->rect.h / 2;
-        for (int i = 0; i < times; i++) rig.h.click(x, y);
-        rig.h.run(2);
-    }
+    const qel_node* text(const char* t) { return last_text(ctx(), t); }
+    void click_text(const char* t, int times = 1) { click_last(rig, t, times); }
     // The shown names from top to bottom.
     std::vector<std::string> order(const std::vector<std::string>& names)
     {
@@ -332,23 +337,8 @@ struct dialog_rig {
         o.start_folder = nullptr;  // applied once; the copy above is gone after the constructor
     }
     qel_context* ctx() { return rig.h.ctx; }
-    const qel_node* last_text(const char* t)
-    {
-        const qel_node* found = nullptr;
-        for (int32_t i = 0; i < ctx()->tree.count; i++) {
-            const qel_node& n = ctx()->tree.nodes[i];
-            if ((n.flags & QEL_NODE_TEXT) && n.text && strcmp(n.text, t) == 0) found = &n;
-        }
-        return found;
-    }
-    void click_text(const char* t, int times = 1)
-    {
-        const qel_node* n = last_text(t);
-        ASSERT_NE(n, nullptr) << t;
-        float x = n->rect.x + n->rect.w / 2, y = n->rect.y + n->rect.h / 2;
-        for (int i = 0; i < times; i++) rig.h.click(x, y);
-        rig.h.run(3);
-    }
+    const qel_node* last_text(const char* t) { return ::last_text(ctx(), t); }
+    void click_text(const char* t, int times = 1) { click_last(rig, t, times); }
 };
 
 TEST(FileDialog, OpenEntersFoldersAndReturnsFiles)

@@ -5,10 +5,11 @@
 // the same folders: opening, saving under a picked or typed name, choosing a folder, cancelling.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,17 +19,15 @@
 
 static void make_dir(const std::string& path)
 {
-#ifdef _WIN32
-    mkdir(path.c_str());
-#else
-    mkdir(path.c_str(), 0755);
-#endif
+    std::filesystem::create_directory(path);
 }
 
 // A folder of its own: "beta" and "alpha" folders, and files of different sizes and ages.
 static std::string make_tree(const char* name)
 {
+    // Forward slashes on every system, so that joined names follow with '/' too.
     std::string root = scratch_path(name);
+    std::replace(root.begin(), root.end(), '\\', '/');
     make_dir(root);
     make_dir(root + "/beta");
     make_dir(root + "/alpha");

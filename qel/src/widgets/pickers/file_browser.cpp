@@ -574,6 +574,20 @@ static int32_t type_ahead(qel_context* ctx, browser_state* s, int32_t current)
     return -1;
 }
 
+// The row the movement keys ask for, unclamped; false when none was pressed.
+static bool key_target(qel_context* ctx, int32_t current, int32_t page, int32_t count, int32_t* to)
+{
+    int32_t from = std::max(current, 0);
+    if (qel_key_pressed(ctx, QEL_KEY_DOWN)) *to = current < 0 ? 0 : current + 1;
+    else if (qel_key_pressed(ctx, QEL_KEY_UP)) *to = current < 0 ? 0 : current - 1;
+    else if (qel_key_pressed(ctx, QEL_KEY_PAGE_DOWN)) *to = from + page;
+    else if (qel_key_pressed(ctx, QEL_KEY_PAGE_UP)) *to = from - page;
+    else if (qel_key_pressed(ctx, QEL_KEY_HOME)) *to = 0;
+    else if (qel_key_pressed(ctx, QEL_KEY_END)) *to = count - 1;
+    else return false;
+    return true;
+}
+
 static void keys(qel_context* ctx, browser_frame& f, float height)
 {
     browser_state* s = f.s;
@@ -585,18 +599,14 @@ static void keys(qel_context* ctx, browser_frame& f, float height)
     }
     if (!f.list_focused || qel_modifiers(ctx) & QEL_MOD_ALT) return;
     int32_t page = std::max(1, (int32_t)((height - 80) / ROW_HEIGHT));
-    int32_t current = visible_row(s, s->selected), to = -1;
-    if (s->visible_count > 0) {
-        if (qel_key_pressed(ctx, QEL_KEY_DOWN)) to = current < 0 ? 0 : current + 1;
-        if (qel_key_pressed(ctx, QEL_KEY_UP)) to = current < 0 ? 0 : current - 1;
-        if (qel_key_pressed(ctx, QEL_KEY_PAGE_DOWN)) to = std::max(current, 0) + page;
-        if (qel_key_pressed(ctx, QEL_KEY_PAGE_UP)) to = std::max(current, 0) - page;
-        if (qel_key_pressed(ctx, QEL_KEY_HOME)) to = 0;
-        if (qel_key_pressed(ctx, QEL_KEY_END)) to = s->visible_count - 1;
-        int32_t found = type_ahead(ctx, s, current);
-        if (found >= 0) to = found;
+    int32_t current = visible_row(s, s->selected), to = 0;
+    bool moved = s->visible_count > 0 && key_target(ctx, current, page, s->visible_count, &to);
+    int32_t found = s->visible_count > 0 ? type_ahead(ctx, s, current) : -1;
+    if (found >= 0) {
+        to = found;
+        moved = true;
     }
-    if (to >= 0 || (to < -1 && s->visible_count > 0)) {
+    if (moved) {
         to = std::clamp(to, 0, s->visible_count - 1);
         s->selected = s->visible[to];
         s->scroll_to_selection = 1;

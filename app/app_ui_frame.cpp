@@ -171,6 +171,48 @@ void typed_fields(qel_context* ctx, app_state* state)
     if (changed) app_rebuild_one_label_table(state);
 }
 
+// A muted caption over a select that grows across the column, bound to a catalog index or the
+// queue; true when the user chose another item.
+bool choice_group(qel_context* ctx, const char* caption, const char* id, const char* const* items, uint32_t count,
+                  uint32_t* index)
+{
+    column_begin(ctx, 6);
+    qel_text_muted(ctx, caption);
+    qel_select_options o = {};
+    o.searchable = 1;
+    o.width = grow;
+    int32_t chosen = (int32_t)*index;
+    const bool changed = qel_select(ctx, id, items, count, &chosen, &o) && chosen >= 0 && (uint32_t)chosen != *index;
+    if (changed) *index = (uint32_t)chosen;
+    qel_container_end(ctx);
+    return changed;
+}
+
+void catalog_choices(qel_context* ctx, app_state* state)
+{
+    const char* stocks[16];
+    const char* layouts[8];
+    const char* printers[16];
+    uint32_t stock_count = 0, layout_count = 0, printer_count = 0;
+    for (; stock_count < 16 && stock_count < catalog_stock_count(); stock_count++)
+        stocks[stock_count] = catalog_stock_at(stock_count)->description;
+    for (; layout_count < 8 && layout_count < catalog_layout_count(); layout_count++)
+        layouts[layout_count] = catalog_layout_description(layout_count);
+    for (; printer_count < 16 && printer_count < catalog_printer_count(); printer_count++)
+        printers[printer_count] = catalog_printer_at(printer_count)->description;
+    choice_group(ctx, "Label stock", "size", stocks, stock_count, &state->stock);
+    choice_group(ctx, "Template", "layout", layouts, layout_count, &state->layout);
+    if (choice_group(ctx, "Printer", "printer", printers, printer_count, &state->printer)) app_preview_forget(state);
+    if (state->queue_count > 0) {
+        choice_group(ctx, "Queue", "queue", state->queue_list, (uint32_t)state->queue_count, &state->queue);
+        return;
+    }
+    column_begin(ctx, 6);
+    qel_text_muted(ctx, "Queue");
+    qel_text_muted(ctx, "none found");
+    qel_container_end(ctx);
+}
+
 // The badge of a column's role in the label: what the last element reading it is, else
 // "count" for the quantity column.
 void column_role(qel_context* ctx, const app_state* state, const label_model* model, int32_t column)
@@ -211,6 +253,7 @@ void settings(qel_context* ctx, app_state* state)
         file_facts(ctx, state);
     else
         typed_fields(ctx, state);
+    catalog_choices(ctx, state);
     qel_divider(ctx);
     if (state->source == APP_SOURCE_FILE && state->loaded) columns(ctx, state);
     qel_container_end(ctx);

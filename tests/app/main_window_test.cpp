@@ -198,6 +198,32 @@ TEST(AppWindow, ZoomBadgeFollowsTheZoomAndTheWindowWithoutLagging)
     }
 }
 
+TEST(AppWindow, SelectsChooseStockTemplatePrinterAndQueue)
+{
+    window_rig w;
+    EXPECT_TRUE(w.shows("none found"));
+    w.set_queues({"Front desk", "Caf\xC3\xA9 back room"});
+    w.settle();
+    EXPECT_FALSE(w.shows("none found"));
+
+    w.choose("size", "1 \xC3\x97 2 in, portrait (address)");
+    EXPECT_EQ(w.state->stock, app_stock_index("1x2"));
+    EXPECT_TRUE(w.shows("25.4 \xC3\x97 50.8 mm \xC2\xB7 203 dpi"));
+    w.choose("layout", "Barcode");
+    EXPECT_EQ(w.state->layout, app_layout_index("barcode"));
+    EXPECT_TRUE(w.shows("barcode"));
+
+    // Another printer renders again at its resolution.
+    w.choose("printer", "Zebra ZD421 (300 dpi, ZPL)");
+    EXPECT_EQ(w.state->printer, app_printer_index("zebra-zd421-300"));
+    EXPECT_TRUE(w.state->raster_valid);
+    EXPECT_EQ(w.state->raster.width, 300);
+    EXPECT_TRUE(w.shows("25.4 \xC3\x97 50.8 mm \xC2\xB7 300 dpi"));
+
+    w.choose("queue", "Caf\xC3\xA9 back room");
+    EXPECT_EQ(w.state->queue, 1u);
+}
+
 TEST(AppWindow, StatusRowMarksOnlyErrors)
 {
     window_rig w;

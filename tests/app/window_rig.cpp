@@ -16,7 +16,10 @@ window_rig::window_rig(std::vector<const char*> words, uint32_t mode)
 {
     app_set_file_chooser(answer_dialog, this);
     rig.h.ui = [this](qel_context* ctx) { app_ui_frame(ctx, state); };
-    if (state) settle();
+    if (!state) return;
+    // The machine's own queues are no part of the window's tests.
+    set_queues({});
+    settle();
 }
 
 window_rig::~window_rig()
@@ -27,6 +30,19 @@ window_rig::~window_rig()
 void window_rig::settle(int frames)
 {
     rig.h.run(frames);
+}
+
+void window_rig::set_queues(std::vector<const char*> names)
+{
+    state->queue_count = (int32_t)names.size();
+    state->queue = 0;
+    for (size_t i = 0; i < names.size(); i++) app_copy_text(state->queue_names[i], SPOOL_NAME_SIZE, names[i]);
+}
+
+void window_rig::choose(const char* select, const char* item)
+{
+    click_id(select);
+    click_text(item);
 }
 
 uint32_t window_rig::id(const char* label)

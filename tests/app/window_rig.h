@@ -27,6 +27,10 @@ struct window_rig {
     // A click on the widget with the id, or on the widget showing the text; then settles.
     void click_id(const char* label);
     void click_text(const char* text);
+    // The machine's print queues as start-up would have listed them (at most 32).
+    void set_queues(std::vector<const char*> names);
+    // Opens the select with the id and chooses the item showing the text.
+    void choose(const char* select, const char* item);
     // Whether the last frame has a text node of exactly this text.
     bool shows(const char* text);
     uint32_t id(const char* label);  // the id of a label at the window's top level

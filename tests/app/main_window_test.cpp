@@ -36,6 +36,20 @@ TEST(AppWindowPicture, SampleShop)
     }
 }
 
+// The window after opening tests/data/app/the.csv under a name with accents and a euro sign, as
+// the program under Wine shows it after its open dialog.
+TEST(AppWindowPicture, OpenedSpreadsheet)
+{
+    std::string text;
+    ASSERT_TRUE(scratch_read(std::string(getenv("TAGMOOR_TEST_DATA")) + "/app/the.csv", &text));
+    window_rig w;
+    w.answer = app_scratch_csv("th\xC3\xA9 \xE2\x82\xAC.csv", text);
+    w.click_text("Open CSV\u2026");
+    w.rig.h.move(-1e6f, -1e6f);
+    w.settle();
+    EXPECT_TRUE(picture_matches(w.rig.shot(), "app/opened_csv_light.png", PICTURE_TOLERANCE));
+}
+
 TEST(AppWindow, HeaderCountsTheLabelsAndGatesItsButtons)
 {
     // 20 rows adding up to 35 labels; a file whose every quantity is 0 prints nothing.

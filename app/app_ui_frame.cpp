@@ -5,84 +5,11 @@
 
 #include "app/data_source.h"
 #include "app/preview.h"
+#include "app/ui_parts.h"
 #include "engine/catalog.h"
-#include "engine/quantity.h"
 #include "qel/qel.h"
 
 namespace {
-
-app_file_chooser file_chooser = nullptr;
-void* file_chooser_user = nullptr;
-
-bool choose_file(void* user, const qel_file_dialog_spec* spec, char* path, size_t capacity)
-{
-    path[0] = '\0';
-    return file_chooser && file_chooser(user, spec, path, capacity);
-}
-
-const qel_size grow = {QEL_SIZE_GROW, 1};
-
-// A row that grows in width with the gap, its children centred.
-void centred_row_begin(qel_context* ctx, float gap)
-{
-    qel_style s = {};
-    s.width = grow;
-    s.gap = gap;
-    s.align = QEL_ALIGN_CENTER;
-    qel_row_begin(ctx, &s);
-}
-
-void column_begin(qel_context* ctx, float gap)
-{
-    qel_style s = {};
-    s.width = grow;
-    s.gap = gap;
-    qel_column_begin(ctx, &s);
-}
-
-// A row that grows in width with its two ends apart.
-void spread_row_begin(qel_context* ctx, float gap)
-{
-    qel_style s = {};
-    s.width = grow;
-    s.gap = gap;
-    s.justify = QEL_JUSTIFY_BETWEEN;
-    qel_row_begin(ctx, &s);
-}
-
-void small_badge(qel_context* ctx, const char* text, uint32_t kind, bool dot)
-{
-    qel_badge_opts o = {};
-    o.kind = kind;
-    o.dot = dot;
-    o.size = 1;
-    qel_badge(ctx, text, &o);
-}
-
-// A small button of the variant; gated ones are disabled while the source cannot print.
-bool small_button(qel_context* ctx, const char* label, uint32_t variant, bool disabled)
-{
-    qel_button_opts o = {};
-    o.variant = variant;
-    o.size = 1;
-    o.disabled = disabled;
-    return qel_button(ctx, label, &o);
-}
-
-const char* plural(int32_t n)
-{
-    return n == 1 ? "" : "s";
-}
-
-// The labels the current table prints, 0 when none or not countable.
-int32_t label_total(const app_state* state)
-{
-    if (!state->loaded) return 0;
-    job_options options;
-    app_make_job_options(&options, state);
-    int32_t total = quantity_job_total(&state->table, 0, state->table.rows, &options, nullptr, 0, nullptr, nullptr);
-    return total > 0 ? total : 0;
-}
 
 // --- Header ---
 
@@ -94,27 +21,28 @@ void open_csv(app_state* state)
     spec.filter_name = "Spreadsheets";
     spec.extensions = "csv;txt;tsv";
     char path[512];
-    if (choose_file(file_chooser_user, &spec, path, sizeof path)) app_open_csv(state, path);
+    if (app_ui_choose_file(nullptr, &spec, path, sizeof path)) app_open_csv(state, path);
 }
 
 void header(qel_context* ctx, app_state* state)
 {
     qel_style s = {};
-    s.width = grow;
+    s.width = app_grow;
     s.padding = 16;
     s.gap = 12;
     s.align = QEL_ALIGN_CENTER;
     qel_row_begin(ctx, &s);
     qel_heading(ctx, "Tagmoor", 4);
-    small_badge(ctx, APP_VERSION, 0, false);
+    app_small_badge(ctx, APP_VERSION, 0, false);
     qel_spacer(ctx);
-    if (small_button(ctx, "Open CSV\u2026", QEL_BUTTON_AUTO, false)) open_csv(state);
+    if (app_small_button(ctx, "Open CSV\u2026", QEL_BUTTON_AUTO, false)) open_csv(state);
     const bool cannot_print = !app_can_print(state);
-    if (small_button(ctx, "Save job\u2026", QEL_BUTTON_AUTO, cannot_print)) app_save_job(state, choose_file, file_chooser_user);
-    const int32_t total = label_total(state);
-    const char* print = total >= 1 ? qel_arena_sprintf(ctx, "Print %d label%s###print", total, plural(total))
+    if (app_small_button(ctx, "Save job\u2026", QEL_BUTTON_AUTO, cannot_print))
+        app_save_job(state, app_ui_choose_file, nullptr);
+    const int32_t total = app_label_total(state);
+    const char* print = total >= 1 ? qel_arena_sprintf(ctx, "Print %d label%s###print", total, app_plural(total))
                                    : "Print###print";
-    if (small_button(ctx, print, QEL_BUTTON_PRIMARY, cannot_print)) state->print_sheet_open = 1;
+    if (app_small_button(ctx, print, QEL_BUTTON_PRIMARY, cannot_print)) state->print_sheet_open = 1;
     qel_container_end(ctx);
 }
 
@@ -133,7 +61,7 @@ void source_choice(qel_context* ctx, app_state* state)
 
 void file_facts(qel_context* ctx, const app_state* state)
 {
-    column_begin(ctx, 4);
+    app_column_begin(ctx, 4);
     if (state->loaded) {
         qel_textf(ctx, "%s", state->shown_name);
         qel_textf(ctx, "%d rows", state->table.rows);
@@ -157,7 +85,7 @@ void typed_fields(qel_context* ctx, app_state* state)
     };
     bool shown[APP_FIELD_COUNT];
     app_one_label_fields(state, shown);
-    column_begin(ctx, 10);
+    app_column_begin(ctx, 10);
     bool changed = false;
     for (int i = 0; i < APP_FIELD_COUNT; i++) {
         if (!shown[i]) continue;
@@ -176,11 +104,11 @@ void typed_fields(qel_context* ctx, app_state* state)
 bool choice_group(qel_context* ctx, const char* caption, const char* id, const char* const* items, uint32_t count,
                   uint32_t* index)
 {
-    column_begin(ctx, 6);
+    app_column_begin(ctx, 6);
     qel_text_muted(ctx, caption);
     qel_select_options o = {};
     o.searchable = 1;
-    o.width = grow;
+    o.width = app_grow;
     int32_t chosen = (int32_t)*index;
     const bool changed = qel_select(ctx, id, items, count, &chosen, &o) && chosen >= 0 && (uint32_t)chosen != *index;
     if (changed) *index = (uint32_t)chosen;
@@ -207,7 +135,7 @@ void catalog_choices(qel_context* ctx, app_state* state)
         choice_group(ctx, "Queue", "queue", state->queue_list, (uint32_t)state->queue_count, &state->queue);
         return;
     }
-    column_begin(ctx, 6);
+    app_column_begin(ctx, 6);
     qel_text_muted(ctx, "Queue");
     qel_text_muted(ctx, "none found");
     qel_container_end(ctx);
@@ -221,9 +149,10 @@ void column_role(qel_context* ctx, const app_state* state, const label_model* mo
     for (int32_t i = 0; i < model->element_count; i++)
         if (model->elements[i].column == column) last = i;
     if (last >= 0)
-        small_badge(ctx, model->elements[last].kind == LABEL_BARCODE ? "barcode" : "text", QEL_SEMANTIC_ACCENT, false);
+        app_small_badge(ctx, model->elements[last].kind == LABEL_BARCODE ? "barcode" : "text", QEL_SEMANTIC_ACCENT,
+                        false);
     else if (column == state->quantity_column)
-        small_badge(ctx, "count", 0, false);
+        app_small_badge(ctx, "count", 0, false);
 }
 
 void columns(qel_context* ctx, const app_state* state)
@@ -232,7 +161,7 @@ void columns(qel_context* ctx, const app_state* state)
     label_model model;
     const bool roles = app_build_label_model(state, &model);
     for (int32_t c = 0; c < state->table.columns && c < 6; c++) {
-        spread_row_begin(ctx, 6);
+        app_spread_row_begin(ctx, 6, QEL_JUSTIFY_BETWEEN);
         qel_textf(ctx, "%s", state->table.header[c]);
         if (roles) column_role(ctx, state, &model, c);
         qel_container_end(ctx);
@@ -243,7 +172,7 @@ void settings(qel_context* ctx, app_state* state)
 {
     qel_style s = {};
     s.width = {QEL_SIZE_FIXED, 320};
-    s.height = grow;
+    s.height = app_grow;
     s.padding = 16;
     s.gap = 16;
     s.fill = qel_color_token(QEL_COLOR_SUBTLE);
@@ -275,9 +204,9 @@ void zoom_choice(qel_context* ctx, app_state* state)
 void row_stepper(qel_context* ctx, app_state* state)
 {
     const int32_t rows = state->loaded ? state->table.rows : 0;
-    if (small_button(ctx, "\u2039", QEL_BUTTON_AUTO, state->row <= 0)) state->row--;
+    if (app_small_button(ctx, "\u2039", QEL_BUTTON_AUTO, state->row <= 0)) state->row--;
     qel_textf(ctx, "%d of %d", state->row + 1, rows);
-    if (small_button(ctx, "\u203A", QEL_BUTTON_AUTO, state->row + 1 >= rows)) state->row++;
+    if (app_small_button(ctx, "\u203A", QEL_BUTTON_AUTO, state->row + 1 >= rows)) state->row++;
 }
 
 void zoom_badge(qel_context* ctx, const app_state* state)
@@ -285,17 +214,17 @@ void zoom_badge(qel_context* ctx, const app_state* state)
     if (!state->raster_valid) return;
     if (state->zoom == APP_ZOOM_FIT) {
         const int percent = (int)std::floor(state->fit_scale * 100 + 0.5f);
-        small_badge(ctx, qel_arena_sprintf(ctx, "fitted %d%%", percent), QEL_SEMANTIC_SUCCESS, true);
+        app_small_badge(ctx, qel_arena_sprintf(ctx, "fitted %d%%", percent), QEL_SEMANTIC_SUCCESS, true);
     } else if (state->zoom == APP_ZOOM_1X) {
-        small_badge(ctx, "true size", QEL_SEMANTIC_SUCCESS, true);
+        app_small_badge(ctx, "true size", QEL_SEMANTIC_SUCCESS, true);
     } else {
-        small_badge(ctx, "zoomed", 0, false);
+        app_small_badge(ctx, "zoomed", 0, false);
     }
 }
 
 void toolbar(qel_context* ctx, app_state* state)
 {
-    centred_row_begin(ctx, 10);
+    app_centred_row_begin(ctx, 10);
     zoom_choice(ctx, state);
     qel_spacer(ctx);
     if (state->source == APP_SOURCE_FILE) row_stepper(ctx, state);
@@ -311,8 +240,8 @@ void toolbar(qel_context* ctx, app_state* state)
 void status_row(qel_context* ctx, const app_state* state)
 {
     if (!state->status_text[0]) return;
-    centred_row_begin(ctx, 8);
-    if (state->status_kind == APP_STATUS_ERROR) small_badge(ctx, "problem", QEL_SEMANTIC_DANGER, false);
+    app_centred_row_begin(ctx, 8);
+    if (state->status_kind == APP_STATUS_ERROR) app_small_badge(ctx, "problem", QEL_SEMANTIC_DANGER, false);
     qel_text_muted(ctx, state->status_text);
     qel_container_end(ctx);
 }
@@ -320,8 +249,8 @@ void status_row(qel_context* ctx, const app_state* state)
 void preview_column(qel_context* ctx, app_state* state)
 {
     qel_style s = {};
-    s.width = grow;
-    s.height = grow;
+    s.width = app_grow;
+    s.height = app_grow;
     s.padding = 20;
     s.gap = 12;
     qel_column_begin(ctx, &s);
@@ -330,31 +259,25 @@ void preview_column(qel_context* ctx, app_state* state)
     toolbar(ctx, state);
     app_preview_payload payload;
     app_preview_payload_fill(&payload, state);
-    qel_canvas(ctx, "preview", grow, grow, app_preview_draw, &payload, sizeof payload);
+    qel_canvas(ctx, "preview", app_grow, app_grow, app_preview_draw, &payload, sizeof payload);
     status_row(ctx, state);
     qel_container_end(ctx);
 }
 
 }  // namespace
 
-void app_set_file_chooser(app_file_chooser choose, void* user)
-{
-    file_chooser = choose;
-    file_chooser_user = user;
-}
-
 void app_ui_frame(qel_context* ctx, app_state* state)
 {
     qel_style root = {};
-    root.width = grow;
-    root.height = grow;
+    root.width = app_grow;
+    root.height = app_grow;
     root.fill = qel_color_token(QEL_COLOR_BACKGROUND);
     qel_column_begin(ctx, &root);
     header(ctx, state);
     qel_divider(ctx);
     qel_style body = {};
-    body.width = grow;
-    body.height = grow;
+    body.width = app_grow;
+    body.height = app_grow;
     body.align = QEL_ALIGN_STRETCH;
     qel_row_begin(ctx, &body);
     settings(ctx, state);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "app/app_sheets.h"
 #include "app/data_source.h"
 #include "app/preview.h"
 #include "app/ui_parts.h"
@@ -284,4 +285,6 @@ void app_ui_frame(qel_context* ctx, app_state* state)
     preview_column(ctx, state);
     qel_container_end(ctx);
     qel_container_end(ctx);
+    app_print_sheet(ctx, state);
+    app_problem_dialog(ctx, state);
 }

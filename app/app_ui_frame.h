@@ -1,5 +1,5 @@
 // The main window, declared once a frame with qel widgets: the header with its actions, the
-// settings column, the preview with its toolbar and the status line. What the widgets report
+// settings column, the preview with its toolbar and the status line, and the sheets over them. What the widgets report
 // changes the state or starts an action; the state and the actions are the other app modules'.
 #pragma once
 

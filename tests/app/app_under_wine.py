@@ -19,7 +19,9 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "qel"))
+sys.path.insert(0, os.path.join(HERE, "..", "engine"))
 import png_pixels  # noqa: E402
+import print_through_cups as rig  # noqa: E402
 from live_resize import read_xwd, windows_path, xdotool  # noqa: E402
 
 DATA = os.path.join(HERE, "..", "data")
@@ -172,7 +174,39 @@ def mail_client(args, work):
     print("app_under_wine: the registered mail client got the report's encoded link")
 
 
-CASES = {"screenshot": screenshot, "open-dialog": open_dialog, "mail-client": mail_client}
+def print_to_queue(args, work):
+    """The quantities sample on the barcode template, printed from the print sheet to the only
+    queue (its name has accents and a CJK character), against `tagmoor job` for the same."""
+    queue, device = "\u00c9tiquettes-caf\u00e9 \u8336", "accents.bin"
+    scheduler = rig.Scheduler(work, args.backend)
+    scheduler.write("etc/printers.conf", f"<Printer {queue}>\nDeviceURI rawfile:{os.path.join(scheduler.out, device)}\n"
+                    "State Idle\nAccepting Yes\nShared No\n</Printer>\n")
+    samples = os.path.join(HERE, "..", "..", "samples", "tea-shop-quantities.csv")
+    words = ["--csv", samples, "--layout", "barcode", "--quantity-column", "Quantity", "--printer", "zebra-zd230"]
+    try:
+        scheduler.start()
+        program = Program(args, ["--demo", windows_path(samples), "--layout", "barcode", "--print-sheet"],
+                          {"CUPS_SERVER": scheduler.socket})
+        program.click(1035, 411)  # the sheet's "Print 46 labels", as the native layout places it
+        arrived = scheduler.take_output(device)
+        program.close()
+    finally:
+        scheduler.stop()
+    job = os.path.join(work, "job.zpl")
+    subprocess.run([args.emulator, args.cli, "job", *map(windows_path_if_file, words), "--out", windows_path(job)],
+                   check=True, capture_output=True)
+    with open(job, "rb") as f:
+        expected = f.read()
+    if arrived != expected:
+        fail(f"the queue got {len(arrived)} bytes, `tagmoor job` wrote {len(expected)} differing ones")
+    print(f"app_under_wine: the queue got the {len(arrived)} bytes of `tagmoor job`")
+
+
+def windows_path_if_file(word):
+    return windows_path(word) if os.path.isabs(word) else word
+
+
+CASES = {"screenshot": screenshot, "open-dialog": open_dialog, "mail-client": mail_client, "print": print_to_queue}
 
 
 def main():
@@ -180,6 +214,8 @@ def main():
     parser.add_argument("--emulator", required=True)
     parser.add_argument("--app", required=True)
     parser.add_argument("--recorder", required=True)
+    parser.add_argument("--backend", required=True, help="the raw-file CUPS backend")
+    parser.add_argument("--cli", required=True, help="the console tool")
     parser.add_argument("cases", nargs="*", default=list(CASES))
     args = parser.parse_args()
     os.environ.update(LC_ALL="C.UTF-8", WINEDEBUG="-all")

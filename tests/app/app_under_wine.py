@@ -56,7 +56,7 @@ class Program:
     def __init__(self, args, words=(), env=None):
         self.process = subprocess.Popen([args.emulator, args.app, *words], env=dict(os.environ, **(env or {})))
         self.window = wait_for("program window", lambda: find_window(TITLE))
-        time.sleep(1.0)  # its first frames
+        time.sleep(2.0)  # its first frames, on a loaded machine too
 
     def click(self, x, y):
         xdotool("mousemove", "--window", self.window, x, y)
@@ -110,7 +110,7 @@ def open_dialog(args, work):
     program = Program(args)
     program.click(848, 30)  # "Open CSV…"
     wait_for("open dialog", lambda: find_window("^Open a spreadsheet$"))
-    time.sleep(1.0)
+    time.sleep(2.0)  # its edit field takes the keyboard
     # The first accented letter of a run is now and then lost by the keymap: a throw-away one
     # goes first.
     xdotool("type", "--delay", "30", "\u00e9")

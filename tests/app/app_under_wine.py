@@ -22,7 +22,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "qel"))
 sys.path.insert(0, os.path.join(HERE, "..", "engine"))
 import png_pixels  # noqa: E402
 import print_through_cups as rig  # noqa: E402
-from live_resize import read_xwd, windows_path, xdotool  # noqa: E402
+from live_resize import read_xwd, wait_for, windows_path, xdotool  # noqa: E402
 
 DATA = os.path.join(HERE, "..", "data")
 TITLE = r"^Tagmoor 0\.9\.0-beta\.3 \(2026-11-10\)$"  # xdotool searches by pattern
@@ -33,16 +33,6 @@ MAIL_KEY = r"HKCR\mailto\shell\open\command"
 
 def fail(message):
     sys.exit(f"app_under_wine: {message}")
-
-
-def wait_for(what, test, seconds=60):
-    end = time.time() + seconds
-    while time.time() < end:
-        found = test()
-        if found:
-            return found
-        time.sleep(0.2)
-    fail(f"no {what} after {seconds} s")
 
 
 def find_window(name):

@@ -1,0 +1,57 @@
+// The charts as a person sees them, in light and dark, compared with committed pictures drawn by
+// the software renderer: a smooth line chart with an area under the pointer beside stacked bars.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "qel/qel.h"
+#include "qel/widget_rig.h"
+
+static const char* const MONTHS[6] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun"};
+static const float TEA[6] = {12, 30, 18, 44, 25, 38};
+static const float COFFEE[6] = {8, 14, 22, 16, 30, 21};
+static const float COCOA[6] = {4, 6, 5, 9, 7, 12};
+
+static void series_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_style row = {};
+    row.gap = 16;
+    row.width = {QEL_SIZE_GROW, 1};
+    qel_row_begin(ctx, &row);
+    const qel_line_series lines[2] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}};
+    qel_series_chart_options o = {};
+    o.x_labels = MONTHS;
+    o.smooth = 1;
+    o.area = 1;
+    o.height = 200;
+    qel_line_chart(ctx, "lines", lines, 2, &o);
+    const qel_line_series bars[3] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}, {"Cocoa", COCOA, 6, 0}};
+    qel_series_chart_options b = {};
+    b.x_labels = MONTHS;
+    b.stacked = 1;
+    b.height = 200;
+    b.format = "$%.0f";
+    qel_bar_chart(ctx, "bars", bars, 3, &b);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+class ChartPictures : public ::testing::TestWithParam<uint32_t> {
+protected:
+    std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
+};
+
+TEST_P(ChartPictures, LineAndBarCharts)
+{
+    widget_rig rig(640, 270, GetParam());
+    rig.h.ui = series_board;
+    rig.h.run(2);
+    qel_rect plot = rig.h.rect(qel_id(rig.h.ctx, "lines") ^ 0x9107u);
+    rig.h.move(plot.x + plot.w * 0.55f, plot.y + plot.h / 2);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("series"), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
+                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });

@@ -1,0 +1,53 @@
+// What the chart tests read back from a drawn frame: the rounded boxes with their places and
+// fills, the plain-triangle points of lines and areas, and whether every vertex is a number.
+#pragma once
+
+#include <cmath>
+#include <vector>
+
+#include "qel/draw.h"
+
+struct drawn_box {
+    float x, y, w, h;
+    qel_color fill;
+};
+
+// Every rounded box of the frame in drawing order, in framebuffer pixels.
+inline std::vector<drawn_box> drawn_boxes(const qel_draw_data& dd)
+{
+    std::vector<drawn_box> out;
+    for (uint32_t i = 0; i + 3 < dd.vertex_count; i++) {
+        const qel_vertex& v = dd.vertices[i];
+        if (v.kind != (float)QEL_SHAPE_ROUNDED_BOX) continue;
+        float cx = v.pos[0] - v.local[0], cy = v.pos[1] - v.local[1];
+        out.push_back({cx - v.half[0], cy - v.half[1], 2 * v.half[0], 2 * v.half[1], v.fill});
+        i += 3;
+    }
+    return out;
+}
+
+// Boxes of one fill.
+inline std::vector<drawn_box> boxes_filled(const qel_draw_data& dd, qel_color fill)
+{
+    std::vector<drawn_box> out;
+    for (const drawn_box& b : drawn_boxes(dd))
+        if (b.fill == fill) out.push_back(b);
+    return out;
+}
+
+// Positions of the plain triangles' vertices (lines, polygons, areas).
+inline std::vector<qel_vec2> solid_points(const qel_draw_data& dd)
+{
+    std::vector<qel_vec2> out;
+    for (uint32_t i = 0; i < dd.vertex_count; i++)
+        if (dd.vertices[i].kind == (float)QEL_SHAPE_SOLID) out.push_back({dd.vertices[i].pos[0], dd.vertices[i].pos[1]});
+    return out;
+}
+
+inline bool all_vertices_finite(const qel_draw_data& dd)
+{
+    for (uint32_t i = 0; i < dd.vertex_count; i++)
+        for (float f : dd.vertices[i].pos)
+            if (!std::isfinite(f)) return false;
+    return true;
+}

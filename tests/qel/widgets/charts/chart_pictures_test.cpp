@@ -1,5 +1,6 @@
 // The charts as a person sees them, in light and dark, compared with committed pictures drawn by
-// the software renderer: a smooth line chart with an area under the pointer beside stacked bars.
+// the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
+// stat tiles over gauge rings and a hovered donut.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,6 +38,40 @@ static void series_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void tile_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_style row = {};
+    row.gap = 12;
+    row.width = {QEL_SIZE_GROW, 1};
+    row.align = QEL_ALIGN_START;
+    qel_row_begin(ctx, &row);
+    qel_stat_tile_options up = {};
+    up.delta = 12.5f;
+    up.trend_values = TEA;
+    up.trend_count = 6;
+    up.icon = ICON_A;
+    qel_stat_tile(ctx, "Labels printed", "1,284", &up);
+    qel_stat_tile_options down = {};
+    down.delta = 3.1f;
+    down.lower_is_better = 1;
+    down.trend_values = COFFEE;
+    down.trend_count = 6;
+    qel_stat_tile(ctx, "Misprints", "17", &down);
+    qel_container_end(ctx);
+    qel_row_begin(ctx, &row);
+    qel_gauge_ring(ctx, "Ribbon", 0.42f, 100);
+    qel_gauge_ring(ctx, "Labels", 0.82f, 100);
+    qel_gauge_ring(ctx, nullptr, 0.95f, 100);
+    static const char* const teas[4] = {"Green", "Black", "Oolong", "White"};
+    static const float shares[4] = {42, 30, 18, 10};
+    qel_series_chart_options o = {};
+    o.height = 150;
+    qel_donut_chart(ctx, "teas", shares, teas, 4, &o);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -51,6 +86,17 @@ TEST_P(ChartPictures, LineAndBarCharts)
     rig.h.move(plot.x + plot.w * 0.55f, plot.y + plot.h / 2);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("series"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
+{
+    widget_rig rig(760, 380, GetParam());
+    rig.h.ui = tile_board;
+    rig.h.run(2);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "teas") ^ 0xD0u);
+    rig.h.move(c.x + 40, c.y - 40);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("tiles"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

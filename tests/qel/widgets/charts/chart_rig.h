@@ -51,3 +51,12 @@ inline bool all_vertices_finite(const qel_draw_data& dd)
             if (!std::isfinite(f)) return false;
     return true;
 }
+
+// Whether any plain triangle (a line or arc) of the frame has this colour.
+inline bool solid_in(const qel_draw_data& dd, qel_color color)
+{
+    for (uint32_t i = 0; i < dd.vertex_count; i++)
+        if (dd.vertices[i].kind == (float)QEL_SHAPE_SOLID && (dd.vertices[i].fill & 0x00FFFFFFu) == (color & 0x00FFFFFFu))
+            return true;
+    return false;
+}

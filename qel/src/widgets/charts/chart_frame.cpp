@@ -108,13 +108,17 @@ int32_t qel_chart_entry_tip(const qel_chart_entry* e, int32_t count, qel_chart_t
     return last;
 }
 
-int32_t qel_chart_entry_end(qel_context* ctx, const qel_chart_entry* e, qel_size width, qel_size height,
-                            qel_draw_fn draw, void* payload, bool hand)
+int32_t qel_chart_entry_node(qel_context* ctx, const qel_chart_entry* e, qel_size width, qel_size height,
+                             qel_draw_fn draw, void* payload, bool hand)
 {
     bool hot = e->state->hovered >= 0;
-    qel_chart_node(ctx, e->id, width, height, draw, payload, hot);
     if (hand && hot) qel_set_cursor(ctx, QEL_CURSOR_HAND);
-    return e->interaction.clicked && hot ? e->state->hovered : -1;
+    return qel_chart_node(ctx, e->id, width, height, draw, payload, hot);
+}
+
+int32_t qel_chart_entry_clicked(const qel_chart_entry* e)
+{
+    return e->interaction.clicked && e->state->hovered >= 0 ? e->state->hovered : -1;
 }
 
 void qel_chart_tip_value_share(qel_context* ctx, qel_chart_tip* tip, const char* title, const char* format,

@@ -34,10 +34,13 @@ void qel_chart_entry_hover(qel_context* ctx, qel_chart_entry* e, int32_t hit);
 // and it still lies below count, else -1. Fills the tip's alpha, anchor and bounds for it.
 int32_t qel_chart_entry_tip(const qel_chart_entry* e, int32_t count, qel_chart_tip* tip);
 
-// Opens the chart node, asks for the hand cursor while an item is hovered when hand is set, and
-// returns the item clicked this frame, -1 when none.
-int32_t qel_chart_entry_end(qel_context* ctx, const qel_chart_entry* e, qel_size width, qel_size height,
-                            qel_draw_fn draw, void* payload, bool hand);
+// Opens the chart node and returns its index; asks for the hand cursor while an item is hovered
+// when hand is set.
+int32_t qel_chart_entry_node(qel_context* ctx, const qel_chart_entry* e, qel_size width, qel_size height,
+                             qel_draw_fn draw, void* payload, bool hand);
+
+// The item clicked this frame, -1 when none.
+int32_t qel_chart_entry_clicked(const qel_chart_entry* e);
 
 // --- Shared looks and orders ---
 

@@ -1,6 +1,7 @@
 // The charts as a person sees them, in light and dark, compared with committed pictures drawn by
 // the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
-// stat tiles over gauge rings and a hovered donut.
+// stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
+// a heatmap.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -72,6 +73,47 @@ static void tile_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static const qel_chart_item TEAS[6] = {{"Assam", 42, 0},  {"Sencha", 30, 0},     {"Darjeeling", 18, 0},
+                                        {"Oolong", 12, 0}, {"Rooibos", 7, 0}, {"Mate", 4, 0}};
+
+static void share_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_style row = {};
+    row.gap = 20;
+    row.width = {QEL_SIZE_GROW, 1};
+    row.align = QEL_ALIGN_START;
+    qel_row_begin(ctx, &row);
+    qel_treemap_options map = {};
+    map.height = 200;
+    map.width = {QEL_SIZE_FIXED, 300};
+    qel_treemap(ctx, "map", TEAS, 6, &map);
+    qel_waffle_options waffle = {};
+    waffle.cell_size = 14;
+    qel_waffle_chart(ctx, "waffle", TEAS, 4, &waffle);
+    qel_container_end(ctx);
+    qel_segmented_bar(ctx, "segments", TEAS, 5, nullptr);
+    qel_bar_list_options list = {};
+    list.max_rows = 3;
+    qel_bar_list(ctx, "list", TEAS, 6, &list);
+    qel_container_end(ctx);
+}
+
+static void grid_board(qel_context* ctx)
+{
+    static const char* const days[5] = {"Mon", "Tue", "Wed", "Thu", "Fri"};
+    static const char* const hours[12] = {"8", "9", "10", "11", "12", "13", "14", "15", "16", "17", "18", "19"};
+    static float values[60];
+    for (int i = 0; i < 60; i++) values[i] = (float)((i * 37) % 23) + (float)(i % 12 == 4 ? 20 : 0);
+    board_begin(ctx);
+    qel_heatmap_options o = {};
+    o.row_labels = days;
+    o.column_labels = hours;
+    o.format = "%.0f";
+    qel_heatmap(ctx, "busy", values, 5, 12, &o);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -97,6 +139,28 @@ TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
     rig.h.move(c.x + 40, c.y - 40);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("tiles"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, TreemapWaffleSegmentedBarAndBarList)
+{
+    widget_rig rig(640, 520, GetParam());
+    rig.h.ui = share_board;
+    rig.h.run(2);
+    qel_rect map = rig.h.rect(qel_id(rig.h.ctx, "map"));
+    rig.h.move(map.x + 40, map.y + 120);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("shares"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, Heatmap)
+{
+    widget_rig rig(640, 340, GetParam());
+    rig.h.ui = grid_board;
+    rig.h.run(2);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "busy"));
+    rig.h.move(r.x + r.w * 0.4f, r.y + 60);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("grids"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -99,3 +99,36 @@ TEST(Treemap, HoverNamesTheTileAndAClickReturnsTheCallersIndex)
     EXPECT_EQ(payload()->hovered, -1);
     EXPECT_EQ(rig.h.draw_data().vertex_count, 0u) << "all zero draws nothing";
 }
+
+TEST(ChartEntry, IntroGrowsOnceAndTheTooltipFadesOutOnTheLastItem)
+{
+    widget_rig rig(400, 340, QEL_THEME_LIGHT, false);
+    const qel_chart_item items[2] = {{"Assam", 30, 0}, {"Sencha", 10, 0}};
+    bool shown = false;
+    rig.h.ui = [&](qel_context* ctx) {
+        if (shown) qel_treemap(ctx, "map", items, 2, nullptr);
+    };
+    rig.h.run(2);  // the core's springs jump on a context's first frame
+    shown = true;
+    rig.h.run();
+    uint32_t id = qel_id(rig.h.ctx, "map");
+    auto state = [&] { return (const qel_chart_state*)qel_state_find(rig.h.ctx, id, 0, false); };
+    EXPECT_GT(state()->intro, 0);
+    EXPECT_LT(state()->intro, 0.5f) << "a new chart grows in";
+    rig.h.run(90);
+    EXPECT_EQ(state()->intro, 1) << "and stays grown";
+    qel_rect r = rig.h.rect(id);
+    rig.h.move(r.x + 10, r.y + 10);
+    rig.h.run(30);
+    EXPECT_EQ(state()->hovered, 0);
+    EXPECT_EQ(state()->tip_alpha, 1);
+    rig.h.move(r.x + 10, r.y + r.h + 20);  // inside the window, under the chart
+    rig.h.run();
+    EXPECT_EQ(state()->hovered, -1) << "at once";
+    EXPECT_GT(state()->tip_alpha, 0.01f) << "while the tooltip fades";
+    auto payload = (const qel_treemap_payload*)node_with_id(rig.h.ctx, id)->draw_user;
+    EXPECT_EQ(payload->hovered, 0);
+    EXPECT_STREQ(payload->tip.title, "Assam");
+    rig.h.run(20);
+    EXPECT_EQ(((const qel_treemap_payload*)node_with_id(rig.h.ctx, id)->draw_user)->hovered, -1);
+}

@@ -50,6 +50,14 @@ struct qel_chart_tip {
     qel_color row_colors[QEL_CHART_TIP_ROWS];  // alpha 0: no swatch
 };
 
+// What an item chart's drawing reads of its entry.
+struct qel_chart_view {
+    float intro;
+    int32_t hovered;  // the item to emphasise and name in the tooltip, -1 none
+    float tip_alpha;
+    qel_chart_tip tip;  // its alpha, anchor and bounds set while hovered >= 0
+};
+
 // A chart rectangle split for a plot with a band under it.
 struct qel_chart_plot {
     qel_rect full, plot, band;

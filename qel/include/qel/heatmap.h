@@ -37,10 +37,7 @@ struct qel_heatmap_payload {
     float min, max;
     qel_heatmap_options options;
     qel_color base;  // resolved
-    float intro;
-    int32_t hovered;  // cell index, -1 none
-    float tip_alpha;
-    qel_chart_tip tip;
+    qel_chart_view view;
 };
 
 // --- Widget ---

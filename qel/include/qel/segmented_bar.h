@@ -28,10 +28,7 @@ struct qel_segmented_bar_payload {
     float total;
     qel_segmented_bar_options options;
     float height;  // of the bar
-    float intro;
-    int32_t hovered;  // item, -1 none
-    float tip_alpha;
-    qel_chart_tip tip;
+    qel_chart_view view;
 };
 
 // --- Widget ---

@@ -27,10 +27,7 @@ struct qel_treemap_payload {
     int32_t* order;  // largest first
     float total;
     const char* format;
-    float intro;
-    int32_t hovered;  // item index, -1 none
-    float tip_alpha;
-    qel_chart_tip tip;
+    qel_chart_view view;
 };
 
 // --- Widget ---

@@ -31,10 +31,7 @@ struct qel_waffle_payload {
     float cell, gap;
     float total;
     const char* format;
-    float intro;
-    int32_t hovered;  // item, -1 none
-    float tip_alpha;
-    qel_chart_tip tip;
+    qel_chart_view view;
     float min_width;
     uint8_t stacked;  // legend under the grid
 };

@@ -87,25 +87,25 @@ bool qel_chart_entry_hovering(const qel_chart_entry* e)
     return e->interaction.hovered && e->rect.w > 0 && e->rect.h > 0;
 }
 
-void qel_chart_entry_hover(qel_context* ctx, qel_chart_entry* e, int32_t hit)
+void qel_chart_entry_view(qel_context* ctx, qel_chart_entry* e, int32_t hit, int32_t count, qel_chart_view* view)
 {
-    e->state->hovered = hit >= 0 ? hit : -1;
-    if (hit >= 0) e->state->last_hovered = hit;
-    qel_anim_exp(ctx, &e->state->tip_alpha, hit >= 0 ? 1.0f : 0.0f, TIP_SECONDS);
-}
-
-int32_t qel_chart_entry_tip(const qel_chart_entry* e, int32_t count, qel_chart_tip* tip)
-{
-    int32_t last = e->state->last_hovered;
-    if (!(e->state->tip_alpha > 0.01f) || last < 0 || last >= count) return -1;
-    tip->alpha = e->state->tip_alpha;
+    qel_chart_state* st = e->state;
+    st->hovered = hit >= 0 ? hit : -1;
+    if (hit >= 0) st->last_hovered = hit;
+    qel_anim_exp(ctx, &st->tip_alpha, hit >= 0 ? 1.0f : 0.0f, TIP_SECONDS);
+    view->intro = st->intro;
+    view->tip_alpha = st->tip_alpha;
+    view->hovered = -1;
+    if (!(st->tip_alpha > 0.01f) || st->last_hovered < 0 || st->last_hovered >= count) return;
+    view->hovered = st->last_hovered;
+    qel_chart_tip* tip = &view->tip;
+    tip->alpha = st->tip_alpha;
     tip->anchor_x = e->pointer.x;
     tip->anchor_y = e->pointer.y;
     tip->bounds_x = e->rect.x;
     tip->bounds_y = e->rect.y;
     tip->bounds_w = e->rect.w;
     tip->bounds_h = e->rect.h;
-    return last;
 }
 
 int32_t qel_chart_entry_node(qel_context* ctx, const qel_chart_entry* e, qel_size width, qel_size height,

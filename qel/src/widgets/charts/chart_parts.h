@@ -27,12 +27,10 @@ qel_chart_entry qel_chart_entry_begin(qel_context* ctx, const char* label);
 // True when the pointer is over the chart and its rectangle is known, so a hit test can run.
 bool qel_chart_entry_hovering(const qel_chart_entry* e);
 
-// Stores this frame's hit (-1 none) and eases the tooltip toward it over 0.14 s.
-void qel_chart_entry_hover(qel_context* ctx, qel_chart_entry* e, int32_t hit);
-
-// The item to emphasise and name in the tooltip: the last hovered one while the tooltip shows
-// and it still lies below count, else -1. Fills the tip's alpha, anchor and bounds for it.
-int32_t qel_chart_entry_tip(const qel_chart_entry* e, int32_t count, qel_chart_tip* tip);
+// Stores this frame's hit (-1 none), eases the tooltip toward it over 0.14 s, and fills the view:
+// the intro, and the item to emphasise and name (the last hovered one while the tooltip shows and
+// it still lies below count, else -1) with the tip's alpha, anchor and bounds.
+void qel_chart_entry_view(qel_context* ctx, qel_chart_entry* e, int32_t hit, int32_t count, qel_chart_view* view);
 
 // Opens the chart node and returns its index; asks for the hand cursor while an item is hovered
 // when hand is set.

@@ -93,8 +93,8 @@ static void fill_tip(qel_context* ctx, qel_heatmap_payload* p, int32_t cell)
     const char* row_name = row_label(o, row) ? row_label(o, row) : qel_arena_sprintf(ctx, "Row %d", row + 1);
     const char* col_name = o->column_labels && o->column_labels[col] ? o->column_labels[col]
                                                                        : qel_arena_sprintf(ctx, "%d", col + 1);
-    p->tip.title = qel_arena_sprintf(ctx, "%s \xC2\xB7 %s", row_name, col_name);
-    qel_chart_tip_add(&p->tip, "Value", qel_chart_format_value(ctx, o->format, p->values[cell]), cell_color(ctx, p, cell));
+    p->view.tip.title = qel_arena_sprintf(ctx, "%s \xC2\xB7 %s", row_name, col_name);
+    qel_chart_tip_add(&p->view.tip, "Value", qel_chart_format_value(ctx, o->format, p->values[cell]), cell_color(ctx, p, cell));
 }
 
 int32_t qel_heatmap(qel_context* ctx, const char* label, const float* values, int32_t rows, int32_t columns,
@@ -114,11 +114,8 @@ int32_t qel_heatmap(qel_context* ctx, const char* label, const float* values, in
     value_range(o, p->values, cells, &p->min, &p->max);
     qel_heatmap_layout l = qel_chart_heatmap_layout(ctx, e.rect.x, e.rect.y, e.rect.w, rows, columns, o);
     int32_t hit = qel_chart_entry_hovering(&e) && cells > 0 ? hit_cell(l, rows, columns, e.pointer.x, e.pointer.y) : -1;
-    qel_chart_entry_hover(ctx, &e, hit);
-    p->intro = e.state->intro;
-    p->tip_alpha = e.state->tip_alpha;
-    p->hovered = qel_chart_entry_tip(&e, (int32_t)cells, &p->tip);
-    if (p->hovered >= 0) fill_tip(ctx, p, p->hovered);
+    qel_chart_entry_view(ctx, &e, hit, (int32_t)cells, &p->view);
+    if (p->view.hovered >= 0) fill_tip(ctx, p, p->view.hovered);
     qel_size width = {QEL_SIZE_GROW, 1};
     if (o->width.kind != QEL_SIZE_FIT) width = o->width;
     else if (o->cell_size > 0) width = {QEL_SIZE_FIXED, l.label_width + (float)columns * (l.cell + l.gap) - l.gap};
@@ -146,15 +143,15 @@ static void draw_cells(qel_context* ctx, const qel_heatmap_payload* p, const qel
     qel_color empty = qel_chart_empty_color(ctx);
     for (int32_t r = 0; r < p->rows; r++)
         for (int32_t c = 0; c < p->columns; c++) {
-            float fade = std::fmin(std::fmax(p->intro * 1.8f - (float)c / (float)p->columns * 0.8f, 0.0f), 1.0f);
+            float fade = std::fmin(std::fmax(p->view.intro * 1.8f - (float)c / (float)p->columns * 0.8f, 0.0f), 1.0f);
             qel_rect cell = {l.grid_left + (float)c * pitch, l.grid_top + (float)r * pitch, l.cell, l.cell};
             qel_draw_rect(ctx, &cell, radii, qel_color_mix(empty, cell_color(ctx, p, (int64_t)r * p->columns + c), fade));
         }
-    if (p->hovered < 0 || !(p->tip_alpha > 0.01f)) return;
-    int32_t r = p->hovered / p->columns, c = p->hovered % p->columns;
+    if (p->view.hovered < 0 || !(p->view.tip_alpha > 0.01f)) return;
+    int32_t r = p->view.hovered / p->columns, c = p->view.hovered % p->columns;
     qel_rect ring = {l.grid_left + (float)c * pitch - 1.5f, l.grid_top + (float)r * pitch - 1.5f, l.cell + 3, l.cell + 3};
     const float ring_radii[4] = {radius + 1.5f, radius + 1.5f, radius + 1.5f, radius + 1.5f};
-    qel_draw_rect_bordered(ctx, &ring, ring_radii, 0, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), p->tip_alpha),
+    qel_draw_rect_bordered(ctx, &ring, ring_radii, 0, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), p->view.tip_alpha),
                            1.5f);
 }
 
@@ -202,5 +199,5 @@ void qel_heatmap_draw(qel_context* ctx, const qel_node* node, void* user)
     draw_cells(ctx, p, l);
     if (p->options.column_labels) draw_column_labels(ctx, p, l, size);
     draw_legend(ctx, p, l, size);
-    if (p->hovered >= 0 && p->tip.title) qel_chart_tooltip(ctx, &p->tip);
+    if (p->view.hovered >= 0 && p->view.tip.title) qel_chart_tooltip(ctx, &p->view.tip);
 }

@@ -96,14 +96,11 @@ int32_t qel_segmented_bar(qel_context* ctx, const char* label, const qel_chart_i
     p->options.format = qel_arena_strdup(ctx, o->format, -1);
     p->height = o->bar_height > 0 ? o->bar_height : 10;
     int32_t hit = qel_chart_entry_hovering(&e) ? hit_item(ctx, p, e.rect, e.pointer) : -1;
-    qel_chart_entry_hover(ctx, &e, hit);
-    p->intro = e.state->intro;
-    p->tip_alpha = e.state->tip_alpha;
-    p->hovered = qel_chart_entry_tip(&e, count, &p->tip);
-    if (p->hovered >= 0)
-        qel_chart_tip_value_share(ctx, &p->tip, p->items[p->hovered].label, p->options.format,
-                                  p->items[p->hovered].value, p->total,
-                                  qel_chart_indexed_color(ctx, p->items[p->hovered].color, p->hovered));
+    qel_chart_entry_view(ctx, &e, hit, count, &p->view);
+    if (p->view.hovered >= 0)
+        qel_chart_tip_value_share(ctx, &p->view.tip, p->items[p->view.hovered].label, p->options.format,
+                                  p->items[p->view.hovered].value, p->total,
+                                  qel_chart_indexed_color(ctx, p->items[p->view.hovered].color, p->view.hovered));
     float legend = 0;
     if (!o->hide_legend && count < 1) legend = 14;
     if (!o->hide_legend && count > 0) {
@@ -126,13 +123,13 @@ static void draw_segments(qel_context* ctx, const qel_segmented_bar_payload* p, 
         if (p->items[i].value > 0) last = i, first = first < 0 ? i : first;
     qel_rect* rects = arena_rects(ctx, p->count);
     qel_chart_segment_layout(r.x, r.y, r.w, p->items, p->count, p->total, h, t, rects);
-    bool dimming = p->hovered >= 0 && p->tip_alpha > 0.01f;
+    bool dimming = p->view.hovered >= 0 && p->view.tip_alpha > 0.01f;
     for (int32_t i = 0; i < p->count; i++) {
         if (!(p->items[i].value > 0)) continue;
         float left = i == first ? h / 2 : inner, right = i == last && t > 0.99f ? h / 2 : inner;
         const float radii[4] = {left, right, right, left};
         qel_color c = qel_chart_indexed_color(ctx, p->items[i].color, i);
-        if (dimming && i != p->hovered) c = qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->tip_alpha * 0.5f);
+        if (dimming && i != p->view.hovered) c = qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.5f);
         qel_draw_rect(ctx, &rects[i], radii, c);
     }
 }
@@ -144,7 +141,7 @@ static void draw_legend(qel_context* ctx, const qel_segmented_bar_payload* p, co
     float size = qel_chart_small_size(ctx);
     const float radii[4] = {2.5f, 2.5f, 2.5f, 2.5f};
     for (int32_t i = 0; i < p->count; i++) {
-        float f = p->hovered >= 0 && i != p->hovered ? 0.5f : 1.0f, cy = boxes[i].y + LINE_HEIGHT / 2;
+        float f = p->view.hovered >= 0 && i != p->view.hovered ? 0.5f : 1.0f, cy = boxes[i].y + LINE_HEIGHT / 2;
         const char* name = p->items[i].label ? p->items[i].label : "";
         qel_rect swatch = {boxes[i].x, boxes[i].y + 6, 8, 8};
         qel_draw_rect(ctx, &swatch, radii, qel_color_alpha(qel_chart_indexed_color(ctx, p->items[i].color, i), f));
@@ -159,7 +156,7 @@ static void draw_legend(qel_context* ctx, const qel_segmented_bar_payload* p, co
 void qel_segmented_bar_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     auto* p = (const qel_segmented_bar_payload*)user;
-    draw_segments(ctx, p, node->rect, std::fmin(std::fmax(p->intro, 0.0f), 1.0f));
+    draw_segments(ctx, p, node->rect, std::fmin(std::fmax(p->view.intro, 0.0f), 1.0f));
     if (!p->options.hide_legend) draw_legend(ctx, p, node->rect);
-    if (p->hovered >= 0 && p->tip.title) qel_chart_tooltip(ctx, &p->tip);
+    if (p->view.hovered >= 0 && p->view.tip.title) qel_chart_tooltip(ctx, &p->view.tip);
 }

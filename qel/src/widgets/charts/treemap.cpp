@@ -87,13 +87,10 @@ int32_t qel_treemap(qel_context* ctx, const char* label, const qel_chart_item* i
     p->total = (float)qel_chart_items_total(p->items, count);
     p->format = qel_arena_strdup(ctx, o->format, -1);
     int32_t hit = qel_chart_entry_hovering(&e) ? hit_item(ctx, p, e.rect, e.pointer) : -1;
-    qel_chart_entry_hover(ctx, &e, hit);
-    p->intro = e.state->intro;
-    p->tip_alpha = e.state->tip_alpha;
-    p->hovered = qel_chart_entry_tip(&e, count, &p->tip);
-    if (p->hovered >= 0)
-        qel_chart_tip_value_share(ctx, &p->tip, p->items[p->hovered].label, p->format, p->items[p->hovered].value,
-                                  p->total, qel_chart_item_color(ctx, p->items, p->order, p->hovered));
+    qel_chart_entry_view(ctx, &e, hit, count, &p->view);
+    if (p->view.hovered >= 0)
+        qel_chart_tip_value_share(ctx, &p->view.tip, p->items[p->view.hovered].label, p->format, p->items[p->view.hovered].value,
+                                  p->total, qel_chart_item_color(ctx, p->items, p->order, p->view.hovered));
     qel_size width = o->width.kind != QEL_SIZE_FIT ? o->width : qel_size{QEL_SIZE_GROW, 1};
     qel_size height = {QEL_SIZE_FIXED, o->height > 0 ? o->height : DEFAULT_HEIGHT};
     qel_chart_entry_node(ctx, &e, width, height, qel_treemap_draw, p, true);
@@ -128,16 +125,16 @@ void qel_treemap_draw(qel_context* ctx, const qel_node* node, void* user)
     auto* p = (const qel_treemap_payload*)user;
     qel_rect r = node->rect;
     qel_rect* tiles = qel_chart_treemap_layout(ctx, &r, p->items, p->order, p->count, p->total);
-    bool dimming = p->hovered >= 0 && p->tip_alpha > 0.01f;
+    bool dimming = p->view.hovered >= 0 && p->view.tip_alpha > 0.01f;
     for (int32_t k = 0; k < p->count; k++) {
         qel_rect tile = {tiles[k].x + 1, tiles[k].y + 1, tiles[k].w - 2, tiles[k].h - 2};
         if (!(tile.w > 0.5f && tile.h > 0.5f)) continue;
         int32_t item = p->order[k];
-        float fade = std::fmin(std::fmax(p->intro * 1.6f - (float)k / (float)p->count * 0.6f, 0.0f), 1.0f);
+        float fade = std::fmin(std::fmax(p->view.intro * 1.6f - (float)k / (float)p->count * 0.6f, 0.0f), 1.0f);
         float s = 0.92f + 0.08f * fade;
         qel_color fill = qel_chart_item_color(ctx, p->items, p->order, item);
-        if (dimming && item != p->hovered)
-            fill = qel_color_mix(fill, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->tip_alpha * 0.35f);
+        if (dimming && item != p->view.hovered)
+            fill = qel_color_mix(fill, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.35f);
         float radius = std::fmin(0.25f * std::fmin(tile.w, tile.h), 8.0f);
         const float radii[4] = {radius, radius, radius, radius};
         qel_draw_push_transform(ctx, s, tile.x + tile.w / 2, tile.y + tile.h / 2, 1, 0, 0);
@@ -145,5 +142,5 @@ void qel_treemap_draw(qel_context* ctx, const qel_node* node, void* user)
         tile_texts(ctx, p, tile, item, fill, fade);
         qel_draw_pop_transform(ctx);
     }
-    if (p->hovered >= 0 && p->tip.title) qel_chart_tooltip(ctx, &p->tip);
+    if (p->view.hovered >= 0 && p->view.tip.title) qel_chart_tooltip(ctx, &p->view.tip);
 }

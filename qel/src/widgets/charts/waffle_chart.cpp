@@ -109,13 +109,10 @@ int32_t qel_waffle_chart(qel_context* ctx, const char* label, const qel_chart_it
     p->min_width = std::fmax(gw, lw - 18);
     p->stacked = e.rect.w > 0 && lw + gw - 0.5f > e.rect.w;
     int32_t hit = qel_chart_entry_hovering(&e) ? hit_item(p, e.rect, e.pointer) : -1;
-    qel_chart_entry_hover(ctx, &e, hit);
-    p->intro = e.state->intro;
-    p->tip_alpha = e.state->tip_alpha;
-    p->hovered = qel_chart_entry_tip(&e, count, &p->tip);
-    if (p->hovered >= 0)
-        qel_chart_tip_value_share(ctx, &p->tip, p->items[p->hovered].label, p->format, p->items[p->hovered].value,
-                                  p->total, item_color(ctx, p, p->hovered));
+    qel_chart_entry_view(ctx, &e, hit, count, &p->view);
+    if (p->view.hovered >= 0)
+        qel_chart_tip_value_share(ctx, &p->view.tip, p->items[p->view.hovered].label, p->format, p->items[p->view.hovered].value,
+                                  p->total, item_color(ctx, p, p->view.hovered));
     float rows_h = (float)count * LEGEND_ROW;
     float height = p->stacked ? gh + 16 + rows_h : std::fmax(gh, rows_h);
     int32_t index = qel_chart_entry_node(ctx, &e, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, height}, qel_waffle_chart_draw, p,
@@ -133,12 +130,12 @@ static void draw_squares(qel_context* ctx, const qel_waffle_payload* p, float x,
     const float radii[4] = {radius, radius, radius, radius};
     int32_t n = p->columns * p->rows;
     qel_color empty = qel_chart_empty_color(ctx), surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
-    bool dimming = p->hovered >= 0 && p->tip_alpha > 0.01f;
+    bool dimming = p->view.hovered >= 0 && p->view.tip_alpha > 0.01f;
     for (int32_t k = 0; k < n; k++) {
         int32_t item = p->squares[k];
         qel_color c = item >= 0 ? item_color(ctx, p, item) : empty;
-        if (dimming && item != p->hovered) c = qel_color_mix(c, surface, p->tip_alpha * 0.55f);
-        float fade = std::fmin(std::fmax(2 * p->intro - (float)k / (float)n, 0.0f), 1.0f);
+        if (dimming && item != p->view.hovered) c = qel_color_mix(c, surface, p->view.tip_alpha * 0.55f);
+        float fade = std::fmin(std::fmax(2 * p->view.intro - (float)k / (float)n, 0.0f), 1.0f);
         qel_rect sq = {x + (float)(k / p->rows) * pitch, y + (float)(p->rows - 1 - k % p->rows) * pitch, p->cell, p->cell};
         qel_draw_rect(ctx, &sq, radii, qel_color_mix(empty, c, fade));
     }
@@ -152,7 +149,7 @@ static void draw_legend(qel_context* ctx, const qel_waffle_payload* p, const qel
     float right = p->stacked ? r.x + std::fmin(r.w, p->min_width) : r.x + r.w;
     const float radii[4] = {3, 3, 3, 3};
     for (int32_t i = 0; i < p->count; i++) {
-        float f = p->hovered >= 0 && i != p->hovered ? 0.5f : 1.0f, cy = oy + LEGEND_ROW * (float)i + 9;
+        float f = p->view.hovered >= 0 && i != p->view.hovered ? 0.5f : 1.0f, cy = oy + LEGEND_ROW * (float)i + 9;
         qel_rect swatch = {ox, cy - 5, 10, 10};
         qel_draw_rect(ctx, &swatch, radii, qel_color_alpha(item_color(ctx, p, i), f));
         qel_draw_text_aligned(ctx, QEL_FONT_BODY, size, ox + 18, cy, 0,
@@ -169,5 +166,5 @@ void qel_waffle_chart_draw(qel_context* ctx, const qel_node* node, void* user)
     auto* p = (const qel_waffle_payload*)user;
     draw_squares(ctx, p, node->rect.x, node->rect.y);
     draw_legend(ctx, p, node->rect);
-    if (p->hovered >= 0 && p->tip.title) qel_chart_tooltip(ctx, &p->tip);
+    if (p->view.hovered >= 0 && p->view.tip.title) qel_chart_tooltip(ctx, &p->view.tip);
 }

@@ -69,10 +69,10 @@ TEST(Heatmap, ThePointerHoversTheCellAndItsGapAndAClickReturnsIt)
     float pitch = l.cell + l.gap;
     s.rig.h.move(l.grid_left + 2 * pitch + l.cell + 1, l.grid_top + pitch + 2);  // the gap right of (1, 2)
     s.rig.h.run();
-    EXPECT_EQ(s.payload()->hovered, 6);
-    EXPECT_STREQ(s.payload()->tip.title, "Row 2 \xC2\xB7 3");
-    EXPECT_STREQ(s.payload()->tip.row_labels[0], "Value");
-    EXPECT_STREQ(s.payload()->tip.row_values[0], "6");
+    EXPECT_EQ(s.payload()->view.hovered, 6);
+    EXPECT_STREQ(s.payload()->view.tip.title, "Row 2 \xC2\xB7 3");
+    EXPECT_STREQ(s.payload()->view.tip.row_labels[0], "Value");
+    EXPECT_STREQ(s.payload()->view.tip.row_values[0], "6");
     EXPECT_EQ(qel_requested_cursor(s.rig.h.ctx), QEL_CURSOR_HAND);
     s.rig.h.button(0, true);
     s.rig.h.run();
@@ -81,7 +81,7 @@ TEST(Heatmap, ThePointerHoversTheCellAndItsGapAndAClickReturnsIt)
     EXPECT_EQ(s.clicked, 6);
     s.rig.h.move(l.grid_left - 3, l.grid_top + 2);  // the row labels
     s.rig.h.run(2);
-    EXPECT_EQ(s.payload()->hovered, -1);
+    EXPECT_EQ(s.payload()->view.hovered, -1);
 }
 
 TEST(Heatmap, FlatAndExplicitRangesColourTheRampsEnds)
@@ -112,7 +112,7 @@ TEST(Heatmap, EmptyAndUnindexableGridsDrawNoCells)
         s.rig.h.move(r.x + 20, r.y + 5);
         s.rig.h.run();
         EXPECT_EQ(s.payload()->rows * s.payload()->columns, 0);
-        EXPECT_EQ(s.payload()->hovered, -1);
+        EXPECT_EQ(s.payload()->view.hovered, -1);
         EXPECT_EQ(s.payload()->min, 0);
         EXPECT_EQ(s.payload()->max, 1) << "the legend still shows 0..1";
     }

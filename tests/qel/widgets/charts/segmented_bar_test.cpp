@@ -46,7 +46,7 @@ struct segmented_scene {
         qel_rect r = rig.h.rect(id());
         rig.h.move(r.x + x, r.y + y);
         rig.h.run();
-        return payload()->hovered;
+        return payload()->view.hovered;
     }
 };
 
@@ -58,8 +58,8 @@ TEST(SegmentedBar, EachSegmentReachesHalfTheGapBeyondItsEnds)
     EXPECT_EQ(s.hovered_at(end + 0.5f, 5), 0);
     EXPECT_EQ(s.hovered_at(end + 1.5f, 5), 1);
     EXPECT_EQ(s.hovered_at(5, 10 + 14 + 5), 0) << "the first legend entry";
-    EXPECT_STREQ(s.payload()->tip.row_values[0], "1");
-    EXPECT_STREQ(s.payload()->tip.row_values[1], "25%");
+    EXPECT_STREQ(s.payload()->view.tip.row_values[0], "1");
+    EXPECT_STREQ(s.payload()->view.tip.row_values[1], "25%");
     EXPECT_EQ(s.hovered_at(300, 10 + 14 + 5), -1) << "past the legend entries";
 }
 

@@ -89,14 +89,14 @@ TEST(Treemap, HoverNamesTheTileAndAClickReturnsTheCallersIndex)
     auto payload = [&] { return (const qel_treemap_payload*)node_with_id(rig.h.ctx, id)->draw_user; };
     rig.h.click(r.x + 10, r.y + 10);
     EXPECT_EQ(clicked, 1) << "the largest at the top left";
-    EXPECT_STREQ(payload()->tip.title, "Assam");
-    EXPECT_STREQ(payload()->tip.row_values[1], "75%");
+    EXPECT_STREQ(payload()->view.tip.title, "Assam");
+    EXPECT_STREQ(payload()->view.tip.row_values[1], "75%");
     rig.h.move(r.x + r.w - 5, r.y + r.h - 5);
     rig.h.run();
-    EXPECT_EQ(payload()->hovered, 2) << "the zero item has no tile";
+    EXPECT_EQ(payload()->view.hovered, 2) << "the zero item has no tile";
     items[1].value = items[2].value = 0;
     rig.h.run(2);
-    EXPECT_EQ(payload()->hovered, -1);
+    EXPECT_EQ(payload()->view.hovered, -1);
     EXPECT_EQ(rig.h.draw_data().vertex_count, 0u) << "all zero draws nothing";
 }
 
@@ -127,8 +127,8 @@ TEST(ChartEntry, IntroGrowsOnceAndTheTooltipFadesOutOnTheLastItem)
     EXPECT_EQ(state()->hovered, -1) << "at once";
     EXPECT_GT(state()->tip_alpha, 0.01f) << "while the tooltip fades";
     auto payload = (const qel_treemap_payload*)node_with_id(rig.h.ctx, id)->draw_user;
-    EXPECT_EQ(payload->hovered, 0);
-    EXPECT_STREQ(payload->tip.title, "Assam");
+    EXPECT_EQ(payload->view.hovered, 0);
+    EXPECT_STREQ(payload->view.tip.title, "Assam");
     rig.h.run(20);
-    EXPECT_EQ(((const qel_treemap_payload*)node_with_id(rig.h.ctx, id)->draw_user)->hovered, -1);
+    EXPECT_EQ(((const qel_treemap_payload*)node_with_id(rig.h.ctx, id)->draw_user)->view.hovered, -1);
 }

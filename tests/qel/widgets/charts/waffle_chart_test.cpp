@@ -54,7 +54,7 @@ struct waffle_scene {
         qel_rect r = rig.h.rect(id());
         rig.h.move(r.x + x, r.y + y);
         rig.h.run();
-        return payload()->hovered;
+        return payload()->view.hovered;
     }
 };
 
@@ -79,7 +79,7 @@ TEST(Waffle, SquaresAndLegendRowsHoverTheirItem)
     EXPECT_EQ(s.hovered_at(2, 9 * pitch + 2), 0) << "the bottom left square";
     EXPECT_EQ(s.hovered_at(9 * pitch + 2, 2), 2) << "the top right square";
     EXPECT_EQ(s.hovered_at(10 * pitch + 40, 26 + 5), 1) << "the second legend row";
-    EXPECT_STREQ(s.payload()->tip.row_values[1], "30%");
+    EXPECT_STREQ(s.payload()->view.tip.row_values[1], "30%");
     EXPECT_EQ(s.hovered_at(10 * pitch + 40, 3 * 26 + 5), -1) << "below the last legend row";
 }
 

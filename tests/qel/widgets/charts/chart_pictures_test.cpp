@@ -14,13 +14,20 @@ static const float TEA[6] = {12, 30, 18, 44, 25, 38};
 static const float COFFEE[6] = {8, 14, 22, 16, 30, 21};
 static const float COCOA[6] = {4, 6, 5, 9, 7, 12};
 
+// A row across the board, its charts standing at the top.
+static void wide_row(qel_context* ctx, float gap)
+{
+    qel_style s = {};
+    s.gap = gap;
+    s.width = {QEL_SIZE_GROW, 1};
+    s.align = QEL_ALIGN_START;
+    qel_row_begin(ctx, &s);
+}
+
 static void series_board(qel_context* ctx)
 {
     board_begin(ctx);
-    qel_style row = {};
-    row.gap = 16;
-    row.width = {QEL_SIZE_GROW, 1};
-    qel_row_begin(ctx, &row);
+    wide_row(ctx, 16);
     const qel_line_series lines[2] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}};
     qel_series_chart_options o = {};
     o.x_labels = MONTHS;
@@ -42,11 +49,7 @@ static void series_board(qel_context* ctx)
 static void tile_board(qel_context* ctx)
 {
     board_begin(ctx);
-    qel_style row = {};
-    row.gap = 12;
-    row.width = {QEL_SIZE_GROW, 1};
-    row.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &row);
+    wide_row(ctx, 12);
     qel_stat_tile_options up = {};
     up.delta = 12.5f;
     up.trend_values = TEA;
@@ -60,7 +63,7 @@ static void tile_board(qel_context* ctx)
     down.trend_count = 6;
     qel_stat_tile(ctx, "Misprints", "17", &down);
     qel_container_end(ctx);
-    qel_row_begin(ctx, &row);
+    wide_row(ctx, 12);
     qel_gauge_ring(ctx, "Ribbon", 0.42f, 100);
     qel_gauge_ring(ctx, "Labels", 0.82f, 100);
     qel_gauge_ring(ctx, nullptr, 0.95f, 100);
@@ -79,11 +82,7 @@ static const qel_chart_item TEAS[6] = {{"Assam", 42, 0},  {"Sencha", 30, 0},    
 static void share_board(qel_context* ctx)
 {
     board_begin(ctx);
-    qel_style row = {};
-    row.gap = 20;
-    row.width = {QEL_SIZE_GROW, 1};
-    row.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &row);
+    wide_row(ctx, 20);
     qel_treemap_options map = {};
     map.height = 200;
     map.width = {QEL_SIZE_FIXED, 300};

@@ -376,6 +376,7 @@ qel_chart_axes qel_chart_xy_axes(qel_context* ctx, const qel_rect* r, const qel_
         label_w = std::fmax(label_w, qel_text_width(ctx, QEL_FONT_BODY, size, text, -1, 0));
     }
     float top = top_extra + (o->y_title ? 22.0f : 6.0f), bottom = o->x_title ? 46.0f : 26.0f;
-    a.plot = {r->x + label_w + 10, r->y + top, std::fmax(0.0f, r->w - label_w - 14), std::fmax(0.0f, r->h - top - bottom)};
+    a.plot = {r->x + label_w + 10, r->y + top, std::fmax(0.0f, r->w - label_w - 14),
+              std::fmax(0.0f, r->h - top - bottom)};
     return a;
 }

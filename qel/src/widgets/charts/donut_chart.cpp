@@ -107,7 +107,8 @@ static void legend(qel_context* ctx, const qel_donut_payload* p)
         row.gap = 8;
         row.width = {QEL_SIZE_GROW, 1};
         qel_container_begin(ctx, &row);
-        if (p->hovered >= 0 && i != p->hovered) qel_node_at(ctx, qel_node_parent(ctx))->opacity = 1 - 0.4f * p->hover_alpha;
+        if (p->hovered >= 0 && i != p->hovered)
+            qel_node_at(ctx, qel_node_parent(ctx))->opacity = 1 - 0.4f * p->hover_alpha;
         int32_t swatch = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 8}, {QEL_SIZE_FIXED, 8});
         qel_node_at(ctx, swatch)->fill = qel_chart_indexed_color(ctx, 0, i);
         qel_node_round(qel_node_at(ctx, swatch), 2.5f);

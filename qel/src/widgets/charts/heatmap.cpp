@@ -94,7 +94,8 @@ static void fill_tip(qel_context* ctx, qel_heatmap_payload* p, int32_t cell)
     const char* col_name = o->column_labels && o->column_labels[col] ? o->column_labels[col]
                                                                        : qel_arena_sprintf(ctx, "%d", col + 1);
     p->view.tip.title = qel_arena_sprintf(ctx, "%s \xC2\xB7 %s", row_name, col_name);
-    qel_chart_tip_add(&p->view.tip, "Value", qel_chart_format_value(ctx, o->format, p->values[cell]), cell_color(ctx, p, cell));
+    qel_chart_tip_add(&p->view.tip, "Value", qel_chart_format_value(ctx, o->format, p->values[cell]),
+                      cell_color(ctx, p, cell));
 }
 
 int32_t qel_heatmap(qel_context* ctx, const char* label, const float* values, int32_t rows, int32_t columns,
@@ -145,14 +146,16 @@ static void draw_cells(qel_context* ctx, const qel_heatmap_payload* p, const qel
         for (int32_t c = 0; c < p->columns; c++) {
             float fade = std::fmin(std::fmax(p->view.intro * 1.8f - (float)c / (float)p->columns * 0.8f, 0.0f), 1.0f);
             qel_rect cell = {l.grid_left + (float)c * pitch, l.grid_top + (float)r * pitch, l.cell, l.cell};
-            qel_draw_rect(ctx, &cell, radii, qel_color_mix(empty, cell_color(ctx, p, (int64_t)r * p->columns + c), fade));
+            qel_draw_rect(ctx, &cell, radii,
+                          qel_color_mix(empty, cell_color(ctx, p, (int64_t)r * p->columns + c), fade));
         }
     if (p->view.hovered < 0 || !(p->view.tip_alpha > 0.01f)) return;
     int32_t r = p->view.hovered / p->columns, c = p->view.hovered % p->columns;
-    qel_rect ring = {l.grid_left + (float)c * pitch - 1.5f, l.grid_top + (float)r * pitch - 1.5f, l.cell + 3, l.cell + 3};
+    qel_rect ring = {l.grid_left + (float)c * pitch - 1.5f, l.grid_top + (float)r * pitch - 1.5f, l.cell + 3,
+                     l.cell + 3};
     const float ring_radii[4] = {radius + 1.5f, radius + 1.5f, radius + 1.5f, radius + 1.5f};
-    qel_draw_rect_bordered(ctx, &ring, ring_radii, 0, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), p->view.tip_alpha),
-                           1.5f);
+    qel_draw_rect_bordered(ctx, &ring, ring_radii, 0,
+                           qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), p->view.tip_alpha), 1.5f);
 }
 
 // Column names centred under their columns, leaving out one that would crowd the one before.

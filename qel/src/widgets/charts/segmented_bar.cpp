@@ -129,7 +129,8 @@ static void draw_segments(qel_context* ctx, const qel_segmented_bar_payload* p, 
         float left = i == first ? h / 2 : inner, right = i == last && t > 0.99f ? h / 2 : inner;
         const float radii[4] = {left, right, right, left};
         qel_color c = qel_chart_indexed_color(ctx, p->items[i].color, i);
-        if (dimming && i != p->view.hovered) c = qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.5f);
+        if (dimming && i != p->view.hovered)
+            c = qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.5f);
         qel_draw_rect(ctx, &rects[i], radii, c);
     }
 }

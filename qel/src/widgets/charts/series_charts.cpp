@@ -271,7 +271,8 @@ static float widest_tick_label(qel_context* ctx, const plot_frame& f, float step
     return widest;
 }
 
-static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t ticks, const qel_series_chart_payload* p)
+static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t ticks,
+                      const qel_series_chart_payload* p)
 {
     float scale = ctx->clock.scale;
     for (int32_t i = 0; i < ticks; i++) {
@@ -289,7 +290,8 @@ static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t
 }
 
 // Category labels under the plot, each centred on its index; line charts keep the first and
-// last within reach of the ends, and a label too close to the one before is left out.
+// last (or only) label within reach of the ends, and a label too close to the one before is
+// left out.
 static void draw_x_labels(qel_context* ctx, const plot_frame& f, const qel_series_chart_payload* p, int32_t n)
 {
     int32_t shown = std::min(p->x_label_count, n);
@@ -298,8 +300,8 @@ static void draw_x_labels(qel_context* ctx, const plot_frame& f, const qel_serie
         float cx = f.left + ((float)i + (p->mode == MODE_BAR ? 0.5f : 0.0f)) * f.slot;
         float w = qel_text_width(ctx, QEL_FONT_BODY, f.label_size, p->x_labels[i], -1, 0);
         float start = cx - w / 2;
-        if (p->mode == MODE_LINE && i == 0) start = cx - std::fmin(w / 2, 4.0f);
-        else if (p->mode == MODE_LINE && i == shown - 1) start = cx + std::fmin(w / 2, 4.0f) - w;
+        if (p->mode == MODE_LINE && i == shown - 1) start = cx + std::fmin(w / 2, 4.0f) - w;
+        else if (p->mode == MODE_LINE && i == 0) start = cx - std::fmin(w / 2, 4.0f);
         if (start < last_end + 8) continue;
         qel_draw_text(ctx, QEL_FONT_BODY, f.label_size, start, f.top + f.height + 8,
                       qel_color_token(QEL_COLOR_TEXT_MUTED), p->x_labels[i], -1, 0);

@@ -89,8 +89,9 @@ int32_t qel_treemap(qel_context* ctx, const char* label, const qel_chart_item* i
     int32_t hit = qel_chart_entry_hovering(&e) ? hit_item(ctx, p, e.rect, e.pointer) : -1;
     qel_chart_entry_view(ctx, &e, hit, count, &p->view);
     if (p->view.hovered >= 0)
-        qel_chart_tip_value_share(ctx, &p->view.tip, p->items[p->view.hovered].label, p->format, p->items[p->view.hovered].value,
-                                  p->total, qel_chart_item_color(ctx, p->items, p->order, p->view.hovered));
+        qel_chart_tip_value_share(ctx, &p->view.tip, p->items[p->view.hovered].label, p->format,
+                                  p->items[p->view.hovered].value, p->total,
+                                  qel_chart_item_color(ctx, p->items, p->order, p->view.hovered));
     qel_size width = o->width.kind != QEL_SIZE_FIT ? o->width : qel_size{QEL_SIZE_GROW, 1};
     qel_size height = {QEL_SIZE_FIXED, o->height > 0 ? o->height : DEFAULT_HEIGHT};
     qel_chart_entry_node(ctx, &e, width, height, qel_treemap_draw, p, true);
@@ -105,8 +106,8 @@ static qel_color ink_on(qel_color tile)
     return lum >= 0.52f ? 0xFF141414u : 0xFFFFFFFFu;
 }
 
-static void tile_texts(qel_context* ctx, const qel_treemap_payload* p, const qel_rect& tile, int32_t item, qel_color fill,
-                       float fade)
+static void tile_texts(qel_context* ctx, const qel_treemap_payload* p, const qel_rect& tile, int32_t item,
+                       qel_color fill, float fade)
 {
     const qel_chart_item& it = p->items[item];
     if (!(tile.w > 56 && tile.h > 30) || !it.label) return;

@@ -64,7 +64,8 @@ static float legend_width(qel_context* ctx, const qel_waffle_payload* p)
 {
     float size = qel_chart_small_size(ctx), widest = 0;
     for (int32_t i = 0; i < p->count; i++)
-        widest = std::fmax(widest, qel_text_width(ctx, QEL_FONT_BODY, size, p->items[i].label ? p->items[i].label : "", -1, 0));
+        widest = std::fmax(widest,
+                           qel_text_width(ctx, QEL_FONT_BODY, size, p->items[i].label ? p->items[i].label : "", -1, 0));
     return widest + 96;
 }
 
@@ -111,8 +112,8 @@ int32_t qel_waffle_chart(qel_context* ctx, const char* label, const qel_chart_it
     int32_t hit = qel_chart_entry_hovering(&e) ? hit_item(p, e.rect, e.pointer) : -1;
     qel_chart_entry_view(ctx, &e, hit, count, &p->view);
     if (p->view.hovered >= 0)
-        qel_chart_tip_value_share(ctx, &p->view.tip, p->items[p->view.hovered].label, p->format, p->items[p->view.hovered].value,
-                                  p->total, item_color(ctx, p, p->view.hovered));
+        qel_chart_tip_value_share(ctx, &p->view.tip, p->items[p->view.hovered].label, p->format,
+                                  p->items[p->view.hovered].value, p->total, item_color(ctx, p, p->view.hovered));
     float rows_h = (float)count * LEGEND_ROW;
     float height = p->stacked ? gh + 16 + rows_h : std::fmax(gh, rows_h);
     int32_t index = qel_chart_entry_node(ctx, &e, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, height}, qel_waffle_chart_draw, p,
@@ -136,7 +137,8 @@ static void draw_squares(qel_context* ctx, const qel_waffle_payload* p, float x,
         qel_color c = item >= 0 ? item_color(ctx, p, item) : empty;
         if (dimming && item != p->view.hovered) c = qel_color_mix(c, surface, p->view.tip_alpha * 0.55f);
         float fade = std::fmin(std::fmax(2 * p->view.intro - (float)k / (float)n, 0.0f), 1.0f);
-        qel_rect sq = {x + (float)(k / p->rows) * pitch, y + (float)(p->rows - 1 - k % p->rows) * pitch, p->cell, p->cell};
+        qel_rect sq = {x + (float)(k / p->rows) * pitch, y + (float)(p->rows - 1 - k % p->rows) * pitch, p->cell,
+                       p->cell};
         qel_draw_rect(ctx, &sq, radii, qel_color_mix(empty, c, fade));
     }
 }

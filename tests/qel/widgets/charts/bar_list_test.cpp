@@ -27,7 +27,10 @@ struct bar_list_scene {
         rig.h.run();
     }
     uint32_t id() { return qel_id(rig.h.ctx, "ranks"); }
-    const qel_bar_list_payload* payload() { return (const qel_bar_list_payload*)node_with_id(rig.h.ctx, id())->draw_user; }
+    const qel_bar_list_payload* payload()
+    {
+        return (const qel_bar_list_payload*)node_with_id(rig.h.ctx, id())->draw_user;
+    }
     const qel_bar_list_row* row(const char* label)
     {
         for (int32_t i = 0; i < payload()->count; i++)

@@ -138,7 +138,8 @@ TEST(ChartLayouts, PlotRectanglesAndXyAxesStayFinite)
     qel_headless h;
     const float flat[4] = {1e8f, 1e8f, 1e8f, 1e8f};
     const float odd[6] = {NaN, 1, 2, INF, 3, 4};
-    const qel_xy_series cases[3] = {{"flat", flat, nullptr, 2, 0}, {"none", nullptr, nullptr, 5, 0}, {"odd", odd, odd, 3, 0}};
+    const qel_xy_series cases[3] = {
+        {"flat", flat, nullptr, 2, 0}, {"none", nullptr, nullptr, 5, 0}, {"odd", odd, odd, 3, 0}};
     for (const qel_xy_series& s : cases) {
         qel_bubble_options o = {};
         o.x_title = "x";

@@ -40,7 +40,8 @@ inline std::vector<qel_vec2> solid_points(const qel_draw_data& dd)
 {
     std::vector<qel_vec2> out;
     for (uint32_t i = 0; i < dd.vertex_count; i++)
-        if (dd.vertices[i].kind == (float)QEL_SHAPE_SOLID) out.push_back({dd.vertices[i].pos[0], dd.vertices[i].pos[1]});
+        if (dd.vertices[i].kind == (float)QEL_SHAPE_SOLID)
+            out.push_back({dd.vertices[i].pos[0], dd.vertices[i].pos[1]});
     return out;
 }
 
@@ -56,7 +57,8 @@ inline bool all_vertices_finite(const qel_draw_data& dd)
 inline bool solid_in(const qel_draw_data& dd, qel_color color)
 {
     for (uint32_t i = 0; i < dd.vertex_count; i++)
-        if (dd.vertices[i].kind == (float)QEL_SHAPE_SOLID && (dd.vertices[i].fill & 0x00FFFFFFu) == (color & 0x00FFFFFFu))
+        if (dd.vertices[i].kind == (float)QEL_SHAPE_SOLID &&
+            (dd.vertices[i].fill & 0x00FFFFFFu) == (color & 0x00FFFFFFu))
             return true;
     return false;
 }

@@ -68,7 +68,8 @@ TEST(Donut, AllZeroOrMissingValuesDrawNoSlicesAndHoverNothing)
     EXPECT_EQ(s.payload()->total, 0);
     EXPECT_EQ(s.hovered_at(0, -0.4f * s.rig.h.rect(s.ring()).w), -1);
     for (int i = 0; i < 3; i++)
-        EXPECT_FALSE(solid_in(s.rig.h.draw_data(), qel_theme_color(s.rig.h.ctx, (qel_theme_slot)(QEL_COLOR_CHART1 + i))));
+        EXPECT_FALSE(
+            solid_in(s.rig.h.draw_data(), qel_theme_color(s.rig.h.ctx, (qel_theme_slot)(QEL_COLOR_CHART1 + i))));
     EXPECT_NE(node_with_text(s.rig.h.ctx, "0%"), nullptr) << "shares of nothing read 0%";
 }
 

@@ -147,7 +147,9 @@ TEST(GaugeRing, ZeroShowsOnlyTheTrackCapAndValuesGlide)
     rig.h.ui = [&](qel_context* ctx) { qel_gauge_ring(ctx, nullptr, value, 100); };
     rig.h.run();
     qel_context* ctx = rig.h.ctx;
-    auto shown = [&] { return ((const qel_gauge_ring_payload*)node_with_draw(ctx, qel_gauge_ring_draw)->draw_user)->value; };
+    auto shown = [&] {
+        return ((const qel_gauge_ring_payload*)node_with_draw(ctx, qel_gauge_ring_draw)->draw_user)->value;
+    };
     EXPECT_EQ(shown(), 0);
     EXPECT_EQ(((const qel_gauge_ring_payload*)node_with_draw(ctx, qel_gauge_ring_draw)->draw_user)->caption, nullptr);
     EXPECT_EQ(boxes_filled(rig.h.draw_data(), qel_theme_color(ctx, QEL_COLOR_TRACK)).size(), 1u);

@@ -52,3 +52,4 @@
 #include "qel/waffle_chart.h"
 #include "qel/segmented_bar.h"
 #include "qel/bar_list.h"
+#include "qel/calendar_heatmap.h"

@@ -1,7 +1,7 @@
 // The charts as a person sees them, in light and dark, compared with committed pictures drawn by
 // the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
 // stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
-// a heatmap.
+// a heatmap over a calendar heatmap.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -110,6 +110,12 @@ static void grid_board(qel_context* ctx)
     o.column_labels = hours;
     o.format = "%.0f";
     qel_heatmap(ctx, "busy", values, 5, 12, &o);
+    static float per_day[200];
+    for (int i = 0; i < 200; i++) per_day[i] = (float)((i * 13) % 7 < 2 ? 0 : (i * 29) % 11);
+    const qel_date start = {2026, 3, 5};
+    qel_calendar_heatmap_options c = {};
+    c.value_label = "labels";
+    qel_calendar_heatmap(ctx, "days", &start, per_day, 200, &c);
     qel_container_end(ctx);
 }
 
@@ -151,9 +157,9 @@ TEST_P(ChartPictures, TreemapWaffleSegmentedBarAndBarList)
     EXPECT_TRUE(picture_matches(rig.shot(), name("shares"), PICTURE_TOLERANCE));
 }
 
-TEST_P(ChartPictures, Heatmap)
+TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
 {
-    widget_rig rig(640, 340, GetParam());
+    widget_rig rig(640, 520, GetParam());
     rig.h.ui = grid_board;
     rig.h.run(2);
     qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "busy"));

@@ -22,13 +22,12 @@ TEST(CalendarLevels, QuartersOfTheLargestValue)
     EXPECT_EQ(qel_chart_calendar_level(80, 8), 4);
 }
 
-struct calendar_scene {
-    widget_rig rig;
+struct calendar_scene : chart_scene<qel_calendar_heatmap_payload> {
     qel_date start;
     std::vector<float> values;
     qel_calendar_heatmap_options options = {};
     int32_t clicked = -1;
-    calendar_scene(float width, qel_date from, int32_t days) : rig(width, 200), start(from)
+    calendar_scene(float width, qel_date from, int32_t days) : chart_scene(width, 200, "days"), start(from)
     {
         for (int32_t i = 0; i < days; i++) values.push_back((float)(i % 9));
         rig.h.ui = [this](qel_context* ctx) {
@@ -36,18 +35,6 @@ struct calendar_scene {
             if (c >= 0) clicked = c;
         };
         rig.h.run(2);
-    }
-    uint32_t id() { return qel_id(rig.h.ctx, "days"); }
-    const qel_calendar_heatmap_payload* payload()
-    {
-        return (const qel_calendar_heatmap_payload*)node_with_id(rig.h.ctx, id())->draw_user;
-    }
-    int32_t hovered_at(float x, float y)
-    {
-        qel_rect r = rig.h.rect(id());
-        rig.h.move(r.x + x, r.y + y);
-        rig.h.run();
-        return payload()->view.hovered;
     }
 };
 

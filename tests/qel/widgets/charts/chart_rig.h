@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "qel/draw.h"
+#include "qel/id.h"
+#include "qel/widget_rig.h"
 
 struct drawn_box {
     float x, y, w, h;
@@ -62,3 +64,21 @@ inline bool solid_in(const qel_draw_data& dd, qel_color color)
             return true;
     return false;
 }
+
+// A chart of the frame alone in a rig under its label, with its payload and hover read back.
+template <class Payload>
+struct chart_scene {
+    widget_rig rig;
+    const char* label;
+    chart_scene(float width, float height, const char* chart_label) : rig(width, height), label(chart_label) {}
+    uint32_t id() { return qel_id(rig.h.ctx, label); }
+    const Payload* payload() { return (const Payload*)node_with_id(rig.h.ctx, id())->draw_user; }
+    // The item hovered with the pointer at (x, y) within the chart's last rectangle.
+    int32_t hovered_at(float x, float y)
+    {
+        qel_rect r = rig.h.rect(id());
+        rig.h.move(r.x + x, r.y + y);
+        rig.h.run();
+        return payload()->view.hovered;
+    }
+};

@@ -25,28 +25,15 @@ TEST(SegmentLayout, PositiveItemsShareTheWidthLessTheGaps)
     EXPECT_EQ(out[2].w, 0);
 }
 
-struct segmented_scene {
-    widget_rig rig{402, 200};
+struct segmented_scene : chart_scene<qel_segmented_bar_payload> {
     std::vector<qel_chart_item> items = {{"Used", 1, 0}, {"Free", 3, 0}};
     qel_segmented_bar_options options = {};
-    segmented_scene()
+    segmented_scene() : chart_scene(402, 200, "disk")
     {
         rig.h.ui = [this](qel_context* ctx) {
             qel_segmented_bar(ctx, "disk", items.data(), (int32_t)items.size(), &options);
         };
         rig.h.run(2);
-    }
-    uint32_t id() { return qel_id(rig.h.ctx, "disk"); }
-    const qel_segmented_bar_payload* payload()
-    {
-        return (const qel_segmented_bar_payload*)node_with_id(rig.h.ctx, id())->draw_user;
-    }
-    int32_t hovered_at(float x, float y)
-    {
-        qel_rect r = rig.h.rect(id());
-        rig.h.move(r.x + x, r.y + y);
-        rig.h.run();
-        return payload()->view.hovered;
     }
 };
 

@@ -36,25 +36,15 @@ TEST(WaffleSquares, LargestRemaindersGiveOutEverySquare)
         }
 }
 
-struct waffle_scene {
-    widget_rig rig;
+struct waffle_scene : chart_scene<qel_waffle_payload> {
     std::vector<qel_chart_item> items = {{"Green", 50, 0}, {"Black", 30, 0}, {"Oolong", 20, 0}};
     qel_waffle_options options = {};
-    explicit waffle_scene(float width) : rig(width, 400)
+    explicit waffle_scene(float width) : chart_scene(width, 400, "waffle")
     {
         rig.h.ui = [this](qel_context* ctx) {
             qel_waffle_chart(ctx, "waffle", items.data(), (int32_t)items.size(), &options);
         };
         rig.h.run(2);
-    }
-    uint32_t id() { return qel_id(rig.h.ctx, "waffle"); }
-    const qel_waffle_payload* payload() { return (const qel_waffle_payload*)node_with_id(rig.h.ctx, id())->draw_user; }
-    int32_t hovered_at(float x, float y)
-    {
-        qel_rect r = rig.h.rect(id());
-        rig.h.move(r.x + x, r.y + y);
-        rig.h.run();
-        return payload()->view.hovered;
     }
 };
 

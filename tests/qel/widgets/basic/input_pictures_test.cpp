@@ -1,7 +1,8 @@
 // The everyday input widgets as a person sees them, in light and dark: checkboxes, switches and
 // radios in their states; sliders, a range slider and a rating; shortcut recorders empty, holding
-// a shortcut and armed; drag numbers. Compared with committed pictures drawn by the software
-// renderer.
+// a shortcut and armed; drag numbers; confirm and async buttons, editable titles and a currency
+// field; toggle cells, the theme controls and counter chips; swipe rows open on either side.
+// Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -94,6 +95,81 @@ static void drag_number_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void button_board(qel_context* ctx)
+{
+    static char title[64] = "Spring tea labels", empty[64] = "";
+    static double price = 1234.5;
+    board_begin(ctx);
+    row_begin(ctx, 10);
+    qel_confirm_button(ctx, "Delete all", nullptr);
+    qel_confirm_opts armed = {};
+    armed.icon = ICON_C;
+    qel_confirm_button(ctx, "Clear rows", &armed);
+    qel_container_end(ctx);
+    row_begin(ctx, 10);
+    qel_async_button(ctx, "Save", QEL_ASYNC_IDLE, nullptr);
+    qel_async_button(ctx, "Print", QEL_ASYNC_BUSY, nullptr);
+    qel_async_button(ctx, "Send", QEL_ASYNC_DONE, nullptr);
+    qel_async_opts outline = {};
+    outline.variant = QEL_BUTTON_OUTLINE;
+    qel_async_button(ctx, "Upload", QEL_ASYNC_FAILED, &outline);
+    qel_container_end(ctx);
+    qel_title_opts big = {};
+    big.size = 20;
+    qel_editable_title(ctx, "title", title, sizeof title, &big);
+    qel_editable_title(ctx, "empty", empty, sizeof empty, nullptr);
+    qel_currency_opts money = {};
+    money.label = "Price";
+    money.width = {QEL_SIZE_FIXED, 200};
+    qel_currency_input(ctx, "price", &price, &money);
+    qel_container_end(ctx);
+}
+
+static void cell_board(qel_context* ctx)
+{
+    static uint8_t levels[5] = {1, 1, 0, 1, 0}, follow[1] = {1}, view[3] = {0, 1, 0};
+    static const char* level_names[] = {"Debug", "Info", "Warn", "Error", "Fatal"};
+    static const char* view_names[] = {"List", "Grid", "Rows"};
+    static const char* view_icons[] = {ICON_A, ICON_B, ICON_C};
+    static const char* follow_text[] = {"Follow"};
+    static uint32_t theme;
+    static qel_counter_item reactions[3] = {{ICON_A, 3, 1}, {ICON_B, 0, 0}, {ICON_C, 12, 0}};
+    board_begin(ctx);
+    row_begin(ctx, 10);
+    qel_code_input(ctx, "levels", level_names, 5, levels, nullptr);
+    qel_code_input(ctx, "follow", follow_text, 1, follow, nullptr);
+    qel_container_end(ctx);
+    row_begin(ctx, 10);
+    qel_toggle_cells_opts icons = {};
+    icons.icons = view_icons;
+    icons.icon_only = 1;
+    icons.single = 1;
+    qel_code_input(ctx, "view", view_names, 3, view, &icons);
+    qel_toggle_cells_opts small = {};
+    small.size = 1;
+    qel_code_input(ctx, "small", level_names, 3, levels, &small);
+    theme = qel_theme_get_mode(ctx);
+    qel_theme_switcher(ctx, &theme, true);
+    qel_theme_toggle(ctx);
+    qel_container_end(ctx);
+    qel_counter_chips(ctx, "reactions", reactions, 3);
+    qel_container_end(ctx);
+}
+
+static void swipe_board(qel_context* ctx)
+{
+    static const qel_swipe_action leading[] = {{ICON_A, "Read", QEL_SEMANTIC_INFO}, {ICON_B, "Pin", 0}};
+    static const qel_swipe_action trailing[] = {{ICON_C, "Delete", QEL_SEMANTIC_DANGER}};
+    static const char* const rows[] = {"Invoice for March", "Labels for the new teas", "Printer is out of paper"};
+    board_begin(ctx);
+    for (const char* row : rows) {
+        qel_swipe_row(ctx, row, leading, 2, trailing, 1);
+        qel_text_ex(ctx, row, nullptr);
+        qel_swipe_row_end(ctx);
+    }
+    qel_container_end(ctx);
+}
+
 class InputPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -143,6 +219,52 @@ TEST_P(InputPictures, DragNumbers)
     rig.move_to(qel_id(rig.h.ctx, "Gap"));
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("drag_numbers"), PICTURE_TOLERANCE));
+}
+
+TEST_P(InputPictures, ConfirmAsyncTitleAndCurrency)
+{
+    widget_rig rig(460, 260, GetParam());
+    rig.h.ui = button_board;
+    rig.h.run(2);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "Clear rows"));
+    rig.h.click(c.x, c.y);
+    rig.h.step = 0.5f;
+    rig.h.run(3);  // half the countdown gone
+    rig.h.step = 1.0f / 60;
+    rig.move_to(qel_id(rig.h.ctx, "title"));
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("crossfade"), PICTURE_TOLERANCE));
+}
+
+TEST_P(InputPictures, ToggleCellsThemeControlsAndCounterChips)
+{
+    widget_rig rig(560, 170, GetParam());
+    rig.h.ui = cell_board;
+    rig.h.run(2);
+    int32_t grid = 1;
+    rig.move_to(qel_hash_bytes(&grid, 4, qel_id(rig.h.ctx, "levels")));
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("cells"), PICTURE_TOLERANCE));
+}
+
+TEST_P(InputPictures, SwipeRows)
+{
+    widget_rig rig(420, 190, GetParam());
+    rig.h.ui = swipe_board;
+    rig.h.run(2);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "Printer is out of paper"));
+    rig.h.move(c.x, c.y);
+    rig.h.run();
+    rig.h.button(0, true);
+    rig.h.run();
+    rig.h.move(c.x - 50, c.y);
+    rig.h.run();
+    rig.h.button(0, false);
+    rig.h.run(2);
+    rig.move_to(qel_id(rig.h.ctx, "Invoice for March"));  // the wheel opens it without a press
+    rig.h.wheel(4, 0);
+    rig.h.run(12);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("swipe"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, InputPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -7,7 +7,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -84,11 +83,8 @@ qel_interaction qel_check_body(qel_context* ctx, uint32_t id, uint32_t mode, boo
     bool is_switch = mode == QEL_CHECK_SWITCH;
     int32_t box = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, is_switch ? 36.0f : 18.0f},
                                  {QEL_SIZE_FIXED, is_switch ? 20.0f : 18.0f});
-    auto* record = (qel_check_record*)qel_arena_alloc(ctx, sizeof(qel_check_record));
-    *record = {s->check[0], s->check[1], s->hover, s->press[0], s->focus, o->indeterminate, mode};
-    n = qel_node_at(ctx, box);
-    n->draw = qel_check_draw;
-    n->draw_user = record;
+    qel_check_record record = {s->check[0], s->check[1], s->hover, s->press[0], s->focus, o->indeterminate, mode};
+    qel_node_draw_with(ctx, box, qel_check_draw, &record, sizeof record, false);
     if (qel_label_visible_len(label) > 0) label_column(ctx, label, o->description);
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);

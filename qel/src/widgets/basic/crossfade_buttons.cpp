@@ -114,7 +114,7 @@ void qel_crossfade_body(qel_context* ctx, uint32_t id, qel_crossfade_state* s, b
     qel_node* n = qel_node_at(ctx, index);
     n->direction = QEL_DIR_STACK;
     n->align_self = QEL_ALIGN_OWN_SIZE;
-    n->flags |= QEL_NODE_CLIP | QEL_NODE_DRAW_AFTER;
+    n->flags |= QEL_NODE_CLIP;
     qel_node_round(n, fminf(ctx->theme.current.radius_small, h / 2));
     n->scale = s->scale[0];
     if (held) {
@@ -124,10 +124,8 @@ void qel_crossfade_body(qel_context* ctx, uint32_t id, qel_crossfade_state* s, b
     }
     n->border = qel_color_mix(a->border, b->border, t);
     n->border_width = n->border >> 24 ? 1.0f : 0.0f;
-    auto* record = (body_record*)qel_arena_alloc(ctx, sizeof(body_record));
-    *record = {countdown, s->focus, b->text_color};
-    n->draw = body_draw;
-    n->draw_user = record;
+    body_record record = {countdown, s->focus, b->text_color};
+    qel_node_draw_with(ctx, index, body_draw, &record, sizeof record, true);
     qel_node_mark_interactive(ctx, index, QEL_INTERACT_FOCUSABLE);
     if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_node_push(ctx, index);

@@ -169,12 +169,10 @@ static void field_node(qel_context* ctx, const char* label, const qel_drag_numbe
     n->border_width = 1;
     n->border = qel_field_border_color(ctx, s->hover);
     qel_node_round(n, fminf(ctx->theme.current.radius_small, h / 2));
-    n->flags |= QEL_NODE_DRAW_AFTER;
-    auto* record = (qel_drag_number_record*)qel_arena_alloc(ctx, sizeof(qel_drag_number_record));
-    *record = {fminf(fmaxf(s->shown, 0.0f), 1.0f), s->hover, it.focused && it.focus_visible ? 1.0f : 0.0f,
-               qel_focus_color(ctx), qel_theme_color(ctx, QEL_COLOR_BORDER)};
-    n->draw = qel_drag_number_draw;
-    n->draw_user = record;
+    qel_drag_number_record record = {fminf(fmaxf(s->shown, 0.0f), 1.0f), s->hover,
+                                     it.focused && it.focus_visible ? 1.0f : 0.0f, qel_focus_color(ctx),
+                                     qel_theme_color(ctx, QEL_COLOR_BORDER)};
+    qel_node_draw_with(ctx, index, qel_drag_number_draw, &record, sizeof record, true);
     qel_node_mark_interactive(ctx, index, QEL_INTERACT_FOCUSABLE);
     if (it.hovered || s->dragged) qel_set_cursor(ctx, QEL_CURSOR_RESIZE_EW);
     qel_node_push(ctx, index);

@@ -142,10 +142,7 @@ static void small_text(qel_context* ctx, const char* text, qel_theme_slot color)
 static void armed_contents(qel_context* ctx, float pulse)
 {
     int32_t dot = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 14}, {QEL_SIZE_FIXED, 14});
-    auto* alpha = (float*)qel_arena_alloc(ctx, sizeof(float));
-    *alpha = pulse;
-    qel_node_at(ctx, dot)->draw = qel_record_dot_draw;
-    qel_node_at(ctx, dot)->draw_user = alpha;
+    qel_node_draw_with(ctx, dot, qel_record_dot_draw, &pulse, sizeof pulse, false);
     char held[32] = "";
     append_modifiers(held, sizeof held, qel_modifiers(ctx), "Super ");
     small_text(ctx, held[0] ? held : "Press a shortcut", QEL_COLOR_TEXT_SECONDARY);

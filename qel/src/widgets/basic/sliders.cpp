@@ -9,7 +9,6 @@
 #include "core.h"
 #include "number_text.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -76,12 +75,8 @@ static int32_t track_node(qel_context* ctx, uint32_t id, const qel_slider_record
 {
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, TRACK_HEIGHT});
     qel_node_mark_interactive(ctx, index, QEL_INTERACT_FOCUSABLE);
-    auto* copy = (qel_slider_record*)qel_arena_alloc(ctx, sizeof(qel_slider_record));
-    *copy = record;
-    qel_node* n = qel_node_at(ctx, index);
-    n->align_self = QEL_ALIGN_STRETCH;
-    n->draw = qel_slider_draw;
-    n->draw_user = copy;
+    qel_node_at(ctx, index)->align_self = QEL_ALIGN_STRETCH;
+    qel_node_draw_with(ctx, index, qel_slider_draw, &record, sizeof record, false);
     return index;
 }
 
@@ -376,12 +371,10 @@ bool qel_rating(qel_context* ctx, const char* label, int32_t* value, int32_t sta
         float scale = qel_anim_spring(ctx, springs[i], 1, 0.35f, 0.45f);
         int32_t node = qel_node_sized(ctx, ids[i], {QEL_SIZE_FIXED, 22}, {QEL_SIZE_FIXED, 22});
         qel_node_mark_interactive(ctx, node, 0);
-        auto* record = (qel_star_record*)qel_arena_alloc(ctx, sizeof(qel_star_record));
         bool on = i < *rating;
-        *record = {scale, on ? lit : qel_color_mix(unlit, qel_color_alpha(lit, 0.7f), hovered >= i ? 1.0f : 0.0f)};
-        qel_node* nd = qel_node_at(ctx, node);
-        nd->draw = qel_rating_star_draw;
-        nd->draw_user = record;
+        qel_star_record record = {scale,
+                                  on ? lit : qel_color_mix(unlit, qel_color_alpha(lit, 0.7f), hovered >= i ? 1.0f : 0.0f)};
+        qel_node_draw_with(ctx, node, qel_rating_star_draw, &record, sizeof record, false);
     }
     qel_container_end(ctx);
     qel_set_last_item(ctx, id);

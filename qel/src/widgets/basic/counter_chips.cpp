@@ -3,6 +3,7 @@
 #include "qel/counter_chips.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "core.h"
@@ -41,7 +42,8 @@ static bool update_chip(qel_context* ctx, chip_state* s, qel_counter_item* item,
     }
     if (it.clicked) {
         item->on = !item->on;
-        item->count = item->on ? (item->count + 1 > 0 ? item->count + 1 : 0) : (item->count > 0 ? item->count - 1 : 0);
+        if (item->on) item->count = item->count < 0 ? 0 : item->count < INT32_MAX ? item->count + 1 : INT32_MAX;
+        else item->count = item->count > 0 ? item->count - 1 : 0;
         if (item->on) s->scale[0] = 1.18f;
     }
     if (item->count != s->shown) {

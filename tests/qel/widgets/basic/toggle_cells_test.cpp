@@ -3,6 +3,7 @@
 // chips that count their clicks and roll their counts.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "qel/qel.h"
@@ -179,6 +180,9 @@ TEST(CounterChips, CountClicksAndNeverGoBelowZero)
     c.items[0] = {ICON_A, 0, 1};
     c.click(0);
     EXPECT_EQ(c.items[0].count, 0) << "a chip at 0 switched off stays at 0";
+    c.items[1] = {ICON_B, INT32_MAX, 0};
+    c.click(1);
+    EXPECT_EQ(c.items[1].count, INT32_MAX) << "the largest count does not wrap";
 }
 
 TEST(CounterChips, CountsRollInTheirDirection)

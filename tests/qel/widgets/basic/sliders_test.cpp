@@ -201,3 +201,29 @@ TEST(Rating, ClampsItsStarsAndClearsOnASecondClick)
     rig.h.run();
     EXPECT_EQ(value, 0);
 }
+
+TEST(Slider, MirrorsPointerAndKeysRightToLeft)
+{
+    widget_rig rig(400, 120);
+    float value = 50;
+    rig.h.ui = [&](qel_context* ctx) {
+        qel_style rtl = {};
+        rtl.direction_mode = 2;
+        rtl.width = {QEL_SIZE_GROW, 1};
+        qel_column_begin(ctx, &rtl);
+        qel_slider(ctx, "Copies", &value, 0, 100, nullptr);
+        qel_container_end(ctx);
+    };
+    rig.h.run(3);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "Copies") ^ 81);
+    rig.h.move(r.x + 9 + 0.2f * (r.w - 18), r.y + 11);
+    rig.h.run();
+    rig.h.button(0, true);
+    rig.h.run();
+    EXPECT_NEAR(value, 80, 0.01f) << "the value grows leftwards";
+    rig.h.button(0, false);
+    rig.h.run();
+    rig.h.tap(QEL_KEY_RIGHT);
+    rig.h.run();
+    EXPECT_NEAR(value, 79, 0.01f) << "Right decreases";
+}

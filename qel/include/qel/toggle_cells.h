@@ -14,7 +14,7 @@ struct qel_toggle_cells_opts {
     uint64_t reserved;
     const char* const* icons;  // one icon glyph text or null per cell; null: no icons
     uint8_t single;            // exactly one cell on: a click turns the others off
-    uint8_t icon_only;         // a cell with an icon shows no text
+    uint8_t icon_only;         // a cell with an icon shows no text; the text is its tooltip
     uint32_t size;             // 1 small, 2 large, else medium
 };
 

@@ -1,5 +1,5 @@
 // Toggle cells: the joined row, each cell's click and arrow keys, and the fades of hover and on.
-// The cursor and focus ring are widget_feel's.
+// The cursor and focus ring are widget_feel's, the tooltips of icon-only cells tooltip.cpp's.
 #include "qel/toggle_cells.h"
 
 #include <cmath>
@@ -15,6 +15,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/tooltip.h"
 #include "qel/widget_feel.h"
 #include "widget_nodes.h"
 
@@ -28,7 +29,8 @@ struct cells_state {
 
 struct cell_look {
     const char* icon;
-    const char* text;  // null when only the icon shows
+    const char* text;     // null when only the icon shows
+    const char* tooltip;  // the text of a cell that shows only its icon
     float on, hover, focus;
 };
 
@@ -73,6 +75,10 @@ static void cell_node(qel_context* ctx, uint32_t id, const cell_look& look, floa
     if (look.icon) qel_icon_glyph(ctx, look.icon, size == 1 ? 14.0f : 16.0f, color);
     if (look.text) qel_node_text(ctx, look.text, qel_label_visible_len(look.text), QEL_FONT_BODY, font, color, false);
     qel_node_pop(ctx);
+    if (look.tooltip) {
+        qel_set_last_item(ctx, id);
+        qel_tooltip(ctx, look.tooltip);
+    }
 }
 
 // Left and Right hand the keyboard focus to the neighbouring cell.
@@ -115,12 +121,15 @@ bool qel_code_input(qel_context* ctx, const char* label, const char* const* text
     for (int32_t i = 0; i < n; i++) {
         float target = flags && flags[i] ? 1.0f : 0.0f;
         if (!s->started) s->on[i] = target;
-        cell_look look = {o->icons ? o->icons[i] : nullptr, texts ? texts[i] : nullptr,
+        cell_look look = {o->icons ? o->icons[i] : nullptr, texts ? texts[i] : nullptr, nullptr,
                           qel_anim_exp(ctx, &s->on[i], target, 0.18f),
                           qel_anim_exp(ctx, &s->hover[i], its[i].hovered ? 1.0f : 0.0f, 0.14f),
                           its[i].focused && its[i].focus_visible ? 1.0f : 0.0f};
         if (look.text && !qel_label_visible_len(look.text)) look.text = nullptr;
-        if (look.icon && o->icon_only) look.text = nullptr;
+        if (look.icon && o->icon_only) {
+            look.tooltip = look.text;
+            look.text = nullptr;
+        }
         cell_node(ctx, ids[i], look, h - 6, o->size);
     }
     qel_node_pop(ctx);

@@ -100,9 +100,14 @@ TEST(ToggleCells, IconOnlyCellsDropTheirText)
     const char* icons[] = {ICON_A, nullptr};
     r.opts.icons = icons;
     r.opts.icon_only = 1;
+    r.texts[1] = "Plain";
     r.rig.h.run();
     EXPECT_FLOAT_EQ(r.rig.h.rect(r.cell(0)).w, r.rig.h.rect(r.cell(0)).h) << "a square";
     EXPECT_GT(r.rig.h.rect(r.cell(1)).w, r.rig.h.rect(r.cell(1)).h) << "no icon: the text stays";
+    EXPECT_EQ(node_with_text(r.rig.h.ctx, "Info"), nullptr);
+    r.rig.move_to(r.cell(0));
+    r.rig.h.run(60);
+    EXPECT_NE(node_with_text(r.rig.h.ctx, "Info"), nullptr) << "its text is its tooltip";
     r.count = 0;
     r.rig.h.run();
     EXPECT_EQ(node_with_id(r.rig.h.ctx, r.id), nullptr);

@@ -56,3 +56,4 @@
 #include "qel/kanban_board.h"
 #include "qel/gantt_chart.h"
 #include "qel/week_schedule.h"
+#include "qel/timeline_rings.h"

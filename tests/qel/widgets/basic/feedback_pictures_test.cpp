@@ -1,0 +1,59 @@
+// Timelines, progress rings, show-more text, expandable cards and the other small feedback
+// widgets as a person sees them, in light and dark, compared with committed pictures drawn by the
+// software renderer.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "qel/qel.h"
+#include "qel/widget_rig.h"
+
+static void timeline_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_style columns = {};
+    columns.gap = 16;
+    columns.width = {QEL_SIZE_GROW, 1};
+    columns.align = QEL_ALIGN_START;
+    qel_row_begin(ctx, &columns);
+    qel_style half = {};
+    half.width = {QEL_SIZE_GROW, 1};
+    qel_column_begin(ctx, &half);
+    qel_timeline_opts o = {};
+    o.time = "09:10";
+    o.description = "Forty price labels for the tea shelf.";
+    qel_timeline_entry(ctx, "Printed", &o);
+    o.kind = 2;
+    o.icon = ICON_A;
+    o.time = "09:40";
+    o.description = nullptr;
+    qel_timeline_entry(ctx, "Checked", &o);
+    o.kind = 4;
+    o.last = 1;
+    o.time = nullptr;
+    qel_timeline_entry(ctx, "Paper low", &o);
+    qel_container_end(ctx);
+    row_begin(ctx, 10);
+    qel_progress_ring(ctx, nullptr, 0, 56);
+    qel_progress_ring(ctx, "Labels", 0.62f, 0);
+    qel_progress_ring(ctx, "##full", 1.7f, 40);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+class FeedbackPictures : public ::testing::TestWithParam<uint32_t> {
+protected:
+    std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
+};
+
+TEST_P(FeedbackPictures, TimelineEntriesAndProgressRings)
+{
+    widget_rig rig(460, 260, GetParam());
+    rig.h.ui = timeline_board;
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("timeline"), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, FeedbackPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
+                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });

@@ -57,3 +57,4 @@
 #include "qel/gantt_chart.h"
 #include "qel/week_schedule.h"
 #include "qel/timeline_rings.h"
+#include "qel/expandables.h"

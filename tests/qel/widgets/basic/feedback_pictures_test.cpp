@@ -42,6 +42,27 @@ static void timeline_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void expandables_board(qel_context* ctx)
+{
+    static uint8_t open = 1, shut = 0;
+    board_begin(ctx);
+    qel_show_more_text(ctx, "about",
+                       "Labels print from the first sheet of the spreadsheet. Each row gives one label; the "
+                       "columns name the fields. Empty rows are skipped and a row marked hidden prints nothing. Prices are rounded to the shop's currency.",
+                       nullptr);
+    qel_expandable_card_options o = {};
+    o.subtitle = "Darkness, speed and gap";
+    o.icon = ICON_A;
+    o.badge = "Ready";
+    o.badge_kind = 2;
+    if (qel_expandable_card(ctx, "Printer", &open, &o)) {
+        qel_text_muted(ctx, "Darkness 12, speed 4 inches a second.");
+        qel_expandable_card_end(ctx);
+    }
+    if (qel_expandable_card(ctx, "Paper", &shut, nullptr)) qel_expandable_card_end(ctx);
+    qel_container_end(ctx);
+}
+
 class FeedbackPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -53,6 +74,14 @@ TEST_P(FeedbackPictures, TimelineEntriesAndProgressRings)
     rig.h.ui = timeline_board;
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("timeline"), PICTURE_TOLERANCE));
+}
+
+TEST_P(FeedbackPictures, ShowMoreTextAndExpandableCards)
+{
+    widget_rig rig(460, 330, GetParam());
+    rig.h.ui = expandables_board;
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("expandables"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, FeedbackPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -58,3 +58,4 @@
 #include "qel/week_schedule.h"
 #include "qel/timeline_rings.h"
 #include "qel/expandables.h"
+#include "qel/notices.h"

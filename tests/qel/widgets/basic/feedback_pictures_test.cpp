@@ -63,6 +63,17 @@ static void expandables_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void notices_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_countdown(ctx, "sale", 90061.5, nullptr);
+    qel_countdown_options compact = {};
+    compact.compact = 1;
+    compact.no_days = 1;
+    qel_countdown(ctx, "restock", 3725, &compact);
+    qel_container_end(ctx);
+}
+
 class FeedbackPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -82,6 +93,14 @@ TEST_P(FeedbackPictures, ShowMoreTextAndExpandableCards)
     rig.h.ui = expandables_board;
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("expandables"), PICTURE_TOLERANCE));
+}
+
+TEST_P(FeedbackPictures, CountdownsNormalAndCompact)
+{
+    widget_rig rig(460, 200, GetParam());
+    rig.h.ui = notices_board;
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("notices"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, FeedbackPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -1,0 +1,99 @@
+// Countdowns over scripted frames: the units shown for a time left (zeros for negative or NaN,
+// saturated when huge), the wake-up that lands right after each whole second, and the digit roll
+// that runs under the animation clock.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+#include "qel/qel.h"
+#include "qel/widget_rig.h"
+
+// The texts of the countdown's boxes, the current value of each last, joined by spaces.
+static std::string shown_digits(qel_context* ctx)
+{
+    std::string out;
+    for (int32_t i = 0; i < ctx->tree.count; i++) {
+        const qel_node& n = ctx->tree.nodes[i];
+        if (!(n.flags & QEL_NODE_TEXT) || !(n.flags & QEL_NODE_TABULAR) || n.next_sibling >= 0) continue;
+        out += (out.empty() ? "" : " ") + std::string(n.text);
+    }
+    return out;
+}
+
+TEST(Countdown, UnitsAndWakeUps)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    struct row {
+        double seconds;
+        uint8_t no_days;
+        const char* digits;
+        float wake;  // < 0: none
+    } rows[] = {
+        {90061.5, 0, "01 01 01 01", 0.505f},
+        {90061.5, 1, "25 01 01", 0.505f},
+        {59, 0, "00 00 00 59", 1.005f},
+        {-3, 0, "00 00 00 00", -1},
+        {nan, 0, "00 00 00 00", -1},
+        {inf, 0, "24855 03 14 07", 1.005f},
+        {1e300, 1, "596523 14 07", 1.005f},
+    };
+    for (const row& r : rows) {
+        widget_rig rig(500, 200);
+        rig.h.ui = [&](qel_context* ctx) {
+            qel_countdown_options o = {};
+            o.no_days = r.no_days;
+            qel_countdown(ctx, "sale", r.seconds, &o);
+        };
+        rig.h.run(2);
+        qel_context* ctx = rig.h.ctx;
+        EXPECT_EQ(shown_digits(ctx), r.digits) << r.seconds;
+        if (r.wake < 0)
+            EXPECT_LT(ctx->clock.wake_timeout, 0) << r.seconds;
+        else
+            EXPECT_NEAR(ctx->clock.wake_timeout, r.wake, 1e-4) << r.seconds;
+        EXPECT_EQ(node_with_text(ctx, "Days") != nullptr, !r.no_days) << r.seconds;
+    }
+}
+
+TEST(Countdown, DigitsRollOverAboutAThirdOfASecond)
+{
+    widget_rig rig(500, 200, QEL_THEME_LIGHT, false);
+    double left = 5;
+    rig.h.ui = [&](qel_context* ctx) { qel_countdown(ctx, "sale", left, nullptr); };
+    rig.h.run(2);
+    qel_context* ctx = rig.h.ctx;
+    EXPECT_EQ(node_with_text(ctx, "05")->translate_y, 0);
+    left = 4;
+    rig.h.run(3);
+    const qel_node* old_seconds = node_with_text(ctx, "05");
+    ASSERT_NE(old_seconds, nullptr);
+    EXPECT_LT(old_seconds->translate_y, 0) << "the old digits roll up";
+    EXPECT_GT(ctx->tree.nodes[old_seconds->next_sibling].translate_y, 0) << "the new ones come in from below";
+    EXPECT_LT(old_seconds->opacity, 1);
+    rig.h.run(60);
+    EXPECT_EQ(shown_digits(ctx), "00 00 00 04");
+    EXPECT_EQ(node_with_text(ctx, "05"), nullptr);
+    EXPECT_EQ(node_with_text(ctx, "04")->translate_y, 0);
+}
+
+TEST(Countdown, CompactBoxesHaveColonsAndNoCaptions)
+{
+    widget_rig rig(500, 200);
+    rig.h.ui = [&](qel_context* ctx) {
+        qel_countdown_options o = {};
+        o.compact = 1;
+        qel_countdown(ctx, "sale", 3725, &o);
+    };
+    rig.h.run(2);
+    qel_context* ctx = rig.h.ctx;
+    EXPECT_EQ(shown_digits(ctx), "00 01 02 05");
+    EXPECT_EQ(node_with_text(ctx, "Hours"), nullptr);
+    const qel_node* box = &ctx->tree.nodes[node_with_text(ctx, "05")->parent];
+    EXPECT_EQ(box->rect.w, 44);
+    EXPECT_EQ(box->rect.h, 44);
+    int colons = 0;
+    for (int32_t i = 0; i < ctx->tree.count; i++)
+        colons += (ctx->tree.nodes[i].flags & QEL_NODE_TEXT) && std::string(ctx->tree.nodes[i].text) == ":";
+    EXPECT_EQ(colons, 3);
+}

@@ -18,8 +18,30 @@ struct qel_countdown_options {
     uint8_t compact;  // small boxes with colons between them and no captions
 };
 
+// A step of an onboarding checklist; the widget writes done when its circle is clicked.
+struct qel_checklist_item {
+    const char* title;
+    const char* description;  // null: none
+    const char* action;       // a button's label; null: none
+    uint8_t done;
+};
+
+// Options of qel_onboarding_checklist; null means all defaults.
+struct qel_checklist_options {
+    const char* title;     // null: "Get started"
+    const char* subtitle;  // null: "<done> of <count> complete"
+};
+
 // --- Countdown ---
 
 // The time left in days, hours, minutes and seconds. A negative or NaN time shows zeros; more
 // than fits in int32 seconds shows that much.
 void qel_countdown(qel_context* ctx, const char* label, double seconds, const qel_countdown_options* options);
+
+// --- Onboarding checklist ---
+
+// A card of steps with a ring of the share done; the first step not done is open with its
+// description and action. Clicking a step's circle toggles its done flag. Returns the index of
+// the step whose action was clicked this frame (only the open step's reacts), else -1.
+int32_t qel_onboarding_checklist(qel_context* ctx, const char* label, qel_checklist_item* items, int32_t count,
+                                 const qel_checklist_options* options);

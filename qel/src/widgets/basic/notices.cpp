@@ -7,16 +7,22 @@
 #include "core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
+#include "qel/button.h"
+#include "qel/collapsibles.h"
 #include "qel/color.h"
+#include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
 #include "qel/theme.h"
+#include "qel/timeline_rings.h"
+#include "qel/widget_feel.h"
 #include "widget_nodes.h"
 
-static const float ROLL_SECONDS = 0.3f;
+static const float ROLL_SECONDS = 0.3f, HOVER_SECONDS = 0.14f, DONE_SECONDS = 0.18f, STEP_PERIOD = 0.32f;
+static const char ARROW_GLYPH[] = "\xEE\x81\x89";  // U+E049
 static const char* const UNIT_CAPTIONS[4] = {"Days", "Hours", "Minutes", "Seconds"};
 
 // --- Countdown ---
@@ -134,4 +140,176 @@ void qel_countdown(qel_context* ctx, const char* label, double seconds, const qe
         qel_request_redraw_in(ctx, fraction > 0.001 ? (float)(fraction + 0.005) : 1.005f);
     }
     qel_set_last_item(ctx, id);
+}
+
+// --- Onboarding checklist ---
+
+struct step_state {
+    float expand[2];  // spring
+    float done;
+    float hover;
+    uint8_t started;
+};
+
+struct circle_record {
+    float done, hover;
+    uint8_t dark;
+};
+
+static void circle_draw(qel_context* ctx, const qel_node* node, void* user)
+{
+    const auto* c = (const circle_record*)user;
+    qel_vec2 centre = {node->rect.x + node->rect.w / 2, node->rect.y + node->rect.h / 2};
+    float radius = node->rect.w / 2;
+    qel_color success = qel_theme_color(ctx, QEL_COLOR_SUCCESS);
+    if (c->done < 0.999f)
+        qel_draw_arc(ctx, centre, radius - 1, 0, 6.2831853f, 1.5f,
+                     qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), success, 0.5f * c->hover));
+    if (c->done <= 0.001f) return;
+    qel_draw_circle(ctx, centre, (0.55f + 0.45f * c->done) * radius, qel_color_alpha(success, c->done));
+    float inset = 0.27f * node->rect.w;
+    qel_rect box = {node->rect.x + inset, node->rect.y + inset, node->rect.w - 2 * inset, node->rect.h - 2 * inset};
+    qel_draw_checkmark(ctx, &box, c->done, 1.7f, c->dark ? 0xFF101A08u : 0xFFFFFFFFu);
+}
+
+static void checklist_header(qel_context* ctx, const char* label, const qel_checklist_options* o, int32_t done,
+                             int32_t count)
+{
+    const qel_theme* th = &ctx->theme.current;
+    qel_style row = {};
+    row.align = QEL_ALIGN_CENTER;
+    row.gap = 14;
+    row.padding = 12;
+    row.padding_top = 10;
+    qel_row_begin(ctx, &row);
+    qel_style words = {};
+    words.width = {QEL_SIZE_GROW, 1};
+    words.gap = 3;
+    qel_column_begin(ctx, &words);
+    qel_text_leaf(ctx, o->title ? o->title : "Get started", -1, QEL_FONT_MEDIUM, (th->text_body + 1) * th->ui_scale,
+                  qel_color_token(QEL_COLOR_TEXT), true, 1.35f);
+    const char* subtitle = o->subtitle ? o->subtitle : qel_arena_sprintf(ctx, "%d of %d complete", done, count);
+    qel_text_leaf(ctx, subtitle, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+                  qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.4f);
+    qel_container_end(ctx);
+    qel_progress_ring(ctx, qel_arena_sprintf(ctx, "##%s-ring", label), count > 0 ? (float)done / (float)count : 0, 46);
+    qel_container_end(ctx);
+}
+
+static void step_circle(qel_context* ctx, uint32_t id, const step_state* s, bool ring)
+{
+    int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 22}, {QEL_SIZE_FIXED, 22});
+    auto* c = (circle_record*)qel_arena_alloc(ctx, sizeof(circle_record));
+    *c = {s->done, s->hover, (uint8_t)(qel_theme_get_mode(ctx) == QEL_THEME_DARK)};
+    qel_node* n = qel_node_at(ctx, index);
+    n->draw = circle_draw;
+    n->draw_user = c;
+    qel_node_clickable(ctx, index, id, qel_is_disabled(ctx));
+    qel_node_focus_ring_full(ctx, index, ring);
+}
+
+// The description and action of a step, growing open by e; true when the action was clicked.
+static bool step_details(qel_context* ctx, uint32_t id, int32_t i, const qel_checklist_item* item, float e,
+                         bool current)
+{
+    const qel_theme* th = &ctx->theme.current;
+    float measured = qel_id_rect(ctx, id).h;
+    qel_style clip = {};
+    clip.width = {QEL_SIZE_GROW, 1};
+    clip.clip = 1;
+    if (e < 0.999f && measured > 0) clip.height = {QEL_SIZE_FIXED, measured * e};
+    qel_container_begin(ctx, &clip);
+    qel_node_at(ctx, qel_node_parent(ctx))->opacity = e;
+    int32_t details = qel_node_open(ctx, id);
+    qel_node* d = qel_node_at(ctx, details);
+    d->gap = 10;
+    d->pad_bottom = 2;
+    qel_node_push(ctx, details);
+    if (item->description)
+        qel_text_leaf(ctx, item->description, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+                      qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.45f);
+    bool clicked = false;
+    if (item->action) {
+        qel_push_id_int(ctx, i);
+        if (!current) qel_push_disabled(ctx, true);
+        qel_button_opts b = {};
+        b.variant = QEL_BUTTON_PRIMARY;
+        b.size = 1;
+        b.trailing_icon = ARROW_GLYPH;
+        clicked = qel_button(ctx, item->action, &b) && current;
+        if (!current) qel_pop_disabled(ctx);
+        qel_pop_id(ctx);
+    }
+    qel_node_pop(ctx);
+    qel_container_end(ctx);
+    return clicked;
+}
+
+static bool checklist_step(qel_context* ctx, uint32_t list, int32_t i, qel_checklist_item* item, bool current)
+{
+    const qel_theme* th = &ctx->theme.current;
+    uint32_t id = qel_hash_bytes(&i, sizeof i, list), circle = id ^ 0xC1u;
+    auto* s = (step_state*)qel_state_get(ctx, id, sizeof(step_state));
+    qel_interaction it = qel_interact_item(ctx, circle, QEL_INTERACT_FOCUSABLE, false);
+    if (it.clicked) item->done = !item->done;
+    if (!s->started) s->done = item->done ? 1.0f : 0.0f;
+    float e = fminf(fmaxf(qel_open_spring(ctx, s->expand, &s->started, current, STEP_PERIOD), 0.0f), 1.0f);
+    qel_anim_exp(ctx, &s->done, item->done ? 1.0f : 0.0f, DONE_SECONDS);
+    qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
+
+    int32_t row = qel_node_open(ctx, id);
+    qel_node* r = qel_node_at(ctx, row);
+    r->direction = QEL_DIR_ROW;
+    r->align = QEL_ALIGN_START;
+    r->gap = 12;
+    r->pad_top = r->pad_bottom = 10;
+    r->pad_left = r->pad_right = 12;
+    qel_node_round(r, th->radius_small - 2);
+    r->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_SUBTLE), e);
+    qel_node_push(ctx, row);
+    step_circle(ctx, circle, s, it.focused && it.focus_visible);
+    qel_style words = {};
+    words.width = {QEL_SIZE_GROW, 1};
+    words.gap = 4;
+    qel_column_begin(ctx, &words);
+    qel_text_leaf(ctx, item->title, -1, QEL_FONT_MEDIUM, th->text_body * th->ui_scale,
+                  qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), s->done),
+                  false, 1.45f);
+    bool clicked = false;
+    if (e > 0.001f && (item->description || item->action))
+        clicked = step_details(ctx, id ^ 0xB0u, i, item, e, current);
+    qel_container_end(ctx);
+    qel_node_pop(ctx);
+    return clicked;
+}
+
+int32_t qel_onboarding_checklist(qel_context* ctx, const char* label, qel_checklist_item* items, int32_t count,
+                                 const qel_checklist_options* options)
+{
+    const qel_checklist_options none = {};
+    const qel_checklist_options* o = options ? options : &none;
+    if (!items || count < 0) count = 0;
+    int32_t done = 0, current = -1;
+    for (int32_t i = 0; i < count; i++) {
+        done += items[i].done != 0;
+        if (current < 0 && !items[i].done) current = i;
+    }
+    uint32_t id = qel_id(ctx, label);
+    qel_style card = {};
+    card.width = {QEL_SIZE_GROW, 1};
+    card.fill = qel_color_token(QEL_COLOR_SURFACE);
+    card.border = qel_color_token(QEL_COLOR_BORDER);
+    card.border_width = 1;
+    card.radius = ctx->theme.current.radius_medium;
+    card.padding = 8;
+    int32_t node = qel_node_open(ctx, id);
+    qel_node_apply_style(ctx, node, &card);
+    qel_node_push(ctx, node);
+    checklist_header(ctx, label, o, done, count);
+    int32_t result = -1;
+    for (int32_t i = 0; i < count; i++)
+        if (checklist_step(ctx, id, i, &items[i], i == current)) result = i;
+    qel_node_pop(ctx);
+    qel_set_last_item(ctx, id);
+    return result;
 }

@@ -74,6 +74,16 @@ static void notices_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void checklist_board(qel_context* ctx)
+{
+    static qel_checklist_item items[3] = {{"Add a printer", "Pick the printer labels go to.", "Add printer", 1},
+                                          {"Open a spreadsheet", "Labels come from its rows.", "Open", 0},
+                                          {"Print a test label", nullptr, "Print", 0}};
+    board_begin(ctx);
+    qel_onboarding_checklist(ctx, "start", items, 3, nullptr);
+    qel_container_end(ctx);
+}
+
 class FeedbackPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -101,6 +111,14 @@ TEST_P(FeedbackPictures, CountdownsNormalAndCompact)
     rig.h.ui = notices_board;
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("notices"), PICTURE_TOLERANCE));
+}
+
+TEST_P(FeedbackPictures, AnOnboardingChecklist)
+{
+    widget_rig rig(420, 300, GetParam());
+    rig.h.ui = checklist_board;
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("checklist"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, FeedbackPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

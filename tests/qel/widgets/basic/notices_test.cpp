@@ -97,3 +97,53 @@ TEST(Countdown, CompactBoxesHaveColonsAndNoCaptions)
         colons += (ctx->tree.nodes[i].flags & QEL_NODE_TEXT) && std::string(ctx->tree.nodes[i].text) == ":";
     EXPECT_EQ(colons, 3);
 }
+
+// Onboarding checklists: the ring and subtitle follow the steps done, clicking a circle toggles its
+// step, only the first unfinished step opens and only its action answers.
+TEST(Checklist, ProgressFollowsTheStepsAndOnlyTheOpenStepActs)
+{
+    widget_rig rig(420, 420);
+    qel_checklist_item items[3] = {{"Add a printer", "Pick the printer labels go to.", "Add printer", 1},
+                                   {"Open a spreadsheet", "Labels come from its rows.", "Open", 0},
+                                   {"Print a test label", nullptr, "Print", 0}};
+    int32_t acted = -1;
+    rig.h.ui = [&](qel_context* ctx) {
+        int32_t r = qel_onboarding_checklist(ctx, "start", items, 3, nullptr);
+        if (r >= 0) acted = r;
+    };
+    rig.h.run(3);
+    qel_context* ctx = rig.h.ctx;
+    auto ring = [&] { return ((const qel_ring_record*)node_with_draw(ctx, qel_ring_draw)->draw_user)->value; };
+    EXPECT_NE(node_with_text(ctx, "Get started"), nullptr);
+    EXPECT_NE(node_with_text(ctx, "1 of 3 complete"), nullptr);
+    EXPECT_NEAR(ring(), 1.0f / 3, 1e-6);
+    EXPECT_NE(node_with_text(ctx, "Labels come from its rows."), nullptr) << "the first unfinished step is open";
+    EXPECT_EQ(node_with_text(ctx, "Pick the printer labels go to."), nullptr);
+
+    const qel_node* open = node_with_text(ctx, "Open");
+    ASSERT_NE(open, nullptr);
+    qel_vec2 at = {open->rect.x + open->rect.w / 2, open->rect.y + open->rect.h / 2};
+    rig.h.click(at.x, at.y);
+    EXPECT_EQ(acted, 1);
+
+    int32_t second = 1;
+    uint32_t circle = qel_hash_bytes(&second, sizeof second, qel_id(ctx, "start")) ^ 0xC1u;
+    qel_vec2 c = rig.centre(circle);
+    rig.h.click(c.x, c.y);
+    rig.h.run(3);
+    EXPECT_EQ(items[1].done, 1);
+    EXPECT_NE(node_with_text(ctx, "2 of 3 complete"), nullptr);
+    EXPECT_NEAR(ring(), 2.0f / 3, 1e-6);
+    EXPECT_EQ(node_with_text(ctx, "Labels come from its rows."), nullptr);
+    EXPECT_NE(node_with_text(ctx, "Print"), nullptr) << "the next step opens";
+}
+
+TEST(Checklist, NoStepsShowAnEmptyRing)
+{
+    widget_rig rig;
+    qel_checklist_options o = {"Set up", "Nothing to do"};
+    rig.h.ui = [&](qel_context* ctx) { EXPECT_EQ(qel_onboarding_checklist(ctx, "start", nullptr, 0, &o), -1); };
+    rig.h.run(2);
+    EXPECT_NE(node_with_text(rig.h.ctx, "Set up"), nullptr);
+    EXPECT_EQ(((const qel_ring_record*)node_with_draw(rig.h.ctx, qel_ring_draw)->draw_user)->value, 0);
+}

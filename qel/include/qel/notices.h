@@ -12,6 +12,14 @@
 
 // --- Records ---
 
+// Options of qel_dismissible_banner; null means all defaults.
+struct qel_banner_options {
+    uint32_t kind;        // qel_semantic; 0: 8, the accent
+    const char* icon;     // icon glyphs; null: none
+    const char* action;   // a link-style button's label; null: none
+    uint8_t dismissible;  // a close button (needs the visible flag)
+};
+
 // Options of qel_countdown; null means all defaults.
 struct qel_countdown_options {
     uint8_t no_days;  // days folded into the hours, no days box
@@ -31,6 +39,13 @@ struct qel_checklist_options {
     const char* title;     // null: "Get started"
     const char* subtitle;  // null: "<done> of <count> complete"
 };
+
+// --- Banner ---
+
+// A tinted strip with the label's visible part as its message. *visible (null: always shown)
+// shows or hides it, growing or shrinking with a spring; the close button sets it to 0. True in
+// the frame the action was clicked.
+bool qel_dismissible_banner(qel_context* ctx, const char* label, uint8_t* visible, const qel_banner_options* options);
 
 // --- Countdown ---
 

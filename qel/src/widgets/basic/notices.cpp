@@ -16,14 +16,145 @@
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
+#include "qel/text_units.h"
+#include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/timeline_rings.h"
 #include "qel/widget_feel.h"
 #include "widget_nodes.h"
 
 static const float ROLL_SECONDS = 0.3f, HOVER_SECONDS = 0.14f, DONE_SECONDS = 0.18f, STEP_PERIOD = 0.32f;
+static const float BANNER_PERIOD = 0.32f;
 static const char ARROW_GLYPH[] = "\xEE\x81\x89";  // U+E049
+static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
+static const uint32_t BANNER_KEY = 0xBA22u, BANNER_INNER_KEY = 0xBA23u;
 static const char* const UNIT_CAPTIONS[4] = {"Days", "Hours", "Minutes", "Seconds"};
+
+// --- Banner ---
+
+struct banner_state {
+    float shown[2];  // spring
+    float height;    // of the last frame that laid the strip out
+    uint8_t started;
+};
+
+static void banner_line_draw(qel_context* ctx, const qel_node* node, void* user)
+{
+    qel_rect r = {node->rect.x, node->rect.y + node->rect.h - 1, node->rect.w, 1};
+    qel_draw_rect(ctx, &r, nullptr, *(const qel_color*)user);
+}
+
+// Whether the message and action stack in a column: when a known width leaves the message less
+// than 170 units beside the action, icon and close button.
+static bool banner_stacks(qel_context* ctx, float width, const qel_banner_options* o, bool closable)
+{
+    if (!o->action || width <= 0) return false;
+    const qel_theme* th = &ctx->theme.current;
+    float room = width - 26 - 10 -
+                 (qel_text_width_measured(ctx, QEL_FONT_MEDIUM, th->text_small, o->action, -1, false) + 40);
+    if (o->icon) room -= 26;
+    if (closable) room -= 34;
+    return room < 170;
+}
+
+static int32_t banner_strip(qel_context* ctx, uint32_t id, uint32_t kind, float t, bool stacked)
+{
+    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    bool plain_accent = kind == 8 && qel_theme_get_accent(ctx) == 0;  // a neutral accent needs a lighter tint
+    qel_color c = qel_color_semantic(ctx, kind);
+    float tint = plain_accent ? (dark ? 0.1f : 0.045f) : (dark ? 0.16f : 0.09f);
+    int32_t index = qel_node_open(ctx, id);
+    qel_node* n = qel_node_at(ctx, index);
+    n->direction = QEL_DIR_ROW;
+    n->align = stacked ? QEL_ALIGN_START : QEL_ALIGN_CENTER;
+    n->width = {QEL_SIZE_GROW, 1};
+    n->gap = 10;
+    n->pad_top = n->pad_bottom = 9;
+    n->pad_left = 16;
+    n->pad_right = 10;
+    n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, tint);
+    n->opacity = t;
+    auto* line = (qel_color*)qel_arena_alloc(ctx, sizeof(qel_color));
+    *line = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, 0.25f);
+    n->draw = banner_line_draw;
+    n->draw_user = line;
+    return index;
+}
+
+static bool banner_action(qel_context* ctx, const char* action, qel_color c)
+{
+    qel_style keep = {};
+    int32_t box = qel_node_open(ctx, 0);
+    qel_node_apply_style(ctx, box, &keep);
+    qel_node_at(ctx, box)->flags |= QEL_NODE_NO_SHRINK;
+    qel_node_push(ctx, box);
+    qel_button_opts b = {};
+    b.variant = QEL_BUTTON_LINK;
+    b.size = 1;
+    b.trailing_icon = ARROW_GLYPH;
+    b.custom_color = c;
+    bool clicked = qel_button(ctx, action, &b);
+    qel_node_pop(ctx);
+    return clicked;
+}
+
+bool qel_dismissible_banner(qel_context* ctx, const char* label, uint8_t* visible, const qel_banner_options* options)
+{
+    const qel_banner_options none = {};
+    const qel_banner_options* o = options ? options : &none;
+    const qel_theme* th = &ctx->theme.current;
+    uint32_t id = qel_id(ctx, label), outer = id ^ BANNER_KEY, inner = id ^ BANNER_INNER_KEY;
+    bool shown = !visible || *visible;
+    auto* s = (banner_state*)qel_state_get(ctx, outer, sizeof(banner_state));
+    float value = qel_open_spring(ctx, s->shown, &s->started, shown, BANNER_PERIOD);
+    if (!shown && value <= 0.002f) return false;
+    float t = fminf(value, 1.0f);
+    t = t < 0.001f ? 0.001f : t;
+    uint32_t kind = o->kind ? o->kind : 8;
+    qel_color c = qel_color_semantic(ctx, kind);
+    qel_rect last = qel_id_rect(ctx, inner);
+    if (last.h > 0) s->height = last.h;
+    bool closable = o->dismissible && visible;
+    bool stacked = banner_stacks(ctx, last.w, o, closable);
+
+    int32_t clip = qel_node_open(ctx, outer);
+    qel_node* k = qel_node_at(ctx, clip);
+    k->flags |= QEL_NODE_CLIP;
+    k->width = {QEL_SIZE_GROW, 1};
+    k->align_self = QEL_ALIGN_STRETCH;
+    if (t < 0.999f && s->height > 0) k->height = {QEL_SIZE_FIXED, s->height * t};
+    qel_node_push(ctx, clip);
+    qel_node_push(ctx, banner_strip(ctx, inner, kind, t, stacked));
+    if (!stacked) qel_spacer(ctx);
+    if (o->icon) qel_icon_glyph(ctx, o->icon, 16, c);
+    if (stacked) {
+        qel_style column = {};
+        column.width = {QEL_SIZE_GROW, 1};
+        column.gap = 2;
+        column.align = QEL_ALIGN_START;
+        qel_column_begin(ctx, &column);
+    }
+    qel_color ink = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), c,
+                                  qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0.25f : 0.35f);
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, th->text_small * th->ui_scale, ink, true,
+                  1.35f);
+    qel_push_id(ctx, label);
+    bool clicked = o->action && banner_action(ctx, o->action, c);
+    if (stacked) qel_container_end(ctx);
+    if (!stacked) qel_spacer(ctx);
+    if (closable) {
+        qel_button_opts b = {};
+        b.size = 1;
+        b.tooltip = "Dismiss";
+        b.width = {QEL_SIZE_FIXED, 24};
+        if (qel_icon_button(ctx, CLOSE_GLYPH, &b)) *visible = 0;
+    }
+    qel_pop_id(ctx);
+    qel_node_pop(ctx);
+    qel_node_pop(ctx);
+    qel_set_last_item(ctx, outer);
+    return clicked;
+}
 
 // --- Countdown ---
 

@@ -65,7 +65,14 @@ static void expandables_board(qel_context* ctx)
 
 static void notices_board(qel_context* ctx)
 {
+    static uint8_t shown = 1;
     board_begin(ctx);
+    qel_banner_options banner = {};
+    banner.kind = 2;
+    banner.icon = ICON_A;
+    banner.action = "Update";
+    banner.dismissible = 1;
+    qel_dismissible_banner(ctx, "A new printer driver is ready", &shown, &banner);
     qel_countdown(ctx, "sale", 90061.5, nullptr);
     qel_countdown_options compact = {};
     compact.compact = 1;
@@ -105,9 +112,9 @@ TEST_P(FeedbackPictures, ShowMoreTextAndExpandableCards)
     EXPECT_TRUE(picture_matches(rig.shot(), name("expandables"), PICTURE_TOLERANCE));
 }
 
-TEST_P(FeedbackPictures, CountdownsNormalAndCompact)
+TEST_P(FeedbackPictures, ABannerAndCountdowns)
 {
-    widget_rig rig(460, 200, GetParam());
+    widget_rig rig(460, 260, GetParam());
     rig.h.ui = notices_board;
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("notices"), PICTURE_TOLERANCE));

@@ -147,3 +147,58 @@ TEST(Checklist, NoStepsShowAnEmptyRing)
     EXPECT_NE(node_with_text(rig.h.ctx, "Set up"), nullptr);
     EXPECT_EQ(((const qel_ring_record*)node_with_draw(rig.h.ctx, qel_ring_draw)->draw_user)->value, 0);
 }
+
+// Banners: there at once when first shown, shrinking away after the close button, and stacking
+// the action under the message when the strip is narrow.
+TEST(Banner, ShowsAtOnceAndShrinksAwayWhenDismissed)
+{
+    widget_rig rig(500, 200, QEL_THEME_LIGHT, false);
+    uint8_t visible = 1;
+    int actions = 0;
+    rig.h.ui = [&](qel_context* ctx) {
+        qel_banner_options o = {};
+        o.action = "Update";
+        o.dismissible = 1;
+        actions += qel_dismissible_banner(ctx, "A new driver is ready##drv", &visible, &o);
+    };
+    rig.h.run(2);
+    qel_context* ctx = rig.h.ctx;
+    uint32_t outer = qel_id(ctx, "A new driver is ready##drv") ^ 0xBA22u;
+    float full = rig.h.rect(outer).h;
+    EXPECT_GT(full, 20) << "shown at once";
+    const qel_node* update = node_with_text(ctx, "Update");
+    ASSERT_NE(update, nullptr);
+    rig.h.click(update->rect.x + 3, update->rect.y + 3);
+    EXPECT_EQ(actions, 1);
+    const qel_node* message = node_with_text(ctx, "A new driver is ready");
+    EXPECT_LT(message->rect.y + message->rect.h, update->rect.y + update->rect.h + 20) << "side by side when wide";
+
+    const qel_node* strip = node_with_id(ctx, qel_id(ctx, "A new driver is ready##drv") ^ 0xBA23u);
+    ASSERT_NE(strip, nullptr);
+    // The close button is the strip's last child.
+    const qel_node* close = &ctx->tree.nodes[strip->last_child];
+    rig.h.click(close->rect.x + close->rect.w / 2, close->rect.y + close->rect.h / 2);
+    EXPECT_EQ(visible, 0);
+    rig.h.run(4);
+    float shrinking = rig.h.rect(outer).h;
+    EXPECT_GT(shrinking, 0);
+    EXPECT_LT(shrinking, full);
+    rig.h.run(90);
+    EXPECT_EQ(node_with_id(ctx, outer), nullptr) << "a hidden banner draws nothing";
+}
+
+TEST(Banner, ANarrowStripStacksTheActionUnderTheMessage)
+{
+    widget_rig rig(300, 200);
+    rig.h.ui = [&](qel_context* ctx) {
+        qel_banner_options o = {};
+        o.action = "Update";
+        o.icon = ICON_A;
+        qel_dismissible_banner(ctx, "A new driver is ready", nullptr, &o);
+    };
+    rig.h.run(3);
+    qel_context* ctx = rig.h.ctx;
+    const qel_node* message = node_with_text(ctx, "A new driver is ready");
+    const qel_node* update = node_with_text(ctx, "Update");
+    EXPECT_GE(update->rect.y, message->rect.y + message->rect.h - 1);
+}

@@ -59,3 +59,4 @@
 #include "qel/timeline_rings.h"
 #include "qel/expandables.h"
 #include "qel/notices.h"
+#include "qel/hover_cards.h"

@@ -91,6 +91,16 @@ static void checklist_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void confirm_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    if (qel_button(ctx, "Delete template", nullptr)) qel_popup_open(ctx, "really");
+    qel_confirm_options o = {"Delete the template?", "Labels printed from it stay as they are.", "Delete", nullptr, 1,
+                             0};
+    qel_confirm_buttons(ctx, "really", &o);
+    qel_container_end(ctx);
+}
+
 class FeedbackPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
@@ -126,6 +136,18 @@ TEST_P(FeedbackPictures, AnOnboardingChecklist)
     rig.h.ui = checklist_board;
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("checklist"), PICTURE_TOLERANCE));
+}
+
+TEST_P(FeedbackPictures, AConfirmPopover)
+{
+    widget_rig rig(360, 240, GetParam());
+    rig.h.ui = confirm_board;
+    rig.h.run(2);
+    const qel_node* guard = node_with_text(rig.h.ctx, "Delete template");
+    rig.h.click(guard->rect.x + 5, guard->rect.y + 5);
+    rig.h.move(350, 230);
+    rig.h.run(30);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("confirm"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, FeedbackPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

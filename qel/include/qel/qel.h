@@ -72,3 +72,4 @@
 #include "qel/segmented_bar.h"
 #include "qel/bar_list.h"
 #include "qel/calendar_heatmap.h"
+#include "qel/table_of_contents.h"

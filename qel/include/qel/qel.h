@@ -73,3 +73,4 @@
 #include "qel/bar_list.h"
 #include "qel/calendar_heatmap.h"
 #include "qel/table_of_contents.h"
+#include "qel/speed_dial.h"

@@ -31,3 +31,5 @@
 #include "qel/theme.h"
 #include "qel/types.h"
 #include "qel/widget_feel.h"
+#include "qel/ruler_histogram.h"
+#include "qel/time_pickers.h"

@@ -132,15 +132,25 @@ static void drop_unit_of_zero(char* text)
     if (n >= 2 && strchr("BKMk", text[n - 1]) && text[n - 2] == '0') text[n - 1] = 0;
 }
 
+// format is checked by the caller: it consumes exactly the one double passed.
+static char* print_one_double(qel_context* ctx, const char* format, double value)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    return qel_arena_sprintf(ctx, format, value);
+#pragma GCC diagnostic pop
+}
+
+const char* qel_format_one_double(qel_context* ctx, const char* format, double value)
+{
+    return print_one_double(ctx, format && takes_one_double(format) ? format : "%.0f", value);
+}
+
 const char* qel_chart_format_value(qel_context* ctx, const char* format, float value)
 {
     if (!std::isfinite(value)) return MISSING_TEXT;
     if (!format || !takes_one_double(format)) return compact_text(ctx, value);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    // Checked above: the format consumes exactly the one double passed.
-    char* text = qel_arena_sprintf(ctx, format, (double)value);
-#pragma GCC diagnostic pop
+    char* text = print_one_double(ctx, format, (double)value);
     if (is_currency(format)) text = group_thousands(ctx, text);
     if (value == 0) drop_unit_of_zero(text);
     return text;

@@ -1,0 +1,78 @@
+// The picker widgets as a person sees them, in light and dark: wheels side by side and a clock
+// face; a ruler dial. Compared with committed pictures drawn by the software renderer.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "qel/qel.h"
+#include "qel/ruler_histogram.h"
+#include "qel/time_pickers.h"
+#include "qel/widget_rig.h"
+
+static void time_board(qel_context* ctx)
+{
+    static const char* const days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    static const char* const hours[] = {"07", "08", "09", "10", "11", "12", "13", "14"};
+    static const char* const minutes[] = {"00", "15", "30", "45"};
+    static int32_t day = 2, hour = 3, minute = 1, hour24 = 15, minute24 = 40;
+    board_begin(ctx);
+    row_begin(ctx, 24);
+    qel_style wheels = {};
+    wheels.direction = QEL_DIR_ROW;
+    qel_row_begin(ctx, &wheels);
+    qel_wheel_picker_options left = {}, middle = {}, right = {};
+    left.joined_right = middle.joined_left = middle.joined_right = right.joined_left = 1;
+    left.wrap = 1;
+    right.visible_rows = 5;
+    qel_wheel_picker(ctx, "day", days, 7, &day, &left);
+    qel_wheel_picker(ctx, "hour", hours, 8, &hour, &middle);
+    qel_wheel_picker(ctx, "minute", minutes, 4, &minute, &right);
+    qel_container_end(ctx);
+    qel_clock_picker(ctx, "clock", &hour24, &minute24, 200);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+static void ruler_board(qel_context* ctx)
+{
+    static float width = 62, tilt = 7.5f;
+    board_begin(ctx);
+    qel_ruler_options mm = {};
+    mm.unit = "mm";
+    qel_ruler_dial(ctx, "Label width", &width, 10, 120, &mm);
+    qel_ruler_options degrees = {};
+    degrees.step = 0.5f;
+    degrees.format = "%.1f";
+    degrees.unit = "\xC2\xB0";
+    degrees.pixels_per_step = 12;
+    qel_ruler_dial(ctx, "Tilt##t", &tilt, -45, 45, &degrees);
+    qel_container_end(ctx);
+}
+
+class PickerPictures : public ::testing::TestWithParam<uint32_t> {
+protected:
+    std::string name(const char* scene) const { return themed_picture("qel/pickers_", scene, GetParam()); }
+};
+
+TEST_P(PickerPictures, WheelsAndClock)
+{
+    widget_rig rig(520, 300, GetParam());
+    rig.h.ui = time_board;
+    rig.h.run(2);
+    qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "minute"), true);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("time"), PICTURE_TOLERANCE));
+}
+
+TEST_P(PickerPictures, RulerDials)
+{
+    widget_rig rig(420, 260, GetParam());
+    rig.h.ui = ruler_board;
+    rig.h.run(2);
+    rig.move_to(qel_id(rig.h.ctx, "Label width") ^ 0x2017u);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("ruler"), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, PickerPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
+                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });

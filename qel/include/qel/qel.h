@@ -32,4 +32,5 @@
 #include "qel/types.h"
 #include "qel/widget_feel.h"
 #include "qel/ruler_histogram.h"
+#include "qel/signature_pad.h"
 #include "qel/time_pickers.h"

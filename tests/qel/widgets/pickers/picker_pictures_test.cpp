@@ -1,11 +1,13 @@
 // The picker widgets as a person sees them, in light and dark: wheels side by side and a clock
-// face; a ruler dial. Compared with committed pictures drawn by the software renderer.
+// face; ruler dials; signature pads, one signed. Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "qel/qel.h"
 #include "qel/ruler_histogram.h"
+#include "qel/signature_pad.h"
 #include "qel/time_pickers.h"
 #include "qel/widget_rig.h"
 
@@ -49,6 +51,20 @@ static void ruler_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void signature_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_signature_options tall = {};
+    tall.height = 150;
+    qel_signature_pad(ctx, "signature", &tall);
+    qel_signature_options small = {};
+    small.height = 90;
+    small.placeholder = "Initials";
+    small.ink = qel_color_token(QEL_COLOR_ACCENT);
+    qel_signature_pad(ctx, "initials", &small);
+    qel_container_end(ctx);
+}
+
 class PickerPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/pickers_", scene, GetParam()); }
@@ -72,6 +88,30 @@ TEST_P(PickerPictures, RulerDials)
     rig.move_to(qel_id(rig.h.ctx, "Label width") ^ 0x2017u);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("ruler"), PICTURE_TOLERANCE));
+}
+
+TEST_P(PickerPictures, SignaturePads)
+{
+    widget_rig rig(420, 300, GetParam());
+    rig.h.ui = signature_board;
+    rig.h.run(2);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "signature") ^ 0x5161u);
+    // A looped signature, drawn slowly at first and faster at its end, then a dot.
+    rig.h.move(r.x + 60, r.y + 100);
+    rig.h.run();
+    rig.h.button(0, true);
+    rig.h.run();
+    for (int i = 1; i <= 40; i++) {
+        float t = (float)i / 40;
+        rig.h.step = 1.0f / (20 + 200 * t);
+        rig.h.move(r.x + 60 + 260 * t, r.y + 100 - 40 * sinf(t * 9.0f) * (1 - 0.5f * t));
+        rig.h.run();
+    }
+    rig.h.button(0, false);
+    rig.h.run();
+    rig.h.click(r.x + 340, r.y + 70);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("signature"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, PickerPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

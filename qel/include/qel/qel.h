@@ -31,6 +31,7 @@
 #include "qel/theme.h"
 #include "qel/types.h"
 #include "qel/widget_feel.h"
+#include "qel/drop_zones.h"
 #include "qel/ruler_histogram.h"
 #include "qel/signature_pad.h"
 #include "qel/time_pickers.h"

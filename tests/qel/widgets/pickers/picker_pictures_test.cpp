@@ -1,10 +1,13 @@
 // The picker widgets as a person sees them, in light and dark: wheels side by side and a clock
-// face; ruler dials; signature pads, one signed. Compared with committed pictures drawn by the software renderer.
+// face; ruler dials; signature pads, one signed; file drop zones after a drop and under a drag, and
+// image drop zones. Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "qel/drop_zones.h"
 #include "qel/qel.h"
 #include "qel/ruler_histogram.h"
 #include "qel/signature_pad.h"
@@ -65,6 +68,28 @@ static void signature_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static uint64_t photo;
+
+static void drop_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_drop_zone_options csv = {};
+    csv.accept = "csv;tsv;txt";
+    csv.subtitle = "CSV, TSV or text";
+    csv.height = 130;
+    qel_file_drop_zone(ctx, "sheet", &csv);
+    qel_drop_zone_options compact = {};
+    compact.compact = 1;
+    compact.title = "Add a logo";
+    qel_file_drop_zone(ctx, "logo", &compact);
+    row_begin(ctx, 20);
+    uint64_t none = 0;
+    qel_image_drop_zone(ctx, "avatar", "Grace Hopper", &none, 72);
+    qel_image_drop_zone(ctx, "photo", "Photo", &photo, 72);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
 class PickerPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/pickers_", scene, GetParam()); }
@@ -112,6 +137,26 @@ TEST_P(PickerPictures, SignaturePads)
     rig.h.click(r.x + 340, r.y + 70);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("signature"), PICTURE_TOLERANCE));
+}
+
+TEST_P(PickerPictures, DropZones)
+{
+    widget_rig rig(420, 380, GetParam());
+    std::vector<uint8_t> rgba(8 * 8 * 4);
+    for (size_t i = 0; i < rgba.size(); i += 4) rgba[i] = 230, rgba[i + 1] = (uint8_t)(i * 3), rgba[i + 2] = 90, rgba[i + 3] = 255;
+    photo = qel_texture_create(rig.h.ctx, 8, 8, rgba.data());
+    rig.h.ui = drop_board;
+    rig.h.run(2);
+    qel_vec2 sheet = rig.centre(qel_id(rig.h.ctx, "sheet"));
+    const char* files[] = {"prices.csv", "notes.txt", "logo.png"};
+    qel_input_drop_files(rig.h.ctx, files, 3, sheet.x, sheet.y);
+    rig.h.run();
+    qel_vec2 logo = rig.centre(qel_id(rig.h.ctx, "logo"));
+    qel_input_drag_hover(rig.h.ctx, true, logo.x, logo.y);
+    rig.h.run(2);
+    rig.move_to(qel_id(rig.h.ctx, "photo"));
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("drop"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, PickerPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

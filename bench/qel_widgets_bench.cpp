@@ -47,3 +47,37 @@ static void buttons_and_text_frame(benchmark::State& state)
     qel_ctx_destroy(ctx);
 }
 BENCHMARK(buttons_and_text_frame)->Unit(benchmark::kMicrosecond);
+
+// A virtual list over a million list rows scrolled to the middle: only the rows in view are
+// built, so the frame costs what a screenful costs.
+static void virtual_list_frame(benchmark::State& state)
+{
+    qel_context* ctx = qel_ctx_create(nullptr);
+    qel_ctx_set_display(ctx, 1120, 760, 1);
+    const int32_t rows = 1000000;
+    auto frame = [&] {
+        qel_begin_frame(ctx, 1.0f / 60.0f);
+        int32_t first = 0, last = 0;
+        qel_virtual_list_begin(ctx, "rows", rows, 38, {QEL_SIZE_FIT, 0}, &first, &last);
+        for (int32_t i = first; i < last; i++) {
+            qel_push_id_int(ctx, i);
+            qel_list_item(ctx, qel_arena_sprintf(ctx, "Product %d", i), nullptr);
+            qel_pop_id(ctx);
+        }
+        qel_virtual_list_end(ctx);
+        qel_end_frame(ctx);
+    };
+    frame();
+    auto* s = (qel_scroll_state*)qel_state_get(ctx, qel_id(ctx, "rows"), sizeof(qel_scroll_state));
+    s->target_y = 38.0f * rows / 2;
+    qel_theme_set_reduced_motion(ctx, 1);
+    frame();
+    frame();
+    for (auto _ : state) {
+        frame();
+        benchmark::DoNotOptimize(qel_get_draw_data(ctx)->vertex_count);
+    }
+    state.counters["vertices"] = qel_get_draw_data(ctx)->vertex_count;
+    qel_ctx_destroy(ctx);
+}
+BENCHMARK(virtual_list_frame)->Unit(benchmark::kMicrosecond);

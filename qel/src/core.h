@@ -11,6 +11,7 @@
 #include "id_stack.h"
 #include "input_state.h"
 #include "layout_tree.h"
+#include "overlay_state.h"
 #include "qel/context.h"
 #include "state_table.h"
 #include "text_field.h"
@@ -58,6 +59,7 @@ struct qel_context {
     qel_dropped_files drops;
     qel_text_fields text_fields;
     qel_widget_stacks widgets;
+    qel_overlay_state overlays;
 };
 
 // Calls the embedder's event hook, when one is installed.

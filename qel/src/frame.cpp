@@ -62,6 +62,7 @@ static void fill_draw_data(qel_context* ctx)
 
 static void finish_frame(qel_context* ctx)
 {
+    qel_overlay_frame_end(ctx);
     ctx->tree.parent_depth = {};  // whatever the widget code left open is closed
     qel_layout_run(ctx);
     qel_layout_draw(ctx);
@@ -97,8 +98,8 @@ void qel_begin_frame(qel_context* ctx, float dt)
     ctx->ids.depth = {};
     *qel_id_stack_counter(&ctx->ids) = 0;
     qel_text_fields_begin_frame(ctx);
-    ctx->widgets = {};
     qel_layout_tree_begin(ctx);
+    qel_frame_reset_stacks(ctx);
 }
 
 void qel_end_frame(qel_context* ctx)

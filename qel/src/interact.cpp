@@ -201,19 +201,20 @@ static void pointer(qel_context* ctx, uint32_t id, uint32_t flags, qel_interacti
     }
 }
 
+// Keys for the focused item. Under an open popup only Enter and Space reach it, and only with its
+// focus already visible; under a modal layer nothing does.
 static void keyboard(qel_context* ctx, uint32_t flags, qel_interaction* r)
 {
     qel_interaction_state* s = &ctx->interaction;
-    if (flags & QEL_INTERACT_NO_KEYS) {
-        r->focus_visible = s->focus_visible;
-        return;
-    }
+    int32_t blocked = qel_overlay_keys_blocked(ctx);
+    if (blocked == 2) return;
+    bool keys = !(flags & QEL_INTERACT_NO_KEYS);
     static const int32_t NAVIGATION[] = {QEL_KEY_ENTER, QEL_KEY_SPACE, QEL_KEY_LEFT, QEL_KEY_RIGHT,
                                          QEL_KEY_UP,    QEL_KEY_DOWN,  QEL_KEY_HOME, QEL_KEY_END};
-    if (!s->focus_visible)
+    if (keys && !blocked && !s->focus_visible)
         for (int32_t key : NAVIGATION) s->focus_visible |= qel_key_pressed(ctx, key);
     r->focus_visible = s->focus_visible;
-    if (s->focus_visible && (qel_key_pressed(ctx, QEL_KEY_ENTER) || qel_key_pressed(ctx, QEL_KEY_SPACE)))
+    if (keys && s->focus_visible && (qel_key_pressed(ctx, QEL_KEY_ENTER) || qel_key_pressed(ctx, QEL_KEY_SPACE)))
         r->clicked = r->activated_by_key = 1;
 }
 

@@ -4,9 +4,28 @@
 
 #include <cstdint>
 
+#include "stack_depth.h"
+
 struct qel_split_record;
+
+enum { QEL_HEADER_NEST_CAPACITY = 32, QEL_VIRTUAL_LIST_CAPACITY = 8 };
+
+// What an open virtual list's end call needs to reserve the space below its built rows.
+struct qel_virtual_list_frame {
+    int32_t count;
+    float item_height;
+    int32_t first;
+};
 
 struct qel_widget_stacks {
     qel_split_record* split;     // the innermost open split pane
     int32_t button_group_depth;  // open button groups: plain buttons inside them turn ghost
+    // Collapsing headers: open levels and, per level, whether its body is built while closing
+    // (and so sits in a disabled scope its end call pops).
+    int32_t header_depth;
+    uint8_t header_closing[QEL_HEADER_NEST_CAPACITY];
+    int32_t tree_depth;          // open tree nodes, for indentation
+    uint8_t tree_node_clicked;   // of the latest tree node
+    qel_virtual_list_frame virtual_lists[QEL_VIRTUAL_LIST_CAPACITY];
+    qel_stack_depth virtual_list_depth;
 };

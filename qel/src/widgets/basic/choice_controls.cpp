@@ -192,11 +192,7 @@ static void item_node(qel_context* ctx, uint32_t id, const item_look& look, uint
     qel_node_round(n, m.radius);
     if (mode == QEL_SEGMENTED_PILLS && !look.selected) n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), look.hover);
     qel_node_clickable(ctx, index, id, look.disabled);
-    if (look.ring) {
-        n = qel_node_at(ctx, index);
-        n->draw = qel_focus_ring_full_draw;
-        n->flags |= QEL_NODE_DRAW_AFTER;
-    }
+    qel_node_focus_ring_full(ctx, index, look.ring);
     qel_color color = look.selected ? qel_theme_color(ctx, QEL_COLOR_TEXT)
                                     : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), qel_theme_color(ctx, QEL_COLOR_TEXT),
                                                     0.7f * look.hover);

@@ -34,14 +34,6 @@ static float body_size(qel_context* ctx)
     return ctx->theme.current.text_body * ctx->theme.current.ui_scale;
 }
 
-static int32_t text_leaf(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
-                         qel_color color, bool wrap, float line_height)
-{
-    int32_t index = qel_node_text(ctx, text, length, font, size, color, wrap);
-    if (line_height > 0) qel_node_at(ctx, index)->line_height = line_height;
-    return index;
-}
-
 // --- Alerts ---
 
 static const char* default_alert_icon(uint32_t kind)
@@ -112,12 +104,12 @@ bool qel_alert(qel_context* ctx, const char* title, const qel_alert_opts* option
     column.width = {QEL_SIZE_GROW, 1};
     column.gap = 3;
     qel_column_begin(ctx, &column);
-    text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
+    qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
               true, 1.4f);
     if (o->text) {
         qel_color secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
         qel_color ink = semantic ? qel_color_mix(secondary, c, dark(ctx) ? 0.18f : 0.22f) : secondary;
-        text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), ink, true, 0);
+        qel_text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), ink, true, 0);
     }
     qel_container_end(ctx);
     bool clicked = o->dismissible && dismiss_button(ctx, title);
@@ -151,13 +143,13 @@ bool qel_empty_state(qel_context* ctx, const char* title, const qel_empty_state_
         qel_gap(ctx, 8);
     }
     const qel_theme* t = &ctx->theme.current;
-    int32_t heading = text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, t->text_large * t->ui_scale,
+    int32_t heading = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, t->text_large * t->ui_scale,
                                 qel_theme_color(ctx, QEL_COLOR_TEXT), true, 0);
     qel_node_at(ctx, heading)->content_align = 1;
     qel_node_at(ctx, heading)->align_self = QEL_ALIGN_CENTER;
     if (o->text) {
         int32_t text =
-            text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), true, 0);
+            qel_text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), true, 0);
         qel_node* n = qel_node_at(ctx, text);
         n->content_align = 1;
         n->align_self = QEL_ALIGN_CENTER;
@@ -188,12 +180,12 @@ void qel_meter(qel_context* ctx, const char* label, float value, float max, cons
     qel_style row = {};
     row.gap = 6;
     qel_row_begin(ctx, &row);
-    text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
               false, 1.3f);
     qel_spacer(ctx);
     const char* reading = qel_arena_sprintf(ctx, "%g / %g %s", (double)value, (double)max, unit ? unit : "");
     int32_t figures =
-        text_leaf(ctx, reading, -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
+        qel_text_leaf(ctx, reading, -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     qel_node_at(ctx, figures)->flags |= QEL_NODE_TABULAR;
     qel_container_end(ctx);
     qel_push_id(ctx, label);

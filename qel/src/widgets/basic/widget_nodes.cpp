@@ -1,11 +1,15 @@
-// Node helpers of the basic widgets: latest node of an id, measured text widths, corners. The
-// tree itself is the layout module's.
+// Node helpers of the basic widgets: latest node of an id, measured text widths, text leaves,
+// corners, the full focus ring and selectable rows. The tree itself is the layout module's.
 #include "widget_nodes.h"
 
 #include <cmath>
 
 #include "core.h"
+#include "qel/choice_controls.h"
+#include "qel/color.h"
 #include "qel/text.h"
+#include "qel/theme.h"
+#include "qel/widget_feel.h"
 
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id)
 {
@@ -24,4 +28,31 @@ float qel_text_width_measured(qel_context* ctx, uint32_t font, float size, const
 void qel_node_round(qel_node* node, float radius)
 {
     for (float& r : node->radii) r = radius;
+}
+
+int32_t qel_text_leaf(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
+                      qel_color color, bool wrap, float line_height)
+{
+    int32_t index = qel_node_text(ctx, text, length, font, size, color, wrap);
+    if (line_height > 0) qel_node_at(ctx, index)->line_height = line_height;
+    return index;
+}
+
+void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown)
+{
+    qel_node* n = qel_node_at(ctx, node);
+    if (!n || !shown) return;
+    n->draw = qel_focus_ring_full_draw;
+    n->flags |= QEL_NODE_DRAW_AFTER;
+}
+
+void qel_node_selectable_row(qel_context* ctx, int32_t node, uint32_t id, bool selected, float hover, bool ring)
+{
+    qel_node* n = qel_node_at(ctx, node);
+    if (!n) return;
+    qel_node_round(n, fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f));
+    n->fill = selected ? qel_theme_color(ctx, QEL_COLOR_ACTIVE)
+                       : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), hover);
+    qel_node_clickable(ctx, node, id, false);
+    qel_node_focus_ring_full(ctx, node, ring);
 }

@@ -1,5 +1,6 @@
 // Small node helpers the basic widgets share: the latest node of an id, a text's width as the
-// layout measures it, and rounding all corners alike. What the nodes are is each widget's own.
+// layout measures it, text leaves with a line height, rounding all corners alike, the full focus
+// ring and the look of selectable rows. What the nodes are is each widget's own.
 #pragma once
 
 #include <cstdint>
@@ -17,3 +18,14 @@ float qel_text_width_measured(qel_context* ctx, uint32_t font, float size, const
 
 // Gives all four corners the radius.
 void qel_node_round(qel_node* node, float radius);
+
+// A text leaf as qel_node_text makes it, with the line height factor when above 0.
+int32_t qel_text_leaf(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
+                      qel_color color, bool wrap, float line_height);
+
+// The focus ring at full strength around the node after its children, when shown.
+void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown);
+
+// A row of a list or tree: clickable under id, corners max(6, medium radius - 6), the active fill
+// when selected, else the hover tint at hover (0..1), and the focus ring while ring.
+void qel_node_selectable_row(qel_context* ctx, int32_t node, uint32_t id, bool selected, float hover, bool ring);

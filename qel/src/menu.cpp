@@ -1,0 +1,301 @@
+// Menu rows, separators and captions inside popups, the searchable select, and the trigger field
+// it shares with the date picker. Opening, closing and navigation are the popup layer's.
+#include "qel/menu.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core.h"
+#include "field_trigger.h"
+#include "qel/anim.h"
+#include "qel/color.h"
+#include "qel/font.h"
+#include "qel/id.h"
+#include "qel/popup.h"
+#include "qel/scroll_container.h"
+#include "qel/state.h"
+#include "qel/text_input.h"
+#include "qel/text_units.h"
+#include "qel/text_widgets.h"
+#include "qel/theme.h"
+#include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
+
+static const uint32_t SELECT_KEY = 0x5E1Eu;
+static const float ICON_SIZE = 16.0f, ROW_HEIGHT = 32.0f, LIST_MAX_HEIGHT = 300.0f;
+static const float PREFERRED_WIDTH = 220.0f, FADE = 0.14f;
+#define GLYPH_CHECK "\xEE\x81\xAC"          // U+E06C
+#define GLYPH_SELECT_CHEVRON "\xEE\x88\x91"  // U+E211
+#define GLYPH_SEARCH "\xEE\x85\x91"         // U+E151
+
+static const qel_theme* theme(qel_context* ctx)
+{
+    return qel_theme_block_get(ctx);
+}
+
+static float scaled(qel_context* ctx, float size)
+{
+    return size * theme(ctx)->ui_scale;
+}
+
+static int32_t text_leaf(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
+                         qel_color color)
+{
+    int32_t index = qel_node_text(ctx, text, length, font, size, color, false);
+    qel_node_at(ctx, index)->line_height = 1.3f;
+    return index;
+}
+
+// --- Menu rows ---
+
+// The popup the row is built in, when one is begun and its stack entry was stored.
+static qel_popup_stack_entry* current_popup(qel_context* ctx)
+{
+    qel_overlay_state* o = &ctx->overlays;
+    if (o->depth.depth == 0 || o->depth.overflow > 0) return nullptr;
+    return &o->stack[o->depth.depth - 1];
+}
+
+static bool pointer_moved(qel_context* ctx)
+{
+    qel_vec2 now = qel_mouse_pos(ctx), before = qel_mouse_prev_pos(ctx);
+    return now.x != before.x || now.y != before.y;
+}
+
+static void menu_row_content(qel_context* ctx, const char* label, const qel_menu_item_options* o)
+{
+    qel_color strong = qel_color_token(o->destructive ? QEL_COLOR_DANGER : QEL_COLOR_TEXT);
+    if (o->icon) qel_icon(ctx, o->icon, ICON_SIZE, o->destructive ? strong : qel_color_token(QEL_COLOR_TEXT_SECONDARY));
+    int32_t text = text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_body),
+                             strong);
+    qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
+    if (o->shortcut)
+        text_leaf(ctx, o->shortcut, -1, QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_small),
+                  qel_color_token(QEL_COLOR_TEXT_MUTED));
+    if (o->checked) qel_icon(ctx, GLYPH_CHECK, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT));
+}
+
+bool qel_menu_item(qel_context* ctx, const char* label, const qel_menu_item_options* options)
+{
+    const qel_menu_item_options none = {};
+    const qel_menu_item_options* o = options ? options : &none;
+    if (!label) label = "";
+    qel_popup_stack_entry* popup = current_popup(ctx);
+    qel_popup_nav* nav = popup ? qel_popup_nav_of(ctx, popup->id) : nullptr;
+    int32_t row = popup ? (int32_t)popup->rows++ : -1;
+    if (nav) nav->rows++;
+    uint32_t id = qel_id(ctx, label);
+    bool disabled = qel_item_disabled(ctx, o->disabled);
+    qel_interaction it = qel_interact_item(ctx, id, 0, disabled);
+    if (nav && it.hovered && (pointer_moved(ctx) || !nav->moved_by_keyboard)) {
+        nav->highlighted = row;
+        nav->moved_by_keyboard = 0;
+    }
+    bool highlighted = nav && nav->highlighted == row;
+    float amount = qel_anim_flash(ctx, id, highlighted && !disabled, 0.1f);
+
+    int32_t index = qel_node_open(ctx, id);
+    qel_node* n = qel_node_at(ctx, index);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->width = {QEL_SIZE_GROW, 1};
+    n->height = {QEL_SIZE_FIXED, ROW_HEIGHT};
+    n->pad_left = n->pad_right = 10;
+    n->gap = 10;
+    n->align_self = QEL_ALIGN_STRETCH;
+    qel_node_round(n, fmaxf(6.0f, theme(ctx)->radius_medium - 6.0f));
+    qel_color tint = o->destructive ? qel_color_alpha(qel_color_resolve(ctx, qel_color_token(QEL_COLOR_DANGER)), 0.1f)
+                                    : qel_color_resolve(ctx, qel_color_token(QEL_COLOR_ACTIVE));
+    n->fill = qel_color_alpha(tint, amount);
+    n->opacity = disabled ? 0.45f : 1.0f;
+    qel_node_mark_interactive(ctx, index, 0);
+    if (!disabled && it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+    qel_node_push(ctx, index);
+    menu_row_content(ctx, label, o);
+    qel_node_pop(ctx);
+    qel_set_last_item(ctx, id);
+
+    if (disabled || !(it.clicked || (highlighted && qel_key_pressed(ctx, QEL_KEY_ENTER)))) return false;
+    qel_popup_close_all(ctx);
+    ctx->input.key_presses[QEL_KEY_ENTER] = 0;
+    return true;
+}
+
+void qel_menu_separator(qel_context* ctx)
+{
+    qel_style box = {};
+    box.padding = 4;
+    box.width = {QEL_SIZE_GROW, 1};
+    qel_container_begin(ctx, &box);
+    int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
+    qel_node_at(ctx, line)->fill = qel_color_token(QEL_COLOR_BORDER);
+    qel_container_end(ctx);
+}
+
+void qel_menu_label(qel_context* ctx, const char* text)
+{
+    qel_style box = {};
+    box.padding_top = 8;
+    box.padding_bottom = 4;
+    box.padding_left = 10;
+    qel_container_begin(ctx, &box);
+    text_leaf(ctx, text, -1, QEL_FONT_MEDIUM, scaled(ctx, theme(ctx)->text_small), qel_color_token(QEL_COLOR_TEXT_MUTED));
+    qel_container_end(ctx);
+}
+
+// --- Trigger field ---
+
+int32_t qel_field_trigger_begin(qel_context* ctx, const qel_field_trigger* f)
+{
+    bool labelled = f->label && *f->label;
+    if (labelled) {
+        qel_style col = {};
+        col.gap = 6;
+        col.width = f->width.kind != QEL_SIZE_FIT ? f->width : qel_size{QEL_SIZE_GROW, 1};
+        qel_column_begin(ctx, &col);
+        qel_field_label(ctx, f->label);
+    }
+    float height = qel_control_height(ctx, 0);
+    int32_t index = qel_node_open(ctx, f->id);
+    qel_node* n = qel_node_at(ctx, index);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->gap = 8;
+    n->height = {QEL_SIZE_FIXED, height};
+    if (labelled) n->width = {QEL_SIZE_GROW, 1};
+    else qel_node_set_width(n, f->width, f->width.kind == QEL_SIZE_FIT ? PREFERRED_WIDTH : 0);
+    n->pad_left = f->pad_left;
+    n->pad_right = f->pad_right;
+    n->fill = qel_color_token(QEL_COLOR_SURFACE);
+    n->border_width = 1;
+    qel_node_round(n, fminf(theme(ctx)->radius_small, height / 2));
+    n->border = qel_color_mix(qel_field_border_color(ctx, f->hover), qel_focus_color(ctx), f->open ? 1.0f : 0.0f);
+    n->opacity = f->disabled ? 0.45f : 1.0f;
+    qel_node_mark_interactive(ctx, index, QEL_INTERACT_FOCUSABLE);
+    if (!f->disabled && qel_hovered_id(ctx) == f->id) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+    qel_node_push(ctx, index);
+    return index;
+}
+
+void qel_field_trigger_end(qel_context* ctx, const qel_field_trigger* f, int32_t node, float focus_ring)
+{
+    qel_node_pop(ctx);
+    qel_focus_ring(ctx, node, focus_ring);
+    if (f->label && *f->label) qel_container_end(ctx);
+}
+
+// --- Select ---
+
+struct select_state {
+    float hover;
+    char search[96];
+};
+
+static void select_open_close(qel_context* ctx, qel_popup_slot* slot, select_state* st, const qel_interaction& it)
+{
+    if (it.clicked && !(slot->open && it.activated_by_key)) {
+        qel_popup_set_open(ctx, slot->id, !slot->open);
+        slot->at_point = 0;
+        st->search[0] = 0;
+    } else if (!slot->open && it.focused && it.focus_visible &&
+               (qel_key_pressed(ctx, QEL_KEY_DOWN) || qel_key_pressed(ctx, QEL_KEY_UP))) {
+        qel_popup_set_open(ctx, slot->id, true);
+        st->search[0] = 0;
+        ctx->input.key_presses[QEL_KEY_UP] = 0;
+    }
+}
+
+static void select_trigger_content(qel_context* ctx, const char* const* items, uint32_t count, int32_t selected,
+                                   const qel_select_options* o)
+{
+    float size = scaled(ctx, theme(ctx)->text_body);
+    int32_t text;
+    if (selected < 0 || (uint32_t)selected >= count || !items) {
+        text = text_leaf(ctx, o->placeholder ? o->placeholder : "Select", -1, QEL_FONT_BODY, size,
+                         qel_color_token(QEL_COLOR_TEXT_MUTED));
+    } else {
+        const char* icon = o->item_icons ? o->item_icons[selected] : nullptr;
+        if (icon) qel_icon(ctx, icon, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT_SECONDARY));
+        text = text_leaf(ctx, items[selected] ? items[selected] : "", -1, QEL_FONT_BODY, size,
+                         qel_color_token(QEL_COLOR_TEXT));
+    }
+    qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
+    qel_icon(ctx, GLYPH_SELECT_CHEVRON, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT_MUTED));
+}
+
+static void select_search(qel_context* ctx, const qel_popup_slot* slot, select_state* st)
+{
+    qel_style box = {};
+    box.padding_top = 2;
+    box.padding_bottom = 4;
+    box.width = {QEL_SIZE_GROW, 1};
+    qel_container_begin(ctx, &box);
+    uint32_t field = qel_id(ctx, "#q");
+    if (slot->opened_frame + 1 == ctx->clock.frame_count) qel_set_focus(ctx, field, false);
+    qel_text_input_opts in = {};
+    in.placeholder = "Search";
+    in.autofocus = 1;
+    in.size = 1;
+    qel_input_text_ex(ctx, field, st->search, (int32_t)sizeof st->search, &in, false, false, GLYPH_SEARCH);
+    qel_container_end(ctx);
+}
+
+// The rows of the items that match the search, or a line saying there are none.
+static void select_list(qel_context* ctx, const char* const* items, uint32_t count, int32_t* selected,
+                        const qel_select_options* o, const char* search)
+{
+    qel_style list = {};
+    list.max_h = LIST_MAX_HEIGHT;
+    list.width = {QEL_SIZE_GROW, 1};
+    qel_scroll_begin(ctx, qel_id(ctx, "#list"), &list, false);
+    bool shown = false;
+    for (uint32_t i = 0; i < count && items; i++) {
+        const char* text = items[i] ? items[i] : "";
+        if (o->searchable && !qel_str_contains_nocase(text, search)) continue;
+        shown = true;
+        qel_push_id_int(ctx, (int32_t)i);
+        qel_menu_item_options row = {};
+        row.icon = o->item_icons ? o->item_icons[i] : nullptr;
+        row.checked = (int64_t)i == *selected;
+        if (qel_menu_item(ctx, text, &row)) *selected = (int32_t)i;
+        qel_pop_id(ctx);
+    }
+    if (!shown) {
+        qel_style box = {};
+        box.padding_top = box.padding_bottom = box.padding_left = 10;
+        qel_container_begin(ctx, &box);
+        text_leaf(ctx, "No results", -1, QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_body),
+                  qel_color_token(QEL_COLOR_TEXT_MUTED));
+        qel_container_end(ctx);
+    }
+    qel_scroll_end(ctx);
+}
+
+bool qel_select(qel_context* ctx, const char* label, const char* const* items, uint32_t count, int32_t* selected,
+                const qel_select_options* options)
+{
+    const qel_select_options none = {};
+    const qel_select_options* o = options ? options : &none;
+    int32_t scratch = -1;
+    if (!selected) selected = &scratch;
+    int32_t before = *selected;
+    uint32_t id = qel_id(ctx, label);
+    qel_popup_slot* slot = qel_popup_find(ctx, id ^ SELECT_KEY, true);
+    select_state* st = (select_state*)qel_state_get(ctx, id, sizeof(select_state));
+    bool disabled = qel_item_disabled(ctx, o->disabled);
+    qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE, disabled);
+    if (slot) select_open_close(ctx, slot, st, it);
+    bool open = slot && slot->open;
+    qel_anim_exp(ctx, &st->hover, it.hovered ? 1.0f : 0.0f, FADE);
+
+    qel_field_trigger f = {id, o->label, o->width, st->hover, open, disabled, 12, 10};
+    int32_t node = qel_field_trigger_begin(ctx, &f);
+    select_trigger_content(ctx, items, count, *selected, o);
+    qel_field_trigger_end(ctx, &f, node, it.focused && it.focus_visible ? 1.0f : 0.0f);
+    qel_set_last_item(ctx, id);
+    if (!slot || !qel_popup_begin(ctx, slot->id, id, QEL_PLACE_BELOW_START, 0, 6, 0, true)) return *selected != before;
+    if (o->searchable) select_search(ctx, slot, st);
+    select_list(ctx, items, count, selected, o, st->search);
+    qel_popup_end(ctx);
+    return *selected != before;
+}

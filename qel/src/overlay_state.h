@@ -1,0 +1,77 @@
+// The overlay layer's records in the context: the popup slots and the stack of begun popups, the
+// z counter that popups and modal sheets share, the sheet stack, the tooltip's hover timing, the
+// toast queue and the installed date names; and the frame cycle's calls into the layer.
+#pragma once
+
+#include <cstdint>
+
+#include "qel/popup.h"
+#include "stack_depth.h"
+
+enum {
+    QEL_POPUP_SLOT_CAPACITY = 32,
+    QEL_POPUP_STACK_CAPACITY = 16,
+    QEL_SHEET_STACK_CAPACITY = 8,
+    QEL_TOAST_CAPACITY = 16,
+};
+
+struct qel_popup_stack_entry {
+    uint32_t id;
+    uint8_t keyboard;  // navigation by Up and Down
+    uint32_t rows;     // menu rows built in it so far
+};
+
+struct qel_toast {
+    uint32_t id;
+    char title[128];
+    char body[256];
+    char action[48];
+    uint32_t kind;
+    float duration;  // seconds; below 0 never expires
+    float elapsed;
+    uint8_t dismissed;
+    uint8_t action_clicked;
+    uint8_t countdown_bar;
+    float visibility[2];  // springs: value, velocity
+    float y[2];
+    float swipe[2];  // offset in pixels
+    float grab_x;
+    float drag_velocity;  // pixels per second
+    uint8_t dragging;
+    float height;
+};
+
+struct qel_overlay_state {
+    qel_popup_slot slots[QEL_POPUP_SLOT_CAPACITY];
+    int32_t slot_count;  // only grows
+    qel_popup_stack_entry stack[QEL_POPUP_STACK_CAPACITY];
+    qel_stack_depth depth;
+    uint32_t z_counter;
+    uint8_t press;  // a pointer press of this frame, kept when an outside press was consumed
+    uint32_t sheets[QEL_SHEET_STACK_CAPACITY];
+    qel_stack_depth sheet_depth;
+    int32_t modal_count;
+    uint32_t top_sheet, last_top_sheet;  // the topmost open sheet of this frame and the last
+    int32_t top_sheet_z, last_top_sheet_z;
+    uint32_t tooltip_hover;  // the item whose hover is timed; 0 none
+    double tooltip_hover_start;
+    qel_toast toasts[QEL_TOAST_CAPACITY];
+    int32_t toast_count;
+    uint32_t toast_ids;  // the last id given
+    const char* const* date_names;
+};
+
+// Frame begin, after the root is opened: empties every begin/end stack and consumes a press that
+// will close an open popup, so nothing beneath the popup acts on it.
+void qel_frame_reset_stacks(qel_context* ctx);
+
+// Frame finish, first: ends popups left open, then adds the toasts and the tooltip to the tree.
+void qel_overlay_frame_end(qel_context* ctx);
+
+// How far an open popup or modal sheet above the current overlay layer keeps keys from items in
+// it: 0 not at all, 1 a popup is above (no keyboard navigation), 2 a modal layer is above (no
+// keys at all).
+int32_t qel_overlay_keys_blocked(qel_context* ctx);
+
+// Gives the next z order of the shared counter (1001 and up).
+int32_t qel_overlay_next_z(qel_context* ctx);

@@ -1,7 +1,8 @@
-// Picking from short cyclic or bounded lists: the wheel picker, an always-visible drum of strings
-// that is dragged, flung, scrolled or stepped with the keys and settles on a spring, and the
-// clock picker, an analog face on which the hour and then the minute are chosen by pointing.
-// Both read and write the caller's integers in place.
+// Picking from short cyclic or bounded lists: the time picker, a field whose popup holds scrolling
+// hour and minute columns (12-hour with AM and PM, or 24-hour); the wheel picker, an
+// always-visible drum of strings that is dragged, flung, scrolled or stepped with the keys and
+// settles on a spring; and the clock picker, an analog face on which the hour and then the minute
+// are chosen by pointing. All read and write the caller's integers in place.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,15 @@
 #include "qel/types.h"
 
 // --- Records ---
+
+// Options of qel_time_picker; null means all defaults.
+struct qel_time_picker_options {
+    uint64_t reserved;    // not read
+    const char* label;    // label line above the field; null: none
+    uint8_t twelve_hour;  // 12-hour display with AM and PM
+    int32_t minute_step;  // step of the minute column; <= 0: 5
+    qel_size width;       // field width; not read when a label is shown
+};
 
 // Options of qel_wheel_picker; null means all defaults.
 struct qel_wheel_picker_options {
@@ -20,6 +30,14 @@ struct qel_wheel_picker_options {
     uint8_t joined_left;    // the selection band runs to the left edge, square (wheels side by side)
     uint8_t joined_right;   // the same on the right
 };
+
+// --- Time picker ---
+
+// A field showing the hour (0..23) and minute (0..59) that opens a popup of hour and minute
+// columns scrolled to them; while it is open both are kept clamped. Returns 1 in a frame in which
+// a value was picked. A minute off the column's step marks no row and stays until a pick.
+int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int32_t* minute,
+                        const qel_time_picker_options* options);
 
 // --- Wheel picker ---
 

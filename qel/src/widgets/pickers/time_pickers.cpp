@@ -1,12 +1,14 @@
-// The wheel picker (drag with fling, wheel notches, keys, a sprung drum drawn in perspective) and
-// the clock picker (hour then minute by pointing at a face, a sprung hand). Feel and focus rings
-// come from widget_feel.
+// The time picker (a trigger field and a popup of scrolling hour, minute and AM/PM columns), the
+// wheel picker (drag with fling, wheel notches, keys, a sprung drum drawn in perspective) and the
+// clock picker (hour then minute by pointing at a face, a sprung hand). The popup and trigger
+// field are the popup layer's; feel and focus rings come from widget_feel.
 #include "qel/time_pickers.h"
 
 #include <cmath>
 #include <cstdio>
 
 #include "core.h"
+#include "field_trigger.h"
 #include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -15,9 +17,12 @@
 #include "qel/font.h"
 #include "qel/id.h"
 #include "qel/input.h"
+#include "qel/popup.h"
+#include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/text_units.h"
+#include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 
@@ -46,6 +51,198 @@ static int32_t clamp_index(int64_t value, int32_t count)
 static int32_t settle_index(int64_t value, int32_t count, bool wrap)
 {
     return wrap ? modulo(value, count) : clamp_index(value, count);
+}
+
+// --- Time picker ---
+
+static const uint32_t TIME_POPUP_KEY = 0x7177u, HALF_KEY = 0xA9u;
+static const float COLUMN_HEIGHT = 216.0f, COLUMN_END_PAD = 92.0f, TIME_ROW = 32.0f;
+static const char CLOCK_GLYPH[] = "\xEE\x82\x87";  // U+E087
+
+static int32_t clamp_to(int32_t value, int32_t low, int32_t high)
+{
+    return value < low ? low : value > high ? high : value;
+}
+
+// The fades at the top and bottom of the columns, over the row's content box.
+static void column_fades_draw(qel_context* ctx, const qel_node* node, void* user)
+{
+    qel_color elevated = *(const qel_color*)user, clear = elevated & 0x00FFFFFFu;
+    const qel_rect& r = node->rect;
+    float x = r.x + node->pad_left, w = r.w - node->pad_left - node->pad_right;
+    qel_rect top = {x, r.y + node->pad_top, w, ROW_PITCH};
+    qel_rect bottom = {x, r.y + r.h - node->pad_bottom - ROW_PITCH, w, ROW_PITCH};
+    qel_draw_rect_gradient(ctx, &top, nullptr, elevated, clear);
+    qel_draw_rect_gradient(ctx, &bottom, nullptr, clear, elevated);
+}
+
+// A small pickable cell: the current one filled with the primary colour.
+static bool time_cell(qel_context* ctx, uint32_t id, const char* text, bool current)
+{
+    qel_interaction it = qel_interact(ctx, id, 0);
+    float flash = qel_anim_flash(ctx, id, it.hovered != 0, 0.1f);
+    int32_t node = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, TIME_ROW});
+    qel_node* n = qel_node_at(ctx, node);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->justify = QEL_JUSTIFY_CENTER;
+    for (float& radius : n->radii) radius = qel_picker_row_radius(ctx);
+    n->fill = current ? qel_theme_color(ctx, QEL_COLOR_PRIMARY) : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), flash * 1.3f);
+    qel_node_mark_interactive(ctx, node, 0);
+    if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+    qel_node_push(ctx, node);
+    qel_picker_text(ctx, text, -1, current ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body),
+                    qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), 1.0f);
+    qel_node_pop(ctx);
+    return it.clicked != 0;
+}
+
+// One scrolling column of count values (value i is first + i x step); returns the picked value or
+// -1. Scrolled to the current value when asked.
+static int32_t time_column(qel_context* ctx, const char* name, int32_t count, int32_t step, int32_t current,
+                           bool twelve, bool scroll)
+{
+    uint32_t column = qel_id(ctx, name);
+    if (scroll && current >= 0 && current % step == 0 && current / step < count) {
+        auto* st = (qel_scroll_state*)qel_state_get(ctx, column, sizeof(qel_scroll_state));
+        st->scroll_y = st->target_y = (float)(current / step) * ROW_PITCH;
+    }
+    qel_style s = {};
+    s.width = {QEL_SIZE_FIXED, 58};
+    s.height = {QEL_SIZE_FIXED, COLUMN_HEIGHT};
+    s.padding = 4;
+    s.padding_top = s.padding_bottom = COLUMN_END_PAD;
+    s.gap = 2;
+    qel_scroll_begin(ctx, column, &s, false);
+    int32_t picked = -1;
+    for (int32_t i = 0; i < count; i++) {
+        int32_t value = i * step;
+        char text[8];
+        snprintf(text, sizeof text, twelve ? "%d" : "%02d", twelve && value == 0 ? 12 : value);
+        uint32_t id = qel_hash_bytes(&value, sizeof value, column);
+        if (time_cell(ctx, id, text, value == current)) picked = value;
+    }
+    qel_scroll_end(ctx);
+    return picked;
+}
+
+static void column_rule(qel_context* ctx)
+{
+    int32_t rule = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_GROW, 1});
+    qel_node_at(ctx, rule)->fill = qel_theme_color(ctx, QEL_COLOR_BORDER);
+    qel_node_at(ctx, rule)->align_self = QEL_ALIGN_STRETCH;
+}
+
+// AM and PM, the current half standing level with the columns' middle; the other moves the hour
+// by twelve.
+static bool half_column(qel_context* ctx, uint32_t picker, int32_t* hour)
+{
+    bool pm = *hour >= 12;
+    qel_style s = {};
+    s.height = {QEL_SIZE_FIXED, COLUMN_HEIGHT};
+    s.padding_left = s.padding_right = 4;
+    s.padding_top = pm ? 58.0f : COLUMN_END_PAD;
+    s.gap = 2;
+    qel_column_begin(ctx, &s);
+    bool picked = false;
+    static const char* const HALVES[2] = {"AM", "PM"};
+    for (int32_t i = 0; i < 2; i++) {
+        uint32_t id = qel_hash_bytes(&i, sizeof i, picker ^ HALF_KEY);
+        bool current = (i == 1) == pm;
+        qel_interaction it = qel_interact(ctx, id, 0);
+        int32_t node = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 50}, {QEL_SIZE_FIXED, TIME_ROW});
+        qel_node* n = qel_node_at(ctx, node);
+        n->direction = QEL_DIR_ROW;
+        n->align = QEL_ALIGN_CENTER;
+        n->justify = QEL_JUSTIFY_CENTER;
+        for (float& radius : n->radii) radius = qel_picker_row_radius(ctx);
+        if (current) n->fill = qel_theme_color(ctx, QEL_COLOR_PRIMARY);
+        else if (it.hovered) n->fill = qel_theme_color(ctx, QEL_COLOR_HOVER);
+        qel_node_mark_interactive(ctx, node, 0);
+        if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+        qel_node_push(ctx, node);
+        qel_picker_text(ctx, HALVES[i], -1, QEL_FONT_MEDIUM, qel_picker_scaled(ctx, ctx->theme.current.text_small),
+                        qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), 1.0f);
+        qel_node_pop(ctx);
+        if (it.clicked && !current) {
+            *hour = (*hour + 12) % 24;
+            picked = true;
+        }
+    }
+    qel_container_end(ctx);
+    return picked;
+}
+
+static bool time_popup(qel_context* ctx, uint32_t id, const qel_popup_slot* slot, int32_t* hour, int32_t* minute,
+                       bool twelve, int32_t step)
+{
+    bool scroll = ctx->clock.frame_count - slot->opened_frame < 3;
+    qel_style row = {};
+    row.gap = 4;
+    row.padding_top = row.padding_bottom = 6;
+    row.padding_left = row.padding_right = 4;
+    qel_row_begin(ctx, &row);
+    qel_color elevated = qel_theme_color(ctx, QEL_COLOR_ELEVATED);
+    qel_picker_draw(ctx, qel_node_parent(ctx), column_fades_draw, &elevated, sizeof elevated, true);
+    bool picked = false;
+    int32_t p = time_column(ctx, "#h", twelve ? 12 : 24, 1, twelve ? *hour % 12 : *hour, twelve, scroll);
+    if (p >= 0) {
+        *hour = twelve && *hour >= 12 ? p + 12 : p;
+        picked = true;
+    }
+    column_rule(ctx);
+    p = time_column(ctx, "#m", (59 / step) + 1, step, *minute, false, scroll);
+    if (p >= 0) {
+        *minute = p;
+        picked = true;
+    }
+    if (twelve) {
+        column_rule(ctx);
+        picked |= half_column(ctx, id, hour);
+    }
+    qel_container_end(ctx);
+    return picked;
+}
+
+int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int32_t* minute,
+                        const qel_time_picker_options* options)
+{
+    if (!hour || !minute) return 0;
+    const qel_time_picker_options none = {};
+    const qel_time_picker_options* o = options ? options : &none;
+    bool twelve = o->twelve_hour != 0;
+    int32_t step = o->minute_step <= 0 ? 5 : o->minute_step > 60 ? 60 : o->minute_step;
+    uint32_t id = qel_id(ctx, label), popup = id ^ TIME_POPUP_KEY;
+    auto* hover = (float*)qel_state_get(ctx, id, sizeof(float));
+    qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
+    qel_popup_slot* slot = qel_popup_find(ctx, popup, true);
+    if (slot && it.clicked) qel_popup_set_open(ctx, popup, !slot->open);
+    qel_anim_exp(ctx, hover, it.hovered ? 1.0f : 0.0f, 0.14f);
+
+    int32_t shown_hour = clamp_to(*hour, 0, 23), shown_minute = clamp_to(*minute, 0, 59);
+    qel_field_trigger f = {id, o->label, o->width, *hover, slot && slot->open, false, 12, 10};
+    int32_t node = qel_field_trigger_begin(ctx, &f);
+    qel_node* n = qel_node_at(ctx, node);
+    n->pad_top = n->pad_bottom = 3;
+    if (!(o->label && *o->label)) n->min_w = 150;
+    qel_icon_glyph(ctx, CLOCK_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
+    const char* text = twelve ? qel_arena_sprintf(ctx, "%d:%02d %s", shown_hour % 12 == 0 ? 12 : shown_hour % 12, shown_minute,
+                                                  shown_hour < 12 ? "AM" : "PM")
+                              : qel_arena_sprintf(ctx, "%02d:%02d", shown_hour, shown_minute);
+    int32_t leaf = qel_picker_text(ctx, text, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body),
+                                   qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
+    qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
+    qel_field_trigger_end(ctx, &f, node, it.focused && it.focus_visible ? 1.0f : 0.0f);
+    qel_set_last_item(ctx, id);
+
+    if (!slot || !qel_popup_begin(ctx, popup, id, QEL_PLACE_BELOW_START, 0, 6, 0, false)) return 0;
+    if (slot->open) {
+        *hour = shown_hour;
+        *minute = shown_minute;
+    }
+    bool picked = time_popup(ctx, id, slot, hour, minute, twelve, step);
+    qel_popup_end(ctx);
+    return picked ? 1 : 0;
 }
 
 // --- Wheel picker ---
@@ -280,11 +477,6 @@ static void face_draw(qel_context* ctx, const qel_node* node, void* user)
         }
     }
     if (p->mode == 1 && p->minute % 5 != 0) qel_draw_circle(ctx, e, 3, p->on_accent);
-}
-
-static int32_t clamp_to(int32_t value, int32_t low, int32_t high)
-{
-    return value < low ? low : value > high ? high : value;
 }
 
 // One of the two segment buttons of the header; a click chooses its mode.

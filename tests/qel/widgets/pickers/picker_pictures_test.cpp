@@ -105,6 +105,34 @@ TEST_P(PickerPictures, WheelsAndClock)
     EXPECT_TRUE(picture_matches(rig.shot(), name("time"), PICTURE_TOLERANCE));
 }
 
+static void time_popup_board(qel_context* ctx)
+{
+    static int32_t hour = 14, minute = 30, hour24 = 9, minute24 = 5;
+    board_begin(ctx);
+    row_begin(ctx, 16);
+    qel_time_picker_options twelve = {};
+    twelve.twelve_hour = 1;
+    twelve.minute_step = 15;
+    qel_time_picker(ctx, "pickup", &hour, &minute, &twelve);
+    qel_time_picker_options labelled = {};
+    labelled.label = "Opens at";
+    labelled.width = {QEL_SIZE_FIXED, 180};
+    qel_time_picker(ctx, "opens", &hour24, &minute24, &labelled);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+TEST_P(PickerPictures, TimePickerOpen)
+{
+    widget_rig rig(420, 330, GetParam());
+    rig.h.ui = time_popup_board;
+    rig.h.run(2);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "pickup"));
+    rig.h.click(c.x, c.y);
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("time_popup"), PICTURE_TOLERANCE));
+}
+
 TEST_P(PickerPictures, RulerDials)
 {
     widget_rig rig(420, 260, GetParam());

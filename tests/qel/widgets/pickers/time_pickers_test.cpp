@@ -1,6 +1,7 @@
-// The wheel and clock pickers driven over scripted frames: keys, wheel notches, drags and flings
-// of the drum with and without wrapping, the clamps of index and options, and pointing at the
-// clock face for an hour on either ring and then a minute.
+// The time, wheel and clock pickers driven over scripted frames: picks in the time popup's
+// columns and halves of the day, keys, wheel notches, drags and flings of the drum with and
+// without wrapping, the clamps of index and options, and pointing at the clock face for an hour
+// on either ring and then a minute.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -185,4 +186,83 @@ TEST(ClockPicker, TheHeaderChoosesTheModeAndValuesAreClamped)
     c.click_at(180, 110);
     EXPECT_EQ(c.minute, 30);
     EXPECT_EQ(c.hour, 23);
+}
+
+struct time_rig {
+    widget_rig rig;
+    int32_t hour, minute;
+    int picks = 0;
+    qel_time_picker_options opts = {};
+
+    time_rig(int32_t h, int32_t m, bool twelve, int32_t step = 0) : rig(400, 400), hour(h), minute(m)
+    {
+        opts.twelve_hour = twelve;
+        opts.minute_step = step;
+        rig.h.ui = [this](qel_context* ctx) { picks += qel_time_picker(ctx, "start", &hour, &minute, &opts); };
+        rig.h.run(2);
+    }
+    uint32_t field() { return qel_id(rig.h.ctx, "start"); }
+    // An id inside the popup's scope.
+    uint32_t inside(const char* name)
+    {
+        qel_push_id_int(rig.h.ctx, (int32_t)(field() ^ 0x7177u));
+        uint32_t id = qel_id(rig.h.ctx, name);
+        qel_pop_id(rig.h.ctx);
+        return id;
+    }
+    uint32_t row(const char* column, int32_t value) { return qel_hash_bytes(&value, sizeof value, inside(column)); }
+    void open()
+    {
+        rig.h.click(rig.centre(field()).x, rig.centre(field()).y);
+        rig.h.run(2);
+    }
+    void click(uint32_t id)
+    {
+        rig.h.click(rig.centre(id).x, rig.centre(id).y);
+        rig.h.run();
+    }
+};
+
+TEST(TimePicker, TwelveHourTextsAndPicksKeepTheHalfOfTheDay)
+{
+    const struct {
+        int32_t hour;
+        const char* text;
+    } texts[] = {{0, "12:05 AM"}, {12, "12:05 PM"}, {15, "3:05 PM"}, {11, "11:05 AM"}};
+    for (const auto& t : texts) {
+        time_rig r(t.hour, 5, true);
+        EXPECT_NE(node_with_text(r.rig.h.ctx, t.text), nullptr) << t.text;
+    }
+    time_rig r(14, 5, true);
+    r.open();
+    ASSERT_GT(r.rig.h.rect(r.row("#h", 3)).w, 0);
+    r.click(r.row("#h", 3));
+    EXPECT_EQ(r.hour, 15);
+    EXPECT_EQ(r.picks, 1);
+    r.click(qel_hash_bytes("\0\0\0\0", 4, r.field() ^ 0xA9u));  // AM
+    EXPECT_EQ(r.hour, 3);
+    EXPECT_EQ(r.picks, 2);
+    EXPECT_NE(node_with_text(r.rig.h.ctx, "3:05 AM"), nullptr);
+}
+
+TEST(TimePicker, TheMinuteColumnFollowsItsStepAndScrollsToTheValue)
+{
+    time_rig r(9, 7, false, 15);
+    r.open();
+    for (int32_t m : {0, 15, 30, 45}) EXPECT_GT(r.rig.h.rect(r.row("#m", m)).h, 0) << m;
+    EXPECT_EQ(r.rig.h.rect(r.row("#m", 5)).h, 0);
+    EXPECT_EQ(r.minute, 7) << "a minute off the step stays until a pick";
+    const auto* hours = (const qel_scroll_state*)qel_state_find(r.rig.h.ctx, r.inside("#h"), sizeof(qel_scroll_state), false);
+    ASSERT_NE(hours, nullptr);
+    EXPECT_FLOAT_EQ(hours->scroll_y, 9 * 34);
+    r.click(r.row("#m", 30));
+    EXPECT_EQ(r.minute, 30);
+    EXPECT_NE(node_with_text(r.rig.h.ctx, "09:30"), nullptr);
+
+    time_rig wild(40, -3, false);
+    EXPECT_EQ(wild.hour, 40) << "values are only kept in range while the popup is open";
+    wild.open();
+    EXPECT_EQ(wild.hour, 23);
+    EXPECT_EQ(wild.minute, 0);
+    EXPECT_EQ(wild.picks, 0);
 }

@@ -1,6 +1,6 @@
 // The picker widgets as a person sees them, in light and dark: wheels side by side and a clock
 // face; ruler dials; signature pads, one signed; file drop zones after a drop and under a drag, and
-// image drop zones. Compared with committed pictures drawn by the software renderer.
+// image drop zones; multi-selects, one open with a search. Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "qel/drop_zones.h"
+#include "qel/multi_select.h"
 #include "qel/qel.h"
 #include "qel/ruler_histogram.h"
 #include "qel/signature_pad.h"
@@ -90,6 +91,23 @@ static void drop_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void multi_board(qel_context* ctx)
+{
+    static const char* const teas[] = {"Assam", "Darjeeling", "Earl Grey", "Jasmine", "Matcha", "Oolong", "Rooibos"};
+    static const char* const icons[] = {ICON_A, ICON_B, ICON_C, ICON_A, ICON_B, ICON_C, ICON_A};
+    static uint8_t chosen[7] = {1, 0, 1, 1, 0, 1, 1}, filters[7] = {0, 1, 0, 0, 1, 0, 0};
+    board_begin(ctx);
+    qel_multi_select_options labelled = {};
+    labelled.label = "Teas on the shelf";
+    qel_multi_select(ctx, "shelf", teas, 7, chosen, &labelled);
+    qel_multi_select_options search = {};
+    search.searchable = 1;
+    search.icons = icons;
+    search.placeholder = "Filter by tea";
+    qel_multi_select(ctx, "filter", teas, 7, filters, &search);
+    qel_container_end(ctx);
+}
+
 class PickerPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/pickers_", scene, GetParam()); }
@@ -131,6 +149,21 @@ TEST_P(PickerPictures, TimePickerOpen)
     rig.h.click(c.x, c.y);
     rig.h.run(3);
     EXPECT_TRUE(picture_matches(rig.shot(), name("time_popup"), PICTURE_TOLERANCE));
+}
+
+TEST_P(PickerPictures, MultiSelect)
+{
+    widget_rig rig(440, 470, GetParam());
+    rig.h.ui = multi_board;
+    rig.h.run(2);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "filter"));
+    rig.h.click(c.x, c.y);
+    rig.h.run(2);
+    rig.h.type("o");
+    rig.h.run(2);
+    rig.h.tap(QEL_KEY_DOWN);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("multi_select"), PICTURE_TOLERANCE));
 }
 
 TEST_P(PickerPictures, RulerDials)

@@ -36,6 +36,7 @@
 #include "qel/collapsibles.h"
 #include "qel/lists.h"
 #include "qel/drop_zones.h"
+#include "qel/form_layout.h"
 #include "qel/multi_select.h"
 #include "qel/ruler_histogram.h"
 #include "qel/signature_pad.h"

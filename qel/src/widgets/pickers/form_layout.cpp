@@ -58,7 +58,8 @@ struct section_state {
 };
 
 struct scrub_state {
-    float press_x, press_value;
+    float press_x;
+    double press_value;
     uint8_t dragging;
 };
 
@@ -325,9 +326,10 @@ static void row_end(qel_context* ctx)
     qel_node_pop(ctx);
 }
 
-bool qel_form_drag_value(qel_context* ctx, uint32_t label_cell, float* value, float min, float max, float step)
+// Scrubbing in double, so that whole 32-bit values stay exact: the value moves from where the
+// press found it by one step per unit once the pointer moved more than 3 units.
+static bool scrub(qel_context* ctx, uint32_t label_cell, double* value, double min, double max, double step)
 {
-    if (!value) return false;
     qel_interaction it = qel_interact(ctx, label_cell, QEL_INTERACT_HOLD_OUTSIDE);
     auto* s = (scrub_state*)qel_state_get(ctx, label_cell ^ SCRUB_KEY, sizeof(scrub_state));
     float x = qel_mouse_pos(ctx).x;
@@ -338,14 +340,23 @@ bool qel_form_drag_value(qel_context* ctx, uint32_t label_cell, float* value, fl
     }
     if (it.hovered || it.active) qel_set_cursor(ctx, QEL_CURSOR_RESIZE_EW);
     if (!(it.active && qel_mouse_down(ctx, 0))) return false;
-    float dx = x - s->press_x;
-    if (fabsf(dx) > SCRUB_THRESHOLD) s->dragging = 1;
+    double dx = x - s->press_x;
+    if (std::fabs(dx) > SCRUB_THRESHOLD) s->dragging = 1;
     if (!s->dragging || !(step > 0)) return false;
     if (qel_modifiers(ctx) & QEL_MOD_SHIFT) step /= 10;
-    float v = roundf((dx * step + s->press_value) / step) * step;
-    v = fminf(fmaxf(v, min), max);
+    double v = std::round((dx * step + s->press_value) / step) * step;
+    v = std::fmin(std::fmax(v, min), max);
     if (v == *value) return false;
     *value = v;
+    return true;
+}
+
+bool qel_form_drag_value(qel_context* ctx, uint32_t label_cell, float* value, float min, float max, float step)
+{
+    if (!value) return false;
+    double v = *value;
+    if (!scrub(ctx, label_cell, &v, min, max, step)) return false;
+    *value = (float)v;
     return true;
 }
 

@@ -215,13 +215,9 @@ static void zone_icon(qel_context* ctx, uint32_t id, const qel_drop_zone_options
                       bool showing, qel_color c)
 {
     float disc = o->compact ? 36.0f : 44.0f;
-    int32_t node = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, disc}, {QEL_SIZE_FIXED, disc});
+    int32_t node = qel_picker_centred(ctx, 0, {QEL_SIZE_FIXED, disc}, {QEL_SIZE_FIXED, disc}, QEL_DIR_STACK, disc * 0.5f);
     qel_node* n = qel_node_at(ctx, node);
-    n->direction = QEL_DIR_STACK;
-    n->align = QEL_ALIGN_CENTER;
-    n->justify = QEL_JUSTIFY_CENTER;
     n->align_self = QEL_ALIGN_OWN_SIZE;
-    for (float& radius : n->radii) radius = disc * 0.5f;
     n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SUBTLE), qel_color_alpha(c, 0.16f), s->drag_over);
     n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
     n->border_width = 1;
@@ -277,14 +273,11 @@ int32_t qel_file_drop_zone(qel_context* ctx, const char* label, const qel_drop_z
     qel_color c = qel_picker_accent(ctx, QEL_COLOR_TEXT);
 
     float height = o->compact ? 64.0f : o->height > 0 ? fminf(o->height, 1e6f) : 168.0f;
-    int32_t zone = qel_node_sized(ctx, id, o->width.kind ? o->width : qel_size{QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, height});
+    int32_t zone = qel_picker_centred(ctx, id, o->width.kind ? o->width : qel_size{QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, height},
+                                      o->compact ? QEL_DIR_ROW : QEL_DIR_COLUMN, ctx->theme.current.radius_small);
     qel_node* n = qel_node_at(ctx, zone);
-    n->direction = o->compact ? QEL_DIR_ROW : QEL_DIR_COLUMN;
-    n->align = QEL_ALIGN_CENTER;
-    n->justify = QEL_JUSTIFY_CENTER;
     n->gap = o->compact ? 12.0f : 10.0f;
     n->pad_top = n->pad_right = n->pad_bottom = n->pad_left = 16;
-    for (float& radius : n->radii) radius = ctx->theme.current.radius_small;
     qel_color tint = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, qel_picker_dark(ctx) ? 0.12f : 0.06f);
     n->fill = qel_color_mix(qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), 0.7f * s->hover), tint, s->drag_over);
     qel_node_clickable(ctx, zone, id, false);

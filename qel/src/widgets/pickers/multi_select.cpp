@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "core.h"
-#include "field_trigger.h"
 #include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -253,30 +252,23 @@ int32_t qel_multi_select(qel_context* ctx, const char* label, const char* const*
     const qel_multi_select_options none = {};
     const qel_multi_select_options* o = options ? options : &none;
     if (!items || !selected || count < 0) count = 0;
-    uint32_t id = qel_id(ctx, label), popup = id ^ POPUP_KEY;
-    auto* st = (multi_select_state*)qel_state_get(ctx, id, sizeof(multi_select_state));
-    qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
-    qel_popup_slot* slot = qel_popup_find(ctx, popup, true);
-    if (slot && it.clicked && !(slot->open && it.activated_by_key)) {
-        qel_popup_set_open(ctx, popup, !slot->open);
+    qel_picker_field f = qel_picker_field_interact(ctx, label, POPUP_KEY, sizeof(multi_select_state));
+    auto* st = (multi_select_state*)f.hover;
+    qel_popup_slot* slot = f.slot;
+    if (slot && f.it.clicked && !(slot->open && f.it.activated_by_key)) {
+        qel_popup_set_open(ctx, f.popup, !slot->open);
         st->search[0] = 0;
-    } else if (slot && !slot->open && it.focused && it.focus_visible && qel_key_pressed(ctx, QEL_KEY_DOWN)) {
-        qel_popup_set_open(ctx, popup, true);
+    } else if (slot && !slot->open && f.it.focused && f.it.focus_visible && qel_key_pressed(ctx, QEL_KEY_DOWN)) {
+        qel_popup_set_open(ctx, f.popup, true);
     }
-    qel_anim_exp(ctx, &st->hover, it.hovered ? 1.0f : 0.0f, 0.14f);
 
     int32_t chosen = 0;
     for (int32_t i = 0; i < count; i++) chosen += selected[i] ? 1 : 0;
-    qel_field_trigger f = {id, o->label, o->width, st->hover, slot && slot->open, false, 12, 10};
-    int32_t node = qel_field_trigger_begin(ctx, &f);
-    qel_node* n = qel_node_at(ctx, node);
-    n->pad_top = n->pad_bottom = 3;
-    if (!(o->label && *o->label)) n->min_w = 300;
+    int32_t node = qel_picker_field_begin(ctx, &f, o->label, o->width, 300);
     bool changed = chip_row(ctx, label, items, count, selected, chosen, o);
     qel_icon_glyph(ctx, CHEVRON_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
-    qel_field_trigger_end(ctx, &f, node, it.focused && it.focus_visible ? 1.0f : 0.0f);
-    qel_set_last_item(ctx, id);
-    if (!slot || !qel_popup_begin(ctx, popup, id, QEL_PLACE_BELOW_START, 0, 6, 0, true)) return changed ? 1 : 0;
+    qel_picker_field_end(ctx, &f, o->label, o->width, node);
+    if (!slot || !qel_popup_begin(ctx, f.popup, f.id, QEL_PLACE_BELOW_START, 0, 6, 0, true)) return changed ? 1 : 0;
 
     uint32_t search = qel_id(ctx, "#q");
     if (o->searchable) search_box(ctx, slot, st, search);
@@ -285,7 +277,7 @@ int32_t qel_multi_select(qel_context* ctx, const char* label, const char* const*
     changed |= header(ctx, selected, count, chosen);
     // Space typed into the search box is text, not a toggle.
     bool space_toggles = !(o->searchable && qel_focused_id(ctx) == search);
-    changed |= item_list(ctx, qel_popup_nav_of(ctx, popup), items, count, selected, o, st->search, space_toggles);
+    changed |= item_list(ctx, qel_popup_nav_of(ctx, f.popup), items, count, selected, o, st->search, space_toggles);
     qel_popup_end(ctx);
     return changed ? 1 : 0;
 }

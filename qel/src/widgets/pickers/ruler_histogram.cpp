@@ -21,7 +21,7 @@
 
 static const uint32_t RULER_KEY = 0x2017u;
 static const float RULER_HEIGHT = 52.0f;
-static const float OVERSCROLL_STEPS = 3.0f, FLING_SMOOTHING = 0.4f, FLING_STEPS = 60.0f, FLING_SECONDS = 0.18f;
+static const float OVERSCROLL_STEPS = 3.0f, FLING_STEPS = 60.0f, FLING_SECONDS = 0.18f;
 static const float MIN_SPACING = 2.0f, MAX_SPACING = 1000.0f;
 static const float BOUND_LIMIT = 1e30f;
 
@@ -37,12 +37,8 @@ static void usable_bounds(float* min, float* max)
 
 struct ruler_state {
     float spring[2];  // position (the value shown) and its velocity
-    uint8_t dragging;
     uint8_t initialised;
-    float drag_start_x, drag_start_value;
-    float fling;  // value units per second
-    float last_x;
-    double last_time;
+    qel_picker_drag drag;  // horizontal; its fling in value units per second
     float highlight;
 };
 
@@ -124,20 +120,11 @@ static void ruler_draw(qel_context* ctx, const qel_node* node, void* user)
 
 static void ruler_drag(qel_context* ctx, ruler_state* s, const ruler_setup& r, float* value)
 {
-    float x = qel_mouse_pos(ctx).x;
-    float v = s->drag_start_value - (x - s->drag_start_x) / r.spacing * r.step;
+    float v = qel_picker_drag_move(ctx, &s->drag, qel_mouse_pos(ctx).x, r.step / r.spacing);
     v = fminf(fmaxf(v, r.min - OVERSCROLL_STEPS * r.step), r.max + OVERSCROLL_STEPS * r.step);
-    double now = qel_ctx_time(ctx);
-    float dt = (float)(now - s->last_time);
-    if (dt > 0.001f) {
-        s->fling += (-(x - s->last_x) / r.spacing * r.step / dt - s->fling) * FLING_SMOOTHING;
-        s->last_time = now;
-        s->last_x = x;
-    }
     s->spring[0] = v;
     s->spring[1] = 0;
     *value = snap(r, v);
-    qel_request_redraw(ctx);
 }
 
 // Wheel notches (the horizontal ones when given) move at least one step each way.
@@ -222,27 +209,21 @@ int32_t qel_ruler_dial(qel_context* ctx, const char* label, float* value, float 
         s->initialised = 1;
     }
     qel_interaction it = qel_interact(ctx, ruler, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE);
-    if (it.active && qel_mouse_pressed(ctx, 0)) {
-        s->fling = 0;
-        s->dragging = 1;
-        s->drag_start_x = s->last_x = qel_mouse_pos(ctx).x;
-        s->drag_start_value = s->spring[0];
-        s->last_time = qel_ctx_time(ctx);
-    }
-    if (s->dragging && it.active && qel_mouse_down(ctx, 0)) {
+    if (it.active && qel_mouse_pressed(ctx, 0)) qel_picker_drag_press(ctx, &s->drag, qel_mouse_pos(ctx).x, s->spring[0]);
+    if (s->drag.dragging && it.active && qel_mouse_down(ctx, 0)) {
         ruler_drag(ctx, s, r, value);
-    } else if (s->dragging) {
-        s->dragging = 0;
-        float f = fminf(fmaxf(s->fling, -FLING_STEPS * r.step), FLING_STEPS * r.step);
+    } else if (s->drag.dragging) {
+        s->drag.dragging = 0;
+        float f = fminf(fmaxf(s->drag.fling, -FLING_STEPS * r.step), FLING_STEPS * r.step);
         *value = snap(r, s->spring[0] + FLING_SECONDS * f);
     }
-    if (it.hovered && !s->dragging) ruler_wheel(ctx, r, value);
+    if (it.hovered && !s->drag.dragging) ruler_wheel(ctx, r, value);
     if (it.focused) ruler_keys(ctx, r, value);
-    if (!s->dragging) qel_anim_spring(ctx, s->spring, *value, 0.4f, 0);
-    qel_anim_exp(ctx, &s->highlight, it.hovered || s->dragging ? 1.0f : 0.0f, 0.14f);
+    if (!s->drag.dragging) qel_anim_spring(ctx, s->spring, *value, 0.4f, 0);
+    qel_anim_exp(ctx, &s->highlight, it.hovered || s->drag.dragging ? 1.0f : 0.0f, 0.14f);
 
     float focus = it.focused && it.focus_visible ? 1.0f : 0.0f;
-    ruler_layout(ctx, label, id, ruler, o, r, s, *value, focus, it.hovered || s->dragging);
+    ruler_layout(ctx, label, id, ruler, o, r, s, *value, focus, it.hovered || s->drag.dragging);
     qel_set_last_item(ctx, ruler);
     bool same = *value == entry || (std::isnan(*value) && std::isnan(entry));
     return same ? 0 : 1;

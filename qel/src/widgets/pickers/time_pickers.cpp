@@ -8,7 +8,6 @@
 #include <cstdio>
 
 #include "core.h"
-#include "field_trigger.h"
 #include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -30,7 +29,7 @@ static const float PI = 3.14159265358979f;
 static const float ROW_PITCH = 34.0f;
 static const float WHEEL_WIDTH = 84.0f;
 static const int32_t MAX_ROWS = 99;
-static const float OVERSHOOT_DAMPING = 0.3f, FLING_SMOOTHING = 0.4f, FLING_LIMIT = 40.0f, FLING_SECONDS = 0.12f;
+static const float OVERSHOOT_DAMPING = 0.3f, FLING_LIMIT = 40.0f, FLING_SECONDS = 0.12f;
 static const float WHEEL_PERIOD = 0.34f, WHEEL_BOUNCE = 0.05f;
 static const float ROW_ANGLE = 0.36f, HIDDEN_ANGLE = 1.45f;
 static const uint32_t FACE_KEY = 0xFACEu;
@@ -76,25 +75,17 @@ static void column_fades_draw(qel_context* ctx, const qel_node* node, void* user
     qel_draw_rect_gradient(ctx, &bottom, nullptr, clear, elevated);
 }
 
-// A small pickable cell: the current one filled with the primary colour.
-static bool time_cell(qel_context* ctx, uint32_t id, const char* text, bool current)
+// A small pickable cell of the popup: the current one filled with the primary colour.
+static void time_cell(qel_context* ctx, uint32_t id, const char* text, qel_size width, qel_color fill, uint32_t font,
+                      float size, bool current, bool hovered)
 {
-    qel_interaction it = qel_interact(ctx, id, 0);
-    float flash = qel_anim_flash(ctx, id, it.hovered != 0, 0.1f);
-    int32_t node = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, TIME_ROW});
-    qel_node* n = qel_node_at(ctx, node);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->justify = QEL_JUSTIFY_CENTER;
-    for (float& radius : n->radii) radius = qel_picker_row_radius(ctx);
-    n->fill = current ? qel_theme_color(ctx, QEL_COLOR_PRIMARY) : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), flash * 1.3f);
+    int32_t node = qel_picker_centred(ctx, id, width, {QEL_SIZE_FIXED, TIME_ROW}, QEL_DIR_ROW, qel_picker_row_radius(ctx));
+    qel_node_at(ctx, node)->fill = current ? qel_theme_color(ctx, QEL_COLOR_PRIMARY) : fill;
     qel_node_mark_interactive(ctx, node, 0);
-    if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+    if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_node_push(ctx, node);
-    qel_picker_text(ctx, text, -1, current ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body),
-                    qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), 1.0f);
+    qel_picker_text(ctx, text, -1, font, size, qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), 1.0f);
     qel_node_pop(ctx);
-    return it.clicked != 0;
 }
 
 // One scrolling column of count values (value i is first + i x step); returns the picked value or
@@ -120,7 +111,12 @@ static int32_t time_column(qel_context* ctx, const char* name, int32_t count, in
         char text[8];
         snprintf(text, sizeof text, twelve ? "%d" : "%02d", twelve && value == 0 ? 12 : value);
         uint32_t id = qel_hash_bytes(&value, sizeof value, column);
-        if (time_cell(ctx, id, text, value == current)) picked = value;
+        qel_interaction it = qel_interact(ctx, id, 0);
+        float flash = qel_anim_flash(ctx, id, it.hovered != 0, 0.1f);
+        bool now = value == current;
+        time_cell(ctx, id, text, {QEL_SIZE_GROW, 1}, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), flash * 1.3f),
+                  now ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body), now, it.hovered);
+        if (it.clicked) picked = value;
     }
     qel_scroll_end(ctx);
     return picked;
@@ -150,20 +146,8 @@ static bool half_column(qel_context* ctx, uint32_t picker, int32_t* hour)
         uint32_t id = qel_hash_bytes(&i, sizeof i, picker ^ HALF_KEY);
         bool current = (i == 1) == pm;
         qel_interaction it = qel_interact(ctx, id, 0);
-        int32_t node = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 50}, {QEL_SIZE_FIXED, TIME_ROW});
-        qel_node* n = qel_node_at(ctx, node);
-        n->direction = QEL_DIR_ROW;
-        n->align = QEL_ALIGN_CENTER;
-        n->justify = QEL_JUSTIFY_CENTER;
-        for (float& radius : n->radii) radius = qel_picker_row_radius(ctx);
-        if (current) n->fill = qel_theme_color(ctx, QEL_COLOR_PRIMARY);
-        else if (it.hovered) n->fill = qel_theme_color(ctx, QEL_COLOR_HOVER);
-        qel_node_mark_interactive(ctx, node, 0);
-        if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
-        qel_node_push(ctx, node);
-        qel_picker_text(ctx, HALVES[i], -1, QEL_FONT_MEDIUM, qel_picker_scaled(ctx, ctx->theme.current.text_small),
-                        qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), 1.0f);
-        qel_node_pop(ctx);
+        time_cell(ctx, id, HALVES[i], {QEL_SIZE_FIXED, 50}, it.hovered ? qel_theme_color(ctx, QEL_COLOR_HOVER) : 0,
+                  QEL_FONT_MEDIUM, qel_picker_scaled(ctx, ctx->theme.current.text_small), current, it.hovered);
         if (it.clicked && !current) {
             *hour = (*hour + 12) % 24;
             picked = true;
@@ -212,19 +196,11 @@ int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int3
     const qel_time_picker_options* o = options ? options : &none;
     bool twelve = o->twelve_hour != 0;
     int32_t step = o->minute_step <= 0 ? 5 : o->minute_step > 60 ? 60 : o->minute_step;
-    uint32_t id = qel_id(ctx, label), popup = id ^ TIME_POPUP_KEY;
-    auto* hover = (float*)qel_state_get(ctx, id, sizeof(float));
-    qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
-    qel_popup_slot* slot = qel_popup_find(ctx, popup, true);
-    if (slot && it.clicked) qel_popup_set_open(ctx, popup, !slot->open);
-    qel_anim_exp(ctx, hover, it.hovered ? 1.0f : 0.0f, 0.14f);
-
+    qel_picker_field f = qel_picker_field_interact(ctx, label, TIME_POPUP_KEY, sizeof(float));
+    qel_popup_slot* slot = f.slot;
+    if (slot && f.it.clicked) qel_popup_set_open(ctx, f.popup, !slot->open);
     int32_t shown_hour = clamp_to(*hour, 0, 23), shown_minute = clamp_to(*minute, 0, 59);
-    qel_field_trigger f = {id, o->label, o->width, *hover, slot && slot->open, false, 12, 10};
-    int32_t node = qel_field_trigger_begin(ctx, &f);
-    qel_node* n = qel_node_at(ctx, node);
-    n->pad_top = n->pad_bottom = 3;
-    if (!(o->label && *o->label)) n->min_w = 150;
+    int32_t node = qel_picker_field_begin(ctx, &f, o->label, o->width, 150);
     qel_icon_glyph(ctx, CLOCK_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     const char* text = twelve ? qel_arena_sprintf(ctx, "%d:%02d %s", shown_hour % 12 == 0 ? 12 : shown_hour % 12, shown_minute,
                                                   shown_hour < 12 ? "AM" : "PM")
@@ -232,15 +208,14 @@ int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int3
     int32_t leaf = qel_picker_text(ctx, text, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body),
                                    qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
-    qel_field_trigger_end(ctx, &f, node, it.focused && it.focus_visible ? 1.0f : 0.0f);
-    qel_set_last_item(ctx, id);
+    qel_picker_field_end(ctx, &f, o->label, o->width, node);
 
-    if (!slot || !qel_popup_begin(ctx, popup, id, QEL_PLACE_BELOW_START, 0, 6, 0, false)) return 0;
+    if (!slot || !qel_popup_begin(ctx, f.popup, f.id, QEL_PLACE_BELOW_START, 0, 6, 0, false)) return 0;
     if (slot->open) {
         *hour = shown_hour;
         *minute = shown_minute;
     }
-    bool picked = time_popup(ctx, id, slot, hour, minute, twelve, step);
+    bool picked = time_popup(ctx, f.id, slot, hour, minute, twelve, step);
     qel_popup_end(ctx);
     return picked ? 1 : 0;
 }
@@ -249,12 +224,8 @@ int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int3
 
 struct wheel_state {
     float spring[2];  // position in items (the value drawn) and its velocity
-    uint8_t dragging;
     uint8_t initialised;
-    float drag_start_y, drag_start_position;
-    float fling;  // items per second
-    float last_y;
-    double last_time;
+    qel_picker_drag drag;  // vertical; its fling in items per second
     float wheel_remainder;
 };
 
@@ -303,30 +274,21 @@ static void wheel_draw(qel_context* ctx, const qel_node* node, void* user)
 // the fling; the index follows the nearest row.
 static void wheel_drag(qel_context* ctx, wheel_state* s, int32_t count, bool wrap, int32_t* index)
 {
-    float y = qel_mouse_pos(ctx).y;
-    float position = s->drag_start_position - (y - s->drag_start_y) / ROW_PITCH;
+    float position = qel_picker_drag_move(ctx, &s->drag, qel_mouse_pos(ctx).y, 1.0f / ROW_PITCH);
     if (!wrap && position < 0) position *= OVERSHOOT_DAMPING;
     if (!wrap && position > (float)(count - 1)) position = (float)(count - 1) + (position - (float)(count - 1)) * OVERSHOOT_DAMPING;
-    double now = qel_ctx_time(ctx);
-    float dt = (float)(now - s->last_time);
-    if (dt > 0.001f) {
-        s->fling += (-(y - s->last_y) / ROW_PITCH / dt - s->fling) * FLING_SMOOTHING;
-        s->last_time = now;
-        s->last_y = y;
-    }
     s->spring[0] = position;
     s->spring[1] = 0;
-    qel_request_redraw(ctx);
     *index = settle_index((int64_t)floorf(position + 0.5f), count, wrap);
 }
 
 static void wheel_release(wheel_state* s, int32_t count, bool wrap, int32_t* index)
 {
-    s->dragging = 0;
-    float target = s->spring[0] + fminf(fmaxf(s->fling, -FLING_LIMIT), FLING_LIMIT) * FLING_SECONDS;
+    s->drag.dragging = 0;
+    float target = s->spring[0] + fminf(fmaxf(s->drag.fling, -FLING_LIMIT), FLING_LIMIT) * FLING_SECONDS;
     if (!wrap) target = fminf(fmaxf(target, 0.0f), (float)(count - 1));
     *index = settle_index((int64_t)roundf(target), count, wrap);
-    s->fling = 0;
+    s->drag.fling = 0;
 }
 
 // A notch steps one item at least; the step is the notches' whole part.
@@ -351,7 +313,7 @@ static void wheel_node(qel_context* ctx, uint32_t id, const qel_wheel_picker_opt
     n->align_self = QEL_ALIGN_OWN_SIZE;
     for (float& radius : n->radii) radius = qel_picker_row_radius(ctx);
     qel_node_mark_interactive(ctx, node, QEL_INTERACT_FOCUSABLE);
-    if (hovered) qel_set_cursor(ctx, s->dragging ? QEL_CURSOR_RESIZE_NS : QEL_CURSOR_HAND);
+    if (hovered) qel_set_cursor(ctx, s->drag.dragging ? QEL_CURSOR_RESIZE_NS : QEL_CURSOR_HAND);
 
     wheel_payload p = {};
     int32_t reach = rows / 2 + 2;
@@ -396,27 +358,21 @@ int32_t qel_wheel_picker(qel_context* ctx, const char* label, const char* const*
         s->initialised = 1;
     }
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE);
-    if (it.active && qel_mouse_pressed(ctx, 0)) {
-        s->dragging = 1;
-        s->fling = 0;
-        s->drag_start_y = s->last_y = qel_mouse_pos(ctx).y;
-        s->drag_start_position = s->spring[0];
-        s->last_time = qel_ctx_time(ctx);
-    }
-    if (s->dragging && it.active && qel_mouse_down(ctx, 0)) wheel_drag(ctx, s, count, wrap, index);
-    else if (s->dragging) wheel_release(s, count, wrap, index);
+    if (it.active && qel_mouse_pressed(ctx, 0)) qel_picker_drag_press(ctx, &s->drag, qel_mouse_pos(ctx).y, s->spring[0]);
+    if (s->drag.dragging && it.active && qel_mouse_down(ctx, 0)) wheel_drag(ctx, s, count, wrap, index);
+    else if (s->drag.dragging) wheel_release(s, count, wrap, index);
 
     float target = (float)*index;
     if (wrap) target = (float)*index + (float)count * roundf((s->spring[0] - (float)*index) / (float)count);
     int32_t step = 0;
-    if (it.hovered && !s->dragging) step += wheel_notches(ctx, s);
+    if (it.hovered && !s->drag.dragging) step += wheel_notches(ctx, s);
     if (it.focused && qel_key_pressed(ctx, QEL_KEY_DOWN)) step++;
     if (it.focused && qel_key_pressed(ctx, QEL_KEY_UP)) step--;
     if (step != 0) {
         *index = settle_index((int64_t)*index + step, count, wrap);
         target = wrap ? target + (float)step : (float)*index;
     }
-    if (!s->dragging) qel_anim_spring(ctx, s->spring, target, WHEEL_PERIOD, WHEEL_BOUNCE);
+    if (!s->drag.dragging) qel_anim_spring(ctx, s->spring, target, WHEEL_PERIOD, WHEEL_BOUNCE);
 
     wheel_node(ctx, id, o, s, items, count, rows, it.focused && it.focus_visible ? 1.0f : 0.0f, it.hovered != 0);
     qel_set_last_item(ctx, id);

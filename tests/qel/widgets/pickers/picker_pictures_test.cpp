@@ -1,6 +1,6 @@
 // The picker widgets as a person sees them, in light and dark: wheels side by side and a clock
 // face; ruler dials; signature pads, one signed; file drop zones after a drop and under a drag, and
-// image drop zones; multi-selects, one open with a search. Compared with committed pictures drawn by the software renderer.
+// image drop zones; multi-selects, one open with a search; a form with sections. Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "qel/drop_zones.h"
+#include "qel/form_layout.h"
 #include "qel/multi_select.h"
 #include "qel/qel.h"
 #include "qel/ruler_histogram.h"
@@ -108,6 +109,29 @@ static void multi_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void form_board(qel_context* ctx)
+{
+    static uint8_t label_open = 1, print_open = 0;
+    static char name[32] = "Jasmine tea", note[32] = "";
+    static int32_t kind = 1;
+    static const char* const kinds[] = {"Price", "Barcode", "Name only"};
+    board_begin(ctx);
+    qel_form_begin(ctx, "label form", nullptr);
+    if (qel_form_section(ctx, "Label", &label_open)) {
+        qel_form_field_options text = {};
+        text.placeholder = "Product name";
+        qel_form_text(ctx, "Name", name, sizeof name, &text);
+        qel_form_enum(ctx, "Template", kinds, 3, &kind, nullptr);
+        qel_form_field_options off = {};
+        off.disabled = 1;
+        off.placeholder = "Not for this template";
+        qel_form_text(ctx, "Note", note, sizeof note, &off);
+    }
+    if (qel_form_section(ctx, "Printing", &print_open)) qel_form_text(ctx, "Queue", note, sizeof note, nullptr);
+    qel_form_end(ctx);
+    qel_container_end(ctx);
+}
+
 class PickerPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/pickers_", scene, GetParam()); }
@@ -164,6 +188,16 @@ TEST_P(PickerPictures, MultiSelect)
     rig.h.tap(QEL_KEY_DOWN);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("multi_select"), PICTURE_TOLERANCE));
+}
+
+TEST_P(PickerPictures, FormLayout)
+{
+    widget_rig rig(460, 300, GetParam());
+    rig.h.ui = form_board;
+    rig.h.run(3);
+    rig.move_to(qel_id(rig.h.ctx, "label form") ^ 0x1E5A7u);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("form"), PICTURE_TOLERANCE));
 }
 
 TEST_P(PickerPictures, RulerDials)

@@ -17,6 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/tooltip.h"
 #include "qel/widget_feel.h"
 
 static const uint32_t ICON_FADE_KEY = 0x1C05A9u;
@@ -77,9 +78,7 @@ struct crossfade_state {
 // The bytes of the glyphs that are kept and compared: whole characters within the first 7.
 static int32_t kept_length(const char* glyphs)
 {
-    int32_t length = (int32_t)strlen(glyphs), kept = 0;
-    for (int32_t next; kept < length && (next = qel_utf8_next(glyphs, length, kept)) <= CROSSFADE_BYTES;) kept = next;
-    return kept;
+    return qel_utf8_fit(glyphs, (int32_t)strlen(glyphs), CROSSFADE_BYTES);
 }
 
 static int32_t fading_glyph(qel_context* ctx, const char* glyphs, float size, qel_color color, float opacity,
@@ -261,6 +260,8 @@ bool qel_button_ex(qel_context* ctx, const char* label, const char* icon, const 
     if (variant == QEL_BUTTON_LINK) qel_node_underline(ctx, node, motion.hover, style.text, motion.focus);
     else qel_focus_ring(ctx, node, motion.focus);
     qel_set_last_item(ctx, id);
+    if (o->tooltip)
+        qel_tooltip(ctx, o->shortcut ? qel_arena_sprintf(ctx, "%s  \xC2\xB7  %s", o->tooltip, o->shortcut) : o->tooltip);
     return it.clicked && !disabled && !o->loading;
 }
 

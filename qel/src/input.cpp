@@ -209,6 +209,18 @@ bool qel_key_pressed(qel_context* ctx, int32_t key)
     return real_key(key) && ctx->input.key_presses[key] != 0;
 }
 
+bool qel_mouse_in_window(qel_context* ctx)
+{
+    return ctx->input.mouse_inside != 0;
+}
+
+bool qel_key_take(qel_context* ctx, int32_t key)
+{
+    if (!qel_key_pressed(ctx, key)) return false;
+    ctx->input.key_presses[key] = 0;
+    return true;
+}
+
 bool qel_key_down(qel_context* ctx, int32_t key)
 {
     return real_key(key) && ctx->input.key_down[key] != 0;

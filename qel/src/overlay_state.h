@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "qel/layout.h"
 #include "qel/popup.h"
 #include "stack_depth.h"
 
@@ -72,6 +73,26 @@ void qel_overlay_frame_end(qel_context* ctx);
 // it: 0 not at all, 1 a popup is above (no keyboard navigation), 2 a modal layer is above (no
 // keys at all).
 int32_t qel_overlay_keys_blocked(qel_context* ctx);
+
+// --- Shared by the modal layers (sheets and the command palette) ---
+
+// Whether the modal id was the topmost in the last frame and no popup is open above it.
+bool qel_modal_is_topmost(qel_context* ctx, uint32_t id);
+// Makes the modal the frame's topmost when its z is above the others', and the layer Tab cycles
+// in; one opened this frame takes the keyboard focus from the page.
+void qel_modal_claim_top(qel_context* ctx, uint32_t id, int32_t z, bool opened_now);
+// True when Escape was pressed this frame; the press is consumed.
+bool qel_escape_taken(qel_context* ctx);
+// Opens the overlay layer with the scrim over the whole display at alpha t, as a stack that
+// places the modal's panel, and pushes it; *clicked when the scrim was clicked.
+int32_t qel_scrim_begin(qel_context* ctx, uint32_t layer, int32_t z, float t, bool* clicked);
+void qel_scrim_end(qel_context* ctx);
+// The look of a floating panel (popups, sheets, the palette): elevated fill, the border (black at light_border_alpha in the light
+// theme), the radius, elevation 3, opaque to the pointer.
+void qel_overlay_panel_style(qel_context* ctx, qel_node* n, float radius, float light_border_alpha);
+
+// The tooltip, at frame end.
+void qel_tooltip_frame_end(qel_context* ctx);
 
 // Gives the next z order of the shared counter (1001 and up).
 int32_t qel_overlay_next_z(qel_context* ctx);

@@ -14,6 +14,7 @@
 #include "qel/input.h"
 #include "qel/state.h"
 #include "qel/theme.h"
+#include "qel/toast.h"
 #include "widgets/basic/widget_nodes.h"
 
 static const uint32_t DROPDOWN_KEY = 0x3E40u, CONTEXT_MENU_KEY = 0xC7Cu;
@@ -143,14 +144,9 @@ static void style_panel(qel_context* ctx, int32_t index, const qel_popup_slot* s
     qel_rect anchor = qel_id_rect(ctx, s->anchor);
     bool anchor_seen = s->anchor && qel_id_seen(ctx, s->anchor);
     qel_node* n = qel_node_at(ctx, index);
-    n->fill = qel_color_token(QEL_COLOR_ELEVATED);
-    n->border = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? qel_color_token(QEL_COLOR_BORDER) : 0x12000000u;
-    n->border_width = 1;
-    qel_node_round(n, th->radius_medium);
-    n->elevation = 3;
+    qel_overlay_panel_style(ctx, n, th->radius_medium, 0.07f);
     n->pad_top = n->pad_right = n->pad_bottom = n->pad_left = padding;
     n->gap = gap;
-    n->flags |= QEL_NODE_HOVER_OPAQUE;
     n->opacity = t;
     n->scale = 0.96f + 0.04f * t;
     bool above = placement >= QEL_PLACE_ABOVE_START && placement <= QEL_PLACE_ABOVE_END && !s->at_point;
@@ -362,6 +358,8 @@ void qel_overlay_frame_end(qel_context* ctx)
 {
     qel_overlay_state* o = overlays(ctx);
     while (o->depth.depth > 0 || o->depth.overflow > 0) qel_popup_end(ctx);
+    qel_toast_draw_stack(ctx);
+    qel_tooltip_frame_end(ctx);
 }
 
 // The z order of the overlay layer being built; 0 for the base.

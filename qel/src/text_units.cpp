@@ -83,6 +83,22 @@ int32_t qel_utf8_next(const char* text, int32_t length, int32_t position)
     return i;
 }
 
+int32_t qel_utf8_fit(const char* text, int32_t length, int32_t max_bytes)
+{
+    int32_t kept = 0;
+    for (int32_t next; kept < length && (next = qel_utf8_next(text, length, kept)) <= max_bytes;) kept = next;
+    return kept;
+}
+
+int32_t qel_utf8_copy(char* out, int32_t capacity, const char* text)
+{
+    if (capacity < 1) return 0;
+    int32_t length = text ? qel_utf8_fit(text, (int32_t)strnlen(text, (size_t)capacity), capacity - 1) : 0;
+    memcpy(out, text ? text : "", (size_t)length);
+    out[length] = 0;
+    return length;
+}
+
 int32_t qel_label_visible_len(const char* label)
 {
     if (!label) return 0;

@@ -12,7 +12,9 @@
 #include "qel/id.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
+#include "qel/tooltip.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const uint32_t LINK_KEY = 0x11AC0009u;
 static const float ICON_DEFAULT_SIZE = 16.0f;
@@ -51,6 +53,21 @@ static bool empty(const char* text)
 
 // --- Text ---
 
+// A single line cut by its parent shows its whole text as a tooltip while the pointer rests on it.
+static void cut_line_tooltip(qel_context* ctx, int32_t index, const char* text)
+{
+    if (empty(text)) return;
+    uint32_t id = qel_id(ctx, text) ^ ((uint32_t)index * 0x9E3779B1u);
+    qel_node* n = qel_node_at(ctx, index);
+    n->id = id;
+    qel_rect r = qel_id_rect(ctx, id);
+    qel_vec2 p = qel_mouse_pos(ctx);
+    bool inside = p.x >= r.x && p.x < r.x + r.w && p.y >= r.y && p.y < r.y + r.h;
+    if (!(r.w > 0) || qel_mouse_down(ctx, 0) || !inside) return;
+    float full = qel_text_width_measured(ctx, n->font, n->font_size, text, -1, (n->flags & QEL_NODE_TABULAR) != 0);
+    if (full > r.w + 0.5f) qel_tooltip_for(ctx, id, text);
+}
+
 void qel_text_ex(qel_context* ctx, const char* text, const qel_text_opts* options)
 {
     const qel_text_opts none = {};
@@ -64,6 +81,7 @@ void qel_text_ex(qel_context* ctx, const char* text, const qel_text_opts* option
     if (o->tabular) n->flags |= QEL_NODE_TABULAR;
     if (o->width.kind != QEL_SIZE_FIT) n->width = o->width;
     else if (o->align != 0 && o->align != 3) n->align_self = QEL_ALIGN_STRETCH;
+    if (o->single_line) cut_line_tooltip(ctx, index, text);
 }
 
 void qel_textf(qel_context* ctx, const char* format, ...)

@@ -7,6 +7,11 @@
 #include "stack_depth.h"
 
 struct qel_split_record;
+struct qel_table_record;
+struct qel_sortable_record;
+struct qel_statusbar_record;
+struct qel_data_table;
+struct qel_kanban_record;
 
 enum { QEL_HEADER_NEST_CAPACITY = 32, QEL_VIRTUAL_LIST_CAPACITY = 8 };
 
@@ -28,4 +33,9 @@ struct qel_widget_stacks {
     uint8_t tree_node_clicked;   // of the latest tree node
     qel_virtual_list_frame virtual_lists[QEL_VIRTUAL_LIST_CAPACITY];
     qel_stack_depth virtual_list_depth;
+    qel_table_record* table;  // the innermost open table
+    qel_sortable_record* sortable;  // the innermost open sortable list
+    qel_statusbar_record* statusbar;  // the innermost open status bar
+    qel_data_table* data_table;  // the open data table; tables do not nest
+    qel_kanban_record* kanban;   // the innermost open kanban board
 };

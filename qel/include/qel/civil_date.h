@@ -25,3 +25,9 @@ int32_t qel_days_from_civil(qel_date date);
 // The date of a day number; every day number has one. Inverse of qel_days_from_civil for every
 // valid date.
 qel_date qel_civil_from_days(int32_t days);
+
+// The weekday of a day number, 0 for Monday to 6 for Sunday.
+int32_t qel_weekday(int32_t days);
+
+// The days of a month (1 to 12) of a year: 28 to 31, February 29 in a Gregorian leap year.
+int32_t qel_days_in_month(int32_t year, int32_t month);

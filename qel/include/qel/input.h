@@ -91,6 +91,8 @@ void qel_input_drop_files(qel_context* ctx, const char* const* paths, int32_t co
 
 bool qel_key_pressed(qel_context* ctx, int32_t key);
 bool qel_key_down(qel_context* ctx, int32_t key);
+// As qel_key_pressed, and takes the press away so that no later item sees it.
+bool qel_key_take(qel_context* ctx, int32_t key);
 uint32_t qel_modifiers(qel_context* ctx);
 // Pressed this frame with exactly these modifiers held.
 bool qel_shortcut_pressed(qel_context* ctx, uint32_t modifiers, int32_t key);
@@ -98,6 +100,8 @@ qel_vec2 qel_mouse_pos(qel_context* ctx);
 // Where the pointer was in the last frame (-1e6 each when outside), for drags that move by the
 // frame's motion.
 qel_vec2 qel_mouse_prev_pos(qel_context* ctx);
+// True while the pointer is over the window; outside it qel_mouse_pos is no place.
+bool qel_mouse_in_window(qel_context* ctx);
 bool qel_mouse_down(qel_context* ctx, uint32_t button);
 bool qel_mouse_pressed(qel_context* ctx, uint32_t button);
 // Something is under the pointer or pressed.

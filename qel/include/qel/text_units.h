@@ -19,6 +19,11 @@ int32_t qel_utf8_prev(const char* text, int32_t position);
 
 // Position after the character at position, never past length.
 int32_t qel_utf8_next(const char* text, int32_t length, int32_t position);
+// Bytes of the whole characters of text (length bytes) that fit in max_bytes.
+int32_t qel_utf8_fit(const char* text, int32_t length, int32_t max_bytes);
+// Copies the whole characters of text that fit in capacity - 1 bytes and terminates the copy;
+// null text copies nothing. Returns the bytes copied; nothing at all for capacity < 1.
+int32_t qel_utf8_copy(char* out, int32_t capacity, const char* text);
 
 // --- Labels ---
 

@@ -1,7 +1,8 @@
 // The popup layer driven as a user drives it: opening and closing by click, Escape and outside
 // presses (which nothing beneath sees), nested popups, Up and Down over the rows, the fade that
 // keeps a closing popup drawn but deaf, the size limits, the slot table's bounds, context menus
-// at the pointer, and begin/end stacks that stay balanced whatever callers leave open.
+// at the pointer, begin/end stacks that stay balanced whatever callers leave open, and null
+// arguments across the overlay widgets.
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
@@ -267,4 +268,34 @@ TEST(Popup, AContextMenuOpensAtThePointerOnASecondaryPress)
     qel_rect menu = rig.h.rect(qel_id(rig.h.ctx, "ctx") ^ CONTEXT_MENU_KEY);
     EXPECT_NEAR(menu.x, c.x + 3, 0.5f);
     EXPECT_NEAR(menu.y, c.y + 2, 0.5f);
+}
+
+TEST(Overlays, NullLabelsItemsAndOutPointersAreTolerated)
+{
+    widget_rig rig(400, 300);
+    qel_context* ctx = rig.h.ctx;
+    rig.h.ui = [](qel_context* c) {
+        if (qel_dropdown_begin(c, nullptr, nullptr)) {
+            qel_menu_item(c, nullptr, nullptr);
+            qel_menu_label(c, nullptr);
+            qel_dropdown_end(c);
+        }
+        qel_select(c, nullptr, nullptr, 3, nullptr, nullptr);
+        qel_tooltip(c, nullptr);
+        qel_tooltip_for(c, 0, nullptr);
+        if (qel_dialog_begin(c, nullptr, nullptr, nullptr)) qel_dialog_end(c);
+        qel_date_picker(c, nullptr, nullptr, nullptr);
+        qel_color_picker(c, nullptr, nullptr);
+        qel_command_palette(c, nullptr, nullptr, 5);
+    };
+    rig.h.run(2);
+    qel_popup_open(ctx, nullptr);
+    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ 0x3E40u, true);
+    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ 0x5E1Eu, true);
+    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ 0xDA7Eu, true);
+    qel_color_picker_open(ctx, qel_id(ctx, nullptr), 0);
+    qel_toast_push(ctx, nullptr, nullptr);
+    EXPECT_FALSE(qel_toast_action_clicked(ctx, 99));
+    rig.h.run(3);
+    EXPECT_EQ(ctx->tree.current_layer, 0u);
 }

@@ -38,6 +38,12 @@ int32_t qel_text_leaf(qel_context* ctx, const char* text, int32_t length, uint32
     return index;
 }
 
+int32_t qel_text_leaf_scaled(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color,
+                             float line_height)
+{
+    return qel_text_leaf(ctx, text, -1, font, size * ctx->theme.current.ui_scale, color, false, line_height);
+}
+
 void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown)
 {
     qel_node* n = qel_node_at(ctx, node);
@@ -55,4 +61,17 @@ void qel_node_selectable_row(qel_context* ctx, int32_t node, uint32_t id, bool s
                        : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), hover);
     qel_node_clickable(ctx, node, id, false);
     qel_node_focus_ring_full(ctx, node, ring);
+}
+
+int32_t qel_node_pill_row(qel_context* ctx, uint32_t id, float height, float pad_x, float gap, float radius)
+{
+    int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, height});
+    qel_node* n = qel_node_at(ctx, index);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->align_self = QEL_ALIGN_OWN_SIZE;
+    n->pad_left = n->pad_right = pad_x;
+    n->gap = gap;
+    qel_node_round(n, radius);
+    return index;
 }

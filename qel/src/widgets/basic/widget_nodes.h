@@ -23,9 +23,17 @@ void qel_node_round(qel_node* node, float radius);
 int32_t qel_text_leaf(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
                       qel_color color, bool wrap, float line_height);
 
+// A one-line text leaf at size (in theme units) times the UI scale, with the line height factor.
+int32_t qel_text_leaf_scaled(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color,
+                             float line_height);
+
 // The focus ring at full strength around the node after its children, when shown.
 void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown);
 
 // A row of a list or tree: clickable under id, corners max(6, medium radius - 6), the active fill
 // when selected, else the hover tint at hover (0..1), and the focus ring while ring.
 void qel_node_selectable_row(qel_context* ctx, int32_t node, uint32_t id, bool selected, float hover, bool ring);
+
+// A row of its own width and a fixed height, children centred across it, padded left and right,
+// with a gap and all corners at radius: chips, bar items and titles. Not pushed.
+int32_t qel_node_pill_row(qel_context* ctx, uint32_t id, float height, float pad_x, float gap, float radius);

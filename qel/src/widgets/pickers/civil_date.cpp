@@ -42,3 +42,15 @@ qel_date qel_civil_from_days(int32_t days)
     int64_t year = era * 400 + yoe + (month <= 2 ? 1 : 0);
     return {(int32_t)year, (int32_t)month, (int32_t)day};
 }
+
+int32_t qel_weekday(int32_t days)
+{
+    return (int32_t)(((int64_t)days + 3) - floor_div((int64_t)days + 3, 7) * 7);
+}
+
+int32_t qel_days_in_month(int32_t year, int32_t month)
+{
+    static const int32_t LENGTHS[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : LENGTHS[month - 1];
+}

@@ -76,9 +76,25 @@ TEST(CivilDate, DatesBeyondTheRangeGiveItsNearestEnd)
 TEST(CivilDate, WeekdaysFollowFromDayNumbers)
 {
     // 1970-01-01 was a Thursday; weeks start on Monday.
-    auto weekday = [](int32_t d) { return (int32_t)((((int64_t)d + 3) % 7 + 7) % 7); };
-    EXPECT_EQ(weekday(qel_days_from_civil({1970, 1, 1})), 3);
-    EXPECT_EQ(weekday(qel_days_from_civil({2026, 3, 1})), 6);
-    EXPECT_EQ(weekday(qel_days_from_civil({1, 1, 1})), 0);
-    EXPECT_EQ(weekday(qel_days_from_civil({1969, 12, 29})), 0);
+    EXPECT_EQ(qel_weekday(qel_days_from_civil({1970, 1, 1})), 3);
+    EXPECT_EQ(qel_weekday(qel_days_from_civil({2026, 3, 1})), 6);
+    EXPECT_EQ(qel_weekday(qel_days_from_civil({1, 1, 1})), 0);
+    EXPECT_EQ(qel_weekday(qel_days_from_civil({1969, 12, 29})), 0);
+    for (int32_t d = -800; d < 800; d++) EXPECT_EQ(qel_weekday(d + 1), (qel_weekday(d) + 1) % 7) << d;
+    // The ends of the range, where d + 3 would overflow in 32 bits.
+    EXPECT_EQ(qel_weekday(INT32_MAX), (int32_t)(((int64_t)INT32_MAX + 3) % 7));
+    EXPECT_EQ(qel_weekday(INT32_MIN), (int32_t)((((int64_t)INT32_MIN + 3) % 7 + 7) % 7));
+}
+
+TEST(CivilDate, MonthLengthsFollowTheLeapRules)
+{
+    struct {
+        int32_t year, month, days;
+    } cases[] = {{2026, 1, 31}, {2026, 4, 30}, {2026, 2, 28}, {2024, 2, 29}, {2000, 2, 29},
+                 {1900, 2, 28}, {0, 2, 29},    {-4, 2, 29},   {-100, 2, 28}, {2026, 12, 31}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(qel_days_in_month(c.year, c.month), c.days) << c.year << "-" << c.month;
+        // The day after the month's last is the first of the next.
+        EXPECT_EQ(qel_days_from_civil({c.year, c.month, c.days}) + 1, qel_days_from_civil({c.year, c.month + 1, 1}));
+    }
 }

@@ -1,0 +1,42 @@
+// What the bars being built share: the menu bar or toolbar that menus, toolbar items and spacers
+// belong to, kept under one fixed id so bars do not nest. The bars themselves are menu_bar's and
+// toolbar's.
+#pragma once
+
+#include <cstdint>
+
+#include "qel/menu_bar.h"
+#include "qel/types.h"
+
+enum { QEL_TOOLBAR_MAX_OVERFLOW = 64 };
+
+// An item of a toolbar's overflow popup.
+struct qel_toolbar_entry {
+    const char* text;  // frame arena; empty for none
+    const char* icon;
+    uint8_t disabled, checked, separator;
+    int32_t item;  // -1 for separators
+};
+
+struct qel_toolbar_state {
+    float last_used;  // width the items took in the last frame
+    int32_t pending;  // item index + 1 chosen in the overflow popup; 0 none
+};
+
+// A toolbar being built, in the frame arena.
+struct qel_toolbar_record {
+    uint32_t id;
+    qel_toolbar_state* state;
+    float used, available, reserved;  // available is 1e9 while unknown
+    int32_t items;
+    uint8_t overflowing, counted;
+    int32_t entry_count;
+    qel_toolbar_entry entries[QEL_TOOLBAR_MAX_OVERFLOW];
+};
+
+struct qel_bar_slots {
+    qel_menubar_state* menubar;  // null outside a menu bar
+    qel_toolbar_record* toolbar;  // null outside a toolbar
+};
+
+qel_bar_slots* qel_bar_slots_get(qel_context* ctx);

@@ -1,0 +1,231 @@
+// The sortable list: press tracking and the drag on the last frame's item rectangles, the drop
+// that moves a key in the caller's array, the slide of the other items and the lifted look of
+// the dragged one, and the chain of open lists in the context.
+#include "qel/sortable_list.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core.h"
+#include "qel/anim.h"
+#include "qel/arena.h"
+#include "qel/layout.h"
+#include "qel/frame.h"
+#include "qel/id.h"
+#include "qel/input.h"
+#include "qel/state.h"
+#include "qel/text_widgets.h"
+#include "qel/theme.h"
+#include "widget_nodes.h"
+
+enum { MAX_ITEMS = 256 };
+
+static const uint32_t ITEM_KEY = 0x5e0du;
+static const float DRAG_THRESHOLD = 4.0f;
+static const float LIFT_PERIOD = 0.26f, LIFT_BOUNCE = 0.12f, SLIDE_PERIOD = 0.4f;
+static const char GRIP_GLYPH[] = "\xEE\x83\xAB";  // U+E0EB
+
+struct sortable_state {
+    int32_t dragged;  // -1 none
+    int32_t target;
+    float grab;  // pointer y minus the item's top as the drag started
+    float press_y;
+    uint8_t pressed;
+    int32_t pressed_index;
+    float lift[2];
+    uint8_t started;
+};
+
+struct qel_sortable_record {
+    uint32_t id;
+    uint32_t* keys;
+    int32_t count;
+    sortable_state* state;
+    float top[MAX_ITEMS], height[MAX_ITEMS];  // of the last frame
+    uint8_t all_known, order_changed;
+    qel_sortable_record* previous;
+};
+
+static uint32_t item_id(const qel_sortable_record* r, int32_t i)
+{
+    return qel_hash_bytes(&r->keys[i], sizeof r->keys[i], r->id ^ ITEM_KEY);
+}
+
+// Where an item's slide offset and its spring's velocity are kept.
+static float* slide_of(qel_context* ctx, const qel_sortable_record* r, int32_t i)
+{
+    return (float*)qel_state_get(ctx, item_id(r, i) ^ 1, 2 * sizeof(float));
+}
+
+static float middle(const qel_sortable_record* r, int32_t j)
+{
+    return r->top[j] + r->height[j] * 0.5f;
+}
+
+// The slot the dragged item's centre has passed: the furthest below, unless one above.
+static int32_t drop_target(const qel_sortable_record* r, int32_t dragged, float centre)
+{
+    for (int32_t j = 0; j < dragged; j++)
+        if (middle(r, j) > centre) return j;
+    int32_t target = dragged;
+    for (int32_t j = dragged + 1; j < r->count; j++)
+        if (middle(r, j) < centre) target = j;
+    return target;
+}
+
+// The key moves from the dragged slot to the target and the others close up; the moved item
+// lands from where it was dropped.
+static void drop(qel_context* ctx, qel_sortable_record* r, int32_t from, int32_t to, float top)
+{
+    if (to == from) {
+        slide_of(ctx, r, from)[0] = top - r->top[from];
+        return;
+    }
+    uint32_t key = r->keys[from];
+    if (from < to) memmove(&r->keys[from], &r->keys[from + 1], (size_t)(to - from) * sizeof key);
+    else memmove(&r->keys[to + 1], &r->keys[to], (size_t)(from - to) * sizeof key);
+    r->keys[to] = key;
+    r->order_changed = 1;
+    for (int32_t i = 0; i < r->count; i++) slide_of(ctx, r, i)[0] = 0;
+    slide_of(ctx, r, to)[0] = top - r->top[to];
+}
+
+static void track_pointer(qel_context* ctx, qel_sortable_record* r)
+{
+    sortable_state* s = r->state;
+    float y = qel_mouse_pos(ctx).y;
+    bool down = qel_mouse_down(ctx, 0);
+    if (s->pressed && !down) s->pressed = 0;
+    if (s->pressed && fabsf(y - s->press_y) > DRAG_THRESHOLD && r->all_known && s->pressed_index < r->count) {
+        s->dragged = s->target = s->pressed_index;
+        s->grab = s->press_y - r->top[s->dragged];
+        s->pressed = 0;
+    }
+    if (s->dragged < 0) return;
+    if (!r->all_known) {
+        if (!down) s->dragged = -1;
+        return;
+    }
+    float top = y - s->grab;
+    s->target = drop_target(r, s->dragged, top + r->height[s->dragged] * 0.5f);
+    if (down) {
+        ctx->interaction.active = r->id;
+        return;
+    }
+    drop(ctx, r, s->dragged, s->target, top);
+    s->dragged = -1;
+}
+
+void qel_sortable_begin(qel_context* ctx, const char* label, uint32_t* keys, int32_t count)
+{
+    auto* r = (qel_sortable_record*)qel_arena_alloc(ctx, sizeof(qel_sortable_record));
+    r->id = qel_id(ctx, label);
+    r->keys = keys;
+    r->count = !keys || count < 0 ? 0 : count < MAX_ITEMS ? count : MAX_ITEMS;
+    r->previous = ctx->widgets.sortable;
+    ctx->widgets.sortable = r;
+    sortable_state* s = r->state = (sortable_state*)qel_state_get(ctx, r->id, sizeof(sortable_state));
+    if (!s->started) s->dragged = -1, s->started = 1;
+    if (s->dragged >= r->count) s->dragged = -1;
+
+    r->all_known = 1;
+    for (int32_t i = 0; i < r->count; i++) {
+        uint32_t id = item_id(r, i);
+        qel_rect rect = qel_id_rect(ctx, id);
+        r->all_known &= qel_id_seen(ctx, id);
+        r->top[i] = rect.y;
+        r->height[i] = rect.h;
+    }
+    track_pointer(ctx, r);
+    qel_anim_spring(ctx, s->lift, s->dragged >= 0 ? 1.0f : 0.0f, LIFT_PERIOD, LIFT_BOUNCE);
+
+    int32_t node = qel_node_sized(ctx, r->id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    qel_node_at(ctx, node)->gap = 6;
+    qel_node_push(ctx, node);
+}
+
+// How far item i slides this frame: the dragged one follows the pointer, the ones it has passed
+// make room for it, the rest settle back.
+static float slide(qel_context* ctx, const qel_sortable_record* r, int32_t i)
+{
+    const sortable_state* s = r->state;
+    float* spring = slide_of(ctx, r, i);
+    int32_t d = s->dragged;
+    if (d == i) {
+        spring[0] = qel_mouse_pos(ctx).y - s->grab - r->top[i];
+        spring[1] = 0;
+        qel_request_redraw(ctx);
+        return spring[0];
+    }
+    float target = 0;
+    if (d >= 0) {
+        float gap = r->count > 1 ? r->top[1] - (r->top[0] + r->height[0]) : 0.0f;
+        float shift = r->height[d] + gap;
+        if (d < s->target && d < i && i <= s->target) target = -shift;
+        if (s->target < d && s->target <= i && i < d) target = shift;
+    }
+    return qel_anim_spring(ctx, spring, target, SLIDE_PERIOD, 0);
+}
+
+void qel_sortable_item(qel_context* ctx, int32_t index)
+{
+    qel_sortable_record* r = ctx->widgets.sortable;
+    if (!r || index < 0 || index >= r->count) {
+        int32_t plain = qel_node_open(ctx, 0);
+        qel_node_at(ctx, plain)->direction = QEL_DIR_ROW;
+        qel_node_push(ctx, plain);
+        qel_push_id_int(ctx, index);
+        return;
+    }
+    sortable_state* s = r->state;
+    uint32_t id = item_id(r, index);
+    qel_interaction it = qel_interact(ctx, id, 0);
+    if (it.hovered && qel_mouse_pressed(ctx, 0)) {
+        s->pressed = 1;
+        s->pressed_index = index;
+        s->press_y = qel_mouse_pos(ctx).y;
+    }
+    float offset = slide(ctx, r, index);
+
+    int32_t node = qel_node_open(ctx, id);
+    qel_node* n = qel_node_at(ctx, node);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->pad_top = n->pad_bottom = 10;
+    n->pad_left = 8;
+    n->pad_right = 14;
+    n->gap = 10;
+    n->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
+    n->border_width = 1;
+    n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
+    qel_node_round(n, ctx->theme.current.radius_small - 4);
+    n->translate_y = offset;
+    qel_node_mark_interactive(ctx, node, 0);
+    if (s->dragged == index) {
+        n->flags |= QEL_NODE_ON_TOP;
+        n->elevation = 3;
+        n->elevation_strength = s->lift[0];
+        n->scale = 1 + 0.015f * s->lift[0];
+        qel_set_cursor(ctx, QEL_CURSOR_MOVE);
+    } else if (it.hovered) {
+        qel_set_cursor(ctx, QEL_CURSOR_HAND);
+    }
+    qel_node_push(ctx, node);
+    qel_icon_glyph(ctx, GRIP_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
+    qel_push_id_int(ctx, (int32_t)r->keys[index]);
+}
+
+void qel_sortable_item_end(qel_context* ctx)
+{
+    qel_pop_id(ctx);
+    qel_node_pop(ctx);
+}
+
+bool qel_sortable_end(qel_context* ctx)
+{
+    qel_sortable_record* r = ctx->widgets.sortable;
+    if (!r) return false;
+    qel_node_pop(ctx);
+    ctx->widgets.sortable = r->previous;
+    return r->order_changed;
+}

@@ -1,0 +1,134 @@
+// Toasts over the animation clock: the countdown that the pointer stops, swipes that spring back
+// or dismiss and the rubber band to the left, the action button, the bounded queue, and texts cut
+// at whole characters.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "qel/qel.h"
+#include "qel/widget_rig.h"
+
+static const uint32_t TOAST_LAYER = 0x70A57u;
+
+static uint32_t card_id(uint32_t toast)
+{
+    return qel_hash_bytes(&toast, sizeof toast, TOAST_LAYER);
+}
+
+static int32_t toast_count(qel_context* ctx)
+{
+    return ctx->overlays.toast_count;
+}
+
+TEST(Toast, ExpiresAfterItsTimeWhileThePointerIsAway)
+{
+    widget_rig rig(600, 400, QEL_THEME_LIGHT, false);
+    rig.h.step = 1.0f / 64;
+    uint32_t id = qel_toast_push(rig.h.ctx, "Saved", nullptr);
+    EXPECT_EQ(id, 1u);
+    rig.h.run(2);
+    rig.move_to(card_id(id));
+    rig.h.run(64 * 5);
+    EXPECT_EQ(toast_count(rig.h.ctx), 1) << "the clock stops under the pointer";
+    rig.h.move(5, 5);
+    rig.h.run(64 * 3);
+    EXPECT_EQ(toast_count(rig.h.ctx), 1);
+    rig.h.run(64 * 2);
+    EXPECT_EQ(toast_count(rig.h.ctx), 0) << "gone after 4 s away and its fade";
+}
+
+// Drags the toast's card by dx over frames, then releases.
+static void drag(widget_rig& rig, uint32_t id, float dx, int frames)
+{
+    qel_vec2 c = rig.centre(card_id(id));
+    rig.h.move(c.x - 40, c.y);
+    rig.h.run();
+    rig.h.button(0, true);
+    rig.h.run();
+    for (int i = 1; i <= frames; i++) {
+        rig.h.move(c.x - 40 + dx * (float)i / (float)frames, c.y);
+        rig.h.run();
+    }
+    rig.h.button(0, false);
+    rig.h.run();
+}
+
+TEST(Toast, ASwipeSpringsBackOrDismissesByDistanceAndSpeed)
+{
+    struct swipe_case {
+        float fraction;  // of the toast's width
+        int frames;
+        bool dismissed;
+    };
+    const swipe_case cases[] = {{0.3f, 40, false}, {0.4f, 40, true}, {0.3f, 2, true}};
+    for (const swipe_case& s : cases) {
+        widget_rig rig(600, 400, QEL_THEME_LIGHT, false);
+        qel_toast_options forever = {};
+        forever.duration = -1;
+        uint32_t id = qel_toast_push(rig.h.ctx, "Printed", &forever);
+        rig.h.run(30);
+        drag(rig, id, 360 * s.fraction, s.frames);
+        EXPECT_EQ(rig.h.ctx->overlays.toasts[0].dismissed != 0, s.dismissed) << s.fraction << " in " << s.frames;
+        rig.h.run(90);
+        EXPECT_EQ(toast_count(rig.h.ctx), s.dismissed ? 0 : 1);
+    }
+}
+
+TEST(Toast, DraggedLeftItOnlyStretchesByTheRubberBand)
+{
+    widget_rig rig(600, 400, QEL_THEME_LIGHT, false);
+    qel_toast_options forever = {};
+    forever.duration = -1;
+    uint32_t id = qel_toast_push(rig.h.ctx, "Printed", &forever);
+    rig.h.run(30);
+    qel_vec2 c = rig.centre(card_id(id));
+    rig.h.move(c.x, c.y);
+    rig.h.run();
+    rig.h.button(0, true);
+    rig.h.run();
+    rig.h.move(c.x - 5000, c.y);
+    rig.h.run();
+    float offset = rig.h.ctx->overlays.toasts[0].swipe[0];
+    EXPECT_LT(offset, -0.3f * 360);
+    EXPECT_GT(offset, -0.35f * 360);
+    rig.h.button(0, false);
+    rig.h.run(60);
+    EXPECT_EQ(toast_count(rig.h.ctx), 1);
+}
+
+TEST(Toast, TheActionReportsOnceAndTheQueueKeepsTheNewest)
+{
+    widget_rig rig(600, 400);
+    qel_toast_options o = {};
+    o.action = "Undo";
+    o.duration = -1;
+    uint32_t id = qel_toast_push(rig.h.ctx, "Removed", &o);
+    rig.h.run(2);
+    qel_push_id_int(rig.h.ctx, (int32_t)id);
+    uint32_t undo = qel_id(rig.h.ctx, "Undo");
+    qel_pop_id(rig.h.ctx);
+    qel_vec2 c = rig.centre(undo);
+    rig.h.click(c.x, c.y);
+    EXPECT_TRUE(qel_toast_action_clicked(rig.h.ctx, id));
+    EXPECT_FALSE(qel_toast_action_clicked(rig.h.ctx, id));
+
+    for (int i = 0; i < 17; i++) qel_toast_push(rig.h.ctx, nullptr, nullptr);
+    EXPECT_EQ(toast_count(rig.h.ctx), 16);
+    EXPECT_EQ(rig.h.ctx->overlays.toasts[0].id, 3u) << "the oldest two were dropped";
+    EXPECT_EQ(rig.h.ctx->overlays.toasts[15].id, 18u);
+    EXPECT_STREQ(rig.h.ctx->overlays.toasts[15].title, "");
+    qel_toast_dismiss(rig.h.ctx, 18);
+    EXPECT_TRUE(rig.h.ctx->overlays.toasts[15].dismissed);
+}
+
+TEST(Toast, LongTextsAreCutAtAWholeCharacter)
+{
+    widget_rig rig;
+    char title[200];
+    memset(title, 'a', 126);
+    strcpy(title + 126, "\xC3\xA9tiquette");  // the two-byte character straddles byte 127
+    uint32_t id = qel_toast_push(rig.h.ctx, title, nullptr);
+    const qel_toast& t = rig.h.ctx->overlays.toasts[0];
+    EXPECT_EQ(t.id, id);
+    EXPECT_EQ(strlen(t.title), 126u);
+}

@@ -56,6 +56,7 @@
 #include "qel/kanban_board.h"
 #include "qel/gantt_chart.h"
 #include "qel/week_schedule.h"
+#include "qel/date_range_picker.h"
 #include "qel/drop_zones.h"
 #include "qel/form_layout.h"
 #include "qel/multi_select.h"

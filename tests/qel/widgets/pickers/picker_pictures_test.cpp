@@ -1,12 +1,14 @@
 // The picker widgets as a person sees them, in light and dark: wheels side by side and a clock
 // face; ruler dials; signature pads, one signed; file drop zones after a drop and under a drag, and
-// image drop zones; multi-selects, one open with a search; a form with sections. Compared with committed pictures drawn by the software renderer.
+// image drop zones; multi-selects, one open with a search; a form with sections; the date-range
+// picker open over two months. Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "qel/date_range_picker.h"
 #include "qel/drop_zones.h"
 #include "qel/form_layout.h"
 #include "qel/multi_select.h"
@@ -132,6 +134,20 @@ static void form_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void range_board(qel_context* ctx)
+{
+    static qel_date_range sale = {{2019, 11, 24}, {2019, 12, 3}}, empty = {};  // far from today's ring
+    board_begin(ctx);
+    row_begin(ctx, 16);
+    qel_date_range_picker(ctx, "sale", &sale, nullptr);
+    qel_date_range_options labelled = {};
+    labelled.no_presets = 1;
+    labelled.width = {QEL_SIZE_FIXED, 200};
+    qel_date_range_picker(ctx, "season", &empty, &labelled);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
 class PickerPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/pickers_", scene, GetParam()); }
@@ -198,6 +214,23 @@ TEST_P(PickerPictures, FormLayout)
     rig.move_to(qel_id(rig.h.ctx, "label form") ^ 0x1E5A7u);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("form"), PICTURE_TOLERANCE));
+}
+
+TEST_P(PickerPictures, DateRangeOpen)
+{
+    widget_rig rig(760, 420, GetParam());
+    rig.h.ui = range_board;
+    rig.h.run(2);
+    uint32_t field = qel_id(rig.h.ctx, "sale");
+    rig.h.click(rig.centre(field).x, rig.centre(field).y);
+    rig.h.run(3);
+    int32_t day = qel_days_from_civil({2019, 11, 18});
+    qel_push_id_int(rig.h.ctx, (int32_t)(field ^ 0xDA7Fu));
+    uint32_t calendar = qel_id(rig.h.ctx, "#rcal");
+    qel_pop_id(rig.h.ctx);
+    rig.move_to(qel_hash_bytes(&day, sizeof day, calendar));
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("date_range"), PICTURE_TOLERANCE));
 }
 
 TEST_P(PickerPictures, RulerDials)

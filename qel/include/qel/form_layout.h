@@ -58,6 +58,9 @@ uint32_t qel_form_row(qel_context* ctx, const char* label, const qel_form_field_
 int32_t qel_form_text(qel_context* ctx, const char* label, char* buffer, size_t capacity,
                       const qel_form_field_options* options);
 
+// A colour picker filling the field cell.
+int32_t qel_form_color(qel_context* ctx, const char* label, qel_color* colour, const qel_form_field_options* options);
+
 // One of count items (a searchable select).
 int32_t qel_form_enum(qel_context* ctx, const char* label, const char* const* items, int32_t count, int32_t* index,
                       const qel_form_field_options* options);

@@ -10,6 +10,7 @@
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/collapsibles.h"
+#include "qel/color_picker.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -20,7 +21,9 @@
 #include "qel/text_input.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
+#include "qel/tooltip.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const uint32_t FORM_KEY = 0x15EC0u, SPLITTER_KEY = 0x1E5A7u, SECTION_KEY = 0x6A0B9u, BODY_KEY = 0x6106Eu,
                       SCRUB_KEY = 0xD4A6u;
@@ -307,6 +310,12 @@ uint32_t qel_form_row(qel_context* ctx, const char* label, const qel_form_field_
     qel_picker_text(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, body_size(ctx),
                     qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), 1.3f);
     qel_node_pop(ctx);
+    if (o->help && ctx->input.mouse_inside) {
+        qel_rect last = qel_id_rect(ctx, cell_id);
+        qel_vec2 m = qel_mouse_pos(ctx);
+        if (last.x <= m.x && m.x < last.x + last.w && last.y <= m.y && m.y < last.y + last.h)
+            qel_tooltip_for(ctx, cell_id, o->help);
+    }
 
     int32_t field = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     n = qel_node_at(ctx, field);
@@ -390,6 +399,23 @@ int32_t qel_form_enum(qel_context* ctx, const char* label, const char* const* it
     select.placeholder = o->placeholder;
     select.width = {QEL_SIZE_GROW, 1};
     bool changed = qel_select(ctx, "##v", items, count > 0 ? (uint32_t)count : 0, index, &select);
+    row_end(ctx);
+    return changed ? 1 : 0;
+}
+
+int32_t qel_form_color(qel_context* ctx, const char* label, qel_color* colour, const qel_form_field_options* options)
+{
+    const qel_form_field_options none = {};
+    const qel_form_field_options* o = options ? options : &none;
+    qel_form_row(ctx, label, o, 0);
+    bool changed = qel_color_picker(ctx, "##v", colour);
+    uint32_t id = qel_id(ctx, "##v");
+    int32_t node = qel_node_latest_with_id(ctx, id);
+    if (qel_node* n = qel_node_at(ctx, node)) {
+        n->width = {QEL_SIZE_GROW, 1};
+        if (o->disabled) n->opacity = DISABLED_OPACITY;
+        if (qel_focused_id(ctx) == id && ctx->interaction.focus_visible) qel_focus_ring(ctx, node, 1.0f);
+    }
     row_end(ctx);
     return changed ? 1 : 0;
 }

@@ -194,3 +194,19 @@ TEST(FormLayout, TextAndEnumerationFieldsReportTheirChanges)
     EXPECT_EQ(changes, 1);
     EXPECT_NE(node_with_text(f.rig.h.ctx, "Price"), nullptr);
 }
+
+TEST(FormLayout, ColoursAndHelpTooltips)
+{
+    form_rig f(500);
+    static qel_color colour = 0xFF3366CCu;
+    f.fields = [](qel_context* ctx) {
+        qel_form_field_options o = {};
+        o.help = "The colour the label is printed in";
+        qel_form_color(ctx, "Ink", &colour, &o);
+    };
+    f.rig.h.run(3);
+    EXPECT_NE(node_with_text(f.rig.h.ctx, "#CC6633"), nullptr);
+    f.rig.move_to(f.label_cell("Ink"));
+    f.rig.h.run(90);
+    EXPECT_NE(node_with_text(f.rig.h.ctx, "The colour the label is printed in"), nullptr);
+}

@@ -128,6 +128,8 @@ static void form_board(qel_context* ctx)
         off.disabled = 1;
         off.placeholder = "Not for this template";
         qel_form_text(ctx, "Note", note, sizeof note, &off);
+        static qel_color ink = 0xFF2B2BC8u;
+        qel_form_color(ctx, "Ink", &ink, nullptr);
     }
     if (qel_form_section(ctx, "Printing", &print_open)) qel_form_text(ctx, "Queue", note, sizeof note, nullptr);
     qel_form_end(ctx);
@@ -208,7 +210,7 @@ TEST_P(PickerPictures, MultiSelect)
 
 TEST_P(PickerPictures, FormLayout)
 {
-    widget_rig rig(460, 300, GetParam());
+    widget_rig rig(460, 340, GetParam());
     rig.h.ui = form_board;
     rig.h.run(3);
     rig.move_to(qel_id(rig.h.ctx, "label form") ^ 0x1E5A7u);

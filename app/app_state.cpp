@@ -59,6 +59,14 @@ void app_status_clear(app_state* state)
     app_status_set(state, APP_STATUS_INFO, "%s", "");
 }
 
+const char* app_path_file_name(const char* path)
+{
+    const char* name = path;
+    for (const char* c = path; *c; c++)
+        if (*c == '/' || *c == '\\') name = c + 1;
+    return name;
+}
+
 void app_state_free(app_state* state)
 {
     if (!state) return;

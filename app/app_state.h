@@ -88,6 +88,9 @@ void app_status_clear(app_state* state);
 // Copies text into a field of capacity bytes, cut at a whole UTF-8 character to fit.
 void app_copy_text(char* field, size_t capacity, const char* text);
 
+// The part of a path after its last folder separator, of either kind.
+const char* app_path_file_name(const char* path);
+
 // --- Releasing ---
 
 // Frees the raster's bits, both tables and the record; the texture goes with its renderer.

@@ -90,15 +90,6 @@ void app_load_sample_csv(app_state* state)
     app_status_set(state, APP_STATUS_INFO, "%d sample rows. Open your CSV to replace them.", state->table.rows);
 }
 
-// The part of a path after its last folder separator, either kind.
-static const char* path_file_name(const char* path)
-{
-    const char* name = path;
-    for (const char* c = path; *c; c++)
-        if (*c == '/' || *c == '\\') name = c + 1;
-    return name;
-}
-
 void app_open_csv(app_state* state, const char* path)
 {
     csv_table table = {};
@@ -113,7 +104,7 @@ void app_open_csv(app_state* state, const char* path)
     take_table(state, &table);
     state->source = APP_SOURCE_FILE;
     app_copy_text(state->path, sizeof state->path, path);
-    app_copy_text(state->shown_name, sizeof state->shown_name, path_file_name(path));
+    app_copy_text(state->shown_name, sizeof state->shown_name, app_path_file_name(path));
     start_at_first_row(state);
     app_status_set(state, APP_STATUS_INFO, "%d rows, %d columns", state->table.rows, state->table.columns);
 }

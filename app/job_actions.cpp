@@ -51,6 +51,8 @@ void app_print(app_state* state)
     size_t length = 0;
     engine_error e = build_job(state, &model, &data, &length);
     if (e != ERR_OK) return app_status_error(state, "Cannot build the job: %s", engine_error_text(e));
+    // The spooler would take an empty document and report it printed.
+    if (length == 0) return app_status_error(state, "Cannot build the job: it holds no bytes");
     const char* queue = state->queue_names[state->queue];
     char msg[256] = "";
     if (spool_send_raw(queue, data, length, msg, sizeof msg) == ERR_OK)

@@ -7,6 +7,10 @@
 #include "app/data_source.h"
 #include "engine/catalog.h"
 #include "engine/render.h"
+#include "qel/color.h"
+#include "qel/draw.h"
+#include "qel/textures.h"
+#include "qel/theme.h"
 
 // Larger textures than most graphics drivers take gain nothing on any screen.
 static const int32_t max_texture_extent = 16384;
@@ -96,24 +100,13 @@ static bool refit(app_state* state)
     return changed;
 }
 
-// Replaces the texture's pixels, in place when its size stays.
-static void upload(app_state* state, const qel_renderer* renderer, int32_t width, int32_t height, const uint8_t* rgba)
-{
-    if (state->texture && width == state->texture_width && height == state->texture_height && renderer->update) {
-        renderer->update(renderer->user, state->texture, 0, 0, width, height, rgba, 0);
-        return;
-    }
-    if (state->texture && renderer->destroy) renderer->destroy(renderer->user, state->texture);
-    state->texture = renderer->create ? renderer->create(renderer->user, width, height, 4, rgba) : 0;
-}
-
-static void update_texture(app_state* state, const qel_renderer* renderer, float display_scale)
+static void update_texture(qel_context* ctx, app_state* state)
 {
     float dpi = printer_dpi(state);
     if (dpi <= 0) return;
     float view = state->zoom == APP_ZOOM_FIT ? state->fit_scale : (float)state->zoom;
     // Dense screens get twice the pixels, so that the card stays sharp at its drawn size.
-    float scale = display_scale > 1.5f ? view * 2 : view;
+    float scale = qel_ctx_scale(ctx) > 1.5f ? view * 2 : view;
     int32_t width = screen_pixels(state->raster.width, state->screen_dpi, dpi, scale);
     int32_t height = screen_pixels(state->raster.height, state->screen_dpi, dpi, scale);
     int64_t key = texture_key(state->raster_key, state->screen_dpi, scale);
@@ -125,19 +118,67 @@ static void update_texture(app_state* state, const qel_renderer* renderer, float
         free(rgba);
         return;
     }
-    upload(state, renderer, width, height, rgba);
+    qel_texture_release(ctx, state->texture);
+    state->texture = qel_texture_create(ctx, width, height, rgba);
     state->texture_width = width;
     state->texture_height = height;
     state->texture_key = key;
     free(rgba);
 }
 
-bool app_preview_step(app_state* state, const qel_renderer* renderer, float display_scale)
+bool app_preview_step(qel_context* ctx, app_state* state)
 {
     if (!render(state)) return false;
     bool refitted = refit(state);
-    update_texture(state, renderer, display_scale);
+    update_texture(ctx, state);
     return refitted;
+}
+
+void app_preview_payload_fill(app_preview_payload* payload, app_state* state)
+{
+    *payload = {};
+    payload->screen_dpi = state->screen_dpi;
+    payload->printer_dpi = printer_dpi(state);
+    payload->zoom = state->zoom;
+    payload->state = state;
+    if (!state->raster_valid || !state->texture) return;
+    payload->texture = state->texture;
+    payload->raster_width = state->raster.width;
+    payload->raster_height = state->raster.height;
+    payload->has_texture = 1;
+}
+
+// Keeps the canvas's whole-pixel size for the next fit.
+static void note_canvas_size(qel_context* ctx, app_state* state, qel_rect rect)
+{
+    const int32_t width = (int32_t)rect.w, height = (int32_t)rect.h;
+    if (width == state->canvas_width && height == state->canvas_height) return;
+    state->canvas_width = width;
+    state->canvas_height = height;
+    if (state->zoom == APP_ZOOM_FIT) qel_request_redraw(ctx);
+}
+
+void app_preview_draw(qel_context* ctx, qel_rect rect, const void* user)
+{
+    const auto* p = (const app_preview_payload*)user;
+    const float background_radii[4] = {6, 6, 6, 6};
+    qel_draw_rect(ctx, &rect, background_radii, qel_color_token(QEL_COLOR_SUBTLE));
+    if (p->state) note_canvas_size(ctx, p->state, rect);
+    if (!p->has_texture || p->printer_dpi <= 0) return;
+    const float scale = p->zoom != APP_ZOOM_FIT ? (float)p->zoom : p->state ? p->state->fit_scale : 0;
+    const float w = (float)p->raster_width * p->screen_dpi / p->printer_dpi * scale;
+    const float h = (float)p->raster_height * p->screen_dpi / p->printer_dpi * scale;
+    const qel_rect card = {rect.x + (rect.w - w) * 0.5f, rect.y + (rect.h - h) * 0.5f, w, h};
+    const float radii[4] = {3, 3, 3, 3};
+    const qel_color black = 0xFF000000, white = 0xFFFFFFFF;
+    for (int i = 6; i >= 1; i--) {
+        const qel_rect shadow = {card.x + 0.6f * (float)i, card.y + 1.1f * (float)i, w, h};
+        qel_draw_rect(ctx, &shadow, radii, qel_color_alpha(black, 0.03f));
+    }
+    qel_draw_rect(ctx, &card, radii, white);
+    const qel_rect whole = {0, 0, 1, 1};
+    qel_draw_image(ctx, p->texture, &card, &whole, radii, white);
+    qel_draw_rect_bordered(ctx, &card, radii, 0, qel_color_alpha(black, 0.14f), 1);
 }
 
 // The end of a span of source dots that starts at `start`: at least one dot, within `limit`.

@@ -8,7 +8,9 @@
 #include "app/preview.h"
 #include "app/startup.h"
 #include "engine/catalog.h"
+#include "qel/context.h"
 #include "qel/soft_renderer.h"
+#include "qel/textures.h"
 
 static void preview_next_row(benchmark::State& state)
 {
@@ -28,13 +30,18 @@ static void preview_next_row(benchmark::State& state)
     qel_soft_renderer* soft = qel_soft_create();
     qel_renderer renderer;
     qel_soft_fill_renderer(&renderer, soft);
-    app_preview_step(app, &renderer, display_scale);
+    qel_context* ctx = qel_ctx_create(nullptr);
+    qel_ctx_set_renderer(ctx, &renderer);
+    qel_ctx_set_display(ctx, 1120, 760, display_scale);
+    app_preview_step(ctx, app);
     for (auto _ : state) {
         app->row = (app->row + 1) % app->table.rows;
-        app_preview_step(app, &renderer, display_scale);
+        app_preview_step(ctx, app);
         if (!app->raster_valid || !app->texture) state.SkipWithError("no preview");
     }
     state.counters["texture_px"] = (double)app->texture_width * app->texture_height;
+    qel_texture_release(ctx, app->texture);
+    qel_ctx_destroy(ctx);
     qel_soft_destroy(soft);
     app_state_free(app);
 }

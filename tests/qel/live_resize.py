@@ -32,7 +32,8 @@ def wait_for(what, test, seconds=60):
         if found:
             return found
         time.sleep(0.2)
-    sys.exit(f"live_resize: no {what} after {seconds} s")
+    # Named for the driver that runs it: others import it.
+    sys.exit(f"{os.path.splitext(os.path.basename(sys.argv[0]))[0]}: no {what} after {seconds} s")
 
 
 def find_desktop():

@@ -1,0 +1,172 @@
+// The charts as a person sees them, in light and dark, compared with committed pictures drawn by
+// the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
+// stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
+// a heatmap over a calendar heatmap.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "qel/qel.h"
+#include "qel/widget_rig.h"
+
+static const char* const MONTHS[6] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun"};
+static const float TEA[6] = {12, 30, 18, 44, 25, 38};
+static const float COFFEE[6] = {8, 14, 22, 16, 30, 21};
+static const float COCOA[6] = {4, 6, 5, 9, 7, 12};
+
+// A row across the board, its charts standing at the top.
+static void wide_row(qel_context* ctx, float gap)
+{
+    qel_style s = {};
+    s.gap = gap;
+    s.width = {QEL_SIZE_GROW, 1};
+    s.align = QEL_ALIGN_START;
+    qel_row_begin(ctx, &s);
+}
+
+static void series_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 16);
+    const qel_line_series lines[2] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}};
+    qel_series_chart_options o = {};
+    o.x_labels = MONTHS;
+    o.smooth = 1;
+    o.area = 1;
+    o.height = 200;
+    qel_line_chart(ctx, "lines", lines, 2, &o);
+    const qel_line_series bars[3] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}, {"Cocoa", COCOA, 6, 0}};
+    qel_series_chart_options b = {};
+    b.x_labels = MONTHS;
+    b.stacked = 1;
+    b.height = 200;
+    b.format = "$%.0f";
+    qel_bar_chart(ctx, "bars", bars, 3, &b);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+static void tile_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 12);
+    qel_stat_tile_options up = {};
+    up.delta = 12.5f;
+    up.trend_values = TEA;
+    up.trend_count = 6;
+    up.icon = ICON_A;
+    qel_stat_tile(ctx, "Labels printed", "1,284", &up);
+    qel_stat_tile_options down = {};
+    down.delta = 3.1f;
+    down.lower_is_better = 1;
+    down.trend_values = COFFEE;
+    down.trend_count = 6;
+    qel_stat_tile(ctx, "Misprints", "17", &down);
+    qel_container_end(ctx);
+    wide_row(ctx, 12);
+    qel_gauge_ring(ctx, "Ribbon", 0.42f, 100);
+    qel_gauge_ring(ctx, "Labels", 0.82f, 100);
+    qel_gauge_ring(ctx, nullptr, 0.95f, 100);
+    static const char* const teas[4] = {"Green", "Black", "Oolong", "White"};
+    static const float shares[4] = {42, 30, 18, 10};
+    qel_series_chart_options o = {};
+    o.height = 150;
+    qel_donut_chart(ctx, "teas", shares, teas, 4, &o);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+static const qel_chart_item TEAS[6] = {{"Assam", 42, 0},  {"Sencha", 30, 0},     {"Darjeeling", 18, 0},
+                                        {"Oolong", 12, 0}, {"Rooibos", 7, 0}, {"Mate", 4, 0}};
+
+static void share_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 20);
+    qel_treemap_options map = {};
+    map.height = 200;
+    map.width = {QEL_SIZE_FIXED, 300};
+    qel_treemap(ctx, "map", TEAS, 6, &map);
+    qel_waffle_options waffle = {};
+    waffle.cell_size = 14;
+    qel_waffle_chart(ctx, "waffle", TEAS, 4, &waffle);
+    qel_container_end(ctx);
+    qel_segmented_bar(ctx, "segments", TEAS, 5, nullptr);
+    qel_bar_list_options list = {};
+    list.max_rows = 3;
+    qel_bar_list(ctx, "list", TEAS, 6, &list);
+    qel_container_end(ctx);
+}
+
+static void grid_board(qel_context* ctx)
+{
+    static const char* const days[5] = {"Mon", "Tue", "Wed", "Thu", "Fri"};
+    static const char* const hours[12] = {"8", "9", "10", "11", "12", "13", "14", "15", "16", "17", "18", "19"};
+    static float values[60];
+    for (int i = 0; i < 60; i++) values[i] = (float)((i * 37) % 23) + (float)(i % 12 == 4 ? 20 : 0);
+    board_begin(ctx);
+    qel_heatmap_options o = {};
+    o.row_labels = days;
+    o.column_labels = hours;
+    o.format = "%.0f";
+    qel_heatmap(ctx, "busy", values, 5, 12, &o);
+    static float per_day[200];
+    for (int i = 0; i < 200; i++) per_day[i] = (float)((i * 13) % 7 < 2 ? 0 : (i * 29) % 11);
+    const qel_date start = {2026, 3, 5};
+    qel_calendar_heatmap_options c = {};
+    c.value_label = "labels";
+    qel_calendar_heatmap(ctx, "days", &start, per_day, 200, &c);
+    qel_container_end(ctx);
+}
+
+class ChartPictures : public ::testing::TestWithParam<uint32_t> {
+protected:
+    std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
+};
+
+TEST_P(ChartPictures, LineAndBarCharts)
+{
+    widget_rig rig(640, 270, GetParam());
+    rig.h.ui = series_board;
+    rig.h.run(2);
+    qel_rect plot = rig.h.rect(qel_id(rig.h.ctx, "lines") ^ 0x9107u);
+    rig.h.move(plot.x + plot.w * 0.55f, plot.y + plot.h / 2);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("series"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
+{
+    widget_rig rig(760, 380, GetParam());
+    rig.h.ui = tile_board;
+    rig.h.run(2);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "teas") ^ 0xD0u);
+    rig.h.move(c.x + 40, c.y - 40);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("tiles"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, TreemapWaffleSegmentedBarAndBarList)
+{
+    widget_rig rig(640, 520, GetParam());
+    rig.h.ui = share_board;
+    rig.h.run(2);
+    qel_rect map = rig.h.rect(qel_id(rig.h.ctx, "map"));
+    rig.h.move(map.x + 40, map.y + 120);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("shares"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
+{
+    widget_rig rig(640, 520, GetParam());
+    rig.h.ui = grid_board;
+    rig.h.run(2);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "busy"));
+    rig.h.move(r.x + r.w * 0.4f, r.y + 60);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("grids"), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
+                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });

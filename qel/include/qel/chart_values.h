@@ -36,10 +36,6 @@ int32_t qel_chart_tick_count(float lower, float upper, float step);
 // 0 ("%.0fk" prints "0"). A value that is not finite is missing and reads "—".
 const char* qel_chart_format_value(qel_context* ctx, const char* format, float value);
 
-// A value printed through a caller's format when it holds exactly one floating conversion (as
-// above), else through "%.0f".
-const char* qel_format_one_double(qel_context* ctx, const char* format, double value);
-
 // part of total as a percentage: "2.5%" below 10 unless whole, "33%" from 10 on. "0%" when the
 // total is not positive or either number, or their ratio, is not finite.
 const char* qel_chart_percent_text(qel_context* ctx, float part, float total);

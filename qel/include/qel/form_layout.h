@@ -58,6 +58,24 @@ uint32_t qel_form_row(qel_context* ctx, const char* label, const qel_form_field_
 int32_t qel_form_text(qel_context* ctx, const char* label, char* buffer, size_t capacity,
                       const qel_form_field_options* options);
 
+// A float in a drag number. Bounded: the step is options' or a hundredth of the range (0.1 when
+// that is not above 0); unbounded: +-1e30 and 0.1. Without a format: "%.0f" for steps from 1,
+// "%.1f" from 0.1, "%.2f" from 0.01, else "%.3f". The label scrubs it unless the row is disabled.
+int32_t qel_form_float(qel_context* ctx, const char* label, float* value, const qel_form_field_options* options);
+
+// An integer, stepped in double so whole 32-bit values stay exact: steps are whole (at least 1, a
+// hundredth of the range when none is given); unbounded, the range is +-2147483520; the format
+// defaults to "%.0f". A changed value is clamped to the range and rounded.
+int32_t qel_form_int(qel_context* ctx, const char* label, int32_t* value, const qel_form_field_options* options);
+
+// count (clamped to 1..4) components as X, Y, Z and W boxes with letters in the categorical red,
+// green, blue and violet; bounds, step and format as for floats; no label scrubbing.
+int32_t qel_form_vector(qel_context* ctx, const char* label, float* components, int32_t count,
+                        const qel_form_field_options* options);
+
+// A switch, or a check box with use_checkbox.
+int32_t qel_form_bool(qel_context* ctx, const char* label, uint8_t* value, const qel_form_field_options* options);
+
 // A colour picker filling the field cell.
 int32_t qel_form_color(qel_context* ctx, const char* label, qel_color* colour, const qel_form_field_options* options);
 

@@ -9,9 +9,11 @@
 #include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
+#include "qel/check_controls.h"
 #include "qel/collapsibles.h"
 #include "qel/color_picker.h"
 #include "qel/color.h"
+#include "qel/drag_number.h"
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -399,6 +401,172 @@ int32_t qel_form_enum(qel_context* ctx, const char* label, const char* const* it
     select.placeholder = o->placeholder;
     select.width = {QEL_SIZE_GROW, 1};
     bool changed = qel_select(ctx, "##v", items, count > 0 ? (uint32_t)count : 0, index, &select);
+    row_end(ctx);
+    return changed ? 1 : 0;
+}
+
+// --- Number fields ---
+
+static const char* const COMPONENT_LABELS[4] = {"X##0", "Y##1", "Z##2", "W##3"};
+static const double INT_LIMIT = 2147483520.0;
+
+struct number_setup {
+    double min, max, step;
+    const char* format;
+    bool bounded;
+};
+
+static const char* format_for_step(double step)
+{
+    return step >= 0.999 ? "%.0f" : step >= 0.0999 ? "%.1f" : step >= 0.00999 ? "%.2f" : "%.3f";
+}
+
+static bool finite_number(float v)
+{
+    return std::isfinite(v);
+}
+
+static number_setup float_setup(const qel_form_field_options* o)
+{
+    number_setup n = {};
+    n.bounded = finite_number(o->min) && finite_number(o->max) && o->max > o->min;
+    double given = o->step > 0 && finite_number(o->step) ? o->step : 0;
+    if (n.bounded) {
+        n.min = o->min;
+        n.max = o->max;
+        n.step = given > 0 ? given : (n.max - n.min) / 100;
+        if (!(n.step > 0)) n.step = 0.1;
+    } else {
+        n.min = -1e30;
+        n.max = 1e30;
+        n.step = given > 0 ? given : 0.1;
+    }
+    n.format = o->format ? o->format : format_for_step(n.step);
+    return n;
+}
+
+static number_setup int_setup(const qel_form_field_options* o)
+{
+    number_setup n = {};
+    n.bounded = finite_number(o->min) && finite_number(o->max) && o->max > o->min;
+    double given = o->step > 0 && finite_number(o->step) ? std::fmax(1.0, std::round(std::fmin(o->step, 1e9f))) : 0;
+    if (n.bounded) {
+        n.min = std::fmax(o->min, -INT_LIMIT);
+        n.max = std::fmin(o->max, INT_LIMIT);
+        n.step = given > 0 ? given : std::fmax(1.0, std::round((n.max - n.min) / 100));
+    } else {
+        n.min = -INT_LIMIT;
+        n.max = INT_LIMIT;
+        n.step = given > 0 ? given : 1;
+    }
+    n.format = o->format ? o->format : "%.0f";
+    return n;
+}
+
+// The drag number of a row: no minimum width, its range track only when bounded, a component's
+// letter in its colour, faded with a disabled row.
+static bool number_box(qel_context* ctx, const char* name, float* value, const number_setup& n, const char* suffix,
+                       bool disabled, qel_color letter)
+{
+    qel_drag_number_opts d = {};
+    d.step = (float)n.step;
+    d.format = n.format;
+    d.suffix = suffix;
+    d.width = {QEL_SIZE_GROW, 1};
+    int32_t first = ctx->tree.count;
+    bool changed = qel_drag_number(ctx, name, value, (float)n.min, (float)n.max, &d);
+    int32_t box = qel_node_latest_with_id(ctx, qel_id(ctx, name));
+    qel_node* b = qel_node_at(ctx, box);
+    if (!b) return changed;
+    b->min_w = 0;
+    if (disabled) b->opacity = DISABLED_OPACITY;
+    if (!n.bounded && b->draw == qel_drag_number_draw) {
+        float focus = ((const qel_drag_number_record*)b->draw_user)->focus;
+        b->draw = nullptr;
+        qel_focus_ring(ctx, box, focus);
+    }
+    if (letter) {
+        b->pad_left = b->pad_right = 9;
+        b->gap = 4;
+        for (int32_t i = first; i < ctx->tree.count; i++) {
+            qel_node* t = qel_node_at(ctx, i);
+            if ((t->flags & QEL_NODE_TEXT) && t->text_length == 1 && t->text[0] == name[0]) {
+                t->text_color = letter;
+                break;
+            }
+        }
+    }
+    return changed;
+}
+
+// A number row: the label scrubs the value unless the row is disabled, then the box.
+static bool number_row(qel_context* ctx, const char* label, double* value, const number_setup& n,
+                       const qel_form_field_options* o)
+{
+    uint32_t cell = qel_form_row(ctx, label, o, 1);
+    bool changed = false;
+    if (!o->disabled) changed = scrub(ctx, cell, value, n.min, n.max, n.step);
+    float copy = (float)*value;
+    if (number_box(ctx, "##v", &copy, n, o->suffix, o->disabled != 0, 0)) {
+        *value = std::fmin(std::fmax((double)copy, n.min), n.max);
+        changed = true;
+    }
+    row_end(ctx);
+    return changed;
+}
+
+int32_t qel_form_float(qel_context* ctx, const char* label, float* value, const qel_form_field_options* options)
+{
+    if (!value) return 0;
+    const qel_form_field_options none = {};
+    const qel_form_field_options* o = options ? options : &none;
+    double v = *value;
+    if (!number_row(ctx, label, &v, float_setup(o), o)) return 0;
+    *value = (float)v;
+    return 1;
+}
+
+int32_t qel_form_int(qel_context* ctx, const char* label, int32_t* value, const qel_form_field_options* options)
+{
+    if (!value) return 0;
+    const qel_form_field_options none = {};
+    const qel_form_field_options* o = options ? options : &none;
+    number_setup n = int_setup(o);
+    double v = *value;
+    if (!number_row(ctx, label, &v, n, o)) return 0;
+    int32_t whole = (int32_t)std::round(std::fmin(std::fmax(v, n.min), n.max));
+    if (whole == *value) return 0;
+    *value = whole;
+    return 1;
+}
+
+int32_t qel_form_vector(qel_context* ctx, const char* label, float* components, int32_t count,
+                        const qel_form_field_options* options)
+{
+    if (!components) return 0;
+    const qel_form_field_options none = {};
+    const qel_form_field_options* o = options ? options : &none;
+    count = count < 1 ? 1 : count > 4 ? 4 : count;
+    number_setup n = float_setup(o);
+    static const uint32_t LETTERS[4] = {39, 37, 35, 41};  // the categorical red, green, blue and violet
+    const qel_color* categorical = qel_theme_block_get(ctx)->color;
+    qel_form_row(ctx, label, o, 0);
+    bool changed = false;
+    for (int32_t i = 0; i < count; i++)
+        changed |= number_box(ctx, COMPONENT_LABELS[i], &components[i], n, o->suffix, o->disabled != 0,
+                              categorical[LETTERS[i]]);
+    row_end(ctx);
+    return changed ? 1 : 0;
+}
+
+int32_t qel_form_bool(qel_context* ctx, const char* label, uint8_t* value, const qel_form_field_options* options)
+{
+    const qel_form_field_options none = {};
+    const qel_form_field_options* o = options ? options : &none;
+    qel_form_row(ctx, label, o, 0);
+    bool on = value && *value;
+    bool changed = value && (o->use_checkbox ? qel_checkbox(ctx, "##v", &on, nullptr) : qel_toggle_switch(ctx, "##v", &on, nullptr));
+    if (changed) *value = on ? 1 : 0;
     row_end(ctx);
     return changed ? 1 : 0;
 }

@@ -1,18 +1,21 @@
-// The ruler dial: dragging with fling and overscroll, wheel and keys, the sprung ruler drawn with
-// faded ticks and labels under a fixed mark. Value texts come from the chart value helpers.
+// The ruler dial (dragging with fling and overscroll, wheel and keys, the sprung ruler drawn with
+// faded ticks and labels under a fixed mark) and the range histogram (bars over the basic range
+// slider, coloured inside the range). Value texts go through number_text's safe formats.
 #include "qel/ruler_histogram.h"
 
 #include <cmath>
 
 #include "core.h"
+#include "number_text.h"
 #include "picker_nodes.h"
 #include "qel/anim.h"
-#include "qel/chart_values.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/arena.h"
 #include "qel/id.h"
 #include "qel/input.h"
+#include "qel/sliders.h"
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/text_units.h"
@@ -99,7 +102,7 @@ static void ruler_draw(qel_context* ctx, const qel_node* node, void* user)
             qel_rect tick = {x - 0.5f, r.y + 8, 1, 18};
             const float radii[4] = {0.5f, 0.5f, 0.5f, 0.5f};
             qel_draw_rect(ctx, &tick, radii, qel_color_alpha(p->major, a));
-            const char* text = qel_format_one_double(ctx, p->format, v);
+            const char* text = qel_format_number(ctx, p->format, v);
             float line = qel_line_height(ctx, QEL_FONT_BODY, p->label_size);
             qel_draw_text_aligned(ctx, QEL_FONT_BODY, p->label_size, x, r.y + 32 + line * 0.5f, 1,
                                   qel_color_alpha(p->label, a), text, 0);
@@ -165,7 +168,7 @@ static void ruler_layout(qel_context* ctx, const char* label, uint32_t id, uint3
     n->gap = 4;
     n->align = QEL_ALIGN_END;
     qel_node_push(ctx, row);
-    qel_picker_text(ctx, qel_format_one_double(ctx, r.format, value), -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 30),
+    qel_picker_text(ctx, qel_format_number(ctx, r.format, value), -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 30),
                     qel_theme_color(ctx, QEL_COLOR_TEXT), 1.1f);
     if (o->unit)
         qel_picker_text(ctx, o->unit, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, t->text_body),
@@ -227,4 +230,93 @@ int32_t qel_ruler_dial(qel_context* ctx, const char* label, float* value, float 
     qel_set_last_item(ctx, ruler);
     bool same = *value == entry || (std::isnan(*value) && std::isnan(entry));
     return same ? 0 : 1;
+}
+
+// --- Range histogram ---
+
+static const uint32_t HISTOGRAM_KEY = 0x4156u, HISTOGRAM_COLUMN_KEY = 0x4157u;
+static const float THUMB_REACH = 9.0f;
+
+struct histogram_payload {
+    const float* bins;
+    int32_t count;
+    float low, high, largest;
+    qel_color inside, outside;
+};
+
+static void histogram_draw(qel_context* ctx, const qel_node* node, void* user)
+{
+    const auto* p = (const histogram_payload*)user;
+    if (p->count < 1 || !(p->largest > 0)) return;
+    const qel_rect& r = node->rect;
+    float pitch = (r.w - 2 * THUMB_REACH) / (float)p->count;
+    const float radii[4] = {2, 2, 0, 0};
+    for (int32_t i = 0; i < p->count; i++) {
+        float bin = std::isfinite(p->bins[i]) ? fmaxf(p->bins[i], 0.0f) : 0.0f;
+        float h = fmaxf(fminf(bin / p->largest, 1.0f) * (r.h - 2), 1.5f);
+        qel_rect bar = {r.x + THUMB_REACH + (float)i * pitch + 1, r.y + r.h - h, fmaxf(pitch - 2, 1.0f), h};
+        float centre = ((float)i + 0.5f) / (float)p->count;
+        qel_draw_rect(ctx, &bar, radii, p->low <= centre && centre <= p->high ? p->inside : p->outside);
+    }
+}
+
+static float fraction_of(float v, float min, float max)
+{
+    float f = (v - min) / (max - min);
+    return std::isfinite(f) ? f : 0.0f;
+}
+
+int32_t qel_range_histogram(qel_context* ctx, const char* label, const float* bins, int32_t count, float* low,
+                            float* high, float min, float max, const qel_range_histogram_options* options)
+{
+    if (!low || !high) return 0;
+    const qel_range_histogram_options none = {};
+    const qel_range_histogram_options* o = options ? options : &none;
+    usable_bounds(&min, &max);
+    if (!bins || count < 0) count = 0;
+    uint32_t id = qel_id(ctx, label);
+    auto* shown = (float*)qel_state_get(ctx, id ^ HISTOGRAM_KEY, 2 * sizeof(float));
+
+    int32_t node = qel_node_sized(ctx, id ^ HISTOGRAM_COLUMN_KEY, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    qel_node_at(ctx, node)->gap = 8;
+    qel_node_push(ctx, node);
+    const qel_theme* t = &ctx->theme.current;
+    qel_style header = {};
+    header.width = {QEL_SIZE_GROW, 1};
+    qel_row_begin(ctx, &header);
+    qel_picker_text(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_picker_scaled(ctx, t->text_body),
+                    qel_theme_color(ctx, QEL_COLOR_TEXT), 1.35f);
+    qel_spacer(ctx);
+    const char* range = qel_arena_sprintf(ctx, "%s \xE2\x80\x93 %s", qel_format_number(ctx, o->format, *low),
+                                          qel_format_number(ctx, o->format, *high));
+    qel_picker_text(ctx, range, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, t->text_body),
+                    qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), 1.35f);
+    qel_container_end(ctx);
+
+    float largest = 0;
+    for (int32_t i = 0; i < count; i++)
+        if (std::isfinite(bins[i])) largest = fmaxf(largest, bins[i]);
+    float lo = fraction_of(*low, min, max), hi = fraction_of(*high, min, max);
+    if (shown[0] == 0 && shown[1] == 0) {
+        shown[0] = lo;
+        shown[1] = hi;
+    }
+    qel_anim_exp(ctx, &shown[0], lo, 0.1f);
+    qel_anim_exp(ctx, &shown[1], hi, 0.1f);
+
+    float height = o->height > 0 && std::isfinite(o->height) ? fminf(o->height, 1e5f) : 56.0f;
+    int32_t leaf = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, height});
+    qel_node_at(ctx, leaf)->align_self = QEL_ALIGN_STRETCH;
+    auto* copy = (float*)qel_arena_alloc(ctx, (size_t)count * sizeof(float));
+    for (int32_t i = 0; i < count; i++) copy[i] = bins[i];
+    histogram_payload p = {copy, count, shown[0], shown[1], largest, qel_picker_accent(ctx, QEL_COLOR_TEXT),
+                           qel_theme_color(ctx, QEL_COLOR_TRACK)};
+    qel_picker_draw(ctx, leaf, histogram_draw, &p, sizeof p, false);
+
+    qel_range_slider_hide_next_label(ctx);
+    bool changed = qel_range_slider(ctx, label, low, high, min, max);
+    qel_node* track = qel_node_at(ctx, ctx->tree.count - 1);
+    track->translate_y = -6;
+    qel_node_pop(ctx);
+    return changed ? 1 : 0;
 }

@@ -210,3 +210,93 @@ TEST(FormLayout, ColoursAndHelpTooltips)
     f.rig.h.run(90);
     EXPECT_NE(node_with_text(f.rig.h.ctx, "The colour the label is printed in"), nullptr);
 }
+
+TEST(FormLayout, NumberFieldsDeriveStepAndFormatFromTheirBounds)
+{
+    const struct {
+        float min, max, step;
+        float value;
+        const char* text;
+    } cases[] = {{0, 1, 0, 0.5f, "0.50"}, {0, 1000, 0, 250, "250"}, {0, 0, 0, 2.25f, "2.2"}, {0, 10, 0.25f, 2.25f, "2.2"}};
+    for (const auto& c : cases) {
+        form_rig f(500);
+        static qel_form_field_options o;
+        static float value;
+        o = {};
+        o.min = c.min;
+        o.max = c.max;
+        o.step = c.step;
+        value = c.value;
+        f.fields = [](qel_context* ctx) { qel_form_float(ctx, "Size", &value, &o); };
+        f.rig.h.run(3);
+        EXPECT_NE(node_with_text(f.rig.h.ctx, c.text), nullptr) << c.min << ".." << c.max << " step " << c.step;
+    }
+}
+
+TEST(FormLayout, IntegersScrubByWholeStepsAndStayExact)
+{
+    const struct {
+        float min, max;
+        int32_t start;
+        float dx;
+        uint32_t mods;
+        int32_t expected;
+    } cases[] = {
+        {0, 50, 10, 7, 0, 17},                        // step max(1, round(0.5)) = 1
+        {0, 50, 10, 7, QEL_MOD_SHIFT, 11},            // 0.7 rounds to 1
+        {0, 1000, 100, 3, 0, 100},                    // no drag yet: 3 units is within the threshold
+        {0, 1000, 100, 5, 0, 150},                    // step 10
+        {0, 0, 2147483000, 7, 0, 2147483007},         // exact beyond a float's 24 bits
+        {0, 0, 2147483000, 900, 0, 2147483520},       // clamped to the unbounded range
+        {0, 0, -2147483000, -900, 0, -2147483520},
+    };
+    for (const auto& c : cases) {
+        form_rig f(500);
+        static qel_form_field_options o;
+        static int32_t value;
+        o = {};
+        o.min = c.min;
+        o.max = c.max;
+        value = c.start;
+        f.fields = [](qel_context* ctx) { qel_form_int(ctx, "Copies", &value, &o); };
+        f.rig.h.run(3);
+        f.drag(f.label_cell("Copies"), c.dx, c.mods);
+        EXPECT_EQ(value, c.expected) << c.start << " by " << c.dx;
+    }
+}
+
+TEST(FormLayout, VectorsBoolsAndColoursReportTheirChanges)
+{
+    form_rig f(500);
+    static float xyz[4] = {1, 2, 3, 4};
+    static uint8_t on = 0, ticked = 0;
+    static qel_color colour = 0xFF3366CCu;
+    static int32_t changes = 0, count = 3;
+    f.fields = [](qel_context* ctx) {
+        changes += qel_form_vector(ctx, "Offset", xyz, count, nullptr);
+        changes += qel_form_bool(ctx, "Cut", &on, nullptr);
+        qel_form_field_options box = {};
+        box.use_checkbox = 1;
+        changes += qel_form_bool(ctx, "Peel", &ticked, &box);
+        changes += qel_form_color(ctx, "Ink", &colour, nullptr);
+    };
+    f.rig.h.run(3);
+    for (const char* letter : {"X", "Y", "Z"}) EXPECT_NE(node_with_text(f.rig.h.ctx, letter), nullptr) << letter;
+    EXPECT_EQ(node_with_text(f.rig.h.ctx, "W"), nullptr);
+    count = 9;
+    f.rig.h.run();
+    EXPECT_NE(node_with_text(f.rig.h.ctx, "W"), nullptr) << "at most four components";
+    qel_push_id(f.rig.h.ctx, "props");
+    qel_push_id(f.rig.h.ctx, "Cut");
+    uint32_t cut = qel_id(f.rig.h.ctx, "##v") ^ 0x5D17C002u;  // the switch's key
+    qel_pop_id(f.rig.h.ctx);
+    qel_push_id(f.rig.h.ctx, "Peel");
+    uint32_t peel = qel_id(f.rig.h.ctx, "##v") ^ 0xC0EC0001u;  // the check box's key
+    qel_pop_id(f.rig.h.ctx);
+    qel_pop_id(f.rig.h.ctx);
+    f.rig.h.click(f.rig.centre(cut).x, f.rig.centre(cut).y);
+    f.rig.h.click(f.rig.centre(peel).x, f.rig.centre(peel).y);
+    EXPECT_EQ(on, 1);
+    EXPECT_EQ(ticked, 1);
+    EXPECT_EQ(changes, 2);
+}

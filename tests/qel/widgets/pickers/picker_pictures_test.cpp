@@ -1,7 +1,8 @@
 // The picker widgets as a person sees them, in light and dark: wheels side by side and a clock
-// face; ruler dials; signature pads, one signed; file drop zones after a drop and under a drag, and
-// image drop zones; multi-selects, one open with a search; a form with sections; the date-range
-// picker open over two months. Compared with committed pictures drawn by the software renderer.
+// face; ruler dials and a range histogram; signature pads, one signed; file drop zones after a
+// drop and under a drag, and image drop zones; multi-selects, one open with a search; a form with
+// its fields in sections; the date-range picker open over two months. Compared with committed
+// pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -55,6 +56,11 @@ static void ruler_board(qel_context* ctx)
     degrees.unit = "\xC2\xB0";
     degrees.pixels_per_step = 12;
     qel_ruler_dial(ctx, "Tilt##t", &tilt, -45, 45, &degrees);
+    static const float sales[16] = {2, 5, 9, 14, 20, 26, 24, 18, 15, 11, 12, 8, 5, 3, 2, 1};
+    static float low = 3.5f, high = 9;
+    qel_range_histogram_options euros = {};
+    euros.format = "%.2f \xE2\x82\xAC";
+    qel_range_histogram(ctx, "Price", sales, 16, &low, &high, 0, 16, &euros);
     qel_container_end(ctx);
 }
 
@@ -113,9 +119,11 @@ static void multi_board(qel_context* ctx)
 
 static void form_board(qel_context* ctx)
 {
-    static uint8_t label_open = 1, print_open = 0;
+    static uint8_t label_open = 1, print_open = 1, print_closed = 0, cut = 1, peel = 0;
     static char name[32] = "Jasmine tea", note[32] = "";
-    static int32_t kind = 1;
+    static int32_t kind = 1, copies = 3;
+    static float width = 62, offset[2] = {1.5f, -0.5f};
+    static qel_color ink = 0xFF2B2BC8u;
     static const char* const kinds[] = {"Price", "Barcode", "Name only"};
     board_begin(ctx);
     qel_form_begin(ctx, "label form", nullptr);
@@ -124,14 +132,26 @@ static void form_board(qel_context* ctx)
         text.placeholder = "Product name";
         qel_form_text(ctx, "Name", name, sizeof name, &text);
         qel_form_enum(ctx, "Template", kinds, 3, &kind, nullptr);
-        qel_form_field_options off = {};
-        off.disabled = 1;
-        off.placeholder = "Not for this template";
-        qel_form_text(ctx, "Note", note, sizeof note, &off);
-        static qel_color ink = 0xFF2B2BC8u;
+        qel_form_field_options mm = {};
+        mm.min = 10;
+        mm.max = 120;
+        mm.suffix = "mm";
+        qel_form_float(ctx, "Width", &width, &mm);
+        qel_form_vector(ctx, "Offset", offset, 2, nullptr);
         qel_form_color(ctx, "Ink", &ink, nullptr);
     }
-    if (qel_form_section(ctx, "Printing", &print_open)) qel_form_text(ctx, "Queue", note, sizeof note, nullptr);
+    if (qel_form_section(ctx, "Printing", &print_open)) {
+        qel_form_field_options bounded = {};
+        bounded.min = 1;
+        bounded.max = 500;
+        qel_form_int(ctx, "Copies", &copies, &bounded);
+        qel_form_bool(ctx, "Cut after each", &cut, nullptr);
+        qel_form_field_options off = {};
+        off.disabled = 1;
+        off.use_checkbox = 1;
+        qel_form_bool(ctx, "Peel", &peel, &off);
+    }
+    if (qel_form_section(ctx, "Queue", &print_closed)) qel_form_text(ctx, "Queue", note, sizeof note, nullptr);
     qel_form_end(ctx);
     qel_container_end(ctx);
 }
@@ -210,7 +230,7 @@ TEST_P(PickerPictures, MultiSelect)
 
 TEST_P(PickerPictures, FormLayout)
 {
-    widget_rig rig(460, 340, GetParam());
+    widget_rig rig(460, 540, GetParam());
     rig.h.ui = form_board;
     rig.h.run(3);
     rig.move_to(qel_id(rig.h.ctx, "label form") ^ 0x1E5A7u);
@@ -237,7 +257,7 @@ TEST_P(PickerPictures, DateRangeOpen)
 
 TEST_P(PickerPictures, RulerDials)
 {
-    widget_rig rig(420, 260, GetParam());
+    widget_rig rig(420, 390, GetParam());
     rig.h.ui = ruler_board;
     rig.h.run(2);
     rig.move_to(qel_id(rig.h.ctx, "Label width") ^ 0x2017u);

@@ -177,7 +177,7 @@ void qel_input_drop_files(qel_context* ctx, const char* const* paths, int32_t co
     d->drag_hovering = 0;
     for (int32_t i = 0; paths && i < count && d->count < QEL_DROP_MAX_PATHS; i++)
         if (paths[i]) append_path(ctx, paths[i]);
-    d->consumed = 0;
+    d->consumed = d->taken = 0;
     d->x = x;
     d->y = y;
     move_pointer(&ctx->input, x, y);
@@ -199,7 +199,7 @@ void qel_input_end_frame(qel_context* ctx)
     in->changed = 0;
     ctx->drops.count = 0;
     ctx->drops.used = 0;
-    ctx->drops.consumed = 0;
+    ctx->drops.consumed = ctx->drops.taken = 0;
 }
 
 // --- Queries ---

@@ -73,6 +73,7 @@ struct qel_dropped_files {
     int32_t count;
     float x, y;
     uint8_t consumed;
+    uint8_t taken;  // a drop zone took the drop: other zones leave it, its paths stay readable
     uint8_t drag_hovering;
     float drag_x, drag_y;
 };

@@ -1,0 +1,135 @@
+// Shared pieces of the picker widgets: text leaves, draw payloads, accent colours, row radii,
+// centred boxes, the popup pickers' trigger field and fling-measuring drags. The widgets
+// themselves decide what to build.
+#include "picker_nodes.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core.h"
+#include "field_trigger.h"
+#include "qel/anim.h"
+#include "qel/arena.h"
+#include "qel/popup.h"
+#include "qel/state.h"
+#include "qel/theme.h"
+
+int32_t qel_picker_text(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
+                        qel_color color, float line_height)
+{
+    int32_t index = qel_node_text(ctx, text, length, font, size, color, false);
+    qel_node_at(ctx, index)->line_height = line_height;
+    return index;
+}
+
+void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
+{
+    void* copy = qel_arena_alloc(ctx, size);
+    memcpy(copy, data, size);
+    return copy;
+}
+
+void qel_picker_draw(qel_context* ctx, int32_t node, qel_draw_fn draw, const void* payload, size_t size, bool after)
+{
+    void* copy = qel_picker_payload(ctx, payload, size);
+    qel_node* n = qel_node_at(ctx, node);
+    if (!n) return;
+    n->draw = draw;
+    n->draw_user = copy;
+    if (after) n->flags |= QEL_NODE_DRAW_AFTER;
+}
+
+qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
+{
+    return qel_theme_color(ctx, qel_theme_get_accent(ctx) ? (int32_t)QEL_COLOR_ACCENT : (int32_t)fallback_slot);
+}
+
+float qel_picker_row_radius(qel_context* ctx)
+{
+    return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
+}
+
+float qel_picker_scaled(qel_context* ctx, float size)
+{
+    return size * ctx->theme.current.ui_scale;
+}
+
+bool qel_picker_dark(qel_context* ctx)
+{
+    return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+}
+
+// --- Nodes ---
+
+int32_t qel_picker_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size height, uint32_t direction,
+                           float radius)
+{
+    int32_t node = qel_node_sized(ctx, id, width, height);
+    qel_node* n = qel_node_at(ctx, node);
+    n->direction = (uint8_t)direction;
+    n->align = QEL_ALIGN_CENTER;
+    n->justify = QEL_JUSTIFY_CENTER;
+    for (float& r : n->radii) r = radius;
+    return node;
+}
+
+// --- Fields that open a popup ---
+
+qel_picker_field qel_picker_field_interact(qel_context* ctx, const char* label, uint32_t popup_key, size_t state_size)
+{
+    qel_picker_field f = {};
+    f.id = qel_id(ctx, label);
+    f.popup = f.id ^ popup_key;
+    f.hover = (float*)qel_state_get(ctx, f.id, state_size < sizeof(float) ? sizeof(float) : state_size);
+    f.it = qel_interact(ctx, f.id, QEL_INTERACT_FOCUSABLE);
+    f.slot = qel_popup_find(ctx, f.popup, true);
+    qel_anim_exp(ctx, f.hover, f.it.hovered ? 1.0f : 0.0f, 0.14f);
+    return f;
+}
+
+static qel_field_trigger trigger_of(const qel_picker_field* f, const char* label, qel_size width)
+{
+    return {f->id, label, width, *f->hover, f->slot && f->slot->open, false, 12, 10};
+}
+
+int32_t qel_picker_field_begin(qel_context* ctx, const qel_picker_field* f, const char* label, qel_size width,
+                               float min_width)
+{
+    qel_field_trigger t = trigger_of(f, label, width);
+    int32_t node = qel_field_trigger_begin(ctx, &t);
+    qel_node* n = qel_node_at(ctx, node);
+    n->pad_top = n->pad_bottom = 3;
+    if (!(label && *label)) n->min_w = min_width;
+    return node;
+}
+
+void qel_picker_field_end(qel_context* ctx, const qel_picker_field* f, const char* label, qel_size width, int32_t node)
+{
+    qel_field_trigger t = trigger_of(f, label, width);
+    qel_field_trigger_end(ctx, &t, node, f->it.focused && f->it.focus_visible ? 1.0f : 0.0f);
+    qel_set_last_item(ctx, f->id);
+}
+
+// --- Drags with a fling ---
+
+void qel_picker_drag_press(qel_context* ctx, qel_picker_drag* d, float pointer, float value)
+{
+    d->dragging = 1;
+    d->fling = 0;
+    d->start = d->last = pointer;
+    d->start_value = value;
+    d->last_time = qel_ctx_time(ctx);
+}
+
+float qel_picker_drag_move(qel_context* ctx, qel_picker_drag* d, float pointer, float value_per_unit)
+{
+    double now = qel_ctx_time(ctx);
+    float dt = (float)(now - d->last_time);
+    if (dt > 0.001f) {
+        d->fling += (-(pointer - d->last) * value_per_unit / dt - d->fling) * 0.4f;
+        d->last_time = now;
+        d->last = pointer;
+    }
+    qel_request_redraw(ctx);
+    return d->start_value - (pointer - d->start) * value_per_unit;
+}

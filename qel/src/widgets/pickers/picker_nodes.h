@@ -1,0 +1,85 @@
+// Pieces the picker widgets share: text leaves in a role, size and line height, payloads copied
+// into the frame arena for draw callbacks, the accent-or-fallback colour, the corner radius of
+// list rows, boxes that centre their content, the trigger field of the pickers that open a popup,
+// and the drag that measures a fling.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "qel/input.h"
+#include "qel/layout.h"
+#include "qel/types.h"
+
+// A text leaf of length bytes (< 0: up to the terminator) at size (already scaled) with the
+// line height factor; returns its node.
+int32_t qel_picker_text(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
+                        qel_color color, float line_height);
+
+// A frame-arena copy of size bytes for a draw callback.
+void* qel_picker_payload(qel_context* ctx, const void* data, size_t size);
+
+// Gives the node a draw callback with a frame-arena copy of the payload, after its children when
+// asked.
+void qel_picker_draw(qel_context* ctx, int32_t node, qel_draw_fn draw, const void* payload, size_t size, bool after);
+
+// The accent palette slot when an accent preset is set, else the fallback slot.
+qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);
+
+// The corner radius of rows and cells in lists: max(6, medium radius - 6).
+float qel_picker_row_radius(qel_context* ctx);
+
+// The theme's size (extra-small, small, body ...) times the UI scale.
+float qel_picker_scaled(qel_context* ctx, float size);
+
+// True in dark mode.
+bool qel_picker_dark(qel_context* ctx);
+
+// --- Nodes ---
+
+// A node of the sizes laid out in direction, its content centred both ways, all corners at
+// radius; not pushed.
+int32_t qel_picker_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size height, uint32_t direction,
+                           float radius);
+
+// --- Fields that open a popup ---
+
+struct qel_popup_slot;
+
+// The trigger field of a picker: its interaction, its popup's slot and its hover amount, the
+// first float of the state under its id.
+struct qel_picker_field {
+    uint32_t id, popup;
+    qel_interaction it;
+    qel_popup_slot* slot;  // null when every popup slot is busy
+    float* hover;
+};
+
+// Interacts with the field of label (focusable), finds its popup (id XOR popup_key) and eases the
+// hover; state_size bytes of state are kept under the field's id, a float of hover first.
+qel_picker_field qel_picker_field_interact(qel_context* ctx, const char* label, uint32_t popup_key, size_t state_size);
+
+// Opens the trigger row (with its label column when label is given), pushed, 3 units of padding
+// above and below, at least min_width wide without a label; closed by qel_picker_field_end.
+int32_t qel_picker_field_begin(qel_context* ctx, const qel_picker_field* f, const char* label, qel_size width,
+                               float min_width);
+void qel_picker_field_end(qel_context* ctx, const qel_picker_field* f, const char* label, qel_size width,
+                          int32_t node);
+
+// --- Drags with a fling ---
+
+// A drag along one axis that measures how fast it ends.
+struct qel_picker_drag {
+    uint8_t dragging;
+    float start, start_value;  // the pointer and the value at the press
+    float fling;               // value units per second
+    float last;
+    double last_time;
+};
+
+// Starts a drag at the pointer coordinate from value.
+void qel_picker_drag_press(qel_context* ctx, qel_picker_drag* d, float pointer, float value);
+
+// The value the pointer moved the drag to (units_per_unit value units per unit of travel, the
+// value falling as the pointer coordinate grows); updates the fling.
+float qel_picker_drag_move(qel_context* ctx, qel_picker_drag* d, float pointer, float value_per_unit);

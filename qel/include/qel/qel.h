@@ -68,3 +68,4 @@
 #include "qel/segmented_bar.h"
 #include "qel/bar_list.h"
 #include "qel/calendar_heatmap.h"
+#include "qel/progress_rings.h"

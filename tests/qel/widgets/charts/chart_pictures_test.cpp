@@ -1,7 +1,7 @@
 // The charts as a person sees them, in light and dark, compared with committed pictures drawn by
 // the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
 // stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
-// a heatmap over a calendar heatmap.
+// a heatmap over a calendar heatmap; progress rings with a legend beside small ones.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -119,6 +119,23 @@ static void grid_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void rings_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 24);
+    static const qel_chart_item goals[3] = {{"Ribbon", 0.42f, 0}, {"Labels", 0.8f, 0}, {"Stock", 1.25f, 0}};
+    qel_progress_list_options o = {};
+    o.show_legend = 1;
+    o.center_text = "3";
+    o.center_caption = "goals";
+    qel_progress_list(ctx, "rings", goals, 3, &o);
+    qel_progress_list_options small = {};
+    small.size = 90;
+    qel_progress_list(ctx, "small", goals, 2, &small);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -166,6 +183,17 @@ TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
     rig.h.move(r.x + r.w * 0.4f, r.y + 60);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("grids"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, ProgressRings)
+{
+    widget_rig rig(520, 190, GetParam());
+    rig.h.ui = rings_board;
+    rig.h.run(60);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "rings"));
+    rig.h.move(r.x + 75 + 49.5f, r.y + 75);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("rings"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -69,3 +69,4 @@
 #include "qel/bar_list.h"
 #include "qel/calendar_heatmap.h"
 #include "qel/progress_rings.h"
+#include "qel/funnel_chart.h"

@@ -1,7 +1,8 @@
 // The charts as a person sees them, in light and dark, compared with committed pictures drawn by
 // the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
 // stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
-// a heatmap over a calendar heatmap; progress rings with a legend beside small ones.
+// a heatmap over a calendar heatmap; progress rings with a legend beside small ones;
+// a funnel with its third stage hovered.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -136,6 +137,15 @@ static void rings_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void funnel_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    static const qel_chart_item stages[5] = {{"Visitors", 5200, 0}, {"Product views", 3100, 0}, {"Added to cart", 940, 0},
+                                             {"Checkout", 410, 0},  {"Orders", 38, 0}};
+    qel_funnel_chart(ctx, "funnel", stages, 5, nullptr);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -194,6 +204,17 @@ TEST_P(ChartPictures, ProgressRings)
     rig.h.move(r.x + 75 + 49.5f, r.y + 75);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("rings"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, Funnel)
+{
+    widget_rig rig(560, 300, GetParam());
+    rig.h.ui = funnel_board;
+    rig.h.run(60);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "funnel"));
+    rig.h.move(r.x + r.w / 2, r.y + 2 * 54 + 20);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("funnel"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

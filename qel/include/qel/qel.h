@@ -70,3 +70,4 @@
 #include "qel/calendar_heatmap.h"
 #include "qel/progress_rings.h"
 #include "qel/funnel_chart.h"
+#include "qel/radar_chart.h"

@@ -2,7 +2,7 @@
 // the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
 // stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
 // a heatmap over a calendar heatmap; progress rings with a legend beside small ones;
-// a funnel with its third stage hovered.
+// a funnel with its third stage hovered; a radar chart beside a pair of series.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -146,6 +146,22 @@ static void funnel_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void radar_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 16);
+    static const char* const axes[5] = {"Price", "Taste", "Aroma", "Stock", "Margin"};
+    static const float green[5] = {62, 80, 55, 90, 40}, black[5] = {85, 60, 70, 45, 65};
+    const qel_radar_series one[1] = {{"Green", green, 5, 0}};
+    qel_radar_chart(ctx, "single", one, 1, axes, 5, nullptr);
+    const qel_radar_series two[2] = {{"Green", green, 5, 0}, {"Black", black, 5, 0}};
+    qel_radar_options o = {};
+    o.size = 200;
+    qel_radar_chart(ctx, "pair", two, 2, axes, 5, &o);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -215,6 +231,17 @@ TEST_P(ChartPictures, Funnel)
     rig.h.move(r.x + r.w / 2, r.y + 2 * 54 + 20);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("funnel"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, RadarCharts)
+{
+    widget_rig rig(840, 360, GetParam());
+    rig.h.ui = radar_board;
+    rig.h.run(60);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "pair"));
+    rig.h.move(r.x + r.w / 2 + 80, r.y + 26 + 100 - 20);
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("radar"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -71,3 +71,4 @@
 #include "qel/progress_rings.h"
 #include "qel/funnel_chart.h"
 #include "qel/radar_chart.h"
+#include "qel/gauge.h"

@@ -137,6 +137,11 @@ qel_color qel_chart_empty_color(qel_context* ctx)
     return qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), tint);
 }
 
+qel_vec2 qel_chart_polar(qel_vec2 c, float r, float angle)
+{
+    return {c.x + r * std::cos(angle), c.y + r * std::sin(angle)};
+}
+
 qel_color qel_chart_ink_on(qel_color fill)
 {
     float lum = (0.2126f * (float)(fill & 0xFF) + 0.7152f * (float)((fill >> 8) & 0xFF) +

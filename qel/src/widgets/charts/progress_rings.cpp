@@ -132,18 +132,13 @@ static qel_color shown_color(qel_context* ctx, const qel_progress_payload* p, in
     return c;
 }
 
-static qel_vec2 on_ring(qel_vec2 c, float r, float angle)
-{
-    return {c.x + r * std::cos(angle), c.y + r * std::sin(angle)};
-}
-
 // Past a full turn the ring is whole, and a shadow under the head marks where it overlaps.
 static void draw_overlap(qel_context* ctx, qel_vec2 c, float r, float t, float end, qel_color color, bool dark)
 {
     qel_draw_arc(ctx, c, r, 0, 2 * PI, t, color);
     qel_rect bounds = {c.x - r - t, c.y - r - t, 2 * (r + t), 2 * (r + t)};
     qel_draw_push_clip(ctx, &bounds);
-    qel_vec2 at = on_ring(c, r, end + 0.25f * t / r);
+    qel_vec2 at = qel_chart_polar(c, r, end + 0.25f * t / r);
     qel_rect square = {at.x - t / 2, at.y - t / 2, t, t};
     const float radii[4] = {t / 2, t / 2, t / 2, t / 2};
     qel_draw_box_shadow(ctx, &square, radii, 0.3f * t, 0, {0, 0}, dark ? 0x96000000u : 0x46000000u);
@@ -163,11 +158,11 @@ static void draw_rings(qel_context* ctx, const qel_progress_payload* p, qel_vec2
         float end = 2 * PI * v + TOP;
         if (v < 1) {
             qel_draw_arc(ctx, c, r, TOP, end, t, c_i);
-            qel_draw_circle(ctx, on_ring(c, r, TOP), t / 2, c_i);
+            qel_draw_circle(ctx, qel_chart_polar(c, r, TOP), t / 2, c_i);
         } else {
             draw_overlap(ctx, c, r, t, end, c_i, dark);
         }
-        qel_draw_circle(ctx, on_ring(c, r, end), t / 2, c_i);
+        qel_draw_circle(ctx, qel_chart_polar(c, r, end), t / 2, c_i);
     }
 }
 

@@ -2,7 +2,8 @@
 // the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
 // stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
 // a heatmap over a calendar heatmap; progress rings with a legend beside small ones;
-// a funnel with its third stage hovered; a radar chart beside a pair of series.
+// a funnel with its third stage hovered; a radar chart beside a pair of series;
+// gauges with a needle over zones, a value arc and a small dial.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -162,6 +163,31 @@ static void radar_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void gauge_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 16);
+    static const qel_gauge_zone zones[3] = {{60, 2}, {85, 3}, {100, 4}};
+    qel_gauge_options needle = {};
+    needle.zones = zones;
+    needle.zone_count = 3;
+    needle.unit = "%";
+    needle.caption = "Ribbon used";
+    needle.target = 80;
+    needle.show_target = 1;
+    qel_gauge(ctx, "needle", 72, 0, 100, &needle);
+    qel_gauge_options arc = {};
+    arc.arc_style = 1;
+    arc.sweep = 300;
+    arc.caption = "Labels per minute";
+    qel_gauge(ctx, "arc", 38, 0, 60, &arc);
+    qel_gauge_options small = {};
+    small.size = 110;
+    qel_gauge(ctx, "small", 3, 0, 10, &small);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -242,6 +268,14 @@ TEST_P(ChartPictures, RadarCharts)
     rig.h.move(r.x + r.w / 2 + 80, r.y + 26 + 100 - 20);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("radar"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, Gauges)
+{
+    widget_rig rig(600, 230, GetParam());
+    rig.h.ui = gauge_board;
+    rig.h.run(60);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("gauges"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

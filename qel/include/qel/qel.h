@@ -72,3 +72,4 @@
 #include "qel/funnel_chart.h"
 #include "qel/radar_chart.h"
 #include "qel/gauge.h"
+#include "qel/bubble_chart.h"

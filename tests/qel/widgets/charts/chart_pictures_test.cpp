@@ -3,7 +3,8 @@
 // stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
 // a heatmap over a calendar heatmap; progress rings with a legend beside small ones;
 // a funnel with its third stage hovered; a radar chart beside a pair of series;
-// gauges with a needle over zones, a value arc and a small dial.
+// gauges with a needle over zones, a value arc and a small dial; a bubble
+// chart of dots and bubbles with a point hovered.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -188,6 +189,20 @@ static void gauge_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void bubble_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    static const float shop[10] = {2, 14, 4.5f, 22, 6, 18, 8, 30, 9.5f, 26};
+    static const float web[8] = {3, 8, 5, 12, 7, 20, 9, 16}, web_sizes[4] = {40, 120, 300, 80};
+    const qel_xy_series series[2] = {{"Shop", shop, nullptr, 5, 0}, {"Web", web, web_sizes, 4, 0}};
+    qel_bubble_options o = {};
+    o.x_title = "Price";
+    o.y_title = "Sold per week";
+    o.height = 260;
+    qel_bubble_chart(ctx, "bubbles", series, 2, &o);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -276,6 +291,16 @@ TEST_P(ChartPictures, Gauges)
     rig.h.ui = gauge_board;
     rig.h.run(60);
     EXPECT_TRUE(picture_matches(rig.shot(), name("gauges"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, BubbleChart)
+{
+    widget_rig rig(560, 300, GetParam());
+    rig.h.ui = bubble_board;
+    rig.h.run(60);
+    rig.h.move(392, 150);  // by the largest bubble
+    rig.h.run(2);
+    EXPECT_TRUE(picture_matches(rig.shot(), name("bubbles"), PICTURE_TOLERANCE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -206,6 +206,19 @@ static void bubble_board(qel_context* ctx)
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
+    // The board with its intros settled and the pointer at (x, y) from the top left of the chart
+    // under label (of the window without one), against the scene's picture.
+    ::testing::AssertionResult settled_board(void (*board)(qel_context*), float w, float h, const char* scene,
+                                             const char* label, float x, float y) const
+    {
+        widget_rig rig(w, h, GetParam());
+        rig.h.ui = board;
+        rig.h.run(60);
+        qel_rect r = label ? rig.h.rect(qel_id(rig.h.ctx, label)) : qel_rect{};
+        rig.h.move(r.x + x, r.y + y);
+        rig.h.run(2);
+        return picture_matches(rig.shot(), name(scene), PICTURE_TOLERANCE);
+    }
 };
 
 TEST_P(ChartPictures, LineAndBarCharts)
@@ -254,53 +267,27 @@ TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
 
 TEST_P(ChartPictures, ProgressRings)
 {
-    widget_rig rig(520, 190, GetParam());
-    rig.h.ui = rings_board;
-    rig.h.run(60);
-    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "rings"));
-    rig.h.move(r.x + 75 + 49.5f, r.y + 75);
-    rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("rings"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(settled_board(rings_board, 520, 190, "rings", "rings", 75 + 49.5f, 75));
 }
 
 TEST_P(ChartPictures, Funnel)
 {
-    widget_rig rig(560, 300, GetParam());
-    rig.h.ui = funnel_board;
-    rig.h.run(60);
-    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "funnel"));
-    rig.h.move(r.x + r.w / 2, r.y + 2 * 54 + 20);
-    rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("funnel"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(settled_board(funnel_board, 560, 300, "funnel", "funnel", 266, 2 * 54 + 20));
 }
 
 TEST_P(ChartPictures, RadarCharts)
 {
-    widget_rig rig(840, 360, GetParam());
-    rig.h.ui = radar_board;
-    rig.h.run(60);
-    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "pair"));
-    rig.h.move(r.x + r.w / 2 + 80, r.y + 26 + 100 - 20);
-    rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("radar"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(settled_board(radar_board, 840, 360, "radar", "pair", 265, 26 + 100 - 20));
 }
 
 TEST_P(ChartPictures, Gauges)
 {
-    widget_rig rig(600, 230, GetParam());
-    rig.h.ui = gauge_board;
-    rig.h.run(60);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("gauges"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(settled_board(gauge_board, 600, 230, "gauges", nullptr, -10, -10));
 }
 
 TEST_P(ChartPictures, BubbleChart)
 {
-    widget_rig rig(560, 300, GetParam());
-    rig.h.ui = bubble_board;
-    rig.h.run(60);
-    rig.h.move(392, 150);  // by the largest bubble
-    rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("bubbles"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(settled_board(bubble_board, 560, 300, "bubbles", nullptr, 392, 150));  // by the largest bubble
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

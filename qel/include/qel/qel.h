@@ -73,3 +73,4 @@
 #include "qel/radar_chart.h"
 #include "qel/gauge.h"
 #include "qel/bubble_chart.h"
+#include "qel/sankey_chart.h"

@@ -4,7 +4,8 @@
 // a heatmap over a calendar heatmap; progress rings with a legend beside small ones;
 // a funnel with its third stage hovered; a radar chart beside a pair of series;
 // gauges with a needle over zones, a value arc and a small dial; a bubble
-// chart of dots and bubbles with a point hovered.
+// chart of dots and bubbles with a point hovered;
+// a Sankey diagram with a ribbon hovered.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -203,6 +204,18 @@ static void bubble_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void sankey_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    static const char* const names[7] = {"Shop", "Web", "Market", "Tea", "Cups", "Gifts", "Returns"};
+    static const qel_sankey_link links[8] = {{0, 3, 420}, {1, 3, 260}, {2, 3, 90}, {0, 4, 120},
+                                             {1, 5, 150}, {2, 5, 40},  {3, 6, 35}, {1, 4, 60}};
+    qel_sankey_options o = {};
+    o.height = 260;
+    qel_sankey_chart(ctx, "flow", names, 7, links, 8, &o);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -288,6 +301,11 @@ TEST_P(ChartPictures, Gauges)
 TEST_P(ChartPictures, BubbleChart)
 {
     EXPECT_TRUE(settled_board(bubble_board, 560, 300, "bubbles", nullptr, 392, 150));  // by the largest bubble
+}
+
+TEST_P(ChartPictures, SankeyDiagram)
+{
+    EXPECT_TRUE(settled_board(sankey_board, 640, 300, "sankey", nullptr, 200, 80));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -1,10 +1,8 @@
-// The number stepper: a text input whose text is a double, the buttons and keys that step it, the
-// clamping, and reading and writing numbers without the C locale. The field itself is
-// text_input.cpp's.
+// The number stepper: a text input whose text is a double, the buttons and keys that step it and
+// the clamping. The field itself is text_input.cpp's; numbers as text are number_text's.
 #include "qel/number_stepper.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -14,10 +12,10 @@
 #include "qel/text_input.h"
 #include "qel/text_widgets.h"
 #include "qel/widget_feel.h"
+#include "number_text.h"
 #include "text_field.h"
 
 static const uint32_t STATE_KEY = 0x4E554D;
-static const int32_t MAX_DECIMALS = 17;  // what a double holds
 static const char DECREASE_GLYPH[] = "\xEE\x84\x9C", INCREASE_GLYPH[] = "\xEE\x84\xBD";
 
 struct stepper_state {
@@ -25,28 +23,6 @@ struct stepper_state {
     double value;   // the value the text was made from
     uint8_t initialised;
 };
-
-// "%.*f" with a decimal point always; a number too long for the buffer in its shortest exact form.
-static void format_number(char (&out)[64], double value, int32_t decimals)
-{
-    auto r = std::to_chars(out, out + sizeof out - 1, value, std::chars_format::fixed,
-                           std::clamp(decimals, 0, MAX_DECIMALS));
-    if (r.ec != std::errc()) r = std::to_chars(out, out + sizeof out - 1, value);
-    *r.ptr = 0;
-}
-
-// The number the text starts with, after blanks and a plus sign, as strtod reads it but with a
-// decimal point always; false when none is there or it is not finite.
-static bool read_number(const char* text, double* out)
-{
-    while (*text == ' ' || *text == '\t') text++;
-    if (*text == '+' && text[1] != '-') text++;
-    double v;
-    auto r = std::from_chars(text, text + strlen(text), v);
-    if (r.ec != std::errc() || !std::isfinite(v)) return false;
-    *out = v;
-    return true;
-}
 
 // value + delta, or value when that is no longer a finite number.
 static double stepped(double value, double delta)
@@ -128,7 +104,7 @@ bool qel_number_stepper(qel_context* ctx, const char* label, double* value, doub
     auto* s = (stepper_state*)qel_state_get(ctx, id ^ STATE_KEY, sizeof(stepper_state));
     bool was_focused = qel_focused_id(ctx) == id;
     if (!s->initialised || (!was_focused && *value != s->value)) {
-        format_number(s->text, *value, o->decimals);
+        qel_number_format(s->text, sizeof s->text, *value, o->decimals);
         s->value = *value;
         s->initialised = 1;
     }
@@ -142,7 +118,7 @@ bool qel_number_stepper(qel_context* ctx, const char* label, double* value, doub
     // elsewhere before it, which a look at the focus around the call would miss.
     bool commit = (flags & (QEL_INPUT_SUBMITTED | QEL_INPUT_FOCUS_LOST)) != 0;
     bool edited = (flags & QEL_INPUT_CHANGED) != 0;
-    if (edited) read_number(s->text, value);
+    if (edited) qel_number_read(s->text, value);
     if (focused) {
         double keyed = qel_modifiers(ctx) & QEL_MOD_SHIFT ? 10 * step : step;
         if (qel_key_pressed(ctx, QEL_KEY_UP)) *value = stepped(*value, keyed);
@@ -155,7 +131,7 @@ bool qel_number_stepper(qel_context* ctx, const char* label, double* value, doub
 
     *value = std::clamp(*value, r.lo, r.hi);
     if (*value != start || commit) {
-        if (!edited && !(*value == start && focused)) format_number(s->text, *value, o->decimals);
+        if (!edited && !(*value == start && focused)) qel_number_format(s->text, sizeof s->text, *value, o->decimals);
         s->value = *value;
     }
     qel_set_last_item(ctx, id);

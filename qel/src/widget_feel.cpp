@@ -97,8 +97,7 @@ void qel_node_clickable(qel_context* ctx, int32_t node, uint32_t id, bool disabl
     if (pointer_over) qel_set_cursor(ctx, disabled ? QEL_CURSOR_NOT_ALLOWED : QEL_CURSOR_HAND);
 }
 
-// Gives the node its one draw callback with a frame-arena copy of the payload.
-static void attach(qel_context* ctx, int32_t node, qel_draw_fn fn, const void* payload, size_t size, bool after)
+void qel_node_draw_with(qel_context* ctx, int32_t node, qel_draw_fn fn, const void* payload, size_t size, bool after)
 {
     qel_node* n = qel_node_at(ctx, node);
     if (!n) return;
@@ -117,7 +116,7 @@ static void focus_ring_draw(qel_context* ctx, const qel_node* node, void* user)
 
 void qel_focus_ring(qel_context* ctx, int32_t node, float visibility)
 {
-    if (visibility > VISIBLE) attach(ctx, node, focus_ring_draw, &visibility, sizeof visibility, true);
+    if (visibility > VISIBLE) qel_node_draw_with(ctx, node, focus_ring_draw, &visibility, sizeof visibility, true);
 }
 
 void qel_gloss_draw(qel_context* ctx, const qel_node* node, void* user)
@@ -127,7 +126,7 @@ void qel_gloss_draw(qel_context* ctx, const qel_node* node, void* user)
 
 void qel_node_gloss(qel_context* ctx, int32_t node, float strength)
 {
-    attach(ctx, node, qel_gloss_draw, &strength, sizeof strength, false);
+    qel_node_draw_with(ctx, node, qel_gloss_draw, &strength, sizeof strength, false);
 }
 
 struct underline_payload {
@@ -151,5 +150,5 @@ static void underline_draw(qel_context* ctx, const qel_node* node, void* user)
 void qel_node_underline(qel_context* ctx, int32_t node, float amount, qel_color color, float focus)
 {
     underline_payload u = {amount, color, focus};
-    attach(ctx, node, underline_draw, &u, sizeof u, true);
+    qel_node_draw_with(ctx, node, underline_draw, &u, sizeof u, true);
 }

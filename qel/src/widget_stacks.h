@@ -7,6 +7,7 @@
 #include "stack_depth.h"
 
 struct qel_split_record;
+struct qel_swipe_record;
 struct qel_table_record;
 struct qel_sortable_record;
 struct qel_statusbar_record;
@@ -25,6 +26,9 @@ struct qel_virtual_list_frame {
 struct qel_widget_stacks {
     qel_split_record* split;     // the innermost open split pane
     int32_t button_group_depth;  // open button groups: plain buttons inside them turn ghost
+    uint8_t hide_range_label;    // the next range slider builds no label row
+    const void* key_capture;     // a widget that takes every key this frame; later shortcut handling stands back
+    qel_swipe_record* swipe;     // the innermost open swipe row
     // Collapsing headers: open levels and, per level, whether its body is built while closing
     // (and so sits in a disabled scope its end call pops).
     int32_t header_depth;

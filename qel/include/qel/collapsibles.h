@@ -34,6 +34,17 @@ void qel_chevron_icon(qel_context* ctx, float angle, float size, qel_color color
 bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open);
 void qel_collapsing_header_end(qel_context* ctx);
 
+// --- Parts other collapsible widgets share ---
+
+// A spring (value and velocity) toward 1 when open, else 0, settled there the first time
+// (*started 0); returns its value.
+float qel_open_spring(qel_context* ctx, float spring[2], uint8_t* started, bool open, float period);
+
+// Counts a collapsible body opened, in the same 32 levels as the headers; a closing body (shown
+// while it shuts) opens a disabled scope that the matching pop closes.
+void qel_collapsible_body_push(qel_context* ctx, bool closing);
+void qel_collapsible_body_pop(qel_context* ctx);
+
 // --- Tree node ---
 
 // An indented row with a chevron, an icon and the label's visible part. A click toggles *open of

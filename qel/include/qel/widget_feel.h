@@ -4,6 +4,8 @@
 // colour and size rules of controls. The widgets themselves are built on these elsewhere.
 #pragma once
 
+#include <cstddef>
+
 #include "qel/input.h"
 #include "qel/layout.h"
 #include "qel/types.h"
@@ -56,6 +58,10 @@ qel_widget_motion qel_widget_motion_update(qel_context* ctx, uint32_t id, const 
 // Makes the node the widget's clickable, focusable hit area and gives it the pointer's look: the
 // hand while hovered, or, when disabled, the not-allowed cursor and the faded look (opacity 0.45).
 void qel_node_clickable(qel_context* ctx, int32_t node, uint32_t id, bool disabled);
+
+// Gives the node its one draw callback with a frame-arena copy of size bytes of payload, drawn
+// after the node's children when after is set.
+void qel_node_draw_with(qel_context* ctx, int32_t node, qel_draw_fn fn, const void* payload, size_t size, bool after);
 
 // Draws the focus ring around the node after its children, at visibility 0..1; nothing at 0.01
 // or less. A node holds one draw callback: this replaces any other.

@@ -33,8 +33,7 @@ static float unit(float t)
     return fminf(fmaxf(t, 0.0f), 1.0f);
 }
 
-// A spring toward target that starts settled there the first time it is asked.
-static float open_motion(qel_context* ctx, float spring[2], uint8_t* started, bool open, float period)
+float qel_open_spring(qel_context* ctx, float spring[2], uint8_t* started, bool open, float period)
 {
     float target = open ? 1.0f : 0.0f;
     if (!*started) {
@@ -122,7 +121,7 @@ bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open)
     auto* s = (header_state*)qel_state_get(ctx, header, sizeof(header_state));
     qel_interaction it = qel_interact(ctx, header, QEL_INTERACT_FOCUSABLE);
     if (it.clicked) *open = !*open;
-    float t = unit(open_motion(ctx, s->open, &s->started, *open, HEADER_PERIOD));
+    float t = unit(qel_open_spring(ctx, s->open, &s->started, *open, HEADER_PERIOD));
     float hover = qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
 
     const qel_node* parent = qel_node_at(ctx, qel_node_parent(ctx));
@@ -151,20 +150,30 @@ bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open)
     b->gap = 8;
     b->pad_bottom = 16;
 
-    qel_widget_stacks* w = &ctx->widgets;
-    if (w->header_depth < QEL_HEADER_NEST_CAPACITY) w->header_closing[w->header_depth] = !*open;
-    w->header_depth++;
-    if (!*open) qel_push_disabled(ctx, true);  // the closing body is shown but does not react
+    qel_collapsible_body_push(ctx, !*open);
     return true;
 }
 
-void qel_collapsing_header_end(qel_context* ctx)
+void qel_collapsible_body_push(qel_context* ctx, bool closing)
+{
+    qel_widget_stacks* w = &ctx->widgets;
+    if (w->header_depth < QEL_HEADER_NEST_CAPACITY) w->header_closing[w->header_depth] = closing;
+    w->header_depth++;
+    if (closing) qel_push_disabled(ctx, true);  // the closing body is shown but does not react
+}
+
+void qel_collapsible_body_pop(qel_context* ctx)
 {
     qel_widget_stacks* w = &ctx->widgets;
     if (w->header_depth > 0) {
         w->header_depth--;
         if (w->header_depth < QEL_HEADER_NEST_CAPACITY && w->header_closing[w->header_depth]) qel_pop_disabled(ctx);
     }
+}
+
+void qel_collapsing_header_end(qel_context* ctx)
+{
+    qel_collapsible_body_pop(ctx);
     qel_node_pop(ctx);  // body
     qel_node_pop(ctx);  // clip
     qel_node_pop(ctx);  // wrapper
@@ -227,7 +236,7 @@ bool qel_tree_node(qel_context* ctx, const char* label, bool* open, const qel_tr
         if (ring && qel_key_pressed(ctx, QEL_KEY_LEFT)) *open = false;
     }
     bool is_open = branch && *open;
-    float motion = open_motion(ctx, s->open, &s->started, is_open, TREE_PERIOD);
+    float motion = qel_open_spring(ctx, s->open, &s->started, is_open, TREE_PERIOD);
     float hover = qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
     tree_row(ctx, id, label, o, is_open, motion, hover, ring);
     if (!is_open) return false;

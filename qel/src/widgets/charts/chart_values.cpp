@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "number_text.h"
 #include "qel/arena.h"
 
 // Beyond this, rounding a bound outward by a step could overflow to infinity.
@@ -57,37 +58,6 @@ int32_t qel_chart_tick_count(float lower, float upper, float step)
 
 // --- Texts ---
 
-static bool is_digit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Skips a width or precision of at most two digits; false for a longer one, whose text could
-// run to gigabytes.
-static bool skip_small_number(const char** p)
-{
-    size_t digits = strspn(*p, "0123456789");
-    *p += digits;
-    return digits <= 2;
-}
-
-// True when format consumes exactly one double, so that printing one value through it is sound.
-static bool takes_one_double(const char* format)
-{
-    int conversions = 0;
-    for (const char* p = format; *p; p++) {
-        if (*p != '%') continue;
-        if (*++p == '%') continue;
-        p += strspn(p, "-+ #0");
-        if (!skip_small_number(&p)) return false;
-        if (*p == '.' && !skip_small_number(&++p)) return false;
-        if (*p == 'l') p++;
-        if (!*p || !strchr("fFeEgGaA", *p)) return false;
-        conversions++;
-    }
-    return conversions == 1;
-}
-
 static const char* compact_text(qel_context* ctx, double v)
 {
     double a = std::fabs(v);
@@ -97,27 +67,6 @@ static const char* compact_text(qel_context* ctx, double v)
     if (a >= 1000) return qel_arena_sprintf(ctx, "%.1fk", v / 1000);
     if (std::trunc(a) == a) return qel_arena_sprintf(ctx, "%.0f", v);
     return qel_arena_sprintf(ctx, a < 10 ? "%.2f" : "%.1f", v);
-}
-
-// Puts "," into the first run of more than three digits, between each group of three from its end.
-static char* group_thousands(qel_context* ctx, char* text)
-{
-    char* run = text;
-    while (*run && !is_digit(*run)) run++;
-    size_t digits = 0;
-    while (is_digit(run[digits])) digits++;
-    if (digits <= 3) return text;
-    size_t before = (size_t)(run - text), rest = strlen(run + digits);
-    char* out = (char*)qel_arena_alloc(ctx, before + digits + (digits - 1) / 3 + rest + 1);
-    memcpy(out, text, before);
-    char* w = out + before;
-    for (size_t i = 0; i < digits; i++) {
-        *w++ = run[i];
-        size_t following = digits - 1 - i;
-        if (following > 0 && following % 3 == 0) *w++ = ',';
-    }
-    memcpy(w, run + digits, rest + 1);
-    return out;
 }
 
 static bool is_currency(const char* format)
@@ -135,13 +84,13 @@ static void drop_unit_of_zero(char* text)
 const char* qel_chart_format_value(qel_context* ctx, const char* format, float value)
 {
     if (!std::isfinite(value)) return MISSING_TEXT;
-    if (!format || !takes_one_double(format)) return compact_text(ctx, value);
+    if (!format || !qel_format_takes_one_double(format)) return compact_text(ctx, value);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     // Checked above: the format consumes exactly the one double passed.
     char* text = qel_arena_sprintf(ctx, format, (double)value);
 #pragma GCC diagnostic pop
-    if (is_currency(format)) text = group_thousands(ctx, text);
+    if (is_currency(format)) text = qel_group_thousands(ctx, text);
     if (value == 0) drop_unit_of_zero(text);
     return text;
 }

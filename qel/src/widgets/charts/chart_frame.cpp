@@ -137,6 +137,18 @@ qel_color qel_chart_empty_color(qel_context* ctx)
     return qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), tint);
 }
 
+qel_vec2 qel_chart_polar(qel_vec2 c, float r, float angle)
+{
+    return {c.x + r * std::cos(angle), c.y + r * std::sin(angle)};
+}
+
+qel_color qel_chart_ink_on(qel_color fill)
+{
+    float lum = (0.2126f * (float)(fill & 0xFF) + 0.7152f * (float)((fill >> 8) & 0xFF) +
+                 0.0722f * (float)((fill >> 16) & 0xFF)) / 255;
+    return lum >= 0.52f ? 0xFF141414u : 0xFFFFFFFFu;
+}
+
 qel_color qel_chart_indexed_color(qel_context* ctx, qel_color own, int32_t index)
 {
     int32_t slot = QEL_COLOR_CHART1 + (index % 6 + 6) % 6;

@@ -46,6 +46,12 @@ int32_t qel_chart_entry_clicked(const qel_chart_entry* e);
 void qel_chart_tip_value_share(qel_context* ctx, qel_chart_tip* tip, const char* title, const char* format,
                                float value, float total, qel_color swatch);
 
+// The point at radius r from c in the direction angle (radians, clockwise on screen from +x).
+qel_vec2 qel_chart_polar(qel_vec2 c, float r, float angle);
+
+// Near-black text on light fills, white on dark ones.
+qel_color qel_chart_ink_on(qel_color fill);
+
 // An empty cell or track: the surface tinted toward the text colour.
 qel_color qel_chart_empty_color(qel_context* ctx);
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "chart_parts.h"
 #include "core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -32,11 +33,6 @@ void qel_gauge_ring(qel_context* ctx, const char* label, float value, float size
     n->draw_user = p;
 }
 
-static qel_vec2 on_ring(qel_vec2 c, float r, float angle)
-{
-    return {c.x + r * std::cos(angle), c.y + r * std::sin(angle)};
-}
-
 void qel_gauge_ring_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     auto* p = (const qel_gauge_ring_payload*)user;
@@ -48,12 +44,12 @@ void qel_gauge_ring_draw(qel_context* ctx, const qel_node* node, void* user)
     float v = p->value > 0 ? std::fmin(p->value, 1.0f) : 0.0f;
     qel_color color = qel_color_token(v > 0.9f ? QEL_COLOR_DANGER : v > 0.75f ? QEL_COLOR_WARNING : QEL_COLOR_PRIMARY);
     if (v <= 0.001f) {
-        qel_draw_circle(ctx, on_ring(c, r, START), stroke / 2, qel_color_token(QEL_COLOR_TRACK));
+        qel_draw_circle(ctx, qel_chart_polar(c, r, START), stroke / 2, qel_color_token(QEL_COLOR_TRACK));
     } else {
         float end = START + v * SWEEP;
         qel_draw_arc(ctx, c, r, START, end, stroke, color);
-        qel_draw_circle(ctx, on_ring(c, r, START), stroke / 2, color);
-        qel_draw_circle(ctx, on_ring(c, r, end), stroke / 2, color);
+        qel_draw_circle(ctx, qel_chart_polar(c, r, START), stroke / 2, color);
+        qel_draw_circle(ctx, qel_chart_polar(c, r, end), stroke / 2, color);
     }
     const char* percent = qel_arena_sprintf(ctx, "%.0f%%", (double)v * 100);
     float size = 0.2f * d, line = qel_line_height(ctx, QEL_FONT_HEADING, size);

@@ -98,21 +98,13 @@ int32_t qel_treemap(qel_context* ctx, const char* label, const qel_chart_item* i
     return qel_chart_entry_clicked(&e);
 }
 
-// Near-black on light tiles, white on dark ones.
-static qel_color ink_on(qel_color tile)
-{
-    float lum = (0.2126f * (float)(tile & 0xFF) + 0.7152f * (float)((tile >> 8) & 0xFF) +
-                 0.0722f * (float)((tile >> 16) & 0xFF)) / 255;
-    return lum >= 0.52f ? 0xFF141414u : 0xFFFFFFFFu;
-}
-
 static void tile_texts(qel_context* ctx, const qel_treemap_payload* p, const qel_rect& tile, int32_t item,
                        qel_color fill, float fade)
 {
     const qel_chart_item& it = p->items[item];
     if (!(tile.w > 56 && tile.h > 30) || !it.label) return;
     float size = qel_chart_small_size(ctx);
-    qel_color ink = ink_on(fill);
+    qel_color ink = qel_chart_ink_on(fill);
     qel_draw_push_clip(ctx, &tile);
     qel_draw_text(ctx, QEL_FONT_MEDIUM, size, tile.x + 10, tile.y + 8, qel_color_alpha(ink, fade), it.label, -1, 0);
     if (tile.h > 48)

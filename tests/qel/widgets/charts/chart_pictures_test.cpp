@@ -1,7 +1,11 @@
 // The charts as a person sees them, in light and dark, compared with committed pictures drawn by
 // the software renderer: a smooth line chart with an area under the pointer beside stacked bars;
 // stat tiles over gauge rings and a hovered donut; a treemap, waffle, segmented bar and bar list;
-// a heatmap over a calendar heatmap.
+// a heatmap over a calendar heatmap; progress rings with a legend beside small ones;
+// a funnel with its third stage hovered; a radar chart beside a pair of series;
+// gauges with a needle over zones, a value arc and a small dial; a bubble
+// chart of dots and bubbles with a point hovered;
+// a Sankey diagram with a ribbon hovered.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -119,9 +123,115 @@ static void grid_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void rings_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 24);
+    static const qel_chart_item goals[3] = {{"Ribbon", 0.42f, 0}, {"Labels", 0.8f, 0}, {"Stock", 1.25f, 0}};
+    qel_progress_list_options o = {};
+    o.show_legend = 1;
+    o.center_text = "3";
+    o.center_caption = "goals";
+    qel_progress_list(ctx, "rings", goals, 3, &o);
+    qel_progress_list_options small = {};
+    small.size = 90;
+    qel_progress_list(ctx, "small", goals, 2, &small);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+static void funnel_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    static const qel_chart_item stages[5] = {{"Visitors", 5200, 0}, {"Product views", 3100, 0}, {"Added to cart", 940, 0},
+                                             {"Checkout", 410, 0},  {"Orders", 38, 0}};
+    qel_funnel_chart(ctx, "funnel", stages, 5, nullptr);
+    qel_container_end(ctx);
+}
+
+static void radar_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 16);
+    static const char* const axes[5] = {"Price", "Taste", "Aroma", "Stock", "Margin"};
+    static const float green[5] = {62, 80, 55, 90, 40}, black[5] = {85, 60, 70, 45, 65};
+    const qel_radar_series one[1] = {{"Green", green, 5, 0}};
+    qel_radar_chart(ctx, "single", one, 1, axes, 5, nullptr);
+    const qel_radar_series two[2] = {{"Green", green, 5, 0}, {"Black", black, 5, 0}};
+    qel_radar_options o = {};
+    o.size = 200;
+    qel_radar_chart(ctx, "pair", two, 2, axes, 5, &o);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+static void gauge_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    wide_row(ctx, 16);
+    static const qel_gauge_zone zones[3] = {{60, 2}, {85, 3}, {100, 4}};
+    qel_gauge_options needle = {};
+    needle.zones = zones;
+    needle.zone_count = 3;
+    needle.unit = "%";
+    needle.caption = "Ribbon used";
+    needle.target = 80;
+    needle.show_target = 1;
+    qel_gauge(ctx, "needle", 72, 0, 100, &needle);
+    qel_gauge_options arc = {};
+    arc.arc_style = 1;
+    arc.sweep = 300;
+    arc.caption = "Labels per minute";
+    qel_gauge(ctx, "arc", 38, 0, 60, &arc);
+    qel_gauge_options small = {};
+    small.size = 110;
+    qel_gauge(ctx, "small", 3, 0, 10, &small);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+static void bubble_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    static const float shop[10] = {2, 14, 4.5f, 22, 6, 18, 8, 30, 9.5f, 26};
+    static const float web[8] = {3, 8, 5, 12, 7, 20, 9, 16}, web_sizes[4] = {40, 120, 300, 80};
+    const qel_xy_series series[2] = {{"Shop", shop, nullptr, 5, 0}, {"Web", web, web_sizes, 4, 0}};
+    qel_bubble_options o = {};
+    o.x_title = "Price";
+    o.y_title = "Sold per week";
+    o.height = 260;
+    qel_bubble_chart(ctx, "bubbles", series, 2, &o);
+    qel_container_end(ctx);
+}
+
+static void sankey_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    static const char* const names[7] = {"Shop", "Web", "Market", "Tea", "Cups", "Gifts", "Returns"};
+    static const qel_sankey_link links[8] = {{0, 3, 420}, {1, 3, 260}, {2, 3, 90}, {0, 4, 120},
+                                             {1, 5, 150}, {2, 5, 40},  {3, 6, 35}, {1, 4, 60}};
+    qel_sankey_options o = {};
+    o.height = 260;
+    qel_sankey_chart(ctx, "flow", names, 7, links, 8, &o);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
+    // The board with its intros settled and the pointer at (x, y) from the top left of the chart
+    // under label (of the window without one), against the scene's picture.
+    ::testing::AssertionResult settled_board(void (*board)(qel_context*), float w, float h, const char* scene,
+                                             const char* label, float x, float y) const
+    {
+        widget_rig rig(w, h, GetParam());
+        rig.h.ui = board;
+        rig.h.run(60);
+        qel_rect r = label ? rig.h.rect(qel_id(rig.h.ctx, label)) : qel_rect{};
+        rig.h.move(r.x + x, r.y + y);
+        rig.h.run(2);
+        return picture_matches(rig.shot(), name(scene), PICTURE_TOLERANCE);
+    }
 };
 
 TEST_P(ChartPictures, LineAndBarCharts)
@@ -166,6 +276,36 @@ TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
     rig.h.move(r.x + r.w * 0.4f, r.y + 60);
     rig.h.run(2);
     EXPECT_TRUE(picture_matches(rig.shot(), name("grids"), PICTURE_TOLERANCE));
+}
+
+TEST_P(ChartPictures, ProgressRings)
+{
+    EXPECT_TRUE(settled_board(rings_board, 520, 190, "rings", "rings", 75 + 49.5f, 75));
+}
+
+TEST_P(ChartPictures, Funnel)
+{
+    EXPECT_TRUE(settled_board(funnel_board, 560, 300, "funnel", "funnel", 266, 2 * 54 + 20));
+}
+
+TEST_P(ChartPictures, RadarCharts)
+{
+    EXPECT_TRUE(settled_board(radar_board, 840, 360, "radar", "pair", 265, 26 + 100 - 20));
+}
+
+TEST_P(ChartPictures, Gauges)
+{
+    EXPECT_TRUE(settled_board(gauge_board, 600, 230, "gauges", nullptr, -10, -10));
+}
+
+TEST_P(ChartPictures, BubbleChart)
+{
+    EXPECT_TRUE(settled_board(bubble_board, 560, 300, "bubbles", nullptr, 392, 150));  // by the largest bubble
+}
+
+TEST_P(ChartPictures, SankeyDiagram)
+{
+    EXPECT_TRUE(settled_board(sankey_board, 640, 300, "sankey", nullptr, 200, 80));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

@@ -41,12 +41,8 @@ static void dial_button(qel_context* ctx, uint32_t id, const qel_speed_dial_opti
 {
     qel_button_style palette;
     qel_button_palette(&palette, ctx, QEL_BUTTON_PRIMARY, false);
-    int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 52}, {QEL_SIZE_FIXED, 52});
+    int32_t index = qel_node_centred(ctx, id, {QEL_SIZE_FIXED, 52}, {QEL_SIZE_FIXED, 52}, QEL_DIR_STACK, 26);
     qel_node* n = qel_node_at(ctx, index);
-    n->direction = QEL_DIR_STACK;
-    n->align = QEL_ALIGN_CENTER;
-    n->justify = QEL_JUSTIFY_CENTER;
-    qel_node_round(n, 26);
     n->fill = qel_color_mix(palette.background, palette.hover, s->hover);
     n->elevation = 2;
     n->scale = s->scale[0];
@@ -90,12 +86,8 @@ static bool dial_action(qel_context* ctx, uint32_t id, int32_t k, const qel_spee
         qel_text_leaf(ctx, a->label, -1, QEL_FONT_BODY, th->text_small * th->ui_scale, qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
         qel_container_end(ctx);
     }
-    int32_t index = qel_node_sized(ctx, action, {QEL_SIZE_FIXED, 42}, {QEL_SIZE_FIXED, 42});
+    int32_t index = qel_node_centred(ctx, action, {QEL_SIZE_FIXED, 42}, {QEL_SIZE_FIXED, 42}, QEL_DIR_STACK, 21);
     qel_node* n = qel_node_at(ctx, index);
-    n->direction = QEL_DIR_STACK;
-    n->align = QEL_ALIGN_CENTER;
-    n->justify = QEL_JUSTIFY_CENTER;
-    qel_node_round(n, 21);
     n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_ELEVATED), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.07f * *hover);
     n->border = qel_color_token(QEL_COLOR_BORDER);
     n->border_width = 1;

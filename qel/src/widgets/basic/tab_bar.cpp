@@ -277,12 +277,8 @@ static float tab_slide(tab_bar_frame& f, int32_t i, tab_state* t)
 
 static void close_box(qel_context* ctx, uint32_t id, const tab_state* t, const qel_interaction& it, bool modified)
 {
-    int32_t box = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 20}, {QEL_SIZE_FIXED, 20});
+    int32_t box = qel_node_centred(ctx, id, {QEL_SIZE_FIXED, 20}, {QEL_SIZE_FIXED, 20}, QEL_DIR_STACK, 6);
     qel_node* n = qel_node_at(ctx, box);
-    n->direction = QEL_DIR_STACK;
-    n->align = QEL_ALIGN_CENTER;
-    n->justify = QEL_JUSTIFY_CENTER;
-    qel_node_round(n, 6);
     n->fill = it.held ? qel_theme_color(ctx, QEL_COLOR_ACTIVE)
                       : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), 1.6f * t->close_hover);
     qel_node_mark_interactive(ctx, box, 0);

@@ -1,5 +1,6 @@
-// Node helpers of the basic widgets: latest node of an id, measured text widths, text leaves,
-// corners, the full focus ring and selectable rows. The tree itself is the layout module's.
+// Node helpers of the widgets: latest node of an id, measured text widths, text leaves, corners,
+// the full focus ring, selectable and pill rows, centred boxes and panels. The tree itself is the
+// layout module's.
 #include "widget_nodes.h"
 
 #include <cmath>
@@ -74,4 +75,27 @@ int32_t qel_node_pill_row(qel_context* ctx, uint32_t id, float height, float pad
     n->gap = gap;
     qel_node_round(n, radius);
     return index;
+}
+
+int32_t qel_node_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size height, uint32_t direction,
+                         float radius)
+{
+    int32_t node = qel_node_sized(ctx, id, width, height);
+    qel_node* n = qel_node_at(ctx, node);
+    n->direction = (uint8_t)direction;
+    n->align = QEL_ALIGN_CENTER;
+    n->justify = QEL_JUSTIFY_CENTER;
+    qel_node_round(n, radius);
+    return node;
+}
+
+void qel_node_focusable_panel(qel_context* ctx, int32_t node)
+{
+    qel_node* n = qel_node_at(ctx, node);
+    n->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
+    n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
+    n->border_width = 1;
+    n->flags |= QEL_NODE_CLIP;
+    qel_node_round(n, ctx->theme.current.radius_small);
+    qel_node_mark_interactive(ctx, node, QEL_INTERACT_FOCUSABLE);
 }

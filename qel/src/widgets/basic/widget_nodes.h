@@ -37,3 +37,11 @@ void qel_node_selectable_row(qel_context* ctx, int32_t node, uint32_t id, bool s
 // A row of its own width and a fixed height, children centred across it, padded left and right,
 // with a gap and all corners at radius: chips, bar items and titles. Not pushed.
 int32_t qel_node_pill_row(qel_context* ctx, uint32_t id, float height, float pad_x, float gap, float radius);
+
+// A node of the sizes laid out in direction, its content centred both ways, all corners at
+// radius; not pushed.
+int32_t qel_node_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size height, uint32_t direction,
+                         float radius);
+
+// Makes the node a focusable panel on the surface: bordered, clipped, small corners.
+void qel_node_focusable_panel(qel_context* ctx, int32_t node);

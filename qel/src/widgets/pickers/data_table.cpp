@@ -463,12 +463,7 @@ static int32_t table_node(qel_context* ctx, const qel_data_table* t)
     int32_t index = qel_node_sized(ctx, t->id, width, height);
     qel_node* n = qel_node_at(ctx, index);
     n->min_h = MIN_TABLE_HEIGHT;
-    n->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
-    n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
-    n->border_width = 1;
-    n->flags |= QEL_NODE_CLIP;
-    qel_node_round(n, ctx->theme.current.radius_small);
-    qel_node_mark_interactive(ctx, index, QEL_INTERACT_FOCUSABLE);
+    qel_node_focusable_panel(ctx, index);
     if (it.focused && it.focus_visible) qel_focus_ring(ctx, index, 1);
     return index;
 }

@@ -25,6 +25,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xDA7Fu;
 static const float GRID_WIDTH = 252.0f, CELL_HEIGHT = 36.0f, PRESET_WIDTH = 156.0f;
@@ -169,9 +170,9 @@ static void day_cell(qel_context* ctx, uint32_t calendar_id, qel_range_calendar_
     p.hover_color = qel_theme_color(ctx, QEL_COLOR_HOVER);
     p.ring = qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
 
-    int32_t node = qel_picker_centred(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, CELL_HEIGHT}, QEL_DIR_ROW, 18);
+    int32_t node = qel_node_centred(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, CELL_HEIGHT}, QEL_DIR_ROW, 18);
     qel_node_clickable(ctx, node, id, false);
-    qel_picker_draw(ctx, node, cell_draw, &p, sizeof p, false);
+    qel_node_draw_with(ctx, node, cell_draw, &p, sizeof p, false);
     qel_node_push(ctx, node);
     char text[12];
     snprintf(text, sizeof text, "%d", day);

@@ -24,6 +24,7 @@
 #include "qel/textures.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
 static const float RESULT_SECONDS = 2.2f, HOVER_SECONDS = 0.14f, DRAG_SECONDS = 0.18f;
@@ -215,7 +216,7 @@ static void zone_icon(qel_context* ctx, uint32_t id, const qel_drop_zone_options
                       bool showing, qel_color c)
 {
     float disc = o->compact ? 36.0f : 44.0f;
-    int32_t node = qel_picker_centred(ctx, 0, {QEL_SIZE_FIXED, disc}, {QEL_SIZE_FIXED, disc}, QEL_DIR_STACK, disc * 0.5f);
+    int32_t node = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, disc}, {QEL_SIZE_FIXED, disc}, QEL_DIR_STACK, disc * 0.5f);
     qel_node* n = qel_node_at(ctx, node);
     n->align_self = QEL_ALIGN_OWN_SIZE;
     n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SUBTLE), qel_color_alpha(c, 0.16f), s->drag_over);
@@ -273,7 +274,7 @@ int32_t qel_file_drop_zone(qel_context* ctx, const char* label, const qel_drop_z
     qel_color c = qel_picker_accent(ctx, QEL_COLOR_TEXT);
 
     float height = o->compact ? 64.0f : o->height > 0 ? fminf(o->height, 1e6f) : 168.0f;
-    int32_t zone = qel_picker_centred(ctx, id, o->width.kind ? o->width : qel_size{QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, height},
+    int32_t zone = qel_node_centred(ctx, id, o->width.kind ? o->width : qel_size{QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, height},
                                       o->compact ? QEL_DIR_ROW : QEL_DIR_COLUMN, ctx->theme.current.radius_small);
     qel_node* n = qel_node_at(ctx, zone);
     n->gap = o->compact ? 12.0f : 10.0f;
@@ -283,7 +284,7 @@ int32_t qel_file_drop_zone(qel_context* ctx, const char* label, const qel_drop_z
     qel_node_clickable(ctx, zone, id, false);
     zone_payload p = {qel_color_mix(qel_field_border_color(ctx, s->hover), c, s->drag_over), s->drag_over,
                       it.focused && it.focus_visible ? 1.0f : 0.0f};
-    qel_picker_draw(ctx, zone, dashed_outline_draw, &p, sizeof p, true);
+    qel_node_draw_with(ctx, zone, dashed_outline_draw, &p, sizeof p, true);
     qel_node_push(ctx, zone);
     zone_icon(ctx, id, o, s, showing, c);
     zone_texts(ctx, o, title_of(ctx, o, s, showing, over));
@@ -383,7 +384,7 @@ int32_t qel_image_drop_zone(qel_context* ctx, const char* label, const char* nam
     qel_node_clickable(ctx, zone, id, false);
     image_payload p = {s->hover, size, 0xFF000000u, qel_picker_accent(ctx, QEL_COLOR_TEXT), s->drag_over,
                        it.focused && it.focus_visible ? 1.0f : 0.0f};
-    qel_picker_draw(ctx, zone, image_overlay_draw, &p, sizeof p, true);
+    qel_node_draw_with(ctx, zone, image_overlay_draw, &p, sizeof p, true);
     qel_node_push(ctx, zone);
     image_content(ctx, name, *texture, size);
     qel_node_pop(ctx);

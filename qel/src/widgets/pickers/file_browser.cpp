@@ -495,12 +495,7 @@ static void list_body(qel_context* ctx, browser_frame& f)
     int32_t list = qel_node_sized(ctx, list_id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_GROW, 1});
     qel_node* n = qel_node_at(ctx, list);
     n->direction = QEL_DIR_COLUMN;
-    n->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
-    n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
-    n->border_width = 1;
-    n->flags |= QEL_NODE_CLIP;
-    qel_node_round(n, ctx->theme.current.radius_small);
-    qel_node_mark_interactive(ctx, list, QEL_INTERACT_FOCUSABLE);
+    qel_node_focusable_panel(ctx, list);
     qel_node_focus_ring_full(ctx, list, f.list_focused);
     qel_node_push(ctx, list);
 

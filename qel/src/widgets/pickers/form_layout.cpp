@@ -173,7 +173,7 @@ void qel_form_end(qel_context* ctx)
         bool active = ctx->interaction.active == r->splitter;
         splitter_payload p = {r->state->highlight, active ? 1.0f : 0.0f, qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG),
                               qel_picker_accent(ctx, QEL_COLOR_TEXT)};
-        qel_picker_draw(ctx, node, splitter_draw, &p, sizeof p, false);
+        qel_node_draw_with(ctx, node, splitter_draw, &p, sizeof p, false);
     }
     qel_pop_id(ctx);
     qel_node_pop(ctx);

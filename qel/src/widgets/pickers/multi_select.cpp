@@ -205,7 +205,7 @@ static bool item_row(qel_context* ctx, qel_popup_nav* nav, int32_t ordinal, cons
     qel_node_push(ctx, node);
     int32_t box = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 16}, {QEL_SIZE_FIXED, 16});
     qel_node_at(ctx, box)->align_self = QEL_ALIGN_CENTER;
-    qel_picker_draw(ctx, box, check_box_draw, &s->check, sizeof s->check, false);
+    qel_node_draw_with(ctx, box, check_box_draw, &s->check, sizeof s->check, false);
     if (icon) qel_icon_glyph(ctx, icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     int32_t text = qel_picker_text(ctx, item, qel_label_visible_len(item), QEL_FONT_BODY,
                                    text_size(ctx, ctx->theme.current.text_body), qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);

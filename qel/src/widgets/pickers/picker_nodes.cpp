@@ -1,6 +1,6 @@
 // Shared pieces of the picker widgets: text leaves, draw payloads, accent colours, row radii,
-// centred boxes, the popup pickers' trigger field and fling-measuring drags. The widgets
-// themselves decide what to build.
+// the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what
+// to build.
 #include "picker_nodes.h"
 
 #include <cmath>
@@ -29,16 +29,6 @@ void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
     return copy;
 }
 
-void qel_picker_draw(qel_context* ctx, int32_t node, qel_draw_fn draw, const void* payload, size_t size, bool after)
-{
-    void* copy = qel_picker_payload(ctx, payload, size);
-    qel_node* n = qel_node_at(ctx, node);
-    if (!n) return;
-    n->draw = draw;
-    n->draw_user = copy;
-    if (after) n->flags |= QEL_NODE_DRAW_AFTER;
-}
-
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
 {
     return qel_theme_color(ctx, qel_theme_get_accent(ctx) ? (int32_t)QEL_COLOR_ACCENT : (int32_t)fallback_slot);
@@ -60,18 +50,6 @@ bool qel_picker_dark(qel_context* ctx)
 }
 
 // --- Nodes ---
-
-int32_t qel_picker_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size height, uint32_t direction,
-                           float radius)
-{
-    int32_t node = qel_node_sized(ctx, id, width, height);
-    qel_node* n = qel_node_at(ctx, node);
-    n->direction = (uint8_t)direction;
-    n->align = QEL_ALIGN_CENTER;
-    n->justify = QEL_JUSTIFY_CENTER;
-    for (float& r : n->radii) r = radius;
-    return node;
-}
 
 // --- Fields that open a popup ---
 

@@ -1,7 +1,7 @@
 // Pieces the picker widgets share: text leaves in a role, size and line height, payloads copied
-// into the frame arena for draw callbacks, the accent-or-fallback colour, the corner radius of
-// list rows, boxes that centre their content, the trigger field of the pickers that open a popup,
-// and the drag that measures a fling.
+// into the frame arena, the accent-or-fallback colour, the corner radius of list rows, the trigger
+// field of the pickers that open a popup, and the drag that measures a fling. Boxes and draw
+// callbacks come from the widgets' node helpers.
 #pragma once
 
 #include <cstddef>
@@ -19,10 +19,6 @@ int32_t qel_picker_text(qel_context* ctx, const char* text, int32_t length, uint
 // A frame-arena copy of size bytes for a draw callback.
 void* qel_picker_payload(qel_context* ctx, const void* data, size_t size);
 
-// Gives the node a draw callback with a frame-arena copy of the payload, after its children when
-// asked.
-void qel_picker_draw(qel_context* ctx, int32_t node, qel_draw_fn draw, const void* payload, size_t size, bool after);
-
 // The accent palette slot when an accent preset is set, else the fallback slot.
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);
 
@@ -34,13 +30,6 @@ float qel_picker_scaled(qel_context* ctx, float size);
 
 // True in dark mode.
 bool qel_picker_dark(qel_context* ctx);
-
-// --- Nodes ---
-
-// A node of the sizes laid out in direction, its content centred both ways, all corners at
-// radius; not pushed.
-int32_t qel_picker_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size height, uint32_t direction,
-                           float radius);
 
 // --- Fields that open a popup ---
 

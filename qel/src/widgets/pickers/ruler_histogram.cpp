@@ -192,7 +192,7 @@ static void ruler_layout(qel_context* ctx, const char* label, uint32_t id, uint3
                        qel_picker_accent(ctx, QEL_COLOR_TEXT),
                        qel_picker_scaled(ctx, t->text_xs),
                        focus};
-    qel_picker_draw(ctx, leaf, ruler_draw, &p, sizeof p, false);
+    qel_node_draw_with(ctx, leaf, ruler_draw, &p, sizeof p, false);
     qel_node_pop(ctx);
 }
 
@@ -311,7 +311,7 @@ int32_t qel_range_histogram(qel_context* ctx, const char* label, const float* bi
     for (int32_t i = 0; i < count; i++) copy[i] = bins[i];
     histogram_payload p = {copy, count, shown[0], shown[1], largest, qel_picker_accent(ctx, QEL_COLOR_TEXT),
                            qel_theme_color(ctx, QEL_COLOR_TRACK)};
-    qel_picker_draw(ctx, leaf, histogram_draw, &p, sizeof p, false);
+    qel_node_draw_with(ctx, leaf, histogram_draw, &p, sizeof p, false);
 
     qel_range_slider_hide_next_label(ctx);
     bool changed = qel_range_slider(ctx, label, low, high, min, max);

@@ -208,7 +208,7 @@ int32_t qel_signature_pad(qel_context* ctx, const char* label, const qel_signatu
                            s->point_count == 0,
                            s->reference_width,
                            qel_picker_scaled(ctx, ctx->theme.current.text_body)};
-    qel_picker_draw(ctx, leaf, signature_draw, &p, sizeof p, false);
+    qel_node_draw_with(ctx, leaf, signature_draw, &p, sizeof p, false);
 
     if (s->point_count > 0) {
         qel_style row = {};

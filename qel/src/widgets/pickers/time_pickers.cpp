@@ -24,6 +24,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
 static const float ROW_PITCH = 34.0f;
@@ -79,7 +80,7 @@ static void column_fades_draw(qel_context* ctx, const qel_node* node, void* user
 static void time_cell(qel_context* ctx, uint32_t id, const char* text, qel_size width, qel_color fill, uint32_t font,
                       float size, bool current, bool hovered)
 {
-    int32_t node = qel_picker_centred(ctx, id, width, {QEL_SIZE_FIXED, TIME_ROW}, QEL_DIR_ROW, qel_picker_row_radius(ctx));
+    int32_t node = qel_node_centred(ctx, id, width, {QEL_SIZE_FIXED, TIME_ROW}, QEL_DIR_ROW, qel_picker_row_radius(ctx));
     qel_node_at(ctx, node)->fill = current ? qel_theme_color(ctx, QEL_COLOR_PRIMARY) : fill;
     qel_node_mark_interactive(ctx, node, 0);
     if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
@@ -167,7 +168,7 @@ static bool time_popup(qel_context* ctx, uint32_t id, const qel_popup_slot* slot
     row.padding_left = row.padding_right = 4;
     qel_row_begin(ctx, &row);
     qel_color elevated = qel_theme_color(ctx, QEL_COLOR_ELEVATED);
-    qel_picker_draw(ctx, qel_node_parent(ctx), column_fades_draw, &elevated, sizeof elevated, true);
+    qel_node_draw_with(ctx, qel_node_parent(ctx), column_fades_draw, &elevated, sizeof elevated, true);
     bool picked = false;
     int32_t p = time_column(ctx, "#h", twelve ? 12 : 24, 1, twelve ? *hour % 12 : *hour, twelve, scroll);
     if (p >= 0) {
@@ -338,7 +339,7 @@ static void wheel_node(qel_context* ctx, uint32_t id, const qel_wheel_picker_opt
     p.muted = qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED);
     p.font_size = qel_picker_scaled(ctx, ctx->theme.current.text_body + 2);
     p.focus = focus;
-    qel_picker_draw(ctx, node, wheel_draw, &p, sizeof p, false);
+    qel_node_draw_with(ctx, node, wheel_draw, &p, sizeof p, false);
 }
 
 int32_t qel_wheel_picker(qel_context* ctx, const char* label, const char* const* items, int32_t count,
@@ -556,7 +557,7 @@ int32_t qel_clock_picker(qel_context* ctx, const char* label, int32_t* hour, int
                       qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY),
                       qel_theme_color(ctx, accent ? QEL_COLOR_ACCENT : QEL_COLOR_PRIMARY),
                       qel_theme_color(ctx, accent ? QEL_COLOR_ON_ACCENT : QEL_COLOR_ON_PRIMARY)};
-    qel_picker_draw(ctx, node, face_draw, &p, sizeof p, false);
+    qel_node_draw_with(ctx, node, face_draw, &p, sizeof p, false);
 
     qel_node_pop(ctx);
     // The face and its numbers read the same in a right-to-left layout.

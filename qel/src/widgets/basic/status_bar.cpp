@@ -18,6 +18,7 @@
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/tooltip.h"
 #include "qel/widget_feel.h"
 #include "widget_nodes.h"
 
@@ -152,6 +153,7 @@ bool qel_status_item(qel_context* ctx, const char* label, const qel_status_item_
     if (labelled && !compact) small_label(ctx, label, color);
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);
+    qel_tooltip(ctx, o->tooltip ? o->tooltip : compact && labelled ? label : nullptr);
     return it.clicked && !disabled;
 }
 

@@ -21,6 +21,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/tooltip.h"
 #include "qel/widget_feel.h"
 #include "widget_nodes.h"
 
@@ -60,6 +61,7 @@ struct tab_bar_frame {
     uint32_t* ids;
     float *x, *w;
     bool all_known;
+    bool shortcuts;  // the bar's keys are on, so the close box names its shortcut
 };
 
 // The moved tab starts the next frame where it was left, offset from its new slot; others at 0.
@@ -360,6 +362,8 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
     qel_node_at(ctx, label)->max_w = 200;
     if (closable) close_box(ctx, close, t, ci, tab.modified != 0);
     qel_node_pop(ctx);
+    if (ci.hovered) qel_tooltip_for(ctx, close, selected && f.shortcuts ? "Close  \xC2\xB7  Ctrl W" : "Close");
+    else if (it.hovered && !dragging) qel_tooltip_for(ctx, id, tab.tooltip);
 }
 
 static void strip_begin(qel_context* ctx, uint32_t id)
@@ -404,7 +408,7 @@ qel_tab_bar_result qel_tab_bar(qel_context* ctx, const char* label, const qel_ta
     qel_tab_bar_result r = {0, -1, -1, -1};
     if (!tabs || count < 0) count = 0;
     bool closable = !o->not_closable, reorder = !o->no_reorder;
-    tab_bar_frame f = {ctx, qel_id(ctx, label), nullptr, tabs, count, nullptr, nullptr, nullptr, true};
+    tab_bar_frame f = {ctx, qel_id(ctx, label), nullptr, tabs, count, nullptr, nullptr, nullptr, true, o->shortcuts != 0};
     tab_bar_state* s = f.s = (tab_bar_state*)qel_state_get(ctx, f.id, sizeof(tab_bar_state));
     if (!s->started) s->dragged = -1, s->started = 1;
     if (s->dragged >= count) s->dragged = -1, s->pressed = 0;

@@ -1,6 +1,7 @@
 // The status bar driven over scripted frames: nothing overflows in the first frame, items with
 // an icon drop their text and others are left out whole when the bar is too narrow, clickable
-// items click only while enabled and share an id without a name, and progress values clamp.
+// items click only while enabled, share an id without a name and show a dropped label as their
+// tooltip, and progress values clamp.
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
@@ -119,4 +120,14 @@ TEST(StatusBar, ProgressValuesAreClampedBeforeTheyAnimate)
         EXPECT_FLOAT_EQ(*(const float*)bar->draw_user, c.shown) << c.value;
         EXPECT_EQ(bar->rect.w, 64);
     }
+}
+
+TEST(StatusBar, ACompactItemShowsItsLabelAsItsTooltip)
+{
+    status_rig narrow(260);
+    narrow.rig.h.run(2);
+    ASSERT_EQ(node_with_text(narrow.ctx(), "Printer ready"), nullptr);
+    narrow.rig.move_to(scoped(narrow.ctx(), "Printer ready"));
+    narrow.rig.h.run(60);
+    EXPECT_NE(node_with_text(narrow.ctx(), "Printer ready"), nullptr);
 }

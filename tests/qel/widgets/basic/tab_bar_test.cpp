@@ -1,6 +1,7 @@
 // The tab bar driven over scripted frames: choosing by click and by arrow keys, close requests by
 // the close box, the middle button and Ctrl+W, shortcuts that wrap and do nothing without tabs,
-// moves by Shift+arrow and by dragging that the selection follows, and a drop in place.
+// moves by Shift+arrow and by dragging that the selection follows, a drop in place, and the
+// tooltips of close boxes and tabs.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -133,4 +134,24 @@ TEST(TabBar, DraggingReordersAndADropInPlaceSlidesBack)
     still.rig.h.run();
     EXPECT_EQ(still.moves_from, -1);
     EXPECT_EQ(still.selected, 1u);
+}
+
+TEST(TabBar, TooltipsNameTheCloseBoxWithItsShortcutAndTheTab)
+{
+    tab_rig t;
+    t.tabs[3].tooltip = "notes.txt in the shop folder";
+    t.rig.move_to(t.tab(0) ^ 0xc105eu);
+    t.rig.h.run(60);
+    EXPECT_NE(node_with_text(t.ctx(), "Close"), nullptr);
+    EXPECT_NE(node_with_text(t.ctx(), "Ctrl"), nullptr) << "the selected tab's close box names Ctrl+W";
+
+    t.rig.move_to(t.tab(3) ^ 0xc105eu);
+    t.rig.h.run(60);
+    EXPECT_NE(node_with_text(t.ctx(), "Close"), nullptr);
+    EXPECT_EQ(node_with_text(t.ctx(), "Ctrl"), nullptr) << "another tab's close box only says Close";
+
+    qel_rect tab = t.rig.h.rect(t.tab(3));
+    t.rig.h.move(tab.x + 10, tab.y + tab.h / 2);
+    t.rig.h.run(60);
+    EXPECT_NE(node_with_text(t.ctx(), "notes.txt in the shop folder"), nullptr);
 }

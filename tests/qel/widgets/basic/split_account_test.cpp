@@ -17,7 +17,7 @@ struct split_scene {
     uint8_t account_rows = 0;
     qel_account_menu_options account = {};
 
-    explicit split_scene(int32_t items = 2) : rig(480, 500), count(items)
+    explicit split_scene(int32_t items = 2, uint32_t mode = QEL_THEME_LIGHT) : rig(480, 500, mode), count(items)
     {
         account.subtitle = "Store manager";
         rig.h.ui = [this](qel_context* ctx) {
@@ -25,6 +25,7 @@ struct split_scene {
             page.padding = 20;
             page.gap = 20;
             page.justify = QEL_JUSTIFY_CENTER;
+            page.align = QEL_ALIGN_END;
             page.width = {QEL_SIZE_GROW, 1};
             page.height = {QEL_SIZE_GROW, 1};
             qel_column_begin(ctx, &page);
@@ -176,3 +177,18 @@ TEST(AccountMenu, CompactShowsOnlyTheAvatarAndOpensBelowTheEnd)
     ASSERT_NE(row, nullptr);
     EXPECT_GT(row->rect.y, t.y + t.h) << "below";
 }
+
+class SplitAccountPictures : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(SplitAccountPictures, AnOpenSplitMenuOverTheAccountButton)
+{
+    split_scene s(2, GetParam());
+    s.click_chevron();
+    s.rig.h.move(10, 10);
+    s.rig.h.run(30);
+    EXPECT_TRUE(
+        picture_matches(s.rig.shot(), themed_picture("qel/basic_", "splitaccount", GetParam()), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, SplitAccountPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
+                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });

@@ -100,3 +100,4 @@
 #include "qel/ruler_histogram.h"
 #include "qel/signature_pad.h"
 #include "qel/time_pickers.h"
+#include "qel/navigation.h"

@@ -1,0 +1,183 @@
+// Breadcrumbs and pagination: the crumb texts and their chevrons, the choice of which page
+// numbers show for the width at hand, and the page cells. Buttons and tooltips are the button
+// module's.
+#include "qel/navigation.h"
+
+#include <cstdio>
+
+#include "core.h"
+#include "qel/anim.h"
+#include "qel/button.h"
+#include "qel/color.h"
+#include "qel/font.h"
+#include "qel/id.h"
+#include "qel/input.h"
+#include "qel/layout.h"
+#include "qel/state.h"
+#include "qel/text_widgets.h"
+#include "qel/theme.h"
+#include "qel/widget_feel.h"
+#include "widget_nodes.h"
+
+static const char CHEVRON_LEFT[] = "\xEE\x81\xAE";   // U+E06E
+static const char CHEVRON_RIGHT[] = "\xEE\x81\xAF";  // U+E06F
+static const char ELLIPSIS[] = "\xEE\x82\xB6";       // U+E0B6
+static const float HOVER_SECONDS = 0.14f, GLYPH_SIZE = 14.0f, CELL = 32.0f;
+static const int32_t ELLIPSIS_ENTRY = -1, MAX_ENTRIES = 16;
+
+static float body_size(qel_context* ctx)
+{
+    return ctx->theme.current.text_body * ctx->theme.current.ui_scale;
+}
+
+// A row of its own size with gap, pushed.
+static void fit_row_begin(qel_context* ctx, float gap)
+{
+    int32_t row = qel_node_open(ctx, 0);
+    qel_node* n = qel_node_at(ctx, row);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->gap = gap;
+    qel_node_push(ctx, row);
+}
+
+// --- Breadcrumbs ---
+
+static bool crumb(qel_context* ctx, const char* label)
+{
+    uint32_t id = qel_id(ctx, label);
+    qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE, false);
+    float flash = qel_anim_flash(ctx, id, it.hovered, HOVER_SECONDS);
+    qel_color color = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY),
+                                    qel_theme_color(ctx, QEL_COLOR_TEXT), flash);
+    int32_t text = qel_text_leaf(ctx, label, -1, QEL_FONT_BODY, body_size(ctx), color, false, 1.3f);
+    qel_node_at(ctx, text)->id = id;
+    qel_node_clickable(ctx, text, id, qel_is_disabled(ctx));
+    qel_node_focus_ring_full(ctx, text, it.focused && it.focus_visible);
+    qel_icon_glyph(ctx, CHEVRON_RIGHT, GLYPH_SIZE, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
+    return it.clicked;
+}
+
+int32_t qel_breadcrumbs(qel_context* ctx, const char* const labels[], int32_t count)
+{
+    if (!labels || count < 1) return -1;
+    fit_row_begin(ctx, 6);
+    int32_t clicked = -1;
+    for (int32_t i = 0; i + 1 < count; i++)
+        if (crumb(ctx, labels[i])) clicked = i;
+    qel_text_leaf(ctx, labels[count - 1], -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
+                  false, 1.3f);
+    qel_node_pop(ctx);
+    return clicked;
+}
+
+// --- Pagination ---
+
+// The width the enclosing container had last frame inside its padding, else the display's less
+// a margin.
+static float available_width(qel_context* ctx)
+{
+    qel_node* parent = qel_node_at(ctx, qel_node_parent(ctx));
+    if (parent && parent->id && qel_id_seen(ctx, parent->id))
+        return qel_id_rect(ctx, parent->id).w - parent->pad_left - parent->pad_right;
+    return ctx->clock.display_w - 32;
+}
+
+static void add_range(int32_t* entries, int32_t* n, int32_t first, int32_t last)
+{
+    for (int32_t i = first; i <= last; i++) entries[(*n)++] = i;
+}
+
+// The page indexes to show, ELLIPSIS_ENTRY where pages are folded away; returns how many.
+static int32_t page_entries(int32_t current, int32_t count, bool narrow, int32_t entries[MAX_ENTRIES])
+{
+    int32_t n = 0, last = count - 1;
+    if (count < 8) {
+        add_range(entries, &n, 0, last);
+        return n;
+    }
+    entries[n++] = 0;
+    if (narrow) {
+        if (current >= 2) entries[n++] = ELLIPSIS_ENTRY;
+        if (current >= 1 && current < last) entries[n++] = current;
+        if (current < last - 1) entries[n++] = ELLIPSIS_ENTRY;
+    } else {
+        int32_t end;
+        if (current < 3) {
+            add_range(entries, &n, 1, end = 3);
+        } else if (current >= count - 3) {
+            entries[n++] = ELLIPSIS_ENTRY;
+            add_range(entries, &n, count - 4, end = count - 2);
+        } else {
+            entries[n++] = ELLIPSIS_ENTRY;
+            add_range(entries, &n, current - 1, end = current + 1);
+        }
+        if (end < count - 2) entries[n++] = ELLIPSIS_ENTRY;
+    }
+    entries[n++] = last;
+    return n;
+}
+
+static bool page_cell(qel_context* ctx, int32_t index, bool current)
+{
+    const qel_theme* th = &ctx->theme.current;
+    uint32_t id = qel_hash_bytes(&index, sizeof index, qel_id(ctx, "#page"));
+    qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE, false);
+    float flash = qel_anim_flash(ctx, id, it.hovered, HOVER_SECONDS);
+    float radius = th->radius_small < 16 ? th->radius_small : 16;
+    int32_t cell = qel_node_centred(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, CELL}, QEL_DIR_ROW, radius);
+    qel_node* n = qel_node_at(ctx, cell);
+    n->min_w = CELL;
+    n->fill = current ? qel_theme_color(ctx, QEL_COLOR_ACTIVE)
+                      : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), flash);
+    qel_node_clickable(ctx, cell, id, qel_is_disabled(ctx));
+    qel_node_focus_ring_full(ctx, cell, it.focused && it.focus_visible);
+    qel_node_push(ctx, cell);
+    char number[16];
+    snprintf(number, sizeof number, "%d", index + 1);
+    int32_t text = qel_text_leaf(ctx, number, -1, current ? QEL_FONT_MEDIUM : QEL_FONT_BODY, body_size(ctx),
+                                 qel_theme_color(ctx, current ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY), false,
+                                 1.2f);
+    qel_node_at(ctx, text)->flags |= QEL_NODE_TABULAR;
+    qel_node_pop(ctx);
+    return it.clicked;
+}
+
+static void ellipsis_cell(qel_context* ctx)
+{
+    qel_node_push(ctx, qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, 24}, {QEL_SIZE_FIXED, CELL}, QEL_DIR_ROW, 0));
+    qel_icon_glyph(ctx, ELLIPSIS, GLYPH_SIZE, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
+    qel_node_pop(ctx);
+}
+
+static bool step_button(qel_context* ctx, const char* glyph, const char* tooltip, bool disabled)
+{
+    qel_button_opts o = {};
+    o.tooltip = tooltip;
+    o.disabled = disabled;
+    return qel_icon_button(ctx, glyph, &o);
+}
+
+int32_t qel_pagination(qel_context* ctx, const char* label, int32_t* page, int32_t count)
+{
+    if (!page) return 0;
+    if (count < 1) count = 1;
+    int32_t entry = *page, last = count - 1;
+    // Out-of-range pages show as the nearest one until clamped below.
+    int32_t current = entry < 0 ? 0 : (entry > last ? last : entry);
+    qel_push_id(ctx, label);
+    fit_row_begin(ctx, 2);
+    if (step_button(ctx, CHEVRON_LEFT, "Previous page", current == 0)) *page = current - 1;
+    int32_t entries[MAX_ENTRIES];
+    int32_t n = page_entries(current, count, available_width(ctx) < 312, entries);
+    for (int32_t i = 0; i < n; i++) {
+        if (entries[i] == ELLIPSIS_ENTRY) ellipsis_cell(ctx);
+        else if (page_cell(ctx, entries[i], entries[i] == current)) *page = entries[i];
+    }
+    if (step_button(ctx, CHEVRON_RIGHT, "Next page", current == last)) *page = current + 1;
+    qel_node_pop(ctx);
+    if (*page < 0) *page = 0;
+    if (*page > last) *page = last;
+    qel_pop_id(ctx);
+    return *page != entry;
+}

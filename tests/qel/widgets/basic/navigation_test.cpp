@@ -1,0 +1,189 @@
+// Breadcrumbs and pagination driven over scripted frames: which page numbers show for the width
+// and the current page, clicks on pages and on the previous and next buttons, pages out of range,
+// and crumbs that report their index while the last one stays plain text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "qel/qel.h"
+#include "qel/widget_rig.h"
+
+static const char ELLIPSIS[] = "\xEE\x82\xB6";
+
+struct pagination_rig {
+    widget_rig rig;
+    int32_t page;
+    int32_t count;
+    int32_t changes = 0;
+
+    pagination_rig(float width, int32_t count_, int32_t page_) : rig(width, 120), page(page_), count(count_)
+    {
+        rig.h.ui = [this](qel_context* ctx) { changes += qel_pagination(ctx, "pages", &page, count); };
+    }
+    qel_context* ctx() { return rig.h.ctx; }
+
+    // The entries shown, page numbers and ellipses, in order.
+    std::string shown()
+    {
+        std::string out;
+        for (int32_t i = 0; i < ctx()->tree.count; i++) {
+            const qel_node& n = ctx()->tree.nodes[i];
+            if (!(n.flags & QEL_NODE_TEXT) || !n.text) continue;
+            std::string text(n.text, n.text_length >= 0 ? (size_t)n.text_length : strlen(n.text));
+            if (text == ELLIPSIS) text = "...";
+            else if (text.empty() || (text[0] != '.' && (text[0] < '0' || text[0] > '9'))) continue;
+            out += (out.empty() ? "" : " ") + text;
+        }
+        return out;
+    }
+    uint32_t scoped(const char* label)
+    {
+        qel_push_id(ctx(), "pages");
+        uint32_t id = qel_id(ctx(), label);
+        qel_pop_id(ctx());
+        return id;
+    }
+    // The buttons take their id from the tooltip and the glyph.
+    uint32_t previous() { return qel_hash_str("\xEE\x81\xAE", scoped("Previous page")); }
+    uint32_t next() { return qel_hash_str("\xEE\x81\xAF", scoped("Next page")); }
+    uint32_t page_id(int32_t index)
+    {
+        return qel_hash_bytes(&index, sizeof index, scoped("#page"));
+    }
+    void click(uint32_t id)
+    {
+        qel_vec2 c = rig.centre(id);
+        rig.h.click(c.x, c.y);
+        rig.h.run();
+    }
+};
+
+TEST(Pagination, ShowsThePagesThatFitTheWidth)
+{
+    struct example {
+        float width;
+        int32_t count, page;
+        const char* shown;
+    };
+    const example examples[] = {
+        {800, 7, 3, "1 2 3 4 5 6 7"},
+        {800, 20, 10, "1 ... 10 11 12 ... 20"},
+        {800, 20, 0, "1 2 3 4 ... 20"},
+        {800, 20, 18, "1 ... 17 18 19 20"},
+        {300, 20, 0, "1 ... 20"},
+        {300, 20, 1, "1 2 ... 20"},
+        {300, 20, 10, "1 ... 11 ... 20"},
+        {300, 20, 19, "1 ... 20"},
+        {800, 0, 0, "1"},
+    };
+    for (const example& e : examples) {
+        pagination_rig p(e.width, e.count, e.page);
+        p.rig.h.run();
+        EXPECT_EQ(p.shown(), e.shown) << e.count << " pages at index " << e.page << ", width " << e.width;
+        EXPECT_EQ(p.changes, 0);
+    }
+}
+
+TEST(Pagination, PagesAndButtonsMoveThePage)
+{
+    pagination_rig p(800, 20, 0);
+    p.rig.h.run(2);
+    p.click(p.page_id(2));
+    EXPECT_EQ(p.page, 2);
+    EXPECT_EQ(p.changes, 1);
+    EXPECT_NE(node_with_text(p.ctx(), "3"), nullptr);
+    EXPECT_TRUE(node_with_text(p.ctx(), "3")->flags & QEL_NODE_TABULAR);
+    p.click(p.next());
+    EXPECT_EQ(p.page, 3);
+    p.click(p.previous());
+    p.click(p.previous());
+    EXPECT_EQ(p.page, 1);
+    EXPECT_EQ(p.changes, 4);
+    // The keyboard reaches the pages too: the clicked previous button has the focus, and Tab
+    // moves on to the first page.
+    p.rig.h.tap(QEL_KEY_TAB);
+    p.rig.h.tap(QEL_KEY_ENTER);
+    p.rig.h.run();
+    EXPECT_EQ(p.page, 0);
+}
+
+TEST(Pagination, TheEndsDisableTheirButton)
+{
+    pagination_rig first(800, 5, 0);
+    first.rig.h.run(2);
+    ASSERT_GT(first.rig.h.rect(first.previous()).w, 0);
+    first.click(first.previous());
+    EXPECT_EQ(first.page, 0);
+    EXPECT_EQ(first.changes, 0);
+
+    pagination_rig last(800, 5, 4);
+    last.rig.h.run(2);
+    ASSERT_GT(last.rig.h.rect(last.next()).w, 0);
+    last.click(last.next());
+    EXPECT_EQ(last.page, 4);
+    EXPECT_EQ(last.changes, 0);
+}
+
+TEST(Pagination, PagesOutOfRangeAreClampedAsAChange)
+{
+    const int32_t cases[][3] = {{20, 25, 19}, {20, -3, 0}, {0, 5, 0}, {-4, 1, 0}};
+    for (const auto& c : cases) {
+        pagination_rig p(800, c[0], c[1]);
+        p.rig.h.run();
+        EXPECT_EQ(p.page, c[2]) << c[0] << " pages from " << c[1];
+        EXPECT_EQ(p.changes, 1);
+        p.rig.h.run();
+        EXPECT_EQ(p.changes, 1) << "a clamped page is reported once";
+    }
+    int32_t unused = 0;
+    pagination_rig p(800, 3, 0);
+    p.rig.h.ui = [&unused](qel_context* ctx) { unused += qel_pagination(ctx, "pages", nullptr, 3); };
+    p.rig.h.run();
+    EXPECT_EQ(unused, 0);
+}
+
+struct crumbs_rig {
+    widget_rig rig{600, 100};
+    std::vector<const char*> labels{"Shop", "Shelves", "Price labels"};
+    std::vector<int32_t> results;
+
+    crumbs_rig()
+    {
+        rig.h.ui = [this](qel_context* ctx) {
+            results.push_back(qel_breadcrumbs(ctx, labels.data(), (int32_t)labels.size()));
+        };
+    }
+    qel_context* ctx() { return rig.h.ctx; }
+};
+
+TEST(Breadcrumbs, ClickingACrumbReturnsItsIndex)
+{
+    crumbs_rig b;
+    b.rig.h.run(2);
+    uint32_t shelves = qel_id(b.ctx(), "Shelves");
+    qel_vec2 c = b.rig.centre(shelves);
+    b.rig.h.click(c.x, c.y);
+    EXPECT_EQ(b.results.back(), 1);
+    b.results.clear();
+    // The last crumb is where the user is: plain text, no chevron after it, no click.
+    const qel_node* last = node_with_text(b.ctx(), "Price labels");
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->id, 0u);
+    b.rig.h.click(last->rect.x + 2, last->rect.y + last->rect.h / 2);
+    b.rig.h.run();
+    for (int32_t r : b.results) EXPECT_EQ(r, -1);
+}
+
+TEST(Breadcrumbs, OneOrNoLabels)
+{
+    crumbs_rig b;
+    b.labels = {"Shop"};
+    b.rig.h.run(2);
+    ASSERT_NE(node_with_text(b.ctx(), "Shop"), nullptr);
+    EXPECT_EQ(node_with_text(b.ctx(), "\xEE\x81\xAF"), nullptr);
+    EXPECT_EQ(b.results.back(), -1);
+    b.labels.clear();
+    b.rig.h.run();
+    EXPECT_EQ(b.results.back(), -1);
+}

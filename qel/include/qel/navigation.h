@@ -1,11 +1,21 @@
-// Navigation widgets that show where the user is and let them move: a breadcrumb trail and page
-// numbers between previous and next buttons, long ranges folded behind ellipses. What a crumb or
-// a page stands for is the caller's.
+// Navigation widgets that show where the user is and let them move: a breadcrumb trail, page
+// numbers between previous and next buttons with long ranges folded behind ellipses, and a
+// numbered steps indicator. What a crumb, a page or a step stands for is the caller's.
 #pragma once
 
 #include <cstdint>
 
+#include "qel/layout.h"
 #include "qel/types.h"
+
+// --- Records ---
+
+// Where a step stands against the current one; the payload of qel_step_draw.
+enum qel_step_state : uint32_t {
+    QEL_STEP_DONE = 0,
+    QEL_STEP_CURRENT = 1,
+    QEL_STEP_UPCOMING = 2,
+};
 
 // --- Breadcrumbs ---
 
@@ -19,3 +29,13 @@ int32_t qel_breadcrumbs(qel_context* ctx, const char* const labels[], int32_t co
 // label. Returns 1 when *page changed this frame, including when it was outside 0..count-1 and
 // has been clamped; 0 when page is null.
 int32_t qel_pagination(qel_context* ctx, const char* label, int32_t* page, int32_t count);
+
+// --- Steps ---
+
+// Draws steps 1..count with step current (0-based) as the current one: earlier steps done, later
+// ones upcoming; current >= count shows every step done. Labels give way to numbered circles,
+// the current step's label kept, when the row is too narrow for them all.
+void qel_steps(qel_context* ctx, const char* const labels[], int32_t count, int32_t current);
+
+// The step circle over the node: user points to a uint32_t qel_step_state.
+void qel_step_draw(qel_context* ctx, const qel_node* node, void* user);

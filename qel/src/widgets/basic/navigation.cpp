@@ -1,6 +1,6 @@
-// Breadcrumbs and pagination: the crumb texts and their chevrons, the choice of which page
-// numbers show for the width at hand, and the page cells. Buttons and tooltips are the button
-// module's.
+// Breadcrumbs, pagination and steps: the crumb texts and their chevrons, the choice of which page
+// numbers show for the width at hand, the page cells, and the steps row with its circles and
+// connectors. Buttons and tooltips are the button module's.
 #include "qel/navigation.h"
 
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/color.h"
+#include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/id.h"
 #include "qel/input.h"
@@ -180,4 +181,93 @@ int32_t qel_pagination(qel_context* ctx, const char* label, int32_t* page, int32
     if (*page > last) *page = last;
     qel_pop_id(ctx);
     return *page != entry;
+}
+
+// --- Steps ---
+
+static const uint32_t STEPS_KEY = 0x57E9u;
+static const float CIRCLE = 24.0f;
+
+void qel_step_draw(qel_context* ctx, const qel_node* node, void* user)
+{
+    uint32_t state = *(const uint32_t*)user;
+    const qel_rect& r = node->rect;
+    float half = r.w < r.h ? r.w / 2 : r.h / 2;
+    const float radii[4] = {half, half, half, half};
+    if (state == QEL_STEP_DONE) {
+        qel_draw_rect(ctx, &r, radii, qel_theme_color(ctx, QEL_COLOR_PRIMARY));
+        qel_rect mark = {r.x + 3, r.y + 3, r.w - 6, r.h - 6};
+        qel_draw_checkmark(ctx, &mark, 1, 1.8f, qel_theme_color(ctx, QEL_COLOR_ON_PRIMARY));
+        return;
+    }
+    bool current = state == QEL_STEP_CURRENT;
+    qel_draw_rect_bordered(ctx, &r, radii, qel_theme_color(ctx, QEL_COLOR_SURFACE),
+                           qel_theme_color(ctx, current ? QEL_COLOR_PRIMARY : QEL_COLOR_BORDER_STRONG),
+                           current ? 1.5f : 1.0f);
+}
+
+static uint32_t label_font(bool current)
+{
+    return current ? QEL_FONT_MEDIUM : QEL_FONT_BODY;
+}
+
+// Too narrow for every label: the row's width last frame falls short of the labels' own.
+static bool steps_compact(qel_context* ctx, uint32_t id, const char* const labels[], int32_t count, int32_t current)
+{
+    float natural = 0;
+    for (int32_t i = 0; i < count; i++)
+        natural += qel_text_width_measured(ctx, label_font(i == current), body_size(ctx), labels[i], -1, false) + 32 +
+                   (i + 1 < count ? 36 : 0);
+    float width = qel_id_seen(ctx, id) ? qel_id_rect(ctx, id).w : 0;
+    return width > 0 && natural > width + 0.5f;
+}
+
+static void step(qel_context* ctx, const char* label, int32_t i, uint32_t state, bool show_label)
+{
+    const qel_theme* th = &ctx->theme.current;
+    fit_row_begin(ctx, 8);
+    int32_t circle = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, CIRCLE}, {QEL_SIZE_FIXED, CIRCLE}, QEL_DIR_ROW, 0);
+    qel_node_draw_with(ctx, circle, qel_step_draw, &state, sizeof state, false);
+    if (state != QEL_STEP_DONE) {
+        qel_node_push(ctx, circle);
+        char number[16];
+        snprintf(number, sizeof number, "%d", i + 1);
+        qel_text_leaf(ctx, number, -1, QEL_FONT_MEDIUM, th->text_small * th->ui_scale,
+                      qel_theme_color(ctx, state == QEL_STEP_CURRENT ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_MUTED), false,
+                      1.0f);
+        qel_node_pop(ctx);
+    }
+    if (show_label && label)
+        qel_text_leaf(ctx, label, -1, label_font(state == QEL_STEP_CURRENT), body_size(ctx),
+                      qel_theme_color(ctx, state == QEL_STEP_UPCOMING ? QEL_COLOR_TEXT_SECONDARY : QEL_COLOR_TEXT),
+                      false, 1.3f);
+    qel_node_pop(ctx);
+}
+
+static void connector(qel_context* ctx, bool after_done, bool compact)
+{
+    int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
+    qel_node* n = qel_node_at(ctx, line);
+    n->min_w = compact ? 12.0f : 16.0f;
+    n->fill = qel_theme_color(ctx, after_done ? QEL_COLOR_PRIMARY : QEL_COLOR_BORDER);
+}
+
+void qel_steps(qel_context* ctx, const char* const labels[], int32_t count, int32_t current)
+{
+    if (!labels || count < 1) return;
+    uint32_t id = labels[0] ? qel_id(ctx, labels[0]) ^ STEPS_KEY : 0;
+    bool compact = id && steps_compact(ctx, id, labels, count, current);
+    int32_t row = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    qel_node* n = qel_node_at(ctx, row);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->align_self = QEL_ALIGN_STRETCH;
+    n->gap = compact ? 6.0f : 10.0f;
+    qel_node_push(ctx, row);
+    for (int32_t i = 0; i < count; i++) {
+        uint32_t state = i < current ? QEL_STEP_DONE : (i == current ? QEL_STEP_CURRENT : QEL_STEP_UPCOMING);
+        if (i > 0) connector(ctx, i - 1 < current, compact);
+        step(ctx, labels[i], i, state, !compact || i == current);
+    }
+    qel_node_pop(ctx);
 }

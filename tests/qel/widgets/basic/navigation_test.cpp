@@ -1,6 +1,7 @@
-// Breadcrumbs and pagination driven over scripted frames: which page numbers show for the width
-// and the current page, clicks on pages and on the previous and next buttons, pages out of range,
-// and crumbs that report their index while the last one stays plain text.
+// Breadcrumbs, pagination and steps driven over scripted frames: which page numbers show for the
+// width and the current page, clicks on pages and on the previous and next buttons, pages out of
+// range, crumbs that report their index while the last one stays plain text, and steps that mark
+// what is done and drop labels when narrow.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -186,4 +187,54 @@ TEST(Breadcrumbs, OneOrNoLabels)
     b.labels.clear();
     b.rig.h.run();
     EXPECT_EQ(b.results.back(), -1);
+}
+
+struct steps_rig {
+    widget_rig rig;
+    const char* labels[4] = {"Open sheet", "Pick columns", "Choose printer", "Print"};
+    int32_t current = 1;
+
+    explicit steps_rig(float width) : rig(width, 100)
+    {
+        rig.h.ui = [this](qel_context* ctx) { qel_steps(ctx, labels, 4, current); };
+    }
+    qel_context* ctx() { return rig.h.ctx; }
+
+    // The states the circles were drawn with, in order.
+    std::vector<uint32_t> states()
+    {
+        std::vector<uint32_t> out;
+        for (int32_t i = 0; i < ctx()->tree.count; i++) {
+            const qel_node& n = ctx()->tree.nodes[i];
+            if (n.draw == qel_step_draw) out.push_back(*(const uint32_t*)n.draw_user);
+        }
+        return out;
+    }
+};
+
+TEST(Steps, MarkWhatIsDoneAndNumberTheRest)
+{
+    steps_rig s(800);
+    s.rig.h.run(2);
+    EXPECT_EQ(s.states(), (std::vector<uint32_t>{QEL_STEP_DONE, QEL_STEP_CURRENT, QEL_STEP_UPCOMING, QEL_STEP_UPCOMING}));
+    EXPECT_EQ(node_with_text(s.ctx(), "1"), nullptr) << "a done step shows its check, not its number";
+    ASSERT_NE(node_with_text(s.ctx(), "2"), nullptr);
+    for (const char* label : s.labels) EXPECT_NE(node_with_text(s.ctx(), label), nullptr) << label;
+    EXPECT_EQ(node_with_text(s.ctx(), "Pick columns")->font, (uint32_t)QEL_FONT_MEDIUM);
+
+    s.current = 4;
+    s.rig.h.run();
+    EXPECT_EQ(s.states(), std::vector<uint32_t>(4, QEL_STEP_DONE)) << "current = count: every step done";
+}
+
+TEST(Steps, NarrowRowsKeepOnlyTheCurrentLabel)
+{
+    steps_rig s(300);
+    s.rig.h.run();
+    EXPECT_NE(node_with_text(s.ctx(), "Open sheet"), nullptr) << "the first frame knows no width yet";
+    s.rig.h.run();
+    EXPECT_EQ(node_with_text(s.ctx(), "Open sheet"), nullptr);
+    EXPECT_EQ(node_with_text(s.ctx(), "Print"), nullptr);
+    EXPECT_NE(node_with_text(s.ctx(), "Pick columns"), nullptr);
+    EXPECT_EQ(s.states().size(), 4u);
 }

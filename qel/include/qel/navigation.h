@@ -1,4 +1,5 @@
-// Navigation widgets that show where the user is and let them move: a breadcrumb trail, page
+// Navigation widgets that show where the user is and let them move: items of a navigation list
+// sharing one sliding selection highlight, with section headings; a breadcrumb trail, page
 // numbers between previous and next buttons with long ranges folded behind ellipses, and a
 // numbered steps indicator. What a crumb, a page or a step stands for is the caller's.
 #pragma once
@@ -16,6 +17,27 @@ enum qel_step_state : uint32_t {
     QEL_STEP_CURRENT = 1,
     QEL_STEP_UPCOMING = 2,
 };
+
+// Null options are the defaults.
+struct qel_nav_item_opts {
+    uint64_t reserved;
+    const char* icon;      // icon-font glyphs before the label
+    const char* trailing;  // a short text at the right end, such as a count
+    uint8_t selected;
+    const char* group;  // id text of the list the item belongs to; null: "#nav"
+};
+
+// --- Navigation lists ---
+
+// Draws one item of a navigation list; returns 1 when it was clicked. Consecutive items of the
+// same group share the highlight, which springs to the selected item.
+int32_t qel_nav_list(qel_context* ctx, const char* label, const qel_nav_item_opts* options);
+
+// A section heading inside a navigation list.
+void qel_header_row_end(qel_context* ctx, const char* label);
+
+// The highlight's draw callback: a rounded rectangle in the active colour over the node.
+void qel_nav_item_draw(qel_context* ctx, const qel_node* node, void* user);
 
 // --- Breadcrumbs ---
 

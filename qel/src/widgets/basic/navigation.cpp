@@ -1,4 +1,5 @@
-// Breadcrumbs, pagination and steps: the crumb texts and their chevrons, the choice of which page
+// Navigation lists, breadcrumbs, pagination and steps: the group record that carries the sliding
+// highlight, the items and headings, the crumb texts and their chevrons, the choice of which page
 // numbers show for the width at hand, the page cells, and the steps row with its circles and
 // connectors. Buttons and tooltips are the button module's.
 #include "qel/navigation.h"
@@ -38,8 +39,107 @@ static void fit_row_begin(qel_context* ctx, float gap)
     qel_node* n = qel_node_at(ctx, row);
     n->direction = QEL_DIR_ROW;
     n->align = QEL_ALIGN_CENTER;
+    n->align_self = QEL_ALIGN_OWN_SIZE;
     n->gap = gap;
     qel_node_push(ctx, row);
+}
+
+// --- Navigation lists ---
+
+static const uint32_t NAV_ITEM_KEY = 0x4A570005u;
+static const float HIGHLIGHT_PERIOD = 0.42f, HIGHLIGHT_BOUNCE = 0.16f;
+
+// What the items of one list share, kept under the group's id.
+struct nav_group {
+    uint64_t frame;      // in which the group was last begun
+    uint32_t first_id;   // the group's first item this frame
+    float selected_y, selected_h;  // relative to the first item, from the last frame
+    uint8_t known, started;
+    float y[2], h[2];  // the highlight's springs
+};
+
+void qel_nav_item_draw(qel_context* ctx, const qel_node* node, void* user)
+{
+    (void)user;
+    const float radii[4] = {10, 10, 10, 10};
+    qel_draw_rect(ctx, &node->rect, radii, qel_theme_color(ctx, QEL_COLOR_ACTIVE));
+}
+
+// The highlight, carried by the group's first item once a selection is known.
+static void nav_highlight(qel_context* ctx, nav_group* g, int32_t item)
+{
+    if (!g->known) return;
+    if (!g->started) {
+        g->y[0] = g->selected_y, g->h[0] = g->selected_h, g->y[1] = g->h[1] = 0;
+        g->started = 1;
+    }
+    qel_anim_spring(ctx, g->y, g->selected_y, HIGHLIGHT_PERIOD, HIGHLIGHT_BOUNCE);
+    qel_anim_spring(ctx, g->h, g->selected_h, HIGHLIGHT_PERIOD, HIGHLIGHT_BOUNCE);
+    qel_node* n = qel_node_at(ctx, item);
+    float width = qel_id_rect(ctx, g->first_id).w;
+    int32_t floating = qel_node_floating(ctx, 0, -n->pad_left, g->y[0], width, g->h[0]);
+    qel_node_draw_with(ctx, floating, qel_nav_item_draw, nullptr, 0, true);
+}
+
+// The group's record; the first item of the group this frame takes it over.
+static nav_group* nav_group_enter(qel_context* ctx, const char* group, uint32_t id, bool* first)
+{
+    auto* g = (nav_group*)qel_state_get(ctx, qel_id(ctx, group ? group : "#nav"), sizeof(nav_group));
+    *first = g->frame != ctx->clock.frame_count;
+    if (*first) g->frame = ctx->clock.frame_count, g->first_id = id;
+    return g;
+}
+
+int32_t qel_nav_list(qel_context* ctx, const char* label, const qel_nav_item_opts* options)
+{
+    const qel_nav_item_opts zero = {};
+    const qel_nav_item_opts* o = options ? options : &zero;
+    uint32_t id = qel_id(ctx, label) ^ NAV_ITEM_KEY;
+    qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE, false);
+    qel_widget_motion m = qel_widget_motion_update(ctx, id, &it, 0.98f);
+    bool first = false, selected = o->selected != 0;
+    nav_group* g = nav_group_enter(ctx, o->group, id, &first);
+    qel_rect own = qel_id_rect(ctx, id), top = qel_id_rect(ctx, g->first_id);
+    if (selected && own.h > 0) g->selected_y = own.y - top.y, g->selected_h = own.h, g->known = 1;
+
+    int32_t item = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 32});
+    qel_node* n = qel_node_at(ctx, item);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->align_self = QEL_ALIGN_STRETCH;
+    n->pad_left = n->pad_right = 10;
+    n->gap = 10;
+    n->scale = m.press[0] > 0 ? m.press[0] : 1;
+    qel_node_selectable_row(ctx, item, id, false, selected ? 0 : m.hover, m.focus > 0.01f);
+    qel_node_push(ctx, item);
+    qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT), secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
+    qel_icon_glyph(ctx, o->icon, 16, selected ? text : secondary);
+    int32_t name = qel_text_leaf(ctx, label, -1, selected ? QEL_FONT_MEDIUM : QEL_FONT_BODY, body_size(ctx),
+                                 selected ? text : qel_color_mix(secondary, text, 0.6f * m.hover), false, 1.3f);
+    qel_node_at(ctx, name)->width = {QEL_SIZE_GROW, 1};
+    if (o->trailing) {
+        const qel_theme* th = &ctx->theme.current;
+        int32_t count = qel_text_leaf(ctx, o->trailing, -1, QEL_FONT_MEDIUM, th->text_xs * th->ui_scale, secondary,
+                                      false, 1.2f);
+        qel_node_at(ctx, count)->flags |= QEL_NODE_TABULAR;
+    }
+    if (first) nav_highlight(ctx, g, item);
+    qel_node_pop(ctx);
+    return it.clicked;
+}
+
+void qel_header_row_end(qel_context* ctx, const char* label)
+{
+    const qel_theme* th = &ctx->theme.current;
+    int32_t box = qel_node_open(ctx, 0);
+    qel_node* n = qel_node_at(ctx, box);
+    n->pad_top = 14;
+    n->pad_bottom = 4;
+    n->pad_left = 10;
+    qel_node_push(ctx, box);
+    qel_text_leaf(ctx, label, -1, QEL_FONT_MEDIUM, th->text_small * th->ui_scale,
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
+    qel_node_pop(ctx);
 }
 
 // --- Breadcrumbs ---

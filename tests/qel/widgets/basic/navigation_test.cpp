@@ -1,4 +1,5 @@
-// Breadcrumbs, pagination and steps driven over scripted frames: which page numbers show for the
+// Navigation lists, breadcrumbs, pagination and steps driven over scripted frames: the shared
+// highlight following the selected item, which page numbers show for the
 // width and the current page, clicks on pages and on the previous and next buttons, pages out of
 // range, crumbs that report their index while the last one stays plain text, and steps that mark
 // what is done and drop labels when narrow.
@@ -237,4 +238,66 @@ TEST(Steps, NarrowRowsKeepOnlyTheCurrentLabel)
     EXPECT_EQ(node_with_text(s.ctx(), "Print"), nullptr);
     EXPECT_NE(node_with_text(s.ctx(), "Pick columns"), nullptr);
     EXPECT_EQ(s.states().size(), 4u);
+}
+
+struct nav_rig {
+    widget_rig rig{300, 300};
+    const char* labels[3] = {"Sheets", "Printers", "Templates"};
+    int32_t selected = 0, clicked = -1;
+
+    nav_rig()
+    {
+        rig.h.ui = [this](qel_context* ctx) {
+            board_begin(ctx);
+            qel_header_row_end(ctx, "Library");
+            for (int32_t i = 0; i < 3; i++) {
+                qel_nav_item_opts o = {};
+                o.icon = ICON_A;
+                o.trailing = i == 1 ? "12" : nullptr;
+                o.selected = i == selected;
+                if (qel_nav_list(ctx, labels[i], &o)) clicked = i, selected = i;
+            }
+            qel_container_end(ctx);
+        };
+    }
+    qel_context* ctx() { return rig.h.ctx; }
+    uint32_t item(int32_t i) { return qel_id(ctx(), labels[i]) ^ 0x4A570005u; }
+};
+
+TEST(NavList, TheHighlightFollowsTheSelectedItem)
+{
+    nav_rig n;
+    n.rig.h.run(3);
+    const qel_node* highlight = node_with_draw(n.ctx(), qel_nav_item_draw);
+    ASSERT_NE(highlight, nullptr);
+    qel_rect first = n.rig.h.rect(n.item(0));
+    EXPECT_FLOAT_EQ(highlight->rect.y, first.y);
+    EXPECT_FLOAT_EQ(highlight->rect.w, first.w);
+    EXPECT_FLOAT_EQ(highlight->rect.x, first.x) << "across the whole item";
+
+    qel_vec2 c = n.rig.centre(n.item(2));
+    n.rig.h.click(c.x, c.y);
+    EXPECT_EQ(n.clicked, 2);
+    n.rig.h.run(60);
+    highlight = node_with_draw(n.ctx(), qel_nav_item_draw);
+    ASSERT_NE(highlight, nullptr);
+    EXPECT_NEAR(highlight->rect.y, n.rig.h.rect(n.item(2)).y, 0.5f);
+    EXPECT_NEAR(highlight->rect.h, 32, 0.5f);
+    EXPECT_EQ(node_with_text(n.ctx(), "Templates")->font, (uint32_t)QEL_FONT_MEDIUM);
+    EXPECT_EQ(node_with_text(n.ctx(), "Sheets")->font, (uint32_t)QEL_FONT_BODY);
+    EXPECT_TRUE(node_with_text(n.ctx(), "12")->flags & QEL_NODE_TABULAR);
+    ASSERT_NE(node_with_text(n.ctx(), "Library"), nullptr);
+}
+
+TEST(NavList, NoSelectionNoHighlight)
+{
+    nav_rig n;
+    n.selected = -1;
+    n.rig.h.run(3);
+    EXPECT_EQ(node_with_draw(n.ctx(), qel_nav_item_draw), nullptr);
+    // The keyboard reaches the items: Tab to the first and Enter clicks it.
+    n.rig.h.tap(QEL_KEY_TAB);
+    n.rig.h.tap(QEL_KEY_ENTER);
+    n.rig.h.run();
+    EXPECT_EQ(n.clicked, 0);
 }

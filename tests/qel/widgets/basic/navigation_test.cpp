@@ -301,3 +301,57 @@ TEST(NavList, NoSelectionNoHighlight)
     n.rig.h.run();
     EXPECT_EQ(n.clicked, 0);
 }
+
+// --- Pictures ---
+
+static void navigation_board(qel_context* ctx)
+{
+    static int32_t page = 10;
+    board_begin(ctx);
+    qel_style columns = {};
+    columns.gap = 16;
+    columns.width = {QEL_SIZE_GROW, 1};
+    columns.align = QEL_ALIGN_START;
+    qel_row_begin(ctx, &columns);
+    qel_style side = {};
+    side.width = {QEL_SIZE_FIXED, 170};
+    qel_column_begin(ctx, &side);
+    qel_header_row_end(ctx, "Library");
+    qel_nav_item_opts o = {};
+    o.icon = ICON_A;
+    o.selected = 1;
+    o.trailing = "12";
+    qel_nav_list(ctx, "Sheets", &o);
+    o.icon = ICON_B;
+    o.selected = 0;
+    o.trailing = nullptr;
+    qel_nav_list(ctx, "Printers", &o);
+    o.icon = ICON_C;
+    qel_nav_list(ctx, "Templates", &o);
+    qel_container_end(ctx);
+    qel_style main = {};
+    main.width = {QEL_SIZE_GROW, 1};
+    main.gap = 14;
+    qel_column_begin(ctx, &main);
+    const char* crumbs[] = {"Shop", "Shelves", "Price labels"};
+    qel_breadcrumbs(ctx, crumbs, 3);
+    const char* steps[] = {"Sheet", "Columns", "Print"};
+    qel_steps(ctx, steps, 3, 1);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+    qel_pagination(ctx, "pages", &page, 20);
+    qel_container_end(ctx);
+}
+
+class NavigationPictures : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(NavigationPictures, ListCrumbsStepsAndPages)
+{
+    widget_rig rig(560, 250, GetParam());
+    rig.h.ui = navigation_board;
+    rig.h.run(3);
+    EXPECT_TRUE(picture_matches(rig.shot(), themed_picture("qel/basic_", "navigation", GetParam()), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, NavigationPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
+                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });

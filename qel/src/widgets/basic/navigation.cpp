@@ -102,13 +102,10 @@ int32_t qel_nav_list(qel_context* ctx, const char* label, const qel_nav_item_opt
     qel_rect own = qel_id_rect(ctx, id), top = qel_id_rect(ctx, g->first_id);
     if (selected && own.h > 0) g->selected_y = own.y - top.y, g->selected_h = own.h, g->known = 1;
 
-    int32_t item = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 32});
+    int32_t item = qel_node_pill_row(ctx, id, 32, 10, 10, 0);
     qel_node* n = qel_node_at(ctx, item);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
+    n->width = {QEL_SIZE_GROW, 1};
     n->align_self = QEL_ALIGN_STRETCH;
-    n->pad_left = n->pad_right = 10;
-    n->gap = 10;
     n->scale = m.press[0] > 0 ? m.press[0] : 1;
     qel_node_selectable_row(ctx, item, id, false, selected ? 0 : m.hover, m.focus > 0.01f);
     qel_node_push(ctx, item);

@@ -101,3 +101,4 @@
 #include "qel/signature_pad.h"
 #include "qel/time_pickers.h"
 #include "qel/split_account.h"
+#include "qel/navigation.h"

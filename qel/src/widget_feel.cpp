@@ -101,8 +101,8 @@ void qel_node_draw_with(qel_context* ctx, int32_t node, qel_draw_fn fn, const vo
 {
     qel_node* n = qel_node_at(ctx, node);
     if (!n) return;
-    void* copy = qel_arena_alloc(ctx, size);
-    memcpy(copy, payload, size);
+    void* copy = payload && size ? qel_arena_alloc(ctx, size) : nullptr;
+    if (copy) memcpy(copy, payload, size);
     n->draw = fn;
     n->draw_user = copy;
     if (after) n->flags |= QEL_NODE_DRAW_AFTER;

@@ -59,8 +59,8 @@ qel_widget_motion qel_widget_motion_update(qel_context* ctx, uint32_t id, const 
 // hand while hovered, or, when disabled, the not-allowed cursor and the faded look (opacity 0.45).
 void qel_node_clickable(qel_context* ctx, int32_t node, uint32_t id, bool disabled);
 
-// Gives the node its one draw callback with a frame-arena copy of size bytes of payload, drawn
-// after the node's children when after is set.
+// Gives the node its one draw callback with a frame-arena copy of size bytes of payload (none
+// without a payload), drawn after the node's children when after is set.
 void qel_node_draw_with(qel_context* ctx, int32_t node, qel_draw_fn fn, const void* payload, size_t size, bool after);
 
 // Draws the focus ring around the node after its children, at visibility 0..1; nothing at 0.01

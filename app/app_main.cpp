@@ -10,9 +10,9 @@
 // The shell of the one window, which the open and save dialogs belong to.
 static qel_app* program_shell = nullptr;
 
-static bool shell_dialog(void*, const qel_file_dialog_spec* spec, char* path, size_t capacity)
+static bool shell_dialog(void*, const qel_file_dialog_spec* dialog, char* path, size_t capacity)
 {
-    return qel_app_file_dialog(program_shell, spec, path, capacity);
+    return qel_app_file_dialog(program_shell, dialog, path, capacity);
 }
 
 int app_main(int argc, char** argv)

@@ -16,13 +16,13 @@ namespace {
 
 void open_csv(app_state* state)
 {
-    qel_file_dialog_spec spec = {};
-    spec.kind = QEL_FILE_OPEN;
-    spec.title = "Open a spreadsheet";
-    spec.filter_name = "Spreadsheets";
-    spec.extensions = "csv;txt;tsv";
+    qel_file_dialog_spec dialog = {};
+    dialog.kind = QEL_FILE_OPEN;
+    dialog.title = "Open a spreadsheet";
+    dialog.filter_name = "Spreadsheets";
+    dialog.extensions = "csv;txt;tsv";
     char path[512];
-    if (app_ui_choose_file(nullptr, &spec, path, sizeof path)) app_open_csv(state, path);
+    if (app_ui_choose_file(nullptr, &dialog, path, sizeof path)) app_open_csv(state, path);
 }
 
 void header(qel_context* ctx, app_state* state)

@@ -69,12 +69,12 @@ void app_save_job(app_state* state, app_file_chooser choose, void* user)
     if (!state->loaded || !app_build_label_model(state, &model)) return app_status_error(state, "Nothing to save yet.");
     static const char* const default_names[] = {"labels.zpl", "labels.tspl", "labels.bin", "labels.bin"};
     const uint32_t language = printer_language(state);
-    qel_file_dialog_spec spec = {};
-    spec.kind = QEL_FILE_SAVE;
-    spec.title = "Save the printer job";
-    spec.default_name = default_names[language];
+    qel_file_dialog_spec dialog = {};
+    dialog.kind = QEL_FILE_SAVE;
+    dialog.title = "Save the printer job";
+    dialog.default_name = default_names[language];
     char path[512];
-    if (!choose(user, &spec, path, sizeof path)) return;
+    if (!choose(user, &dialog, path, sizeof path)) return;
     uint8_t* data = nullptr;
     size_t length = 0;
     engine_error e = build_job(state, &model, &data, &length);

@@ -9,9 +9,9 @@
 
 // --- Records ---
 
-// Asks the user for a file as the spec describes: true with a UTF-8 path in path, false when
+// Asks the user for a file as the dialog record describes: true with a UTF-8 path in path, false when
 // they cancelled. The window passes the shell's native dialog.
-typedef bool (*app_file_chooser)(void* user, const qel_file_dialog_spec* spec, char* path, size_t capacity);
+typedef bool (*app_file_chooser)(void* user, const qel_file_dialog_spec* dialog, char* path, size_t capacity);
 
 // --- Actions ---
 

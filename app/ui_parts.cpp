@@ -17,10 +17,10 @@ void app_set_file_chooser(app_file_chooser choose, void* user)
     file_chooser_user = user;
 }
 
-bool app_ui_choose_file(void*, const qel_file_dialog_spec* spec, char* path, size_t capacity)
+bool app_ui_choose_file(void*, const qel_file_dialog_spec* dialog, char* path, size_t capacity)
 {
     path[0] = '\0';
-    return file_chooser && file_chooser(file_chooser_user, spec, path, capacity);
+    return file_chooser && file_chooser(file_chooser_user, dialog, path, capacity);
 }
 
 void app_column_begin(qel_context* ctx, float gap)

@@ -33,7 +33,7 @@ void app_caption_row(qel_context* ctx, const char* caption, const char* text);
 // --- Files ---
 
 // Asks the chooser that app_set_file_chooser installed (user is not read); false without one.
-bool app_ui_choose_file(void* user, const qel_file_dialog_spec* spec, char* path, size_t capacity);
+bool app_ui_choose_file(void* user, const qel_file_dialog_spec* dialog, char* path, size_t capacity);
 
 // --- Words ---
 

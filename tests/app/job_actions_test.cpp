@@ -26,14 +26,14 @@ struct chooser {
     std::string title, default_name;
     bool filtered = true;
 
-    static bool choose(void* user, const qel_file_dialog_spec* spec, char* path, size_t capacity)
+    static bool choose(void* user, const qel_file_dialog_spec* dialog, char* path, size_t capacity)
     {
         auto* c = (chooser*)user;
         c->asked++;
-        c->kind = spec->kind;
-        c->title = spec->title ? spec->title : "";
-        c->default_name = spec->default_name ? spec->default_name : "";
-        c->filtered = spec->extensions != nullptr || spec->filter_name != nullptr;
+        c->kind = dialog->kind;
+        c->title = dialog->title ? dialog->title : "";
+        c->default_name = dialog->default_name ? dialog->default_name : "";
+        c->filtered = dialog->extensions != nullptr || dialog->filter_name != nullptr;
         if (c->answer.empty() || c->answer.size() >= capacity) return false;
         memcpy(path, c->answer.c_str(), c->answer.size() + 1);
         return true;

@@ -1,10 +1,10 @@
 // The headless main window of the app tests.
 #include "window_rig.h"
 
-static bool answer_dialog(void* user, const qel_file_dialog_spec* spec, char* path, size_t capacity)
+static bool answer_dialog(void* user, const qel_file_dialog_spec* dialog, char* path, size_t capacity)
 {
     auto* w = (window_rig*)user;
-    w->asked.push_back(spec->title ? spec->title : "");
+    w->asked.push_back(dialog->title ? dialog->title : "");
     if (w->answer.empty() || w->answer.size() >= capacity) return false;
     w->answer.copy(path, w->answer.size());
     path[w->answer.size()] = '\0';

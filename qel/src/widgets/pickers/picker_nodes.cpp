@@ -1,6 +1,5 @@
-// Shared pieces of the picker widgets: text leaves, draw payloads, accent colours, row radii,
-// the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what
-// to build.
+// Shared pieces of the picker widgets: draw payloads, accent colours, row radii, the popup
+// pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
 #include "picker_nodes.h"
 
 #include <cmath>
@@ -13,14 +12,6 @@
 #include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/theme.h"
-
-int32_t qel_picker_text(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
-                        qel_color color, float line_height)
-{
-    int32_t index = qel_node_text(ctx, text, length, font, size, color, false);
-    qel_node_at(ctx, index)->line_height = line_height;
-    return index;
-}
 
 void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
 {

@@ -1,7 +1,7 @@
-// Pieces the picker widgets share: text leaves in a role, size and line height, payloads copied
-// into the frame arena, the accent-or-fallback colour, the corner radius of list rows, the trigger
-// field of the pickers that open a popup, and the drag that measures a fling. Boxes and draw
-// callbacks come from the widgets' node helpers.
+// Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
+// colour, the corner radius of list rows, the trigger field of the pickers that open a popup, and
+// the drag that measures a fling. Boxes, text leaves and draw callbacks come from the widgets'
+// node helpers.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +10,6 @@
 #include "qel/input.h"
 #include "qel/layout.h"
 #include "qel/types.h"
-
-// A text leaf of length bytes (< 0: up to the terminator) at size (already scaled) with the
-// line height factor; returns its node.
-int32_t qel_picker_text(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
-                        qel_color color, float line_height);
 
 // A frame-arena copy of size bytes for a draw callback.
 void* qel_picker_payload(qel_context* ctx, const void* data, size_t size);

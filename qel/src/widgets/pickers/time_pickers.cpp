@@ -85,7 +85,8 @@ static void time_cell(qel_context* ctx, uint32_t id, const char* text, qel_size 
     qel_node_mark_interactive(ctx, node, 0);
     if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_node_push(ctx, node);
-    qel_picker_text(ctx, text, -1, font, size, qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), 1.0f);
+    qel_text_leaf(ctx, text, -1, font, size, qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT),
+                  false, 1.0f);
     qel_node_pop(ctx);
 }
 
@@ -206,8 +207,8 @@ int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int3
     const char* text = twelve ? qel_arena_sprintf(ctx, "%d:%02d %s", shown_hour % 12 == 0 ? 12 : shown_hour % 12, shown_minute,
                                                   shown_hour < 12 ? "AM" : "PM")
                               : qel_arena_sprintf(ctx, "%02d:%02d", shown_hour, shown_minute);
-    int32_t leaf = qel_picker_text(ctx, text, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body),
-                                   qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
+    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body),
+                                 qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
     qel_picker_field_end(ctx, &f, o->label, o->width, node);
 
@@ -460,7 +461,8 @@ static void clock_segment(qel_context* ctx, uint32_t picker, clock_state* s, int
     qel_node_push(ctx, node);
     char text[16];
     snprintf(text, sizeof text, "%02d", value);
-    qel_picker_text(ctx, text, -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 34), current ? ink : qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), 1.15f);
+    qel_text_leaf(ctx, text, -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 34),
+                  current ? ink : qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.15f);
     qel_node_pop(ctx);
     qel_focus_ring(ctx, node, motion.focus);
 }
@@ -527,7 +529,8 @@ int32_t qel_clock_picker(qel_context* ctx, const char* label, int32_t* hour, int
     n->gap = 4;
     qel_node_push(ctx, header);
     clock_segment(ctx, id, s, 0, *hour);
-    qel_picker_text(ctx, ":", -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 34), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), 1.15f);
+    qel_text_leaf(ctx, ":", -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 34),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.15f);
     clock_segment(ctx, id, s, 1, *minute);
     qel_node_pop(ctx);
 

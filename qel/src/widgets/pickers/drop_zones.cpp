@@ -243,10 +243,10 @@ static void zone_texts(qel_context* ctx, const qel_drop_zone_options* o, const c
     if (o->compact) n->width = {QEL_SIZE_GROW, 1};
     qel_node_push(ctx, column);
     const qel_theme* t = &ctx->theme.current;
-    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_picker_scaled(ctx, t->text_body),
+    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, t->text_body),
                   qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.35f);
     qel_text_leaf(ctx, o->subtitle ? o->subtitle : "or click to browse", -1, QEL_FONT_BODY,
-                  qel_picker_scaled(ctx, t->text_small), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.35f);
+                  qel_scaled(ctx, t->text_small), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.35f);
     qel_node_pop(ctx);
 }
 
@@ -280,7 +280,7 @@ int32_t qel_file_drop_zone(qel_context* ctx, const char* label, const qel_drop_z
     qel_node* n = qel_node_at(ctx, zone);
     n->gap = o->compact ? 12.0f : 10.0f;
     n->pad_top = n->pad_right = n->pad_bottom = n->pad_left = 16;
-    qel_color tint = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, qel_picker_dark(ctx) ? 0.12f : 0.06f);
+    qel_color tint = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, qel_dark_mode(ctx) ? 0.12f : 0.06f);
     n->fill = qel_color_mix(qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), 0.7f * s->hover), tint, s->drag_over);
     qel_node_clickable(ctx, zone, id, false);
     zone_payload p = {qel_color_mix(qel_field_border_color(ctx, s->hover), c, s->drag_over), s->drag_over,

@@ -77,7 +77,7 @@ static form_record* form_of(qel_context* ctx)
 
 static float body_size(qel_context* ctx)
 {
-    return qel_picker_scaled(ctx, ctx->theme.current.text_body);
+    return qel_scaled(ctx, ctx->theme.current.text_body);
 }
 
 // --- The form ---

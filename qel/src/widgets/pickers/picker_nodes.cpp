@@ -30,18 +30,6 @@ float qel_picker_row_radius(qel_context* ctx)
     return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
 }
 
-float qel_picker_scaled(qel_context* ctx, float size)
-{
-    return size * ctx->theme.current.ui_scale;
-}
-
-bool qel_picker_dark(qel_context* ctx)
-{
-    return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
-}
-
-// --- Nodes ---
-
 // --- Fields that open a popup ---
 
 qel_picker_field qel_picker_field_interact(qel_context* ctx, const char* label, uint32_t popup_key, size_t state_size)

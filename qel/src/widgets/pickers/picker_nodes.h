@@ -20,12 +20,6 @@ qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);
 // The corner radius of rows and cells in lists: max(6, medium radius - 6).
 float qel_picker_row_radius(qel_context* ctx);
 
-// The theme's size (extra-small, small, body ...) times the UI scale.
-float qel_picker_scaled(qel_context* ctx, float size);
-
-// True in dark mode.
-bool qel_picker_dark(qel_context* ctx);
-
 // --- Fields that open a popup ---
 
 struct qel_popup_slot;

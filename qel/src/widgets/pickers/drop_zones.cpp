@@ -44,18 +44,6 @@ static bool separates(char c)
     return c == ';' || c == ',' || c == ' ';
 }
 
-static char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
-static bool same_nocase(const char* a, const char* b, size_t length)
-{
-    for (size_t i = 0; i < length; i++)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
 // The name's extension, or null when it has none.
 static const char* extension_of(const char* name)
 {
@@ -86,7 +74,8 @@ int32_t qel_file_matches_filter(const char* name, const char* filter)
             continue;
         }
         any_token = true;
-        if (extension && length == extension_length && same_nocase(bare, extension, length)) return 1;
+        if (extension && length == extension_length && qel_starts_with_nocase(extension, bare, (int32_t)length))
+            return 1;
     }
     return any_token ? 0 : 1;
 }

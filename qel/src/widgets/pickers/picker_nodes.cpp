@@ -1,5 +1,5 @@
-// Shared pieces of the picker widgets: draw payloads, accent colours, row radii, the popup
-// pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
+// Shared pieces of the picker widgets: draw payloads, accent colours, row radii, prefix matching,
+// the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
 #include "picker_nodes.h"
 
 #include <cmath>
@@ -28,6 +28,18 @@ qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
 float qel_picker_row_radius(qel_context* ctx)
 {
     return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
+}
+
+bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length)
+{
+    for (int32_t i = 0; i < length; i++) {
+        unsigned char a = (unsigned char)text[i], b = (unsigned char)prefix[i];
+        if (!a) return false;
+        if (a >= 'A' && a <= 'Z') a = (unsigned char)(a + 32);
+        if (b >= 'A' && b <= 'Z') b = (unsigned char)(b + 32);
+        if (a != b) return false;
+    }
+    return true;
 }
 
 // --- Fields that open a popup ---

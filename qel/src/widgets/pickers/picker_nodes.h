@@ -1,6 +1,6 @@
 // Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
-// colour, the corner radius of list rows, the trigger field of the pickers that open a popup, and
-// the drag that measures a fling. Boxes, text leaves and draw callbacks come from the widgets'
+// colour, the corner radius of list rows, the prefix match of type-ahead, the trigger field of the
+// pickers that open a popup, and the drag that measures a fling. Boxes, text leaves and draw callbacks come from the widgets'
 // node helpers.
 #pragma once
 
@@ -19,6 +19,10 @@ qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);
 
 // The corner radius of rows and cells in lists: max(6, medium radius - 6).
 float qel_picker_row_radius(qel_context* ctx);
+
+// True when text opens with the length bytes of prefix, A to Z matching a to z (other bytes as
+// they are); a text shorter than that does not.
+bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length);
 
 // --- Fields that open a popup ---
 

@@ -34,9 +34,7 @@ static const char FILTER_ICON[] = "\xEE\x83\x9C";  // U+E0DC
 
 static int32_t text(qel_context* ctx, const char* s, uint32_t font, float size, qel_color color, float line_height)
 {
-    int32_t index = qel_node_text(ctx, s, qel_label_visible_len(s), font, size, color, false);
-    qel_node_at(ctx, index)->line_height = line_height;
-    return index;
+    return qel_text_leaf(ctx, s, qel_label_visible_len(s), font, size, color, false, line_height);
 }
 
 // The chip's value: "any", the one option chosen, or how many are.

@@ -91,6 +91,7 @@
 #include "qel/gauge.h"
 #include "qel/bubble_chart.h"
 #include "qel/sankey_chart.h"
+#include "qel/candlestick_chart.h"
 #include "qel/table_of_contents.h"
 #include "qel/speed_dial.h"
 #include "qel/date_range_picker.h"

@@ -72,11 +72,16 @@ int32_t qel_chart_node(qel_context* ctx, uint32_t id, qel_size width, qel_size h
 
 qel_chart_entry qel_chart_entry_begin(qel_context* ctx, const char* label)
 {
+    return qel_chart_entry_begin_with(ctx, label, 0);
+}
+
+qel_chart_entry qel_chart_entry_begin_with(qel_context* ctx, const char* label, uint32_t interact_flags)
+{
     qel_chart_entry e = {};
     e.id = qel_id(ctx, label);
     e.state = (qel_chart_state*)qel_state_get(ctx, e.id, sizeof(qel_chart_state));
     qel_anim_spring(ctx, &e.state->intro, 1.0f, INTRO_PERIOD, 0);
-    e.interaction = qel_interact(ctx, e.id, 0);
+    e.interaction = qel_interact(ctx, e.id, interact_flags);
     e.rect = qel_id_rect(ctx, e.id);
     e.pointer = qel_mouse_pos(ctx);
     return e;

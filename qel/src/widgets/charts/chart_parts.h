@@ -24,6 +24,9 @@ struct qel_chart_entry {
 // rectangle.
 qel_chart_entry qel_chart_entry_begin(qel_context* ctx, const char* label);
 
+// As qel_chart_entry_begin, interacting with qel_interact_flags (a chart that takes keys).
+qel_chart_entry qel_chart_entry_begin_with(qel_context* ctx, const char* label, uint32_t interact_flags);
+
 // True when the pointer is over the chart and its rectangle is known, so a hit test can run.
 bool qel_chart_entry_hovering(const qel_chart_entry* e);
 

@@ -5,9 +5,12 @@
 // a funnel with its third stage hovered; a radar chart beside a pair of series;
 // gauges with a needle over zones, a value arc and a small dial; a bubble
 // chart of dots and bubbles with a point hovered;
-// a Sankey diagram with a ribbon hovered.
+// a Sankey diagram with a ribbon hovered; candlesticks with volume, an average line and a hovered
+// candle over OHLC bars.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "qel/qel.h"
@@ -216,6 +219,51 @@ static void sankey_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+// Forty days of a price that drifts up, with its five-day average from the fifth day on.
+struct price_days {
+    qel_candle candles[40];
+    float average[40];
+    char names[40][8];
+    const char* labels[40];
+    price_days()
+    {
+        float price = 20;
+        for (int32_t i = 0; i < 40; i++) {
+            float move = (float)((i * 7) % 11) / 5.0f - 0.9f, close = price + move;
+            candles[i] = {price, std::fmax(price, close) + 0.4f, std::fmin(price, close) - 0.3f, close,
+                          (float)(800 + (i * 37) % 500)};
+            snprintf(names[i], sizeof names[i], "Mar %d", i % 31 + 1);
+            labels[i] = names[i];
+            price = close;
+        }
+        for (int32_t i = 0; i < 40; i++) {
+            float sum = 0;
+            for (int32_t k = i - 4; k <= i && i >= 4; k++) sum += candles[k].close;
+            average[i] = i >= 4 ? sum / 5 : NAN;
+        }
+    }
+};
+
+static void candle_board(qel_context* ctx)
+{
+    static const price_days days;
+    board_begin(ctx);
+    const qel_line_series average = {"Average", days.average, 40, 0};
+    qel_candlestick_options o = {};
+    o.height = 250;
+    o.labels = days.labels;
+    o.overlays = &average;
+    o.overlay_count = 1;
+    qel_candlestick_chart(ctx, "candles", days.candles, 40, &o);
+    qel_candlestick_options bars = {};
+    bars.height = 150;
+    bars.ohlc_bars = 1;
+    bars.hide_volume = 1;
+    bars.price_format = "$%.1f";
+    qel_candlestick_chart(ctx, "bars", days.candles + 20, 20, &bars);
+    qel_container_end(ctx);
+}
+
 class ChartPictures : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
@@ -306,6 +354,11 @@ TEST_P(ChartPictures, BubbleChart)
 TEST_P(ChartPictures, SankeyDiagram)
 {
     EXPECT_TRUE(settled_board(sankey_board, 640, 300, "sankey", nullptr, 200, 80));
+}
+
+TEST_P(ChartPictures, Candlesticks)
+{
+    EXPECT_TRUE(settled_board(candle_board, 640, 460, "candles", "candles", 300, 120));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),

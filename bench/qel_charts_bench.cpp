@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "frame_timing.h"
 #include "qel/qel.h"
 
 static void sankey_frame(benchmark::State& state)
@@ -30,11 +31,7 @@ static void sankey_frame(benchmark::State& state)
     frame();
     qel_input_mouse_move(ctx, 400, 300);
     frame();
-    for (auto _ : state) {
-        frame();
-        benchmark::DoNotOptimize(qel_get_draw_data(ctx)->vertex_count);
-    }
-    state.counters["vertices"] = qel_get_draw_data(ctx)->vertex_count;
+    time_frames(state, ctx, frame);
     qel_ctx_destroy(ctx);
 }
 BENCHMARK(sankey_frame)->Unit(benchmark::kMicrosecond);
@@ -64,11 +61,7 @@ static void candlestick_frame(benchmark::State& state)
     for (int i = 0; i < 3; i++) frame();
     qel_input_wheel(ctx, 0, -60);  // out to every candle and a tenth more
     frame();
-    for (auto _ : state) {
-        frame();
-        benchmark::DoNotOptimize(qel_get_draw_data(ctx)->vertex_count);
-    }
-    state.counters["vertices"] = qel_get_draw_data(ctx)->vertex_count;
+    time_frames(state, ctx, frame);
     qel_ctx_destroy(ctx);
 }
 BENCHMARK(candlestick_frame)->Unit(benchmark::kMicrosecond);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "frame_timing.h"
 #include "qel/qel.h"
 
 static void data_table_frame(benchmark::State& state)
@@ -42,11 +43,7 @@ static void data_table_frame(benchmark::State& state)
     qel_theme_set_reduced_motion(ctx, 1);
     frame();
     frame();
-    for (auto _ : state) {
-        frame();
-        benchmark::DoNotOptimize(qel_get_draw_data(ctx)->vertex_count);
-    }
-    state.counters["vertices"] = qel_get_draw_data(ctx)->vertex_count;
+    time_frames(state, ctx, frame);
     qel_ctx_destroy(ctx);
 }
 BENCHMARK(data_table_frame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

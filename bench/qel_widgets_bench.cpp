@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "frame_timing.h"
 #include "qel/qel.h"
 
 static void buttons_and_text_frame(benchmark::State& state)
@@ -39,11 +40,7 @@ static void buttons_and_text_frame(benchmark::State& state)
     qel_scroll_to_y(ctx, "list", 4000);
     qel_theme_set_reduced_motion(ctx, 1);
     frame();
-    for (auto _ : state) {
-        frame();
-        benchmark::DoNotOptimize(qel_get_draw_data(ctx)->vertex_count);
-    }
-    state.counters["vertices"] = qel_get_draw_data(ctx)->vertex_count;
+    time_frames(state, ctx, frame);
     qel_ctx_destroy(ctx);
 }
 BENCHMARK(buttons_and_text_frame)->Unit(benchmark::kMicrosecond);
@@ -73,11 +70,7 @@ static void virtual_list_frame(benchmark::State& state)
     qel_theme_set_reduced_motion(ctx, 1);
     frame();
     frame();
-    for (auto _ : state) {
-        frame();
-        benchmark::DoNotOptimize(qel_get_draw_data(ctx)->vertex_count);
-    }
-    state.counters["vertices"] = qel_get_draw_data(ctx)->vertex_count;
+    time_frames(state, ctx, frame);
     qel_ctx_destroy(ctx);
 }
 BENCHMARK(virtual_list_frame)->Unit(benchmark::kMicrosecond);

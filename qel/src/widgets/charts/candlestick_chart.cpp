@@ -239,7 +239,7 @@ static void price_range(const candle_frame* f, float* lower, float* upper, float
     *largest = 0;
     for (int32_t i = first; i < end; i++) {
         const qel_candle& c = f->candles[i];
-        if (usable(c)) widen(&lo, &hi, c.low), widen(&lo, &hi, c.high);
+        if (usable(c)) lo = std::min(lo, c.low), hi = std::max(hi, c.high);
         *largest = std::max(*largest, volume_of(c));
         for (int32_t k = 0; k < f->overlay_count; k++) widen(&lo, &hi, overlay_at(f->o.overlays[k], i));
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,12 @@ TEST(CandlestickView, FirstLookShowsNinePixelsPerCandleUpToTheNewest)
     EXPECT_EQ(v->selected, 999);
     EXPECT_TRUE(v->follow);
     EXPECT_EQ(r.h, 320);
+    std::set<int> widths;
+    qel_rect a = s.area();
+    for (const drawn_box& b : boxes_filled(s.rig.h.draw_data(), qel_theme_color(s.rig.h.ctx, QEL_COLOR_SUCCESS)))
+        if (b.x < a.x + a.w) widths.insert((int)std::lround(b.w));  // not the last price's pill
+    double cw = a.w / v->visible;
+    EXPECT_EQ(widths, (std::set<int>{1, (int)std::floor(cw * 0.68)})) << "wicks, and bodies of two thirds a slot";
     candle_scene few(3);
     EXPECT_DOUBLE_EQ(few.view()->visible, 3) << "never more candles than there are";
     EXPECT_DOUBLE_EQ(few.view()->start, 0);

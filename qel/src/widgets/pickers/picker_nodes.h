@@ -1,7 +1,7 @@
 // Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
 // colour, the corner radius of list rows, the prefix match of type-ahead, the trigger field of the
-// pickers that open a popup, and the drag that measures a fling. Boxes, text leaves and draw callbacks come from the widgets'
-// node helpers.
+// pickers that open a popup, and the drag that measures a fling. Boxes, text leaves and draw
+// callbacks come from the widgets' node helpers.
 #pragma once
 
 #include <cstddef>

@@ -92,11 +92,6 @@ static void keys(qel_context* ctx, palette_state* st, int32_t n)
 
 // --- Building ---
 
-static float scaled(qel_context* ctx, float size)
-{
-    return size * qel_theme_block_get(ctx)->ui_scale;
-}
-
 static void text_line(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color)
 {
     int32_t index = qel_node_text(ctx, text, -1, font, size, color, false);
@@ -128,7 +123,7 @@ static void group_caption(qel_context* ctx, const char* group, bool first)
     box.padding_bottom = 4;
     box.padding_left = 10;
     qel_container_begin(ctx, &box);
-    text_line(ctx, group, QEL_FONT_MEDIUM, scaled(ctx, qel_theme_block_get(ctx)->text_small),
+    text_line(ctx, group, QEL_FONT_MEDIUM, qel_scaled(ctx, qel_theme_block_get(ctx)->text_small),
               qel_color_token(QEL_COLOR_TEXT_MUTED));
     qel_container_end(ctx);
 }
@@ -167,7 +162,7 @@ static bool command_row(qel_context* ctx, uint32_t palette, palette_state* st, c
     if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_node_push(ctx, node);
     if (c.icon) qel_icon(ctx, c.icon, 16, qel_color_token(highlighted ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY));
-    int32_t text = qel_node_text(ctx, c.label ? c.label : "", -1, QEL_FONT_BODY, scaled(ctx, th->text_body + 0.5f),
+    int32_t text = qel_node_text(ctx, c.label ? c.label : "", -1, QEL_FONT_BODY, qel_scaled(ctx, th->text_body + 0.5f),
                                  qel_color_token(QEL_COLOR_TEXT), false);
     qel_node* t = qel_node_at(ctx, text);
     t->line_height = 1.3f;
@@ -186,7 +181,7 @@ static int32_t command_list(qel_context* ctx, uint32_t palette, palette_state* s
         box.width = {QEL_SIZE_GROW, 1};
         box.align = QEL_ALIGN_CENTER;
         qel_container_begin(ctx, &box);
-        text_line(ctx, "No results found", QEL_FONT_BODY, scaled(ctx, qel_theme_block_get(ctx)->text_body),
+        text_line(ctx, "No results found", QEL_FONT_BODY, qel_scaled(ctx, qel_theme_block_get(ctx)->text_body),
                   qel_color_token(QEL_COLOR_TEXT_MUTED));
         qel_container_end(ctx);
         return -1;
@@ -232,7 +227,8 @@ static void footer(qel_context* ctx)
         pair.align = QEL_ALIGN_CENTER;
         qel_row_begin(ctx, &pair);
         qel_word_chips(ctx, hint[0]);
-        text_line(ctx, hint[1], QEL_FONT_BODY, scaled(ctx, th->text_small), qel_color_token(QEL_COLOR_TEXT_SECONDARY));
+        text_line(ctx, hint[1], QEL_FONT_BODY, qel_scaled(ctx, th->text_small),
+                  qel_color_token(QEL_COLOR_TEXT_SECONDARY));
         qel_container_end(ctx);
     }
     qel_container_end(ctx);

@@ -33,11 +33,6 @@ static const qel_theme* theme(qel_context* ctx)
     return qel_theme_block_get(ctx);
 }
 
-static float scaled(qel_context* ctx, float size)
-{
-    return size * theme(ctx)->ui_scale;
-}
-
 static int32_t text_leaf(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
                          qel_color color)
 {
@@ -66,11 +61,11 @@ static void menu_row_content(qel_context* ctx, const char* label, const qel_menu
 {
     qel_color strong = qel_color_token(o->destructive ? QEL_COLOR_DANGER : QEL_COLOR_TEXT);
     if (o->icon) qel_icon(ctx, o->icon, ICON_SIZE, o->destructive ? strong : qel_color_token(QEL_COLOR_TEXT_SECONDARY));
-    int32_t text = text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_body),
-                             strong);
+    int32_t text = text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY,
+                             qel_scaled(ctx, theme(ctx)->text_body), strong);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     if (o->shortcut)
-        text_leaf(ctx, o->shortcut, -1, QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_small),
+        text_leaf(ctx, o->shortcut, -1, QEL_FONT_BODY, qel_scaled(ctx, theme(ctx)->text_small),
                   qel_color_token(QEL_COLOR_TEXT_MUTED));
     if (o->checked) qel_icon(ctx, GLYPH_CHECK, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT));
 }
@@ -139,7 +134,8 @@ void qel_menu_label(qel_context* ctx, const char* text)
     box.padding_bottom = 4;
     box.padding_left = 10;
     qel_container_begin(ctx, &box);
-    text_leaf(ctx, text, -1, QEL_FONT_MEDIUM, scaled(ctx, theme(ctx)->text_small), qel_color_token(QEL_COLOR_TEXT_MUTED));
+    text_leaf(ctx, text, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, theme(ctx)->text_small),
+              qel_color_token(QEL_COLOR_TEXT_MUTED));
     qel_container_end(ctx);
 }
 
@@ -208,7 +204,7 @@ static void select_open_close(qel_context* ctx, qel_popup_slot* slot, select_sta
 static void select_trigger_content(qel_context* ctx, const char* const* items, uint32_t count, int32_t selected,
                                    const qel_select_options* o)
 {
-    float size = scaled(ctx, theme(ctx)->text_body);
+    float size = qel_scaled(ctx, theme(ctx)->text_body);
     int32_t text;
     if (selected < 0 || (uint32_t)selected >= count || !items) {
         text = text_leaf(ctx, o->placeholder ? o->placeholder : "Select", -1, QEL_FONT_BODY, size,
@@ -264,7 +260,7 @@ static void select_list(qel_context* ctx, const char* const* items, uint32_t cou
         qel_style box = {};
         box.padding_top = box.padding_bottom = box.padding_left = 10;
         qel_container_begin(ctx, &box);
-        text_leaf(ctx, "No results", -1, QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_body),
+        text_leaf(ctx, "No results", -1, QEL_FONT_BODY, qel_scaled(ctx, theme(ctx)->text_body),
                   qel_color_token(QEL_COLOR_TEXT_MUTED));
         qel_container_end(ctx);
     }

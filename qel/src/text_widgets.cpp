@@ -34,11 +34,6 @@ static const qel_theme* theme(qel_context* ctx)
     return &ctx->theme.current;
 }
 
-static float scaled(qel_context* ctx, float size)
-{
-    return size * theme(ctx)->ui_scale;
-}
-
 static int32_t leaf(qel_context* ctx, const char* text, int32_t length, const leaf_style& s)
 {
     int32_t index = qel_node_text(ctx, text, length, s.font, s.size, s.color, s.wrap);
@@ -72,7 +67,7 @@ void qel_text_ex(qel_context* ctx, const char* text, const qel_text_opts* option
 {
     const qel_text_opts none = {};
     const qel_text_opts* o = options ? options : &none;
-    float size = scaled(ctx, o->size > 0.0f ? o->size : theme(ctx)->text_body);
+    float size = qel_scaled(ctx, o->size > 0.0f ? o->size : theme(ctx)->text_body);
     qel_color color = qel_color_arg(o->color, qel_color_token(QEL_COLOR_TEXT));
     int32_t index = leaf(ctx, text, -1, {o->font, size, color, !o->single_line, o->line_height});
     qel_node* n = qel_node_at(ctx, index);
@@ -100,7 +95,7 @@ void qel_text_sized(qel_context* ctx, const char* text, uint32_t font, float siz
 
 int32_t qel_text_medium(qel_context* ctx, const char* text)
 {
-    float size = scaled(ctx, theme(ctx)->text_body);
+    float size = qel_scaled(ctx, theme(ctx)->text_body);
     return leaf(ctx, text, qel_label_visible_len(text),
                 {QEL_FONT_MEDIUM, size, qel_color_token(QEL_COLOR_TEXT), true, 1.35f});
 }
@@ -108,13 +103,14 @@ int32_t qel_text_medium(qel_context* ctx, const char* text)
 void qel_text_muted(qel_context* ctx, const char* text)
 {
     leaf(ctx, text, -1,
-         {QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_body), qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 0});
+         {QEL_FONT_BODY, qel_scaled(ctx, theme(ctx)->text_body), qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 0});
 }
 
 int32_t qel_text_small(qel_context* ctx, const char* text)
 {
     return leaf(ctx, text, -1,
-                {QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_small), qel_color_token(QEL_COLOR_TEXT_MUTED), true, 0});
+                {QEL_FONT_BODY, qel_scaled(ctx, theme(ctx)->text_small), qel_color_token(QEL_COLOR_TEXT_MUTED),
+                 true, 0});
 }
 
 void qel_heading(qel_context* ctx, const char* text, int32_t level)
@@ -123,7 +119,7 @@ void qel_heading(qel_context* ctx, const char* text, int32_t level)
     float size = theme(ctx)->heading[level - 1];
     bool large = size >= HEADING_FONT_FROM;
     leaf(ctx, text, -1,
-         {large ? (uint32_t)QEL_FONT_HEADING : (uint32_t)QEL_FONT_MEDIUM, scaled(ctx, size),
+         {large ? (uint32_t)QEL_FONT_HEADING : (uint32_t)QEL_FONT_MEDIUM, qel_scaled(ctx, size),
           qel_color_token(QEL_COLOR_TEXT), true, large ? 1.15f : 1.3f});
 }
 
@@ -154,7 +150,7 @@ void qel_field_label(qel_context* ctx, const char* text)
 {
     if (empty(text)) return;
     leaf(ctx, text, qel_label_visible_len(text),
-         {QEL_FONT_MEDIUM, scaled(ctx, theme(ctx)->text_body), qel_color_token(QEL_COLOR_TEXT), false, 1.35f});
+         {QEL_FONT_MEDIUM, qel_scaled(ctx, theme(ctx)->text_body), qel_color_token(QEL_COLOR_TEXT), false, 1.35f});
 }
 
 void qel_field_hint(qel_context* ctx, const char* help, const char* error)
@@ -162,7 +158,8 @@ void qel_field_hint(qel_context* ctx, const char* help, const char* error)
     bool is_error = !empty(error);
     if (!is_error && empty(help)) return;
     qel_color color = qel_color_token(is_error ? QEL_COLOR_DANGER : QEL_COLOR_TEXT_SECONDARY);
-    leaf(ctx, is_error ? error : help, -1, {QEL_FONT_BODY, scaled(ctx, theme(ctx)->text_small), color, true, 1.4f});
+    leaf(ctx, is_error ? error : help, -1,
+         {QEL_FONT_BODY, qel_scaled(ctx, theme(ctx)->text_small), color, true, 1.4f});
 }
 
 // --- Chips and links ---
@@ -178,7 +175,7 @@ void qel_code_chip(qel_context* ctx, const char* text)
     n->align_self = QEL_ALIGN_OWN_SIZE;
     qel_node_push(ctx, chip);
     leaf(ctx, text, -1,
-         {QEL_FONT_MONO, scaled(ctx, theme(ctx)->text_small), qel_color_token(QEL_COLOR_TEXT), false, 1.4f});
+         {QEL_FONT_MONO, qel_scaled(ctx, theme(ctx)->text_small), qel_color_token(QEL_COLOR_TEXT), false, 1.4f});
     qel_node_pop(ctx);
 }
 
@@ -197,7 +194,8 @@ static void word_chip(qel_context* ctx, const char* word, int32_t length, qel_co
     n->border_width = 1;
     qel_node_push(ctx, chip);
     leaf(ctx, word, length,
-         {QEL_FONT_MEDIUM, scaled(ctx, theme(ctx)->text_xs), qel_color_token(QEL_COLOR_TEXT_SECONDARY), false, 1.2f});
+         {QEL_FONT_MEDIUM, qel_scaled(ctx, theme(ctx)->text_xs), qel_color_token(QEL_COLOR_TEXT_SECONDARY), false,
+          1.2f});
     qel_node_pop(ctx);
 }
 
@@ -236,7 +234,7 @@ bool qel_link(qel_context* ctx, const char* label)
     qel_widget_motion motion = qel_widget_motion_update(ctx, id, &it, 1.0f);
     qel_color color = qel_color_token(qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT_STRONG : QEL_COLOR_TEXT);
     int32_t index = leaf(ctx, label, qel_label_visible_len(label),
-                         {QEL_FONT_MEDIUM, scaled(ctx, theme(ctx)->text_body), color, false, 0});
+                         {QEL_FONT_MEDIUM, qel_scaled(ctx, theme(ctx)->text_body), color, false, 0});
     qel_node* n = qel_node_at(ctx, index);
     n->id = id;
     n->align_self = QEL_ALIGN_OWN_SIZE;

@@ -20,11 +20,6 @@
 static const float DEFAULT_AVATAR = 32.0f;
 static const int32_t INITIALS_MAX = 7;
 
-static bool dark(qel_context* ctx)
-{
-    return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
-}
-
 // --- Badges ---
 
 struct badge_colors {
@@ -36,7 +31,7 @@ static badge_colors badge_colors_of(qel_context* ctx, uint32_t kind, bool solid)
     bool semantic = kind >= QEL_SEMANTIC_INFO && kind <= QEL_SEMANTIC_ACCENT;
     qel_color c = qel_color_semantic(ctx, kind);
     if (solid && semantic) {
-        qel_color ink = dark(ctx) ? 0xFF161414u : 0xFFFFFFFFu;
+        qel_color ink = qel_dark_mode(ctx) ? 0xFF161414u : 0xFFFFFFFFu;
         return {c, ink, ink};
     }
     if (solid) {
@@ -44,8 +39,8 @@ static badge_colors badge_colors_of(qel_context* ctx, uint32_t kind, bool solid)
         return {qel_theme_color(ctx, QEL_COLOR_TEXT), ink, ink};
     }
     if (semantic) {
-        qel_color fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, dark(ctx) ? 0.18f : 0.12f);
-        qel_color ink = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), c, dark(ctx) ? 0.8f : 0.88f);
+        qel_color fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, qel_dark_mode(ctx) ? 0.18f : 0.12f);
+        qel_color ink = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), c, qel_dark_mode(ctx) ? 0.8f : 0.88f);
         return {fill, qel_color_contrast(ink, fill, 4.5f), c};
     }
     return {qel_theme_color(ctx, QEL_COLOR_ACTIVE), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED)};
@@ -91,7 +86,7 @@ static qel_color avatar_color(qel_context* ctx, const char* name)
     const qel_color* c = qel_theme_block_get(ctx)->color;
     int32_t pick = ORDER[qel_hash_str(name, 7) % 7];
     // Dark avatars take a blue-violet in amber's place.
-    if (pick == AMBER && dark(ctx)) return qel_color_mix(c[BLUE], c[VIOLET], 0.5f);
+    if (pick == AMBER && qel_dark_mode(ctx)) return qel_color_mix(c[BLUE], c[VIOLET], 0.5f);
     return c[pick];
 }
 
@@ -174,7 +169,7 @@ void qel_avatar(qel_context* ctx, const char* name, const qel_avatar_opts* optio
         *image = {o->texture, 0xFFFFFFFFu};
         n->draw = qel_image_draw;
         n->draw_user = image;
-    } else if (dark(ctx)) {
+    } else if (qel_dark_mode(ctx)) {
         n->fill = qel_color_tone(c, 0.35f, 0.6f);
         n->border = qel_color_tone(c, 0.45f, 0.6f);
         n->border_width = 1;

@@ -24,11 +24,6 @@ static const float DISMISS_SIDE = 24.0f, IMAGE_SIDE = 64.0f;
 static const char DISMISS_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
 static const char ACTION_GLYPH[] = "\xEE\x84\xBD";   // U+E13D
 
-static bool dark(qel_context* ctx)
-{
-    return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
-}
-
 static float body_size(qel_context* ctx)
 {
     return ctx->theme.current.text_body * ctx->theme.current.ui_scale;
@@ -58,8 +53,8 @@ static void alert_node(qel_context* ctx, uint32_t id, bool semantic, qel_color c
     qel_node_round(n, ctx->theme.current.radius_small);
     n->border_width = 1;
     if (semantic) {
-        n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, dark(ctx) ? 0.12f : 0.07f);
-        n->border = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, dark(ctx) ? 0.2f : 0.12f);
+        n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, qel_dark_mode(ctx) ? 0.12f : 0.07f);
+        n->border = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, qel_dark_mode(ctx) ? 0.2f : 0.12f);
     } else {
         n->fill = qel_theme_color(ctx, QEL_COLOR_SUBTLE);
         n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
@@ -108,7 +103,7 @@ bool qel_alert(qel_context* ctx, const char* title, const qel_alert_opts* option
               true, 1.4f);
     if (o->text) {
         qel_color secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
-        qel_color ink = semantic ? qel_color_mix(secondary, c, dark(ctx) ? 0.18f : 0.22f) : secondary;
+        qel_color ink = semantic ? qel_color_mix(secondary, c, qel_dark_mode(ctx) ? 0.18f : 0.22f) : secondary;
         qel_text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), ink, true, 0);
     }
     qel_container_end(ctx);

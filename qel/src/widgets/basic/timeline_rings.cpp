@@ -19,11 +19,6 @@
 
 static const float PI = 3.14159265f;
 
-static bool dark(qel_context* ctx)
-{
-    return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
-}
-
 // --- Timeline ---
 
 static void timeline_badge(qel_context* ctx, const qel_timeline_opts* o, qel_color c)
@@ -37,7 +32,7 @@ static void timeline_badge(qel_context* ctx, const qel_timeline_opts* o, qel_col
     s.justify = QEL_JUSTIFY_CENTER;
     s.border_width = 1;
     if (o->kind) {
-        s.fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, dark(ctx) ? 0.22f : 0.12f);
+        s.fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, qel_dark_mode(ctx) ? 0.22f : 0.12f);
         s.border = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, 0.25f);
     } else {
         s.fill = qel_color_token(QEL_COLOR_SUBTLE);
@@ -62,9 +57,9 @@ static void timeline_rail(qel_context* ctx, const qel_timeline_opts* o, qel_colo
         qel_node* n = qel_node_at(ctx, line);
         n->min_h = 12;
         n->align_self = QEL_ALIGN_CENTER;
-        n->fill = dark(ctx) ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER),
-                                            qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), 0.45f)
-                            : qel_color_token(QEL_COLOR_BORDER);
+        n->fill = qel_dark_mode(ctx) ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER),
+                                                     qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), 0.45f)
+                                     : qel_color_token(QEL_COLOR_BORDER);
     }
     qel_container_end(ctx);
 }

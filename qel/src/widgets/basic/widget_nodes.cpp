@@ -1,6 +1,6 @@
-// Node helpers of the widgets: latest node of an id, measured text widths, text leaves, corners,
-// the full focus ring, selectable and pill rows, centred boxes and panels. The tree itself is the
-// layout module's.
+// Node helpers of the widgets: scaled sizes, the dark mode, latest node of an id, measured text
+// widths, text leaves, corners, the full focus ring, selectable and pill rows, centred boxes and
+// panels. The tree itself is the layout module's.
 #include "widget_nodes.h"
 
 #include <cmath>
@@ -11,6 +11,16 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+
+float qel_scaled(qel_context* ctx, float size)
+{
+    return size * ctx->theme.current.ui_scale;
+}
+
+bool qel_dark_mode(qel_context* ctx)
+{
+    return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+}
 
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id)
 {
@@ -42,7 +52,7 @@ int32_t qel_text_leaf(qel_context* ctx, const char* text, int32_t length, uint32
 int32_t qel_text_leaf_scaled(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color,
                              float line_height)
 {
-    return qel_text_leaf(ctx, text, -1, font, size * ctx->theme.current.ui_scale, color, false, line_height);
+    return qel_text_leaf(ctx, text, -1, font, qel_scaled(ctx, size), color, false, line_height);
 }
 
 void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown)

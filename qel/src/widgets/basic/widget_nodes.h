@@ -1,12 +1,19 @@
-// Small node helpers the basic widgets share: the latest node of an id, a text's width as the
-// layout measures it, text leaves with a line height, rounding all corners alike, the full focus
-// ring and the look of selectable rows. What the nodes are is each widget's own.
+// Small node helpers the widgets share: sizes at the UI scale and the dark mode, the latest node of
+// an id, a text's width as the layout measures it, text leaves with a line height, rounding all
+// corners alike, the full focus ring and the look of selectable rows. What the nodes are is each
+// widget's own.
 #pragma once
 
 #include <cstdint>
 
 #include "qel/layout.h"
 #include "qel/types.h"
+
+// The size (in theme units) times the UI scale.
+float qel_scaled(qel_context* ctx, float size);
+
+// True in dark mode.
+bool qel_dark_mode(qel_context* ctx);
 
 // The most recently opened node bearing id, -1 when none.
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id);

@@ -142,7 +142,7 @@ static qel_color band_color(qel_context* ctx)
 {
     if (!qel_theme_get_accent(ctx)) return qel_theme_color(ctx, QEL_COLOR_ACTIVE);
     return qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_ACCENT),
-                         qel_picker_dark(ctx) ? 0.22f : 0.14f);
+                         qel_dark_mode(ctx) ? 0.22f : 0.14f);
 }
 
 static void day_cell(qel_context* ctx, uint32_t calendar_id, qel_range_calendar_state* s, qel_date_range* range,
@@ -176,9 +176,9 @@ static void day_cell(qel_context* ctx, uint32_t calendar_id, qel_range_calendar_
     qel_node_push(ctx, node);
     char text[12];
     snprintf(text, sizeof text, "%d", day);
-    qel_picker_text(ctx, text, -1, p.endpoint ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
-                    qel_picker_scaled(ctx, ctx->theme.current.text_body),
-                    qel_theme_color(ctx, p.endpoint ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), 1.0f);
+    qel_text_leaf(ctx, text, -1, p.endpoint ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
+                  qel_scaled(ctx, ctx->theme.current.text_body),
+                  qel_theme_color(ctx, p.endpoint ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), false, 1.0f);
     qel_node_pop(ctx);
 }
 
@@ -204,8 +204,8 @@ static void month_header(qel_context* ctx, qel_range_calendar_state* s, year_mon
         qel_gap(ctx, 30);
     }
     const char* title = qel_arena_sprintf(ctx, "%s %d", qel_month_name(ctx, ym.month - 1), ym.year);
-    int32_t text = qel_picker_text(ctx, title, -1, QEL_FONT_MEDIUM, qel_picker_scaled(ctx, ctx->theme.current.text_body),
-                                   qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
+    int32_t text = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, ctx->theme.current.text_body),
+                                 qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node* n = qel_node_at(ctx, text);
     n->width = {QEL_SIZE_GROW, 1};
     n->content_align = 1;
@@ -236,9 +236,9 @@ void qel_month_calendar(qel_context* ctx, uint32_t calendar_id, qel_range_calend
     grid.width = {QEL_SIZE_GROW, 1};
     qel_container_begin(ctx, &grid);
     for (int32_t i = 0; i < 7; i++) {
-        int32_t name = qel_picker_text(ctx, qel_weekday_name_narrow(ctx, i), -1, QEL_FONT_BODY,
-                                       qel_picker_scaled(ctx, ctx->theme.current.text_small),
-                                       qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), 2.2f);
+        int32_t name = qel_text_leaf(ctx, qel_weekday_name_narrow(ctx, i), -1, QEL_FONT_BODY,
+                                     qel_scaled(ctx, ctx->theme.current.text_small),
+                                     qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 2.2f);
         qel_node_at(ctx, name)->content_align = 1;
     }
     int32_t first = qel_days_from_civil({ym.year, ym.month, 1});
@@ -423,8 +423,8 @@ int32_t qel_date_range_picker(qel_context* ctx, const char* label, qel_date_rang
     qel_icon_glyph(ctx, CALENDAR_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     bool has_start = is_set(range->start);
     const char* text = has_start ? range_text(ctx, range) : o->placeholder ? o->placeholder : "Pick a date range";
-    int32_t leaf = qel_picker_text(ctx, text, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body),
-                                   qel_theme_color(ctx, has_start ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_MUTED), 1.3f);
+    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body),
+                                 qel_theme_color(ctx, has_start ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
     qel_picker_field_end(ctx, &f, o->label, o->width, node);
 

@@ -44,18 +44,6 @@ static bool separates(char c)
     return c == ';' || c == ',' || c == ' ';
 }
 
-static char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
-static bool same_nocase(const char* a, const char* b, size_t length)
-{
-    for (size_t i = 0; i < length; i++)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
 // The name's extension, or null when it has none.
 static const char* extension_of(const char* name)
 {
@@ -86,7 +74,8 @@ int32_t qel_file_matches_filter(const char* name, const char* filter)
             continue;
         }
         any_token = true;
-        if (extension && length == extension_length && same_nocase(bare, extension, length)) return 1;
+        if (extension && length == extension_length && qel_starts_with_nocase(extension, bare, (int32_t)length))
+            return 1;
     }
     return any_token ? 0 : 1;
 }
@@ -243,9 +232,10 @@ static void zone_texts(qel_context* ctx, const qel_drop_zone_options* o, const c
     if (o->compact) n->width = {QEL_SIZE_GROW, 1};
     qel_node_push(ctx, column);
     const qel_theme* t = &ctx->theme.current;
-    qel_picker_text(ctx, title, -1, QEL_FONT_MEDIUM, qel_picker_scaled(ctx, t->text_body), qel_theme_color(ctx, QEL_COLOR_TEXT), 1.35f);
-    qel_picker_text(ctx, o->subtitle ? o->subtitle : "or click to browse", -1, QEL_FONT_BODY,
-                    qel_picker_scaled(ctx, t->text_small), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), 1.35f);
+    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, t->text_body),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.35f);
+    qel_text_leaf(ctx, o->subtitle ? o->subtitle : "or click to browse", -1, QEL_FONT_BODY,
+                  qel_scaled(ctx, t->text_small), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.35f);
     qel_node_pop(ctx);
 }
 
@@ -279,7 +269,7 @@ int32_t qel_file_drop_zone(qel_context* ctx, const char* label, const qel_drop_z
     qel_node* n = qel_node_at(ctx, zone);
     n->gap = o->compact ? 12.0f : 10.0f;
     n->pad_top = n->pad_right = n->pad_bottom = n->pad_left = 16;
-    qel_color tint = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, qel_picker_dark(ctx) ? 0.12f : 0.06f);
+    qel_color tint = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, qel_dark_mode(ctx) ? 0.12f : 0.06f);
     n->fill = qel_color_mix(qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), 0.7f * s->hover), tint, s->drag_over);
     qel_node_clickable(ctx, zone, id, false);
     zone_payload p = {qel_color_mix(qel_field_border_color(ctx, s->hover), c, s->drag_over), s->drag_over,

@@ -332,16 +332,11 @@ struct calendar_paint {
     uint8_t dark;
 };
 
-static float text_size(qel_context* ctx, float size)
-{
-    return size * ctx->theme.current.ui_scale;
-}
-
 static void draw_more(qel_context* ctx, const calendar_paint* p, const qel_calendar_segment* s, qel_rect r)
 {
     bool hovered = p->hovered_event == -2 && p->hovered_day == s->first_day;
     const char* text = qel_arena_sprintf(ctx, "+%d more", s->hidden);
-    float size = text_size(ctx, ctx->theme.current.text_xs);
+    float size = qel_scaled(ctx, ctx->theme.current.text_xs);
     float y = r.y + (r.h - qel_line_height(ctx, QEL_FONT_MEDIUM, size)) / 2;
     qel_draw_text_ellipsis(ctx, QEL_FONT_MEDIUM, size, r.x + 6, y, r.w - 8, hovered ? p->text : p->text_secondary, text,
                            -1, 0);
@@ -363,7 +358,7 @@ static void draw_bar(qel_context* ctx, const calendar_paint* p, const qel_calend
         qel_draw_rect(ctx, &strip, strip_radii, e->color);
         text_x = r.x + 8;
     }
-    float size = text_size(ctx, ctx->theme.current.text_xs);
+    float size = qel_scaled(ctx, ctx->theme.current.text_xs);
     float y = r.y + (r.h - qel_line_height(ctx, QEL_FONT_MEDIUM, size)) / 2;
     qel_draw_text_ellipsis(ctx, QEL_FONT_MEDIUM, size, text_x, y, r.x + r.w - 4 - text_x, p->text, e->title, -1, 0);
 }
@@ -377,7 +372,7 @@ static void draw_chip(qel_context* ctx, const calendar_paint* p, const qel_calen
     }
     float cy = r.y + r.h / 2;
     qel_draw_circle(ctx, {r.x + 7, cy}, 3, e->color);
-    float size = text_size(ctx, ctx->theme.current.text_xs);
+    float size = qel_scaled(ctx, ctx->theme.current.text_xs);
     float y = cy - qel_line_height(ctx, QEL_FONT_BODY, size) / 2;
     float x = r.x + 15;
     float time_w = qel_text_width(ctx, QEL_FONT_BODY, size, e->time, -1, 0);
@@ -397,7 +392,7 @@ static void draw_full_cell(qel_context* ctx, const calendar_paint* p, int32_t da
     const char* number = qel_arena_sprintf(ctx, "%d", qel_civil_from_days(day).day);
     bool today = day == p->today, in_month = day >= p->month_first && day < p->month_first + p->month_days;
     uint32_t font = today ? QEL_FONT_MEDIUM : QEL_FONT_BODY;
-    float size = text_size(ctx, ctx->theme.current.text_small);
+    float size = qel_scaled(ctx, ctx->theme.current.text_small);
     qel_color color = in_month ? p->day_text : p->other_text;
     if (today) {
         float w = std::max(22.0f, qel_text_width(ctx, font, size, number, -1, 0) + 10);
@@ -428,7 +423,7 @@ static void draw_compact_cell(qel_context* ctx, const calendar_paint* p, int32_t
         qel_draw_arc(ctx, c, 12.5f, 0, 6.2831853f, 1.5f, p->today_fill);
         color = p->today_fill;
     }
-    qel_draw_text_aligned(ctx, font, text_size(ctx, ctx->theme.current.text_small), c.x, c.y, 1, color, number, 0);
+    qel_draw_text_aligned(ctx, font, qel_scaled(ctx, ctx->theme.current.text_small), c.x, c.y, 1, color, number, 0);
     if (p->focus_visible && day == p->cursor) {
         qel_rect ring = {c.x - 15, c.y - 15, 30, 30};
         float radii[4] = {15, 15, 15, 15};
@@ -560,7 +555,7 @@ static void build_weekdays(qel_context* ctx, const calendar_frame* f)
         int32_t wd = (f->first_weekday + i) % 7;
         const char* name = f->custom_weekdays ? f->weekday_names[wd] : qel_weekday_name_short(ctx, wd);
         int32_t length = f->compact && !f->custom_weekdays ? 1 : -1;
-        int32_t index = qel_node_text(ctx, name, length, QEL_FONT_BODY, text_size(ctx, ctx->theme.current.text_xs),
+        int32_t index = qel_node_text(ctx, name, length, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_xs),
                                       qel_color_token(QEL_COLOR_TEXT_MUTED), false);
         qel_node* n = qel_node_at(ctx, index);
         n->line_height = 1.6f;

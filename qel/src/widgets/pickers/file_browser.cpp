@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "core.h"
+#include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -540,18 +541,6 @@ static int32_t visible_row(const browser_state* s, int32_t entry)
     return -1;
 }
 
-static bool starts_nocase(const char* name, const char* prefix, int32_t length)
-{
-    for (int32_t i = 0; i < length; i++) {
-        unsigned char a = (unsigned char)name[i], b = (unsigned char)prefix[i];
-        if (!a) return false;
-        if (a >= 'A' && a <= 'Z') a = (unsigned char)(a + 32);
-        if (b >= 'A' && b <= 'Z') b = (unsigned char)(b + 32);
-        if (a != b) return false;
-    }
-    return true;
-}
-
 static int32_t type_ahead(qel_context* ctx, browser_state* s, int32_t current)
 {
     const qel_input* in = &ctx->input;
@@ -564,7 +553,7 @@ static int32_t type_ahead(qel_context* ctx, browser_state* s, int32_t current)
     int32_t start = std::max(current, 0) + (s->type_ahead_length == 1 && current >= 0 ? 1 : 0);
     for (int32_t k = 0; k < s->visible_count; k++) {
         int32_t row = (start + k) % s->visible_count;
-        if (starts_nocase(s->entries[s->visible[row]].name, s->type_ahead, s->type_ahead_length)) return row;
+        if (qel_starts_with_nocase(s->entries[s->visible[row]].name, s->type_ahead, s->type_ahead_length)) return row;
     }
     return -1;
 }

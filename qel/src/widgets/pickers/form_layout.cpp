@@ -77,7 +77,7 @@ static form_record* form_of(qel_context* ctx)
 
 static float body_size(qel_context* ctx)
 {
-    return qel_picker_scaled(ctx, ctx->theme.current.text_body);
+    return qel_scaled(ctx, ctx->theme.current.text_body);
 }
 
 // --- The form ---
@@ -204,8 +204,8 @@ static void section_header(qel_context* ctx, uint32_t id, const char* title, boo
     if (collapsible)
         qel_chevron_icon(ctx, (t - 1) * 3.14159265f * 0.5f, 14,
                          qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), qel_theme_color(ctx, QEL_COLOR_TEXT), hover));
-    int32_t text = qel_picker_text(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, body_size(ctx),
-                                   qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
+    int32_t text = qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, body_size(ctx),
+                                 qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_node_pop(ctx);
     qel_focus_ring(ctx, node, focus);
@@ -309,8 +309,8 @@ uint32_t qel_form_row(qel_context* ctx, const char* label, const qel_form_field_
     if (disabled) n->opacity = DISABLED_OPACITY;
     if (scrub) qel_node_mark_interactive(ctx, cell, 0);
     qel_node_push(ctx, cell);
-    qel_picker_text(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, body_size(ctx),
-                    qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), 1.3f);
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, body_size(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     qel_node_pop(ctx);
     if (o->help && ctx->input.mouse_inside) {
         qel_rect last = qel_id_rect(ctx, cell_id);

@@ -1,6 +1,5 @@
-// Shared pieces of the picker widgets: text leaves, draw payloads, accent colours, row radii,
-// the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what
-// to build.
+// Shared pieces of the picker widgets: draw payloads, accent colours, row radii, prefix matching,
+// the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
 #include "picker_nodes.h"
 
 #include <cmath>
@@ -13,14 +12,6 @@
 #include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/theme.h"
-
-int32_t qel_picker_text(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
-                        qel_color color, float line_height)
-{
-    int32_t index = qel_node_text(ctx, text, length, font, size, color, false);
-    qel_node_at(ctx, index)->line_height = line_height;
-    return index;
-}
 
 void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
 {
@@ -39,17 +30,17 @@ float qel_picker_row_radius(qel_context* ctx)
     return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
 }
 
-float qel_picker_scaled(qel_context* ctx, float size)
+bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length)
 {
-    return size * ctx->theme.current.ui_scale;
+    for (int32_t i = 0; i < length; i++) {
+        unsigned char a = (unsigned char)text[i], b = (unsigned char)prefix[i];
+        if (!a) return false;
+        if (a >= 'A' && a <= 'Z') a = (unsigned char)(a + 32);
+        if (b >= 'A' && b <= 'Z') b = (unsigned char)(b + 32);
+        if (a != b) return false;
+    }
+    return true;
 }
-
-bool qel_picker_dark(qel_context* ctx)
-{
-    return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
-}
-
-// --- Nodes ---
 
 // --- Fields that open a popup ---
 

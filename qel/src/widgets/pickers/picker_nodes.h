@@ -1,6 +1,6 @@
-// Pieces the picker widgets share: text leaves in a role, size and line height, payloads copied
-// into the frame arena, the accent-or-fallback colour, the corner radius of list rows, the trigger
-// field of the pickers that open a popup, and the drag that measures a fling. Boxes and draw
+// Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
+// colour, the corner radius of list rows, the prefix match of type-ahead, the trigger field of the
+// pickers that open a popup, and the drag that measures a fling. Boxes, text leaves and draw
 // callbacks come from the widgets' node helpers.
 #pragma once
 
@@ -11,11 +11,6 @@
 #include "qel/layout.h"
 #include "qel/types.h"
 
-// A text leaf of length bytes (< 0: up to the terminator) at size (already scaled) with the
-// line height factor; returns its node.
-int32_t qel_picker_text(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
-                        qel_color color, float line_height);
-
 // A frame-arena copy of size bytes for a draw callback.
 void* qel_picker_payload(qel_context* ctx, const void* data, size_t size);
 
@@ -25,11 +20,9 @@ qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);
 // The corner radius of rows and cells in lists: max(6, medium radius - 6).
 float qel_picker_row_radius(qel_context* ctx);
 
-// The theme's size (extra-small, small, body ...) times the UI scale.
-float qel_picker_scaled(qel_context* ctx, float size);
-
-// True in dark mode.
-bool qel_picker_dark(qel_context* ctx);
+// True when text opens with the length bytes of prefix, A to Z matching a to z (other bytes as
+// they are); a text shorter than that does not.
+bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length);
 
 // --- Fields that open a popup ---
 

@@ -21,6 +21,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const uint32_t RULER_KEY = 0x2017u;
 static const float RULER_HEIGHT = 52.0f;
@@ -160,19 +161,19 @@ static void ruler_layout(qel_context* ctx, const char* label, uint32_t id, uint3
     const qel_theme* t = &ctx->theme.current;
     int32_t visible = qel_label_visible_len(label);
     if (visible > 0)
-        qel_picker_text(ctx, label, visible, QEL_FONT_MEDIUM, qel_picker_scaled(ctx, t->text_small),
-                        qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), 1.3f);
+        qel_text_leaf(ctx, label, visible, QEL_FONT_MEDIUM, qel_scaled(ctx, t->text_small),
+                      qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     int32_t row = qel_node_open(ctx, 0);
     n = qel_node_at(ctx, row);
     n->direction = QEL_DIR_ROW;
     n->gap = 4;
     n->align = QEL_ALIGN_END;
     qel_node_push(ctx, row);
-    qel_picker_text(ctx, qel_format_number(ctx, r.format, value), -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 30),
-                    qel_theme_color(ctx, QEL_COLOR_TEXT), 1.1f);
+    qel_text_leaf(ctx, qel_format_number(ctx, r.format, value), -1, QEL_FONT_HEADING, qel_scaled(ctx, 30),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.1f);
     if (o->unit)
-        qel_picker_text(ctx, o->unit, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, t->text_body),
-                        qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), 1.5f);
+        qel_text_leaf(ctx, o->unit, -1, QEL_FONT_BODY, qel_scaled(ctx, t->text_body),
+                      qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.5f);
     qel_node_pop(ctx);
 
     int32_t leaf = qel_node_sized(ctx, ruler, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, RULER_HEIGHT});
@@ -190,7 +191,7 @@ static void ruler_layout(qel_context* ctx, const char* label, uint32_t id, uint3
                        qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY),
                        qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
                        qel_picker_accent(ctx, QEL_COLOR_TEXT),
-                       qel_picker_scaled(ctx, t->text_xs),
+                       qel_scaled(ctx, t->text_xs),
                        focus};
     qel_node_draw_with(ctx, leaf, ruler_draw, &p, sizeof p, false);
     qel_node_pop(ctx);
@@ -284,13 +285,13 @@ int32_t qel_range_histogram(qel_context* ctx, const char* label, const float* bi
     qel_style header = {};
     header.width = {QEL_SIZE_GROW, 1};
     qel_row_begin(ctx, &header);
-    qel_picker_text(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_picker_scaled(ctx, t->text_body),
-                    qel_theme_color(ctx, QEL_COLOR_TEXT), 1.35f);
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_scaled(ctx, t->text_body),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.35f);
     qel_spacer(ctx);
     const char* range = qel_arena_sprintf(ctx, "%s \xE2\x80\x93 %s", qel_format_number(ctx, o->format, *low),
                                           qel_format_number(ctx, o->format, *high));
-    qel_picker_text(ctx, range, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, t->text_body),
-                    qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), 1.35f);
+    qel_text_leaf(ctx, range, -1, QEL_FONT_BODY, qel_scaled(ctx, t->text_body),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.35f);
     qel_container_end(ctx);
 
     float largest = 0;

@@ -18,6 +18,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const uint32_t CANVAS_KEY = 0x5161u;
 static const float BASELINE = 0.72f;
@@ -207,7 +208,7 @@ int32_t qel_signature_pad(qel_context* ctx, const char* label, const qel_signatu
                            qel_arena_strdup(ctx, o->placeholder ? o->placeholder : "Sign here", -1),
                            s->point_count == 0,
                            s->reference_width,
-                           qel_picker_scaled(ctx, ctx->theme.current.text_body)};
+                           qel_scaled(ctx, ctx->theme.current.text_body)};
     qel_node_draw_with(ctx, leaf, signature_draw, &p, sizeof p, false);
 
     if (s->point_count > 0) {

@@ -85,7 +85,8 @@ static void time_cell(qel_context* ctx, uint32_t id, const char* text, qel_size 
     qel_node_mark_interactive(ctx, node, 0);
     if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_node_push(ctx, node);
-    qel_picker_text(ctx, text, -1, font, size, qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), 1.0f);
+    qel_text_leaf(ctx, text, -1, font, size, qel_theme_color(ctx, current ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT),
+                  false, 1.0f);
     qel_node_pop(ctx);
 }
 
@@ -116,7 +117,7 @@ static int32_t time_column(qel_context* ctx, const char* name, int32_t count, in
         float flash = qel_anim_flash(ctx, id, it.hovered != 0, 0.1f);
         bool now = value == current;
         time_cell(ctx, id, text, {QEL_SIZE_GROW, 1}, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), flash * 1.3f),
-                  now ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body), now, it.hovered);
+                  now ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body), now, it.hovered);
         if (it.clicked) picked = value;
     }
     qel_scroll_end(ctx);
@@ -148,7 +149,7 @@ static bool half_column(qel_context* ctx, uint32_t picker, int32_t* hour)
         bool current = (i == 1) == pm;
         qel_interaction it = qel_interact(ctx, id, 0);
         time_cell(ctx, id, HALVES[i], {QEL_SIZE_FIXED, 50}, it.hovered ? qel_theme_color(ctx, QEL_COLOR_HOVER) : 0,
-                  QEL_FONT_MEDIUM, qel_picker_scaled(ctx, ctx->theme.current.text_small), current, it.hovered);
+                  QEL_FONT_MEDIUM, qel_scaled(ctx, ctx->theme.current.text_small), current, it.hovered);
         if (it.clicked && !current) {
             *hour = (*hour + 12) % 24;
             picked = true;
@@ -206,8 +207,8 @@ int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int3
     const char* text = twelve ? qel_arena_sprintf(ctx, "%d:%02d %s", shown_hour % 12 == 0 ? 12 : shown_hour % 12, shown_minute,
                                                   shown_hour < 12 ? "AM" : "PM")
                               : qel_arena_sprintf(ctx, "%02d:%02d", shown_hour, shown_minute);
-    int32_t leaf = qel_picker_text(ctx, text, -1, QEL_FONT_BODY, qel_picker_scaled(ctx, ctx->theme.current.text_body),
-                                   qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
+    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body),
+                                 qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
     qel_picker_field_end(ctx, &f, o->label, o->width, node);
 
@@ -337,7 +338,7 @@ static void wheel_node(qel_context* ctx, uint32_t id, const qel_wheel_picker_opt
     p.band = qel_theme_color(ctx, QEL_COLOR_ACTIVE);
     p.text = qel_theme_color(ctx, QEL_COLOR_TEXT);
     p.muted = qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED);
-    p.font_size = qel_picker_scaled(ctx, ctx->theme.current.text_body + 2);
+    p.font_size = qel_scaled(ctx, ctx->theme.current.text_body + 2);
     p.focus = focus;
     qel_node_draw_with(ctx, node, wheel_draw, &p, sizeof p, false);
 }
@@ -454,13 +455,14 @@ static void clock_segment(qel_context* ctx, uint32_t picker, clock_state* s, int
     n->pad_top = n->pad_bottom = 2;
     n->pad_left = n->pad_right = 10;
     for (float& radius : n->radii) radius = 10;
-    if (current) n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), tint, qel_picker_dark(ctx) ? 0.2f : 0.12f);
+    if (current) n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), tint, qel_dark_mode(ctx) ? 0.2f : 0.12f);
     else if (it.hovered) n->fill = qel_theme_color(ctx, QEL_COLOR_HOVER);
     qel_node_clickable(ctx, node, id, false);
     qel_node_push(ctx, node);
     char text[16];
     snprintf(text, sizeof text, "%02d", value);
-    qel_picker_text(ctx, text, -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 34), current ? ink : qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), 1.15f);
+    qel_text_leaf(ctx, text, -1, QEL_FONT_HEADING, qel_scaled(ctx, 34),
+                  current ? ink : qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.15f);
     qel_node_pop(ctx);
     qel_focus_ring(ctx, node, motion.focus);
 }
@@ -527,7 +529,8 @@ int32_t qel_clock_picker(qel_context* ctx, const char* label, int32_t* hour, int
     n->gap = 4;
     qel_node_push(ctx, header);
     clock_segment(ctx, id, s, 0, *hour);
-    qel_picker_text(ctx, ":", -1, QEL_FONT_HEADING, qel_picker_scaled(ctx, 34), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), 1.15f);
+    qel_text_leaf(ctx, ":", -1, QEL_FONT_HEADING, qel_scaled(ctx, 34),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.15f);
     clock_segment(ctx, id, s, 1, *minute);
     qel_node_pop(ctx);
 

@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "core.h"
+#include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/cards_progress.h"
@@ -226,18 +227,6 @@ static void select_node(qel_context* ctx, tree_record* t, int32_t node)
 
 // --- Keys ---
 
-static bool starts_with_nocase(const char* text, const char* prefix, int32_t length)
-{
-    for (int32_t i = 0; i < length; i++) {
-        if (!text[i]) return false;
-        unsigned char a = (unsigned char)text[i], b = (unsigned char)prefix[i];
-        if (a >= 'A' && a <= 'Z') a = (unsigned char)(a + 32);
-        if (b >= 'A' && b <= 'Z') b = (unsigned char)(b + 32);
-        if (a != b) return false;
-    }
-    return true;
-}
-
 static void type_ahead_search(qel_context* ctx, tree_record* t)
 {
     tree_state* s = t->st;
@@ -248,7 +237,7 @@ static void type_ahead_search(qel_context* ctx, tree_record* t)
         int32_t node = s->rows[(start + k) % t->row_count].node;
         if (node < 0) continue;
         const char* label = t->opts.label(t->opts.label_user, node);
-        if (starts_with_nocase(label ? label : "", s->typed, s->typed_length)) {
+        if (qel_starts_with_nocase(label ? label : "", s->typed, s->typed_length)) {
             select_node(ctx, t, node);
             return;
         }

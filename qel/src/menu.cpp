@@ -98,7 +98,7 @@ bool qel_menu_item(qel_context* ctx, const char* label, const qel_menu_item_opti
     n->pad_left = n->pad_right = 10;
     n->gap = 10;
     n->align_self = QEL_ALIGN_STRETCH;
-    qel_node_round(n, fmaxf(6.0f, theme(ctx)->radius_medium - 6.0f));
+    qel_node_round(n, qel_row_radius(ctx));
     qel_color tint = o->destructive ? qel_color_alpha(qel_color_resolve(ctx, qel_color_token(QEL_COLOR_DANGER)), 0.1f)
                                     : qel_color_resolve(ctx, qel_color_token(QEL_COLOR_ACTIVE));
     n->fill = qel_color_alpha(tint, amount);

@@ -126,7 +126,7 @@ static void panel(qel_context* ctx, tooltip_state* st, float t)
     int32_t root = qel_overlay_begin(ctx, LAYER, LAYER_Z, st->target, QEL_PLACE_ABOVE_CENTER, 6);
     qel_node* n = qel_node_at(ctx, root);
     n->fill = tone(ctx, 0.93f, 0.2f);
-    qel_node_round(n, fmaxf(6.0f, th->radius_medium - 6.0f));
+    qel_node_round(n, qel_row_radius(ctx));
     n->pad_top = n->pad_bottom = 5;
     n->pad_left = n->pad_right = 9;
     n->opacity = t;

@@ -198,7 +198,7 @@ static void section_header(qel_context* ctx, uint32_t id, const char* title, boo
     n->direction = QEL_DIR_ROW;
     n->align = QEL_ALIGN_CENTER;
     n->gap = 6;
-    for (float& radius : n->radii) radius = qel_picker_row_radius(ctx);
+    qel_node_round(n, qel_row_radius(ctx));
     if (collapsible) qel_node_clickable(ctx, node, id, false);
     qel_node_push(ctx, node);
     if (collapsible)

@@ -1,4 +1,4 @@
-// Shared pieces of the picker widgets: draw payloads, accent colours, row radii, prefix matching,
+// Shared pieces of the picker widgets: draw payloads, accent colours, prefix matching,
 // the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
 #include "picker_nodes.h"
 
@@ -23,11 +23,6 @@ void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
 {
     return qel_theme_color(ctx, qel_theme_get_accent(ctx) ? (int32_t)QEL_COLOR_ACCENT : (int32_t)fallback_slot);
-}
-
-float qel_picker_row_radius(qel_context* ctx)
-{
-    return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
 }
 
 bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length)

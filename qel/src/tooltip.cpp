@@ -83,7 +83,7 @@ void qel_tooltip_for(qel_context* ctx, uint32_t id, const char* text)
 
 static qel_color tone(qel_context* ctx, float dark, float light)
 {
-    return qel_color_oklch(qel_theme_get_mode(ctx) == QEL_THEME_DARK ? dark : light, 0, 0, 1);
+    return qel_color_oklch(qel_dark_mode(ctx) ? dark : light, 0, 0, 1);
 }
 
 static void text_leaf(qel_context* ctx, const char* text, int32_t length, float size, qel_color color, bool wrap,

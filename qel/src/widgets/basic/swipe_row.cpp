@@ -136,7 +136,7 @@ static void action_node(qel_context* ctx, uint32_t id, const qel_swipe_action& a
     qel_interaction it = qel_interact(ctx, id, 0);
     qel_color c = action_color(ctx, a.kind);
     qel_color fill = it.hovered ? qel_color_mix(c, 0xFF000000u, 0.1f) : c;
-    qel_color content = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? qel_color_tone(c, 0.24f, 0.5f) : 0xFFFFFFFFu;
+    qel_color content = qel_dark_mode(ctx) ? qel_color_tone(c, 0.24f, 0.5f) : 0xFFFFFFFFu;
     content = qel_color_contrast(content, fill, 4.5f);
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, ACTION_WIDTH}, {QEL_SIZE_GROW, 1});
     qel_node* n = qel_node_at(ctx, index);

@@ -20,6 +20,7 @@
 #include "qel/theme.h"
 #include "qel/text.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float DEFAULT_HEIGHT = 320, DEFAULT_AXIS = 60, UNKNOWN_WIDTH = 600;
 static const float RANGE_SECONDS = 0.18f, MERGE_BELOW = 2.5f;
@@ -576,7 +577,7 @@ static void draw_volume(qel_context* ctx, const candle_canvas& c, const qel_cand
     if (!p->volume_on || !(p->largest_volume > 0) || !(volume > 0)) return;
     const qel_rect& v = c.plot.band;
     float h = volume / p->largest_volume * v.h;
-    float alpha = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0.42f : 0.32f;
+    float alpha = qel_dark_mode(ctx) ? 0.42f : 0.32f;
     qel_rect bar = {x - w / 2, v.y + v.h - h, w, h};
     qel_draw_rect(ctx, &bar, nullptr, qel_color_alpha(candle_color(p, k), alpha));
 }

@@ -17,6 +17,16 @@ float qel_scaled(qel_context* ctx, float size)
     return size * ctx->theme.current.ui_scale;
 }
 
+float qel_text_body_scaled(qel_context* ctx)
+{
+    return qel_scaled(ctx, ctx->theme.current.text_body);
+}
+
+float qel_text_small_scaled(qel_context* ctx)
+{
+    return qel_scaled(ctx, ctx->theme.current.text_small);
+}
+
 bool qel_dark_mode(qel_context* ctx)
 {
     return qel_theme_get_mode(ctx) == QEL_THEME_DARK;

@@ -11,6 +11,9 @@
 
 // The size (in theme units) times the UI scale.
 float qel_scaled(qel_context* ctx, float size);
+// The theme's body and small text sizes times the UI scale.
+float qel_text_body_scaled(qel_context* ctx);
+float qel_text_small_scaled(qel_context* ctx);
 
 // True in dark mode.
 bool qel_dark_mode(qel_context* ctx);

@@ -163,12 +163,12 @@ qel_color qel_chart_indexed_color(qel_context* ctx, qel_color own, int32_t index
 
 float qel_chart_xs_size(qel_context* ctx)
 {
-    return ctx->theme.current.text_xs * ctx->theme.current.ui_scale;
+    return qel_scaled(ctx, ctx->theme.current.text_xs);
 }
 
 float qel_chart_small_size(qel_context* ctx)
 {
-    return ctx->theme.current.text_small * ctx->theme.current.ui_scale;
+    return qel_text_small_scaled(ctx);
 }
 
 int32_t* qel_chart_order_by_value(qel_context* ctx, const qel_chart_item* items, int32_t count)

@@ -14,6 +14,7 @@
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text_input.h"
+#include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "widgets/basic/widget_nodes.h"
@@ -32,11 +33,6 @@ struct palette_state {
 
 // --- Matching ---
 
-static char fold(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
 // The label's score for the query; -1 when it does not hold the query's characters in order.
 static int32_t score_of(const char* query, const char* label)
 {
@@ -46,7 +42,7 @@ static int32_t score_of(const char* query, const char* label)
     for (const char* q = query; *q; q++) {
         if (*q == ' ') continue;
         int32_t start = at;
-        while (at < length && fold(label[at]) != fold(*q)) at++;
+        while (at < length && qel_ascii_lower(label[at]) != qel_ascii_lower(*q)) at++;
         if (at == length) return -1;
         if (at > start) run = 0;
         score += (at == 0 || label[at - 1] == ' ' ? 5 : 2) + run;

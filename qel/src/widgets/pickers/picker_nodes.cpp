@@ -11,6 +11,7 @@
 #include "qel/arena.h"
 #include "qel/popup.h"
 #include "qel/state.h"
+#include "qel/text_units.h"
 #include "qel/theme.h"
 
 void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
@@ -27,13 +28,8 @@ qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
 
 bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length)
 {
-    for (int32_t i = 0; i < length; i++) {
-        unsigned char a = (unsigned char)text[i], b = (unsigned char)prefix[i];
-        if (!a) return false;
-        if (a >= 'A' && a <= 'Z') a = (unsigned char)(a + 32);
-        if (b >= 'A' && b <= 'Z') b = (unsigned char)(b + 32);
-        if (a != b) return false;
-    }
+    for (int32_t i = 0; i < length; i++)
+        if (!text[i] || qel_ascii_lower(text[i]) != qel_ascii_lower(prefix[i])) return false;
     return true;
 }
 

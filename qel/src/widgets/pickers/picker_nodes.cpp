@@ -2,7 +2,6 @@
 // the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
 #include "picker_nodes.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "core.h"

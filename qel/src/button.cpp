@@ -19,6 +19,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const uint32_t ICON_FADE_KEY = 0x1C05A9u;
 static const float PRESSED_SCALE = 0.97f;
@@ -50,7 +51,7 @@ qel_button_style* qel_button_palette(qel_button_style* out, qel_context* ctx, ui
     }
     case QEL_BUTTON_DANGER: {
         qel_color danger = slot(QEL_COLOR_DANGER);
-        qel_color on_danger = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0xFF0C0A1Au : 0xFFFFFFFFu;
+        qel_color on_danger = qel_dark_mode(ctx) ? 0xFF0C0A1Au : 0xFFFFFFFFu;
         *out = {danger, qel_color_mix(danger, page, 0.12f), qel_color_mix(danger, page, 0.05f), on_danger, 0, 0};
         break;
     }

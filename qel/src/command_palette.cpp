@@ -14,6 +14,7 @@
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text_input.h"
+#include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "widgets/basic/widget_nodes.h"
@@ -32,11 +33,6 @@ struct palette_state {
 
 // --- Matching ---
 
-static char fold(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
 // The label's score for the query; -1 when it does not hold the query's characters in order.
 static int32_t score_of(const char* query, const char* label)
 {
@@ -46,7 +42,7 @@ static int32_t score_of(const char* query, const char* label)
     for (const char* q = query; *q; q++) {
         if (*q == ' ') continue;
         int32_t start = at;
-        while (at < length && fold(label[at]) != fold(*q)) at++;
+        while (at < length && qel_ascii_lower(label[at]) != qel_ascii_lower(*q)) at++;
         if (at == length) return -1;
         if (at > start) run = 0;
         score += (at == 0 || label[at - 1] == ' ' ? 5 : 2) + run;
@@ -92,12 +88,6 @@ static void keys(qel_context* ctx, palette_state* st, int32_t n)
 
 // --- Building ---
 
-static void text_line(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color)
-{
-    int32_t index = qel_node_text(ctx, text, -1, font, size, color, false);
-    qel_node_at(ctx, index)->line_height = 1.3f;
-}
-
 static void query_row(qel_context* ctx, palette_state* st)
 {
     qel_style row = {};
@@ -123,8 +113,8 @@ static void group_caption(qel_context* ctx, const char* group, bool first)
     box.padding_bottom = 4;
     box.padding_left = 10;
     qel_container_begin(ctx, &box);
-    text_line(ctx, group, QEL_FONT_MEDIUM, qel_scaled(ctx, qel_theme_block_get(ctx)->text_small),
-              qel_color_token(QEL_COLOR_TEXT_MUTED));
+    qel_text_leaf_scaled(ctx, group, QEL_FONT_MEDIUM, qel_theme_block_get(ctx)->text_small,
+                         qel_color_token(QEL_COLOR_TEXT_MUTED), 1.3f);
     qel_container_end(ctx);
 }
 
@@ -181,8 +171,8 @@ static int32_t command_list(qel_context* ctx, uint32_t palette, palette_state* s
         box.width = {QEL_SIZE_GROW, 1};
         box.align = QEL_ALIGN_CENTER;
         qel_container_begin(ctx, &box);
-        text_line(ctx, "No results found", QEL_FONT_BODY, qel_scaled(ctx, qel_theme_block_get(ctx)->text_body),
-                  qel_color_token(QEL_COLOR_TEXT_MUTED));
+        qel_text_leaf_scaled(ctx, "No results found", QEL_FONT_BODY, qel_theme_block_get(ctx)->text_body,
+                             qel_color_token(QEL_COLOR_TEXT_MUTED), 1.3f);
         qel_container_end(ctx);
         return -1;
     }
@@ -227,8 +217,8 @@ static void footer(qel_context* ctx)
         pair.align = QEL_ALIGN_CENTER;
         qel_row_begin(ctx, &pair);
         qel_word_chips(ctx, hint[0]);
-        text_line(ctx, hint[1], QEL_FONT_BODY, qel_scaled(ctx, th->text_small),
-                  qel_color_token(QEL_COLOR_TEXT_SECONDARY));
+        qel_text_leaf_scaled(ctx, hint[1], QEL_FONT_BODY, th->text_small, qel_color_token(QEL_COLOR_TEXT_SECONDARY),
+                             1.3f);
         qel_container_end(ctx);
     }
     qel_container_end(ctx);

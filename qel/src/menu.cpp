@@ -33,14 +33,6 @@ static const qel_theme* theme(qel_context* ctx)
     return qel_theme_block_get(ctx);
 }
 
-static int32_t text_leaf(qel_context* ctx, const char* text, int32_t length, uint32_t font, float size,
-                         qel_color color)
-{
-    int32_t index = qel_node_text(ctx, text, length, font, size, color, false);
-    qel_node_at(ctx, index)->line_height = 1.3f;
-    return index;
-}
-
 // --- Menu rows ---
 
 // The popup the row is built in, when one is begun and its stack entry was stored.
@@ -61,12 +53,12 @@ static void menu_row_content(qel_context* ctx, const char* label, const qel_menu
 {
     qel_color strong = qel_color_token(o->destructive ? QEL_COLOR_DANGER : QEL_COLOR_TEXT);
     if (o->icon) qel_icon(ctx, o->icon, ICON_SIZE, o->destructive ? strong : qel_color_token(QEL_COLOR_TEXT_SECONDARY));
-    int32_t text = text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY,
-                             qel_scaled(ctx, theme(ctx)->text_body), strong);
+    int32_t text = qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                                 strong, false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     if (o->shortcut)
-        text_leaf(ctx, o->shortcut, -1, QEL_FONT_BODY, qel_scaled(ctx, theme(ctx)->text_small),
-                  qel_color_token(QEL_COLOR_TEXT_MUTED));
+        qel_text_leaf_scaled(ctx, o->shortcut, QEL_FONT_BODY, theme(ctx)->text_small,
+                             qel_color_token(QEL_COLOR_TEXT_MUTED), 1.3f);
     if (o->checked) qel_icon(ctx, GLYPH_CHECK, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT));
 }
 
@@ -98,7 +90,7 @@ bool qel_menu_item(qel_context* ctx, const char* label, const qel_menu_item_opti
     n->pad_left = n->pad_right = 10;
     n->gap = 10;
     n->align_self = QEL_ALIGN_STRETCH;
-    qel_node_round(n, fmaxf(6.0f, theme(ctx)->radius_medium - 6.0f));
+    qel_node_round(n, qel_row_radius(ctx));
     qel_color tint = o->destructive ? qel_color_alpha(qel_color_resolve(ctx, qel_color_token(QEL_COLOR_DANGER)), 0.1f)
                                     : qel_color_resolve(ctx, qel_color_token(QEL_COLOR_ACTIVE));
     n->fill = qel_color_alpha(tint, amount);
@@ -134,8 +126,8 @@ void qel_menu_label(qel_context* ctx, const char* text)
     box.padding_bottom = 4;
     box.padding_left = 10;
     qel_container_begin(ctx, &box);
-    text_leaf(ctx, text, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, theme(ctx)->text_small),
-              qel_color_token(QEL_COLOR_TEXT_MUTED));
+    qel_text_leaf_scaled(ctx, text, QEL_FONT_MEDIUM, theme(ctx)->text_small, qel_color_token(QEL_COLOR_TEXT_MUTED),
+                         1.3f);
     qel_container_end(ctx);
 }
 
@@ -204,16 +196,16 @@ static void select_open_close(qel_context* ctx, qel_popup_slot* slot, select_sta
 static void select_trigger_content(qel_context* ctx, const char* const* items, uint32_t count, int32_t selected,
                                    const qel_select_options* o)
 {
-    float size = qel_scaled(ctx, theme(ctx)->text_body);
+    float size = qel_text_body_scaled(ctx);
     int32_t text;
     if (selected < 0 || (uint32_t)selected >= count || !items) {
-        text = text_leaf(ctx, o->placeholder ? o->placeholder : "Select", -1, QEL_FONT_BODY, size,
-                         qel_color_token(QEL_COLOR_TEXT_MUTED));
+        text = qel_text_leaf(ctx, o->placeholder ? o->placeholder : "Select", -1, QEL_FONT_BODY, size,
+                             qel_color_token(QEL_COLOR_TEXT_MUTED), false, 1.3f);
     } else {
         const char* icon = o->item_icons ? o->item_icons[selected] : nullptr;
         if (icon) qel_icon(ctx, icon, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT_SECONDARY));
-        text = text_leaf(ctx, items[selected] ? items[selected] : "", -1, QEL_FONT_BODY, size,
-                         qel_color_token(QEL_COLOR_TEXT));
+        text = qel_text_leaf(ctx, items[selected] ? items[selected] : "", -1, QEL_FONT_BODY, size,
+                             qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
     }
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_icon(ctx, GLYPH_SELECT_CHEVRON, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT_MUTED));
@@ -260,8 +252,8 @@ static void select_list(qel_context* ctx, const char* const* items, uint32_t cou
         qel_style box = {};
         box.padding_top = box.padding_bottom = box.padding_left = 10;
         qel_container_begin(ctx, &box);
-        text_leaf(ctx, "No results", -1, QEL_FONT_BODY, qel_scaled(ctx, theme(ctx)->text_body),
-                  qel_color_token(QEL_COLOR_TEXT_MUTED));
+        qel_text_leaf_scaled(ctx, "No results", QEL_FONT_BODY, theme(ctx)->text_body,
+                             qel_color_token(QEL_COLOR_TEXT_MUTED), 1.3f);
         qel_container_end(ctx);
     }
     qel_scroll_end(ctx);

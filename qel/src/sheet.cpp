@@ -84,7 +84,7 @@ void qel_scrim_end(qel_context* ctx)
 void qel_overlay_panel_style(qel_context* ctx, qel_node* n, float radius, float light_border_alpha)
 {
     n->fill = qel_color_token(QEL_COLOR_ELEVATED);
-    n->border = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? qel_color_token(QEL_COLOR_BORDER)
+    n->border = qel_dark_mode(ctx) ? qel_color_token(QEL_COLOR_BORDER)
                                                           : qel_color_alpha(0xFF000000u, light_border_alpha);
     n->border_width = 1;
     qel_node_round(n, radius);

@@ -106,7 +106,7 @@ int32_t qel_label_visible_len(const char* label)
     return (int32_t)(marker ? (size_t)(marker - label) : strlen(label));
 }
 
-static char fold(char c)
+char qel_ascii_lower(char c)
 {
     return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
 }
@@ -117,7 +117,7 @@ bool qel_str_contains_nocase(const char* haystack, const char* needle)
     if (!haystack) return false;
     for (; *haystack; haystack++) {
         size_t i = 0;
-        while (needle[i] && fold(haystack[i]) == fold(needle[i])) i++;
+        while (needle[i] && qel_ascii_lower(haystack[i]) == qel_ascii_lower(needle[i])) i++;
         if (!needle[i]) return true;
     }
     return false;

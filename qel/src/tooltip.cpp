@@ -83,14 +83,7 @@ void qel_tooltip_for(qel_context* ctx, uint32_t id, const char* text)
 
 static qel_color tone(qel_context* ctx, float dark, float light)
 {
-    return qel_color_oklch(qel_theme_get_mode(ctx) == QEL_THEME_DARK ? dark : light, 0, 0, 1);
-}
-
-static void text_leaf(qel_context* ctx, const char* text, int32_t length, float size, qel_color color, bool wrap,
-                      float line_height)
-{
-    int32_t index = qel_node_text(ctx, text, length, QEL_FONT_MEDIUM, size, color, wrap);
-    qel_node_at(ctx, index)->line_height = line_height;
+    return qel_color_oklch(qel_dark_mode(ctx) ? dark : light, 0, 0, 1);
 }
 
 // The words after the separator as keycaps in a row.
@@ -113,7 +106,8 @@ static void keycaps(qel_context* ctx, const char* keys, qel_color text_color)
         cap.justify = QEL_JUSTIFY_CENTER;
         cap.fill = qel_color_alpha(text_color, 0.14f);
         qel_row_begin(ctx, &cap);
-        text_leaf(ctx, p, length, th->text_xs * th->ui_scale, qel_color_alpha(text_color, 0.75f), false, 1.4f);
+        qel_text_leaf(ctx, p, length, QEL_FONT_MEDIUM, qel_scaled(ctx, th->text_xs),
+                      qel_color_alpha(text_color, 0.75f), false, 1.4f);
         qel_container_end(ctx);
         p += length;
     }
@@ -122,11 +116,10 @@ static void keycaps(qel_context* ctx, const char* keys, qel_color text_color)
 
 static void panel(qel_context* ctx, tooltip_state* st, float t)
 {
-    const qel_theme* th = qel_theme_block_get(ctx);
     int32_t root = qel_overlay_begin(ctx, LAYER, LAYER_Z, st->target, QEL_PLACE_ABOVE_CENTER, 6);
     qel_node* n = qel_node_at(ctx, root);
     n->fill = tone(ctx, 0.93f, 0.2f);
-    qel_node_round(n, fmaxf(6.0f, th->radius_medium - 6.0f));
+    qel_node_round(n, qel_row_radius(ctx));
     n->pad_top = n->pad_bottom = 5;
     n->pad_left = n->pad_right = 9;
     n->opacity = t;
@@ -136,7 +129,7 @@ static void panel(qel_context* ctx, tooltip_state* st, float t)
     n->max_w = 280;
     n->elevation = 2;
     qel_color text_color = tone(ctx, 0.18f, 0.98f);
-    float size = th->text_small * th->ui_scale;
+    float size = qel_text_small_scaled(ctx);
     const char* keys = strstr(st->text, SEPARATOR);
     if (keys) {
         n->direction = QEL_DIR_ROW;
@@ -144,10 +137,10 @@ static void panel(qel_context* ctx, tooltip_state* st, float t)
         n->pad_right = 5;
         n->pad_left = 8;
         n->gap = 8;
-        text_leaf(ctx, st->text, (int32_t)(keys - st->text), size, text_color, false, 1.35f);
+        qel_text_leaf(ctx, st->text, (int32_t)(keys - st->text), QEL_FONT_MEDIUM, size, text_color, false, 1.35f);
         keycaps(ctx, keys + strlen(SEPARATOR), text_color);
     } else {
-        text_leaf(ctx, st->text, -1, size, text_color, true, 1.35f);
+        qel_text_leaf(ctx, st->text, -1, QEL_FONT_MEDIUM, size, text_color, true, 1.35f);
     }
     qel_overlay_end(ctx);
 }

@@ -72,6 +72,15 @@ TEST(Labels, VisiblePartEndsAtTheFirstDoubleHash)
     for (auto c : cases) EXPECT_EQ(qel_label_visible_len(c.label), c.visible) << (c.label ? c.label : "null");
 }
 
+TEST(Labels, LowersAsciiLettersOnly)
+{
+    const struct {
+        char in, out;
+    } cases[] = {{'A', 'a'}, {'Z', 'z'}, {'m', 'm'}, {'@', '@'}, {'[', '['}, {'`', '`'}, {'7', '7'},
+                 {'\xC3', '\xC3'}, {'\x89', '\x89'}, {'\0', '\0'}};
+    for (auto c : cases) EXPECT_EQ(qel_ascii_lower(c.in), c.out) << (int)(unsigned char)c.in;
+}
+
 TEST(Labels, ContainsIgnoresAsciiCaseOnly)
 {
     const struct {

@@ -30,6 +30,9 @@ int32_t qel_utf8_copy(char* out, int32_t capacity, const char* text);
 // Bytes of the label shown on screen: everything before the first "##" (0 for null).
 int32_t qel_label_visible_len(const char* label);
 
+// The byte with A to Z made a to z; every other byte, UTF-8 included, as it is.
+char qel_ascii_lower(char c);
+
 // True when needle occurs in haystack, ASCII letters compared without case. A null or empty
 // needle matches anything.
 bool qel_str_contains_nocase(const char* haystack, const char* needle);

@@ -227,7 +227,7 @@ void qel_skeleton(qel_context* ctx, qel_size width, float height)
                              own ? QEL_ALIGN_OWN_SIZE : QEL_ALIGN_AUTO);
     qel_node* n = qel_node_at(ctx, index);
     qel_node_round(n, fminf(h * 0.5f, 8.0f));
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    bool dark = qel_dark_mode(ctx);
     auto* record = (qel_skeleton_record*)qel_arena_alloc(ctx, sizeof(qel_skeleton_record));
     *record = {ctx->clock.time, qel_color_token(QEL_COLOR_ACTIVE),
                qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), dark ? 0.06f : 0.05f)};

@@ -15,6 +15,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widget_nodes.h"
 
 static const uint32_t CHECKBOX_KEY = 0xC0EC0001u, SWITCH_KEY = 0x5D17C002u, RADIO_KEY = 0x4AD10003u;
 static const float EASE_SECONDS = 0.14f;
@@ -160,7 +161,7 @@ void qel_check_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     const auto* c = (const qel_check_record*)user;
     float p = fminf(fmaxf(c->value, 0.0f), 1.0f);
-    if (c->mode == QEL_CHECK_SWITCH) draw_switch(ctx, node, c, p, qel_theme_get_mode(ctx) == QEL_THEME_DARK);
+    if (c->mode == QEL_CHECK_SWITCH) draw_switch(ctx, node, c, p, qel_dark_mode(ctx));
     else draw_box(ctx, node, c, p);
 }
 

@@ -139,7 +139,7 @@ static selection_look look_of(qel_context* ctx, uint32_t mode)
     if (mode == QEL_SEGMENTED_UNDERLINE) return {qel_theme_color(ctx, QEL_COLOR_TEXT), 0, 0};
     if (mode == QEL_SEGMENTED_PILLS) return {qel_theme_color(ctx, QEL_COLOR_ACTIVE), 0, 0};
     qel_color elevated = qel_theme_color(ctx, QEL_COLOR_ELEVATED);
-    if (qel_theme_get_mode(ctx) == QEL_THEME_DARK)
+    if (qel_dark_mode(ctx))
         return {qel_color_mix(elevated, qel_theme_color(ctx, QEL_COLOR_TEXT), 0.17f), 0x46000000u, 0x18000000u};
     return {elevated, 0x14000000u, 0x10000000u};
 }

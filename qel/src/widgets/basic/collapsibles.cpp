@@ -101,7 +101,7 @@ static void header_row(qel_context* ctx, uint32_t id, const char* label, float t
     n->align = QEL_ALIGN_CENTER;
     n->pad_top = n->pad_bottom = 14;
     n->gap = 12;
-    qel_node_round(n, fmaxf(6.0f, th->radius_medium - 6.0f));
+    qel_node_round(n, qel_row_radius(ctx));
     qel_node_clickable(ctx, index, id, false);
     qel_node_focus_ring_full(ctx, index, ring);
     qel_node_push(ctx, index);

@@ -98,7 +98,7 @@ static void chip_node(qel_context* ctx, uint32_t id, const chip_state* s, const 
     qel_color c = qel_theme_color(ctx, qel_theme_get_accent(ctx) != QEL_ACCENT_NEUTRAL ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT);
     qel_color surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT), secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    bool dark = qel_dark_mode(ctx);
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, 30});
     qel_node* n = qel_node_at(ctx, index);
     n->direction = QEL_DIR_ROW;

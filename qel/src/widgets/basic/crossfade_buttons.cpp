@@ -235,7 +235,7 @@ static qel_face async_face(qel_context* ctx, const char* label, int32_t phase, c
         }
         qel_color success = qel_theme_color(ctx, QEL_COLOR_SUCCESS);
         f.fill = f.hover = f.press = success;
-        f.text_color = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0xFF101A08u : 0xFFFFFFFFu;
+        f.text_color = qel_dark_mode(ctx) ? 0xFF101A08u : 0xFFFFFFFFu;
         return f;
     }
     case QEL_ASYNC_FAILED: {

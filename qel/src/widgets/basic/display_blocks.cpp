@@ -24,11 +24,6 @@ static const float DISMISS_SIDE = 24.0f, IMAGE_SIDE = 64.0f;
 static const char DISMISS_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
 static const char ACTION_GLYPH[] = "\xEE\x84\xBD";   // U+E13D
 
-static float body_size(qel_context* ctx)
-{
-    return ctx->theme.current.text_body * ctx->theme.current.ui_scale;
-}
-
 // --- Alerts ---
 
 static const char* default_alert_icon(uint32_t kind)
@@ -99,12 +94,12 @@ bool qel_alert(qel_context* ctx, const char* title, const qel_alert_opts* option
     column.width = {QEL_SIZE_GROW, 1};
     column.gap = 3;
     qel_column_begin(ctx, &column);
-    qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
-              true, 1.4f);
+    qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), true, 1.4f);
     if (o->text) {
         qel_color secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
         qel_color ink = semantic ? qel_color_mix(secondary, c, qel_dark_mode(ctx) ? 0.18f : 0.22f) : secondary;
-        qel_text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), ink, true, 0);
+        qel_text_leaf(ctx, o->text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx), ink, true, 0);
     }
     qel_container_end(ctx);
     bool clicked = o->dismissible && dismiss_button(ctx, title);
@@ -143,8 +138,8 @@ bool qel_empty_state(qel_context* ctx, const char* title, const qel_empty_state_
     qel_node_at(ctx, heading)->content_align = 1;
     qel_node_at(ctx, heading)->align_self = QEL_ALIGN_CENTER;
     if (o->text) {
-        int32_t text =
-            qel_text_leaf(ctx, o->text, -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), true, 0);
+        int32_t text = qel_text_leaf(ctx, o->text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                                     qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), true, 0);
         qel_node* n = qel_node_at(ctx, text);
         n->content_align = 1;
         n->align_self = QEL_ALIGN_CENTER;
@@ -175,12 +170,12 @@ void qel_meter(qel_context* ctx, const char* label, float value, float max, cons
     qel_style row = {};
     row.gap = 6;
     qel_row_begin(ctx, &row);
-    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
-              false, 1.3f);
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_spacer(ctx);
     const char* reading = qel_arena_sprintf(ctx, "%g / %g %s", (double)value, (double)max, unit ? unit : "");
-    int32_t figures =
-        qel_text_leaf(ctx, reading, -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
+    int32_t figures = qel_text_leaf(ctx, reading, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                                    qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     qel_node_at(ctx, figures)->flags |= QEL_NODE_TABULAR;
     qel_container_end(ctx);
     qel_push_id(ctx, label);

@@ -33,11 +33,6 @@ static qel_color accent_or_text(qel_context* ctx)
     return qel_theme_color(ctx, qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT);
 }
 
-static float small_text(qel_context* ctx)
-{
-    return ctx->theme.current.text_small * ctx->theme.current.ui_scale;
-}
-
 static bool ascii_alnum(unsigned char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -117,7 +112,7 @@ static void radio_card(qel_context* ctx, uint32_t id, const qel_radio_card_item&
     }
     qel_container_end(ctx);
     if (item.description)
-        qel_text_leaf(ctx, item.description, -1, QEL_FONT_BODY, small_text(ctx),
+        qel_text_leaf(ctx, item.description, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), true, 0);
     qel_container_end(ctx);
 
@@ -261,7 +256,8 @@ static bool tag_chip(qel_context* ctx, const char* text, int32_t length, int32_t
     n->fill = qel_theme_color(ctx, QEL_COLOR_ACTIVE);
     n->pad_right = 3;
     qel_node_push(ctx, chip);
-    qel_text_leaf(ctx, text, length, QEL_FONT_MEDIUM, small_text(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.2f);
+    qel_text_leaf(ctx, text, length, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
+                  false, 1.2f);
     qel_push_id_int(ctx, index);
     bool remove = qel_field_button(ctx, chip, CLOSE_GLYPH, {}, 18);
     qel_pop_id(ctx);
@@ -506,7 +502,8 @@ int32_t qel_password_strength(qel_context* ctx, const char* password)
         qel_node_round(qel_node_at(ctx, bar), 2);
     }
     qel_gap(ctx, 6);
-    int32_t word = qel_text_leaf(ctx, length > 0 ? WORDS[score] : "", -1, QEL_FONT_MEDIUM, small_text(ctx), color, false, 1.3f);
+    int32_t word = qel_text_leaf(ctx, length > 0 ? WORDS[score] : "", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
+                                 color, false, 1.3f);
     qel_node_at(ctx, word)->min_w = 60;
     qel_node_at(ctx, word)->content_align = 2;
     qel_container_end(ctx);

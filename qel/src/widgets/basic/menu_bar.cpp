@@ -343,11 +343,9 @@ static uint8_t default_mnemonic(const char* label)
 static int32_t mnemonic_offset(const char* label, uint8_t mnemonic)
 {
     int32_t visible = qel_label_visible_len(label);
-    uint8_t want = mnemonic >= 'A' && mnemonic <= 'Z' ? (uint8_t)(mnemonic + 32) : mnemonic;
-    for (int32_t i = 0; i < visible; i++) {
-        uint8_t c = (uint8_t)label[i];
-        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) == want) return i;
-    }
+    char want = qel_ascii_lower((char)mnemonic);
+    for (int32_t i = 0; i < visible; i++)
+        if (qel_ascii_lower(label[i]) == want) return i;
     return -1;
 }
 

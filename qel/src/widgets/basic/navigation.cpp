@@ -27,11 +27,6 @@ static const char ELLIPSIS[] = "\xEE\x82\xB6";       // U+E0B6
 static const float HOVER_SECONDS = 0.14f, GLYPH_SIZE = 14.0f, CELL = 32.0f;
 static const int32_t ELLIPSIS_ENTRY = -1, MAX_ENTRIES = 16;
 
-static float body_size(qel_context* ctx)
-{
-    return ctx->theme.current.text_body * ctx->theme.current.ui_scale;
-}
-
 // A row of its own size with gap, pushed.
 static void fit_row_begin(qel_context* ctx, float gap)
 {
@@ -111,7 +106,7 @@ int32_t qel_nav_list(qel_context* ctx, const char* label, const qel_nav_item_opt
     qel_node_push(ctx, item);
     qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT), secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
     qel_icon_glyph(ctx, o->icon, 16, selected ? text : secondary);
-    int32_t name = qel_text_leaf(ctx, label, -1, selected ? QEL_FONT_MEDIUM : QEL_FONT_BODY, body_size(ctx),
+    int32_t name = qel_text_leaf(ctx, label, -1, selected ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                  selected ? text : qel_color_mix(secondary, text, 0.6f * m.hover), false, 1.3f);
     qel_node_at(ctx, name)->width = {QEL_SIZE_GROW, 1};
     if (o->trailing) {
@@ -148,7 +143,7 @@ static bool crumb(qel_context* ctx, const char* label)
     float flash = qel_anim_flash(ctx, id, it.hovered, HOVER_SECONDS);
     qel_color color = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY),
                                     qel_theme_color(ctx, QEL_COLOR_TEXT), flash);
-    int32_t text = qel_text_leaf(ctx, label, -1, QEL_FONT_BODY, body_size(ctx), color, false, 1.3f);
+    int32_t text = qel_text_leaf(ctx, label, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx), color, false, 1.3f);
     qel_node_at(ctx, text)->id = id;
     qel_node_clickable(ctx, text, id, qel_is_disabled(ctx));
     qel_node_focus_ring_full(ctx, text, it.focused && it.focus_visible);
@@ -163,8 +158,8 @@ int32_t qel_breadcrumbs(qel_context* ctx, const char* const labels[], int32_t co
     int32_t clicked = -1;
     for (int32_t i = 0; i + 1 < count; i++)
         if (crumb(ctx, labels[i])) clicked = i;
-    qel_text_leaf(ctx, labels[count - 1], -1, QEL_FONT_BODY, body_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
-                  false, 1.3f);
+    qel_text_leaf(ctx, labels[count - 1], -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_pop(ctx);
     return clicked;
 }
@@ -233,7 +228,7 @@ static bool page_cell(qel_context* ctx, int32_t index, bool current)
     qel_node_push(ctx, cell);
     char number[16];
     snprintf(number, sizeof number, "%d", index + 1);
-    int32_t text = qel_text_leaf(ctx, number, -1, current ? QEL_FONT_MEDIUM : QEL_FONT_BODY, body_size(ctx),
+    int32_t text = qel_text_leaf(ctx, number, -1, current ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, current ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY), false,
                                  1.2f);
     qel_node_at(ctx, text)->flags |= QEL_NODE_TABULAR;
@@ -311,9 +306,9 @@ static uint32_t label_font(bool current)
 // Too narrow for every label: the row's width last frame falls short of the labels' own.
 static bool steps_compact(qel_context* ctx, uint32_t id, const char* const labels[], int32_t count, int32_t current)
 {
-    float natural = 0;
+    float size = qel_text_body_scaled(ctx), natural = 0;
     for (int32_t i = 0; i < count; i++)
-        natural += qel_text_width_measured(ctx, label_font(i == current), body_size(ctx), labels[i], -1, false) + 32 +
+        natural += qel_text_width_measured(ctx, label_font(i == current), size, labels[i], -1, false) + 32 +
                    (i + 1 < count ? 36 : 0);
     float width = qel_id_seen(ctx, id) ? qel_id_rect(ctx, id).w : 0;
     return width > 0 && natural > width + 0.5f;
@@ -335,7 +330,7 @@ static void step(qel_context* ctx, const char* label, int32_t i, uint32_t state,
         qel_node_pop(ctx);
     }
     if (show_label && label)
-        qel_text_leaf(ctx, label, -1, label_font(state == QEL_STEP_CURRENT), body_size(ctx),
+        qel_text_leaf(ctx, label, -1, label_font(state == QEL_STEP_CURRENT), qel_text_body_scaled(ctx),
                       qel_theme_color(ctx, state == QEL_STEP_UPCOMING ? QEL_COLOR_TEXT_SECONDARY : QEL_COLOR_TEXT),
                       false, 1.3f);
     qel_node_pop(ctx);

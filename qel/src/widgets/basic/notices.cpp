@@ -59,7 +59,7 @@ static bool banner_stacks(qel_context* ctx, float width, const qel_banner_option
 
 static int32_t banner_strip(qel_context* ctx, uint32_t id, uint32_t kind, float t, bool stacked)
 {
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    bool dark = qel_dark_mode(ctx);
     bool plain_accent = kind == 8 && qel_theme_get_accent(ctx) == 0;  // a neutral accent needs a lighter tint
     qel_color c = qel_color_semantic(ctx, kind);
     float tint = plain_accent ? (dark ? 0.1f : 0.045f) : (dark ? 0.16f : 0.09f);
@@ -135,7 +135,7 @@ bool qel_dismissible_banner(qel_context* ctx, const char* label, uint8_t* visibl
         qel_column_begin(ctx, &column);
     }
     qel_color ink = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), c,
-                                  qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0.25f : 0.35f);
+                                  qel_dark_mode(ctx) ? 0.25f : 0.35f);
     qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, th->text_small * th->ui_scale, ink, true,
                   1.35f);
     qel_push_id(ctx, label);
@@ -331,7 +331,7 @@ static void step_circle(qel_context* ctx, uint32_t id, const step_state* s, bool
 {
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 22}, {QEL_SIZE_FIXED, 22});
     auto* c = (circle_record*)qel_arena_alloc(ctx, sizeof(circle_record));
-    *c = {s->done, s->hover, (uint8_t)(qel_theme_get_mode(ctx) == QEL_THEME_DARK)};
+    *c = {s->done, s->hover, (uint8_t)qel_dark_mode(ctx)};
     qel_node* n = qel_node_at(ctx, index);
     n->draw = circle_draw;
     n->draw_user = c;

@@ -17,6 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widget_nodes.h"
 
 static const uint32_t SLIDER_KEY = 81, RANGE_KEY = 82;
 static const float THUMB_RADIUS = 9, TRACK_HEIGHT = 22;
@@ -300,7 +301,7 @@ void qel_slider_draw(qel_context* ctx, const qel_node* node, void* user)
     float low_x = start + unit(r->low) * (end - start), high_x = start + unit(r->high) * (end - start);
     qel_rect filled = span_rect(box, rtl, r->range ? low_x : start, high_x, cy - line / 2, line);
     qel_draw_rect(ctx, &filled, radii, qel_theme_color(ctx, QEL_COLOR_PRIMARY));
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    bool dark = qel_dark_mode(ctx);
     auto place = [&](float x) { return rtl ? 2 * box.x + box.w - x : x; };
     if (r->range) draw_thumb(ctx, place(low_x), cy, r, true, dark);
     draw_thumb(ctx, place(high_x), cy, r, !r->range, dark);

@@ -26,19 +26,15 @@ static const uint32_t TOTAL_KEY = 0x5ba8u, PROGRESS_SEED = 22439u;
 static const float UNKNOWN_WIDTH = 1e9f, EDGE = 12.0f, ICON_SIZE = 12.0f;
 static const float HOVER_SECONDS = 0.14f, DEFAULT_BAR = 64.0f;
 
-static float small_text(qel_context* ctx)
-{
-    return ctx->theme.current.text_small * ctx->theme.current.ui_scale;
-}
-
 static float label_width(qel_context* ctx, const char* text)
 {
-    return text && text[0] ? qel_text_width_measured(ctx, QEL_FONT_BODY, small_text(ctx), text, -1, true) : 0.0f;
+    if (!text || !text[0]) return 0.0f;
+    return qel_text_width_measured(ctx, QEL_FONT_BODY, qel_text_small_scaled(ctx), text, -1, true);
 }
 
 static void small_label(qel_context* ctx, const char* text, qel_color color)
 {
-    int32_t index = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, small_text(ctx), color, false, 1.3f);
+    int32_t index = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx), color, false, 1.3f);
     qel_node_at(ctx, index)->flags |= QEL_NODE_TABULAR;
 }
 

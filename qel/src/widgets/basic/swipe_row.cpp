@@ -136,7 +136,7 @@ static void action_node(qel_context* ctx, uint32_t id, const qel_swipe_action& a
     qel_interaction it = qel_interact(ctx, id, 0);
     qel_color c = action_color(ctx, a.kind);
     qel_color fill = it.hovered ? qel_color_mix(c, 0xFF000000u, 0.1f) : c;
-    qel_color content = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? qel_color_tone(c, 0.24f, 0.5f) : 0xFFFFFFFFu;
+    qel_color content = qel_dark_mode(ctx) ? qel_color_tone(c, 0.24f, 0.5f) : 0xFFFFFFFFu;
     content = qel_color_contrast(content, fill, 4.5f);
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, ACTION_WIDTH}, {QEL_SIZE_GROW, 1});
     qel_node* n = qel_node_at(ctx, index);
@@ -161,11 +161,6 @@ static void action_node(qel_context* ctx, uint32_t id, const qel_swipe_action& a
     qel_node_pop(ctx);
 }
 
-static float row_radius(qel_context* ctx)
-{
-    return fmaxf(6.0f, ctx->theme.current.radius_medium - 6);
-}
-
 void qel_action_row(qel_context* ctx, uint32_t row_id, const qel_swipe_action* actions, int32_t count, bool leading,
                     float revealed, int32_t* clicked)
 {
@@ -176,7 +171,7 @@ void qel_action_row(qel_context* ctx, uint32_t row_id, const qel_swipe_action* a
     n->justify = leading ? QEL_JUSTIFY_START : QEL_JUSTIFY_END;
     n->flags |= QEL_NODE_CLIP;
     qel_node_push(ctx, index);
-    float radius = row_radius(ctx);
+    float radius = qel_row_radius(ctx);
     for (int32_t i = 0; actions && i < count; i++) {
         int32_t action = leading ? i : QEL_SWIPE_TRAILING + i;
         uint32_t id = qel_hash_bytes(&action, sizeof action, row_id);
@@ -214,7 +209,7 @@ void qel_swipe_row(qel_context* ctx, const char* label, const qel_swipe_action* 
     auto* s = (swipe_state*)qel_state_get(ctx, id, sizeof(swipe_state));
     gesture(ctx, s, id, n, &record->result);
 
-    float radius = row_radius(ctx);
+    float radius = qel_row_radius(ctx);
     int32_t row = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* r = qel_node_at(ctx, row);
     r->direction = QEL_DIR_STACK;

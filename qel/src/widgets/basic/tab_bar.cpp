@@ -320,7 +320,7 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
     qel_anim_exp(ctx, &t->ring, ring ? 1.0f : 0.0f, HOVER_SECONDS);
 
     const qel_theme* th = &ctx->theme.current;
-    float radius = fmaxf(6.0f, th->radius_medium - 6.0f);
+    float radius = qel_row_radius(ctx);
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, 32});
     qel_node* n = qel_node_at(ctx, index);
     n->direction = QEL_DIR_ROW;

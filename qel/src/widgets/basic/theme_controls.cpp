@@ -6,6 +6,7 @@
 #include "qel/choice_controls.h"
 #include "qel/id.h"
 #include "qel/theme.h"
+#include "widget_nodes.h"
 
 static const char SUN_GLYPH[] = "\xEE\x85\xB8";      // U+E178
 static const char MOON_GLYPH[] = "\xEE\x84\x9E";     // U+E11E
@@ -18,7 +19,7 @@ bool qel_theme_switcher(qel_context* ctx, uint32_t* choice, bool with_system)
     uint32_t own = 0;
     uint32_t* c = choice ? choice : &own;
     uint32_t last = with_system ? 2 : 1;
-    if (*c > last) *c = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 1 : 0;
+    if (*c > last) *c = qel_dark_mode(ctx) ? 1 : 0;
     qel_segmented_opts o = {};
     o.size = 1;
     o.icons = icons;
@@ -31,7 +32,7 @@ bool qel_theme_switcher(qel_context* ctx, uint32_t* choice, bool with_system)
 
 bool qel_theme_toggle(qel_context* ctx)
 {
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    bool dark = qel_dark_mode(ctx);
     qel_push_id(ctx, "##theme-toggle");
     qel_button_opts o = {};
     o.tooltip = dark ? "Switch to light" : "Switch to dark";

@@ -61,7 +61,7 @@ static int32_t title_node(qel_context* ctx, uint32_t id, const qel_title_opts* o
     n->gap = 8;
     n->pad_top = n->pad_bottom = 2;
     n->pad_left = n->pad_right = 6;
-    qel_node_round(n, fmaxf(6.0f, ctx->theme.current.radius_medium - 6));
+    qel_node_round(n, qel_row_radius(ctx));
     qel_node_set_width(n, o->width, preferred);
     if (editing) {
         n->fill = qel_color_token(QEL_COLOR_SURFACE);

@@ -1,6 +1,6 @@
-// Node helpers of the widgets: scaled sizes, the dark mode, latest node of an id, measured text
-// widths, text leaves, corners, the full focus ring, selectable and pill rows, centred boxes and
-// panels. The tree itself is the layout module's.
+// Node helpers of the widgets: scaled sizes, the dark mode, the row radius, latest node of an id,
+// measured text widths, text leaves, corners, the full focus ring, selectable and pill rows,
+// centred boxes and panels. The tree itself is the layout module's.
 #include "widget_nodes.h"
 
 #include <cmath>
@@ -17,9 +17,24 @@ float qel_scaled(qel_context* ctx, float size)
     return size * ctx->theme.current.ui_scale;
 }
 
+float qel_text_body_scaled(qel_context* ctx)
+{
+    return qel_scaled(ctx, ctx->theme.current.text_body);
+}
+
+float qel_text_small_scaled(qel_context* ctx)
+{
+    return qel_scaled(ctx, ctx->theme.current.text_small);
+}
+
 bool qel_dark_mode(qel_context* ctx)
 {
     return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+}
+
+float qel_row_radius(qel_context* ctx)
+{
+    return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
 }
 
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id)
@@ -67,7 +82,7 @@ void qel_node_selectable_row(qel_context* ctx, int32_t node, uint32_t id, bool s
 {
     qel_node* n = qel_node_at(ctx, node);
     if (!n) return;
-    qel_node_round(n, fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f));
+    qel_node_round(n, qel_row_radius(ctx));
     n->fill = selected ? qel_theme_color(ctx, QEL_COLOR_ACTIVE)
                        : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), hover);
     qel_node_clickable(ctx, node, id, false);

@@ -1,7 +1,7 @@
-// Small node helpers the widgets share: sizes at the UI scale and the dark mode, the latest node of
-// an id, a text's width as the layout measures it, text leaves with a line height, rounding all
-// corners alike, the full focus ring and the look of selectable rows. What the nodes are is each
-// widget's own.
+// Small node helpers the widgets share: sizes at the UI scale, the dark mode and the row radius,
+// the latest node of an id, a text's width as the layout measures it, text leaves with a line
+// height, rounding all corners alike, the full focus ring and the look of selectable rows. What the
+// nodes are is each widget's own.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,15 @@
 
 // The size (in theme units) times the UI scale.
 float qel_scaled(qel_context* ctx, float size);
+// The theme's body and small text sizes times the UI scale.
+float qel_text_body_scaled(qel_context* ctx);
+float qel_text_small_scaled(qel_context* ctx);
 
 // True in dark mode.
 bool qel_dark_mode(qel_context* ctx);
+
+// The corner radius of rows and cells in lists, menus and bars: max(6, medium radius - 6).
+float qel_row_radius(qel_context* ctx);
 
 // The most recently opened node bearing id, -1 when none.
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id);
@@ -37,7 +43,7 @@ int32_t qel_text_leaf_scaled(qel_context* ctx, const char* text, uint32_t font, 
 // The focus ring at full strength around the node after its children, when shown.
 void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown);
 
-// A row of a list or tree: clickable under id, corners max(6, medium radius - 6), the active fill
+// A row of a list or tree: clickable under id, row radius corners, the active fill
 // when selected, else the hover tint at hover (0..1), and the focus ring while ring.
 void qel_node_selectable_row(qel_context* ctx, int32_t node, uint32_t id, bool selected, float hover, bool ring);
 

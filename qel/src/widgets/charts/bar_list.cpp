@@ -17,6 +17,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float ROW_PITCH = 40, BAR_HEIGHT = 34;
 static const uint32_t ROW_SEED = 0xB1;
@@ -98,7 +99,7 @@ void qel_bar_list_draw(qel_context* ctx, const qel_node* node, void* user)
     auto* p = (const qel_bar_list_payload*)user;
     qel_rect r = node->rect;
     float space = std::fmax(0.0f, r.w - p->widest_value - 16), size = qel_chart_small_size(ctx);
-    float alpha = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0.26f : 0.16f;
+    float alpha = qel_dark_mode(ctx) ? 0.26f : 0.16f;
     const float highlight_radii[4] = {10, 10, 10, 10}, bar_radii[4] = {8, 8, 8, 8};
     qel_draw_push_clip(ctx, &r);
     for (int32_t i = 0; i < p->count; i++) {

@@ -20,6 +20,7 @@
 #include "qel/theme.h"
 #include "qel/text.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float DEFAULT_HEIGHT = 320, DEFAULT_AXIS = 60, UNKNOWN_WIDTH = 600;
 static const float RANGE_SECONDS = 0.18f, MERGE_BELOW = 2.5f;
@@ -509,17 +510,12 @@ static float body_width(const candle_canvas& c, const qel_candlestick_payload* p
     return p->aggregated ? 1.0f : std::fmax(1.0f, std::floor((float)c.cw * 0.68f));
 }
 
-static float xs_line(qel_context* ctx)
-{
-    return qel_chart_xs_size(ctx);
-}
-
 // A pill at the price axis centred on y with the text in the medium role.
 static void price_pill(qel_context* ctx, const candle_canvas& c, float y, const char* text, qel_color fill,
                        qel_color ink)
 {
     const qel_rect& p = c.plot.plot;
-    float size = xs_line(ctx), w = qel_text_width(ctx, QEL_FONT_MEDIUM, size, text, -1, 1) + 10;
+    float size = qel_chart_xs_size(ctx), w = qel_text_width(ctx, QEL_FONT_MEDIUM, size, text, -1, 1) + 10;
     const float radii[4] = {4, 4, 4, 4};
     qel_rect pill = {p.x + p.w + 2, y - 9, w, 18};
     qel_draw_rect(ctx, &pill, radii, fill);
@@ -546,7 +542,7 @@ static void draw_grid(qel_context* ctx, const candle_canvas& c, const qel_candle
         qel_rect rule = {P.x, y - 0.5f, P.w, 1};
         qel_draw_rect(ctx, &rule, nullptr, line);
         if (std::fabs(y - marker) >= 16)
-            qel_draw_text_aligned(ctx, QEL_FONT_BODY, xs_line(ctx), P.x + P.w + 8, y, 0, muted,
+            qel_draw_text_aligned(ctx, QEL_FONT_BODY, qel_chart_xs_size(ctx), P.x + P.w + 8, y, 0, muted,
                                   price_text(ctx, p->price_format, tick), 1);
     }
 }
@@ -560,7 +556,8 @@ static void draw_labels(qel_context* ctx, const candle_canvas& c, const qel_cand
         float x = (float)(a.x + (p->label_slots[k] + 0.5 - p->start) * c.cw);
         qel_rect rule = {x - 0.5f, a.y, 1, a.h};
         qel_draw_rect(ctx, &rule, nullptr, line);
-        qel_draw_text_aligned(ctx, QEL_FONT_BODY, xs_line(ctx), x, a.y + a.h + 13, 1, muted, p->label_texts[k], 0);
+        qel_draw_text_aligned(ctx, QEL_FONT_BODY, qel_chart_xs_size(ctx), x, a.y + a.h + 13, 1, muted,
+                              p->label_texts[k], 0);
     }
 }
 
@@ -576,7 +573,7 @@ static void draw_volume(qel_context* ctx, const candle_canvas& c, const qel_cand
     if (!p->volume_on || !(p->largest_volume > 0) || !(volume > 0)) return;
     const qel_rect& v = c.plot.band;
     float h = volume / p->largest_volume * v.h;
-    float alpha = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0.42f : 0.32f;
+    float alpha = qel_dark_mode(ctx) ? 0.42f : 0.32f;
     qel_rect bar = {x - w / 2, v.y + v.h - h, w, h};
     qel_draw_rect(ctx, &bar, nullptr, qel_color_alpha(candle_color(p, k), alpha));
 }

@@ -20,6 +20,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float INTRO_PERIOD = 0.7f, TIP_SECONDS = 0.14f;
 static const float TIP_ROW = 18, TIP_RADIUS = 12, SWATCH = 8, SWATCH_RADIUS = 2.5f;
@@ -138,7 +139,7 @@ void qel_chart_tip_value_share(qel_context* ctx, qel_chart_tip* tip, const char*
 
 qel_color qel_chart_empty_color(qel_context* ctx)
 {
-    float tint = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0.07f : 0.055f;
+    float tint = qel_dark_mode(ctx) ? 0.07f : 0.055f;
     return qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), tint);
 }
 
@@ -162,12 +163,12 @@ qel_color qel_chart_indexed_color(qel_context* ctx, qel_color own, int32_t index
 
 float qel_chart_xs_size(qel_context* ctx)
 {
-    return ctx->theme.current.text_xs * ctx->theme.current.ui_scale;
+    return qel_scaled(ctx, ctx->theme.current.text_xs);
 }
 
 float qel_chart_small_size(qel_context* ctx)
 {
-    return ctx->theme.current.text_small * ctx->theme.current.ui_scale;
+    return qel_text_small_scaled(ctx);
 }
 
 int32_t* qel_chart_order_by_value(qel_context* ctx, const qel_chart_item* items, int32_t count)
@@ -205,7 +206,7 @@ qel_color qel_chart_color_ramp(qel_context* ctx, qel_color base, float t)
     t = std::isfinite(t) ? std::fmin(std::fmax(t, 0.0f), 1.0f) : 0.0f;
     base = qel_color_resolve(ctx, base);
     qel_color surface = qel_theme_color(ctx, QEL_COLOR_SURFACE), text = qel_theme_color(ctx, QEL_COLOR_TEXT);
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    bool dark = qel_dark_mode(ctx);
     qel_color low = dark ? qel_color_mix(qel_color_mix(surface, text, 0.07f), base, 0.28f)
                          : qel_color_mix(qel_color_mix(surface, text, 0.055f), base, 0.2f);
     qel_color high = dark ? qel_color_mix(base, 0xFFFFFFFFu, 0.12f) : qel_color_mix(base, 0xFF000000u, 0.22f);
@@ -291,7 +292,7 @@ void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, floa
     qel_rect box = {x, y, w, h};
     qel_draw_push_transform(ctx, 1, 0, 0, tip->alpha, 0, 0);
     qel_draw_elevation(ctx, &box, radii, 2, 1);
-    qel_color border = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? qel_theme_color(ctx, QEL_COLOR_BORDER)
+    qel_color border = qel_dark_mode(ctx) ? qel_theme_color(ctx, QEL_COLOR_BORDER)
                                                                  : LIGHT_TIP_BORDER;
     qel_draw_rect_bordered(ctx, &box, radii, qel_theme_color(ctx, QEL_COLOR_ELEVATED), border, 1);
     qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT);

@@ -16,6 +16,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float PI = 3.14159265f, TOP = -PI / 2;
 static const float RING_GAP = 3, LEGEND_ROW = 26, LEGEND_GAP = 28;
@@ -148,7 +149,7 @@ static void draw_overlap(qel_context* ctx, qel_vec2 c, float r, float t, float e
 
 static void draw_rings(qel_context* ctx, const qel_progress_payload* p, qel_vec2 c)
 {
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    bool dark = qel_dark_mode(ctx);
     float t = p->thickness;
     for (int32_t i = 0; i < drawn_rings(p); i++) {
         float r = qel_progress_ring_radius(p->size, t, i), v = p->values[i];

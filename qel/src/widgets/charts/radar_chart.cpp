@@ -14,6 +14,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float PI = 3.14159265f, TAU = 2 * PI;
 static const float DEFAULT_SIZE = 260, SMALLEST = 110, SIDES = 180, TOP_ROOM = 26, HOVER_MARGIN = 36;
@@ -210,7 +211,7 @@ static float fill_factor(qel_context* ctx, const qel_radar_payload* p, int32_t s
 {
     if (s != p->series_count - 1) return 0;
     float factor = p->series_count == 1 ? 0.18f : 0.14f;
-    return qel_theme_get_mode(ctx) == QEL_THEME_DARK ? factor * 1.3f : factor;
+    return qel_dark_mode(ctx) ? factor * 1.3f : factor;
 }
 
 static void draw_series(qel_context* ctx, const qel_radar_payload* p, const radar_geometry& g, int32_t s)

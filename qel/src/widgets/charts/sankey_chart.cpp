@@ -15,6 +15,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float GAP = 14, DEFAULT_HEIGHT = 300, DEFAULT_NODE_WIDTH = 12;
 static const int32_t RIBBON_STEPS = 28;
@@ -328,7 +329,7 @@ void qel_sankey_chart_draw(qel_context* ctx, const qel_node* node, void* user)
     sankey_look k = {};
     k.active = p->view.hovered >= 0;
     k.fade = p->view.tip_alpha;
-    k.dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    k.dark = qel_dark_mode(ctx);
     k.fs = qel_chart_xs_size(ctx);
     k.node = k.active && p->view.hovered < l.node_count ? p->view.hovered : -1;
     k.ribbon = k.active && p->view.hovered >= l.node_count ? p->view.hovered - l.node_count : -1;

@@ -354,7 +354,7 @@ static void draw_area(qel_context* ctx, const plot_frame& f, const qel_vec2* pts
                       int32_t series_count)
 {
     float a = (series_count > 1 ? 0.16f : 0.2f) * 0.6f;
-    if (qel_theme_get_mode(ctx) == QEL_THEME_DARK) a *= 1.2f;
+    if (qel_dark_mode(ctx)) a *= 1.2f;
     qel_color fill = qel_color_alpha(color, a);
     float base = baseline_y(f);
     auto* v = (qel_triangle_vertex*)qel_arena_alloc(ctx, sizeof(qel_triangle_vertex) * 2 * (size_t)n);

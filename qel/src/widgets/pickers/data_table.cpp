@@ -554,7 +554,7 @@ static void row_draw(qel_context* ctx, const qel_node* node, void* user)
 static qel_color selected_fill(qel_context* ctx)
 {
     if (qel_theme_get_accent(ctx) == QEL_ACCENT_NEUTRAL) return qel_theme_color(ctx, QEL_COLOR_ACTIVE);
-    float amount = qel_theme_get_mode(ctx) == QEL_THEME_DARK ? 0.16f : 0.09f;
+    float amount = qel_dark_mode(ctx) ? 0.16f : 0.09f;
     return qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_ACCENT), amount);
 }
 

@@ -6,11 +6,6 @@
 #include "qel/dir_list.h"
 #include "qel/text_units.h"
 
-static uint8_t fold(uint8_t c)
-{
-    return c >= 'A' && c <= 'Z' ? (uint8_t)(c + 32) : c;
-}
-
 static bool is_digit(uint8_t c)
 {
     return c >= '0' && c <= '9';
@@ -53,7 +48,7 @@ static bool glob_step(char item, const char* name, int32_t name_len, int32_t* po
         *pos = qel_utf8_next(name, name_len, *pos);
         return true;
     }
-    if (fold((uint8_t)item) != fold((uint8_t)name[*pos])) return false;
+    if (qel_ascii_lower(item) != qel_ascii_lower(name[*pos])) return false;
     (*pos)++;
     return true;
 }
@@ -113,7 +108,7 @@ static int name_compare(const char* name_a, const char* name_b)
             if (order) return order;
             continue;
         }
-        uint8_t fa = fold(*a++), fb = fold(*b++);
+        uint8_t fa = (uint8_t)qel_ascii_lower((char)*a++), fb = (uint8_t)qel_ascii_lower((char)*b++);
         if (fa != fb) return fa < fb ? -1 : 1;
     }
     return *b ? -1 : 0;

@@ -504,7 +504,7 @@ static calendar_paint* paint_of(qel_context* ctx, const calendar_frame* f, const
     p->today_text = accent ? qel_theme_color(ctx, QEL_COLOR_ON_ACCENT) : p->background;
     p->selected_fill = qel_color_mix(p->surface, p->text, 0.045f);
     p->hover_fill = qel_color_mix(p->surface, p->text, 0.025f);
-    p->dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    p->dark = qel_dark_mode(ctx);
     return p;
 }
 

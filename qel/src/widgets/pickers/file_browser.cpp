@@ -221,9 +221,7 @@ static const char* extension_icon(const char* name)
     for (const auto& row : table) {
         size_t i = 0;
         for (; row.ext[i] && dot[1 + i]; i++) {
-            char c = dot[1 + i];
-            if (c >= 'A' && c <= 'Z') c = (char)(c + 32);
-            if (c != row.ext[i]) break;
+            if (qel_ascii_lower(dot[1 + i]) != row.ext[i]) break;
         }
         if (!row.ext[i] && !dot[1 + i]) return row.icon;
     }

@@ -80,7 +80,7 @@ static bool option_row(qel_context* ctx, const char* label, int32_t index, uint3
     n->align = QEL_ALIGN_CENTER;
     n->pad_left = n->pad_right = 10;
     n->gap = 10;
-    qel_node_round(n, std::max(ctx->theme.current.radius_medium - 6, 6.0f));
+    qel_node_round(n, qel_row_radius(ctx));
     n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), flash);
     qel_node_mark_interactive(ctx, row, 0);
     if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);

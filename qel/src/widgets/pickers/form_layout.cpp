@@ -75,11 +75,6 @@ static form_record* form_of(qel_context* ctx)
     return slot->record && slot->frame == ctx->clock.frame_count ? slot->record : nullptr;
 }
 
-static float body_size(qel_context* ctx)
-{
-    return qel_scaled(ctx, ctx->theme.current.text_body);
-}
-
 // --- The form ---
 
 static float first_label_width(const qel_form_options* o, form_state* s, float w)
@@ -198,13 +193,13 @@ static void section_header(qel_context* ctx, uint32_t id, const char* title, boo
     n->direction = QEL_DIR_ROW;
     n->align = QEL_ALIGN_CENTER;
     n->gap = 6;
-    for (float& radius : n->radii) radius = qel_picker_row_radius(ctx);
+    qel_node_round(n, qel_row_radius(ctx));
     if (collapsible) qel_node_clickable(ctx, node, id, false);
     qel_node_push(ctx, node);
     if (collapsible)
         qel_chevron_icon(ctx, (t - 1) * 3.14159265f * 0.5f, 14,
                          qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), qel_theme_color(ctx, QEL_COLOR_TEXT), hover));
-    int32_t text = qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, body_size(ctx),
+    int32_t text = qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_node_pop(ctx);
@@ -309,7 +304,7 @@ uint32_t qel_form_row(qel_context* ctx, const char* label, const qel_form_field_
     if (disabled) n->opacity = DISABLED_OPACITY;
     if (scrub) qel_node_mark_interactive(ctx, cell, 0);
     qel_node_push(ctx, cell);
-    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, body_size(ctx),
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     qel_node_pop(ctx);
     if (o->help && ctx->input.mouse_inside) {

@@ -388,7 +388,7 @@ int32_t qel_gantt_ex(qel_context* ctx, const char* label, qel_gantt_task* tasks,
     f.read_only = o->read_only != 0;
     float width = qel_id_rect(ctx, f.id).w;
     f.compact = width > 0 && width < COMPACT_BELOW;
-    f.dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK;
+    f.dark = qel_dark_mode(ctx);
     auto* st = (gantt_state*)qel_state_get(ctx, f.id, sizeof(gantt_state));
 
     int32_t clicked = drag_step(ctx, &f, st);

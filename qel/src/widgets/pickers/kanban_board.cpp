@@ -219,7 +219,7 @@ int32_t qel_kanban_column_begin(qel_context* ctx, const char* title, int32_t car
     qel_anim_exp(ctx, &cs->highlight, rec->is_target ? 1.0f : 0.0f, 0.18f);
 
     const qel_theme* t = &ctx->theme.current;
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK, accent = qel_theme_get_accent(ctx) != 0;
+    bool dark = qel_dark_mode(ctx), accent = qel_theme_get_accent(ctx) != 0;
     float width = column_width(o);
     qel_style s = {};
     s.width = {QEL_SIZE_FIXED, width}, s.min_h = 120, s.gap = CARD_GAP, s.padding_y = 10, s.padding_x = 8;
@@ -259,7 +259,7 @@ void qel_kanban_column_end(qel_context* ctx)
     qel_anim_exp(ctx, &cs->end_gap, foreign ? st->lifted_height + CARD_GAP : 0.0f, 0.16f);
     if (cs->end_gap > 0.5f) qel_gap(ctx, cs->end_gap - CARD_GAP);
     if (rec->is_target) {
-        bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK, accent = qel_theme_get_accent(ctx) != 0;
+        bool dark = qel_dark_mode(ctx), accent = qel_theme_get_accent(ctx) != 0;
         int32_t p = qel_node_floating(ctx, 0, 8, rec->insert_y - rec->column_y, rec->column_width - 16, st->lifted_height);
         qel_node* n = qel_node_at(ctx, p);
         n->fill = accent ? qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACCENT), dark ? 0.07f : 0.045f)

@@ -194,7 +194,7 @@ static bool item_row(qel_context* ctx, qel_popup_nav* nav, int32_t ordinal, cons
     n->align_self = QEL_ALIGN_STRETCH;
     n->pad_left = n->pad_right = 10;
     n->gap = 10;
-    for (float& r : n->radii) r = qel_picker_row_radius(ctx);
+    qel_node_round(n, qel_row_radius(ctx));
     n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), s->highlight);
     qel_node_mark_interactive(ctx, node, 0);
     if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);

@@ -1,8 +1,7 @@
-// Shared pieces of the picker widgets: draw payloads, accent colours, row radii, prefix matching,
+// Shared pieces of the picker widgets: draw payloads, accent colours, prefix matching,
 // the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
 #include "picker_nodes.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "core.h"
@@ -11,6 +10,7 @@
 #include "qel/arena.h"
 #include "qel/popup.h"
 #include "qel/state.h"
+#include "qel/text_units.h"
 #include "qel/theme.h"
 
 void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
@@ -25,20 +25,10 @@ qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
     return qel_theme_color(ctx, qel_theme_get_accent(ctx) ? (int32_t)QEL_COLOR_ACCENT : (int32_t)fallback_slot);
 }
 
-float qel_picker_row_radius(qel_context* ctx)
-{
-    return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
-}
-
 bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length)
 {
-    for (int32_t i = 0; i < length; i++) {
-        unsigned char a = (unsigned char)text[i], b = (unsigned char)prefix[i];
-        if (!a) return false;
-        if (a >= 'A' && a <= 'Z') a = (unsigned char)(a + 32);
-        if (b >= 'A' && b <= 'Z') b = (unsigned char)(b + 32);
-        if (a != b) return false;
-    }
+    for (int32_t i = 0; i < length; i++)
+        if (!text[i] || qel_ascii_lower(text[i]) != qel_ascii_lower(prefix[i])) return false;
     return true;
 }
 

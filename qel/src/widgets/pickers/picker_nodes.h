@@ -1,7 +1,7 @@
 // Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
-// colour, the corner radius of list rows, the prefix match of type-ahead, the trigger field of the
-// pickers that open a popup, and the drag that measures a fling. Boxes, text leaves and draw
-// callbacks come from the widgets' node helpers.
+// colour, the prefix match of type-ahead, the trigger field of the pickers that open a popup, and
+// the drag that measures a fling. Boxes, row radii, text leaves and draw callbacks come from the
+// widgets' node helpers.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +16,6 @@ void* qel_picker_payload(qel_context* ctx, const void* data, size_t size);
 
 // The accent palette slot when an accent preset is set, else the fallback slot.
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);
-
-// The corner radius of rows and cells in lists: max(6, medium radius - 6).
-float qel_picker_row_radius(qel_context* ctx);
 
 // True when text opens with the length bytes of prefix, A to Z matching a to z (other bytes as
 // they are); a text shorter than that does not.

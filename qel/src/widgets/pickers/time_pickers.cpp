@@ -80,7 +80,7 @@ static void column_fades_draw(qel_context* ctx, const qel_node* node, void* user
 static void time_cell(qel_context* ctx, uint32_t id, const char* text, qel_size width, qel_color fill, uint32_t font,
                       float size, bool current, bool hovered)
 {
-    int32_t node = qel_node_centred(ctx, id, width, {QEL_SIZE_FIXED, TIME_ROW}, QEL_DIR_ROW, qel_picker_row_radius(ctx));
+    int32_t node = qel_node_centred(ctx, id, width, {QEL_SIZE_FIXED, TIME_ROW}, QEL_DIR_ROW, qel_row_radius(ctx));
     qel_node_at(ctx, node)->fill = current ? qel_theme_color(ctx, QEL_COLOR_PRIMARY) : fill;
     qel_node_mark_interactive(ctx, node, 0);
     if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
@@ -313,7 +313,7 @@ static void wheel_node(qel_context* ctx, uint32_t id, const qel_wheel_picker_opt
                                   {QEL_SIZE_FIXED, (float)rows * ROW_PITCH});
     qel_node* n = qel_node_at(ctx, node);
     n->align_self = QEL_ALIGN_OWN_SIZE;
-    for (float& radius : n->radii) radius = qel_picker_row_radius(ctx);
+    qel_node_round(n, qel_row_radius(ctx));
     qel_node_mark_interactive(ctx, node, QEL_INTERACT_FOCUSABLE);
     if (hovered) qel_set_cursor(ctx, s->drag.dragging ? QEL_CURSOR_RESIZE_NS : QEL_CURSOR_HAND);
 

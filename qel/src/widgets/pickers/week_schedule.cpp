@@ -308,7 +308,7 @@ static void block_node(qel_context* ctx, const schedule_frame* f, const schedule
     int32_t index = qel_node_floating(ctx, id, x, (top - f->first) * f->hour_height + 1, width - 2, std::max(18.0f, raw));
     qel_node_mark_interactive(ctx, index, QEL_INTERACT_FOCUSABLE);
     qel_node* n = qel_node_at(ctx, index);
-    bool dark = qel_theme_get_mode(ctx) == QEL_THEME_DARK, hovered = qel_hovered_id(ctx) == id;
+    bool dark = qel_dark_mode(ctx), hovered = qel_hovered_id(ctx) == id;
     qel_color color = qel_color_semantic(ctx, e->color ? e->color : 8), surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     n->fill = qel_color_mix(surface, color, dark ? (hovered ? 0.3f : 0.24f) : (hovered ? 0.2f : 0.14f));
     qel_node_round(n, 6);

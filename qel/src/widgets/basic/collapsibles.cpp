@@ -7,7 +7,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -54,12 +53,9 @@ struct chevron_payload {
 void qel_chevron_icon(qel_context* ctx, float angle, float size, qel_color color)
 {
     int32_t index = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, size}, {QEL_SIZE_FIXED, size});
-    auto* p = (chevron_payload*)qel_arena_alloc(ctx, sizeof(chevron_payload));
-    *p = {angle, color, size};
-    qel_node* n = qel_node_at(ctx, index);
-    n->align_self = QEL_ALIGN_CENTER;
-    n->draw = qel_chevron_draw;
-    n->draw_user = p;
+    qel_node_at(ctx, index)->align_self = QEL_ALIGN_CENTER;
+    chevron_payload p = {angle, color, size};
+    qel_node_draw_with(ctx, index, qel_chevron_draw, &p, sizeof p, false);
 }
 
 void qel_chevron_draw(qel_context* ctx, const qel_node* node, void* user)

@@ -8,7 +8,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/badges_avatars.h"
 #include "qel/button.h"
 #include "qel/color.h"
@@ -117,10 +116,8 @@ static void radio_card(qel_context* ctx, uint32_t id, const qel_radio_card_item&
     qel_container_end(ctx);
 
     int32_t dot = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 18}, {QEL_SIZE_FIXED, 18});
-    auto* p = (radio_dot_payload*)qel_arena_alloc(ctx, sizeof(radio_dot_payload));
-    *p = {s->selected, s->hover, &s->rtl};
-    qel_node_at(ctx, dot)->draw = qel_radio_card_dot_draw;
-    qel_node_at(ctx, dot)->draw_user = p;
+    radio_dot_payload p = {s->selected, s->hover, &s->rtl};
+    qel_node_draw_with(ctx, dot, qel_radio_card_dot_draw, &p, sizeof p, false);
     qel_node_pop(ctx);
 }
 

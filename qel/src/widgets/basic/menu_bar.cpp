@@ -9,7 +9,6 @@
 #include "bar_slots.h"
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -53,10 +52,8 @@ int32_t qel_bar_row_node(qel_context* ctx, uint32_t id, bool edge_line, bool top
     n->pad_top = n->pad_bottom = 3;
     n->pad_left = n->pad_right = 6;
     if (edge_line) {
-        auto* p = (qel_bar_edge_payload*)qel_arena_alloc(ctx, sizeof(qel_bar_edge_payload));
-        *p = {qel_color_token(QEL_COLOR_BORDER), (uint8_t)top_edge};
-        n->draw = qel_bar_edge_draw;
-        n->draw_user = p;
+        qel_bar_edge_payload p = {qel_color_token(QEL_COLOR_BORDER), (uint8_t)top_edge};
+        qel_node_draw_with(ctx, index, qel_bar_edge_draw, &p, sizeof p, false);
     }
     return index;
 }
@@ -368,12 +365,8 @@ static void title_node(qel_context* ctx, uint32_t id, const char* label, const q
                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     int32_t offset = s->mnemonic[i] ? mnemonic_offset(label, s->mnemonic[i]) : -1;
     if (offset >= 0 && (s->keyboard || s->underlines) && !disabled) {
-        auto* p = (underline_payload*)qel_arena_alloc(ctx, sizeof(underline_payload));
-        *p = {offset, 1, qel_theme_color(ctx, QEL_COLOR_TEXT)};
-        qel_node* tn = qel_node_at(ctx, text);
-        tn->draw = qel_menubar_title_draw;
-        tn->draw_user = p;
-        tn->flags |= QEL_NODE_DRAW_AFTER;
+        underline_payload p = {offset, 1, qel_theme_color(ctx, QEL_COLOR_TEXT)};
+        qel_node_draw_with(ctx, text, qel_menubar_title_draw, &p, sizeof p, true);
     }
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);

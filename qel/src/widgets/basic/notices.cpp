@@ -74,10 +74,8 @@ static int32_t banner_strip(qel_context* ctx, uint32_t id, uint32_t kind, float 
     n->pad_right = 10;
     n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, tint);
     n->opacity = t;
-    auto* line = (qel_color*)qel_arena_alloc(ctx, sizeof(qel_color));
-    *line = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, 0.25f);
-    n->draw = banner_line_draw;
-    n->draw_user = line;
+    qel_color line = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, 0.25f);
+    qel_node_draw_with(ctx, index, banner_line_draw, &line, sizeof line, false);
     return index;
 }
 
@@ -330,11 +328,8 @@ static void checklist_header(qel_context* ctx, const char* label, const qel_chec
 static void step_circle(qel_context* ctx, uint32_t id, const step_state* s, bool ring)
 {
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 22}, {QEL_SIZE_FIXED, 22});
-    auto* c = (circle_record*)qel_arena_alloc(ctx, sizeof(circle_record));
-    *c = {s->done, s->hover, (uint8_t)qel_dark_mode(ctx)};
-    qel_node* n = qel_node_at(ctx, index);
-    n->draw = circle_draw;
-    n->draw_user = c;
+    circle_record c = {s->done, s->hover, (uint8_t)qel_dark_mode(ctx)};
+    qel_node_draw_with(ctx, index, circle_draw, &c, sizeof c, false);
     qel_node_clickable(ctx, index, id, qel_is_disabled(ctx));
     qel_node_focus_ring_full(ctx, index, ring);
 }

@@ -174,14 +174,11 @@ void qel_status_progress(qel_context* ctx, float value, const qel_status_progres
     qel_node_push(ctx, node);
     if (o->label) small_label(ctx, o->label, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     float clamped = value > 0 ? (value < 1 ? value : 1.0f) : 0.0f;  // NaN gives 0
-    auto* p = (progress_payload*)qel_arena_alloc(ctx, sizeof(progress_payload));
-    *p = {qel_anim_value(ctx, qel_scoped_id(ctx, PROGRESS_SEED), clamped), o->indeterminate, ctx->clock.time,
+    progress_payload p = {qel_anim_value(ctx, qel_scoped_id(ctx, PROGRESS_SEED), clamped), o->indeterminate, ctx->clock.time,
           ctx->theme.current.motion_scale, qel_theme_color(ctx, QEL_COLOR_TRACK), qel_theme_color(ctx, QEL_COLOR_PRIMARY)};
     int32_t track = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, bar}, {QEL_SIZE_FIXED, 4});
-    qel_node* n = qel_node_at(ctx, track);
-    n->align_self = QEL_ALIGN_CENTER;
-    n->draw = qel_status_progress_draw;
-    n->draw_user = p;
+    qel_node_at(ctx, track)->align_self = QEL_ALIGN_CENTER;
+    qel_node_draw_with(ctx, track, qel_status_progress_draw, &p, sizeof p, false);
     qel_node_pop(ctx);
 }
 

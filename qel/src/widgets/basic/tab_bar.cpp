@@ -290,10 +290,8 @@ static void close_box(qel_context* ctx, uint32_t id, const tab_state* t, const q
     qel_icon_glyph(ctx, CLOSE_GLYPH, 14, qel_color_mix(secondary, qel_theme_color(ctx, QEL_COLOR_TEXT), t->close_hover));
     qel_node_at(ctx, ctx->tree.last_opened)->opacity = fmaxf(0.001f, t->close_visible);
     int32_t dot = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 20}, {QEL_SIZE_FIXED, 20});
-    auto* p = (modified_dot*)qel_arena_alloc(ctx, sizeof(modified_dot));
-    *p = {secondary, modified ? 1 - t->close_visible : 0.0f};
-    qel_node_at(ctx, dot)->draw = qel_tab_modified_dot_draw;
-    qel_node_at(ctx, dot)->draw_user = p;
+    modified_dot p = {secondary, modified ? 1 - t->close_visible : 0.0f};
+    qel_node_draw_with(ctx, dot, qel_tab_modified_dot_draw, &p, sizeof p, false);
     qel_node_pop(ctx);
 }
 
@@ -333,11 +331,9 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
     n->translate_x = offset;
     qel_node_mark_interactive(ctx, index, selected ? QEL_INTERACT_FOCUSABLE : 0u);
     if (selected || dragged) {
-        auto* p = (tab_shape*)qel_arena_alloc(ctx, sizeof(tab_shape));
-        *p = {qel_theme_color(ctx, selected ? QEL_COLOR_SURFACE : QEL_COLOR_ELEVATED), qel_theme_color(ctx, QEL_COLOR_BORDER),
-              radius, (uint8_t)dragged, t->ring};
-        n->draw = qel_tab_draw;
-        n->draw_user = p;
+        tab_shape p = {qel_theme_color(ctx, selected ? QEL_COLOR_SURFACE : QEL_COLOR_ELEVATED),
+                       qel_theme_color(ctx, QEL_COLOR_BORDER), radius, (uint8_t)dragged, t->ring};
+        qel_node_draw_with(ctx, index, qel_tab_draw, &p, sizeof p, false);
     } else {
         n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), t->hover);
         qel_focus_ring(ctx, index, t->ring);
@@ -376,10 +372,8 @@ static void strip_begin(qel_context* ctx, uint32_t id)
     qel_node* n = qel_node_at(ctx, strip);
     n->flags &= ~(uint32_t)QEL_NODE_SCROLL_Y;
     n->align_self = QEL_ALIGN_STRETCH;
-    auto* edge = (qel_bar_edge_payload*)qel_arena_alloc(ctx, sizeof(qel_bar_edge_payload));
-    *edge = {qel_color_token(QEL_COLOR_BORDER), 0};
-    n->draw = qel_bar_edge_draw;
-    n->draw_user = edge;
+    qel_bar_edge_payload edge = {qel_color_token(QEL_COLOR_BORDER), 0};
+    qel_node_draw_with(ctx, strip, qel_bar_edge_draw, &edge, sizeof edge, false);
     int32_t row = qel_node_open(ctx, id ^ ROW_KEY);
     n = qel_node_at(ctx, row);
     n->direction = QEL_DIR_ROW;

@@ -7,7 +7,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -134,13 +133,11 @@ int32_t qel_toc(qel_context* ctx, const char* scroll_label, const qel_toc_entry*
     c->align = QEL_ALIGN_STRETCH;
     c->gap = 14;
     qel_node_push(ctx, node);
-    auto* track = (track_record*)qel_arena_alloc(ctx, sizeof(track_record));
-    *track = {s->y[0], s->started ? s->height[0] : 0, s->progress, qel_color_token(QEL_COLOR_BORDER),
+    track_record track = {s->y[0], s->started ? s->height[0] : 0, s->progress, qel_color_token(QEL_COLOR_BORDER),
               qel_color_token(QEL_COLOR_BORDER_STRONG),
               qel_color_token(qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT)};
     int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_GROW, 1});
-    qel_node_at(ctx, line)->draw = track_draw;
-    qel_node_at(ctx, line)->draw_user = track;
+    qel_node_draw_with(ctx, line, track_draw, &track, sizeof track, false);
     qel_style list = {};
     list.width = {QEL_SIZE_GROW, 1};
     list.gap = 2;

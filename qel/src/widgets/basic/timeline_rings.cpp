@@ -15,6 +15,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 #include "widget_nodes.h"
 
 static const float PI = 3.14159265f;
@@ -110,14 +111,11 @@ void qel_progress_ring(qel_context* ctx, const char* label, float value, float s
     uint32_t id = qel_id(ctx, label ? label : "#ring");
     float target = fminf(fmaxf(value, 0.0f), 1.0f);  // NaN gives 0
     float side = size > 0 ? size : 96;
-    auto* record = (qel_ring_record*)qel_arena_alloc(ctx, sizeof(qel_ring_record));
     int32_t visible = label ? qel_label_visible_len(label) : 0;
-    *record = {qel_anim_value(ctx, id, target), visible > 0 ? qel_arena_strdup(ctx, label, visible) : nullptr};
+    qel_ring_record record = {qel_anim_value(ctx, id, target), visible > 0 ? qel_arena_strdup(ctx, label, visible) : nullptr};
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, side}, {QEL_SIZE_FIXED, side});
-    qel_node* n = qel_node_at(ctx, index);
-    n->align_self = QEL_ALIGN_OWN_SIZE;
-    n->draw = qel_ring_draw;
-    n->draw_user = record;
+    qel_node_at(ctx, index)->align_self = QEL_ALIGN_OWN_SIZE;
+    qel_node_draw_with(ctx, index, qel_ring_draw, &record, sizeof record, false);
 }
 
 void qel_ring_draw(qel_context* ctx, const qel_node* node, void* user)

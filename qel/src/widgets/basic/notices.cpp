@@ -283,6 +283,7 @@ struct step_state {
 struct circle_record {
     float done, hover;
     uint8_t dark;
+    uint8_t ring;  // drawn with the circle: the node holds one draw callback
 };
 
 static void circle_draw(qel_context* ctx, const qel_node* node, void* user)
@@ -294,11 +295,13 @@ static void circle_draw(qel_context* ctx, const qel_node* node, void* user)
     if (c->done < 0.999f)
         qel_draw_arc(ctx, centre, radius - 1, 0, 6.2831853f, 1.5f,
                      qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), success, 0.5f * c->hover));
-    if (c->done <= 0.001f) return;
-    qel_draw_circle(ctx, centre, (0.55f + 0.45f * c->done) * radius, qel_color_alpha(success, c->done));
-    float inset = 0.27f * node->rect.w;
-    qel_rect box = {node->rect.x + inset, node->rect.y + inset, node->rect.w - 2 * inset, node->rect.h - 2 * inset};
-    qel_draw_checkmark(ctx, &box, c->done, 1.7f, c->dark ? 0xFF101A08u : 0xFFFFFFFFu);
+    if (c->done > 0.001f) {
+        qel_draw_circle(ctx, centre, (0.55f + 0.45f * c->done) * radius, qel_color_alpha(success, c->done));
+        float inset = 0.27f * node->rect.w;
+        qel_rect box = {node->rect.x + inset, node->rect.y + inset, node->rect.w - 2 * inset, node->rect.h - 2 * inset};
+        qel_draw_checkmark(ctx, &box, c->done, 1.7f, c->dark ? 0xFF101A08u : 0xFFFFFFFFu);
+    }
+    if (c->ring) qel_draw_focus_ring(ctx, &node->rect, node->radii, 1.0f);
 }
 
 static void checklist_header(qel_context* ctx, const char* label, const qel_checklist_options* o, int32_t done,
@@ -328,10 +331,9 @@ static void checklist_header(qel_context* ctx, const char* label, const qel_chec
 static void step_circle(qel_context* ctx, uint32_t id, const step_state* s, bool ring)
 {
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 22}, {QEL_SIZE_FIXED, 22});
-    circle_record c = {s->done, s->hover, (uint8_t)qel_dark_mode(ctx)};
+    circle_record c = {s->done, s->hover, (uint8_t)qel_dark_mode(ctx), (uint8_t)ring};
     qel_node_draw_with(ctx, index, circle_draw, &c, sizeof c, false);
     qel_node_clickable(ctx, index, id, qel_is_disabled(ctx));
-    qel_node_focus_ring_full(ctx, index, ring);
 }
 
 // The description and action of a step, growing open by e; true when the action was clicked.

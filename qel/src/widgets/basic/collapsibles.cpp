@@ -81,13 +81,6 @@ struct header_state {
     uint8_t started;
 };
 
-static int32_t open_node(qel_context* ctx, uint32_t id, qel_size width, qel_size height)
-{
-    int32_t index = qel_node_sized(ctx, id, width, height);
-    qel_node_push(ctx, index);
-    return index;
-}
-
 static void header_row(qel_context* ctx, uint32_t id, const char* label, float t, float hover, bool ring)
 {
     const qel_theme* th = &ctx->theme.current;
@@ -122,7 +115,7 @@ bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open)
 
     const qel_node* parent = qel_node_at(ctx, qel_node_parent(ctx));
     bool follows_sibling = parent && parent->child_count > 0;
-    int32_t wrapper = open_node(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t wrapper = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node_at(ctx, wrapper)->align_self = QEL_ALIGN_STRETCH;
     if (follows_sibling) {
         int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
@@ -134,14 +127,7 @@ bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open)
         qel_node_pop(ctx);
         return false;
     }
-    float laid_out = qel_id_rect(ctx, body).h;
-    if (laid_out > 0) s->body_height = laid_out;
-    int32_t clip = open_node(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
-    qel_node* c = qel_node_at(ctx, clip);
-    c->flags |= QEL_NODE_CLIP;
-    if (t < 0.999f && s->body_height > 0) c->height = {QEL_SIZE_FIXED, s->body_height * t};
-    c->opacity = 0.25f + 0.75f * t;
-    int32_t inner = open_node(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t inner = qel_collapsible_body_open(ctx, body, t, 0.25f + 0.75f * t, &s->body_height);
     qel_node* b = qel_node_at(ctx, inner);
     b->gap = 8;
     b->pad_bottom = 16;
@@ -156,6 +142,18 @@ void qel_collapsible_body_push(qel_context* ctx, bool closing)
     if (w->header_depth < QEL_HEADER_NEST_CAPACITY) w->header_closing[w->header_depth] = closing;
     w->header_depth++;
     if (closing) qel_push_disabled(ctx, true);  // the closing body is shown but does not react
+}
+
+int32_t qel_collapsible_body_open(qel_context* ctx, uint32_t body, float t, float opacity, float* height)
+{
+    float laid_out = qel_id_rect(ctx, body).h;
+    if (laid_out > 0) *height = laid_out;
+    int32_t clip = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    qel_node* c = qel_node_at(ctx, clip);
+    c->flags |= QEL_NODE_CLIP;
+    if (t < 0.999f && *height > 0) c->height = {QEL_SIZE_FIXED, *height * t};
+    c->opacity = opacity;
+    return qel_node_sized_pushed(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
 }
 
 void qel_collapsible_body_pop(qel_context* ctx)
@@ -239,7 +237,7 @@ bool qel_tree_node(qel_context* ctx, const char* label, bool* open, const qel_tr
 
     qel_push_id(ctx, label);
     ctx->widgets.tree_depth++;
-    int32_t children = open_node(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t children = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, children);
     n->gap = 1;
     float shown = unit(motion);

@@ -32,13 +32,6 @@ static float unit(float t)
     return fminf(fmaxf(t, 0.0f), 1.0f);
 }
 
-static int32_t open_node(qel_context* ctx, uint32_t id, qel_size width, qel_size height)
-{
-    int32_t index = qel_node_sized(ctx, id, width, height);
-    qel_node_push(ctx, index);
-    return index;
-}
-
 // --- Show-more text ---
 
 struct show_more_state {
@@ -88,7 +81,7 @@ bool qel_show_more_text(qel_context* ctx, const char* label, const char* text, c
     qel_column_begin(ctx, &outer);
     auto* fade = (fade_record*)qel_arena_alloc(ctx, sizeof(fade_record));
     *fade = {0, h, qel_color_arg(o->fade, qel_color_token(QEL_COLOR_BACKGROUND))};
-    int32_t clip = open_node(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t clip = qel_node_sized_pushed(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, clip);
     n->flags |= QEL_NODE_CLIP | QEL_NODE_DRAW_AFTER;
     n->draw = fade_draw;
@@ -128,7 +121,7 @@ static void card_header(qel_context* ctx, uint32_t id, const char* label, const 
                         float hover, bool ring)
 {
     const qel_theme* th = &ctx->theme.current;
-    int32_t index = open_node(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t index = qel_node_sized_pushed(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, index);
     n->direction = QEL_DIR_ROW;
     n->align = QEL_ALIGN_CENTER;
@@ -184,7 +177,7 @@ bool qel_expandable_card(qel_context* ctx, const char* label, uint8_t* expanded,
     float t = unit(qel_open_spring(ctx, s->open, &s->started, *expanded, CARD_PERIOD));
     float hover = qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
 
-    int32_t card = open_node(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t card = qel_node_sized_pushed(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* c = qel_node_at(ctx, card);
     c->align_self = QEL_ALIGN_STRETCH;
     c->fill = qel_color_token(QEL_COLOR_SURFACE);
@@ -203,18 +196,7 @@ bool qel_expandable_card(qel_context* ctx, const char* label, uint8_t* expanded,
     }
     int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
     qel_node_at(ctx, line)->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER), t);
-    float laid_out = qel_id_rect(ctx, body).h;
-    if (laid_out > 0) s->body_height = laid_out;
-    int32_t clip = open_node(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
-    qel_node* k = qel_node_at(ctx, clip);
-    k->flags |= QEL_NODE_CLIP;
-    if (t < 0.999f && s->body_height > 0) {
-        k->height = {QEL_SIZE_FIXED, s->body_height * t};
-        k->opacity = fmaxf(t, 0.001f);
-    } else {
-        k->opacity = t;
-    }
-    int32_t inner = open_node(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t inner = qel_collapsible_body_open(ctx, body, t, fmaxf(t, 0.001f), &s->body_height);
     qel_node* b = qel_node_at(ctx, inner);
     b->gap = 10;
     b->pad_top = 14;

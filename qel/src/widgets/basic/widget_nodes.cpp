@@ -1,6 +1,6 @@
-// Node helpers of the widgets: scaled sizes, the dark mode, the row radius, latest node of an id,
-// measured text widths, text leaves, corners, the full focus ring, selectable and pill rows,
-// centred boxes and panels. The tree itself is the layout module's.
+// Node helpers of the widgets: scaled sizes, the dark mode, the row radius, pushed nodes, the
+// latest node of an id, measured text widths, text leaves, corners, the full focus ring,
+// selectable and pill rows, centred boxes and panels. The tree itself is the layout module's.
 #include "widget_nodes.h"
 
 #include <cmath>
@@ -35,6 +35,13 @@ bool qel_dark_mode(qel_context* ctx)
 float qel_row_radius(qel_context* ctx)
 {
     return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
+}
+
+int32_t qel_node_sized_pushed(qel_context* ctx, uint32_t id, qel_size width, qel_size height)
+{
+    int32_t index = qel_node_sized(ctx, id, width, height);
+    qel_node_push(ctx, index);
+    return index;
 }
 
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id)

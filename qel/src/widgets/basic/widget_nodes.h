@@ -1,7 +1,7 @@
 // Small node helpers the widgets share: sizes at the UI scale, the dark mode and the row radius,
-// the latest node of an id, a text's width as the layout measures it, text leaves with a line
-// height, rounding all corners alike, the full focus ring and the look of selectable rows. What the
-// nodes are is each widget's own.
+// pushed nodes, the latest node of an id, a text's width as the layout measures it, text leaves
+// with a line height, rounding all corners alike, the full focus ring and the look of selectable
+// rows. What the nodes are is each widget's own.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,9 @@ bool qel_dark_mode(qel_context* ctx);
 
 // The corner radius of rows and cells in lists, menus and bars: max(6, medium radius - 6).
 float qel_row_radius(qel_context* ctx);
+
+// A node of the sizes under id, pushed: the nodes that follow are its children.
+int32_t qel_node_sized_pushed(qel_context* ctx, uint32_t id, qel_size width, qel_size height);
 
 // The most recently opened node bearing id, -1 when none.
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id);

@@ -74,10 +74,10 @@ static void record_slide(tab_bar_frame& f, int32_t from, int32_t to, float left)
     s->slide_offset = left - (f.x[to] + (to > from ? f.w[to] - f.w[from] : 0.0f));
 }
 
-static bool take_key(qel_context* ctx, bool pressed, int32_t key)
+// Takes the key's press away from later widgets when it came with exactly the modifiers.
+static bool take_shortcut(qel_context* ctx, uint32_t modifiers, int32_t key)
 {
-    if (pressed) ctx->input.key_presses[key] = 0;
-    return pressed;
+    return qel_shortcut_pressed(ctx, modifiers, key) && qel_key_take(ctx, key);
 }
 
 static void shortcuts(tab_bar_frame& f, int32_t* sel, bool closable, qel_tab_bar_result* r)
@@ -85,11 +85,11 @@ static void shortcuts(tab_bar_frame& f, int32_t* sel, bool closable, qel_tab_bar
     qel_context* ctx = f.ctx;
     int32_t n = f.count, before = *sel;
     bool valid = *sel >= 0 && *sel < n;
-    bool next = take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL, QEL_KEY_TAB), QEL_KEY_TAB);
-    next |= take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL, QEL_KEY_PAGE_DOWN), QEL_KEY_PAGE_DOWN);
-    bool back = take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL | QEL_MOD_SHIFT, QEL_KEY_TAB), QEL_KEY_TAB);
-    back |= take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL, QEL_KEY_PAGE_UP), QEL_KEY_PAGE_UP);
-    bool close = take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL, QEL_KEY_A + ('W' - 'A')), QEL_KEY_A + ('W' - 'A'));
+    bool next = take_shortcut(ctx, QEL_MOD_CTRL, QEL_KEY_TAB);
+    next |= take_shortcut(ctx, QEL_MOD_CTRL, QEL_KEY_PAGE_DOWN);
+    bool back = take_shortcut(ctx, QEL_MOD_CTRL | QEL_MOD_SHIFT, QEL_KEY_TAB);
+    back |= take_shortcut(ctx, QEL_MOD_CTRL, QEL_KEY_PAGE_UP);
+    bool close = take_shortcut(ctx, QEL_MOD_CTRL, QEL_KEY_A + ('W' - 'A'));
     if (n == 0) return;  // nothing to choose among: no modulo by zero
     if (next) *sel = valid ? (*sel + 1) % n : 0;
     if (back) *sel = valid ? (*sel + n - 1) % n : n - 1;
@@ -103,11 +103,11 @@ static void keyboard_travel(tab_bar_frame& f, int32_t* sel, bool closable, bool 
     if (*sel < 0 || *sel >= f.count || qel_focused_id(ctx) != f.ids[*sel] || qel_overlay_above(ctx)) return;
     uint32_t mods = qel_modifiers(ctx);
     int32_t target = -1;
-    if (take_key(ctx, qel_key_pressed(ctx, QEL_KEY_LEFT), QEL_KEY_LEFT) && *sel > 0) target = *sel - 1;
-    if (take_key(ctx, qel_key_pressed(ctx, QEL_KEY_RIGHT), QEL_KEY_RIGHT) && *sel < f.count - 1) target = *sel + 1;
-    if (take_key(ctx, qel_shortcut_pressed(ctx, 0, QEL_KEY_HOME), QEL_KEY_HOME)) target = 0;
-    if (take_key(ctx, qel_shortcut_pressed(ctx, 0, QEL_KEY_END), QEL_KEY_END)) target = f.count - 1;
-    bool del = take_key(ctx, qel_shortcut_pressed(ctx, 0, QEL_KEY_DELETE), QEL_KEY_DELETE);
+    if (qel_key_take(ctx, QEL_KEY_LEFT) && *sel > 0) target = *sel - 1;
+    if (qel_key_take(ctx, QEL_KEY_RIGHT) && *sel < f.count - 1) target = *sel + 1;
+    if (take_shortcut(ctx, 0, QEL_KEY_HOME)) target = 0;
+    if (take_shortcut(ctx, 0, QEL_KEY_END)) target = f.count - 1;
+    bool del = take_shortcut(ctx, 0, QEL_KEY_DELETE);
     if (target >= 0 || del) ctx->interaction.focus_visible = 1;
     if (del && closable) r->close = *sel;
     if (target < 0 || target == *sel) return;

@@ -70,8 +70,7 @@ void qel_badge(qel_context* ctx, const char* text, const qel_badge_opts* options
         qel_node_at(ctx, dot)->fill = colors.dot;
     }
     if (o->icon) qel_icon_glyph(ctx, o->icon, 12, colors.ink);
-    const qel_theme* t = &ctx->theme.current;
-    int32_t label = qel_node_text(ctx, text, -1, QEL_FONT_MEDIUM, t->text_small * t->ui_scale, colors.ink, false);
+    int32_t label = qel_node_text(ctx, text, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), colors.ink, false);
     qel_node_at(ctx, label)->line_height = 1.2f;
     qel_node_pop(ctx);
 }

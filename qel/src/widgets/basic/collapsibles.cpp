@@ -191,7 +191,6 @@ static const char* tree_icon(const qel_tree_node_opts* o, bool open)
 static void tree_row(qel_context* ctx, uint32_t id, const char* label, const qel_tree_node_opts* o, bool open,
                      float motion, float hover, bool ring)
 {
-    const qel_theme* th = &ctx->theme.current;
     bool selected = o->selected != 0;
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 30});
     qel_node* n = qel_node_at(ctx, index);
@@ -208,7 +207,7 @@ static void tree_row(qel_context* ctx, uint32_t id, const char* label, const qel
     qel_icon_glyph(ctx, tree_icon(o, open), 16,
                    qel_theme_color(ctx, selected ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY));
     int32_t text = qel_text_leaf(ctx, label, qel_label_visible_len(label), selected ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
-                                 th->text_body * th->ui_scale, qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
+                                 qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);

@@ -139,8 +139,7 @@ void qel_drag_number_draw(qel_context* ctx, const qel_node* node, void* user)
 
 static void field_contents(qel_context* ctx, const char* label, const qel_drag_number_opts* o, const char* value_text)
 {
-    const qel_theme* t = &ctx->theme.current;
-    float small = t->text_small * t->ui_scale;
+    float small = qel_text_small_scaled(ctx);
     qel_color muted = qel_color_token(QEL_COLOR_TEXT_MUTED);
     if (o->icon) {
         qel_icon_glyph(ctx, o->icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
@@ -148,7 +147,7 @@ static void field_contents(qel_context* ctx, const char* label, const qel_drag_n
         qel_node_at(ctx, qel_node_text(ctx, label, visible, QEL_FONT_BODY, small, muted, false))->line_height = 1.3f;
     }
     qel_spacer(ctx);
-    int32_t v = qel_node_text(ctx, value_text, -1, QEL_FONT_BODY, t->text_body * t->ui_scale,
+    int32_t v = qel_node_text(ctx, value_text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                               qel_color_token(QEL_COLOR_TEXT), false);
     qel_node_at(ctx, v)->line_height = 1.3f;
     if (o->suffix) qel_node_text(ctx, o->suffix, -1, QEL_FONT_BODY, small, muted, false);

@@ -120,7 +120,6 @@ struct card_state {
 static void card_header(qel_context* ctx, uint32_t id, const char* label, const qel_expandable_card_options* o, float t,
                         float hover, bool ring)
 {
-    const qel_theme* th = &ctx->theme.current;
     int32_t index = qel_node_sized_pushed(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, index);
     n->direction = QEL_DIR_ROW;
@@ -146,10 +145,10 @@ static void card_header(qel_context* ctx, uint32_t id, const char* label, const 
     words.width = {QEL_SIZE_GROW, 1};
     words.gap = 2;
     qel_column_begin(ctx, &words);
-    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, th->text_body * th->ui_scale,
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                   qel_color_token(QEL_COLOR_TEXT), true, 1.35f);
     if (o->subtitle)
-        qel_text_leaf(ctx, o->subtitle, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+        qel_text_leaf(ctx, o->subtitle, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.4f);
     qel_container_end(ctx);
     if (o->badge) {

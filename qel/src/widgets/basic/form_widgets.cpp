@@ -100,7 +100,7 @@ static void radio_card(qel_context* ctx, uint32_t id, const qel_radio_card_item&
     title_row.gap = 8;
     title_row.align = QEL_ALIGN_START;
     qel_row_begin(ctx, &title_row);
-    int32_t title = qel_text_leaf(ctx, item.title, -1, QEL_FONT_MEDIUM, t->text_body * t->ui_scale,
+    int32_t title = qel_text_leaf(ctx, item.title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                                   qel_theme_color(ctx, QEL_COLOR_TEXT), true, 1.35f);
     qel_node_at(ctx, title)->width = {QEL_SIZE_GROW, 1};
     if (item.badge) {

@@ -353,7 +353,7 @@ static void title_node(qel_context* ctx, uint32_t id, const char* label, const q
     if (qel_hovered_id(ctx) == id) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_focus_ring(ctx, index, look.ring);
     qel_node_push(ctx, index);
-    int32_t text = qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, t->text_body * t->ui_scale,
+    int32_t text = qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     int32_t offset = s->mnemonic[i] ? mnemonic_offset(label, s->mnemonic[i]) : -1;
     if (offset >= 0 && (s->keyboard || s->underlines) && !disabled) {

@@ -100,7 +100,6 @@ bool qel_dismissible_banner(qel_context* ctx, const char* label, uint8_t* visibl
 {
     const qel_banner_options none = {};
     const qel_banner_options* o = options ? options : &none;
-    const qel_theme* th = &ctx->theme.current;
     uint32_t id = qel_id(ctx, label), outer = id ^ BANNER_KEY, inner = id ^ BANNER_INNER_KEY;
     bool shown = !visible || *visible;
     auto* s = (banner_state*)qel_state_get(ctx, outer, sizeof(banner_state));
@@ -134,7 +133,7 @@ bool qel_dismissible_banner(qel_context* ctx, const char* label, uint8_t* visibl
     }
     qel_color ink = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), c,
                                   qel_dark_mode(ctx) ? 0.25f : 0.35f);
-    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, th->text_small * th->ui_scale, ink, true,
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), ink, true,
                   1.35f);
     qel_push_id(ctx, label);
     bool clicked = o->action && banner_action(ctx, o->action, c);
@@ -321,7 +320,7 @@ static void checklist_header(qel_context* ctx, const char* label, const qel_chec
     qel_text_leaf(ctx, o->title ? o->title : "Get started", -1, QEL_FONT_MEDIUM, (th->text_body + 1) * th->ui_scale,
                   qel_color_token(QEL_COLOR_TEXT), true, 1.35f);
     const char* subtitle = o->subtitle ? o->subtitle : qel_arena_sprintf(ctx, "%d of %d complete", done, count);
-    qel_text_leaf(ctx, subtitle, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+    qel_text_leaf(ctx, subtitle, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                   qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.4f);
     qel_container_end(ctx);
     qel_progress_ring(ctx, qel_arena_sprintf(ctx, "##%s-ring", label), count > 0 ? (float)done / (float)count : 0, 46);
@@ -340,7 +339,6 @@ static void step_circle(qel_context* ctx, uint32_t id, const step_state* s, bool
 static bool step_details(qel_context* ctx, uint32_t id, int32_t i, const qel_checklist_item* item, float e,
                          bool current)
 {
-    const qel_theme* th = &ctx->theme.current;
     float measured = qel_id_rect(ctx, id).h;
     qel_style clip = {};
     clip.width = {QEL_SIZE_GROW, 1};
@@ -354,7 +352,7 @@ static bool step_details(qel_context* ctx, uint32_t id, int32_t i, const qel_che
     d->pad_bottom = 2;
     qel_node_push(ctx, details);
     if (item->description)
-        qel_text_leaf(ctx, item->description, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+        qel_text_leaf(ctx, item->description, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.45f);
     bool clicked = false;
     if (item->action) {
@@ -400,7 +398,7 @@ static bool checklist_step(qel_context* ctx, uint32_t list, int32_t i, qel_check
     words.width = {QEL_SIZE_GROW, 1};
     words.gap = 4;
     qel_column_begin(ctx, &words);
-    qel_text_leaf(ctx, item->title, -1, QEL_FONT_MEDIUM, th->text_body * th->ui_scale,
+    qel_text_leaf(ctx, item->title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                   qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), s->done),
                   false, 1.45f);
     bool clicked = false;

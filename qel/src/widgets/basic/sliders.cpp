@@ -94,8 +94,7 @@ static void column_begin(qel_context* ctx, uint32_t id, qel_size width, bool dis
 
 void qel_slider_label_row(qel_context* ctx, const char* label, const char* value_text)
 {
-    const qel_theme* t = &ctx->theme.current;
-    float size = t->text_body * t->ui_scale;
+    float size = qel_text_body_scaled(ctx);
     qel_style s = {};
     s.width = {QEL_SIZE_GROW, 1};
     qel_row_begin(ctx, &s);

@@ -64,7 +64,6 @@ static bool dial_action(qel_context* ctx, uint32_t id, int32_t k, const qel_spee
     uint32_t action = qel_hash_bytes(&k, sizeof k, id ^ 0xA0u);
     qel_interaction it = qel_interact(ctx, action, QEL_INTERACT_FOCUSABLE);
     qel_anim_exp(ctx, hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
-    const qel_theme* th = &ctx->theme.current;
     qel_style row = {};
     row.align = QEL_ALIGN_CENTER;
     row.gap = 10;
@@ -83,7 +82,7 @@ static bool dial_action(qel_context* ctx, uint32_t id, int32_t k, const qel_spee
         chip.padding_x = 10;
         chip.radius = 8;
         qel_container_begin(ctx, &chip);
-        qel_text_leaf(ctx, a->label, -1, QEL_FONT_BODY, th->text_small * th->ui_scale, qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
+        qel_text_leaf(ctx, a->label, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx), qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
         qel_container_end(ctx);
     }
     int32_t index = qel_node_centred(ctx, action, {QEL_SIZE_FIXED, 42}, {QEL_SIZE_FIXED, 42}, QEL_DIR_STACK, 21);

@@ -317,7 +317,6 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
     qel_anim_exp(ctx, &t->close_visible, visible ? 1.0f : 0.0f, HOVER_SECONDS);
     qel_anim_exp(ctx, &t->ring, ring ? 1.0f : 0.0f, HOVER_SECONDS);
 
-    const qel_theme* th = &ctx->theme.current;
     float radius = qel_row_radius(ctx);
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, 32});
     qel_node* n = qel_node_at(ctx, index);
@@ -354,7 +353,7 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
                                               qel_theme_color(ctx, QEL_COLOR_TEXT), 0.7f * t->hover);
     qel_icon_glyph(ctx, tab.icon, 14, qel_theme_color(ctx, selected ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY));
     int32_t label = qel_text_leaf(ctx, tab.label, tab.label ? qel_label_visible_len(tab.label) : 0, QEL_FONT_BODY,
-                                  th->text_body * th->ui_scale, text, false, 1.3f);
+                                  qel_text_body_scaled(ctx), text, false, 1.3f);
     qel_node_at(ctx, label)->max_w = 200;
     if (closable) close_box(ctx, close, t, ci, tab.modified != 0);
     qel_node_pop(ctx);

@@ -84,7 +84,6 @@ static int32_t active_entry(qel_context* ctx, const qel_toc_entry* entries, int3
 // it is the active one and both were laid out.
 static bool toc_row(qel_context* ctx, uint32_t contents, int32_t i, const qel_toc_entry* e, bool active, float* hover)
 {
-    const qel_theme* th = &ctx->theme.current;
     uint32_t id = qel_hash_bytes(&i, sizeof i, contents);
     qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE, false);
     qel_anim_exp(ctx, hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
@@ -101,7 +100,7 @@ static bool toc_row(qel_context* ctx, uint32_t contents, int32_t i, const qel_to
                              : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY),
                                              qel_theme_color(ctx, QEL_COLOR_TEXT), 0.7f * *hover);
     int32_t text = qel_text_leaf(ctx, e->title, -1, active ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
-                                 th->text_small * th->ui_scale, color, true, 1.4f);
+                                 qel_text_small_scaled(ctx), color, true, 1.4f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_node_pop(ctx);
     return it.clicked;

@@ -67,7 +67,6 @@ static void timeline_rail(qel_context* ctx, const qel_timeline_opts* o, qel_colo
 
 static void timeline_content(qel_context* ctx, const char* title, const qel_timeline_opts* o)
 {
-    const qel_theme* t = &ctx->theme.current;
     qel_style s = {};
     s.width = {QEL_SIZE_GROW, 1};
     s.gap = 3;
@@ -77,15 +76,15 @@ static void timeline_content(qel_context* ctx, const char* title, const qel_time
     qel_style row = {};
     row.gap = 8;
     qel_row_begin(ctx, &row);
-    int32_t head = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, t->text_body * t->ui_scale,
+    int32_t head = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                                  qel_color_token(QEL_COLOR_TEXT), true, 1.4f);
     qel_node_at(ctx, head)->width = {QEL_SIZE_GROW, 1};
     if (o->time)
-        qel_text_leaf(ctx, o->time, -1, QEL_FONT_BODY, t->text_small * t->ui_scale,
+        qel_text_leaf(ctx, o->time, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_MUTED), false, 1.6f);
     qel_container_end(ctx);
     if (o->description)
-        qel_text_leaf(ctx, o->description, -1, QEL_FONT_BODY, t->text_body * t->ui_scale,
+        qel_text_leaf(ctx, o->description, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 0);
     qel_container_end(ctx);
 }

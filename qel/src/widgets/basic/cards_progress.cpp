@@ -159,7 +159,7 @@ void qel_progress_bar(qel_context* ctx, float value, const qel_progress_opts* op
     const qel_progress_opts* o = options ? options : &none;
     uint32_t id = qel_id(ctx, o->label ? o->label : "progress");
     int32_t position = ctx->tree.count;
-    float target = fminf(fmaxf(value, 0.0f), 1.0f);  // NaN gives 0
+    float target = qel_unit_clamp(value);  // NaN gives 0
     float shown = qel_anim_value(ctx, qel_hash_bytes(&position, sizeof position, id), target);
     float height = o->height > 0 ? o->height : 6;
     bool with_value = !o->indeterminate && o->show_value;

@@ -159,7 +159,7 @@ static void draw_box(qel_context* ctx, const qel_node* node, const qel_check_rec
 void qel_check_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     const auto* c = (const qel_check_record*)user;
-    float p = fminf(fmaxf(c->value, 0.0f), 1.0f);
+    float p = qel_unit_clamp(c->value);
     if (c->mode == QEL_CHECK_SWITCH) draw_switch(ctx, node, c, p, qel_dark_mode(ctx));
     else draw_box(ctx, node, c, p);
 }

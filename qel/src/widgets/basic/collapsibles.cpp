@@ -27,11 +27,6 @@ static const char LEAF_GLYPH[] = "\xEE\x83\x80";         // U+E0C0
 static const char OPEN_BRANCH_GLYPH[] = "\xEE\x89\x87";  // U+E247
 static const char BRANCH_GLYPH[] = "\xEE\x83\x97";       // U+E0D7
 
-static float unit(float t)
-{
-    return fminf(fmaxf(t, 0.0f), 1.0f);
-}
-
 float qel_open_spring(qel_context* ctx, float spring[2], uint8_t* started, bool open, float period)
 {
     float target = open ? 1.0f : 0.0f;
@@ -110,7 +105,7 @@ bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open)
     auto* s = (header_state*)qel_state_get(ctx, header, sizeof(header_state));
     qel_interaction it = qel_interact(ctx, header, QEL_INTERACT_FOCUSABLE);
     if (it.clicked) *open = !*open;
-    float t = unit(qel_open_spring(ctx, s->open, &s->started, *open, HEADER_PERIOD));
+    float t = qel_unit_clamp(qel_open_spring(ctx, s->open, &s->started, *open, HEADER_PERIOD));
     float hover = qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
 
     const qel_node* parent = qel_node_at(ctx, qel_node_parent(ctx));
@@ -239,7 +234,7 @@ bool qel_tree_node(qel_context* ctx, const char* label, bool* open, const qel_tr
     int32_t children = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, children);
     n->gap = 1;
-    float shown = unit(motion);
+    float shown = qel_unit_clamp(motion);
     n->opacity = 0.3f + 0.7f * shown;
     n->translate_y = -4.0f * (1.0f - shown);
     return true;

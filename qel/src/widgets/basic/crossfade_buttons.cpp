@@ -195,7 +195,7 @@ bool qel_confirm_button(qel_context* ctx, const char* label, const qel_confirm_o
     qel_face b = palette_face(ctx, WARNING_GLYPH, o->confirm_text ? o->confirm_text : "Click to confirm",
                               QEL_BUTTON_DANGER);
     float countdown = s->armed ? 1 - (float)(qel_ctx_time(ctx) - s->armed_at) / limit : 0.0f;
-    float t = fminf(fmaxf(s->mix[0], 0.0f), 1.0f);
+    float t = qel_unit_clamp(s->mix[0]);
     qel_crossfade_body(ctx, id, &s->body, it.hovered, it.held, it.focused && it.focus_visible, &a, &b, t, s->armed,
                        o->size, countdown);
     if (disabled) set_opacity(ctx, id, 0.45f);

@@ -168,7 +168,7 @@ static void field_node(qel_context* ctx, const char* label, const qel_drag_numbe
     n->border_width = 1;
     n->border = qel_field_border_color(ctx, s->hover);
     qel_node_round(n, fminf(ctx->theme.current.radius_small, h / 2));
-    qel_drag_number_record record = {fminf(fmaxf(s->shown, 0.0f), 1.0f), s->hover,
+    qel_drag_number_record record = {qel_unit_clamp(s->shown), s->hover,
                                      it.focused && it.focus_visible ? 1.0f : 0.0f, qel_focus_color(ctx),
                                      qel_theme_color(ctx, QEL_COLOR_BORDER)};
     qel_node_draw_with(ctx, index, qel_drag_number_draw, &record, sizeof record, true);

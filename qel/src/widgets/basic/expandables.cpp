@@ -27,11 +27,6 @@ static const float PI = 3.14159265f;
 static const float HOVER_SECONDS = 0.14f, SHOW_PERIOD = 0.4f, CARD_PERIOD = 0.32f;
 static const uint32_t SHOW_BODY_KEY = 0xC11Fu, CARD_KEY = 0xEC4Du, CARD_BODY_KEY = 0xEC8Du;
 
-static float unit(float t)
-{
-    return fminf(fmaxf(t, 0.0f), 1.0f);
-}
-
 // --- Show-more text ---
 
 struct show_more_state {
@@ -90,7 +85,7 @@ bool qel_show_more_text(qel_context* ctx, const char* label, const char* text, c
         n->height = {QEL_SIZE_FIXED, fmaxf(h, value)};
     } else if (more) {
         n->height = {QEL_SIZE_FIXED, fmaxf(h, value) + (s->expanded ? 0 : 2)};
-        fade->amount = 1 - unit((value - collapsed) / (full - collapsed));
+        fade->amount = 1 - qel_unit_clamp((value - collapsed) / (full - collapsed));
     }
     int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, size, qel_color_arg(o->text, qel_color_token(QEL_COLOR_TEXT)),
                                  true, 1.45f);
@@ -173,7 +168,7 @@ bool qel_expandable_card(qel_context* ctx, const char* label, uint8_t* expanded,
     qel_interaction it = qel_interact_item(ctx, header, QEL_INTERACT_FOCUSABLE, false);
     if (it.clicked) *expanded = !*expanded;
     auto* s = (card_state*)qel_state_get(ctx, header, sizeof(card_state));
-    float t = unit(qel_open_spring(ctx, s->open, &s->started, *expanded, CARD_PERIOD));
+    float t = qel_unit_clamp(qel_open_spring(ctx, s->open, &s->started, *expanded, CARD_PERIOD));
     float hover = qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
 
     int32_t card = qel_node_sized_pushed(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
@@ -182,7 +177,7 @@ bool qel_expandable_card(qel_context* ctx, const char* label, uint8_t* expanded,
     c->fill = qel_color_token(QEL_COLOR_SURFACE);
     c->border_width = 1;
     c->border = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG),
-                              unit(0.6f * t + hover));
+                              qel_unit_clamp(0.6f * t + hover));
     c->flags |= QEL_NODE_CLIP;
     c->elevation = 1;
     c->elevation_strength = t;

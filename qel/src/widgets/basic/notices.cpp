@@ -379,7 +379,7 @@ static bool checklist_step(qel_context* ctx, uint32_t list, int32_t i, qel_check
     qel_interaction it = qel_interact_item(ctx, circle, QEL_INTERACT_FOCUSABLE, false);
     if (it.clicked) item->done = !item->done;
     if (!s->started) s->done = item->done ? 1.0f : 0.0f;
-    float e = fminf(fmaxf(qel_open_spring(ctx, s->expand, &s->started, current, STEP_PERIOD), 0.0f), 1.0f);
+    float e = qel_unit_clamp(qel_open_spring(ctx, s->expand, &s->started, current, STEP_PERIOD));
     qel_anim_exp(ctx, &s->done, item->done ? 1.0f : 0.0f, DONE_SECONDS);
     qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
 

@@ -53,7 +53,7 @@ static void track_draw(qel_context* ctx, const qel_node* node, void* user)
     const qel_rect& r = node->rect;
     qel_rect whole = {r.x, r.y, 1, r.h};
     qel_draw_rect(ctx, &whole, nullptr, qel_color_resolve(ctx, t->line));
-    qel_rect done = {r.x, r.y, 1, r.h * fminf(fmaxf(t->progress, 0.0f), 1.0f)};
+    qel_rect done = {r.x, r.y, 1, r.h * qel_unit_clamp(t->progress)};
     qel_draw_rect(ctx, &done, nullptr, qel_color_resolve(ctx, t->done));
     if (t->height <= 0) return;
     const float radii[4] = {1, 1, 1, 1};
@@ -113,7 +113,7 @@ int32_t qel_toc(qel_context* ctx, const char* scroll_label, const qel_toc_entry*
     auto* view = (qel_scroll_state*)qel_state_get(ctx, scroll, sizeof(qel_scroll_state));
     qel_rect box = qel_id_rect(ctx, scroll);
     float range = view->content_h - view->view_h;
-    float p = range > 1 ? fminf(fmaxf(view->scroll_y / range, 0.0f), 1.0f) : 0;
+    float p = range > 1 ? qel_unit_clamp(view->scroll_y / range) : 0;
     int32_t active = shown ? active_entry(ctx, entries, shown, box, range > 1 && p >= 0.995f) : -1;
     auto* s = (toc_state*)qel_state_get(ctx, contents, sizeof(toc_state));
     qel_anim_exp(ctx, &s->progress, p, PROGRESS_SECONDS);

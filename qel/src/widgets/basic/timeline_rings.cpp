@@ -108,7 +108,7 @@ void qel_timeline_entry(qel_context* ctx, const char* title, const qel_timeline_
 void qel_progress_ring(qel_context* ctx, const char* label, float value, float size)
 {
     uint32_t id = qel_id(ctx, label ? label : "#ring");
-    float target = fminf(fmaxf(value, 0.0f), 1.0f);  // NaN gives 0
+    float target = qel_unit_clamp(value);  // NaN gives 0
     float side = size > 0 ? size : 96;
     int32_t visible = label ? qel_label_visible_len(label) : 0;
     qel_ring_record record = {qel_anim_value(ctx, id, target), visible > 0 ? qel_arena_strdup(ctx, label, visible) : nullptr};
@@ -125,7 +125,7 @@ void qel_ring_draw(qel_context* ctx, const qel_node* node, void* user)
     float t = fmaxf(4.0f, 0.08f * s);
     float radius = s / 2 - t / 2 - 1;
     qel_draw_arc(ctx, c, radius, 0, 2 * PI, t, qel_theme_color(ctx, QEL_COLOR_TRACK));
-    float v = fminf(fmaxf(r->value, 0.0f), 1.0f);
+    float v = qel_unit_clamp(r->value);
     if (v > 0.001f) {
         qel_color fill = qel_theme_color(ctx, QEL_COLOR_PRIMARY);
         float end = 2 * PI * v - PI / 2;

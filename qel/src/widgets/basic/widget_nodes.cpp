@@ -27,6 +27,11 @@ float qel_text_small_scaled(qel_context* ctx)
     return qel_scaled(ctx, ctx->theme.current.text_small);
 }
 
+float qel_unit_clamp(float t)
+{
+    return fminf(fmaxf(t, 0.0f), 1.0f);
+}
+
 bool qel_dark_mode(qel_context* ctx)
 {
     return qel_theme_get_mode(ctx) == QEL_THEME_DARK;

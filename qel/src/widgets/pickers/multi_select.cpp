@@ -12,7 +12,7 @@
 #include "qel/badges_avatars.h"
 #include "qel/button.h"
 #include "qel/color.h"
-#include "qel/draw.h"
+#include "qel/data_table.h"
 #include "qel/font.h"
 #include "qel/id.h"
 #include "qel/input.h"
@@ -109,20 +109,6 @@ static bool chip_row(qel_context* ctx, const char* label, const char* const* ite
 
 // --- The popup ---
 
-static void check_box_draw(qel_context* ctx, const qel_node* node, void* user)
-{
-    float t = *(const float*)user;
-    const float radii[4] = {5, 5, 5, 5};
-    qel_color primary = qel_theme_color(ctx, QEL_COLOR_PRIMARY);
-    qel_draw_rect_bordered(ctx, &node->rect, radii, qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), primary, t),
-                           qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), primary, t), 1);
-    if (t > 0.02f) {
-        const qel_rect& r = node->rect;
-        qel_rect box = {r.x + 3.5f, r.y + 3.5f, r.w - 7, r.h - 7};
-        qel_draw_checkmark(ctx, &box, t, 1.6f, qel_theme_color(ctx, QEL_COLOR_ON_PRIMARY));
-    }
-}
-
 static void search_box(qel_context* ctx, const qel_popup_slot* slot, multi_select_state* st, uint32_t field)
 {
     qel_style box = {};
@@ -201,7 +187,8 @@ static bool item_row(qel_context* ctx, qel_popup_nav* nav, int32_t ordinal, cons
     qel_node_push(ctx, node);
     int32_t box = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 16}, {QEL_SIZE_FIXED, 16});
     qel_node_at(ctx, box)->align_self = QEL_ALIGN_CENTER;
-    qel_node_draw_with(ctx, box, check_box_draw, &s->check, sizeof s->check, false);
+    const float look[2] = {s->check, 0.0f};  // checked, never indeterminate
+    qel_node_draw_with(ctx, box, qel_data_table_checkbox_draw, look, sizeof look, false);
     if (icon) qel_icon_glyph(ctx, icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     int32_t text = qel_text_leaf(ctx, item, qel_label_visible_len(item), QEL_FONT_BODY,
                                  qel_scaled(ctx, ctx->theme.current.text_body), qel_theme_color(ctx, QEL_COLOR_TEXT),

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "array_grow.h"
 #include "core.h"
 #include "picker_nodes.h"
 #include "qel/anim.h"
@@ -139,16 +140,6 @@ static void free_state(qel_context* ctx, void* blob)
     qel_mem_free(ctx, s->flags);
 }
 
-template <typename T>
-static T* grow(qel_context* ctx, T* buffer, int32_t* capacity, int32_t needed)
-{
-    if (needed <= *capacity) return buffer;
-    int32_t c = std::max(*capacity, 64);
-    while (c < needed) c *= 2;
-    *capacity = c;
-    return (T*)qel_mem_realloc(ctx, buffer, (size_t)c * sizeof(T));
-}
-
 // --- Visible rows ---
 
 // Depth first over expanded nodes; a node loading its children gets one "Loading" row instead.
@@ -157,7 +148,7 @@ static void build_rows(qel_context* ctx, tree_record* t)
 {
     tree_state* s = t->st;
     int32_t limit = 2 * t->count + 2, n = 0;
-    s->rows = grow(ctx, s->rows, &s->rows_capacity, limit);
+    s->rows = qel_array_grow(ctx, s->rows, &s->rows_capacity, limit);
     int32_t node = valid(t, t->opts.root) ? t->opts.root : -1, depth = 0;
     while (node >= 0 && n < limit) {
         s->rows[n++] = {node, depth};
@@ -277,27 +268,20 @@ static void typed_text(qel_context* ctx, tree_record* t, int32_t node)
     type_ahead_search(ctx, t);
 }
 
-static bool take_key(qel_context* ctx, int32_t key)
-{
-    if (!qel_key_pressed(ctx, key)) return false;
-    ctx->input.key_presses[key] = 0;
-    return true;
-}
-
 static void handle_keys(qel_context* ctx, tree_record* t)
 {
     int32_t node = valid(t, t->st->cursor) ? t->st->cursor : t->st->rows[0].node;
-    if (take_key(ctx, QEL_KEY_RIGHT)) {
+    if (qel_key_take(ctx, QEL_KEY_RIGHT)) {
         if (expandable(t, node) && !has(t, node, QEL_TREE_EXPANDED)) expand(ctx, t, node);
         else if (has(t, node, QEL_TREE_EXPANDED) && child_of(t, node) >= 0 && !has(t, node, QEL_TREE_LOAD_REQUESTED))
             select_node(ctx, t, child_of(t, node));
     }
-    if (take_key(ctx, QEL_KEY_LEFT)) {
+    if (qel_key_take(ctx, QEL_KEY_LEFT)) {
         int32_t p = parent_of(t, node);
         if (has(t, node, QEL_TREE_EXPANDED)) collapse(ctx, t, node);
         else if (p >= 0 && row_of(t, p) >= 0) select_node(ctx, t, p);
     }
-    if (take_key(ctx, QEL_KEY_ENTER)) t->result.activated = node;
+    if (qel_key_take(ctx, QEL_KEY_ENTER)) t->result.activated = node;
     if (qel_key_pressed(ctx, QEL_KEY_ESCAPE)) t->escape = true;
     typed_text(ctx, t, node);
     build_rows(ctx, t);
@@ -384,7 +368,7 @@ void qel_tree_view_begin(qel_context* ctx, const char* label, const qel_data_tab
     if (focused && t->row_count > 0) handle_keys(ctx, t);
     t->table_cursor = cursor_row(t);
     t->table_anchor = row_of(t, s->anchor);
-    s->flags = grow(ctx, s->flags, &s->flags_capacity, std::max(t->row_count, 1));
+    s->flags = qel_array_grow(ctx, s->flags, &s->flags_capacity, std::max(t->row_count, 1));
     for (int32_t r = 0; r < t->row_count; r++) {
         int32_t node = s->rows[r].node;
         s->flags[r] = node >= 0 && has(t, node, QEL_TREE_SELECTED);

@@ -74,11 +74,6 @@ static float ui_scale(qel_context* ctx)
     return ctx->theme.current.ui_scale;
 }
 
-static void consume_key(qel_context* ctx, int32_t key)
-{
-    ctx->input.key_presses[key] = 0;
-}
-
 static bool pointer_over(qel_context* ctx, uint32_t id)
 {
     qel_rect r = qel_id_rect(ctx, id);
@@ -712,8 +707,7 @@ static bool wants_edit(qel_context* ctx, qel_data_table* t, uint32_t cell_id)
 {
     if (t->st->edit_row >= 0) return false;
     if (t->activated && pointer_over(ctx, cell_id)) return true;
-    if (t->enter_taken || !t->focused || t->st->cursor != t->row || !qel_key_pressed(ctx, QEL_KEY_ENTER)) return false;
-    consume_key(ctx, QEL_KEY_ENTER);
+    if (t->enter_taken || !t->focused || t->st->cursor != t->row || !qel_key_take(ctx, QEL_KEY_ENTER)) return false;
     t->enter_taken = true;
     return true;
 }
@@ -743,9 +737,8 @@ bool qel_data_table_cell_edit(qel_context* ctx, char* buffer, int32_t capacity)
         qel_text_activate(ctx, field_id);
     }
     bool editing = s->edit_row == t->row && s->edit_column == column;
-    if (editing && qel_focused_id(ctx) == field_id && qel_key_pressed(ctx, QEL_KEY_ESCAPE)) {
+    if (editing && qel_focused_id(ctx) == field_id && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         restore_text(s, buffer, capacity);
-        consume_key(ctx, QEL_KEY_ESCAPE);
         end_editing(s);
         qel_set_focus(ctx, t->id, false);
         editing = false;

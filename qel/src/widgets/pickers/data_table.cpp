@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core.h"
+#include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -67,11 +68,6 @@ struct qel_data_table {
 static uint32_t hash_index(int32_t index, uint32_t seed)
 {
     return qel_hash_bytes(&index, sizeof index, seed);
-}
-
-static float ui_scale(qel_context* ctx)
-{
-    return ctx->theme.current.ui_scale;
 }
 
 static bool pointer_over(qel_context* ctx, uint32_t id)
@@ -298,11 +294,6 @@ static bool check_cell(qel_context* ctx, uint32_t id, float height)
 
 // --- The header ---
 
-static qel_color accent_or_text(qel_context* ctx)
-{
-    return qel_theme_color(ctx, qel_theme_get_accent(ctx) == QEL_ACCENT_NEUTRAL ? QEL_COLOR_TEXT : QEL_COLOR_ACCENT);
-}
-
 static void header_line_draw(qel_context* ctx, const qel_node* node, void*)
 {
     qel_rect line = {node->rect.x, node->rect.y + node->rect.h - 1, node->rect.w, 1};
@@ -379,11 +370,9 @@ static void header_cell(qel_context* ctx, qel_data_table* t, int32_t c)
     if (it.focused && it.focus_visible) qel_focus_ring(ctx, index, 1);
     qel_node_push(ctx, index);
     const char* title = col.title ? col.title : "";
-    const qel_theme* th = &ctx->theme.current;
     qel_color color = qel_theme_color(ctx, sorted ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY);
-    int32_t text = qel_node_text(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM,
-                                 th->text_small * ui_scale(ctx), color, false);
-    qel_node_at(ctx, text)->line_height = 1.3f;
+    qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), color, false,
+                  1.3f);
     if (col.sortable) {
         if (sorted)
             qel_icon_glyph(ctx, t->opts.sort->descending ? SORT_DOWN : SORT_UP, 12, qel_theme_color(ctx, QEL_COLOR_TEXT));
@@ -405,7 +394,7 @@ static void resize_handle(qel_context* ctx, const qel_data_table* t, int32_t c, 
     bool dragging = t->st->resizing == c;
     if (!dragging && qel_hovered_id(ctx) != id) return;
     auto* color = (qel_color*)qel_arena_alloc(ctx, sizeof(qel_color));
-    *color = dragging ? accent_or_text(ctx) : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
+    *color = dragging ? qel_picker_accent(ctx, QEL_COLOR_TEXT) : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
     n->draw = grip_draw;
     n->draw_user = color;
 }
@@ -520,7 +509,7 @@ void qel_data_table_end(qel_context* ctx)
         n->align = QEL_ALIGN_CENTER;
         n->pad_top = n->pad_bottom = 36;
         qel_node_push(ctx, index);
-        qel_node_text(ctx, "No rows", -1, QEL_FONT_BODY, ctx->theme.current.text_body * ui_scale(ctx),
+        qel_node_text(ctx, "No rows", -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                       qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false);
         qel_node_pop(ctx);
     }
@@ -582,7 +571,8 @@ static void row_node(qel_context* ctx, qel_data_table* t, int32_t row, uint32_t 
     float flash = qel_anim_flash(ctx, id, hovered, ROW_FLASH);
     auto* look = (row_look*)qel_arena_alloc(ctx, sizeof(row_look));
     if (row + 1 < t->row_count) look->line = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
-    if (t->focused && ctx->interaction.focus_visible && row == t->st->cursor) look->bar = accent_or_text(ctx);
+    if (t->focused && ctx->interaction.focus_visible && row == t->st->cursor)
+        look->bar = qel_picker_accent(ctx, QEL_COLOR_TEXT);
 
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, t->content_width}, {QEL_SIZE_FIXED, t->row_height});
     qel_node* n = qel_node_at(ctx, index);
@@ -714,11 +704,10 @@ static bool wants_edit(qel_context* ctx, qel_data_table* t, uint32_t cell_id)
 
 static void cell_label(qel_context* ctx, uint32_t cell_id, const char* buffer)
 {
-    int32_t index = qel_node_text(ctx, buffer, -1, QEL_FONT_BODY, ctx->theme.current.text_body * ui_scale(ctx),
-                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false);
+    int32_t index = qel_text_leaf(ctx, buffer, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node* n = qel_node_at(ctx, index);
     n->id = cell_id;
-    n->line_height = 1.3f;
     n->width = {QEL_SIZE_GROW, 1};
 }
 

@@ -231,11 +231,10 @@ static void zone_texts(qel_context* ctx, const qel_drop_zone_options* o, const c
     n->align = o->compact ? QEL_ALIGN_START : QEL_ALIGN_CENTER;
     if (o->compact) n->width = {QEL_SIZE_GROW, 1};
     qel_node_push(ctx, column);
-    const qel_theme* t = &ctx->theme.current;
-    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, t->text_body),
+    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.35f);
     qel_text_leaf(ctx, o->subtitle ? o->subtitle : "or click to browse", -1, QEL_FONT_BODY,
-                  qel_scaled(ctx, t->text_small), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.35f);
+                  qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.35f);
     qel_node_pop(ctx);
 }
 

@@ -40,7 +40,7 @@ static int32_t text(qel_context* ctx, const char* s, uint32_t font, float size, 
 // The chip's value: "any", the one option chosen, or how many are.
 static void chip_value(qel_context* ctx, const qel_filter_def& f, uint32_t value)
 {
-    float size = qel_scaled(ctx, ctx->theme.current.text_small);
+    float size = qel_text_small_scaled(ctx);
     qel_color strong = qel_theme_color(ctx, QEL_COLOR_TEXT), muted = qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED);
     int32_t chosen = std::popcount(value);
     if (chosen >= 2) {
@@ -86,8 +86,7 @@ static bool option_row(qel_context* ctx, const char* label, int32_t index, uint3
     if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_node_push(ctx, row);
     qel_data_table_checkbox(ctx, id ^ CHECK_KEY, (*value >> index) & 1u, false);
-    text(ctx, label, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body), qel_theme_color(ctx, QEL_COLOR_TEXT),
-         1.3f);
+    text(ctx, label, QEL_FONT_BODY, qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
     qel_node_pop(ctx);
     return it.clicked;
 }
@@ -134,7 +133,7 @@ static bool chip(qel_context* ctx, const qel_filter_def& f, int32_t i, uint32_t*
     if (it.focused && it.focus_visible) qel_focus_ring(ctx, index, 1);
     qel_node_push(ctx, index);
     qel_color secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
-    float small = qel_scaled(ctx, ctx->theme.current.text_small);
+    float small = qel_text_small_scaled(ctx);
     if (f.icon) qel_icon_glyph(ctx, f.icon, 14, secondary);
     text(ctx, f.name, QEL_FONT_BODY, small, secondary, 1.2f);
     text(ctx, "is", QEL_FONT_BODY, small, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), 1.2f);

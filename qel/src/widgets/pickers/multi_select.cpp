@@ -57,7 +57,7 @@ static bool chip(qel_context* ctx, const char* item, int32_t index)
     for (float& r : n->radii) r = 12;
     qel_node_push(ctx, node);
     qel_text_leaf(ctx, item, qel_label_visible_len(item), QEL_FONT_MEDIUM,
-                  qel_scaled(ctx, ctx->theme.current.text_small), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.2f);
+                  qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.2f);
     qel_push_id_int(ctx, index);
     qel_button_opts remove = {};
     remove.size = 1;
@@ -100,7 +100,7 @@ static bool chip_row(qel_context* ctx, const char* label, const char* const* ite
     }
     if (chosen == 0)
         qel_text_leaf(ctx, o->placeholder ? o->placeholder : "Select", -1, QEL_FONT_BODY,
-                      qel_scaled(ctx, ctx->theme.current.text_body), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
+                      qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
                       false, 1.3f);
     qel_pop_id(ctx);
     qel_container_end(ctx);
@@ -133,7 +133,7 @@ static bool header(qel_context* ctx, uint8_t* selected, int32_t count, int32_t c
     row.width = {QEL_SIZE_GROW, 1};
     qel_row_begin(ctx, &row);
     const char* line = chosen > 0 ? qel_arena_sprintf(ctx, "%d selected", chosen) : "None selected";
-    int32_t text = qel_text_leaf(ctx, line, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, ctx->theme.current.text_small),
+    int32_t text = qel_text_leaf(ctx, line, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     bool all = chosen == count;
@@ -191,7 +191,7 @@ static bool item_row(qel_context* ctx, qel_popup_nav* nav, int32_t ordinal, cons
     qel_node_draw_with(ctx, box, qel_data_table_checkbox_draw, look, sizeof look, false);
     if (icon) qel_icon_glyph(ctx, icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     int32_t text = qel_text_leaf(ctx, item, qel_label_visible_len(item), QEL_FONT_BODY,
-                                 qel_scaled(ctx, ctx->theme.current.text_body), qel_theme_color(ctx, QEL_COLOR_TEXT),
+                                 qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
                                  false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_node_pop(ctx);
@@ -222,7 +222,7 @@ static bool item_list(qel_context* ctx, qel_popup_nav* nav, const char* const* i
         qel_style box = {};
         box.padding_top = box.padding_bottom = box.padding_left = 10;
         qel_container_begin(ctx, &box);
-        qel_text_leaf(ctx, "No results", -1, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body),
+        qel_text_leaf(ctx, "No results", -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                       qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.45f);
         qel_container_end(ctx);
     }

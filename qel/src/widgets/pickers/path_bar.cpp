@@ -324,7 +324,7 @@ qel_path_bar_result qel_path_bar(qel_context* ctx, const char* label, const char
     const qel_path_bar_options* o = options ? options : &defaults;
     uint32_t id = qel_id(ctx, label);
     bar_frame f = {id, segments, segments && count > 0 ? count : 0, o, bar_state(ctx, id, true),
-                   qel_control_height(ctx, o->size), ctx->theme.current.text_body * ctx->theme.current.ui_scale,
+                   qel_control_height(ctx, o->size), qel_text_body_scaled(ctx),
                    false};
     qel_size width = o->width.kind ? o->width : qel_size{QEL_SIZE_GROW, 1};
     qel_path_bar_result r = {-1, nullptr, 0};

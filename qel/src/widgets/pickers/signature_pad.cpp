@@ -206,7 +206,7 @@ int32_t qel_signature_pad(qel_context* ctx, const char* label, const qel_signatu
                            qel_arena_strdup(ctx, o->placeholder ? o->placeholder : "Sign here", -1),
                            s->point_count == 0,
                            s->reference_width,
-                           qel_scaled(ctx, ctx->theme.current.text_body)};
+                           qel_text_body_scaled(ctx)};
     qel_node_draw_with(ctx, leaf, signature_draw, &p, sizeof p, false);
 
     if (s->point_count > 0) {

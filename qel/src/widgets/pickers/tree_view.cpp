@@ -436,10 +436,8 @@ static void loading_row(qel_context* ctx, const tree_record* t, int32_t depth)
     qel_gap(ctx, 26);
     qel_activity_spinner(ctx, 14);
     qel_gap(ctx, 8);
-    const qel_theme* th = &ctx->theme.current;
-    int32_t text = qel_node_text(ctx, "Loading", -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
-                                 qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false);
-    qel_node_at(ctx, text)->line_height = 1.3f;
+    qel_text_leaf(ctx, "Loading", -1, QEL_FONT_BODY, qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
+                  false, 1.3f);
 }
 
 int32_t qel_tree_view_next(qel_context* ctx)
@@ -689,11 +687,8 @@ bool qel_outline_row(qel_context* ctx, const char* label, int32_t depth, bool ex
         qel_gap(ctx, EXPANDER);
     }
     if (icon) qel_icon_glyph(ctx, icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
-    const qel_theme* th = &ctx->theme.current;
-    int32_t text = qel_node_text(ctx, label, qel_label_visible_len(label),
-                                 expandable_row ? QEL_FONT_MEDIUM : QEL_FONT_BODY, th->text_body * th->ui_scale,
-                                 qel_theme_color(ctx, QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, text)->line_height = 1.3f;
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), expandable_row ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
+                  qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_container_end(ctx);
     return toggled;
 }

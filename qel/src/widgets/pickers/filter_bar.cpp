@@ -116,15 +116,9 @@ static bool chip(qel_context* ctx, const qel_filter_def& f, int32_t i, uint32_t*
     if (it.clicked) qel_popup_set_open(ctx, popup, !open);
     float flash = qel_anim_flash(ctx, id, it.hovered || open, CHIP_FLASH);
 
-    int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, CHIP_HEIGHT});
+    int32_t index = qel_node_pill_row(ctx, id, CHIP_HEIGHT, 10, 6, std::min(ctx->theme.current.radius_small, 15.0f));
     qel_node* n = qel_node_at(ctx, index);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_OWN_SIZE;
-    n->pad_left = 10;
     n->pad_right = 4;
-    n->gap = 6;
-    qel_node_round(n, std::min(ctx->theme.current.radius_small, 15.0f));
     n->border = qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
     n->border_width = 1;
     n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT),

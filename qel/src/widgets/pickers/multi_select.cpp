@@ -45,16 +45,10 @@ struct row_state {
 
 static bool chip(qel_context* ctx, const char* item, int32_t index)
 {
-    int32_t node = qel_node_sized(ctx, 0, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, CHIP_HEIGHT});
+    int32_t node = qel_node_pill_row(ctx, 0, CHIP_HEIGHT, 9, 1, 12);
     qel_node* n = qel_node_at(ctx, node);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_OWN_SIZE;
     n->fill = qel_theme_color(ctx, QEL_COLOR_ACTIVE);
-    n->pad_left = 9;
     n->pad_right = 3;
-    n->gap = 1;
-    for (float& r : n->radii) r = 12;
     qel_node_push(ctx, node);
     qel_text_leaf(ctx, item, qel_label_visible_len(item), QEL_FONT_MEDIUM,
                   qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.2f);

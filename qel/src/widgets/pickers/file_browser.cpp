@@ -72,7 +72,7 @@ struct browser_actions {
     bool up = false, back = false, forward = false, reload = false;
 };
 
-static void qel_dir_list_free(qel_context* ctx, void* blob)
+static void browser_state_free(qel_context* ctx, void* blob)
 {
     auto* s = (browser_state*)blob;
     qel_mem_free(ctx, s->entries);
@@ -651,7 +651,7 @@ qel_file_browser_result qel_file_browser(qel_context* ctx, const char* label, ch
     if (!label) label = "files";
     uint32_t id = qel_id(ctx, label);
     auto* s = (browser_state*)qel_state_get(ctx, id, sizeof(browser_state));
-    qel_state_set_destructor(ctx, id, qel_dir_list_free);
+    qel_state_set_destructor(ctx, id, browser_state_free);
     if (!s->initialised) {
         s->selected = -1;
         s->initialised = 1;

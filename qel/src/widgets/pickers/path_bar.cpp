@@ -78,21 +78,27 @@ static float segment_width(qel_context* ctx, const bar_frame& f, int32_t i)
     return qel_text_width_measured(ctx, font, f.font_size, t, qel_label_visible_len(t), false) + 16;
 }
 
-// The run [*first, *end) of segments hidden behind the ellipsis; empty when all fit.
+// The run [*first, *end) of segments hidden behind the ellipsis; empty when all fit. Each
+// segment is measured once.
 static void hidden_run(qel_context* ctx, const bar_frame& f, float available, int32_t* first, int32_t* end)
 {
     *first = *end = 0;
+    if (f.count < 2) return;
+    auto* widths = (float*)qel_arena_alloc(ctx, (size_t)f.count * sizeof(float));
     float step = separator_width(f) + GAP;
     float total = -step;
-    for (int32_t i = 0; i < f.count; i++) total += segment_width(ctx, f, i) + step;
-    if (f.count < 2 || total <= available) return;
+    for (int32_t i = 0; i < f.count; i++) {
+        widths[i] = segment_width(ctx, f, i);
+        total += widths[i] + step;
+    }
+    if (total <= available) return;
     if (f.count == 2) {
         *end = 1;
         return;
     }
     total += ELLIPSIS_WIDTH + step;
     int32_t i = 1;
-    for (; i < f.count - 1 && total > available; i++) total -= segment_width(ctx, f, i) + step;
+    for (; i < f.count - 1 && total > available; i++) total -= widths[i] + step;
     *first = total > available ? 0 : 1;
     *end = i;
 }

@@ -70,13 +70,6 @@ static uint32_t hash_index(int32_t index, uint32_t seed)
     return qel_hash_bytes(&index, sizeof index, seed);
 }
 
-static bool pointer_over(qel_context* ctx, uint32_t id)
-{
-    qel_rect r = qel_id_rect(ctx, id);
-    qel_vec2 m = qel_mouse_pos(ctx);
-    return m.x >= r.x && m.x < r.x + r.w && m.y >= r.y && m.y < r.y + r.h;
-}
-
 static bool row_inside(const qel_data_table* t, int32_t row)
 {
     return row >= 0 && row < t->row_count;
@@ -696,7 +689,7 @@ static void restore_text(const table_state* s, char* buffer, int32_t capacity)
 static bool wants_edit(qel_context* ctx, qel_data_table* t, uint32_t cell_id)
 {
     if (t->st->edit_row >= 0) return false;
-    if (t->activated && pointer_over(ctx, cell_id)) return true;
+    if (t->activated && qel_picker_pointer_over(ctx, cell_id)) return true;
     if (t->enter_taken || !t->focused || t->st->cursor != t->row || !qel_key_take(ctx, QEL_KEY_ENTER)) return false;
     t->enter_taken = true;
     return true;
@@ -734,7 +727,7 @@ bool qel_data_table_cell_edit(qel_context* ctx, char* buffer, int32_t capacity)
     }
     if (!editing) {
         cell_label(ctx, cell_id, buffer);
-        if (pointer_over(ctx, cell_id)) qel_set_cursor(ctx, QEL_CURSOR_IBEAM);
+        if (qel_picker_pointer_over(ctx, cell_id)) qel_set_cursor(ctx, QEL_CURSOR_IBEAM);
         return false;
     }
     uint32_t result = qel_input_text_ex(ctx, field_id, buffer, capacity, nullptr, false, false, nullptr);

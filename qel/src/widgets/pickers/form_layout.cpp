@@ -307,12 +307,8 @@ uint32_t qel_form_row(qel_context* ctx, const char* label, const qel_form_field_
     qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     qel_node_pop(ctx);
-    if (o->help && ctx->input.mouse_inside) {
-        qel_rect last = qel_id_rect(ctx, cell_id);
-        qel_vec2 m = qel_mouse_pos(ctx);
-        if (last.x <= m.x && m.x < last.x + last.w && last.y <= m.y && m.y < last.y + last.h)
-            qel_tooltip_for(ctx, cell_id, o->help);
-    }
+    if (o->help && ctx->input.mouse_inside && qel_picker_pointer_over(ctx, cell_id))
+        qel_tooltip_for(ctx, cell_id, o->help);
 
     int32_t field = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     n = qel_node_at(ctx, field);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core.h"
+#include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -271,8 +272,7 @@ static void display(qel_context* ctx, bar_frame& f, qel_size width, qel_path_bar
     bool editable = !f.o->read_only;
     qel_interaction it = qel_interact(ctx, f.id, 0);
     qel_rect last = qel_id_rect(ctx, f.id);
-    qel_vec2 m = qel_mouse_pos(ctx);
-    bool inside = m.x >= last.x && m.x < last.x + last.w && m.y >= last.y && m.y < last.y + last.h;
+    bool inside = qel_picker_pointer_over(ctx, f.id);
     qel_anim_exp(ctx, &s->hover, inside ? 1.0f : 0.0f, HOVER_RATE);
     if (inside && editable) qel_set_cursor(ctx, QEL_CURSOR_IBEAM);
 

@@ -1,4 +1,4 @@
-// Shared pieces of the picker widgets: draw payloads, accent colours, prefix matching,
+// Shared pieces of the picker widgets: draw payloads, accent colours, prefix matching, pointer tests,
 // the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
 #include "picker_nodes.h"
 
@@ -30,6 +30,13 @@ bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length
     for (int32_t i = 0; i < length; i++)
         if (!text[i] || qel_ascii_lower(text[i]) != qel_ascii_lower(prefix[i])) return false;
     return true;
+}
+
+bool qel_picker_pointer_over(qel_context* ctx, uint32_t id)
+{
+    qel_rect r = qel_id_rect(ctx, id);
+    qel_vec2 m = qel_mouse_pos(ctx);
+    return m.x >= r.x && m.x < r.x + r.w && m.y >= r.y && m.y < r.y + r.h;
 }
 
 // --- Fields that open a popup ---

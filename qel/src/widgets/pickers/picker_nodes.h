@@ -1,5 +1,5 @@
 // Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
-// colour, the prefix match of type-ahead, the trigger field of the pickers that open a popup, and
+// colour, the prefix match of type-ahead, the pointer over an id's last rectangle, the trigger field of the pickers that open a popup, and
 // the drag that measures a fling. Boxes, row radii, text leaves and draw callbacks come from the
 // widgets' node helpers.
 #pragma once
@@ -20,6 +20,9 @@ qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);
 // True when text opens with the length bytes of prefix, A to Z matching a to z (other bytes as
 // they are); a text shorter than that does not.
 bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length);
+
+// True when the pointer is inside the rectangle id had last frame (none before its first frame).
+bool qel_picker_pointer_over(qel_context* ctx, uint32_t id);
 
 // --- Fields that open a popup ---
 

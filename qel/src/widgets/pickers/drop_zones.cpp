@@ -329,7 +329,7 @@ static void image_content(qel_context* ctx, const char* name, uint64_t texture, 
     n->direction = QEL_DIR_STACK;
     n->align = QEL_ALIGN_CENTER;
     n->justify = QEL_JUSTIFY_CENTER;
-    for (float& radius : n->radii) radius = b * 0.5f;
+    qel_node_round(n, b * 0.5f);
     n->fill = qel_theme_color(ctx, QEL_COLOR_ELEVATED);
     n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
     n->border_width = 1;
@@ -368,7 +368,7 @@ int32_t qel_image_drop_zone(qel_context* ctx, const char* label, const char* nam
     qel_node* n = qel_node_at(ctx, zone);
     n->direction = QEL_DIR_STACK;
     n->align_self = QEL_ALIGN_OWN_SIZE;
-    for (float& radius : n->radii) radius = size * 0.5f;
+    qel_node_round(n, size * 0.5f);
     n->scale = s->pop[0];
     qel_node_clickable(ctx, zone, id, false);
     image_payload p = {s->hover, size, 0xFF000000u, qel_picker_accent(ctx, QEL_COLOR_TEXT), s->drag_over,

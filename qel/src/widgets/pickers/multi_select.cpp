@@ -58,7 +58,7 @@ static bool chip(qel_context* ctx, const char* item, int32_t index)
     bool removed = qel_icon_button(ctx, REMOVE_GLYPH, &remove);
     if (qel_node* b = qel_node_at(ctx, qel_node_latest_with_id(ctx, qel_id(ctx, REMOVE_GLYPH)))) {
         b->width = b->height = {QEL_SIZE_FIXED, REMOVE_SIZE};
-        for (float& r : b->radii) r = REMOVE_SIZE * 0.5f;
+        qel_node_round(b, REMOVE_SIZE * 0.5f);
     }
     qel_pop_id(ctx);
     qel_node_pop(ctx);

@@ -188,7 +188,7 @@ int32_t qel_signature_pad(qel_context* ctx, const char* label, const qel_signatu
     n->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     n->border_width = 1;
     n->border = qel_theme_color(ctx, it.hovered || s->drawing ? QEL_COLOR_BORDER_STRONG : QEL_COLOR_BORDER);
-    for (float& radius : n->radii) radius = ctx->theme.current.radius_small - 2;
+    qel_node_round(n, ctx->theme.current.radius_small - 2);
     n->flags |= QEL_NODE_CLIP;
     qel_node_push(ctx, pad);
 

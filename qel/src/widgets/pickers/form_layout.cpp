@@ -412,16 +412,11 @@ static const char* format_for_step(double step)
     return step >= 0.999 ? "%.0f" : step >= 0.0999 ? "%.1f" : step >= 0.00999 ? "%.2f" : "%.3f";
 }
 
-static bool finite_number(float v)
-{
-    return std::isfinite(v);
-}
-
 static number_setup float_setup(const qel_form_field_options* o)
 {
     number_setup n = {};
-    n.bounded = finite_number(o->min) && finite_number(o->max) && o->max > o->min;
-    double given = o->step > 0 && finite_number(o->step) ? o->step : 0;
+    n.bounded = std::isfinite(o->min) && std::isfinite(o->max) && o->max > o->min;
+    double given = o->step > 0 && std::isfinite(o->step) ? o->step : 0;
     if (n.bounded) {
         n.min = o->min;
         n.max = o->max;
@@ -439,8 +434,8 @@ static number_setup float_setup(const qel_form_field_options* o)
 static number_setup int_setup(const qel_form_field_options* o)
 {
     number_setup n = {};
-    n.bounded = finite_number(o->min) && finite_number(o->max) && o->max > o->min;
-    double given = o->step > 0 && finite_number(o->step) ? std::fmax(1.0, std::round(std::fmin(o->step, 1e9f))) : 0;
+    n.bounded = std::isfinite(o->min) && std::isfinite(o->max) && o->max > o->min;
+    double given = o->step > 0 && std::isfinite(o->step) ? std::fmax(1.0, std::round(std::fmin(o->step, 1e9f))) : 0;
     if (n.bounded) {
         n.min = std::fmax(o->min, -INT_LIMIT);
         n.max = std::fmin(o->max, INT_LIMIT);

@@ -7,6 +7,7 @@
 #include <bit>
 
 #include "core.h"
+#include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -74,17 +75,7 @@ static bool option_row(qel_context* ctx, const char* label, int32_t index, uint3
     qel_interaction it = qel_interact(ctx, id, 0);
     if (it.clicked) *value ^= 1u << index;
     float flash = qel_anim_flash(ctx, id, it.hovered, OPTION_FLASH);
-    int32_t row = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, OPTION_HEIGHT});
-    qel_node* n = qel_node_at(ctx, row);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->pad_left = n->pad_right = 10;
-    n->gap = 10;
-    qel_node_round(n, qel_row_radius(ctx));
-    n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), flash);
-    qel_node_mark_interactive(ctx, row, 0);
-    if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
-    qel_node_push(ctx, row);
+    qel_picker_check_row(ctx, id, OPTION_HEIGHT, flash, it.hovered);
     qel_data_table_checkbox(ctx, id ^ CHECK_KEY, (*value >> index) & 1u, false);
     text(ctx, label, QEL_FONT_BODY, qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
     qel_node_pop(ctx);

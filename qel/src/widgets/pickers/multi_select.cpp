@@ -167,18 +167,8 @@ static bool item_row(qel_context* ctx, qel_popup_nav* nav, int32_t ordinal, cons
     qel_anim_exp(ctx, &s->highlight, highlighted ? 1.0f : 0.0f, 0.1f);
     qel_anim_exp(ctx, &s->check, *flag ? 1.0f : 0.0f, 0.18f);
 
-    int32_t node = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, ROW_HEIGHT});
-    qel_node* n = qel_node_at(ctx, node);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_STRETCH;
-    n->pad_left = n->pad_right = 10;
-    n->gap = 10;
-    qel_node_round(n, qel_row_radius(ctx));
-    n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), s->highlight);
-    qel_node_mark_interactive(ctx, node, 0);
-    if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
-    qel_node_push(ctx, node);
+    int32_t node = qel_picker_check_row(ctx, id, ROW_HEIGHT, s->highlight, it.hovered);
+    qel_node_at(ctx, node)->align_self = QEL_ALIGN_STRETCH;
     int32_t box = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 16}, {QEL_SIZE_FIXED, 16});
     qel_node_at(ctx, box)->align_self = QEL_ALIGN_CENTER;
     const float look[2] = {s->check, 0.0f};  // checked, never indeterminate

@@ -1,5 +1,5 @@
 // Shared pieces of the picker widgets: draw payloads, accent colours, prefix matching, pointer tests,
-// the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
+// the popup pickers' trigger field, checklist rows and fling-measuring drags. The widgets themselves decide what to build.
 #include "picker_nodes.h"
 
 #include <cstring>
@@ -8,10 +8,12 @@
 #include "field_trigger.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
+#include "qel/color.h"
 #include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
 {
@@ -74,6 +76,24 @@ void qel_picker_field_end(qel_context* ctx, const qel_picker_field* f, const cha
     qel_field_trigger t = trigger_of(f, label, width);
     qel_field_trigger_end(ctx, &t, node, f->it.focused && f->it.focus_visible ? 1.0f : 0.0f);
     qel_set_last_item(ctx, f->id);
+}
+
+// --- Checklist rows ---
+
+int32_t qel_picker_check_row(qel_context* ctx, uint32_t id, float height, float tint, bool hovered)
+{
+    int32_t row = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, height});
+    qel_node* n = qel_node_at(ctx, row);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->pad_left = n->pad_right = 10;
+    n->gap = 10;
+    qel_node_round(n, qel_row_radius(ctx));
+    n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), tint);
+    qel_node_mark_interactive(ctx, row, 0);
+    if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+    qel_node_push(ctx, row);
+    return row;
 }
 
 // --- Drags with a fling ---

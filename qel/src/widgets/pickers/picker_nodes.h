@@ -1,6 +1,6 @@
 // Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
 // colour, the prefix match of type-ahead, the pointer over an id's last rectangle, the trigger field of the pickers that open a popup, and
-// the drag that measures a fling. Boxes, row radii, text leaves and draw callbacks come from the
+// the drag that measures a fling, and the rows of checklist popups. Boxes, row radii, text leaves and draw callbacks come from the
 // widgets' node helpers.
 #pragma once
 
@@ -47,6 +47,13 @@ int32_t qel_picker_field_begin(qel_context* ctx, const qel_picker_field* f, cons
                                float min_width);
 void qel_picker_field_end(qel_context* ctx, const qel_picker_field* f, const char* label, qel_size width,
                           int32_t node);
+
+// --- Checklist rows ---
+
+// A row of a checklist popup under id: growing across the list, height tall, children centred in
+// a padded row, row radius corners, the active colour at tint (0..1) and the hand while hovered.
+// Pushed; the caller pops it.
+int32_t qel_picker_check_row(qel_context* ctx, uint32_t id, float height, float tint, bool hovered);
 
 // --- Drags with a fling ---
 

@@ -218,13 +218,9 @@ static const char* extension_icon(const char* name)
     };
     const char* dot = strrchr(name, '.');
     if (!dot) return FILE_ICON;
-    for (const auto& row : table) {
-        size_t i = 0;
-        for (; row.ext[i] && dot[1 + i]; i++) {
-            if (qel_ascii_lower(dot[1 + i]) != row.ext[i]) break;
-        }
-        if (!row.ext[i] && !dot[1 + i]) return row.icon;
-    }
+    size_t length = strlen(dot + 1);
+    for (const auto& row : table)
+        if (strlen(row.ext) == length && qel_starts_with_nocase(dot + 1, row.ext, (int32_t)length)) return row.icon;
     return FILE_ICON;
 }
 

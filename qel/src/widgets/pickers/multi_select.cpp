@@ -41,6 +41,13 @@ struct row_state {
     float highlight, check;
 };
 
+static int32_t count_chosen(const uint8_t* selected, int32_t count)
+{
+    int32_t chosen = 0;
+    for (int32_t i = 0; i < count; i++) chosen += selected[i] ? 1 : 0;
+    return chosen;
+}
+
 // --- The closed field ---
 
 static bool chip(qel_context* ctx, const char* item, int32_t index)
@@ -230,19 +237,16 @@ int32_t qel_multi_select(qel_context* ctx, const char* label, const char* const*
         qel_popup_set_open(ctx, f.popup, true);
     }
 
-    int32_t chosen = 0;
-    for (int32_t i = 0; i < count; i++) chosen += selected[i] ? 1 : 0;
     int32_t node = qel_picker_field_begin(ctx, &f, o->label, o->width, 300);
-    bool changed = chip_row(ctx, label, items, count, selected, chosen, o);
+    bool changed = chip_row(ctx, label, items, count, selected, count_chosen(selected, count), o);
     qel_icon_glyph(ctx, CHEVRON_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     qel_picker_field_end(ctx, &f, o->label, o->width, node);
     if (!slot || !qel_popup_begin(ctx, f.popup, f.id, QEL_PLACE_BELOW_START, 0, 6, 0, true)) return changed ? 1 : 0;
 
     uint32_t search = qel_id(ctx, "#q");
     if (o->searchable) search_box(ctx, slot, st, search);
-    chosen = 0;
-    for (int32_t i = 0; i < count; i++) chosen += selected[i] ? 1 : 0;
-    changed |= header(ctx, selected, count, chosen);
+    // Counted again: a chip's remove button may have cleared a flag.
+    changed |= header(ctx, selected, count, count_chosen(selected, count));
     // Space typed into the search box is text, not a toggle.
     bool space_toggles = !(o->searchable && qel_focused_id(ctx) == search);
     changed |= item_list(ctx, qel_popup_nav_of(ctx, f.popup), items, count, selected, o, st->search, space_toggles);

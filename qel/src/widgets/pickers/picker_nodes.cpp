@@ -1,26 +1,18 @@
-// Shared pieces of the picker widgets: draw payloads, accent colours, prefix matching, pointer tests,
-// the popup pickers' trigger field, checklist rows and fling-measuring drags. The widgets themselves decide what to build.
+// Shared pieces of the picker widgets: accent colours, prefix matching, pointer tests, the popup
+// pickers' trigger field, checklist rows and fling-measuring drags. The widgets themselves decide
+// what to build.
 #include "picker_nodes.h"
 
-#include <cstring>
 
 #include "core.h"
 #include "field_trigger.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "widgets/basic/widget_nodes.h"
-
-void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
-{
-    void* copy = qel_arena_alloc(ctx, size);
-    memcpy(copy, data, size);
-    return copy;
-}
 
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
 {

@@ -1,7 +1,7 @@
-// Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
-// colour, the prefix match of type-ahead, the pointer over an id's last rectangle, the trigger field of the pickers that open a popup, and
-// the drag that measures a fling, and the rows of checklist popups. Boxes, row radii, text leaves and draw callbacks come from the
-// widgets' node helpers.
+// Pieces the picker widgets share: the accent-or-fallback colour, the prefix match of type-ahead,
+// the pointer over an id's last rectangle, the trigger field of the pickers that open a popup,
+// the rows of checklist popups and the drag that measures a fling. Boxes, row radii, text leaves
+// and draw callbacks come from the widgets' node helpers.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +10,6 @@
 #include "qel/input.h"
 #include "qel/layout.h"
 #include "qel/types.h"
-
-// A frame-arena copy of size bytes for a draw callback.
-void* qel_picker_payload(qel_context* ctx, const void* data, size_t size);
 
 // The accent palette slot when an accent preset is set, else the fallback slot.
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);

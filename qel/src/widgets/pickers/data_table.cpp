@@ -261,13 +261,10 @@ void qel_data_table_checkbox_draw(qel_context* ctx, const qel_node* node, void* 
 void qel_data_table_checkbox(qel_context* ctx, uint32_t id, bool checked, bool indeterminate)
 {
     auto* s = (checkbox_look*)qel_state_get(ctx, id, sizeof(checkbox_look));
-    auto* look = (checkbox_look*)qel_arena_alloc(ctx, sizeof(checkbox_look));
-    look->checked = qel_anim_exp(ctx, &s->checked, checked ? 1.0f : 0.0f, CHECK_EASE);
-    look->indeterminate = qel_anim_exp(ctx, &s->indeterminate, indeterminate ? 1.0f : 0.0f, CHECK_EASE);
+    checkbox_look look = {qel_anim_exp(ctx, &s->checked, checked ? 1.0f : 0.0f, CHECK_EASE),
+                          qel_anim_exp(ctx, &s->indeterminate, indeterminate ? 1.0f : 0.0f, CHECK_EASE)};
     int32_t index = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 16}, {QEL_SIZE_FIXED, 16});
-    qel_node* n = qel_node_at(ctx, index);
-    n->draw = qel_data_table_checkbox_draw;
-    n->draw_user = look;
+    qel_node_draw_with(ctx, index, qel_data_table_checkbox_draw, &look, sizeof look, false);
 }
 
 // A 44-unit cell, content centred, that is clicked as an item of its own.
@@ -386,10 +383,8 @@ static void resize_handle(qel_context* ctx, const qel_data_table* t, int32_t c, 
     n->flags |= QEL_NODE_ON_TOP;
     bool dragging = t->st->resizing == c;
     if (!dragging && qel_hovered_id(ctx) != id) return;
-    auto* color = (qel_color*)qel_arena_alloc(ctx, sizeof(qel_color));
-    *color = dragging ? qel_picker_accent(ctx, QEL_COLOR_TEXT) : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
-    n->draw = grip_draw;
-    n->draw_user = color;
+    qel_color color = dragging ? qel_picker_accent(ctx, QEL_COLOR_TEXT) : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
+    qel_node_draw_with(ctx, index, grip_draw, &color, sizeof color, false);
 }
 
 // A wrapper of no height, moved down by the scroll offset and drawn over the rows, keeps the
@@ -409,8 +404,7 @@ static void header(qel_context* ctx, qel_data_table* t, float scroll_y, float sc
     float r = ctx->theme.current.radius_small - 1;
     n->radii[0] = scroll_x > 0.5f ? 0 : r;
     n->radii[1] = r;
-    n->draw = header_line_draw;
-    n->flags |= QEL_NODE_DRAW_AFTER;
+    qel_node_draw_with(ctx, index, header_line_draw, nullptr, 0, true);
     qel_node_push(ctx, index);
     if (t->checks) select_all_cell(ctx, t);
     float x = t->checks ? CHECK_WIDTH : 0.0f;
@@ -562,19 +556,17 @@ static void row_node(qel_context* ctx, qel_data_table* t, int32_t row, uint32_t 
     bool selected = t->opts.selection && t->opts.selection[row];
     qel_color base = t->opts.striped && (row & 1) ? qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), 0.02f) : 0;
     float flash = qel_anim_flash(ctx, id, hovered, ROW_FLASH);
-    auto* look = (row_look*)qel_arena_alloc(ctx, sizeof(row_look));
-    if (row + 1 < t->row_count) look->line = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
+    row_look look = {};
+    if (row + 1 < t->row_count) look.line = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
     if (t->focused && ctx->interaction.focus_visible && row == t->st->cursor)
-        look->bar = qel_picker_accent(ctx, QEL_COLOR_TEXT);
+        look.bar = qel_picker_accent(ctx, QEL_COLOR_TEXT);
 
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, t->content_width}, {QEL_SIZE_FIXED, t->row_height});
     qel_node* n = qel_node_at(ctx, index);
     n->direction = QEL_DIR_ROW;
     n->align = QEL_ALIGN_CENTER;
     n->fill = selected ? selected_fill(ctx) : qel_color_mix(base, qel_theme_color(ctx, QEL_COLOR_HOVER), flash);
-    n->draw = row_draw;
-    n->draw_user = look;
-    n->flags |= QEL_NODE_DRAW_AFTER;
+    qel_node_draw_with(ctx, index, row_draw, &look, sizeof look, true);
     qel_node_mark_interactive(ctx, index, 0);
     qel_node_push(ctx, index);
 }

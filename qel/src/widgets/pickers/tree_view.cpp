@@ -26,6 +26,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 #include "widgets/basic/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x7ee5, COLUMN_KEY = 0x4a3e5, EXPANDER_KEY = 0xc4e7, OUTLINE_KEY = 0x7ce1;
@@ -419,12 +420,9 @@ static void indentation(qel_context* ctx, const tree_record* t, int32_t cell, fl
     if (indent <= 0) return;
     qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, indent}, {QEL_SIZE_FIXED, 1});
     if (!t->opts.guides) return;
-    auto* g = (guide_look*)qel_arena_alloc(ctx, sizeof(guide_look));
-    g->count = (int32_t)lroundf(indent / INDENT);
-    g->row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
-    qel_node* n = qel_node_at(ctx, cell);
-    n->draw = guides_draw;
-    n->draw_user = g;
+    float row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
+    guide_look g = {(int32_t)lroundf(indent / INDENT), row_height};
+    qel_node_draw_with(ctx, cell, guides_draw, &g, sizeof g, false);
 }
 
 static void loading_row(qel_context* ctx, const tree_record* t, int32_t depth)
@@ -436,8 +434,8 @@ static void loading_row(qel_context* ctx, const tree_record* t, int32_t depth)
     qel_gap(ctx, 26);
     qel_activity_spinner(ctx, 14);
     qel_gap(ctx, 8);
-    qel_text_leaf(ctx, "Loading", -1, QEL_FONT_BODY, qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
-                  false, 1.3f);
+    qel_text_leaf(ctx, "Loading", -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
 }
 
 int32_t qel_tree_view_next(qel_context* ctx)

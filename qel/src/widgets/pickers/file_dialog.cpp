@@ -55,8 +55,8 @@ static bool bottom_row(qel_context* ctx, file_dialog_state* s, const qel_file_di
     row.align = QEL_ALIGN_CENTER;
     row.gap = 8;
     row.width = {QEL_SIZE_GROW, 1};
-    uint32_t row_id = qel_row_begin(ctx, &row);
-    qel_node_at(ctx, qel_node_latest_with_id(ctx, row_id))->flags |= QEL_NODE_WRAP;
+    row.wrap = 1;
+    qel_row_begin(ctx, &row);
     bool primary = false;
     if (o.save) {
         qel_text_input_opts t = {};

@@ -285,7 +285,8 @@ static void handle_keys(qel_context* ctx, tree_record* t)
     if (qel_key_take(ctx, QEL_KEY_ENTER)) t->result.activated = node;
     if (qel_key_pressed(ctx, QEL_KEY_ESCAPE)) t->escape = true;
     typed_text(ctx, t, node);
-    build_rows(ctx, t);
+    // The rows change only when a key opened or closed a node.
+    if (t->result.expanded >= 0 || t->result.collapsed >= 0) build_rows(ctx, t);
 }
 
 // The cursor's row; a cursor inside a collapsed ancestor moves up to the nearest one shown.

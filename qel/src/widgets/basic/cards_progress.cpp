@@ -125,9 +125,7 @@ static int32_t bar_node(qel_context* ctx, qel_size width, float height, uint8_t 
 
 static int32_t line_text(qel_context* ctx, const char* text, int32_t length, uint32_t font, qel_theme_slot color)
 {
-    int32_t index = qel_node_text(ctx, text, length, font, qel_text_body_scaled(ctx), qel_color_token(color), false);
-    qel_node_at(ctx, index)->line_height = 1.3f;
-    return index;
+    return qel_text_leaf(ctx, text, length, font, qel_text_body_scaled(ctx), qel_color_token(color), false, 1.3f);
 }
 
 // The whole percent of a value as given, kept within int's range.

@@ -41,13 +41,11 @@ static void label_column(qel_context* ctx, const char* label, const char* descri
     qel_style s = {};
     s.gap = 2;
     qel_column_begin(ctx, &s);
-    int32_t text = qel_node_text(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
-                                 qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, text)->line_height = description ? 1.38f : 1.3f;
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                  qel_color_token(QEL_COLOR_TEXT), false, description ? 1.38f : 1.3f);
     if (description) {
-        int32_t d = qel_node_text(ctx, description, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
-                                  qel_color_token(QEL_COLOR_TEXT_SECONDARY), true);
-        qel_node_at(ctx, d)->line_height = 1.4f;
+        qel_text_leaf(ctx, description, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
+                      qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.4f);
     }
     qel_container_end(ctx);
 }

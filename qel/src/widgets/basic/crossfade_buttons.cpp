@@ -88,8 +88,7 @@ static void face_node(qel_context* ctx, const qel_face* face, uint32_t size, flo
     if (face->icon && strcmp(face->icon, SPIN) == 0) qel_spinner_node(ctx, fs.icon - 2, face->text_color);
     else if (face->icon) qel_icon_glyph(ctx, face->icon, fs.icon, face->text_color);
     if (int32_t visible = qel_label_visible_len(face->text)) {
-        int32_t text = qel_node_text(ctx, face->text, visible, QEL_FONT_MEDIUM, fs.text, face->text_color, false);
-        qel_node_at(ctx, text)->line_height = 1.2f;
+        qel_text_leaf(ctx, face->text, visible, QEL_FONT_MEDIUM, fs.text, face->text_color, false, 1.2f);
     }
     qel_node_pop(ctx);
 }

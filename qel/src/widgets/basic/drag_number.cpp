@@ -147,9 +147,8 @@ static void field_contents(qel_context* ctx, const char* label, const qel_drag_n
         qel_node_at(ctx, qel_node_text(ctx, label, visible, QEL_FONT_BODY, small, muted, false))->line_height = 1.3f;
     }
     qel_spacer(ctx);
-    int32_t v = qel_node_text(ctx, value_text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
-                              qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, v)->line_height = 1.3f;
+    qel_text_leaf(ctx, value_text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                  qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
     if (o->suffix) qel_node_text(ctx, o->suffix, -1, QEL_FONT_BODY, small, muted, false);
 }
 

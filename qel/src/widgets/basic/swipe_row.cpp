@@ -155,8 +155,7 @@ static void action_node(qel_context* ctx, uint32_t id, const qel_swipe_action& a
     if (a.icon) qel_icon_glyph(ctx, a.icon, 18, content);
     if (a.label) {
         const qel_theme* t = &ctx->theme.current;
-        int32_t text = qel_node_text(ctx, a.label, -1, QEL_FONT_BODY, t->text_xs * t->ui_scale, content, false);
-        qel_node_at(ctx, text)->line_height = 1.2f;
+        qel_text_leaf(ctx, a.label, -1, QEL_FONT_BODY, t->text_xs * t->ui_scale, content, false, 1.2f);
     }
     qel_node_pop(ctx);
 }

@@ -211,8 +211,7 @@ static void reveal(tab_bar_frame& f, int32_t sel, qel_scroll_state* strip, qel_r
 static void wheel(qel_context* ctx, qel_scroll_state* strip, qel_rect view)
 {
     qel_input* in = &ctx->input;
-    qel_vec2 p = qel_mouse_pos(ctx);
-    bool over = p.x >= view.x && p.x < view.x + view.w && p.y >= view.y && p.y < view.y + view.h;
+    bool over = qel_rect_contains(view, qel_mouse_pos(ctx));
     if (in->wheel_y == 0 || in->wheel_x != 0 || !over || strip->content_w <= strip->view_w + 0.5f) return;
     strip->target_x -= WHEEL_STEP * in->wheel_y;
     strip->last_activity = ctx->clock.time;

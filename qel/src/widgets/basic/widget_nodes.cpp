@@ -32,6 +32,11 @@ float qel_unit_clamp(float t)
     return fminf(fmaxf(t, 0.0f), 1.0f);
 }
 
+bool qel_rect_contains(qel_rect r, qel_vec2 p)
+{
+    return p.x >= r.x && p.x < r.x + r.w && p.y >= r.y && p.y < r.y + r.h;
+}
+
 bool qel_dark_mode(qel_context* ctx)
 {
     return qel_theme_get_mode(ctx) == QEL_THEME_DARK;

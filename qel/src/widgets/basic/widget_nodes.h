@@ -1,7 +1,7 @@
-// Small node helpers the widgets share: sizes at the UI scale, the 0..1 clamp, the dark mode and
-// the row radius, pushed nodes, the latest node of an id, a text's width as the layout measures
-// it, text leaves with a line height, rounding all corners alike, the full focus ring and the look
-// of selectable rows. What the nodes are is each widget's own.
+// Small node helpers the widgets share: sizes at the UI scale, the 0..1 clamp, a point in a
+// rectangle, the dark mode and the row radius, pushed nodes, the latest node of an id, a text's
+// width as the layout measures it, text leaves with a line height, rounding all corners alike,
+// the full focus ring and the look of selectable rows. What the nodes are is each widget's own.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,9 @@ float qel_text_small_scaled(qel_context* ctx);
 
 // t held to 0..1; NaN gives 0.
 float qel_unit_clamp(float t);
+
+// True when p lies in r, its right and bottom edges excluded.
+bool qel_rect_contains(qel_rect r, qel_vec2 p);
 
 // True in dark mode.
 bool qel_dark_mode(qel_context* ctx);

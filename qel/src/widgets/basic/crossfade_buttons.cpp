@@ -38,10 +38,10 @@ struct face_size {
 
 static face_size face_size_of(qel_context* ctx, uint32_t size)
 {
-    const qel_theme* t = &ctx->theme.current;
-    if (size == 1) return {qel_text_small_scaled(ctx), 14, 24, 44, 38};
-    if (size == 2) return {(t->text_large - 1) * t->ui_scale, 18, 40, 64, 58};
-    return {qel_text_body_scaled(ctx), 16, 30, 52, 46};
+    float text = qel_control_text_size(ctx, size);
+    if (size == 1) return {text, 14, 24, 44, 38};
+    if (size == 2) return {text, 18, 40, 64, 58};
+    return {text, 16, 30, 52, 46};
 }
 
 float qel_label_width(qel_context* ctx, const qel_face* face, uint32_t size)

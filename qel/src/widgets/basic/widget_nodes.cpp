@@ -27,6 +27,13 @@ float qel_text_small_scaled(qel_context* ctx)
     return qel_scaled(ctx, ctx->theme.current.text_small);
 }
 
+float qel_control_text_size(qel_context* ctx, uint32_t size)
+{
+    if (size == 1) return qel_text_small_scaled(ctx);
+    if (size == 2) return qel_scaled(ctx, ctx->theme.current.text_large - 1);
+    return qel_text_body_scaled(ctx);
+}
+
 float qel_unit_clamp(float t)
 {
     return fminf(fmaxf(t, 0.0f), 1.0f);

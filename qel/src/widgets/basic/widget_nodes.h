@@ -14,6 +14,9 @@ float qel_scaled(qel_context* ctx, float size);
 // The theme's body and small text sizes times the UI scale.
 float qel_text_body_scaled(qel_context* ctx);
 float qel_text_small_scaled(qel_context* ctx);
+// The label size of a control of size 1 small, 2 large (one under the large text), else medium,
+// at the UI scale.
+float qel_control_text_size(qel_context* ctx, uint32_t size);
 
 // t held to 0..1; NaN gives 0.
 float qel_unit_clamp(float t);

@@ -160,8 +160,7 @@ struct confirm_state {
 static void keep_or_disarm(qel_context* ctx, confirm_state* s, uint32_t id, const qel_interaction& it, float limit)
 {
     if (!s->armed) return;
-    if ((it.focused || it.hovered) && qel_key_pressed(ctx, QEL_KEY_ESCAPE)) {
-        ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
+    if ((it.focused || it.hovered) && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         s->armed = 0;
     } else if (qel_ctx_time(ctx) - s->armed_at > limit ||
                ((qel_mouse_pressed(ctx, 0) || qel_mouse_pressed(ctx, 1)) && qel_hovered_id(ctx) != id)) {

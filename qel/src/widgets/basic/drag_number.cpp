@@ -58,8 +58,7 @@ static void take_typed(const drag_state* s, const drag_setup& d, float* value)
 static void edit_frame(qel_context* ctx, const char* label, drag_state* s, const drag_setup& d, float* value)
 {
     uint32_t edit_id = d.id ^ EDIT_KEY;
-    if (qel_focused_id(ctx) == edit_id && qel_key_pressed(ctx, QEL_KEY_ESCAPE)) {
-        ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
+    if (qel_focused_id(ctx) == edit_id && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         s->editing = 0;
         qel_set_focus(ctx, d.id, false);
         return;

@@ -136,8 +136,7 @@ bool qel_editable_title(qel_context* ctx, const char* label, char* buffer, size_
     uint32_t id = qel_id(ctx, label);
     auto* s = (title_state*)qel_state_get(ctx, id, sizeof(title_state));
     bool changed = false;
-    if (s->editing && qel_focused_id(ctx) == (id ^ EDIT_KEY) && qel_key_pressed(ctx, QEL_KEY_ESCAPE)) {
-        ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
+    if (s->editing && qel_focused_id(ctx) == (id ^ EDIT_KEY) && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         size_t n = strnlen(s->saved, capacity - 1);
         memcpy(buffer, s->saved, n);
         buffer[n] = 0;

@@ -49,9 +49,8 @@ static void banner_line_draw(qel_context* ctx, const qel_node* node, void* user)
 static bool banner_stacks(qel_context* ctx, float width, const qel_banner_options* o, bool closable)
 {
     if (!o->action || width <= 0) return false;
-    const qel_theme* th = &ctx->theme.current;
     float room = width - 26 - 10 -
-                 (qel_text_width_measured(ctx, QEL_FONT_MEDIUM, th->text_small, o->action, -1, false) + 40);
+                 (qel_text_width_measured(ctx, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), o->action, -1, false) + 40);
     if (o->icon) room -= 26;
     if (closable) room -= 34;
     return room < 170;

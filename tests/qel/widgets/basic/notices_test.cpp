@@ -149,6 +149,30 @@ TEST(Checklist, NoStepsShowAnEmptyRing)
     EXPECT_EQ(((const qel_ring_record*)node_with_draw(rig.h.ctx, qel_ring_draw)->draw_user)->value, 0);
 }
 
+// Whether the action fits beside the message is judged at the size the action is drawn, so a
+// larger UI scale stacks a strip that fits side by side at scale 1.
+TEST(Banner, TheStackingFollowsTheUiScale)
+{
+    for (float scale : {1.0f, 2.0f}) {
+        SCOPED_TRACE(scale);
+        widget_rig rig(540, 300);
+        qel_theme_block_get(rig.h.ctx)->ui_scale = scale;
+        rig.h.ui = [&](qel_context* ctx) {
+            qel_banner_options o = {};
+            o.action = "Update the printer driver";
+            o.icon = ICON_A;
+            qel_dismissible_banner(ctx, "New", nullptr, &o);
+        };
+        rig.h.run(3);
+        const qel_node* message = node_with_text(rig.h.ctx, "New");
+        const qel_node* update = node_with_text(rig.h.ctx, "Update the printer driver");
+        ASSERT_NE(message, nullptr);
+        ASSERT_NE(update, nullptr);
+        bool stacked = update->rect.y >= message->rect.y + message->rect.h - 1;
+        EXPECT_EQ(stacked, scale > 1);
+    }
+}
+
 // A step circle under keyboard focus still shows its state: the ring is drawn with it, not
 // instead of it.
 TEST(Checklist, AFocusedStepCircleKeepsItsFill)

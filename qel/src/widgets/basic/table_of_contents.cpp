@@ -80,8 +80,7 @@ static int32_t active_entry(qel_context* ctx, const qel_toc_entry* entries, int3
     return active;
 }
 
-// One entry's row; true when clicked. Its rectangle relative to the contents goes to *target when
-// it is the active one and both were laid out.
+// One entry's row; true when clicked.
 static bool toc_row(qel_context* ctx, uint32_t contents, int32_t i, const qel_toc_entry* e, bool active, float* hover)
 {
     uint32_t id = qel_hash_bytes(&i, sizeof i, contents);
@@ -133,8 +132,8 @@ int32_t qel_toc(qel_context* ctx, const char* scroll_label, const qel_toc_entry*
     c->gap = 14;
     qel_node_push(ctx, node);
     track_record track = {s->y[0], s->started ? s->height[0] : 0, s->progress, qel_color_token(QEL_COLOR_BORDER),
-              qel_color_token(QEL_COLOR_BORDER_STRONG),
-              qel_color_token(qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT)};
+                          qel_color_token(QEL_COLOR_BORDER_STRONG),
+                          qel_color_token(qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT)};
     int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_GROW, 1});
     qel_node_draw_with(ctx, line, track_draw, &track, sizeof track, false);
     qel_style list = {};

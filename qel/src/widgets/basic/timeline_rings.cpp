@@ -111,7 +111,8 @@ void qel_progress_ring(qel_context* ctx, const char* label, float value, float s
     float target = qel_unit_clamp(value);  // NaN gives 0
     float side = size > 0 ? size : 96;
     int32_t visible = label ? qel_label_visible_len(label) : 0;
-    qel_ring_record record = {qel_anim_value(ctx, id, target), visible > 0 ? qel_arena_strdup(ctx, label, visible) : nullptr};
+    qel_ring_record record = {qel_anim_value(ctx, id, target),
+                              visible > 0 ? qel_arena_strdup(ctx, label, visible) : nullptr};
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, side}, {QEL_SIZE_FIXED, side});
     qel_node_at(ctx, index)->align_self = QEL_ALIGN_OWN_SIZE;
     qel_node_draw_with(ctx, index, qel_ring_draw, &record, sizeof record, false);

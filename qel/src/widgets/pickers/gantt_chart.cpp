@@ -198,7 +198,7 @@ static void body_draw(qel_context* ctx, const qel_node* node, void* user)
 }
 
 struct gantt_bar_paint {
-    float progress;
+    float progress, focus;
     qel_color fill, progress_color;
     uint8_t milestone;
 };
@@ -211,14 +211,17 @@ static void bar_draw(qel_context* ctx, const qel_node* node, void* user)
         float cx = r.x + r.w / 2, cy = r.y + r.h / 2;
         qel_vec2 diamond[4] = {{cx, r.y}, {r.x + r.w, cy}, {cx, r.y + r.h}, {r.x, cy}};
         qel_draw_convex_polygon(ctx, diamond, 4, p->progress_color);
-        return;
+    } else {
+        qel_draw_rect(ctx, &r, node->radii, p->fill);
+        if (p->progress > 0) {
+            qel_rect done = {r.x, r.y, r.w * std::min(p->progress, 1.0f), r.h};
+            qel_draw_push_clip(ctx, &done);
+            qel_draw_rect(ctx, &r, node->radii, p->progress_color);
+            qel_draw_pop_clip(ctx);
+        }
     }
-    qel_draw_rect(ctx, &r, node->radii, p->fill);
-    if (!(p->progress > 0)) return;
-    qel_rect done = {r.x, r.y, r.w * std::min(p->progress, 1.0f), r.h};
-    qel_draw_push_clip(ctx, &done);
-    qel_draw_rect(ctx, &r, node->radii, p->progress_color);
-    qel_draw_pop_clip(ctx);
+    // The ring is drawn here: a node holds one draw callback, so qel_focus_ring would replace the bar.
+    qel_draw_focus_ring(ctx, &r, node->radii, p->focus);
 }
 
 // --- Building ---
@@ -327,12 +330,12 @@ static void bar_node(qel_context* ctx, const gantt_frame* f, const gantt_state* 
     if (dragged) n->elevation = 2;
     bool hovered = qel_hovered_id(ctx) == id;
     qel_color color = task_color(ctx, t), surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
-    auto* p = (gantt_bar_paint*)qel_arena_alloc(ctx, sizeof(gantt_bar_paint));
-    p->progress = t->progress, p->milestone = t->milestone;
-    p->fill = qel_color_mix(surface, color, f->dark ? (hovered ? 0.36f : 0.28f) : (hovered ? 0.3f : 0.22f));
-    p->progress_color = f->dark ? qel_color_mix(color, surface, 0.5f) : color;
-    n->draw = bar_draw, n->draw_user = p;
-    if (qel_focused_id(ctx) == id && ctx->interaction.focus_visible) qel_focus_ring(ctx, index, 1);
+    gantt_bar_paint p = {};
+    p.progress = t->progress, p.milestone = t->milestone;
+    p.focus = qel_focused_id(ctx) == id && ctx->interaction.focus_visible ? 1.0f : 0.0f;
+    p.fill = qel_color_mix(surface, color, f->dark ? (hovered ? 0.36f : 0.28f) : (hovered ? 0.3f : 0.22f));
+    p.progress_color = f->dark ? qel_color_mix(color, surface, 0.5f) : color;
+    qel_node_draw_with(ctx, index, bar_draw, &p, sizeof p, false);
     if (t->milestone || w <= 60) return;
     qel_node_push(ctx, index);
     qel_color text = t->progress > 0.5f ? 0xFFFFFFFFu : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), color, 0.3f);

@@ -216,6 +216,7 @@ static void grid_draw(qel_context* ctx, const qel_node* node, void* user)
 
 struct block_paint {
     qel_color strip;
+    float focus;
 };
 
 static void block_draw(qel_context* ctx, const qel_node* node, void* user)
@@ -224,6 +225,8 @@ static void block_draw(qel_context* ctx, const qel_node* node, void* user)
     qel_rect strip = {node->rect.x + 3, node->rect.y + 4, 3, node->rect.h - 8};
     float radii[4] = {1.5f, 1.5f, 1.5f, 1.5f};
     qel_draw_rect(ctx, &strip, radii, p->strip);
+    // The ring is drawn here: a node holds one draw callback, so qel_focus_ring would replace the strip.
+    qel_draw_focus_ring(ctx, &node->rect, node->radii, p->focus);
 }
 
 // --- Building ---
@@ -316,10 +319,8 @@ static void block_node(qel_context* ctx, const schedule_frame* f, const schedule
     if (raw < 30) n->direction = QEL_DIR_ROW, n->align = QEL_ALIGN_CENTER, n->gap = 6, n->pad_top = n->pad_bottom = 0;
     if (!p->close_start && p->columns > 1 && p->column > 0) n->border = surface, n->border_width = 1.5f;
     if (st->dragged == i + 1 && st->moved) n->elevation = 3, n->flags |= QEL_NODE_ON_TOP;
-    auto* paint = (block_paint*)qel_arena_alloc(ctx, sizeof(block_paint));
-    paint->strip = color;
-    n->draw = block_draw, n->draw_user = paint;
-    if (qel_focused_id(ctx) == id && ctx->interaction.focus_visible) qel_focus_ring(ctx, index, 1);
+    block_paint paint = {color, qel_focused_id(ctx) == id && ctx->interaction.focus_visible ? 1.0f : 0.0f};
+    qel_node_draw_with(ctx, index, block_draw, &paint, sizeof paint, false);
     qel_node_push(ctx, index);
     block_texts(ctx, e, width - 2, raw, qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), color, dark ? 0.2f : 0.45f));
     qel_node_pop(ctx);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "qel/qel.h"
@@ -112,14 +111,6 @@ TEST(GanttChart, ShortPressesClickAndKeysEdit)
     EXPECT_EQ(g.clicks, std::vector<int32_t>{1});
 }
 
-// The colour at a point of the frame, as 0xAABBGGRR.
-static uint32_t pixel(const picture& p, float x, float y)
-{
-    uint32_t c;
-    memcpy(&c, &p.rgba[((size_t)y * (size_t)p.width + (size_t)x) * 4], 4);
-    return c;
-}
-
 TEST(GanttChart, AFocusedBarKeepsItsFillAndGainsARing)
 {
     gantt_driver g;
@@ -130,8 +121,8 @@ TEST(GanttChart, AFocusedBarKeepsItsFillAndGainsARing)
     qel_set_focus(g.rig.h.ctx, qel_hash_bytes(&(const int32_t&)1, 4, qel_hash_str("plan", 0x9e3779b9u) ^ 0x6A7), true);
     g.rig.h.run(2);
     picture after = g.rig.shot();
-    EXPECT_EQ(pixel(after, x, y), pixel(before, x, y)) << "the bar is still drawn";
-    EXPECT_NE(pixel(after, out_x, y), pixel(before, out_x, y)) << "the ring shows around it";
+    EXPECT_EQ(pixel_at(after, x, y), pixel_at(before, x, y)) << "the bar is still drawn";
+    EXPECT_NE(pixel_at(after, out_x, y), pixel_at(before, out_x, y)) << "the ring shows around it";
 }
 
 TEST(GanttChart, PointerOutsideTheWindowIsNoPlace)

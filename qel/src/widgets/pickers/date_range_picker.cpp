@@ -346,15 +346,6 @@ static bool preset_list(qel_context* ctx, uint32_t popup, qel_date_range* range,
     return changed;
 }
 
-static void rule(qel_context* ctx, bool vertical)
-{
-    int32_t node = vertical ? qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_GROW, 1})
-                            : qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
-    qel_node* n = qel_node_at(ctx, node);
-    n->fill = qel_theme_color(ctx, QEL_COLOR_BORDER);
-    n->align_self = QEL_ALIGN_STRETCH;
-}
-
 // One or two month grids; true when a day click completed a range.
 static bool calendars(qel_context* ctx, qel_date_range* range, int32_t months, qel_date today, uint8_t* changed)
 {
@@ -403,7 +394,7 @@ static bool range_popup(qel_context* ctx, uint32_t popup, qel_date_range* range,
         if (wide) qel_row_begin(ctx, &s);
         else qel_column_begin(ctx, &s);
         changed |= preset_list(ctx, popup, range, today, !wide);
-        rule(ctx, wide);
+        qel_divider(ctx);
         done = calendars(ctx, range, wide && w >= 713 ? 2 : 1, today, &changed);
         qel_container_end(ctx);
     }

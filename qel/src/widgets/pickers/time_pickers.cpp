@@ -124,13 +124,6 @@ static int32_t time_column(qel_context* ctx, const char* name, int32_t count, in
     return picked;
 }
 
-static void column_rule(qel_context* ctx)
-{
-    int32_t rule = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_GROW, 1});
-    qel_node_at(ctx, rule)->fill = qel_theme_color(ctx, QEL_COLOR_BORDER);
-    qel_node_at(ctx, rule)->align_self = QEL_ALIGN_STRETCH;
-}
-
 // AM and PM, the current half standing level with the columns' middle; the other moves the hour
 // by twelve.
 static bool half_column(qel_context* ctx, uint32_t picker, int32_t* hour)
@@ -176,14 +169,14 @@ static bool time_popup(qel_context* ctx, uint32_t id, const qel_popup_slot* slot
         *hour = twelve && *hour >= 12 ? p + 12 : p;
         picked = true;
     }
-    column_rule(ctx);
+    qel_divider(ctx);
     p = time_column(ctx, "#m", (59 / step) + 1, step, *minute, false, scroll);
     if (p >= 0) {
         *minute = p;
         picked = true;
     }
     if (twelve) {
-        column_rule(ctx);
+        qel_divider(ctx);
         picked |= half_column(ctx, id, hour);
     }
     qel_container_end(ctx);

@@ -226,10 +226,10 @@ struct wheel_state {
 
 struct wheel_payload {
     const char** labels;  // visible parts of the items from first_item on, frame arena
-    int32_t first_item, label_count, count;
+    int32_t first_item, label_count;
     float position;
     int32_t rows;
-    uint8_t wrap, joined_left, joined_right;
+    uint8_t joined_left, joined_right;
     qel_color band, text, muted;
     float font_size, focus;
 };
@@ -322,10 +322,8 @@ static void wheel_node(qel_context* ctx, uint32_t id, const qel_wheel_picker_opt
         const char* text = items[modulo(item, count)];
         if (text) p.labels[k] = qel_arena_strdup(ctx, text, qel_label_visible_len(text));
     }
-    p.count = count;
     p.position = s->spring[0];
     p.rows = rows;
-    p.wrap = o->wrap;
     p.joined_left = o->joined_left;
     p.joined_right = o->joined_right;
     p.band = qel_theme_color(ctx, QEL_COLOR_ACTIVE);

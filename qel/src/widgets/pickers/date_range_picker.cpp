@@ -29,7 +29,6 @@
 
 static const uint32_t POPUP_KEY = 0xDA7Fu;
 static const float GRID_WIDTH = 252.0f, CELL_HEIGHT = 36.0f, PRESET_WIDTH = 156.0f;
-static const int32_t TEXT_CAPACITY = 96;
 static const char CALENDAR_GLYPH[] = "\xEE\x81\xA3";  // U+E063
 static const char PREVIOUS_GLYPH[] = "\xEE\x81\xAE";  // U+E06E
 static const char NEXT_GLYPH[] = "\xEE\x81\xAF";      // U+E06F
@@ -256,37 +255,16 @@ void qel_month_calendar(qel_context* ctx, uint32_t calendar_id, qel_range_calend
 
 // --- The field ---
 
-// The bytes of text up to its last character that is whole within length.
-static int32_t whole_characters(const char* text, int32_t length)
-{
-    int32_t i = 0;
-    while (i < length) {
-        auto lead = (uint8_t)text[i];
-        int32_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (i + need > length) break;
-        i += need;
-    }
-    return i;
-}
-
-// The field's text; when it outgrows its buffer it is cut at a whole character.
+// The field's text, in the frame arena.
 static const char* range_text(qel_context* ctx, const qel_date_range* r)
 {
-    char text[TEXT_CAPACITY];
     qel_date s = r->start, e = r->end;
     const char* sm = qel_month_name_short(ctx, normalised(s.year, s.month).month - 1);
-    int n;
-    if (!is_set(e)) {
-        n = snprintf(text, sizeof text, "%s %d, %d", sm, s.day, s.year);
-    } else {
-        const char* em = qel_month_name_short(ctx, normalised(e.year, e.month).month - 1);
-        if (s.year != e.year)
-            n = snprintf(text, sizeof text, "%s %d, %d \xE2\x80\x93 %s %d, %d", sm, s.day, s.year, em, e.day, e.year);
-        else
-            n = snprintf(text, sizeof text, "%s %d \xE2\x80\x93 %s %d, %d", sm, s.day, em, e.day, s.year);
-    }
-    int32_t length = n < 0 ? 0 : n >= TEXT_CAPACITY ? whole_characters(text, TEXT_CAPACITY - 1) : n;
-    return qel_arena_strdup(ctx, text, length);
+    if (!is_set(e)) return qel_arena_sprintf(ctx, "%s %d, %d", sm, s.day, s.year);
+    const char* em = qel_month_name_short(ctx, normalised(e.year, e.month).month - 1);
+    if (s.year != e.year)
+        return qel_arena_sprintf(ctx, "%s %d, %d \xE2\x80\x93 %s %d, %d", sm, s.day, s.year, em, e.day, e.year);
+    return qel_arena_sprintf(ctx, "%s %d \xE2\x80\x93 %s %d, %d", sm, s.day, em, e.day, s.year);
 }
 
 // --- Presets ---

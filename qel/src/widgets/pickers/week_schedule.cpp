@@ -44,6 +44,7 @@ struct schedule_frame {
     float first, last, hour_height, day_width;
     qel_rect body;  // last frame's
     bool read_only;
+    int32_t today;  // day number
 };
 
 static bool shown(const schedule_frame* f, const qel_schedule_event* e)
@@ -332,7 +333,7 @@ static grid_paint grid_of(qel_context* ctx, const schedule_frame* f, int32_t fir
     grid_paint p = {f->first, f->last, f->hour_height, f->day_width, -1, -1, qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE),
                     qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), 0.5f),
                     qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), qel_theme_color(ctx, QEL_COLOR_DANGER)};
-    int32_t column = qel_days_from_civil(qel_today(nullptr)) - first_day;
+    int32_t column = f->today - first_day;
     if (column < 0 || column > 6) return p;
     time_t now = time(nullptr);
     const tm* t = localtime(&now);
@@ -379,6 +380,7 @@ static void frame_of(qel_context* ctx, schedule_frame* f, const char* label, qel
     f->body = qel_id_rect(ctx, f->id ^ 0x6E1D);
     f->day_width = f->body.w > TIME_COLUMN ? (f->body.w - TIME_COLUMN) / 7 : DEFAULT_DAY_WIDTH;
     f->read_only = o->read_only != 0;
+    f->today = qel_days_from_civil(qel_today(nullptr));
 }
 
 int32_t qel_schedule_ex(qel_context* ctx, const char* label, const qel_date* start, qel_schedule_event* events,
@@ -407,7 +409,7 @@ int32_t qel_schedule_ex(qel_context* ctx, const char* label, const qel_date* sta
     qel_style week = {};
     week.width = {QEL_SIZE_GROW, 1}, week.min_w = 592;
     qel_column_begin(ctx, &week);
-    header(ctx, first_day, qel_days_from_civil(qel_today(nullptr)));
+    header(ctx, first_day, f.today);
     hour_area(ctx, &f, st, first_day, o);
     qel_container_end(ctx);
     qel_scroll_end(ctx);

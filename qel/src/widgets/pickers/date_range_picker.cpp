@@ -176,7 +176,7 @@ static void day_cell(qel_context* ctx, uint32_t calendar_id, qel_range_calendar_
     char text[12];
     snprintf(text, sizeof text, "%d", day);
     qel_text_leaf(ctx, text, -1, p.endpoint ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
-                  qel_scaled(ctx, ctx->theme.current.text_body),
+                  qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, p.endpoint ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), false, 1.0f);
     qel_node_pop(ctx);
 }
@@ -203,7 +203,7 @@ static void month_header(qel_context* ctx, qel_range_calendar_state* s, year_mon
         qel_gap(ctx, 30);
     }
     const char* title = qel_arena_sprintf(ctx, "%s %d", qel_month_name(ctx, ym.month - 1), ym.year);
-    int32_t text = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, ctx->theme.current.text_body),
+    int32_t text = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node* n = qel_node_at(ctx, text);
     n->width = {QEL_SIZE_GROW, 1};
@@ -236,7 +236,7 @@ void qel_month_calendar(qel_context* ctx, uint32_t calendar_id, qel_range_calend
     qel_container_begin(ctx, &grid);
     for (int32_t i = 0; i < 7; i++) {
         int32_t name = qel_text_leaf(ctx, qel_weekday_name_narrow(ctx, i), -1, QEL_FONT_BODY,
-                                     qel_scaled(ctx, ctx->theme.current.text_small),
+                                     qel_text_small_scaled(ctx),
                                      qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 2.2f);
         qel_node_at(ctx, name)->content_align = 1;
     }
@@ -392,7 +392,7 @@ int32_t qel_date_range_picker(qel_context* ctx, const char* label, qel_date_rang
     qel_icon_glyph(ctx, CALENDAR_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     bool has_start = is_set(range->start);
     const char* text = has_start ? range_text(ctx, range) : o->placeholder ? o->placeholder : "Pick a date range";
-    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body),
+    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, has_start ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
     qel_picker_field_end(ctx, &f, o->label, o->width, node);

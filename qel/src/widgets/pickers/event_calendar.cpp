@@ -392,7 +392,7 @@ static void draw_full_cell(qel_context* ctx, const calendar_paint* p, int32_t da
     const char* number = qel_arena_sprintf(ctx, "%d", qel_civil_from_days(day).day);
     bool today = day == p->today, in_month = day >= p->month_first && day < p->month_first + p->month_days;
     uint32_t font = today ? QEL_FONT_MEDIUM : QEL_FONT_BODY;
-    float size = qel_scaled(ctx, ctx->theme.current.text_small);
+    float size = qel_text_small_scaled(ctx);
     qel_color color = in_month ? p->text : p->text_muted;
     if (today) {
         float w = std::max(22.0f, qel_text_width(ctx, font, size, number, -1, 0) + 10);
@@ -423,7 +423,7 @@ static void draw_compact_cell(qel_context* ctx, const calendar_paint* p, int32_t
         qel_draw_arc(ctx, c, 12.5f, 0, 6.2831853f, 1.5f, p->today_fill);
         color = p->today_fill;
     }
-    qel_draw_text_aligned(ctx, font, qel_scaled(ctx, ctx->theme.current.text_small), c.x, c.y, 1, color, number, 0);
+    qel_draw_text_aligned(ctx, font, qel_text_small_scaled(ctx), c.x, c.y, 1, color, number, 0);
     if (p->focus_visible && day == p->cursor) {
         qel_rect ring = {c.x - 15, c.y - 15, 30, 30};
         float radii[4] = {15, 15, 15, 15};

@@ -191,7 +191,7 @@ static void column_header(qel_context* ctx, const char* title, int32_t cards, co
         qel_node_at(ctx, dot)->fill = o->color;
         qel_node_round(qel_node_at(ctx, dot), 4);
     }
-    float small = t->text_small * t->ui_scale, xs = t->text_xs * t->ui_scale;
+    float small = qel_text_small_scaled(ctx), xs = qel_scaled(ctx, t->text_xs);
     qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, small, qel_color_token(QEL_COLOR_TEXT),
                   false, 1.3f);
     const char* count = o->limit >= 1 ? qel_arena_sprintf(ctx, "%d / %d", cards, o->limit) : qel_arena_sprintf(ctx, "%d", cards);

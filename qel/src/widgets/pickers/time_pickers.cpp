@@ -117,7 +117,7 @@ static int32_t time_column(qel_context* ctx, const char* name, int32_t count, in
         float flash = qel_anim_flash(ctx, id, it.hovered != 0, 0.1f);
         bool now = value == current;
         time_cell(ctx, id, text, {QEL_SIZE_GROW, 1}, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), flash * 1.3f),
-                  now ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body), now, it.hovered);
+                  now ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_text_body_scaled(ctx), now, it.hovered);
         if (it.clicked) picked = value;
     }
     qel_scroll_end(ctx);
@@ -142,7 +142,7 @@ static bool half_column(qel_context* ctx, uint32_t picker, int32_t* hour)
         bool current = (i == 1) == pm;
         qel_interaction it = qel_interact(ctx, id, 0);
         time_cell(ctx, id, HALVES[i], {QEL_SIZE_FIXED, 50}, it.hovered ? qel_theme_color(ctx, QEL_COLOR_HOVER) : 0,
-                  QEL_FONT_MEDIUM, qel_scaled(ctx, ctx->theme.current.text_small), current, it.hovered);
+                  QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), current, it.hovered);
         if (it.clicked && !current) {
             *hour = (*hour + 12) % 24;
             picked = true;
@@ -200,7 +200,7 @@ int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int3
     const char* text = twelve ? qel_arena_sprintf(ctx, "%d:%02d %s", shown_hour % 12 == 0 ? 12 : shown_hour % 12, shown_minute,
                                                   shown_hour < 12 ? "AM" : "PM")
                               : qel_arena_sprintf(ctx, "%02d:%02d", shown_hour, shown_minute);
-    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body),
+    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
     qel_picker_field_end(ctx, &f, o->label, o->width, node);

@@ -355,8 +355,7 @@ static void chart_area(qel_context* ctx, const gantt_frame* f, const gantt_state
     col.width = {QEL_SIZE_FIXED, width};
     qel_column_begin(ctx, &col);
     date_header(ctx, f);
-    int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, width}, {QEL_SIZE_FIXED, 1});
-    qel_node_at(ctx, line)->fill = qel_color_token(QEL_COLOR_BORDER);
+    qel_divider(ctx);
     int32_t body = qel_node_sized(ctx, f->id ^ 0xB0D7, {QEL_SIZE_FIXED, width}, {QEL_SIZE_FIXED, (float)f->count * f->rh});
     auto* p = (gantt_body_paint*)qel_arena_alloc(ctx, sizeof(gantt_body_paint));
     auto* copies = (gantt_task_copy*)qel_arena_alloc(ctx, sizeof(gantt_task_copy) * (size_t)std::max(f->count, 1));
@@ -406,8 +405,7 @@ int32_t qel_gantt_ex(qel_context* ctx, const char* label, qel_gantt_task* tasks,
     qel_node_apply_style(ctx, root, &s);
     qel_node_push(ctx, root);
     task_column(ctx, &f, st);
-    int32_t divider = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_FIT, 0});
-    qel_node_at(ctx, divider)->fill = qel_color_token(QEL_COLOR_BORDER);
+    qel_divider(ctx);
     chart_area(ctx, &f, st);
     qel_node_pop(ctx);
     return clicked;

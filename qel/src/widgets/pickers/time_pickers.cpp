@@ -445,7 +445,7 @@ static void clock_segment(qel_context* ctx, uint32_t picker, clock_state* s, int
     n->direction = QEL_DIR_ROW;
     n->pad_top = n->pad_bottom = 2;
     n->pad_left = n->pad_right = 10;
-    for (float& radius : n->radii) radius = 10;
+    qel_node_round(n, 10);
     if (current) n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), tint, qel_dark_mode(ctx) ? 0.2f : 0.12f);
     else if (it.hovered) n->fill = qel_theme_color(ctx, QEL_COLOR_HOVER);
     qel_node_clickable(ctx, node, id, false);

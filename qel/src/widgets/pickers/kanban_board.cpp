@@ -158,6 +158,12 @@ static void column_outline(qel_context* ctx, const qel_node* node, void* user)
     qel_draw_rect_bordered(ctx, &node->rect, node->radii, 0, qel_color_alpha(p->color, p->highlight), 1);
 }
 
+// The id of the record's current column.
+static uint32_t column_id_of(const qel_kanban_record* rec)
+{
+    return qel_hash_bytes(&rec->column, 4, rec->id ^ 0xC01);
+}
+
 static float column_width(const qel_kanban_column_options* o)
 {
     return std::isfinite(o->width) && o->width > 0 ? std::min(o->width, 100000.0f) : DEFAULT_COLUMN_WIDTH;
@@ -213,7 +219,7 @@ int32_t qel_kanban_column_begin(qel_context* ctx, const char* title, int32_t car
     const qel_kanban_column_options none = {};
     const qel_kanban_column_options* o = options ? options : &none;
     rec->column++;
-    uint32_t column_id = qel_hash_bytes(&rec->column, 4, rec->id ^ 0xC01);
+    uint32_t column_id = column_id_of(rec);
     find_target(ctx, rec, column_id);
     auto* cs = (kanban_column_state*)qel_state_get(ctx, column_id, sizeof(kanban_column_state));
     qel_anim_exp(ctx, &cs->highlight, rec->is_target ? 1.0f : 0.0f, 0.18f);
@@ -253,7 +259,7 @@ void qel_kanban_column_end(qel_context* ctx)
     if (!rec) return;
     const kanban_state* st = rec->state;
     qel_pop_id(ctx);
-    uint32_t column_id = qel_hash_bytes(&rec->column, 4, rec->id ^ 0xC01);
+    uint32_t column_id = column_id_of(rec);
     auto* cs = (kanban_column_state*)qel_state_get(ctx, column_id, sizeof(kanban_column_state));
     bool foreign = rec->is_target && st->origin_column != rec->column;
     qel_anim_exp(ctx, &cs->end_gap, foreign ? st->lifted_height + CARD_GAP : 0.0f, 0.16f);

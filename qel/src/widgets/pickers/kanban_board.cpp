@@ -67,8 +67,7 @@ struct qel_kanban_record {
     uint32_t id;
     kanban_state* state;
     int32_t column;
-    int32_t column_node;
-    float column_x, column_y, column_width;
+    float column_y, column_width;
     int32_t row;
     uint8_t passed_lifted;
     int32_t drop_column;
@@ -244,7 +243,7 @@ int32_t qel_kanban_column_begin(qel_context* ctx, const char* title, int32_t car
     n->flags |= QEL_NODE_DRAW_AFTER;
     qel_node_push(ctx, index);
     qel_rect r = qel_id_rect(ctx, column_id);
-    rec->column_node = index, rec->column_x = r.x, rec->column_y = r.y, rec->column_width = width;
+    rec->column_y = r.y, rec->column_width = width;
     rec->row = 0, rec->passed_lifted = 0;
 
     bool add = false;

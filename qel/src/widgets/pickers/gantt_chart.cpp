@@ -357,16 +357,15 @@ static void chart_area(qel_context* ctx, const gantt_frame* f, const gantt_state
     date_header(ctx, f);
     qel_divider(ctx);
     int32_t body = qel_node_sized(ctx, f->id ^ 0xB0D7, {QEL_SIZE_FIXED, width}, {QEL_SIZE_FIXED, (float)f->count * f->rh});
-    auto* p = (gantt_body_paint*)qel_arena_alloc(ctx, sizeof(gantt_body_paint));
     auto* copies = (gantt_task_copy*)qel_arena_alloc(ctx, sizeof(gantt_task_copy) * (size_t)std::max(f->count, 1));
     for (int32_t i = 0; i < f->count; i++) copies[i] = {f->tasks[i].start, f->tasks[i].end, f->tasks[i].depends_on};
-    *p = {f->first_day, f->days, f->count, f->marker, f->dw, f->rh, copies,
-          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), f->dark ? 0.025f : 0.022f),
-          qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE),
-          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), 0.5f),
-          qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_DANGER), 0.8f)};
-    qel_node_at(ctx, body)->draw = body_draw;
-    qel_node_at(ctx, body)->draw_user = p;
+    gantt_body_paint p = {f->first_day, f->days, f->count, f->marker, f->dw, f->rh, copies,
+                          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), f->dark ? 0.025f : 0.022f),
+                          qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE),
+                          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), 0.5f),
+                          qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
+                          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_DANGER), 0.8f)};
+    qel_node_draw_with(ctx, body, body_draw, &p, sizeof p, false);
     qel_node_push(ctx, body);
     for (int32_t i = 0; i < f->count; i++) bar_node(ctx, f, st, i);
     qel_node_pop(ctx);

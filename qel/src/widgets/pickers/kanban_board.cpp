@@ -235,12 +235,9 @@ int32_t qel_kanban_column_begin(qel_context* ctx, const char* title, int32_t car
     n->fill = dark ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BACKGROUND), qel_theme_color(ctx, QEL_COLOR_SURFACE), 0.55f)
                    : qel_color_token(QEL_COLOR_SUBTLE);
     if (rec->state->lifted >= 0 && rec->state->origin_column == rec->column) n->flags |= QEL_NODE_ON_TOP;
-    auto* paint = (column_paint*)qel_arena_alloc(ctx, sizeof(column_paint));
-    paint->highlight = cs->highlight;
-    paint->color = accent ? qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACCENT), 0.45f)
-                          : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
-    n->draw = column_outline, n->draw_user = paint;
-    n->flags |= QEL_NODE_DRAW_AFTER;
+    column_paint paint = {cs->highlight, accent ? qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACCENT), 0.45f)
+                                                : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG)};
+    qel_node_draw_with(ctx, index, column_outline, &paint, sizeof paint, true);
     qel_node_push(ctx, index);
     qel_rect r = qel_id_rect(ctx, column_id);
     rec->column_y = r.y, rec->column_width = width;

@@ -353,10 +353,8 @@ static void hour_area(qel_context* ctx, const schedule_frame* f, const schedule_
     qel_scroll_begin(ctx, f->id ^ 0x5C3, &s, false);
     int32_t body = qel_node_sized(ctx, f->id ^ 0x6E1D, {QEL_SIZE_GROW, 1},
                                   {QEL_SIZE_FIXED, (f->last - f->first) * f->hour_height + 1});
-    auto* grid = (grid_paint*)qel_arena_alloc(ctx, sizeof(grid_paint));
-    *grid = grid_of(ctx, f, first_day);
-    qel_node_at(ctx, body)->draw = grid_draw;
-    qel_node_at(ctx, body)->draw_user = grid;
+    grid_paint grid = grid_of(ctx, f, first_day);
+    qel_node_draw_with(ctx, body, grid_draw, &grid, sizeof grid, false);
     qel_node_push(ctx, body);
     const block_place* places = place_blocks(ctx, f);
     for (int32_t i = 0; i < f->count; i++)

@@ -67,6 +67,12 @@ static void move_task(qel_gantt_task* t, int32_t start0, int32_t end0, int32_t d
     t->end = t->start + length;
 }
 
+// Moves the end (the day after the last) to end, keeping at least one day after start.
+static void move_end(qel_gantt_task* t, int32_t start, int32_t end, int32_t days)
+{
+    t->end = std::min(days, std::max(start + 1, end));
+}
+
 static void apply_drag(const gantt_frame* f, const gantt_state* st, qel_gantt_task* t, float pointer_x)
 {
     // A whole-day count from the pointer's travel, kept within the chart before it is converted.
@@ -77,7 +83,7 @@ static void apply_drag(const gantt_frame* f, const gantt_state* st, qel_gantt_ta
     else if (st->mode == DRAG_START)
         t->start = std::min(std::max(st->start0 + delta, 0), st->end0 - 1);
     else
-        t->end = std::min(f->days, std::max(st->start0 + 1, st->end0 + delta));
+        move_end(t, st->start0, st->end0 + delta, f->days);
 }
 
 // The running drag, judged before the layout; returns the task clicked by it or -1.
@@ -115,7 +121,7 @@ static void key_edit(qel_context* ctx, const gantt_frame* f, qel_gantt_task* t)
     if (!(qel_modifiers(ctx) & QEL_MOD_SHIFT))
         move_task(t, t->start, t->end, step, f->days);
     else if (!t->milestone)
-        t->end = std::min(f->days, std::max(t->start + 1, t->end + step));
+        move_end(t, t->start, t->end + step, f->days);
 }
 
 // Pointer presses, hover cursors and keys of one bar; returns true when it was clicked by key.

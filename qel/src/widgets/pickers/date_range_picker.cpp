@@ -48,19 +48,9 @@ static year_month normalised(int64_t year, int64_t month)
     return {(int32_t)y, (int32_t)(m - carry * 12 + 1)};
 }
 
-static int32_t days_in_month(year_month ym)
-{
-    return qel_days_in_month(ym.year, ym.month);
-}
-
 static bool is_set(qel_date d)
 {
     return d.year != 0;
-}
-
-static int32_t day_number(qel_date d)
-{
-    return qel_days_from_civil(d);
 }
 
 // --- The month grid ---
@@ -101,12 +91,12 @@ static range_view view_of(const qel_range_calendar_state* s, const qel_date_rang
     range_view v = {};
     v.has_start = is_set(range->start);
     if (!v.has_start) return v;
-    v.a = day_number(range->start);
+    v.a = qel_days_from_civil(range->start);
     if (s->selecting && s->hovered_day != 0) {
         v.b = s->hovered_day;
         v.range_mode = true;
     } else if (is_set(range->end)) {
-        v.b = day_number(range->end);
+        v.b = qel_days_from_civil(range->end);
         v.range_mode = true;
     }
     v.lo = v.range_mode && v.b < v.a ? v.b : v.a;
@@ -118,7 +108,7 @@ static void click_day(qel_range_calendar_state* s, qel_date_range* range, int32_
 {
     qel_date day = qel_civil_from_days(d);
     if (s->selecting && is_set(range->start)) {
-        if (d < day_number(range->start)) {
+        if (d < qel_days_from_civil(range->start)) {
             range->end = range->start;
             range->start = day;
         } else {
@@ -241,7 +231,7 @@ void qel_month_calendar(qel_context* ctx, uint32_t calendar_id, qel_range_calend
         qel_node_at(ctx, name)->content_align = 1;
     }
     int32_t first = qel_days_from_civil({ym.year, ym.month, 1});
-    int32_t w = qel_weekday(first), last_day = days_in_month(ym);
+    int32_t w = qel_weekday(first), last_day = qel_days_in_month(ym.year, ym.month);
     int32_t cells = w + last_day <= 35 ? 35 : 42;
     range_view v = view_of(state, range);
     for (int32_t k = 0; k < cells; k++) {
@@ -276,14 +266,15 @@ struct preset {
 
 static void presets_of(qel_date today, preset out[7])
 {
-    int32_t t = day_number(today);
+    int32_t t = qel_days_from_civil(today);
     year_month last = normalised(today.year, (int64_t)today.month - 1);
     out[0] = {"Today", today, today};
     out[1] = {"Yesterday", qel_civil_from_days(t - 1), qel_civil_from_days(t - 1)};
     out[2] = {"Last 7 days", qel_civil_from_days(t - 6), today};
     out[3] = {"Last 30 days", qel_civil_from_days(t - 29), today};
     out[4] = {"This month", {today.year, today.month, 1}, today};
-    out[5] = {"Last month", {last.year, last.month, 1}, {last.year, last.month, days_in_month(last)}};
+    out[5] = {"Last month", {last.year, last.month, 1},
+              {last.year, last.month, qel_days_in_month(last.year, last.month)}};
     out[6] = {"This year", {today.year, 1, 1}, today};
 }
 
@@ -343,7 +334,7 @@ static bool calendars(qel_context* ctx, qel_date_range* range, int32_t months, q
     qel_row_begin(ctx, &area);
     bool was_selecting = s->selecting != 0;
     uint8_t clicked = 0;
-    int32_t hovered = 0, today_number = day_number(today);
+    int32_t hovered = 0, today_number = qel_days_from_civil(today);
     year_month first = {s->view_year, s->view_month};
     for (int32_t i = 0; i < months; i++) {
         year_month ym = normalised(first.year, (int64_t)first.month + i);

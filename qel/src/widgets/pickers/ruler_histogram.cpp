@@ -307,7 +307,8 @@ int32_t qel_range_histogram(qel_context* ctx, const char* label, const float* bi
     float height = o->height > 0 && std::isfinite(o->height) ? fminf(o->height, 1e5f) : 56.0f;
     int32_t leaf = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, height});
     qel_node_at(ctx, leaf)->align_self = QEL_ALIGN_STRETCH;
-    const auto* copy = count ? (const float*)qel_picker_payload(ctx, bins, (size_t)count * sizeof(float)) : nullptr;
+    auto* copy = (float*)qel_arena_alloc(ctx, (size_t)count * sizeof(float));
+    for (int32_t i = 0; i < count; i++) copy[i] = bins[i];
     histogram_payload p = {copy, count, shown[0], shown[1], largest, qel_picker_accent(ctx, QEL_COLOR_TEXT),
                            qel_theme_color(ctx, QEL_COLOR_TRACK)};
     qel_node_draw_with(ctx, leaf, histogram_draw, &p, sizeof p, false);

@@ -63,9 +63,8 @@ static void count_text(qel_context* ctx, int32_t value, float offset, float opac
 {
     char text[16];
     snprintf(text, sizeof text, "%d", value);
-    int32_t index = qel_node_text(ctx, text, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx), color, false);
+    int32_t index = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx), color, false, 1.2f);
     qel_node* n = qel_node_at(ctx, index);
-    n->line_height = 1.2f;
     n->translate_y = offset;
     n->opacity = fmaxf(opacity, 0.001f);
 }

@@ -7,7 +7,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/badges_avatars.h"
 #include "qel/collapsibles.h"
 #include "qel/color.h"
@@ -74,19 +73,17 @@ bool qel_show_more_text(qel_context* ctx, const char* label, const char* text, c
     outer.width = {QEL_SIZE_GROW, 1};
     outer.gap = 6;
     qel_column_begin(ctx, &outer);
-    auto* fade = (fade_record*)qel_arena_alloc(ctx, sizeof(fade_record));
-    *fade = {0, h, qel_color_arg(o->fade, qel_color_token(QEL_COLOR_BACKGROUND))};
+    fade_record fade = {0, h, qel_color_arg(o->fade, qel_color_token(QEL_COLOR_BACKGROUND))};
     int32_t clip = qel_node_sized_pushed(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, clip);
-    n->flags |= QEL_NODE_CLIP | QEL_NODE_DRAW_AFTER;
-    n->draw = fade_draw;
-    n->draw_user = fade;
+    n->flags |= QEL_NODE_CLIP;
     if (!measured) {
         n->height = {QEL_SIZE_FIXED, fmaxf(h, value)};
     } else if (more) {
         n->height = {QEL_SIZE_FIXED, fmaxf(h, value) + (s->expanded ? 0 : 2)};
-        fade->amount = 1 - qel_unit_clamp((value - collapsed) / (full - collapsed));
+        fade.amount = 1 - qel_unit_clamp((value - collapsed) / (full - collapsed));
     }
+    qel_node_draw_with(ctx, clip, fade_draw, &fade, sizeof fade, true);
     int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, size, qel_color_arg(o->text, qel_color_token(QEL_COLOR_TEXT)),
                                  true, 1.45f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};

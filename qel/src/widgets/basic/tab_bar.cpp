@@ -362,13 +362,10 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
 
 static void strip_begin(qel_context* ctx, uint32_t id)
 {
-    qel_color background = qel_inherited_background(ctx);
     qel_style style = {};
     style.width = {QEL_SIZE_GROW, 1};
-    int32_t strip = qel_scroll_begin(ctx, id ^ STRIP_KEY, &style, true);
-    ((qel_scroll_state*)qel_state_get(ctx, id ^ STRIP_KEY, sizeof(qel_scroll_state)))->fade_color = background;
+    int32_t strip = qel_scroll_strip_begin(ctx, id ^ STRIP_KEY, &style, qel_inherited_background(ctx));
     qel_node* n = qel_node_at(ctx, strip);
-    n->flags &= ~(uint32_t)QEL_NODE_SCROLL_Y;
     n->align_self = QEL_ALIGN_STRETCH;
     qel_bar_edge_payload edge = {qel_color_token(QEL_COLOR_BORDER), 0};
     qel_node_draw_with(ctx, strip, qel_bar_edge_draw, &edge, sizeof edge, false);

@@ -67,9 +67,7 @@ static void frame_nodes(qel_context* ctx, uint32_t id, const qel_table_column* c
     qel_style style = {};
     style.width = {QEL_SIZE_GROW, 1};
     if (fixed) style.height = {QEL_SIZE_GROW, 1};
-    int32_t scroller = qel_scroll_begin(ctx, id ^ SCROLL_KEY, &style, true);
-    qel_node_at(ctx, scroller)->flags &= ~(uint32_t)QEL_NODE_SCROLL_Y;
-    ((qel_scroll_state*)qel_state_get(ctx, id ^ SCROLL_KEY, sizeof(qel_scroll_state)))->fade_color = fill;
+    qel_scroll_strip_begin(ctx, id ^ SCROLL_KEY, &style, fill);
 
     int32_t column = qel_node_open(ctx, 0);
     n = qel_node_at(ctx, column);

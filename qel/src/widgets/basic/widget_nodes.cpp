@@ -1,6 +1,7 @@
-// Node helpers of the widgets: scaled sizes, the dark mode, the row radius, pushed nodes, the
-// latest node of an id, measured text widths, text leaves, corners, the full focus ring,
-// selectable and pill rows, centred boxes and panels. The tree itself is the layout module's.
+// Node helpers of the widgets: scaled sizes, the clamp, points in rectangles, the dark mode, the
+// row radius, pushed nodes, the latest node of an id, measured text widths, text leaves, corners,
+// the full focus ring, selectable and pill rows, centred boxes, panels and scroll strips. The tree
+// itself is the layout module's, scrolling the scroll container's.
 #include "widget_nodes.h"
 
 #include <cmath>
@@ -8,6 +9,8 @@
 #include "core.h"
 #include "qel/choice_controls.h"
 #include "qel/color.h"
+#include "qel/scroll_container.h"
+#include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
@@ -135,6 +138,14 @@ int32_t qel_node_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size
     n->align = QEL_ALIGN_CENTER;
     n->justify = QEL_JUSTIFY_CENTER;
     qel_node_round(n, radius);
+    return node;
+}
+
+int32_t qel_scroll_strip_begin(qel_context* ctx, uint32_t id, const qel_style* style, qel_color fade)
+{
+    int32_t node = qel_scroll_begin(ctx, id, style, true);
+    ((qel_scroll_state*)qel_state_get(ctx, id, sizeof(qel_scroll_state)))->fade_color = fade;
+    qel_node_at(ctx, node)->flags &= ~(uint32_t)QEL_NODE_SCROLL_Y;
     return node;
 }
 

@@ -1,7 +1,8 @@
 // Small node helpers the widgets share: sizes at the UI scale, the 0..1 clamp, a point in a
 // rectangle, the dark mode and the row radius, pushed nodes, the latest node of an id, a text's
 // width as the layout measures it, text leaves with a line height, rounding all corners alike,
-// the full focus ring and the look of selectable rows. What the nodes are is each widget's own.
+// the full focus ring, the look of selectable rows and sideways scroll strips. What the nodes are
+// is each widget's own.
 #pragma once
 
 #include <cstdint>
@@ -67,6 +68,10 @@ int32_t qel_node_pill_row(qel_context* ctx, uint32_t id, float height, float pad
 // radius; not pushed.
 int32_t qel_node_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size height, uint32_t direction,
                          float radius);
+
+// A scroll container under id (begun as qel_scroll_begin begins it, ended with qel_scroll_end)
+// that scrolls sideways only, its cut edges fading into fade. Returns its node.
+int32_t qel_scroll_strip_begin(qel_context* ctx, uint32_t id, const qel_style* style, qel_color fade);
 
 // Makes the node a focusable panel on the surface: bordered, clipped, small corners.
 void qel_node_focusable_panel(qel_context* ctx, int32_t node);

@@ -45,6 +45,11 @@ float qel_open_spring(qel_context* ctx, float spring[2], uint8_t* started, bool 
 void qel_collapsible_body_push(qel_context* ctx, bool closing);
 void qel_collapsible_body_pop(qel_context* ctx);
 
+// Opens a clip faded to opacity and in it the body node (id body) of a collapsible shown at t
+// (0..1), both across their parent; while t < 1 the clip holds t of the body's height last laid
+// out, kept in *height. Returns the body; the caller pops both.
+int32_t qel_collapsible_body_open(qel_context* ctx, uint32_t body, float t, float opacity, float* height);
+
 // --- Tree node ---
 
 // An indented row with a chevron, an icon and the label's visible part. A click toggles *open of

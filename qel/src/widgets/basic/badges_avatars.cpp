@@ -70,9 +70,7 @@ void qel_badge(qel_context* ctx, const char* text, const qel_badge_opts* options
         qel_node_at(ctx, dot)->fill = colors.dot;
     }
     if (o->icon) qel_icon_glyph(ctx, o->icon, 12, colors.ink);
-    const qel_theme* t = &ctx->theme.current;
-    int32_t label = qel_node_text(ctx, text, -1, QEL_FONT_MEDIUM, t->text_small * t->ui_scale, colors.ink, false);
-    qel_node_at(ctx, label)->line_height = 1.2f;
+    qel_text_leaf(ctx, text, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), colors.ink, false, 1.2f);
     qel_node_pop(ctx);
 }
 
@@ -147,8 +145,7 @@ static int32_t stacked_box(qel_context* ctx, float size)
 
 static void centred_line(qel_context* ctx, const char* text, float size, qel_color color)
 {
-    int32_t index = qel_node_text(ctx, text, -1, QEL_FONT_MEDIUM, size, color, false);
-    qel_node_at(ctx, index)->line_height = 1.0f;
+    qel_text_leaf(ctx, text, -1, QEL_FONT_MEDIUM, size, color, false, 1.0f);
 }
 
 void qel_avatar(qel_context* ctx, const char* name, const qel_avatar_opts* options)

@@ -125,10 +125,7 @@ static int32_t bar_node(qel_context* ctx, qel_size width, float height, uint8_t 
 
 static int32_t line_text(qel_context* ctx, const char* text, int32_t length, uint32_t font, qel_theme_slot color)
 {
-    const qel_theme* t = &ctx->theme.current;
-    int32_t index = qel_node_text(ctx, text, length, font, t->text_body * t->ui_scale, qel_color_token(color), false);
-    qel_node_at(ctx, index)->line_height = 1.3f;
-    return index;
+    return qel_text_leaf(ctx, text, length, font, qel_text_body_scaled(ctx), qel_color_token(color), false, 1.3f);
 }
 
 // The whole percent of a value as given, kept within int's range.
@@ -160,7 +157,7 @@ void qel_progress_bar(qel_context* ctx, float value, const qel_progress_opts* op
     const qel_progress_opts* o = options ? options : &none;
     uint32_t id = qel_id(ctx, o->label ? o->label : "progress");
     int32_t position = ctx->tree.count;
-    float target = fminf(fmaxf(value, 0.0f), 1.0f);  // NaN gives 0
+    float target = qel_unit_clamp(value);  // NaN gives 0
     float shown = qel_anim_value(ctx, qel_hash_bytes(&position, sizeof position, id), target);
     float height = o->height > 0 ? o->height : 6;
     bool with_value = !o->indeterminate && o->show_value;

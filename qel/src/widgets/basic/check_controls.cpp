@@ -38,17 +38,14 @@ static void animate_check(qel_context* ctx, check_state* s, uint32_t mode, float
 
 static void label_column(qel_context* ctx, const char* label, const char* description)
 {
-    const qel_theme* t = &ctx->theme.current;
     qel_style s = {};
     s.gap = 2;
     qel_column_begin(ctx, &s);
-    int32_t text = qel_node_text(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, t->text_body * t->ui_scale,
-                                 qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, text)->line_height = description ? 1.38f : 1.3f;
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                  qel_color_token(QEL_COLOR_TEXT), false, description ? 1.38f : 1.3f);
     if (description) {
-        int32_t d = qel_node_text(ctx, description, -1, QEL_FONT_BODY, t->text_small * t->ui_scale,
-                                  qel_color_token(QEL_COLOR_TEXT_SECONDARY), true);
-        qel_node_at(ctx, d)->line_height = 1.4f;
+        qel_text_leaf(ctx, description, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
+                      qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.4f);
     }
     qel_container_end(ctx);
 }
@@ -160,7 +157,7 @@ static void draw_box(qel_context* ctx, const qel_node* node, const qel_check_rec
 void qel_check_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     const auto* c = (const qel_check_record*)user;
-    float p = fminf(fmaxf(c->value, 0.0f), 1.0f);
+    float p = qel_unit_clamp(c->value);
     if (c->mode == QEL_CHECK_SWITCH) draw_switch(ctx, node, c, p, qel_dark_mode(ctx));
     else draw_box(ctx, node, c, p);
 }

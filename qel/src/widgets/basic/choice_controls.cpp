@@ -331,14 +331,11 @@ bool qel_tab_strip(qel_context* ctx, const char* label, const char* const* label
 
     uint32_t id = qel_id(ctx, label);
     reveal_choice(ctx, id, count, selected);
-    qel_color background = qel_inherited_background(ctx);
     qel_style style = {};
     style.direction = QEL_DIR_ROW;
     style.width = {QEL_SIZE_GROW, 1};
-    int32_t strip = qel_scroll_begin(ctx, id ^ STRIP_KEY, &style, true);
-    ((qel_scroll_state*)qel_state_get(ctx, id ^ STRIP_KEY, sizeof(qel_scroll_state)))->fade_color = background;
+    int32_t strip = qel_scroll_strip_begin(ctx, id ^ STRIP_KEY, &style, qel_inherited_background(ctx));
     qel_node* n = qel_node_at(ctx, strip);
-    n->flags &= ~(uint32_t)QEL_NODE_SCROLL_Y;
     if (pills) {
         n->align_self = QEL_ALIGN_OWN_SIZE;
     } else {

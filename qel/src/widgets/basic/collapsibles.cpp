@@ -7,7 +7,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -27,11 +26,6 @@ static const uint32_t HEADER_KEY = 0xacc00006u, BODY_KEY = 0xacc000c6u, TREE_KEY
 static const char LEAF_GLYPH[] = "\xEE\x83\x80";         // U+E0C0
 static const char OPEN_BRANCH_GLYPH[] = "\xEE\x89\x87";  // U+E247
 static const char BRANCH_GLYPH[] = "\xEE\x83\x97";       // U+E0D7
-
-static float unit(float t)
-{
-    return fminf(fmaxf(t, 0.0f), 1.0f);
-}
 
 float qel_open_spring(qel_context* ctx, float spring[2], uint8_t* started, bool open, float period)
 {
@@ -54,12 +48,9 @@ struct chevron_payload {
 void qel_chevron_icon(qel_context* ctx, float angle, float size, qel_color color)
 {
     int32_t index = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, size}, {QEL_SIZE_FIXED, size});
-    auto* p = (chevron_payload*)qel_arena_alloc(ctx, sizeof(chevron_payload));
-    *p = {angle, color, size};
-    qel_node* n = qel_node_at(ctx, index);
-    n->align_self = QEL_ALIGN_CENTER;
-    n->draw = qel_chevron_draw;
-    n->draw_user = p;
+    qel_node_at(ctx, index)->align_self = QEL_ALIGN_CENTER;
+    chevron_payload p = {angle, color, size};
+    qel_node_draw_with(ctx, index, qel_chevron_draw, &p, sizeof p, false);
 }
 
 void qel_chevron_draw(qel_context* ctx, const qel_node* node, void* user)
@@ -84,13 +75,6 @@ struct header_state {
     float body_height;  // of the last frame that laid the body out
     uint8_t started;
 };
-
-static int32_t open_node(qel_context* ctx, uint32_t id, qel_size width, qel_size height)
-{
-    int32_t index = qel_node_sized(ctx, id, width, height);
-    qel_node_push(ctx, index);
-    return index;
-}
 
 static void header_row(qel_context* ctx, uint32_t id, const char* label, float t, float hover, bool ring)
 {
@@ -121,12 +105,12 @@ bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open)
     auto* s = (header_state*)qel_state_get(ctx, header, sizeof(header_state));
     qel_interaction it = qel_interact(ctx, header, QEL_INTERACT_FOCUSABLE);
     if (it.clicked) *open = !*open;
-    float t = unit(qel_open_spring(ctx, s->open, &s->started, *open, HEADER_PERIOD));
+    float t = qel_unit_clamp(qel_open_spring(ctx, s->open, &s->started, *open, HEADER_PERIOD));
     float hover = qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
 
     const qel_node* parent = qel_node_at(ctx, qel_node_parent(ctx));
     bool follows_sibling = parent && parent->child_count > 0;
-    int32_t wrapper = open_node(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t wrapper = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node_at(ctx, wrapper)->align_self = QEL_ALIGN_STRETCH;
     if (follows_sibling) {
         int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
@@ -138,14 +122,7 @@ bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open)
         qel_node_pop(ctx);
         return false;
     }
-    float laid_out = qel_id_rect(ctx, body).h;
-    if (laid_out > 0) s->body_height = laid_out;
-    int32_t clip = open_node(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
-    qel_node* c = qel_node_at(ctx, clip);
-    c->flags |= QEL_NODE_CLIP;
-    if (t < 0.999f && s->body_height > 0) c->height = {QEL_SIZE_FIXED, s->body_height * t};
-    c->opacity = 0.25f + 0.75f * t;
-    int32_t inner = open_node(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t inner = qel_collapsible_body_open(ctx, body, t, 0.25f + 0.75f * t, &s->body_height);
     qel_node* b = qel_node_at(ctx, inner);
     b->gap = 8;
     b->pad_bottom = 16;
@@ -160,6 +137,18 @@ void qel_collapsible_body_push(qel_context* ctx, bool closing)
     if (w->header_depth < QEL_HEADER_NEST_CAPACITY) w->header_closing[w->header_depth] = closing;
     w->header_depth++;
     if (closing) qel_push_disabled(ctx, true);  // the closing body is shown but does not react
+}
+
+int32_t qel_collapsible_body_open(qel_context* ctx, uint32_t body, float t, float opacity, float* height)
+{
+    float laid_out = qel_id_rect(ctx, body).h;
+    if (laid_out > 0) *height = laid_out;
+    int32_t clip = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    qel_node* c = qel_node_at(ctx, clip);
+    c->flags |= QEL_NODE_CLIP;
+    if (t < 0.999f && *height > 0) c->height = {QEL_SIZE_FIXED, *height * t};
+    c->opacity = opacity;
+    return qel_node_sized_pushed(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
 }
 
 void qel_collapsible_body_pop(qel_context* ctx)
@@ -197,7 +186,6 @@ static const char* tree_icon(const qel_tree_node_opts* o, bool open)
 static void tree_row(qel_context* ctx, uint32_t id, const char* label, const qel_tree_node_opts* o, bool open,
                      float motion, float hover, bool ring)
 {
-    const qel_theme* th = &ctx->theme.current;
     bool selected = o->selected != 0;
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 30});
     qel_node* n = qel_node_at(ctx, index);
@@ -214,7 +202,7 @@ static void tree_row(qel_context* ctx, uint32_t id, const char* label, const qel
     qel_icon_glyph(ctx, tree_icon(o, open), 16,
                    qel_theme_color(ctx, selected ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY));
     int32_t text = qel_text_leaf(ctx, label, qel_label_visible_len(label), selected ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
-                                 th->text_body * th->ui_scale, qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
+                                 qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);
@@ -243,10 +231,10 @@ bool qel_tree_node(qel_context* ctx, const char* label, bool* open, const qel_tr
 
     qel_push_id(ctx, label);
     ctx->widgets.tree_depth++;
-    int32_t children = open_node(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t children = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, children);
     n->gap = 1;
-    float shown = unit(motion);
+    float shown = qel_unit_clamp(motion);
     n->opacity = 0.3f + 0.7f * shown;
     n->translate_y = -4.0f * (1.0f - shown);
     return true;

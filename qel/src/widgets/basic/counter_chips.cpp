@@ -63,18 +63,15 @@ static void count_text(qel_context* ctx, int32_t value, float offset, float opac
 {
     char text[16];
     snprintf(text, sizeof text, "%d", value);
-    const qel_theme* t = &ctx->theme.current;
-    int32_t index = qel_node_text(ctx, text, -1, QEL_FONT_BODY, t->text_small * t->ui_scale, color, false);
+    int32_t index = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx), color, false, 1.2f);
     qel_node* n = qel_node_at(ctx, index);
-    n->line_height = 1.2f;
     n->translate_y = offset;
     n->opacity = fmaxf(opacity, 0.001f);
 }
 
 static void count_box(qel_context* ctx, const chip_state* s, qel_color color)
 {
-    const qel_theme* t = &ctx->theme.current;
-    float size = t->text_small * t->ui_scale;
+    float size = qel_text_small_scaled(ctx);
     bool rolling = s->progress < 1;
     char shown[16], previous[16];
     snprintf(shown, sizeof shown, "%d", s->shown);

@@ -38,10 +38,10 @@ struct face_size {
 
 static face_size face_size_of(qel_context* ctx, uint32_t size)
 {
-    const qel_theme* t = &ctx->theme.current;
-    if (size == 1) return {t->text_small * t->ui_scale, 14, 24, 44, 38};
-    if (size == 2) return {(t->text_large - 1) * t->ui_scale, 18, 40, 64, 58};
-    return {t->text_body * t->ui_scale, 16, 30, 52, 46};
+    float text = qel_control_text_size(ctx, size);
+    if (size == 1) return {text, 14, 24, 44, 38};
+    if (size == 2) return {text, 18, 40, 64, 58};
+    return {text, 16, 30, 52, 46};
 }
 
 float qel_label_width(qel_context* ctx, const qel_face* face, uint32_t size)
@@ -88,8 +88,7 @@ static void face_node(qel_context* ctx, const qel_face* face, uint32_t size, flo
     if (face->icon && strcmp(face->icon, SPIN) == 0) qel_spinner_node(ctx, fs.icon - 2, face->text_color);
     else if (face->icon) qel_icon_glyph(ctx, face->icon, fs.icon, face->text_color);
     if (int32_t visible = qel_label_visible_len(face->text)) {
-        int32_t text = qel_node_text(ctx, face->text, visible, QEL_FONT_MEDIUM, fs.text, face->text_color, false);
-        qel_node_at(ctx, text)->line_height = 1.2f;
+        qel_text_leaf(ctx, face->text, visible, QEL_FONT_MEDIUM, fs.text, face->text_color, false, 1.2f);
     }
     qel_node_pop(ctx);
 }
@@ -161,8 +160,7 @@ struct confirm_state {
 static void keep_or_disarm(qel_context* ctx, confirm_state* s, uint32_t id, const qel_interaction& it, float limit)
 {
     if (!s->armed) return;
-    if ((it.focused || it.hovered) && qel_key_pressed(ctx, QEL_KEY_ESCAPE)) {
-        ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
+    if ((it.focused || it.hovered) && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         s->armed = 0;
     } else if (qel_ctx_time(ctx) - s->armed_at > limit ||
                ((qel_mouse_pressed(ctx, 0) || qel_mouse_pressed(ctx, 1)) && qel_hovered_id(ctx) != id)) {
@@ -195,7 +193,7 @@ bool qel_confirm_button(qel_context* ctx, const char* label, const qel_confirm_o
     qel_face b = palette_face(ctx, WARNING_GLYPH, o->confirm_text ? o->confirm_text : "Click to confirm",
                               QEL_BUTTON_DANGER);
     float countdown = s->armed ? 1 - (float)(qel_ctx_time(ctx) - s->armed_at) / limit : 0.0f;
-    float t = fminf(fmaxf(s->mix[0], 0.0f), 1.0f);
+    float t = qel_unit_clamp(s->mix[0]);
     qel_crossfade_body(ctx, id, &s->body, it.hovered, it.held, it.focused && it.focus_visible, &a, &b, t, s->armed,
                        o->size, countdown);
     if (disabled) set_opacity(ctx, id, 0.45f);

@@ -58,8 +58,7 @@ static void take_typed(const drag_state* s, const drag_setup& d, float* value)
 static void edit_frame(qel_context* ctx, const char* label, drag_state* s, const drag_setup& d, float* value)
 {
     uint32_t edit_id = d.id ^ EDIT_KEY;
-    if (qel_focused_id(ctx) == edit_id && qel_key_pressed(ctx, QEL_KEY_ESCAPE)) {
-        ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
+    if (qel_focused_id(ctx) == edit_id && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         s->editing = 0;
         qel_set_focus(ctx, d.id, false);
         return;
@@ -139,8 +138,7 @@ void qel_drag_number_draw(qel_context* ctx, const qel_node* node, void* user)
 
 static void field_contents(qel_context* ctx, const char* label, const qel_drag_number_opts* o, const char* value_text)
 {
-    const qel_theme* t = &ctx->theme.current;
-    float small = t->text_small * t->ui_scale;
+    float small = qel_text_small_scaled(ctx);
     qel_color muted = qel_color_token(QEL_COLOR_TEXT_MUTED);
     if (o->icon) {
         qel_icon_glyph(ctx, o->icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
@@ -148,9 +146,8 @@ static void field_contents(qel_context* ctx, const char* label, const qel_drag_n
         qel_node_at(ctx, qel_node_text(ctx, label, visible, QEL_FONT_BODY, small, muted, false))->line_height = 1.3f;
     }
     qel_spacer(ctx);
-    int32_t v = qel_node_text(ctx, value_text, -1, QEL_FONT_BODY, t->text_body * t->ui_scale,
-                              qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, v)->line_height = 1.3f;
+    qel_text_leaf(ctx, value_text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                  qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
     if (o->suffix) qel_node_text(ctx, o->suffix, -1, QEL_FONT_BODY, small, muted, false);
 }
 
@@ -169,7 +166,7 @@ static void field_node(qel_context* ctx, const char* label, const qel_drag_numbe
     n->border_width = 1;
     n->border = qel_field_border_color(ctx, s->hover);
     qel_node_round(n, fminf(ctx->theme.current.radius_small, h / 2));
-    qel_drag_number_record record = {fminf(fmaxf(s->shown, 0.0f), 1.0f), s->hover,
+    qel_drag_number_record record = {qel_unit_clamp(s->shown), s->hover,
                                      it.focused && it.focus_visible ? 1.0f : 0.0f, qel_focus_color(ctx),
                                      qel_theme_color(ctx, QEL_COLOR_BORDER)};
     qel_node_draw_with(ctx, index, qel_drag_number_draw, &record, sizeof record, true);

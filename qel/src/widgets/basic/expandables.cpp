@@ -7,7 +7,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/badges_avatars.h"
 #include "qel/collapsibles.h"
 #include "qel/color.h"
@@ -26,18 +25,6 @@
 static const float PI = 3.14159265f;
 static const float HOVER_SECONDS = 0.14f, SHOW_PERIOD = 0.4f, CARD_PERIOD = 0.32f;
 static const uint32_t SHOW_BODY_KEY = 0xC11Fu, CARD_KEY = 0xEC4Du, CARD_BODY_KEY = 0xEC8Du;
-
-static float unit(float t)
-{
-    return fminf(fmaxf(t, 0.0f), 1.0f);
-}
-
-static int32_t open_node(qel_context* ctx, uint32_t id, qel_size width, qel_size height)
-{
-    int32_t index = qel_node_sized(ctx, id, width, height);
-    qel_node_push(ctx, index);
-    return index;
-}
 
 // --- Show-more text ---
 
@@ -86,19 +73,17 @@ bool qel_show_more_text(qel_context* ctx, const char* label, const char* text, c
     outer.width = {QEL_SIZE_GROW, 1};
     outer.gap = 6;
     qel_column_begin(ctx, &outer);
-    auto* fade = (fade_record*)qel_arena_alloc(ctx, sizeof(fade_record));
-    *fade = {0, h, qel_color_arg(o->fade, qel_color_token(QEL_COLOR_BACKGROUND))};
-    int32_t clip = open_node(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    fade_record fade = {0, h, qel_color_arg(o->fade, qel_color_token(QEL_COLOR_BACKGROUND))};
+    int32_t clip = qel_node_sized_pushed(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, clip);
-    n->flags |= QEL_NODE_CLIP | QEL_NODE_DRAW_AFTER;
-    n->draw = fade_draw;
-    n->draw_user = fade;
+    n->flags |= QEL_NODE_CLIP;
     if (!measured) {
         n->height = {QEL_SIZE_FIXED, fmaxf(h, value)};
     } else if (more) {
         n->height = {QEL_SIZE_FIXED, fmaxf(h, value) + (s->expanded ? 0 : 2)};
-        fade->amount = 1 - unit((value - collapsed) / (full - collapsed));
+        fade.amount = 1 - qel_unit_clamp((value - collapsed) / (full - collapsed));
     }
+    qel_node_draw_with(ctx, clip, fade_draw, &fade, sizeof fade, true);
     int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, size, qel_color_arg(o->text, qel_color_token(QEL_COLOR_TEXT)),
                                  true, 1.45f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
@@ -127,8 +112,7 @@ struct card_state {
 static void card_header(qel_context* ctx, uint32_t id, const char* label, const qel_expandable_card_options* o, float t,
                         float hover, bool ring)
 {
-    const qel_theme* th = &ctx->theme.current;
-    int32_t index = open_node(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t index = qel_node_sized_pushed(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, index);
     n->direction = QEL_DIR_ROW;
     n->align = QEL_ALIGN_CENTER;
@@ -153,10 +137,10 @@ static void card_header(qel_context* ctx, uint32_t id, const char* label, const 
     words.width = {QEL_SIZE_GROW, 1};
     words.gap = 2;
     qel_column_begin(ctx, &words);
-    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, th->text_body * th->ui_scale,
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                   qel_color_token(QEL_COLOR_TEXT), true, 1.35f);
     if (o->subtitle)
-        qel_text_leaf(ctx, o->subtitle, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+        qel_text_leaf(ctx, o->subtitle, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.4f);
     qel_container_end(ctx);
     if (o->badge) {
@@ -181,16 +165,16 @@ bool qel_expandable_card(qel_context* ctx, const char* label, uint8_t* expanded,
     qel_interaction it = qel_interact_item(ctx, header, QEL_INTERACT_FOCUSABLE, false);
     if (it.clicked) *expanded = !*expanded;
     auto* s = (card_state*)qel_state_get(ctx, header, sizeof(card_state));
-    float t = unit(qel_open_spring(ctx, s->open, &s->started, *expanded, CARD_PERIOD));
+    float t = qel_unit_clamp(qel_open_spring(ctx, s->open, &s->started, *expanded, CARD_PERIOD));
     float hover = qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
 
-    int32_t card = open_node(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t card = qel_node_sized_pushed(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* c = qel_node_at(ctx, card);
     c->align_self = QEL_ALIGN_STRETCH;
     c->fill = qel_color_token(QEL_COLOR_SURFACE);
     c->border_width = 1;
     c->border = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG),
-                              unit(0.6f * t + hover));
+                              qel_unit_clamp(0.6f * t + hover));
     c->flags |= QEL_NODE_CLIP;
     c->elevation = 1;
     c->elevation_strength = t;
@@ -203,18 +187,7 @@ bool qel_expandable_card(qel_context* ctx, const char* label, uint8_t* expanded,
     }
     int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
     qel_node_at(ctx, line)->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER), t);
-    float laid_out = qel_id_rect(ctx, body).h;
-    if (laid_out > 0) s->body_height = laid_out;
-    int32_t clip = open_node(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
-    qel_node* k = qel_node_at(ctx, clip);
-    k->flags |= QEL_NODE_CLIP;
-    if (t < 0.999f && s->body_height > 0) {
-        k->height = {QEL_SIZE_FIXED, s->body_height * t};
-        k->opacity = fmaxf(t, 0.001f);
-    } else {
-        k->opacity = t;
-    }
-    int32_t inner = open_node(ctx, body, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
+    int32_t inner = qel_collapsible_body_open(ctx, body, t, fmaxf(t, 0.001f), &s->body_height);
     qel_node* b = qel_node_at(ctx, inner);
     b->gap = 10;
     b->pad_top = 14;

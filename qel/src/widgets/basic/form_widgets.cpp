@@ -8,7 +8,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/badges_avatars.h"
 #include "qel/button.h"
 #include "qel/color.h"
@@ -101,7 +100,7 @@ static void radio_card(qel_context* ctx, uint32_t id, const qel_radio_card_item&
     title_row.gap = 8;
     title_row.align = QEL_ALIGN_START;
     qel_row_begin(ctx, &title_row);
-    int32_t title = qel_text_leaf(ctx, item.title, -1, QEL_FONT_MEDIUM, t->text_body * t->ui_scale,
+    int32_t title = qel_text_leaf(ctx, item.title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                                   qel_theme_color(ctx, QEL_COLOR_TEXT), true, 1.35f);
     qel_node_at(ctx, title)->width = {QEL_SIZE_GROW, 1};
     if (item.badge) {
@@ -117,10 +116,8 @@ static void radio_card(qel_context* ctx, uint32_t id, const qel_radio_card_item&
     qel_container_end(ctx);
 
     int32_t dot = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 18}, {QEL_SIZE_FIXED, 18});
-    auto* p = (radio_dot_payload*)qel_arena_alloc(ctx, sizeof(radio_dot_payload));
-    *p = {s->selected, s->hover, &s->rtl};
-    qel_node_at(ctx, dot)->draw = qel_radio_card_dot_draw;
-    qel_node_at(ctx, dot)->draw_user = p;
+    radio_dot_payload p = {s->selected, s->hover, &s->rtl};
+    qel_node_draw_with(ctx, dot, qel_radio_card_dot_draw, &p, sizeof p, false);
     qel_node_pop(ctx);
 }
 

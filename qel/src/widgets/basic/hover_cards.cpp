@@ -81,12 +81,11 @@ void qel_tooltip_delayed_end(qel_context* ctx)
 
 static void confirm_texts(qel_context* ctx, const qel_confirm_options* o)
 {
-    const qel_theme* th = &ctx->theme.current;
     if (o->title)
-        qel_text_leaf(ctx, o->title, -1, QEL_FONT_MEDIUM, th->text_body * th->ui_scale, qel_color_token(QEL_COLOR_TEXT),
+        qel_text_leaf(ctx, o->title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx), qel_color_token(QEL_COLOR_TEXT),
                       true, 1.4f);
     if (o->message)
-        qel_text_leaf(ctx, o->message, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+        qel_text_leaf(ctx, o->message, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.45f);
 }
 

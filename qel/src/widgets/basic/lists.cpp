@@ -29,7 +29,6 @@ bool qel_list_item(qel_context* ctx, const char* label, const qel_list_item_opts
 {
     const qel_list_item_opts zero = {};
     const qel_list_item_opts* o = options ? options : &zero;
-    const qel_theme* t = &ctx->theme.current;
     bool two_lines = o->subtitle != nullptr;
     uint32_t id = qel_id(ctx, label) ^ ITEM_KEY;
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
@@ -57,14 +56,14 @@ bool qel_list_item(qel_context* ctx, const char* label, const qel_list_item_opts
     column.width = {QEL_SIZE_GROW, 1};
     column.gap = 1;
     qel_column_begin(ctx, &column);
-    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, t->text_body * t->ui_scale,
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.35f);
     if (two_lines)
-        qel_text_leaf(ctx, o->subtitle, -1, QEL_FONT_BODY, t->text_small * t->ui_scale,
+        qel_text_leaf(ctx, o->subtitle, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.4f);
     qel_container_end(ctx);
     if (o->trailing) {
-        int32_t trailing = qel_text_leaf(ctx, o->trailing, -1, QEL_FONT_BODY, t->text_small * t->ui_scale,
+        int32_t trailing = qel_text_leaf(ctx, o->trailing, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                                          qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
         qel_node_at(ctx, trailing)->flags |= QEL_NODE_TABULAR;
     }

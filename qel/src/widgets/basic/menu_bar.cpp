@@ -9,7 +9,6 @@
 #include "bar_slots.h"
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -53,10 +52,8 @@ int32_t qel_bar_row_node(qel_context* ctx, uint32_t id, bool edge_line, bool top
     n->pad_top = n->pad_bottom = 3;
     n->pad_left = n->pad_right = 6;
     if (edge_line) {
-        auto* p = (qel_bar_edge_payload*)qel_arena_alloc(ctx, sizeof(qel_bar_edge_payload));
-        *p = {qel_color_token(QEL_COLOR_BORDER), (uint8_t)top_edge};
-        n->draw = qel_bar_edge_draw;
-        n->draw_user = p;
+        qel_bar_edge_payload p = {qel_color_token(QEL_COLOR_BORDER), (uint8_t)top_edge};
+        qel_node_draw_with(ctx, index, qel_bar_edge_draw, &p, sizeof p, false);
     }
     return index;
 }
@@ -122,14 +119,6 @@ void qel_menubar_switch(qel_context* ctx, qel_menubar_state* s, int32_t index, b
     }
 }
 
-// Takes a key press of this frame away from the widgets built after the bar.
-static bool take_key(qel_context* ctx, int32_t key)
-{
-    if (!qel_key_pressed(ctx, key)) return false;
-    ctx->input.key_presses[key] = 0;
-    return true;
-}
-
 // A popup closed by the popup layer (Escape, an outside press, a chosen row) while it was the
 // open menu: after Escape the bar stays in keyboard mode on that menu, otherwise it leaves it.
 static void closed_by_layer(qel_context* ctx, qel_menubar_state* s, int32_t i)
@@ -174,7 +163,7 @@ static bool alt_or_f10_toggle(qel_context* ctx, qel_menubar_state* s)
 
 static void toggle_keyboard(qel_context* ctx, qel_menubar_state* s, int32_t n)
 {
-    take_key(ctx, KEY_F10);
+    qel_key_take(ctx, KEY_F10);
     if (s->open >= 0) {
         s->open = -1;
         leave_keyboard(ctx, s);
@@ -202,7 +191,7 @@ static void mnemonics(qel_context* ctx, qel_menubar_state* s, int32_t n)
     if (!by_alt && !in_mode) return;
     for (int32_t i = 0; i < n; i++) {
         int32_t key = mnemonic_key(s->mnemonic[i]);
-        if (s->disabled[i] || !key || !take_key(ctx, key)) continue;
+        if (s->disabled[i] || !key || !qel_key_take(ctx, key)) continue;
         enter_keyboard(ctx, s);
         qel_menubar_switch(ctx, s, i, true);
         return;
@@ -212,17 +201,17 @@ static void mnemonics(qel_context* ctx, qel_menubar_state* s, int32_t n)
 static void travel_titles(qel_context* ctx, qel_menubar_state* s, int32_t n)
 {
     int32_t h = s->highlighted;
-    if (take_key(ctx, QEL_KEY_LEFT)) h = next_enabled(s, n, h, -1);
-    if (take_key(ctx, QEL_KEY_RIGHT)) h = next_enabled(s, n, h, 1);
-    if (take_key(ctx, QEL_KEY_HOME)) h = s->disabled[0] ? next_enabled(s, n, 0, 1) : 0;
-    if (take_key(ctx, QEL_KEY_END)) h = s->disabled[n - 1] ? next_enabled(s, n, n - 1, -1) : n - 1;
+    if (qel_key_take(ctx, QEL_KEY_LEFT)) h = next_enabled(s, n, h, -1);
+    if (qel_key_take(ctx, QEL_KEY_RIGHT)) h = next_enabled(s, n, h, 1);
+    if (qel_key_take(ctx, QEL_KEY_HOME)) h = s->disabled[0] ? next_enabled(s, n, 0, 1) : 0;
+    if (qel_key_take(ctx, QEL_KEY_END)) h = s->disabled[n - 1] ? next_enabled(s, n, n - 1, -1) : n - 1;
     s->highlighted = h;
     static const int32_t OPENING[] = {QEL_KEY_ENTER, QEL_KEY_SPACE, QEL_KEY_DOWN, QEL_KEY_UP};
     bool open = false;
-    for (int32_t key : OPENING) open |= take_key(ctx, key);
+    for (int32_t key : OPENING) open |= qel_key_take(ctx, key);
     if (open && !s->disabled[h]) qel_menubar_switch(ctx, s, h, true);
-    bool leave = take_key(ctx, QEL_KEY_ESCAPE);
-    leave |= take_key(ctx, QEL_KEY_TAB);
+    bool leave = qel_key_take(ctx, QEL_KEY_ESCAPE);
+    leave |= qel_key_take(ctx, QEL_KEY_TAB);
     if (leave) leave_keyboard(ctx, s);
 }
 
@@ -281,8 +270,8 @@ void qel_menubar_begin(qel_context* ctx, const char* label, const qel_menubar_op
         mnemonics(ctx, s, n);
         if (s->keyboard && s->open < 0) travel_titles(ctx, s, n);
         if (s->open >= 0 && n >= 2) {
-            if (take_key(ctx, QEL_KEY_LEFT)) qel_menubar_switch(ctx, s, next_enabled(s, n, s->open, -1), true);
-            if (take_key(ctx, QEL_KEY_RIGHT)) qel_menubar_switch(ctx, s, next_enabled(s, n, s->open, 1), true);
+            if (qel_key_take(ctx, QEL_KEY_LEFT)) qel_menubar_switch(ctx, s, next_enabled(s, n, s->open, -1), true);
+            if (qel_key_take(ctx, QEL_KEY_RIGHT)) qel_menubar_switch(ctx, s, next_enabled(s, n, s->open, 1), true);
         }
     }
     follow_pointer(ctx, s, n);
@@ -364,16 +353,12 @@ static void title_node(qel_context* ctx, uint32_t id, const char* label, const q
     if (qel_hovered_id(ctx) == id) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_focus_ring(ctx, index, look.ring);
     qel_node_push(ctx, index);
-    int32_t text = qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, t->text_body * t->ui_scale,
+    int32_t text = qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     int32_t offset = s->mnemonic[i] ? mnemonic_offset(label, s->mnemonic[i]) : -1;
     if (offset >= 0 && (s->keyboard || s->underlines) && !disabled) {
-        auto* p = (underline_payload*)qel_arena_alloc(ctx, sizeof(underline_payload));
-        *p = {offset, 1, qel_theme_color(ctx, QEL_COLOR_TEXT)};
-        qel_node* tn = qel_node_at(ctx, text);
-        tn->draw = qel_menubar_title_draw;
-        tn->draw_user = p;
-        tn->flags |= QEL_NODE_DRAW_AFTER;
+        underline_payload p = {offset, 1, qel_theme_color(ctx, QEL_COLOR_TEXT)};
+        qel_node_draw_with(ctx, text, qel_menubar_title_draw, &p, sizeof p, true);
     }
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);

@@ -122,14 +122,13 @@ int32_t qel_nav_list(qel_context* ctx, const char* label, const qel_nav_item_opt
 
 void qel_header_row_end(qel_context* ctx, const char* label)
 {
-    const qel_theme* th = &ctx->theme.current;
     int32_t box = qel_node_open(ctx, 0);
     qel_node* n = qel_node_at(ctx, box);
     n->pad_top = 14;
     n->pad_bottom = 4;
     n->pad_left = 10;
     qel_node_push(ctx, box);
-    qel_text_leaf(ctx, label, -1, QEL_FONT_MEDIUM, th->text_small * th->ui_scale,
+    qel_text_leaf(ctx, label, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_node_pop(ctx);
 }
@@ -316,7 +315,6 @@ static bool steps_compact(qel_context* ctx, uint32_t id, const char* const label
 
 static void step(qel_context* ctx, const char* label, int32_t i, uint32_t state, bool show_label)
 {
-    const qel_theme* th = &ctx->theme.current;
     fit_row_begin(ctx, 8);
     int32_t circle = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, CIRCLE}, {QEL_SIZE_FIXED, CIRCLE}, QEL_DIR_ROW, 0);
     qel_node_draw_with(ctx, circle, qel_step_draw, &state, sizeof state, false);
@@ -324,7 +322,7 @@ static void step(qel_context* ctx, const char* label, int32_t i, uint32_t state,
         qel_node_push(ctx, circle);
         char number[16];
         snprintf(number, sizeof number, "%d", i + 1);
-        qel_text_leaf(ctx, number, -1, QEL_FONT_MEDIUM, th->text_small * th->ui_scale,
+        qel_text_leaf(ctx, number, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
                       qel_theme_color(ctx, state == QEL_STEP_CURRENT ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_MUTED), false,
                       1.0f);
         qel_node_pop(ctx);

@@ -49,9 +49,8 @@ static void banner_line_draw(qel_context* ctx, const qel_node* node, void* user)
 static bool banner_stacks(qel_context* ctx, float width, const qel_banner_options* o, bool closable)
 {
     if (!o->action || width <= 0) return false;
-    const qel_theme* th = &ctx->theme.current;
     float room = width - 26 - 10 -
-                 (qel_text_width_measured(ctx, QEL_FONT_MEDIUM, th->text_small, o->action, -1, false) + 40);
+                 (qel_text_width_measured(ctx, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), o->action, -1, false) + 40);
     if (o->icon) room -= 26;
     if (closable) room -= 34;
     return room < 170;
@@ -74,10 +73,8 @@ static int32_t banner_strip(qel_context* ctx, uint32_t id, uint32_t kind, float 
     n->pad_right = 10;
     n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), c, tint);
     n->opacity = t;
-    auto* line = (qel_color*)qel_arena_alloc(ctx, sizeof(qel_color));
-    *line = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, 0.25f);
-    n->draw = banner_line_draw;
-    n->draw_user = line;
+    qel_color line = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), c, 0.25f);
+    qel_node_draw_with(ctx, index, banner_line_draw, &line, sizeof line, false);
     return index;
 }
 
@@ -102,7 +99,6 @@ bool qel_dismissible_banner(qel_context* ctx, const char* label, uint8_t* visibl
 {
     const qel_banner_options none = {};
     const qel_banner_options* o = options ? options : &none;
-    const qel_theme* th = &ctx->theme.current;
     uint32_t id = qel_id(ctx, label), outer = id ^ BANNER_KEY, inner = id ^ BANNER_INNER_KEY;
     bool shown = !visible || *visible;
     auto* s = (banner_state*)qel_state_get(ctx, outer, sizeof(banner_state));
@@ -136,7 +132,7 @@ bool qel_dismissible_banner(qel_context* ctx, const char* label, uint8_t* visibl
     }
     qel_color ink = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), c,
                                   qel_dark_mode(ctx) ? 0.25f : 0.35f);
-    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, th->text_small * th->ui_scale, ink, true,
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), ink, true,
                   1.35f);
     qel_push_id(ctx, label);
     bool clicked = o->action && banner_action(ctx, o->action, c);
@@ -285,6 +281,7 @@ struct step_state {
 struct circle_record {
     float done, hover;
     uint8_t dark;
+    uint8_t ring;  // drawn with the circle: the node holds one draw callback
 };
 
 static void circle_draw(qel_context* ctx, const qel_node* node, void* user)
@@ -296,11 +293,13 @@ static void circle_draw(qel_context* ctx, const qel_node* node, void* user)
     if (c->done < 0.999f)
         qel_draw_arc(ctx, centre, radius - 1, 0, 6.2831853f, 1.5f,
                      qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), success, 0.5f * c->hover));
-    if (c->done <= 0.001f) return;
-    qel_draw_circle(ctx, centre, (0.55f + 0.45f * c->done) * radius, qel_color_alpha(success, c->done));
-    float inset = 0.27f * node->rect.w;
-    qel_rect box = {node->rect.x + inset, node->rect.y + inset, node->rect.w - 2 * inset, node->rect.h - 2 * inset};
-    qel_draw_checkmark(ctx, &box, c->done, 1.7f, c->dark ? 0xFF101A08u : 0xFFFFFFFFu);
+    if (c->done > 0.001f) {
+        qel_draw_circle(ctx, centre, (0.55f + 0.45f * c->done) * radius, qel_color_alpha(success, c->done));
+        float inset = 0.27f * node->rect.w;
+        qel_rect box = {node->rect.x + inset, node->rect.y + inset, node->rect.w - 2 * inset, node->rect.h - 2 * inset};
+        qel_draw_checkmark(ctx, &box, c->done, 1.7f, c->dark ? 0xFF101A08u : 0xFFFFFFFFu);
+    }
+    if (c->ring) qel_draw_focus_ring(ctx, &node->rect, node->radii, 1.0f);
 }
 
 static void checklist_header(qel_context* ctx, const char* label, const qel_checklist_options* o, int32_t done,
@@ -320,7 +319,7 @@ static void checklist_header(qel_context* ctx, const char* label, const qel_chec
     qel_text_leaf(ctx, o->title ? o->title : "Get started", -1, QEL_FONT_MEDIUM, (th->text_body + 1) * th->ui_scale,
                   qel_color_token(QEL_COLOR_TEXT), true, 1.35f);
     const char* subtitle = o->subtitle ? o->subtitle : qel_arena_sprintf(ctx, "%d of %d complete", done, count);
-    qel_text_leaf(ctx, subtitle, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+    qel_text_leaf(ctx, subtitle, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                   qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.4f);
     qel_container_end(ctx);
     qel_progress_ring(ctx, qel_arena_sprintf(ctx, "##%s-ring", label), count > 0 ? (float)done / (float)count : 0, 46);
@@ -330,20 +329,15 @@ static void checklist_header(qel_context* ctx, const char* label, const qel_chec
 static void step_circle(qel_context* ctx, uint32_t id, const step_state* s, bool ring)
 {
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, 22}, {QEL_SIZE_FIXED, 22});
-    auto* c = (circle_record*)qel_arena_alloc(ctx, sizeof(circle_record));
-    *c = {s->done, s->hover, (uint8_t)qel_dark_mode(ctx)};
-    qel_node* n = qel_node_at(ctx, index);
-    n->draw = circle_draw;
-    n->draw_user = c;
+    circle_record c = {s->done, s->hover, (uint8_t)qel_dark_mode(ctx), (uint8_t)ring};
+    qel_node_draw_with(ctx, index, circle_draw, &c, sizeof c, false);
     qel_node_clickable(ctx, index, id, qel_is_disabled(ctx));
-    qel_node_focus_ring_full(ctx, index, ring);
 }
 
 // The description and action of a step, growing open by e; true when the action was clicked.
 static bool step_details(qel_context* ctx, uint32_t id, int32_t i, const qel_checklist_item* item, float e,
                          bool current)
 {
-    const qel_theme* th = &ctx->theme.current;
     float measured = qel_id_rect(ctx, id).h;
     qel_style clip = {};
     clip.width = {QEL_SIZE_GROW, 1};
@@ -357,7 +351,7 @@ static bool step_details(qel_context* ctx, uint32_t id, int32_t i, const qel_che
     d->pad_bottom = 2;
     qel_node_push(ctx, details);
     if (item->description)
-        qel_text_leaf(ctx, item->description, -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
+        qel_text_leaf(ctx, item->description, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.45f);
     bool clicked = false;
     if (item->action) {
@@ -384,7 +378,7 @@ static bool checklist_step(qel_context* ctx, uint32_t list, int32_t i, qel_check
     qel_interaction it = qel_interact_item(ctx, circle, QEL_INTERACT_FOCUSABLE, false);
     if (it.clicked) item->done = !item->done;
     if (!s->started) s->done = item->done ? 1.0f : 0.0f;
-    float e = fminf(fmaxf(qel_open_spring(ctx, s->expand, &s->started, current, STEP_PERIOD), 0.0f), 1.0f);
+    float e = qel_unit_clamp(qel_open_spring(ctx, s->expand, &s->started, current, STEP_PERIOD));
     qel_anim_exp(ctx, &s->done, item->done ? 1.0f : 0.0f, DONE_SECONDS);
     qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
 
@@ -403,7 +397,7 @@ static bool checklist_step(qel_context* ctx, uint32_t list, int32_t i, qel_check
     words.width = {QEL_SIZE_GROW, 1};
     words.gap = 4;
     qel_column_begin(ctx, &words);
-    qel_text_leaf(ctx, item->title, -1, QEL_FONT_MEDIUM, th->text_body * th->ui_scale,
+    qel_text_leaf(ctx, item->title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                   qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), s->done),
                   false, 1.45f);
     bool clicked = false;

@@ -134,9 +134,7 @@ void qel_record_dot_draw(qel_context* ctx, const qel_node* node, void* user)
 
 static void small_text(qel_context* ctx, const char* text, qel_theme_slot color)
 {
-    const qel_theme* t = &ctx->theme.current;
-    int32_t n = qel_node_text(ctx, text, -1, QEL_FONT_BODY, t->text_body * t->ui_scale, qel_color_token(color), false);
-    qel_node_at(ctx, n)->line_height = 1.3f;
+    qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx), qel_color_token(color), false, 1.3f);
 }
 
 static void armed_contents(qel_context* ctx, float pulse)

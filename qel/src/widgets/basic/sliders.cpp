@@ -42,14 +42,9 @@ struct range_state {
     uint8_t initialised;
 };
 
-static float unit(float t)
-{
-    return fminf(fmaxf(t, 0.0f), 1.0f);
-}
-
 static float fraction(float value, float min, float max)
 {
-    return unit((value - min) / (max - min));
+    return qel_unit_clamp((value - min) / (max - min));
 }
 
 // The track's usable span of last frame and where the pointer lies on it (mirrored in a
@@ -94,8 +89,7 @@ static void column_begin(qel_context* ctx, uint32_t id, qel_size width, bool dis
 
 void qel_slider_label_row(qel_context* ctx, const char* label, const char* value_text)
 {
-    const qel_theme* t = &ctx->theme.current;
-    float size = t->text_body * t->ui_scale;
+    float size = qel_text_body_scaled(ctx);
     qel_style s = {};
     s.width = {QEL_SIZE_GROW, 1};
     qel_row_begin(ctx, &s);
@@ -126,7 +120,7 @@ static float key_fraction(qel_context* ctx, float t, float step_fraction, bool m
     if (up) next += step;
     if (qel_key_pressed(ctx, QEL_KEY_HOME)) next = 0;
     if (qel_key_pressed(ctx, QEL_KEY_END)) next = 1;
-    return down || up || qel_key_pressed(ctx, QEL_KEY_HOME) || qel_key_pressed(ctx, QEL_KEY_END) ? unit(next) : -1;
+    return down || up || qel_key_pressed(ctx, QEL_KEY_HOME) || qel_key_pressed(ctx, QEL_KEY_END) ? qel_unit_clamp(next) : -1;
 }
 
 // Drags the thumb; returns the pointer's fraction, or -1 when not dragging. Sets *jump on the
@@ -146,7 +140,7 @@ static float drag_fraction(qel_context* ctx, slider_state* s, uint32_t id, const
         s->rubber[0] = copysignf(RUBBER_MAX * (1 - expf(-fabsf(span.past) / RUBBER_REACH)), span.past);
         s->rubber[1] = 0;
     }
-    return unit(span.t);
+    return qel_unit_clamp(span.t);
 }
 
 static float stepped(float t, float min, float max, float step)
@@ -233,7 +227,7 @@ bool qel_range_slider(qel_context* ctx, const char* label, float* low, float* hi
     }
     track_span span;
     if (it.active && qel_mouse_down(ctx, 0) && pointer_on_track(ctx, id, s->mirrored, &span)) {
-        float t = unit(span.t);
+        float t = qel_unit_clamp(span.t);
         if (qel_mouse_pressed(ctx, 0)) s->which = fabsf(t - lo_t) < fabsf(t - hi_t) ? 0 : 1;
         if (s->which == 0) lo_t = fminf(t, hi_t);
         else hi_t = fmaxf(t, lo_t);
@@ -298,7 +292,7 @@ void qel_slider_draw(qel_context* ctx, const qel_node* node, void* user)
     qel_color base = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TRACK), qel_theme_color(ctx, QEL_COLOR_TRACK_HOVER),
                                    r->hover);
     qel_draw_rect(ctx, &track, radii, base);
-    float low_x = start + unit(r->low) * (end - start), high_x = start + unit(r->high) * (end - start);
+    float low_x = start + qel_unit_clamp(r->low) * (end - start), high_x = start + qel_unit_clamp(r->high) * (end - start);
     qel_rect filled = span_rect(box, rtl, r->range ? low_x : start, high_x, cy - line / 2, line);
     qel_draw_rect(ctx, &filled, radii, qel_theme_color(ctx, QEL_COLOR_PRIMARY));
     bool dark = qel_dark_mode(ctx);

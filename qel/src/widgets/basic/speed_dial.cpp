@@ -22,7 +22,7 @@
 #include "widget_nodes.h"
 
 enum { DIAL_MAX_ACTIONS = 16 };
-static const uint32_t LAYER_KEY = 0xF10A7u, HOVERS_KEY = 0x17E5u, ICON_KEY = 0x1C0Fu;
+static const uint32_t LAYER_KEY = 0xF10A7u, HOVERS_KEY = 0x17E5u, ICON_KEY = 0x1C0Fu, MOTION_KEY = 0x3071u;
 static const float HOVER_SECONDS = 0.14f;
 static const char OPEN_GLYPH[] = "\xEE\x84\xBD";   // U+E13D
 static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
@@ -30,22 +30,19 @@ static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
 struct dial_state {
     uint8_t open;
     float progress[2];  // spring
-    float scale[2];     // spring
-    float hover;
     int32_t z;
-    uint8_t started;
 };
 
 static void dial_button(qel_context* ctx, uint32_t id, const qel_speed_dial_options* o, const dial_state* s,
-                        const qel_interaction& it)
+                        const qel_interaction& it, const qel_widget_motion& m)
 {
     qel_button_style palette;
     qel_button_palette(&palette, ctx, QEL_BUTTON_PRIMARY, false);
     int32_t index = qel_node_centred(ctx, id, {QEL_SIZE_FIXED, 52}, {QEL_SIZE_FIXED, 52}, QEL_DIR_STACK, 26);
     qel_node* n = qel_node_at(ctx, index);
-    n->fill = qel_color_mix(palette.background, palette.hover, s->hover);
+    n->fill = qel_color_mix(palette.background, palette.hover, m.hover);
     n->elevation = 2;
-    n->scale = s->scale[0];
+    n->scale = m.press[0];
     qel_node_clickable(ctx, index, id, qel_is_disabled(ctx));
     qel_node_focus_ring_full(ctx, index, it.focused && it.focus_visible);
     qel_node_push(ctx, index);
@@ -64,7 +61,6 @@ static bool dial_action(qel_context* ctx, uint32_t id, int32_t k, const qel_spee
     uint32_t action = qel_hash_bytes(&k, sizeof k, id ^ 0xA0u);
     qel_interaction it = qel_interact(ctx, action, QEL_INTERACT_FOCUSABLE);
     qel_anim_exp(ctx, hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
-    const qel_theme* th = &ctx->theme.current;
     qel_style row = {};
     row.align = QEL_ALIGN_CENTER;
     row.gap = 10;
@@ -83,7 +79,7 @@ static bool dial_action(qel_context* ctx, uint32_t id, int32_t k, const qel_spee
         chip.padding_x = 10;
         chip.radius = 8;
         qel_container_begin(ctx, &chip);
-        qel_text_leaf(ctx, a->label, -1, QEL_FONT_BODY, th->text_small * th->ui_scale, qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
+        qel_text_leaf(ctx, a->label, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx), qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
         qel_container_end(ctx);
     }
     int32_t index = qel_node_centred(ctx, action, {QEL_SIZE_FIXED, 42}, {QEL_SIZE_FIXED, 42}, QEL_DIR_STACK, 21);
@@ -111,7 +107,6 @@ int32_t qel_speed_dial(qel_context* ctx, const char* label, const qel_speed_dial
     uint32_t placement = o->placement ? o->placement : (uint32_t)QEL_PLACE_ABOVE_END;
     auto* s = (dial_state*)qel_state_get(ctx, id, sizeof(dial_state));
     auto* hovers = (float*)qel_state_get(ctx, id ^ HOVERS_KEY, sizeof(float) * DIAL_MAX_ACTIONS);
-    if (!s->started) s->scale[0] = 1, s->started = 1;
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     if (it.clicked) {
         s->open = !s->open;
@@ -127,9 +122,7 @@ int32_t qel_speed_dial(qel_context* ctx, const char* label, const qel_speed_dial
         }
     }
     float p = s->open ? qel_anim_spring(ctx, s->progress, 1, 0.42f, 0.18f) : qel_anim_spring(ctx, s->progress, 0, 0.24f, 0);
-    qel_anim_spring(ctx, s->scale, it.held ? 0.97f : 1.0f, 0.26f, 0.12f);
-    qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
-    dial_button(ctx, id, o, s, it);
+    dial_button(ctx, id, o, s, it, qel_widget_motion_update(ctx, id ^ MOTION_KEY, &it, 0.97f));
 
     int32_t result = -1;
     if (p <= 0.01f || shown == 0) return result;

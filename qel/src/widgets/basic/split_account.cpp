@@ -46,12 +46,14 @@ static void split_divider(qel_context* ctx, const qel_node* node, void*)
     qel_draw_rect(ctx, &bar, nullptr, node->border);
 }
 
-static void square_corners(qel_context* ctx, bool right)
+// Squares the latest item's corners on the side facing its partner; returns its node, or null.
+static qel_node* square_corners(qel_context* ctx, bool right)
 {
     qel_node* n = qel_node_at(ctx, qel_node_latest_with_id(ctx, qel_last_item_id(ctx)));
-    if (!n) return;
+    if (!n) return nullptr;
     n->radii[right ? 1 : 0] = 0;
     n->radii[right ? 2 : 3] = 0;
+    return n;
 }
 
 static uint32_t split_group_begin(qel_context* ctx, uint32_t id, uint32_t variant, bool solid, float h)
@@ -92,8 +94,7 @@ int32_t qel_split_button(qel_context* ctx, const char* label, const char* const*
     main.leading_icon = o->icon;
     main.shortcut = o->shortcut;
     int32_t result = qel_button(ctx, label, &main) ? 0 : -1;
-    square_corners(ctx, true);
-    qel_node* m = qel_node_at(ctx, qel_node_latest_with_id(ctx, qel_last_item_id(ctx)));
+    qel_node* m = square_corners(ctx, true);
     if (m) m->pad_right = o->size == 1 ? 10.0f : o->size == 2 ? 18.0f : 13.0f;
 
     qel_button_opts more = {};
@@ -104,8 +105,7 @@ int32_t qel_split_button(qel_context* ctx, const char* label, const char* const*
     more.width = {QEL_SIZE_FIXED, h - 4};
     bool toggled = qel_icon_button(ctx, SPLIT_CHEVRON, &more);
     uint32_t chevron = qel_last_item_id(ctx);
-    square_corners(ctx, false);
-    qel_node* c = qel_node_at(ctx, qel_node_latest_with_id(ctx, chevron));
+    qel_node* c = square_corners(ctx, false);
     if (c && pressed_look) {
         qel_button_style palette;
         c->fill = qel_button_palette(&palette, ctx, variant, false)->press;

@@ -24,7 +24,7 @@
 
 static const uint32_t TOTAL_KEY = 0x5ba8u, PROGRESS_SEED = 22439u;
 static const float UNKNOWN_WIDTH = 1e9f, EDGE = 12.0f, ICON_SIZE = 12.0f;
-static const float HOVER_SECONDS = 0.14f, DEFAULT_BAR = 64.0f;
+static const float DEFAULT_BAR = 64.0f;
 
 static float label_width(qel_context* ctx, const char* text)
 {
@@ -118,10 +118,6 @@ void qel_status_text(qel_context* ctx, const char* text, const qel_status_text_o
     qel_node_pop(ctx);
 }
 
-struct status_item_state {
-    float hover, ring;
-};
-
 bool qel_status_item(qel_context* ctx, const char* label, const qel_status_item_opts* options)
 {
     const qel_status_item_opts zero = {};
@@ -134,15 +130,14 @@ bool qel_status_item(qel_context* ctx, const char* label, const qel_status_item_
     uint32_t id = qel_id(ctx, labelled ? label : o->tooltip ? o->tooltip : "#status-item");
     bool disabled = qel_item_disabled(ctx, o->disabled);
     qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE, disabled);
-    auto* s = (status_item_state*)qel_state_get(ctx, id, sizeof(status_item_state));
-    float hover = qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
-    float ring = qel_anim_exp(ctx, &s->ring, it.focused && it.focus_visible ? 1.0f : 0.0f, HOVER_SECONDS);
+    qel_widget_motion m = qel_widget_motion_update(ctx, id, &it, 1.0f);
+    float hover = m.hover;
 
     int32_t node = qel_status_node(ctx, id);
     qel_node_at(ctx, node)->fill = it.held ? qel_theme_color(ctx, QEL_COLOR_ACTIVE)
                                            : qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), hover);
     qel_node_clickable(ctx, node, id, disabled);
-    qel_focus_ring(ctx, node, ring);
+    qel_focus_ring(ctx, node, m.focus);
     qel_color color = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), qel_theme_color(ctx, QEL_COLOR_TEXT), hover);
     qel_node_push(ctx, node);
     qel_icon_glyph(ctx, o->icon, ICON_SIZE, kind_color(ctx, o->kind, color));
@@ -173,15 +168,12 @@ void qel_status_progress(qel_context* ctx, float value, const qel_status_progres
     qel_node_at(ctx, node)->gap = 8;
     qel_node_push(ctx, node);
     if (o->label) small_label(ctx, o->label, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
-    float clamped = value > 0 ? (value < 1 ? value : 1.0f) : 0.0f;  // NaN gives 0
-    auto* p = (progress_payload*)qel_arena_alloc(ctx, sizeof(progress_payload));
-    *p = {qel_anim_value(ctx, qel_scoped_id(ctx, PROGRESS_SEED), clamped), o->indeterminate, ctx->clock.time,
-          ctx->theme.current.motion_scale, qel_theme_color(ctx, QEL_COLOR_TRACK), qel_theme_color(ctx, QEL_COLOR_PRIMARY)};
+    float shown = qel_anim_value(ctx, qel_scoped_id(ctx, PROGRESS_SEED), qel_unit_clamp(value));
+    progress_payload p = {shown, o->indeterminate, ctx->clock.time, ctx->theme.current.motion_scale,
+                          qel_theme_color(ctx, QEL_COLOR_TRACK), qel_theme_color(ctx, QEL_COLOR_PRIMARY)};
     int32_t track = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, bar}, {QEL_SIZE_FIXED, 4});
-    qel_node* n = qel_node_at(ctx, track);
-    n->align_self = QEL_ALIGN_CENTER;
-    n->draw = qel_status_progress_draw;
-    n->draw_user = p;
+    qel_node_at(ctx, track)->align_self = QEL_ALIGN_CENTER;
+    qel_node_draw_with(ctx, track, qel_status_progress_draw, &p, sizeof p, false);
     qel_node_pop(ctx);
 }
 

@@ -42,11 +42,6 @@ struct swipe_sides {
     int32_t leading, trailing;
 };
 
-static bool contains(qel_rect r, qel_vec2 p)
-{
-    return p.x >= r.x && p.x < r.x + r.w && p.y >= r.y && p.y < r.y + r.h;
-}
-
 // Where a finished gesture leaves the row: open on a side, closed, or a side's first action taken.
 static void settle(swipe_state* s, swipe_sides n, float row_width, int32_t* result)
 {
@@ -80,7 +75,8 @@ static void track_pointer(qel_context* ctx, swipe_state* s, swipe_sides n)
 
 static void take_wheel(qel_context* ctx, swipe_state* s, swipe_sides n, qel_rect row)
 {
-    if (!contains(row, qel_mouse_pos(ctx)) || ctx->input.wheel_x == 0 || (n.leading == 0 && n.trailing == 0)) return;
+    if (!qel_rect_contains(row, qel_mouse_pos(ctx)) || ctx->input.wheel_x == 0 || (n.leading == 0 && n.trailing == 0))
+        return;
     float off = s->offset[0] + ctx->input.wheel_x * WHEEL_STEP;
     if (n.leading == 0) off = fminf(off, 0.0f);
     if (n.trailing == 0) off = fmaxf(off, 0.0f);
@@ -117,8 +113,8 @@ static void gesture(qel_context* ctx, swipe_state* s, uint32_t id, swipe_sides n
     } else if (s->wheel_time > 0) {
         qel_request_redraw(ctx);
     }
-    bool pressed_outside =
-        (qel_mouse_pressed(ctx, 0) || qel_mouse_pressed(ctx, 1)) && row.w > 0 && !contains(row, qel_mouse_pos(ctx));
+    bool pressed = qel_mouse_pressed(ctx, 0) || qel_mouse_pressed(ctx, 1);
+    bool pressed_outside = pressed && row.w > 0 && !qel_rect_contains(row, qel_mouse_pos(ctx));
     if ((it.clicked && !was_dragging) || pressed_outside) s->snap = 0;
     if (s->wheel_time == 0 && !s->dragging) qel_anim_spring(ctx, s->offset, s->snap, 0.26f, 0.12f);
 }
@@ -155,8 +151,7 @@ static void action_node(qel_context* ctx, uint32_t id, const qel_swipe_action& a
     if (a.icon) qel_icon_glyph(ctx, a.icon, 18, content);
     if (a.label) {
         const qel_theme* t = &ctx->theme.current;
-        int32_t text = qel_node_text(ctx, a.label, -1, QEL_FONT_BODY, t->text_xs * t->ui_scale, content, false);
-        qel_node_at(ctx, text)->line_height = 1.2f;
+        qel_text_leaf(ctx, a.label, -1, QEL_FONT_BODY, t->text_xs * t->ui_scale, content, false, 1.2f);
     }
     qel_node_pop(ctx);
 }

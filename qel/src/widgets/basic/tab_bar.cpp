@@ -74,10 +74,10 @@ static void record_slide(tab_bar_frame& f, int32_t from, int32_t to, float left)
     s->slide_offset = left - (f.x[to] + (to > from ? f.w[to] - f.w[from] : 0.0f));
 }
 
-static bool take_key(qel_context* ctx, bool pressed, int32_t key)
+// Takes the key's press away from later widgets when it came with exactly the modifiers.
+static bool take_shortcut(qel_context* ctx, uint32_t modifiers, int32_t key)
 {
-    if (pressed) ctx->input.key_presses[key] = 0;
-    return pressed;
+    return qel_shortcut_pressed(ctx, modifiers, key) && qel_key_take(ctx, key);
 }
 
 static void shortcuts(tab_bar_frame& f, int32_t* sel, bool closable, qel_tab_bar_result* r)
@@ -85,11 +85,11 @@ static void shortcuts(tab_bar_frame& f, int32_t* sel, bool closable, qel_tab_bar
     qel_context* ctx = f.ctx;
     int32_t n = f.count, before = *sel;
     bool valid = *sel >= 0 && *sel < n;
-    bool next = take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL, QEL_KEY_TAB), QEL_KEY_TAB);
-    next |= take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL, QEL_KEY_PAGE_DOWN), QEL_KEY_PAGE_DOWN);
-    bool back = take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL | QEL_MOD_SHIFT, QEL_KEY_TAB), QEL_KEY_TAB);
-    back |= take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL, QEL_KEY_PAGE_UP), QEL_KEY_PAGE_UP);
-    bool close = take_key(ctx, qel_shortcut_pressed(ctx, QEL_MOD_CTRL, QEL_KEY_A + ('W' - 'A')), QEL_KEY_A + ('W' - 'A'));
+    bool next = take_shortcut(ctx, QEL_MOD_CTRL, QEL_KEY_TAB);
+    next |= take_shortcut(ctx, QEL_MOD_CTRL, QEL_KEY_PAGE_DOWN);
+    bool back = take_shortcut(ctx, QEL_MOD_CTRL | QEL_MOD_SHIFT, QEL_KEY_TAB);
+    back |= take_shortcut(ctx, QEL_MOD_CTRL, QEL_KEY_PAGE_UP);
+    bool close = take_shortcut(ctx, QEL_MOD_CTRL, QEL_KEY_A + ('W' - 'A'));
     if (n == 0) return;  // nothing to choose among: no modulo by zero
     if (next) *sel = valid ? (*sel + 1) % n : 0;
     if (back) *sel = valid ? (*sel + n - 1) % n : n - 1;
@@ -103,11 +103,11 @@ static void keyboard_travel(tab_bar_frame& f, int32_t* sel, bool closable, bool 
     if (*sel < 0 || *sel >= f.count || qel_focused_id(ctx) != f.ids[*sel] || qel_overlay_above(ctx)) return;
     uint32_t mods = qel_modifiers(ctx);
     int32_t target = -1;
-    if (take_key(ctx, qel_key_pressed(ctx, QEL_KEY_LEFT), QEL_KEY_LEFT) && *sel > 0) target = *sel - 1;
-    if (take_key(ctx, qel_key_pressed(ctx, QEL_KEY_RIGHT), QEL_KEY_RIGHT) && *sel < f.count - 1) target = *sel + 1;
-    if (take_key(ctx, qel_shortcut_pressed(ctx, 0, QEL_KEY_HOME), QEL_KEY_HOME)) target = 0;
-    if (take_key(ctx, qel_shortcut_pressed(ctx, 0, QEL_KEY_END), QEL_KEY_END)) target = f.count - 1;
-    bool del = take_key(ctx, qel_shortcut_pressed(ctx, 0, QEL_KEY_DELETE), QEL_KEY_DELETE);
+    if (qel_key_take(ctx, QEL_KEY_LEFT) && *sel > 0) target = *sel - 1;
+    if (qel_key_take(ctx, QEL_KEY_RIGHT) && *sel < f.count - 1) target = *sel + 1;
+    if (take_shortcut(ctx, 0, QEL_KEY_HOME)) target = 0;
+    if (take_shortcut(ctx, 0, QEL_KEY_END)) target = f.count - 1;
+    bool del = take_shortcut(ctx, 0, QEL_KEY_DELETE);
     if (target >= 0 || del) ctx->interaction.focus_visible = 1;
     if (del && closable) r->close = *sel;
     if (target < 0 || target == *sel) return;
@@ -211,8 +211,7 @@ static void reveal(tab_bar_frame& f, int32_t sel, qel_scroll_state* strip, qel_r
 static void wheel(qel_context* ctx, qel_scroll_state* strip, qel_rect view)
 {
     qel_input* in = &ctx->input;
-    qel_vec2 p = qel_mouse_pos(ctx);
-    bool over = p.x >= view.x && p.x < view.x + view.w && p.y >= view.y && p.y < view.y + view.h;
+    bool over = qel_rect_contains(view, qel_mouse_pos(ctx));
     if (in->wheel_y == 0 || in->wheel_x != 0 || !over || strip->content_w <= strip->view_w + 0.5f) return;
     strip->target_x -= WHEEL_STEP * in->wheel_y;
     strip->last_activity = ctx->clock.time;
@@ -290,10 +289,8 @@ static void close_box(qel_context* ctx, uint32_t id, const tab_state* t, const q
     qel_icon_glyph(ctx, CLOSE_GLYPH, 14, qel_color_mix(secondary, qel_theme_color(ctx, QEL_COLOR_TEXT), t->close_hover));
     qel_node_at(ctx, ctx->tree.last_opened)->opacity = fmaxf(0.001f, t->close_visible);
     int32_t dot = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 20}, {QEL_SIZE_FIXED, 20});
-    auto* p = (modified_dot*)qel_arena_alloc(ctx, sizeof(modified_dot));
-    *p = {secondary, modified ? 1 - t->close_visible : 0.0f};
-    qel_node_at(ctx, dot)->draw = qel_tab_modified_dot_draw;
-    qel_node_at(ctx, dot)->draw_user = p;
+    modified_dot p = {secondary, modified ? 1 - t->close_visible : 0.0f};
+    qel_node_draw_with(ctx, dot, qel_tab_modified_dot_draw, &p, sizeof p, false);
     qel_node_pop(ctx);
 }
 
@@ -319,7 +316,6 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
     qel_anim_exp(ctx, &t->close_visible, visible ? 1.0f : 0.0f, HOVER_SECONDS);
     qel_anim_exp(ctx, &t->ring, ring ? 1.0f : 0.0f, HOVER_SECONDS);
 
-    const qel_theme* th = &ctx->theme.current;
     float radius = qel_row_radius(ctx);
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, 32});
     qel_node* n = qel_node_at(ctx, index);
@@ -333,11 +329,9 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
     n->translate_x = offset;
     qel_node_mark_interactive(ctx, index, selected ? QEL_INTERACT_FOCUSABLE : 0u);
     if (selected || dragged) {
-        auto* p = (tab_shape*)qel_arena_alloc(ctx, sizeof(tab_shape));
-        *p = {qel_theme_color(ctx, selected ? QEL_COLOR_SURFACE : QEL_COLOR_ELEVATED), qel_theme_color(ctx, QEL_COLOR_BORDER),
-              radius, (uint8_t)dragged, t->ring};
-        n->draw = qel_tab_draw;
-        n->draw_user = p;
+        tab_shape p = {qel_theme_color(ctx, selected ? QEL_COLOR_SURFACE : QEL_COLOR_ELEVATED),
+                       qel_theme_color(ctx, QEL_COLOR_BORDER), radius, (uint8_t)dragged, t->ring};
+        qel_node_draw_with(ctx, index, qel_tab_draw, &p, sizeof p, false);
     } else {
         n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), t->hover);
         qel_focus_ring(ctx, index, t->ring);
@@ -358,7 +352,7 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
                                               qel_theme_color(ctx, QEL_COLOR_TEXT), 0.7f * t->hover);
     qel_icon_glyph(ctx, tab.icon, 14, qel_theme_color(ctx, selected ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY));
     int32_t label = qel_text_leaf(ctx, tab.label, tab.label ? qel_label_visible_len(tab.label) : 0, QEL_FONT_BODY,
-                                  th->text_body * th->ui_scale, text, false, 1.3f);
+                                  qel_text_body_scaled(ctx), text, false, 1.3f);
     qel_node_at(ctx, label)->max_w = 200;
     if (closable) close_box(ctx, close, t, ci, tab.modified != 0);
     qel_node_pop(ctx);
@@ -368,18 +362,13 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
 
 static void strip_begin(qel_context* ctx, uint32_t id)
 {
-    qel_color background = qel_inherited_background(ctx);
     qel_style style = {};
     style.width = {QEL_SIZE_GROW, 1};
-    int32_t strip = qel_scroll_begin(ctx, id ^ STRIP_KEY, &style, true);
-    ((qel_scroll_state*)qel_state_get(ctx, id ^ STRIP_KEY, sizeof(qel_scroll_state)))->fade_color = background;
+    int32_t strip = qel_scroll_strip_begin(ctx, id ^ STRIP_KEY, &style, qel_inherited_background(ctx));
     qel_node* n = qel_node_at(ctx, strip);
-    n->flags &= ~(uint32_t)QEL_NODE_SCROLL_Y;
     n->align_self = QEL_ALIGN_STRETCH;
-    auto* edge = (qel_bar_edge_payload*)qel_arena_alloc(ctx, sizeof(qel_bar_edge_payload));
-    *edge = {qel_color_token(QEL_COLOR_BORDER), 0};
-    n->draw = qel_bar_edge_draw;
-    n->draw_user = edge;
+    qel_bar_edge_payload edge = {qel_color_token(QEL_COLOR_BORDER), 0};
+    qel_node_draw_with(ctx, strip, qel_bar_edge_draw, &edge, sizeof edge, false);
     int32_t row = qel_node_open(ctx, id ^ ROW_KEY);
     n = qel_node_at(ctx, row);
     n->direction = QEL_DIR_ROW;

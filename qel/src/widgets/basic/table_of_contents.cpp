@@ -7,7 +7,6 @@
 
 #include "core.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -54,7 +53,7 @@ static void track_draw(qel_context* ctx, const qel_node* node, void* user)
     const qel_rect& r = node->rect;
     qel_rect whole = {r.x, r.y, 1, r.h};
     qel_draw_rect(ctx, &whole, nullptr, qel_color_resolve(ctx, t->line));
-    qel_rect done = {r.x, r.y, 1, r.h * fminf(fmaxf(t->progress, 0.0f), 1.0f)};
+    qel_rect done = {r.x, r.y, 1, r.h * qel_unit_clamp(t->progress)};
     qel_draw_rect(ctx, &done, nullptr, qel_color_resolve(ctx, t->done));
     if (t->height <= 0) return;
     const float radii[4] = {1, 1, 1, 1};
@@ -81,11 +80,9 @@ static int32_t active_entry(qel_context* ctx, const qel_toc_entry* entries, int3
     return active;
 }
 
-// One entry's row; true when clicked. Its rectangle relative to the contents goes to *target when
-// it is the active one and both were laid out.
+// One entry's row; true when clicked.
 static bool toc_row(qel_context* ctx, uint32_t contents, int32_t i, const qel_toc_entry* e, bool active, float* hover)
 {
-    const qel_theme* th = &ctx->theme.current;
     uint32_t id = qel_hash_bytes(&i, sizeof i, contents);
     qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE, false);
     qel_anim_exp(ctx, hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
@@ -102,7 +99,7 @@ static bool toc_row(qel_context* ctx, uint32_t contents, int32_t i, const qel_to
                              : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY),
                                              qel_theme_color(ctx, QEL_COLOR_TEXT), 0.7f * *hover);
     int32_t text = qel_text_leaf(ctx, e->title, -1, active ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
-                                 th->text_small * th->ui_scale, color, true, 1.4f);
+                                 qel_text_small_scaled(ctx), color, true, 1.4f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_node_pop(ctx);
     return it.clicked;
@@ -115,7 +112,7 @@ int32_t qel_toc(qel_context* ctx, const char* scroll_label, const qel_toc_entry*
     auto* view = (qel_scroll_state*)qel_state_get(ctx, scroll, sizeof(qel_scroll_state));
     qel_rect box = qel_id_rect(ctx, scroll);
     float range = view->content_h - view->view_h;
-    float p = range > 1 ? fminf(fmaxf(view->scroll_y / range, 0.0f), 1.0f) : 0;
+    float p = range > 1 ? qel_unit_clamp(view->scroll_y / range) : 0;
     int32_t active = shown ? active_entry(ctx, entries, shown, box, range > 1 && p >= 0.995f) : -1;
     auto* s = (toc_state*)qel_state_get(ctx, contents, sizeof(toc_state));
     qel_anim_exp(ctx, &s->progress, p, PROGRESS_SECONDS);
@@ -134,13 +131,11 @@ int32_t qel_toc(qel_context* ctx, const char* scroll_label, const qel_toc_entry*
     c->align = QEL_ALIGN_STRETCH;
     c->gap = 14;
     qel_node_push(ctx, node);
-    auto* track = (track_record*)qel_arena_alloc(ctx, sizeof(track_record));
-    *track = {s->y[0], s->started ? s->height[0] : 0, s->progress, qel_color_token(QEL_COLOR_BORDER),
-              qel_color_token(QEL_COLOR_BORDER_STRONG),
-              qel_color_token(qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT)};
+    track_record track = {s->y[0], s->started ? s->height[0] : 0, s->progress, qel_color_token(QEL_COLOR_BORDER),
+                          qel_color_token(QEL_COLOR_BORDER_STRONG),
+                          qel_color_token(qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT)};
     int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_GROW, 1});
-    qel_node_at(ctx, line)->draw = track_draw;
-    qel_node_at(ctx, line)->draw_user = track;
+    qel_node_draw_with(ctx, line, track_draw, &track, sizeof track, false);
     qel_style list = {};
     list.width = {QEL_SIZE_GROW, 1};
     list.gap = 2;

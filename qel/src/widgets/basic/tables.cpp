@@ -67,9 +67,7 @@ static void frame_nodes(qel_context* ctx, uint32_t id, const qel_table_column* c
     qel_style style = {};
     style.width = {QEL_SIZE_GROW, 1};
     if (fixed) style.height = {QEL_SIZE_GROW, 1};
-    int32_t scroller = qel_scroll_begin(ctx, id ^ SCROLL_KEY, &style, true);
-    qel_node_at(ctx, scroller)->flags &= ~(uint32_t)QEL_NODE_SCROLL_Y;
-    ((qel_scroll_state*)qel_state_get(ctx, id ^ SCROLL_KEY, sizeof(qel_scroll_state)))->fade_color = fill;
+    qel_scroll_strip_begin(ctx, id ^ SCROLL_KEY, &style, fill);
 
     int32_t column = qel_node_open(ctx, 0);
     n = qel_node_at(ctx, column);
@@ -82,7 +80,6 @@ static void frame_nodes(qel_context* ctx, uint32_t id, const qel_table_column* c
 // A click on a new column sorts it ascending; on the sorted one it turns the order round.
 static void header_cell(qel_context* ctx, uint32_t table, int32_t i, const qel_table_column& c, qel_table_sort* sort)
 {
-    const qel_theme* t = &ctx->theme.current;
     uint32_t id = indexed_id(i, table ^ HEADER_KEY);
     bool sorting = c.sortable && sort;
     qel_interaction it = {};
@@ -103,7 +100,7 @@ static void header_cell(qel_context* ctx, uint32_t table, int32_t i, const qel_t
     if (sorting) qel_node_clickable(ctx, cell, id, false);
     qel_node_push(ctx, cell);
     qel_color title = qel_theme_color(ctx, sorted || it.hovered ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY);
-    qel_text_leaf(ctx, c.title, -1, QEL_FONT_MEDIUM, t->text_small * t->ui_scale, title, false, 1.3f);
+    qel_text_leaf(ctx, c.title, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), title, false, 1.3f);
     if (sorted) qel_icon_glyph(ctx, sort->descending ? SORTED_DOWN_GLYPH : SORTED_UP_GLYPH, 12, qel_theme_color(ctx, QEL_COLOR_TEXT));
     else if (sorting) qel_icon_glyph(ctx, UNSORTED_GLYPH, 12, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     qel_node_pop(ctx);
@@ -208,8 +205,7 @@ void qel_table_cell_text(qel_context* ctx, const char* text)
 {
     qel_table_next_cell(ctx);
     const qel_table_record* r = ctx->widgets.table;
-    const qel_theme* t = &ctx->theme.current;
-    int32_t index = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, t->text_body * t->ui_scale,
+    int32_t index = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                   qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     bool right = r && r->row_open && r->cell <= r->column_count && r->columns[r->cell - 1].align == 2;
     if (right) qel_node_at(ctx, index)->flags |= QEL_NODE_TABULAR;

@@ -15,6 +15,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 #include "widget_nodes.h"
 
 static const float PI = 3.14159265f;
@@ -66,7 +67,6 @@ static void timeline_rail(qel_context* ctx, const qel_timeline_opts* o, qel_colo
 
 static void timeline_content(qel_context* ctx, const char* title, const qel_timeline_opts* o)
 {
-    const qel_theme* t = &ctx->theme.current;
     qel_style s = {};
     s.width = {QEL_SIZE_GROW, 1};
     s.gap = 3;
@@ -76,15 +76,15 @@ static void timeline_content(qel_context* ctx, const char* title, const qel_time
     qel_style row = {};
     row.gap = 8;
     qel_row_begin(ctx, &row);
-    int32_t head = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, t->text_body * t->ui_scale,
+    int32_t head = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                                  qel_color_token(QEL_COLOR_TEXT), true, 1.4f);
     qel_node_at(ctx, head)->width = {QEL_SIZE_GROW, 1};
     if (o->time)
-        qel_text_leaf(ctx, o->time, -1, QEL_FONT_BODY, t->text_small * t->ui_scale,
+        qel_text_leaf(ctx, o->time, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_MUTED), false, 1.6f);
     qel_container_end(ctx);
     if (o->description)
-        qel_text_leaf(ctx, o->description, -1, QEL_FONT_BODY, t->text_body * t->ui_scale,
+        qel_text_leaf(ctx, o->description, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 0);
     qel_container_end(ctx);
 }
@@ -108,16 +108,14 @@ void qel_timeline_entry(qel_context* ctx, const char* title, const qel_timeline_
 void qel_progress_ring(qel_context* ctx, const char* label, float value, float size)
 {
     uint32_t id = qel_id(ctx, label ? label : "#ring");
-    float target = fminf(fmaxf(value, 0.0f), 1.0f);  // NaN gives 0
+    float target = qel_unit_clamp(value);  // NaN gives 0
     float side = size > 0 ? size : 96;
-    auto* record = (qel_ring_record*)qel_arena_alloc(ctx, sizeof(qel_ring_record));
     int32_t visible = label ? qel_label_visible_len(label) : 0;
-    *record = {qel_anim_value(ctx, id, target), visible > 0 ? qel_arena_strdup(ctx, label, visible) : nullptr};
+    qel_ring_record record = {qel_anim_value(ctx, id, target),
+                              visible > 0 ? qel_arena_strdup(ctx, label, visible) : nullptr};
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, side}, {QEL_SIZE_FIXED, side});
-    qel_node* n = qel_node_at(ctx, index);
-    n->align_self = QEL_ALIGN_OWN_SIZE;
-    n->draw = qel_ring_draw;
-    n->draw_user = record;
+    qel_node_at(ctx, index)->align_self = QEL_ALIGN_OWN_SIZE;
+    qel_node_draw_with(ctx, index, qel_ring_draw, &record, sizeof record, false);
 }
 
 void qel_ring_draw(qel_context* ctx, const qel_node* node, void* user)
@@ -128,7 +126,7 @@ void qel_ring_draw(qel_context* ctx, const qel_node* node, void* user)
     float t = fmaxf(4.0f, 0.08f * s);
     float radius = s / 2 - t / 2 - 1;
     qel_draw_arc(ctx, c, radius, 0, 2 * PI, t, qel_theme_color(ctx, QEL_COLOR_TRACK));
-    float v = fminf(fmaxf(r->value, 0.0f), 1.0f);
+    float v = qel_unit_clamp(r->value);
     if (v > 0.001f) {
         qel_color fill = qel_theme_color(ctx, QEL_COLOR_PRIMARY);
         float end = 2 * PI * v - PI / 2;

@@ -95,9 +95,8 @@ static bool title_display(qel_context* ctx, uint32_t id, title_state* s, const c
     qel_node_push(ctx, index);
     bool empty = buffer[0] == 0;
     const char* text = empty ? (o->placeholder ? o->placeholder : "Untitled") : buffer;
-    int32_t t = qel_node_text(ctx, text, -1, look.font, look.size,
-                              qel_color_token(empty ? QEL_COLOR_TEXT_MUTED : QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, t)->line_height = look.line_height;
+    qel_text_leaf(ctx, text, -1, look.font, look.size,
+                  qel_color_token(empty ? QEL_COLOR_TEXT_MUTED : QEL_COLOR_TEXT), false, look.line_height);
     int32_t pencil = qel_node_text(ctx, PENCIL_GLYPH, -1, QEL_FONT_ICON, fmaxf(12.0f, 0.62f * look.size),
                                    qel_color_token(QEL_COLOR_TEXT_MUTED), false);
     qel_node_at(ctx, pencil)->opacity = fmaxf(hover, 0.001f);
@@ -137,8 +136,7 @@ bool qel_editable_title(qel_context* ctx, const char* label, char* buffer, size_
     uint32_t id = qel_id(ctx, label);
     auto* s = (title_state*)qel_state_get(ctx, id, sizeof(title_state));
     bool changed = false;
-    if (s->editing && qel_focused_id(ctx) == (id ^ EDIT_KEY) && qel_key_pressed(ctx, QEL_KEY_ESCAPE)) {
-        ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
+    if (s->editing && qel_focused_id(ctx) == (id ^ EDIT_KEY) && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         size_t n = strnlen(s->saved, capacity - 1);
         memcpy(buffer, s->saved, n);
         buffer[n] = 0;

@@ -69,8 +69,7 @@ static void cell_node(qel_context* ctx, uint32_t id, const cell_look& look, floa
     qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT);
     qel_color color =
         qel_color_mix(qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), text, 0.6f * look.hover), text, look.on);
-    const qel_theme* t = &ctx->theme.current;
-    float font = (size == 1 ? t->text_small : size == 2 ? t->text_large - 1 : t->text_body) * t->ui_scale;
+    float font = qel_control_text_size(ctx, size);
     qel_node_push(ctx, index);
     if (look.icon) qel_icon_glyph(ctx, look.icon, size == 1 ? 14.0f : 16.0f, color);
     if (look.text) qel_node_text(ctx, look.text, qel_label_visible_len(look.text), QEL_FONT_BODY, font, color, false);

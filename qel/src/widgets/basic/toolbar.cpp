@@ -66,8 +66,7 @@ static void add_entry(qel_context* ctx, qel_toolbar_record* r, const qel_toolbar
 static float item_width(qel_context* ctx, const char* icon, const char* label)
 {
     if (!label || !label[0]) return qel_control_height(ctx, 1);
-    const qel_theme* t = &ctx->theme.current;
-    float width = qel_text_width_measured(ctx, QEL_FONT_MEDIUM, t->text_small * t->ui_scale, label, -1, false) + 22;
+    float width = qel_text_width_measured(ctx, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), label, -1, false) + 22;
     return icon ? width + 20 : width;
 }
 

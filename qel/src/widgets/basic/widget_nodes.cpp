@@ -1,6 +1,7 @@
-// Node helpers of the widgets: scaled sizes, the dark mode, the row radius, latest node of an id,
-// measured text widths, text leaves, corners, the full focus ring, selectable and pill rows,
-// centred boxes and panels. The tree itself is the layout module's.
+// Node helpers of the widgets: scaled sizes, the clamp, points in rectangles, the dark mode, the
+// row radius, pushed nodes, the latest node of an id, measured text widths, text leaves, corners,
+// the full focus ring, selectable and pill rows, centred boxes, panels and scroll strips. The tree
+// itself is the layout module's, scrolling the scroll container's.
 #include "widget_nodes.h"
 
 #include <cmath>
@@ -8,6 +9,8 @@
 #include "core.h"
 #include "qel/choice_controls.h"
 #include "qel/color.h"
+#include "qel/scroll_container.h"
+#include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
@@ -27,6 +30,23 @@ float qel_text_small_scaled(qel_context* ctx)
     return qel_scaled(ctx, ctx->theme.current.text_small);
 }
 
+float qel_control_text_size(qel_context* ctx, uint32_t size)
+{
+    if (size == 1) return qel_text_small_scaled(ctx);
+    if (size == 2) return qel_scaled(ctx, ctx->theme.current.text_large - 1);
+    return qel_text_body_scaled(ctx);
+}
+
+float qel_unit_clamp(float t)
+{
+    return fminf(fmaxf(t, 0.0f), 1.0f);
+}
+
+bool qel_rect_contains(qel_rect r, qel_vec2 p)
+{
+    return p.x >= r.x && p.x < r.x + r.w && p.y >= r.y && p.y < r.y + r.h;
+}
+
 bool qel_dark_mode(qel_context* ctx)
 {
     return qel_theme_get_mode(ctx) == QEL_THEME_DARK;
@@ -35,6 +55,13 @@ bool qel_dark_mode(qel_context* ctx)
 float qel_row_radius(qel_context* ctx)
 {
     return fmaxf(6.0f, ctx->theme.current.radius_medium - 6.0f);
+}
+
+int32_t qel_node_sized_pushed(qel_context* ctx, uint32_t id, qel_size width, qel_size height)
+{
+    int32_t index = qel_node_sized(ctx, id, width, height);
+    qel_node_push(ctx, index);
+    return index;
 }
 
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id)
@@ -111,6 +138,14 @@ int32_t qel_node_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size
     n->align = QEL_ALIGN_CENTER;
     n->justify = QEL_JUSTIFY_CENTER;
     qel_node_round(n, radius);
+    return node;
+}
+
+int32_t qel_scroll_strip_begin(qel_context* ctx, uint32_t id, const qel_style* style, qel_color fade)
+{
+    int32_t node = qel_scroll_begin(ctx, id, style, true);
+    ((qel_scroll_state*)qel_state_get(ctx, id, sizeof(qel_scroll_state)))->fade_color = fade;
+    qel_node_at(ctx, node)->flags &= ~(uint32_t)QEL_NODE_SCROLL_Y;
     return node;
 }
 

@@ -1,7 +1,8 @@
-// Small node helpers the widgets share: sizes at the UI scale, the dark mode and the row radius,
-// the latest node of an id, a text's width as the layout measures it, text leaves with a line
-// height, rounding all corners alike, the full focus ring and the look of selectable rows. What the
-// nodes are is each widget's own.
+// Small node helpers the widgets share: sizes at the UI scale, the 0..1 clamp, a point in a
+// rectangle, the dark mode and the row radius, pushed nodes, the latest node of an id, a text's
+// width as the layout measures it, text leaves with a line height, rounding all corners alike,
+// the full focus ring, the look of selectable rows and sideways scroll strips. What the nodes are
+// is each widget's own.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +15,24 @@ float qel_scaled(qel_context* ctx, float size);
 // The theme's body and small text sizes times the UI scale.
 float qel_text_body_scaled(qel_context* ctx);
 float qel_text_small_scaled(qel_context* ctx);
+// The label size of a control of size 1 small, 2 large (one under the large text), else medium,
+// at the UI scale.
+float qel_control_text_size(qel_context* ctx, uint32_t size);
+
+// t held to 0..1; NaN gives 0.
+float qel_unit_clamp(float t);
+
+// True when p lies in r, its right and bottom edges excluded.
+bool qel_rect_contains(qel_rect r, qel_vec2 p);
 
 // True in dark mode.
 bool qel_dark_mode(qel_context* ctx);
 
 // The corner radius of rows and cells in lists, menus and bars: max(6, medium radius - 6).
 float qel_row_radius(qel_context* ctx);
+
+// A node of the sizes under id, pushed: the nodes that follow are its children.
+int32_t qel_node_sized_pushed(qel_context* ctx, uint32_t id, qel_size width, qel_size height);
 
 // The most recently opened node bearing id, -1 when none.
 int32_t qel_node_latest_with_id(qel_context* ctx, uint32_t id);
@@ -55,6 +68,10 @@ int32_t qel_node_pill_row(qel_context* ctx, uint32_t id, float height, float pad
 // radius; not pushed.
 int32_t qel_node_centred(qel_context* ctx, uint32_t id, qel_size width, qel_size height, uint32_t direction,
                          float radius);
+
+// A scroll container under id (begun as qel_scroll_begin begins it, ended with qel_scroll_end)
+// that scrolls sideways only, its cut edges fading into fade. Returns its node.
+int32_t qel_scroll_strip_begin(qel_context* ctx, uint32_t id, const qel_style* style, qel_color fade);
 
 // Makes the node a focusable panel on the surface: bordered, clipped, small corners.
 void qel_node_focusable_panel(qel_context* ctx, int32_t node);

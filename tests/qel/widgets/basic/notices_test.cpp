@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
@@ -146,6 +147,56 @@ TEST(Checklist, NoStepsShowAnEmptyRing)
     rig.h.run(2);
     EXPECT_NE(node_with_text(rig.h.ctx, "Set up"), nullptr);
     EXPECT_EQ(((const qel_ring_record*)node_with_draw(rig.h.ctx, qel_ring_draw)->draw_user)->value, 0);
+}
+
+// Whether the action fits beside the message is judged at the size the action is drawn, so a
+// larger UI scale stacks a strip that fits side by side at scale 1.
+TEST(Banner, TheStackingFollowsTheUiScale)
+{
+    for (float scale : {1.0f, 2.0f}) {
+        SCOPED_TRACE(scale);
+        widget_rig rig(540, 300);
+        qel_theme_block_get(rig.h.ctx)->ui_scale = scale;
+        rig.h.ui = [&](qel_context* ctx) {
+            qel_banner_options o = {};
+            o.action = "Update the printer driver";
+            o.icon = ICON_A;
+            qel_dismissible_banner(ctx, "New", nullptr, &o);
+        };
+        rig.h.run(3);
+        const qel_node* message = node_with_text(rig.h.ctx, "New");
+        const qel_node* update = node_with_text(rig.h.ctx, "Update the printer driver");
+        ASSERT_NE(message, nullptr);
+        ASSERT_NE(update, nullptr);
+        bool stacked = update->rect.y >= message->rect.y + message->rect.h - 1;
+        EXPECT_EQ(stacked, scale > 1);
+    }
+}
+
+// A step circle under keyboard focus still shows its state: the ring is drawn with it, not
+// instead of it.
+TEST(Checklist, AFocusedStepCircleKeepsItsFill)
+{
+    widget_rig rig(420, 420);
+    qel_checklist_item items[2] = {{"Add a printer", nullptr, "Add printer", 1}, {"Open a spreadsheet", nullptr, "Open", 0}};
+    rig.h.ui = [&](qel_context* ctx) { qel_onboarding_checklist(ctx, "start", items, 2, nullptr); };
+    rig.h.run(3);
+    qel_context* ctx = rig.h.ctx;
+    int32_t first = 0;
+    uint32_t circle = qel_hash_bytes(&first, sizeof first, qel_id(ctx, "start")) ^ 0xC1u;
+    qel_vec2 c = rig.centre(circle);
+    // Inside the filled disc, clear of the check mark.
+    auto fill_at = [&] {
+        picture p = rig.shot();
+        size_t at = 4 * ((size_t)(c.y - 5) * (size_t)p.width + (size_t)(c.x - 5));
+        return std::vector<uint8_t>(p.rgba.begin() + (long)at, p.rgba.begin() + (long)at + 3);
+    };
+    std::vector<uint8_t> unfocused = fill_at();
+    EXPECT_GT(unfocused[1], unfocused[0] + 40) << "a done step is filled green";
+    qel_set_focus(ctx, circle, true);
+    rig.h.run(3);
+    EXPECT_EQ(fill_at(), unfocused);
+    EXPECT_EQ(qel_focused_id(ctx), circle);
 }
 
 // Banners: there at once when first shown, shrinking away after the close button, and stacking

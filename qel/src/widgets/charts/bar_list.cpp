@@ -71,7 +71,7 @@ int32_t qel_bar_list(qel_context* ctx, const char* label, const qel_chart_item* 
 
     auto* p = (qel_bar_list_payload*)qel_arena_alloc(ctx, sizeof(qel_bar_list_payload));
     p->rows = (qel_bar_list_row*)qel_arena_alloc(ctx, sizeof(qel_bar_list_row) * (size_t)(count > 0 ? count : 1));
-    float size = qel_chart_small_size(ctx);
+    float size = qel_text_small_scaled(ctx);
     for (int32_t k = 0; k < count; k++) {
         const qel_chart_item& item = copies[order[k]];
         const char* name = item.label ? item.label : "";
@@ -98,7 +98,7 @@ void qel_bar_list_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     auto* p = (const qel_bar_list_payload*)user;
     qel_rect r = node->rect;
-    float space = std::fmax(0.0f, r.w - p->widest_value - 16), size = qel_chart_small_size(ctx);
+    float space = std::fmax(0.0f, r.w - p->widest_value - 16), size = qel_text_small_scaled(ctx);
     float alpha = qel_dark_mode(ctx) ? 0.26f : 0.16f;
     const float highlight_radii[4] = {10, 10, 10, 10}, bar_radii[4] = {8, 8, 8, 8};
     qel_draw_push_clip(ctx, &r);

@@ -166,11 +166,6 @@ float qel_chart_xs_size(qel_context* ctx)
     return qel_scaled(ctx, ctx->theme.current.text_xs);
 }
 
-float qel_chart_small_size(qel_context* ctx)
-{
-    return qel_text_small_scaled(ctx);
-}
-
 int32_t* qel_chart_order_by_value(qel_context* ctx, const qel_chart_item* items, int32_t count)
 {
     int32_t n = count < 1 ? 1 : count;

@@ -61,9 +61,8 @@ qel_color qel_chart_empty_color(qel_context* ctx);
 // An item's own colour when it has one, else the categorical chart colour of its index.
 qel_color qel_chart_indexed_color(qel_context* ctx, qel_color own, int32_t index);
 
-// The theme's extra-small (or small) text size times the UI scale.
+// The theme's extra-small text size times the UI scale.
 float qel_chart_xs_size(qel_context* ctx);
-float qel_chart_small_size(qel_context* ctx);
 
 // Item indices by value, largest first; equal values keep their order. Frame arena.
 int32_t* qel_chart_order_by_value(qel_context* ctx, const qel_chart_item* items, int32_t count);

@@ -15,6 +15,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float ROW = 40, PITCH = 54, SIDE = 64;
 // However many stages, the last stays clearly apart from the surface.
@@ -55,11 +56,10 @@ int32_t qel_funnel_chart(qel_context* ctx, const char* label, const qel_chart_it
     p->count = count;
     p->options = options ? *options : none;
     p->base = qel_chart_series_color(ctx, p->options.color);
-    float widest = 0;
+    float widest = 0, size = qel_text_small_scaled(ctx);
     for (int32_t i = 0; i < count; i++) {
         p->vmax = std::fmax(p->vmax, p->items[i].value);
-        widest = std::fmax(widest,
-                           qel_text_width(ctx, QEL_FONT_MEDIUM, qel_chart_small_size(ctx), label_of(p->items[i]), -1, 0));
+        widest = std::fmax(widest, qel_text_width(ctx, QEL_FONT_MEDIUM, size, label_of(p->items[i]), -1, 0));
     }
     p->label_width = widest + 20;
     int32_t hit = qel_chart_entry_hovering(&e) ? qel_funnel_row_at(e.pointer.y - e.rect.y, count) : -1;
@@ -156,7 +156,7 @@ void qel_funnel_chart_draw(qel_context* ctx, const qel_node* node, void* user)
     g.right = r.x + r.w;
     g.plot_w = r.w - p->label_width - SIDE;
     g.cx = r.x + p->label_width + g.plot_w / 2;
-    g.small = qel_chart_small_size(ctx);
+    g.small = qel_text_small_scaled(ctx);
     g.tiny = qel_chart_xs_size(ctx);
     float previous_w = 0;
     for (int32_t i = 0; i < p->count; i++) draw_stage(ctx, p, g, i, &previous_w);

@@ -158,7 +158,7 @@ static void draw_target(qel_context* ctx, const qel_gauge_payload* p, const dial
 static void draw_texts(qel_context* ctx, const qel_gauge_payload* p, const dial& d)
 {
     float scale = ctx->theme.current.ui_scale, size = (d.r >= 70 ? 26 : 18) * scale;
-    float small = qel_chart_small_size(ctx), line = qel_line_height(ctx, QEL_FONT_HEADING, size);
+    float small = qel_text_small_scaled(ctx), line = qel_line_height(ctx, QEL_FONT_HEADING, size);
     float y = p->needle ? d.centre.y + 0.42f * d.r : p->caption ? d.centre.y - 6 : d.centre.y;
     float vw = qel_text_width(ctx, QEL_FONT_HEADING, size, p->value_text, -1, 1);
     float uw = p->unit ? qel_text_width(ctx, QEL_FONT_MEDIUM, small, p->unit, -1, 0) + 3 : 0;

@@ -96,7 +96,7 @@ int32_t qel_progress_list(qel_context* ctx, const char* label, const qel_chart_i
     p->items = qel_chart_copy_items(ctx, items, (uint32_t)count);
     p->count = count;
     p->options = options ? *options : none;
-    p->small_size = qel_chart_small_size(ctx);
+    p->small_size = qel_text_small_scaled(ctx);
     float lw = legend_width(ctx, p);
     float asked = p->options.size > 0 ? p->options.size : 150;
     float smallest = p->options.size > 0 && p->options.size < 96 ? asked : 96;

@@ -14,6 +14,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const char* const ARROW_UP = "\xEE\x86\x91";    // U+E191
 static const char* const ARROW_DOWN = "\xEE\x86\x90";  // U+E190
@@ -86,7 +87,7 @@ static void change_row(qel_context* ctx, const qel_stat_tile_options* o, float d
     qel_container_begin(ctx, &s);
     qel_icon_glyph(ctx, delta >= 0 ? ARROW_UP : ARROW_DOWN, 14, qel_theme_color(ctx, color));
     const char* text = o->delta_text ? o->delta_text : qel_arena_sprintf(ctx, "%+.1f%%", (double)delta);
-    tile_text(ctx, text, QEL_FONT_MEDIUM, qel_chart_small_size(ctx), color, 1.2f, true);
+    tile_text(ctx, text, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), color, 1.2f, true);
     qel_container_end(ctx);
 }
 

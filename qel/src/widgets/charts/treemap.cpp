@@ -14,6 +14,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float DEFAULT_HEIGHT = 300;
 
@@ -103,7 +104,7 @@ static void tile_texts(qel_context* ctx, const qel_treemap_payload* p, const qel
 {
     const qel_chart_item& it = p->items[item];
     if (!(tile.w > 56 && tile.h > 30) || !it.label) return;
-    float size = qel_chart_small_size(ctx);
+    float size = qel_text_small_scaled(ctx);
     qel_color ink = qel_chart_ink_on(fill);
     qel_draw_push_clip(ctx, &tile);
     qel_draw_text(ctx, QEL_FONT_MEDIUM, size, tile.x + 10, tile.y + 8, qel_color_alpha(ink, fade), it.label, -1, 0);

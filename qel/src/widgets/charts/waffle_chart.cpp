@@ -14,6 +14,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float LEGEND_ROW = 26;
 
@@ -62,7 +63,7 @@ static float grid_height(const qel_waffle_payload* p)
 
 static float legend_width(qel_context* ctx, const qel_waffle_payload* p)
 {
-    float size = qel_chart_small_size(ctx), widest = 0;
+    float size = qel_text_small_scaled(ctx), widest = 0;
     for (int32_t i = 0; i < p->count; i++)
         widest = std::fmax(widest,
                            qel_text_width(ctx, QEL_FONT_BODY, size, p->items[i].label ? p->items[i].label : "", -1, 0));
@@ -145,7 +146,7 @@ static void draw_squares(qel_context* ctx, const qel_waffle_payload* p, float x,
 
 static void draw_legend(qel_context* ctx, const qel_waffle_payload* p, const qel_rect& r)
 {
-    float pitch = p->cell + p->gap, size = qel_chart_small_size(ctx);
+    float pitch = p->cell + p->gap, size = qel_text_small_scaled(ctx);
     float ox = p->stacked ? r.x : r.x + (float)p->columns * pitch + 18;
     float oy = p->stacked ? r.y + grid_height(p) + 16 : r.y + 4;
     float right = p->stacked ? r.x + std::fmin(r.w, p->min_width) : r.x + r.w;

@@ -200,10 +200,8 @@ qel_color qel_chart_color_ramp(qel_context* ctx, qel_color base, float t)
 {
     t = std::isfinite(t) ? std::fmin(std::fmax(t, 0.0f), 1.0f) : 0.0f;
     base = qel_color_resolve(ctx, base);
-    qel_color surface = qel_theme_color(ctx, QEL_COLOR_SURFACE), text = qel_theme_color(ctx, QEL_COLOR_TEXT);
     bool dark = qel_dark_mode(ctx);
-    qel_color low = dark ? qel_color_mix(qel_color_mix(surface, text, 0.07f), base, 0.28f)
-                         : qel_color_mix(qel_color_mix(surface, text, 0.055f), base, 0.2f);
+    qel_color low = qel_color_mix(qel_chart_empty_color(ctx), base, dark ? 0.28f : 0.2f);
     qel_color high = dark ? qel_color_mix(base, 0xFFFFFFFFu, 0.12f) : qel_color_mix(base, 0xFF000000u, 0.22f);
     if (t < 0.6f) return qel_color_mix(low, base, t / 0.6f);
     return qel_color_mix(base, high, (t - 0.6f) / 0.4f);

@@ -196,9 +196,7 @@ void qel_gauge_draw(qel_context* ctx, const qel_node* node, void* user)
     d.centre = {r.x + r.w / 2, r.y + 4 + d.r};
     d.thickness = p->needle ? std::fmax(3.0f, 0.075f * d.r) : std::fmax(6.0f, 0.17f * d.r);
     d.arc_r = d.r - d.thickness / 2;
-    bool dark = qel_dark_mode(ctx);
-    d.track = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT),
-                            dark ? 0.07f : 0.055f);
+    d.track = qel_chart_empty_color(ctx);
     draw_track(ctx, p, d);
     if (!p->needle) draw_value_arc(ctx, p, d);
     if (p->ticks > 0) draw_ticks(ctx, p, d);

@@ -157,7 +157,7 @@ static void draw_target(qel_context* ctx, const qel_gauge_payload* p, const dial
 
 static void draw_texts(qel_context* ctx, const qel_gauge_payload* p, const dial& d)
 {
-    float scale = ctx->theme.current.ui_scale, size = (d.r >= 70 ? 26 : 18) * scale;
+    float size = qel_scaled(ctx, d.r >= 70 ? 26 : 18);
     float small = qel_text_small_scaled(ctx), line = qel_line_height(ctx, QEL_FONT_HEADING, size);
     float y = p->needle ? d.centre.y + 0.42f * d.r : p->caption ? d.centre.y - 6 : d.centre.y;
     float vw = qel_text_width(ctx, QEL_FONT_HEADING, size, p->value_text, -1, 1);

@@ -170,7 +170,7 @@ static void draw_rings(qel_context* ctx, const qel_progress_payload* p, qel_vec2
 static void draw_centre(qel_context* ctx, const qel_progress_payload* p, qel_vec2 c)
 {
     const qel_progress_list_options& o = p->options;
-    float big = 0.16f * p->size * ctx->theme.current.ui_scale;
+    float big = qel_scaled(ctx, 0.16f * p->size);
     if (o.center_text)
         qel_draw_text_aligned(ctx, QEL_FONT_HEADING, big, c.x, o.center_caption ? c.y - 7 : c.y, 1,
                               qel_theme_color(ctx, QEL_COLOR_TEXT), o.center_text, 1);

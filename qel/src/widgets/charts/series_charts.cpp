@@ -135,9 +135,8 @@ static void legend_row(qel_context* ctx, const qel_series_chart_payload* p)
         int32_t swatch = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 8}, {QEL_SIZE_FIXED, 8});
         qel_node_at(ctx, swatch)->fill = p->series[s].color;
         qel_node_round(qel_node_at(ctx, swatch), SWATCH_RADIUS);
-        int32_t text = qel_node_text(ctx, p->series[s].label, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
-                                     qel_color_token(QEL_COLOR_TEXT_SECONDARY), false);
-        qel_node_at(ctx, text)->line_height = 1.3f;
+        qel_text_leaf(ctx, p->series[s].label, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
+                      qel_color_token(QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
         qel_container_end(ctx);
     }
     qel_container_end(ctx);

@@ -161,6 +161,18 @@ qel_color qel_chart_indexed_color(qel_context* ctx, qel_color own, int32_t index
     return qel_color_resolve(ctx, qel_color_arg(own, qel_color_token((qel_theme_slot)slot)));
 }
 
+float qel_chart_stagger(float intro, float share, float lag)
+{
+    return std::fmin(std::fmax(intro * (1 + lag) - share * lag, 0.0f), 1.0f);
+}
+
+void qel_chart_cell_ring(qel_context* ctx, float x, float y, float cell, float radius, float alpha)
+{
+    qel_rect ring = {x - 1.5f, y - 1.5f, cell + 3, cell + 3};
+    const float radii[4] = {radius + 1.5f, radius + 1.5f, radius + 1.5f, radius + 1.5f};
+    qel_draw_rect_bordered(ctx, &ring, radii, 0, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), alpha), 1.5f);
+}
+
 float qel_chart_xs_size(qel_context* ctx)
 {
     return qel_scaled(ctx, ctx->theme.current.text_xs);

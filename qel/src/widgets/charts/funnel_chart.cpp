@@ -116,7 +116,7 @@ static void draw_stage(qel_context* ctx, const qel_funnel_payload* p, const funn
                        float* previous_w)
 {
     float top = g.y + PITCH * (float)i;
-    float grown = std::clamp(p->view.intro * 1.6f - (float)i / (float)p->count * 0.6f, 0.0f, 1.0f);
+    float grown = qel_chart_stagger(p->view.intro, (float)i / (float)p->count, 0.6f);
     float share = p->vmax > 0 ? p->items[i].value / p->vmax : 0;
     float w = std::fmax(6.0f, share * g.plot_w * grown);
     qel_color c = stage_color(ctx, p, i);

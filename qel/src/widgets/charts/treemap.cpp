@@ -124,7 +124,7 @@ void qel_treemap_draw(qel_context* ctx, const qel_node* node, void* user)
         qel_rect tile = {tiles[k].x + 1, tiles[k].y + 1, tiles[k].w - 2, tiles[k].h - 2};
         if (!(tile.w > 0.5f && tile.h > 0.5f)) continue;
         int32_t item = p->order[k];
-        float fade = std::fmin(std::fmax(p->view.intro * 1.6f - (float)k / (float)p->count * 0.6f, 0.0f), 1.0f);
+        float fade = qel_chart_stagger(p->view.intro, (float)k / (float)p->count, 0.6f);
         float s = 0.92f + 0.08f * fade;
         qel_color fill = qel_chart_item_color(ctx, p->items, p->order, item);
         if (dimming && item != p->view.hovered)

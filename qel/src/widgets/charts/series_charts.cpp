@@ -260,17 +260,20 @@ static float baseline_y(const plot_frame& f)
     return value_y(f, std::fmin(std::fmax(0.0f, f.lower), f.upper));
 }
 
-static float widest_tick_label(qel_context* ctx, const plot_frame& f, float step, const char* format, int32_t ticks)
+// The value axis's tick texts, formatted once a frame for both the measure and the drawing.
+static const char** tick_texts(qel_context* ctx, const plot_frame& f, float step, const char* format, int32_t ticks,
+                               float* widest)
 {
-    float widest = 0;
+    auto** texts = (const char**)qel_arena_alloc(ctx, sizeof(char*) * (size_t)std::max(ticks, 1));
+    *widest = 0;
     for (int32_t i = 0; i < ticks; i++) {
-        const char* text = qel_chart_format_value(ctx, format, f.lower + (float)i * step);
-        widest = std::fmax(widest, qel_text_width(ctx, QEL_FONT_BODY, f.label_size, text, -1, 1));
+        texts[i] = qel_chart_format_value(ctx, format, f.lower + (float)i * step);
+        *widest = std::fmax(*widest, qel_text_width(ctx, QEL_FONT_BODY, f.label_size, texts[i], -1, 1));
     }
-    return widest;
+    return texts;
 }
 
-static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t ticks,
+static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t ticks, const char* const* texts,
                       const qel_series_chart_payload* p)
 {
     float scale = ctx->clock.scale;
@@ -282,9 +285,8 @@ static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t
             qel_rect line = {f.left, y - 0.5f, f.width, 1};
             qel_draw_rect(ctx, &line, nullptr, c);
         }
-        const char* text = qel_chart_format_value(ctx, p->options.format, tick);
         qel_draw_text_aligned(ctx, QEL_FONT_BODY, f.label_size, f.left - 10, y, 2,
-                              qel_color_token(QEL_COLOR_TEXT_MUTED), text, 1);
+                              qel_color_token(QEL_COLOR_TEXT_MUTED), texts[i], 1);
     }
 }
 
@@ -457,7 +459,8 @@ void qel_chart_series_draw(qel_context* ctx, const qel_node* node, void* user)
     if (!qel_chart_series_range(p, &f.lower, &f.upper, &step)) return;
     f.label_size = ctx->theme.current.text_xs + 0.5f;
     int32_t ticks = qel_chart_tick_count(f.lower, f.upper, step);
-    float widest = widest_tick_label(ctx, f, step, p->options.format, ticks);
+    float widest;
+    const char** texts = tick_texts(ctx, f, step, p->options.format, ticks, &widest);
     f.left = r.x + widest + 10;
     f.width = r.w - widest - 12;
     f.top = r.y + 6;
@@ -470,7 +473,7 @@ void qel_chart_series_draw(qel_context* ctx, const qel_node* node, void* user)
     p->state->plot_width = f.width;
     int32_t n = longest(p->series, p->series_count);
     f.slot = p->mode == MODE_BAR ? f.width / (float)std::max(n, 1) : n < 2 ? f.width : f.width / (float)(n - 1);
-    draw_grid(ctx, f, step, ticks, p);
+    draw_grid(ctx, f, step, ticks, texts, p);
     if (p->x_labels) draw_x_labels(ctx, f, p, n);
     if (p->mode == MODE_LINE) draw_lines(ctx, f, r, p);
     else draw_bars(ctx, f, p, n);

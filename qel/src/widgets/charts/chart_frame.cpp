@@ -276,17 +276,19 @@ static const char* or_empty(const char* text)
     return text ? text : "";
 }
 
-float qel_chart_tip_content_width(qel_context* ctx, const qel_chart_tip* tip)
+void qel_chart_tip_size(qel_context* ctx, const qel_chart_tip* tip, float* w, float* h)
 {
     float s = ctx->theme.current.text_small;
-    float w = qel_text_width(ctx, QEL_FONT_MEDIUM, s, or_empty(tip->title), -1, 0);
-    for (int32_t i = 0; i < tip_rows(tip); i++) {
+    int32_t rows = tip_rows(tip);
+    float content = qel_text_width(ctx, QEL_FONT_MEDIUM, s, or_empty(tip->title), -1, 0);
+    for (int32_t i = 0; i < rows; i++) {
         float swatch = (tip->row_colors[i] >> 24) ? 14.0f : 0.0f;
         float row = swatch + qel_text_width(ctx, QEL_FONT_BODY, s, or_empty(tip->row_labels[i]), -1, 0) + 18 +
                     qel_text_width(ctx, QEL_FONT_MEDIUM, s, or_empty(tip->row_values[i]), -1, 1);
-        w = std::fmax(w, row);
+        content = std::fmax(content, row);
     }
-    return w;
+    *w = content + 20;
+    *h = (float)(rows + 1) * TIP_ROW + 20 + (rows > 0 ? 2.0f : 0.0f);
 }
 
 void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, float y, float w, float h)
@@ -297,8 +299,7 @@ void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, floa
     qel_rect box = {x, y, w, h};
     qel_draw_push_transform(ctx, 1, 0, 0, tip->alpha, 0, 0);
     qel_draw_elevation(ctx, &box, radii, 2, 1);
-    qel_color border = qel_dark_mode(ctx) ? qel_theme_color(ctx, QEL_COLOR_BORDER)
-                                                                 : LIGHT_TIP_BORDER;
+    qel_color border = qel_dark_mode(ctx) ? qel_theme_color(ctx, QEL_COLOR_BORDER) : LIGHT_TIP_BORDER;
     qel_draw_rect_bordered(ctx, &box, radii, qel_theme_color(ctx, QEL_COLOR_ELEVATED), border, 1);
     qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT);
     qel_draw_text(ctx, QEL_FONT_MEDIUM, s, x + 10, y + 10 + (TIP_ROW - line) / 2, text, or_empty(tip->title), -1, 0);
@@ -322,9 +323,8 @@ void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, floa
 void qel_chart_tooltip(qel_context* ctx, const qel_chart_tip* tip)
 {
     if (!tip || !(tip->alpha > 0)) return;
-    int32_t rows = tip_rows(tip);
-    float w = qel_chart_tip_content_width(ctx, tip) + 20;
-    float h = (float)(rows + 1) * TIP_ROW + 20 + (rows > 0 ? 2.0f : 0.0f);
+    float w, h;
+    qel_chart_tip_size(ctx, tip, &w, &h);
     float x = tip->anchor_x + 14, y = tip->anchor_y - h - 10;
     if (x + w > tip->bounds_x + tip->bounds_w + 20) x = tip->anchor_x - 14 - w;
     if (y < tip->bounds_y - 30) y = tip->anchor_y + 18;

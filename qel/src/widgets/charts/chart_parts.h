@@ -80,8 +80,9 @@ double qel_chart_items_total(const qel_chart_item* items, int32_t count);
 
 // --- The tooltip box ---
 
-// The box's content width: the title, and each row's swatch, label, 18 units and value.
-float qel_chart_tip_content_width(qel_context* ctx, const qel_chart_tip* tip);
+// The box's size: 10 around the title and the rows, the widest of them (a row's swatch, label, 18
+// units and value), the title 18 high, each row 18 more and 2 under the last.
+void qel_chart_tip_size(qel_context* ctx, const qel_chart_tip* tip, float* w, float* h);
 
 // Draws the box at (x, y) of size w x h with the tip's title and rows, faded by its alpha.
 void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, float y, float w, float h);

@@ -491,8 +491,8 @@ void qel_chart_series_tooltip(qel_context* ctx, const qel_series_chart_payload* 
             qel_chart_tip_add(&tip, p->series[s].label,
                               qel_chart_format_value(ctx, p->options.format, p->series[s].values[index]),
                               qel_color_resolve(ctx, p->series[s].color));
-    int32_t rows = std::min(p->series_count, (int32_t)QEL_CHART_TIP_ROWS);
-    float w = qel_chart_tip_content_width(ctx, &tip) + 20, h = (float)(rows + 1) * 18 + 22;
+    float w, h;
+    qel_chart_tip_size(ctx, &tip, &w, &h);
     float x = anchor_x + 14, y = anchor_y - h / 2;
     if (x + w > plot->x + plot->w) x = anchor_x - 14 - w;
     x = std::fmax(x, plot->x - 40);

@@ -166,6 +166,12 @@ float qel_chart_stagger(float intro, float share, float lag)
     return std::fmin(std::fmax(intro * (1 + lag) - share * lag, 0.0f), 1.0f);
 }
 
+qel_color qel_chart_dim_others(qel_context* ctx, const qel_chart_view* view, int32_t i, qel_color c, float strength)
+{
+    if (view->hovered < 0 || view->hovered == i) return c;
+    return qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), view->tip_alpha * strength);
+}
+
 void qel_chart_cell_ring(qel_context* ctx, float x, float y, float cell, float radius, float alpha)
 {
     qel_rect ring = {x - 1.5f, y - 1.5f, cell + 3, cell + 3};

@@ -1,7 +1,7 @@
-// What the item charts' entries and draw callbacks share beyond the public frame: the entry's
-// steps (state, intro, hover, tooltip, node, click), the empty-cell colour, the staggered intro,
-// the cell hover ring, the value order and the tooltip box's measure and drawing. Each chart's hit
-// test and drawing stay its own.
+// What the item charts' entries and draw callbacks share beyond the public frame: the entry's steps
+// (state, intro, hover, tooltip, node, click), the empty-cell colour, the staggered intro, the
+// dimming of other items, the cell hover ring, the value order and the tooltip box's measure and
+// drawing. Each chart's hit test and drawing stay its own.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +65,10 @@ qel_color qel_chart_indexed_color(qel_context* ctx, qel_color own, int32_t index
 // How far an item has grown in at intro (0..1) when items further along (share 0..1) start later:
 // clamped intro x (1 + lag) - share x lag.
 float qel_chart_stagger(float intro, float share, float lag);
+
+// Item i's colour c, faded toward the surface by strength x the tooltip's alpha while another item
+// is emphasised.
+qel_color qel_chart_dim_others(qel_context* ctx, const qel_chart_view* view, int32_t i, qel_color c, float strength);
 
 // The hover ring around a cell of size cell at (x, y) whose corners have radius, at alpha.
 void qel_chart_cell_ring(qel_context* ctx, float x, float y, float cell, float radius, float alpha);

@@ -76,8 +76,7 @@ static qel_color stage_color(qel_context* ctx, const qel_funnel_payload* p, int3
     qel_color surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     qel_color c = qel_color_resolve(
         ctx, qel_color_arg(p->items[i].color, qel_color_mix(p->base, surface, std::fmin(STAGE_FADE * (float)i, MOST_FADE))));
-    bool dimmed = p->view.hovered >= 0 && p->view.hovered != i;
-    return dimmed ? qel_color_mix(c, surface, p->view.tip_alpha * 0.3f) : c;
+    return qel_chart_dim_others(ctx, &p->view, i, c, 0.3f);
 }
 
 struct funnel_geometry {

@@ -127,10 +127,7 @@ int32_t qel_progress_list(qel_context* ctx, const char* label, const qel_chart_i
 // Another item's colour fades toward the surface while one is hovered.
 static qel_color shown_color(qel_context* ctx, const qel_progress_payload* p, int32_t i)
 {
-    qel_color c = item_color(ctx, p, i);
-    if (p->view.hovered >= 0 && p->view.hovered != i && p->view.tip_alpha > 0.01f)
-        c = qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.4f);
-    return c;
+    return qel_chart_dim_others(ctx, &p->view, i, item_color(ctx, p, i), 0.4f);
 }
 
 // Past a full turn the ring is whole, and a shadow under the head marks where it overlaps.

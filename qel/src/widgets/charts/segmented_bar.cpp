@@ -124,14 +124,11 @@ static void draw_segments(qel_context* ctx, const qel_segmented_bar_payload* p, 
         if (p->items[i].value > 0) last = i, first = first < 0 ? i : first;
     qel_rect* rects = arena_rects(ctx, p->count);
     qel_chart_segment_layout(r.x, r.y, r.w, p->items, p->count, p->total, h, t, rects);
-    bool dimming = p->view.hovered >= 0 && p->view.tip_alpha > 0.01f;
     for (int32_t i = 0; i < p->count; i++) {
         if (!(p->items[i].value > 0)) continue;
         float left = i == first ? h / 2 : inner, right = i == last && t > 0.99f ? h / 2 : inner;
         const float radii[4] = {left, right, right, left};
-        qel_color c = qel_chart_indexed_color(ctx, p->items[i].color, i);
-        if (dimming && i != p->view.hovered)
-            c = qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.5f);
+        qel_color c = qel_chart_dim_others(ctx, &p->view, i, qel_chart_indexed_color(ctx, p->items[i].color, i), 0.5f);
         qel_draw_rect(ctx, &rects[i], radii, c);
     }
 }

@@ -131,13 +131,11 @@ static void draw_squares(qel_context* ctx, const qel_waffle_payload* p, float x,
     float pitch = p->cell + p->gap, radius = 0.22f * p->cell;
     const float radii[4] = {radius, radius, radius, radius};
     int32_t n = p->columns * p->rows;
-    qel_color empty = qel_chart_empty_color(ctx), surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
-    bool dimming = p->view.hovered >= 0 && p->view.tip_alpha > 0.01f;
+    qel_color empty = qel_chart_empty_color(ctx);
     for (int32_t k = 0; k < n; k++) {
         int32_t item = p->squares[k];
-        qel_color c = item >= 0 ? item_color(ctx, p, item) : empty;
-        if (dimming && item != p->view.hovered) c = qel_color_mix(c, surface, p->view.tip_alpha * 0.55f);
-        float fade = std::fmin(std::fmax(2 * p->view.intro - (float)k / (float)n, 0.0f), 1.0f);
+        qel_color c = qel_chart_dim_others(ctx, &p->view, item, item >= 0 ? item_color(ctx, p, item) : empty, 0.55f);
+        float fade = qel_chart_stagger(p->view.intro, (float)k / (float)n, 1);
         qel_rect sq = {x + (float)(k / p->rows) * pitch, y + (float)(p->rows - 1 - k % p->rows) * pitch, p->cell,
                        p->cell};
         qel_draw_rect(ctx, &sq, radii, qel_color_mix(empty, c, fade));

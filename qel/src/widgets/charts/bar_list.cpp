@@ -17,6 +17,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 #include "widgets/basic/widget_nodes.h"
 
 static const float ROW_PITCH = 40, BAR_HEIGHT = 34;
@@ -32,9 +33,7 @@ static int32_t* list_order(qel_context* ctx, const qel_chart_item* items, int32_
 
 static qel_color bar_color(qel_context* ctx, const qel_bar_list_options* o, const qel_chart_item& item)
 {
-    qel_color own = o->color;
-    if ((own >> 24) || qel_color_is_token(own)) return qel_color_resolve(ctx, own);
-    return qel_chart_series_color(ctx, item.color);
+    return qel_chart_series_color(ctx, qel_color_arg(o->color, item.color));
 }
 
 // Advances the row of position k toward its place and length; true when it is to be drawn.

@@ -210,8 +210,8 @@ double qel_chart_items_total(const qel_chart_item* items, int32_t count)
 
 qel_color qel_chart_series_color(qel_context* ctx, qel_color color)
 {
-    if (has_own_color(color)) return qel_color_resolve(ctx, color);
-    return qel_theme_color(ctx, qel_theme_get_accent(ctx) == QEL_ACCENT_NEUTRAL ? QEL_COLOR_CHART1 : QEL_COLOR_ACCENT);
+    qel_theme_slot slot = qel_theme_get_accent(ctx) == QEL_ACCENT_NEUTRAL ? QEL_COLOR_CHART1 : QEL_COLOR_ACCENT;
+    return qel_color_resolve(ctx, qel_color_arg(color, qel_color_token(slot)));
 }
 
 qel_color qel_chart_color_ramp(qel_context* ctx, qel_color base, float t)

@@ -103,14 +103,13 @@ static qel_series_chart_payload* make_payload(qel_context* ctx, const qel_line_s
     p->series_count = count;
     p->options = *o;
     p->options.format = qel_arena_strdup(ctx, o->format, -1);
-    p->x_label_count = o->x_labels ? (o->x_label_count > 0 ? o->x_label_count : n) : 0;
+    p->options.x_label_count = o->x_labels ? (o->x_label_count > 0 ? o->x_label_count : n) : 0;
     if (o->x_labels) {
-        auto** labels = (const char**)qel_arena_alloc(ctx, sizeof(char*) * (size_t)std::max(p->x_label_count, 1));
-        for (int32_t i = 0; i < p->x_label_count; i++)
-            labels[i] = qel_arena_strdup(ctx, o->x_labels[i] ? o->x_labels[i] : "", -1);
-        p->x_labels = labels;
+        int32_t k = p->options.x_label_count;
+        auto** labels = (const char**)qel_arena_alloc(ctx, sizeof(char*) * (size_t)std::max(k, 1));
+        for (int32_t i = 0; i < k; i++) labels[i] = qel_arena_strdup(ctx, o->x_labels[i] ? o->x_labels[i] : "", -1);
+        p->options.x_labels = labels;
     }
-    p->options.x_labels = p->x_labels;
     p->intro = st->intro[0];
     p->hover_alpha = st->hover_alpha;
     p->hovered = st->hover_alpha > 0.01f && st->hovered >= 0 && st->hovered < n ? st->hovered : -1;
@@ -295,17 +294,18 @@ static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t
 // left out.
 static void draw_x_labels(qel_context* ctx, const plot_frame& f, const qel_series_chart_payload* p, int32_t n)
 {
-    int32_t shown = std::min(p->x_label_count, n);
+    int32_t shown = std::min(p->options.x_label_count, n);
     float last_end = -INFINITY;
     for (int32_t i = 0; i < shown; i++) {
         float cx = f.left + ((float)i + (p->mode == MODE_BAR ? 0.5f : 0.0f)) * f.slot;
-        float w = qel_text_width(ctx, QEL_FONT_BODY, f.label_size, p->x_labels[i], -1, 0);
+        const char* label = p->options.x_labels[i];
+        float w = qel_text_width(ctx, QEL_FONT_BODY, f.label_size, label, -1, 0);
         float start = cx - w / 2;
         if (p->mode == MODE_LINE && i == shown - 1) start = cx + std::fmin(w / 2, 4.0f) - w;
         else if (p->mode == MODE_LINE && i == 0) start = cx - std::fmin(w / 2, 4.0f);
         if (start < last_end + 8) continue;
         qel_draw_text(ctx, QEL_FONT_BODY, f.label_size, start, f.top + f.height + 8,
-                      qel_color_token(QEL_COLOR_TEXT_MUTED), p->x_labels[i], -1, 0);
+                      qel_color_token(QEL_COLOR_TEXT_MUTED), label, -1, 0);
         last_end = start + w;
     }
 }
@@ -464,7 +464,7 @@ void qel_chart_series_draw(qel_context* ctx, const qel_node* node, void* user)
     f.left = r.x + widest + 10;
     f.width = r.w - widest - 12;
     f.top = r.y + 6;
-    f.height = r.h - (p->x_labels ? 22.0f : 4.0f) - 8;
+    f.height = r.h - (p->options.x_labels ? 22.0f : 4.0f) - 8;
     if (f.width <= 10 || f.height <= 10) {
         p->state->plot_width = -1;  // too small: nothing to hover either
         return;
@@ -474,7 +474,7 @@ void qel_chart_series_draw(qel_context* ctx, const qel_node* node, void* user)
     int32_t n = longest(p->series, p->series_count);
     f.slot = p->mode == MODE_BAR ? f.width / (float)std::max(n, 1) : n < 2 ? f.width : f.width / (float)(n - 1);
     draw_grid(ctx, f, step, ticks, texts, p);
-    if (p->x_labels) draw_x_labels(ctx, f, p, n);
+    if (p->options.x_labels) draw_x_labels(ctx, f, p, n);
     if (p->mode == MODE_LINE) draw_lines(ctx, f, r, p);
     else draw_bars(ctx, f, p, n);
 }
@@ -485,7 +485,8 @@ void qel_chart_series_tooltip(qel_context* ctx, const qel_series_chart_payload* 
     if (!(p->hover_alpha > 0.01f) || index < 0) return;
     qel_chart_tip tip = {};
     tip.alpha = p->hover_alpha;
-    tip.title = p->x_labels && index < p->x_label_count ? p->x_labels[index] : qel_arena_sprintf(ctx, "#%d", index + 1);
+    const qel_series_chart_options& o = p->options;
+    tip.title = o.x_labels && index < o.x_label_count ? o.x_labels[index] : qel_arena_sprintf(ctx, "#%d", index + 1);
     for (int32_t s = 0; s < p->series_count; s++)
         if (index < p->series[s].count)
             qel_chart_tip_add(&tip, p->series[s].label,

@@ -108,7 +108,6 @@ int32_t qel_bubble_chart(qel_context* ctx, const char* label, const qel_xy_serie
     const qel_bubble_options none = {};
     qel_chart_entry e = qel_chart_entry_begin(ctx, label);
     auto* p = (qel_bubble_payload*)qel_arena_alloc(ctx, sizeof(qel_bubble_payload));
-    *p = {};
     p->series_count = series ? std::max(series_count, 0) : 0;
     p->options = options ? *options : none;
     copy_series(ctx, p, series);

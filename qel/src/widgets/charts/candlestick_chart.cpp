@@ -429,7 +429,6 @@ static void steer(qel_context* ctx, candle_frame* f)
 static qel_candlestick_payload* make_payload(qel_context* ctx, candle_frame* f)
 {
     auto* p = (qel_candlestick_payload*)qel_arena_alloc(ctx, sizeof(qel_candlestick_payload));
-    *p = {};
     qel_candlestick_view* v = f->view;
     p->wheel_id = f->e.id ^ QEL_CANDLESTICK_WHEEL_KEY;
     p->start = v->start;

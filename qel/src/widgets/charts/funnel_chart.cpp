@@ -51,7 +51,6 @@ int32_t qel_funnel_chart(qel_context* ctx, const char* label, const qel_chart_it
     if (!items || count < 0) count = 0;
     qel_chart_entry e = qel_chart_entry_begin(ctx, label);
     auto* p = (qel_funnel_payload*)qel_arena_alloc(ctx, sizeof(qel_funnel_payload));
-    *p = {};
     p->items = qel_chart_copy_items(ctx, items, (uint32_t)count);
     p->count = count;
     p->options = options ? *options : none;

@@ -62,7 +62,6 @@ void qel_gauge(qel_context* ctx, const char* label, float value, float min, floa
     if (!(max > min)) max = min + 1;
     uint32_t id = qel_id(ctx, label ? label : "gauge");
     auto* p = (qel_gauge_payload*)qel_arena_alloc(ctx, sizeof(qel_gauge_payload));
-    *p = {};
     float target = std::clamp((value - min) / (max - min), 0.0f, 1.0f);
     p->target = std::isnan(target) ? 0 : target;
     auto* st = (qel_gauge_state*)qel_state_get(ctx, id, sizeof(qel_gauge_state));

@@ -92,7 +92,6 @@ int32_t qel_progress_list(qel_context* ctx, const char* label, const qel_chart_i
     count = items ? std::clamp(count, 0, (int32_t)QEL_PROGRESS_RINGS) : 0;
     qel_chart_entry e = qel_chart_entry_begin(ctx, label);
     auto* p = (qel_progress_payload*)qel_arena_alloc(ctx, sizeof(qel_progress_payload));
-    *p = {};
     p->items = qel_chart_copy_items(ctx, items, (uint32_t)count);
     p->count = count;
     p->options = options ? *options : none;

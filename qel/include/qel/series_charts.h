@@ -46,12 +46,11 @@ struct qel_series_chart_state {
     float plot_width;
 };
 
-// The plot node's payload: copies of everything the drawing reads.
+// The plot node's payload: copies of everything the drawing reads. Its options hold copies of the
+// format and the category labels, with the labels' count settled (0 without labels).
 struct qel_series_chart_payload {
     qel_line_series* series;
     int32_t series_count;
-    const char* const* x_labels;
-    int32_t x_label_count;
     qel_series_chart_options options;
     float intro;
     int32_t hovered;  // -1 unless the hover shows

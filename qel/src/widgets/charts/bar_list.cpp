@@ -17,6 +17,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 #include "widgets/basic/widget_nodes.h"
 
 static const float ROW_PITCH = 40, BAR_HEIGHT = 34;
@@ -32,9 +33,7 @@ static int32_t* list_order(qel_context* ctx, const qel_chart_item* items, int32_
 
 static qel_color bar_color(qel_context* ctx, const qel_bar_list_options* o, const qel_chart_item& item)
 {
-    qel_color own = o->color;
-    if ((own >> 24) || qel_color_is_token(own)) return qel_color_resolve(ctx, own);
-    return qel_chart_series_color(ctx, item.color);
+    return qel_chart_series_color(ctx, qel_color_arg(o->color, item.color));
 }
 
 // Advances the row of position k toward its place and length; true when it is to be drawn.
@@ -71,7 +70,7 @@ int32_t qel_bar_list(qel_context* ctx, const char* label, const qel_chart_item* 
 
     auto* p = (qel_bar_list_payload*)qel_arena_alloc(ctx, sizeof(qel_bar_list_payload));
     p->rows = (qel_bar_list_row*)qel_arena_alloc(ctx, sizeof(qel_bar_list_row) * (size_t)(count > 0 ? count : 1));
-    float size = qel_chart_small_size(ctx);
+    float size = qel_text_small_scaled(ctx);
     for (int32_t k = 0; k < count; k++) {
         const qel_chart_item& item = copies[order[k]];
         const char* name = item.label ? item.label : "";
@@ -98,7 +97,7 @@ void qel_bar_list_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     auto* p = (const qel_bar_list_payload*)user;
     qel_rect r = node->rect;
-    float space = std::fmax(0.0f, r.w - p->widest_value - 16), size = qel_chart_small_size(ctx);
+    float space = std::fmax(0.0f, r.w - p->widest_value - 16), size = qel_text_small_scaled(ctx);
     float alpha = qel_dark_mode(ctx) ? 0.26f : 0.16f;
     const float highlight_radii[4] = {10, 10, 10, 10}, bar_radii[4] = {8, 8, 8, 8};
     qel_draw_push_clip(ctx, &r);

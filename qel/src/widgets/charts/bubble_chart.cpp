@@ -108,7 +108,6 @@ int32_t qel_bubble_chart(qel_context* ctx, const char* label, const qel_xy_serie
     const qel_bubble_options none = {};
     qel_chart_entry e = qel_chart_entry_begin(ctx, label);
     auto* p = (qel_bubble_payload*)qel_arena_alloc(ctx, sizeof(qel_bubble_payload));
-    *p = {};
     p->series_count = series ? std::max(series_count, 0) : 0;
     p->options = options ? *options : none;
     copy_series(ctx, p, series);
@@ -172,7 +171,7 @@ static void draw_bubbles(qel_context* ctx, const qel_bubble_payload* p, const qe
         qel_color fill = qel_color_alpha(c, (sr.sizes ? 0.42f : 1.0f) * (other ? 0.45f : 1.0f));
         for (int32_t i = 0; i < sr.count; i++) {
             qel_vec2 at = map_point(a, sr.xy[2 * i], sr.xy[2 * i + 1]);
-            float g = std::clamp(p->view.intro * 1.6f - (at.x - P.x) / std::fmax(1.0f, P.w) * 0.6f, 0.0f, 1.0f);
+            float g = qel_chart_stagger(p->view.intro, (at.x - P.x) / std::fmax(1.0f, P.w), 0.6f);
             float r = qel_bubble_radius(sr.sizes, i, a.largest_size) * g;
             if (r <= 0.2f) continue;
             if (s == p->hovered_series && i == p->hovered_point) r += 1.5f;

@@ -141,7 +141,7 @@ static void draw_days(qel_context* ctx, const qel_calendar_heatmap_payload* p, f
     const float radii[4] = {radius, radius, radius, radius};
     qel_color empty = qel_chart_empty_color(ctx);
     for (int32_t c = 0; c < p->weeks; c++) {
-        float fade = std::fmin(std::fmax(p->view.intro * 1.8f - (float)c / (float)p->weeks * 0.8f, 0.0f), 1.0f);
+        float fade = qel_chart_stagger(p->view.intro, (float)c / (float)p->weeks, 0.8f);
         for (int32_t row = 0; row < 7; row++) {
             int64_t index = (int64_t)c * 7 - p->first_weekday + row;
             if (index < 0 || index >= p->count) continue;
@@ -152,11 +152,8 @@ static void draw_days(qel_context* ctx, const qel_calendar_heatmap_payload* p, f
     int32_t hovered = p->view.hovered;
     if (hovered < 0 || !(p->view.tip_alpha > 0.01f)) return;
     int32_t slot = hovered + p->first_weekday;
-    qel_rect ring = {gx + (float)(slot / 7) * pitch - 1.5f, gy + (float)(slot % 7) * pitch - 1.5f, p->cell + 3,
-                     p->cell + 3};
-    const float ring_radii[4] = {radius + 1.5f, radius + 1.5f, radius + 1.5f, radius + 1.5f};
-    qel_draw_rect_bordered(ctx, &ring, ring_radii, 0,
-                           qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), p->view.tip_alpha), 1.5f);
+    qel_chart_cell_ring(ctx, gx + (float)(slot / 7) * pitch, gy + (float)(slot % 7) * pitch, p->cell, radius,
+                        p->view.tip_alpha);
 }
 
 // The five shades between "Less" and "More" at the grid's right end, and the total at its left;

@@ -48,6 +48,11 @@ static bool any_volume(const qel_candle* candles, int32_t n)
     return false;
 }
 
+static qel_color candle_color(const qel_candlestick_payload* p, const qel_candle& k)
+{
+    return k.close < k.open ? p->down_color : p->up_color;
+}
+
 // An overlay's value at a candle; NaN past its values.
 static float overlay_at(const qel_line_series& s, int32_t i)
 {
@@ -264,17 +269,14 @@ static void ease_range(qel_context* ctx, candle_frame* f, float lower, float upp
     qel_anim_exp(ctx, &v->y_max, upper, RANGE_SECONDS);
 }
 
-static const char* price_text(qel_context* ctx, const char* format, float price)
-{
-    return qel_chart_format_value(ctx, format, price);
-}
-
 // The price axis band the next frame reserves: the widest of the range's ends and middle.
 static float axis_width(qel_context* ctx, const char* format, float lower, float upper)
 {
     float size = qel_chart_xs_size(ctx), widest = 0;
-    for (float price : {upper, lower, (lower + upper) / 2})
-        widest = std::fmax(widest, qel_text_width(ctx, QEL_FONT_MEDIUM, size, price_text(ctx, format, price), -1, 1));
+    for (float price : {upper, lower, (lower + upper) / 2}) {
+        const char* text = qel_chart_format_value(ctx, format, price);
+        widest = std::fmax(widest, qel_text_width(ctx, QEL_FONT_MEDIUM, size, text, -1, 1));
+    }
     return std::ceil(widest) + 22;
 }
 
@@ -378,10 +380,10 @@ static void fill_tip(qel_context* ctx, const candle_frame* f, qel_candlestick_pa
     const char* label = f->o.labels ? f->o.labels[i] : nullptr;
     tip->title = label ? qel_arena_strdup(ctx, label, -1) : qel_arena_sprintf(ctx, "#%d", i + 1);
     const char* format = p->price_format;
-    qel_chart_tip_add(tip, "Open", price_text(ctx, format, c.open), 0);
-    qel_chart_tip_add(tip, "High", price_text(ctx, format, c.high), 0);
-    qel_chart_tip_add(tip, "Low", price_text(ctx, format, c.low), 0);
-    qel_chart_tip_add(tip, "Close", price_text(ctx, format, c.close), c.close < c.open ? p->down_color : p->up_color);
+    qel_chart_tip_add(tip, "Open", qel_chart_format_value(ctx, format, c.open), 0);
+    qel_chart_tip_add(tip, "High", qel_chart_format_value(ctx, format, c.high), 0);
+    qel_chart_tip_add(tip, "Low", qel_chart_format_value(ctx, format, c.low), 0);
+    qel_chart_tip_add(tip, "Close", qel_chart_format_value(ctx, format, c.close), candle_color(p, c));
     double reference = i > 0 ? f->candles[i - 1].close : c.open;
     double change = (c.close - reference) / reference * 100;
     if (reference != 0 && std::isfinite(change))
@@ -427,7 +429,6 @@ static void steer(qel_context* ctx, candle_frame* f)
 static qel_candlestick_payload* make_payload(qel_context* ctx, candle_frame* f)
 {
     auto* p = (qel_candlestick_payload*)qel_arena_alloc(ctx, sizeof(qel_candlestick_payload));
-    *p = {};
     qel_candlestick_view* v = f->view;
     p->wheel_id = f->e.id ^ QEL_CANDLESTICK_WHEEL_KEY;
     p->start = v->start;
@@ -543,7 +544,7 @@ static void draw_grid(qel_context* ctx, const candle_canvas& c, const qel_candle
         qel_draw_rect(ctx, &rule, nullptr, line);
         if (std::fabs(y - marker) >= 16)
             qel_draw_text_aligned(ctx, QEL_FONT_BODY, qel_chart_xs_size(ctx), P.x + P.w + 8, y, 0, muted,
-                                  price_text(ctx, p->price_format, tick), 1);
+                                  qel_chart_format_value(ctx, p->price_format, tick), 1);
     }
 }
 
@@ -559,11 +560,6 @@ static void draw_labels(qel_context* ctx, const candle_canvas& c, const qel_cand
         qel_draw_text_aligned(ctx, QEL_FONT_BODY, qel_chart_xs_size(ctx), x, a.y + a.h + 13, 1, muted,
                               p->label_texts[k], 0);
     }
-}
-
-static qel_color candle_color(const qel_candlestick_payload* p, const qel_candle& k)
-{
-    return k.close < k.open ? p->down_color : p->up_color;
 }
 
 static void draw_volume(qel_context* ctx, const candle_canvas& c, const qel_candlestick_payload* p,
@@ -656,7 +652,7 @@ static void draw_last_price(qel_context* ctx, const candle_canvas& c, const qel_
         qel_rect piece = {x, y - 0.5f, std::fmin(3.0f, a.x + a.w - x), 1};
         qel_draw_rect(ctx, &piece, nullptr, dash);
     }
-    price_pill(ctx, c, y, price_text(ctx, p->price_format, p->last_close), color, qel_chart_ink_on(color));
+    price_pill(ctx, c, y, qel_chart_format_value(ctx, p->price_format, p->last_close), color, qel_chart_ink_on(color));
 }
 
 static void draw_crosshair(qel_context* ctx, const candle_canvas& c, const qel_candlestick_payload* p)
@@ -673,7 +669,7 @@ static void draw_crosshair(qel_context* ctx, const candle_canvas& c, const qel_c
     qel_rect across = {a.x, y - 0.5f, a.w, 1};
     qel_draw_rect(ctx, &across, nullptr, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), fade));
     float price = c.lower + (P.y + P.h - y) / P.h * (c.upper - c.lower);
-    price_pill(ctx, c, y, price_text(ctx, p->price_format, price),
+    price_pill(ctx, c, y, qel_chart_format_value(ctx, p->price_format, price),
                qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), fade),
                qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BACKGROUND), fade));
 }

@@ -161,14 +161,27 @@ qel_color qel_chart_indexed_color(qel_context* ctx, qel_color own, int32_t index
     return qel_color_resolve(ctx, qel_color_arg(own, qel_color_token((qel_theme_slot)slot)));
 }
 
+float qel_chart_stagger(float intro, float share, float lag)
+{
+    return std::fmin(std::fmax(intro * (1 + lag) - share * lag, 0.0f), 1.0f);
+}
+
+qel_color qel_chart_dim_others(qel_context* ctx, const qel_chart_view* view, int32_t i, qel_color c, float strength)
+{
+    if (view->hovered < 0 || view->hovered == i) return c;
+    return qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), view->tip_alpha * strength);
+}
+
+void qel_chart_cell_ring(qel_context* ctx, float x, float y, float cell, float radius, float alpha)
+{
+    qel_rect ring = {x - 1.5f, y - 1.5f, cell + 3, cell + 3};
+    const float radii[4] = {radius + 1.5f, radius + 1.5f, radius + 1.5f, radius + 1.5f};
+    qel_draw_rect_bordered(ctx, &ring, radii, 0, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), alpha), 1.5f);
+}
+
 float qel_chart_xs_size(qel_context* ctx)
 {
     return qel_scaled(ctx, ctx->theme.current.text_xs);
-}
-
-float qel_chart_small_size(qel_context* ctx)
-{
-    return qel_text_small_scaled(ctx);
 }
 
 int32_t* qel_chart_order_by_value(qel_context* ctx, const qel_chart_item* items, int32_t count)
@@ -197,18 +210,16 @@ double qel_chart_items_total(const qel_chart_item* items, int32_t count)
 
 qel_color qel_chart_series_color(qel_context* ctx, qel_color color)
 {
-    if (has_own_color(color)) return qel_color_resolve(ctx, color);
-    return qel_theme_color(ctx, qel_theme_get_accent(ctx) == QEL_ACCENT_NEUTRAL ? QEL_COLOR_CHART1 : QEL_COLOR_ACCENT);
+    qel_theme_slot slot = qel_theme_get_accent(ctx) == QEL_ACCENT_NEUTRAL ? QEL_COLOR_CHART1 : QEL_COLOR_ACCENT;
+    return qel_color_resolve(ctx, qel_color_arg(color, qel_color_token(slot)));
 }
 
 qel_color qel_chart_color_ramp(qel_context* ctx, qel_color base, float t)
 {
     t = std::isfinite(t) ? std::fmin(std::fmax(t, 0.0f), 1.0f) : 0.0f;
     base = qel_color_resolve(ctx, base);
-    qel_color surface = qel_theme_color(ctx, QEL_COLOR_SURFACE), text = qel_theme_color(ctx, QEL_COLOR_TEXT);
     bool dark = qel_dark_mode(ctx);
-    qel_color low = dark ? qel_color_mix(qel_color_mix(surface, text, 0.07f), base, 0.28f)
-                         : qel_color_mix(qel_color_mix(surface, text, 0.055f), base, 0.2f);
+    qel_color low = qel_color_mix(qel_chart_empty_color(ctx), base, dark ? 0.28f : 0.2f);
     qel_color high = dark ? qel_color_mix(base, 0xFFFFFFFFu, 0.12f) : qel_color_mix(base, 0xFF000000u, 0.22f);
     if (t < 0.6f) return qel_color_mix(low, base, t / 0.6f);
     return qel_color_mix(base, high, (t - 0.6f) / 0.4f);
@@ -271,17 +282,19 @@ static const char* or_empty(const char* text)
     return text ? text : "";
 }
 
-float qel_chart_tip_content_width(qel_context* ctx, const qel_chart_tip* tip)
+void qel_chart_tip_size(qel_context* ctx, const qel_chart_tip* tip, float* w, float* h)
 {
     float s = ctx->theme.current.text_small;
-    float w = qel_text_width(ctx, QEL_FONT_MEDIUM, s, or_empty(tip->title), -1, 0);
-    for (int32_t i = 0; i < tip_rows(tip); i++) {
+    int32_t rows = tip_rows(tip);
+    float content = qel_text_width(ctx, QEL_FONT_MEDIUM, s, or_empty(tip->title), -1, 0);
+    for (int32_t i = 0; i < rows; i++) {
         float swatch = (tip->row_colors[i] >> 24) ? 14.0f : 0.0f;
         float row = swatch + qel_text_width(ctx, QEL_FONT_BODY, s, or_empty(tip->row_labels[i]), -1, 0) + 18 +
                     qel_text_width(ctx, QEL_FONT_MEDIUM, s, or_empty(tip->row_values[i]), -1, 1);
-        w = std::fmax(w, row);
+        content = std::fmax(content, row);
     }
-    return w;
+    *w = content + 20;
+    *h = (float)(rows + 1) * TIP_ROW + 20 + (rows > 0 ? 2.0f : 0.0f);
 }
 
 void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, float y, float w, float h)
@@ -292,8 +305,7 @@ void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, floa
     qel_rect box = {x, y, w, h};
     qel_draw_push_transform(ctx, 1, 0, 0, tip->alpha, 0, 0);
     qel_draw_elevation(ctx, &box, radii, 2, 1);
-    qel_color border = qel_dark_mode(ctx) ? qel_theme_color(ctx, QEL_COLOR_BORDER)
-                                                                 : LIGHT_TIP_BORDER;
+    qel_color border = qel_dark_mode(ctx) ? qel_theme_color(ctx, QEL_COLOR_BORDER) : LIGHT_TIP_BORDER;
     qel_draw_rect_bordered(ctx, &box, radii, qel_theme_color(ctx, QEL_COLOR_ELEVATED), border, 1);
     qel_color text = qel_theme_color(ctx, QEL_COLOR_TEXT);
     qel_draw_text(ctx, QEL_FONT_MEDIUM, s, x + 10, y + 10 + (TIP_ROW - line) / 2, text, or_empty(tip->title), -1, 0);
@@ -317,9 +329,8 @@ void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, floa
 void qel_chart_tooltip(qel_context* ctx, const qel_chart_tip* tip)
 {
     if (!tip || !(tip->alpha > 0)) return;
-    int32_t rows = tip_rows(tip);
-    float w = qel_chart_tip_content_width(ctx, tip) + 20;
-    float h = (float)(rows + 1) * TIP_ROW + 20 + (rows > 0 ? 2.0f : 0.0f);
+    float w, h;
+    qel_chart_tip_size(ctx, tip, &w, &h);
     float x = tip->anchor_x + 14, y = tip->anchor_y - h - 10;
     if (x + w > tip->bounds_x + tip->bounds_w + 20) x = tip->anchor_x - 14 - w;
     if (y < tip->bounds_y - 30) y = tip->anchor_y + 18;

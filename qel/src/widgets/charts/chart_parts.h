@@ -1,6 +1,7 @@
-// What the item charts' entries and draw callbacks share beyond the public frame: the entry's
-// steps (state, intro, hover, tooltip, node, click), the empty-cell colour, the value order and
-// the tooltip box's measure and drawing. Each chart's hit test and drawing stay its own.
+// What the item charts' entries and draw callbacks share beyond the public frame: the entry's steps
+// (state, intro, hover, tooltip, node, click), the empty-cell colour, the staggered intro, the
+// dimming of other items, the cell hover ring, the value order and the tooltip box's measure and
+// drawing. Each chart's hit test and drawing stay its own.
 #pragma once
 
 #include <cstdint>
@@ -61,9 +62,19 @@ qel_color qel_chart_empty_color(qel_context* ctx);
 // An item's own colour when it has one, else the categorical chart colour of its index.
 qel_color qel_chart_indexed_color(qel_context* ctx, qel_color own, int32_t index);
 
-// The theme's extra-small (or small) text size times the UI scale.
+// How far an item has grown in at intro (0..1) when items further along (share 0..1) start later:
+// clamped intro x (1 + lag) - share x lag.
+float qel_chart_stagger(float intro, float share, float lag);
+
+// Item i's colour c, faded toward the surface by strength x the tooltip's alpha while another item
+// is emphasised.
+qel_color qel_chart_dim_others(qel_context* ctx, const qel_chart_view* view, int32_t i, qel_color c, float strength);
+
+// The hover ring around a cell of size cell at (x, y) whose corners have radius, at alpha.
+void qel_chart_cell_ring(qel_context* ctx, float x, float y, float cell, float radius, float alpha);
+
+// The theme's extra-small text size times the UI scale.
 float qel_chart_xs_size(qel_context* ctx);
-float qel_chart_small_size(qel_context* ctx);
 
 // Item indices by value, largest first; equal values keep their order. Frame arena.
 int32_t* qel_chart_order_by_value(qel_context* ctx, const qel_chart_item* items, int32_t count);
@@ -73,8 +84,9 @@ double qel_chart_items_total(const qel_chart_item* items, int32_t count);
 
 // --- The tooltip box ---
 
-// The box's content width: the title, and each row's swatch, label, 18 units and value.
-float qel_chart_tip_content_width(qel_context* ctx, const qel_chart_tip* tip);
+// The box's size: 10 around the title and the rows, the widest of them (a row's swatch, label, 18
+// units and value), the title 18 high, each row 18 more and 2 under the last.
+void qel_chart_tip_size(qel_context* ctx, const qel_chart_tip* tip, float* w, float* h);
 
 // Draws the box at (x, y) of size w x h with the tip's title and rows, faded by its alpha.
 void qel_chart_tip_box(qel_context* ctx, const qel_chart_tip* tip, float x, float y, float w, float h);

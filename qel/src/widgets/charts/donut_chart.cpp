@@ -79,7 +79,7 @@ static qel_donut_payload* make_payload(qel_context* ctx, const float* values, co
 static float legend_width(qel_context* ctx, const qel_donut_payload* p)
 {
     if (p->count < 1) return 50;
-    float size = ctx->theme.current.text_body * ctx->theme.current.ui_scale, names = 0, shares = 0;
+    float size = qel_text_body_scaled(ctx), names = 0, shares = 0;
     for (int32_t i = 0; i < p->count; i++) {
         names = std::fmax(names, qel_text_width(ctx, QEL_FONT_BODY, size, p->labels[i], -1, 0));
         shares = std::fmax(shares, qel_text_width(ctx, QEL_FONT_MEDIUM, size, share_text(ctx, p, i), -1, 1));
@@ -89,14 +89,12 @@ static float legend_width(qel_context* ctx, const qel_donut_payload* p)
 
 static int32_t legend_text(qel_context* ctx, const char* text, uint32_t font, qel_theme_slot color, float size)
 {
-    int32_t index = qel_node_text(ctx, text, -1, font, size, qel_color_token(color), false);
-    qel_node_at(ctx, index)->line_height = 1.3f;
-    return index;
+    return qel_text_leaf(ctx, text, -1, font, size, qel_color_token(color), false, 1.3f);
 }
 
 static void legend(qel_context* ctx, const qel_donut_payload* p)
 {
-    float size = ctx->theme.current.text_body * ctx->theme.current.ui_scale;
+    float size = qel_text_body_scaled(ctx);
     qel_style column = {};
     column.direction = QEL_DIR_COLUMN;
     column.gap = 10;

@@ -15,6 +15,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float ROW = 40, PITCH = 54, SIDE = 64;
 // However many stages, the last stays clearly apart from the surface.
@@ -50,16 +51,14 @@ int32_t qel_funnel_chart(qel_context* ctx, const char* label, const qel_chart_it
     if (!items || count < 0) count = 0;
     qel_chart_entry e = qel_chart_entry_begin(ctx, label);
     auto* p = (qel_funnel_payload*)qel_arena_alloc(ctx, sizeof(qel_funnel_payload));
-    *p = {};
     p->items = qel_chart_copy_items(ctx, items, (uint32_t)count);
     p->count = count;
     p->options = options ? *options : none;
     p->base = qel_chart_series_color(ctx, p->options.color);
-    float widest = 0;
+    float widest = 0, size = qel_text_small_scaled(ctx);
     for (int32_t i = 0; i < count; i++) {
         p->vmax = std::fmax(p->vmax, p->items[i].value);
-        widest = std::fmax(widest,
-                           qel_text_width(ctx, QEL_FONT_MEDIUM, qel_chart_small_size(ctx), label_of(p->items[i]), -1, 0));
+        widest = std::fmax(widest, qel_text_width(ctx, QEL_FONT_MEDIUM, size, label_of(p->items[i]), -1, 0));
     }
     p->label_width = widest + 20;
     int32_t hit = qel_chart_entry_hovering(&e) ? qel_funnel_row_at(e.pointer.y - e.rect.y, count) : -1;
@@ -76,8 +75,7 @@ static qel_color stage_color(qel_context* ctx, const qel_funnel_payload* p, int3
     qel_color surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     qel_color c = qel_color_resolve(
         ctx, qel_color_arg(p->items[i].color, qel_color_mix(p->base, surface, std::fmin(STAGE_FADE * (float)i, MOST_FADE))));
-    bool dimmed = p->view.hovered >= 0 && p->view.hovered != i;
-    return dimmed ? qel_color_mix(c, surface, p->view.tip_alpha * 0.3f) : c;
+    return qel_chart_dim_others(ctx, &p->view, i, c, 0.3f);
 }
 
 struct funnel_geometry {
@@ -116,7 +114,7 @@ static void draw_stage(qel_context* ctx, const qel_funnel_payload* p, const funn
                        float* previous_w)
 {
     float top = g.y + PITCH * (float)i;
-    float grown = std::clamp(p->view.intro * 1.6f - (float)i / (float)p->count * 0.6f, 0.0f, 1.0f);
+    float grown = qel_chart_stagger(p->view.intro, (float)i / (float)p->count, 0.6f);
     float share = p->vmax > 0 ? p->items[i].value / p->vmax : 0;
     float w = std::fmax(6.0f, share * g.plot_w * grown);
     qel_color c = stage_color(ctx, p, i);
@@ -156,7 +154,7 @@ void qel_funnel_chart_draw(qel_context* ctx, const qel_node* node, void* user)
     g.right = r.x + r.w;
     g.plot_w = r.w - p->label_width - SIDE;
     g.cx = r.x + p->label_width + g.plot_w / 2;
-    g.small = qel_chart_small_size(ctx);
+    g.small = qel_text_small_scaled(ctx);
     g.tiny = qel_chart_xs_size(ctx);
     float previous_w = 0;
     for (int32_t i = 0; i < p->count; i++) draw_stage(ctx, p, g, i, &previous_w);

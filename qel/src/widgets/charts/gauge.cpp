@@ -62,7 +62,6 @@ void qel_gauge(qel_context* ctx, const char* label, float value, float min, floa
     if (!(max > min)) max = min + 1;
     uint32_t id = qel_id(ctx, label ? label : "gauge");
     auto* p = (qel_gauge_payload*)qel_arena_alloc(ctx, sizeof(qel_gauge_payload));
-    *p = {};
     float target = std::clamp((value - min) / (max - min), 0.0f, 1.0f);
     p->target = std::isnan(target) ? 0 : target;
     auto* st = (qel_gauge_state*)qel_state_get(ctx, id, sizeof(qel_gauge_state));
@@ -157,8 +156,8 @@ static void draw_target(qel_context* ctx, const qel_gauge_payload* p, const dial
 
 static void draw_texts(qel_context* ctx, const qel_gauge_payload* p, const dial& d)
 {
-    float scale = ctx->theme.current.ui_scale, size = (d.r >= 70 ? 26 : 18) * scale;
-    float small = qel_chart_small_size(ctx), line = qel_line_height(ctx, QEL_FONT_HEADING, size);
+    float size = qel_scaled(ctx, d.r >= 70 ? 26 : 18);
+    float small = qel_text_small_scaled(ctx), line = qel_line_height(ctx, QEL_FONT_HEADING, size);
     float y = p->needle ? d.centre.y + 0.42f * d.r : p->caption ? d.centre.y - 6 : d.centre.y;
     float vw = qel_text_width(ctx, QEL_FONT_HEADING, size, p->value_text, -1, 1);
     float uw = p->unit ? qel_text_width(ctx, QEL_FONT_MEDIUM, small, p->unit, -1, 0) + 3 : 0;
@@ -196,9 +195,7 @@ void qel_gauge_draw(qel_context* ctx, const qel_node* node, void* user)
     d.centre = {r.x + r.w / 2, r.y + 4 + d.r};
     d.thickness = p->needle ? std::fmax(3.0f, 0.075f * d.r) : std::fmax(6.0f, 0.17f * d.r);
     d.arc_r = d.r - d.thickness / 2;
-    bool dark = qel_dark_mode(ctx);
-    d.track = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT),
-                            dark ? 0.07f : 0.055f);
+    d.track = qel_chart_empty_color(ctx);
     draw_track(ctx, p, d);
     if (!p->needle) draw_value_arc(ctx, p, d);
     if (p->ticks > 0) draw_ticks(ctx, p, d);

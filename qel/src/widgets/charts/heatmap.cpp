@@ -144,18 +144,15 @@ static void draw_cells(qel_context* ctx, const qel_heatmap_payload* p, const qel
     qel_color empty = qel_chart_empty_color(ctx);
     for (int32_t r = 0; r < p->rows; r++)
         for (int32_t c = 0; c < p->columns; c++) {
-            float fade = std::fmin(std::fmax(p->view.intro * 1.8f - (float)c / (float)p->columns * 0.8f, 0.0f), 1.0f);
+            float fade = qel_chart_stagger(p->view.intro, (float)c / (float)p->columns, 0.8f);
             qel_rect cell = {l.grid_left + (float)c * pitch, l.grid_top + (float)r * pitch, l.cell, l.cell};
             qel_draw_rect(ctx, &cell, radii,
                           qel_color_mix(empty, cell_color(ctx, p, (int64_t)r * p->columns + c), fade));
         }
     if (p->view.hovered < 0 || !(p->view.tip_alpha > 0.01f)) return;
     int32_t r = p->view.hovered / p->columns, c = p->view.hovered % p->columns;
-    qel_rect ring = {l.grid_left + (float)c * pitch - 1.5f, l.grid_top + (float)r * pitch - 1.5f, l.cell + 3,
-                     l.cell + 3};
-    const float ring_radii[4] = {radius + 1.5f, radius + 1.5f, radius + 1.5f, radius + 1.5f};
-    qel_draw_rect_bordered(ctx, &ring, ring_radii, 0,
-                           qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), p->view.tip_alpha), 1.5f);
+    qel_chart_cell_ring(ctx, l.grid_left + (float)c * pitch, l.grid_top + (float)r * pitch, l.cell, radius,
+                        p->view.tip_alpha);
 }
 
 // Column names centred under their columns, leaving out one that would crowd the one before.

@@ -92,11 +92,10 @@ int32_t qel_progress_list(qel_context* ctx, const char* label, const qel_chart_i
     count = items ? std::clamp(count, 0, (int32_t)QEL_PROGRESS_RINGS) : 0;
     qel_chart_entry e = qel_chart_entry_begin(ctx, label);
     auto* p = (qel_progress_payload*)qel_arena_alloc(ctx, sizeof(qel_progress_payload));
-    *p = {};
     p->items = qel_chart_copy_items(ctx, items, (uint32_t)count);
     p->count = count;
     p->options = options ? *options : none;
-    p->small_size = qel_chart_small_size(ctx);
+    p->small_size = qel_text_small_scaled(ctx);
     float lw = legend_width(ctx, p);
     float asked = p->options.size > 0 ? p->options.size : 150;
     float smallest = p->options.size > 0 && p->options.size < 96 ? asked : 96;
@@ -127,10 +126,7 @@ int32_t qel_progress_list(qel_context* ctx, const char* label, const qel_chart_i
 // Another item's colour fades toward the surface while one is hovered.
 static qel_color shown_color(qel_context* ctx, const qel_progress_payload* p, int32_t i)
 {
-    qel_color c = item_color(ctx, p, i);
-    if (p->view.hovered >= 0 && p->view.hovered != i && p->view.tip_alpha > 0.01f)
-        c = qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.4f);
-    return c;
+    return qel_chart_dim_others(ctx, &p->view, i, item_color(ctx, p, i), 0.4f);
 }
 
 // Past a full turn the ring is whole, and a shadow under the head marks where it overlaps.
@@ -170,7 +166,7 @@ static void draw_rings(qel_context* ctx, const qel_progress_payload* p, qel_vec2
 static void draw_centre(qel_context* ctx, const qel_progress_payload* p, qel_vec2 c)
 {
     const qel_progress_list_options& o = p->options;
-    float big = 0.16f * p->size * ctx->theme.current.ui_scale;
+    float big = qel_scaled(ctx, 0.16f * p->size);
     if (o.center_text)
         qel_draw_text_aligned(ctx, QEL_FONT_HEADING, big, c.x, o.center_caption ? c.y - 7 : c.y, 1,
                               qel_theme_color(ctx, QEL_COLOR_TEXT), o.center_text, 1);

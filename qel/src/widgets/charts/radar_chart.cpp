@@ -99,7 +99,6 @@ int32_t qel_radar_chart(qel_context* ctx, const char* label, const qel_radar_ser
     const qel_radar_options none = {};
     qel_chart_entry e = qel_chart_entry_begin(ctx, label);
     auto* p = (qel_radar_payload*)qel_arena_alloc(ctx, sizeof(qel_radar_payload));
-    *p = {};
     p->series_count = series ? std::max(series_count, 0) : 0;
     p->axis_count = std::max(axis_count, 0);
     p->options = options ? *options : none;

@@ -20,12 +20,11 @@
 static const float GAP = 14, DEFAULT_HEIGHT = 300, DEFAULT_NODE_WIDTH = 12;
 static const int32_t RIBBON_STEPS = 28;
 
+// n zeroed elements (at least one) in the frame arena.
 template <class T>
 static T* arena_array(qel_context* ctx, int32_t n)
 {
-    auto* a = (T*)qel_arena_alloc(ctx, sizeof(T) * (size_t)std::max(n, 1));
-    std::fill(a, a + std::max(n, 1), T{});
-    return a;
+    return (T*)qel_arena_alloc(ctx, sizeof(T) * (size_t)std::max(n, 1));
 }
 
 static const char* label_of(const char* const* labels, int32_t i)
@@ -228,7 +227,6 @@ int32_t qel_sankey_chart(qel_context* ctx, const char* label, const char* const*
     const qel_sankey_options* o = options ? options : &none;
     qel_chart_entry e = qel_chart_entry_begin(ctx, label);
     auto* p = (qel_sankey_payload*)qel_arena_alloc(ctx, sizeof(qel_sankey_payload));
-    *p = {};
     p->node_count = std::max(node_count, 0);
     p->link_count = links ? std::max(link_count, 0) : 0;
     p->labels = node_labels;

@@ -13,6 +13,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float SEGMENT_GAP = 2, ENTRY_GAP = 22, LINE_PITCH = 26, LINE_HEIGHT = 20;
 
@@ -41,7 +42,7 @@ static const char* value_text(qel_context* ctx, const qel_segmented_bar_payload*
 static int32_t legend_flow(qel_context* ctx, const qel_segmented_bar_payload* p, float x, float y, float width,
                            qel_rect* boxes)
 {
-    float size = qel_chart_small_size(ctx), cx = x, cy = y;
+    float size = qel_text_small_scaled(ctx), cx = x, cy = y;
     int32_t lines = 1;
     for (int32_t i = 0; i < p->count; i++) {
         const char* name = p->items[i].label ? p->items[i].label : "";
@@ -123,14 +124,11 @@ static void draw_segments(qel_context* ctx, const qel_segmented_bar_payload* p, 
         if (p->items[i].value > 0) last = i, first = first < 0 ? i : first;
     qel_rect* rects = arena_rects(ctx, p->count);
     qel_chart_segment_layout(r.x, r.y, r.w, p->items, p->count, p->total, h, t, rects);
-    bool dimming = p->view.hovered >= 0 && p->view.tip_alpha > 0.01f;
     for (int32_t i = 0; i < p->count; i++) {
         if (!(p->items[i].value > 0)) continue;
         float left = i == first ? h / 2 : inner, right = i == last && t > 0.99f ? h / 2 : inner;
         const float radii[4] = {left, right, right, left};
-        qel_color c = qel_chart_indexed_color(ctx, p->items[i].color, i);
-        if (dimming && i != p->view.hovered)
-            c = qel_color_mix(c, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.5f);
+        qel_color c = qel_chart_dim_others(ctx, &p->view, i, qel_chart_indexed_color(ctx, p->items[i].color, i), 0.5f);
         qel_draw_rect(ctx, &rects[i], radii, c);
     }
 }
@@ -139,7 +137,7 @@ static void draw_legend(qel_context* ctx, const qel_segmented_bar_payload* p, co
 {
     qel_rect* boxes = arena_rects(ctx, p->count);
     legend_flow(ctx, p, r.x, r.y + p->height + 14, r.w, boxes);
-    float size = qel_chart_small_size(ctx);
+    float size = qel_text_small_scaled(ctx);
     const float radii[4] = {2.5f, 2.5f, 2.5f, 2.5f};
     for (int32_t i = 0; i < p->count; i++) {
         float f = p->view.hovered >= 0 && i != p->view.hovered ? 0.5f : 1.0f, cy = boxes[i].y + LINE_HEIGHT / 2;

@@ -103,14 +103,13 @@ static qel_series_chart_payload* make_payload(qel_context* ctx, const qel_line_s
     p->series_count = count;
     p->options = *o;
     p->options.format = qel_arena_strdup(ctx, o->format, -1);
-    p->x_label_count = o->x_labels ? (o->x_label_count > 0 ? o->x_label_count : n) : 0;
+    p->options.x_label_count = o->x_labels ? (o->x_label_count > 0 ? o->x_label_count : n) : 0;
     if (o->x_labels) {
-        auto** labels = (const char**)qel_arena_alloc(ctx, sizeof(char*) * (size_t)std::max(p->x_label_count, 1));
-        for (int32_t i = 0; i < p->x_label_count; i++)
-            labels[i] = qel_arena_strdup(ctx, o->x_labels[i] ? o->x_labels[i] : "", -1);
-        p->x_labels = labels;
+        int32_t k = p->options.x_label_count;
+        auto** labels = (const char**)qel_arena_alloc(ctx, sizeof(char*) * (size_t)std::max(k, 1));
+        for (int32_t i = 0; i < k; i++) labels[i] = qel_arena_strdup(ctx, o->x_labels[i] ? o->x_labels[i] : "", -1);
+        p->options.x_labels = labels;
     }
-    p->options.x_labels = p->x_labels;
     p->intro = st->intro[0];
     p->hover_alpha = st->hover_alpha;
     p->hovered = st->hover_alpha > 0.01f && st->hovered >= 0 && st->hovered < n ? st->hovered : -1;
@@ -135,9 +134,8 @@ static void legend_row(qel_context* ctx, const qel_series_chart_payload* p)
         int32_t swatch = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 8}, {QEL_SIZE_FIXED, 8});
         qel_node_at(ctx, swatch)->fill = p->series[s].color;
         qel_node_round(qel_node_at(ctx, swatch), SWATCH_RADIUS);
-        int32_t text = qel_node_text(ctx, p->series[s].label, -1, QEL_FONT_BODY, qel_chart_small_size(ctx),
-                                     qel_color_token(QEL_COLOR_TEXT_SECONDARY), false);
-        qel_node_at(ctx, text)->line_height = 1.3f;
+        qel_text_leaf(ctx, p->series[s].label, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
+                      qel_color_token(QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
         qel_container_end(ctx);
     }
     qel_container_end(ctx);
@@ -261,17 +259,20 @@ static float baseline_y(const plot_frame& f)
     return value_y(f, std::fmin(std::fmax(0.0f, f.lower), f.upper));
 }
 
-static float widest_tick_label(qel_context* ctx, const plot_frame& f, float step, const char* format, int32_t ticks)
+// The value axis's tick texts, formatted once a frame for both the measure and the drawing.
+static const char** tick_texts(qel_context* ctx, const plot_frame& f, float step, const char* format, int32_t ticks,
+                               float* widest)
 {
-    float widest = 0;
+    auto** texts = (const char**)qel_arena_alloc(ctx, sizeof(char*) * (size_t)std::max(ticks, 1));
+    *widest = 0;
     for (int32_t i = 0; i < ticks; i++) {
-        const char* text = qel_chart_format_value(ctx, format, f.lower + (float)i * step);
-        widest = std::fmax(widest, qel_text_width(ctx, QEL_FONT_BODY, f.label_size, text, -1, 1));
+        texts[i] = qel_chart_format_value(ctx, format, f.lower + (float)i * step);
+        *widest = std::fmax(*widest, qel_text_width(ctx, QEL_FONT_BODY, f.label_size, texts[i], -1, 1));
     }
-    return widest;
+    return texts;
 }
 
-static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t ticks,
+static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t ticks, const char* const* texts,
                       const qel_series_chart_payload* p)
 {
     float scale = ctx->clock.scale;
@@ -283,9 +284,8 @@ static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t
             qel_rect line = {f.left, y - 0.5f, f.width, 1};
             qel_draw_rect(ctx, &line, nullptr, c);
         }
-        const char* text = qel_chart_format_value(ctx, p->options.format, tick);
         qel_draw_text_aligned(ctx, QEL_FONT_BODY, f.label_size, f.left - 10, y, 2,
-                              qel_color_token(QEL_COLOR_TEXT_MUTED), text, 1);
+                              qel_color_token(QEL_COLOR_TEXT_MUTED), texts[i], 1);
     }
 }
 
@@ -294,17 +294,18 @@ static void draw_grid(qel_context* ctx, const plot_frame& f, float step, int32_t
 // left out.
 static void draw_x_labels(qel_context* ctx, const plot_frame& f, const qel_series_chart_payload* p, int32_t n)
 {
-    int32_t shown = std::min(p->x_label_count, n);
+    int32_t shown = std::min(p->options.x_label_count, n);
     float last_end = -INFINITY;
     for (int32_t i = 0; i < shown; i++) {
         float cx = f.left + ((float)i + (p->mode == MODE_BAR ? 0.5f : 0.0f)) * f.slot;
-        float w = qel_text_width(ctx, QEL_FONT_BODY, f.label_size, p->x_labels[i], -1, 0);
+        const char* label = p->options.x_labels[i];
+        float w = qel_text_width(ctx, QEL_FONT_BODY, f.label_size, label, -1, 0);
         float start = cx - w / 2;
         if (p->mode == MODE_LINE && i == shown - 1) start = cx + std::fmin(w / 2, 4.0f) - w;
         else if (p->mode == MODE_LINE && i == 0) start = cx - std::fmin(w / 2, 4.0f);
         if (start < last_end + 8) continue;
         qel_draw_text(ctx, QEL_FONT_BODY, f.label_size, start, f.top + f.height + 8,
-                      qel_color_token(QEL_COLOR_TEXT_MUTED), p->x_labels[i], -1, 0);
+                      qel_color_token(QEL_COLOR_TEXT_MUTED), label, -1, 0);
         last_end = start + w;
     }
 }
@@ -458,11 +459,12 @@ void qel_chart_series_draw(qel_context* ctx, const qel_node* node, void* user)
     if (!qel_chart_series_range(p, &f.lower, &f.upper, &step)) return;
     f.label_size = ctx->theme.current.text_xs + 0.5f;
     int32_t ticks = qel_chart_tick_count(f.lower, f.upper, step);
-    float widest = widest_tick_label(ctx, f, step, p->options.format, ticks);
+    float widest;
+    const char** texts = tick_texts(ctx, f, step, p->options.format, ticks, &widest);
     f.left = r.x + widest + 10;
     f.width = r.w - widest - 12;
     f.top = r.y + 6;
-    f.height = r.h - (p->x_labels ? 22.0f : 4.0f) - 8;
+    f.height = r.h - (p->options.x_labels ? 22.0f : 4.0f) - 8;
     if (f.width <= 10 || f.height <= 10) {
         p->state->plot_width = -1;  // too small: nothing to hover either
         return;
@@ -471,8 +473,8 @@ void qel_chart_series_draw(qel_context* ctx, const qel_node* node, void* user)
     p->state->plot_width = f.width;
     int32_t n = longest(p->series, p->series_count);
     f.slot = p->mode == MODE_BAR ? f.width / (float)std::max(n, 1) : n < 2 ? f.width : f.width / (float)(n - 1);
-    draw_grid(ctx, f, step, ticks, p);
-    if (p->x_labels) draw_x_labels(ctx, f, p, n);
+    draw_grid(ctx, f, step, ticks, texts, p);
+    if (p->options.x_labels) draw_x_labels(ctx, f, p, n);
     if (p->mode == MODE_LINE) draw_lines(ctx, f, r, p);
     else draw_bars(ctx, f, p, n);
 }
@@ -483,14 +485,15 @@ void qel_chart_series_tooltip(qel_context* ctx, const qel_series_chart_payload* 
     if (!(p->hover_alpha > 0.01f) || index < 0) return;
     qel_chart_tip tip = {};
     tip.alpha = p->hover_alpha;
-    tip.title = p->x_labels && index < p->x_label_count ? p->x_labels[index] : qel_arena_sprintf(ctx, "#%d", index + 1);
+    const qel_series_chart_options& o = p->options;
+    tip.title = o.x_labels && index < o.x_label_count ? o.x_labels[index] : qel_arena_sprintf(ctx, "#%d", index + 1);
     for (int32_t s = 0; s < p->series_count; s++)
         if (index < p->series[s].count)
             qel_chart_tip_add(&tip, p->series[s].label,
                               qel_chart_format_value(ctx, p->options.format, p->series[s].values[index]),
                               qel_color_resolve(ctx, p->series[s].color));
-    int32_t rows = std::min(p->series_count, (int32_t)QEL_CHART_TIP_ROWS);
-    float w = qel_chart_tip_content_width(ctx, &tip) + 20, h = (float)(rows + 1) * 18 + 22;
+    float w, h;
+    qel_chart_tip_size(ctx, &tip, &w, &h);
     float x = anchor_x + 14, y = anchor_y - h / 2;
     if (x + w > plot->x + plot->w) x = anchor_x - 14 - w;
     x = std::fmax(x, plot->x - 40);

@@ -14,6 +14,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const char* const ARROW_UP = "\xEE\x86\x91";    // U+E191
 static const char* const ARROW_DOWN = "\xEE\x86\x90";  // U+E190
@@ -58,10 +59,8 @@ void qel_sparkline_draw(qel_context* ctx, const qel_node* node, void* user)
 static int32_t tile_text(qel_context* ctx, const char* text, uint32_t font, float size, qel_theme_slot color,
                          float line_height, bool tabular)
 {
-    int32_t index = qel_node_text(ctx, text, -1, font, size, qel_color_token(color), false);
-    qel_node* n = qel_node_at(ctx, index);
-    n->line_height = line_height;
-    if (tabular) n->flags |= QEL_NODE_TABULAR;
+    int32_t index = qel_text_leaf(ctx, text, -1, font, size, qel_color_token(color), false, line_height);
+    if (tabular) qel_node_at(ctx, index)->flags |= QEL_NODE_TABULAR;
     return index;
 }
 
@@ -86,7 +85,7 @@ static void change_row(qel_context* ctx, const qel_stat_tile_options* o, float d
     qel_container_begin(ctx, &s);
     qel_icon_glyph(ctx, delta >= 0 ? ARROW_UP : ARROW_DOWN, 14, qel_theme_color(ctx, color));
     const char* text = o->delta_text ? o->delta_text : qel_arena_sprintf(ctx, "%+.1f%%", (double)delta);
-    tile_text(ctx, text, QEL_FONT_MEDIUM, qel_chart_small_size(ctx), color, 1.2f, true);
+    tile_text(ctx, text, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), color, 1.2f, true);
     qel_container_end(ctx);
 }
 
@@ -94,7 +93,6 @@ void qel_stat_tile(qel_context* ctx, const char* caption, const char* value, con
 {
     const qel_stat_tile_options none = {};
     const qel_stat_tile_options* o = options ? options : &none;
-    const qel_theme* t = &ctx->theme.current;
     float delta = std::isfinite(o->delta) ? o->delta : 0.0f;
     qel_card_opts card = {};
     card.padding = 20;
@@ -103,11 +101,11 @@ void qel_stat_tile(qel_context* ctx, const char* caption, const char* value, con
     qel_card_begin(ctx, &card);
     row_begin(ctx, 8, QEL_ALIGN_AUTO);
     qel_icon_glyph(ctx, o->icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
-    tile_text(ctx, caption ? caption : "", QEL_FONT_BODY, t->text_body * t->ui_scale, QEL_COLOR_TEXT_SECONDARY, 1.3f,
+    tile_text(ctx, caption ? caption : "", QEL_FONT_BODY, qel_text_body_scaled(ctx), QEL_COLOR_TEXT_SECONDARY, 1.3f,
               false);
     qel_container_end(ctx);
     row_begin(ctx, 10, QEL_ALIGN_END);
-    tile_text(ctx, value ? value : "", QEL_FONT_HEADING, 28 * t->ui_scale, QEL_COLOR_TEXT, 1.1f, true);
+    tile_text(ctx, value ? value : "", QEL_FONT_HEADING, qel_scaled(ctx, 28), QEL_COLOR_TEXT, 1.1f, true);
     if (delta != 0 || o->delta_text) change_row(ctx, o, delta);
     qel_container_end(ctx);
     if (o->trend_values && o->trend_count > 1) {

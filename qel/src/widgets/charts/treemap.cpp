@@ -14,6 +14,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float DEFAULT_HEIGHT = 300;
 
@@ -103,7 +104,7 @@ static void tile_texts(qel_context* ctx, const qel_treemap_payload* p, const qel
 {
     const qel_chart_item& it = p->items[item];
     if (!(tile.w > 56 && tile.h > 30) || !it.label) return;
-    float size = qel_chart_small_size(ctx);
+    float size = qel_text_small_scaled(ctx);
     qel_color ink = qel_chart_ink_on(fill);
     qel_draw_push_clip(ctx, &tile);
     qel_draw_text(ctx, QEL_FONT_MEDIUM, size, tile.x + 10, tile.y + 8, qel_color_alpha(ink, fade), it.label, -1, 0);
@@ -118,16 +119,14 @@ void qel_treemap_draw(qel_context* ctx, const qel_node* node, void* user)
     auto* p = (const qel_treemap_payload*)user;
     qel_rect r = node->rect;
     qel_rect* tiles = qel_chart_treemap_layout(ctx, &r, p->items, p->order, p->count, p->total);
-    bool dimming = p->view.hovered >= 0 && p->view.tip_alpha > 0.01f;
     for (int32_t k = 0; k < p->count; k++) {
         qel_rect tile = {tiles[k].x + 1, tiles[k].y + 1, tiles[k].w - 2, tiles[k].h - 2};
         if (!(tile.w > 0.5f && tile.h > 0.5f)) continue;
         int32_t item = p->order[k];
-        float fade = std::fmin(std::fmax(p->view.intro * 1.6f - (float)k / (float)p->count * 0.6f, 0.0f), 1.0f);
+        float fade = qel_chart_stagger(p->view.intro, (float)k / (float)p->count, 0.6f);
         float s = 0.92f + 0.08f * fade;
-        qel_color fill = qel_chart_item_color(ctx, p->items, p->order, item);
-        if (dimming && item != p->view.hovered)
-            fill = qel_color_mix(fill, qel_theme_color(ctx, QEL_COLOR_SURFACE), p->view.tip_alpha * 0.35f);
+        qel_color fill =
+            qel_chart_dim_others(ctx, &p->view, item, qel_chart_item_color(ctx, p->items, p->order, item), 0.35f);
         float radius = std::fmin(0.25f * std::fmin(tile.w, tile.h), 8.0f);
         const float radii[4] = {radius, radius, radius, radius};
         qel_draw_push_transform(ctx, s, tile.x + tile.w / 2, tile.y + tile.h / 2, 1, 0, 0);

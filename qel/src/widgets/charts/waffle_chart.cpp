@@ -14,6 +14,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "widgets/basic/widget_nodes.h"
 
 static const float LEGEND_ROW = 26;
 
@@ -62,7 +63,7 @@ static float grid_height(const qel_waffle_payload* p)
 
 static float legend_width(qel_context* ctx, const qel_waffle_payload* p)
 {
-    float size = qel_chart_small_size(ctx), widest = 0;
+    float size = qel_text_small_scaled(ctx), widest = 0;
     for (int32_t i = 0; i < p->count; i++)
         widest = std::fmax(widest,
                            qel_text_width(ctx, QEL_FONT_BODY, size, p->items[i].label ? p->items[i].label : "", -1, 0));
@@ -130,13 +131,11 @@ static void draw_squares(qel_context* ctx, const qel_waffle_payload* p, float x,
     float pitch = p->cell + p->gap, radius = 0.22f * p->cell;
     const float radii[4] = {radius, radius, radius, radius};
     int32_t n = p->columns * p->rows;
-    qel_color empty = qel_chart_empty_color(ctx), surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
-    bool dimming = p->view.hovered >= 0 && p->view.tip_alpha > 0.01f;
+    qel_color empty = qel_chart_empty_color(ctx);
     for (int32_t k = 0; k < n; k++) {
         int32_t item = p->squares[k];
-        qel_color c = item >= 0 ? item_color(ctx, p, item) : empty;
-        if (dimming && item != p->view.hovered) c = qel_color_mix(c, surface, p->view.tip_alpha * 0.55f);
-        float fade = std::fmin(std::fmax(2 * p->view.intro - (float)k / (float)n, 0.0f), 1.0f);
+        qel_color c = qel_chart_dim_others(ctx, &p->view, item, item >= 0 ? item_color(ctx, p, item) : empty, 0.55f);
+        float fade = qel_chart_stagger(p->view.intro, (float)k / (float)n, 1);
         qel_rect sq = {x + (float)(k / p->rows) * pitch, y + (float)(p->rows - 1 - k % p->rows) * pitch, p->cell,
                        p->cell};
         qel_draw_rect(ctx, &sq, radii, qel_color_mix(empty, c, fade));
@@ -145,7 +144,7 @@ static void draw_squares(qel_context* ctx, const qel_waffle_payload* p, float x,
 
 static void draw_legend(qel_context* ctx, const qel_waffle_payload* p, const qel_rect& r)
 {
-    float pitch = p->cell + p->gap, size = qel_chart_small_size(ctx);
+    float pitch = p->cell + p->gap, size = qel_text_small_scaled(ctx);
     float ox = p->stacked ? r.x : r.x + (float)p->columns * pitch + 18;
     float oy = p->stacked ? r.y + grid_height(p) + 16 : r.y + 4;
     float right = p->stacked ? r.x + std::fmin(r.w, p->min_width) : r.x + r.w;

@@ -139,6 +139,32 @@ TEST(SeriesChart, HoverShowsTheTooltipAndDimsOtherBars)
     EXPECT_EQ(boxes_filled(s.rig.h.draw_data(), qel_theme_color(ctx, QEL_COLOR_ELEVATED)).size(), 1u);
 }
 
+TEST(SeriesChart, TheTooltipHoldsARowForEachSeriesThatReachesTheIndex)
+{
+    for (int32_t mode : {0, 1}) {
+        series_scene s;
+        s.mode = mode;
+        s.series = {{"Tea", TEA, 5, 0}, {"Coffee", COFFEE, 3, 0}};
+        s.rig.h.run(2);
+        qel_context* ctx = s.rig.h.ctx;
+        qel_rect r = s.plot();
+        float left = r.x + s.state()->plot_left, right = left + s.state()->plot_width;
+        const struct {
+            float x;
+            float height;
+        } cases[] = {{left + 1, 3 * 18 + 22}, {right - 1, 2 * 18 + 22}};
+        for (const auto& c : cases) {
+            s.rig.h.move(c.x, r.y + r.h / 2);
+            s.rig.h.run(2);
+            std::vector<drawn_box> boxes;  // the point dots share the fill in the light theme
+            for (const drawn_box& b : boxes_filled(s.rig.h.draw_data(), qel_theme_color(ctx, QEL_COLOR_ELEVATED)))
+                if (b.w > 20) boxes.push_back(b);
+            ASSERT_EQ(boxes.size(), 1u) << "mode " << mode;
+            EXPECT_EQ(boxes[0].h, c.height) << "mode " << mode << " at " << c.x - left;
+        }
+    }
+}
+
 TEST(SeriesChart, BarsStandOnTheBaselineAsTallAsTheirValues)
 {
     static const float values[3] = {25, 50, 100};

@@ -35,12 +35,12 @@ static const qel_theme* theme(qel_context* ctx)
 
 // --- Menu rows ---
 
-// The popup the row is built in, when one is begun and its stack entry was stored.
-static qel_popup_stack_entry* current_popup(qel_context* ctx)
+// The navigation of the popup the row is built in, when one is begun and its id was stored.
+static qel_popup_nav* current_popup_nav(qel_context* ctx)
 {
     qel_overlay_state* o = &ctx->overlays;
     if (o->depth.depth == 0 || o->depth.overflow > 0) return nullptr;
-    return &o->stack[o->depth.depth - 1];
+    return qel_popup_nav_of(ctx, o->stack[o->depth.depth - 1]);
 }
 
 static bool pointer_moved(qel_context* ctx)
@@ -67,10 +67,8 @@ bool qel_menu_item(qel_context* ctx, const char* label, const qel_menu_item_opti
     const qel_menu_item_options none = {};
     const qel_menu_item_options* o = options ? options : &none;
     if (!label) label = "";
-    qel_popup_stack_entry* popup = current_popup(ctx);
-    qel_popup_nav* nav = popup ? qel_popup_nav_of(ctx, popup->id) : nullptr;
-    int32_t row = popup ? (int32_t)popup->rows++ : -1;
-    if (nav) nav->rows++;
+    qel_popup_nav* nav = current_popup_nav(ctx);
+    int32_t row = nav ? nav->rows++ : -1;
     uint32_t id = qel_id(ctx, label);
     bool disabled = qel_item_disabled(ctx, o->disabled);
     qel_interaction it = qel_interact_item(ctx, id, 0, disabled);

@@ -16,12 +16,6 @@ enum {
     QEL_TOAST_CAPACITY = 16,
 };
 
-struct qel_popup_stack_entry {
-    uint32_t id;
-    uint8_t keyboard;  // navigation by Up and Down
-    uint32_t rows;     // menu rows built in it so far
-};
-
 struct qel_toast {
     uint32_t id;
     char title[128];
@@ -45,13 +39,11 @@ struct qel_toast {
 struct qel_overlay_state {
     qel_popup_slot slots[QEL_POPUP_SLOT_CAPACITY];
     int32_t slot_count;  // only grows
-    qel_popup_stack_entry stack[QEL_POPUP_STACK_CAPACITY];
+    uint32_t stack[QEL_POPUP_STACK_CAPACITY];  // ids of the begun popups
     qel_stack_depth depth;
     uint32_t z_counter;
     uint8_t press;  // a pointer press of this frame, kept when an outside press was consumed
-    uint32_t sheets[QEL_SHEET_STACK_CAPACITY];
-    qel_stack_depth sheet_depth;
-    int32_t modal_count;
+    qel_stack_depth sheet_depth;  // begun sheets, so an unmatched end call does nothing
     uint32_t top_sheet, last_top_sheet;  // the topmost open sheet of this frame and the last
     int32_t top_sheet_z, last_top_sheet_z;
     uint32_t tooltip_hover;  // the item whose hover is timed; 0 none

@@ -158,11 +158,8 @@ static void style_panel(qel_context* ctx, int32_t index, const qel_popup_slot* s
 }
 
 // Up and Down over the rows the popup counted in the last frame, wrapping.
-static void navigate(qel_context* ctx, const qel_popup_slot* s)
+static void navigate(qel_context* ctx, const qel_popup_slot* s, qel_popup_nav* nav)
 {
-    qel_popup_nav* nav = qel_popup_nav_of(ctx, s->id);
-    nav->last_rows = nav->rows;
-    nav->rows = 0;
     if (!s->open || later_open_popup(ctx, s) || nav->last_rows <= 0) return;
     if (qel_key_pressed(ctx, QEL_KEY_DOWN)) {
         nav->moved_by_keyboard = 1;
@@ -218,11 +215,13 @@ bool qel_popup_begin(qel_context* ctx, uint32_t id, uint32_t anchor, uint32_t pl
         in->top_layer_z = s->z;
     }
     qel_overlay_state* o = overlays(ctx);
-    if (qel_stack_push(&o->depth, QEL_POPUP_STACK_CAPACITY))
-        o->stack[o->depth.depth - 1] = {id, (uint8_t)keyboard, 0};
+    if (qel_stack_push(&o->depth, QEL_POPUP_STACK_CAPACITY)) o->stack[o->depth.depth - 1] = id;
     qel_push_disabled(ctx, !s->open);  // a fading popup's contents take no input
     qel_push_id_int(ctx, (int32_t)id);
-    if (keyboard) navigate(ctx, s);
+    qel_popup_nav* nav = qel_popup_nav_of(ctx, id);
+    nav->last_rows = nav->rows;
+    nav->rows = 0;
+    if (keyboard) navigate(ctx, s, nav);
     return true;
 }
 
@@ -345,7 +344,6 @@ void qel_frame_reset_stacks(qel_context* ctx)
     qel_overlay_state* o = overlays(ctx);
     o->depth = {};
     o->sheet_depth = {};
-    o->modal_count = 0;
     o->last_top_sheet = o->top_sheet;
     o->last_top_sheet_z = o->top_sheet_z;
     o->top_sheet = 0;

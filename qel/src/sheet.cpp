@@ -195,9 +195,7 @@ bool qel_sheet_begin(qel_context* ctx, uint32_t sheet_id, const char* title, uin
     int32_t panel = qel_node_open(ctx, sheet_id ^ PANEL_KEY);
     place_panel(ctx, scrim, panel, size, side_sheet, side, t);
     qel_node_push(ctx, panel);
-    qel_overlay_state* o = &ctx->overlays;
-    if (qel_stack_push(&o->sheet_depth, QEL_SHEET_STACK_CAPACITY)) o->sheets[o->sheet_depth.depth - 1] = sheet_id;
-    o->modal_count++;
+    qel_stack_push(&ctx->overlays.sheet_depth, QEL_SHEET_STACK_CAPACITY);
     qel_push_disabled(ctx, closing);  // a closing sheet's body takes no input
     qel_push_id_int(ctx, (int32_t)sheet_id);
     header(ctx, title ? title : "", description, open, close_button);
@@ -219,7 +217,6 @@ void qel_sheet_end(qel_context* ctx, bool side_sheet)
     qel_pop_id(ctx);
     qel_node_pop(ctx);
     qel_scrim_end(ctx);
-    if (o->modal_count > 0) o->modal_count--;
     qel_stack_pop(&o->sheet_depth, 0);
     qel_pop_disabled(ctx);
 }

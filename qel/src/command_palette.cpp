@@ -11,6 +11,7 @@
 #include "qel/arena.h"
 #include "qel/font.h"
 #include "qel/id.h"
+#include "qel/input.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text_input.h"
@@ -241,7 +242,7 @@ static bool advance(qel_context* ctx, uint32_t id, palette_state* st, uint8_t* o
     }
     *t = fminf(fmaxf(v, 0.0f), 1.0f);
     if (!is_open) return true;
-    if (qel_escape_taken(ctx)) *open = 0;
+    if (qel_key_take(ctx, QEL_KEY_ESCAPE)) *open = 0;
     qel_modal_claim_top(ctx, id, PALETTE_Z, opening);
     return true;
 }

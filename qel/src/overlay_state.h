@@ -73,8 +73,6 @@ bool qel_modal_is_topmost(qel_context* ctx, uint32_t id);
 // Makes the modal the frame's topmost when its z is above the others', and the layer Tab cycles
 // in; one opened this frame takes the keyboard focus from the page.
 void qel_modal_claim_top(qel_context* ctx, uint32_t id, int32_t z, bool opened_now);
-// True when Escape was pressed this frame; the press is consumed.
-bool qel_escape_taken(qel_context* ctx);
 // Opens the overlay layer with the scrim over the whole display at alpha t, as a stack that
 // places the modal's panel, and pushes it; *clicked when the scrim was clicked.
 int32_t qel_scrim_begin(qel_context* ctx, uint32_t layer, int32_t z, float t, bool* clicked);

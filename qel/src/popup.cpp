@@ -176,10 +176,7 @@ static void navigate(qel_context* ctx, const qel_popup_slot* s, qel_popup_nav* n
 static bool advance(qel_context* ctx, qel_popup_slot* s, float* t)
 {
     qel_overlay_state* o = overlays(ctx);
-    if (s->open && qel_key_pressed(ctx, QEL_KEY_ESCAPE) && !later_open_popup(ctx, s)) {
-        s->open = 0;
-        ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
-    }
+    if (s->open && !later_open_popup(ctx, s) && qel_key_take(ctx, QEL_KEY_ESCAPE)) s->open = 0;
     if (s->open && o->press && press_closes(ctx, s)) s->open = 0;
     float v = qel_anim_spring(ctx, s->spring, s->open ? 1.0f : 0.0f, s->open ? OPEN_PERIOD : CLOSE_PERIOD, 0);
     if (!s->open && v <= 0.01f) {

@@ -53,13 +53,6 @@ void qel_modal_claim_top(qel_context* ctx, uint32_t id, int32_t z, bool opened_n
     if (opened_now) qel_set_focus(ctx, 0, false);  // nothing behind keeps the keyboard
 }
 
-bool qel_escape_taken(qel_context* ctx)
-{
-    if (!qel_key_pressed(ctx, QEL_KEY_ESCAPE)) return false;
-    ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
-    return true;
-}
-
 int32_t qel_scrim_begin(qel_context* ctx, uint32_t layer, int32_t z, float t, bool* clicked)
 {
     uint32_t scrim = layer ^ SCRIM_KEY;
@@ -186,7 +179,7 @@ bool qel_sheet_begin(qel_context* ctx, uint32_t sheet_id, const char* title, uin
     if (!advance(ctx, st, open, side_sheet, &t)) return false;
     bool closing = !st->open;
     bool dismissable = !closing && !no_dismiss && qel_modal_is_topmost(ctx, sheet_id);
-    if (dismissable && !ctx->text_fields.active_last_frame && qel_escape_taken(ctx)) *open = 0;
+    if (dismissable && !ctx->text_fields.active_last_frame && qel_key_take(ctx, QEL_KEY_ESCAPE)) *open = 0;
     if (!closing) qel_modal_claim_top(ctx, sheet_id, st->z, st->opened_frame == ctx->clock.frame_count);
 
     bool scrim_clicked = false;

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "core.h"
-#include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -235,12 +234,7 @@ static bool advance(qel_context* ctx, uint32_t id, palette_state* st, uint8_t* o
         st->highlighted = 0;
     }
     st->open = is_open;
-    float v = qel_anim_spring(ctx, st->spring, is_open ? 1.0f : 0.0f, is_open ? 0.28f : 0.16f, 0);
-    if (!is_open && v <= 0.01f) {
-        st->spring[0] = st->spring[1] = 0;
-        return false;
-    }
-    *t = fminf(fmaxf(v, 0.0f), 1.0f);
+    if (!qel_overlay_fade(ctx, st->spring, is_open, 0.28f, 0.16f, t)) return false;
     if (!is_open) return true;
     if (qel_key_take(ctx, QEL_KEY_ESCAPE)) *open = 0;
     qel_modal_claim_top(ctx, id, PALETTE_Z, opening);

@@ -86,3 +86,6 @@ void qel_tooltip_frame_end(qel_context* ctx);
 
 // Gives the next z order of the shared counter (1001 and up).
 int32_t qel_overlay_next_z(qel_context* ctx);
+// Moves a layer's open amount spring (value, velocity) towards open over the period of its
+// direction, with *t the amount within 0..1; false once a closed layer has faded out.
+bool qel_overlay_fade(qel_context* ctx, float spring[2], bool open, float open_period, float close_period, float* t);

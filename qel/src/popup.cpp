@@ -34,6 +34,17 @@ int32_t qel_overlay_next_z(qel_context* ctx)
     return Z_BASE + (int32_t)overlays(ctx)->z_counter++;
 }
 
+bool qel_overlay_fade(qel_context* ctx, float spring[2], bool open, float open_period, float close_period, float* t)
+{
+    float v = qel_anim_spring(ctx, spring, open ? 1.0f : 0.0f, open ? open_period : close_period, 0);
+    if (!open && v <= 0.01f) {
+        spring[0] = spring[1] = 0;
+        return false;
+    }
+    *t = fminf(fmaxf(v, 0.0f), 1.0f);
+    return true;
+}
+
 // --- Slots ---
 
 qel_popup_slot* qel_popup_find(qel_context* ctx, uint32_t id, bool create)
@@ -178,14 +189,7 @@ static bool advance(qel_context* ctx, qel_popup_slot* s, float* t)
     qel_overlay_state* o = overlays(ctx);
     if (s->open && !later_open_popup(ctx, s) && qel_key_take(ctx, QEL_KEY_ESCAPE)) s->open = 0;
     if (s->open && o->press && press_closes(ctx, s)) s->open = 0;
-    float v = qel_anim_spring(ctx, s->spring, s->open ? 1.0f : 0.0f, s->open ? OPEN_PERIOD : CLOSE_PERIOD, 0);
-    if (!s->open && v <= 0.01f) {
-        s->spring[0] = s->spring[1] = 0;
-        return false;
-    }
-    *t = fminf(v, 1.0f);
-    if (s->open && *t < 0) *t = 0;
-    return true;
+    return qel_overlay_fade(ctx, s->spring, s->open, OPEN_PERIOD, CLOSE_PERIOD, t);
 }
 
 bool qel_popup_begin(qel_context* ctx, uint32_t id, uint32_t anchor, uint32_t placement, float width,

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "core.h"
-#include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -78,7 +77,7 @@ void qel_overlay_panel_style(qel_context* ctx, qel_node* n, float radius, float 
 {
     n->fill = qel_color_token(QEL_COLOR_ELEVATED);
     n->border = qel_dark_mode(ctx) ? qel_color_token(QEL_COLOR_BORDER)
-                                                          : qel_color_alpha(0xFF000000u, light_border_alpha);
+                                   : qel_color_alpha(0xFF000000u, light_border_alpha);
     n->border_width = 1;
     qel_node_round(n, radius);
     n->elevation = 3;
@@ -96,14 +95,7 @@ static bool advance(qel_context* ctx, sheet_state* st, uint8_t* open, bool side_
         st->z = qel_overlay_next_z(ctx);
     }
     st->open = is_open;
-    float v = qel_anim_spring(ctx, st->spring, is_open ? 1.0f : 0.0f,
-                              is_open ? (side_sheet ? 0.42f : 0.34f) : 0.16f, 0);
-    if (!is_open && v <= 0.01f) {
-        st->spring[0] = st->spring[1] = 0;
-        return false;
-    }
-    *t = fminf(is_open ? fmaxf(v, 0.0f) : v, 1.0f);
-    return true;
+    return qel_overlay_fade(ctx, st->spring, is_open, side_sheet ? 0.42f : 0.34f, 0.16f, t);
 }
 
 static void place_panel(qel_context* ctx, int32_t scrim, int32_t panel, float size, bool side_sheet, uint32_t side,

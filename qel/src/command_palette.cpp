@@ -152,11 +152,9 @@ static bool command_row(qel_context* ctx, uint32_t palette, palette_state* st, c
     if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_node_push(ctx, node);
     if (c.icon) qel_icon(ctx, c.icon, 16, qel_color_token(highlighted ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY));
-    int32_t text = qel_node_text(ctx, c.label ? c.label : "", -1, QEL_FONT_BODY, qel_scaled(ctx, th->text_body + 0.5f),
-                                 qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node* t = qel_node_at(ctx, text);
-    t->line_height = 1.3f;
-    t->width = {QEL_SIZE_GROW, 1};
+    int32_t text = qel_text_leaf(ctx, c.label ? c.label : "", -1, QEL_FONT_BODY, qel_scaled(ctx, th->text_body + 0.5f),
+                                 qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
+    qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     if (c.shortcut) qel_word_chips(ctx, c.shortcut);
     qel_node_pop(ctx);
     return it.clicked || (highlighted && qel_key_pressed(ctx, QEL_KEY_ENTER));

@@ -140,14 +140,11 @@ static void header(qel_context* ctx, const char* title, const char* description,
     col.gap = 6;
     col.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &col);
-    int32_t text = qel_node_text(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, th->heading[3] * th->ui_scale,
-                                 qel_color_token(QEL_COLOR_TEXT), true);
-    qel_node_at(ctx, text)->line_height = 1.3f;
-    if (description) {
-        text = qel_node_text(ctx, description, -1, QEL_FONT_BODY, th->text_body * th->ui_scale,
-                             qel_color_token(QEL_COLOR_TEXT_SECONDARY), true);
-        qel_node_at(ctx, text)->line_height = 1.5f;
-    }
+    qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, qel_scaled(ctx, th->heading[3]),
+                  qel_color_token(QEL_COLOR_TEXT), true, 1.3f);
+    if (description)
+        qel_text_leaf(ctx, description, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                      qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.5f);
     qel_container_end(ctx);
     if (close_button) {
         qel_button_opts b = {};

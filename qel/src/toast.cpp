@@ -192,9 +192,8 @@ static void card_content(qel_context* ctx, qel_toast* t, const stack_frame& f)
     col.gap = 2;
     col.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &col);
-    int32_t title = qel_node_text(ctx, t->title, -1, QEL_FONT_MEDIUM, th->text_body * th->ui_scale,
-                                  qel_color_token(QEL_COLOR_TEXT), true);
-    qel_node_at(ctx, title)->line_height = 1.4f;
+    qel_text_leaf(ctx, t->title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx), qel_color_token(QEL_COLOR_TEXT),
+                  true, 1.4f);
     if (t->body[0])
         qel_node_text(ctx, t->body, -1, QEL_FONT_BODY, (th->text_body - 0.5f) * th->ui_scale,
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true);

@@ -54,16 +54,13 @@ qel_popup_slot* qel_popup_find(qel_context* ctx, uint32_t id, bool create)
         if (o->slots[i].id == id) return &o->slots[i];
     if (!create) return nullptr;
     uint64_t frame = ctx->clock.frame_count;
-    for (int32_t i = 0; i < o->slot_count; i++) {
-        qel_popup_slot* s = &o->slots[i];
-        if (!s->open && s->spring[0] <= 0.001f && frame - s->begun_frame >= 3) {
-            *s = {};
-            s->id = id;
-            return s;
-        }
+    qel_popup_slot* s = nullptr;
+    for (int32_t i = 0; i < o->slot_count && !s; i++) {
+        qel_popup_slot* old = &o->slots[i];
+        if (!old->open && old->spring[0] <= 0.001f && frame - old->begun_frame >= 3) s = old;
     }
-    if (o->slot_count == QEL_POPUP_SLOT_CAPACITY) return nullptr;
-    qel_popup_slot* s = &o->slots[o->slot_count++];
+    if (!s && o->slot_count < QEL_POPUP_SLOT_CAPACITY) s = &o->slots[o->slot_count++];
+    if (!s) return nullptr;
     *s = {};
     s->id = id;
     return s;

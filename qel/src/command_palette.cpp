@@ -135,8 +135,7 @@ static bool command_row(qel_context* ctx, uint32_t palette, palette_state* st, c
     const qel_theme* th = qel_theme_block_get(ctx);
     uint32_t id = qel_hash_bytes(&index, sizeof index, palette);
     qel_interaction it = qel_interact(ctx, id, 0);
-    qel_vec2 now = qel_mouse_pos(ctx), before = qel_mouse_prev_pos(ctx);
-    if (it.hovered && (now.x != before.x || now.y != before.y)) st->highlighted = position;
+    if (it.hovered && qel_mouse_moved(ctx)) st->highlighted = position;
     bool highlighted = st->highlighted == position;
     if (highlighted && (qel_key_pressed(ctx, QEL_KEY_UP) || qel_key_pressed(ctx, QEL_KEY_DOWN))) reveal(ctx, list, id);
     int32_t node = qel_node_open(ctx, id);

@@ -11,6 +11,7 @@
 #include "qel/color.h"
 #include "qel/font.h"
 #include "qel/id.h"
+#include "qel/input.h"
 #include "qel/popup.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
@@ -43,12 +44,6 @@ static qel_popup_nav* current_popup_nav(qel_context* ctx)
     return qel_popup_nav_of(ctx, o->stack[o->depth.depth - 1]);
 }
 
-static bool pointer_moved(qel_context* ctx)
-{
-    qel_vec2 now = qel_mouse_pos(ctx), before = qel_mouse_prev_pos(ctx);
-    return now.x != before.x || now.y != before.y;
-}
-
 static void menu_row_content(qel_context* ctx, const char* label, const qel_menu_item_options* o)
 {
     qel_color strong = qel_color_token(o->destructive ? QEL_COLOR_DANGER : QEL_COLOR_TEXT);
@@ -72,7 +67,7 @@ bool qel_menu_item(qel_context* ctx, const char* label, const qel_menu_item_opti
     uint32_t id = qel_id(ctx, label);
     bool disabled = qel_item_disabled(ctx, o->disabled);
     qel_interaction it = qel_interact_item(ctx, id, 0, disabled);
-    if (nav && it.hovered && (pointer_moved(ctx) || !nav->moved_by_keyboard)) {
+    if (nav && it.hovered && (qel_mouse_moved(ctx) || !nav->moved_by_keyboard)) {
         nav->highlighted = row;
         nav->moved_by_keyboard = 0;
     }

@@ -160,9 +160,7 @@ static void trigger(qel_context* ctx, uint32_t id, qel_color colour, float hover
     d->border = HAIRLINE;
     d->border_width = 1;
     const char* hex = qel_arena_sprintf(ctx, "#%02X%02X%02X", colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF);
-    int32_t text = qel_node_text(ctx, hex, -1, QEL_FONT_MONO, th->text_body * th->ui_scale,
-                                 qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, text)->line_height = 1.3f;
+    qel_text_leaf(ctx, hex, -1, QEL_FONT_MONO, qel_text_body_scaled(ctx), qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
     qel_node_pop(ctx);
 }
 

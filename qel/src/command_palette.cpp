@@ -7,10 +7,10 @@
 #include <cstring>
 
 #include "core.h"
-#include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/font.h"
 #include "qel/id.h"
+#include "qel/input.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text_input.h"
@@ -135,8 +135,7 @@ static bool command_row(qel_context* ctx, uint32_t palette, palette_state* st, c
     const qel_theme* th = qel_theme_block_get(ctx);
     uint32_t id = qel_hash_bytes(&index, sizeof index, palette);
     qel_interaction it = qel_interact(ctx, id, 0);
-    qel_vec2 now = qel_mouse_pos(ctx), before = qel_mouse_prev_pos(ctx);
-    if (it.hovered && (now.x != before.x || now.y != before.y)) st->highlighted = position;
+    if (it.hovered && qel_mouse_moved(ctx)) st->highlighted = position;
     bool highlighted = st->highlighted == position;
     if (highlighted && (qel_key_pressed(ctx, QEL_KEY_UP) || qel_key_pressed(ctx, QEL_KEY_DOWN))) reveal(ctx, list, id);
     int32_t node = qel_node_open(ctx, id);
@@ -152,11 +151,9 @@ static bool command_row(qel_context* ctx, uint32_t palette, palette_state* st, c
     if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_node_push(ctx, node);
     if (c.icon) qel_icon(ctx, c.icon, 16, qel_color_token(highlighted ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY));
-    int32_t text = qel_node_text(ctx, c.label ? c.label : "", -1, QEL_FONT_BODY, qel_scaled(ctx, th->text_body + 0.5f),
-                                 qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node* t = qel_node_at(ctx, text);
-    t->line_height = 1.3f;
-    t->width = {QEL_SIZE_GROW, 1};
+    int32_t text = qel_text_leaf(ctx, c.label ? c.label : "", -1, QEL_FONT_BODY, qel_scaled(ctx, th->text_body + 0.5f),
+                                 qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
+    qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     if (c.shortcut) qel_word_chips(ctx, c.shortcut);
     qel_node_pop(ctx);
     return it.clicked || (highlighted && qel_key_pressed(ctx, QEL_KEY_ENTER));
@@ -234,14 +231,9 @@ static bool advance(qel_context* ctx, uint32_t id, palette_state* st, uint8_t* o
         st->highlighted = 0;
     }
     st->open = is_open;
-    float v = qel_anim_spring(ctx, st->spring, is_open ? 1.0f : 0.0f, is_open ? 0.28f : 0.16f, 0);
-    if (!is_open && v <= 0.01f) {
-        st->spring[0] = st->spring[1] = 0;
-        return false;
-    }
-    *t = fminf(fmaxf(v, 0.0f), 1.0f);
+    if (!qel_overlay_fade(ctx, st->spring, is_open, 0.28f, 0.16f, t)) return false;
     if (!is_open) return true;
-    if (qel_escape_taken(ctx)) *open = 0;
+    if (qel_key_take(ctx, QEL_KEY_ESCAPE)) *open = 0;
     qel_modal_claim_top(ctx, id, PALETTE_Z, opening);
     return true;
 }

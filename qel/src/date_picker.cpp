@@ -134,11 +134,9 @@ static void calendar_header(qel_context* ctx, calendar_view* v)
     row.align = QEL_ALIGN_CENTER;
     qel_row_begin(ctx, &row);
     const char* title = qel_arena_sprintf(ctx, "%s %d", qel_month_name(ctx, v->month - 1), v->year);
-    int32_t text = qel_node_text(ctx, title, -1, QEL_FONT_MEDIUM, (th->text_body + 1) * th->ui_scale,
-                                 qel_color_token(QEL_COLOR_TEXT), false);
-    qel_node* n = qel_node_at(ctx, text);
-    n->line_height = 1.3f;
-    n->width = {QEL_SIZE_GROW, 1};
+    int32_t text = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, th->text_body + 1),
+                                 qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
+    qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_button_opts b = {};
     b.size = 1;
     b.tooltip = "Previous month";
@@ -156,7 +154,6 @@ struct day_cell {
 // One day; true when it was clicked.
 static bool calendar_cell(qel_context* ctx, uint32_t calendar, int32_t day_number, const day_cell& c, float size)
 {
-    const qel_theme* th = qel_theme_block_get(ctx);
     uint32_t id = qel_hash_bytes(&day_number, sizeof day_number, calendar);
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     float hover = qel_anim_flash(ctx, id, it.hovered, FADE);
@@ -181,11 +178,9 @@ static bool calendar_cell(qel_context* ctx, uint32_t calendar, int32_t day_numbe
     qel_node_clickable(ctx, index, id, false);
     qel_node_push(ctx, index);
     const char* digits = qel_arena_sprintf(ctx, "%d", c.date.day);
-    int32_t label = qel_node_text(ctx, digits, -1, c.today || c.selected ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
-                                  th->text_body * th->ui_scale, text, false);
-    qel_node* l = qel_node_at(ctx, label);
-    l->line_height = 1.0f;
-    l->flags |= QEL_NODE_TABULAR;
+    int32_t label = qel_text_leaf(ctx, digits, -1, c.today || c.selected ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
+                                  qel_text_body_scaled(ctx), text, false, 1.0f);
+    qel_node_at(ctx, label)->flags |= QEL_NODE_TABULAR;
     qel_node_pop(ctx);
     qel_focus_ring(ctx, index, it.focused && it.focus_visible ? 1.0f : 0.0f);
     return it.clicked;
@@ -193,13 +188,10 @@ static bool calendar_cell(qel_context* ctx, uint32_t calendar, int32_t day_numbe
 
 static void weekday_row(qel_context* ctx)
 {
-    const qel_theme* th = qel_theme_block_get(ctx);
     for (int32_t i = 0; i < 7; i++) {
-        int32_t text = qel_node_text(ctx, qel_weekday_name_narrow(ctx, i), -1, QEL_FONT_BODY,
-                                     th->text_small * th->ui_scale, qel_color_token(QEL_COLOR_TEXT_MUTED), false);
-        qel_node* n = qel_node_at(ctx, text);
-        n->line_height = 2.0f;
-        n->content_align = 1;
+        int32_t text = qel_text_leaf(ctx, qel_weekday_name_narrow(ctx, i), -1, QEL_FONT_BODY,
+                                     qel_text_small_scaled(ctx), qel_color_token(QEL_COLOR_TEXT_MUTED), false, 2.0f);
+        qel_node_at(ctx, text)->content_align = 1;
     }
 }
 
@@ -254,18 +246,15 @@ bool qel_date_picker_calendar(qel_context* ctx, const char* label, qel_date* dat
 
 static void date_text(qel_context* ctx, const qel_date* date, const qel_date_picker_options* o)
 {
-    const qel_theme* th = qel_theme_block_get(ctx);
     qel_icon(ctx, GLYPH_CALENDAR, 16, qel_color_token(QEL_COLOR_TEXT_MUTED));
     bool has = date && date->year > 0;
     const char* text = has ? qel_arena_sprintf(ctx, "%s %d, %d", qel_month_name_short(ctx, date->month - 1),
                                                date->day, date->year)
                            : o->placeholder ? o->placeholder
                                             : "Pick a date";
-    int32_t index = qel_node_text(ctx, text, -1, QEL_FONT_BODY, th->text_body * th->ui_scale,
-                                  qel_color_token(has ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_MUTED), false);
-    qel_node* n = qel_node_at(ctx, index);
-    n->line_height = 1.3f;
-    n->width = {QEL_SIZE_GROW, 1};
+    int32_t index = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                                  qel_color_token(has ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_MUTED), false, 1.3f);
+    qel_node_at(ctx, index)->width = {QEL_SIZE_GROW, 1};
 }
 
 bool qel_date_picker(qel_context* ctx, const char* label, qel_date* date, const qel_date_picker_options* options)

@@ -246,6 +246,12 @@ qel_vec2 qel_mouse_prev_pos(qel_context* ctx)
     return {ctx->input.prev_mouse_x, ctx->input.prev_mouse_y};
 }
 
+bool qel_mouse_moved(qel_context* ctx)
+{
+    const qel_input* in = &ctx->input;
+    return in->mouse_x != in->prev_mouse_x || in->mouse_y != in->prev_mouse_y;
+}
+
 bool qel_mouse_down(qel_context* ctx, uint32_t button)
 {
     return button <= 2 && ctx->input.down[button];

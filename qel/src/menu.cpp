@@ -11,6 +11,7 @@
 #include "qel/color.h"
 #include "qel/font.h"
 #include "qel/id.h"
+#include "qel/input.h"
 #include "qel/popup.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
@@ -35,18 +36,12 @@ static const qel_theme* theme(qel_context* ctx)
 
 // --- Menu rows ---
 
-// The popup the row is built in, when one is begun and its stack entry was stored.
-static qel_popup_stack_entry* current_popup(qel_context* ctx)
+// The navigation of the popup the row is built in, when one is begun and its id was stored.
+static qel_popup_nav* current_popup_nav(qel_context* ctx)
 {
     qel_overlay_state* o = &ctx->overlays;
     if (o->depth.depth == 0 || o->depth.overflow > 0) return nullptr;
-    return &o->stack[o->depth.depth - 1];
-}
-
-static bool pointer_moved(qel_context* ctx)
-{
-    qel_vec2 now = qel_mouse_pos(ctx), before = qel_mouse_prev_pos(ctx);
-    return now.x != before.x || now.y != before.y;
+    return qel_popup_nav_of(ctx, o->stack[o->depth.depth - 1]);
 }
 
 static void menu_row_content(qel_context* ctx, const char* label, const qel_menu_item_options* o)
@@ -67,14 +62,12 @@ bool qel_menu_item(qel_context* ctx, const char* label, const qel_menu_item_opti
     const qel_menu_item_options none = {};
     const qel_menu_item_options* o = options ? options : &none;
     if (!label) label = "";
-    qel_popup_stack_entry* popup = current_popup(ctx);
-    qel_popup_nav* nav = popup ? qel_popup_nav_of(ctx, popup->id) : nullptr;
-    int32_t row = popup ? (int32_t)popup->rows++ : -1;
-    if (nav) nav->rows++;
+    qel_popup_nav* nav = current_popup_nav(ctx);
+    int32_t row = nav ? nav->rows++ : -1;
     uint32_t id = qel_id(ctx, label);
     bool disabled = qel_item_disabled(ctx, o->disabled);
     qel_interaction it = qel_interact_item(ctx, id, 0, disabled);
-    if (nav && it.hovered && (pointer_moved(ctx) || !nav->moved_by_keyboard)) {
+    if (nav && it.hovered && (qel_mouse_moved(ctx) || !nav->moved_by_keyboard)) {
         nav->highlighted = row;
         nav->moved_by_keyboard = 0;
     }

@@ -16,12 +16,6 @@ enum {
     QEL_TOAST_CAPACITY = 16,
 };
 
-struct qel_popup_stack_entry {
-    uint32_t id;
-    uint8_t keyboard;  // navigation by Up and Down
-    uint32_t rows;     // menu rows built in it so far
-};
-
 struct qel_toast {
     uint32_t id;
     char title[128];
@@ -45,13 +39,11 @@ struct qel_toast {
 struct qel_overlay_state {
     qel_popup_slot slots[QEL_POPUP_SLOT_CAPACITY];
     int32_t slot_count;  // only grows
-    qel_popup_stack_entry stack[QEL_POPUP_STACK_CAPACITY];
+    uint32_t stack[QEL_POPUP_STACK_CAPACITY];  // ids of the begun popups
     qel_stack_depth depth;
     uint32_t z_counter;
     uint8_t press;  // a pointer press of this frame, kept when an outside press was consumed
-    uint32_t sheets[QEL_SHEET_STACK_CAPACITY];
-    qel_stack_depth sheet_depth;
-    int32_t modal_count;
+    qel_stack_depth sheet_depth;  // begun sheets, so an unmatched end call does nothing
     uint32_t top_sheet, last_top_sheet;  // the topmost open sheet of this frame and the last
     int32_t top_sheet_z, last_top_sheet_z;
     uint32_t tooltip_hover;  // the item whose hover is timed; 0 none
@@ -81,8 +73,6 @@ bool qel_modal_is_topmost(qel_context* ctx, uint32_t id);
 // Makes the modal the frame's topmost when its z is above the others', and the layer Tab cycles
 // in; one opened this frame takes the keyboard focus from the page.
 void qel_modal_claim_top(qel_context* ctx, uint32_t id, int32_t z, bool opened_now);
-// True when Escape was pressed this frame; the press is consumed.
-bool qel_escape_taken(qel_context* ctx);
 // Opens the overlay layer with the scrim over the whole display at alpha t, as a stack that
 // places the modal's panel, and pushes it; *clicked when the scrim was clicked.
 int32_t qel_scrim_begin(qel_context* ctx, uint32_t layer, int32_t z, float t, bool* clicked);
@@ -96,3 +86,6 @@ void qel_tooltip_frame_end(qel_context* ctx);
 
 // Gives the next z order of the shared counter (1001 and up).
 int32_t qel_overlay_next_z(qel_context* ctx);
+// Moves a layer's open amount spring (value, velocity) towards open over the period of its
+// direction, with *t the amount within 0..1; false once a closed layer has faded out.
+bool qel_overlay_fade(qel_context* ctx, float spring[2], bool open, float open_period, float close_period, float* t);

@@ -34,6 +34,17 @@ int32_t qel_overlay_next_z(qel_context* ctx)
     return Z_BASE + (int32_t)overlays(ctx)->z_counter++;
 }
 
+bool qel_overlay_fade(qel_context* ctx, float spring[2], bool open, float open_period, float close_period, float* t)
+{
+    float v = qel_anim_spring(ctx, spring, open ? 1.0f : 0.0f, open ? open_period : close_period, 0);
+    if (!open && v <= 0.01f) {
+        spring[0] = spring[1] = 0;
+        return false;
+    }
+    *t = fminf(fmaxf(v, 0.0f), 1.0f);
+    return true;
+}
+
 // --- Slots ---
 
 qel_popup_slot* qel_popup_find(qel_context* ctx, uint32_t id, bool create)
@@ -43,16 +54,13 @@ qel_popup_slot* qel_popup_find(qel_context* ctx, uint32_t id, bool create)
         if (o->slots[i].id == id) return &o->slots[i];
     if (!create) return nullptr;
     uint64_t frame = ctx->clock.frame_count;
-    for (int32_t i = 0; i < o->slot_count; i++) {
-        qel_popup_slot* s = &o->slots[i];
-        if (!s->open && s->spring[0] <= 0.001f && frame - s->begun_frame >= 3) {
-            *s = {};
-            s->id = id;
-            return s;
-        }
+    qel_popup_slot* s = nullptr;
+    for (int32_t i = 0; i < o->slot_count && !s; i++) {
+        qel_popup_slot* old = &o->slots[i];
+        if (!old->open && old->spring[0] <= 0.001f && frame - old->begun_frame >= 3) s = old;
     }
-    if (o->slot_count == QEL_POPUP_SLOT_CAPACITY) return nullptr;
-    qel_popup_slot* s = &o->slots[o->slot_count++];
+    if (!s && o->slot_count < QEL_POPUP_SLOT_CAPACITY) s = &o->slots[o->slot_count++];
+    if (!s) return nullptr;
     *s = {};
     s->id = id;
     return s;
@@ -158,11 +166,8 @@ static void style_panel(qel_context* ctx, int32_t index, const qel_popup_slot* s
 }
 
 // Up and Down over the rows the popup counted in the last frame, wrapping.
-static void navigate(qel_context* ctx, const qel_popup_slot* s)
+static void navigate(qel_context* ctx, const qel_popup_slot* s, qel_popup_nav* nav)
 {
-    qel_popup_nav* nav = qel_popup_nav_of(ctx, s->id);
-    nav->last_rows = nav->rows;
-    nav->rows = 0;
     if (!s->open || later_open_popup(ctx, s) || nav->last_rows <= 0) return;
     if (qel_key_pressed(ctx, QEL_KEY_DOWN)) {
         nav->moved_by_keyboard = 1;
@@ -179,19 +184,9 @@ static void navigate(qel_context* ctx, const qel_popup_slot* s)
 static bool advance(qel_context* ctx, qel_popup_slot* s, float* t)
 {
     qel_overlay_state* o = overlays(ctx);
-    if (s->open && qel_key_pressed(ctx, QEL_KEY_ESCAPE) && !later_open_popup(ctx, s)) {
-        s->open = 0;
-        ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
-    }
+    if (s->open && !later_open_popup(ctx, s) && qel_key_take(ctx, QEL_KEY_ESCAPE)) s->open = 0;
     if (s->open && o->press && press_closes(ctx, s)) s->open = 0;
-    float v = qel_anim_spring(ctx, s->spring, s->open ? 1.0f : 0.0f, s->open ? OPEN_PERIOD : CLOSE_PERIOD, 0);
-    if (!s->open && v <= 0.01f) {
-        s->spring[0] = s->spring[1] = 0;
-        return false;
-    }
-    *t = fminf(v, 1.0f);
-    if (s->open && *t < 0) *t = 0;
-    return true;
+    return qel_overlay_fade(ctx, s->spring, s->open, OPEN_PERIOD, CLOSE_PERIOD, t);
 }
 
 bool qel_popup_begin(qel_context* ctx, uint32_t id, uint32_t anchor, uint32_t placement, float width,
@@ -218,11 +213,13 @@ bool qel_popup_begin(qel_context* ctx, uint32_t id, uint32_t anchor, uint32_t pl
         in->top_layer_z = s->z;
     }
     qel_overlay_state* o = overlays(ctx);
-    if (qel_stack_push(&o->depth, QEL_POPUP_STACK_CAPACITY))
-        o->stack[o->depth.depth - 1] = {id, (uint8_t)keyboard, 0};
+    if (qel_stack_push(&o->depth, QEL_POPUP_STACK_CAPACITY)) o->stack[o->depth.depth - 1] = id;
     qel_push_disabled(ctx, !s->open);  // a fading popup's contents take no input
     qel_push_id_int(ctx, (int32_t)id);
-    if (keyboard) navigate(ctx, s);
+    qel_popup_nav* nav = qel_popup_nav_of(ctx, id);
+    nav->last_rows = nav->rows;
+    nav->rows = 0;
+    if (keyboard) navigate(ctx, s, nav);
     return true;
 }
 
@@ -345,7 +342,6 @@ void qel_frame_reset_stacks(qel_context* ctx)
     qel_overlay_state* o = overlays(ctx);
     o->depth = {};
     o->sheet_depth = {};
-    o->modal_count = 0;
     o->last_top_sheet = o->top_sheet;
     o->last_top_sheet_z = o->top_sheet_z;
     o->top_sheet = 0;

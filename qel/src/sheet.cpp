@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "core.h"
-#include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -53,13 +52,6 @@ void qel_modal_claim_top(qel_context* ctx, uint32_t id, int32_t z, bool opened_n
     if (opened_now) qel_set_focus(ctx, 0, false);  // nothing behind keeps the keyboard
 }
 
-bool qel_escape_taken(qel_context* ctx)
-{
-    if (!qel_key_pressed(ctx, QEL_KEY_ESCAPE)) return false;
-    ctx->input.key_presses[QEL_KEY_ESCAPE] = 0;
-    return true;
-}
-
 int32_t qel_scrim_begin(qel_context* ctx, uint32_t layer, int32_t z, float t, bool* clicked)
 {
     uint32_t scrim = layer ^ SCRIM_KEY;
@@ -85,7 +77,7 @@ void qel_overlay_panel_style(qel_context* ctx, qel_node* n, float radius, float 
 {
     n->fill = qel_color_token(QEL_COLOR_ELEVATED);
     n->border = qel_dark_mode(ctx) ? qel_color_token(QEL_COLOR_BORDER)
-                                                          : qel_color_alpha(0xFF000000u, light_border_alpha);
+                                   : qel_color_alpha(0xFF000000u, light_border_alpha);
     n->border_width = 1;
     qel_node_round(n, radius);
     n->elevation = 3;
@@ -103,14 +95,7 @@ static bool advance(qel_context* ctx, sheet_state* st, uint8_t* open, bool side_
         st->z = qel_overlay_next_z(ctx);
     }
     st->open = is_open;
-    float v = qel_anim_spring(ctx, st->spring, is_open ? 1.0f : 0.0f,
-                              is_open ? (side_sheet ? 0.42f : 0.34f) : 0.16f, 0);
-    if (!is_open && v <= 0.01f) {
-        st->spring[0] = st->spring[1] = 0;
-        return false;
-    }
-    *t = fminf(is_open ? fmaxf(v, 0.0f) : v, 1.0f);
-    return true;
+    return qel_overlay_fade(ctx, st->spring, is_open, side_sheet ? 0.42f : 0.34f, 0.16f, t);
 }
 
 static void place_panel(qel_context* ctx, int32_t scrim, int32_t panel, float size, bool side_sheet, uint32_t side,
@@ -155,14 +140,11 @@ static void header(qel_context* ctx, const char* title, const char* description,
     col.gap = 6;
     col.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &col);
-    int32_t text = qel_node_text(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, th->heading[3] * th->ui_scale,
-                                 qel_color_token(QEL_COLOR_TEXT), true);
-    qel_node_at(ctx, text)->line_height = 1.3f;
-    if (description) {
-        text = qel_node_text(ctx, description, -1, QEL_FONT_BODY, th->text_body * th->ui_scale,
-                             qel_color_token(QEL_COLOR_TEXT_SECONDARY), true);
-        qel_node_at(ctx, text)->line_height = 1.5f;
-    }
+    qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, qel_scaled(ctx, th->heading[3]),
+                  qel_color_token(QEL_COLOR_TEXT), true, 1.3f);
+    if (description)
+        qel_text_leaf(ctx, description, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                      qel_color_token(QEL_COLOR_TEXT_SECONDARY), true, 1.5f);
     qel_container_end(ctx);
     if (close_button) {
         qel_button_opts b = {};
@@ -186,7 +168,7 @@ bool qel_sheet_begin(qel_context* ctx, uint32_t sheet_id, const char* title, uin
     if (!advance(ctx, st, open, side_sheet, &t)) return false;
     bool closing = !st->open;
     bool dismissable = !closing && !no_dismiss && qel_modal_is_topmost(ctx, sheet_id);
-    if (dismissable && !ctx->text_fields.active_last_frame && qel_escape_taken(ctx)) *open = 0;
+    if (dismissable && !ctx->text_fields.active_last_frame && qel_key_take(ctx, QEL_KEY_ESCAPE)) *open = 0;
     if (!closing) qel_modal_claim_top(ctx, sheet_id, st->z, st->opened_frame == ctx->clock.frame_count);
 
     bool scrim_clicked = false;
@@ -195,9 +177,7 @@ bool qel_sheet_begin(qel_context* ctx, uint32_t sheet_id, const char* title, uin
     int32_t panel = qel_node_open(ctx, sheet_id ^ PANEL_KEY);
     place_panel(ctx, scrim, panel, size, side_sheet, side, t);
     qel_node_push(ctx, panel);
-    qel_overlay_state* o = &ctx->overlays;
-    if (qel_stack_push(&o->sheet_depth, QEL_SHEET_STACK_CAPACITY)) o->sheets[o->sheet_depth.depth - 1] = sheet_id;
-    o->modal_count++;
+    qel_stack_push(&ctx->overlays.sheet_depth, QEL_SHEET_STACK_CAPACITY);
     qel_push_disabled(ctx, closing);  // a closing sheet's body takes no input
     qel_push_id_int(ctx, (int32_t)sheet_id);
     header(ctx, title ? title : "", description, open, close_button);
@@ -219,7 +199,6 @@ void qel_sheet_end(qel_context* ctx, bool side_sheet)
     qel_pop_id(ctx);
     qel_node_pop(ctx);
     qel_scrim_end(ctx);
-    if (o->modal_count > 0) o->modal_count--;
     qel_stack_pop(&o->sheet_depth, 0);
     qel_pop_disabled(ctx);
 }

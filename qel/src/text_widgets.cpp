@@ -36,9 +36,7 @@ static const qel_theme* theme(qel_context* ctx)
 
 static int32_t leaf(qel_context* ctx, const char* text, int32_t length, const leaf_style& s)
 {
-    int32_t index = qel_node_text(ctx, text, length, s.font, s.size, s.color, s.wrap);
-    if (s.line_height > 0.0f) qel_node_at(ctx, index)->line_height = s.line_height;
-    return index;
+    return qel_text_leaf(ctx, text, length, s.font, s.size, s.color, s.wrap, s.line_height);
 }
 
 static bool empty(const char* text)

@@ -18,6 +18,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 #include "widgets/basic/widget_nodes.h"
 
 static const uint32_t LAYER = 0x70A57u;
@@ -170,14 +171,9 @@ static void qel_toast_progress_draw(qel_context* ctx, const qel_node* node, void
 static void countdown(qel_context* ctx, int32_t card, const qel_toast* t, const stack_frame& f)
 {
     if (!t->countdown_bar || !(t->duration > 0)) return;
-    auto* p = (progress_payload*)qel_arena_alloc(ctx, sizeof(progress_payload));
-    p->fraction = 1 - t->elapsed / t->duration;
-    p->radius = qel_theme_block_get(ctx)->radius_small;
-    p->color = qel_color_token(qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT_MUTED);
-    qel_node* n = qel_node_at(ctx, card);
-    n->draw = qel_toast_progress_draw;
-    n->draw_user = p;
-    n->flags |= QEL_NODE_DRAW_AFTER;
+    progress_payload p = {1 - t->elapsed / t->duration, qel_theme_block_get(ctx)->radius_small,
+                          qel_color_token(qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_TEXT_MUTED)};
+    qel_node_draw_with(ctx, card, qel_toast_progress_draw, &p, sizeof p, true);
     if (!f.over && !t->dismissed) qel_request_redraw(ctx);
 }
 
@@ -196,9 +192,8 @@ static void card_content(qel_context* ctx, qel_toast* t, const stack_frame& f)
     col.gap = 2;
     col.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &col);
-    int32_t title = qel_node_text(ctx, t->title, -1, QEL_FONT_MEDIUM, th->text_body * th->ui_scale,
-                                  qel_color_token(QEL_COLOR_TEXT), true);
-    qel_node_at(ctx, title)->line_height = 1.4f;
+    qel_text_leaf(ctx, t->title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx), qel_color_token(QEL_COLOR_TEXT),
+                  true, 1.4f);
     if (t->body[0])
         qel_node_text(ctx, t->body, -1, QEL_FONT_BODY, (th->text_body - 0.5f) * th->ui_scale,
                       qel_color_token(QEL_COLOR_TEXT_SECONDARY), true);

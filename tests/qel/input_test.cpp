@@ -36,6 +36,20 @@ TEST(Input, ClickCountNeedsQuickAndClosePresses)
     }
 }
 
+TEST(Input, ThePointerCountsAsMovedOnlyInTheFrameAfterAMove)
+{
+    qel_headless h;
+    std::vector<bool> moved;
+    h.ui = [&](qel_context* ctx) { moved.push_back(qel_mouse_moved(ctx)); };
+    h.move(50, 50);
+    h.run(2);
+    h.move(50, 50);  // to where it already is
+    h.run();
+    h.move(60, 50);
+    h.run();
+    EXPECT_EQ(moved, (std::vector<bool>{true, false, false, true}));
+}
+
 TEST(Input, TypedTextKeepsWholeChunksAndDropsControlBytes)
 {
     qel_headless h;

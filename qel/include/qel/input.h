@@ -100,6 +100,9 @@ qel_vec2 qel_mouse_pos(qel_context* ctx);
 // Where the pointer was in the last frame (-1e6 each when outside), for drags that move by the
 // frame's motion.
 qel_vec2 qel_mouse_prev_pos(qel_context* ctx);
+// The pointer is somewhere else than in the last frame: a hover that comes from a move, not from
+// the pointer resting while the keyboard moves things under it.
+bool qel_mouse_moved(qel_context* ctx);
 // True while the pointer is over the window; outside it qel_mouse_pos is no place.
 bool qel_mouse_in_window(qel_context* ctx);
 bool qel_mouse_down(qel_context* ctx, uint32_t button);

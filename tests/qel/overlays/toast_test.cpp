@@ -132,3 +132,40 @@ TEST(Toast, LongTextsAreCutAtAWholeCharacter)
     EXPECT_EQ(t.id, id);
     EXPECT_EQ(strlen(t.title), 126u);
 }
+
+// The red, green and blue of the pixel at x, y of a picture drawn at scale 1.
+static int channel_sum_at(const picture& p, float x, float y)
+{
+    const uint8_t* px = &p.rgba[((size_t)y * (size_t)p.width + (size_t)x) * 4];
+    return px[0] + px[1] + px[2];
+}
+
+TEST(Toast, ACountdownBarLastsSixSecondsAndShortensAsTheyRunOut)
+{
+    widget_rig rig(600, 400);
+    rig.h.step = 1.0f / 64;
+    qel_toast_options bar = {};
+    bar.countdown_bar = 1;
+    uint32_t counted = qel_toast_push(rig.h.ctx, "Printing", &bar);
+    rig.h.run(2);
+    struct moment {
+        int frames;  // run before looking, at 64 a second
+        float x;     // across the card's width
+        bool drawn;
+    };
+    // 1 s in, the bar reaches past the middle; 4 s in, a third of it is left.
+    const moment moments[] = {{64, 0.5f, true}, {64 * 3, 0.5f, false}, {0, 0.2f, true}};
+    for (const moment& m : moments) {
+        rig.h.run(m.frames);
+        const qel_rect card = rig.h.rect(card_id(counted));
+        ASSERT_GT(card.w, 100.0f);
+        const float x = card.x + card.w * m.x, bar_y = card.y + card.h - 4, fill_y = card.y + card.h - 9;
+        picture shot = rig.shot();
+        EXPECT_EQ(channel_sum_at(shot, x, bar_y) != channel_sum_at(shot, x, fill_y), m.drawn)
+            << "at " << m.x << " of the width after " << m.frames << " more frames";
+    }
+    rig.h.run(64 * 3 / 2);  // 5.5 s: a plain toast would be gone by now
+    EXPECT_EQ(toast_count(rig.h.ctx), 1);
+    rig.h.run(64);
+    EXPECT_EQ(toast_count(rig.h.ctx), 0);
+}

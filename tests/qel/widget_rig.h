@@ -98,6 +98,45 @@ inline std::string themed_picture(const char* prefix, const char* scene, uint32_
     return std::string(prefix) + scene + (mode == QEL_THEME_DARK ? "_dark.png" : "_light.png");
 }
 
+// The theme modes a family's pictures are drawn in, and their names in the tests' names:
+// INSTANTIATE_TEST_SUITE_P(Themes, fixture, theme_modes(), theme_name).
+inline auto theme_modes() { return ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK); }
+
+inline std::string theme_name(const ::testing::TestParamInfo<uint32_t>& info)
+{
+    return info.param == QEL_THEME_DARK ? "Dark" : "Light";
+}
+
+// What the rig shows against the reference picture of a scene in a theme mode.
+inline ::testing::AssertionResult rig_matches(widget_rig& rig, const char* prefix, const char* scene, uint32_t mode)
+{
+    return picture_matches(rig.shot(), themed_picture(prefix, scene, mode), PICTURE_TOLERANCE);
+}
+
+// A family's pictures, each test run once in every theme mode (its parameter); the family's
+// pictures are named <prefix><scene>_light.png and _dark.png.
+class themed_pictures : public ::testing::TestWithParam<uint32_t> {
+protected:
+    explicit themed_pictures(const char* prefix) : picture_prefix(prefix) {}
+
+    ::testing::AssertionResult shows(widget_rig& rig, const char* scene) const
+    {
+        return rig_matches(rig, picture_prefix, scene, GetParam());
+    }
+    // A board left alone for some frames in a window of width x height.
+    ::testing::AssertionResult board_matches(void (*board)(qel_context*), float width, float height, const char* scene,
+                                             int frames) const
+    {
+        widget_rig rig(width, height, GetParam());
+        rig.h.ui = board;
+        rig.h.run(frames);
+        return shows(rig, scene);
+    }
+
+private:
+    const char* picture_prefix;
+};
+
 // A padded column filling the window, and rows of centred widgets on it.
 inline void board_begin(qel_context* ctx)
 {

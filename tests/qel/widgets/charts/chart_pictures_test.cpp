@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <string>
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
@@ -264,9 +263,9 @@ static void candle_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-class ChartPictures : public ::testing::TestWithParam<uint32_t> {
+class ChartPictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
+    ChartPictures() : themed_pictures("qel/charts_") {}
     // The board with its intros settled and the pointer at (x, y) from the top left of the chart
     // under label (of the window without one), against the scene's picture.
     ::testing::AssertionResult settled_board(void (*board)(qel_context*), float w, float h, const char* scene,
@@ -278,7 +277,7 @@ protected:
         qel_rect r = label ? rig.h.rect(qel_id(rig.h.ctx, label)) : qel_rect{};
         rig.h.move(r.x + x, r.y + y);
         rig.h.run(2);
-        return picture_matches(rig.shot(), name(scene), PICTURE_TOLERANCE);
+        return shows(rig, scene);
     }
 };
 
@@ -290,7 +289,7 @@ TEST_P(ChartPictures, LineAndBarCharts)
     qel_rect plot = rig.h.rect(qel_id(rig.h.ctx, "lines") ^ 0x9107u);
     rig.h.move(plot.x + plot.w * 0.55f, plot.y + plot.h / 2);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("series"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "series"));
 }
 
 TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
@@ -301,7 +300,7 @@ TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
     qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "teas") ^ 0xD0u);
     rig.h.move(c.x + 40, c.y - 40);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("tiles"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "tiles"));
 }
 
 TEST_P(ChartPictures, TreemapWaffleSegmentedBarAndBarList)
@@ -312,7 +311,7 @@ TEST_P(ChartPictures, TreemapWaffleSegmentedBarAndBarList)
     qel_rect map = rig.h.rect(qel_id(rig.h.ctx, "map"));
     rig.h.move(map.x + 40, map.y + 120);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("shares"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "shares"));
 }
 
 TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
@@ -323,7 +322,7 @@ TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
     qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "busy"));
     rig.h.move(r.x + r.w * 0.4f, r.y + 60);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("grids"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "grids"));
 }
 
 TEST_P(ChartPictures, ProgressRings)
@@ -361,5 +360,4 @@ TEST_P(ChartPictures, Candlesticks)
     EXPECT_TRUE(settled_board(candle_board, 640, 460, "candles", "candles", 300, 120));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, theme_modes(), theme_name);

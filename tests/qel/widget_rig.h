@@ -34,6 +34,15 @@ inline const qel_node* node_with_text(qel_context* ctx, const char* text)
     return nullptr;
 }
 
+// The id of label inside the scope a widget named scope opens.
+inline uint32_t scoped_id(qel_context* ctx, const char* scope, const char* label)
+{
+    qel_push_id(ctx, scope);
+    uint32_t id = qel_id(ctx, label);
+    qel_pop_id(ctx);
+    return id;
+}
+
 // The first node of the last frame that a draw callback paints; null when none.
 inline const qel_node* node_with_draw(qel_context* ctx, qel_draw_fn draw)
 {
@@ -75,6 +84,11 @@ struct widget_rig {
     {
         qel_vec2 c = centre(id);
         h.move(c.x, c.y);
+    }
+    void click_on(uint32_t id)
+    {
+        qel_vec2 c = centre(id);
+        h.click(c.x, c.y);
     }
 
 private:

@@ -299,10 +299,7 @@ TEST_P(BasicPictures, ButtonGroupsCopyAndHoldButtons)
     widget_rig rig(520, 110, GetParam());
     rig.h.ui = action_board;
     rig.h.run(2);
-    qel_push_id(rig.h.ctx, "copied");
-    uint32_t copy = qel_hash_str("\xEE\x82\x9E", qel_id(rig.h.ctx, "Copy"));
-    qel_pop_id(rig.h.ctx);
-    rig.h.click(rig.centre(copy).x, rig.centre(copy).y);
+    rig.click_on(qel_hash_str("\xEE\x82\x9E", scoped_id(rig.h.ctx, "copied", "Copy")));
     rig.move_to(qel_id(rig.h.ctx, "Delete all"));
     rig.h.run();
     rig.h.button(0, true);

@@ -202,8 +202,7 @@ TEST_P(InputPictures, ShortcutRecorders)
     widget_rig rig(280, 160, GetParam());
     rig.h.ui = shortcut_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "armed"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "armed"));
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "shortcuts"));
 }
@@ -225,8 +224,7 @@ TEST_P(InputPictures, ConfirmAsyncTitleAndCurrency)
     widget_rig rig(460, 260, GetParam());
     rig.h.ui = button_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "Clear rows"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "Clear rows"));
     rig.h.step = 0.5f;
     rig.h.run(3);  // half the countdown gone
     rig.h.step = 1.0f / 60;

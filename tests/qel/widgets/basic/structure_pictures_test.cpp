@@ -250,15 +250,6 @@ static void tabbar_board(qel_context* ctx)
     qel_tab_bar(ctx, "docs", tabs, 4, &selected, &o);
 }
 
-// The id of label inside the scope a widget named scope opens.
-static uint32_t scoped_id(qel_context* ctx, const char* scope, const char* label)
-{
-    qel_push_id(ctx, scope);
-    uint32_t id = qel_id(ctx, label);
-    qel_pop_id(ctx);
-    return id;
-}
-
 class StructurePictures : public themed_pictures {
 protected:
     StructurePictures() : themed_pictures("qel/basic_") {}
@@ -303,8 +294,7 @@ TEST_P(StructurePictures, RadioCardsTagsCodeAndPasswordStrength)
     widget_rig rig(640, 420, GetParam());
     rig.h.ui = form_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "code"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "code"));
     rig.h.run();
     EXPECT_TRUE(shows(rig, "forms"));
 }
@@ -355,8 +345,7 @@ TEST_P(StructurePictures, AToolbarWithItsOverflowMenu)
     widget_rig rig(260, 200, GetParam());
     rig.h.ui = toolbar_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_hash_str("\xEE\x82\xB6", scoped_id(rig.h.ctx, "tools", "More tools")));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_hash_str("\xEE\x82\xB6", scoped_id(rig.h.ctx, "tools", "More tools")));
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "toolbar"));
 }

@@ -206,8 +206,7 @@ TEST_P(PickerPictures, TimePickerOpen)
     widget_rig rig(420, 330, GetParam());
     rig.h.ui = time_popup_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "pickup"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "pickup"));
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "time_popup"));
 }
@@ -217,8 +216,7 @@ TEST_P(PickerPictures, MultiSelect)
     widget_rig rig(440, 470, GetParam());
     rig.h.ui = multi_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "filter"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "filter"));
     rig.h.run(2);
     rig.h.type("o");
     rig.h.run(2);
@@ -243,7 +241,7 @@ TEST_P(PickerPictures, DateRangeOpen)
     rig.h.ui = range_board;
     rig.h.run(2);
     uint32_t field = qel_id(rig.h.ctx, "sale");
-    rig.h.click(rig.centre(field).x, rig.centre(field).y);
+    rig.click_on(field);
     rig.h.run(3);
     int32_t day = qel_days_from_civil({2019, 11, 18});
     qel_push_id_int(rig.h.ctx, (int32_t)(field ^ 0xDA7Fu));

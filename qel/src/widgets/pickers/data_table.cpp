@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core.h"
+#include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -67,23 +68,6 @@ struct qel_data_table {
 static uint32_t hash_index(int32_t index, uint32_t seed)
 {
     return qel_hash_bytes(&index, sizeof index, seed);
-}
-
-static float ui_scale(qel_context* ctx)
-{
-    return ctx->theme.current.ui_scale;
-}
-
-static void consume_key(qel_context* ctx, int32_t key)
-{
-    ctx->input.key_presses[key] = 0;
-}
-
-static bool pointer_over(qel_context* ctx, uint32_t id)
-{
-    qel_rect r = qel_id_rect(ctx, id);
-    qel_vec2 m = qel_mouse_pos(ctx);
-    return m.x >= r.x && m.x < r.x + r.w && m.y >= r.y && m.y < r.y + r.h;
 }
 
 static bool row_inside(const qel_data_table* t, int32_t row)
@@ -277,13 +261,10 @@ void qel_data_table_checkbox_draw(qel_context* ctx, const qel_node* node, void* 
 void qel_data_table_checkbox(qel_context* ctx, uint32_t id, bool checked, bool indeterminate)
 {
     auto* s = (checkbox_look*)qel_state_get(ctx, id, sizeof(checkbox_look));
-    auto* look = (checkbox_look*)qel_arena_alloc(ctx, sizeof(checkbox_look));
-    look->checked = qel_anim_exp(ctx, &s->checked, checked ? 1.0f : 0.0f, CHECK_EASE);
-    look->indeterminate = qel_anim_exp(ctx, &s->indeterminate, indeterminate ? 1.0f : 0.0f, CHECK_EASE);
+    checkbox_look look = {qel_anim_exp(ctx, &s->checked, checked ? 1.0f : 0.0f, CHECK_EASE),
+                          qel_anim_exp(ctx, &s->indeterminate, indeterminate ? 1.0f : 0.0f, CHECK_EASE)};
     int32_t index = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 16}, {QEL_SIZE_FIXED, 16});
-    qel_node* n = qel_node_at(ctx, index);
-    n->draw = qel_data_table_checkbox_draw;
-    n->draw_user = look;
+    qel_node_draw_with(ctx, index, qel_data_table_checkbox_draw, &look, sizeof look, false);
 }
 
 // A 44-unit cell, content centred, that is clicked as an item of its own.
@@ -302,11 +283,6 @@ static bool check_cell(qel_context* ctx, uint32_t id, float height)
 }
 
 // --- The header ---
-
-static qel_color accent_or_text(qel_context* ctx)
-{
-    return qel_theme_color(ctx, qel_theme_get_accent(ctx) == QEL_ACCENT_NEUTRAL ? QEL_COLOR_TEXT : QEL_COLOR_ACCENT);
-}
 
 static void header_line_draw(qel_context* ctx, const qel_node* node, void*)
 {
@@ -384,11 +360,9 @@ static void header_cell(qel_context* ctx, qel_data_table* t, int32_t c)
     if (it.focused && it.focus_visible) qel_focus_ring(ctx, index, 1);
     qel_node_push(ctx, index);
     const char* title = col.title ? col.title : "";
-    const qel_theme* th = &ctx->theme.current;
     qel_color color = qel_theme_color(ctx, sorted ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_SECONDARY);
-    int32_t text = qel_node_text(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM,
-                                 th->text_small * ui_scale(ctx), color, false);
-    qel_node_at(ctx, text)->line_height = 1.3f;
+    qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), color, false,
+                  1.3f);
     if (col.sortable) {
         if (sorted)
             qel_icon_glyph(ctx, t->opts.sort->descending ? SORT_DOWN : SORT_UP, 12, qel_theme_color(ctx, QEL_COLOR_TEXT));
@@ -409,10 +383,8 @@ static void resize_handle(qel_context* ctx, const qel_data_table* t, int32_t c, 
     n->flags |= QEL_NODE_ON_TOP;
     bool dragging = t->st->resizing == c;
     if (!dragging && qel_hovered_id(ctx) != id) return;
-    auto* color = (qel_color*)qel_arena_alloc(ctx, sizeof(qel_color));
-    *color = dragging ? accent_or_text(ctx) : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
-    n->draw = grip_draw;
-    n->draw_user = color;
+    qel_color color = dragging ? qel_picker_accent(ctx, QEL_COLOR_TEXT) : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
+    qel_node_draw_with(ctx, index, grip_draw, &color, sizeof color, false);
 }
 
 // A wrapper of no height, moved down by the scroll offset and drawn over the rows, keeps the
@@ -432,8 +404,7 @@ static void header(qel_context* ctx, qel_data_table* t, float scroll_y, float sc
     float r = ctx->theme.current.radius_small - 1;
     n->radii[0] = scroll_x > 0.5f ? 0 : r;
     n->radii[1] = r;
-    n->draw = header_line_draw;
-    n->flags |= QEL_NODE_DRAW_AFTER;
+    qel_node_draw_with(ctx, index, header_line_draw, nullptr, 0, true);
     qel_node_push(ctx, index);
     if (t->checks) select_all_cell(ctx, t);
     float x = t->checks ? CHECK_WIDTH : 0.0f;
@@ -525,7 +496,7 @@ void qel_data_table_end(qel_context* ctx)
         n->align = QEL_ALIGN_CENTER;
         n->pad_top = n->pad_bottom = 36;
         qel_node_push(ctx, index);
-        qel_node_text(ctx, "No rows", -1, QEL_FONT_BODY, ctx->theme.current.text_body * ui_scale(ctx),
+        qel_node_text(ctx, "No rows", -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                       qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false);
         qel_node_pop(ctx);
     }
@@ -585,18 +556,17 @@ static void row_node(qel_context* ctx, qel_data_table* t, int32_t row, uint32_t 
     bool selected = t->opts.selection && t->opts.selection[row];
     qel_color base = t->opts.striped && (row & 1) ? qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), 0.02f) : 0;
     float flash = qel_anim_flash(ctx, id, hovered, ROW_FLASH);
-    auto* look = (row_look*)qel_arena_alloc(ctx, sizeof(row_look));
-    if (row + 1 < t->row_count) look->line = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
-    if (t->focused && ctx->interaction.focus_visible && row == t->st->cursor) look->bar = accent_or_text(ctx);
+    row_look look = {};
+    if (row + 1 < t->row_count) look.line = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
+    if (t->focused && ctx->interaction.focus_visible && row == t->st->cursor)
+        look.bar = qel_picker_accent(ctx, QEL_COLOR_TEXT);
 
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIXED, t->content_width}, {QEL_SIZE_FIXED, t->row_height});
     qel_node* n = qel_node_at(ctx, index);
     n->direction = QEL_DIR_ROW;
     n->align = QEL_ALIGN_CENTER;
     n->fill = selected ? selected_fill(ctx) : qel_color_mix(base, qel_theme_color(ctx, QEL_COLOR_HOVER), flash);
-    n->draw = row_draw;
-    n->draw_user = look;
-    n->flags |= QEL_NODE_DRAW_AFTER;
+    qel_node_draw_with(ctx, index, row_draw, &look, sizeof look, true);
     qel_node_mark_interactive(ctx, index, 0);
     qel_node_push(ctx, index);
 }
@@ -711,20 +681,18 @@ static void restore_text(const table_state* s, char* buffer, int32_t capacity)
 static bool wants_edit(qel_context* ctx, qel_data_table* t, uint32_t cell_id)
 {
     if (t->st->edit_row >= 0) return false;
-    if (t->activated && pointer_over(ctx, cell_id)) return true;
-    if (t->enter_taken || !t->focused || t->st->cursor != t->row || !qel_key_pressed(ctx, QEL_KEY_ENTER)) return false;
-    consume_key(ctx, QEL_KEY_ENTER);
+    if (t->activated && qel_picker_pointer_over(ctx, cell_id)) return true;
+    if (t->enter_taken || !t->focused || t->st->cursor != t->row || !qel_key_take(ctx, QEL_KEY_ENTER)) return false;
     t->enter_taken = true;
     return true;
 }
 
 static void cell_label(qel_context* ctx, uint32_t cell_id, const char* buffer)
 {
-    int32_t index = qel_node_text(ctx, buffer, -1, QEL_FONT_BODY, ctx->theme.current.text_body * ui_scale(ctx),
-                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false);
+    int32_t index = qel_text_leaf(ctx, buffer, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node* n = qel_node_at(ctx, index);
     n->id = cell_id;
-    n->line_height = 1.3f;
     n->width = {QEL_SIZE_GROW, 1};
 }
 
@@ -743,16 +711,15 @@ bool qel_data_table_cell_edit(qel_context* ctx, char* buffer, int32_t capacity)
         qel_text_activate(ctx, field_id);
     }
     bool editing = s->edit_row == t->row && s->edit_column == column;
-    if (editing && qel_focused_id(ctx) == field_id && qel_key_pressed(ctx, QEL_KEY_ESCAPE)) {
+    if (editing && qel_focused_id(ctx) == field_id && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         restore_text(s, buffer, capacity);
-        consume_key(ctx, QEL_KEY_ESCAPE);
         end_editing(s);
         qel_set_focus(ctx, t->id, false);
         editing = false;
     }
     if (!editing) {
         cell_label(ctx, cell_id, buffer);
-        if (pointer_over(ctx, cell_id)) qel_set_cursor(ctx, QEL_CURSOR_IBEAM);
+        if (qel_picker_pointer_over(ctx, cell_id)) qel_set_cursor(ctx, QEL_CURSOR_IBEAM);
         return false;
     }
     uint32_t result = qel_input_text_ex(ctx, field_id, buffer, capacity, nullptr, false, false, nullptr);

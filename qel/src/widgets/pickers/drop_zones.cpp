@@ -86,14 +86,19 @@ struct drop_counts {
     int32_t accepted, rejected;
 };
 
+// False for a zone not laid out yet.
+static bool contains(qel_rect r, float x, float y)
+{
+    return r.w > 0 && r.x <= x && x < r.x + r.w && r.y <= y && y < r.y + r.h;
+}
+
 // Takes the frame's drop when it landed inside r and no zone took it before: the dropped list
 // keeps only the paths the filter accepts, in their order.
 static drop_counts take_drop(qel_context* ctx, qel_rect r, const char* filter)
 {
     qel_dropped_files* d = &ctx->drops;
     drop_counts counts = {0, 0};
-    if (d->count == 0 || d->taken || d->consumed || !(r.w > 0)) return counts;
-    if (!(r.x <= d->x && d->x < r.x + r.w && r.y <= d->y && d->y < r.y + r.h)) return counts;
+    if (d->count == 0 || d->taken || d->consumed || !contains(r, d->x, d->y)) return counts;
     d->taken = 1;
     int32_t kept = 0;
     for (int32_t i = 0; i < d->count; i++) {
@@ -106,9 +111,7 @@ static drop_counts take_drop(qel_context* ctx, qel_rect r, const char* filter)
 
 static bool dragged_over(qel_context* ctx, qel_rect r)
 {
-    const qel_dropped_files* d = &ctx->drops;
-    return qel_drag_hovering(ctx) && r.w > 0 && r.x <= d->drag_x && d->drag_x < r.x + r.w && r.y <= d->drag_y &&
-           d->drag_y < r.y + r.h;
+    return qel_drag_hovering(ctx) && contains(r, ctx->drops.drag_x, ctx->drops.drag_y);
 }
 
 // --- The dashed outline ---
@@ -231,11 +234,10 @@ static void zone_texts(qel_context* ctx, const qel_drop_zone_options* o, const c
     n->align = o->compact ? QEL_ALIGN_START : QEL_ALIGN_CENTER;
     if (o->compact) n->width = {QEL_SIZE_GROW, 1};
     qel_node_push(ctx, column);
-    const qel_theme* t = &ctx->theme.current;
-    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, t->text_body),
+    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.35f);
     qel_text_leaf(ctx, o->subtitle ? o->subtitle : "or click to browse", -1, QEL_FONT_BODY,
-                  qel_scaled(ctx, t->text_small), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.35f);
+                  qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.35f);
     qel_node_pop(ctx);
 }
 
@@ -330,7 +332,7 @@ static void image_content(qel_context* ctx, const char* name, uint64_t texture, 
     n->direction = QEL_DIR_STACK;
     n->align = QEL_ALIGN_CENTER;
     n->justify = QEL_JUSTIFY_CENTER;
-    for (float& radius : n->radii) radius = b * 0.5f;
+    qel_node_round(n, b * 0.5f);
     n->fill = qel_theme_color(ctx, QEL_COLOR_ELEVATED);
     n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
     n->border_width = 1;
@@ -369,7 +371,7 @@ int32_t qel_image_drop_zone(qel_context* ctx, const char* label, const char* nam
     qel_node* n = qel_node_at(ctx, zone);
     n->direction = QEL_DIR_STACK;
     n->align_self = QEL_ALIGN_OWN_SIZE;
-    for (float& radius : n->radii) radius = size * 0.5f;
+    qel_node_round(n, size * 0.5f);
     n->scale = s->pop[0];
     qel_node_clickable(ctx, zone, id, false);
     image_payload p = {s->hover, size, 0xFF000000u, qel_picker_accent(ctx, QEL_COLOR_TEXT), s->drag_over,

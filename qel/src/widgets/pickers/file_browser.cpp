@@ -72,7 +72,7 @@ struct browser_actions {
     bool up = false, back = false, forward = false, reload = false;
 };
 
-static void qel_dir_list_free(qel_context* ctx, void* blob)
+static void browser_state_free(qel_context* ctx, void* blob)
 {
     auto* s = (browser_state*)blob;
     qel_mem_free(ctx, s->entries);
@@ -218,13 +218,9 @@ static const char* extension_icon(const char* name)
     };
     const char* dot = strrchr(name, '.');
     if (!dot) return FILE_ICON;
-    for (const auto& row : table) {
-        size_t i = 0;
-        for (; row.ext[i] && dot[1 + i]; i++) {
-            if (qel_ascii_lower(dot[1 + i]) != row.ext[i]) break;
-        }
-        if (!row.ext[i] && !dot[1 + i]) return row.icon;
-    }
+    size_t length = strlen(dot + 1);
+    for (const auto& row : table)
+        if (strlen(row.ext) == length && qel_starts_with_nocase(dot + 1, row.ext, (int32_t)length)) return row.icon;
     return FILE_ICON;
 }
 
@@ -379,8 +375,7 @@ static void places(qel_context* ctx, browser_frame& f)
     if (f.o->places && f.o->place_count > 0) {
         for (int32_t i = 0; i < std::min(f.o->place_count, 6); i++) {
             const char* folder = f.o->places[i] ? f.o->places[i] : "";
-            const char* cut = std::max(strrchr(folder, '/'), strrchr(folder, '\\'));
-            place_row(ctx, f, i, cut ? cut + 1 : folder, folder, FOLDER_ICON);
+            place_row(ctx, f, i, qel_file_browser_base_name(folder), folder, FOLDER_ICON);
         }
     } else {
         const char* home = getenv("HOME");
@@ -612,7 +607,7 @@ static void scroll_to_selection(qel_context* ctx, browser_frame& f)
 
 // --- Actions ---
 
-static const char* joined(qel_context* ctx, const char* dir, const char* name)
+const char* qel_file_browser_joined(qel_context* ctx, const char* dir, const char* name)
 {
     size_t capacity = strlen(dir) + strlen(name) + 2;
     char* out = (char*)qel_arena_alloc(ctx, capacity);
@@ -626,7 +621,7 @@ static void apply(qel_context* ctx, browser_frame& f, int32_t capacity, qel_file
     const browser_actions& a = f.act;
     if (a.open >= 0) {
         const qel_dir_entry& e = s->entries[a.open];
-        const char* full = joined(ctx, path, e.name);
+        const char* full = qel_file_browser_joined(ctx, path, e.name);
         if (full && e.is_dir) qel_file_browser_navigate(s, path, capacity, full);
         else if (full) r->opened = full;
     }
@@ -652,7 +647,7 @@ qel_file_browser_result qel_file_browser(qel_context* ctx, const char* label, ch
     if (!label) label = "files";
     uint32_t id = qel_id(ctx, label);
     auto* s = (browser_state*)qel_state_get(ctx, id, sizeof(browser_state));
-    qel_state_set_destructor(ctx, id, qel_dir_list_free);
+    qel_state_set_destructor(ctx, id, browser_state_free);
     if (!s->initialised) {
         s->selected = -1;
         s->initialised = 1;
@@ -694,11 +689,17 @@ qel_file_browser_result qel_file_browser(qel_context* ctx, const char* label, ch
         r.navigated = 1;
         s->filter[0] = 0;
     } else if (s->selected >= 0 && s->selected < s->entry_count && !s->read_failed) {
-        r.selected = joined(ctx, path, s->entries[s->selected].name);
+        r.selected = qel_file_browser_joined(ctx, path, s->entries[s->selected].name);
     }
     r.read_failed = s->read_failed;
     qel_set_last_item(ctx, id ^ LIST_KEY);
     return r;
+}
+
+const char* qel_file_browser_base_name(const char* path)
+{
+    const char* cut = std::max(strrchr(path, '/'), strrchr(path, '\\'));
+    return cut ? cut + 1 : path;
 }
 
 bool qel_file_browser_selected_is_dir(qel_context* ctx, uint32_t browser_id)

@@ -38,12 +38,6 @@ static bool copy_whole(char* out, size_t capacity, const char* text)
     return true;
 }
 
-static const char* base_name(const char* path)
-{
-    const char* cut = std::max(strrchr(path, '/'), strrchr(path, '\\'));
-    return cut ? cut + 1 : path;
-}
-
 static void start(file_dialog_state* s, const qel_file_dialog_options& o)
 {
     if (!o.start_folder || !o.start_folder[0] || !copy_whole(s->folder, FOLDER_CAP, o.start_folder))
@@ -61,8 +55,8 @@ static bool bottom_row(qel_context* ctx, file_dialog_state* s, const qel_file_di
     row.align = QEL_ALIGN_CENTER;
     row.gap = 8;
     row.width = {QEL_SIZE_GROW, 1};
-    uint32_t row_id = qel_row_begin(ctx, &row);
-    qel_node_at(ctx, qel_node_latest_with_id(ctx, row_id))->flags |= QEL_NODE_WRAP;
+    row.wrap = 1;
+    qel_row_begin(ctx, &row);
     bool primary = false;
     if (o.save) {
         qel_text_input_opts t = {};
@@ -92,16 +86,12 @@ static const char* choice(qel_context* ctx, file_dialog_state* s, const qel_file
                           const qel_file_browser_result& b, bool primary, uint32_t browser)
 {
     if (b.opened && o.save) {
-        copy_whole(s->name, NAME_CAP, base_name(b.opened));
+        copy_whole(s->name, NAME_CAP, qel_file_browser_base_name(b.opened));
         return nullptr;
     }
     if (b.opened && !o.folder) return b.opened;
     if (!primary) return nullptr;
-    if (o.save) {
-        size_t capacity = strlen(s->folder) + strlen(s->name) + 2;
-        char* joined = (char*)qel_arena_alloc(ctx, capacity);
-        return joined && qel_path_join(joined, capacity, s->folder, s->name) ? joined : nullptr;
-    }
+    if (o.save) return qel_file_browser_joined(ctx, s->folder, s->name);
     if (o.folder) return b.selected ? b.selected : s->folder;
     if (b.selected && qel_file_browser_selected_is_dir(ctx, browser)) {
         copy_whole(s->folder, FOLDER_CAP, b.selected);
@@ -138,7 +128,7 @@ bool qel_file_dialog(qel_context* ctx, const char* label, uint8_t* open, char* o
     if (key != s->selection_key) {
         s->selection_key = key;
         if (o.save && b.selected && !qel_file_browser_selected_is_dir(ctx, browser))
-            copy_whole(s->name, NAME_CAP, base_name(b.selected));
+            copy_whole(s->name, NAME_CAP, qel_file_browser_base_name(b.selected));
     }
     bool primary = bottom_row(ctx, s, o, open, b.selected != nullptr);
     const char* chosen = choice(ctx, s, o, b, primary, browser);

@@ -7,6 +7,7 @@
 #include <bit>
 
 #include "core.h"
+#include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -40,7 +41,7 @@ static int32_t text(qel_context* ctx, const char* s, uint32_t font, float size, 
 // The chip's value: "any", the one option chosen, or how many are.
 static void chip_value(qel_context* ctx, const qel_filter_def& f, uint32_t value)
 {
-    float size = qel_scaled(ctx, ctx->theme.current.text_small);
+    float size = qel_text_small_scaled(ctx);
     qel_color strong = qel_theme_color(ctx, QEL_COLOR_TEXT), muted = qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED);
     int32_t chosen = std::popcount(value);
     if (chosen >= 2) {
@@ -74,20 +75,9 @@ static bool option_row(qel_context* ctx, const char* label, int32_t index, uint3
     qel_interaction it = qel_interact(ctx, id, 0);
     if (it.clicked) *value ^= 1u << index;
     float flash = qel_anim_flash(ctx, id, it.hovered, OPTION_FLASH);
-    int32_t row = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, OPTION_HEIGHT});
-    qel_node* n = qel_node_at(ctx, row);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->pad_left = n->pad_right = 10;
-    n->gap = 10;
-    qel_node_round(n, qel_row_radius(ctx));
-    n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), flash);
-    qel_node_mark_interactive(ctx, row, 0);
-    if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
-    qel_node_push(ctx, row);
+    qel_picker_check_row(ctx, id, OPTION_HEIGHT, flash, it.hovered);
     qel_data_table_checkbox(ctx, id ^ CHECK_KEY, (*value >> index) & 1u, false);
-    text(ctx, label, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body), qel_theme_color(ctx, QEL_COLOR_TEXT),
-         1.3f);
+    text(ctx, label, QEL_FONT_BODY, qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), 1.3f);
     qel_node_pop(ctx);
     return it.clicked;
 }
@@ -117,15 +107,9 @@ static bool chip(qel_context* ctx, const qel_filter_def& f, int32_t i, uint32_t*
     if (it.clicked) qel_popup_set_open(ctx, popup, !open);
     float flash = qel_anim_flash(ctx, id, it.hovered || open, CHIP_FLASH);
 
-    int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, CHIP_HEIGHT});
+    int32_t index = qel_node_pill_row(ctx, id, CHIP_HEIGHT, 10, 6, std::min(ctx->theme.current.radius_small, 15.0f));
     qel_node* n = qel_node_at(ctx, index);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_OWN_SIZE;
-    n->pad_left = 10;
     n->pad_right = 4;
-    n->gap = 6;
-    qel_node_round(n, std::min(ctx->theme.current.radius_small, 15.0f));
     n->border = qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
     n->border_width = 1;
     n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT),
@@ -134,7 +118,7 @@ static bool chip(qel_context* ctx, const qel_filter_def& f, int32_t i, uint32_t*
     if (it.focused && it.focus_visible) qel_focus_ring(ctx, index, 1);
     qel_node_push(ctx, index);
     qel_color secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
-    float small = qel_scaled(ctx, ctx->theme.current.text_small);
+    float small = qel_text_small_scaled(ctx);
     if (f.icon) qel_icon_glyph(ctx, f.icon, 14, secondary);
     text(ctx, f.name, QEL_FONT_BODY, small, secondary, 1.2f);
     text(ctx, "is", QEL_FONT_BODY, small, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), 1.2f);

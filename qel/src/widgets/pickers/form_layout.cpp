@@ -307,12 +307,8 @@ uint32_t qel_form_row(qel_context* ctx, const char* label, const qel_form_field_
     qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_BODY, qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     qel_node_pop(ctx);
-    if (o->help && ctx->input.mouse_inside) {
-        qel_rect last = qel_id_rect(ctx, cell_id);
-        qel_vec2 m = qel_mouse_pos(ctx);
-        if (last.x <= m.x && m.x < last.x + last.w && last.y <= m.y && m.y < last.y + last.h)
-            qel_tooltip_for(ctx, cell_id, o->help);
-    }
+    if (o->help && ctx->input.mouse_inside && qel_picker_pointer_over(ctx, cell_id))
+        qel_tooltip_for(ctx, cell_id, o->help);
 
     int32_t field = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     n = qel_node_at(ctx, field);
@@ -416,16 +412,11 @@ static const char* format_for_step(double step)
     return step >= 0.999 ? "%.0f" : step >= 0.0999 ? "%.1f" : step >= 0.00999 ? "%.2f" : "%.3f";
 }
 
-static bool finite_number(float v)
-{
-    return std::isfinite(v);
-}
-
 static number_setup float_setup(const qel_form_field_options* o)
 {
     number_setup n = {};
-    n.bounded = finite_number(o->min) && finite_number(o->max) && o->max > o->min;
-    double given = o->step > 0 && finite_number(o->step) ? o->step : 0;
+    n.bounded = std::isfinite(o->min) && std::isfinite(o->max) && o->max > o->min;
+    double given = o->step > 0 && std::isfinite(o->step) ? o->step : 0;
     if (n.bounded) {
         n.min = o->min;
         n.max = o->max;
@@ -443,8 +434,8 @@ static number_setup float_setup(const qel_form_field_options* o)
 static number_setup int_setup(const qel_form_field_options* o)
 {
     number_setup n = {};
-    n.bounded = finite_number(o->min) && finite_number(o->max) && o->max > o->min;
-    double given = o->step > 0 && finite_number(o->step) ? std::fmax(1.0, std::round(std::fmin(o->step, 1e9f))) : 0;
+    n.bounded = std::isfinite(o->min) && std::isfinite(o->max) && o->max > o->min;
+    double given = o->step > 0 && std::isfinite(o->step) ? std::fmax(1.0, std::round(std::fmin(o->step, 1e9f))) : 0;
     if (n.bounded) {
         n.min = std::fmax(o->min, -INT_LIMIT);
         n.max = std::fmin(o->max, INT_LIMIT);

@@ -12,7 +12,7 @@
 #include "qel/badges_avatars.h"
 #include "qel/button.h"
 #include "qel/color.h"
-#include "qel/draw.h"
+#include "qel/data_table.h"
 #include "qel/font.h"
 #include "qel/id.h"
 #include "qel/input.h"
@@ -41,30 +41,31 @@ struct row_state {
     float highlight, check;
 };
 
+static int32_t count_chosen(const uint8_t* selected, int32_t count)
+{
+    int32_t chosen = 0;
+    for (int32_t i = 0; i < count; i++) chosen += selected[i] ? 1 : 0;
+    return chosen;
+}
+
 // --- The closed field ---
 
 static bool chip(qel_context* ctx, const char* item, int32_t index)
 {
-    int32_t node = qel_node_sized(ctx, 0, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, CHIP_HEIGHT});
+    int32_t node = qel_node_pill_row(ctx, 0, CHIP_HEIGHT, 9, 1, 12);
     qel_node* n = qel_node_at(ctx, node);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_OWN_SIZE;
     n->fill = qel_theme_color(ctx, QEL_COLOR_ACTIVE);
-    n->pad_left = 9;
     n->pad_right = 3;
-    n->gap = 1;
-    for (float& r : n->radii) r = 12;
     qel_node_push(ctx, node);
     qel_text_leaf(ctx, item, qel_label_visible_len(item), QEL_FONT_MEDIUM,
-                  qel_scaled(ctx, ctx->theme.current.text_small), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.2f);
+                  qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.2f);
     qel_push_id_int(ctx, index);
     qel_button_opts remove = {};
     remove.size = 1;
     bool removed = qel_icon_button(ctx, REMOVE_GLYPH, &remove);
     if (qel_node* b = qel_node_at(ctx, qel_node_latest_with_id(ctx, qel_id(ctx, REMOVE_GLYPH)))) {
         b->width = b->height = {QEL_SIZE_FIXED, REMOVE_SIZE};
-        for (float& r : b->radii) r = REMOVE_SIZE * 0.5f;
+        qel_node_round(b, REMOVE_SIZE * 0.5f);
     }
     qel_pop_id(ctx);
     qel_node_pop(ctx);
@@ -100,7 +101,7 @@ static bool chip_row(qel_context* ctx, const char* label, const char* const* ite
     }
     if (chosen == 0)
         qel_text_leaf(ctx, o->placeholder ? o->placeholder : "Select", -1, QEL_FONT_BODY,
-                      qel_scaled(ctx, ctx->theme.current.text_body), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
+                      qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
                       false, 1.3f);
     qel_pop_id(ctx);
     qel_container_end(ctx);
@@ -108,20 +109,6 @@ static bool chip_row(qel_context* ctx, const char* label, const char* const* ite
 }
 
 // --- The popup ---
-
-static void check_box_draw(qel_context* ctx, const qel_node* node, void* user)
-{
-    float t = *(const float*)user;
-    const float radii[4] = {5, 5, 5, 5};
-    qel_color primary = qel_theme_color(ctx, QEL_COLOR_PRIMARY);
-    qel_draw_rect_bordered(ctx, &node->rect, radii, qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), primary, t),
-                           qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), primary, t), 1);
-    if (t > 0.02f) {
-        const qel_rect& r = node->rect;
-        qel_rect box = {r.x + 3.5f, r.y + 3.5f, r.w - 7, r.h - 7};
-        qel_draw_checkmark(ctx, &box, t, 1.6f, qel_theme_color(ctx, QEL_COLOR_ON_PRIMARY));
-    }
-}
 
 static void search_box(qel_context* ctx, const qel_popup_slot* slot, multi_select_state* st, uint32_t field)
 {
@@ -147,7 +134,7 @@ static bool header(qel_context* ctx, uint8_t* selected, int32_t count, int32_t c
     row.width = {QEL_SIZE_GROW, 1};
     qel_row_begin(ctx, &row);
     const char* line = chosen > 0 ? qel_arena_sprintf(ctx, "%d selected", chosen) : "None selected";
-    int32_t text = qel_text_leaf(ctx, line, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, ctx->theme.current.text_small),
+    int32_t text = qel_text_leaf(ctx, line, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     bool all = chosen == count;
@@ -187,24 +174,15 @@ static bool item_row(qel_context* ctx, qel_popup_nav* nav, int32_t ordinal, cons
     qel_anim_exp(ctx, &s->highlight, highlighted ? 1.0f : 0.0f, 0.1f);
     qel_anim_exp(ctx, &s->check, *flag ? 1.0f : 0.0f, 0.18f);
 
-    int32_t node = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, ROW_HEIGHT});
-    qel_node* n = qel_node_at(ctx, node);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_STRETCH;
-    n->pad_left = n->pad_right = 10;
-    n->gap = 10;
-    qel_node_round(n, qel_row_radius(ctx));
-    n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), s->highlight);
-    qel_node_mark_interactive(ctx, node, 0);
-    if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
-    qel_node_push(ctx, node);
+    int32_t node = qel_picker_check_row(ctx, id, ROW_HEIGHT, s->highlight, it.hovered);
+    qel_node_at(ctx, node)->align_self = QEL_ALIGN_STRETCH;
     int32_t box = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 16}, {QEL_SIZE_FIXED, 16});
     qel_node_at(ctx, box)->align_self = QEL_ALIGN_CENTER;
-    qel_node_draw_with(ctx, box, check_box_draw, &s->check, sizeof s->check, false);
+    const float look[2] = {s->check, 0.0f};  // checked, never indeterminate
+    qel_node_draw_with(ctx, box, qel_data_table_checkbox_draw, look, sizeof look, false);
     if (icon) qel_icon_glyph(ctx, icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     int32_t text = qel_text_leaf(ctx, item, qel_label_visible_len(item), QEL_FONT_BODY,
-                                 qel_scaled(ctx, ctx->theme.current.text_body), qel_theme_color(ctx, QEL_COLOR_TEXT),
+                                 qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
                                  false, 1.3f);
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
     qel_node_pop(ctx);
@@ -235,7 +213,7 @@ static bool item_list(qel_context* ctx, qel_popup_nav* nav, const char* const* i
         qel_style box = {};
         box.padding_top = box.padding_bottom = box.padding_left = 10;
         qel_container_begin(ctx, &box);
-        qel_text_leaf(ctx, "No results", -1, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body),
+        qel_text_leaf(ctx, "No results", -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                       qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.45f);
         qel_container_end(ctx);
     }
@@ -259,19 +237,16 @@ int32_t qel_multi_select(qel_context* ctx, const char* label, const char* const*
         qel_popup_set_open(ctx, f.popup, true);
     }
 
-    int32_t chosen = 0;
-    for (int32_t i = 0; i < count; i++) chosen += selected[i] ? 1 : 0;
     int32_t node = qel_picker_field_begin(ctx, &f, o->label, o->width, 300);
-    bool changed = chip_row(ctx, label, items, count, selected, chosen, o);
+    bool changed = chip_row(ctx, label, items, count, selected, count_chosen(selected, count), o);
     qel_icon_glyph(ctx, CHEVRON_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     qel_picker_field_end(ctx, &f, o->label, o->width, node);
     if (!slot || !qel_popup_begin(ctx, f.popup, f.id, QEL_PLACE_BELOW_START, 0, 6, 0, true)) return changed ? 1 : 0;
 
     uint32_t search = qel_id(ctx, "#q");
     if (o->searchable) search_box(ctx, slot, st, search);
-    chosen = 0;
-    for (int32_t i = 0; i < count; i++) chosen += selected[i] ? 1 : 0;
-    changed |= header(ctx, selected, count, chosen);
+    // Counted again: a chip's remove button may have cleared a flag.
+    changed |= header(ctx, selected, count, count_chosen(selected, count));
     // Space typed into the search box is text, not a toggle.
     bool space_toggles = !(o->searchable && qel_focused_id(ctx) == search);
     changed |= item_list(ctx, qel_popup_nav_of(ctx, f.popup), items, count, selected, o, st->search, space_toggles);

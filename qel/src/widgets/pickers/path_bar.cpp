@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core.h"
+#include "picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -78,21 +79,27 @@ static float segment_width(qel_context* ctx, const bar_frame& f, int32_t i)
     return qel_text_width_measured(ctx, font, f.font_size, t, qel_label_visible_len(t), false) + 16;
 }
 
-// The run [*first, *end) of segments hidden behind the ellipsis; empty when all fit.
+// The run [*first, *end) of segments hidden behind the ellipsis; empty when all fit. Each
+// segment is measured once.
 static void hidden_run(qel_context* ctx, const bar_frame& f, float available, int32_t* first, int32_t* end)
 {
     *first = *end = 0;
+    if (f.count < 2) return;
+    auto* widths = (float*)qel_arena_alloc(ctx, (size_t)f.count * sizeof(float));
     float step = separator_width(f) + GAP;
     float total = -step;
-    for (int32_t i = 0; i < f.count; i++) total += segment_width(ctx, f, i) + step;
-    if (f.count < 2 || total <= available) return;
+    for (int32_t i = 0; i < f.count; i++) {
+        widths[i] = segment_width(ctx, f, i);
+        total += widths[i] + step;
+    }
+    if (total <= available) return;
     if (f.count == 2) {
         *end = 1;
         return;
     }
     total += ELLIPSIS_WIDTH + step;
     int32_t i = 1;
-    for (; i < f.count - 1 && total > available; i++) total -= segment_width(ctx, f, i) + step;
+    for (; i < f.count - 1 && total > available; i++) total -= widths[i] + step;
     *first = total > available ? 0 : 1;
     *end = i;
 }
@@ -265,8 +272,7 @@ static void display(qel_context* ctx, bar_frame& f, qel_size width, qel_path_bar
     bool editable = !f.o->read_only;
     qel_interaction it = qel_interact(ctx, f.id, 0);
     qel_rect last = qel_id_rect(ctx, f.id);
-    qel_vec2 m = qel_mouse_pos(ctx);
-    bool inside = m.x >= last.x && m.x < last.x + last.w && m.y >= last.y && m.y < last.y + last.h;
+    bool inside = qel_picker_pointer_over(ctx, f.id);
     qel_anim_exp(ctx, &s->hover, inside ? 1.0f : 0.0f, HOVER_RATE);
     if (inside && editable) qel_set_cursor(ctx, QEL_CURSOR_IBEAM);
 
@@ -324,7 +330,7 @@ qel_path_bar_result qel_path_bar(qel_context* ctx, const char* label, const char
     const qel_path_bar_options* o = options ? options : &defaults;
     uint32_t id = qel_id(ctx, label);
     bar_frame f = {id, segments, segments && count > 0 ? count : 0, o, bar_state(ctx, id, true),
-                   qel_control_height(ctx, o->size), ctx->theme.current.text_body * ctx->theme.current.ui_scale,
+                   qel_control_height(ctx, o->size), qel_text_body_scaled(ctx),
                    false};
     qel_size width = o->width.kind ? o->width : qel_size{QEL_SIZE_GROW, 1};
     qel_path_bar_result r = {-1, nullptr, 0};

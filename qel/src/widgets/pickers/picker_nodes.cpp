@@ -1,24 +1,18 @@
-// Shared pieces of the picker widgets: draw payloads, accent colours, prefix matching,
-// the popup pickers' trigger field and fling-measuring drags. The widgets themselves decide what to build.
+// Shared pieces of the picker widgets: accent colours, prefix matching, pointer tests, the popup
+// pickers' trigger field, checklist rows and fling-measuring drags. The widgets themselves decide
+// what to build.
 #include "picker_nodes.h"
 
-#include <cstring>
 
 #include "core.h"
 #include "field_trigger.h"
 #include "qel/anim.h"
-#include "qel/arena.h"
+#include "qel/color.h"
 #include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
-
-void* qel_picker_payload(qel_context* ctx, const void* data, size_t size)
-{
-    void* copy = qel_arena_alloc(ctx, size);
-    memcpy(copy, data, size);
-    return copy;
-}
+#include "widgets/basic/widget_nodes.h"
 
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
 {
@@ -30,6 +24,13 @@ bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length
     for (int32_t i = 0; i < length; i++)
         if (!text[i] || qel_ascii_lower(text[i]) != qel_ascii_lower(prefix[i])) return false;
     return true;
+}
+
+bool qel_picker_pointer_over(qel_context* ctx, uint32_t id)
+{
+    qel_rect r = qel_id_rect(ctx, id);
+    qel_vec2 m = qel_mouse_pos(ctx);
+    return m.x >= r.x && m.x < r.x + r.w && m.y >= r.y && m.y < r.y + r.h;
 }
 
 // --- Fields that open a popup ---
@@ -67,6 +68,24 @@ void qel_picker_field_end(qel_context* ctx, const qel_picker_field* f, const cha
     qel_field_trigger t = trigger_of(f, label, width);
     qel_field_trigger_end(ctx, &t, node, f->it.focused && f->it.focus_visible ? 1.0f : 0.0f);
     qel_set_last_item(ctx, f->id);
+}
+
+// --- Checklist rows ---
+
+int32_t qel_picker_check_row(qel_context* ctx, uint32_t id, float height, float tint, bool hovered)
+{
+    int32_t row = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, height});
+    qel_node* n = qel_node_at(ctx, row);
+    n->direction = QEL_DIR_ROW;
+    n->align = QEL_ALIGN_CENTER;
+    n->pad_left = n->pad_right = 10;
+    n->gap = 10;
+    qel_node_round(n, qel_row_radius(ctx));
+    n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), tint);
+    qel_node_mark_interactive(ctx, row, 0);
+    if (hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+    qel_node_push(ctx, row);
+    return row;
 }
 
 // --- Drags with a fling ---

@@ -1,7 +1,7 @@
-// Pieces the picker widgets share: payloads copied into the frame arena, the accent-or-fallback
-// colour, the prefix match of type-ahead, the trigger field of the pickers that open a popup, and
-// the drag that measures a fling. Boxes, row radii, text leaves and draw callbacks come from the
-// widgets' node helpers.
+// Pieces the picker widgets share: the accent-or-fallback colour, the prefix match of type-ahead,
+// the pointer over an id's last rectangle, the trigger field of the pickers that open a popup,
+// the rows of checklist popups and the drag that measures a fling. Boxes, row radii, text leaves
+// and draw callbacks come from the widgets' node helpers.
 #pragma once
 
 #include <cstddef>
@@ -11,15 +11,15 @@
 #include "qel/layout.h"
 #include "qel/types.h"
 
-// A frame-arena copy of size bytes for a draw callback.
-void* qel_picker_payload(qel_context* ctx, const void* data, size_t size);
-
 // The accent palette slot when an accent preset is set, else the fallback slot.
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot);
 
 // True when text opens with the length bytes of prefix, A to Z matching a to z (other bytes as
 // they are); a text shorter than that does not.
 bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length);
+
+// True when the pointer is inside the rectangle id had last frame (none before its first frame).
+bool qel_picker_pointer_over(qel_context* ctx, uint32_t id);
 
 // --- Fields that open a popup ---
 
@@ -44,6 +44,13 @@ int32_t qel_picker_field_begin(qel_context* ctx, const qel_picker_field* f, cons
                                float min_width);
 void qel_picker_field_end(qel_context* ctx, const qel_picker_field* f, const char* label, qel_size width,
                           int32_t node);
+
+// --- Checklist rows ---
+
+// A row of a checklist popup under id: growing across the list, height tall, children centred in
+// a padded row, row radius corners, the active colour at tint (0..1) and the hand while hovered.
+// Pushed; the caller pops it.
+int32_t qel_picker_check_row(qel_context* ctx, uint32_t id, float height, float tint, bool hovered);
 
 // --- Drags with a fling ---
 

@@ -85,10 +85,10 @@ static void add_stroke_start(qel_context* ctx, signature_state* s)
 }
 
 // How much the drawing shrinks to fit a pad narrower than when it was begun; never enlarged.
-static float drawing_scale(const signature_state* s, float width)
+static float drawing_scale(int32_t point_count, float reference_width, float width)
 {
-    if (s->point_count > 0 && s->reference_width > 0 && width > 0 && width < s->reference_width)
-        return width / s->reference_width;
+    if (point_count > 0 && reference_width > 0 && width > 0 && width < reference_width)
+        return width / reference_width;
     return 1.0f;
 }
 
@@ -102,7 +102,7 @@ static float distance(qel_vec2 a, qel_vec2 b)
 static bool record(qel_context* ctx, signature_state* s, const qel_interaction& it, qel_rect r)
 {
     if (s->point_count == 0) s->reference_width = r.w;
-    float scale = drawing_scale(s, r.w);
+    float scale = drawing_scale(s->point_count, s->reference_width, r.w);
     qel_vec2 m = qel_mouse_pos(ctx);
     float base = BASELINE * r.h;
     qel_vec2 p = {(m.x - r.x) / scale, (m.y - r.y - base) / scale + base};
@@ -162,9 +162,7 @@ static void signature_draw(qel_context* ctx, const qel_node* node, void* user)
                       p->placeholder, -1, 0);
     }
     qel_draw_push_clip(ctx, &r);
-    float scale = 1.0f;
-    if (p->point_count > 0 && p->reference_width > 0 && r.w > 0 && r.w < p->reference_width)
-        scale = r.w / p->reference_width;
+    float scale = drawing_scale(p->point_count, p->reference_width, r.w);
     float width_scale = scale > 0.5f ? scale : 0.5f;
     for (int32_t k = 0, from = 0; k <= p->start_count; k++) {
         int32_t to = k < p->start_count ? p->starts[k] : p->point_count;
@@ -190,7 +188,7 @@ int32_t qel_signature_pad(qel_context* ctx, const char* label, const qel_signatu
     n->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     n->border_width = 1;
     n->border = qel_theme_color(ctx, it.hovered || s->drawing ? QEL_COLOR_BORDER_STRONG : QEL_COLOR_BORDER);
-    for (float& radius : n->radii) radius = ctx->theme.current.radius_small - 2;
+    qel_node_round(n, ctx->theme.current.radius_small - 2);
     n->flags |= QEL_NODE_CLIP;
     qel_node_push(ctx, pad);
 
@@ -208,7 +206,7 @@ int32_t qel_signature_pad(qel_context* ctx, const char* label, const qel_signatu
                            qel_arena_strdup(ctx, o->placeholder ? o->placeholder : "Sign here", -1),
                            s->point_count == 0,
                            s->reference_width,
-                           qel_scaled(ctx, ctx->theme.current.text_body)};
+                           qel_text_body_scaled(ctx)};
     qel_node_draw_with(ctx, leaf, signature_draw, &p, sizeof p, false);
 
     if (s->point_count > 0) {

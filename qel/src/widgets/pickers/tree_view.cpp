@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "array_grow.h"
 #include "core.h"
 #include "picker_nodes.h"
 #include "qel/anim.h"
@@ -25,6 +26,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 #include "widgets/basic/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x7ee5, COLUMN_KEY = 0x4a3e5, EXPANDER_KEY = 0xc4e7, OUTLINE_KEY = 0x7ce1;
@@ -139,16 +141,6 @@ static void free_state(qel_context* ctx, void* blob)
     qel_mem_free(ctx, s->flags);
 }
 
-template <typename T>
-static T* grow(qel_context* ctx, T* buffer, int32_t* capacity, int32_t needed)
-{
-    if (needed <= *capacity) return buffer;
-    int32_t c = std::max(*capacity, 64);
-    while (c < needed) c *= 2;
-    *capacity = c;
-    return (T*)qel_mem_realloc(ctx, buffer, (size_t)c * sizeof(T));
-}
-
 // --- Visible rows ---
 
 // Depth first over expanded nodes; a node loading its children gets one "Loading" row instead.
@@ -157,7 +149,7 @@ static void build_rows(qel_context* ctx, tree_record* t)
 {
     tree_state* s = t->st;
     int32_t limit = 2 * t->count + 2, n = 0;
-    s->rows = grow(ctx, s->rows, &s->rows_capacity, limit);
+    s->rows = qel_array_grow(ctx, s->rows, &s->rows_capacity, limit);
     int32_t node = valid(t, t->opts.root) ? t->opts.root : -1, depth = 0;
     while (node >= 0 && n < limit) {
         s->rows[n++] = {node, depth};
@@ -277,30 +269,24 @@ static void typed_text(qel_context* ctx, tree_record* t, int32_t node)
     type_ahead_search(ctx, t);
 }
 
-static bool take_key(qel_context* ctx, int32_t key)
-{
-    if (!qel_key_pressed(ctx, key)) return false;
-    ctx->input.key_presses[key] = 0;
-    return true;
-}
-
 static void handle_keys(qel_context* ctx, tree_record* t)
 {
     int32_t node = valid(t, t->st->cursor) ? t->st->cursor : t->st->rows[0].node;
-    if (take_key(ctx, QEL_KEY_RIGHT)) {
+    if (qel_key_take(ctx, QEL_KEY_RIGHT)) {
         if (expandable(t, node) && !has(t, node, QEL_TREE_EXPANDED)) expand(ctx, t, node);
         else if (has(t, node, QEL_TREE_EXPANDED) && child_of(t, node) >= 0 && !has(t, node, QEL_TREE_LOAD_REQUESTED))
             select_node(ctx, t, child_of(t, node));
     }
-    if (take_key(ctx, QEL_KEY_LEFT)) {
+    if (qel_key_take(ctx, QEL_KEY_LEFT)) {
         int32_t p = parent_of(t, node);
         if (has(t, node, QEL_TREE_EXPANDED)) collapse(ctx, t, node);
         else if (p >= 0 && row_of(t, p) >= 0) select_node(ctx, t, p);
     }
-    if (take_key(ctx, QEL_KEY_ENTER)) t->result.activated = node;
+    if (qel_key_take(ctx, QEL_KEY_ENTER)) t->result.activated = node;
     if (qel_key_pressed(ctx, QEL_KEY_ESCAPE)) t->escape = true;
     typed_text(ctx, t, node);
-    build_rows(ctx, t);
+    // The rows change only when a key opened or closed a node.
+    if (t->result.expanded >= 0 || t->result.collapsed >= 0) build_rows(ctx, t);
 }
 
 // The cursor's row; a cursor inside a collapsed ancestor moves up to the nearest one shown.
@@ -384,7 +370,7 @@ void qel_tree_view_begin(qel_context* ctx, const char* label, const qel_data_tab
     if (focused && t->row_count > 0) handle_keys(ctx, t);
     t->table_cursor = cursor_row(t);
     t->table_anchor = row_of(t, s->anchor);
-    s->flags = grow(ctx, s->flags, &s->flags_capacity, std::max(t->row_count, 1));
+    s->flags = qel_array_grow(ctx, s->flags, &s->flags_capacity, std::max(t->row_count, 1));
     for (int32_t r = 0; r < t->row_count; r++) {
         int32_t node = s->rows[r].node;
         s->flags[r] = node >= 0 && has(t, node, QEL_TREE_SELECTED);
@@ -435,12 +421,9 @@ static void indentation(qel_context* ctx, const tree_record* t, int32_t cell, fl
     if (indent <= 0) return;
     qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, indent}, {QEL_SIZE_FIXED, 1});
     if (!t->opts.guides) return;
-    auto* g = (guide_look*)qel_arena_alloc(ctx, sizeof(guide_look));
-    g->count = (int32_t)lroundf(indent / INDENT);
-    g->row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
-    qel_node* n = qel_node_at(ctx, cell);
-    n->draw = guides_draw;
-    n->draw_user = g;
+    float row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
+    guide_look g = {(int32_t)lroundf(indent / INDENT), row_height};
+    qel_node_draw_with(ctx, cell, guides_draw, &g, sizeof g, false);
 }
 
 static void loading_row(qel_context* ctx, const tree_record* t, int32_t depth)
@@ -452,10 +435,8 @@ static void loading_row(qel_context* ctx, const tree_record* t, int32_t depth)
     qel_gap(ctx, 26);
     qel_activity_spinner(ctx, 14);
     qel_gap(ctx, 8);
-    const qel_theme* th = &ctx->theme.current;
-    int32_t text = qel_node_text(ctx, "Loading", -1, QEL_FONT_BODY, th->text_small * th->ui_scale,
-                                 qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false);
-    qel_node_at(ctx, text)->line_height = 1.3f;
+    qel_text_leaf(ctx, "Loading", -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
 }
 
 int32_t qel_tree_view_next(qel_context* ctx)
@@ -705,11 +686,8 @@ bool qel_outline_row(qel_context* ctx, const char* label, int32_t depth, bool ex
         qel_gap(ctx, EXPANDER);
     }
     if (icon) qel_icon_glyph(ctx, icon, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
-    const qel_theme* th = &ctx->theme.current;
-    int32_t text = qel_node_text(ctx, label, qel_label_visible_len(label),
-                                 expandable_row ? QEL_FONT_MEDIUM : QEL_FONT_BODY, th->text_body * th->ui_scale,
-                                 qel_theme_color(ctx, QEL_COLOR_TEXT), false);
-    qel_node_at(ctx, text)->line_height = 1.3f;
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), expandable_row ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
+                  qel_text_body_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_container_end(ctx);
     return toggled;
 }

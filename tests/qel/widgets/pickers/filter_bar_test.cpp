@@ -4,6 +4,7 @@
 // buffer without room.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -138,9 +139,19 @@ TEST(FilterBar, FiltersAndOptionsPastThe32ndAreIgnored)
     f.values[33] = 1;
     f.values[0] = 1u << 31;
     f.rig.h.run();
+    auto options_shown = [&] {
+        int32_t n = 0;
+        for (int32_t i = 0; i < f.ctx()->tree.count; i++) {
+            const qel_node& node = f.ctx()->tree.nodes[i];
+            n += (node.flags & QEL_NODE_TEXT) && node.text && strcmp(node.text, "Option") == 0;
+        }
+        return n;
+    };
     EXPECT_FALSE(f.shows("Filter 33"));
+    EXPECT_EQ(options_shown(), 1) << "the chip names option 31, its one choice";
     f.click_id(f.chip(0));
     EXPECT_TRUE(f.shows("Filter 0"));
+    EXPECT_EQ(options_shown(), 1 + 32) << "the open checklist lists the first 32 options";
     EXPECT_FALSE(f.shows("Past the end"));
     f.rig.h.tap(QEL_KEY_ESCAPE);
     f.rig.h.run(2);

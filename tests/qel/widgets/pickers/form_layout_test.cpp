@@ -299,4 +299,15 @@ TEST(FormLayout, VectorsBoolsAndColoursReportTheirChanges)
     EXPECT_EQ(on, 1);
     EXPECT_EQ(ticked, 1);
     EXPECT_EQ(changes, 2);
+
+    qel_push_id(f.rig.h.ctx, "props");
+    qel_push_id(f.rig.h.ctx, "Offset");
+    uint32_t y = qel_id(f.rig.h.ctx, "Y##1");
+    qel_pop_id(f.rig.h.ctx);
+    qel_pop_id(f.rig.h.ctx);
+    f.drag(y, 30);
+    EXPECT_GT(xyz[1], 2.0f) << "dragging a component's box moves that component";
+    EXPECT_EQ(xyz[0], 1.0f);
+    EXPECT_EQ(xyz[2], 3.0f);
+    EXPECT_EQ(changes, 3);
 }

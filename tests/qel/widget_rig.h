@@ -169,3 +169,13 @@ inline void row_begin(qel_context* ctx, float gap)
     s.align = QEL_ALIGN_CENTER;
     qel_row_begin(ctx, &s);
 }
+
+// A row across the board, what it holds standing at the top.
+inline void wide_row_begin(qel_context* ctx, float gap)
+{
+    qel_style s = {};
+    s.gap = gap;
+    s.width = {QEL_SIZE_GROW, 1};
+    s.align = QEL_ALIGN_START;
+    qel_row_begin(ctx, &s);
+}

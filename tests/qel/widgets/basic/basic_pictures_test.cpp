@@ -182,11 +182,7 @@ static void card_board(qel_context* ctx)
 static void block_board(qel_context* ctx)
 {
     board_begin(ctx);
-    qel_style columns = {};
-    columns.gap = 12;
-    columns.width = {QEL_SIZE_GROW, 1};
-    columns.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &columns);
+    wide_row_begin(ctx, 12);
     qel_style left = {};
     left.gap = 8;
     left.width = {QEL_SIZE_GROW, 1};

@@ -10,11 +10,7 @@ static void tree_board(qel_context* ctx)
 {
     static bool printing = true, fonts = false, labels = true, prices = false;
     board_begin(ctx);
-    qel_style columns = {};
-    columns.gap = 16;
-    columns.width = {QEL_SIZE_GROW, 1};
-    columns.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &columns);
+    wide_row_begin(ctx, 16);
     qel_style half = {};
     half.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &half);

@@ -20,20 +20,10 @@ static const float TEA[6] = {12, 30, 18, 44, 25, 38};
 static const float COFFEE[6] = {8, 14, 22, 16, 30, 21};
 static const float COCOA[6] = {4, 6, 5, 9, 7, 12};
 
-// A row across the board, its charts standing at the top.
-static void wide_row(qel_context* ctx, float gap)
-{
-    qel_style s = {};
-    s.gap = gap;
-    s.width = {QEL_SIZE_GROW, 1};
-    s.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &s);
-}
-
 static void series_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 16);
+    wide_row_begin(ctx, 16);
     const qel_line_series lines[2] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}};
     qel_series_chart_options o = {};
     o.x_labels = MONTHS;
@@ -55,7 +45,7 @@ static void series_board(qel_context* ctx)
 static void tile_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 12);
+    wide_row_begin(ctx, 12);
     qel_stat_tile_options up = {};
     up.delta = 12.5f;
     up.trend_values = TEA;
@@ -69,7 +59,7 @@ static void tile_board(qel_context* ctx)
     down.trend_count = 6;
     qel_stat_tile(ctx, "Misprints", "17", &down);
     qel_container_end(ctx);
-    wide_row(ctx, 12);
+    wide_row_begin(ctx, 12);
     qel_gauge_ring(ctx, "Ribbon", 0.42f, 100);
     qel_gauge_ring(ctx, "Labels", 0.82f, 100);
     qel_gauge_ring(ctx, nullptr, 0.95f, 100);
@@ -88,7 +78,7 @@ static const qel_chart_item TEAS[6] = {{"Assam", 42, 0},  {"Sencha", 30, 0},    
 static void share_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 20);
+    wide_row_begin(ctx, 20);
     qel_treemap_options map = {};
     map.height = 200;
     map.width = {QEL_SIZE_FIXED, 300};
@@ -128,7 +118,7 @@ static void grid_board(qel_context* ctx)
 static void rings_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 24);
+    wide_row_begin(ctx, 24);
     static const qel_chart_item goals[3] = {{"Ribbon", 0.42f, 0}, {"Labels", 0.8f, 0}, {"Stock", 1.25f, 0}};
     qel_progress_list_options o = {};
     o.show_legend = 1;
@@ -154,7 +144,7 @@ static void funnel_board(qel_context* ctx)
 static void radar_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 16);
+    wide_row_begin(ctx, 16);
     static const char* const axes[5] = {"Price", "Taste", "Aroma", "Stock", "Margin"};
     static const float green[5] = {62, 80, 55, 90, 40}, black[5] = {85, 60, 70, 45, 65};
     const qel_radar_series one[1] = {{"Green", green, 5, 0}};
@@ -170,7 +160,7 @@ static void radar_board(qel_context* ctx)
 static void gauge_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 16);
+    wide_row_begin(ctx, 16);
     static const qel_gauge_zone zones[3] = {{60, 2}, {85, 3}, {100, 4}};
     qel_gauge_options needle = {};
     needle.zones = zones;

@@ -29,7 +29,6 @@
 
 static const uint32_t POPUP_KEY = 0xDA7Fu;
 static const float GRID_WIDTH = 252.0f, CELL_HEIGHT = 36.0f, PRESET_WIDTH = 156.0f;
-static const int32_t TEXT_CAPACITY = 96;
 static const char CALENDAR_GLYPH[] = "\xEE\x81\xA3";  // U+E063
 static const char PREVIOUS_GLYPH[] = "\xEE\x81\xAE";  // U+E06E
 static const char NEXT_GLYPH[] = "\xEE\x81\xAF";      // U+E06F
@@ -49,19 +48,9 @@ static year_month normalised(int64_t year, int64_t month)
     return {(int32_t)y, (int32_t)(m - carry * 12 + 1)};
 }
 
-static int32_t days_in_month(year_month ym)
-{
-    return qel_days_in_month(ym.year, ym.month);
-}
-
 static bool is_set(qel_date d)
 {
     return d.year != 0;
-}
-
-static int32_t day_number(qel_date d)
-{
-    return qel_days_from_civil(d);
 }
 
 // --- The month grid ---
@@ -102,12 +91,12 @@ static range_view view_of(const qel_range_calendar_state* s, const qel_date_rang
     range_view v = {};
     v.has_start = is_set(range->start);
     if (!v.has_start) return v;
-    v.a = day_number(range->start);
+    v.a = qel_days_from_civil(range->start);
     if (s->selecting && s->hovered_day != 0) {
         v.b = s->hovered_day;
         v.range_mode = true;
     } else if (is_set(range->end)) {
-        v.b = day_number(range->end);
+        v.b = qel_days_from_civil(range->end);
         v.range_mode = true;
     }
     v.lo = v.range_mode && v.b < v.a ? v.b : v.a;
@@ -119,7 +108,7 @@ static void click_day(qel_range_calendar_state* s, qel_date_range* range, int32_
 {
     qel_date day = qel_civil_from_days(d);
     if (s->selecting && is_set(range->start)) {
-        if (d < day_number(range->start)) {
+        if (d < qel_days_from_civil(range->start)) {
             range->end = range->start;
             range->start = day;
         } else {
@@ -177,7 +166,7 @@ static void day_cell(qel_context* ctx, uint32_t calendar_id, qel_range_calendar_
     char text[12];
     snprintf(text, sizeof text, "%d", day);
     qel_text_leaf(ctx, text, -1, p.endpoint ? QEL_FONT_MEDIUM : QEL_FONT_BODY,
-                  qel_scaled(ctx, ctx->theme.current.text_body),
+                  qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, p.endpoint ? QEL_COLOR_ON_PRIMARY : QEL_COLOR_TEXT), false, 1.0f);
     qel_node_pop(ctx);
 }
@@ -204,7 +193,7 @@ static void month_header(qel_context* ctx, qel_range_calendar_state* s, year_mon
         qel_gap(ctx, 30);
     }
     const char* title = qel_arena_sprintf(ctx, "%s %d", qel_month_name(ctx, ym.month - 1), ym.year);
-    int32_t text = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, ctx->theme.current.text_body),
+    int32_t text = qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node* n = qel_node_at(ctx, text);
     n->width = {QEL_SIZE_GROW, 1};
@@ -237,12 +226,12 @@ void qel_month_calendar(qel_context* ctx, uint32_t calendar_id, qel_range_calend
     qel_container_begin(ctx, &grid);
     for (int32_t i = 0; i < 7; i++) {
         int32_t name = qel_text_leaf(ctx, qel_weekday_name_narrow(ctx, i), -1, QEL_FONT_BODY,
-                                     qel_scaled(ctx, ctx->theme.current.text_small),
+                                     qel_text_small_scaled(ctx),
                                      qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 2.2f);
         qel_node_at(ctx, name)->content_align = 1;
     }
     int32_t first = qel_days_from_civil({ym.year, ym.month, 1});
-    int32_t w = qel_weekday(first), last_day = days_in_month(ym);
+    int32_t w = qel_weekday(first), last_day = qel_days_in_month(ym.year, ym.month);
     int32_t cells = w + last_day <= 35 ? 35 : 42;
     range_view v = view_of(state, range);
     for (int32_t k = 0; k < cells; k++) {
@@ -256,37 +245,16 @@ void qel_month_calendar(qel_context* ctx, uint32_t calendar_id, qel_range_calend
 
 // --- The field ---
 
-// The bytes of text up to its last character that is whole within length.
-static int32_t whole_characters(const char* text, int32_t length)
-{
-    int32_t i = 0;
-    while (i < length) {
-        auto lead = (uint8_t)text[i];
-        int32_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (i + need > length) break;
-        i += need;
-    }
-    return i;
-}
-
-// The field's text; when it outgrows its buffer it is cut at a whole character.
+// The field's text, in the frame arena.
 static const char* range_text(qel_context* ctx, const qel_date_range* r)
 {
-    char text[TEXT_CAPACITY];
     qel_date s = r->start, e = r->end;
     const char* sm = qel_month_name_short(ctx, normalised(s.year, s.month).month - 1);
-    int n;
-    if (!is_set(e)) {
-        n = snprintf(text, sizeof text, "%s %d, %d", sm, s.day, s.year);
-    } else {
-        const char* em = qel_month_name_short(ctx, normalised(e.year, e.month).month - 1);
-        if (s.year != e.year)
-            n = snprintf(text, sizeof text, "%s %d, %d \xE2\x80\x93 %s %d, %d", sm, s.day, s.year, em, e.day, e.year);
-        else
-            n = snprintf(text, sizeof text, "%s %d \xE2\x80\x93 %s %d, %d", sm, s.day, em, e.day, s.year);
-    }
-    int32_t length = n < 0 ? 0 : n >= TEXT_CAPACITY ? whole_characters(text, TEXT_CAPACITY - 1) : n;
-    return qel_arena_strdup(ctx, text, length);
+    if (!is_set(e)) return qel_arena_sprintf(ctx, "%s %d, %d", sm, s.day, s.year);
+    const char* em = qel_month_name_short(ctx, normalised(e.year, e.month).month - 1);
+    if (s.year != e.year)
+        return qel_arena_sprintf(ctx, "%s %d, %d \xE2\x80\x93 %s %d, %d", sm, s.day, s.year, em, e.day, e.year);
+    return qel_arena_sprintf(ctx, "%s %d \xE2\x80\x93 %s %d, %d", sm, s.day, em, e.day, s.year);
 }
 
 // --- Presets ---
@@ -298,14 +266,15 @@ struct preset {
 
 static void presets_of(qel_date today, preset out[7])
 {
-    int32_t t = day_number(today);
+    int32_t t = qel_days_from_civil(today);
     year_month last = normalised(today.year, (int64_t)today.month - 1);
     out[0] = {"Today", today, today};
     out[1] = {"Yesterday", qel_civil_from_days(t - 1), qel_civil_from_days(t - 1)};
     out[2] = {"Last 7 days", qel_civil_from_days(t - 6), today};
     out[3] = {"Last 30 days", qel_civil_from_days(t - 29), today};
     out[4] = {"This month", {today.year, today.month, 1}, today};
-    out[5] = {"Last month", {last.year, last.month, 1}, {last.year, last.month, days_in_month(last)}};
+    out[5] = {"Last month", {last.year, last.month, 1},
+              {last.year, last.month, qel_days_in_month(last.year, last.month)}};
     out[6] = {"This year", {today.year, 1, 1}, today};
 }
 
@@ -346,15 +315,6 @@ static bool preset_list(qel_context* ctx, uint32_t popup, qel_date_range* range,
     return changed;
 }
 
-static void rule(qel_context* ctx, bool vertical)
-{
-    int32_t node = vertical ? qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_GROW, 1})
-                            : qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
-    qel_node* n = qel_node_at(ctx, node);
-    n->fill = qel_theme_color(ctx, QEL_COLOR_BORDER);
-    n->align_self = QEL_ALIGN_STRETCH;
-}
-
 // One or two month grids; true when a day click completed a range.
 static bool calendars(qel_context* ctx, qel_date_range* range, int32_t months, qel_date today, uint8_t* changed)
 {
@@ -374,7 +334,7 @@ static bool calendars(qel_context* ctx, qel_date_range* range, int32_t months, q
     qel_row_begin(ctx, &area);
     bool was_selecting = s->selecting != 0;
     uint8_t clicked = 0;
-    int32_t hovered = 0, today_number = day_number(today);
+    int32_t hovered = 0, today_number = qel_days_from_civil(today);
     year_month first = {s->view_year, s->view_month};
     for (int32_t i = 0; i < months; i++) {
         year_month ym = normalised(first.year, (int64_t)first.month + i);
@@ -403,7 +363,7 @@ static bool range_popup(qel_context* ctx, uint32_t popup, qel_date_range* range,
         if (wide) qel_row_begin(ctx, &s);
         else qel_column_begin(ctx, &s);
         changed |= preset_list(ctx, popup, range, today, !wide);
-        rule(ctx, wide);
+        qel_divider(ctx);
         done = calendars(ctx, range, wide && w >= 713 ? 2 : 1, today, &changed);
         qel_container_end(ctx);
     }
@@ -423,7 +383,7 @@ int32_t qel_date_range_picker(qel_context* ctx, const char* label, qel_date_rang
     qel_icon_glyph(ctx, CALENDAR_GLYPH, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     bool has_start = is_set(range->start);
     const char* text = has_start ? range_text(ctx, range) : o->placeholder ? o->placeholder : "Pick a date range";
-    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body),
+    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, has_start ? QEL_COLOR_TEXT : QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
     qel_picker_field_end(ctx, &f, o->label, o->width, node);

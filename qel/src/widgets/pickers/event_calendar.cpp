@@ -327,8 +327,8 @@ struct calendar_paint {
     const qel_calendar_segment* segments;
     int32_t segment_count;
     const paint_event* events;
-    qel_color grid_line, day_text, other_text, today_fill, today_text, selected_fill, hover_fill, surface, text,
-        text_muted, text_secondary, background;
+    qel_color grid_line, today_fill, today_text, selected_fill, hover_fill, surface, text, text_muted, text_secondary,
+        background;
     uint8_t dark;
 };
 
@@ -392,8 +392,8 @@ static void draw_full_cell(qel_context* ctx, const calendar_paint* p, int32_t da
     const char* number = qel_arena_sprintf(ctx, "%d", qel_civil_from_days(day).day);
     bool today = day == p->today, in_month = day >= p->month_first && day < p->month_first + p->month_days;
     uint32_t font = today ? QEL_FONT_MEDIUM : QEL_FONT_BODY;
-    float size = qel_scaled(ctx, ctx->theme.current.text_small);
-    qel_color color = in_month ? p->day_text : p->other_text;
+    float size = qel_text_small_scaled(ctx);
+    qel_color color = in_month ? p->text : p->text_muted;
     if (today) {
         float w = std::max(22.0f, qel_text_width(ctx, font, size, number, -1, 0) + 10);
         qel_rect pill = {cell.x + 3, cell.y + 4, w, 20};
@@ -414,7 +414,7 @@ static void draw_compact_cell(qel_context* ctx, const calendar_paint* p, int32_t
     qel_vec2 c = {cell.x + cell.w / 2, cell.y + 16};
     const char* number = qel_arena_sprintf(ctx, "%d", qel_civil_from_days(day).day);
     bool in_month = day >= p->month_first && day < p->month_first + p->month_days;
-    qel_color color = in_month ? p->day_text : p->other_text;
+    qel_color color = in_month ? p->text : p->text_muted;
     uint32_t font = QEL_FONT_BODY;
     if (p->has_selection && day == p->selected) {
         qel_draw_circle(ctx, c, 13, p->text);
@@ -423,7 +423,7 @@ static void draw_compact_cell(qel_context* ctx, const calendar_paint* p, int32_t
         qel_draw_arc(ctx, c, 12.5f, 0, 6.2831853f, 1.5f, p->today_fill);
         color = p->today_fill;
     }
-    qel_draw_text_aligned(ctx, font, qel_scaled(ctx, ctx->theme.current.text_small), c.x, c.y, 1, color, number, 0);
+    qel_draw_text_aligned(ctx, font, qel_text_small_scaled(ctx), c.x, c.y, 1, color, number, 0);
     if (p->focus_visible && day == p->cursor) {
         qel_rect ring = {c.x - 15, c.y - 15, 30, 30};
         float radii[4] = {15, 15, 15, 15};
@@ -496,8 +496,8 @@ static calendar_paint* paint_of(qel_context* ctx, const calendar_frame* f, const
     p->segments = f->segments, p->segment_count = f->segment_count, p->events = paint_events(ctx, f);
     bool accent = qel_theme_get_accent(ctx) != 0;
     p->surface = qel_theme_color(ctx, QEL_COLOR_SURFACE), p->text = qel_theme_color(ctx, QEL_COLOR_TEXT);
-    p->grid_line = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), p->day_text = p->text;
-    p->other_text = p->text_muted = qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED);
+    p->grid_line = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
+    p->text_muted = qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED);
     p->text_secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
     p->background = qel_theme_color(ctx, QEL_COLOR_BACKGROUND);
     p->today_fill = accent ? qel_theme_color(ctx, QEL_COLOR_ACCENT) : p->text;

@@ -67,6 +67,12 @@ static void move_task(qel_gantt_task* t, int32_t start0, int32_t end0, int32_t d
     t->end = t->start + length;
 }
 
+// Moves the end (the day after the last) to end, keeping at least one day after start.
+static void move_end(qel_gantt_task* t, int32_t start, int32_t end, int32_t days)
+{
+    t->end = std::min(days, std::max(start + 1, end));
+}
+
 static void apply_drag(const gantt_frame* f, const gantt_state* st, qel_gantt_task* t, float pointer_x)
 {
     // A whole-day count from the pointer's travel, kept within the chart before it is converted.
@@ -77,7 +83,7 @@ static void apply_drag(const gantt_frame* f, const gantt_state* st, qel_gantt_ta
     else if (st->mode == DRAG_START)
         t->start = std::min(std::max(st->start0 + delta, 0), st->end0 - 1);
     else
-        t->end = std::min(f->days, std::max(st->start0 + 1, st->end0 + delta));
+        move_end(t, st->start0, st->end0 + delta, f->days);
 }
 
 // The running drag, judged before the layout; returns the task clicked by it or -1.
@@ -115,7 +121,7 @@ static void key_edit(qel_context* ctx, const gantt_frame* f, qel_gantt_task* t)
     if (!(qel_modifiers(ctx) & QEL_MOD_SHIFT))
         move_task(t, t->start, t->end, step, f->days);
     else if (!t->milestone)
-        t->end = std::min(f->days, std::max(t->start + 1, t->end + step));
+        move_end(t, t->start, t->end + step, f->days);
 }
 
 // Pointer presses, hover cursors and keys of one bar; returns true when it was clicked by key.
@@ -198,7 +204,7 @@ static void body_draw(qel_context* ctx, const qel_node* node, void* user)
 }
 
 struct gantt_bar_paint {
-    float progress;
+    float progress, focus;
     qel_color fill, progress_color;
     uint8_t milestone;
 };
@@ -211,14 +217,17 @@ static void bar_draw(qel_context* ctx, const qel_node* node, void* user)
         float cx = r.x + r.w / 2, cy = r.y + r.h / 2;
         qel_vec2 diamond[4] = {{cx, r.y}, {r.x + r.w, cy}, {cx, r.y + r.h}, {r.x, cy}};
         qel_draw_convex_polygon(ctx, diamond, 4, p->progress_color);
-        return;
+    } else {
+        qel_draw_rect(ctx, &r, node->radii, p->fill);
+        if (p->progress > 0) {
+            qel_rect done = {r.x, r.y, r.w * std::min(p->progress, 1.0f), r.h};
+            qel_draw_push_clip(ctx, &done);
+            qel_draw_rect(ctx, &r, node->radii, p->progress_color);
+            qel_draw_pop_clip(ctx);
+        }
     }
-    qel_draw_rect(ctx, &r, node->radii, p->fill);
-    if (!(p->progress > 0)) return;
-    qel_rect done = {r.x, r.y, r.w * std::min(p->progress, 1.0f), r.h};
-    qel_draw_push_clip(ctx, &done);
-    qel_draw_rect(ctx, &r, node->radii, p->progress_color);
-    qel_draw_pop_clip(ctx);
+    // The ring is drawn here: a node holds one draw callback, so qel_focus_ring would replace the bar.
+    qel_draw_focus_ring(ctx, &r, node->radii, p->focus);
 }
 
 // --- Building ---
@@ -327,12 +336,12 @@ static void bar_node(qel_context* ctx, const gantt_frame* f, const gantt_state* 
     if (dragged) n->elevation = 2;
     bool hovered = qel_hovered_id(ctx) == id;
     qel_color color = task_color(ctx, t), surface = qel_theme_color(ctx, QEL_COLOR_SURFACE);
-    auto* p = (gantt_bar_paint*)qel_arena_alloc(ctx, sizeof(gantt_bar_paint));
-    p->progress = t->progress, p->milestone = t->milestone;
-    p->fill = qel_color_mix(surface, color, f->dark ? (hovered ? 0.36f : 0.28f) : (hovered ? 0.3f : 0.22f));
-    p->progress_color = f->dark ? qel_color_mix(color, surface, 0.5f) : color;
-    n->draw = bar_draw, n->draw_user = p;
-    if (qel_focused_id(ctx) == id && ctx->interaction.focus_visible) qel_focus_ring(ctx, index, 1);
+    gantt_bar_paint p = {};
+    p.progress = t->progress, p.milestone = t->milestone;
+    p.focus = qel_focused_id(ctx) == id && ctx->interaction.focus_visible ? 1.0f : 0.0f;
+    p.fill = qel_color_mix(surface, color, f->dark ? (hovered ? 0.36f : 0.28f) : (hovered ? 0.3f : 0.22f));
+    p.progress_color = f->dark ? qel_color_mix(color, surface, 0.5f) : color;
+    qel_node_draw_with(ctx, index, bar_draw, &p, sizeof p, false);
     if (t->milestone || w <= 60) return;
     qel_node_push(ctx, index);
     qel_color text = t->progress > 0.5f ? 0xFFFFFFFFu : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), color, 0.3f);
@@ -352,19 +361,17 @@ static void chart_area(qel_context* ctx, const gantt_frame* f, const gantt_state
     col.width = {QEL_SIZE_FIXED, width};
     qel_column_begin(ctx, &col);
     date_header(ctx, f);
-    int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, width}, {QEL_SIZE_FIXED, 1});
-    qel_node_at(ctx, line)->fill = qel_color_token(QEL_COLOR_BORDER);
+    qel_divider(ctx);
     int32_t body = qel_node_sized(ctx, f->id ^ 0xB0D7, {QEL_SIZE_FIXED, width}, {QEL_SIZE_FIXED, (float)f->count * f->rh});
-    auto* p = (gantt_body_paint*)qel_arena_alloc(ctx, sizeof(gantt_body_paint));
     auto* copies = (gantt_task_copy*)qel_arena_alloc(ctx, sizeof(gantt_task_copy) * (size_t)std::max(f->count, 1));
     for (int32_t i = 0; i < f->count; i++) copies[i] = {f->tasks[i].start, f->tasks[i].end, f->tasks[i].depends_on};
-    *p = {f->first_day, f->days, f->count, f->marker, f->dw, f->rh, copies,
-          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), f->dark ? 0.025f : 0.022f),
-          qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE),
-          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), 0.5f),
-          qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_DANGER), 0.8f)};
-    qel_node_at(ctx, body)->draw = body_draw;
-    qel_node_at(ctx, body)->draw_user = p;
+    gantt_body_paint p = {f->first_day, f->days, f->count, f->marker, f->dw, f->rh, copies,
+                          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_TEXT), f->dark ? 0.025f : 0.022f),
+                          qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE),
+                          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), 0.5f),
+                          qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
+                          qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_DANGER), 0.8f)};
+    qel_node_draw_with(ctx, body, body_draw, &p, sizeof p, false);
     qel_node_push(ctx, body);
     for (int32_t i = 0; i < f->count; i++) bar_node(ctx, f, st, i);
     qel_node_pop(ctx);
@@ -403,8 +410,7 @@ int32_t qel_gantt_ex(qel_context* ctx, const char* label, qel_gantt_task* tasks,
     qel_node_apply_style(ctx, root, &s);
     qel_node_push(ctx, root);
     task_column(ctx, &f, st);
-    int32_t divider = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_FIT, 0});
-    qel_node_at(ctx, divider)->fill = qel_color_token(QEL_COLOR_BORDER);
+    qel_divider(ctx);
     chart_area(ctx, &f, st);
     qel_node_pop(ctx);
     return clicked;

@@ -67,8 +67,7 @@ struct qel_kanban_record {
     uint32_t id;
     kanban_state* state;
     int32_t column;
-    int32_t column_node;
-    float column_x, column_y, column_width;
+    float column_y, column_width;
     int32_t row;
     uint8_t passed_lifted;
     int32_t drop_column;
@@ -158,6 +157,12 @@ static void column_outline(qel_context* ctx, const qel_node* node, void* user)
     qel_draw_rect_bordered(ctx, &node->rect, node->radii, 0, qel_color_alpha(p->color, p->highlight), 1);
 }
 
+// The id of the record's current column.
+static uint32_t column_id_of(const qel_kanban_record* rec)
+{
+    return qel_hash_bytes(&rec->column, 4, rec->id ^ 0xC01);
+}
+
 static float column_width(const qel_kanban_column_options* o)
 {
     return std::isfinite(o->width) && o->width > 0 ? std::min(o->width, 100000.0f) : DEFAULT_COLUMN_WIDTH;
@@ -191,7 +196,7 @@ static void column_header(qel_context* ctx, const char* title, int32_t cards, co
         qel_node_at(ctx, dot)->fill = o->color;
         qel_node_round(qel_node_at(ctx, dot), 4);
     }
-    float small = t->text_small * t->ui_scale, xs = t->text_xs * t->ui_scale;
+    float small = qel_text_small_scaled(ctx), xs = qel_scaled(ctx, t->text_xs);
     qel_text_leaf(ctx, title, qel_label_visible_len(title), QEL_FONT_MEDIUM, small, qel_color_token(QEL_COLOR_TEXT),
                   false, 1.3f);
     const char* count = o->limit >= 1 ? qel_arena_sprintf(ctx, "%d / %d", cards, o->limit) : qel_arena_sprintf(ctx, "%d", cards);
@@ -213,7 +218,7 @@ int32_t qel_kanban_column_begin(qel_context* ctx, const char* title, int32_t car
     const qel_kanban_column_options none = {};
     const qel_kanban_column_options* o = options ? options : &none;
     rec->column++;
-    uint32_t column_id = qel_hash_bytes(&rec->column, 4, rec->id ^ 0xC01);
+    uint32_t column_id = column_id_of(rec);
     find_target(ctx, rec, column_id);
     auto* cs = (kanban_column_state*)qel_state_get(ctx, column_id, sizeof(kanban_column_state));
     qel_anim_exp(ctx, &cs->highlight, rec->is_target ? 1.0f : 0.0f, 0.18f);
@@ -230,15 +235,12 @@ int32_t qel_kanban_column_begin(qel_context* ctx, const char* title, int32_t car
     n->fill = dark ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BACKGROUND), qel_theme_color(ctx, QEL_COLOR_SURFACE), 0.55f)
                    : qel_color_token(QEL_COLOR_SUBTLE);
     if (rec->state->lifted >= 0 && rec->state->origin_column == rec->column) n->flags |= QEL_NODE_ON_TOP;
-    auto* paint = (column_paint*)qel_arena_alloc(ctx, sizeof(column_paint));
-    paint->highlight = cs->highlight;
-    paint->color = accent ? qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACCENT), 0.45f)
-                          : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG);
-    n->draw = column_outline, n->draw_user = paint;
-    n->flags |= QEL_NODE_DRAW_AFTER;
+    column_paint paint = {cs->highlight, accent ? qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACCENT), 0.45f)
+                                                : qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG)};
+    qel_node_draw_with(ctx, index, column_outline, &paint, sizeof paint, true);
     qel_node_push(ctx, index);
     qel_rect r = qel_id_rect(ctx, column_id);
-    rec->column_node = index, rec->column_x = r.x, rec->column_y = r.y, rec->column_width = width;
+    rec->column_y = r.y, rec->column_width = width;
     rec->row = 0, rec->passed_lifted = 0;
 
     bool add = false;
@@ -253,7 +255,7 @@ void qel_kanban_column_end(qel_context* ctx)
     if (!rec) return;
     const kanban_state* st = rec->state;
     qel_pop_id(ctx);
-    uint32_t column_id = qel_hash_bytes(&rec->column, 4, rec->id ^ 0xC01);
+    uint32_t column_id = column_id_of(rec);
     auto* cs = (kanban_column_state*)qel_state_get(ctx, column_id, sizeof(kanban_column_state));
     bool foreign = rec->is_target && st->origin_column != rec->column;
     qel_anim_exp(ctx, &cs->end_gap, foreign ? st->lifted_height + CARD_GAP : 0.0f, 0.16f);

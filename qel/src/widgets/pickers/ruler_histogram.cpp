@@ -161,7 +161,7 @@ static void ruler_layout(qel_context* ctx, const char* label, uint32_t id, uint3
     const qel_theme* t = &ctx->theme.current;
     int32_t visible = qel_label_visible_len(label);
     if (visible > 0)
-        qel_text_leaf(ctx, label, visible, QEL_FONT_MEDIUM, qel_scaled(ctx, t->text_small),
+        qel_text_leaf(ctx, label, visible, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
                       qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
     int32_t row = qel_node_open(ctx, 0);
     n = qel_node_at(ctx, row);
@@ -172,7 +172,7 @@ static void ruler_layout(qel_context* ctx, const char* label, uint32_t id, uint3
     qel_text_leaf(ctx, qel_format_number(ctx, r.format, value), -1, QEL_FONT_HEADING, qel_scaled(ctx, 30),
                   qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.1f);
     if (o->unit)
-        qel_text_leaf(ctx, o->unit, -1, QEL_FONT_BODY, qel_scaled(ctx, t->text_body),
+        qel_text_leaf(ctx, o->unit, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                       qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.5f);
     qel_node_pop(ctx);
 
@@ -281,16 +281,15 @@ int32_t qel_range_histogram(qel_context* ctx, const char* label, const float* bi
     int32_t node = qel_node_sized(ctx, id ^ HISTOGRAM_COLUMN_KEY, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node_at(ctx, node)->gap = 8;
     qel_node_push(ctx, node);
-    const qel_theme* t = &ctx->theme.current;
     qel_style header = {};
     header.width = {QEL_SIZE_GROW, 1};
     qel_row_begin(ctx, &header);
-    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_scaled(ctx, t->text_body),
+    qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.35f);
     qel_spacer(ctx);
     const char* range = qel_arena_sprintf(ctx, "%s \xE2\x80\x93 %s", qel_format_number(ctx, o->format, *low),
                                           qel_format_number(ctx, o->format, *high));
-    qel_text_leaf(ctx, range, -1, QEL_FONT_BODY, qel_scaled(ctx, t->text_body),
+    qel_text_leaf(ctx, range, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.35f);
     qel_container_end(ctx);
 

@@ -117,18 +117,11 @@ static int32_t time_column(qel_context* ctx, const char* name, int32_t count, in
         float flash = qel_anim_flash(ctx, id, it.hovered != 0, 0.1f);
         bool now = value == current;
         time_cell(ctx, id, text, {QEL_SIZE_GROW, 1}, qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), flash * 1.3f),
-                  now ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body), now, it.hovered);
+                  now ? QEL_FONT_MEDIUM : QEL_FONT_BODY, qel_text_body_scaled(ctx), now, it.hovered);
         if (it.clicked) picked = value;
     }
     qel_scroll_end(ctx);
     return picked;
-}
-
-static void column_rule(qel_context* ctx)
-{
-    int32_t rule = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 1}, {QEL_SIZE_GROW, 1});
-    qel_node_at(ctx, rule)->fill = qel_theme_color(ctx, QEL_COLOR_BORDER);
-    qel_node_at(ctx, rule)->align_self = QEL_ALIGN_STRETCH;
 }
 
 // AM and PM, the current half standing level with the columns' middle; the other moves the hour
@@ -149,7 +142,7 @@ static bool half_column(qel_context* ctx, uint32_t picker, int32_t* hour)
         bool current = (i == 1) == pm;
         qel_interaction it = qel_interact(ctx, id, 0);
         time_cell(ctx, id, HALVES[i], {QEL_SIZE_FIXED, 50}, it.hovered ? qel_theme_color(ctx, QEL_COLOR_HOVER) : 0,
-                  QEL_FONT_MEDIUM, qel_scaled(ctx, ctx->theme.current.text_small), current, it.hovered);
+                  QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), current, it.hovered);
         if (it.clicked && !current) {
             *hour = (*hour + 12) % 24;
             picked = true;
@@ -176,14 +169,14 @@ static bool time_popup(qel_context* ctx, uint32_t id, const qel_popup_slot* slot
         *hour = twelve && *hour >= 12 ? p + 12 : p;
         picked = true;
     }
-    column_rule(ctx);
+    qel_divider(ctx);
     p = time_column(ctx, "#m", (59 / step) + 1, step, *minute, false, scroll);
     if (p >= 0) {
         *minute = p;
         picked = true;
     }
     if (twelve) {
-        column_rule(ctx);
+        qel_divider(ctx);
         picked |= half_column(ctx, id, hour);
     }
     qel_container_end(ctx);
@@ -207,7 +200,7 @@ int32_t qel_time_picker(qel_context* ctx, const char* label, int32_t* hour, int3
     const char* text = twelve ? qel_arena_sprintf(ctx, "%d:%02d %s", shown_hour % 12 == 0 ? 12 : shown_hour % 12, shown_minute,
                                                   shown_hour < 12 ? "AM" : "PM")
                               : qel_arena_sprintf(ctx, "%02d:%02d", shown_hour, shown_minute);
-    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_body),
+    int32_t leaf = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, leaf)->width = {QEL_SIZE_GROW, 1};
     qel_picker_field_end(ctx, &f, o->label, o->width, node);
@@ -233,10 +226,10 @@ struct wheel_state {
 
 struct wheel_payload {
     const char** labels;  // visible parts of the items from first_item on, frame arena
-    int32_t first_item, label_count, count;
+    int32_t first_item, label_count;
     float position;
     int32_t rows;
-    uint8_t wrap, joined_left, joined_right;
+    uint8_t joined_left, joined_right;
     qel_color band, text, muted;
     float font_size, focus;
 };
@@ -329,10 +322,8 @@ static void wheel_node(qel_context* ctx, uint32_t id, const qel_wheel_picker_opt
         const char* text = items[modulo(item, count)];
         if (text) p.labels[k] = qel_arena_strdup(ctx, text, qel_label_visible_len(text));
     }
-    p.count = count;
     p.position = s->spring[0];
     p.rows = rows;
-    p.wrap = o->wrap;
     p.joined_left = o->joined_left;
     p.joined_right = o->joined_right;
     p.band = qel_theme_color(ctx, QEL_COLOR_ACTIVE);
@@ -454,7 +445,7 @@ static void clock_segment(qel_context* ctx, uint32_t picker, clock_state* s, int
     n->direction = QEL_DIR_ROW;
     n->pad_top = n->pad_bottom = 2;
     n->pad_left = n->pad_right = 10;
-    for (float& radius : n->radii) radius = 10;
+    qel_node_round(n, 10);
     if (current) n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), tint, qel_dark_mode(ctx) ? 0.2f : 0.12f);
     else if (it.hovered) n->fill = qel_theme_color(ctx, QEL_COLOR_HOVER);
     qel_node_clickable(ctx, node, id, false);

@@ -44,6 +44,7 @@ struct schedule_frame {
     float first, last, hour_height, day_width;
     qel_rect body;  // last frame's
     bool read_only;
+    int32_t today;  // day number
 };
 
 static bool shown(const schedule_frame* f, const qel_schedule_event* e)
@@ -216,6 +217,7 @@ static void grid_draw(qel_context* ctx, const qel_node* node, void* user)
 
 struct block_paint {
     qel_color strip;
+    float focus;
 };
 
 static void block_draw(qel_context* ctx, const qel_node* node, void* user)
@@ -224,6 +226,8 @@ static void block_draw(qel_context* ctx, const qel_node* node, void* user)
     qel_rect strip = {node->rect.x + 3, node->rect.y + 4, 3, node->rect.h - 8};
     float radii[4] = {1.5f, 1.5f, 1.5f, 1.5f};
     qel_draw_rect(ctx, &strip, radii, p->strip);
+    // The ring is drawn here: a node holds one draw callback, so qel_focus_ring would replace the strip.
+    qel_draw_focus_ring(ctx, &node->rect, node->radii, p->focus);
 }
 
 // --- Building ---
@@ -316,10 +320,8 @@ static void block_node(qel_context* ctx, const schedule_frame* f, const schedule
     if (raw < 30) n->direction = QEL_DIR_ROW, n->align = QEL_ALIGN_CENTER, n->gap = 6, n->pad_top = n->pad_bottom = 0;
     if (!p->close_start && p->columns > 1 && p->column > 0) n->border = surface, n->border_width = 1.5f;
     if (st->dragged == i + 1 && st->moved) n->elevation = 3, n->flags |= QEL_NODE_ON_TOP;
-    auto* paint = (block_paint*)qel_arena_alloc(ctx, sizeof(block_paint));
-    paint->strip = color;
-    n->draw = block_draw, n->draw_user = paint;
-    if (qel_focused_id(ctx) == id && ctx->interaction.focus_visible) qel_focus_ring(ctx, index, 1);
+    block_paint paint = {color, qel_focused_id(ctx) == id && ctx->interaction.focus_visible ? 1.0f : 0.0f};
+    qel_node_draw_with(ctx, index, block_draw, &paint, sizeof paint, false);
     qel_node_push(ctx, index);
     block_texts(ctx, e, width - 2, raw, qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT), color, dark ? 0.2f : 0.45f));
     qel_node_pop(ctx);
@@ -331,7 +333,7 @@ static grid_paint grid_of(qel_context* ctx, const schedule_frame* f, int32_t fir
     grid_paint p = {f->first, f->last, f->hour_height, f->day_width, -1, -1, qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE),
                     qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), 0.5f),
                     qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), qel_theme_color(ctx, QEL_COLOR_DANGER)};
-    int32_t column = qel_days_from_civil(qel_today(nullptr)) - first_day;
+    int32_t column = f->today - first_day;
     if (column < 0 || column > 6) return p;
     time_t now = time(nullptr);
     const tm* t = localtime(&now);
@@ -351,10 +353,8 @@ static void hour_area(qel_context* ctx, const schedule_frame* f, const schedule_
     qel_scroll_begin(ctx, f->id ^ 0x5C3, &s, false);
     int32_t body = qel_node_sized(ctx, f->id ^ 0x6E1D, {QEL_SIZE_GROW, 1},
                                   {QEL_SIZE_FIXED, (f->last - f->first) * f->hour_height + 1});
-    auto* grid = (grid_paint*)qel_arena_alloc(ctx, sizeof(grid_paint));
-    *grid = grid_of(ctx, f, first_day);
-    qel_node_at(ctx, body)->draw = grid_draw;
-    qel_node_at(ctx, body)->draw_user = grid;
+    grid_paint grid = grid_of(ctx, f, first_day);
+    qel_node_draw_with(ctx, body, grid_draw, &grid, sizeof grid, false);
     qel_node_push(ctx, body);
     const block_place* places = place_blocks(ctx, f);
     for (int32_t i = 0; i < f->count; i++)
@@ -378,6 +378,7 @@ static void frame_of(qel_context* ctx, schedule_frame* f, const char* label, qel
     f->body = qel_id_rect(ctx, f->id ^ 0x6E1D);
     f->day_width = f->body.w > TIME_COLUMN ? (f->body.w - TIME_COLUMN) / 7 : DEFAULT_DAY_WIDTH;
     f->read_only = o->read_only != 0;
+    f->today = qel_days_from_civil(qel_today(nullptr));
 }
 
 int32_t qel_schedule_ex(qel_context* ctx, const char* label, const qel_date* start, qel_schedule_event* events,
@@ -406,7 +407,7 @@ int32_t qel_schedule_ex(qel_context* ctx, const char* label, const qel_date* sta
     qel_style week = {};
     week.width = {QEL_SIZE_GROW, 1}, week.min_w = 592;
     qel_column_begin(ctx, &week);
-    header(ctx, first_day, qel_days_from_civil(qel_today(nullptr)));
+    header(ctx, first_day, f.today);
     hour_area(ctx, &f, st, first_day, o);
     qel_container_end(ctx);
     qel_scroll_end(ctx);

@@ -111,6 +111,20 @@ TEST(GanttChart, ShortPressesClickAndKeysEdit)
     EXPECT_EQ(g.clicks, std::vector<int32_t>{1});
 }
 
+TEST(GanttChart, AFocusedBarKeepsItsFillAndGainsARing)
+{
+    gantt_driver g;
+    qel_rect r = g.bar(1);
+    // Inside the progress part, left of the title; and just outside the bar's right end.
+    float x = r.x + 5, y = r.y + r.h / 2, out_x = r.x + r.w + 2;
+    picture before = g.rig.shot();
+    qel_set_focus(g.rig.h.ctx, qel_hash_bytes(&(const int32_t&)1, 4, qel_hash_str("plan", 0x9e3779b9u) ^ 0x6A7), true);
+    g.rig.h.run(2);
+    picture after = g.rig.shot();
+    EXPECT_EQ(pixel_at(after, x, y), pixel_at(before, x, y)) << "the bar is still drawn";
+    EXPECT_NE(pixel_at(after, out_x, y), pixel_at(before, out_x, y)) << "the ring shows around it";
+}
+
 TEST(GanttChart, PointerOutsideTheWindowIsNoPlace)
 {
     gantt_driver g;

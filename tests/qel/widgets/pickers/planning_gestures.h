@@ -1,8 +1,20 @@
 // Pointer gestures the planning widgets' tests script: a press carried along a path in steps,
-// and a press carried out of the window, one frame per event.
+// and a press carried out of the window, one frame per event; and the colour at a point of a
+// rendered frame.
 #pragma once
 
+#include <cstring>
+
 #include "qel_headless.h"
+#include "support/picture.h"
+
+// The colour at a point of the frame, as 0xAABBGGRR.
+inline uint32_t pixel_at(const picture& p, float x, float y)
+{
+    uint32_t c;
+    memcpy(&c, &p.rgba[((size_t)y * (size_t)p.width + (size_t)x) * 4], 4);
+    return c;
+}
 
 // Presses at from, moves to `to` in steps equal moves and lets go there.
 inline void drag_along(qel_headless& h, qel_vec2 from, qel_vec2 to, int steps)

@@ -136,6 +136,20 @@ TEST(WeekSchedule, KeysMoveInQuarterHours)
     EXPECT_EQ(s.clicks, std::vector<int32_t>{0});
 }
 
+TEST(WeekSchedule, AFocusedBlockKeepsItsStripAndGainsARing)
+{
+    schedule_driver s;
+    qel_rect r = s.block(0);
+    // On the colour strip at the block's left; and just below the block.
+    float x = r.x + 4, y = r.y + r.h / 2, below = r.y + r.h + 2;
+    picture before = s.rig.shot();
+    qel_set_focus(s.rig.h.ctx, qel_hash_bytes(&(const int32_t&)0, 4, s.week() ^ 0xE7), true);
+    s.rig.h.run(2);
+    picture after = s.rig.shot();
+    EXPECT_EQ(pixel_at(after, x, y), pixel_at(before, x, y)) << "the strip is still drawn";
+    EXPECT_NE(pixel_at(after, r.x + r.w / 2, below), pixel_at(before, r.x + r.w / 2, below)) << "the ring shows around it";
+}
+
 TEST(WeekSchedule, OverlapsSitSideBySideOrCascade)
 {
     schedule_driver s;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 
 #include "qel/qel.h"
 #include "widget_rig.h"
@@ -106,9 +105,9 @@ static void container_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-class WidgetPictures : public ::testing::TestWithParam<uint32_t> {
+class WidgetPictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/widgets_", scene, GetParam()); }
+    WidgetPictures() : themed_pictures("qel/widgets_") {}
 };
 
 TEST_P(WidgetPictures, ButtonsInEveryVariantAndState)
@@ -119,15 +118,12 @@ TEST_P(WidgetPictures, ButtonsInEveryVariantAndState)
     qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "Focused"), true);
     rig.move_to(qel_id(rig.h.ctx, "Hovered"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("buttons"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "buttons"));
 }
 
 TEST_P(WidgetPictures, TextAndIcons)
 {
-    widget_rig rig(460, 330, GetParam());
-    rig.h.ui = text_board;
-    rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("text"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(board_matches(text_board, 460, 330, "text", 2));
 }
 
 TEST_P(WidgetPictures, ScrolledListSplitPaneAndCanvas)
@@ -141,8 +137,7 @@ TEST_P(WidgetPictures, ScrolledListSplitPaneAndCanvas)
     qel_rect line = rig.h.rect(qel_id(rig.h.ctx, "split") ^ 120);
     rig.h.move(line.x, line.y + line.h / 2);  // the pointer on the divider lights its grip
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("containers"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "containers"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, WidgetPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, WidgetPictures, theme_modes(), theme_name);

@@ -34,6 +34,15 @@ inline const qel_node* node_with_text(qel_context* ctx, const char* text)
     return nullptr;
 }
 
+// The id of label inside the scope a widget named scope opens.
+inline uint32_t scoped_id(qel_context* ctx, const char* scope, const char* label)
+{
+    qel_push_id(ctx, scope);
+    uint32_t id = qel_id(ctx, label);
+    qel_pop_id(ctx);
+    return id;
+}
+
 // The first node of the last frame that a draw callback paints; null when none.
 inline const qel_node* node_with_draw(qel_context* ctx, qel_draw_fn draw)
 {
@@ -76,6 +85,11 @@ struct widget_rig {
         qel_vec2 c = centre(id);
         h.move(c.x, c.y);
     }
+    void click_on(uint32_t id)
+    {
+        qel_vec2 c = centre(id);
+        h.click(c.x, c.y);
+    }
 
 private:
     static const qel_config* config(uint32_t mode)
@@ -98,6 +112,45 @@ inline std::string themed_picture(const char* prefix, const char* scene, uint32_
     return std::string(prefix) + scene + (mode == QEL_THEME_DARK ? "_dark.png" : "_light.png");
 }
 
+// The theme modes a family's pictures are drawn in, and their names in the tests' names:
+// INSTANTIATE_TEST_SUITE_P(Themes, fixture, theme_modes(), theme_name).
+inline auto theme_modes() { return ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK); }
+
+inline std::string theme_name(const ::testing::TestParamInfo<uint32_t>& info)
+{
+    return info.param == QEL_THEME_DARK ? "Dark" : "Light";
+}
+
+// What the rig shows against the reference picture of a scene in a theme mode.
+inline ::testing::AssertionResult rig_matches(widget_rig& rig, const char* prefix, const char* scene, uint32_t mode)
+{
+    return picture_matches(rig.shot(), themed_picture(prefix, scene, mode), PICTURE_TOLERANCE);
+}
+
+// A family's pictures, each test run once in every theme mode (its parameter); the family's
+// pictures are named <prefix><scene>_light.png and _dark.png.
+class themed_pictures : public ::testing::TestWithParam<uint32_t> {
+protected:
+    explicit themed_pictures(const char* prefix) : picture_prefix(prefix) {}
+
+    ::testing::AssertionResult shows(widget_rig& rig, const char* scene) const
+    {
+        return rig_matches(rig, picture_prefix, scene, GetParam());
+    }
+    // A board left alone for some frames in a window of width x height.
+    ::testing::AssertionResult board_matches(void (*board)(qel_context*), float width, float height, const char* scene,
+                                             int frames) const
+    {
+        widget_rig rig(width, height, GetParam());
+        rig.h.ui = board;
+        rig.h.run(frames);
+        return shows(rig, scene);
+    }
+
+private:
+    const char* picture_prefix;
+};
+
 // A padded column filling the window, and rows of centred widgets on it.
 inline void board_begin(qel_context* ctx)
 {
@@ -114,5 +167,15 @@ inline void row_begin(qel_context* ctx, float gap)
     qel_style s = {};
     s.gap = gap;
     s.align = QEL_ALIGN_CENTER;
+    qel_row_begin(ctx, &s);
+}
+
+// A row across the board, what it holds standing at the top.
+inline void wide_row_begin(qel_context* ctx, float gap)
+{
+    qel_style s = {};
+    s.gap = gap;
+    s.width = {QEL_SIZE_GROW, 1};
+    s.align = QEL_ALIGN_START;
     qel_row_begin(ctx, &s);
 }

@@ -169,7 +169,7 @@ static void expect_scene(const scene& s)
         rig.h.run(2);
         if (s.prepare) s.prepare(rig);
         rig.h.run(3);
-        EXPECT_TRUE(picture_matches(rig.shot(), themed_picture("qel/overlay_", s.name, mode), PICTURE_TOLERANCE));
+        EXPECT_TRUE(rig_matches(rig, "qel/overlay_", s.name, mode));
     }
 }
 

@@ -5,7 +5,6 @@
 // pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "qel/qel.h"
@@ -183,11 +182,7 @@ static void card_board(qel_context* ctx)
 static void block_board(qel_context* ctx)
 {
     board_begin(ctx);
-    qel_style columns = {};
-    columns.gap = 12;
-    columns.width = {QEL_SIZE_GROW, 1};
-    columns.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &columns);
+    wide_row_begin(ctx, 12);
     qel_style left = {};
     left.gap = 8;
     left.width = {QEL_SIZE_GROW, 1};
@@ -251,9 +246,9 @@ static void action_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-class BasicPictures : public ::testing::TestWithParam<uint32_t> {
+class BasicPictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
+    BasicPictures() : themed_pictures("qel/basic_") {}
 };
 
 TEST_P(BasicPictures, ChipsSegmentedControlsAndTabStrips)
@@ -264,7 +259,7 @@ TEST_P(BasicPictures, ChipsSegmentedControlsAndTabStrips)
     qel_set_focus(rig.h.ctx, qel_hash_bytes("\0\0\0\0", 4, qel_id(rig.h.ctx, "view")), true);
     rig.move_to(qel_id(rig.h.ctx, "Hovered") ^ 0xC41B0004u);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("choices"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "choices"));
 }
 
 TEST_P(BasicPictures, BadgesAndAvatars)
@@ -273,7 +268,7 @@ TEST_P(BasicPictures, BadgesAndAvatars)
     board_texture = quarters_texture(rig.h.ctx);
     rig.h.ui = badge_board;
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("badges"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "badges"));
 }
 
 TEST_P(BasicPictures, CardsProgressAndSkeletons)
@@ -283,7 +278,7 @@ TEST_P(BasicPictures, CardsProgressAndSkeletons)
     rig.h.run(2);
     rig.move_to(qel_id(rig.h.ctx, "hover-card"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("cards"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "cards"));
 }
 
 TEST_P(BasicPictures, AlertsEmptyStateMetersAndImages)
@@ -292,7 +287,7 @@ TEST_P(BasicPictures, AlertsEmptyStateMetersAndImages)
     board_texture = quarters_texture(rig.h.ctx);
     rig.h.ui = block_board;
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("blocks"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "blocks"));
 }
 
 TEST_P(BasicPictures, ButtonGroupsCopyAndHoldButtons)
@@ -300,18 +295,14 @@ TEST_P(BasicPictures, ButtonGroupsCopyAndHoldButtons)
     widget_rig rig(520, 110, GetParam());
     rig.h.ui = action_board;
     rig.h.run(2);
-    qel_push_id(rig.h.ctx, "copied");
-    uint32_t copy = qel_hash_str("\xEE\x82\x9E", qel_id(rig.h.ctx, "Copy"));
-    qel_pop_id(rig.h.ctx);
-    rig.h.click(rig.centre(copy).x, rig.centre(copy).y);
+    rig.click_on(qel_hash_str("\xEE\x82\x9E", scoped_id(rig.h.ctx, "copied", "Copy")));
     rig.move_to(qel_id(rig.h.ctx, "Delete all"));
     rig.h.run();
     rig.h.button(0, true);
     rig.h.run(36);  // 0.6 s of the 1.2 s hold
-    EXPECT_TRUE(picture_matches(rig.shot(), name("actions"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "actions"));
     rig.h.button(0, false);
     rig.h.run();
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, BasicPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, BasicPictures, theme_modes(), theme_name);

@@ -3,7 +3,6 @@
 // software renderer.
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
@@ -11,11 +10,7 @@
 static void timeline_board(qel_context* ctx)
 {
     board_begin(ctx);
-    qel_style columns = {};
-    columns.gap = 16;
-    columns.width = {QEL_SIZE_GROW, 1};
-    columns.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &columns);
+    wide_row_begin(ctx, 16);
     qel_style half = {};
     half.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &half);
@@ -101,41 +96,29 @@ static void confirm_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-class FeedbackPictures : public ::testing::TestWithParam<uint32_t> {
+class FeedbackPictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
+    FeedbackPictures() : themed_pictures("qel/basic_") {}
 };
 
 TEST_P(FeedbackPictures, TimelineEntriesAndProgressRings)
 {
-    widget_rig rig(460, 260, GetParam());
-    rig.h.ui = timeline_board;
-    rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("timeline"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(board_matches(timeline_board, 460, 260, "timeline", 3));
 }
 
 TEST_P(FeedbackPictures, ShowMoreTextAndExpandableCards)
 {
-    widget_rig rig(460, 330, GetParam());
-    rig.h.ui = expandables_board;
-    rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("expandables"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(board_matches(expandables_board, 460, 330, "expandables", 3));
 }
 
 TEST_P(FeedbackPictures, ABannerAndCountdowns)
 {
-    widget_rig rig(460, 260, GetParam());
-    rig.h.ui = notices_board;
-    rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("notices"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(board_matches(notices_board, 460, 260, "notices", 3));
 }
 
 TEST_P(FeedbackPictures, AnOnboardingChecklist)
 {
-    widget_rig rig(420, 300, GetParam());
-    rig.h.ui = checklist_board;
-    rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("checklist"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(board_matches(checklist_board, 420, 300, "checklist", 3));
 }
 
 TEST_P(FeedbackPictures, AConfirmPopover)
@@ -147,8 +130,7 @@ TEST_P(FeedbackPictures, AConfirmPopover)
     rig.h.click(guard->rect.x + 5, guard->rect.y + 5);
     rig.h.move(350, 230);
     rig.h.run(30);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("confirm"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "confirm"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, FeedbackPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, FeedbackPictures, theme_modes(), theme_name);

@@ -5,7 +5,6 @@
 // Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
@@ -170,9 +169,9 @@ static void swipe_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-class InputPictures : public ::testing::TestWithParam<uint32_t> {
+class InputPictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
+    InputPictures() : themed_pictures("qel/basic_") {}
 };
 
 TEST_P(InputPictures, CheckboxesSwitchesAndRadios)
@@ -182,7 +181,7 @@ TEST_P(InputPictures, CheckboxesSwitchesAndRadios)
     rig.h.run(2);
     rig.move_to(qel_id(rig.h.ctx, "Follow the system") ^ 0x5D17C002u);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("checks"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "checks"));
 }
 
 TEST_P(InputPictures, SlidersRangeAndRating)
@@ -195,7 +194,7 @@ TEST_P(InputPictures, SlidersRangeAndRating)
     int32_t fourth = 3;
     rig.move_to(qel_hash_bytes(&fourth, 4, qel_id(rig.h.ctx, "Quality")));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("sliders"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "sliders"));
 }
 
 TEST_P(InputPictures, ShortcutRecorders)
@@ -203,10 +202,9 @@ TEST_P(InputPictures, ShortcutRecorders)
     widget_rig rig(280, 160, GetParam());
     rig.h.ui = shortcut_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "armed"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "armed"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("shortcuts"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "shortcuts"));
 }
 
 TEST_P(InputPictures, DragNumbers)
@@ -218,7 +216,7 @@ TEST_P(InputPictures, DragNumbers)
     rig.h.run();
     rig.move_to(qel_id(rig.h.ctx, "Gap"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("drag_numbers"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "drag_numbers"));
 }
 
 TEST_P(InputPictures, ConfirmAsyncTitleAndCurrency)
@@ -226,14 +224,13 @@ TEST_P(InputPictures, ConfirmAsyncTitleAndCurrency)
     widget_rig rig(460, 260, GetParam());
     rig.h.ui = button_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "Clear rows"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "Clear rows"));
     rig.h.step = 0.5f;
     rig.h.run(3);  // half the countdown gone
     rig.h.step = 1.0f / 60;
     rig.move_to(qel_id(rig.h.ctx, "title"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("crossfade"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "crossfade"));
 }
 
 TEST_P(InputPictures, ToggleCellsThemeControlsAndCounterChips)
@@ -244,7 +241,7 @@ TEST_P(InputPictures, ToggleCellsThemeControlsAndCounterChips)
     int32_t grid = 1;
     rig.move_to(qel_hash_bytes(&grid, 4, qel_id(rig.h.ctx, "levels")));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("cells"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "cells"));
 }
 
 TEST_P(InputPictures, SwipeRows)
@@ -264,8 +261,7 @@ TEST_P(InputPictures, SwipeRows)
     rig.move_to(qel_id(rig.h.ctx, "Invoice for March"));  // the wheel opens it without a press
     rig.h.wheel(4, 0);
     rig.h.run(12);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("swipe"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "swipe"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, InputPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, InputPictures, theme_modes(), theme_name);

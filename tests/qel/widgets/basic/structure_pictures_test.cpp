@@ -2,7 +2,6 @@
 // light and dark, compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
@@ -11,11 +10,7 @@ static void tree_board(qel_context* ctx)
 {
     static bool printing = true, fonts = false, labels = true, prices = false;
     board_begin(ctx);
-    qel_style columns = {};
-    columns.gap = 16;
-    columns.width = {QEL_SIZE_GROW, 1};
-    columns.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &columns);
+    wide_row_begin(ctx, 16);
     qel_style half = {};
     half.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &half);
@@ -251,18 +246,9 @@ static void tabbar_board(qel_context* ctx)
     qel_tab_bar(ctx, "docs", tabs, 4, &selected, &o);
 }
 
-// The id of label inside the scope a widget named scope opens.
-static uint32_t scoped_id(qel_context* ctx, const char* scope, const char* label)
-{
-    qel_push_id(ctx, scope);
-    uint32_t id = qel_id(ctx, label);
-    qel_pop_id(ctx);
-    return id;
-}
-
-class StructurePictures : public ::testing::TestWithParam<uint32_t> {
+class StructurePictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/basic_", scene, GetParam()); }
+    StructurePictures() : themed_pictures("qel/basic_") {}
 };
 
 TEST_P(StructurePictures, CollapsingHeadersAndTreeNodes)
@@ -273,7 +259,7 @@ TEST_P(StructurePictures, CollapsingHeadersAndTreeNodes)
     qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "Templates") ^ 0x7eee0007u, true);
     rig.move_to(qel_id(rig.h.ctx, "Fonts") ^ 0xacc00006u);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("tree"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "tree"));
 }
 
 TEST_P(StructurePictures, ListItemsAndAVirtualList)
@@ -285,7 +271,7 @@ TEST_P(StructurePictures, ListItemsAndAVirtualList)
     s->target_y = 28 * 50000;
     rig.move_to(qel_id(rig.h.ctx, "Hovered row") ^ 0x115e0008u);
     rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("lists"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "lists"));
 }
 
 TEST_P(StructurePictures, ATableWithSortingZebraAndSelection)
@@ -296,7 +282,7 @@ TEST_P(StructurePictures, ATableWithSortingZebraAndSelection)
     int32_t row = 0;
     rig.move_to(qel_hash_bytes(&row, sizeof row, qel_id(rig.h.ctx, "products") ^ 0x20bu));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("table"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "table"));
 }
 
 TEST_P(StructurePictures, RadioCardsTagsCodeAndPasswordStrength)
@@ -304,10 +290,9 @@ TEST_P(StructurePictures, RadioCardsTagsCodeAndPasswordStrength)
     widget_rig rig(640, 420, GetParam());
     rig.h.ui = form_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "code"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "code"));
     rig.h.run();
-    EXPECT_TRUE(picture_matches(rig.shot(), name("forms"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "forms"));
 }
 
 TEST_P(StructurePictures, ASortableListWhileDragging)
@@ -325,7 +310,7 @@ TEST_P(StructurePictures, ASortableListWhileDragging)
     rig.h.run();
     rig.h.move(c.x + 6, c.y + 70);
     rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("sortable"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "sortable"));
 }
 
 TEST_P(StructurePictures, AMenuBarInKeyboardMode)
@@ -338,7 +323,7 @@ TEST_P(StructurePictures, AMenuBarInKeyboardMode)
     rig.h.tap(QEL_KEY_A + ('F' - 'A'), QEL_MOD_ALT);
     rig.h.key(QEL_KEY_NONE, false, 0);
     rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("menubar"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "menubar"));
 }
 
 TEST_P(StructurePictures, AStatusBar)
@@ -348,7 +333,7 @@ TEST_P(StructurePictures, AStatusBar)
     rig.h.run(2);
     rig.move_to(scoped_id(rig.h.ctx, "status", "Printer ready"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("statusbar"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "statusbar"));
 }
 
 TEST_P(StructurePictures, AToolbarWithItsOverflowMenu)
@@ -356,10 +341,9 @@ TEST_P(StructurePictures, AToolbarWithItsOverflowMenu)
     widget_rig rig(260, 200, GetParam());
     rig.h.ui = toolbar_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_hash_str("\xEE\x82\xB6", scoped_id(rig.h.ctx, "tools", "More tools")));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_hash_str("\xEE\x82\xB6", scoped_id(rig.h.ctx, "tools", "More tools")));
     rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("toolbar"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "toolbar"));
 }
 
 TEST_P(StructurePictures, ATabBar)
@@ -369,8 +353,7 @@ TEST_P(StructurePictures, ATabBar)
     rig.h.run(2);
     rig.move_to(scoped_id(rig.h.ctx, "docs", "Preview"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("tabbar"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "tabbar"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, StructurePictures, theme_modes(), theme_name);

@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <string>
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
@@ -21,20 +20,10 @@ static const float TEA[6] = {12, 30, 18, 44, 25, 38};
 static const float COFFEE[6] = {8, 14, 22, 16, 30, 21};
 static const float COCOA[6] = {4, 6, 5, 9, 7, 12};
 
-// A row across the board, its charts standing at the top.
-static void wide_row(qel_context* ctx, float gap)
-{
-    qel_style s = {};
-    s.gap = gap;
-    s.width = {QEL_SIZE_GROW, 1};
-    s.align = QEL_ALIGN_START;
-    qel_row_begin(ctx, &s);
-}
-
 static void series_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 16);
+    wide_row_begin(ctx, 16);
     const qel_line_series lines[2] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}};
     qel_series_chart_options o = {};
     o.x_labels = MONTHS;
@@ -56,7 +45,7 @@ static void series_board(qel_context* ctx)
 static void tile_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 12);
+    wide_row_begin(ctx, 12);
     qel_stat_tile_options up = {};
     up.delta = 12.5f;
     up.trend_values = TEA;
@@ -70,7 +59,7 @@ static void tile_board(qel_context* ctx)
     down.trend_count = 6;
     qel_stat_tile(ctx, "Misprints", "17", &down);
     qel_container_end(ctx);
-    wide_row(ctx, 12);
+    wide_row_begin(ctx, 12);
     qel_gauge_ring(ctx, "Ribbon", 0.42f, 100);
     qel_gauge_ring(ctx, "Labels", 0.82f, 100);
     qel_gauge_ring(ctx, nullptr, 0.95f, 100);
@@ -89,7 +78,7 @@ static const qel_chart_item TEAS[6] = {{"Assam", 42, 0},  {"Sencha", 30, 0},    
 static void share_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 20);
+    wide_row_begin(ctx, 20);
     qel_treemap_options map = {};
     map.height = 200;
     map.width = {QEL_SIZE_FIXED, 300};
@@ -129,7 +118,7 @@ static void grid_board(qel_context* ctx)
 static void rings_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 24);
+    wide_row_begin(ctx, 24);
     static const qel_chart_item goals[3] = {{"Ribbon", 0.42f, 0}, {"Labels", 0.8f, 0}, {"Stock", 1.25f, 0}};
     qel_progress_list_options o = {};
     o.show_legend = 1;
@@ -155,7 +144,7 @@ static void funnel_board(qel_context* ctx)
 static void radar_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 16);
+    wide_row_begin(ctx, 16);
     static const char* const axes[5] = {"Price", "Taste", "Aroma", "Stock", "Margin"};
     static const float green[5] = {62, 80, 55, 90, 40}, black[5] = {85, 60, 70, 45, 65};
     const qel_radar_series one[1] = {{"Green", green, 5, 0}};
@@ -171,7 +160,7 @@ static void radar_board(qel_context* ctx)
 static void gauge_board(qel_context* ctx)
 {
     board_begin(ctx);
-    wide_row(ctx, 16);
+    wide_row_begin(ctx, 16);
     static const qel_gauge_zone zones[3] = {{60, 2}, {85, 3}, {100, 4}};
     qel_gauge_options needle = {};
     needle.zones = zones;
@@ -264,9 +253,9 @@ static void candle_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-class ChartPictures : public ::testing::TestWithParam<uint32_t> {
+class ChartPictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/charts_", scene, GetParam()); }
+    ChartPictures() : themed_pictures("qel/charts_") {}
     // The board with its intros settled and the pointer at (x, y) from the top left of the chart
     // under label (of the window without one), against the scene's picture.
     ::testing::AssertionResult settled_board(void (*board)(qel_context*), float w, float h, const char* scene,
@@ -278,7 +267,7 @@ protected:
         qel_rect r = label ? rig.h.rect(qel_id(rig.h.ctx, label)) : qel_rect{};
         rig.h.move(r.x + x, r.y + y);
         rig.h.run(2);
-        return picture_matches(rig.shot(), name(scene), PICTURE_TOLERANCE);
+        return shows(rig, scene);
     }
 };
 
@@ -290,7 +279,7 @@ TEST_P(ChartPictures, LineAndBarCharts)
     qel_rect plot = rig.h.rect(qel_id(rig.h.ctx, "lines") ^ 0x9107u);
     rig.h.move(plot.x + plot.w * 0.55f, plot.y + plot.h / 2);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("series"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "series"));
 }
 
 TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
@@ -301,7 +290,7 @@ TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
     qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "teas") ^ 0xD0u);
     rig.h.move(c.x + 40, c.y - 40);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("tiles"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "tiles"));
 }
 
 TEST_P(ChartPictures, TreemapWaffleSegmentedBarAndBarList)
@@ -312,7 +301,7 @@ TEST_P(ChartPictures, TreemapWaffleSegmentedBarAndBarList)
     qel_rect map = rig.h.rect(qel_id(rig.h.ctx, "map"));
     rig.h.move(map.x + 40, map.y + 120);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("shares"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "shares"));
 }
 
 TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
@@ -323,7 +312,7 @@ TEST_P(ChartPictures, HeatmapAndCalendarHeatmap)
     qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "busy"));
     rig.h.move(r.x + r.w * 0.4f, r.y + 60);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("grids"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "grids"));
 }
 
 TEST_P(ChartPictures, ProgressRings)
@@ -361,5 +350,4 @@ TEST_P(ChartPictures, Candlesticks)
     EXPECT_TRUE(settled_board(candle_board, 640, 460, "candles", "candles", 300, 120));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, ChartPictures, theme_modes(), theme_name);

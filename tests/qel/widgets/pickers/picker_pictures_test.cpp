@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "qel/date_range_picker.h"
@@ -170,9 +169,9 @@ static void range_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-class PickerPictures : public ::testing::TestWithParam<uint32_t> {
+class PickerPictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/pickers_", scene, GetParam()); }
+    PickerPictures() : themed_pictures("qel/pickers_") {}
 };
 
 TEST_P(PickerPictures, WheelsAndClock)
@@ -182,7 +181,7 @@ TEST_P(PickerPictures, WheelsAndClock)
     rig.h.run(2);
     qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "minute"), true);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("time"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "time"));
 }
 
 static void time_popup_board(qel_context* ctx)
@@ -207,10 +206,9 @@ TEST_P(PickerPictures, TimePickerOpen)
     widget_rig rig(420, 330, GetParam());
     rig.h.ui = time_popup_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "pickup"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "pickup"));
     rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("time_popup"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "time_popup"));
 }
 
 TEST_P(PickerPictures, MultiSelect)
@@ -218,14 +216,13 @@ TEST_P(PickerPictures, MultiSelect)
     widget_rig rig(440, 470, GetParam());
     rig.h.ui = multi_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "filter"));
-    rig.h.click(c.x, c.y);
+    rig.click_on(qel_id(rig.h.ctx, "filter"));
     rig.h.run(2);
     rig.h.type("o");
     rig.h.run(2);
     rig.h.tap(QEL_KEY_DOWN);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("multi_select"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "multi_select"));
 }
 
 TEST_P(PickerPictures, FormLayout)
@@ -235,7 +232,7 @@ TEST_P(PickerPictures, FormLayout)
     rig.h.run(3);
     rig.move_to(qel_id(rig.h.ctx, "label form") ^ 0x1E5A7u);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("form"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "form"));
 }
 
 TEST_P(PickerPictures, DateRangeOpen)
@@ -244,7 +241,7 @@ TEST_P(PickerPictures, DateRangeOpen)
     rig.h.ui = range_board;
     rig.h.run(2);
     uint32_t field = qel_id(rig.h.ctx, "sale");
-    rig.h.click(rig.centre(field).x, rig.centre(field).y);
+    rig.click_on(field);
     rig.h.run(3);
     int32_t day = qel_days_from_civil({2019, 11, 18});
     qel_push_id_int(rig.h.ctx, (int32_t)(field ^ 0xDA7Fu));
@@ -252,7 +249,7 @@ TEST_P(PickerPictures, DateRangeOpen)
     qel_pop_id(rig.h.ctx);
     rig.move_to(qel_hash_bytes(&day, sizeof day, calendar));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("date_range"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "date_range"));
 }
 
 TEST_P(PickerPictures, RulerDials)
@@ -262,7 +259,7 @@ TEST_P(PickerPictures, RulerDials)
     rig.h.run(2);
     rig.move_to(qel_id(rig.h.ctx, "Label width") ^ 0x2017u);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("ruler"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "ruler"));
 }
 
 TEST_P(PickerPictures, SignaturePads)
@@ -286,7 +283,7 @@ TEST_P(PickerPictures, SignaturePads)
     rig.h.run();
     rig.h.click(r.x + 340, r.y + 70);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("signature"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "signature"));
 }
 
 TEST_P(PickerPictures, DropZones)
@@ -306,8 +303,7 @@ TEST_P(PickerPictures, DropZones)
     rig.h.run(2);
     rig.move_to(qel_id(rig.h.ctx, "photo"));
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("drop"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "drop"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, PickerPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, PickerPictures, theme_modes(), theme_name);

@@ -4,7 +4,6 @@
 // drawn by the software renderer.
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "qel/qel.h"
 #include "qel/widget_rig.h"
@@ -76,9 +75,9 @@ static void filter_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-class TablePictures : public ::testing::TestWithParam<uint32_t> {
+class TablePictures : public themed_pictures {
 protected:
-    std::string name(const char* scene) const { return themed_picture("qel/tables_", scene, GetParam()); }
+    TablePictures() : themed_pictures("qel/tables_") {}
 };
 
 TEST_P(TablePictures, DataTable)
@@ -89,15 +88,12 @@ TEST_P(TablePictures, DataTable)
     // The keyboard shows the cursor row's bar.
     qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "teas"), true);
     rig.h.run(2);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("data_table"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "data_table"));
 }
 
 TEST_P(TablePictures, TreeView)
 {
-    widget_rig rig(420, 300, GetParam());
-    rig.h.ui = tree_board;
-    rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("tree_view"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(board_matches(tree_board, 420, 300, "tree_view", 3));
 }
 
 TEST_P(TablePictures, FilterBar)
@@ -112,8 +108,7 @@ TEST_P(TablePictures, FilterBar)
     qel_pop_id(rig.h.ctx);
     rig.h.click(chip.x, chip.y);
     rig.h.run(3);
-    EXPECT_TRUE(picture_matches(rig.shot(), name("filter_bar"), PICTURE_TOLERANCE));
+    EXPECT_TRUE(shows(rig, "filter_bar"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, TablePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, TablePictures, theme_modes(), theme_name);

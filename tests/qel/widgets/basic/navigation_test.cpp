@@ -353,5 +353,4 @@ TEST_P(NavigationPictures, ListCrumbsStepsAndPages)
     EXPECT_TRUE(picture_matches(rig.shot(), themed_picture("qel/basic_", "navigation", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, NavigationPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, NavigationPictures, theme_modes(), theme_name);

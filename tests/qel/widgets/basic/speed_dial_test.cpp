@@ -91,5 +91,4 @@ TEST_P(SpeedDialPictures, AnOpenStack)
         picture_matches(s.rig.shot(), themed_picture("qel/basic_", "speeddial", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, SpeedDialPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, SpeedDialPictures, theme_modes(), theme_name);

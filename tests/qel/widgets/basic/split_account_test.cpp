@@ -190,5 +190,4 @@ TEST_P(SplitAccountPictures, AnOpenSplitMenuOverTheAccountButton)
         picture_matches(s.rig.shot(), themed_picture("qel/basic_", "splitaccount", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, SplitAccountPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, SplitAccountPictures, theme_modes(), theme_name);

@@ -111,5 +111,4 @@ TEST_P(TocPictures, ContentsBesideAScrolledPage)
     EXPECT_TRUE(picture_matches(s.rig.shot(), themed_picture("qel/basic_", "toc", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, TocPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, TocPictures, theme_modes(), theme_name);

@@ -439,5 +439,4 @@ TEST_P(EventCalendarPictures, MonthWithBarsChipsAndMore)
     EXPECT_TRUE(picture_matches(d.rig.shot(), themed_picture("qel/planning_", "calendar", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, EventCalendarPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, EventCalendarPictures, theme_modes(), theme_name);

@@ -311,8 +311,7 @@ TEST_P(FileBrowserPictures, FolderWithPlaces)
         picture_matches(rig.shot(), themed_picture("qel/file_browser_", "folder", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, FileBrowserPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, FileBrowserPictures, theme_modes(), theme_name);
 
 // --- The file dialog ---
 
@@ -428,5 +427,4 @@ TEST_P(FileDialogPictures, SaveDialog)
         picture_matches(rig.shot(), themed_picture("qel/file_dialog_", "save", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, FileDialogPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, FileDialogPictures, theme_modes(), theme_name);

@@ -165,5 +165,4 @@ TEST_P(GanttPictures, TasksWithDependenciesAndAMarker)
     EXPECT_TRUE(picture_matches(g.rig.shot(), themed_picture("qel/planning_", "gantt", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, GanttPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, GanttPictures, theme_modes(), theme_name);

@@ -209,5 +209,4 @@ TEST_P(KanbanPictures, CardCarriedOverAnotherColumn)
     EXPECT_EQ(b.columns[1], (std::vector<uint32_t>{4, 2, 5}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, KanbanPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, KanbanPictures, theme_modes(), theme_name);

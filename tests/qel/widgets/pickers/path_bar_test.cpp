@@ -208,5 +208,4 @@ TEST_P(PathBarPictures, SegmentsCollapsedAndEditing)
     EXPECT_TRUE(picture_matches(rig.shot(), themed_picture("qel/path_bar_", "bars", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, PathBarPictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, PathBarPictures, theme_modes(), theme_name);

@@ -202,5 +202,4 @@ TEST_P(SchedulePictures, WeekWithOverlappingBlocks)
     EXPECT_TRUE(picture_matches(s.rig.shot(), themed_picture("qel/planning_", "schedule", GetParam()), PICTURE_TOLERANCE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Themes, SchedulePictures, ::testing::Values(QEL_THEME_LIGHT, QEL_THEME_DARK),
-                         [](const auto& p) { return p.param == QEL_THEME_DARK ? "Dark" : "Light"; });
+INSTANTIATE_TEST_SUITE_P(Themes, SchedulePictures, theme_modes(), theme_name);

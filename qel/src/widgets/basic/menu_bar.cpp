@@ -222,9 +222,7 @@ static void follow_pointer(qel_context* ctx, qel_menubar_state* s, int32_t n)
     for (int32_t i = 0; hovered && i < n; i++)
         if (s->title[i] == hovered) h = i;
     if (!any_mouse_press(ctx)) {
-        qel_vec2 p = qel_mouse_pos(ctx), q = qel_mouse_prev_pos(ctx);
-        bool moved = p.x != q.x || p.y != q.y;
-        if (s->open >= 0 && moved && h >= 0 && h != s->open && !s->disabled[h]) qel_menubar_switch(ctx, s, h, false);
+        if (s->open >= 0 && qel_mouse_moved(ctx) && h >= 0 && h != s->open && !s->disabled[h]) qel_menubar_switch(ctx, s, h, false);
         return;
     }
     if (h >= 0 && !s->disabled[h] && qel_mouse_pressed(ctx, 0)) {

@@ -70,7 +70,7 @@ struct candle_frame {
     qel_chart_entry e;
     qel_candlestick_view* view;
     float axis;           // the price axis band this frame reserves
-    qel_chart_plot plot;  // on last frame's rectangle, slots the visible count
+    qel_chart_plot plot;  // on last frame's rectangle; its areas do not follow the zoom
     double min_visible, max_visible;
     bool volume_on, dragging, set_up;
 };
@@ -199,8 +199,7 @@ static void take_keys(qel_context* ctx, candle_frame* f)
 static void clamp_view(qel_context* ctx, candle_frame* f)
 {
     qel_candlestick_view* v = f->view;
-    qel_vec2 was = qel_mouse_prev_pos(ctx);
-    if (was.x != f->e.pointer.x || was.y != f->e.pointer.y) v->keyboard = 0;
+    if (qel_mouse_moved(ctx)) v->keyboard = 0;
     v->start = std::fmax(-OVERSCROLL * v->visible, std::fmin(v->start, f->n - (1 - OVERSCROLL) * v->visible));
     v->follow = v->start + v->visible >= f->n - 0.01;
 }
@@ -213,7 +212,7 @@ static int32_t hovered_candle(const candle_frame* f)
     const qel_rect& a = f->plot.full;
     qel_vec2 m = f->e.pointer;
     if (f->dragging || !qel_chart_entry_hovering(&f->e)) return -1;
-    if (m.x < a.x || m.x >= a.x + a.w || m.y < a.y || m.y >= a.y + a.h) return -1;
+    if (!qel_rect_contains(a, m)) return -1;
     double i = std::floor((m.x - a.x) / slot_width(f) + v->start);
     return i >= 0 && i < f->n ? (int32_t)i : -1;
 }
@@ -423,7 +422,6 @@ static void steer(qel_context* ctx, candle_frame* f)
     drag(ctx, f);
     take_keys(ctx, f);
     clamp_view(ctx, f);
-    plan_plot(f);
 }
 
 static qel_candlestick_payload* make_payload(qel_context* ctx, candle_frame* f)

@@ -87,18 +87,13 @@ struct drop_counts {
 };
 
 // False for a zone not laid out yet.
-static bool contains(qel_rect r, float x, float y)
-{
-    return r.w > 0 && r.x <= x && x < r.x + r.w && r.y <= y && y < r.y + r.h;
-}
-
 // Takes the frame's drop when it landed inside r and no zone took it before: the dropped list
 // keeps only the paths the filter accepts, in their order.
 static drop_counts take_drop(qel_context* ctx, qel_rect r, const char* filter)
 {
     qel_dropped_files* d = &ctx->drops;
     drop_counts counts = {0, 0};
-    if (d->count == 0 || d->taken || d->consumed || !contains(r, d->x, d->y)) return counts;
+    if (d->count == 0 || d->taken || d->consumed || !qel_rect_contains(r, {d->x, d->y})) return counts;
     d->taken = 1;
     int32_t kept = 0;
     for (int32_t i = 0; i < d->count; i++) {
@@ -111,7 +106,7 @@ static drop_counts take_drop(qel_context* ctx, qel_rect r, const char* filter)
 
 static bool dragged_over(qel_context* ctx, qel_rect r)
 {
-    return qel_drag_hovering(ctx) && contains(r, ctx->drops.drag_x, ctx->drops.drag_y);
+    return qel_drag_hovering(ctx) && qel_rect_contains(r, {ctx->drops.drag_x, ctx->drops.drag_y});
 }
 
 // --- The dashed outline ---

@@ -150,19 +150,13 @@ static bool header(qel_context* ctx, uint8_t* selected, int32_t count, int32_t c
     return count > 0;
 }
 
-static bool pointer_moved(qel_context* ctx)
-{
-    qel_vec2 now = qel_mouse_pos(ctx), before = qel_mouse_prev_pos(ctx);
-    return now.x != before.x || now.y != before.y;
-}
-
 // One listed row; true when its flag flipped.
 static bool item_row(qel_context* ctx, qel_popup_nav* nav, int32_t ordinal, const char* item, const char* icon,
                      uint8_t* flag, bool space_toggles)
 {
     uint32_t id = qel_id(ctx, item);
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_KEEP_FOCUS);
-    if (it.hovered && (pointer_moved(ctx) || !nav->moved_by_keyboard)) {
+    if (it.hovered && (qel_mouse_moved(ctx) || !nav->moved_by_keyboard)) {
         nav->highlighted = ordinal;
         nav->moved_by_keyboard = 0;
     }

@@ -196,7 +196,7 @@ TEST_F(CsvFile, OnlyRegularFilesAreRead)
     EXPECT_EQ(std::string(msg), device + " is a device or a pipe, not a file");
 }
 
-#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+#if !defined(_WIN32) && !defined(TAGMOOR_SANITIZED)
 // Reads a large file with too little address space left for its block; exits with 0 when the
 // failure says so. _exit leaves the scratch folder alone.
 static void read_without_memory(const std::string& path)

@@ -144,7 +144,7 @@ TEST_F(FontTest, TabularDigitsShareOneWidth)
     EXPECT_LT(qel_text_width(ctx, QEL_FONT_BODY, size, "1111111111", -1, 0), 10 * cell - 1);
     // The digit sits in the middle of its cell.
     auto one = walk(QEL_FONT_BODY, size, "1", 1)[0];
-    float natural = font(0).ascii_advance['1'] * size;
+    float natural = font(0).ascii_advance[(int)'1'] * size;
     EXPECT_NEAR(one.x_offset, (font(0).widest_digit * size - natural) / 2 + one.tracking / 2, 1e-4);
 }
 

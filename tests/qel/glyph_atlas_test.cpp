@@ -245,7 +245,7 @@ TEST_F(AtlasTest, ShrinksToTheGlyphsInUse)
     EXPECT_EQ(glyphs(), 2);
     // Repacked tallest first: "k" before "o".
     const qel_glyph& kept = ctx->fonts.glyphs[0];
-    EXPECT_EQ(kept.glyph, (uint32_t)ctx->fonts.fonts[0].ascii_glyph['k']);
+    EXPECT_EQ(kept.glyph, (uint32_t)ctx->fonts.fonts[0].ascii_glyph[(int)'k']);
     EXPECT_EQ(pixels_of(kept), k);
     EXPECT_FLOAT_EQ(ctx->draw.vertices[vertices + 4].uv[0], (float)kept.atlas_x / 1024.0f);
 

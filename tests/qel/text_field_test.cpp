@@ -495,7 +495,7 @@ TEST(TextField, DisabledFieldsTakeNoFocus)
 TEST(TextField, FontOverrideIsForTheNextFieldOnly)
 {
     fields t("tea");
-    t.h.ui = [&t, ui = t.h.ui](qel_context* ctx) {
+    t.h.ui = [ui = t.h.ui](qel_context* ctx) {
         qel_text_font_override(ctx, QEL_FONT_MONO, 20);
         ui(ctx);
     };

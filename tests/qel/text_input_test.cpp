@@ -408,7 +408,7 @@ TEST(TextInputPictures, FieldsInLightAndDark)
 {
     for (uint32_t mode : {QEL_THEME_LIGHT, QEL_THEME_DARK}) {
         widget_rig rig(420, 560, mode);
-        char texts[6][64] = {"", "Sencha green tea", "hunter2", "250", "", "Steep 2 min\nat 80 \xC2\xB0" "C"};
+        char texts[6][64] = {"", "Sencha green tea", "hunter2", "250", "", "Steep 2 min\nat 80 \u00B0C"};
         rig.h.ui = [&](qel_context* ctx) { field_board(ctx, texts); };
         rig.h.run(2);
         uint32_t focused = qel_id(rig.h.ctx, "focused");

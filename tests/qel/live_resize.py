@@ -7,6 +7,7 @@ black: the probe draws nothing black."""
 import argparse
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -25,15 +26,53 @@ def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], check=True, capture_output=True, text=True).stdout
 
 
-def wait_for(what, test, seconds=60):
+def wait_for(what, test, seconds=60, fatal=True):
+    """What `test` finds within the bound; past it, the driver fails, or None when not fatal."""
     end = time.time() + seconds
     while time.time() < end:
         found = test()
         if found:
             return found
         time.sleep(0.2)
+    if not fatal:
+        return None
     # Named for the driver that runs it: others import it.
     sys.exit(f"{os.path.splitext(os.path.basename(sys.argv[0]))[0]}: no {what} after {seconds} s")
+
+
+def kill_program(program, exe):
+    """Ends a program that did not close: the emulator's shell, and the Wine process of `exe`
+    that it started, which killing the shell alone would leave running in the session."""
+    name = os.path.basename(exe).encode()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                program_name = f.read().split(b"\0")[0].replace(b"\\", b"/")
+            if os.path.basename(program_name) == name:
+                os.kill(int(pid), signal.SIGKILL)
+        except OSError:
+            pass
+    program.kill()
+    program.wait()
+
+
+def close_window(window, program, at=(200, 150), tries=5):
+    """Alt+F4 as a user presses it: after a click at `at` in the window, which makes it the one
+    that takes the keyboard; pressed again when a loaded machine lost the key. Tells whether the
+    program ended."""
+    for _ in range(tries):
+        if window:
+            xdotool("mousemove", "--window", window, *at)
+            time.sleep(0.3)
+            xdotool("click", 1)
+            time.sleep(0.3)
+            xdotool("key", "alt+F4")
+        try:
+            program.wait(10)
+            return True
+        except subprocess.TimeoutExpired:
+            continue
+    return False
 
 
 def find_desktop():
@@ -107,11 +146,8 @@ def drag_and_look(args, work):
             shutil.copy(shot, "live_resize-screen.xwd")
             sys.exit("live_resize: the screen is kept in live_resize-screen.xwd")
     finally:
-        program.terminate()
-        try:
-            program.wait(10)
-        except subprocess.TimeoutExpired:
-            program.kill()
+        if not close_window(find_desktop(), program):
+            kill_program(program, args.probe)
 
 
 if __name__ == "__main__":

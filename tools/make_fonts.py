@@ -4,7 +4,7 @@
 Run with Debian's python (python3-fonttools, python3-brotli) from the repository root:
     /usr/bin/python3 tools/make_fonts.py
 It packs the packages with npm, checks every source file's SHA-256, subsets the fonts, compresses
-them as raw DEFLATE and rewrites qel/src/embedded_fonts_data.cpp and the licence texts in
+them as raw DEFLATE and rewrites qel/src/text/embedded_fonts_data.cpp and the licence texts in
 qel/fonts/. The output is byte-identical run to run with the same package and tool versions.
 """
 import argparse
@@ -217,10 +217,10 @@ def main():
         arrays.append(c_array(names[-1], record(stream, len(sfnt))))
         print(f"{role}: {len(sfnt)} -> {len(stream)} bytes, {glyphs} glyphs, {len(lost)} code points missing", file=sys.stderr)
 
-    body = "\n".join(header) + '\n#include "embedded_fonts.h"\n\nnamespace {\n\n' + "\n\n".join(arrays) + "\n\n}  // namespace\n\n"
+    body = "\n".join(header) + '\n#include "text/embedded_fonts.h"\n\nnamespace {\n\n' + "\n\n".join(arrays) + "\n\n}  // namespace\n\n"
     body += "const qel_font_record qel_embedded_font_records[QEL_EMBEDDED_FONT_COUNT] = {\n"
     body += "".join(f"    {{{n}, sizeof {n}}},\n" for n in names) + "};\n"
-    with open(os.path.join(root, "qel/src/embedded_fonts_data.cpp"), "w") as f:
+    with open(os.path.join(root, "qel/src/text/embedded_fonts_data.cpp"), "w") as f:
         f.write(body)
     for package, member, target in LICENCES:
         with open(os.path.join(root, "qel/fonts", target), "wb") as f:

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "core.h"
+#include "core/core.h"
 
 struct alloc_counter {
     int64_t live = 0;   // blocks taken and not yet returned

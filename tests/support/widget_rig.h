@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel_headless.h"
 #include "support/picture.h"
 

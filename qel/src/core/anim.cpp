@@ -3,7 +3,7 @@
 // for another frame while it still moves.
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/state.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "core.h"
+#include "core/core.h"
 
 static_assert(std::is_trivially_copyable_v<qel_context>, "the context is created by zeroing it");
 

@@ -4,19 +4,19 @@
 
 #include <cstdint>
 
-#include "draw_list.h"
-#include "font_state.h"
-#include "frame_arena.h"
-#include "frame_cycle.h"
-#include "id_stack.h"
-#include "input_state.h"
-#include "layout_tree.h"
-#include "overlay_state.h"
+#include "core/draw_list.h"
+#include "text/font_state.h"
+#include "core/frame_arena.h"
+#include "core/frame_cycle.h"
+#include "core/id_stack.h"
+#include "core/input_state.h"
+#include "layout/layout_tree.h"
+#include "overlays/overlay_state.h"
 #include "qel/context.h"
-#include "state_table.h"
-#include "text_field.h"
-#include "theme_state.h"
-#include "widget_stacks.h"
+#include "core/state_table.h"
+#include "editing/text_field.h"
+#include "core/theme_state.h"
+#include "kit/widget_stacks.h"
 
 struct qel_allocator {
     qel_malloc_fn malloc_fn;

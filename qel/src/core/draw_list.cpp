@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "array_grow.h"
-#include "core.h"
+#include "core/array_grow.h"
+#include "core/core.h"
 
 static qel_rect* top_clip(qel_draw_list* d)
 {

@@ -7,7 +7,7 @@
 
 #include "qel/color.h"
 #include "qel/draw.h"
-#include "stack_depth.h"
+#include "core/stack_depth.h"
 
 // Maps framebuffer pixels to framebuffer pixels: p x scale + offset.
 struct qel_transform {

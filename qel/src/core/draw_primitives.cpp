@@ -3,7 +3,7 @@
 // argument may be a theme token and is resolved first.
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/theme.h"
 
 static const float FULL_TURN = 6.2831855f;

@@ -3,7 +3,7 @@
 // state and fills the draw data. Buffers that one large frame grew are trimmed every 600 frames.
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/frame.h"
 #include "qel/id.h"
 #include "qel/layout.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 
 static const uint64_t ARENA_ALIGN = 16;

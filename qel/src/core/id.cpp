@@ -2,7 +2,7 @@
 // different ids in different scopes.
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/id.h"
 
 static const uint32_t EMPTY_STACK_SEED = 0x9e3779b9u;

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "qel/id.h"
-#include "stack_depth.h"
+#include "core/stack_depth.h"
 
 enum { QEL_ID_STACK_CAPACITY = 64 };
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "array_grow.h"
-#include "core.h"
+#include "core/array_grow.h"
+#include "core/core.h"
 #include "qel/state.h"
 
 static const float OUTSIDE = -1000000.0f;

@@ -7,7 +7,7 @@
 
 #include "qel/input.h"
 #include "qel/layout.h"
-#include "stack_depth.h"
+#include "core/stack_depth.h"
 
 struct qel_input {
     float mouse_x, mouse_y;  // -1e6 each while the pointer is outside

@@ -3,8 +3,8 @@
 // and qel_interact, which widgets call with their id to learn what happened to them.
 #include <utility>
 
-#include "array_grow.h"
-#include "core.h"
+#include "core/array_grow.h"
+#include "core/core.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 

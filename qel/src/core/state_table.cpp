@@ -2,8 +2,8 @@
 // when it is both large and mostly empty, so steady frames allocate nothing.
 #include <cstring>
 
-#include "array_grow.h"
-#include "core.h"
+#include "core/array_grow.h"
+#include "core/core.h"
 
 static const uint64_t BARE_AGE_LIMIT = 30, DATA_AGE_LIMIT = 300;
 static const int32_t COMPACT_ABOVE = 2048, COMPACT_MIN_CAPACITY = 256;

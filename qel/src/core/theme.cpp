@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/color.h"
 
 // Categorical colours follow the palette slots in the block.

@@ -6,14 +6,14 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/button.h"
 #include "qel/id.h"
 #include "qel/text_input.h"
 #include "qel/text_widgets.h"
 #include "qel/widget_feel.h"
-#include "number_text.h"
-#include "text_field.h"
+#include "text/number_text.h"
+#include "editing/text_field.h"
 
 static const uint32_t STATE_KEY = 0x4E554D;
 static const char DECREASE_GLYPH[] = "\xEE\x84\x9C", INCREASE_GLYPH[] = "\xEE\x84\xBD";

@@ -1,14 +1,14 @@
 // A text field's behaviour: focus, the pointer and keyboard editing step with the clipboard and
 // undo, the caret kept in view, and the text area's drawing; with the frame cycle's hooks for the
 // active field and the caret's blink. The box, label and buttons around it are text_input.cpp's.
-#include "text_field.h"
+#include "editing/text_field.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/font.h"
@@ -17,7 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "text_lines.h"
+#include "text/text_lines.h"
 
 static const double BLINK_SECONDS = 0.53;
 static const float EASE_SECONDS = 0.14f;

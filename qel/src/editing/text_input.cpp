@@ -4,13 +4,13 @@
 // text_field.cpp's.
 #include <algorithm>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/button.h"
 #include "qel/id.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "text_field.h"
+#include "editing/text_field.h"
 
 static const float MULTILINE_HEIGHT = 96, MULTILINE_MIN_HEIGHT = 80, MIN_WIDTH = 80;
 static const char CLEAR_GLYPH[] = "\xEE\x86\xB2", SHOW_GLYPH[] = "\xEE\x82\xBA", HIDE_GLYPH[] = "\xEE\x82\xBB";

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -19,7 +19,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t ICON_FADE_KEY = 0x1C05A9u;
 static const float PRESSED_SCALE = 0.97f;

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/draw.h"

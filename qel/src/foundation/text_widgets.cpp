@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -14,7 +14,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t LINK_KEY = 0x11AC0009u;
 static const float ICON_DEFAULT_SIZE = 16.0f;

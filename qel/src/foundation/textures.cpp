@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "core.h"
+#include "core/core.h"
 #include "files/file_io.h"
 
 #define STB_IMAGE_STATIC

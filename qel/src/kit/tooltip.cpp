@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/font.h"
@@ -14,7 +14,7 @@
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x7001717u, LAYER = 0x7001718u;
 static const int32_t LAYER_Z = 0x7FFFFFF0;

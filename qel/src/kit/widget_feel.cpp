@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"

@@ -2,11 +2,11 @@
 // row radius, pushed nodes, the latest node of an id, measured text widths, text leaves, corners,
 // the full focus ring, selectable and pill rows, centred boxes, panels and scroll strips. The tree
 // itself is the layout module's, scrolling the scroll container's.
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/choice_controls.h"
 #include "qel/color.h"
 #include "qel/scroll_container.h"

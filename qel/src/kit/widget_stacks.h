@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "stack_depth.h"
+#include "core/stack_depth.h"
 
 struct qel_split_record;
 struct qel_swipe_record;

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "array_grow.h"
-#include "core.h"
+#include "core/array_grow.h"
+#include "core/core.h"
 #include "qel/scroll_container.h"
 #include "qel/text.h"
 #include "qel/text_units.h"

@@ -4,7 +4,7 @@
 // anchor's rectangle of the last frame. Drawing is layout_draw.cpp's.
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text.h"

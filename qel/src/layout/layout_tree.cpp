@@ -3,8 +3,8 @@
 // them is the layout passes' work.
 #include <cstring>
 
-#include "array_grow.h"
-#include "core.h"
+#include "core/array_grow.h"
+#include "core/core.h"
 #include "qel/id.h"
 #include "qel/scroll_container.h"
 #include "qel/theme.h"

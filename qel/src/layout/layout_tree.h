@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "qel/layout.h"
-#include "stack_depth.h"
+#include "core/stack_depth.h"
 
 enum { QEL_PARENT_STACK_CAPACITY = 256, QEL_LAYER_STACK_CAPACITY = 32 };
 

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/draw.h"

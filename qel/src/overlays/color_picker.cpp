@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/draw.h"
@@ -15,7 +15,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xC010Eu;
 static const uint32_t PRESETS[8] = {0x111111, 0x7747FF, 0x0562EF, 0x00864B, 0xF3AD20, 0xC25300, 0xD1403A, 0xD23286};

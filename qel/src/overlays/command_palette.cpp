@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -17,7 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t PANEL_KEY = 0x9A4Eu;
 static const int32_t PALETTE_Z = 0x7FFF0000;

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <ctime>
 
-#include "core.h"
-#include "field_trigger.h"
+#include "core/core.h"
+#include "kit/field_trigger.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -18,7 +18,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xDA7Eu;
 static const int32_t MAX_YEAR = 5000000;  // day numbers of every date up to here fit 32 bits

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
-#include "field_trigger.h"
+#include "core/core.h"
+#include "kit/field_trigger.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/font.h"
@@ -20,7 +20,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t SELECT_KEY = 0x5E1Eu;
 static const float ICON_SIZE = 16.0f, ROW_HEIGHT = 32.0f, LIST_MAX_HEIGHT = 300.0f;

@@ -7,7 +7,7 @@
 
 #include "qel/layout.h"
 #include "qel/popup.h"
-#include "stack_depth.h"
+#include "core/stack_depth.h"
 
 enum {
     QEL_POPUP_SLOT_CAPACITY = 32,

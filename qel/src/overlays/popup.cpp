@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/id.h"
@@ -15,7 +15,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/toast.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t DROPDOWN_KEY = 0x3E40u, CONTEXT_MENU_KEY = 0xC7Cu;
 static const int32_t Z_BASE = 1001;

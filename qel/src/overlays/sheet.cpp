@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/button.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -14,7 +14,7 @@
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t DIALOG_KEY = 0xD1A106u, SIDE_SHEET_KEY = 0x5EE7u;
 static const uint32_t SCRIM_KEY = 0x5C819u, PANEL_KEY = 0x9A4Eu;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/draw.h"
@@ -19,7 +19,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t LAYER = 0x70A57u;
 static const int32_t LAYER_Z = 0x7FFFFF00;

@@ -2,7 +2,7 @@
 // every index and DICT it reaches must be shown to lie inside the table first. Charstrings are run
 // here for their control flow only (subroutine calls and returns, hint masks, the operand stack)
 // with a budget, since nested subroutines can make a short charstring run for ever.
-#include "cff_check.h"
+#include "text/cff_check.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "byte_span.h"
+#include "text/byte_span.h"
 
 enum { QEL_CFF_MAX_CHARSTRING_OPS = 1 << 14 };  // one glyph's operators, subroutines included
 

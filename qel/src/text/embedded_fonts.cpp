@@ -1,5 +1,5 @@
 // Reads the length trailer of an embedded font record; the records themselves are generated.
-#include "embedded_fonts.h"
+#include "text/embedded_fonts.h"
 
 static uint32_t qel_read_u32_le(const uint8_t* p)
 {

@@ -12,7 +12,7 @@
 // mono: geist@1.9.2 dist/fonts/geist-mono/GeistMono-Regular.ttf sha256 686914333e77a620..., 218 code points, 234 glyphs, 15696 bytes, 9892 compressed
 //   not in the source: U+00AD U+21C4
 // icon: lucide-static@1.87.0 font/lucide.ttf sha256 d10c0ec2b534d254..., 168 code points, 169 glyphs, 56856 bytes, 29175 compressed
-#include "embedded_fonts.h"
+#include "text/embedded_fonts.h"
 
 namespace {
 

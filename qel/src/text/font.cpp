@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "array_grow.h"
-#include "core.h"
-#include "embedded_fonts.h"
+#include "core/array_grow.h"
+#include "core/core.h"
+#include "text/embedded_fonts.h"
 #include "files/file_io.h"
-#include "font_check.h"
-#include "inflate.h"
+#include "text/font_check.h"
+#include "text/inflate.h"
 #include "qel/text_units.h"
 
 namespace {

@@ -2,14 +2,14 @@
 // the first table of each tag, the last cmap record it accepts, glyph outlines through loca, and
 // CFF data through its indexes. Whatever a structure does not say (lengths of cmap subtables, of
 // GPOS subtables) is bounded by the table it lies in.
-#include "font_check.h"
+#include "text/font_check.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "cff_check.h"
-#include "byte_span.h"
+#include "text/cff_check.h"
+#include "text/byte_span.h"
 #include "qel/context.h"
 
 namespace {

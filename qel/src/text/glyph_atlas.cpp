@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "array_grow.h"
-#include "core.h"
+#include "core/array_grow.h"
+#include "core/core.h"
 #include "qel/id.h"
 #include "qel/theme.h"
 

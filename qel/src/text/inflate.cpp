@@ -1,6 +1,6 @@
 // Raw DEFLATE decoding in one pass with tables on the stack: stored, fixed and dynamic blocks,
 // a 9-bit lookup for short codes and a canonical walk for the rest.
-#include "inflate.h"
+#include "text/inflate.h"
 
 #include <cstring>
 

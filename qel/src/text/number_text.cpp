@@ -1,6 +1,6 @@
 // Reading and writing numbers without the C locale, through the charconv conversions, and the
 // check that makes a caller's printf format safe to print one double with.
-#include "number_text.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <charconv>

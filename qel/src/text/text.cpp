@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core.h"
-#include "text_wrap.h"
+#include "core/core.h"
+#include "text/text_wrap.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/state.h"
 
 static const double COALESCE_SECONDS = 1.0;

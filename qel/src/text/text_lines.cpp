@@ -1,15 +1,15 @@
 // Line tables of multi-line text: the wrap of text.cpp with the blanks of a soft break kept on the
 // line before and an empty last line after a final line feed; with a cache, only the paragraphs
 // an edit touched are wrapped again. Which line a caret stands on is decided here too.
-#include "text_lines.h"
+#include "text/text_lines.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "array_grow.h"
-#include "core.h"
+#include "core/array_grow.h"
+#include "core/core.h"
 #include "qel/font.h"
-#include "text_wrap.h"
+#include "text/text_wrap.h"
 
 // The greedy lines of text in the frame arena, one record spare.
 static int32_t greedy_lines(qel_context* ctx, int32_t font, float size, const char* text, int32_t length, float width,

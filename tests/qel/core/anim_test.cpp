@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel_headless.h"
 
 // Animation calls between frames, as widgets make them inside one: past the first frame, with a

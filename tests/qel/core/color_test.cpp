@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 static void oklab_of(float lab[3], qel_color c)
 {

@@ -9,7 +9,7 @@
 
 #include "qel/arena.h"
 #include "qel/state.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 TEST(Context, NullConfigGivesDefaults)
 {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "qel/draw.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 class DrawListTest : public QelTest {
 protected:

@@ -5,7 +5,7 @@
 
 #include "qel/draw.h"
 #include "qel/theme.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 class PrimitiveTest : public QelTest {
 protected:

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "core.h"
-#include "qel_fixture.h"
+#include "core/core.h"
+#include "support/qel_fixture.h"
 #include "qel_headless.h"
 
 TEST(Frame, TimeStepIsClamped)

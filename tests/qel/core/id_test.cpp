@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 TEST(Hash, MatchesTheKnownValues)
 {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/scroll_container.h"
 #include "qel_headless.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "qel/anim.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 class StateTest : public QelTest {
 protected:

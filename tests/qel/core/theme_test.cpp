@@ -8,7 +8,7 @@
 
 #include "qel/color.h"
 #include "qel/frame.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 // Fixed palette colours as a double-precision model of the colour space gives them.
 struct slot_value {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel_headless.h"
-#include "text_field.h"
+#include "editing/text_field.h"
 
 namespace {
 

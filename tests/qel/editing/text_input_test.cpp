@@ -9,8 +9,8 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "text_field.h"
-#include "widget_rig.h"
+#include "editing/text_field.h"
+#include "support/widget_rig.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "widget_rig.h"
+#include "support/widget_rig.h"
 
 static uint32_t id_of(widget_rig& rig, const char* label)
 {

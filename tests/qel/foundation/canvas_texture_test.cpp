@@ -10,7 +10,7 @@
 
 #include "qel/qel.h"
 #include "support/scratch.h"
-#include "widget_rig.h"
+#include "support/widget_rig.h"
 
 // --- Canvas ---
 

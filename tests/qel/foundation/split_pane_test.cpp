@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "qel/qel.h"
-#include "widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t HANDLE_KEY = 119, LINE_KEY = 120;
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "widget_rig.h"
+#include "support/widget_rig.h"
 
 // The theme's sizes at UI scale 2, so a size that forgets the scale shows.
 static const float UI = 2.0f;

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "qel/qel.h"
-#include "widget_rig.h"
+#include "support/widget_rig.h"
 
 static void button_board(qel_context* ctx)
 {

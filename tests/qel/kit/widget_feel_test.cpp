@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "widget_rig.h"
+#include "support/widget_rig.h"
 
 TEST(WidgetFeel, FocusRingOnlyAboveItsThreshold)
 {

@@ -3,7 +3,7 @@
 #include <limits>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/scroll_container.h"
 #include "qel_headless.h"
 

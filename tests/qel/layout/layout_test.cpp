@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel_headless.h"
 
 static qel_size fixed(float v)

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "qel/qel.h"
-#include "widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t THUMB_KEY = 0x5c5c5c5cu;
 

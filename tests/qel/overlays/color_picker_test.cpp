@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t POPUP_KEY = 0xC010Eu;
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t POPUP_KEY = 0xDA7Eu;
 #define GLYPH_PREVIOUS "\xEE\x81\xAE"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t DROPDOWN_KEY = 0x3E40u, SELECT_KEY = 0x5E1Eu;
 

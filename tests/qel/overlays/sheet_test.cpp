@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t DIALOG_KEY = 0xD1A106u, SIDE_SHEET_KEY = 0x5EE7u;
 static const uint32_t DROPDOWN_KEY = 0x3E40u;

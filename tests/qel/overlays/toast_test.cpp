@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t TOAST_LAYER = 0x70A57u;
 

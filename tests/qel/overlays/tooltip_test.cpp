@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t TOOLTIP_LAYER = 0x7001718u;
 

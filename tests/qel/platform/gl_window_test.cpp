@@ -7,7 +7,7 @@
 
 #include "platform/shell_win32.h"
 #include "qel/soft_renderer.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 namespace {
 

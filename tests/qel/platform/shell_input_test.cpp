@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "platform/shell_win32.h"
 
 #include <shellapi.h>

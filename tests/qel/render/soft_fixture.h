@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "render/soft_raster.h"
 
 const qel_color WHITE = 0xFFFFFFFF;

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 #include "soft_fixture.h"
 #include "support/picture.h"
 #include "support/scratch.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 #include "soft_fixture.h"
 
 static std::vector<qel_vertex> solid_quad(float x0, float y0, float x1, float y1, qel_color top = WHITE,

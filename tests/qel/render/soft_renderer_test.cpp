@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 #include "render/worker_thread.h"
 #include "soft_fixture.h"
 

@@ -1,11 +1,11 @@
-#include "embedded_fonts.h"
+#include "text/embedded_fonts.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "inflate.h"
+#include "text/inflate.h"
 #include "stb_truetype.h"
 
 static std::vector<uint8_t> embedded_font(int32_t role)

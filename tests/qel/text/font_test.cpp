@@ -3,11 +3,11 @@
 #include <functional>
 #include <string>
 
-#include "embedded_fonts.h"
-#include "inflate.h"
+#include "text/embedded_fonts.h"
+#include "text/inflate.h"
 #include "qel/font.h"
 #include "qel/text.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 #include "support/scratch.h"
 
 static std::string inflated_font(int32_t role)

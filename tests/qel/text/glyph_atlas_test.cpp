@@ -6,7 +6,7 @@
 
 #include "qel/font.h"
 #include "qel/text.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 // A renderer that keeps a copy of every texture and records what the atlas asks of it.
 struct recording_renderer {

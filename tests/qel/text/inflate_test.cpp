@@ -1,4 +1,4 @@
-#include "inflate.h"
+#include "text/inflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

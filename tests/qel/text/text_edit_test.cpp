@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "qel_fixture.h"
-#include "text_lines.h"
+#include "support/qel_fixture.h"
+#include "text/text_lines.h"
 
 // A buffer of the given capacity holding text, as a field owns it.
 struct edit_buffer {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "qel/text.h"
-#include "qel_fixture.h"
+#include "support/qel_fixture.h"
 
 class TextTest : public QelTest {
 protected:

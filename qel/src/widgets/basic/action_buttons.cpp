@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -16,7 +16,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t GROUP_KEY = 0xb6a0u, COPY_KEY = 0xc0b7u, HOLD_KEY = 0x401du;
 static const float TIGHT_PAD = 8.0f;

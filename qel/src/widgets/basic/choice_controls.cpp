@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -19,7 +19,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 enum { MAX_ITEMS = 32 };
 

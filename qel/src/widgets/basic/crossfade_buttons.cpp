@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -20,7 +20,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t CONFIRM_KEY = 0xc0f1, ASYNC_KEY = 0x57a7;
 static const char WARNING_GLYPH[] = "\xEE\x86\x93";  // U+E193

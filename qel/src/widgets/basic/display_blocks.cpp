@@ -3,7 +3,7 @@
 // them are the button and cards_progress modules'.
 #include "qel/display_blocks.h"
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/cards_progress.h"
@@ -17,7 +17,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t ALERT_KEY = 0xA1E70010u;
 static const float DISMISS_SIDE = 24.0f, IMAGE_SIDE = 64.0f;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/badges_avatars.h"
 #include "qel/button.h"
@@ -21,8 +21,8 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "text_field.h"
-#include "widget_nodes.h"
+#include "editing/text_field.h"
+#include "kit/widget_nodes.h"
 
 static const float HOVER_SECONDS = 0.14f, SELECT_SECONDS = 0.18f;
 static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/badges_avatars.h"
 #include "qel/font.h"
@@ -16,7 +16,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t ITEM_KEY = 0x115e0008u;
 static const float HOVER_SECONDS = 0.14f;

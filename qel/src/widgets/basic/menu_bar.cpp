@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "bar_slots.h"
-#include "core.h"
+#include "widgets/basic/bar_slots.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/draw.h"
 #include "qel/font.h"
@@ -19,7 +19,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t SLOTS_ID = 0x0C4203E5u, POPUP_KEY = 0x3e40b4u;
 static const float HOVER_SECONDS = 0.14f;

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/color.h"
@@ -19,7 +19,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const char CHEVRON_LEFT[] = "\xEE\x81\xAE";   // U+E06E
 static const char CHEVRON_RIGHT[] = "\xEE\x81\xAF";  // U+E06F

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -21,7 +21,7 @@
 #include "qel/theme.h"
 #include "qel/timeline_rings.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float ROLL_SECONDS = 0.3f, HOVER_SECONDS = 0.14f, DONE_SECONDS = 0.18f, STEP_PERIOD = 0.32f;
 static const float BANNER_PERIOD = 0.32f;

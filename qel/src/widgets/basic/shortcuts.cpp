@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -21,7 +21,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const char* const KEY_NAMES[] = {
     "",   "Tab", "Enter", "Esc", "Backspace", "Delete", "Space", "Left", "Right", "Up", "Down", "Home", "End",

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core.h"
-#include "number_text.h"
+#include "core/core.h"
+#include "text/number_text.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/draw.h"
@@ -17,7 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t SLIDER_KEY = 81, RANGE_KEY = 82;
 static const float THUMB_RADIUS = 9, TRACK_HEIGHT = 22;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/layout.h"
@@ -16,7 +16,7 @@
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 enum { MAX_ITEMS = 256 };
 

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "core.h"
-#include "overlay_state.h"
+#include "core/core.h"
+#include "overlays/overlay_state.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/color.h"
@@ -19,7 +19,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 enum { DIAL_MAX_ACTIONS = 16 };
 static const uint32_t LAYER_KEY = 0xF10A7u, HOVERS_KEY = 0x17E5u, ICON_KEY = 0x1C0Fu, MOTION_KEY = 0x3071u;

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/badges_avatars.h"
 #include "qel/button.h"
@@ -21,7 +21,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t SPLIT_POPUP_KEY = 0x6557u, SPLIT_GROUP_KEY = 0x5b17u;
 static const uint32_t ACCOUNT_POPUP_KEY = 0x3ba4u, ACCOUNT_TRIGGER_KEY = 0x5e4u;

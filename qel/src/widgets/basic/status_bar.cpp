@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -20,7 +20,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t TOTAL_KEY = 0x5ba8u, PROGRESS_SEED = 22439u;
 static const float UNKNOWN_WIDTH = 1e9f, EDGE = 12.0f, ICON_SIZE = 12.0f;

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -17,7 +17,7 @@
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t CONTENT_KEY = 0x5f1f;
 static const float ACTION_WIDTH = 76, TAKE_FRACTION = 0.6f, RESISTANCE = 0.25f, WHEEL_STEP = 30;

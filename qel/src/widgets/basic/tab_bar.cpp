@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -23,7 +23,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t EMPTY_KEY = 0xd7bu, CLOSE_KEY = 0xc105eu, STRIP_KEY = 0xd0c7u, ROW_KEY = 0x5707u;
 static const float HOVER_SECONDS = 0.14f, DRAG_THRESHOLD = 4.0f, TAB_GAP = 2.0f;

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/draw.h"
@@ -17,7 +17,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 enum { TOC_MAX_ENTRIES = 64 };
 static const uint32_t TOC_KEY = 0x70CCu, ANCHOR_SEED = 0x70C0A7u;

@@ -3,7 +3,7 @@
 // context. What the cells hold is the caller's; the scrollers are the scroll container's.
 #include "qel/tables.h"
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -15,7 +15,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t SCROLL_KEY = 0x7ab1e5u, HEADER_KEY = 0x4eadu, ROW_KEY = 0x20bu;
 static const float LOOSE_COLUMN = 96.0f, CONTENT_SLACK = 16.0f;

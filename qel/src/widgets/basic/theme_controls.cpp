@@ -6,7 +6,7 @@
 #include "qel/choice_controls.h"
 #include "qel/id.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const char SUN_GLYPH[] = "\xEE\x85\xB8";      // U+E178
 static const char MOON_GLYPH[] = "\xEE\x84\x9E";     // U+E11E

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
-#include "number_text.h"
+#include "core/core.h"
+#include "text/number_text.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/font.h"
@@ -17,7 +17,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t EDIT_KEY = 0x1d17, CURRENCY_KEY = 0x3077;
 static const char PENCIL_GLYPH[] = "\xEE\x87\xB9";  // U+E1F9

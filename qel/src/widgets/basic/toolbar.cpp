@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "bar_slots.h"
-#include "core.h"
+#include "widgets/basic/bar_slots.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/font.h"
@@ -18,7 +18,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xf10fu;
 static const float UNKNOWN_WIDTH = 1e9f, EDGE = 12.0f, ITEM_GAP = 2.0f;

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -24,7 +24,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float DEFAULT_WIDTH = 150, MIN_WIDTH = 60, MAX_WIDTH = 900;
 static const float CHECK_WIDTH = 44, HEADER_HEIGHT = 40, DEFAULT_ROW_HEIGHT = 40, CELL_PAD = 12;

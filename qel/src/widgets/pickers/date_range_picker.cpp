@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -25,7 +25,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xDA7Fu;
 static const float GRID_WIDTH = 252.0f, CELL_HEIGHT = 36.0f, PRESET_WIDTH = 156.0f;

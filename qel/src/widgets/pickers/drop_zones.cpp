@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/badges_avatars.h"
@@ -24,7 +24,7 @@
 #include "qel/textures.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
 static const float RESULT_SECONDS = 2.2f, HOVER_SECONDS = 0.14f, DRAG_SECONDS = 0.18f;

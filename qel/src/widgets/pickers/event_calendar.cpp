@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/color.h"
@@ -21,7 +21,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float DEFAULT_ROW = 104, COMPACT_ROW = 46, LANE_TOP = 26, LANE_STEP = 19, SEGMENT_HEIGHT = 17;
 static const float COMPACT_BELOW = 520;

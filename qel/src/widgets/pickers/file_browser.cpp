@@ -10,8 +10,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -28,7 +28,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 #include "widgets/pickers/file_browser_selection.h"
 
 static const uint32_t LIST_KEY = 0x115d, HEADER_KEY = 0x4EAD0, ROW_KEY = 0x20e5;

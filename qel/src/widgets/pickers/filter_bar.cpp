@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <bit>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -24,7 +24,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0x3e40, CHECK_KEY = 0xCB;
 static const float CHIP_HEIGHT = 30, REMOVE_SIZE = 22, POPUP_MIN_WIDTH = 220, OPTION_HEIGHT = 32;

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/check_controls.h"
@@ -25,7 +25,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t FORM_KEY = 0x15EC0u, SPLITTER_KEY = 0x1E5A7u, SECTION_KEY = 0x6A0B9u, BODY_KEY = 0x6106Eu,
                       SCRUB_KEY = 0xD4A6u;

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -21,7 +21,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float LIFT_TRAVEL_SQUARED = 25, CARD_GAP = 8, BOARD_GAP = 14, DROP_ZONE = 7;
 static const float DEFAULT_COLUMN_WIDTH = 280, GLIDE_PERIOD = 0.4f;

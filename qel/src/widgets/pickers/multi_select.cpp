@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/badges_avatars.h"
@@ -24,7 +24,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0x3517u;
 static const float ROW_HEIGHT = 32.0f, LIST_MAX_HEIGHT = 280.0f, CHIP_HEIGHT = 24.0f, REMOVE_SIZE = 18.0f;

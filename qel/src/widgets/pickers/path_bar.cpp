@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -22,7 +22,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x9a7b0, FIELD_KEY = 0xed17, SEP_POPUP_KEY = 0x5e9a0, MORE_POPUP_KEY = 0x3011e;
 static const int32_t EDIT_CAPACITY = 1024;

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "array_grow.h"
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/array_grow.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/draw.h"
@@ -18,7 +18,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t CANVAS_KEY = 0x5161u;
 static const float BASELINE = 0.72f;

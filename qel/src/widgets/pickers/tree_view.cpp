@@ -10,9 +10,9 @@
 #include <cstring>
 #include <iterator>
 
-#include "array_grow.h"
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/array_grow.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/cards_progress.h"
@@ -27,7 +27,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x7ee5, COLUMN_KEY = 0x4a3e5, EXPANDER_KEY = 0xc4e7, OUTLINE_KEY = 0x7ce1;
 static const uint32_t CURRENT_ID = 0x7EE7AB1E;

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <ctime>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/date_picker.h"
@@ -21,7 +21,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float TIME_COLUMN = 60, DEFAULT_HOUR_HEIGHT = 52, DEFAULT_DAY_WIDTH = 110, RESIZE_ZONE = 7;
 static const float QUARTER = 0.25f;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char COPY_GLYPH[] = "\xEE\x82\x9E";
 static const char CHECK_GLYPH[] = "\xEE\x81\xAC";

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 // The widget's node: the parent of its text leaf.
 static const qel_node* parent_of_text(qel_context* ctx, const char* text)

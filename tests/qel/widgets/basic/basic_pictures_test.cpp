@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const KIND_NAMES[] = {"Neutral", "Info", "Success", "Warning", "Danger",
                                          "Violet",  "Teal", "Pink",    "Accent"};

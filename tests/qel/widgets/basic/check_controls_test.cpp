@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t CHECKBOX_KEY = 0xC0EC0001u, SWITCH_KEY = 0x5D17C002u, RADIO_KEY = 0x4AD10003u;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t CHIP_KEY = 0xC41B0004u, STRIP_KEY = 0x7AB5u;
 

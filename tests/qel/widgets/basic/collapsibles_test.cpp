@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t HEADER_KEY = 0xacc00006u, BODY_KEY = 0xacc000c6u, TREE_KEY = 0x7eee0007u;
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 // The face that shows a text: the row holding it; null when none.
 static const qel_node* face_of(qel_context* ctx, const char* text)

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t ALERT_KEY = 0xA1E70010u;
 

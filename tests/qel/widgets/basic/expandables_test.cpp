@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const float LINE = 1.45f;  // line height factor of the paragraph
 

@@ -5,7 +5,7 @@
 
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static void timeline_board(qel_context* ctx)
 {

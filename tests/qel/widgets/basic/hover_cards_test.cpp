@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct tooltip_scene {
     widget_rig rig{500, 400, QEL_THEME_LIGHT, false};

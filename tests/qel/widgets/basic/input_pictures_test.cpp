@@ -7,7 +7,7 @@
 
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static void check_board(qel_context* ctx)
 {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t ITEM_KEY = 0x115e0008u;
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t POPUP_KEY = 0x3e40b4u;
 

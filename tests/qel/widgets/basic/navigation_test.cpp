@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char ELLIPSIS[] = "\xEE\x82\xB6";
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 // The texts of the countdown's boxes, the current value of each last, joined by spaces.
 static std::string shown_digits(qel_context* ctx)

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 TEST(KeyNames, NameEveryKeyAndNothingElse)
 {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const qel_slider_record* track_record(qel_context* ctx)
 {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct dial_scene {
     widget_rig rig;

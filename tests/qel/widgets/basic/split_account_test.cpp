@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const ITEMS[] = {"Save as", "Export"};
 

@@ -4,7 +4,7 @@
 
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static void tree_board(qel_context* ctx)
 {

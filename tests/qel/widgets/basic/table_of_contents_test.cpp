@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const qel_toc_entry ENTRIES[4] = {
     {"Columns", "columns", 1}, {"Prices", "prices", 2}, {"Barcodes", "codes", 6}, {"Printing", "print", 0}};

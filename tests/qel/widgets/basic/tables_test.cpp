@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t HEADER_KEY = 0x4eadu, ROW_KEY = 0x20bu, SCROLL_KEY = 0x7ab1e5u;
 

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const qel_ring_record* ring_record(qel_context* ctx)
 {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t EDIT_KEY = 0x1d17;
 

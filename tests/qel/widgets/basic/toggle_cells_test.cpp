@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static uint32_t indexed_id(uint32_t base, int32_t i)
 {

@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const MONTHS[6] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun"};
 static const float TEA[6] = {12, 30, 18, 44, 25, 38};

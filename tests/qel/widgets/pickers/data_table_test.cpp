@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t ROW_KEY = 0x20b, HEADER_CELL_KEY = 0x4e1, HANDLE_KEY = 0x7e5, SELECT_ALL_KEY = 0xa11,
                       CHECK_KEY = 0xc4e, SCROLL_KEY = 0x5c011;

@@ -9,7 +9,7 @@
 
 #include "qel/date_range_picker.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct range_rig {
     widget_rig rig;

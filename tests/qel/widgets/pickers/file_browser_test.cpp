@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 #include "support/scratch.h"
 
 static void make_dir(const std::string& path)

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const COLOURS[] = {"Red", "Green", "Blue"};
 static const char* const SIZES[] = {"Small", "Large"};

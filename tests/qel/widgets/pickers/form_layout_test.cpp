@@ -9,7 +9,7 @@
 
 #include "qel/form_layout.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct form_rig {
     widget_rig rig;

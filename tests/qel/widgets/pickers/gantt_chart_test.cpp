@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 #include "planning_gestures.h"
 
 static const qel_date START = {2026, 12, 21};  // a Monday; the month turns after 11 days

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 #include "planning_gestures.h"
 
 static const char* const TITLES[] = {"To print", "Printing", "Done"};

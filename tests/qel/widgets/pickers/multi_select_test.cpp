@@ -8,7 +8,7 @@
 
 #include "qel/multi_select.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const FRUIT[] = {"Apple", "Banana", "Grape", "Cherry##c", "Lemon", "Melon", "Blood orange"};
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char HOME_ICON[] = "\xEE\x83\xB5";  // U+E0F5
 

@@ -16,7 +16,7 @@
 #include "qel/ruler_histogram.h"
 #include "qel/signature_pad.h"
 #include "qel/time_pickers.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static void time_board(qel_context* ctx)
 {

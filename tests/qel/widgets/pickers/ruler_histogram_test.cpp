@@ -8,7 +8,7 @@
 
 #include "qel/qel.h"
 #include "qel/ruler_histogram.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct ruler_rig {
     widget_rig rig;

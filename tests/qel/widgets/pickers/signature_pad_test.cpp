@@ -8,7 +8,7 @@
 
 #include "qel/qel.h"
 #include "qel/signature_pad.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct pad_rig {
     widget_rig rig;

@@ -6,7 +6,7 @@
 
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const NAMES[] = {"Assam breakfast", "Darjeeling first flush", "Earl Grey", "Gunpowder",
                                     "Jasmine pearls", "Lapsang souchong", "Oolong", "Rooibos"};

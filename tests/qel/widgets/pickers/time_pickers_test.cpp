@@ -9,7 +9,7 @@
 
 #include "qel/qel.h"
 #include "qel/time_pickers.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const MONTHS[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const uint32_t ROW_KEY = 0x20b, EXPANDER_KEY = 0xc4e7;
 

@@ -8,48 +8,14 @@
 #include <cstring>
 #include <string>
 
-#include "core/core.h"
 #include "qel_headless.h"
 #include "support/picture.h"
+#include "support/qel_inspect.h"
 
 // Icon glyphs of the embedded icon font.
 #define ICON_A "\xEE\x81\x88"  // U+E048
 #define ICON_B "\xEE\x81\x89"  // U+E049
 #define ICON_C "\xEE\x81\xAC"  // U+E06C
-
-// Nodes of the last frame's tree, found by id or by their whole text; null when none.
-inline const qel_node* node_with_id(qel_context* ctx, uint32_t id)
-{
-    for (int32_t i = 0; i < ctx->tree.count; i++)
-        if (ctx->tree.nodes[i].id == id) return &ctx->tree.nodes[i];
-    return nullptr;
-}
-
-inline const qel_node* node_with_text(qel_context* ctx, const char* text)
-{
-    for (int32_t i = 0; i < ctx->tree.count; i++) {
-        const qel_node& n = ctx->tree.nodes[i];
-        if ((n.flags & QEL_NODE_TEXT) && n.text && strcmp(n.text, text) == 0) return &n;
-    }
-    return nullptr;
-}
-
-// The id of label inside the scope a widget named scope opens.
-inline uint32_t scoped_id(qel_context* ctx, const char* scope, const char* label)
-{
-    qel_push_id(ctx, scope);
-    uint32_t id = qel_id(ctx, label);
-    qel_pop_id(ctx);
-    return id;
-}
-
-// The first node of the last frame that a draw callback paints; null when none.
-inline const qel_node* node_with_draw(qel_context* ctx, qel_draw_fn draw)
-{
-    for (int32_t i = 0; i < ctx->tree.count; i++)
-        if (ctx->tree.nodes[i].draw == draw) return &ctx->tree.nodes[i];
-    return nullptr;
-}
 
 struct widget_rig {
     qel_soft_renderer* soft;

@@ -41,14 +41,13 @@ struct qel_status_progress_opts {
     float bar_width;  // 0 or less: 64
 };
 
-// An open status bar, in the frame arena; bars nest through previous.
+// An open status bar, on the scope stack.
 struct qel_statusbar_record {
     float available;  // the last frame's width less its padding; 1e9 when unknown
     float used;       // by the items built so far
     float total;      // of all items at full width
     uint8_t overflowing;
     float* remembered;  // the total of the last frame
-    qel_statusbar_record* previous;
 };
 
 // --- The bar ---

@@ -63,6 +63,7 @@ void qel_ctx_destroy(qel_context* ctx)
 {
     if (!ctx) return;
     qel_raise_event(ctx, QEL_EVENT_DESTROY);
+    qel_frame_hooks_destroy(ctx);
     qel_fonts_shutdown(ctx);
     qel_state_release(ctx);
     qel_input_release(ctx);
@@ -78,6 +79,7 @@ void qel_ctx_set_renderer(qel_context* ctx, const qel_renderer* r)
 {
     qel_raise_event(ctx, QEL_EVENT_RENDERER_CHANGED);
     qel_atlas_renderer_changed(ctx);
+    qel_frame_hooks_renderer_changed(ctx);
     ctx->renderer = r ? *r : qel_renderer{};
 }
 

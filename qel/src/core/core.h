@@ -1,22 +1,22 @@
-// The context record. Each module keeps its state in a record of its own inside it; a module
-// added later brings its record and takes its place here.
+// The context record. The core, text and layout levels keep their records in it by value: it is
+// the one place where the core sees the other two. A module above them keeps its record through
+// the frame hooks (core/frame_hooks.h) and is named nowhere here.
 #pragma once
 
 #include <cstdint>
 
 #include "core/draw_list.h"
-#include "text/font_state.h"
 #include "core/frame_arena.h"
 #include "core/frame_cycle.h"
+#include "core/frame_hooks.h"
 #include "core/id_stack.h"
 #include "core/input_state.h"
-#include "layout/layout_tree.h"
-#include "overlays/overlay_state.h"
-#include "qel/context.h"
 #include "core/state_table.h"
-#include "editing/text_field.h"
 #include "core/theme_state.h"
-#include "kit/widget_stacks.h"
+#include "layout/layout_tree.h"
+#include "qel/context.h"
+#include "text/font_state.h"
+#include "text/text_fields.h"
 
 struct qel_allocator {
     qel_malloc_fn malloc_fn;
@@ -58,8 +58,7 @@ struct qel_context {
     qel_frame_state frame;
     qel_dropped_files drops;
     qel_text_fields text_fields;
-    qel_widget_stacks widgets;
-    qel_overlay_state overlays;
+    qel_frame_hook_table hooks;
 };
 
 // Calls the embedder's event hook, when one is installed.

@@ -1,6 +1,7 @@
 // The frame cycle: frame begin prepares time, memory, hover and focus and an empty tree under
 // the root; frame finish lays out and draws the tree, clears the frame's input, collects stale
-// state and fills the draw data. Buffers that one large frame grew are trimmed every 600 frames.
+// state and fills the draw data. Modules above the layout take part through their frame hooks.
+// Buffers that one large frame grew are trimmed every 600 frames.
 #include <cmath>
 
 #include "core/core.h"
@@ -62,7 +63,7 @@ static void fill_draw_data(qel_context* ctx)
 
 static void finish_frame(qel_context* ctx)
 {
-    qel_overlay_frame_end(ctx);
+    qel_frame_hooks_end(ctx);
     ctx->tree.parent_depth = {};  // whatever the widget code left open is closed
     qel_layout_run(ctx);
     qel_layout_draw(ctx);
@@ -99,7 +100,7 @@ void qel_begin_frame(qel_context* ctx, float dt)
     *qel_id_stack_counter(&ctx->ids) = 0;
     qel_text_fields_begin_frame(ctx);
     qel_layout_tree_begin(ctx);
-    qel_frame_reset_stacks(ctx);
+    qel_frame_hooks_begin(ctx);
 }
 
 void qel_end_frame(qel_context* ctx)

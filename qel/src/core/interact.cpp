@@ -5,7 +5,7 @@
 
 #include "core/array_grow.h"
 #include "core/core.h"
-#include "qel/scroll_container.h"
+#include "qel/layout.h"
 #include "qel/state.h"
 
 static const float SCROLL_SLACK = 0.5f;
@@ -206,7 +206,7 @@ static void pointer(qel_context* ctx, uint32_t id, uint32_t flags, qel_interacti
 static void keyboard(qel_context* ctx, uint32_t flags, qel_interaction* r)
 {
     qel_interaction_state* s = &ctx->interaction;
-    int32_t blocked = qel_overlay_keys_blocked(ctx);
+    int32_t blocked = qel_keys_blocked(ctx);
     if (blocked == 2) return;
     bool keys = !(flags & QEL_INTERACT_NO_KEYS);
     static const int32_t NAVIGATION[] = {QEL_KEY_ENTER, QEL_KEY_SPACE, QEL_KEY_LEFT, QEL_KEY_RIGHT,

@@ -1,6 +1,5 @@
 // A text field's behaviour: focus, the pointer and keyboard editing step with the clipboard and
-// undo, the caret kept in view, and the text area's drawing; with the frame cycle's hooks for the
-// active field and the caret's blink. The box, label and buttons around it are text_input.cpp's.
+// undo, the caret kept in view, and the text area's drawing. The box, label and buttons around it are text_input.cpp's.
 #include "editing/text_field.h"
 
 #include <algorithm>
@@ -19,30 +18,12 @@
 #include "qel/widget_feel.h"
 #include "text/text_lines.h"
 
-static const double BLINK_SECONDS = 0.53;
 static const float EASE_SECONDS = 0.14f;
 static const float WHEEL_STEP = 40.0f;
 static const float UNKNOWN_WRAP_WIDTH = 200.0f;
 static const uint32_t LINES_KEY = 0x11E5;  // the field's kept line table
 static const char BULLET[] = "\xE2\x80\xA2";
 static const int32_t BULLET_BYTES = 3;
-
-// --- Frame hooks ---
-
-void qel_text_fields_begin_frame(qel_context* ctx)
-{
-    ctx->text_fields.active = nullptr;
-    ctx->text_fields.override_set = 0;  // an override no field used is not carried into the next frame
-}
-
-void qel_text_fields_end_frame(qel_context* ctx)
-{
-    qel_text_fields* t = &ctx->text_fields;
-    t->active_last_frame = t->active != nullptr;
-    if (!t->active) return;
-    double since = std::max(0.0, ctx->clock.time - t->caret_time);
-    qel_request_redraw_in(ctx, (float)(BLINK_SECONDS - fmod(since, BLINK_SECONDS)));
-}
 
 bool qel_text_edit_active(qel_context* ctx)
 {
@@ -460,7 +441,7 @@ static void edit(qel_text_field* f)
     if (!f->focused) return;  // Escape gave the focus up
     keep_caret_in_view(f);
     report_caret(f);
-    qel_request_redraw_in(f->ctx, (float)BLINK_SECONDS);
+    qel_request_redraw_in(f->ctx, (float)QEL_CARET_BLINK_SECONDS);
 }
 
 // --- The field's frame ---

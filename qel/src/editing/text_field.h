@@ -1,7 +1,6 @@
 // A text field's behaviour inside the widget that frames it: focus and the editing step (pointer,
 // keys, clipboard, undo), keeping the caret in view, and the text area node that draws text,
-// selection, caret and placeholder; the small buttons fields carry. Also the context's record of
-// text fields for the frame cycle.
+// selection, caret and placeholder; the small buttons fields carry.
 #pragma once
 
 #include <cstdint>
@@ -9,17 +8,6 @@
 #include "qel/button.h"
 #include "qel/input.h"
 #include "qel/text_input.h"
-
-// The context's record.
-struct qel_text_fields {
-    qel_text_input_state* active;  // the focused field of this frame; null: none
-    uint8_t active_last_frame;
-    double caret_time;    // the last caret activity: the blink starts over from it
-    uint32_t select_all;  // the field asked to select its whole text when next built focused
-    uint8_t override_set;  // a font for the next field only
-    int32_t override_font;
-    float override_size;
-};
 
 struct qel_text_draw;
 
@@ -51,11 +39,6 @@ constexpr uint32_t qel_text_area_id(uint32_t field_id)
 {
     return field_id ^ 0xED17u;
 }
-
-// Frame begin forgets the active field; frame end remembers whether one was active and schedules
-// the caret's next blink.
-void qel_text_fields_begin_frame(qel_context* ctx);
-void qel_text_fields_end_frame(qel_context* ctx);
 
 // The field's frame up to its nodes: state, interaction (the field box is the caller's node with
 // the field's id), font, the editing step while focused, animations and the wheel. opts must not

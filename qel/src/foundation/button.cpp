@@ -19,6 +19,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
+#include "kit/scopes.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t ICON_FADE_KEY = 0x1C05A9u;
@@ -182,7 +183,7 @@ static uint32_t button_id(qel_context* ctx, const char* label, const char* icon,
 static uint32_t resolve_variant(qel_context* ctx, uint32_t variant, bool icon_only)
 {
     if (variant == QEL_BUTTON_AUTO)
-        return icon_only || ctx->widgets.button_group_depth > 0 ? QEL_BUTTON_GHOST : QEL_BUTTON_SECONDARY;
+        return icon_only || qel_scope_find<qel_button_group_scope>(ctx) ? QEL_BUTTON_GHOST : QEL_BUTTON_SECONDARY;
     return variant >= QEL_BUTTON_PRIMARY && variant <= QEL_BUTTON_LINK ? variant : QEL_BUTTON_SECONDARY;
 }
 

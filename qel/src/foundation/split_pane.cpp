@@ -1,11 +1,12 @@
 // Split panes: the divider's drag turned into the caller's ratio, the container with its two
-// clipping panes, and the grip drawn over the divider line. The open splits form a stack of
-// frame-arena records in the context, emptied at each frame begin.
+// clipping panes, and the grip drawn over the divider line. An open split is a record on the
+// scope stack.
 #include "qel/split_pane.h"
 
 #include <cmath>
 
 #include "core/core.h"
+#include "kit/scopes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/draw.h"
@@ -27,7 +28,6 @@ struct qel_split_record {
     uint8_t stacked;
     int32_t container;
     float first_min, second_min;
-    qel_split_record* previous;
     float highlight;
 };
 
@@ -96,15 +96,13 @@ void qel_split_begin(qel_context* ctx, const char* name, float* ratio, const qel
 {
     const qel_split_options none = {};
     const qel_split_options* o = options ? options : &none;
-    auto* s = (qel_split_record*)qel_arena_alloc(ctx, sizeof(qel_split_record));
+    auto* s = qel_scope_push<qel_split_record>(ctx);
     s->id = qel_id(ctx, name);
     s->ratio = ratio;
     if (!s->ratio) *(s->ratio = (float*)qel_arena_alloc(ctx, sizeof(float))) = 0.5f;
     s->stacked = o->stacked != 0;
     s->first_min = o->first_min > 0 ? o->first_min : DEFAULT_MIN;
     s->second_min = o->second_min > 0 ? o->second_min : DEFAULT_MIN;
-    s->previous = ctx->widgets.split;
-    ctx->widgets.split = s;
 
     auto* st = (split_state*)qel_state_get(ctx, s->id, sizeof(split_state));
     drag_divider(ctx, s, st);
@@ -155,7 +153,7 @@ static void place_grip(qel_context* ctx, const qel_split_record* s, int32_t line
 
 void qel_splitter(qel_context* ctx)
 {
-    const qel_split_record* s = ctx->widgets.split;
+    const auto* s = qel_scope_find<qel_split_record>(ctx);
     if (!s) return;
     qel_node_pop(ctx);
     int32_t line = qel_node_open(ctx, s->id ^ LINE_KEY);
@@ -168,9 +166,7 @@ void qel_splitter(qel_context* ctx)
 
 void qel_split_end(qel_context* ctx)
 {
-    const qel_split_record* s = ctx->widgets.split;
-    if (!s) return;
+    if (!qel_scope_pop<qel_split_record>(ctx)) return;
     qel_node_pop(ctx);
     qel_node_pop(ctx);
-    ctx->widgets.split = s->previous;
 }

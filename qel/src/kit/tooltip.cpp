@@ -1,6 +1,6 @@
 // The tooltip: the hover timing of the items that ask for it, and its panel drawn at frame end
-// above every other layer. Which item is hovered is the interaction module's; the frame cycle
-// calls the drawing through the popup layer's frame end.
+// above every other layer through its frame hook. Which item is hovered is the interaction
+// module's.
 #include "qel/tooltip.h"
 
 #include <cmath>
@@ -29,6 +29,17 @@ struct tooltip_state {
     uint8_t pending, explicit_id;
 };
 
+// The item whose hover is timed (0 none) and since when; kept in the context for its frame hook.
+struct tooltip_hover {
+    uint32_t item;
+    double start;
+};
+
+static void frame_end(qel_context* ctx, void*);
+
+// After the overlay layer's toasts: the tooltip is drawn over everything.
+static const qel_frame_hooks TOOLTIP_HOOKS = {200, sizeof(tooltip_hover), nullptr, frame_end, nullptr, nullptr, nullptr};
+
 static tooltip_state* state(qel_context* ctx)
 {
     return (tooltip_state*)qel_state_get(ctx, STATE_KEY, sizeof(tooltip_state));
@@ -37,19 +48,19 @@ static tooltip_state* state(qel_context* ctx)
 // Times the hover of id; once the delay has passed the tooltip is requested for this frame.
 static void request(qel_context* ctx, uint32_t id, const char* text, bool over, float delay, bool explicit_id)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    auto* hover = (tooltip_hover*)qel_frame_hooks_record(ctx, &TOOLTIP_HOOKS);
     tooltip_state* st = state(ctx);
     if (!over) {
-        if (o->tooltip_hover == id) o->tooltip_hover = 0;
+        if (hover->item == id) hover->item = 0;
         return;
     }
     double now = ctx->clock.time;
-    if (o->tooltip_hover != id) {
-        o->tooltip_hover = id;
-        o->tooltip_hover_start = now;
+    if (hover->item != id) {
+        hover->item = id;
+        hover->start = now;
     }
     if (st->last_visible > 0 && now - st->last_visible < RECENT) delay = 0;
-    double elapsed = now - o->tooltip_hover_start;
+    double elapsed = now - hover->start;
     if (elapsed < delay) {
         qel_request_redraw_in(ctx, (float)(delay - elapsed) + 0.01f);
         return;
@@ -157,7 +168,7 @@ static void follow_target(qel_context* ctx, tooltip_state* st)
     st->shown = st->target;
 }
 
-void qel_tooltip_frame_end(qel_context* ctx)
+static void frame_end(qel_context* ctx, void*)
 {
     tooltip_state* st = (tooltip_state*)qel_state_find(ctx, STATE_KEY, sizeof(tooltip_state), false);
     if (!st) return;

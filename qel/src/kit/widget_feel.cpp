@@ -26,11 +26,6 @@ static float unit(float t)
 
 // --- Colour and size rules ---
 
-qel_color qel_color_arg(qel_color color, qel_color fallback)
-{
-    return (color >> 24) != 0 || qel_color_is_token(color) ? color : fallback;
-}
-
 float qel_control_height(qel_context* ctx, uint32_t size)
 {
     const qel_theme* t = &ctx->theme.current;
@@ -117,6 +112,11 @@ static void focus_ring_draw(qel_context* ctx, const qel_node* node, void* user)
 void qel_focus_ring(qel_context* ctx, int32_t node, float visibility)
 {
     if (visibility > VISIBLE) qel_node_draw_with(ctx, node, focus_ring_draw, &visibility, sizeof visibility, true);
+}
+
+void qel_focus_ring_full_draw(qel_context* ctx, const qel_node* node, void*)
+{
+    qel_draw_focus_ring(ctx, &node->rect, node->radii, 1.0f);
 }
 
 void qel_gloss_draw(qel_context* ctx, const qel_node* node, void* user)

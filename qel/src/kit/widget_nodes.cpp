@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "core/core.h"
-#include "qel/choice_controls.h"
 #include "qel/color.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"

@@ -15,7 +15,6 @@
 #include "qel/input.h"
 #include "qel/state.h"
 #include "qel/theme.h"
-#include "qel/widget_feel.h"
 
 static const float WHEEL_STEP = 44.0f;
 static const float GLIDE_SECONDS = 0.14f, SNAP_DISTANCE = 0.25f;

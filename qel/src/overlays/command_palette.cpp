@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "overlays/overlay_state.h"
 #include "qel/arena.h"
 #include "qel/font.h"
 #include "qel/id.h"

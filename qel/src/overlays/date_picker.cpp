@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "core/core.h"
+#include "overlays/overlay_state.h"
 #include "kit/field_trigger.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -39,12 +40,12 @@ enum { MONTHS = 0, MONTHS_SHORT = 12, WEEKDAYS = 24, WEEKDAYS_SHORT = 31, WEEKDA
 
 void qel_date_names_set(qel_context* ctx, const char* const* table)
 {
-    ctx->overlays.date_names = table;
+    qel_overlays(ctx)->date_names = table;
 }
 
 const char* const* qel_date_names_get(qel_context* ctx)
 {
-    return ctx->overlays.date_names;
+    return qel_overlays(ctx)->date_names;
 }
 
 static int32_t wrap(int32_t index, int32_t count)
@@ -54,7 +55,7 @@ static int32_t wrap(int32_t index, int32_t count)
 
 static const char* name(qel_context* ctx, int32_t entry)
 {
-    const char* const* table = ctx->overlays.date_names;
+    const char* const* table = qel_overlays(ctx)->date_names;
     return table && table[entry] ? table[entry] : ENGLISH[entry];
 }
 

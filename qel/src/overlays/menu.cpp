@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "overlays/overlay_state.h"
 #include "kit/field_trigger.h"
 #include "qel/anim.h"
 #include "qel/color.h"
@@ -39,7 +40,7 @@ static const qel_theme* theme(qel_context* ctx)
 // The navigation of the popup the row is built in, when one is begun and its id was stored.
 static qel_popup_nav* current_popup_nav(qel_context* ctx)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     if (o->depth.depth == 0 || o->depth.overflow > 0) return nullptr;
     return qel_popup_nav_of(ctx, o->stack[o->depth.depth - 1]);
 }

@@ -1,13 +1,13 @@
-// The overlay layer's records in the context: the popup slots and the stack of begun popups, the
-// z counter that popups and modal sheets share, the sheet stack, the tooltip's hover timing, the
-// toast queue and the installed date names; and the frame cycle's calls into the layer.
+// The overlay layer's record, kept in the context through its frame hooks: the popup slots and
+// the stack of begun popups, the z counter that popups and modal sheets share, the sheet stack,
+// the toast queue and the installed date names; and what the layer's modules share.
 #pragma once
 
 #include <cstdint>
 
+#include "core/stack_depth.h"
 #include "qel/layout.h"
 #include "qel/popup.h"
-#include "core/stack_depth.h"
 
 enum {
     QEL_POPUP_SLOT_CAPACITY = 32,
@@ -46,25 +46,17 @@ struct qel_overlay_state {
     qel_stack_depth sheet_depth;  // begun sheets, so an unmatched end call does nothing
     uint32_t top_sheet, last_top_sheet;  // the topmost open sheet of this frame and the last
     int32_t top_sheet_z, last_top_sheet_z;
-    uint32_t tooltip_hover;  // the item whose hover is timed; 0 none
-    double tooltip_hover_start;
     qel_toast toasts[QEL_TOAST_CAPACITY];
     int32_t toast_count;
     uint32_t toast_ids;  // the last id given
     const char* const* date_names;
 };
 
-// Frame begin, after the root is opened: empties every begin/end stack and consumes a press that
-// will close an open popup, so nothing beneath the popup acts on it.
-void qel_frame_reset_stacks(qel_context* ctx);
-
-// Frame finish, first: ends popups left open, then adds the toasts and the tooltip to the tree.
-void qel_overlay_frame_end(qel_context* ctx);
-
-// How far an open popup or modal sheet above the current overlay layer keeps keys from items in
-// it: 0 not at all, 1 a popup is above (no keyboard navigation), 2 a modal layer is above (no
-// keys at all).
-int32_t qel_overlay_keys_blocked(qel_context* ctx);
+// The overlay layer's record, registering the layer's frame hooks at the first call: frame begin
+// empties its begin/end stacks and consumes a press that will close an open popup; frame end
+// ends popups left open and adds the toasts; and keys stay away from items under a popup or a
+// modal layer.
+qel_overlay_state* qel_overlays(qel_context* ctx);
 
 // --- Shared by the modal layers (sheets and the command palette) ---
 
@@ -81,11 +73,6 @@ void qel_scrim_end(qel_context* ctx);
 // theme), the radius, elevation 3, opaque to the pointer.
 void qel_overlay_panel_style(qel_context* ctx, qel_node* n, float radius, float light_border_alpha);
 
-// The tooltip, at frame end.
-void qel_tooltip_frame_end(qel_context* ctx);
-
-// Gives the next z order of the shared counter (1001 and up).
-int32_t qel_overlay_next_z(qel_context* ctx);
 // Moves a layer's open amount spring (value, velocity) towards open over the period of its
 // direction, with *t the amount within 0..1; false once a closed layer has faded out.
 bool qel_overlay_fade(qel_context* ctx, float spring[2], bool open, float open_period, float close_period, float* t);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "overlays/overlay_state.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/id.h"
@@ -24,14 +25,9 @@ static const float ANCHOR_GAP = 6.0f, SLIDE = 6.0f, MAX_HEIGHT = 420.0f, KEYBOAR
 #define GLYPH_MENU "\xEE\x82\xB6"     // U+E0B6
 #define GLYPH_CHEVRON "\xEE\x81\xAD"  // U+E06D
 
-static qel_overlay_state* overlays(qel_context* ctx)
-{
-    return &ctx->overlays;
-}
-
 int32_t qel_overlay_next_z(qel_context* ctx)
 {
-    return Z_BASE + (int32_t)overlays(ctx)->z_counter++;
+    return Z_BASE + (int32_t)qel_overlays(ctx)->z_counter++;
 }
 
 bool qel_overlay_fade(qel_context* ctx, float spring[2], bool open, float open_period, float close_period, float* t)
@@ -49,7 +45,7 @@ bool qel_overlay_fade(qel_context* ctx, float spring[2], bool open, float open_p
 
 qel_popup_slot* qel_popup_find(qel_context* ctx, uint32_t id, bool create)
 {
-    qel_overlay_state* o = overlays(ctx);
+    qel_overlay_state* o = qel_overlays(ctx);
     for (int32_t i = 0; i < o->slot_count; i++)
         if (o->slots[i].id == id) return &o->slots[i];
     if (!create) return nullptr;
@@ -87,7 +83,7 @@ void qel_popup_set_open(qel_context* ctx, uint32_t id, bool open)
 
 void qel_popup_close_all(qel_context* ctx)
 {
-    qel_overlay_state* o = overlays(ctx);
+    qel_overlay_state* o = qel_overlays(ctx);
     for (int32_t i = 0; i < o->slot_count; i++) o->slots[i].open = 0;
 }
 
@@ -116,7 +112,7 @@ bool qel_popup_is_open(qel_context* ctx, const char* label)
 // An open popup opened after s (a higher z), so s is not the topmost.
 static const qel_popup_slot* later_open_popup(qel_context* ctx, const qel_popup_slot* s)
 {
-    qel_overlay_state* o = overlays(ctx);
+    qel_overlay_state* o = qel_overlays(ctx);
     for (int32_t i = 0; i < o->slot_count; i++) {
         const qel_popup_slot* other = &o->slots[i];
         if (other != s && other->open && other->z > s->z) return other;
@@ -183,7 +179,7 @@ static void navigate(qel_context* ctx, const qel_popup_slot* s, qel_popup_nav* n
 // Escape and outside presses close the slot; the spring follows. False once it has faded out.
 static bool advance(qel_context* ctx, qel_popup_slot* s, float* t)
 {
-    qel_overlay_state* o = overlays(ctx);
+    qel_overlay_state* o = qel_overlays(ctx);
     if (s->open && !later_open_popup(ctx, s) && qel_key_take(ctx, QEL_KEY_ESCAPE)) s->open = 0;
     if (s->open && o->press && press_closes(ctx, s)) s->open = 0;
     return qel_overlay_fade(ctx, s->spring, s->open, OPEN_PERIOD, CLOSE_PERIOD, t);
@@ -212,7 +208,7 @@ bool qel_popup_begin(qel_context* ctx, uint32_t id, uint32_t anchor, uint32_t pl
         in->top_layer = id;
         in->top_layer_z = s->z;
     }
-    qel_overlay_state* o = overlays(ctx);
+    qel_overlay_state* o = qel_overlays(ctx);
     if (qel_stack_push(&o->depth, QEL_POPUP_STACK_CAPACITY)) o->stack[o->depth.depth - 1] = id;
     qel_push_disabled(ctx, !s->open);  // a fading popup's contents take no input
     qel_push_id_int(ctx, (int32_t)id);
@@ -225,7 +221,7 @@ bool qel_popup_begin(qel_context* ctx, uint32_t id, uint32_t anchor, uint32_t pl
 
 void qel_popup_end(qel_context* ctx)
 {
-    qel_overlay_state* o = overlays(ctx);
+    qel_overlay_state* o = qel_overlays(ctx);
     if (o->depth.depth == 0 && o->depth.overflow == 0) return;
     qel_stack_pop(&o->depth, 0);
     qel_pop_id(ctx);
@@ -324,7 +320,7 @@ void qel_context_menu_end(qel_context* ctx)
 // beneath does not act on it; the popups themselves still see it.
 static void consume_outside_press(qel_context* ctx)
 {
-    qel_overlay_state* o = overlays(ctx);
+    qel_overlay_state* o = qel_overlays(ctx);
     qel_input* in = &ctx->input;
     o->press = in->pressed[0] || in->pressed[1];
     if (!o->press) return;
@@ -335,27 +331,6 @@ static void consume_outside_press(qel_context* ctx)
         ctx->interaction.hovered = 0;
         return;
     }
-}
-
-void qel_frame_reset_stacks(qel_context* ctx)
-{
-    qel_overlay_state* o = overlays(ctx);
-    o->depth = {};
-    o->sheet_depth = {};
-    o->last_top_sheet = o->top_sheet;
-    o->last_top_sheet_z = o->top_sheet_z;
-    o->top_sheet = 0;
-    o->top_sheet_z = 0;
-    ctx->widgets = {};
-    consume_outside_press(ctx);
-}
-
-void qel_overlay_frame_end(qel_context* ctx)
-{
-    qel_overlay_state* o = overlays(ctx);
-    while (o->depth.depth > 0 || o->depth.overflow > 0) qel_popup_end(ctx);
-    qel_toast_draw_stack(ctx);
-    qel_tooltip_frame_end(ctx);
 }
 
 // The z order of the overlay layer being built; 0 for the base.
@@ -370,12 +345,53 @@ static int32_t current_layer_z(qel_context* ctx)
     return 0;
 }
 
-int32_t qel_overlay_keys_blocked(qel_context* ctx)
+bool qel_popup_open_above(qel_context* ctx, int32_t z)
 {
-    qel_overlay_state* o = overlays(ctx);
+    const qel_overlay_state* o = qel_overlays(ctx);
+    for (int32_t i = 0; i < o->slot_count; i++)
+        if (o->slots[i].open && o->slots[i].z > z) return true;
+    return false;
+}
+
+// --- The layer's frame hooks ---
+
+// Frame begin, after the root is opened: empties the begin/end stacks and consumes a press that
+// will close an open popup, so nothing beneath the popup acts on it.
+static void frame_begin(qel_context* ctx, void* record)
+{
+    auto* o = (qel_overlay_state*)record;
+    o->depth = {};
+    o->sheet_depth = {};
+    o->last_top_sheet = o->top_sheet;
+    o->last_top_sheet_z = o->top_sheet_z;
+    o->top_sheet = 0;
+    o->top_sheet_z = 0;
+    consume_outside_press(ctx);
+}
+
+// Frame finish, first: ends the popups left open, then adds the toasts.
+static void frame_end(qel_context* ctx, void* record)
+{
+    const auto* o = (const qel_overlay_state*)record;
+    while (o->depth.depth > 0 || o->depth.overflow > 0) qel_popup_end(ctx);
+    qel_toast_draw_stack(ctx);
+}
+
+// An open modal layer above the layer being built keeps every key from its items, an open popup
+// above it keyboard navigation.
+static int32_t keys_blocked(qel_context* ctx, void* record)
+{
+    const auto* o = (const qel_overlay_state*)record;
     int32_t z = current_layer_z(ctx);
     if (o->last_top_sheet && o->last_top_sheet_z > z) return 2;
-    for (int32_t i = 0; i < o->slot_count; i++)
-        if (o->slots[i].open && o->slots[i].z > z) return 1;
-    return 0;
+    return qel_popup_open_above(ctx, z) ? 1 : 0;
+}
+
+// Before the tooltip, which is drawn over everything.
+static const qel_frame_hooks OVERLAY_HOOKS = {100, sizeof(qel_overlay_state), frame_begin, frame_end, nullptr, nullptr,
+                                              keys_blocked};
+
+qel_overlay_state* qel_overlays(qel_context* ctx)
+{
+    return (qel_overlay_state*)qel_frame_hooks_record(ctx, &OVERLAY_HOOKS);
 }

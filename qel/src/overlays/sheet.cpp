@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/core.h"
+#include "overlays/overlay_state.h"
 #include "qel/button.h"
 #include "qel/font.h"
 #include "qel/id.h"
@@ -31,7 +32,7 @@ struct sheet_state {
 
 bool qel_modal_is_topmost(qel_context* ctx, uint32_t id)
 {
-    const qel_overlay_state* o = &ctx->overlays;
+    const qel_overlay_state* o = qel_overlays(ctx);
     if (o->last_top_sheet && o->last_top_sheet != id) return false;
     for (int32_t i = 0; i < o->slot_count; i++)
         if (o->slots[i].open) return false;
@@ -40,7 +41,7 @@ bool qel_modal_is_topmost(qel_context* ctx, uint32_t id)
 
 void qel_modal_claim_top(qel_context* ctx, uint32_t id, int32_t z, bool opened_now)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     if (o->top_sheet && z <= o->top_sheet_z) return;
     o->top_sheet = id;
     o->top_sheet_z = z;
@@ -177,7 +178,7 @@ bool qel_sheet_begin(qel_context* ctx, uint32_t sheet_id, const char* title, uin
     int32_t panel = qel_node_open(ctx, sheet_id ^ PANEL_KEY);
     place_panel(ctx, scrim, panel, size, side_sheet, side, t);
     qel_node_push(ctx, panel);
-    qel_stack_push(&ctx->overlays.sheet_depth, QEL_SHEET_STACK_CAPACITY);
+    qel_stack_push(&qel_overlays(ctx)->sheet_depth, QEL_SHEET_STACK_CAPACITY);
     qel_push_disabled(ctx, closing);  // a closing sheet's body takes no input
     qel_push_id_int(ctx, (int32_t)sheet_id);
     header(ctx, title ? title : "", description, open, close_button);
@@ -193,7 +194,7 @@ bool qel_sheet_begin(qel_context* ctx, uint32_t sheet_id, const char* title, uin
 
 void qel_sheet_end(qel_context* ctx, bool side_sheet)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     if (o->sheet_depth.depth == 0 && o->sheet_depth.overflow == 0) return;
     if (side_sheet) qel_scroll_end(ctx);
     qel_pop_id(ctx);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "overlays/overlay_state.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/draw.h"
@@ -29,7 +30,7 @@ static const char* const KIND_GLYPHS[] = {"\xEE\x83\xB9", "\xEE\x88\xA6", "\xEE\
 
 static qel_toast* find(qel_context* ctx, uint32_t id)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     for (int32_t i = 0; i < o->toast_count; i++)
         if (o->toasts[i].id == id) return &o->toasts[i];
     return nullptr;
@@ -39,7 +40,7 @@ uint32_t qel_toast_push(qel_context* ctx, const char* title, const qel_toast_opt
 {
     const qel_toast_options none = {};
     const qel_toast_options* op = options ? options : &none;
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     if (o->toast_count == QEL_TOAST_CAPACITY) {
         memmove(o->toasts, o->toasts + 1, sizeof o->toasts[0] * (QEL_TOAST_CAPACITY - 1));
         o->toast_count--;
@@ -68,7 +69,7 @@ bool qel_toast_action_clicked(qel_context* ctx, uint32_t id)
 
 void qel_toast_dismiss(qel_context* ctx, uint32_t id)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     for (int32_t i = 0; i < o->toast_count; i++)
         if (o->toasts[i].id == id) o->toasts[i].dismissed = 1;
 }
@@ -85,7 +86,7 @@ struct stack_frame {
 
 static void run_clocks(qel_context* ctx, const stack_frame& f)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     for (int32_t i = 0; i < o->toast_count; i++) {
         qel_toast* t = &o->toasts[i];
         if (!f.over && t->duration > 0 && !t->dismissed) {
@@ -99,7 +100,7 @@ static void run_clocks(qel_context* ctx, const stack_frame& f)
 
 static void remove_finished(qel_context* ctx, float width)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     int32_t kept = 0;
     for (int32_t i = 0; i < o->toast_count; i++) {
         const qel_toast& t = o->toasts[i];
@@ -112,7 +113,7 @@ static void remove_finished(qel_context* ctx, float width)
 
 static float stack_height(qel_context* ctx, float e)
 {
-    const qel_overlay_state* o = &ctx->overlays;
+    const qel_overlay_state* o = qel_overlays(ctx);
     float newest = o->toasts[o->toast_count - 1].height, sum = 0;
     int32_t live = 0;
     for (int32_t i = 0; i < o->toast_count; i++) {
@@ -257,7 +258,7 @@ static void card(qel_context* ctx, qel_toast* t, int32_t k, float y_target, cons
 // the cards are then built oldest first, so the newest lies on top.
 static void place_cards(qel_context* ctx, const stack_frame& f)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     float h0 = o->toasts[o->toast_count - 1].height, bottom = f.height;
     float targets[QEL_TOAST_CAPACITY];
     int32_t newer[QEL_TOAST_CAPACITY], k = 0;
@@ -276,7 +277,7 @@ static void place_cards(qel_context* ctx, const stack_frame& f)
 
 void qel_toast_draw_stack(qel_context* ctx)
 {
-    qel_overlay_state* o = &ctx->overlays;
+    qel_overlay_state* o = qel_overlays(ctx);
     if (o->toast_count == 0) return;
     stack_frame f = {};
     f.over = ctx->interaction.hover_layer == LAYER;

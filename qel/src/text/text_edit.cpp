@@ -1,13 +1,17 @@
 // The editing model: in-place edits of a fixed-capacity UTF-8 buffer that never store part of a
-// character, word motion and undo snapshots. Line tables are text_lines.cpp's; which keys do
-// what, and how a field looks, is the text field's business (text_field.cpp).
+// character, word motion, undo snapshots, and the frame cycle's bookkeeping of the active field
+// and the caret blink. Line tables are text_lines.cpp's; which keys do what, and how a field
+// looks, is the text field's business (text_field.cpp).
 #include "qel/text_edit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/core.h"
+#include "qel/frame.h"
 #include "qel/state.h"
+#include "text/text_fields.h"
 
 static const double COALESCE_SECONDS = 1.0;
 
@@ -195,4 +199,21 @@ int32_t qel_text_undo(qel_context* ctx, qel_text_input_state* s, char* buffer, i
     if (s->undo_position < 1) return 0;
     restore(s, s->undo_position - 1, buffer, capacity);
     return 1;
+}
+
+// --- The frame cycle's calls ---
+
+void qel_text_fields_begin_frame(qel_context* ctx)
+{
+    ctx->text_fields.active = nullptr;
+    ctx->text_fields.override_set = 0;  // an override no field used is not carried into the next frame
+}
+
+void qel_text_fields_end_frame(qel_context* ctx)
+{
+    qel_text_fields* t = &ctx->text_fields;
+    t->active_last_frame = t->active != nullptr;
+    if (!t->active) return;
+    double since = std::max(0.0, ctx->clock.time - t->caret_time);
+    qel_request_redraw_in(ctx, (float)(QEL_CARET_BLINK_SECONDS - fmod(since, QEL_CARET_BLINK_SECONDS)));
 }

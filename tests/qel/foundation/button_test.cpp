@@ -138,9 +138,9 @@ TEST(Button, VariantsResolveAsDocumented)
     qel_button_palette(&expected[2], rig.h.ctx, QEL_BUTTON_SECONDARY, false);
     rig.h.ui = [](qel_context* ctx) {
         qel_button(ctx, "Plain", nullptr);
-        ctx->widgets.button_group_depth++;
+        qel_scope_push<qel_button_group_scope>(ctx);
         qel_button(ctx, "Grouped", nullptr);
-        ctx->widgets.button_group_depth--;
+        qel_scope_pop<qel_button_group_scope>(ctx);
         qel_button_opts o = {};
         o.variant = 77;
         qel_button(ctx, "Unknown", &o);

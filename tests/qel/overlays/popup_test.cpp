@@ -238,7 +238,7 @@ TEST(Popup, DeepAndUnendedPopupsLeaveNoScopeOpen)
     rig.h.run(2);
     EXPECT_EQ(begun, 20);
     EXPECT_EQ(ctx->tree.current_layer, 0u) << "frame end closed the three left open";
-    EXPECT_EQ(ctx->overlays.depth.depth, 0);
+    EXPECT_EQ(inspect_begun_popups(ctx), 0);
     EXPECT_EQ(ctx->interaction.disabled_count, 0);
     const qel_node* after = node_with_text(ctx, "after");
     ASSERT_NE(after, nullptr);

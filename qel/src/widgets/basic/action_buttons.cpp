@@ -16,6 +16,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/scopes.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t GROUP_KEY = 0xb6a0u, COPY_KEY = 0xc0b7u, HOLD_KEY = 0x401du;
@@ -49,7 +50,7 @@ void qel_button_group_begin(qel_context* ctx)
     float radius = fminf(ctx->theme.current.radius_small, qel_control_height(ctx, 0) * 0.5f);
     qel_node_round(n, radius);
     qel_node_push(ctx, index);
-    ctx->widgets.button_group_depth++;
+    qel_scope_push<qel_button_group_scope>(ctx);
 }
 
 // A fit child's content width: its padding, its text and fixed leaves and the gaps between them;
@@ -116,7 +117,7 @@ void qel_button_group_end(qel_context* ctx)
 {
     qel_node* group = qel_node_at(ctx, qel_node_parent(ctx));
     if (!group || group->draw != qel_button_group_separator) return;  // no group is open
-    if (ctx->widgets.button_group_depth > 0) ctx->widgets.button_group_depth--;
+    qel_scope_pop<qel_button_group_scope>(ctx);
     if (group->first_child >= 0) {
         fit_group(ctx, group);
         join_children(ctx, group);

@@ -164,11 +164,6 @@ static void selection_node(qel_context* ctx, int32_t control, const segmented_st
     n->draw_user = look;
 }
 
-void qel_focus_ring_full_draw(qel_context* ctx, const qel_node* node, void*)
-{
-    qel_draw_focus_ring(ctx, &node->rect, node->radii, 1.0f);
-}
-
 struct item_look {
     const char* text;
     const char* icon;

@@ -19,18 +19,14 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/scopes.h"
 #include "kit/widget_nodes.h"
 
-static const uint32_t SLOTS_ID = 0x0C4203E5u, POPUP_KEY = 0x3e40b4u;
+static const uint32_t POPUP_KEY = 0x3e40b4u;
 static const float HOVER_SECONDS = 0.14f;
 static const int32_t KEY_F10 = QEL_KEY_F1 + 9;
 
 // --- Shared by bars ---
-
-qel_bar_slots* qel_bar_slots_get(qel_context* ctx)
-{
-    return (qel_bar_slots*)qel_state_get(ctx, SLOTS_ID, sizeof(qel_bar_slots));
-}
 
 void qel_bar_edge_draw(qel_context* ctx, const qel_node* node, void* user)
 {
@@ -60,13 +56,20 @@ int32_t qel_bar_row_node(qel_context* ctx, uint32_t id, bool edge_line, bool top
 
 bool qel_overlay_above(qel_context* ctx)
 {
-    return qel_overlay_keys_blocked(ctx) != 0;
+    return qel_keys_blocked(ctx) != 0;
 }
 
 void qel_menubar_spacer(qel_context* ctx)
 {
-    const qel_toolbar_record* toolbar = qel_bar_slots_get(ctx)->toolbar;
+    const auto* toolbar = qel_scope_find<qel_toolbar_record>(ctx);
     if (!toolbar || !toolbar->overflowing) qel_spacer(ctx);
+}
+
+// The state of the menu bar being built, or null.
+static qel_menubar_state* open_menubar(qel_context* ctx)
+{
+    const auto* r = qel_scope_find<qel_menubar_record>(ctx);
+    return r ? r->state : nullptr;
 }
 
 // --- Keyboard mode ---
@@ -238,10 +241,7 @@ static bool bar_blocked(qel_context* ctx, const qel_menubar_state* s)
 {
     if (s->open < 0) return qel_overlay_above(ctx);
     const qel_popup_slot* mine = qel_popup_find(ctx, s->popup[s->open], false);
-    const qel_overlay_state* o = &ctx->overlays;
-    for (int32_t i = 0; mine && i < o->slot_count; i++)
-        if (o->slots[i].open && o->slots[i].z > mine->z) return true;
-    return false;
+    return mine && qel_popup_open_above(ctx, mine->z);
 }
 
 void qel_menubar_begin(qel_context* ctx, const char* label, const qel_menubar_opts* options)
@@ -280,19 +280,18 @@ void qel_menubar_begin(qel_context* ctx, const char* label, const qel_menubar_op
     s->counted = 0;
     s->last_menu = -1;
     s->last_menu_open = 0;
-    qel_bar_slots_get(ctx)->menubar = s;
+    qel_scope_push<qel_menubar_record>(ctx)->state = s;
 }
 
 void qel_menubar_end(qel_context* ctx)
 {
-    qel_bar_slots* slots = qel_bar_slots_get(ctx);
-    qel_menubar_state* s = slots->menubar;
+    qel_menubar_state* s = open_menubar(ctx);
     if (!s) return;
     s->last_count = s->counted < QEL_MENUBAR_MAX_MENUS ? s->counted : QEL_MENUBAR_MAX_MENUS;
     for (int32_t i = s->last_count; i < QEL_MENUBAR_MAX_MENUS; i++) s->title[i] = 0;
     qel_pop_id(ctx);
     qel_node_pop(ctx);
-    slots->menubar = nullptr;
+    qel_scope_pop<qel_menubar_record>(ctx);
 }
 
 // --- Menus ---
@@ -364,7 +363,7 @@ static void title_node(qel_context* ctx, uint32_t id, const char* label, const q
 
 bool qel_menubar_menu(qel_context* ctx, const char* label, const qel_menu_opts* options)
 {
-    qel_menubar_state* s = qel_bar_slots_get(ctx)->menubar;
+    qel_menubar_state* s = open_menubar(ctx);
     if (!s || !label) return false;
     s->last_menu = -1;
     s->last_menu_open = 0;
@@ -400,7 +399,7 @@ bool qel_menubar_menu(qel_context* ctx, const char* label, const qel_menu_opts* 
 
 void qel_menubar_menu_end(qel_context* ctx)
 {
-    qel_menubar_state* s = qel_bar_slots_get(ctx)->menubar;
+    qel_menubar_state* s = open_menubar(ctx);
     if (!s || s->last_menu < 0) return;
     if (s->last_menu_open) qel_popup_end(ctx);
     closed_by_layer(ctx, s, s->last_menu);

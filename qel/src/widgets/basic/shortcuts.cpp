@@ -113,7 +113,6 @@ static bool run_recorder(qel_context* ctx, uint32_t id, recorder_state* s, const
         s->recording = 0;
         return false;
     }
-    ctx->widgets.key_capture = s;
     qel_keep_tab(ctx, id);  // Tab is a key to record, not a focus move
     qel_request_redraw_in(ctx, 0.05f);
     int32_t key = take_key(ctx);

@@ -16,6 +16,7 @@
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "kit/scopes.h"
 #include "kit/widget_nodes.h"
 
 enum { MAX_ITEMS = 256 };
@@ -43,7 +44,6 @@ struct qel_sortable_record {
     sortable_state* state;
     float top[MAX_ITEMS], height[MAX_ITEMS];  // of the last frame
     uint8_t all_known, order_changed;
-    qel_sortable_record* previous;
 };
 
 static uint32_t item_id(const qel_sortable_record* r, int32_t i)
@@ -118,12 +118,10 @@ static void track_pointer(qel_context* ctx, qel_sortable_record* r)
 
 void qel_sortable_begin(qel_context* ctx, const char* label, uint32_t* keys, int32_t count)
 {
-    auto* r = (qel_sortable_record*)qel_arena_alloc(ctx, sizeof(qel_sortable_record));
+    auto* r = qel_scope_push<qel_sortable_record>(ctx);
     r->id = qel_id(ctx, label);
     r->keys = keys;
     r->count = !keys || count < 0 ? 0 : count < MAX_ITEMS ? count : MAX_ITEMS;
-    r->previous = ctx->widgets.sortable;
-    ctx->widgets.sortable = r;
     sortable_state* s = r->state = (sortable_state*)qel_state_get(ctx, r->id, sizeof(sortable_state));
     if (!s->started) s->dragged = -1, s->started = 1;
     if (s->dragged >= r->count) s->dragged = -1;
@@ -169,7 +167,7 @@ static float slide(qel_context* ctx, const qel_sortable_record* r, int32_t i)
 
 void qel_sortable_item(qel_context* ctx, int32_t index)
 {
-    qel_sortable_record* r = ctx->widgets.sortable;
+    qel_sortable_record* r = qel_scope_find<qel_sortable_record>(ctx);
     if (!r || index < 0 || index >= r->count) {
         int32_t plain = qel_node_open(ctx, 0);
         qel_node_at(ctx, plain)->direction = QEL_DIR_ROW;
@@ -223,9 +221,9 @@ void qel_sortable_item_end(qel_context* ctx)
 
 bool qel_sortable_end(qel_context* ctx)
 {
-    qel_sortable_record* r = ctx->widgets.sortable;
+    const auto* r = qel_scope_find<qel_sortable_record>(ctx);
     if (!r) return false;
+    qel_scope_pop<qel_sortable_record>(ctx);
     qel_node_pop(ctx);
-    ctx->widgets.sortable = r->previous;
     return r->order_changed;
 }

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "core/core.h"
-#include "overlays/overlay_state.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/color.h"
@@ -14,6 +13,7 @@
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
+#include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"

@@ -20,6 +20,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
+#include "kit/scopes.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t TOTAL_KEY = 0x5ba8u, PROGRESS_SEED = 22439u;
@@ -50,12 +51,10 @@ void qel_statusbar_begin(qel_context* ctx, const char* label, const qel_statusba
     const qel_statusbar_opts zero = {};
     const qel_statusbar_opts* o = options ? options : &zero;
     uint32_t id = qel_id(ctx, label);
-    auto* r = (qel_statusbar_record*)qel_arena_alloc(ctx, sizeof(qel_statusbar_record));
+    auto* r = qel_scope_push<qel_statusbar_record>(ctx);
     r->available = qel_id_seen(ctx, id) ? qel_id_rect(ctx, id).w - EDGE : UNKNOWN_WIDTH;
     r->remembered = (float*)qel_state_get(ctx, id ^ TOTAL_KEY, sizeof(float));
     r->overflowing = *r->remembered > r->available + 0.5f;
-    r->previous = ctx->widgets.statusbar;
-    ctx->widgets.statusbar = r;
     int32_t row = qel_bar_row_node(ctx, id, !o->no_border, true);
     qel_node_at(ctx, row)->gap = 4;
     qel_node_push(ctx, row);
@@ -64,10 +63,10 @@ void qel_statusbar_begin(qel_context* ctx, const char* label, const qel_statusba
 
 void qel_statusbar_end(qel_context* ctx)
 {
-    qel_statusbar_record* r = ctx->widgets.statusbar;
+    const auto* r = qel_scope_find<qel_statusbar_record>(ctx);
     if (!r) return;
+    qel_scope_pop<qel_statusbar_record>(ctx);
     *r->remembered = r->total;
-    ctx->widgets.statusbar = r->previous;
     qel_pop_id(ctx);
     qel_node_pop(ctx);
 }
@@ -110,7 +109,7 @@ void qel_status_text(qel_context* ctx, const char* text, const qel_status_text_o
     const qel_status_text_opts zero = {};
     const qel_status_text_opts* o = options ? options : &zero;
     bool compact = false;
-    if (!qel_status_measure(ctx->widgets.statusbar, label_width(ctx, text), o->icon != nullptr, 0, &compact)) return;
+    if (!qel_status_measure(qel_scope_find<qel_statusbar_record>(ctx), label_width(ctx, text), o->icon != nullptr, 0, &compact)) return;
     qel_color secondary = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
     qel_node_push(ctx, qel_status_node(ctx, 0));
     qel_icon_glyph(ctx, o->icon, ICON_SIZE, kind_color(ctx, o->kind, secondary));
@@ -124,7 +123,7 @@ bool qel_status_item(qel_context* ctx, const char* label, const qel_status_item_
     const qel_status_item_opts* o = options ? options : &zero;
     bool labelled = label && label[0];
     bool compact = false;
-    if (!qel_status_measure(ctx->widgets.statusbar, labelled ? label_width(ctx, label) : 0, o->icon != nullptr, 0,
+    if (!qel_status_measure(qel_scope_find<qel_statusbar_record>(ctx), labelled ? label_width(ctx, label) : 0, o->icon != nullptr, 0,
                             &compact))
         return false;
     uint32_t id = qel_id(ctx, labelled ? label : o->tooltip ? o->tooltip : "#status-item");
@@ -163,7 +162,7 @@ void qel_status_progress(qel_context* ctx, float value, const qel_status_progres
     float bar = o->bar_width > 0 ? o->bar_width : DEFAULT_BAR;
     float label_w = o->label ? label_width(ctx, o->label) + 8 : 0.0f;
     bool compact = false;
-    if (!qel_status_measure(ctx->widgets.statusbar, label_w, false, bar, &compact)) return;
+    if (!qel_status_measure(qel_scope_find<qel_statusbar_record>(ctx), label_w, false, bar, &compact)) return;
     int32_t node = qel_status_node(ctx, 0);
     qel_node_at(ctx, node)->gap = 8;
     qel_node_push(ctx, node);

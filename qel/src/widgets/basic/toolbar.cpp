@@ -18,6 +18,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/scopes.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xf10fu;
@@ -30,7 +31,7 @@ void qel_toolbar_begin(qel_context* ctx, const char* label, const qel_toolbar_op
     const qel_toolbar_opts zero = {};
     const qel_toolbar_opts* o = options ? options : &zero;
     uint32_t id = qel_id(ctx, label);
-    auto* r = (qel_toolbar_record*)qel_arena_alloc(ctx, sizeof(qel_toolbar_record));
+    auto* r = qel_scope_push<qel_toolbar_record>(ctx);
     r->id = id;
     r->state = (qel_toolbar_state*)qel_state_get(ctx, id, sizeof(qel_toolbar_state));
     r->available = UNKNOWN_WIDTH;
@@ -41,7 +42,6 @@ void qel_toolbar_begin(qel_context* ctx, const char* label, const qel_toolbar_op
     }
     qel_node_push(ctx, qel_bar_row_node(ctx, id, !o->no_border, false));
     qel_push_id(ctx, label);
-    qel_bar_slots_get(ctx)->toolbar = r;
 }
 
 // Counts an item of width into the bar; true while the items still fit. Once one does not, it and
@@ -74,7 +74,7 @@ bool qel_toolbar_button(qel_context* ctx, const char* icon, const qel_toolbar_it
 {
     const qel_toolbar_item_opts zero = {};
     const qel_toolbar_item_opts* o = options ? options : &zero;
-    qel_toolbar_record* r = qel_bar_slots_get(ctx)->toolbar;
+    qel_toolbar_record* r = qel_scope_find<qel_toolbar_record>(ctx);
     bool disabled = qel_item_disabled(ctx, o->disabled);
     int32_t index = r ? r->items++ : 0;
     bool chosen = false;
@@ -107,7 +107,7 @@ bool qel_toolbar_button(qel_context* ctx, const char* icon, const qel_toolbar_it
 
 void qel_toolbar_separator(qel_context* ctx)
 {
-    qel_toolbar_record* r = qel_bar_slots_get(ctx)->toolbar;
+    qel_toolbar_record* r = qel_scope_find<qel_toolbar_record>(ctx);
     if (!count_item(r, 11.0f)) {  // 13 with the gap before it
         add_entry(ctx, r, {nullptr, nullptr, 0, 0, 1, -1});
         return;
@@ -172,12 +172,11 @@ static void overflow_menu(qel_context* ctx, qel_toolbar_record* r)
 
 void qel_toolbar_end(qel_context* ctx)
 {
-    qel_bar_slots* slots = qel_bar_slots_get(ctx);
-    qel_toolbar_record* r = slots->toolbar;
+    qel_toolbar_record* r = qel_scope_find<qel_toolbar_record>(ctx);
     if (!r) return;
     r->state->last_used = r->used;
     if (r->entry_count > 0) overflow_menu(ctx, r);
     qel_pop_id(ctx);
     qel_node_pop(ctx);
-    slots->toolbar = nullptr;
+    qel_scope_pop<qel_toolbar_record>(ctx);
 }

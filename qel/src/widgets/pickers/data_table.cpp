@@ -24,6 +24,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/scopes.h"
 #include "kit/widget_nodes.h"
 
 static const float DEFAULT_WIDTH = 150, MIN_WIDTH = 60, MAX_WIDTH = 900;
@@ -443,7 +444,7 @@ bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_ta
                           int32_t column_count, int32_t row_count, int32_t* first, int32_t* last,
                           const qel_data_table_options* options)
 {
-    auto* t = (qel_data_table*)qel_arena_alloc(ctx, sizeof(qel_data_table));
+    auto* t = qel_scope_push<qel_data_table>(ctx);
     if (options) t->opts = *options;
     t->id = qel_id(ctx, label);
     t->scroll_id = t->id ^ SCROLL_KEY;
@@ -455,7 +456,6 @@ bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_ta
     t->checks = t->opts.selection && !t->opts.hide_checks;
     t->focused = qel_focused_id(ctx) == t->id;
     t->row = -1;
-    ctx->widgets.data_table = t;
 
     drag_handles(ctx, t);
     auto* sc = (qel_scroll_state*)qel_state_get(ctx, t->scroll_id, sizeof(qel_scroll_state));
@@ -484,7 +484,7 @@ bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_ta
 
 void qel_data_table_end(qel_context* ctx)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     if (!t) return;
     if (t->in_row) qel_data_table_row_end(ctx, t);
     space(ctx, 1, (float)(t->row_count - t->last) * t->row_height);
@@ -503,7 +503,7 @@ void qel_data_table_end(qel_context* ctx)
     qel_node_pop(ctx);  // content column
     qel_scroll_end(ctx);
     qel_node_pop(ctx);  // table node
-    ctx->widgets.data_table = nullptr;
+    qel_scope_pop<qel_data_table>(ctx);
     qel_set_last_item(ctx, t->id);
 }
 
@@ -573,7 +573,7 @@ static void row_node(qel_context* ctx, qel_data_table* t, int32_t row, uint32_t 
 
 bool qel_data_table_row(qel_context* ctx, int32_t row)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     if (!t) return false;
     if (t->in_row) qel_data_table_row_end(ctx, t);
     uint32_t id = hash_index(row, t->id ^ ROW_KEY);
@@ -610,7 +610,7 @@ static void close_cell(qel_context* ctx, qel_data_table* t)
 
 void qel_data_table_cell(qel_context* ctx)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     if (!t || !t->in_row) return;
     close_cell(ctx, t);
     int32_t c = t->cell++;
@@ -636,7 +636,7 @@ void qel_data_table_cell(qel_context* ctx)
 
 void qel_data_table_cell_text(qel_context* ctx, const char* text)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     qel_data_table_cell(ctx);
     if (!t || !t->in_row) return;
     int32_t c = t->cell - 1;
@@ -698,7 +698,7 @@ static void cell_label(qel_context* ctx, uint32_t cell_id, const char* buffer)
 
 bool qel_data_table_cell_edit(qel_context* ctx, char* buffer, int32_t capacity)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     if (!t || !t->in_cell || !buffer || capacity < 1) return false;
     table_state* s = t->st;
     int32_t column = t->cell - 1;

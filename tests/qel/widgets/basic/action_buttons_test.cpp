@@ -21,7 +21,7 @@ TEST(ButtonGroup, JoinsItsButtonsAndReportsTheirClicks)
     int32_t depth_inside = 0, depth_after = -1;
     rig.h.ui = [&](qel_context* ctx) {
         qel_button_group_begin(ctx);
-        depth_inside = ctx->widgets.button_group_depth;
+        depth_inside = qel_scope_count<qel_button_group_scope>(ctx);
         for (int32_t i = 0; i < 3; i++) {
             qel_button_opts o = {};
             o.selected = i == chosen;
@@ -31,7 +31,7 @@ TEST(ButtonGroup, JoinsItsButtonsAndReportsTheirClicks)
         qel_button_group_begin(ctx);
         qel_button(ctx, "Alone", nullptr);
         qel_button_group_end(ctx);
-        depth_after = ctx->widgets.button_group_depth;
+        depth_after = qel_scope_count<qel_button_group_scope>(ctx);
     };
     rig.h.run(2);
     EXPECT_EQ(depth_inside, 1);
@@ -91,7 +91,7 @@ TEST(ButtonGroup, TightensItsButtonsOnlyWhileShortOfRoom)
     rig.h.run(3);
     EXPECT_EQ(pad(), 14);
     qel_button_group_end(rig.h.ctx);  // outside any frame's group: ignored
-    EXPECT_EQ(rig.h.ctx->widgets.button_group_depth, 0);
+    EXPECT_EQ(qel_scope_count<qel_button_group_scope>(rig.h.ctx), 0);
 }
 
 // A clipboard that records what it is given.

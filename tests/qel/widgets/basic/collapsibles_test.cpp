@@ -156,7 +156,7 @@ TEST(CollapsingHeader, HeadersAfterTheFirstDrawADividerAndNestBalanced)
     EXPECT_EQ(line.height.value, 1);
     EXPECT_EQ(line.fill, qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE));
     EXPECT_NE(node_with_text(ctx, "Deep"), nullptr);
-    EXPECT_EQ(ctx->widgets.header_depth, 0);
+    EXPECT_EQ(inspect_open_scopes(ctx), 0);
 }
 
 TEST(CollapsingHeader, NestingPastCapacityStaysBalanced)
@@ -177,7 +177,7 @@ TEST(CollapsingHeader, NestingPastCapacityStaysBalanced)
     };
     rig.h.run(2);
     EXPECT_FALSE(disabled_after);
-    EXPECT_EQ(rig.h.ctx->widgets.header_depth, 0);
+    EXPECT_EQ(inspect_open_scopes(rig.h.ctx), 0);
 }
 
 TEST(Chevron, PointsWhereItsAngleSays)
@@ -263,7 +263,7 @@ TEST(TreeNode, ABranchOpensByClickAndIndentsItsChildren)
     EXPECT_NE(node_with_text(ctx, "tea.csv"), nullptr);
     const qel_node* leaf = node_with_text(ctx, "tea.csv");
     EXPECT_EQ(ctx->tree.nodes[leaf->parent].pad_left, 38);
-    EXPECT_EQ(ctx->widgets.tree_depth, 0);
+    EXPECT_EQ(inspect_open_scopes(ctx), 0);
     EXPECT_EQ(qel_last_item_id(ctx), tree_id(ctx, "readme"));
     // The icons: an open branch, a closed one and a file.
     EXPECT_NE(node_with_text(ctx, "\xEE\x89\x87"), nullptr);

@@ -208,6 +208,5 @@ TEST(VirtualList, NestingPastEightStaysBalanced)
     rig.h.run(2);
     EXPECT_EQ(depth_after, 1);
     EXPECT_EQ(innermost_last, 3);
-    EXPECT_EQ(rig.h.ctx->widgets.virtual_list_depth.depth, 0);
-    EXPECT_EQ(rig.h.ctx->widgets.virtual_list_depth.overflow, 0);
+    EXPECT_EQ(inspect_open_scopes(rig.h.ctx), 0);
 }

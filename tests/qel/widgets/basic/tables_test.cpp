@@ -45,7 +45,7 @@ struct table_rig {
             clicked[2] += qel_table_next_row(ctx, selected == 2);
             for (const char* t : {"Sencha", "3.10", "12345", "surplus"}) qel_table_cell_text(ctx, t);
             qel_table_end(ctx);
-            depth_after = ctx->widgets.table ? -1 : ctx->tree.parent_depth.depth;
+            depth_after = qel_scope_find<qel_table_record>(ctx) ? -1 : inspect_open_parents(ctx);
         };
         rig.h.run(2);
     }
@@ -194,11 +194,11 @@ TEST(Table, TablesNestInCells)
         qel_table_begin(ctx, "inner", COLUMNS, 2, nullptr);
         qel_table_next_row(ctx, false);
         qel_table_cell_text(ctx, "Inner cell");
-        inner_rows = ctx->widgets.table->rows;
+        inner_rows = qel_scope_find<qel_table_record>(ctx)->rows;
         qel_table_end(ctx);
         qel_table_cell_text(ctx, "Outer cell");
         qel_table_end(ctx);
-        after = ctx->widgets.table;
+        after = qel_scope_find<qel_table_record>(ctx);
         depth_after = ctx->tree.parent_depth.depth;
         EXPECT_FALSE(qel_table_next_row(ctx, false)) << "no table open";
     };

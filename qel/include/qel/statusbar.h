@@ -1,7 +1,7 @@
 // The status bar: the shared bar row with a hairline on top, holding small texts, clickable
 // items, growing spacers and a progress item. Items are measured against the bar's width of the
 // last frame: while the content does not fit, items with an icon drop their text and items that
-// still do not fit are left out. The bar row is menu_bar's.
+// still do not fit are left out. The bar row is menubar's.
 #pragma once
 
 #include <cstdint>

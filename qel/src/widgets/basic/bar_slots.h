@@ -1,10 +1,10 @@
 // What the bars being built share: the records of an open menu bar or toolbar on the scope stack,
-// which menus, toolbar items and spacers find. The bars themselves are menu_bar's and toolbar's.
+// which menus, toolbar items and spacers find. The bars themselves are menubar's and toolbar's.
 #pragma once
 
 #include <cstdint>
 
-#include "qel/menu_bar.h"
+#include "qel/menubar.h"
 #include "qel/types.h"
 
 enum { QEL_TOOLBAR_MAX_OVERFLOW = 64 };

@@ -2,7 +2,7 @@
 // and pointer switching decided as the bar begins from the titles of the last frame; the titles
 // and their popups as the menus are built. Also the bar row and slots the toolbar and status bar
 // share, and whether an overlay lies above. Popups and menu rows are the popup layer's.
-#include "qel/menu_bar.h"
+#include "qel/menubar.h"
 
 #include <cmath>
 

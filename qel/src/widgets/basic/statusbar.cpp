@@ -1,6 +1,6 @@
 // The status bar: its record of widths against the last frame's, the text, item and progress
-// nodes, and the progress bar's drawing with its moving segment. The bar row is menu_bar's.
-#include "qel/status_bar.h"
+// nodes, and the progress bar's drawing with its moving segment. The bar row is menubar's.
+#include "qel/statusbar.h"
 
 #include <cmath>
 
@@ -14,7 +14,7 @@
 #include "qel/frame.h"
 #include "qel/id.h"
 #include "qel/input.h"
-#include "qel/menu_bar.h"
+#include "qel/menubar.h"
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"

@@ -1,7 +1,7 @@
 // The tab bar: shortcuts, arrow travel and Shift+arrow moves, pressing, dragging and dropping
 // on the last frame's tab rectangles, the slides that carry a moved tab to its new place, the
 // scrolling strip that reveals the selected tab, and the tabs with their close boxes. The strip
-// is a scroll container; the bar's hairline is menu_bar's.
+// is a scroll container; the bar's hairline is menubar's.
 #include "qel/tab_bar.h"
 
 #include <cmath>
@@ -15,7 +15,7 @@
 #include "qel/frame.h"
 #include "qel/id.h"
 #include "qel/input.h"
-#include "qel/menu_bar.h"
+#include "qel/menubar.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text_units.h"

@@ -1,7 +1,7 @@
 // Tables of contents: anchors, the scroll-spy that picks the active entry from the last frame's
 // layout, the entries with their hover, and the track with its progress and sliding indicator.
 // Scrolling itself is the scroll container's.
-#include "qel/table_of_contents.h"
+#include "qel/toc.h"
 
 #include <cmath>
 

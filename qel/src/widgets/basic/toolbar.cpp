@@ -1,7 +1,7 @@
 // Toolbars: measuring the items against the bar's width of the last frame, the buttons and
 // separators that fit, the overflow entries of those that do not, and the "More tools" button
 // with its popup whose choice clicks the item in the next frame. The bar row and slots are
-// menu_bar's; buttons, popups and menu rows are their modules'.
+// menubar's; buttons, popups and menu rows are their modules'.
 #include "qel/toolbar.h"
 
 #include <cmath>

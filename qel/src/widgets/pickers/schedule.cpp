@@ -1,7 +1,7 @@
 // The week schedule: dragging, resizing and keyboard moves of the caller's events in quarter
 // hours, the side-by-side and cascaded placement of overlapping events, the header, the hour
 // grid with the current-time line, and the event blocks. The events and the week are the caller's.
-#include "qel/week_schedule.h"
+#include "qel/schedule.h"
 
 #include <algorithm>
 #include <cmath>

@@ -51,7 +51,3 @@ int32_t qel_text_field_area(qel_text_field* f);
 
 // Empties the field as its clear button does: one undo step, the focus taken, CHANGED reported.
 void qel_text_field_clear(qel_text_field* f);
-
-// A small icon button side x side at the end of a field's box (its last child then), as the
-// clear, reveal and step buttons are. True when clicked.
-bool qel_field_button(qel_context* ctx, int32_t box, const char* glyph, qel_button_opts options, float side);

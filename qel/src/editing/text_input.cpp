@@ -96,15 +96,6 @@ static void leading_icon(qel_context* ctx, const qel_text_field* f, const char* 
     qel_node_pop(ctx);
 }
 
-bool qel_field_button(qel_context* ctx, int32_t box, const char* glyph, qel_button_opts options, float side)
-{
-    options.size = 1;
-    options.width = {QEL_SIZE_FIXED, side};
-    bool clicked = qel_icon_button(ctx, glyph, &options);
-    qel_node_at(ctx, qel_node_at(ctx, box)->last_child)->height = {QEL_SIZE_FIXED, side};
-    return clicked;
-}
-
 static void field_buttons(qel_context* ctx, qel_text_field* f, int32_t box)
 {
     qel_text_input_state* s = f->st;

@@ -1,6 +1,6 @@
 // Buttons: the variant palettes, the size table and the button node with its content (label,
-// icons, spinner); the cross-fading icon and the spinner node that other widgets reuse. The
-// shared hover, press and focus feel comes from widget_feel.
+// icons, spinner); the cross-fading icon, the spinner node and the small buttons at the end of
+// fields that other widgets reuse. The shared hover, press and focus feel comes from widget_feel.
 #include "qel/button.h"
 
 #include <cmath>
@@ -275,4 +275,13 @@ bool qel_button(qel_context* ctx, const char* label, const qel_button_opts* opti
 bool qel_icon_button(qel_context* ctx, const char* icon, const qel_button_opts* options)
 {
     return qel_button_ex(ctx, nullptr, icon ? icon : "", options);
+}
+
+bool qel_field_button(qel_context* ctx, int32_t box, const char* glyph, qel_button_opts options, float side)
+{
+    options.size = 1;
+    options.width = {QEL_SIZE_FIXED, side};
+    bool clicked = qel_icon_button(ctx, glyph, &options);
+    qel_node_at(ctx, qel_node_at(ctx, box)->last_child)->height = {QEL_SIZE_FIXED, side};
+    return clicked;
 }

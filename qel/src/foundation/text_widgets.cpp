@@ -146,9 +146,7 @@ int32_t qel_icon(qel_context* ctx, const char* glyphs, float size, qel_color col
 
 void qel_field_label(qel_context* ctx, const char* text)
 {
-    if (empty(text)) return;
-    leaf(ctx, text, qel_label_visible_len(text),
-         {QEL_FONT_MEDIUM, qel_scaled(ctx, theme(ctx)->text_body), qel_color_token(QEL_COLOR_TEXT), false, 1.35f});
+    if (!empty(text)) qel_field_label_leaf(ctx, text);
 }
 
 void qel_field_hint(qel_context* ctx, const char* help, const char* error)

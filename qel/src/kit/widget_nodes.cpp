@@ -11,6 +11,7 @@
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text.h"
+#include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 
@@ -94,6 +95,12 @@ int32_t qel_text_leaf_scaled(qel_context* ctx, const char* text, uint32_t font, 
                              float line_height)
 {
     return qel_text_leaf(ctx, text, -1, font, qel_scaled(ctx, size), color, false, line_height);
+}
+
+int32_t qel_field_label_leaf(qel_context* ctx, const char* label)
+{
+    return qel_text_leaf(ctx, label, qel_label_visible_len(label), QEL_FONT_MEDIUM, qel_text_body_scaled(ctx),
+                         qel_color_token(QEL_COLOR_TEXT), false, 1.35f);
 }
 
 void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown)

@@ -53,6 +53,9 @@ int32_t qel_text_leaf(qel_context* ctx, const char* text, int32_t length, uint32
 int32_t qel_text_leaf_scaled(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color,
                              float line_height);
 
+// The label above a field: the label's visible part in medium body text.
+int32_t qel_field_label_leaf(qel_context* ctx, const char* label);
+
 // The focus ring at full strength around the node after its children, when shown.
 void qel_node_focus_ring_full(qel_context* ctx, int32_t node, bool shown);
 

@@ -21,7 +21,6 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "editing/text_field.h"
 #include "kit/widget_nodes.h"
 
 static const float HOVER_SECONDS = 0.14f, SELECT_SECONDS = 0.18f;

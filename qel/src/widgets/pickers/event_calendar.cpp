@@ -211,6 +211,7 @@ struct calendar_state {
     uint8_t initialised;
     int32_t cursor;
     int32_t popup_day;  // -1 none
+    qel_calendar_view view;  // the month shown when the caller keeps none
 };
 
 // What one frame of the calendar works with.
@@ -693,8 +694,6 @@ static int32_t build_more_popup(qel_context* ctx, const calendar_frame* f, calen
     return clicked;
 }
 
-static qel_calendar_view shared_view;
-
 static void frame_of(qel_context* ctx, calendar_frame* f, bool compact, const qel_event_calendar_options* o,
                      const qel_calendar_event* events, int32_t count)
 {
@@ -730,10 +729,10 @@ qel_event_calendar_result qel_event_calendar(qel_context* ctx, const char* label
     calendar_frame f = {};
     frame_of(ctx, &f, width > 0 && width < COMPACT_BELOW, o, events, count);
 
-    if (!view) view = &shared_view;
+    auto* st = (calendar_state*)qel_state_get(ctx, id, sizeof(calendar_state));
+    if (!view) view = &st->view;
     if (view->year == 0) *view = view_of_day(f.today);
     view->month = std::clamp(view->month, 1, 12);
-    auto* st = (calendar_state*)qel_state_get(ctx, id, sizeof(calendar_state));
     bool has_selection = o->selected && o->selected->year != 0;
     int32_t selected = has_selection ? qel_days_from_civil(*o->selected) : 0;
     if (!st->initialised) {

@@ -377,6 +377,24 @@ TEST(EventCalendar, HeaderButtonsStepTheMonth)
     EXPECT_EQ(d.selected.day, 20);
 }
 
+TEST(EventCalendar, WithoutAViewEachCalendarKeepsItsOwnMonth)
+{
+    widget_rig rig(760, 1500);
+    qel_event_calendar_options o = {};
+    o.today = TODAY;
+    rig.h.ui = [&o](qel_context* ctx) {
+        qel_event_calendar(ctx, "first", nullptr, nullptr, 0, &o);
+        qel_event_calendar(ctx, "second", nullptr, nullptr, 0, &o);
+    };
+    rig.h.run(2);
+    const qel_node* next = node_with_text(rig.h.ctx, "\xEE\x81\xAF");  // the first calendar's
+    ASSERT_NE(next, nullptr);
+    rig.h.click(next->rect.x + next->rect.w / 2, next->rect.y + next->rect.h / 2);
+    rig.h.run(2);
+    EXPECT_NE(node_with_text(rig.h.ctx, "January 2027"), nullptr);
+    EXPECT_NE(node_with_text(rig.h.ctx, "December 2026"), nullptr) << "the second calendar stays on its month";
+}
+
 TEST(EventCalendar, CompactBelow520ShowsTheAgenda)
 {
     for (float width : {519.0f, 520.0f}) {

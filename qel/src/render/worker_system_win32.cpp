@@ -1,86 +1,86 @@
-// The worker crew on the system's threads, locks and condition variables. Under Wine these wait
-// in the kernel directly, where the C++ runtime's condition variables (the POSIX layer over
-// Windows semaphores) cost a trip to the Wine server on every wake.
+// The worker crew's lock and threads on the system's own threads, locks and condition variables.
+// Under Wine these wait in the kernel directly, where the C++ runtime's condition variables (the
+// POSIX layer over Windows semaphores) cost a trip to the Wine server on every wake.
 #include <windows.h>
 
 #include <new>
 
-#include "render/worker_crew.h"
+#include "render/worker_system.h"
 #include "render/worker_thread.h"
 
-namespace {
-
-struct system_sync {
+struct qel_crew_lock {
     SRWLOCK mutex = SRWLOCK_INIT;
     CONDITION_VARIABLE woken = CONDITION_VARIABLE_INIT, done = CONDITION_VARIABLE_INIT;
-    void lock() { AcquireSRWLockExclusive(&mutex); }
-    void unlock() { ReleaseSRWLockExclusive(&mutex); }
-    void sleep_until_woken() { SleepConditionVariableSRW(&woken, &mutex, INFINITE, 0); }
-    void sleep_until_done() { SleepConditionVariableSRW(&done, &mutex, INFINITE, 0); }
-    void wake_all() { WakeAllConditionVariable(&woken); }
-    void wake_done() { WakeConditionVariable(&done); }
 };
 
-}  // namespace
-
-// What a thread is started with: its crew and its place in it.
-struct qel_crew_seat {
-    qel_crew_state<system_sync>* state;
-    int32_t index;
+struct qel_crew_thread {
+    HANDLE handle;
+    void (*life)(void* arg);
+    void* arg;
 };
 
-struct qel_worker_crew {
-    qel_crew_state<system_sync> state;
-    HANDLE threads[QEL_CREW_MAX_THREADS];
-    qel_crew_seat seats[QEL_CREW_MAX_THREADS];
-};
-
-static DWORD WINAPI crew_thread(void* arg)
+qel_crew_lock* qel_crew_lock_create()
 {
-    const qel_crew_seat* seat = (const qel_crew_seat*)arg;
-    qel_crew_thread_life(seat->state, seat->index);
+    return new (std::nothrow) qel_crew_lock;
+}
+
+void qel_crew_lock_destroy(qel_crew_lock* lock)
+{
+    delete lock;
+}
+
+void qel_crew_lock_take(qel_crew_lock* lock)
+{
+    AcquireSRWLockExclusive(&lock->mutex);
+}
+
+void qel_crew_lock_give(qel_crew_lock* lock)
+{
+    ReleaseSRWLockExclusive(&lock->mutex);
+}
+
+void qel_crew_sleep_until_woken(qel_crew_lock* lock)
+{
+    SleepConditionVariableSRW(&lock->woken, &lock->mutex, INFINITE, 0);
+}
+
+void qel_crew_sleep_until_done(qel_crew_lock* lock)
+{
+    SleepConditionVariableSRW(&lock->done, &lock->mutex, INFINITE, 0);
+}
+
+void qel_crew_wake_all(qel_crew_lock* lock)
+{
+    WakeAllConditionVariable(&lock->woken);
+}
+
+void qel_crew_wake_done(qel_crew_lock* lock)
+{
+    WakeConditionVariable(&lock->done);
+}
+
+static DWORD WINAPI thread_main(void* arg)
+{
+    const qel_crew_thread* t = (const qel_crew_thread*)arg;
+    t->life(t->arg);
     return 0;
 }
 
-qel_worker_crew* qel_crew_start(int32_t count)
+qel_crew_thread* qel_crew_thread_start(void (*life)(void* arg), void* arg)
 {
-    qel_worker_crew* crew = new (std::nothrow) qel_worker_crew;
-    if (!crew) return nullptr;
-    qel_crew_state<system_sync>* state = &crew->state;
-    for (; state->size < std::min(count, (int32_t)QEL_CREW_MAX_THREADS); state->size++) {
-        crew->seats[state->size] = {state, state->size};
-        crew->threads[state->size] = CreateThread(nullptr, 0, crew_thread, &crew->seats[state->size], 0, nullptr);
-        if (!crew->threads[state->size]) break;  // the threads started so far make the crew
-    }
-    if (state->size) return crew;
-    delete crew;
+    qel_crew_thread* t = new (std::nothrow) qel_crew_thread{nullptr, life, arg};
+    if (!t) return nullptr;
+    t->handle = CreateThread(nullptr, 0, thread_main, t, 0, nullptr);
+    if (t->handle) return t;
+    delete t;
     return nullptr;
 }
 
-int32_t qel_crew_size(const qel_worker_crew* crew)
+void qel_crew_thread_join(qel_crew_thread* thread)
 {
-    return crew->state.size;
-}
-
-void qel_crew_dispatch(qel_worker_crew* crew, qel_thread_proc proc, void* const* args, int32_t jobs)
-{
-    qel_crew_state_dispatch(&crew->state, proc, args, jobs);
-}
-
-void qel_crew_wait(qel_worker_crew* crew)
-{
-    qel_crew_state_wait(&crew->state);
-}
-
-void qel_crew_stop(qel_worker_crew* crew)
-{
-    if (!crew) return;
-    qel_crew_state_stop(&crew->state);
-    for (int32_t i = 0; i < crew->state.size; i++) {
-        WaitForSingleObject(crew->threads[i], INFINITE);
-        CloseHandle(crew->threads[i]);
-    }
-    delete crew;
+    WaitForSingleObject(thread->handle, INFINITE);
+    CloseHandle(thread->handle);
+    delete thread;
 }
 
 int32_t qel_processor_count()

@@ -284,33 +284,38 @@ bool qel_glyph_iter_next(qel_glyph_iter* it)
     return true;
 }
 
-stbtt_fontinfo* qel_font_info_create(qel_context* ctx, const uint8_t* data, int32_t font_offset)
+// The outline library's record and nothing else, so callers free it with qel_mem_free.
+struct qel_font_info {
+    stbtt_fontinfo outline;
+};
+
+qel_font_info* qel_font_info_create(qel_context* ctx, const uint8_t* data, int32_t font_offset)
 {
-    stbtt_fontinfo* info = (stbtt_fontinfo*)qel_mem_alloc(ctx, sizeof(stbtt_fontinfo));
+    qel_font_info* info = (qel_font_info*)qel_mem_alloc(ctx, sizeof(qel_font_info));
     memset(info, 0, sizeof *info);
-    info->userdata = ctx;
-    if (data && stbtt_InitFont(info, data, font_offset)) return info;
+    info->outline.userdata = ctx;
+    if (data && stbtt_InitFont(&info->outline, data, font_offset)) return info;
     qel_mem_free(ctx, info);
     return nullptr;
 }
 
-void qel_font_info_vmetrics(const stbtt_fontinfo* info, int32_t* ascent, int32_t* descent)
+void qel_font_info_vmetrics(const qel_font_info* info, int32_t* ascent, int32_t* descent)
 {
     int32_t a, d, gap;
-    stbtt_GetFontVMetrics(info, &a, &d, &gap);
+    stbtt_GetFontVMetrics(&info->outline, &a, &d, &gap);
     if (ascent) *ascent = a;
     if (descent) *descent = d;
 }
 
-bool qel_font_info_glyph_box(const stbtt_fontinfo* info, int32_t glyph, float scale, int32_t* x0, int32_t* y0,
+bool qel_font_info_glyph_box(const qel_font_info* info, int32_t glyph, float scale, int32_t* x0, int32_t* y0,
                              int32_t* x1, int32_t* y1)
 {
-    stbtt_GetGlyphBitmapBox(info, glyph, scale, scale, x0, y0, x1, y1);
+    stbtt_GetGlyphBitmapBox(&info->outline, glyph, scale, scale, x0, y0, x1, y1);
     return *x1 > *x0 && *y1 > *y0;
 }
 
-void qel_font_info_glyph_bitmap(const stbtt_fontinfo* info, int32_t glyph, float scale, uint8_t* out, int32_t width,
+void qel_font_info_glyph_bitmap(const qel_font_info* info, int32_t glyph, float scale, uint8_t* out, int32_t width,
                                 int32_t height, int32_t stride)
 {
-    stbtt_MakeGlyphBitmap(info, out, width, height, stride, scale, scale, glyph);
+    stbtt_MakeGlyphBitmap(&info->outline, out, width, height, stride, scale, scale, glyph);
 }

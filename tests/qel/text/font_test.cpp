@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -133,6 +134,32 @@ TEST_F(FontTest, PrivateUseCharactersComeFromTheIconFont)
     EXPECT_EQ(missing[0].glyph, 0);
     EXPECT_EQ(missing[0].glyph_font, QEL_FONT_BODY);
     EXPECT_GT(missing[0].advance, 0.0f);
+}
+
+// A module with fonts of its own (colour emoji) reads outlines through a bare font record.
+TEST_F(FontTest, FontInfoReadsOutlinesOfTheCallersData)
+{
+    const std::string icons = inflated_font(QEL_FONT_ICON);
+    int64_t before = counter.live;
+    EXPECT_EQ(qel_font_info_create(ctx, (const uint8_t*)icons.data() + 4, 0), nullptr) << "not a font";
+    EXPECT_EQ(qel_font_info_create(ctx, nullptr, 0), nullptr);
+    EXPECT_EQ(counter.live, before) << "a refused record was kept";
+    qel_font_info* info = qel_font_info_create(ctx, (const uint8_t*)icons.data(), 0);
+    ASSERT_NE(info, nullptr);
+    int32_t ascent = 0, descent = 0;
+    qel_font_info_vmetrics(info, &ascent, &descent);
+    EXPECT_GT(ascent, 0);
+    EXPECT_LE(descent, 0);
+    qel_font_info_vmetrics(info, nullptr, nullptr);
+    int32_t glyph = walk(QEL_FONT_ICON, 20, "\xEE\x81\xAC")[0].glyph;  // U+E06C check
+    int32_t x0, y0, x1, y1;
+    ASSERT_TRUE(qel_font_info_glyph_box(info, glyph, 0.02f, &x0, &y0, &x1, &y1));
+    int32_t w = x1 - x0, h = y1 - y0;
+    std::vector<uint8_t> coverage((size_t)(w * h));
+    qel_font_info_glyph_bitmap(info, glyph, 0.02f, coverage.data(), w, h, w);
+    EXPECT_GT(*std::max_element(coverage.begin(), coverage.end()), 200) << "the check mark has solid ink";
+    qel_mem_free(ctx, info);
+    EXPECT_EQ(counter.live, before);
 }
 
 TEST_F(FontTest, TabularDigitsShareOneWidth)

@@ -8,14 +8,10 @@
 #include <cstring>
 #include <string>
 
+#include "qel/icons.h"
 #include "qel_headless.h"
 #include "support/picture.h"
 #include "support/qel_inspect.h"
-
-// Icon glyphs of the embedded icon font.
-#define ICON_A "\xEE\x81\x88"  // U+E048
-#define ICON_B "\xEE\x81\x89"  // U+E049
-#define ICON_C "\xEE\x81\xAC"  // U+E06C
 
 struct widget_rig {
     qel_soft_renderer* soft;

@@ -19,6 +19,7 @@
 // core        qel/civil_date.h            calendar dates and day numbers
 // text        qel/text_units.h            UTF-8 and label conventions
 // text        qel/font.h                  fonts, font roles, the glyph walk
+// text        qel/icons.h                 the icon font's icons by name (generated)
 // text        qel/text.h                  measuring, wrapping and drawing text
 // text        qel/text_edit.h             the editing model behind every text field
 // layout      qel/layout.h                the layout tree: nodes, containers, overlays, scrolling state
@@ -127,6 +128,7 @@
 #include "qel/civil_date.h"
 #include "qel/text_units.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/text.h"
 #include "qel/text_edit.h"
 #include "qel/layout.h"

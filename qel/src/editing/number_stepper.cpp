@@ -8,6 +8,7 @@
 
 #include "core/core.h"
 #include "qel/button.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/text_input.h"
 #include "qel/text_widgets.h"
@@ -16,7 +17,7 @@
 #include "editing/text_field.h"
 
 static const uint32_t STATE_KEY = 0x4E554D;
-static const char DECREASE_GLYPH[] = "\xEE\x84\x9C", INCREASE_GLYPH[] = "\xEE\x84\xBD";
+static const char DECREASE_GLYPH[] = QEL_ICON_MINUS, INCREASE_GLYPH[] = QEL_ICON_PLUS;
 
 struct stepper_state {
     char text[64];  // the field's buffer

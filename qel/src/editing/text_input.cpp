@@ -6,6 +6,7 @@
 
 #include "core/core.h"
 #include "qel/button.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
@@ -13,8 +14,8 @@
 #include "editing/text_field.h"
 
 static const float MULTILINE_HEIGHT = 96, MULTILINE_MIN_HEIGHT = 80, MIN_WIDTH = 80;
-static const char CLEAR_GLYPH[] = "\xEE\x86\xB2", SHOW_GLYPH[] = "\xEE\x82\xBA", HIDE_GLYPH[] = "\xEE\x82\xBB";
-static const char SEARCH_GLYPH[] = "\xEE\x85\x91";
+static const char CLEAR_GLYPH[] = QEL_ICON_X, SHOW_GLYPH[] = QEL_ICON_EYE, HIDE_GLYPH[] = QEL_ICON_EYE_OFF;
+static const char SEARCH_GLYPH[] = QEL_ICON_SEARCH;
 
 static bool given(const char* text)
 {

@@ -10,6 +10,7 @@
 #include "overlays/overlay_state.h"
 #include "qel/arena.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
@@ -23,7 +24,6 @@
 static const uint32_t PANEL_KEY = 0x9A4Eu;
 static const int32_t PALETTE_Z = 0x7FFF0000;
 static const float ROW_HEIGHT = 40.0f, LIST_MAX_HEIGHT = 340.0f, MARGIN = 6.0f;
-#define GLYPH_SEARCH "\xEE\x85\x91"  // U+E151
 
 struct palette_state {
     char query[128];
@@ -101,7 +101,7 @@ static void query_row(qel_context* ctx, palette_state* st)
     qel_text_input_opts o = {};
     o.placeholder = "Type a command or search";
     o.size = 2;
-    uint32_t result = qel_input_text_ex(ctx, field, st->query, (int32_t)sizeof st->query, &o, false, true, GLYPH_SEARCH);
+    uint32_t result = qel_input_text_ex(ctx, field, st->query, (int32_t)sizeof st->query, &o, false, true, QEL_ICON_SEARCH);
     if (result & QEL_INPUT_CHANGED) st->highlighted = 0;
     qel_container_end(ctx);
     qel_divider(ctx);

@@ -13,6 +13,7 @@
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/popup.h"
 #include "qel/state.h"
@@ -24,9 +25,6 @@
 static const uint32_t POPUP_KEY = 0xDA7Eu;
 static const int32_t MAX_YEAR = 5000000;  // day numbers of every date up to here fit 32 bits
 static const float FADE = 0.14f;
-#define GLYPH_CALENDAR "\xEE\x81\xA3"  // U+E063
-#define GLYPH_PREVIOUS "\xEE\x81\xAE"  // U+E06E
-#define GLYPH_NEXT "\xEE\x81\xAF"      // U+E06F
 
 // --- Names ---
 
@@ -141,9 +139,9 @@ static void calendar_header(qel_context* ctx, calendar_view* v)
     qel_button_opts b = {};
     b.size = 1;
     b.tooltip = "Previous month";
-    if (qel_icon_button(ctx, GLYPH_PREVIOUS, &b)) step_view(v, -1);
+    if (qel_icon_button(ctx, QEL_ICON_CHEVRON_LEFT, &b)) step_view(v, -1);
     b.tooltip = "Next month";
-    if (qel_icon_button(ctx, GLYPH_NEXT, &b)) step_view(v, 1);
+    if (qel_icon_button(ctx, QEL_ICON_CHEVRON_RIGHT, &b)) step_view(v, 1);
     qel_container_end(ctx);
 }
 
@@ -247,7 +245,7 @@ bool qel_date_picker_calendar(qel_context* ctx, const char* label, qel_date* dat
 
 static void date_text(qel_context* ctx, const qel_date* date, const qel_date_picker_options* o)
 {
-    qel_icon(ctx, GLYPH_CALENDAR, 16, qel_color_token(QEL_COLOR_TEXT_MUTED));
+    qel_icon(ctx, QEL_ICON_CALENDAR, 16, qel_color_token(QEL_COLOR_TEXT_MUTED));
     bool has = date && date->year > 0;
     const char* text = has ? qel_arena_sprintf(ctx, "%s %d, %d", qel_month_name_short(ctx, date->month - 1),
                                                date->day, date->year)

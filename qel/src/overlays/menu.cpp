@@ -11,6 +11,7 @@
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/popup.h"
@@ -26,9 +27,6 @@
 static const uint32_t SELECT_KEY = 0x5E1Eu;
 static const float ICON_SIZE = 16.0f, ROW_HEIGHT = 32.0f, LIST_MAX_HEIGHT = 300.0f;
 static const float FADE = 0.14f;
-#define GLYPH_CHECK "\xEE\x81\xAC"          // U+E06C
-#define GLYPH_SELECT_CHEVRON "\xEE\x88\x91"  // U+E211
-#define GLYPH_SEARCH "\xEE\x85\x91"         // U+E151
 
 static const qel_theme* theme(qel_context* ctx)
 {
@@ -55,7 +53,7 @@ static void menu_row_content(qel_context* ctx, const char* label, const qel_menu
     if (o->shortcut)
         qel_text_leaf_scaled(ctx, o->shortcut, QEL_FONT_BODY, theme(ctx)->text_small,
                              qel_color_token(QEL_COLOR_TEXT_MUTED), 1.3f);
-    if (o->checked) qel_icon(ctx, GLYPH_CHECK, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT));
+    if (o->checked) qel_icon(ctx, QEL_ICON_CHECK, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT));
 }
 
 bool qel_menu_item(qel_context* ctx, const char* label, const qel_menu_item_options* options)
@@ -161,7 +159,7 @@ static void select_trigger_content(qel_context* ctx, const char* const* items, u
                              qel_color_token(QEL_COLOR_TEXT), false, 1.3f);
     }
     qel_node_at(ctx, text)->width = {QEL_SIZE_GROW, 1};
-    qel_icon(ctx, GLYPH_SELECT_CHEVRON, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT_MUTED));
+    qel_icon(ctx, QEL_ICON_CHEVRONS_UP_DOWN, ICON_SIZE, qel_color_token(QEL_COLOR_TEXT_MUTED));
 }
 
 static void select_search(qel_context* ctx, const qel_popup_slot* slot, select_state* st)
@@ -177,7 +175,7 @@ static void select_search(qel_context* ctx, const qel_popup_slot* slot, select_s
     in.placeholder = "Search";
     in.autofocus = 1;
     in.size = 1;
-    qel_input_text_ex(ctx, field, st->search, (int32_t)sizeof st->search, &in, false, false, GLYPH_SEARCH);
+    qel_input_text_ex(ctx, field, st->search, (int32_t)sizeof st->search, &in, false, false, QEL_ICON_SEARCH);
     qel_container_end(ctx);
 }
 

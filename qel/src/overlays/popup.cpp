@@ -11,6 +11,7 @@
 #include "overlays/overlay_state.h"
 #include "qel/anim.h"
 #include "qel/button.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -22,8 +23,6 @@ static const uint32_t DROPDOWN_KEY = 0x3E40u, CONTEXT_MENU_KEY = 0xC7Cu;
 static const int32_t Z_BASE = 1001;
 static const float OPEN_PERIOD = 0.28f, CLOSE_PERIOD = 0.16f;
 static const float ANCHOR_GAP = 6.0f, SLIDE = 6.0f, MAX_HEIGHT = 420.0f, KEYBOARD_MIN_WIDTH = 180.0f;
-#define GLYPH_MENU "\xEE\x82\xB6"     // U+E0B6
-#define GLYPH_CHEVRON "\xEE\x81\xAD"  // U+E06D
 
 int32_t qel_overlay_next_z(qel_context* ctx)
 {
@@ -253,9 +252,9 @@ static uint32_t dropdown_trigger(qel_context* ctx, const char* label, const qel_
     b.selected = open;
     if (op->icon_only) {
         b.tooltip = label;
-        *clicked = qel_icon_button(ctx, op->icon ? op->icon : GLYPH_MENU, &b);
+        *clicked = qel_icon_button(ctx, op->icon ? op->icon : QEL_ICON_ELLIPSIS, &b);
     } else {
-        b.trailing_icon = GLYPH_CHEVRON;
+        b.trailing_icon = QEL_ICON_CHEVRON_DOWN;
         *clicked = qel_button(ctx, label, &b);
     }
     uint32_t trigger = qel_last_item_id(ctx);

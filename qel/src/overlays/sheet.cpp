@@ -9,6 +9,7 @@
 #include "overlays/overlay_state.h"
 #include "qel/button.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
@@ -19,7 +20,6 @@
 
 static const uint32_t DIALOG_KEY = 0xD1A106u, SIDE_SHEET_KEY = 0x5EE7u;
 static const uint32_t SCRIM_KEY = 0x5C819u, PANEL_KEY = 0x9A4Eu;
-#define GLYPH_CLOSE "\xEE\x86\xB2"  // U+E1B2
 
 struct sheet_state {
     float spring[2];
@@ -151,7 +151,7 @@ static void header(qel_context* ctx, const char* title, const char* description,
         qel_button_opts b = {};
         b.size = 1;
         b.tooltip = "Close";
-        if (qel_icon_button(ctx, GLYPH_CLOSE, &b) && open) *open = 0;
+        if (qel_icon_button(ctx, QEL_ICON_X, &b) && open) *open = 0;
         qel_node* n = qel_node_at(ctx, qel_node_latest_with_id(ctx, qel_last_item_id(ctx)));
         if (n) {
             n->translate_x = 6;

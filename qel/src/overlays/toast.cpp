@@ -13,6 +13,7 @@
 #include "qel/draw.h"
 #include "qel/frame.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -25,8 +26,7 @@
 static const uint32_t LAYER = 0x70A57u;
 static const int32_t LAYER_Z = 0x7FFFFF00;
 static const float GAP = 8.0f, EDGE = 16.0f, MAX_WIDTH = 360.0f, NEW_HEIGHT = 64.0f;
-#define GLYPH_CLOSE "\xEE\x86\xB2"  // U+E1B2
-static const char* const KIND_GLYPHS[] = {"\xEE\x83\xB9", "\xEE\x88\xA6", "\xEE\x86\x93", "\xEE\x81\xB7"};
+static const char* const KIND_GLYPHS[] = {QEL_ICON_INFO, QEL_ICON_CIRCLE_CHECK, QEL_ICON_TRIANGLE_ALERT, QEL_ICON_CIRCLE_ALERT};
 
 static qel_toast* find(qel_context* ctx, uint32_t id)
 {
@@ -204,7 +204,7 @@ static void card_content(qel_context* ctx, qel_toast* t, const stack_frame& f)
     if (t->action[0] && qel_button(ctx, t->action, &small)) t->dismissed = t->action_clicked = 1;
     qel_button_opts close = small;
     close.custom_color = qel_color_token(QEL_COLOR_TEXT_MUTED);
-    if (qel_icon_button(ctx, GLYPH_CLOSE, &close)) t->dismissed = 1;
+    if (qel_icon_button(ctx, QEL_ICON_X, &close)) t->dismissed = 1;
     qel_node* n = qel_node_at(ctx, qel_node_latest_with_id(ctx, qel_last_item_id(ctx)));
     if (n) {
         n->width = n->height = {QEL_SIZE_FIXED, 24};

@@ -144,16 +144,16 @@ TEST(Button, VariantsResolveAsDocumented)
         qel_button_opts o = {};
         o.variant = 77;
         qel_button(ctx, "Unknown", &o);
-        qel_icon_button(ctx, ICON_A, nullptr);
+        qel_icon_button(ctx, QEL_ICON_ARROW_LEFT, nullptr);
     };
     rig.h.run(2);
     EXPECT_EQ(node_with_id(rig.h.ctx, id_of(rig, "Plain"))->fill, expected[0].background);
     EXPECT_EQ(node_with_id(rig.h.ctx, id_of(rig, "Grouped"))->fill, expected[1].background);
     EXPECT_EQ(node_with_id(rig.h.ctx, id_of(rig, "Unknown"))->fill, expected[2].background);
-    qel_rect icon = rig.h.rect(id_of(rig, ICON_A));
+    qel_rect icon = rig.h.rect(id_of(rig, QEL_ICON_ARROW_LEFT));
     EXPECT_EQ(icon.w, qel_control_height(rig.h.ctx, 0));
     EXPECT_EQ(icon.h, icon.w);
-    EXPECT_EQ(node_with_id(rig.h.ctx, id_of(rig, ICON_A))->fill, expected[1].background) << "icon buttons are ghosts";
+    EXPECT_EQ(node_with_id(rig.h.ctx, id_of(rig, QEL_ICON_ARROW_LEFT))->fill, expected[1].background) << "icon buttons are ghosts";
 }
 
 TEST(Button, PalettesFollowAccentAndMode)
@@ -183,15 +183,15 @@ TEST(Button, IconButtonIdsComeFromTheTooltipAndTheGlyphs)
         qel_button_opts o = {};
         o.tooltip = "Zoom";
         qel_row_begin(ctx, nullptr);
-        if (qel_icon_button(ctx, ICON_A, &o)) clicked.push_back(1);
-        if (qel_icon_button(ctx, ICON_B, &o)) clicked.push_back(2);
-        if (qel_icon_button(ctx, ICON_C, nullptr)) clicked.push_back(3);
+        if (qel_icon_button(ctx, QEL_ICON_ARROW_LEFT, &o)) clicked.push_back(1);
+        if (qel_icon_button(ctx, QEL_ICON_ARROW_RIGHT, &o)) clicked.push_back(2);
+        if (qel_icon_button(ctx, QEL_ICON_CHECK, nullptr)) clicked.push_back(3);
         qel_container_end(ctx);
     };
     rig.h.run(2);
-    uint32_t a = qel_hash_str(ICON_A, id_of(rig, "Zoom")), b = qel_hash_str(ICON_B, id_of(rig, "Zoom"));
+    uint32_t a = qel_hash_str(QEL_ICON_ARROW_LEFT, id_of(rig, "Zoom")), b = qel_hash_str(QEL_ICON_ARROW_RIGHT, id_of(rig, "Zoom"));
     ASSERT_NE(a, b);
-    for (uint32_t id : {a, b, id_of(rig, ICON_C)}) {
+    for (uint32_t id : {a, b, id_of(rig, QEL_ICON_CHECK)}) {
         qel_vec2 c = rig.centre(id);
         rig.h.click(c.x, c.y);
     }
@@ -231,9 +231,9 @@ TEST(Button, IconsCrossFadeWhenTheyChangeButNotAtFirst)
     icon = "1234567-y";  // differs only past the seventh byte
     rig.h.run();
     EXPECT_EQ(glyphs(rig.h.ctx).size(), 1u);
-    icon = "12" ICON_A ICON_B;  // 8 bytes: only "12" and the first icon are compared
+    icon = "12" QEL_ICON_ARROW_LEFT QEL_ICON_ARROW_RIGHT;  // 8 bytes: only "12" and the first icon are compared
     rig.h.run(30);
-    icon = "12" ICON_A ICON_C;
+    icon = "12" QEL_ICON_ARROW_LEFT QEL_ICON_CHECK;
     rig.h.run();
     EXPECT_EQ(glyphs(rig.h.ctx).size(), 1u) << "kept whole characters within 7 bytes";
 }

@@ -48,7 +48,7 @@ TEST(TextWidgets, EachKindHasItsLook)
         {"heading 3", [](qel_context* c) { qel_heading(c, "H", 3); }, "H", 1, 22 * UI, QEL_COLOR_TEXT, true, 1.3f},
         {"heading 9 is 4", [](qel_context* c) { qel_heading(c, "H", 9); }, "H", 1, 17 * UI, QEL_COLOR_TEXT, true,
          1.3f},
-        {"icon, defaults", [](qel_context* c) { qel_icon(c, ICON_A, 0, 0); }, ICON_A, 4, 16, QEL_COLOR_TEXT, false,
+        {"icon, defaults", [](qel_context* c) { qel_icon(c, QEL_ICON_ARROW_LEFT, 0, 0); }, QEL_ICON_ARROW_LEFT, 4, 16, QEL_COLOR_TEXT, false,
          1.0f},
         {"code chip", [](qel_context* c) { qel_code_chip(c, "x=1"); }, "x=1", 3, 12 * UI, QEL_COLOR_TEXT, false, 1.4f},
     };

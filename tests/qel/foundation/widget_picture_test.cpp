@@ -23,14 +23,14 @@ static void button_board(qel_context* ctx)
     row_begin(ctx, 8);
     qel_button_opts o = {};
     o.size = 1;
-    o.leading_icon = ICON_C;
+    o.leading_icon = QEL_ICON_CHECK;
     qel_button(ctx, "Small", &o);
     o = {};
     o.size = 2;
     o.variant = QEL_BUTTON_PRIMARY;
-    o.trailing_icon = ICON_B;
+    o.trailing_icon = QEL_ICON_ARROW_RIGHT;
     qel_button(ctx, "Large", &o);
-    qel_icon_button(ctx, ICON_A, nullptr);
+    qel_icon_button(ctx, QEL_ICON_ARROW_LEFT, nullptr);
     o = {};
     o.loading = 1;
     qel_button(ctx, "Saving", &o);
@@ -66,8 +66,8 @@ static void text_board(qel_context* ctx)
     row_begin(ctx, 8);
     qel_code_chip(ctx, "2x1");
     qel_word_chips(ctx, "zpl  tspl dymo");
-    qel_icon(ctx, ICON_C, 0, 0);
-    qel_icon(ctx, ICON_A, 20, qel_color_token(QEL_COLOR_ACCENT));
+    qel_icon(ctx, QEL_ICON_CHECK, 0, 0);
+    qel_icon(ctx, QEL_ICON_ARROW_LEFT, 20, qel_color_token(QEL_COLOR_ACCENT));
     qel_link(ctx, "A link");
     qel_container_end(ctx);
     qel_field_label(ctx, "Field label##price");

@@ -6,12 +6,11 @@
 #include <climits>
 #include <string>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
 static const uint32_t POPUP_KEY = 0xDA7Eu;
-#define GLYPH_PREVIOUS "\xEE\x81\xAE"
-#define GLYPH_NEXT "\xEE\x81\xAF"
 
 TEST(DateNames, WrapAndFallBackToEnglish)
 {
@@ -98,10 +97,10 @@ TEST(Calendar, MonthsHaveTheirLengthAndStartOnTheirWeekday)
 TEST(Calendar, StepsAcrossYearEndsAndPicksMoveTheView)
 {
     calendar_rig c({2026, 12, 5});
-    c.step(GLYPH_NEXT, "Next month");
+    c.step(QEL_ICON_CHEVRON_RIGHT, "Next month");
     EXPECT_NE(node_with_text(c.ctx(), "January 2027"), nullptr);
-    c.step(GLYPH_PREVIOUS, "Previous month");
-    c.step(GLYPH_PREVIOUS, "Previous month");
+    c.step(QEL_ICON_CHEVRON_LEFT, "Previous month");
+    c.step(QEL_ICON_CHEVRON_LEFT, "Previous month");
     EXPECT_NE(node_with_text(c.ctx(), "November 2026"), nullptr);
     EXPECT_EQ(c.picks, 0);
 
@@ -123,11 +122,11 @@ TEST(Calendar, CallersDatesAreBroughtIntoRangeAndNoDateShowsToday)
     EXPECT_NE(node_with_text(wrapped.ctx(), "February 2026"), nullptr);
     calendar_rig far({INT_MAX, 12, 31});
     EXPECT_NE(node_with_text(far.ctx(), "December 5000000"), nullptr);
-    far.step(GLYPH_NEXT, "Next month");
+    far.step(QEL_ICON_CHEVRON_RIGHT, "Next month");
     EXPECT_NE(node_with_text(far.ctx(), "December 5000000"), nullptr);
     calendar_rig early({-3, 1, 1});
     EXPECT_NE(node_with_text(early.ctx(), "January 1"), nullptr);
-    early.step(GLYPH_PREVIOUS, "Previous month");
+    early.step(QEL_ICON_CHEVRON_LEFT, "Previous month");
     EXPECT_NE(node_with_text(early.ctx(), "January 1"), nullptr);
 
     calendar_rig none({0, 0, 0}, false);

@@ -16,7 +16,7 @@ static void menu_board(qel_context* ctx)
     if (qel_dropdown_begin(ctx, "Label", nullptr)) {
         qel_menu_label(ctx, "Stock");
         qel_menu_item_options o = {};
-        o.icon = ICON_A;
+        o.icon = QEL_ICON_ARROW_LEFT;
         o.shortcut = "Ctrl+O";
         qel_menu_item(ctx, "Open spreadsheet", &o);
         qel_menu_item_options checked = {};
@@ -28,7 +28,7 @@ static void menu_board(qel_context* ctx)
         qel_menu_separator(ctx);
         qel_menu_item_options danger = {};
         danger.destructive = 1;
-        danger.icon = ICON_B;
+        danger.icon = QEL_ICON_ARROW_RIGHT;
         qel_menu_item(ctx, "Clear table", &danger);
         qel_dropdown_end(ctx);
     }
@@ -96,10 +96,10 @@ static void tooltip_board(qel_context* ctx)
     qel_button_opts o = {};
     o.tooltip = "Save job";
     o.shortcut = "Ctrl S";
-    qel_icon_button(ctx, ICON_A, &o);
+    qel_icon_button(ctx, QEL_ICON_ARROW_LEFT, &o);
     qel_button_opts plain = {};
     plain.tooltip = "Open a spreadsheet with the labels to print";
-    qel_icon_button(ctx, ICON_B, &plain);
+    qel_icon_button(ctx, QEL_ICON_ARROW_RIGHT, &plain);
     qel_container_end(ctx);
     qel_container_end(ctx);
 }
@@ -141,9 +141,9 @@ static void color_board(qel_context* ctx)
 static void palette_board(qel_context* ctx)
 {
     static const qel_command commands[] = {
-        {"Open spreadsheet", ICON_A, "File", "Ctrl O"},
-        {"Save job", ICON_B, "File", "Ctrl S"},
-        {"Print labels", ICON_C, "Printer", "Ctrl P"},
+        {"Open spreadsheet", QEL_ICON_ARROW_LEFT, "File", "Ctrl O"},
+        {"Save job", QEL_ICON_ARROW_RIGHT, "File", "Ctrl S"},
+        {"Print labels", QEL_ICON_CHECK, "Printer", "Ctrl P"},
     };
     static uint8_t open = 1;
     board_begin(ctx);
@@ -198,7 +198,7 @@ TEST(OverlayPictures, MenuAndSelect)
 TEST(OverlayPictures, TooltipDialogSheetAndToasts)
 {
     expect_scene({"tooltip", tooltip_board, [](widget_rig& rig) {
-                      rig.move_to(qel_hash_str(ICON_A, qel_id(rig.h.ctx, "Save job")));
+                      rig.move_to(qel_hash_str(QEL_ICON_ARROW_LEFT, qel_id(rig.h.ctx, "Save job")));
                       rig.h.run(40);
                   }});
     expect_scene({"dialog", dialog_board, nullptr});

@@ -4,12 +4,12 @@
 // deep or unbalanced nesting that leaves no scope open.
 #include <gtest/gtest.h>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
 static const uint32_t DIALOG_KEY = 0xD1A106u, SIDE_SHEET_KEY = 0x5EE7u;
 static const uint32_t DROPDOWN_KEY = 0x3E40u;
-#define GLYPH_CLOSE "\xEE\x86\xB2"
 
 // A page with a button and a field, and a dialog "Print" over it holding a field and two buttons.
 struct dialog_rig {
@@ -51,7 +51,7 @@ struct dialog_rig {
         qel_pop_id(ctx());
         return id;
     }
-    uint32_t close_button() { return qel_hash_str(GLYPH_CLOSE, inner("Close")); }
+    uint32_t close_button() { return qel_hash_str(QEL_ICON_X, inner("Close")); }
     void click_scrim()
     {
         rig.h.click(5, 5);

@@ -23,10 +23,10 @@ struct tooltip_rig {
             qel_button_opts save = {};
             save.tooltip = "Save";
             save.shortcut = "Ctrl S";
-            qel_icon_button(ctx, ICON_A, &save);
+            qel_icon_button(ctx, QEL_ICON_ARROW_LEFT, &save);
             qel_button_opts open = {};
             open.tooltip = "Open";
-            qel_icon_button(ctx, ICON_B, &open);
+            qel_icon_button(ctx, QEL_ICON_ARROW_RIGHT, &open);
             qel_container_end(ctx);
             qel_container_end(ctx);
         };
@@ -39,7 +39,7 @@ struct tooltip_rig {
 TEST(Tooltip, ShowsAfterTheRestDelayWithTheShortcutAsKeycaps)
 {
     tooltip_rig t;
-    t.rig.move_to(t.button("Save", ICON_A));
+    t.rig.move_to(t.button("Save", QEL_ICON_ARROW_LEFT));
     t.rig.h.run(33);  // hovered for 0.5 s
     EXPECT_FALSE(tooltip_shown(t.ctx()));
     t.rig.h.run(4);  // 0.5625 s
@@ -56,10 +56,10 @@ TEST(Tooltip, ShowsAfterTheRestDelayWithTheShortcutAsKeycaps)
 TEST(Tooltip, TheNeighbourShowsAtOnceAndGlidesOver)
 {
     tooltip_rig t(false);
-    t.rig.move_to(t.button("Save", ICON_A));
+    t.rig.move_to(t.button("Save", QEL_ICON_ARROW_LEFT));
     t.rig.h.run(60);
     ASSERT_TRUE(tooltip_shown(t.ctx()));
-    t.rig.move_to(t.button("Open", ICON_B));
+    t.rig.move_to(t.button("Open", QEL_ICON_ARROW_RIGHT));
     t.rig.h.run(2);
     ASSERT_NE(node_with_text(t.ctx(), "Open"), nullptr);
     const qel_node* panel = node_with_id(t.ctx(), TOOLTIP_LAYER);

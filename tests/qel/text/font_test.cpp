@@ -7,6 +7,7 @@
 #include "text/embedded_fonts.h"
 #include "text/inflate.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/text.h"
 #include "support/qel_fixture.h"
 #include "support/scratch.h"
@@ -151,7 +152,7 @@ TEST_F(FontTest, FontInfoReadsOutlinesOfTheCallersData)
     EXPECT_GT(ascent, 0);
     EXPECT_LE(descent, 0);
     qel_font_info_vmetrics(info, nullptr, nullptr);
-    int32_t glyph = walk(QEL_FONT_ICON, 20, "\xEE\x81\xAC")[0].glyph;  // U+E06C check
+    int32_t glyph = walk(QEL_FONT_ICON, 20, QEL_ICON_CHECK)[0].glyph;  // U+E06C check
     int32_t x0, y0, x1, y1;
     ASSERT_TRUE(qel_font_info_glyph_box(info, glyph, 0.02f, &x0, &y0, &x1, &y1));
     int32_t w = x1 - x0, h = y1 - y0;

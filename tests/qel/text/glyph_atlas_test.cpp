@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/text.h"
 #include "support/qel_fixture.h"
 
@@ -193,7 +194,7 @@ TEST_F(AtlasTest, GlyphsWiderThanTheAtlasMakeItGrow)
 TEST_F(AtlasTest, GlyphPixelsAreTheRasterisersThroughGamma)
 {
     for (int32_t font : {QEL_FONT_BODY, QEL_FONT_ICON}) {
-        qel_draw_text(ctx, font, 24, 10.5f, 10, 0xFFFFFFFF, font == QEL_FONT_ICON ? "\xEE\x81\xAC" : "g", -1, 0);
+        qel_draw_text(ctx, font, 24, 10.5f, 10, 0xFFFFFFFF, font == QEL_FONT_ICON ? QEL_ICON_CHECK : "g", -1, 0);
         const qel_glyph& g = ctx->fonts.glyphs[glyphs() - 1];
         ASSERT_EQ(g.size_q, 96);
         const qel_font& f = ctx->fonts.fonts[font];

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/text.h"
 #include "support/qel_fixture.h"
 
@@ -256,7 +257,7 @@ TEST_F(TextTest, SizesAndPlacesThatAreNoNumberDrawNothing)
 
 TEST_F(TextTest, IconsAreCentredInTheirRectangle)
 {
-    const char* check = "\xEE\x81\xAC";
+    const char* check = QEL_ICON_CHECK;
     qel_rect r = {100, 50, 24, 24};
     uint32_t from = ctx->draw.vertex_count;
     qel_draw_text_in_rect(ctx, check, &r, 16, 0xFFFFFFFF);

@@ -11,6 +11,7 @@
 #include "qel/button.h"
 #include "qel/draw.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -132,8 +133,8 @@ struct copy_look {
     const char* tooltip;
 };
 
-static const copy_look COPY = {"\xEE\x82\x9E", "Copy"};     // U+E09E
-static const copy_look COPIED = {"\xEE\x81\xAC", "Copied"};  // U+E06C
+static const copy_look COPY = {QEL_ICON_COPY, "Copy"};
+static const copy_look COPIED = {QEL_ICON_CHECK, "Copied"};
 
 // The id the icon button of a look has in the current scope.
 static uint32_t look_id(qel_context* ctx, const copy_look& look)

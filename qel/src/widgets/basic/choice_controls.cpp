@@ -11,6 +11,7 @@
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
@@ -31,7 +32,7 @@ static const float ICON_SIZE = 16.0f;
 static const float TIGHT_PAD = 8.0f;
 static const float REVEAL_MARGIN = 24.0f;
 static const uint32_t STRIP_KEY = 0x7AB5u, REVEALED_KEY = 0x7AB4u, CHIP_KEY = 0xC41B0004u;
-static const char CHECK_GLYPH[] = "\xEE\x81\xAC";  // U+E06C
+static const char CHECK_GLYPH[] = QEL_ICON_CHECK;
 
 // --- The body ---
 

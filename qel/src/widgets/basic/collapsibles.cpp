@@ -10,6 +10,7 @@
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -25,9 +26,9 @@ static const float HOVER_SECONDS = 0.14f;
 static const float HEADER_PERIOD = 0.4f, TREE_PERIOD = 0.32f;
 static const uint32_t HEADER_KEY = 0xacc00006u, BODY_KEY = 0xacc000c6u, TREE_KEY = 0x7eee0007u;
 static const uint32_t TREE_CLICK_ID = 0x7eee0c11u;
-static const char LEAF_GLYPH[] = "\xEE\x83\x80";         // U+E0C0
-static const char OPEN_BRANCH_GLYPH[] = "\xEE\x89\x87";  // U+E247
-static const char BRANCH_GLYPH[] = "\xEE\x83\x97";       // U+E0D7
+static const char LEAF_GLYPH[] = QEL_ICON_FILE;
+static const char OPEN_BRANCH_GLYPH[] = QEL_ICON_FOLDER_OPEN;
+static const char BRANCH_GLYPH[] = QEL_ICON_FOLDER;
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -24,7 +25,7 @@
 #include "kit/widget_nodes.h"
 
 static const float HOVER_SECONDS = 0.14f, SELECT_SECONDS = 0.18f;
-static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
+static const char CLOSE_GLYPH[] = QEL_ICON_X;
 
 static qel_color accent_or_text(qel_context* ctx)
 {

@@ -14,6 +14,7 @@
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -32,8 +33,8 @@ static const char* const KEY_NAMES[] = {
 };
 static_assert(sizeof KEY_NAMES / sizeof KEY_NAMES[0] == QEL_KEY_COUNT);
 
-static const char KEYBOARD_GLYPH[] = "\xEE\x8A\x84";  // U+E284
-static const char CLEAR_GLYPH[] = "\xEE\x86\xB2";     // U+E1B2
+static const char KEYBOARD_GLYPH[] = QEL_ICON_KEYBOARD;
+static const char CLEAR_GLYPH[] = QEL_ICON_X;
 static const float EASE_SECONDS = 0.14f;
 
 const char* qel_key_name(int32_t key)

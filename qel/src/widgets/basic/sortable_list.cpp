@@ -9,6 +9,7 @@
 #include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
+#include "qel/icons.h"
 #include "qel/layout.h"
 #include "qel/frame.h"
 #include "qel/id.h"
@@ -23,7 +24,7 @@
 enum { MAX_ITEMS = 256 };
 
 static const uint32_t ITEM_KEY = 0x5e0du;
-static const char GRIP_GLYPH[] = "\xEE\x83\xAB";  // U+E0EB
+static const char GRIP_GLYPH[] = QEL_ICON_GRIP_VERTICAL;
 
 struct qel_sortable_record {
     uint32_t id;

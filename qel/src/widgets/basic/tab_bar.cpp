@@ -13,6 +13,7 @@
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/menubar.h"
@@ -29,7 +30,7 @@
 static const uint32_t EMPTY_KEY = 0xd7bu, CLOSE_KEY = 0xc105eu, STRIP_KEY = 0xd0c7u, ROW_KEY = 0x5707u;
 static const float HOVER_SECONDS = 0.14f, TAB_GAP = 2.0f;
 static const float EDGE_SCROLL = 28.0f, EDGE_SPEED = 520.0f, WHEEL_STEP = 44.0f, REVEAL_MARGIN = 24.0f;
-static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
+static const char CLOSE_GLYPH[] = QEL_ICON_X;
 
 struct tab_bar_state {
     qel_reorder drag;

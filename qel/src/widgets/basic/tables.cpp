@@ -8,6 +8,7 @@
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
@@ -21,9 +22,9 @@
 static const uint32_t SCROLL_KEY = 0x7ab1e5u, HEADER_KEY = 0x4eadu, ROW_KEY = 0x20bu;
 static const float LOOSE_COLUMN = 96.0f, CONTENT_SLACK = 16.0f;
 static const float HOVER_SECONDS = 0.1f;
-static const char SORTED_DOWN_GLYPH[] = "\xEE\x81\x82";  // U+E042
-static const char SORTED_UP_GLYPH[] = "\xEE\x81\x8A";    // U+E04A
-static const char UNSORTED_GLYPH[] = "\xEE\x88\x91";     // U+E211
+static const char SORTED_DOWN_GLYPH[] = QEL_ICON_ARROW_DOWN;
+static const char SORTED_UP_GLYPH[] = QEL_ICON_ARROW_UP;
+static const char UNSORTED_GLYPH[] = QEL_ICON_CHEVRONS_UP_DOWN;
 
 static qel_size cell_width(const qel_table_column& c)
 {

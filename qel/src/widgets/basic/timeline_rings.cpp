@@ -10,6 +10,7 @@
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/text.h"
 #include "qel/text_units.h"
@@ -40,7 +41,7 @@ static void timeline_badge(qel_context* ctx, const qel_timeline_opts* o, qel_col
         s.border = qel_color_token(QEL_COLOR_BORDER);
     }
     qel_container_begin(ctx, &s);
-    qel_icon_glyph(ctx, o->icon ? o->icon : "\xEE\x91\x8F", 14, c);  // U+E44F
+    qel_icon_glyph(ctx, o->icon ? o->icon : QEL_ICON_DOT, 14, c);
     qel_container_end(ctx);
 }
 

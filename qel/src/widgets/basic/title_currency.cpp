@@ -11,6 +11,7 @@
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/state.h"
 #include "qel/text_input.h"
@@ -20,7 +21,7 @@
 #include "kit/widget_nodes.h"
 
 static const uint32_t EDIT_KEY = 0x1d17, CURRENCY_KEY = 0x3077;
-static const char PENCIL_GLYPH[] = "\xEE\x87\xB9";  // U+E1F9
+static const char PENCIL_GLYPH[] = QEL_ICON_PENCIL;
 static const int32_t MAX_DECIMALS = 17;
 
 // --- Editable title ---

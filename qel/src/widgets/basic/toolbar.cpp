@@ -11,6 +11,7 @@
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/menu.h"
@@ -23,8 +24,8 @@
 
 static const uint32_t POPUP_KEY = 0xf10fu;
 static const float UNKNOWN_WIDTH = 1e9f, EDGE = 12.0f, ITEM_GAP = 2.0f;
-static const char DEFAULT_GLYPH[] = "\xEE\x81\xB6";  // U+E076
-static const char MORE_GLYPH[] = "\xEE\x82\xB6";     // U+E0B6
+static const char DEFAULT_GLYPH[] = QEL_ICON_CIRCLE;
+static const char MORE_GLYPH[] = QEL_ICON_ELLIPSIS;
 
 void qel_toolbar_begin(qel_context* ctx, const char* label, const qel_toolbar_opts* options)
 {

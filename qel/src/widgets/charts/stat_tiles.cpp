@@ -11,13 +11,14 @@
 #include "qel/chart_frame.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/widget_nodes.h"
 
-static const char* const ARROW_UP = "\xEE\x86\x91";    // U+E191
-static const char* const ARROW_DOWN = "\xEE\x86\x90";  // U+E190
+static const char* const ARROW_UP = QEL_ICON_TRENDING_UP;
+static const char* const ARROW_DOWN = QEL_ICON_TRENDING_DOWN;
 
 // --- Sparkline ---
 

@@ -15,6 +15,7 @@
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
@@ -33,9 +34,9 @@ static const float HANDLE_WIDTH = 12, DEFAULT_VIEW_HEIGHT = 400, MIN_TABLE_HEIGH
 static const float HEADER_FLASH = 0.14f, ROW_FLASH = 0.1f, CHECK_EASE = 0.18f;
 static const uint32_t SCROLL_KEY = 0x5c011, HEADER_KEY = 0x4ead, SELECT_ALL_KEY = 0xa11, HEADER_CELL_KEY = 0x4e1,
                       HANDLE_KEY = 0x7e5, ROW_KEY = 0x20b, CHECK_KEY = 0xc4e, EDIT_KEY = 0xED17, FIELD_KEY = 0xf1d;
-static const char SORT_UP[] = "\xEE\x81\x8A";    // U+E04A
-static const char SORT_DOWN[] = "\xEE\x81\x82";  // U+E042
-static const char SORTABLE[] = "\xEE\x88\x91";   // U+E211
+static const char SORT_UP[] = QEL_ICON_ARROW_UP;
+static const char SORT_DOWN[] = QEL_ICON_ARROW_DOWN;
+static const char SORTABLE[] = QEL_ICON_CHEVRONS_UP_DOWN;
 
 struct table_state {
     float widths[QEL_DATA_TABLE_MAX_COLUMNS];

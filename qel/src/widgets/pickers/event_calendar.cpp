@@ -13,6 +13,7 @@
 #include "qel/date_picker.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
@@ -27,8 +28,6 @@ static const float DEFAULT_ROW = 104, COMPACT_ROW = 46, LANE_TOP = 26, LANE_STEP
 static const float COMPACT_BELOW = 520;
 static const int32_t DEFAULT_LANES = 3, COMPACT_LANES = 99;
 
-#define ICON_PREVIOUS "\xEE\x81\xAE"  // U+E06E
-#define ICON_NEXT "\xEE\x81\xAF"      // U+E06F
 
 // --- Days ---
 
@@ -540,9 +539,9 @@ static bool build_header(qel_context* ctx, calendar_frame* f, qel_calendar_view*
     qel_button_opts step = {};
     step.variant = QEL_BUTTON_GHOST, step.size = 1;
     step.tooltip = "Previous month";
-    if (qel_icon_button(ctx, ICON_PREVIOUS, &step)) *view = month_step(*view, -1);
+    if (qel_icon_button(ctx, QEL_ICON_CHEVRON_LEFT, &step)) *view = month_step(*view, -1);
     step.tooltip = "Next month";
-    if (qel_icon_button(ctx, ICON_NEXT, &step)) *view = month_step(*view, 1);
+    if (qel_icon_button(ctx, QEL_ICON_CHEVRON_RIGHT, &step)) *view = month_step(*view, 1);
     qel_container_end(ctx);
     return view->year != before.year || view->month != before.month;
 }

@@ -13,6 +13,7 @@
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
@@ -27,7 +28,6 @@
 static const float LIFT_TRAVEL_SQUARED = 25, CARD_GAP = 8, BOARD_GAP = 14, DROP_ZONE = 7;
 static const float DEFAULT_COLUMN_WIDTH = 280, GLIDE_PERIOD = 0.4f;
 
-#define ICON_ADD "\xEE\x84\xBD"  // U+E13D
 
 struct kanban_state {
     int32_t lifted, origin_column;
@@ -204,7 +204,7 @@ static void column_header(qel_context* ctx, const char* title, int32_t cards, co
     qel_button_opts add = {};
     add.variant = QEL_BUTTON_GHOST, add.size = 1, add.tooltip = "Add card";
     add.width = {QEL_SIZE_FIXED, 26};
-    *add_clicked = qel_icon_button(ctx, ICON_ADD, &add);
+    *add_clicked = qel_icon_button(ctx, QEL_ICON_PLUS, &add);
     qel_container_end(ctx);
 }
 

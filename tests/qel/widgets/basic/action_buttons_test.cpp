@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const char COPY_GLYPH[] = "\xEE\x82\x9E";
-static const char CHECK_GLYPH[] = "\xEE\x81\xAC";
+static const char COPY_GLYPH[] = QEL_ICON_COPY;
+static const char CHECK_GLYPH[] = QEL_ICON_CHECK;
 
 TEST(ButtonGroup, JoinsItsButtonsAndReportsTheirClicks)
 {

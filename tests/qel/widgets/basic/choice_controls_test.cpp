@@ -257,6 +257,6 @@ TEST(ToggleChip, AClickFlipsTheValueOnlyWhileEnabled)
         rig.h.run();
         EXPECT_EQ(clicks, c.clicks);
         EXPECT_EQ(value, c.value);
-        EXPECT_EQ(node_with_text(rig.h.ctx, ICON_C) != nullptr, c.value) << "the check mark shows only while on";
+        EXPECT_EQ(node_with_text(rig.h.ctx, QEL_ICON_CHECK) != nullptr, c.value) << "the check mark shows only while on";
     }
 }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -266,12 +267,12 @@ TEST(TreeNode, ABranchOpensByClickAndIndentsItsChildren)
     EXPECT_EQ(inspect_open_scopes(ctx), 0);
     EXPECT_EQ(qel_last_item_id(ctx), tree_id(ctx, "readme"));
     // The icons: an open branch, a closed one and a file.
-    EXPECT_NE(node_with_text(ctx, "\xEE\x89\x87"), nullptr);
-    EXPECT_NE(node_with_text(ctx, "\xEE\x83\x80"), nullptr);
+    EXPECT_NE(node_with_text(ctx, QEL_ICON_FOLDER_OPEN), nullptr);
+    EXPECT_NE(node_with_text(ctx, QEL_ICON_FILE), nullptr);
     t.click(labels);
     EXPECT_FALSE(t.labels_built);
     EXPECT_EQ(node_with_id(ctx, prices), nullptr);
-    EXPECT_NE(node_with_text(ctx, "\xEE\x83\x97"), nullptr);
+    EXPECT_NE(node_with_text(ctx, QEL_ICON_FOLDER), nullptr);
 }
 
 TEST(TreeNode, LeavesAndNodesWithoutAFlagNeverOpenButReportTheirClick)
@@ -340,7 +341,7 @@ TEST(TreeNode, SelectedRowsAndOwnIconsShow)
     rig.h.ui = [](qel_context* ctx) {
         qel_tree_node_opts o = {};
         o.selected = 1;
-        o.icon = ICON_A;
+        o.icon = QEL_ICON_ARROW_LEFT;
         bool open = false;
         qel_tree_node(ctx, "Chosen", &open, &o);
     };
@@ -349,7 +350,7 @@ TEST(TreeNode, SelectedRowsAndOwnIconsShow)
     const qel_node* row = node_with_id(ctx, tree_id(ctx, "Chosen"));
     EXPECT_EQ(row->fill, qel_theme_color(ctx, QEL_COLOR_ACTIVE));
     EXPECT_EQ(row->height.value, 30);
-    const qel_node* icon = node_with_text(ctx, ICON_A);
+    const qel_node* icon = node_with_text(ctx, QEL_ICON_ARROW_LEFT);
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->text_color, qel_theme_color(ctx, QEL_COLOR_TEXT));
     EXPECT_EQ(node_with_text(ctx, "Chosen")->font, uint32_t(QEL_FONT_MEDIUM));

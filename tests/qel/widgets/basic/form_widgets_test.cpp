@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -23,10 +24,10 @@ static std::string tags_of(const char* text)
 // --- Radio cards ---
 
 static const qel_radio_card_item PLANS[4] = {
-    {"Roll", "Continuous labels", ICON_A, nullptr},
+    {"Roll", "Continuous labels", QEL_ICON_ARROW_LEFT, nullptr},
     {"Fanfold", "Stacked labels", nullptr, "New"},
     {"Sheet", nullptr, nullptr, nullptr},
-    {"Tag", "Hang tags", ICON_B, nullptr},
+    {"Tag", "Hang tags", QEL_ICON_ARROW_RIGHT, nullptr},
 };
 
 static uint32_t card_id(qel_context* ctx, const char* label, int32_t i)
@@ -190,7 +191,7 @@ TEST(TagInput, EachChipRemovesItsOwnTag)
     t.rig.h.run(2);
     qel_context* ctx = t.rig.h.ctx;
     qel_push_id_int(ctx, 1);
-    uint32_t remove = qel_id(ctx, "\xEE\x86\xB2");
+    uint32_t remove = qel_id(ctx, QEL_ICON_X);
     qel_pop_id(ctx);
     EXPECT_EQ(t.rig.h.rect(remove).w, 18);
     qel_vec2 c = t.rig.centre(remove);

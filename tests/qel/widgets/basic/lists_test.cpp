@@ -25,7 +25,7 @@ TEST(ListItem, RowsClickTakeTheKeyboardAndKeepTheirHeights)
         qel_list_item_opts two = {};
         two.subtitle = "12 rows, 3 columns";
         two.trailing = "4.2 kB";
-        two.icon = ICON_A;
+        two.icon = QEL_ICON_ARROW_LEFT;
         clicks[0] += qel_list_item(ctx, "tea.csv", &two);
         qel_list_item_opts person = {};
         person.avatar = "Ada Lovelace";

@@ -160,7 +160,7 @@ TEST(Banner, TheStackingFollowsTheUiScale)
         rig.h.ui = [&](qel_context* ctx) {
             qel_banner_options o = {};
             o.action = "Update the printer driver";
-            o.icon = ICON_A;
+            o.icon = QEL_ICON_ARROW_LEFT;
             qel_dismissible_banner(ctx, "New", nullptr, &o);
         };
         rig.h.run(3);
@@ -244,7 +244,7 @@ TEST(Banner, ANarrowStripStacksTheActionUnderTheMessage)
     rig.h.ui = [&](qel_context* ctx) {
         qel_banner_options o = {};
         o.action = "Update";
-        o.icon = ICON_A;
+        o.icon = QEL_ICON_ARROW_LEFT;
         qel_dismissible_banner(ctx, "A new driver is ready", nullptr, &o);
     };
     rig.h.run(3);

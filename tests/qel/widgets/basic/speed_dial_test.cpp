@@ -18,7 +18,7 @@ struct dial_scene {
     explicit dial_scene(int32_t count, uint32_t mode = QEL_THEME_LIGHT) : rig(400, 500, mode, false)
     {
         for (int32_t i = 0; i < count; i++) names.push_back("Action " + std::to_string(i));
-        for (const std::string& n : names) actions.push_back({ICON_B, n.c_str()});
+        for (const std::string& n : names) actions.push_back({QEL_ICON_ARROW_RIGHT, n.c_str()});
         rig.h.ui = [this](qel_context* ctx) {
             qel_style corner = {};
             corner.width = {QEL_SIZE_GROW, 1};

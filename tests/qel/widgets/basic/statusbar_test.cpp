@@ -18,12 +18,12 @@ struct status_rig {
         rig.h.ui = [this](qel_context* ctx) {
             qel_statusbar_begin(ctx, "status", nullptr);
             qel_status_text_opts rows = {};
-            rows.icon = ICON_A;
+            rows.icon = QEL_ICON_ARROW_LEFT;
             qel_status_text(ctx, "20 rows", &rows);
             qel_status_text(ctx, "2x1 in, 203 dpi", nullptr);
             qel_status_spacer(ctx);
             qel_status_item_opts printer = {};
-            printer.icon = ICON_B;
+            printer.icon = QEL_ICON_ARROW_RIGHT;
             printer.kind = QEL_SEMANTIC_SUCCESS;
             printer.disabled = item_disabled;
             clicks += qel_status_item(ctx, "Printer ready", &printer);
@@ -57,7 +57,7 @@ TEST(StatusBar, ANarrowBarDropsTextsAndThenItems)
     EXPECT_NE(node_with_text(narrow.ctx(), "2x1 in, 203 dpi"), nullptr) << "the first frame never overflows";
     narrow.rig.h.run();
     EXPECT_EQ(node_with_text(narrow.ctx(), "20 rows"), nullptr) << "an item with an icon keeps the icon";
-    EXPECT_NE(node_with_text(narrow.ctx(), ICON_A), nullptr);
+    EXPECT_NE(node_with_text(narrow.ctx(), QEL_ICON_ARROW_LEFT), nullptr);
     EXPECT_EQ(node_with_text(narrow.ctx(), "Printer ready"), nullptr);
     EXPECT_NE(node_with_id(narrow.ctx(), scoped(narrow.ctx(), "Printer ready")), nullptr);
     // Whatever is built fits the bar.
@@ -89,7 +89,7 @@ TEST(StatusBar, UnnamedItemsShareOneId)
     rig.h.ui = [](qel_context* ctx) {
         qel_statusbar_begin(ctx, "status", nullptr);
         qel_status_item_opts icon = {};
-        icon.icon = ICON_A;
+        icon.icon = QEL_ICON_ARROW_LEFT;
         qel_status_item(ctx, nullptr, &icon);
         qel_status_item(ctx, "", &icon);
         icon.tooltip = "Sync";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -32,7 +33,7 @@ static void tree_board(qel_context* ctx)
         qel_tree_node_end(ctx);
     }
     qel_tree_node_opts own = {};
-    own.icon = ICON_A;
+    own.icon = QEL_ICON_ARROW_LEFT;
     qel_tree_node(ctx, "Templates", nullptr, &own);
     qel_container_end(ctx);
     qel_container_end(ctx);
@@ -52,7 +53,7 @@ static void list_board(qel_context* ctx)
     half.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &half);
     qel_list_item_opts file = {};
-    file.icon = ICON_B;
+    file.icon = QEL_ICON_ARROW_RIGHT;
     file.subtitle = "20 rows, 4 columns";
     file.trailing = "1.2 kB";
     qel_list_item(ctx, "tea.csv", &file);
@@ -61,7 +62,7 @@ static void list_board(qel_context* ctx)
     chosen.selected = 1;
     qel_list_item(ctx, "Grace Hopper", &chosen);
     qel_list_item_opts plain = {};
-    plain.icon = ICON_A;
+    plain.icon = QEL_ICON_ARROW_LEFT;
     plain.trailing = "3";
     qel_list_item(ctx, "Hovered row", &plain);
     qel_container_end(ctx);
@@ -119,8 +120,8 @@ static void form_board(qel_context* ctx)
     static char tags[128] = "tea, green, loose leaf";
     static char code[8] = "4829";
     static const qel_radio_card_item stocks[3] = {
-        {"Roll", "Continuous labels on a core", ICON_A, nullptr},
-        {"Fanfold", "Stacked labels", ICON_B, "New"},
+        {"Roll", "Continuous labels on a core", QEL_ICON_ARROW_LEFT, nullptr},
+        {"Fanfold", "Stacked labels", QEL_ICON_ARROW_RIGHT, "New"},
         {"Tags", nullptr, nullptr, nullptr},
     };
     board_begin(ctx);
@@ -187,7 +188,7 @@ static void statusbar_board(qel_context* ctx)
     qel_spacer(ctx);
     qel_statusbar_begin(ctx, "status", nullptr);
     qel_status_text_opts rows = {};
-    rows.icon = ICON_A;
+    rows.icon = QEL_ICON_ARROW_LEFT;
     qel_status_text(ctx, "20 rows", &rows);
     qel_status_text(ctx, "2x1 in, 203 dpi", nullptr);
     qel_status_spacer(ctx);
@@ -199,7 +200,7 @@ static void statusbar_board(qel_context* ctx)
     sending.label = "Sending";
     qel_status_progress(ctx, 0.6f, &sending);
     qel_status_item_opts printer = {};
-    printer.icon = ICON_B;
+    printer.icon = QEL_ICON_ARROW_RIGHT;
     printer.kind = QEL_SEMANTIC_SUCCESS;
     qel_status_item(ctx, "Printer ready", &printer);
     qel_statusbar_end(ctx);
@@ -212,15 +213,15 @@ static void toolbar_board(qel_context* ctx)
     qel_toolbar_begin(ctx, "tools", nullptr);
     qel_toolbar_item_opts open = {};
     open.label = "Open";
-    qel_toolbar_button(ctx, ICON_A, &open);
+    qel_toolbar_button(ctx, QEL_ICON_ARROW_LEFT, &open);
     qel_toolbar_item_opts print = {};
     print.tooltip = "Print";
-    qel_toolbar_button(ctx, ICON_B, &print);
+    qel_toolbar_button(ctx, QEL_ICON_ARROW_RIGHT, &print);
     qel_toolbar_separator(ctx);
     qel_toolbar_item_opts b = {};
     b.tooltip = "Bold";
     b.toggle = &bold;
-    qel_toolbar_button(ctx, ICON_C, &b);
+    qel_toolbar_button(ctx, QEL_ICON_CHECK, &b);
     qel_menubar_spacer(ctx);
     qel_toolbar_item_opts w = {};
     w.label = "Wrap text";
@@ -236,9 +237,9 @@ static void toolbar_board(qel_context* ctx)
 
 static void tabbar_board(qel_context* ctx)
 {
-    static const qel_tab_item tabs[4] = {{"labels.csv", ICON_A, nullptr, 0},
-                                         {"prices.csv", ICON_A, nullptr, 1},
-                                         {"Preview", ICON_B, nullptr, 0},
+    static const qel_tab_item tabs[4] = {{"labels.csv", QEL_ICON_ARROW_LEFT, nullptr, 0},
+                                         {"prices.csv", QEL_ICON_ARROW_LEFT, nullptr, 1},
+                                         {"Preview", QEL_ICON_ARROW_RIGHT, nullptr, 0},
                                          {"notes.txt", nullptr, nullptr, 1}};
     static uint32_t selected = 0;
     qel_tab_bar_opts o = {};
@@ -341,7 +342,7 @@ TEST_P(StructurePictures, AToolbarWithItsOverflowMenu)
     widget_rig rig(260, 200, GetParam());
     rig.h.ui = toolbar_board;
     rig.h.run(2);
-    rig.click_on(qel_hash_str("\xEE\x82\xB6", scoped_id(rig.h.ctx, "tools", "More tools")));
+    rig.click_on(qel_hash_str(QEL_ICON_ELLIPSIS, scoped_id(rig.h.ctx, "tools", "More tools")));
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "toolbar"));
 }

@@ -4,6 +4,7 @@
 // scrolling of narrow tables, and tables nested in cells.
 #include <gtest/gtest.h>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -94,11 +95,11 @@ TEST(Table, SortableHeadersCycleAscendingAndDescending)
         uint8_t descending;
         const char* icon;
     } steps[] = {
-        {1, 1, 0, "\xEE\x81\x8A"},  // a new column sorts ascending
-        {1, 1, 1, "\xEE\x81\x82"},  // then descending
-        {1, 1, 0, "\xEE\x81\x8A"},  // then ascending again
-        {0, 0, 0, "\xEE\x81\x8A"},
-        {2, 0, 0, "\xEE\x81\x8A"},  // not sortable: nothing
+        {1, 1, 0, QEL_ICON_ARROW_UP},  // a new column sorts ascending
+        {1, 1, 1, QEL_ICON_ARROW_DOWN},  // then descending
+        {1, 1, 0, QEL_ICON_ARROW_UP},  // then ascending again
+        {0, 0, 0, QEL_ICON_ARROW_UP},
+        {2, 0, 0, QEL_ICON_ARROW_UP},  // not sortable: nothing
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.click);
@@ -109,7 +110,7 @@ TEST(Table, SortableHeadersCycleAscendingAndDescending)
         EXPECT_STREQ(t.ctx()->tree.nodes[sorted->last_child].text, s.icon);
     }
     // The other sortable column shows the neutral icon; the unsortable none.
-    EXPECT_NE(node_with_text(t.ctx(), "\xEE\x88\x91"), nullptr);
+    EXPECT_NE(node_with_text(t.ctx(), QEL_ICON_CHEVRONS_UP_DOWN), nullptr);
     EXPECT_EQ(node_with_id(t.ctx(), t.header(2))->child_count, 1);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -29,7 +30,7 @@ struct toolbar_rig {
                 qel_toolbar_item_opts o = {};
                 o.label = labels[i].c_str();
                 if (labels[i] == "Bold") o.toggle = &bold;
-                clicks[i] += qel_toolbar_button(ctx, ICON_A, &o);
+                clicks[i] += qel_toolbar_button(ctx, QEL_ICON_ARROW_LEFT, &o);
             }
             qel_menubar_spacer(ctx);
             qel_toolbar_end(ctx);
@@ -39,7 +40,7 @@ struct toolbar_rig {
     uint32_t more()
     {
         qel_push_id(ctx(), "tools");
-        uint32_t id = qel_hash_str("\xEE\x82\xB6", qel_id(ctx(), "More tools"));
+        uint32_t id = qel_hash_str(QEL_ICON_ELLIPSIS, qel_id(ctx(), "More tools"));
         qel_pop_id(ctx());
         return id;
     }

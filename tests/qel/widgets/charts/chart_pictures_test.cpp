@@ -50,7 +50,7 @@ static void tile_board(qel_context* ctx)
     up.delta = 12.5f;
     up.trend_values = TEA;
     up.trend_count = 6;
-    up.icon = ICON_A;
+    up.icon = QEL_ICON_ARROW_LEFT;
     qel_stat_tile(ctx, "Labels printed", "1,284", &up);
     qel_stat_tile_options down = {};
     down.delta = 3.1f;

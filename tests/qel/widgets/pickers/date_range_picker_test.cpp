@@ -8,6 +8,7 @@
 #include <string>
 
 #include "qel/date_range_picker.h"
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -138,8 +139,8 @@ TEST(DateRangePicker, MonthStepsCrossYearEnds)
     range_rig r;
     r.show(2026, 1);
     qel_push_id_int(r.rig.h.ctx, (int32_t)r.popup());
-    uint32_t previous = qel_hash_str("\xEE\x81\xAE", qel_id(r.rig.h.ctx, "Previous month"));
-    uint32_t next = qel_hash_str("\xEE\x81\xAF", qel_id(r.rig.h.ctx, "Next month"));
+    uint32_t previous = qel_hash_str(QEL_ICON_CHEVRON_LEFT, qel_id(r.rig.h.ctx, "Previous month"));
+    uint32_t next = qel_hash_str(QEL_ICON_CHEVRON_RIGHT, qel_id(r.rig.h.ctx, "Next month"));
     qel_pop_id(r.rig.h.ctx);
     r.click(previous);
     r.rig.h.run();

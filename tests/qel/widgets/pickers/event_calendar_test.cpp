@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -368,7 +369,7 @@ TEST(EventCalendar, HeaderButtonsStepTheMonth)
     d.rig.h.run();
     EXPECT_NE(node_with_text(d.rig.h.ctx, "December 2026"), nullptr);
     // Next month, then a press on one of its days: the view stays on the month stepped to.
-    const qel_node* next = node_with_text(d.rig.h.ctx, "\xEE\x81\xAF");
+    const qel_node* next = node_with_text(d.rig.h.ctx, QEL_ICON_CHEVRON_RIGHT);
     ASSERT_NE(next, nullptr);
     d.click({next->rect.x + next->rect.w / 2, next->rect.y + next->rect.h / 2});
     EXPECT_EQ(d.view.month, 1);
@@ -387,7 +388,7 @@ TEST(EventCalendar, WithoutAViewEachCalendarKeepsItsOwnMonth)
         qel_event_calendar(ctx, "second", nullptr, nullptr, 0, &o);
     };
     rig.h.run(2);
-    const qel_node* next = node_with_text(rig.h.ctx, "\xEE\x81\xAF");  // the first calendar's
+    const qel_node* next = node_with_text(rig.h.ctx, QEL_ICON_CHEVRON_RIGHT);  // the first calendar's
     ASSERT_NE(next, nullptr);
     rig.h.click(next->rect.x + next->rect.w / 2, next->rect.y + next->rect.h / 2);
     rig.h.run(2);

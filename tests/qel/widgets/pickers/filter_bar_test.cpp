@@ -16,7 +16,7 @@ static const char* const SIZES[] = {"Small", "Large"};
 
 struct filter_rig {
     widget_rig rig;
-    std::vector<qel_filter_def> filters = {{"Colour", ICON_A, COLOURS, 3}, {"Size", nullptr, SIZES, 2}};
+    std::vector<qel_filter_def> filters = {{"Colour", QEL_ICON_ARROW_LEFT, COLOURS, 3}, {"Size", nullptr, SIZES, 2}};
     std::vector<uint32_t> values;
     char search[64] = "";
     int32_t capacity = 64;

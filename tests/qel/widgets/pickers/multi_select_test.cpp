@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/multi_select.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
@@ -70,7 +71,7 @@ TEST(MultiSelect, ChipsShowTheChoiceUpToTheLimitAndRemovingOneKeepsThePopupClose
     EXPECT_NE(node_with_text(m.rig.h.ctx, "+2"), nullptr);
     qel_push_id(m.rig.h.ctx, "fruit");
     qel_push_id_int(m.rig.h.ctx, 1);
-    uint32_t remove = qel_id(m.rig.h.ctx, "\xEE\x86\xB2");
+    uint32_t remove = qel_id(m.rig.h.ctx, QEL_ICON_X);
     qel_pop_id(m.rig.h.ctx);
     qel_pop_id(m.rig.h.ctx);
     EXPECT_FLOAT_EQ(m.rig.h.rect(remove).w, 18);

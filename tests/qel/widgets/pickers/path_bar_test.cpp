@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const char HOME_ICON[] = "\xEE\x83\xB5";  // U+E0F5
+static const char HOME_ICON[] = QEL_ICON_HOUSE;
 
 struct path_rig {
     widget_rig rig;

@@ -102,7 +102,7 @@ static void drop_board(qel_context* ctx)
 static void multi_board(qel_context* ctx)
 {
     static const char* const teas[] = {"Assam", "Darjeeling", "Earl Grey", "Jasmine", "Matcha", "Oolong", "Rooibos"};
-    static const char* const icons[] = {ICON_A, ICON_B, ICON_C, ICON_A, ICON_B, ICON_C, ICON_A};
+    static const char* const icons[] = {QEL_ICON_ARROW_LEFT, QEL_ICON_ARROW_RIGHT, QEL_ICON_CHECK, QEL_ICON_ARROW_LEFT, QEL_ICON_ARROW_RIGHT, QEL_ICON_CHECK, QEL_ICON_ARROW_LEFT};
     static uint8_t chosen[7] = {1, 0, 1, 1, 0, 1, 1}, filters[7] = {0, 1, 0, 0, 1, 0, 0};
     board_begin(ctx);
     qel_multi_select_options labelled = {};

@@ -8,6 +8,7 @@
 #include "core/core.h"
 #include "qel_headless.h"
 #include "editing/text_field.h"
+#include "support/qel_inspect.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ struct fields {
         return (qel_text_input_state*)qel_state_get(h.ctx, id[i], sizeof(qel_text_input_state));
     }
     qel_rect area(int i = 0) const { return h.rect(qel_text_area_id(id[i])); }
-    bool focused(int i = 0) const { return h.ctx->interaction.focused == id[i]; }
+    bool focused(int i = 0) const { return qel_focused_id(h.ctx) == id[i]; }
 
     // The x at which offset lies in field i's one line of text.
     float x_of(int32_t offset, int i = 0) const
@@ -292,7 +293,7 @@ TEST(TextField, ActivationSelectsTheWholeText)
     EXPECT_TRUE(t.focused(1));
     EXPECT_EQ(t.state(1)->anchor, 0);
     EXPECT_EQ(t.state(1)->caret, 6);
-    EXPECT_EQ(t.h.ctx->text_fields.select_all, 0u);
+    EXPECT_EQ(inspect_text_fields(t.h.ctx)->select_all, 0u);
 }
 
 // --- Clipboard and undo ---
@@ -411,7 +412,7 @@ TEST(TextField, WheelAndCaretScrollALongText)
     t.h.wheel(0, -10);
     t.h.run();
     EXPECT_FLOAT_EQ(t.state()->scroll_y, most);
-    EXPECT_EQ(t.h.ctx->input.wheel_y, 0);
+    EXPECT_EQ(inspect_input(t.h.ctx)->wheel_y, 0);
     t.h.wheel(0, 30);
     t.h.run();
     EXPECT_FLOAT_EQ(t.state()->scroll_y, 0);
@@ -468,7 +469,7 @@ TEST(TextField, TheCaretBlinksWhileAFieldHasTheFocus)
     t.h.step = 0.1f;
     for (int i = 0; i < 12; i++) {
         t.h.run();
-        double since = t.h.ctx->clock.time - t.h.ctx->text_fields.caret_time;
+        double since = qel_ctx_time(t.h.ctx) - inspect_text_fields(t.h.ctx)->caret_time;
         float next = (float)(0.53 - fmod(since, 0.53));
         EXPECT_NEAR(qel_wake_timeout(t.h.ctx), next, 1e-4) << i;
         EXPECT_TRUE(qel_text_edit_active(t.h.ctx));

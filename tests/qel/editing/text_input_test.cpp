@@ -47,15 +47,15 @@ struct one_field {
     {
         int n = 0;
         const qel_node* box = node_with_id(rig.h.ctx, id);
-        for (int32_t c = box ? box->first_child : -1; c >= 0; c = rig.h.ctx->tree.nodes[c].next_sibling)
-            n += rig.h.ctx->tree.nodes[c].id != 0 && rig.h.ctx->tree.nodes[c].id != qel_text_area_id(id);
+        for (int32_t c = box ? box->first_child : -1; c >= 0; c = inspect_node(rig.h.ctx, c)->next_sibling)
+            n += inspect_node(rig.h.ctx, c)->id != 0 && inspect_node(rig.h.ctx, c)->id != qel_text_area_id(id);
         return n;
     }
     // The centre of the box's last child: its rightmost button.
     qel_vec2 last_button() const
     {
         const qel_node* box = node_with_id(rig.h.ctx, id);
-        const qel_rect& r = rig.h.ctx->tree.nodes[box->last_child].rect;
+        const qel_rect& r = inspect_node(rig.h.ctx, box->last_child)->rect;
         return {r.x + r.w / 2, r.y + r.h / 2};
     }
 };
@@ -158,7 +158,7 @@ TEST(TextInput, NothingWithoutABuffer)
     };
     rig.h.run();
     EXPECT_EQ(got, 0u);
-    EXPECT_EQ(rig.h.ctx->tree.count, 1);  // the root alone
+    EXPECT_EQ(inspect_node_count(rig.h.ctx), 1);  // the root alone
 }
 
 TEST(TextInput, AutofocusTakesTheFocusOnce)
@@ -188,7 +188,7 @@ TEST(TextInput, SearchBoxDefaults)
     uint32_t id = qel_id(rig.h.ctx, "find");
     const qel_node* box = node_with_id(rig.h.ctx, id);
     ASSERT_TRUE(box);
-    const qel_node& clear = rig.h.ctx->tree.nodes[box->last_child];
+    const qel_node& clear = *inspect_node(rig.h.ctx, box->last_child);
     EXPECT_NE(clear.id, qel_text_area_id(id));  // the clear button follows the text
     rig.h.move(clear.rect.x + clear.rect.w / 2, clear.rect.y + clear.rect.h / 2);
     rig.h.click(clear.rect.x + clear.rect.w / 2, clear.rect.y + clear.rect.h / 2);
@@ -219,7 +219,7 @@ struct stepper {
     }
     std::string text() const
     {
-        auto* s = (const char*)qel_state_find(rig.h.ctx, id ^ 0x4E554D, 64, false);
+        auto* s = (const char*)qel_state_find(rig.h.ctx, id ^ PART_STEPPER_TEXT, 64, false);
         return s ? s : "";
     }
     void focus()
@@ -240,10 +240,10 @@ struct stepper {
     {
         const qel_node* box = node_with_id(rig.h.ctx, id);
         int32_t before_last = -1;
-        for (int32_t c = box->first_child; c != box->last_child; c = rig.h.ctx->tree.nodes[c].next_sibling)
+        for (int32_t c = box->first_child; c != box->last_child; c = inspect_node(rig.h.ctx, c)->next_sibling)
             before_last = c;
         int32_t b = increase ? box->last_child : before_last;
-        const qel_rect& r = rig.h.ctx->tree.nodes[b].rect;
+        const qel_rect& r = inspect_node(rig.h.ctx, b)->rect;
         return {r.x + r.w / 2, r.y + r.h / 2};
     }
 };

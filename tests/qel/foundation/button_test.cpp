@@ -126,7 +126,7 @@ TEST(Button, ThePressShrinksAndDarkensUntilTheRelease)
     b.rig.h.run(40);
     EXPECT_EQ(b.node()->scale, 1.0f);
     EXPECT_EQ(b.node()->fill, style.hover) << "hovered again after the release";
-    EXPECT_FALSE(b.rig.h.ctx->clock.redraw_requested) << "all motion settled";
+    EXPECT_FALSE(inspect_redraw_requested(b.rig.h.ctx)) << "all motion settled";
 }
 
 TEST(Button, VariantsResolveAsDocumented)
@@ -202,8 +202,8 @@ TEST(Button, IconButtonIdsComeFromTheTooltipAndTheGlyphs)
 static std::vector<std::pair<std::string, float>> glyphs(qel_context* ctx)
 {
     std::vector<std::pair<std::string, float>> out;
-    for (int32_t i = 0; i < ctx->tree.count; i++) {
-        const qel_node& n = ctx->tree.nodes[i];
+    for (int32_t i = 0; i < inspect_node_count(ctx); i++) {
+        const qel_node& n = *inspect_node(ctx, i);
         if ((n.flags & QEL_NODE_TEXT) && n.font == QEL_FONT_ICON) out.emplace_back(n.text, n.opacity);
     }
     return out;
@@ -257,5 +257,5 @@ TEST(Button, SpinnerAndScopedIds)
     EXPECT_EQ(ids, first) << "the same positions give the same ids every frame";
     EXPECT_NE(ids[0], ids[1]);
     EXPECT_NE(ids[1], ids[2]);
-    EXPECT_TRUE(rig.h.ctx->clock.redraw_requested) << "a spinner keeps frames coming";
+    EXPECT_TRUE(inspect_redraw_requested(rig.h.ctx)) << "a spinner keeps frames coming";
 }

@@ -7,8 +7,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t HANDLE_KEY = 119, LINE_KEY = 120;
-
 // A 600 x 300 window filled by one split.
 struct split_rig {
     qel_config config = {};
@@ -37,7 +35,7 @@ struct split_rig {
     // Presses on the middle of the divider and drags the pointer to (x, y).
     void drag_to(float x, float y)
     {
-        qel_rect line = h.rect(id() ^ LINE_KEY);
+        qel_rect line = h.rect(id() ^ PART_SPLIT_LINE);
         h.move(line.x + line.w / 2, line.y + line.h / 2);
         h.run();
         h.button(0, true);
@@ -99,7 +97,7 @@ TEST(SplitPane, PanesShareTheRoomByTheRatioAndTheGripLiesOverTheLine)
         qel_split_end(ctx);
     };
     s.h.run(2);
-    qel_rect line = s.h.rect(s.id() ^ LINE_KEY), grip = s.h.rect(s.id() ^ HANDLE_KEY);
+    qel_rect line = s.h.rect(s.id() ^ PART_SPLIT_LINE), grip = s.h.rect(s.id() ^ PART_SPLIT_HANDLE);
     EXPECT_NEAR(line.x, 599 * 0.25f, 0.01f);
     EXPECT_EQ(line.w, 1);
     EXPECT_EQ(line.h, 300);
@@ -108,7 +106,7 @@ TEST(SplitPane, PanesShareTheRoomByTheRatioAndTheGripLiesOverTheLine)
     EXPECT_EQ(grip.h, 300);
     s.h.move(grip.x + 8, 150);  // over the canvas in the second pane, under the grip drawn on top
     s.h.run();
-    EXPECT_EQ(qel_hovered_id(s.h.ctx), s.id() ^ HANDLE_KEY);
+    EXPECT_EQ(qel_hovered_id(s.h.ctx), s.id() ^ PART_SPLIT_HANDLE);
 }
 
 // Another widget of the split's name grows the state they share within the frame; the split

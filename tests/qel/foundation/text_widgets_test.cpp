@@ -71,7 +71,7 @@ static int32_t nodes_added(widget_rig& rig, std::function<void(qel_context*)> bu
 {
     rig.h.ui = build;
     rig.h.run();
-    return rig.h.ctx->tree.count - 1;
+    return inspect_node_count(rig.h.ctx) - 1;
 }
 
 TEST(TextWidgets, NothingToShowAddsNoNode)
@@ -95,14 +95,14 @@ TEST(TextWidgets, WordChipsOnePerWord)
     for (const auto& c : cases) {
         int32_t added = nodes_added(rig, [&](qel_context* ctx) { qel_word_chips(ctx, c.text); });
         EXPECT_EQ(added, 1 + 2 * c.chips) << (c.text ? c.text : "null");  // the row, then a chip and its word each
-        const qel_node* row = &rig.h.ctx->tree.nodes[1];
+        const qel_node* row = inspect_node(rig.h.ctx, 1);
         EXPECT_EQ(row->direction_mode, c.chips ? 1 : 0);
     }
     rig.h.ui = [](qel_context* c) { qel_word_chips(c, "  a  b "); };
     rig.h.run(2);
     EXPECT_TRUE(node_with_text(rig.h.ctx, "a") && node_with_text(rig.h.ctx, "b"));
-    EXPECT_EQ(rig.h.ctx->tree.nodes[2].rect.h, 20);
-    EXPECT_EQ(rig.h.ctx->tree.nodes[2].rect.w, 20) << "a one-letter chip keeps its least width";
+    EXPECT_EQ(inspect_node(rig.h.ctx, 2)->rect.h, 20);
+    EXPECT_EQ(inspect_node(rig.h.ctx, 2)->rect.w, 20) << "a one-letter chip keeps its least width";
 }
 
 TEST(TextWidgets, AlignedTextStretchesUnlessAWidthIsGiven)
@@ -144,7 +144,7 @@ TEST(TextWidgets, LinkAsAUserDrivesIt)
     int clicks = 0;
     rig.h.ui = [&](qel_context* ctx) { clicks += qel_link(ctx, "Open the folder##link"); };
     rig.h.run(2);
-    uint32_t id = qel_id(rig.h.ctx, "Open the folder##link") ^ 0x11AC0009u;
+    uint32_t id = qel_id(rig.h.ctx, "Open the folder##link") ^ PART_LINK;
     ASSERT_NE(node_with_text(rig.h.ctx, "Open the folder"), nullptr);
     EXPECT_EQ(node_with_text(rig.h.ctx, "Open the folder")->id, id);
     EXPECT_EQ(qel_state_find(rig.h.ctx, id, 1, false), nullptr) << "an idle link keeps no state";

@@ -134,7 +134,7 @@ TEST_P(WidgetPictures, ScrolledListSplitPaneAndCanvas)
     rig.move_to(qel_id(rig.h.ctx, "list"));
     rig.h.wheel(0, -3);
     rig.h.run();
-    qel_rect line = rig.h.rect(qel_id(rig.h.ctx, "split") ^ 120);
+    qel_rect line = rig.h.rect(qel_id(rig.h.ctx, "split") ^ PART_SPLIT_LINE);
     rig.h.move(line.x, line.y + line.h / 2);  // the pointer on the divider lights its grip
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "containers"));

@@ -8,8 +8,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t THUMB_KEY = 0x5c5c5c5cu;
-
 // A list of 20-unit rows in a 300 x 200 scroll container named "list", opened through a style
 // with scrolling as a program would.
 struct list_rig {
@@ -40,7 +38,7 @@ struct list_rig {
     {
         const qel_hit_list& hits = rig.h.ctx->interaction.hits;
         for (int32_t i = 0; i < hits.count; i++)
-            if (hits.rects[i].id == (id() ^ THUMB_KEY)) return true;
+            if (hits.rects[i].id == (id() ^ PART_SCROLL_THUMB)) return true;
         return false;
     }
 };

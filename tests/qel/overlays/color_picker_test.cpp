@@ -9,8 +9,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t POPUP_KEY = 0xC010Eu;
-
 static qel_color from_hex(const char* hex)
 {
     unsigned long v = strtoul(hex + 1, nullptr, 16);
@@ -48,7 +46,7 @@ struct picker_rig {
         rig.h.run(2);
     }
     qel_context* ctx() { return rig.h.ctx; }
-    uint32_t popup() { return qel_id(ctx(), "ink") ^ POPUP_KEY; }
+    uint32_t popup() { return qel_id(ctx(), "ink") ^ PART_COLOR_POPUP; }
     void open()
     {
         qel_vec2 c = rig.centre(qel_id(ctx(), "ink"));

@@ -10,8 +10,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t POPUP_KEY = 0xDA7Eu;
-
 TEST(DateNames, WrapAndFallBackToEnglish)
 {
     widget_rig rig;
@@ -60,7 +58,7 @@ struct calendar_rig {
     bool outside(qel_date d)
     {
         const qel_node* n = node_with_id(ctx(), cell(d));
-        return n && ctx()->tree.nodes[n->first_child].text_color ==
+        return n && inspect_node(ctx(), n->first_child)->text_color ==
                         qel_color_resolve(ctx(), qel_color_token(QEL_COLOR_TEXT_MUTED));
     }
     void step(const char* glyph, const char* tip)
@@ -153,7 +151,7 @@ TEST(DatePicker, APickShowsInTheFieldAndClosesThePopup)
     EXPECT_NE(node_with_text(ctx, "Mar 10, 2026"), nullptr);
     qel_vec2 field = rig.centre(qel_id(ctx, "due"));
     rig.h.click(field.x, field.y);
-    uint32_t popup = qel_id(ctx, "due") ^ POPUP_KEY;
+    uint32_t popup = qel_id(ctx, "due") ^ PART_DATE_POPUP;
     ASSERT_TRUE(qel_popup_find(ctx, popup, false)->open);
     rig.h.run();
     qel_push_id_int(ctx, (int32_t)popup);

@@ -8,8 +8,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t DROPDOWN_KEY = 0x3E40u, SELECT_KEY = 0x5E1Eu, DATE_KEY = 0xDA7Eu, COLOR_KEY = 0xC010Eu;
-
 static void menu_board(qel_context* ctx)
 {
     board_begin(ctx);
@@ -191,8 +189,8 @@ static std::function<void(widget_rig&)> open_popup(std::function<uint32_t(qel_co
 TEST(OverlayPictures, MenuAndSelect)
 {
     expect_scene({"menu", menu_board,
-                  open_popup([](qel_context* c) { return qel_id(c, "Label") ^ DROPDOWN_KEY; }, "Open spreadsheet")});
-    expect_scene({"select", select_board, open_popup([](qel_context* c) { return qel_id(c, "stock") ^ SELECT_KEY; }, nullptr)});
+                  open_popup([](qel_context* c) { return qel_id(c, "Label") ^ PART_DROPDOWN; }, "Open spreadsheet")});
+    expect_scene({"select", select_board, open_popup([](qel_context* c) { return qel_id(c, "stock") ^ PART_SELECT; }, nullptr)});
 }
 
 TEST(OverlayPictures, TooltipDialogSheetAndToasts)
@@ -215,7 +213,7 @@ TEST(OverlayPictures, TooltipDialogSheetAndToasts)
 TEST(OverlayPictures, DateColourAndCommandPalette)
 {
     expect_scene({"date", date_board,
-                  open_popup([](qel_context* c) { return qel_id(c, "best-before") ^ DATE_KEY; }, nullptr), 400, 420});
-    expect_scene({"color", color_board, open_popup([](qel_context* c) { return qel_id(c, "ink") ^ COLOR_KEY; }, nullptr)});
+                  open_popup([](qel_context* c) { return qel_id(c, "best-before") ^ PART_DATE_POPUP; }, nullptr), 400, 420});
+    expect_scene({"color", color_board, open_popup([](qel_context* c) { return qel_id(c, "ink") ^ PART_COLOR_POPUP; }, nullptr)});
     expect_scene({"palette", palette_board, nullptr, 480, 420});
 }

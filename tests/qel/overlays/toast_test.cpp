@@ -8,11 +8,9 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t TOAST_LAYER = 0x70A57u;
-
 static uint32_t card_id(uint32_t toast)
 {
-    return qel_hash_bytes(&toast, sizeof toast, TOAST_LAYER);
+    return qel_hash_bytes(&toast, sizeof toast, PART_TOAST_LAYER);
 }
 
 static int32_t toast_count(qel_context* ctx)

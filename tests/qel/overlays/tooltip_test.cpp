@@ -5,11 +5,9 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t TOOLTIP_LAYER = 0x7001718u;
-
 static bool tooltip_shown(qel_context* ctx)
 {
-    return node_with_id(ctx, TOOLTIP_LAYER) != nullptr;
+    return node_with_id(ctx, PART_TOOLTIP_LAYER) != nullptr;
 }
 
 struct tooltip_rig {
@@ -62,10 +60,10 @@ TEST(Tooltip, TheNeighbourShowsAtOnceAndGlidesOver)
     t.rig.move_to(t.button("Open", QEL_ICON_ARROW_RIGHT));
     t.rig.h.run(2);
     ASSERT_NE(node_with_text(t.ctx(), "Open"), nullptr);
-    const qel_node* panel = node_with_id(t.ctx(), TOOLTIP_LAYER);
+    const qel_node* panel = node_with_id(t.ctx(), PART_TOOLTIP_LAYER);
     EXPECT_LT(panel->translate_x, -1.0f) << "it starts over the first button, to the left";
     t.rig.h.run(60);
-    EXPECT_NEAR(node_with_id(t.ctx(), TOOLTIP_LAYER)->translate_x, 0.0f, 0.5f);
+    EXPECT_NEAR(node_with_id(t.ctx(), PART_TOOLTIP_LAYER)->translate_x, 0.0f, 0.5f);
     t.rig.h.move(399, 199);
     t.rig.h.run(30);
     EXPECT_FALSE(tooltip_shown(t.ctx()));

@@ -64,8 +64,8 @@ TEST(ButtonGroup, JoinsItsButtonsAndReportsTheirClicks)
     rig.h.run(2);
     EXPECT_EQ(chosen, 2);
     EXPECT_EQ(node_with_id(ctx, qel_id(ctx, "Right"))->fill, ghost.background) << "plain buttons turn ghost";
-    const qel_node* group = &ctx->tree.nodes[node_with_id(ctx, qel_id(ctx, "Left"))->parent];
-    EXPECT_EQ(group->id, qel_id(ctx, "Left") ^ 0xb6a0u);
+    const qel_node* group = inspect_node(ctx, node_with_id(ctx, qel_id(ctx, "Left"))->parent);
+    EXPECT_EQ(group->id, qel_id(ctx, "Left") ^ PART_BUTTON_GROUP);
     EXPECT_EQ(group->draw, qel_button_group_separator);
 }
 
@@ -224,7 +224,7 @@ TEST(HoldButton, FiresOnceAfterTheWholeHold)
     ASSERT_EQ(h.fired_at.size(), 1u) << "holding on does not fire again";
     EXPECT_EQ(h.fired_at[0] - first_held + 1, 72);
     EXPECT_EQ(h.progress(), 0) << "the fill drained while still held";
-    EXPECT_FALSE(h.rig.h.ctx->clock.redraw_requested);
+    EXPECT_FALSE(inspect_redraw_requested(h.rig.h.ctx));
     h.rig.h.button(0, false);
     h.rig.h.run();
     h.rig.h.button(0, true);

@@ -258,7 +258,7 @@ TEST_P(BasicPictures, ChipsSegmentedControlsAndTabStrips)
     rig.h.ui = choice_board;
     rig.h.run(2);
     qel_set_focus(rig.h.ctx, qel_hash_bytes("\0\0\0\0", 4, qel_id(rig.h.ctx, "view")), true);
-    rig.move_to(qel_id(rig.h.ctx, "Hovered") ^ 0xC41B0004u);
+    rig.move_to(qel_id(rig.h.ctx, "Hovered") ^ PART_CHIP);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "choices"));
 }

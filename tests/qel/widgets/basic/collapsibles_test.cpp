@@ -11,16 +11,14 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t HEADER_KEY = 0xacc00006u, BODY_KEY = 0xacc000c6u, TREE_KEY = 0x7eee0007u;
-
 static uint32_t header_id(qel_context* ctx, const char* label)
 {
-    return qel_id(ctx, label) ^ HEADER_KEY;
+    return qel_id(ctx, label) ^ PART_COLLAPSING_HEADER;
 }
 
 static uint32_t tree_id(qel_context* ctx, const char* label)
 {
-    return qel_id(ctx, label) ^ TREE_KEY;
+    return qel_id(ctx, label) ^ PART_TREE_NODE;
 }
 
 // One header "Details" whose body holds a text and a button.
@@ -102,23 +100,23 @@ TEST(CollapsingHeader, TheBodyIsClippedToItsAnimatedHeightOnceKnown)
     header_rig r(false);
     r.click_header();
     qel_context* ctx = r.rig.h.ctx;
-    uint32_t body = qel_id(ctx, "Details") ^ BODY_KEY;
+    uint32_t body = qel_id(ctx, "Details") ^ PART_COLLAPSING_BODY;
     const qel_node* b = node_with_id(ctx, body);
     ASSERT_NE(b, nullptr);
-    const qel_node* clip = &ctx->tree.nodes[b->parent];
+    const qel_node* clip = inspect_node(ctx, b->parent);
     EXPECT_TRUE(clip->flags & QEL_NODE_CLIP);
     float full = r.rig.h.rect(body).h;
     ASSERT_GT(full, 0);
     r.rig.h.run();
     b = node_with_id(ctx, body);
-    clip = &ctx->tree.nodes[b->parent];
+    clip = inspect_node(ctx, b->parent);
     ASSERT_EQ(clip->height.kind, uint32_t(QEL_SIZE_FIXED));
     EXPECT_GT(clip->height.value, 0);
     EXPECT_LT(clip->height.value, full);
     EXPECT_NEAR(clip->opacity, 0.25f + 0.75f * clip->height.value / full, 1e-3f);
     r.rig.h.run(60);
     b = node_with_id(ctx, body);
-    clip = &ctx->tree.nodes[b->parent];
+    clip = inspect_node(ctx, b->parent);
     EXPECT_NE(clip->height.kind, uint32_t(QEL_SIZE_FIXED)) << "settled open: no limit";
     EXPECT_FLOAT_EQ(clip->opacity, 1.0f);
 }
@@ -139,7 +137,7 @@ TEST(CollapsingHeader, HeadersAfterTheFirstDrawADividerAndNestBalanced)
         }
         if (qel_collapsing_header(ctx, "Second", &second)) qel_collapsing_header_end(ctx);
         disabled_after = qel_is_disabled(ctx);
-        depth_after = ctx->tree.parent_depth.depth;
+        depth_after = inspect_open_parents(ctx);
     };
     rig.h.run(2);
     EXPECT_FALSE(disabled_after);
@@ -147,12 +145,12 @@ TEST(CollapsingHeader, HeadersAfterTheFirstDrawADividerAndNestBalanced)
     qel_context* ctx = rig.h.ctx;
     auto wrapper_of = [&](const char* label) {
         const qel_node* row = node_with_id(ctx, header_id(ctx, label));
-        return &ctx->tree.nodes[row->parent];
+        return inspect_node(ctx, row->parent);
     };
     const qel_node* first = wrapper_of("Outer");
-    EXPECT_EQ(ctx->tree.nodes[first->first_child].id, header_id(ctx, "Outer")) << "no divider above the first";
+    EXPECT_EQ(inspect_node(ctx, first->first_child)->id, header_id(ctx, "Outer")) << "no divider above the first";
     const qel_node* later = wrapper_of("Second");
-    const qel_node& line = ctx->tree.nodes[later->first_child];
+    const qel_node& line = *inspect_node(ctx, later->first_child);
     EXPECT_EQ(line.height.kind, uint32_t(QEL_SIZE_FIXED));
     EXPECT_EQ(line.height.value, 1);
     EXPECT_EQ(line.fill, qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE));
@@ -263,7 +261,7 @@ TEST(TreeNode, ABranchOpensByClickAndIndentsItsChildren)
     EXPECT_EQ(node_with_id(ctx, prices)->pad_left, 22);
     EXPECT_NE(node_with_text(ctx, "tea.csv"), nullptr);
     const qel_node* leaf = node_with_text(ctx, "tea.csv");
-    EXPECT_EQ(ctx->tree.nodes[leaf->parent].pad_left, 38);
+    EXPECT_EQ(inspect_node(ctx, leaf->parent)->pad_left, 38);
     EXPECT_EQ(inspect_open_scopes(ctx), 0);
     EXPECT_EQ(qel_last_item_id(ctx), tree_id(ctx, "readme"));
     // The icons: an open branch, a closed one and a file.
@@ -324,7 +322,7 @@ TEST(TreeNode, ArrowKeysOpenAndCloseOnlyWhileTheRingShows)
     // Right also makes the ring visible, but only from the next frame on.
     t.rig.h.tap(QEL_KEY_RIGHT);
     t.rig.h.run();
-    EXPECT_TRUE(ctx->interaction.focus_visible);
+    EXPECT_TRUE(inspect_focus_visible(ctx));
     t.rig.h.tap(QEL_KEY_RIGHT);
     EXPECT_TRUE(t.labels);
     EXPECT_NE(node_with_draw(ctx, qel_focus_ring_full_draw), nullptr);

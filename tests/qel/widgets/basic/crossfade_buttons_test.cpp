@@ -11,7 +11,7 @@
 static const qel_node* face_of(qel_context* ctx, const char* text)
 {
     const qel_node* t = node_with_text(ctx, text);
-    return t ? &ctx->tree.nodes[t->parent] : nullptr;
+    return t ? inspect_node(ctx, t->parent) : nullptr;
 }
 
 // A confirm button "Delete all" whose reports are counted.

@@ -9,8 +9,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t ALERT_KEY = 0xA1E70010u;
-
 TEST(Alert, ADismissedAlertStaysHidden)
 {
     widget_rig rig;
@@ -41,8 +39,8 @@ TEST(Alert, ADismissedAlertStaysHidden)
     EXPECT_FALSE(dismissible_shown) << "hidden from the frame of the click";
     rig.h.run(5);
     EXPECT_FALSE(dismissible_shown);
-    EXPECT_EQ(node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Saved") ^ ALERT_KEY), nullptr);
-    EXPECT_NE(node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Plain") ^ ALERT_KEY), nullptr);
+    EXPECT_EQ(node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Saved") ^ PART_ALERT), nullptr);
+    EXPECT_NE(node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Plain") ^ PART_ALERT), nullptr);
     EXPECT_EQ(frames_plain_hidden, 0);
 }
 
@@ -70,7 +68,7 @@ TEST(Alert, EachKindShowsItsIconAndColour)
         qel_color expected = semantic ? qel_color_semantic(rig.h.ctx, c.kind)
                                       : qel_theme_color(rig.h.ctx, QEL_COLOR_TEXT_SECONDARY);
         EXPECT_EQ(icon->text_color, expected);
-        const qel_node* alert = node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Title") ^ ALERT_KEY);
+        const qel_node* alert = node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Title") ^ PART_ALERT);
         EXPECT_EQ(alert->fill == qel_theme_color(rig.h.ctx, QEL_COLOR_SUBTLE), !semantic);
     }
     widget_rig rig;

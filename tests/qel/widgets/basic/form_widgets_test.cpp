@@ -152,7 +152,7 @@ struct tag_rig {
         rig.h.ui = [this](qel_context* ctx) { changes += qel_tag_input(ctx, "tags", tags, sizeof tags, &opts); };
         rig.h.run(2);
     }
-    uint32_t field() { return qel_id(rig.h.ctx, "tags") ^ 0x7a6u; }
+    uint32_t field() { return qel_id(rig.h.ctx, "tags") ^ PART_TAG_FIELD; }
     void focus()
     {
         qel_vec2 c = rig.centre(field());
@@ -288,8 +288,8 @@ TEST(OneTimeCode, CellsStopAtTwelveAndLongCodesHaveADash)
         if (c.dash) {
             // The dash follows cell shown / 2 - 1.
             int32_t k = row->first_child;
-            for (int32_t i = 0; i < c.shown / 2; i++) k = o.rig.h.ctx->tree.nodes[k].next_sibling;
-            EXPECT_EQ(o.rig.h.ctx->tree.nodes[k].width.value, 10);
+            for (int32_t i = 0; i < c.shown / 2; i++) k = inspect_node(o.rig.h.ctx, k)->next_sibling;
+            EXPECT_EQ(inspect_node(o.rig.h.ctx, k)->width.value, 10);
         }
     }
 }

@@ -5,7 +5,6 @@
 // Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
-
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -179,7 +178,7 @@ TEST_P(InputPictures, CheckboxesSwitchesAndRadios)
     widget_rig rig(520, 170, GetParam());
     rig.h.ui = check_board;
     rig.h.run(2);
-    rig.move_to(qel_id(rig.h.ctx, "Follow the system") ^ 0x5D17C002u);
+    rig.move_to(qel_id(rig.h.ctx, "Follow the system") ^ PART_SWITCH);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "checks"));
 }

@@ -8,8 +8,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t POPUP_KEY = 0x3e40b4u;
-
 struct menubar_rig {
     widget_rig rig;
     int menus = 3;
@@ -104,7 +102,7 @@ TEST(MenuBar, TitlesOpenAndCloseTheirMenusAndRowsAreChosen)
     EXPECT_EQ(m.opened_chosen, 1);
     m.rig.h.run();
     EXPECT_EQ(m.state()->open, -1);
-    EXPECT_FALSE(qel_popup_find(m.ctx(), m.title("File") ^ POPUP_KEY, false)->open);
+    EXPECT_FALSE(qel_popup_find(m.ctx(), m.title("File") ^ PART_MENUBAR_POPUP, false)->open);
 }
 
 TEST(MenuBar, ALoneAltTapEntersKeyboardModeAndGivesTheFocusBack)
@@ -154,7 +152,7 @@ TEST(MenuBar, MnemonicsOpenMenusWithTheirFirstRowHighlighted)
     m.rig.h.run();
     EXPECT_EQ(m.state()->open, 2);
     EXPECT_TRUE(m.state()->keyboard);
-    EXPECT_EQ(qel_popup_nav_of(m.ctx(), m.title("View") ^ POPUP_KEY)->highlighted, 0);
+    EXPECT_EQ(qel_popup_nav_of(m.ctx(), m.title("View") ^ PART_MENUBAR_POPUP)->highlighted, 0);
     m.rig.h.tap(QEL_KEY_LEFT);
     EXPECT_EQ(m.state()->open, 1) << "Left opens the menu before";
     m.rig.h.tap(QEL_KEY_ESCAPE);

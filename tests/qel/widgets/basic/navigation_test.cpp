@@ -30,8 +30,8 @@ struct pagination_rig {
     std::string shown()
     {
         std::string out;
-        for (int32_t i = 0; i < ctx()->tree.count; i++) {
-            const qel_node& n = ctx()->tree.nodes[i];
+        for (int32_t i = 0; i < inspect_node_count(ctx()); i++) {
+            const qel_node& n = *inspect_node(ctx(), i);
             if (!(n.flags & QEL_NODE_TEXT) || !n.text) continue;
             std::string text(n.text, n.text_length >= 0 ? (size_t)n.text_length : strlen(n.text));
             if (text == ELLIPSIS) text = "...";
@@ -206,8 +206,8 @@ struct steps_rig {
     std::vector<uint32_t> states()
     {
         std::vector<uint32_t> out;
-        for (int32_t i = 0; i < ctx()->tree.count; i++) {
-            const qel_node& n = ctx()->tree.nodes[i];
+        for (int32_t i = 0; i < inspect_node_count(ctx()); i++) {
+            const qel_node& n = *inspect_node(ctx(), i);
             if (n.draw == qel_step_draw) out.push_back(*(const uint32_t*)n.draw_user);
         }
         return out;
@@ -262,7 +262,7 @@ struct nav_rig {
         };
     }
     qel_context* ctx() { return rig.h.ctx; }
-    uint32_t item(int32_t i) { return qel_id(ctx(), labels[i]) ^ 0x4A570005u; }
+    uint32_t item(int32_t i) { return qel_id(ctx(), labels[i]) ^ PART_NAV_ITEM; }
 };
 
 TEST(NavList, TheHighlightFollowsTheSelectedItem)

@@ -30,7 +30,7 @@ struct sortable_rig {
     }
     uint32_t item(uint32_t key)
     {
-        return qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ 0x5e0du);
+        return qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ PART_SORTABLE_ITEM);
     }
     // Presses on the item of key and moves the pointer by dy in steps of a frame each.
     void drag(uint32_t key, float dy, int steps = 4)

@@ -63,7 +63,7 @@ TEST(SpeedDial, ChoosingAnActionAnswersAndClosesWhileAClosingStackTakesNoClicks)
     s.toggle();
     const qel_node* chip = node_with_text(ctx, "Action 1");
     ASSERT_NE(chip, nullptr);
-    const qel_node* button = &ctx->tree.nodes[ctx->tree.nodes[chip->parent].next_sibling];
+    const qel_node* button = inspect_node(ctx, inspect_node(ctx, chip->parent)->next_sibling);
     qel_vec2 at = {button->rect.x + button->rect.w / 2, button->rect.y + button->rect.h / 2};
     s.rig.h.click(at.x, at.y);
     EXPECT_EQ(s.chosen, 1);

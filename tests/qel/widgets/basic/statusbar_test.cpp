@@ -63,7 +63,7 @@ TEST(StatusBar, ANarrowBarDropsTextsAndThenItems)
     // Whatever is built fits the bar.
     qel_rect bar = narrow.rig.h.rect(qel_id(narrow.ctx(), "status"));
     const qel_node* row = node_with_id(narrow.ctx(), qel_id(narrow.ctx(), "status"));
-    const qel_node& last = narrow.ctx()->tree.nodes[row->last_child];
+    const qel_node& last = *inspect_node(narrow.ctx(), row->last_child);
     EXPECT_LE(last.rect.x + last.rect.w, bar.x + bar.w);
 }
 
@@ -98,9 +98,9 @@ TEST(StatusBar, UnnamedItemsShareOneId)
     };
     rig.h.run(2);
     const qel_node* row = node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "status"));
-    const qel_node& a = rig.h.ctx->tree.nodes[row->first_child];
-    const qel_node& b = rig.h.ctx->tree.nodes[a.next_sibling];
-    const qel_node& c = rig.h.ctx->tree.nodes[b.next_sibling];
+    const qel_node& a = *inspect_node(rig.h.ctx, row->first_child);
+    const qel_node& b = *inspect_node(rig.h.ctx, a.next_sibling);
+    const qel_node& c = *inspect_node(rig.h.ctx, b.next_sibling);
     EXPECT_EQ(a.id, scoped(rig.h.ctx, "#status-item"));
     EXPECT_EQ(b.id, a.id);
     EXPECT_EQ(c.id, scoped(rig.h.ctx, "Sync"));

@@ -2,7 +2,6 @@
 // light and dark, compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
-
 #include "qel/icons.h"
 #include "qel/qel.h"
 #include "support/widget_rig.h"
@@ -257,8 +256,8 @@ TEST_P(StructurePictures, CollapsingHeadersAndTreeNodes)
     widget_rig rig(560, 230, GetParam());
     rig.h.ui = tree_board;
     rig.h.run(2);
-    qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "Templates") ^ 0x7eee0007u, true);
-    rig.move_to(qel_id(rig.h.ctx, "Fonts") ^ 0xacc00006u);
+    qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "Templates") ^ PART_TREE_NODE, true);
+    rig.move_to(qel_id(rig.h.ctx, "Fonts") ^ PART_COLLAPSING_HEADER);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "tree"));
 }
@@ -270,7 +269,7 @@ TEST_P(StructurePictures, ListItemsAndAVirtualList)
     rig.h.run(2);
     auto* s = (qel_scroll_state*)qel_state_get(rig.h.ctx, qel_id(rig.h.ctx, "rows"), sizeof(qel_scroll_state));
     s->target_y = 28 * 50000;
-    rig.move_to(qel_id(rig.h.ctx, "Hovered row") ^ 0x115e0008u);
+    rig.move_to(qel_id(rig.h.ctx, "Hovered row") ^ PART_LIST_ITEM);
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "lists"));
 }
@@ -281,7 +280,7 @@ TEST_P(StructurePictures, ATableWithSortingZebraAndSelection)
     rig.h.ui = table_board;
     rig.h.run(2);
     int32_t row = 0;
-    rig.move_to(qel_hash_bytes(&row, sizeof row, qel_id(rig.h.ctx, "products") ^ 0x20bu));
+    rig.move_to(qel_hash_bytes(&row, sizeof row, qel_id(rig.h.ctx, "products") ^ PART_ROW));
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "table"));
 }
@@ -303,7 +302,7 @@ TEST_P(StructurePictures, ASortableListWhileDragging)
     rig.h.ui = sortable_board;
     rig.h.run(2);
     uint32_t key = 1;
-    uint32_t first = qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ 0x5e0du);
+    uint32_t first = qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ PART_SORTABLE_ITEM);
     qel_vec2 c = rig.centre(first);
     rig.h.move(c.x, c.y);
     rig.h.run();

@@ -6,8 +6,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t CONTENT_KEY = 0x5f1f;
-
 // A row "mail" 400 wide with the leading and trailing actions the test gives.
 struct swipe_rig {
     widget_rig rig{400, 200};
@@ -28,7 +26,7 @@ struct swipe_rig {
         rig.h.run(2);
         id = qel_id(rig.h.ctx, "mail");
     }
-    float offset() { return node_with_id(rig.h.ctx, id ^ CONTENT_KEY)->translate_x; }
+    float offset() { return node_with_id(rig.h.ctx, id ^ PART_SWIPE_CONTENT)->translate_x; }
     void drag(float dx, float dy)
     {
         qel_vec2 c = rig.centre(id);

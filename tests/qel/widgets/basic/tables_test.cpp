@@ -8,8 +8,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t HEADER_KEY = 0x4eadu, ROW_KEY = 0x20bu, SCROLL_KEY = 0x7ab1e5u;
-
 static uint32_t indexed(int32_t i, uint32_t seed)
 {
     return qel_hash_bytes(&i, sizeof i, seed);
@@ -52,8 +50,8 @@ struct table_rig {
     }
     qel_context* ctx() { return rig.h.ctx; }
     uint32_t table() { return qel_id(ctx(), "items"); }
-    uint32_t row(int32_t i) { return indexed(i, table() ^ ROW_KEY); }
-    uint32_t header(int32_t i) { return indexed(i, table() ^ HEADER_KEY); }
+    uint32_t row(int32_t i) { return indexed(i, table() ^ PART_ROW); }
+    uint32_t header(int32_t i) { return indexed(i, table() ^ PART_TABLE_HEADER); }
     const qel_node* row_node(int32_t i) { return node_with_id(ctx(), row(i)); }
     void click(uint32_t id)
     {
@@ -71,15 +69,15 @@ TEST(Table, CellsKeepTheirColumnWidthsInEveryRow)
         const qel_node* row = t.row_node(i);
         ASSERT_NE(row, nullptr);
         EXPECT_EQ(row->child_count, i == 2 ? 4 : 3) << "short rows are completed, surplus cells kept";
-        const qel_node* price = &ctx->tree.nodes[ctx->tree.nodes[row->first_child].next_sibling];
+        const qel_node* price = inspect_node(ctx, inspect_node(ctx, row->first_child)->next_sibling);
         EXPECT_EQ(price->rect.w, 90);
-        EXPECT_EQ(ctx->tree.nodes[price->next_sibling].rect.w, 120);
+        EXPECT_EQ(inspect_node(ctx, price->next_sibling)->rect.w, 120);
         if (i < 2) {
             EXPECT_EQ(price->rect.x, t.rig.h.rect(t.header(1)).x) << "cells line up with their headers";
         }
         EXPECT_GE(row->rect.h, 44);
     }
-    const qel_node* surplus = &ctx->tree.nodes[t.row_node(2)->last_child];
+    const qel_node* surplus = inspect_node(ctx, t.row_node(2)->last_child);
     EXPECT_EQ(surplus->width.kind, uint32_t(QEL_SIZE_FIT)) << "a surplus cell takes no column's width";
     EXPECT_TRUE(node_with_text(ctx, "4.20")->flags & QEL_NODE_TABULAR) << "right-aligned numbers";
     EXPECT_FALSE(node_with_text(ctx, "Green tea")->flags & QEL_NODE_TABULAR);
@@ -107,7 +105,7 @@ TEST(Table, SortableHeadersCycleAscendingAndDescending)
         EXPECT_EQ(t.sort.column, s.column);
         EXPECT_EQ(t.sort.descending, s.descending);
         const qel_node* sorted = node_with_id(t.ctx(), t.header((int32_t)s.column));
-        EXPECT_STREQ(t.ctx()->tree.nodes[sorted->last_child].text, s.icon);
+        EXPECT_STREQ(inspect_node(t.ctx(), sorted->last_child)->text, s.icon);
     }
     // The other sortable column shows the neutral icon; the unsortable none.
     EXPECT_NE(node_with_text(t.ctx(), QEL_ICON_CHEVRONS_UP_DOWN), nullptr);
@@ -178,7 +176,7 @@ TEST(Table, AFixedHeightScrollsTheBodyAndNarrowTablesScrollSideways)
     EXPECT_EQ(t.rig.h.rect(t.header(0)).y, header.y) << "the header stays";
 
     table_rig narrow(200);
-    auto* side = (qel_scroll_state*)qel_state_get(narrow.ctx(), narrow.table() ^ SCROLL_KEY, sizeof(qel_scroll_state));
+    auto* side = (qel_scroll_state*)qel_state_get(narrow.ctx(), narrow.table() ^ PART_TABLE_SCROLL, sizeof(qel_scroll_state));
     EXPECT_EQ(side->content_w, 16 + 96 + 90 + 120);
     EXPECT_GT(side->content_w, side->view_w);
 }
@@ -200,7 +198,7 @@ TEST(Table, TablesNestInCells)
         qel_table_cell_text(ctx, "Outer cell");
         qel_table_end(ctx);
         after = qel_scope_find<qel_table_record>(ctx);
-        depth_after = ctx->tree.parent_depth.depth;
+        depth_after = inspect_open_parents(ctx);
         EXPECT_FALSE(qel_table_next_row(ctx, false)) << "no table open";
     };
     rig.h.run(2);
@@ -209,5 +207,5 @@ TEST(Table, TablesNestInCells)
     EXPECT_EQ(depth_after, 1);
     const qel_node* outer_cell = node_with_text(rig.h.ctx, "Outer cell");
     ASSERT_NE(outer_cell, nullptr);
-    EXPECT_EQ(rig.h.ctx->tree.nodes[outer_cell->parent].rect.w, 90) << "the second outer column";
+    EXPECT_EQ(inspect_node(rig.h.ctx, outer_cell->parent)->rect.w, 90) << "the second outer column";
 }

@@ -87,7 +87,7 @@ TEST(TableOfContents, LevelsIndentAndNoEntriesGiveMinusOne)
 {
     toc_scene s;
     qel_context* ctx = s.rig.h.ctx;
-    float left = ctx->tree.nodes[node_with_text(ctx, "Printing")->parent].rect.x;
+    float left = inspect_node(ctx, node_with_text(ctx, "Printing")->parent)->rect.x;
     struct row {
         const char* title;
         float indent;

@@ -276,7 +276,7 @@ TEST_P(ChartPictures, LineAndBarCharts)
     widget_rig rig(640, 270, GetParam());
     rig.h.ui = series_board;
     rig.h.run(2);
-    qel_rect plot = rig.h.rect(qel_id(rig.h.ctx, "lines") ^ 0x9107u);
+    qel_rect plot = rig.h.rect(qel_id(rig.h.ctx, "lines") ^ PART_CHART_PLOT);
     rig.h.move(plot.x + plot.w * 0.55f, plot.y + plot.h / 2);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "series"));
@@ -287,7 +287,7 @@ TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
     widget_rig rig(760, 380, GetParam());
     rig.h.ui = tile_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "teas") ^ 0xD0u);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "teas") ^ PART_DONUT_RING);
     rig.h.move(c.x + 40, c.y - 40);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "tiles"));

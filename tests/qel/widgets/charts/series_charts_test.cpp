@@ -72,7 +72,7 @@ struct series_scene {
             qel_chart_series_core(ctx, "sales", series.data(), (int32_t)series.size(), &options, mode);
         };
     }
-    uint32_t plot_id() { return qel_id(rig.h.ctx, "sales") ^ 0x9107u; }
+    uint32_t plot_id() { return qel_id(rig.h.ctx, "sales") ^ PART_CHART_PLOT; }
     const qel_series_chart_payload* payload()
     {
         return (const qel_series_chart_payload*)node_with_id(rig.h.ctx, plot_id())->draw_user;

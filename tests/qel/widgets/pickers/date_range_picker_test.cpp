@@ -28,7 +28,7 @@ struct range_rig {
         rig.h.run(2);
     }
     uint32_t field() { return qel_id(rig.h.ctx, "dates"); }
-    uint32_t popup() { return field() ^ 0xDA7Fu; }
+    uint32_t popup() { return field() ^ PART_RANGE_POPUP; }
     uint32_t calendar()
     {
         qel_push_id_int(rig.h.ctx, (int32_t)popup());

@@ -223,7 +223,7 @@ struct calendar_driver {
     }
     qel_rect grid()
     {
-        const qel_node* n = node_with_id(rig.h.ctx, qel_hash_str("cal", 0x9e3779b9u) ^ 0x6A1Du);
+        const qel_node* n = node_with_id(rig.h.ctx, qel_hash_str("cal", 0x9e3779b9u) ^ PART_CALENDAR_GRID);
         return n ? n->rect : qel_rect{};
     }
     // The centre of a day's cell, or of a point in its lane band.

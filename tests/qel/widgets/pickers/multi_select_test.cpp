@@ -32,7 +32,7 @@ struct multi_rig {
         rig.h.run(2);
     }
     uint32_t field() { return qel_id(rig.h.ctx, "fruit"); }
-    uint32_t popup() { return field() ^ 0x3517u; }
+    uint32_t popup() { return field() ^ PART_MULTI_SELECT_POPUP; }
     uint32_t row(int32_t i)
     {
         qel_push_id_int(rig.h.ctx, (int32_t)popup());

@@ -78,7 +78,7 @@ TEST(PathBar, SegmentsReportTheirIndexAndTheLastOneEntersEditMode)
     p.click_id(p.scoped("seg", 2));
     EXPECT_EQ(p.clicks.size(), 2u) << "the last segment never reports an index";
     ASSERT_TRUE(p.editing());
-    EXPECT_EQ(qel_focused_id(p.ctx()), qel_id(p.ctx(), "path") ^ 0xed17) << "the field takes the focus";
+    EXPECT_EQ(qel_focused_id(p.ctx()), qel_id(p.ctx(), "path") ^ PART_TEXT_AREA) << "the field takes the focus";
     p.rig.h.tap(QEL_KEY_END);
     p.rig.h.type("/old");
     p.rig.h.tap(QEL_KEY_ENTER);

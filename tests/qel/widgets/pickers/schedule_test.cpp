@@ -32,8 +32,8 @@ struct schedule_driver {
         rig.h.run(2);
     }
     uint32_t week() { return qel_hash_str("week", 0x9e3779b9u); }
-    qel_rect block(int32_t index) { return rig.h.rect(qel_hash_bytes(&index, 4, week() ^ 0xE7)); }
-    qel_rect body() { return rig.h.rect(week() ^ 0x6E1D); }
+    qel_rect block(int32_t index) { return rig.h.rect(qel_hash_bytes(&index, 4, week() ^ PART_SCHEDULE_BLOCK)); }
+    qel_rect body() { return rig.h.rect(week() ^ PART_SCHEDULE_BODY); }
     // Presses at (dx, dy) from the block's top-left, moves to (x, y) in steps and lets go.
     void drag(int32_t index, float dx, float dy, float x, float y)
     {
@@ -105,7 +105,7 @@ TEST(WeekSchedule, PointerOutsideTheWindowIsNoTime)
 TEST(WeekSchedule, KeysMoveInQuarterHours)
 {
     schedule_driver s;
-    qel_set_focus(s.rig.h.ctx, qel_hash_bytes(&(const int32_t&)0, 4, s.week() ^ 0xE7), true);
+    qel_set_focus(s.rig.h.ctx, qel_hash_bytes(&(const int32_t&)0, 4, s.week() ^ PART_SCHEDULE_BLOCK), true);
     s.rig.h.run();
     struct {
         int32_t key;
@@ -143,7 +143,7 @@ TEST(WeekSchedule, AFocusedBlockKeepsItsStripAndGainsARing)
     // On the colour strip at the block's left; and just below the block.
     float x = r.x + 4, y = r.y + r.h / 2, below = r.y + r.h + 2;
     picture before = s.rig.shot();
-    qel_set_focus(s.rig.h.ctx, qel_hash_bytes(&(const int32_t&)0, 4, s.week() ^ 0xE7), true);
+    qel_set_focus(s.rig.h.ctx, qel_hash_bytes(&(const int32_t&)0, 4, s.week() ^ PART_SCHEDULE_BLOCK), true);
     s.rig.h.run(2);
     picture after = s.rig.shot();
     EXPECT_EQ(pixel_at(after, x, y), pixel_at(before, x, y)) << "the strip is still drawn";

@@ -11,8 +11,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const uint32_t ROW_KEY = 0x20b, EXPANDER_KEY = 0xc4e7;
-
 // Node labels and their forest: fruit (apple, banana, cherry) and veg (kale), then nuts, which
 // loads its children on request.
 struct tree_rig {
@@ -55,8 +53,8 @@ struct tree_rig {
 
     qel_context* ctx() { return rig.h.ctx; }
     uint32_t id() { return qel_id(ctx(), "files"); }
-    uint32_t row(int32_t r) { return qel_hash_bytes(&r, sizeof r, id() ^ ROW_KEY); }
-    uint32_t expander(int32_t node) { return qel_hash_bytes(&node, sizeof node, id() ^ EXPANDER_KEY); }
+    uint32_t row(int32_t r) { return qel_hash_bytes(&r, sizeof r, id() ^ PART_ROW); }
+    uint32_t expander(int32_t node) { return qel_hash_bytes(&node, sizeof node, id() ^ PART_TREE_EXPANDER); }
     void tap(int32_t key, uint32_t mods = 0)
     {
         rig.h.tap(key, mods);

@@ -104,6 +104,17 @@ TEST_F(StateTest, UnseenEntriesAreCollectedAfterTheirAgeLimit)
     EXPECT_EQ(ctx->state.count, count);
 }
 
+TEST_F(StateTest, TheSafeDestructorSetterIgnoresANullContext)
+{
+    g_destructions = 0;
+    qel_state_set_destructor_safe(nullptr, 5, count_destruction);
+    qel_state_get(ctx, 5, 8);
+    qel_state_set_destructor_safe(ctx, 5, count_destruction);
+    qel_ctx_destroy(ctx);
+    ctx = nullptr;
+    EXPECT_EQ(g_destructions, 1);
+}
+
 // Destructors may use the table themselves; collection must not trip over that.
 static void reenter(qel_context* ctx, void*)
 {

@@ -58,6 +58,15 @@ struct menu_rig {
     qel_popup_nav* nav() { return qel_popup_nav_of(ctx(), popup()); }
 };
 
+TEST(Popup, ToggleOpensAClosedPopupAndClosesAnOpenOne)
+{
+    widget_rig rig;
+    qel_popup_toggle(rig.h.ctx, "tip");  // no slot yet: made and opened
+    EXPECT_TRUE(qel_popup_is_open(rig.h.ctx, "tip"));
+    qel_popup_toggle(rig.h.ctx, "tip");
+    EXPECT_FALSE(qel_popup_is_open(rig.h.ctx, "tip"));
+}
+
 TEST(Popup, TheTriggerTogglesItAndAnOutsidePressClosesItUnseenByTheItemBeneath)
 {
     menu_rig m;

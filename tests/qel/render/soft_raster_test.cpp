@@ -81,6 +81,24 @@ static bool strictly_inside(const std::vector<qel_vec2>& poly, double x, double 
     return true;
 }
 
+TEST(SoftRaster, TheQuadFastPathTakesOnlyAxisAlignedRectangles)
+{
+    canvas c(8, 8);
+    frame_builder f;
+    qel_draw_data dd = f.data(8, 8);
+    qel_soft_band job = {&dd, nullptr, c.bytes.data(), 8, 8, 32, QEL_SOFT_RGBA, 0, 0, 8, 8};
+    std::vector<qel_vertex> tilted = solid_quad(1, 1, 6, 1, WHITE);
+    tilted[2].pos[0] = 7;  // a bottom-right corner out of line: no rectangle
+    EXPECT_FALSE(qel_soft_fill_quad(&job, &tilted[0], &tilted[1], &tilted[2], &tilted[3], nullptr, 0, 0, 8, 8));
+    EXPECT_EQ(c.channel(3, 3, 3), 0) << "a refused quad draws nothing";
+    std::vector<qel_vertex> q = solid_quad(2, 2, 6, 5, WHITE);
+    ASSERT_TRUE(qel_soft_fill_quad(&job, &q[0], &q[1], &q[2], &q[3], nullptr, 0, 0, 8, 8));
+    EXPECT_EQ(c.channel(2, 2, 0), 255);
+    EXPECT_EQ(c.channel(5, 4, 3), 255);
+    EXPECT_EQ(c.channel(6, 4, 3), 0) << "the right edge is outside";
+    EXPECT_EQ(c.channel(3, 5, 3), 0) << "so is the bottom one";
+}
+
 TEST(SoftRaster, TrianglesSharingAnEdgeBlendEachPixelOnceWithoutGaps)
 {
     struct mesh {

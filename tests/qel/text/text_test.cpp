@@ -225,6 +225,19 @@ TEST_F(TextTest, EllipsisFitsTheWidth)
     EXPECT_EQ(ctx->draw.vertex_count, from);
 }
 
+TEST_F(TextTest, DrawingAtAPointDrawsTheRunThere)
+{
+    uint32_t from = ctx->draw.vertex_count;
+    qel_draw_text(ctx, QEL_FONT_BODY, 16, 12, 30, 0xFFFFFFFF, "0123", -1, 0);
+    uint32_t run = ctx->draw.vertex_count - from;
+    qel_draw_text_at(ctx, QEL_FONT_BODY, 16, {12, 30}, 0xFFFFFFFF, "0123", -1);
+    ASSERT_EQ(ctx->draw.vertex_count - from, 2 * run);
+    for (uint32_t i = 0; i < run; i++) {
+        EXPECT_EQ(ctx->draw.vertices[from + run + i].pos[0], ctx->draw.vertices[from + i].pos[0]);
+        EXPECT_EQ(ctx->draw.vertices[from + run + i].pos[1], ctx->draw.vertices[from + i].pos[1]);
+    }
+}
+
 TEST_F(TextTest, DrawingSkipsBlanksAndClearColours)
 {
     uint32_t from = ctx->draw.vertex_count;

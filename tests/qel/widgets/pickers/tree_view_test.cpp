@@ -22,6 +22,7 @@ struct tree_rig {
     qel_tree_view_options opts = {};
     int32_t cursor = -1;
     std::vector<int32_t> drawn;
+    std::vector<int32_t> depths;  // of the rows drawn, then one read after the tree's end
     qel_tree_view_result result = {};
     std::vector<qel_tree_view_result> results;  // their load requests are gone with their frame
     std::vector<int32_t> loads;                  // every request made
@@ -39,14 +40,17 @@ struct tree_rig {
     void frame(qel_context* ctx)
     {
         drawn.clear();
+        depths.clear();
         qel_tree_view_begin(ctx, "files", columns.data(), (int32_t)columns.size(), nodes.data(), (int32_t)nodes.size(),
                             &opts);
         for (int32_t n; (n = qel_tree_view_next(ctx)) >= 0;) {
             drawn.push_back(n);
+            depths.push_back(qel_tree_view_depth(ctx));
             qel_tree_view_row(ctx, labels[(size_t)n].c_str(), nullptr);
             qel_data_table_cell_text(ctx, "1 kB");
         }
         result = qel_tree_view_end(ctx);
+        depths.push_back(qel_tree_view_depth(ctx));
         results.push_back(result);
         loads.insert(loads.end(), result.load_requests, result.load_requests + result.load_request_count);
     }
@@ -181,6 +185,7 @@ TEST(TreeView, StarExpandsTheNodeAndAllItsSiblings)
     t.type("*");
     EXPECT_EQ(t.drawn, (nodes_t{0, 1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(t.loads, nodes_t{6}) << "nuts loads";
+    EXPECT_EQ(t.depths, (nodes_t{0, 1, 1, 1, 0, 1, 0, 0})) << "each row's level, then none outside the tree";
 }
 
 TEST(TreeView, TypeAheadFindsLabelsFromTheCursorAndStartsAnewAfterASecond)

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "embedded_fonts.h"
-#include "inflate.h"
+#include "text/embedded_fonts.h"
+#include "text/inflate.h"
 
 static void inflate_embedded_fonts(benchmark::State& state)
 {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/qel.h"
 
 // 10,000 rounded boxes with borders, as a busy frame of widgets records them.

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/qel.h"
 #include "qel/soft_renderer.h"
 

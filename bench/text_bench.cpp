@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/text.h"
 
 namespace {

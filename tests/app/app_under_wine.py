@@ -18,7 +18,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
-sys.path.insert(0, os.path.join(HERE, "..", "qel"))
+sys.path.insert(0, os.path.join(HERE, "..", "qel", "platform"))
 sys.path.insert(0, os.path.join(HERE, "..", "engine"))
 import png_pixels  # noqa: E402
 import print_through_cups as rig  # noqa: E402

@@ -8,7 +8,7 @@
 
 #include "app/app_ui_frame.h"
 #include "app_fixture.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct window_rig {
     app_fixture app;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "inflate.h"
+#include "text/inflate.h"
 
 enum { CAPACITY = 1 << 16 };
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 #include "fuzz_qel_support.h"
 #include "qel/qel.h"
 

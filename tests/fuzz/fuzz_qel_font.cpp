@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "embedded_fonts.h"
+#include "text/embedded_fonts.h"
 #include "fuzz_qel_support.h"
-#include "inflate.h"
+#include "text/inflate.h"
 #include "qel/qel.h"
 
 static const std::vector<uint8_t>& embedded_font(int32_t role)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fuzz_qel_support.h"
+#include "qel/icons.h"
 #include "qel/qel.h"
 
 static qel_size any_size(FuzzedDataProvider& in)
@@ -114,7 +115,7 @@ static void basic_widget(qel_context* ctx, FuzzedDataProvider& in)
     std::string label = in.ConsumeRandomLengthString(12);
     for (int i = 0; i < 40; i++) {
         labels[i] = in.ConsumeBool() ? label.c_str() : nullptr;
-        icons[i] = in.ConsumeBool() ? "\xEE\x81\xAC" : nullptr;
+        icons[i] = in.ConsumeBool() ? QEL_ICON_CHECK : nullptr;
     }
     int32_t count = in.ConsumeIntegralInRange<int32_t>(-2, 40);
     selected = in.ConsumeIntegral<int32_t>();

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core.h"
+#include "core/core.h"
 
 // Mostly plausible coordinates within +-range, sometimes any bit pattern at all.
 inline float any_float(FuzzedDataProvider& in, float range = 3000.0f)

@@ -51,6 +51,10 @@ bool qel_icon_button(qel_context* ctx, const char* icon, const qel_button_opts* 
 // Both in one: a label (its visible part shown) or icon glyphs; null options are the defaults.
 bool qel_button_ex(qel_context* ctx, const char* label, const char* icon, const qel_button_opts* options);
 
+// A small icon button side x side at the end of the node box (its last child then): the clear,
+// reveal and step buttons of fields, the remove button of tags. True when clicked.
+bool qel_field_button(qel_context* ctx, int32_t box, const char* glyph, qel_button_opts options, float side);
+
 // --- Pieces for other widgets ---
 
 // Fills *out with the variant's colours for the current theme and returns out.

@@ -80,6 +80,3 @@ void qel_segmented_draw(qel_context* ctx, const qel_node* node, void* user);
 
 // A 1-unit baseline along the node's bottom; user points to its qel_color.
 void qel_tab_strip_draw(qel_context* ctx, const qel_node* node, void* user);
-
-// The focus ring around the node at full strength, after its children; user is not read.
-void qel_focus_ring_full_draw(qel_context* ctx, const qel_node* node, void* user);

@@ -73,8 +73,8 @@ enum { QEL_CALENDAR_SEGMENT_MAX = 512, QEL_CALENDAR_LANE_MAX = 64 };
 
 // --- The widget ---
 
-// One frame of the calendar under label ("month" for null). view null: one record shared by
-// every calendar that passes null. A negative count or null events read as none.
+// One frame of the calendar under label ("month" for null). view null: the calendar keeps the
+// month it shows itself. A negative count or null events read as none.
 qel_event_calendar_result qel_event_calendar(qel_context* ctx, const char* label, qel_calendar_view* view,
                                              const qel_calendar_event* events, int32_t count,
                                              const qel_event_calendar_options* options);

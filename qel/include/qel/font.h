@@ -5,7 +5,8 @@
 
 #include "qel/types.h"
 
-struct stbtt_fontinfo;
+// A bare outline font over data of the caller's, for a module that rasterises glyphs itself.
+struct qel_font_info;
 
 // --- Records ---
 
@@ -93,15 +94,15 @@ void qel_draw_text_run(qel_context* ctx, int32_t handle, float size, float x, fl
 
 // A font-info record over the caller's data (which must outlive it), allocated through the
 // context; null when the font is rejected. Free it with qel_mem_free.
-stbtt_fontinfo* qel_font_info_create(qel_context* ctx, const uint8_t* data, int32_t font_offset);
+qel_font_info* qel_font_info_create(qel_context* ctx, const uint8_t* data, int32_t font_offset);
 
 // The hhea ascender and descender in font units; either pointer may be null.
-void qel_font_info_vmetrics(const stbtt_fontinfo* info, int32_t* ascent, int32_t* descent);
+void qel_font_info_vmetrics(const qel_font_info* info, int32_t* ascent, int32_t* descent);
 
 // The glyph's bitmap box at scale, no subpixel shift; true when it has pixels.
-bool qel_font_info_glyph_box(const stbtt_fontinfo* info, int32_t glyph, float scale, int32_t* x0, int32_t* y0,
+bool qel_font_info_glyph_box(const qel_font_info* info, int32_t glyph, float scale, int32_t* x0, int32_t* y0,
                              int32_t* x1, int32_t* y1);
 
 // Renders the glyph's coverage at scale into width x height bytes with the given stride.
-void qel_font_info_glyph_bitmap(const stbtt_fontinfo* info, int32_t glyph, float scale, uint8_t* out, int32_t width,
+void qel_font_info_glyph_bitmap(const qel_font_info* info, int32_t glyph, float scale, uint8_t* out, int32_t width,
                                 int32_t height, int32_t stride);

@@ -1,6 +1,7 @@
 // The layout tree: widgets append nodes during a frame (containers, text, spacers, overlays,
 // floating nodes) and the frame end sizes, places and draws them. Widgets do not place
-// themselves; they read last frame's rectangle of their id (state.h) instead.
+// themselves; they read last frame's rectangle of their id (state.h) instead. The layout owns
+// the scrolling state of scroll containers (scroll_container.h), which the wheel routing reads.
 #pragma once
 
 #include "qel/types.h"
@@ -179,6 +180,21 @@ struct qel_hit_rect {
     uint32_t flags;     // the node's qel_node_flags
     uint32_t layer;     // overlay layer it was drawn in; 0 the base
     uint32_t sequence;  // 1-based registration order
+};
+
+// The state of a scroll container, under the container's id (qel_state_get with this size).
+// The layout writes the content and view sizes of each frame.
+struct qel_scroll_state {
+    float scroll_x, scroll_y;  // offsets the layout uses, gliding toward the targets
+    float target_x, target_y;  // set beyond the end, they stop at the end
+    float content_w, content_h;
+    float view_w, view_h;
+    float bar_visibility;  // 0..1
+    double last_activity;  // seconds of the context's clock; 0 none
+    uint8_t dragging;      // the vertical thumb
+    float grab_offset;     // where the pointer holds the thumb, from its top
+    uint8_t thumb_hovered;
+    qel_color fade_color;  // edge fades drawn when its alpha is not 0
 };
 
 // --- Nodes ---

@@ -63,6 +63,11 @@ void qel_popup_toggle(qel_context* ctx, const char* label);
 bool qel_popup_is_open(qel_context* ctx, const char* label);
 // The popup's navigation record, created when missing.
 qel_popup_nav* qel_popup_nav_of(qel_context* ctx, uint32_t popup_id);
+// Whether an open popup lies above the z order z.
+bool qel_popup_open_above(qel_context* ctx, int32_t z);
+// The next z order of the counter that popups and modal layers share (1001 and up): a layer of
+// a widget's own takes one to open over those opened before it.
+int32_t qel_overlay_next_z(qel_context* ctx);
 
 // --- Building ---
 

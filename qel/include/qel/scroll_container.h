@@ -1,7 +1,7 @@
 // Scroll containers: a layout node whose content moves under a clip, driven by the wheel (with a
 // short glide), by dragging its vertical thumb, or by the caller; with edge fades and bars that
-// show while it moves. The per-id scroll state is open to callers, who may read it and set its
-// targets to bring content into view. Wheel routing to the container under the pointer is the
+// show while it moves. The per-id scroll state (qel_scroll_state, layout.h) is open to callers,
+// who may read it and set its targets to bring content into view. Wheel routing to the container under the pointer is the
 // interaction module's; sizing the content is the layout passes'.
 #pragma once
 
@@ -9,21 +9,6 @@
 #include "qel/types.h"
 
 // --- Records ---
-
-// The state of a scroll container, under the container's id (qel_state_get with this size).
-// The layout writes the content and view sizes of each frame.
-struct qel_scroll_state {
-    float scroll_x, scroll_y;  // offsets the layout uses, gliding toward the targets
-    float target_x, target_y;  // set beyond the end, they stop at the end
-    float content_w, content_h;
-    float view_w, view_h;
-    float bar_visibility;  // 0..1
-    double last_activity;  // seconds of the context's clock; 0 none
-    uint8_t dragging;      // the vertical thumb
-    float grab_offset;     // where the pointer holds the thumb, from its top
-    uint8_t thumb_hovered;
-    qel_color fade_color;  // edge fades drawn when its alpha is not 0
-};
 
 // A scroll area's options; null means all defaults.
 struct qel_scroll_area_options {

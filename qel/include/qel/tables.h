@@ -35,7 +35,7 @@ struct qel_table_opts {
     uint8_t clickable_rows;
 };
 
-// An open table, in the frame arena; tables nest through previous.
+// An open table, on the scope stack.
 struct qel_table_record {
     uint32_t id;
     const qel_table_column* columns;
@@ -43,7 +43,6 @@ struct qel_table_record {
     int32_t cell;  // cells opened in the current row
     int32_t rows;  // rows begun
     uint8_t row_open, compact, zebra, clickable_rows, body_open;
-    qel_table_record* previous;
 };
 
 // --- Building a table ---

@@ -104,6 +104,13 @@ constexpr bool qel_color_is_token(qel_color c)
     return (c & 0xFFFFFF00u) == QEL_TOKEN_BASE && (c & 0xFF) != 0;
 }
 
+// A colour argument: a literal (alpha not 0) or a palette token as given, anything else the
+// fallback.
+constexpr qel_color qel_color_arg(qel_color color, qel_color fallback)
+{
+    return (color >> 24) != 0 || qel_color_is_token(color) ? color : fallback;
+}
+
 // --- Reading the theme ---
 
 // A token's current palette colour (0 for slots above 34); any other value unchanged.

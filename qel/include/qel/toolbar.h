@@ -1,7 +1,7 @@
 // Toolbars: a bar row of small ghost buttons (icon-only or labelled, optionally toggles),
 // separators and spacers. Items that do not fit the bar's width of the last frame move into a
 // "More tools" popup at the bar's end; choosing one there clicks that item in the next frame.
-// The bar row is menu_bar's, the popup and its rows the popup layer's.
+// The bar row is menubar's, the popup and its rows the popup layer's.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,7 @@
 
 #include "qel/input.h"
 #include "qel/layout.h"
+#include "qel/theme.h"
 #include "qel/types.h"
 
 // --- Records ---
@@ -20,10 +21,6 @@ struct qel_widget_motion {
 };
 
 // --- Colour and size rules ---
-
-// A colour argument: a literal (alpha not 0) or a palette token as given, anything else the
-// fallback.
-qel_color qel_color_arg(qel_color color, qel_color fallback);
 
 // The theme's control height for size 1 small, 2 large, else medium, at the UI scale.
 float qel_control_height(qel_context* ctx, uint32_t size);
@@ -73,6 +70,9 @@ void qel_node_gloss(qel_context* ctx, int32_t node, float strength);
 // An underline growing with amount 0..1 under the node's text, in color, after its children;
 // with focus above 0.01 the focus ring too.
 void qel_node_underline(qel_context* ctx, int32_t node, float amount, qel_color color, float focus);
+
+// The focus ring around the node at full strength, after its children; user is not read.
+void qel_focus_ring_full_draw(qel_context* ctx, const qel_node* node, void* user);
 
 // The draw callback of qel_node_gloss: user points to an f32 strength, or is null for 1.
 void qel_gloss_draw(qel_context* ctx, const qel_node* node, void* user);

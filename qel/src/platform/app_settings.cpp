@@ -1,5 +1,5 @@
 // The shell's start-up decisions, kept apart from the Win32 calls that feed them.
-#include "app_settings.h"
+#include "platform/app_settings.h"
 
 #include <cstdlib>
 #include <cstring>

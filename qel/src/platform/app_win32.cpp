@@ -1,15 +1,15 @@
 // The application shell: creation with the environment's settings and the choice of renderer,
 // the main loop's present, wait and frame begin, screenshots, live-resize rendering and the file
 // dialogs' return to the toolkit. The rules it follows are in app_settings and frame_pacing.
-#include "shell_win32.h"
+#include "platform/shell_win32.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "app_settings.h"
+#include "platform/app_settings.h"
 #include "files/png_file.h"
-#include "platform_text.h"
+#include "platform/platform_text.h"
 #include "qel/qel.h"
 #include "qel/soft_renderer.h"
 

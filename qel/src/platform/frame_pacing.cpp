@@ -1,6 +1,6 @@
 // Frame timing rules of the shell. A period of 1/120 s serves when vertical sync is off on a
 // display below 120 Hz: a faster display gets one frame per refresh.
-#include "frame_pacing.h"
+#include "platform/frame_pacing.h"
 
 static const double QEL_UNSYNCED_PERIOD = 1.0 / 120.0;
 static const uint32_t QEL_PROBE_INTERVALS = 20;

@@ -1,6 +1,6 @@
 // The WGL context for the OpenGL renderer. A legacy context is made only to reach
 // wglCreateContextAttribsARB, which alone can ask for a 3.3 core profile.
-#include "shell_win32.h"
+#include "platform/shell_win32.h"
 
 enum : int {
     WGL_CONTEXT_MAJOR_VERSION_ARB = 0x2091,

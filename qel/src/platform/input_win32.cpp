@@ -1,15 +1,15 @@
 // Window messages into the toolkit's input intake: pointer, buttons, wheels, keys, typed
 // characters, focus and dropped files. Positions arrive in device pixels and leave in logical
 // ones; the translation rules themselves are message_input's.
-#include "shell_win32.h"
+#include "platform/shell_win32.h"
 
 #include <shellapi.h>
 #include <windowsx.h>
 
 #include <cstdlib>
 
-#include "message_input.h"
-#include "platform_text.h"
+#include "platform/message_input.h"
+#include "platform/platform_text.h"
 #include "qel/qel.h"
 
 static const UINT MAX_DROPPED_FILES = 64;

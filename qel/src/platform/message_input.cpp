@@ -1,8 +1,8 @@
 // Virtual-key numbers are Windows' own, fixed by its interface; they are spelled out here so that
 // this file builds and is tested on any system.
-#include "message_input.h"
+#include "platform/message_input.h"
 
-#include "platform_text.h"
+#include "platform/platform_text.h"
 #include "qel/input.h"
 
 enum : uint32_t {

@@ -1,6 +1,6 @@
 // Conversions are our own rather than the system's so that cutting and failure follow one rule
 // everywhere, and so that they are tested natively.
-#include "platform_text.h"
+#include "platform/platform_text.h"
 
 #include <climits>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // and renders during live resizing through the calls below.
 #pragma once
 
-#include "frame_pacing.h"
-#include "platform_win32.h"
+#include "platform/frame_pacing.h"
+#include "platform/platform_win32.h"
 
 struct qel_soft_renderer;
 

@@ -1,6 +1,6 @@
 // What the window asks of the system: clipboard text, the native open, save and folder dialogs,
 // and opening a URL with the user's program for it.
-#include "shell_win32.h"
+#include "platform/shell_win32.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "platform_text.h"
+#include "platform/platform_text.h"
 
 static const int32_t DIALOG_TITLE_UNITS = 256, FILTER_UNITS = 511, PATH_UNITS = 1040, URL_UNITS = 4096;
 

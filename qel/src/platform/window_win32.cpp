@@ -1,16 +1,16 @@
 // The window: DPI awareness, class and creation, the window procedure, scale, the system theme
 // and title bar, cursors, waiting for messages, blits and the clock. Functions newer than the
 // oldest supported Windows are looked up by name, and each has a fallback.
-#include "shell_win32.h"
+#include "platform/shell_win32.h"
 
 #include <shellapi.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include "app_settings.h"
-#include "message_input.h"
-#include "platform_text.h"
+#include "platform/app_settings.h"
+#include "platform/message_input.h"
+#include "platform/platform_text.h"
 #include "qel/theme.h"
 
 static const wchar_t CLASS_NAME[] = L"QELWindow";

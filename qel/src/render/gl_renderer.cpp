@@ -1,6 +1,6 @@
 // One program shades every shape from the vertex's shape description, so a frame is one buffer
 // upload and one draw call per command. Output is premultiplied alpha, blended with "over".
-#include "gl_renderer.h"
+#include "render/gl_renderer.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,6 @@
 // Worker threads for renderers that split a frame between processors: a crew started once,
-// parked between runs and woken for each, and the processor count. worker_thread.cpp has them
-// on the C++ runtime's threads, worker_thread_win32.cpp on Windows's own; what runs on them is
-// the caller's.
+// parked between runs and woken for each, and the processor count. The crew runs on the system's
+// locks and threads (worker_system.h); what runs on it is the caller's.
 #pragma once
 
 #include <cstdint>

@@ -7,9 +7,7 @@
 #include <cstdlib>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t POPUP_KEY = 0xC010Eu;
+#include "support/widget_rig.h"
 
 static qel_color from_hex(const char* hex)
 {
@@ -48,7 +46,7 @@ struct picker_rig {
         rig.h.run(2);
     }
     qel_context* ctx() { return rig.h.ctx; }
-    uint32_t popup() { return qel_id(ctx(), "ink") ^ POPUP_KEY; }
+    uint32_t popup() { return qel_id(ctx(), "ink") ^ PART_COLOR_POPUP; }
     void open()
     {
         qel_vec2 c = rig.centre(qel_id(ctx(), "ink"));

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const qel_command COMMANDS[] = {
     {"Copy", nullptr, "Edit", "Ctrl C"},
@@ -100,8 +100,8 @@ TEST(CommandPalette, GroupCaptionsFollowRunsOfAGroup)
 {
     palette_rig p;
     int edit = 0, file = 0;
-    for (int32_t i = 0; i < p.ctx()->tree.count; i++) {
-        const qel_node& n = p.ctx()->tree.nodes[i];
+    for (int32_t i = 0; i < inspect_node_count(p.ctx()); i++) {
+        const qel_node& n = *inspect_node(p.ctx(), i);
         if (!(n.flags & QEL_NODE_TEXT) || !n.text) continue;
         edit += strcmp(n.text, "Edit") == 0;
         file += strcmp(n.text, "File") == 0;

@@ -6,12 +6,9 @@
 #include <climits>
 #include <string>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t POPUP_KEY = 0xDA7Eu;
-#define GLYPH_PREVIOUS "\xEE\x81\xAE"
-#define GLYPH_NEXT "\xEE\x81\xAF"
+#include "support/widget_rig.h"
 
 TEST(DateNames, WrapAndFallBackToEnglish)
 {
@@ -61,7 +58,7 @@ struct calendar_rig {
     bool outside(qel_date d)
     {
         const qel_node* n = node_with_id(ctx(), cell(d));
-        return n && ctx()->tree.nodes[n->first_child].text_color ==
+        return n && inspect_node(ctx(), n->first_child)->text_color ==
                         qel_color_resolve(ctx(), qel_color_token(QEL_COLOR_TEXT_MUTED));
     }
     void step(const char* glyph, const char* tip)
@@ -98,10 +95,10 @@ TEST(Calendar, MonthsHaveTheirLengthAndStartOnTheirWeekday)
 TEST(Calendar, StepsAcrossYearEndsAndPicksMoveTheView)
 {
     calendar_rig c({2026, 12, 5});
-    c.step(GLYPH_NEXT, "Next month");
+    c.step(QEL_ICON_CHEVRON_RIGHT, "Next month");
     EXPECT_NE(node_with_text(c.ctx(), "January 2027"), nullptr);
-    c.step(GLYPH_PREVIOUS, "Previous month");
-    c.step(GLYPH_PREVIOUS, "Previous month");
+    c.step(QEL_ICON_CHEVRON_LEFT, "Previous month");
+    c.step(QEL_ICON_CHEVRON_LEFT, "Previous month");
     EXPECT_NE(node_with_text(c.ctx(), "November 2026"), nullptr);
     EXPECT_EQ(c.picks, 0);
 
@@ -123,11 +120,11 @@ TEST(Calendar, CallersDatesAreBroughtIntoRangeAndNoDateShowsToday)
     EXPECT_NE(node_with_text(wrapped.ctx(), "February 2026"), nullptr);
     calendar_rig far({INT_MAX, 12, 31});
     EXPECT_NE(node_with_text(far.ctx(), "December 5000000"), nullptr);
-    far.step(GLYPH_NEXT, "Next month");
+    far.step(QEL_ICON_CHEVRON_RIGHT, "Next month");
     EXPECT_NE(node_with_text(far.ctx(), "December 5000000"), nullptr);
     calendar_rig early({-3, 1, 1});
     EXPECT_NE(node_with_text(early.ctx(), "January 1"), nullptr);
-    early.step(GLYPH_PREVIOUS, "Previous month");
+    early.step(QEL_ICON_CHEVRON_LEFT, "Previous month");
     EXPECT_NE(node_with_text(early.ctx(), "January 1"), nullptr);
 
     calendar_rig none({0, 0, 0}, false);
@@ -154,7 +151,7 @@ TEST(DatePicker, APickShowsInTheFieldAndClosesThePopup)
     EXPECT_NE(node_with_text(ctx, "Mar 10, 2026"), nullptr);
     qel_vec2 field = rig.centre(qel_id(ctx, "due"));
     rig.h.click(field.x, field.y);
-    uint32_t popup = qel_id(ctx, "due") ^ POPUP_KEY;
+    uint32_t popup = qel_id(ctx, "due") ^ PART_DATE_POPUP;
     ASSERT_TRUE(qel_popup_find(ctx, popup, false)->open);
     rig.h.run();
     qel_push_id_int(ctx, (int32_t)popup);

@@ -6,9 +6,7 @@
 #include <cstring>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t DROPDOWN_KEY = 0x3E40u, SELECT_KEY = 0x5E1Eu;
+#include "support/widget_rig.h"
 
 static uint32_t scoped_id(qel_context* ctx, uint32_t scope, const char* label)
 {
@@ -34,7 +32,7 @@ TEST(MenuItem, ADisabledRowNeverFiresAndThePointerTakesTheHighlightOnlyWhenItMov
     };
     rig.h.run(2);
     qel_context* ctx = rig.h.ctx;
-    uint32_t popup = qel_id(ctx, "Edit") ^ DROPDOWN_KEY;
+    uint32_t popup = qel_id(ctx, "Edit") ^ PART_DROPDOWN;
     qel_popup_set_open(ctx, popup, true);
     rig.h.run(2);
     qel_popup_nav* nav = qel_popup_nav_of(ctx, popup);
@@ -83,7 +81,7 @@ struct select_rig {
     }
     qel_context* ctx() { return rig.h.ctx; }
     uint32_t id() { return qel_id(ctx(), "Printer"); }
-    uint32_t popup() { return id() ^ SELECT_KEY; }
+    uint32_t popup() { return id() ^ PART_SELECT; }
     bool open() { return qel_popup_find(ctx(), popup(), false)->open != 0; }
     void click_trigger()
     {

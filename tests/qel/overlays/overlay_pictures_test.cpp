@@ -6,9 +6,7 @@
 #include <functional>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t DROPDOWN_KEY = 0x3E40u, SELECT_KEY = 0x5E1Eu, DATE_KEY = 0xDA7Eu, COLOR_KEY = 0xC010Eu;
+#include "support/widget_rig.h"
 
 static void menu_board(qel_context* ctx)
 {
@@ -16,7 +14,7 @@ static void menu_board(qel_context* ctx)
     if (qel_dropdown_begin(ctx, "Label", nullptr)) {
         qel_menu_label(ctx, "Stock");
         qel_menu_item_options o = {};
-        o.icon = ICON_A;
+        o.icon = QEL_ICON_ARROW_LEFT;
         o.shortcut = "Ctrl+O";
         qel_menu_item(ctx, "Open spreadsheet", &o);
         qel_menu_item_options checked = {};
@@ -28,7 +26,7 @@ static void menu_board(qel_context* ctx)
         qel_menu_separator(ctx);
         qel_menu_item_options danger = {};
         danger.destructive = 1;
-        danger.icon = ICON_B;
+        danger.icon = QEL_ICON_ARROW_RIGHT;
         qel_menu_item(ctx, "Clear table", &danger);
         qel_dropdown_end(ctx);
     }
@@ -96,10 +94,10 @@ static void tooltip_board(qel_context* ctx)
     qel_button_opts o = {};
     o.tooltip = "Save job";
     o.shortcut = "Ctrl S";
-    qel_icon_button(ctx, ICON_A, &o);
+    qel_icon_button(ctx, QEL_ICON_ARROW_LEFT, &o);
     qel_button_opts plain = {};
     plain.tooltip = "Open a spreadsheet with the labels to print";
-    qel_icon_button(ctx, ICON_B, &plain);
+    qel_icon_button(ctx, QEL_ICON_ARROW_RIGHT, &plain);
     qel_container_end(ctx);
     qel_container_end(ctx);
 }
@@ -141,9 +139,9 @@ static void color_board(qel_context* ctx)
 static void palette_board(qel_context* ctx)
 {
     static const qel_command commands[] = {
-        {"Open spreadsheet", ICON_A, "File", "Ctrl O"},
-        {"Save job", ICON_B, "File", "Ctrl S"},
-        {"Print labels", ICON_C, "Printer", "Ctrl P"},
+        {"Open spreadsheet", QEL_ICON_ARROW_LEFT, "File", "Ctrl O"},
+        {"Save job", QEL_ICON_ARROW_RIGHT, "File", "Ctrl S"},
+        {"Print labels", QEL_ICON_CHECK, "Printer", "Ctrl P"},
     };
     static uint8_t open = 1;
     board_begin(ctx);
@@ -191,14 +189,14 @@ static std::function<void(widget_rig&)> open_popup(std::function<uint32_t(qel_co
 TEST(OverlayPictures, MenuAndSelect)
 {
     expect_scene({"menu", menu_board,
-                  open_popup([](qel_context* c) { return qel_id(c, "Label") ^ DROPDOWN_KEY; }, "Open spreadsheet")});
-    expect_scene({"select", select_board, open_popup([](qel_context* c) { return qel_id(c, "stock") ^ SELECT_KEY; }, nullptr)});
+                  open_popup([](qel_context* c) { return qel_id(c, "Label") ^ PART_DROPDOWN; }, "Open spreadsheet")});
+    expect_scene({"select", select_board, open_popup([](qel_context* c) { return qel_id(c, "stock") ^ PART_SELECT; }, nullptr)});
 }
 
 TEST(OverlayPictures, TooltipDialogSheetAndToasts)
 {
     expect_scene({"tooltip", tooltip_board, [](widget_rig& rig) {
-                      rig.move_to(qel_hash_str(ICON_A, qel_id(rig.h.ctx, "Save job")));
+                      rig.move_to(qel_hash_str(QEL_ICON_ARROW_LEFT, qel_id(rig.h.ctx, "Save job")));
                       rig.h.run(40);
                   }});
     expect_scene({"dialog", dialog_board, nullptr});
@@ -215,7 +213,7 @@ TEST(OverlayPictures, TooltipDialogSheetAndToasts)
 TEST(OverlayPictures, DateColourAndCommandPalette)
 {
     expect_scene({"date", date_board,
-                  open_popup([](qel_context* c) { return qel_id(c, "best-before") ^ DATE_KEY; }, nullptr), 400, 420});
-    expect_scene({"color", color_board, open_popup([](qel_context* c) { return qel_id(c, "ink") ^ COLOR_KEY; }, nullptr)});
+                  open_popup([](qel_context* c) { return qel_id(c, "best-before") ^ PART_DATE_POPUP; }, nullptr), 400, 420});
+    expect_scene({"color", color_board, open_popup([](qel_context* c) { return qel_id(c, "ink") ^ PART_COLOR_POPUP; }, nullptr)});
     expect_scene({"palette", palette_board, nullptr, 480, 420});
 }

@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t DROPDOWN_KEY = 0x3E40u, CONTEXT_MENU_KEY = 0xC7Cu;
+#include "support/widget_rig.h"
 
 // A dropdown "File" of three rows with a big button "Behind" beneath and beside it, and a child
 // popover "More" that the second row's button opens.
@@ -42,7 +40,7 @@ struct menu_rig {
         rig.h.run(2);
     }
     qel_context* ctx() { return rig.h.ctx; }
-    uint32_t popup() { return qel_id(ctx(), "File") ^ DROPDOWN_KEY; }
+    uint32_t popup() { return qel_id(ctx(), "File") ^ PART_DROPDOWN; }
     bool open() { return qel_popup_find(ctx(), popup(), false)->open != 0; }
     void click(uint32_t id)
     {
@@ -59,6 +57,15 @@ struct menu_rig {
     }
     qel_popup_nav* nav() { return qel_popup_nav_of(ctx(), popup()); }
 };
+
+TEST(Popup, ToggleOpensAClosedPopupAndClosesAnOpenOne)
+{
+    widget_rig rig;
+    qel_popup_toggle(rig.h.ctx, "tip");  // no slot yet: made and opened
+    EXPECT_TRUE(qel_popup_is_open(rig.h.ctx, "tip"));
+    qel_popup_toggle(rig.h.ctx, "tip");
+    EXPECT_FALSE(qel_popup_is_open(rig.h.ctx, "tip"));
+}
 
 TEST(Popup, TheTriggerTogglesItAndAnOutsidePressClosesItUnseenByTheItemBeneath)
 {
@@ -197,10 +204,10 @@ TEST(Popup, SizeLimitsFollowTheKindOfPopup)
         }
     };
     rig.h.run();
-    qel_popup_set_open(rig.h.ctx, qel_id(rig.h.ctx, "A") ^ DROPDOWN_KEY, true);
+    qel_popup_set_open(rig.h.ctx, qel_id(rig.h.ctx, "A") ^ PART_DROPDOWN, true);
     qel_popup_open(rig.h.ctx, "tall");
     rig.h.run(2);
-    EXPECT_GE(rig.h.rect(qel_id(rig.h.ctx, "A") ^ DROPDOWN_KEY).w, 180.0f);
+    EXPECT_GE(rig.h.rect(qel_id(rig.h.ctx, "A") ^ PART_DROPDOWN).w, 180.0f);
     EXPECT_LE(rig.h.rect(qel_id(rig.h.ctx, "tall")).h, 420.0f);
 }
 
@@ -237,9 +244,9 @@ TEST(Popup, DeepAndUnendedPopupsLeaveNoScopeOpen)
     };
     rig.h.run(2);
     EXPECT_EQ(begun, 20);
-    EXPECT_EQ(ctx->tree.current_layer, 0u) << "frame end closed the three left open";
-    EXPECT_EQ(ctx->overlays.depth.depth, 0);
-    EXPECT_EQ(ctx->interaction.disabled_count, 0);
+    EXPECT_EQ(inspect_current_layer(ctx), 0u) << "frame end closed the three left open";
+    EXPECT_EQ(inspect_begun_popups(ctx), 0);
+    EXPECT_EQ(inspect_disabled_scopes(ctx), 0);
     const qel_node* after = node_with_text(ctx, "after");
     ASSERT_NE(after, nullptr);
     EXPECT_EQ(after->parent, 0) << "text after the balanced popups lands on the root";
@@ -265,7 +272,7 @@ TEST(Popup, AContextMenuOpensAtThePointerOnASecondaryPress)
     rig.h.click(c.x + 3, c.y + 2, 1);
     rig.h.run();
     ASSERT_TRUE(shown);
-    qel_rect menu = rig.h.rect(qel_id(rig.h.ctx, "ctx") ^ CONTEXT_MENU_KEY);
+    qel_rect menu = rig.h.rect(qel_id(rig.h.ctx, "ctx") ^ PART_CONTEXT_MENU);
     EXPECT_NEAR(menu.x, c.x + 3, 0.5f);
     EXPECT_NEAR(menu.y, c.y + 2, 0.5f);
 }
@@ -290,12 +297,12 @@ TEST(Overlays, NullLabelsItemsAndOutPointersAreTolerated)
     };
     rig.h.run(2);
     qel_popup_open(ctx, nullptr);
-    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ 0x3E40u, true);
-    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ 0x5E1Eu, true);
-    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ 0xDA7Eu, true);
+    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ PART_DROPDOWN, true);
+    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ PART_SELECT, true);
+    qel_popup_set_open(ctx, qel_id(ctx, nullptr) ^ PART_DATE_POPUP, true);
     qel_color_picker_open(ctx, qel_id(ctx, nullptr), 0);
     qel_toast_push(ctx, nullptr, nullptr);
     EXPECT_FALSE(qel_toast_action_clicked(ctx, 99));
     rig.h.run(3);
-    EXPECT_EQ(ctx->tree.current_layer, 0u);
+    EXPECT_EQ(inspect_current_layer(ctx), 0u);
 }

@@ -4,12 +4,9 @@
 // deep or unbalanced nesting that leaves no scope open.
 #include <gtest/gtest.h>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t DIALOG_KEY = 0xD1A106u, SIDE_SHEET_KEY = 0x5EE7u;
-static const uint32_t DROPDOWN_KEY = 0x3E40u;
-#define GLYPH_CLOSE "\xEE\x86\xB2"
+#include "support/widget_rig.h"
 
 // A page with a button and a field, and a dialog "Print" over it holding a field and two buttons.
 struct dialog_rig {
@@ -43,7 +40,7 @@ struct dialog_rig {
         rig.h.run(3);
     }
     qel_context* ctx() { return rig.h.ctx; }
-    uint32_t sheet() { return qel_id(ctx(), "Print") ^ DIALOG_KEY; }
+    uint32_t sheet() { return qel_id(ctx(), "Print") ^ PART_DIALOG; }
     uint32_t inner(const char* label)
     {
         qel_push_id_int(ctx(), (int32_t)sheet());
@@ -51,7 +48,7 @@ struct dialog_rig {
         qel_pop_id(ctx());
         return id;
     }
-    uint32_t close_button() { return qel_hash_str(GLYPH_CLOSE, inner("Close")); }
+    uint32_t close_button() { return qel_hash_str(QEL_ICON_X, inner("Close")); }
     void click_scrim()
     {
         rig.h.click(5, 5);
@@ -103,7 +100,7 @@ TEST(Dialog, EscapeGoesFirstToAnEditedFieldAndToAPopupAbove)
     d.rig.h.run(3);
     qel_vec2 more = d.rig.centre(d.inner("More"));
     d.rig.h.click(more.x, more.y);
-    uint32_t popup = d.inner("More") ^ DROPDOWN_KEY;
+    uint32_t popup = d.inner("More") ^ PART_DROPDOWN;
     ASSERT_TRUE(qel_popup_find(d.ctx(), popup, false)->open);
     d.rig.h.tap(QEL_KEY_ESCAPE);
     d.rig.h.run();
@@ -159,11 +156,11 @@ TEST(SideSheet, SlidesInFromItsSideAndFadesOutBeforeItsBodyStops)
     rig.h.run(2);  // motion starts from the third frame
     open = 1;
     rig.h.run(6);
-    const qel_node* panel = node_with_id(rig.h.ctx, (qel_id(rig.h.ctx, "Details") ^ SIDE_SHEET_KEY) ^ 0x9A4Eu);
+    const qel_node* panel = node_with_id(rig.h.ctx, (qel_id(rig.h.ctx, "Details") ^ PART_SIDE_SHEET) ^ PART_PANEL);
     ASSERT_NE(panel, nullptr);
     EXPECT_GT(panel->translate_x, 1.0f) << "still sliding in from the right";
     rig.h.run(60);
-    qel_rect r = rig.h.rect((qel_id(rig.h.ctx, "Details") ^ SIDE_SHEET_KEY) ^ 0x9A4Eu);
+    qel_rect r = rig.h.rect((qel_id(rig.h.ctx, "Details") ^ PART_SIDE_SHEET) ^ PART_PANEL);
     EXPECT_NEAR(r.x + r.w, 592.0f, 0.5f);
     EXPECT_NEAR(r.w, 400.0f, 0.5f);
 
@@ -188,7 +185,7 @@ TEST(Sheet, DeepAndUnbalancedNestingLeavesNoScopeOpen)
     };
     rig.h.run(2);
     EXPECT_EQ(begun, 10);
-    EXPECT_EQ(ctx->tree.current_layer, 0u);
-    EXPECT_EQ(ctx->interaction.disabled_count, 0);
+    EXPECT_EQ(inspect_current_layer(ctx), 0u);
+    EXPECT_EQ(inspect_disabled_scopes(ctx), 0);
     EXPECT_EQ(node_with_text(ctx, "after")->parent, 0);
 }

@@ -6,18 +6,16 @@
 #include <cstring>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t TOAST_LAYER = 0x70A57u;
+#include "support/widget_rig.h"
 
 static uint32_t card_id(uint32_t toast)
 {
-    return qel_hash_bytes(&toast, sizeof toast, TOAST_LAYER);
+    return qel_hash_bytes(&toast, sizeof toast, PART_TOAST_LAYER);
 }
 
 static int32_t toast_count(qel_context* ctx)
 {
-    return ctx->overlays.toast_count;
+    return inspect_toast_count(ctx);
 }
 
 TEST(Toast, ExpiresAfterItsTimeWhileThePointerIsAway)
@@ -68,7 +66,7 @@ TEST(Toast, ASwipeSpringsBackOrDismissesByDistanceAndSpeed)
         uint32_t id = qel_toast_push(rig.h.ctx, "Printed", &forever);
         rig.h.run(30);
         drag(rig, id, 360 * s.fraction, s.frames);
-        EXPECT_EQ(rig.h.ctx->overlays.toasts[0].dismissed != 0, s.dismissed) << s.fraction << " in " << s.frames;
+        EXPECT_EQ(inspect_toast(rig.h.ctx, 0)->dismissed != 0, s.dismissed) << s.fraction << " in " << s.frames;
         rig.h.run(90);
         EXPECT_EQ(toast_count(rig.h.ctx), s.dismissed ? 0 : 1);
     }
@@ -88,7 +86,7 @@ TEST(Toast, DraggedLeftItOnlyStretchesByTheRubberBand)
     rig.h.run();
     rig.h.move(c.x - 5000, c.y);
     rig.h.run();
-    float offset = rig.h.ctx->overlays.toasts[0].swipe[0];
+    float offset = inspect_toast(rig.h.ctx, 0)->swipe[0];
     EXPECT_LT(offset, -0.3f * 360);
     EXPECT_GT(offset, -0.35f * 360);
     rig.h.button(0, false);
@@ -114,11 +112,11 @@ TEST(Toast, TheActionReportsOnceAndTheQueueKeepsTheNewest)
 
     for (int i = 0; i < 17; i++) qel_toast_push(rig.h.ctx, nullptr, nullptr);
     EXPECT_EQ(toast_count(rig.h.ctx), 16);
-    EXPECT_EQ(rig.h.ctx->overlays.toasts[0].id, 3u) << "the oldest two were dropped";
-    EXPECT_EQ(rig.h.ctx->overlays.toasts[15].id, 18u);
-    EXPECT_STREQ(rig.h.ctx->overlays.toasts[15].title, "");
+    EXPECT_EQ(inspect_toast(rig.h.ctx, 0)->id, 3u) << "the oldest two were dropped";
+    EXPECT_EQ(inspect_toast(rig.h.ctx, 15)->id, 18u);
+    EXPECT_STREQ(inspect_toast(rig.h.ctx, 15)->title, "");
     qel_toast_dismiss(rig.h.ctx, 18);
-    EXPECT_TRUE(rig.h.ctx->overlays.toasts[15].dismissed);
+    EXPECT_TRUE(inspect_toast(rig.h.ctx, 15)->dismissed);
 }
 
 TEST(Toast, LongTextsAreCutAtAWholeCharacter)
@@ -128,7 +126,7 @@ TEST(Toast, LongTextsAreCutAtAWholeCharacter)
     memset(title, 'a', 126);
     strcpy(title + 126, "\xC3\xA9tiquette");  // the two-byte character straddles byte 127
     uint32_t id = qel_toast_push(rig.h.ctx, title, nullptr);
-    const qel_toast& t = rig.h.ctx->overlays.toasts[0];
+    const qel_toast& t = *inspect_toast(rig.h.ctx, 0);
     EXPECT_EQ(t.id, id);
     EXPECT_EQ(strlen(t.title), 126u);
 }

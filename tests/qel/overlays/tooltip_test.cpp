@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t TOOLTIP_LAYER = 0x7001718u;
+#include "support/widget_rig.h"
 
 static bool tooltip_shown(qel_context* ctx)
 {
-    return node_with_id(ctx, TOOLTIP_LAYER) != nullptr;
+    return node_with_id(ctx, PART_TOOLTIP_LAYER) != nullptr;
 }
 
 struct tooltip_rig {
@@ -23,10 +21,10 @@ struct tooltip_rig {
             qel_button_opts save = {};
             save.tooltip = "Save";
             save.shortcut = "Ctrl S";
-            qel_icon_button(ctx, ICON_A, &save);
+            qel_icon_button(ctx, QEL_ICON_ARROW_LEFT, &save);
             qel_button_opts open = {};
             open.tooltip = "Open";
-            qel_icon_button(ctx, ICON_B, &open);
+            qel_icon_button(ctx, QEL_ICON_ARROW_RIGHT, &open);
             qel_container_end(ctx);
             qel_container_end(ctx);
         };
@@ -39,7 +37,7 @@ struct tooltip_rig {
 TEST(Tooltip, ShowsAfterTheRestDelayWithTheShortcutAsKeycaps)
 {
     tooltip_rig t;
-    t.rig.move_to(t.button("Save", ICON_A));
+    t.rig.move_to(t.button("Save", QEL_ICON_ARROW_LEFT));
     t.rig.h.run(33);  // hovered for 0.5 s
     EXPECT_FALSE(tooltip_shown(t.ctx()));
     t.rig.h.run(4);  // 0.5625 s
@@ -56,16 +54,16 @@ TEST(Tooltip, ShowsAfterTheRestDelayWithTheShortcutAsKeycaps)
 TEST(Tooltip, TheNeighbourShowsAtOnceAndGlidesOver)
 {
     tooltip_rig t(false);
-    t.rig.move_to(t.button("Save", ICON_A));
+    t.rig.move_to(t.button("Save", QEL_ICON_ARROW_LEFT));
     t.rig.h.run(60);
     ASSERT_TRUE(tooltip_shown(t.ctx()));
-    t.rig.move_to(t.button("Open", ICON_B));
+    t.rig.move_to(t.button("Open", QEL_ICON_ARROW_RIGHT));
     t.rig.h.run(2);
     ASSERT_NE(node_with_text(t.ctx(), "Open"), nullptr);
-    const qel_node* panel = node_with_id(t.ctx(), TOOLTIP_LAYER);
+    const qel_node* panel = node_with_id(t.ctx(), PART_TOOLTIP_LAYER);
     EXPECT_LT(panel->translate_x, -1.0f) << "it starts over the first button, to the left";
     t.rig.h.run(60);
-    EXPECT_NEAR(node_with_id(t.ctx(), TOOLTIP_LAYER)->translate_x, 0.0f, 0.5f);
+    EXPECT_NEAR(node_with_id(t.ctx(), PART_TOOLTIP_LAYER)->translate_x, 0.0f, 0.5f);
     t.rig.h.move(399, 199);
     t.rig.h.run(30);
     EXPECT_FALSE(tooltip_shown(t.ctx()));

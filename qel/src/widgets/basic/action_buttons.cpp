@@ -5,18 +5,20 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/draw.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t GROUP_KEY = 0xb6a0u, COPY_KEY = 0xc0b7u, HOLD_KEY = 0x401du;
 static const float TIGHT_PAD = 8.0f;
@@ -49,7 +51,7 @@ void qel_button_group_begin(qel_context* ctx)
     float radius = fminf(ctx->theme.current.radius_small, qel_control_height(ctx, 0) * 0.5f);
     qel_node_round(n, radius);
     qel_node_push(ctx, index);
-    ctx->widgets.button_group_depth++;
+    qel_scope_push<qel_button_group_scope>(ctx);
 }
 
 // A fit child's content width: its padding, its text and fixed leaves and the gaps between them;
@@ -116,7 +118,7 @@ void qel_button_group_end(qel_context* ctx)
 {
     qel_node* group = qel_node_at(ctx, qel_node_parent(ctx));
     if (!group || group->draw != qel_button_group_separator) return;  // no group is open
-    if (ctx->widgets.button_group_depth > 0) ctx->widgets.button_group_depth--;
+    qel_scope_pop<qel_button_group_scope>(ctx);
     if (group->first_child >= 0) {
         fit_group(ctx, group);
         join_children(ctx, group);
@@ -131,8 +133,8 @@ struct copy_look {
     const char* tooltip;
 };
 
-static const copy_look COPY = {"\xEE\x82\x9E", "Copy"};     // U+E09E
-static const copy_look COPIED = {"\xEE\x81\xAC", "Copied"};  // U+E06C
+static const copy_look COPY = {QEL_ICON_COPY, "Copy"};
+static const copy_look COPIED = {QEL_ICON_CHECK, "Copied"};
 
 // The id the icon button of a look has in the current scope.
 static uint32_t look_id(qel_context* ctx, const copy_look& look)

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/display_blocks.h"
@@ -15,7 +15,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float DEFAULT_AVATAR = 32.0f;
 static const int32_t INITIALS_MAX = 7;

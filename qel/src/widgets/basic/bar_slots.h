@@ -1,11 +1,10 @@
-// What the bars being built share: the menu bar or toolbar that menus, toolbar items and spacers
-// belong to, kept under one fixed id so bars do not nest. The bars themselves are menu_bar's and
-// toolbar's.
+// What the bars being built share: the records of an open menu bar or toolbar on the scope stack,
+// which menus, toolbar items and spacers find. The bars themselves are menubar's and toolbar's.
 #pragma once
 
 #include <cstdint>
 
-#include "qel/menu_bar.h"
+#include "qel/menubar.h"
 #include "qel/types.h"
 
 enum { QEL_TOOLBAR_MAX_OVERFLOW = 64 };
@@ -23,7 +22,7 @@ struct qel_toolbar_state {
     int32_t pending;  // item index + 1 chosen in the overflow popup; 0 none
 };
 
-// A toolbar being built, in the frame arena.
+// A toolbar being built, on the scope stack.
 struct qel_toolbar_record {
     uint32_t id;
     qel_toolbar_state* state;
@@ -34,9 +33,7 @@ struct qel_toolbar_record {
     qel_toolbar_entry entries[QEL_TOOLBAR_MAX_OVERFLOW];
 };
 
-struct qel_bar_slots {
-    qel_menubar_state* menubar;  // null outside a menu bar
-    qel_toolbar_record* toolbar;  // null outside a toolbar
+// A menu bar being built, on the scope stack.
+struct qel_menubar_record {
+    qel_menubar_state* state;
 };
-
-qel_bar_slots* qel_bar_slots_get(qel_context* ctx);

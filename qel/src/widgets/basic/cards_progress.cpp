@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -17,7 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float HOVER_SECONDS = 0.14f, LIFT = -2.0f, LIFT_PERIOD = 0.4f;
 

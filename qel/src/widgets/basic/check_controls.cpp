@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/draw.h"
@@ -15,7 +15,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t CHECKBOX_KEY = 0xC0EC0001u, SWITCH_KEY = 0x5D17C002u, RADIO_KEY = 0x4AD10003u;
 static const float EASE_SECONDS = 0.14f;

@@ -5,12 +5,13 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
@@ -19,7 +20,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 enum { MAX_ITEMS = 32 };
 
@@ -31,7 +32,7 @@ static const float ICON_SIZE = 16.0f;
 static const float TIGHT_PAD = 8.0f;
 static const float REVEAL_MARGIN = 24.0f;
 static const uint32_t STRIP_KEY = 0x7AB5u, REVEALED_KEY = 0x7AB4u, CHIP_KEY = 0xC41B0004u;
-static const char CHECK_GLYPH[] = "\xEE\x81\xAC";  // U+E06C
+static const char CHECK_GLYPH[] = QEL_ICON_CHECK;
 
 // --- The body ---
 
@@ -162,11 +163,6 @@ static void selection_node(qel_context* ctx, int32_t control, const segmented_st
     qel_node_round(n, m.radius);
     n->draw = qel_segmented_draw;
     n->draw_user = look;
-}
-
-void qel_focus_ring_full_draw(qel_context* ctx, const qel_node* node, void*)
-{
-    qel_draw_focus_ring(ctx, &node->rect, node->radii, 1.0f);
 }
 
 struct item_look {

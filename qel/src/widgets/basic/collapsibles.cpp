@@ -1,15 +1,16 @@
 // Chevrons, collapsing headers and tree nodes: their nodes, their open and hover motion per id,
-// and the context's nesting counters that pair each begin with its end. Open flags are the
+// and their records on the scope stack that pair each begin with its end. Open flags are the
 // caller's; the row look and focus ring are shared with the list rows through widget_nodes.
 #include "qel/collapsibles.h"
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -17,15 +18,37 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f;
 static const float HOVER_SECONDS = 0.14f;
 static const float HEADER_PERIOD = 0.4f, TREE_PERIOD = 0.32f;
 static const uint32_t HEADER_KEY = 0xacc00006u, BODY_KEY = 0xacc000c6u, TREE_KEY = 0x7eee0007u;
-static const char LEAF_GLYPH[] = "\xEE\x83\x80";         // U+E0C0
-static const char OPEN_BRANCH_GLYPH[] = "\xEE\x89\x87";  // U+E247
-static const char BRANCH_GLYPH[] = "\xEE\x83\x97";       // U+E0D7
+static const uint32_t TREE_CLICK_ID = 0x7eee0c11u;
+static const char LEAF_GLYPH[] = QEL_ICON_FILE;
+static const char OPEN_BRANCH_GLYPH[] = QEL_ICON_FOLDER_OPEN;
+static const char BRANCH_GLYPH[] = QEL_ICON_FOLDER;
+
+namespace {
+
+// An open collapsible body; a closing one sits in a disabled scope that its pop ends.
+struct body_scope {
+    uint8_t closing;
+};
+
+// An open tree node: their count indents the rows inside.
+struct tree_scope {
+    uint8_t unused;
+};
+
+}  // namespace
+
+// Whether the latest tree node of a frame was clicked, kept under a fixed id.
+struct tree_click {
+    uint64_t frame;
+    uint8_t clicked;
+};
 
 float qel_open_spring(qel_context* ctx, float spring[2], uint8_t* started, bool open, float period)
 {
@@ -133,9 +156,7 @@ bool qel_collapsing_header(qel_context* ctx, const char* label, bool* open)
 
 void qel_collapsible_body_push(qel_context* ctx, bool closing)
 {
-    qel_widget_stacks* w = &ctx->widgets;
-    if (w->header_depth < QEL_HEADER_NEST_CAPACITY) w->header_closing[w->header_depth] = closing;
-    w->header_depth++;
+    qel_scope_push<body_scope>(ctx)->closing = closing;
     if (closing) qel_push_disabled(ctx, true);  // the closing body is shown but does not react
 }
 
@@ -153,11 +174,10 @@ int32_t qel_collapsible_body_open(qel_context* ctx, uint32_t body, float t, floa
 
 void qel_collapsible_body_pop(qel_context* ctx)
 {
-    qel_widget_stacks* w = &ctx->widgets;
-    if (w->header_depth > 0) {
-        w->header_depth--;
-        if (w->header_depth < QEL_HEADER_NEST_CAPACITY && w->header_closing[w->header_depth]) qel_pop_disabled(ctx);
-    }
+    const body_scope* b = qel_scope_find<body_scope>(ctx);
+    if (!b) return;
+    qel_scope_pop<body_scope>(ctx);
+    if (b->closing) qel_pop_disabled(ctx);
 }
 
 void qel_collapsing_header_end(qel_context* ctx)
@@ -194,7 +214,7 @@ static void tree_row(qel_context* ctx, uint32_t id, const char* label, const qel
     n->align_self = QEL_ALIGN_STRETCH;
     n->gap = 6;
     n->pad_right = 8;
-    n->pad_left = (float)ctx->widgets.tree_depth * 16 + 6;
+    n->pad_left = (float)qel_scope_count<tree_scope>(ctx) * 16 + 6;
     qel_node_selectable_row(ctx, index, id, selected, hover, ring);
     qel_node_push(ctx, index);
     if (o->leaf) qel_gap(ctx, 14);
@@ -216,7 +236,7 @@ bool qel_tree_node(qel_context* ctx, const char* label, bool* open, const qel_tr
     auto* s = (tree_state*)qel_state_get(ctx, id, sizeof(tree_state));
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     bool ring = it.focused && it.focus_visible;
-    ctx->widgets.tree_node_clicked = it.clicked;
+    *(tree_click*)qel_state_get(ctx, TREE_CLICK_ID, sizeof(tree_click)) = {ctx->clock.frame_count, it.clicked};
     bool branch = open && !o->leaf;
     if (branch) {
         if (it.clicked) *open = !*open;
@@ -230,7 +250,7 @@ bool qel_tree_node(qel_context* ctx, const char* label, bool* open, const qel_tr
     if (!is_open) return false;
 
     qel_push_id(ctx, label);
-    ctx->widgets.tree_depth++;
+    qel_scope_push<tree_scope>(ctx);
     int32_t children = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* n = qel_node_at(ctx, children);
     n->gap = 1;
@@ -243,11 +263,12 @@ bool qel_tree_node(qel_context* ctx, const char* label, bool* open, const qel_tr
 void qel_tree_node_end(qel_context* ctx)
 {
     qel_node_pop(ctx);
-    if (ctx->widgets.tree_depth > 0) ctx->widgets.tree_depth--;
+    qel_scope_pop<tree_scope>(ctx);
     qel_pop_id(ctx);
 }
 
 uint8_t qel_tree_node_clicked(qel_context* ctx)
 {
-    return ctx->widgets.tree_node_clicked;
+    const auto* latest = (const tree_click*)qel_state_find(ctx, TREE_CLICK_ID, sizeof(tree_click), false);
+    return latest && latest->frame == ctx->clock.frame_count ? latest->clicked : 0;
 }

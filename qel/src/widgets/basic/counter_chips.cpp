@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/font.h"
@@ -17,7 +17,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float ROLL_DISTANCE = 14, COUNT_HEIGHT = 18;
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -14,18 +14,19 @@
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t CONFIRM_KEY = 0xc0f1, ASYNC_KEY = 0x57a7;
-static const char WARNING_GLYPH[] = "\xEE\x86\x93";  // U+E193
-static const char DONE_GLYPH[] = "\xEE\x81\xAC";     // U+E06C
-static const char FAILED_GLYPH[] = "\xEE\x81\xB7";   // U+E077
+static const char WARNING_GLYPH[] = QEL_ICON_TRIANGLE_ALERT;
+static const char DONE_GLYPH[] = QEL_ICON_CHECK;
+static const char FAILED_GLYPH[] = QEL_ICON_CIRCLE_ALERT;
 static const char SPIN[] = "spin";
 static const float EASE_SECONDS = 0.14f;
 

@@ -3,13 +3,14 @@
 // them are the button and cards_progress modules'.
 #include "qel/display_blocks.h"
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/cards_progress.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -17,22 +18,22 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t ALERT_KEY = 0xA1E70010u;
 static const float DISMISS_SIDE = 24.0f, IMAGE_SIDE = 64.0f;
-static const char DISMISS_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
-static const char ACTION_GLYPH[] = "\xEE\x84\xBD";   // U+E13D
+static const char DISMISS_GLYPH[] = QEL_ICON_X;
+static const char ACTION_GLYPH[] = QEL_ICON_PLUS;
 
 // --- Alerts ---
 
 static const char* default_alert_icon(uint32_t kind)
 {
     switch (kind) {
-    case QEL_SEMANTIC_SUCCESS: return "\xEE\x88\xA6";  // U+E226
-    case QEL_SEMANTIC_WARNING: return "\xEE\x86\x93";  // U+E193
-    case QEL_SEMANTIC_DANGER: return "\xEE\x81\xB7";   // U+E077
-    default: return "\xEE\x83\xB9";                    // U+E0F9
+    case QEL_SEMANTIC_SUCCESS: return QEL_ICON_CIRCLE_CHECK;
+    case QEL_SEMANTIC_WARNING: return QEL_ICON_TRIANGLE_ALERT;
+    case QEL_SEMANTIC_DANGER: return QEL_ICON_CIRCLE_ALERT;
+    default: return QEL_ICON_INFO;
     }
 }
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core.h"
-#include "number_text.h"
+#include "core/core.h"
+#include "text/number_text.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -20,7 +20,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t EDIT_KEY = 0x5c2b;
 static const float DRAG_THRESHOLD = 3, DEFAULT_WIDTH = 160;

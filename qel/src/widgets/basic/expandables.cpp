@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/badges_avatars.h"
 #include "qel/collapsibles.h"
@@ -20,7 +20,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f;
 static const float HOVER_SECONDS = 0.14f, SHOW_PERIOD = 0.4f, CARD_PERIOD = 0.32f;

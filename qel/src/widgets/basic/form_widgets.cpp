@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/badges_avatars.h"
 #include "qel/button.h"
@@ -14,6 +14,7 @@
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -21,11 +22,10 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "text_field.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float HOVER_SECONDS = 0.14f, SELECT_SECONDS = 0.18f;
-static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
+static const char CLOSE_GLYPH[] = QEL_ICON_X;
 
 static qel_color accent_or_text(qel_context* ctx)
 {

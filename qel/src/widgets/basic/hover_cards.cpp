@@ -2,7 +2,7 @@
 // popover's contents. Opening, placing and dismissing them is the popup layer's.
 #include "qel/hover_cards.h"
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/button.h"
 #include "qel/font.h"
 #include "qel/frame.h"
@@ -12,7 +12,7 @@
 #include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t TIMER_KEY = 0x4C4Cu, CARD_KEY = 0x4C4Du;
 static const double GRACE_SECONDS = 0.2;

@@ -1,11 +1,11 @@
 // List rows and virtual lists: the row's nodes and hover, the range of items a virtual list
-// builds from its scroll offset and view, and the spacers that keep its scroll height. The
-// context's stack of open lists pairs each begin with its end.
+// builds from its scroll offset and view, and the spacers that keep its scroll height. An open
+// virtual list's record on the scope stack pairs its begin with its end.
 #include "qel/lists.h"
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/badges_avatars.h"
 #include "qel/font.h"
@@ -16,12 +16,24 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t ITEM_KEY = 0x115e0008u;
 static const float HOVER_SECONDS = 0.14f;
 static const float DEFAULT_ITEM_HEIGHT = 36.0f, DEFAULT_VIEW = 400.0f;
 static const int32_t EXTRA_ROWS = 2;
+
+namespace {
+
+// What an open virtual list's end call needs to reserve the space below its built rows.
+struct virtual_list_scope {
+    int32_t count;
+    float item_height;
+    int32_t first;
+};
+
+}  // namespace
 
 // --- List rows ---
 
@@ -103,9 +115,7 @@ void qel_virtual_list_begin(qel_context* ctx, const char* label, int32_t count, 
     if (last) *last = end;
     if (above > EXTRA_ROWS) spacer(ctx, begin * h);
 
-    qel_widget_stacks* w = &ctx->widgets;
-    if (qel_stack_push(&w->virtual_list_depth, QEL_VIRTUAL_LIST_CAPACITY))
-        w->virtual_lists[w->virtual_list_depth.depth - 1] = {count, (float)h, begin};
+    *qel_scope_push<virtual_list_scope>(ctx) = {count, (float)h, begin};
     int32_t items = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, (float)((end - begin) * h)});
     qel_node_push(ctx, items);
 }
@@ -113,10 +123,10 @@ void qel_virtual_list_begin(qel_context* ctx, const char* label, int32_t count, 
 void qel_virtual_list_end(qel_context* ctx)
 {
     qel_node_pop(ctx);
-    qel_widget_stacks* w = &ctx->widgets;
-    int32_t depth = w->virtual_list_depth.depth;
-    if (qel_stack_pop(&w->virtual_list_depth, 0)) {
-        const qel_virtual_list_frame& f = w->virtual_lists[depth - 1];
+    const virtual_list_scope* list = qel_scope_find<virtual_list_scope>(ctx);
+    if (list) {
+        qel_scope_pop<virtual_list_scope>(ctx);
+        const virtual_list_scope& f = *list;
         const qel_node* container = qel_node_at(ctx, qel_node_parent(ctx));
         const qel_node* items = container ? qel_node_at(ctx, container->last_child) : nullptr;
         double built = items ? items->height.value : 0.0;

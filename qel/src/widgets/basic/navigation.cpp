@@ -6,12 +6,13 @@
 
 #include <cstdio>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
@@ -19,11 +20,11 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
-static const char CHEVRON_LEFT[] = "\xEE\x81\xAE";   // U+E06E
-static const char CHEVRON_RIGHT[] = "\xEE\x81\xAF";  // U+E06F
-static const char ELLIPSIS[] = "\xEE\x82\xB6";       // U+E0B6
+static const char CHEVRON_LEFT[] = QEL_ICON_CHEVRON_LEFT;
+static const char CHEVRON_RIGHT[] = QEL_ICON_CHEVRON_RIGHT;
+static const char ELLIPSIS[] = QEL_ICON_ELLIPSIS;
 static const float HOVER_SECONDS = 0.14f, GLYPH_SIZE = 14.0f, CELL = 32.0f;
 static const int32_t ELLIPSIS_ENTRY = -1, MAX_ENTRIES = 16;
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -13,6 +13,7 @@
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -21,12 +22,12 @@
 #include "qel/theme.h"
 #include "qel/timeline_rings.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float ROLL_SECONDS = 0.3f, HOVER_SECONDS = 0.14f, DONE_SECONDS = 0.18f, STEP_PERIOD = 0.32f;
 static const float BANNER_PERIOD = 0.32f;
-static const char ARROW_GLYPH[] = "\xEE\x81\x89";  // U+E049
-static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
+static const char ARROW_GLYPH[] = QEL_ICON_ARROW_RIGHT;
+static const char CLOSE_GLYPH[] = QEL_ICON_X;
 static const uint32_t BANNER_KEY = 0xBA22u, BANNER_INNER_KEY = 0xBA23u;
 static const char* const UNIT_CAPTIONS[4] = {"Days", "Hours", "Minutes", "Seconds"};
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -14,6 +14,7 @@
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -21,7 +22,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const char* const KEY_NAMES[] = {
     "",   "Tab", "Enter", "Esc", "Backspace", "Delete", "Space", "Left", "Right", "Up", "Down", "Home", "End",
@@ -32,8 +33,8 @@ static const char* const KEY_NAMES[] = {
 };
 static_assert(sizeof KEY_NAMES / sizeof KEY_NAMES[0] == QEL_KEY_COUNT);
 
-static const char KEYBOARD_GLYPH[] = "\xEE\x8A\x84";  // U+E284
-static const char CLEAR_GLYPH[] = "\xEE\x86\xB2";     // U+E1B2
+static const char KEYBOARD_GLYPH[] = QEL_ICON_KEYBOARD;
+static const char CLEAR_GLYPH[] = QEL_ICON_X;
 static const float EASE_SECONDS = 0.14f;
 
 const char* qel_key_name(int32_t key)
@@ -113,7 +114,6 @@ static bool run_recorder(qel_context* ctx, uint32_t id, recorder_state* s, const
         s->recording = 0;
         return false;
     }
-    ctx->widgets.key_capture = s;
     qel_keep_tab(ctx, id);  // Tab is a key to record, not a focus move
     qel_request_redraw_in(ctx, 0.05f);
     int32_t key = take_key(ctx);

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core.h"
-#include "number_text.h"
+#include "core/core.h"
+#include "text/number_text.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/draw.h"
@@ -17,9 +17,9 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
-static const uint32_t SLIDER_KEY = 81, RANGE_KEY = 82;
+static const uint32_t SLIDER_KEY = 81, RANGE_KEY = 82, HIDDEN_LABEL_ID = 0x41D3E1u;
 static const float THUMB_RADIUS = 9, TRACK_HEIGHT = 22;
 static const float RUBBER_MAX = 22, RUBBER_REACH = 70;
 static const float EASE_SECONDS = 0.14f;
@@ -203,9 +203,19 @@ bool qel_slider(qel_context* ctx, const char* label, float* value, float min, fl
 
 // --- Range slider ---
 
+// The next range slider builds no label row when this frame is the one kept under a fixed id.
 void qel_range_slider_hide_next_label(qel_context* ctx)
 {
-    ctx->widgets.hide_range_label = 1;
+    *(uint64_t*)qel_state_get(ctx, HIDDEN_LABEL_ID, sizeof(uint64_t)) = ctx->clock.frame_count;
+}
+
+// Takes the hiding of the next label: true when it was asked for in this frame.
+static bool take_hidden_label(qel_context* ctx)
+{
+    auto* frame = (uint64_t*)qel_state_find(ctx, HIDDEN_LABEL_ID, sizeof(uint64_t), false);
+    if (!frame || *frame != ctx->clock.frame_count) return false;
+    *frame = 0;
+    return true;
 }
 
 bool qel_range_slider(qel_context* ctx, const char* label, float* low, float* high, float min, float max)
@@ -240,12 +250,11 @@ bool qel_range_slider(qel_context* ctx, const char* label, float* low, float* hi
     if (it.hovered || it.active) qel_set_cursor(ctx, QEL_CURSOR_HAND);
 
     column_begin(ctx, state_id, {QEL_SIZE_GROW, 1}, disabled);
-    if (!ctx->widgets.hide_range_label) {
+    if (!take_hidden_label(ctx)) {
         char text[96];
         snprintf(text, sizeof text, "%.0f \xE2\x80\x93 %.0f", (double)*lo, (double)*hi);
         qel_slider_label_row(ctx, label, text);
     }
-    ctx->widgets.hide_range_label = 0;
     float focus = it.focused && it.focus_visible ? 1.0f : 0.0f;
     track_node(ctx, id, {state_id, 1, s->low[0], s->high[0], 0, s->press, 0, focus});
     qel_container_end(ctx);

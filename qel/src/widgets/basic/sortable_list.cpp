@@ -1,14 +1,15 @@
-// The sortable list: press tracking and the drag on the last frame's item rectangles, the drop
-// that moves a key in the caller's array, the slide of the other items and the lifted look of
-// the dragged one, and the chain of open lists in the context.
+// The sortable list: the drag on the last frame's item rectangles (the kit's drag to reorder),
+// the drop that moves a key in the caller's array, the slide of the other items and the lifted
+// look of the dragged one. An open list is a record on the scope stack.
 #include "qel/sortable_list.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
+#include "qel/icons.h"
 #include "qel/layout.h"
 #include "qel/frame.h"
 #include "qel/id.h"
@@ -16,34 +17,22 @@
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/reorder.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 enum { MAX_ITEMS = 256 };
 
 static const uint32_t ITEM_KEY = 0x5e0du;
-static const float DRAG_THRESHOLD = 4.0f;
-static const float LIFT_PERIOD = 0.26f, LIFT_BOUNCE = 0.12f, SLIDE_PERIOD = 0.4f;
-static const char GRIP_GLYPH[] = "\xEE\x83\xAB";  // U+E0EB
-
-struct sortable_state {
-    int32_t dragged;  // -1 none
-    int32_t target;
-    float grab;  // pointer y minus the item's top as the drag started
-    float press_y;
-    uint8_t pressed;
-    int32_t pressed_index;
-    float lift[2];
-    uint8_t started;
-};
+static const char GRIP_GLYPH[] = QEL_ICON_GRIP_VERTICAL;
 
 struct qel_sortable_record {
     uint32_t id;
     uint32_t* keys;
-    int32_t count;
-    sortable_state* state;
+    qel_reorder* drag;  // kept under the list's id
     float top[MAX_ITEMS], height[MAX_ITEMS];  // of the last frame
-    uint8_t all_known, order_changed;
-    qel_sortable_record* previous;
+    qel_reorder_items items;
+    uint8_t order_changed;
 };
 
 static uint32_t item_id(const qel_sortable_record* r, int32_t i)
@@ -55,22 +44,6 @@ static uint32_t item_id(const qel_sortable_record* r, int32_t i)
 static float* slide_of(qel_context* ctx, const qel_sortable_record* r, int32_t i)
 {
     return (float*)qel_state_get(ctx, item_id(r, i) ^ 1, 2 * sizeof(float));
-}
-
-static float middle(const qel_sortable_record* r, int32_t j)
-{
-    return r->top[j] + r->height[j] * 0.5f;
-}
-
-// The slot the dragged item's centre has passed: the furthest below, unless one above.
-static int32_t drop_target(const qel_sortable_record* r, int32_t dragged, float centre)
-{
-    for (int32_t j = 0; j < dragged; j++)
-        if (middle(r, j) > centre) return j;
-    int32_t target = dragged;
-    for (int32_t j = dragged + 1; j < r->count; j++)
-        if (middle(r, j) < centre) target = j;
-    return target;
 }
 
 // The key moves from the dragged slot to the target and the others close up; the moved item
@@ -86,28 +59,19 @@ static void drop(qel_context* ctx, qel_sortable_record* r, int32_t from, int32_t
     else memmove(&r->keys[to + 1], &r->keys[to], (size_t)(from - to) * sizeof key);
     r->keys[to] = key;
     r->order_changed = 1;
-    for (int32_t i = 0; i < r->count; i++) slide_of(ctx, r, i)[0] = 0;
+    for (int32_t i = 0; i < r->items.count; i++) slide_of(ctx, r, i)[0] = 0;
     slide_of(ctx, r, to)[0] = top - r->top[to];
 }
 
+// The dragged item's centre against the others' middles picks its slot.
 static void track_pointer(qel_context* ctx, qel_sortable_record* r)
 {
-    sortable_state* s = r->state;
+    qel_reorder* s = r->drag;
     float y = qel_mouse_pos(ctx).y;
     bool down = qel_mouse_down(ctx, 0);
-    if (s->pressed && !down) s->pressed = 0;
-    if (s->pressed && fabsf(y - s->press_y) > DRAG_THRESHOLD && r->all_known && s->pressed_index < r->count) {
-        s->dragged = s->target = s->pressed_index;
-        s->grab = s->press_y - r->top[s->dragged];
-        s->pressed = 0;
-    }
-    if (s->dragged < 0) return;
-    if (!r->all_known) {
-        if (!down) s->dragged = -1;
-        return;
-    }
-    float top = y - s->grab;
-    s->target = drop_target(r, s->dragged, top + r->height[s->dragged] * 0.5f);
+    if (!qel_reorder_follow(s, &r->items, y, down)) return;
+    float top = y - s->grab, centre = top + r->height[s->dragged] * 0.5f;
+    s->target = qel_reorder_target(&r->items, s->dragged, centre, centre);
     if (down) {
         ctx->interaction.active = r->id;
         return;
@@ -118,26 +82,22 @@ static void track_pointer(qel_context* ctx, qel_sortable_record* r)
 
 void qel_sortable_begin(qel_context* ctx, const char* label, uint32_t* keys, int32_t count)
 {
-    auto* r = (qel_sortable_record*)qel_arena_alloc(ctx, sizeof(qel_sortable_record));
+    auto* r = qel_scope_push<qel_sortable_record>(ctx);
     r->id = qel_id(ctx, label);
     r->keys = keys;
-    r->count = !keys || count < 0 ? 0 : count < MAX_ITEMS ? count : MAX_ITEMS;
-    r->previous = ctx->widgets.sortable;
-    ctx->widgets.sortable = r;
-    sortable_state* s = r->state = (sortable_state*)qel_state_get(ctx, r->id, sizeof(sortable_state));
-    if (!s->started) s->dragged = -1, s->started = 1;
-    if (s->dragged >= r->count) s->dragged = -1;
-
-    r->all_known = 1;
-    for (int32_t i = 0; i < r->count; i++) {
+    int32_t n = !keys || count < 0 ? 0 : count < MAX_ITEMS ? count : MAX_ITEMS;
+    r->items = {r->top, r->height, n, true};
+    r->drag = (qel_reorder*)qel_state_get(ctx, r->id, sizeof(qel_reorder));
+    qel_reorder_begin(r->drag, n);
+    for (int32_t i = 0; i < n; i++) {
         uint32_t id = item_id(r, i);
         qel_rect rect = qel_id_rect(ctx, id);
-        r->all_known &= qel_id_seen(ctx, id);
+        r->items.all_known &= qel_id_seen(ctx, id);
         r->top[i] = rect.y;
         r->height[i] = rect.h;
     }
     track_pointer(ctx, r);
-    qel_anim_spring(ctx, s->lift, s->dragged >= 0 ? 1.0f : 0.0f, LIFT_PERIOD, LIFT_BOUNCE);
+    qel_reorder_lift(ctx, r->drag);
 
     int32_t node = qel_node_sized(ctx, r->id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node_at(ctx, node)->gap = 6;
@@ -148,7 +108,7 @@ void qel_sortable_begin(qel_context* ctx, const char* label, uint32_t* keys, int
 // make room for it, the rest settle back.
 static float slide(qel_context* ctx, const qel_sortable_record* r, int32_t i)
 {
-    const sortable_state* s = r->state;
+    const qel_reorder* s = r->drag;
     float* spring = slide_of(ctx, r, i);
     int32_t d = s->dragged;
     if (d == i) {
@@ -157,34 +117,28 @@ static float slide(qel_context* ctx, const qel_sortable_record* r, int32_t i)
         qel_request_redraw(ctx);
         return spring[0];
     }
-    float target = 0;
+    float shift = 0;
     if (d >= 0) {
-        float gap = r->count > 1 ? r->top[1] - (r->top[0] + r->height[0]) : 0.0f;
-        float shift = r->height[d] + gap;
-        if (d < s->target && d < i && i <= s->target) target = -shift;
-        if (s->target < d && s->target <= i && i < d) target = shift;
+        float gap = r->items.count > 1 ? r->top[1] - (r->top[0] + r->height[0]) : 0.0f;
+        shift = r->height[d] + gap;
     }
-    return qel_anim_spring(ctx, spring, target, SLIDE_PERIOD, 0);
+    return qel_reorder_slide(ctx, s, i, spring, shift);
 }
 
 void qel_sortable_item(qel_context* ctx, int32_t index)
 {
-    qel_sortable_record* r = ctx->widgets.sortable;
-    if (!r || index < 0 || index >= r->count) {
+    qel_sortable_record* r = qel_scope_find<qel_sortable_record>(ctx);
+    if (!r || index < 0 || index >= r->items.count) {
         int32_t plain = qel_node_open(ctx, 0);
         qel_node_at(ctx, plain)->direction = QEL_DIR_ROW;
         qel_node_push(ctx, plain);
         qel_push_id_int(ctx, index);
         return;
     }
-    sortable_state* s = r->state;
+    qel_reorder* s = r->drag;
     uint32_t id = item_id(r, index);
     qel_interaction it = qel_interact(ctx, id, 0);
-    if (it.hovered && qel_mouse_pressed(ctx, 0)) {
-        s->pressed = 1;
-        s->pressed_index = index;
-        s->press_y = qel_mouse_pos(ctx).y;
-    }
+    if (it.hovered && qel_mouse_pressed(ctx, 0)) qel_reorder_press(s, index, qel_mouse_pos(ctx).y);
     float offset = slide(ctx, r, index);
 
     int32_t node = qel_node_open(ctx, id);
@@ -223,9 +177,9 @@ void qel_sortable_item_end(qel_context* ctx)
 
 bool qel_sortable_end(qel_context* ctx)
 {
-    qel_sortable_record* r = ctx->widgets.sortable;
+    const auto* r = qel_scope_find<qel_sortable_record>(ctx);
     if (!r) return false;
+    qel_scope_pop<qel_sortable_record>(ctx);
     qel_node_pop(ctx);
-    ctx->widgets.sortable = r->previous;
     return r->order_changed;
 }

@@ -5,27 +5,28 @@
 
 #include <cmath>
 
-#include "core.h"
-#include "overlay_state.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/color.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
+#include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 enum { DIAL_MAX_ACTIONS = 16 };
 static const uint32_t LAYER_KEY = 0xF10A7u, HOVERS_KEY = 0x17E5u, ICON_KEY = 0x1C0Fu, MOTION_KEY = 0x3071u;
 static const float HOVER_SECONDS = 0.14f;
-static const char OPEN_GLYPH[] = "\xEE\x84\xBD";   // U+E13D
-static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
+static const char OPEN_GLYPH[] = QEL_ICON_PLUS;
+static const char CLOSE_GLYPH[] = QEL_ICON_X;
 
 struct dial_state {
     uint8_t open;

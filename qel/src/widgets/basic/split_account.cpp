@@ -5,13 +5,14 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/badges_avatars.h"
 #include "qel/button.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
@@ -21,12 +22,12 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t SPLIT_POPUP_KEY = 0x6557u, SPLIT_GROUP_KEY = 0x5b17u;
 static const uint32_t ACCOUNT_POPUP_KEY = 0x3ba4u, ACCOUNT_TRIGGER_KEY = 0x5e4u;
-static const char SPLIT_CHEVRON[] = "\xEE\x81\xAD";    // U+E06D
-static const char ACCOUNT_CHEVRON[] = "\xEE\x88\x91";  // U+E211
+static const char SPLIT_CHEVRON[] = QEL_ICON_CHEVRON_DOWN;
+static const char ACCOUNT_CHEVRON[] = QEL_ICON_CHEVRONS_UP_DOWN;
 static const float LINE_HEIGHT = 1.35f;
 
 static bool has_keyboard_focus(qel_context* ctx, uint32_t id)

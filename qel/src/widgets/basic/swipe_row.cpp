@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -17,7 +17,8 @@
 #include "qel/state.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t CONTENT_KEY = 0x5f1f;
 static const float ACTION_WIDTH = 76, TAKE_FRACTION = 0.6f, RESISTANCE = 0.25f, WHEEL_STEP = 30;
@@ -35,7 +36,6 @@ struct swipe_state {
 // The frame's open rows, innermost first.
 struct qel_swipe_record {
     int32_t result;
-    qel_swipe_record* previous;
 };
 
 struct swipe_sides {
@@ -198,9 +198,8 @@ void qel_swipe_row(qel_context* ctx, const char* label, const qel_swipe_action* 
     swipe_sides n = {leading ? (leading_count > 0 ? leading_count : 0) : 0,
                      trailing ? (trailing_count > 0 ? trailing_count : 0) : 0};
     uint32_t id = qel_id(ctx, label), content = id ^ CONTENT_KEY;
-    auto* record = (qel_swipe_record*)qel_arena_alloc(ctx, sizeof(qel_swipe_record));
-    *record = {-1, ctx->widgets.swipe};
-    ctx->widgets.swipe = record;
+    auto* record = qel_scope_push<qel_swipe_record>(ctx);
+    record->result = -1;
     auto* s = (swipe_state*)qel_state_get(ctx, id, sizeof(swipe_state));
     gesture(ctx, s, id, n, &record->result);
 
@@ -237,11 +236,11 @@ void qel_swipe_row(qel_context* ctx, const char* label, const qel_swipe_action* 
 
 int32_t qel_swipe_row_end(qel_context* ctx)
 {
-    qel_swipe_record* record = ctx->widgets.swipe;
+    const auto* record = qel_scope_find<qel_swipe_record>(ctx);
     if (!record) return -1;
+    qel_scope_pop<qel_swipe_record>(ctx);
     qel_pop_id(ctx);
     qel_node_pop(ctx);  // content
     qel_node_pop(ctx);  // row
-    ctx->widgets.swipe = record->previous;
     return record->result;
 }

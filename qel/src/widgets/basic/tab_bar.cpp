@@ -1,21 +1,22 @@
 // The tab bar: shortcuts, arrow travel and Shift+arrow moves, pressing, dragging and dropping
 // on the last frame's tab rectangles, the slides that carry a moved tab to its new place, the
 // scrolling strip that reveals the selected tab, and the tabs with their close boxes. The strip
-// is a scroll container; the bar's hairline is menu_bar's.
+// is a scroll container; the bar's hairline is menubar's.
 #include "qel/tab_bar.h"
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
-#include "qel/menu_bar.h"
+#include "qel/menubar.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
 #include "qel/text_units.h"
@@ -23,21 +24,16 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/reorder.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t EMPTY_KEY = 0xd7bu, CLOSE_KEY = 0xc105eu, STRIP_KEY = 0xd0c7u, ROW_KEY = 0x5707u;
-static const float HOVER_SECONDS = 0.14f, DRAG_THRESHOLD = 4.0f, TAB_GAP = 2.0f;
-static const float LIFT_PERIOD = 0.26f, LIFT_BOUNCE = 0.12f, SLIDE_PERIOD = 0.4f;
+static const float HOVER_SECONDS = 0.14f, TAB_GAP = 2.0f;
 static const float EDGE_SCROLL = 28.0f, EDGE_SPEED = 520.0f, WHEEL_STEP = 44.0f, REVEAL_MARGIN = 24.0f;
-static const char CLOSE_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
+static const char CLOSE_GLYPH[] = QEL_ICON_X;
 
 struct tab_bar_state {
-    uint8_t started;
-    int32_t dragged, target;
-    float grab, press_x;
-    uint8_t pressed;
-    int32_t pressed_index;
-    float lift[2];
+    qel_reorder drag;
     int32_t last_selected;  // + 1; 0 none
     uint32_t slide_generation;
     uint64_t slide_frame;  // from which the recorded slide applies
@@ -60,7 +56,7 @@ struct tab_bar_frame {
     int32_t count;
     uint32_t* ids;
     float *x, *w;
-    bool all_known;
+    qel_reorder_items items;
     bool shortcuts;  // the bar's keys are on, so the close box names its shortcut
 };
 
@@ -114,29 +110,17 @@ static void keyboard_travel(tab_bar_frame& f, int32_t* sel, bool closable, bool 
     if (mods == QEL_MOD_SHIFT && reorder) {
         r->move_from = *sel;
         r->move_to = target;
-        if (f.all_known) record_slide(f, *sel, target, f.x[*sel]);
+        if (f.items.all_known) record_slide(f, *sel, target, f.x[*sel]);
     } else if (mods == 0) {
         *sel = target;
         qel_set_focus(ctx, f.ids[target], true);
     }
 }
 
-// The slot the dragged tab's edges have passed: one before it whose middle lies right of its left
-// edge, else the furthest after it whose middle lies left of its right edge.
-static int32_t drop_target(const tab_bar_frame& f, int32_t d, float left)
-{
-    for (int32_t j = 0; j < d; j++)
-        if (f.x[j] + f.w[j] * 0.5f > left) return j;
-    int32_t target = d;
-    for (int32_t j = d + 1; j < f.count; j++)
-        if (f.x[j] + f.w[j] * 0.5f < left + f.w[d]) target = j;
-    return target;
-}
-
 static float drag_left(const tab_bar_frame& f)
 {
-    int32_t d = f.s->dragged, last = f.count - 1;
-    float left = qel_mouse_pos(f.ctx).x - f.s->grab;
+    int32_t d = f.s->drag.dragged, last = f.count - 1;
+    float left = qel_mouse_pos(f.ctx).x - f.s->drag.grab;
     float high = fmaxf(f.x[0], f.x[last] + f.w[last] - f.w[d]);
     return fminf(fmaxf(left, f.x[0]), high);
 }
@@ -155,7 +139,7 @@ static void pointer(tab_bar_frame& f, int32_t* sel, bool reorder, qel_scroll_sta
                     qel_tab_bar_result* r)
 {
     qel_context* ctx = f.ctx;
-    tab_bar_state* s = f.s;
+    qel_reorder* s = &f.s->drag;
     bool down = qel_mouse_down(ctx, 0);
     uint32_t hovered = qel_hovered_id(ctx);
     for (int32_t i = 0; i < f.count && qel_mouse_pressed(ctx, 0); i++) {
@@ -163,21 +147,12 @@ static void pointer(tab_bar_frame& f, int32_t* sel, bool reorder, qel_scroll_sta
         *sel = i;
         qel_set_focus(ctx, f.ids[i], false);
         if (!reorder) break;
-        s->pressed = 1;
-        s->pressed_index = i;
-        s->press_x = qel_mouse_pos(ctx).x;
+        qel_reorder_press(s, i, qel_mouse_pos(ctx).x);
     }
-    if (s->pressed && !down) s->pressed = 0;
-    if (s->pressed && fabsf(qel_mouse_pos(ctx).x - s->press_x) > DRAG_THRESHOLD && f.all_known) {
-        s->dragged = s->target = s->pressed_index;
-        s->grab = s->press_x - f.x[s->dragged];
-        s->pressed = 0;
-    }
-    if (s->dragged >= 0 && !f.all_known) {
-        if (!down) s->dragged = -1;
-    } else if (s->dragged >= 0) {
+    // The dragged tab's left edge against the others' middles, and its right edge after it.
+    if (qel_reorder_follow(s, &f.items, qel_mouse_pos(ctx).x, down)) {
         float left = drag_left(f);
-        s->target = drop_target(f, s->dragged, left);
+        s->target = qel_reorder_target(&f.items, s->dragged, left, left + f.w[s->dragged]);
         if (down) {
             edge_scroll(f, strip, view);
             ctx->interaction.active = f.id;
@@ -193,14 +168,14 @@ static void pointer(tab_bar_frame& f, int32_t* sel, bool reorder, qel_scroll_sta
             s->dragged = -1;
         }
     }
-    qel_anim_spring(ctx, s->lift, s->dragged >= 0 ? 1.0f : 0.0f, LIFT_PERIOD, LIFT_BOUNCE);
+    qel_reorder_lift(ctx, s);
 }
 
 // A newly selected tab that the strip cuts off is scrolled into view with room to spare.
 static void reveal(tab_bar_frame& f, int32_t sel, qel_scroll_state* strip, qel_rect view)
 {
     tab_bar_state* s = f.s;
-    if (sel < 0 || sel >= f.count || sel + 1 == s->last_selected || !f.all_known) return;
+    if (sel < 0 || sel >= f.count || sel + 1 == s->last_selected || !f.items.all_known) return;
     s->last_selected = sel + 1;
     if (strip->content_w <= strip->view_w + 0.5f) return;
     if (f.x[sel] < view.x) strip->target_x -= view.x - f.x[sel] + REVEAL_MARGIN;
@@ -268,12 +243,9 @@ static float tab_slide(tab_bar_frame& f, int32_t i, tab_state* t)
         t->slide[1] = 0;
         t->generation = s->slide_generation;
     }
-    int32_t d = s->dragged;
+    int32_t d = s->drag.dragged;
     if (d == i) return t->slide[0] = drag_left(f) - f.x[i];
-    float target = 0;
-    if (d >= 0 && d < s->target && i > d && i <= s->target) target = -(f.w[d] + TAB_GAP);
-    if (d >= 0 && s->target < d && i >= s->target && i < d) target = f.w[d] + TAB_GAP;
-    return qel_anim_spring(f.ctx, t->slide, target, SLIDE_PERIOD, 0);
+    return qel_reorder_slide(f.ctx, &s->drag, i, t->slide, d >= 0 ? f.w[d] + TAB_GAP : 0.0f);
 }
 
 static void close_box(qel_context* ctx, uint32_t id, const tab_state* t, const qel_interaction& it, bool modified)
@@ -299,7 +271,7 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
     qel_context* ctx = f.ctx;
     const qel_tab_item& tab = f.tabs[i];
     uint32_t id = f.ids[i], close = id ^ CLOSE_KEY;
-    bool selected = i == sel, dragged = f.s->dragged == i, dragging = f.s->dragged >= 0;
+    bool selected = i == sel, dragged = f.s->drag.dragged == i, dragging = f.s->drag.dragged >= 0;
     qel_interaction it = qel_interact(ctx, id, selected ? QEL_INTERACT_FOCUSABLE : QEL_INTERACT_KEEP_FOCUS);
     qel_interaction ci = closable ? qel_interact(ctx, close, QEL_INTERACT_KEEP_FOCUS) : qel_interaction{};
     uint32_t hovered = qel_hovered_id(ctx);
@@ -340,7 +312,7 @@ static void tab_node(tab_bar_frame& f, int32_t i, int32_t sel, bool closable, qe
     if (dragged) {
         qel_node_round(n, radius);
         n->elevation = 3;
-        n->elevation_strength = f.s->lift[0];
+        n->elevation_strength = f.s->drag.lift[0];
         n->flags |= QEL_NODE_ON_TOP;
         if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_MOVE);
     } else if (it.hovered) {
@@ -397,22 +369,21 @@ qel_tab_bar_result qel_tab_bar(qel_context* ctx, const char* label, const qel_ta
     qel_tab_bar_result r = {0, -1, -1, -1};
     if (!tabs || count < 0) count = 0;
     bool closable = !o->not_closable, reorder = !o->no_reorder;
-    tab_bar_frame f = {ctx, qel_id(ctx, label), nullptr, tabs, count, nullptr, nullptr, nullptr, true, o->shortcuts != 0};
+    tab_bar_frame f = {ctx, qel_id(ctx, label), nullptr, tabs, count, nullptr, nullptr, nullptr, {}, o->shortcuts != 0};
     tab_bar_state* s = f.s = (tab_bar_state*)qel_state_get(ctx, f.id, sizeof(tab_bar_state));
-    if (!s->started) s->dragged = -1, s->started = 1;
-    if (s->dragged >= count) s->dragged = -1, s->pressed = 0;
-    if (s->pressed_index >= count) s->pressed = 0;
+    qel_reorder_begin(&s->drag, count);
     qel_push_id(ctx, label);
     f.ids = (uint32_t*)qel_arena_alloc(ctx, (size_t)count * sizeof(uint32_t));
     f.x = (float*)qel_arena_alloc(ctx, (size_t)count * sizeof(float));
     f.w = (float*)qel_arena_alloc(ctx, (size_t)count * sizeof(float));
+    f.items = {f.x, f.w, count, true};
     for (int32_t i = 0; i < count; i++) {
         const char* name = tabs[i].label;
         f.ids[i] = name && name[0] ? qel_id(ctx, name) : qel_hash_bytes(&i, sizeof i, f.id ^ EMPTY_KEY);
         qel_rect rect = qel_id_rect(ctx, f.ids[i]);
         f.x[i] = rect.x;
         f.w[i] = rect.w;
-        f.all_known = f.all_known && qel_id_seen(ctx, f.ids[i]);
+        f.items.all_known = f.items.all_known && qel_id_seen(ctx, f.ids[i]);
     }
     int32_t sel = selected ? (int32_t)*selected : -1;
     int32_t before = sel;

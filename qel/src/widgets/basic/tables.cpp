@@ -3,11 +3,12 @@
 // context. What the cells hold is the caller's; the scrollers are the scroll container's.
 #include "qel/tables.h"
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
@@ -15,14 +16,15 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t SCROLL_KEY = 0x7ab1e5u, HEADER_KEY = 0x4eadu, ROW_KEY = 0x20bu;
 static const float LOOSE_COLUMN = 96.0f, CONTENT_SLACK = 16.0f;
 static const float HOVER_SECONDS = 0.1f;
-static const char SORTED_DOWN_GLYPH[] = "\xEE\x81\x82";  // U+E042
-static const char SORTED_UP_GLYPH[] = "\xEE\x81\x8A";    // U+E04A
-static const char UNSORTED_GLYPH[] = "\xEE\x88\x91";     // U+E211
+static const char SORTED_DOWN_GLYPH[] = QEL_ICON_ARROW_DOWN;
+static const char SORTED_UP_GLYPH[] = QEL_ICON_ARROW_UP;
+static const char UNSORTED_GLYPH[] = QEL_ICON_CHEVRONS_UP_DOWN;
 
 static qel_size cell_width(const qel_table_column& c)
 {
@@ -128,9 +130,8 @@ bool qel_table_begin(qel_context* ctx, const char* label, const qel_table_column
     const qel_table_opts* o = options ? options : &zero;
     if (!columns || count < 0) count = 0;
     uint32_t id = qel_id(ctx, label);
-    auto* r = (qel_table_record*)qel_arena_alloc(ctx, sizeof(qel_table_record));
-    *r = {id, columns, count, 0, 0, 0, o->compact, o->zebra, o->clickable_rows, 0, ctx->widgets.table};
-    ctx->widgets.table = r;
+    auto* r = qel_scope_push<qel_table_record>(ctx);
+    *r = {id, columns, count, 0, 0, 0, o->compact, o->zebra, o->clickable_rows, 0};
     qel_push_id(ctx, label);
 
     frame_nodes(ctx, id, columns, count, o->height);
@@ -150,7 +151,7 @@ bool qel_table_begin(qel_context* ctx, const char* label, const qel_table_column
 
 bool qel_table_next_row(qel_context* ctx, bool selected)
 {
-    qel_table_record* r = ctx->widgets.table;
+    qel_table_record* r = qel_scope_find<qel_table_record>(ctx);
     if (!r) return false;
     if (r->row_open) qel_table_flush_cells(ctx, r);
     if (r->rows > 0) divider(ctx, qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE));
@@ -180,7 +181,7 @@ bool qel_table_next_row(qel_context* ctx, bool selected)
 
 void qel_table_next_cell(qel_context* ctx)
 {
-    qel_table_record* r = ctx->widgets.table;
+    qel_table_record* r = qel_scope_find<qel_table_record>(ctx);
     if (!r || !r->row_open) return;
     if (r->cell > 0) qel_node_pop(ctx);
     r->cell++;
@@ -204,7 +205,7 @@ void qel_table_next_cell(qel_context* ctx)
 void qel_table_cell_text(qel_context* ctx, const char* text)
 {
     qel_table_next_cell(ctx);
-    const qel_table_record* r = ctx->widgets.table;
+    const qel_table_record* r = qel_scope_find<qel_table_record>(ctx);
     int32_t index = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
                                   qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     bool right = r && r->row_open && r->cell <= r->column_count && r->columns[r->cell - 1].align == 2;
@@ -231,7 +232,7 @@ void qel_table_flush_cells(qel_context* ctx, qel_table_record* r)
 
 void qel_table_end(qel_context* ctx)
 {
-    qel_table_record* r = ctx->widgets.table;
+    qel_table_record* r = qel_scope_find<qel_table_record>(ctx);
     if (!r) return;
     qel_table_flush_cells(ctx, r);
     if (r->body_open) qel_scroll_end(ctx);
@@ -239,5 +240,5 @@ void qel_table_end(qel_context* ctx)
     qel_scroll_end(ctx);
     qel_node_pop(ctx);  // outer
     qel_pop_id(ctx);
-    ctx->widgets.table = r->previous;
+    qel_scope_pop<qel_table_record>(ctx);
 }

@@ -4,13 +4,14 @@
 
 #include "qel/button.h"
 #include "qel/choice_controls.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/theme.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
-static const char SUN_GLYPH[] = "\xEE\x85\xB8";      // U+E178
-static const char MOON_GLYPH[] = "\xEE\x84\x9E";     // U+E11E
-static const char MONITOR_GLYPH[] = "\xEE\x84\x9D";  // U+E11D
+static const char SUN_GLYPH[] = QEL_ICON_SUN;
+static const char MOON_GLYPH[] = QEL_ICON_MOON;
+static const char MONITOR_GLYPH[] = QEL_ICON_MONITOR;
 
 bool qel_theme_switcher(qel_context* ctx, uint32_t* choice, bool with_system)
 {

@@ -4,19 +4,20 @@
 
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/text.h"
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f;
 
@@ -40,7 +41,7 @@ static void timeline_badge(qel_context* ctx, const qel_timeline_opts* o, qel_col
         s.border = qel_color_token(QEL_COLOR_BORDER);
     }
     qel_container_begin(ctx, &s);
-    qel_icon_glyph(ctx, o->icon ? o->icon : "\xEE\x91\x8F", 14, c);  // U+E44F
+    qel_icon_glyph(ctx, o->icon ? o->icon : QEL_ICON_DOT, 14, c);
     qel_container_end(ctx);
 }
 

@@ -6,21 +6,22 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
-#include "number_text.h"
+#include "core/core.h"
+#include "text/number_text.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/state.h"
 #include "qel/text_input.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t EDIT_KEY = 0x1d17, CURRENCY_KEY = 0x3077;
-static const char PENCIL_GLYPH[] = "\xEE\x87\xB9";  // U+E1F9
+static const char PENCIL_GLYPH[] = QEL_ICON_PENCIL;
 static const int32_t MAX_DECIMALS = 17;
 
 // --- Editable title ---

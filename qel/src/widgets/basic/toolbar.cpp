@@ -1,16 +1,17 @@
 // Toolbars: measuring the items against the bar's width of the last frame, the buttons and
 // separators that fit, the overflow entries of those that do not, and the "More tools" button
 // with its popup whose choice clicks the item in the next frame. The bar row and slots are
-// menu_bar's; buttons, popups and menu rows are their modules'.
+// menubar's; buttons, popups and menu rows are their modules'.
 #include "qel/toolbar.h"
 
 #include <cmath>
 
-#include "bar_slots.h"
-#include "core.h"
+#include "widgets/basic/bar_slots.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/menu.h"
@@ -18,19 +19,20 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xf10fu;
 static const float UNKNOWN_WIDTH = 1e9f, EDGE = 12.0f, ITEM_GAP = 2.0f;
-static const char DEFAULT_GLYPH[] = "\xEE\x81\xB6";  // U+E076
-static const char MORE_GLYPH[] = "\xEE\x82\xB6";     // U+E0B6
+static const char DEFAULT_GLYPH[] = QEL_ICON_CIRCLE;
+static const char MORE_GLYPH[] = QEL_ICON_ELLIPSIS;
 
 void qel_toolbar_begin(qel_context* ctx, const char* label, const qel_toolbar_opts* options)
 {
     const qel_toolbar_opts zero = {};
     const qel_toolbar_opts* o = options ? options : &zero;
     uint32_t id = qel_id(ctx, label);
-    auto* r = (qel_toolbar_record*)qel_arena_alloc(ctx, sizeof(qel_toolbar_record));
+    auto* r = qel_scope_push<qel_toolbar_record>(ctx);
     r->id = id;
     r->state = (qel_toolbar_state*)qel_state_get(ctx, id, sizeof(qel_toolbar_state));
     r->available = UNKNOWN_WIDTH;
@@ -41,7 +43,6 @@ void qel_toolbar_begin(qel_context* ctx, const char* label, const qel_toolbar_op
     }
     qel_node_push(ctx, qel_bar_row_node(ctx, id, !o->no_border, false));
     qel_push_id(ctx, label);
-    qel_bar_slots_get(ctx)->toolbar = r;
 }
 
 // Counts an item of width into the bar; true while the items still fit. Once one does not, it and
@@ -74,7 +75,7 @@ bool qel_toolbar_button(qel_context* ctx, const char* icon, const qel_toolbar_it
 {
     const qel_toolbar_item_opts zero = {};
     const qel_toolbar_item_opts* o = options ? options : &zero;
-    qel_toolbar_record* r = qel_bar_slots_get(ctx)->toolbar;
+    qel_toolbar_record* r = qel_scope_find<qel_toolbar_record>(ctx);
     bool disabled = qel_item_disabled(ctx, o->disabled);
     int32_t index = r ? r->items++ : 0;
     bool chosen = false;
@@ -107,7 +108,7 @@ bool qel_toolbar_button(qel_context* ctx, const char* icon, const qel_toolbar_it
 
 void qel_toolbar_separator(qel_context* ctx)
 {
-    qel_toolbar_record* r = qel_bar_slots_get(ctx)->toolbar;
+    qel_toolbar_record* r = qel_scope_find<qel_toolbar_record>(ctx);
     if (!count_item(r, 11.0f)) {  // 13 with the gap before it
         add_entry(ctx, r, {nullptr, nullptr, 0, 0, 1, -1});
         return;
@@ -172,12 +173,11 @@ static void overflow_menu(qel_context* ctx, qel_toolbar_record* r)
 
 void qel_toolbar_end(qel_context* ctx)
 {
-    qel_bar_slots* slots = qel_bar_slots_get(ctx);
-    qel_toolbar_record* r = slots->toolbar;
+    qel_toolbar_record* r = qel_scope_find<qel_toolbar_record>(ctx);
     if (!r) return;
     r->state->last_used = r->used;
     if (r->entry_count > 0) overflow_menu(ctx, r);
     qel_pop_id(ctx);
     qel_node_pop(ctx);
-    slots->toolbar = nullptr;
+    qel_scope_pop<qel_toolbar_record>(ctx);
 }

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
@@ -18,7 +18,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float ROW_PITCH = 40, BAR_HEIGHT = 34;
 static const uint32_t ROW_SEED = 0xB1;

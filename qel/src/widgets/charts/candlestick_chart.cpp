@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
@@ -20,7 +20,7 @@
 #include "qel/theme.h"
 #include "qel/text.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float DEFAULT_HEIGHT = 320, DEFAULT_AXIS = 60, UNKNOWN_WIDTH = 600;
 static const float RANGE_SECONDS = 0.18f, MERGE_BELOW = 2.5f;

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
@@ -20,7 +20,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float INTRO_PERIOD = 0.7f, TIP_SECONDS = 0.14f;
 static const float TIP_ROW = 18, TIP_RADIUS = 12, SWATCH = 8, SWATCH_RADIUS = 2.5f;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "number_text.h"
+#include "text/number_text.h"
 #include "qel/arena.h"
 
 // Beyond this, rounding a bound outward by a step could overflow to infinity.

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/chart_frame.h"
@@ -19,7 +19,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const double TAU = 6.283185307179586;
 static const float PI = 3.14159265f;

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
 #include "qel/color.h"
@@ -15,7 +15,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float ROW = 40, PITCH = 54, SIDE = 64;
 // However many stages, the last stays clearly apart from the surface.

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/chart_frame.h"
@@ -18,7 +18,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f, TAU = 2 * PI;
 

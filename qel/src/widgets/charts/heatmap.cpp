@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
 #include "qel/color.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -16,7 +16,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f, TOP = -PI / 2;
 static const float RING_GAP = 3, LEGEND_ROW = 26, LEGEND_GAP = 28;

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
 #include "qel/color.h"
@@ -14,7 +14,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f, TAU = 2 * PI;
 static const float DEFAULT_SIZE = 260, SMALLEST = 110, SIDES = 180, TOP_ROOM = 26, HOVER_MARGIN = 36;

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <numeric>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
 #include "qel/color.h"
@@ -15,7 +15,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float GAP = 14, DEFAULT_HEIGHT = 300, DEFAULT_NODE_WIDTH = 12;
 static const int32_t RIBBON_STEPS = 28;

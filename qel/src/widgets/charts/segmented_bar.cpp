@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
 #include "qel/color.h"
@@ -13,7 +13,7 @@
 #include "qel/font.h"
 #include "qel/text.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float SEGMENT_GAP = 2, ENTRY_GAP = 22, LINE_PITCH = 26, LINE_HEIGHT = 20;
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/chart_values.h"
@@ -20,7 +20,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t PLOT_ID = 0x9107;
 static const float DEFAULT_HEIGHT = 220, INTRO_PERIOD = 0.9f, CROSSHAIR_PERIOD = 0.22f;

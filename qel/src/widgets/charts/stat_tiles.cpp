@@ -4,20 +4,21 @@
 
 #include <cmath>
 
-#include "chart_parts.h"
-#include "core.h"
+#include "widgets/charts/chart_parts.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/cards_progress.h"
 #include "qel/chart_frame.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
-static const char* const ARROW_UP = "\xEE\x86\x91";    // U+E191
-static const char* const ARROW_DOWN = "\xEE\x86\x90";  // U+E190
+static const char* const ARROW_UP = QEL_ICON_TRENDING_UP;
+static const char* const ARROW_DOWN = QEL_ICON_TRENDING_DOWN;
 
 // --- Sparkline ---
 

@@ -8,13 +8,14 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
@@ -24,7 +25,8 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const float DEFAULT_WIDTH = 150, MIN_WIDTH = 60, MAX_WIDTH = 900;
 static const float CHECK_WIDTH = 44, HEADER_HEIGHT = 40, DEFAULT_ROW_HEIGHT = 40, CELL_PAD = 12;
@@ -32,9 +34,9 @@ static const float HANDLE_WIDTH = 12, DEFAULT_VIEW_HEIGHT = 400, MIN_TABLE_HEIGH
 static const float HEADER_FLASH = 0.14f, ROW_FLASH = 0.1f, CHECK_EASE = 0.18f;
 static const uint32_t SCROLL_KEY = 0x5c011, HEADER_KEY = 0x4ead, SELECT_ALL_KEY = 0xa11, HEADER_CELL_KEY = 0x4e1,
                       HANDLE_KEY = 0x7e5, ROW_KEY = 0x20b, CHECK_KEY = 0xc4e, EDIT_KEY = 0xED17, FIELD_KEY = 0xf1d;
-static const char SORT_UP[] = "\xEE\x81\x8A";    // U+E04A
-static const char SORT_DOWN[] = "\xEE\x81\x82";  // U+E042
-static const char SORTABLE[] = "\xEE\x88\x91";   // U+E211
+static const char SORT_UP[] = QEL_ICON_ARROW_UP;
+static const char SORT_DOWN[] = QEL_ICON_ARROW_DOWN;
+static const char SORTABLE[] = QEL_ICON_CHEVRONS_UP_DOWN;
 
 struct table_state {
     float widths[QEL_DATA_TABLE_MAX_COLUMNS];
@@ -443,7 +445,7 @@ bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_ta
                           int32_t column_count, int32_t row_count, int32_t* first, int32_t* last,
                           const qel_data_table_options* options)
 {
-    auto* t = (qel_data_table*)qel_arena_alloc(ctx, sizeof(qel_data_table));
+    auto* t = qel_scope_push<qel_data_table>(ctx);
     if (options) t->opts = *options;
     t->id = qel_id(ctx, label);
     t->scroll_id = t->id ^ SCROLL_KEY;
@@ -455,7 +457,6 @@ bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_ta
     t->checks = t->opts.selection && !t->opts.hide_checks;
     t->focused = qel_focused_id(ctx) == t->id;
     t->row = -1;
-    ctx->widgets.data_table = t;
 
     drag_handles(ctx, t);
     auto* sc = (qel_scroll_state*)qel_state_get(ctx, t->scroll_id, sizeof(qel_scroll_state));
@@ -484,7 +485,7 @@ bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_ta
 
 void qel_data_table_end(qel_context* ctx)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     if (!t) return;
     if (t->in_row) qel_data_table_row_end(ctx, t);
     space(ctx, 1, (float)(t->row_count - t->last) * t->row_height);
@@ -503,7 +504,7 @@ void qel_data_table_end(qel_context* ctx)
     qel_node_pop(ctx);  // content column
     qel_scroll_end(ctx);
     qel_node_pop(ctx);  // table node
-    ctx->widgets.data_table = nullptr;
+    qel_scope_pop<qel_data_table>(ctx);
     qel_set_last_item(ctx, t->id);
 }
 
@@ -573,7 +574,7 @@ static void row_node(qel_context* ctx, qel_data_table* t, int32_t row, uint32_t 
 
 bool qel_data_table_row(qel_context* ctx, int32_t row)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     if (!t) return false;
     if (t->in_row) qel_data_table_row_end(ctx, t);
     uint32_t id = hash_index(row, t->id ^ ROW_KEY);
@@ -610,7 +611,7 @@ static void close_cell(qel_context* ctx, qel_data_table* t)
 
 void qel_data_table_cell(qel_context* ctx)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     if (!t || !t->in_row) return;
     close_cell(ctx, t);
     int32_t c = t->cell++;
@@ -636,7 +637,7 @@ void qel_data_table_cell(qel_context* ctx)
 
 void qel_data_table_cell_text(qel_context* ctx, const char* text)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     qel_data_table_cell(ctx);
     if (!t || !t->in_row) return;
     int32_t c = t->cell - 1;
@@ -698,7 +699,7 @@ static void cell_label(qel_context* ctx, uint32_t cell_id, const char* buffer)
 
 bool qel_data_table_cell_edit(qel_context* ctx, char* buffer, int32_t capacity)
 {
-    qel_data_table* t = ctx->widgets.data_table;
+    qel_data_table* t = qel_scope_find<qel_data_table>(ctx);
     if (!t || !t->in_cell || !buffer || capacity < 1) return false;
     table_state* s = t->st;
     int32_t column = t->cell - 1;

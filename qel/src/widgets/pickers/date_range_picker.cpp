@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -16,6 +16,7 @@
 #include "qel/date_picker.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/menu.h"
@@ -25,13 +26,13 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xDA7Fu;
 static const float GRID_WIDTH = 252.0f, CELL_HEIGHT = 36.0f, PRESET_WIDTH = 156.0f;
-static const char CALENDAR_GLYPH[] = "\xEE\x81\xA3";  // U+E063
-static const char PREVIOUS_GLYPH[] = "\xEE\x81\xAE";  // U+E06E
-static const char NEXT_GLYPH[] = "\xEE\x81\xAF";      // U+E06F
+static const char CALENDAR_GLYPH[] = QEL_ICON_CALENDAR;
+static const char PREVIOUS_GLYPH[] = QEL_ICON_CHEVRON_LEFT;
+static const char NEXT_GLYPH[] = QEL_ICON_CHEVRON_RIGHT;
 
 // --- Months ---
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/badges_avatars.h"
@@ -16,6 +16,7 @@
 #include "qel/draw.h"
 #include "qel/font.h"
 #include "qel/frame.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -24,17 +25,17 @@
 #include "qel/textures.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
 static const float RESULT_SECONDS = 2.2f, HOVER_SECONDS = 0.14f, DRAG_SECONDS = 0.18f;
 static const float DASH = 6.0f, DASH_GAP = 5.0f, ARC_PIECE = 1.5f;
 static const uint32_t ICON_FADE_KEY = 0x1C0u;
-static const char UPLOAD_GLYPH[] = "\xEE\x86\x9E";  // U+E19E
-static const char ADDED_GLYPH[] = "\xEE\x81\xAC";   // U+E06C
-static const char REFUSED_GLYPH[] = "\xEE\x81\xB7"; // U+E077
-static const char CAMERA_GLYPH[] = "\xEE\x87\xB9";  // U+E1F9
-static const char CHANGE_GLYPH[] = "\xEE\x81\xA4";  // U+E064
+static const char UPLOAD_GLYPH[] = QEL_ICON_UPLOAD;
+static const char ADDED_GLYPH[] = QEL_ICON_CHECK;
+static const char REFUSED_GLYPH[] = QEL_ICON_CIRCLE_ALERT;
+static const char CAMERA_GLYPH[] = QEL_ICON_PENCIL;
+static const char CHANGE_GLYPH[] = QEL_ICON_CAMERA;
 static const char IMAGE_FILTER[] = "png;jpg;jpeg;bmp;gif;tga";
 
 // --- Extension filters ---

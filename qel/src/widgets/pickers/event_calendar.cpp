@@ -6,13 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/color.h"
 #include "qel/date_picker.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
@@ -21,14 +22,12 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float DEFAULT_ROW = 104, COMPACT_ROW = 46, LANE_TOP = 26, LANE_STEP = 19, SEGMENT_HEIGHT = 17;
 static const float COMPACT_BELOW = 520;
 static const int32_t DEFAULT_LANES = 3, COMPACT_LANES = 99;
 
-#define ICON_PREVIOUS "\xEE\x81\xAE"  // U+E06E
-#define ICON_NEXT "\xEE\x81\xAF"      // U+E06F
 
 // --- Days ---
 
@@ -211,6 +210,7 @@ struct calendar_state {
     uint8_t initialised;
     int32_t cursor;
     int32_t popup_day;  // -1 none
+    qel_calendar_view view;  // the month shown when the caller keeps none
 };
 
 // What one frame of the calendar works with.
@@ -539,9 +539,9 @@ static bool build_header(qel_context* ctx, calendar_frame* f, qel_calendar_view*
     qel_button_opts step = {};
     step.variant = QEL_BUTTON_GHOST, step.size = 1;
     step.tooltip = "Previous month";
-    if (qel_icon_button(ctx, ICON_PREVIOUS, &step)) *view = month_step(*view, -1);
+    if (qel_icon_button(ctx, QEL_ICON_CHEVRON_LEFT, &step)) *view = month_step(*view, -1);
     step.tooltip = "Next month";
-    if (qel_icon_button(ctx, ICON_NEXT, &step)) *view = month_step(*view, 1);
+    if (qel_icon_button(ctx, QEL_ICON_CHEVRON_RIGHT, &step)) *view = month_step(*view, 1);
     qel_container_end(ctx);
     return view->year != before.year || view->month != before.month;
 }
@@ -693,8 +693,6 @@ static int32_t build_more_popup(qel_context* ctx, const calendar_frame* f, calen
     return clicked;
 }
 
-static qel_calendar_view shared_view;
-
 static void frame_of(qel_context* ctx, calendar_frame* f, bool compact, const qel_event_calendar_options* o,
                      const qel_calendar_event* events, int32_t count)
 {
@@ -730,10 +728,10 @@ qel_event_calendar_result qel_event_calendar(qel_context* ctx, const char* label
     calendar_frame f = {};
     frame_of(ctx, &f, width > 0 && width < COMPACT_BELOW, o, events, count);
 
-    if (!view) view = &shared_view;
+    auto* st = (calendar_state*)qel_state_get(ctx, id, sizeof(calendar_state));
+    if (!view) view = &st->view;
     if (view->year == 0) *view = view_of_day(f.today);
     view->month = std::clamp(view->month, 1, 12);
-    auto* st = (calendar_state*)qel_state_get(ctx, id, sizeof(calendar_state));
     bool has_selection = o->selected && o->selected->year != 0;
     int32_t selected = has_selection ? qel_days_from_civil(*o->selected) : 0;
     if (!st->initialised) {

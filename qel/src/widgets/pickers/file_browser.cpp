@@ -10,13 +10,14 @@
 #include <cstring>
 #include <ctime>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/color.h"
 #include "qel/date_picker.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/lists.h"
@@ -28,7 +29,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 #include "widgets/pickers/file_browser_selection.h"
 
 static const uint32_t LIST_KEY = 0x115d, HEADER_KEY = 0x4EAD0, ROW_KEY = 0x20e5;
@@ -36,10 +37,10 @@ static const int32_t PATH_CAP = 1024, HISTORY = 16, MAX_SEGMENTS = 64, DEFAULT_E
 static const int32_t ENTRY_LIMIT = 1 << 20;  // keeps the name buffer (40 bytes each) within 40 MiB
 static const float ROW_HEIGHT = 30;
 static const double TYPE_AHEAD_SECONDS = 1.0;
-static const char BACK_ICON[] = "\xEE\x81\x88", FORWARD_ICON[] = "\xEE\x81\x89", UP_ICON[] = "\xEE\x81\x8A";
-static const char DOWN_ICON[] = "\xEE\x81\x82", RELOAD_ICON[] = "\xEE\x85\x85", FILTER_ICON[] = "\xEE\x85\x91";
-static const char FOLDER_ICON[] = "\xEE\x83\x97", FILE_ICON[] = "\xEE\x83\x80", HOME_ICON[] = "\xEE\x83\xB5";
-static const char DOWNLOAD_ICON[] = "\xEE\x82\xB2", DRIVE_ICON[] = "\xEE\x84\x9D";
+static const char BACK_ICON[] = QEL_ICON_ARROW_LEFT, FORWARD_ICON[] = QEL_ICON_ARROW_RIGHT, UP_ICON[] = QEL_ICON_ARROW_UP;
+static const char DOWN_ICON[] = QEL_ICON_ARROW_DOWN, RELOAD_ICON[] = QEL_ICON_REFRESH_CW, FILTER_ICON[] = QEL_ICON_SEARCH;
+static const char FOLDER_ICON[] = QEL_ICON_FOLDER, FILE_ICON[] = QEL_ICON_FILE, HOME_ICON[] = QEL_ICON_HOUSE;
+static const char DOWNLOAD_ICON[] = QEL_ICON_DOWNLOAD, DRIVE_ICON[] = QEL_ICON_MONITOR;
 
 struct browser_state {
     char listed[PATH_CAP];
@@ -207,14 +208,14 @@ static const char* extension_icon(const char* name)
         const char* ext;
         const char* icon;
     } table[] = {
-        {"png", "\xEE\x83\xB6"}, {"jpg", "\xEE\x83\xB6"},  {"jpeg", "\xEE\x83\xB6"}, {"gif", "\xEE\x83\xB6"},
-        {"webp", "\xEE\x83\xB6"}, {"svg", "\xEE\x83\xB6"}, {"bmp", "\xEE\x83\xB6"},  {"c", "\xEE\x82\x93"},
-        {"h", "\xEE\x82\x93"},   {"cpp", "\xEE\x82\x93"},  {"js", "\xEE\x82\x93"},   {"ts", "\xEE\x82\x93"},
-        {"py", "\xEE\x82\x93"},  {"rs", "\xEE\x82\x93"},   {"go", "\xEE\x82\x93"},   {"json", "\xEE\x82\x93"},
-        {"txt", "\xEE\x83\x8C"}, {"md", "\xEE\x83\x8C"},   {"pdf", "\xEE\x83\x8C"},  {"zip", "\xEE\x81\x81"},
-        {"gz", "\xEE\x81\x81"},  {"tar", "\xEE\x81\x81"},  {"7z", "\xEE\x81\x81"},   {"mp3", "\xEE\x84\xA2"},
-        {"wav", "\xEE\x84\xA2"}, {"flac", "\xEE\x84\xA2"}, {"mp4", "\xEE\x86\xA5"},  {"mov", "\xEE\x86\xA5"},
-        {"db", "\xEE\x82\xAD"},  {"sqlite", "\xEE\x82\xAD"},
+        {"png", QEL_ICON_IMAGE}, {"jpg", QEL_ICON_IMAGE},  {"jpeg", QEL_ICON_IMAGE}, {"gif", QEL_ICON_IMAGE},
+        {"webp", QEL_ICON_IMAGE}, {"svg", QEL_ICON_IMAGE}, {"bmp", QEL_ICON_IMAGE},  {"c", QEL_ICON_CODE},
+        {"h", QEL_ICON_CODE},   {"cpp", QEL_ICON_CODE},  {"js", QEL_ICON_CODE},   {"ts", QEL_ICON_CODE},
+        {"py", QEL_ICON_CODE},  {"rs", QEL_ICON_CODE},   {"go", QEL_ICON_CODE},   {"json", QEL_ICON_CODE},
+        {"txt", QEL_ICON_FILE_TEXT}, {"md", QEL_ICON_FILE_TEXT},   {"pdf", QEL_ICON_FILE_TEXT},  {"zip", QEL_ICON_ARCHIVE},
+        {"gz", QEL_ICON_ARCHIVE},  {"tar", QEL_ICON_ARCHIVE},  {"7z", QEL_ICON_ARCHIVE},   {"mp3", QEL_ICON_MUSIC},
+        {"wav", QEL_ICON_MUSIC}, {"flac", QEL_ICON_MUSIC}, {"mp4", QEL_ICON_VIDEO},  {"mov", QEL_ICON_VIDEO},
+        {"db", QEL_ICON_DATABASE},  {"sqlite", QEL_ICON_DATABASE},
     };
     const char* dot = strrchr(name, '.');
     if (!dot) return FILE_ICON;

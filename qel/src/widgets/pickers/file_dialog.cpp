@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/file_browser.h"
@@ -17,7 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 #include "widgets/pickers/file_browser_selection.h"
 
 static const int32_t FOLDER_CAP = 1024, NAME_CAP = 256;

@@ -6,14 +6,15 @@
 #include <algorithm>
 #include <bit>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/color.h"
 #include "qel/data_table.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/menu.h"
@@ -24,14 +25,14 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0x3e40, CHECK_KEY = 0xCB;
 static const float CHIP_HEIGHT = 30, REMOVE_SIZE = 22, POPUP_MIN_WIDTH = 220, OPTION_HEIGHT = 32;
 static const float CHIP_FLASH = 0.14f, OPTION_FLASH = 0.1f;
-static const char SEARCH_ICON[] = "\xEE\x85\x91";  // U+E151
-static const char REMOVE_ICON[] = "\xEE\x86\xB2";  // U+E1B2
-static const char FILTER_ICON[] = "\xEE\x83\x9C";  // U+E0DC
+static const char SEARCH_ICON[] = QEL_ICON_SEARCH;
+static const char REMOVE_ICON[] = QEL_ICON_X;
+static const char FILTER_ICON[] = QEL_ICON_FUNNEL;
 
 static int32_t text(qel_context* ctx, const char* s, uint32_t font, float size, qel_color color, float line_height)
 {

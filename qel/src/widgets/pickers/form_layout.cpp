@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/check_controls.h"
@@ -25,11 +25,11 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t FORM_KEY = 0x15EC0u, SPLITTER_KEY = 0x1E5A7u, SECTION_KEY = 0x6A0B9u, BODY_KEY = 0x6106Eu,
                       SCRUB_KEY = 0xD4A6u;
-static const uint32_t CURRENT_FORM_ID = 492750753u;
 static const float ROW_HEIGHT = 36.0f, DEFAULT_LABEL_WIDTH = 120.0f, DEFAULT_FRACTION = 0.38f;
 static const float MIN_FIELD_WIDTH = 160.0f, STACK_BELOW = 380.0f, SCRUB_THRESHOLD = 3.0f;
 static const float DISABLED_OPACITY = 0.45f;
@@ -39,6 +39,8 @@ struct form_state {
     float drag_start_x, drag_start_width;
     float highlight;
 };
+
+namespace {
 
 struct form_record {
     uint32_t id, splitter;
@@ -50,10 +52,7 @@ struct form_record {
     int32_t sections;
 };
 
-struct current_form {
-    form_record* record;
-    uint64_t frame;
-};
+}  // namespace
 
 struct section_state {
     float open[2];  // open amount and its velocity
@@ -71,8 +70,7 @@ struct scrub_state {
 // This frame's form, or null outside one.
 static form_record* form_of(qel_context* ctx)
 {
-    auto* slot = (current_form*)qel_state_get(ctx, CURRENT_FORM_ID, sizeof(current_form));
-    return slot->record && slot->frame == ctx->clock.frame_count ? slot->record : nullptr;
+    return qel_scope_find<form_record>(ctx);
 }
 
 // --- The form ---
@@ -114,7 +112,7 @@ int32_t qel_form_begin(qel_context* ctx, const char* label, const qel_form_optio
     const qel_form_options* o = options ? options : &none;
     uint32_t id = qel_id(ctx, label);
     qel_rect last = qel_id_rect(ctx, id);
-    auto* r = (form_record*)qel_arena_alloc(ctx, sizeof(form_record));
+    auto* r = qel_scope_push<form_record>(ctx);
     r->id = id;
     r->splitter = id ^ SPLITTER_KEY;
     r->state = (form_state*)qel_state_get(ctx, id ^ FORM_KEY, sizeof(form_state));
@@ -126,8 +124,6 @@ int32_t qel_form_begin(qel_context* ctx, const char* label, const qel_form_optio
     int32_t node = qel_node_sized(ctx, id, o->width.kind ? o->width : qel_size{QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node_push(ctx, node);
     qel_push_id(ctx, label);
-    auto* slot = (current_form*)qel_state_get(ctx, CURRENT_FORM_ID, sizeof(current_form));
-    *slot = {r, ctx->clock.frame_count};
     return 1;
 }
 
@@ -172,8 +168,7 @@ void qel_form_end(qel_context* ctx)
     }
     qel_pop_id(ctx);
     qel_node_pop(ctx);
-    auto* slot = (current_form*)qel_state_get(ctx, CURRENT_FORM_ID, sizeof(current_form));
-    *slot = {};
+    qel_scope_pop<form_record>(ctx);
     qel_set_last_item(ctx, r->id);
 }
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/arena.h"
 #include "qel/badges_avatars.h"
 #include "qel/color.h"
@@ -20,7 +20,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float DEFAULT_DAY_WIDTH = 30, DEFAULT_ROW_HEIGHT = 40, EDGE = 7, HEADER = 52, COMPACT_BELOW = 480;
 

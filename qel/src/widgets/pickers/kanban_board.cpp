@@ -6,13 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core.h"
+#include "core/core.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/layout.h"
@@ -21,12 +22,12 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const float LIFT_TRAVEL_SQUARED = 25, CARD_GAP = 8, BOARD_GAP = 14, DROP_ZONE = 7;
 static const float DEFAULT_COLUMN_WIDTH = 280, GLIDE_PERIOD = 0.4f;
 
-#define ICON_ADD "\xEE\x84\xBD"  // U+E13D
 
 struct kanban_state {
     int32_t lifted, origin_column;
@@ -74,7 +75,6 @@ struct qel_kanban_record {
     int32_t insert_index;
     float insert_x, insert_y;
     uint8_t is_target;
-    qel_kanban_record* previous;
 };
 
 // --- The lifted card ---
@@ -115,10 +115,8 @@ void qel_kanban_begin(qel_context* ctx, const char* label)
         st->lifted = st->dropped = st->pressed = -1;
     }
     if (qel_mouse_in_window(ctx)) st->pointer_x = ctx->input.mouse_x, st->pointer_y = ctx->input.mouse_y;
-    auto* rec = (qel_kanban_record*)qel_arena_alloc(ctx, sizeof(qel_kanban_record));
+    auto* rec = qel_scope_push<qel_kanban_record>(ctx);
     rec->id = id, rec->state = st, rec->column = -1, rec->drop_column = -1;
-    rec->previous = ctx->widgets.kanban;
-    ctx->widgets.kanban = rec;
 
     lift_pending(ctx, st);
     if (st->lifted >= 0 && !st->keyboard) {
@@ -206,14 +204,14 @@ static void column_header(qel_context* ctx, const char* title, int32_t cards, co
     qel_button_opts add = {};
     add.variant = QEL_BUTTON_GHOST, add.size = 1, add.tooltip = "Add card";
     add.width = {QEL_SIZE_FIXED, 26};
-    *add_clicked = qel_icon_button(ctx, ICON_ADD, &add);
+    *add_clicked = qel_icon_button(ctx, QEL_ICON_PLUS, &add);
     qel_container_end(ctx);
 }
 
 int32_t qel_kanban_column_begin(qel_context* ctx, const char* title, int32_t card_count,
                                 const qel_kanban_column_options* options)
 {
-    qel_kanban_record* rec = ctx->widgets.kanban;
+    qel_kanban_record* rec = qel_scope_find<qel_kanban_record>(ctx);
     if (!rec) return 0;
     const qel_kanban_column_options none = {};
     const qel_kanban_column_options* o = options ? options : &none;
@@ -251,7 +249,7 @@ int32_t qel_kanban_column_begin(qel_context* ctx, const char* title, int32_t car
 
 void qel_kanban_column_end(qel_context* ctx)
 {
-    qel_kanban_record* rec = ctx->widgets.kanban;
+    qel_kanban_record* rec = qel_scope_find<qel_kanban_record>(ctx);
     if (!rec) return;
     const kanban_state* st = rec->state;
     qel_pop_id(ctx);
@@ -350,7 +348,7 @@ static void card_look(qel_context* ctx, qel_node* n, const kanban_state* st, con
 
 int32_t qel_kanban_card(qel_context* ctx, uint32_t card_id)
 {
-    qel_kanban_record* rec = ctx->widgets.kanban;
+    qel_kanban_record* rec = qel_scope_find<qel_kanban_record>(ctx);
     if (!rec) {
         qel_node_push(ctx, qel_node_open(ctx, 0));
         qel_push_id_int(ctx, (int32_t)card_id);
@@ -439,7 +437,7 @@ static int32_t drop(kanban_state* st, const qel_kanban_record* rec, qel_kanban_m
 
 int32_t qel_kanban_end(qel_context* ctx, qel_kanban_move* move)
 {
-    qel_kanban_record* rec = ctx->widgets.kanban;
+    qel_kanban_record* rec = qel_scope_find<qel_kanban_record>(ctx);
     if (!rec) return 0;
     kanban_state* st = rec->state;
     qel_pop_id(ctx);
@@ -448,6 +446,6 @@ int32_t qel_kanban_end(qel_context* ctx, qel_kanban_move* move)
     int32_t result = 0;
     if (st->lifted >= 0 && (st->keyboard || !qel_mouse_down(ctx, 0))) result = drop(st, rec, move);
     st->column_count = rec->column + 1;
-    ctx->widgets.kanban = rec->previous;
+    qel_scope_pop<qel_kanban_record>(ctx);
     return result;
 }

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/badges_avatars.h"
@@ -14,6 +14,7 @@
 #include "qel/color.h"
 #include "qel/data_table.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/popup.h"
@@ -24,13 +25,13 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0x3517u;
 static const float ROW_HEIGHT = 32.0f, LIST_MAX_HEIGHT = 280.0f, CHIP_HEIGHT = 24.0f, REMOVE_SIZE = 18.0f;
-static const char REMOVE_GLYPH[] = "\xEE\x86\xB2";   // U+E1B2
-static const char CHEVRON_GLYPH[] = "\xEE\x88\x91";  // U+E211
-static const char SEARCH_GLYPH[] = "\xEE\x85\x91";   // U+E151
+static const char REMOVE_GLYPH[] = QEL_ICON_X;
+static const char CHEVRON_GLYPH[] = QEL_ICON_CHEVRONS_UP_DOWN;
+static const char SEARCH_GLYPH[] = QEL_ICON_SEARCH;
 
 struct multi_select_state {
     float hover;

@@ -6,12 +6,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/color.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/menu.h"
@@ -22,14 +23,14 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x9a7b0, FIELD_KEY = 0xed17, SEP_POPUP_KEY = 0x5e9a0, MORE_POPUP_KEY = 0x3011e;
 static const int32_t EDIT_CAPACITY = 1024;
 static const float GAP = 4, ELLIPSIS_WIDTH = 30, HOVER_RATE = 0.14f;
-static const char CHEVRON[] = "\xEE\x81\xAF";       // U+E06F
-static const char CHEVRON_OPEN[] = "\xEE\x81\xAD";  // U+E06D
-static const char ELLIPSIS[] = "\xEE\x82\xB6";      // U+E0B6
+static const char CHEVRON[] = QEL_ICON_CHEVRON_RIGHT;
+static const char CHEVRON_OPEN[] = QEL_ICON_CHEVRON_DOWN;
+static const char ELLIPSIS[] = QEL_ICON_ELLIPSIS;
 
 struct path_bar_state {
     uint8_t editing, focus_pending;

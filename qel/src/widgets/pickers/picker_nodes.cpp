@@ -1,18 +1,18 @@
 // Shared pieces of the picker widgets: accent colours, prefix matching, pointer tests, the popup
 // pickers' trigger field, checklist rows and fling-measuring drags. The widgets themselves decide
 // what to build.
-#include "picker_nodes.h"
+#include "widgets/pickers/picker_nodes.h"
 
 
-#include "core.h"
-#include "field_trigger.h"
+#include "core/core.h"
+#include "kit/field_trigger.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/popup.h"
 #include "qel/state.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 qel_color qel_picker_accent(qel_context* ctx, uint32_t fallback_slot)
 {

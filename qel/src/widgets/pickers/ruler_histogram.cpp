@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "core.h"
-#include "number_text.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "text/number_text.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/draw.h"
@@ -21,7 +21,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t RULER_KEY = 0x2017u;
 static const float RULER_HEIGHT = 52.0f;

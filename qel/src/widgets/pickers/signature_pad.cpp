@@ -5,20 +5,21 @@
 
 #include <cmath>
 
-#include "array_grow.h"
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/array_grow.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/arena.h"
 #include "qel/button.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t CANVAS_KEY = 0x5161u;
 static const float BASELINE = 0.72f;
@@ -26,8 +27,8 @@ static const float PAD_HEIGHT = 180.0f;
 static const float FIRST_WIDTH = 2.6f, STILL_WIDTH = 2.74f, MIN_WIDTH = 1.1f, MAX_WIDTH = 3.4f;
 static const float MIN_MOVE = 1.5f, SPEED_THINNING = 0.0022f, WIDTH_EASING = 0.35f;
 static const int32_t FIRST_POINTS = 512, FIRST_STROKES = 32;
-static const char CROSS_GLYPH[] = "\xEE\x86\xB2";  // U+E1B2
-static const char CLEAR_GLYPH[] = "\xEE\x85\x88";  // U+E148
+static const char CROSS_GLYPH[] = QEL_ICON_X;
+static const char CLEAR_GLYPH[] = QEL_ICON_ROTATE_CCW;
 
 struct signature_state {
     qel_vec2* points;

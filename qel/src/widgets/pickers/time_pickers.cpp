@@ -7,13 +7,14 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
 #include "qel/font.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/popup.h"
@@ -24,7 +25,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
 static const float ROW_PITCH = 34.0f;
@@ -57,7 +58,7 @@ static int32_t settle_index(int64_t value, int32_t count, bool wrap)
 
 static const uint32_t TIME_POPUP_KEY = 0x7177u, HALF_KEY = 0xA9u;
 static const float COLUMN_HEIGHT = 216.0f, COLUMN_END_PAD = 92.0f, TIME_ROW = 32.0f;
-static const char CLOCK_GLYPH[] = "\xEE\x82\x87";  // U+E087
+static const char CLOCK_GLYPH[] = QEL_ICON_CLOCK;
 
 static int32_t clamp_to(int32_t value, int32_t low, int32_t high)
 {

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <iterator>
 
-#include "array_grow.h"
-#include "core.h"
-#include "picker_nodes.h"
+#include "core/array_grow.h"
+#include "core/core.h"
+#include "widgets/pickers/picker_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/cards_progress.h"
@@ -27,10 +27,10 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
-#include "widgets/basic/widget_nodes.h"
+#include "kit/scopes.h"
+#include "kit/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x7ee5, COLUMN_KEY = 0x4a3e5, EXPANDER_KEY = 0xc4e7, OUTLINE_KEY = 0x7ce1;
-static const uint32_t CURRENT_ID = 0x7EE7AB1E;
 static const float INDENT = 16, EXPANDER = 20, DEFAULT_ROW_HEIGHT = 32, HOVER_EASE = 0.14f;
 static const float EXPAND_PERIOD = 0.32f, OUTLINE_PERIOD = 0.26f, OUTLINE_BOUNCE = 0.12f;
 static const double TYPE_AHEAD_SECONDS = 1.0;
@@ -53,6 +53,8 @@ struct tree_state {
     uint8_t initialised;
 };
 
+namespace {
+
 struct tree_record {
     uint32_t id;
     tree_state* st;
@@ -70,11 +72,7 @@ struct tree_record {
     int32_t* loads;
 };
 
-// The current tree, stamped with its frame so a record of an earlier frame is never taken.
-struct current_slot {
-    tree_record* tree;
-    uint64_t frame;
-};
+}  // namespace
 
 // --- Links ---
 
@@ -123,15 +121,7 @@ static int32_t node_of_row(const tree_record* t, int32_t row)
 
 static tree_record* current(qel_context* ctx)
 {
-    auto* slot = (current_slot*)qel_state_get(ctx, CURRENT_ID, sizeof(current_slot));
-    return slot->tree && slot->frame == ctx->clock.frame_count ? slot->tree : nullptr;
-}
-
-static void set_current(qel_context* ctx, tree_record* t)
-{
-    auto* slot = (current_slot*)qel_state_get(ctx, CURRENT_ID, sizeof(current_slot));
-    slot->tree = t;
-    slot->frame = ctx->clock.frame_count;
+    return qel_scope_find<tree_record>(ctx);
 }
 
 static void free_state(qel_context* ctx, void* blob)
@@ -348,7 +338,7 @@ void qel_tree_view_begin(qel_context* ctx, const char* label, const qel_data_tab
                          int32_t column_count, qel_tree_view_node* nodes, int32_t node_count,
                          const qel_tree_view_options* options)
 {
-    auto* t = (tree_record*)qel_arena_alloc(ctx, sizeof(tree_record));
+    auto* t = qel_scope_push<tree_record>(ctx);
     if (options) t->opts = *options;
     t->id = qel_id(ctx, label);
     t->st = state_of(ctx, t->id);
@@ -358,7 +348,6 @@ void qel_tree_view_begin(qel_context* ctx, const char* label, const qel_data_tab
     t->loads = (int32_t*)qel_arena_alloc(ctx, QEL_TREE_MAX_LOADS * sizeof(int32_t));
     t->result.load_requests = t->loads;
     t->current = -1;
-    set_current(ctx, t);
     tree_state* s = t->st;
     if (t->opts.cursor && valid(t, *t->opts.cursor)) s->cursor = *t->opts.cursor;
     if (!valid(t, s->cursor)) s->cursor = -1;
@@ -580,7 +569,7 @@ qel_tree_view_result qel_tree_view_end(qel_context* ctx)
     if (t->opts.cursor) *t->opts.cursor = t->st->cursor;
     if (t->opts.sort)
         t->result.sort_changed = t->opts.sort->column != t->sort_column || t->opts.sort->descending != t->sort_descending;
-    set_current(ctx, nullptr);
+    qel_scope_pop<tree_record>(ctx);
     return t->result;
 }
 

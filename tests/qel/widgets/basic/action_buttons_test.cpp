@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
-static const char COPY_GLYPH[] = "\xEE\x82\x9E";
-static const char CHECK_GLYPH[] = "\xEE\x81\xAC";
+static const char COPY_GLYPH[] = QEL_ICON_COPY;
+static const char CHECK_GLYPH[] = QEL_ICON_CHECK;
 
 TEST(ButtonGroup, JoinsItsButtonsAndReportsTheirClicks)
 {
@@ -21,7 +22,7 @@ TEST(ButtonGroup, JoinsItsButtonsAndReportsTheirClicks)
     int32_t depth_inside = 0, depth_after = -1;
     rig.h.ui = [&](qel_context* ctx) {
         qel_button_group_begin(ctx);
-        depth_inside = ctx->widgets.button_group_depth;
+        depth_inside = qel_scope_count<qel_button_group_scope>(ctx);
         for (int32_t i = 0; i < 3; i++) {
             qel_button_opts o = {};
             o.selected = i == chosen;
@@ -31,7 +32,7 @@ TEST(ButtonGroup, JoinsItsButtonsAndReportsTheirClicks)
         qel_button_group_begin(ctx);
         qel_button(ctx, "Alone", nullptr);
         qel_button_group_end(ctx);
-        depth_after = ctx->widgets.button_group_depth;
+        depth_after = qel_scope_count<qel_button_group_scope>(ctx);
     };
     rig.h.run(2);
     EXPECT_EQ(depth_inside, 1);
@@ -63,8 +64,8 @@ TEST(ButtonGroup, JoinsItsButtonsAndReportsTheirClicks)
     rig.h.run(2);
     EXPECT_EQ(chosen, 2);
     EXPECT_EQ(node_with_id(ctx, qel_id(ctx, "Right"))->fill, ghost.background) << "plain buttons turn ghost";
-    const qel_node* group = &ctx->tree.nodes[node_with_id(ctx, qel_id(ctx, "Left"))->parent];
-    EXPECT_EQ(group->id, qel_id(ctx, "Left") ^ 0xb6a0u);
+    const qel_node* group = inspect_node(ctx, node_with_id(ctx, qel_id(ctx, "Left"))->parent);
+    EXPECT_EQ(group->id, qel_id(ctx, "Left") ^ PART_BUTTON_GROUP);
     EXPECT_EQ(group->draw, qel_button_group_separator);
 }
 
@@ -91,7 +92,7 @@ TEST(ButtonGroup, TightensItsButtonsOnlyWhileShortOfRoom)
     rig.h.run(3);
     EXPECT_EQ(pad(), 14);
     qel_button_group_end(rig.h.ctx);  // outside any frame's group: ignored
-    EXPECT_EQ(rig.h.ctx->widgets.button_group_depth, 0);
+    EXPECT_EQ(qel_scope_count<qel_button_group_scope>(rig.h.ctx), 0);
 }
 
 // A clipboard that records what it is given.
@@ -223,7 +224,7 @@ TEST(HoldButton, FiresOnceAfterTheWholeHold)
     ASSERT_EQ(h.fired_at.size(), 1u) << "holding on does not fire again";
     EXPECT_EQ(h.fired_at[0] - first_held + 1, 72);
     EXPECT_EQ(h.progress(), 0) << "the fill drained while still held";
-    EXPECT_FALSE(h.rig.h.ctx->clock.redraw_requested);
+    EXPECT_FALSE(inspect_redraw_requested(h.rig.h.ctx));
     h.rig.h.button(0, false);
     h.rig.h.run();
     h.rig.h.button(0, true);

@@ -8,13 +8,13 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 // The widget's node: the parent of its text leaf.
 static const qel_node* parent_of_text(qel_context* ctx, const char* text)
 {
     const qel_node* leaf = node_with_text(ctx, text);
-    return leaf ? &ctx->tree.nodes[leaf->parent] : nullptr;
+    return leaf ? inspect_node(ctx, leaf->parent) : nullptr;
 }
 
 static void run_once(widget_rig& rig, std::function<void(qel_context*)> ui)
@@ -77,7 +77,7 @@ TEST(Badge, TintedTextReadsOnItsFillInEveryKindAndMode)
             const qel_node* text = node_with_text(rig.h.ctx, "label");
             const qel_node* badge = parent_of_text(rig.h.ctx, "label");
             EXPECT_GE(contrast(text->text_color, badge->fill), 4.5);
-            const qel_node& dot = rig.h.ctx->tree.nodes[badge->first_child];
+            const qel_node& dot = *inspect_node(rig.h.ctx, badge->first_child);
             EXPECT_EQ(dot.fill, qel_color_semantic(rig.h.ctx, kind)) << "the dot in the kind's own colour";
             EXPECT_EQ(dot.rect.w, 6);
         }
@@ -89,8 +89,8 @@ static std::string initials(const char* name)
 {
     widget_rig rig;
     run_once(rig, [&](qel_context* ctx) { qel_avatar(ctx, name, nullptr); });
-    for (int32_t i = 0; i < rig.h.ctx->tree.count; i++) {
-        const qel_node& n = rig.h.ctx->tree.nodes[i];
+    for (int32_t i = 0; i < inspect_node_count(rig.h.ctx); i++) {
+        const qel_node& n = *inspect_node(rig.h.ctx, i);
         if (n.flags & QEL_NODE_TEXT) return n.text;
     }
     return "(none)";
@@ -127,9 +127,9 @@ TEST(Avatar, ColourComesFromTheNameAlone)
         qel_avatar(ctx, "Ada Lovelace", &big);
         qel_avatar(ctx, "Ada Lovelacf", nullptr);
     });
-    const qel_node* nodes = rig.h.ctx->tree.nodes;
+    const qel_node* nodes = inspect_node(rig.h.ctx, 0);
     std::vector<qel_color> fills;
-    for (int32_t i = 0; i < rig.h.ctx->tree.count; i++)
+    for (int32_t i = 0; i < inspect_node_count(rig.h.ctx); i++)
         if (nodes[i].direction == QEL_DIR_STACK) fills.push_back(nodes[i].fill);
     ASSERT_EQ(fills.size(), 3u);
     EXPECT_EQ(fills[0], fills[1]);
@@ -154,7 +154,7 @@ TEST(Avatar, SizeAndPresenceDot)
         const qel_node* avatar = parent_of_text(rig.h.ctx, "GH");
         EXPECT_EQ(avatar->rect.w, 32);
         EXPECT_EQ(avatar->radii[0], 16) << "a circle";
-        const qel_node& dot = rig.h.ctx->tree.nodes[avatar->first_floating];
+        const qel_node& dot = *inspect_node(rig.h.ctx, avatar->first_floating);
         EXPECT_FLOAT_EQ(dot.rect.w, 8.96f);
         EXPECT_FLOAT_EQ(dot.rect.x + dot.rect.w, avatar->rect.x + 33) << "overhanging by one unit";
         EXPECT_EQ(dot.fill, qel_theme_color(rig.h.ctx, c.color));
@@ -186,7 +186,7 @@ TEST(Avatar, AGroupCountsTheNamesItDoesNotShow)
         EXPECT_EQ(avatars, c.avatars);
         EXPECT_EQ(node_with_text(rig.h.ctx, "+2") != nullptr, c.rest != nullptr);
         int slots = c.avatars + (c.rest ? 1 : 0);
-        const qel_node& group = rig.h.ctx->tree.nodes[1];
+        const qel_node& group = *inspect_node(rig.h.ctx, 1);
         EXPECT_NEAR(group.rect.w, slots ? slots * 30 - (slots - 1) * 4.8f : 0, 1e-4);
     }
 }

@@ -7,8 +7,9 @@
 
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const KIND_NAMES[] = {"Neutral", "Info", "Success", "Warning", "Danger",
                                          "Violet",  "Teal", "Pink",    "Accent"};
@@ -35,7 +36,7 @@ static void choice_board(qel_context* ctx)
     static bool barcode = true, price = false, hovered = false, disabled = true;
     static const char* zooms[] = {"Fit", "1:1", "2x", "3x"};
     static const char* views[] = {"List", "Grid"};
-    static const char* view_icons[] = {ICON_A, ICON_B};
+    static const char* view_icons[] = {QEL_ICON_ARROW_LEFT, QEL_ICON_ARROW_RIGHT};
     static const char* sources[] = {"From a file", "One label"};
     static const char* tabs[] = {"General", "Printing", "Fonts", "Advanced"};
     static const char* pills[] = {"Day", "Week", "Month"};
@@ -59,7 +60,7 @@ static void choice_board(qel_context* ctx)
     row_begin(ctx, 8);
     qel_toggle_chip(ctx, "Barcode", &barcode, nullptr);
     qel_chip_opts with_icon = {};
-    with_icon.icon = ICON_A;
+    with_icon.icon = QEL_ICON_ARROW_LEFT;
     qel_toggle_chip(ctx, "Price", &price, &with_icon);
     qel_toggle_chip(ctx, "Hovered", &hovered, nullptr);
     qel_chip_opts off = {};
@@ -100,7 +101,7 @@ static void badge_board(qel_context* ctx)
     }
     qel_badge_opts icon = {};
     icon.kind = QEL_SEMANTIC_ACCENT;
-    icon.icon = ICON_C;
+    icon.icon = QEL_ICON_CHECK;
     qel_badge(ctx, "barcode", &icon);
     qel_container_end(ctx);
     row_begin(ctx, 12);
@@ -198,7 +199,7 @@ static void block_board(qel_context* ctx)
     qel_style right = left;
     qel_column_begin(ctx, &right);
     qel_empty_state_opts empty = {};
-    empty.icon = ICON_C;
+    empty.icon = QEL_ICON_CHECK;
     empty.text = "Open a spreadsheet to see its rows here.";
     empty.action = "Open file";
     qel_empty_state(ctx, "No rows yet", &empty);
@@ -227,8 +228,8 @@ static void action_board(qel_context* ctx)
     qel_button(ctx, "Right", nullptr);
     qel_button_group_end(ctx);
     qel_button_group_begin(ctx);
-    qel_icon_button(ctx, ICON_A, nullptr);
-    qel_icon_button(ctx, ICON_B, nullptr);
+    qel_icon_button(ctx, QEL_ICON_ARROW_LEFT, nullptr);
+    qel_icon_button(ctx, QEL_ICON_ARROW_RIGHT, nullptr);
     qel_button_group_end(ctx);
     qel_button_group_begin(ctx);
     qel_button(ctx, "Alone", nullptr);
@@ -240,7 +241,7 @@ static void action_board(qel_context* ctx)
     qel_hold_button(ctx, "Delete all", nullptr);
     qel_hold_opts primary = {};
     primary.variant = QEL_BUTTON_PRIMARY;
-    primary.leading_icon = ICON_C;
+    primary.leading_icon = QEL_ICON_CHECK;
     qel_hold_button(ctx, "Hold to print", &primary);
     qel_container_end(ctx);
     qel_container_end(ctx);
@@ -257,7 +258,7 @@ TEST_P(BasicPictures, ChipsSegmentedControlsAndTabStrips)
     rig.h.ui = choice_board;
     rig.h.run(2);
     qel_set_focus(rig.h.ctx, qel_hash_bytes("\0\0\0\0", 4, qel_id(rig.h.ctx, "view")), true);
-    rig.move_to(qel_id(rig.h.ctx, "Hovered") ^ 0xC41B0004u);
+    rig.move_to(qel_id(rig.h.ctx, "Hovered") ^ PART_CHIP);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "choices"));
 }
@@ -295,7 +296,7 @@ TEST_P(BasicPictures, ButtonGroupsCopyAndHoldButtons)
     widget_rig rig(520, 110, GetParam());
     rig.h.ui = action_board;
     rig.h.run(2);
-    rig.click_on(qel_hash_str("\xEE\x82\x9E", scoped_id(rig.h.ctx, "copied", "Copy")));
+    rig.click_on(qel_hash_str(QEL_ICON_COPY, scoped_id(rig.h.ctx, "copied", "Copy")));
     rig.move_to(qel_id(rig.h.ctx, "Delete all"));
     rig.h.run();
     rig.h.button(0, true);

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 TEST(Card, OnlyAClickableCardClicksAndLifts)
 {
@@ -30,7 +30,7 @@ TEST(Card, OnlyAClickableCardClicksAndLifts)
     };
     rig.h.run(2);
     qel_context* ctx = rig.h.ctx;
-    const qel_node* plain = &ctx->tree.nodes[node_with_text(ctx, "plain")->parent];
+    const qel_node* plain = inspect_node(ctx, node_with_text(ctx, "plain")->parent);
     EXPECT_EQ(plain->id, 0u) << "a plain card has no id";
     EXPECT_EQ(plain->elevation, 0u);
     EXPECT_EQ(plain->pad_left, 24);
@@ -56,7 +56,7 @@ TEST(Card, OnlyAClickableCardClicksAndLifts)
     rig.h.run(60);
     EXPECT_EQ(card()->translate_y, 0);
     EXPECT_EQ(card()->elevation_strength, 0);
-    EXPECT_FALSE(ctx->clock.redraw_requested) << "settled cards let the window idle";
+    EXPECT_FALSE(inspect_redraw_requested(ctx)) << "settled cards let the window idle";
 }
 
 // A bar of 200 x 10 units drawn alone in a window 20 units wider; the pixels of its middle row in
@@ -125,8 +125,8 @@ TEST(ProgressBar, FillsAsWideAsItsValueAndNoLessThanItsHeight)
 static std::string texts(qel_context* ctx)
 {
     std::string out;
-    for (int32_t i = 0; i < ctx->tree.count; i++)
-        if (ctx->tree.nodes[i].flags & QEL_NODE_TEXT) out += std::string(ctx->tree.nodes[i].text) + "|";
+    for (int32_t i = 0; i < inspect_node_count(ctx); i++)
+        if (inspect_node(ctx, i)->flags & QEL_NODE_TEXT) out += std::string(inspect_node(ctx, i)->text) + "|";
     return out;
 }
 
@@ -174,7 +174,7 @@ TEST(ProgressBar, EasesToANewValue)
     EXPECT_LT(shown(), 0.9f);
     rig.h.run(90);
     EXPECT_EQ(shown(), 0.9f);
-    EXPECT_FALSE(rig.h.ctx->clock.redraw_requested);
+    EXPECT_FALSE(inspect_redraw_requested(rig.h.ctx));
 }
 
 TEST(Sweeps, MoveOnlyWhileMotionIsOn)
@@ -199,7 +199,7 @@ TEST(Sweeps, MoveOnlyWhileMotionIsOn)
             rig.h.run(2);
             picture before = rig.shot();
             rig.h.run(20);
-            EXPECT_EQ(rig.h.ctx->clock.redraw_requested, !reduced);
+            EXPECT_EQ(inspect_redraw_requested(rig.h.ctx), !reduced);
             EXPECT_EQ(rig.shot().rgba == before.rgba, reduced);
         }
     }
@@ -215,7 +215,7 @@ TEST(Skeleton, SizesAndCorners)
         qel_activity_spinner(ctx, 0);
     };
     rig.h.run(2);
-    const qel_node* n = rig.h.ctx->tree.nodes;
+    const qel_node* n = inspect_node(rig.h.ctx, 0);
     EXPECT_EQ(n[1].rect.w, 300);
     EXPECT_EQ(n[1].rect.h, 14);
     EXPECT_EQ(n[1].radii[0], 7);

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t CHECKBOX_KEY = 0xC0EC0001u, SWITCH_KEY = 0x5D17C002u, RADIO_KEY = 0x4AD10003u;
+#include "support/widget_rig.h"
 
 static const qel_check_record* box_record(qel_context* ctx)
 {
@@ -40,7 +38,7 @@ TEST(CheckControls, AClickFlipsTheValueOnlyWhileEnabled)
             qel_pop_disabled(ctx);
         };
         rig.h.run(2);
-        uint32_t id = qel_id(rig.h.ctx, "Barcode") ^ (c.is_switch ? SWITCH_KEY : CHECKBOX_KEY);
+        uint32_t id = qel_id(rig.h.ctx, "Barcode") ^ (c.is_switch ? PART_SWITCH : PART_CHECKBOX);
         rig.h.click(rig.centre(id).x, rig.centre(id).y);
         rig.h.run();
         EXPECT_EQ(value, c.changes);
@@ -62,7 +60,7 @@ TEST(CheckControls, TheKeyboardTogglesTheFocusedControl)
     rig.h.run(2);
     rig.h.tap(QEL_KEY_TAB);
     rig.h.run();
-    EXPECT_EQ(qel_focused_id(rig.h.ctx), qel_id(rig.h.ctx, "Follow") ^ SWITCH_KEY);
+    EXPECT_EQ(qel_focused_id(rig.h.ctx), qel_id(rig.h.ctx, "Follow") ^ PART_SWITCH);
     rig.h.tap(QEL_KEY_SPACE);
     rig.h.run();
     EXPECT_FALSE(value);
@@ -78,7 +76,7 @@ TEST(CheckControls, AppearSettledAndSpringFromTheClickFrame)
     rig.h.run();
     EXPECT_EQ(box_record(rig.h.ctx)->value, 1.0f) << "no animation on the first frame";
     rig.h.run();
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "Price") ^ CHECKBOX_KEY);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "Price") ^ PART_CHECKBOX);
     rig.h.click(c.x, c.y);
     ASSERT_TRUE(clicked);
     float first = box_record(rig.h.ctx)->value;
@@ -98,7 +96,7 @@ TEST(Radio, ChangesTheSelectionOnlyToANewValue)
         changes += qel_radio(ctx, "Size", &selected, 2, nullptr);
     };
     rig.h.run(2);
-    uint32_t base = qel_id(rig.h.ctx, "Size") ^ RADIO_KEY;
+    uint32_t base = qel_id(rig.h.ctx, "Size") ^ PART_RADIO;
     int32_t one = 1, two = 2;
     uint32_t first = qel_hash_bytes(&one, 4, base), second = qel_hash_bytes(&two, 4, base);
     ASSERT_NE(first, second);
@@ -122,14 +120,14 @@ TEST(Radio, AGroupSelectsByIndex)
     rig.h.run(2);
     qel_push_id(rig.h.ctx, "zoom");
     int32_t two = 2;
-    uint32_t third = qel_hash_bytes(&two, 4, qel_id(rig.h.ctx, "2x") ^ RADIO_KEY);
+    uint32_t third = qel_hash_bytes(&two, 4, qel_id(rig.h.ctx, "2x") ^ PART_RADIO);
     qel_pop_id(rig.h.ctx);
     rig.h.click(rig.centre(third).x, rig.centre(third).y);
     EXPECT_TRUE(changed);
     EXPECT_EQ(selected, 2);
     int32_t one = 1;
     qel_push_id(rig.h.ctx, "zoom");
-    uint32_t second = qel_hash_bytes(&one, 4, qel_id(rig.h.ctx, "1:1") ^ RADIO_KEY);
+    uint32_t second = qel_hash_bytes(&one, 4, qel_id(rig.h.ctx, "1:1") ^ PART_RADIO);
     qel_pop_id(rig.h.ctx);
     qel_rect a = rig.h.rect(second), b = rig.h.rect(third);
     EXPECT_FLOAT_EQ(b.y - (a.y + a.h), 10) << "a column with a 10-unit gap";

@@ -8,9 +8,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t CHIP_KEY = 0xC41B0004u, STRIP_KEY = 0x7AB5u;
+#include "support/widget_rig.h"
 
 static uint32_t item_of(qel_context* ctx, const char* label, int32_t index)
 {
@@ -125,7 +123,7 @@ TEST(Segmented, TheSelectionStretchesTowardsItsTargetAndThenRests)
     s.rig.h.run(90);
     EXPECT_NEAR(s.selection().x, to.x, 0.01f);
     EXPECT_NEAR(s.selection().w, to.w, 0.01f);
-    EXPECT_FALSE(s.rig.h.ctx->clock.redraw_requested) << "an idle control asks for no frames";
+    EXPECT_FALSE(inspect_redraw_requested(s.rig.h.ctx)) << "an idle control asks for no frames";
 }
 
 TEST(Segmented, PaddingTightensWhileRoomIsShortAndComesBack)
@@ -173,7 +171,7 @@ struct strip_rig {
         rig.h.run(3);
     }
     qel_rect tab(int32_t i) { return rig.h.rect(item_of(rig.h.ctx, "tabs", i)); }
-    qel_rect view() { return rig.h.rect(qel_id(rig.h.ctx, "tabs") ^ STRIP_KEY); }
+    qel_rect view() { return rig.h.rect(qel_id(rig.h.ctx, "tabs") ^ PART_TAB_STRIP); }
 };
 
 TEST(TabStrip, AChosenTabCutOffByTheStripIsScrolledIntoView)
@@ -206,7 +204,7 @@ TEST(TabStrip, ATabChosenFromTheStartIsShown)
 TEST(TabStrip, VariantsDrawTheirOwnMarks)
 {
     strip_rig underline;
-    const qel_node* strip = node_with_id(underline.rig.h.ctx, qel_id(underline.rig.h.ctx, "tabs") ^ STRIP_KEY);
+    const qel_node* strip = node_with_id(underline.rig.h.ctx, qel_id(underline.rig.h.ctx, "tabs") ^ PART_TAB_STRIP);
     ASSERT_NE(strip, nullptr);
     EXPECT_EQ(strip->draw, qel_tab_strip_draw) << "a baseline under underline tabs";
     EXPECT_FALSE(strip->flags & QEL_NODE_SCROLL_Y);
@@ -219,7 +217,7 @@ TEST(TabStrip, VariantsDrawTheirOwnMarks)
     pills.opts.variant = QEL_TABS_PILLS;
     pills.opts.full_width = 1;
     pills.rig.h.run(3);
-    EXPECT_EQ(node_with_id(pills.rig.h.ctx, qel_id(pills.rig.h.ctx, "tabs") ^ STRIP_KEY), nullptr)
+    EXPECT_EQ(node_with_id(pills.rig.h.ctx, qel_id(pills.rig.h.ctx, "tabs") ^ PART_TAB_STRIP), nullptr)
         << "full-width pills share the width instead of scrolling";
     EXPECT_NEAR(pills.rig.h.rect(qel_id(pills.rig.h.ctx, "tabs")).w, 240, 0.01f);
 }
@@ -252,11 +250,11 @@ TEST(ToggleChip, AClickFlipsTheValueOnlyWhileEnabled)
             qel_pop_disabled(ctx);
         };
         rig.h.run(2);
-        qel_vec2 p = rig.centre(qel_id(rig.h.ctx, "Barcode") ^ CHIP_KEY);
+        qel_vec2 p = rig.centre(qel_id(rig.h.ctx, "Barcode") ^ PART_CHIP);
         rig.h.click(p.x, p.y);
         rig.h.run();
         EXPECT_EQ(clicks, c.clicks);
         EXPECT_EQ(value, c.value);
-        EXPECT_EQ(node_with_text(rig.h.ctx, ICON_C) != nullptr, c.value) << "the check mark shows only while on";
+        EXPECT_EQ(node_with_text(rig.h.ctx, QEL_ICON_CHECK) != nullptr, c.value) << "the check mark shows only while on";
     }
 }

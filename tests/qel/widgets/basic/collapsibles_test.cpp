@@ -7,19 +7,18 @@
 
 #include <cmath>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t HEADER_KEY = 0xacc00006u, BODY_KEY = 0xacc000c6u, TREE_KEY = 0x7eee0007u;
+#include "support/widget_rig.h"
 
 static uint32_t header_id(qel_context* ctx, const char* label)
 {
-    return qel_id(ctx, label) ^ HEADER_KEY;
+    return qel_id(ctx, label) ^ PART_COLLAPSING_HEADER;
 }
 
 static uint32_t tree_id(qel_context* ctx, const char* label)
 {
-    return qel_id(ctx, label) ^ TREE_KEY;
+    return qel_id(ctx, label) ^ PART_TREE_NODE;
 }
 
 // One header "Details" whose body holds a text and a button.
@@ -101,23 +100,23 @@ TEST(CollapsingHeader, TheBodyIsClippedToItsAnimatedHeightOnceKnown)
     header_rig r(false);
     r.click_header();
     qel_context* ctx = r.rig.h.ctx;
-    uint32_t body = qel_id(ctx, "Details") ^ BODY_KEY;
+    uint32_t body = qel_id(ctx, "Details") ^ PART_COLLAPSING_BODY;
     const qel_node* b = node_with_id(ctx, body);
     ASSERT_NE(b, nullptr);
-    const qel_node* clip = &ctx->tree.nodes[b->parent];
+    const qel_node* clip = inspect_node(ctx, b->parent);
     EXPECT_TRUE(clip->flags & QEL_NODE_CLIP);
     float full = r.rig.h.rect(body).h;
     ASSERT_GT(full, 0);
     r.rig.h.run();
     b = node_with_id(ctx, body);
-    clip = &ctx->tree.nodes[b->parent];
+    clip = inspect_node(ctx, b->parent);
     ASSERT_EQ(clip->height.kind, uint32_t(QEL_SIZE_FIXED));
     EXPECT_GT(clip->height.value, 0);
     EXPECT_LT(clip->height.value, full);
     EXPECT_NEAR(clip->opacity, 0.25f + 0.75f * clip->height.value / full, 1e-3f);
     r.rig.h.run(60);
     b = node_with_id(ctx, body);
-    clip = &ctx->tree.nodes[b->parent];
+    clip = inspect_node(ctx, b->parent);
     EXPECT_NE(clip->height.kind, uint32_t(QEL_SIZE_FIXED)) << "settled open: no limit";
     EXPECT_FLOAT_EQ(clip->opacity, 1.0f);
 }
@@ -138,7 +137,7 @@ TEST(CollapsingHeader, HeadersAfterTheFirstDrawADividerAndNestBalanced)
         }
         if (qel_collapsing_header(ctx, "Second", &second)) qel_collapsing_header_end(ctx);
         disabled_after = qel_is_disabled(ctx);
-        depth_after = ctx->tree.parent_depth.depth;
+        depth_after = inspect_open_parents(ctx);
     };
     rig.h.run(2);
     EXPECT_FALSE(disabled_after);
@@ -146,17 +145,17 @@ TEST(CollapsingHeader, HeadersAfterTheFirstDrawADividerAndNestBalanced)
     qel_context* ctx = rig.h.ctx;
     auto wrapper_of = [&](const char* label) {
         const qel_node* row = node_with_id(ctx, header_id(ctx, label));
-        return &ctx->tree.nodes[row->parent];
+        return inspect_node(ctx, row->parent);
     };
     const qel_node* first = wrapper_of("Outer");
-    EXPECT_EQ(ctx->tree.nodes[first->first_child].id, header_id(ctx, "Outer")) << "no divider above the first";
+    EXPECT_EQ(inspect_node(ctx, first->first_child)->id, header_id(ctx, "Outer")) << "no divider above the first";
     const qel_node* later = wrapper_of("Second");
-    const qel_node& line = ctx->tree.nodes[later->first_child];
+    const qel_node& line = *inspect_node(ctx, later->first_child);
     EXPECT_EQ(line.height.kind, uint32_t(QEL_SIZE_FIXED));
     EXPECT_EQ(line.height.value, 1);
     EXPECT_EQ(line.fill, qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE));
     EXPECT_NE(node_with_text(ctx, "Deep"), nullptr);
-    EXPECT_EQ(ctx->widgets.header_depth, 0);
+    EXPECT_EQ(inspect_open_scopes(ctx), 0);
 }
 
 TEST(CollapsingHeader, NestingPastCapacityStaysBalanced)
@@ -177,7 +176,7 @@ TEST(CollapsingHeader, NestingPastCapacityStaysBalanced)
     };
     rig.h.run(2);
     EXPECT_FALSE(disabled_after);
-    EXPECT_EQ(rig.h.ctx->widgets.header_depth, 0);
+    EXPECT_EQ(inspect_open_scopes(rig.h.ctx), 0);
 }
 
 TEST(Chevron, PointsWhereItsAngleSays)
@@ -262,16 +261,16 @@ TEST(TreeNode, ABranchOpensByClickAndIndentsItsChildren)
     EXPECT_EQ(node_with_id(ctx, prices)->pad_left, 22);
     EXPECT_NE(node_with_text(ctx, "tea.csv"), nullptr);
     const qel_node* leaf = node_with_text(ctx, "tea.csv");
-    EXPECT_EQ(ctx->tree.nodes[leaf->parent].pad_left, 38);
-    EXPECT_EQ(ctx->widgets.tree_depth, 0);
+    EXPECT_EQ(inspect_node(ctx, leaf->parent)->pad_left, 38);
+    EXPECT_EQ(inspect_open_scopes(ctx), 0);
     EXPECT_EQ(qel_last_item_id(ctx), tree_id(ctx, "readme"));
     // The icons: an open branch, a closed one and a file.
-    EXPECT_NE(node_with_text(ctx, "\xEE\x89\x87"), nullptr);
-    EXPECT_NE(node_with_text(ctx, "\xEE\x83\x80"), nullptr);
+    EXPECT_NE(node_with_text(ctx, QEL_ICON_FOLDER_OPEN), nullptr);
+    EXPECT_NE(node_with_text(ctx, QEL_ICON_FILE), nullptr);
     t.click(labels);
     EXPECT_FALSE(t.labels_built);
     EXPECT_EQ(node_with_id(ctx, prices), nullptr);
-    EXPECT_NE(node_with_text(ctx, "\xEE\x83\x97"), nullptr);
+    EXPECT_NE(node_with_text(ctx, QEL_ICON_FOLDER), nullptr);
 }
 
 TEST(TreeNode, LeavesAndNodesWithoutAFlagNeverOpenButReportTheirClick)
@@ -323,7 +322,7 @@ TEST(TreeNode, ArrowKeysOpenAndCloseOnlyWhileTheRingShows)
     // Right also makes the ring visible, but only from the next frame on.
     t.rig.h.tap(QEL_KEY_RIGHT);
     t.rig.h.run();
-    EXPECT_TRUE(ctx->interaction.focus_visible);
+    EXPECT_TRUE(inspect_focus_visible(ctx));
     t.rig.h.tap(QEL_KEY_RIGHT);
     EXPECT_TRUE(t.labels);
     EXPECT_NE(node_with_draw(ctx, qel_focus_ring_full_draw), nullptr);
@@ -340,7 +339,7 @@ TEST(TreeNode, SelectedRowsAndOwnIconsShow)
     rig.h.ui = [](qel_context* ctx) {
         qel_tree_node_opts o = {};
         o.selected = 1;
-        o.icon = ICON_A;
+        o.icon = QEL_ICON_ARROW_LEFT;
         bool open = false;
         qel_tree_node(ctx, "Chosen", &open, &o);
     };
@@ -349,7 +348,7 @@ TEST(TreeNode, SelectedRowsAndOwnIconsShow)
     const qel_node* row = node_with_id(ctx, tree_id(ctx, "Chosen"));
     EXPECT_EQ(row->fill, qel_theme_color(ctx, QEL_COLOR_ACTIVE));
     EXPECT_EQ(row->height.value, 30);
-    const qel_node* icon = node_with_text(ctx, ICON_A);
+    const qel_node* icon = node_with_text(ctx, QEL_ICON_ARROW_LEFT);
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->text_color, qel_theme_color(ctx, QEL_COLOR_TEXT));
     EXPECT_EQ(node_with_text(ctx, "Chosen")->font, uint32_t(QEL_FONT_MEDIUM));

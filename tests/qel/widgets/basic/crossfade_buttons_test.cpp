@@ -3,14 +3,15 @@
 // width spring, and clicks that count only while idle.
 #include <gtest/gtest.h>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 // The face that shows a text: the row holding it; null when none.
 static const qel_node* face_of(qel_context* ctx, const char* text)
 {
     const qel_node* t = node_with_text(ctx, text);
-    return t ? &ctx->tree.nodes[t->parent] : nullptr;
+    return t ? inspect_node(ctx, t->parent) : nullptr;
 }
 
 // A confirm button "Delete all" whose reports are counted.
@@ -42,7 +43,7 @@ TEST(ConfirmButton, ASecondClickWithinTheLimitConfirmsOnce)
     c.rig.h.run(60);
     ASSERT_TRUE(c.armed());
     EXPECT_TRUE(qel_needs_redraw(c.rig.h.ctx)) << "the countdown keeps frames coming";
-    qel_face warning = {"\xEE\x86\x93", "Click to confirm", 0, 0, 0, 0, 0};
+    qel_face warning = {QEL_ICON_TRIANGLE_ALERT, "Click to confirm", 0, 0, 0, 0, 0};
     EXPECT_NEAR(c.rig.h.rect(c.id).w, qel_label_width(c.rig.h.ctx, &warning, 0), 0.5f) << "as wide as the warning face";
     c.click();
     EXPECT_EQ(c.confirms, 1);

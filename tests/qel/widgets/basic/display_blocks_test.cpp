@@ -5,10 +5,9 @@
 
 #include <string>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t ALERT_KEY = 0xA1E70010u;
+#include "support/widget_rig.h"
 
 TEST(Alert, ADismissedAlertStaysHidden)
 {
@@ -25,7 +24,7 @@ TEST(Alert, ADismissedAlertStaysHidden)
     };
     rig.h.run(2);
     qel_push_id(rig.h.ctx, "Saved");
-    uint32_t dismiss = qel_hash_str("\xEE\x86\xB2", qel_id(rig.h.ctx, "Dismiss"));
+    uint32_t dismiss = qel_hash_str(QEL_ICON_X, qel_id(rig.h.ctx, "Dismiss"));
     qel_pop_id(rig.h.ctx);
     qel_rect button = rig.h.rect(dismiss);
     EXPECT_EQ(button.w, 24);
@@ -40,8 +39,8 @@ TEST(Alert, ADismissedAlertStaysHidden)
     EXPECT_FALSE(dismissible_shown) << "hidden from the frame of the click";
     rig.h.run(5);
     EXPECT_FALSE(dismissible_shown);
-    EXPECT_EQ(node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Saved") ^ ALERT_KEY), nullptr);
-    EXPECT_NE(node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Plain") ^ ALERT_KEY), nullptr);
+    EXPECT_EQ(node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Saved") ^ PART_ALERT), nullptr);
+    EXPECT_NE(node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Plain") ^ PART_ALERT), nullptr);
     EXPECT_EQ(frames_plain_hidden, 0);
 }
 
@@ -51,8 +50,8 @@ TEST(Alert, EachKindShowsItsIconAndColour)
         uint32_t kind;
         const char* icon;
     } cases[] = {
-        {0, "\xEE\x83\xB9"}, {1, "\xEE\x83\xB9"}, {2, "\xEE\x88\xA6"},
-        {3, "\xEE\x86\x93"}, {4, "\xEE\x81\xB7"}, {12, "\xEE\x83\xB9"},
+        {0, QEL_ICON_INFO}, {1, QEL_ICON_INFO}, {2, QEL_ICON_CIRCLE_CHECK},
+        {3, QEL_ICON_TRIANGLE_ALERT}, {4, QEL_ICON_CIRCLE_ALERT}, {12, QEL_ICON_INFO},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
@@ -69,19 +68,19 @@ TEST(Alert, EachKindShowsItsIconAndColour)
         qel_color expected = semantic ? qel_color_semantic(rig.h.ctx, c.kind)
                                       : qel_theme_color(rig.h.ctx, QEL_COLOR_TEXT_SECONDARY);
         EXPECT_EQ(icon->text_color, expected);
-        const qel_node* alert = node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Title") ^ ALERT_KEY);
+        const qel_node* alert = node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Title") ^ PART_ALERT);
         EXPECT_EQ(alert->fill == qel_theme_color(rig.h.ctx, QEL_COLOR_SUBTLE), !semantic);
     }
     widget_rig rig;
     rig.h.ui = [](qel_context* ctx) {
         qel_alert_opts o = {};
         o.kind = QEL_SEMANTIC_DANGER;
-        o.icon = ICON_A;
+        o.icon = QEL_ICON_ARROW_LEFT;
         o.text = "Details";
         qel_alert(ctx, "Title", &o);
     };
     rig.h.run(2);
-    EXPECT_NE(node_with_text(rig.h.ctx, ICON_A), nullptr) << "a given icon replaces the kind's";
+    EXPECT_NE(node_with_text(rig.h.ctx, QEL_ICON_ARROW_LEFT), nullptr) << "a given icon replaces the kind's";
     EXPECT_NE(node_with_text(rig.h.ctx, "Details"), nullptr);
 }
 
@@ -119,7 +118,7 @@ TEST(EmptyState, TheActionClicksOnce)
     const char* action = "Open file";
     rig.h.ui = [&](qel_context* ctx) {
         qel_empty_state_opts o = {};
-        o.icon = ICON_C;
+        o.icon = QEL_ICON_CHECK;
         o.text = "Nothing here yet.";
         o.action = action;
         clicks += qel_empty_state(ctx, "No rows", &o);

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t EDIT_KEY = 0x5c2b;
+#include "support/widget_rig.h"
 
 // A drag number "Width" over min..max, its value open to the test.
 struct drag_rig {
@@ -23,7 +21,7 @@ struct drag_rig {
         rig.h.run(2);
         id = qel_id(rig.h.ctx, "Width");
     }
-    bool editing() { return node_with_id(rig.h.ctx, id ^ EDIT_KEY) != nullptr; }
+    bool editing() { return node_with_id(rig.h.ctx, id ^ PART_DRAG_NUMBER_EDIT) != nullptr; }
     void drag(float dx, uint32_t mods = 0)
     {
         qel_vec2 c = rig.centre(id);
@@ -83,7 +81,7 @@ TEST(DragNumber, ASmallMoveIsAClickThatOpensTheTextField)
     d.rig.h.run();
     EXPECT_EQ(d.value, 10);
     ASSERT_TRUE(d.editing());
-    EXPECT_EQ(qel_focused_id(d.rig.h.ctx), d.id ^ EDIT_KEY);
+    EXPECT_EQ(qel_focused_id(d.rig.h.ctx), d.id ^ PART_DRAG_NUMBER_EDIT);
 }
 
 TEST(DragNumber, TakesOnlyFiniteTypedNumbers)

@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const float LINE = 1.45f;  // line height factor of the paragraph
 
 static float body_height(qel_context* ctx, const char* label)
 {
-    return node_with_id(ctx, qel_id(ctx, label) ^ 0xC11Fu)->rect.h;
+    return node_with_id(ctx, qel_id(ctx, label) ^ PART_SHOW_MORE)->rect.h;
 }
 
 TEST(ShowMore, TheLinkAppearsOnlyPastTheLines)
@@ -24,7 +24,7 @@ TEST(ShowMore, TheLinkAppearsOnlyPastTheLines)
         rig.h.ui = [&](qel_context* ctx) { qel_show_more_text(ctx, "about", r.text, nullptr); };
         rig.h.run();
         qel_context* ctx = rig.h.ctx;
-        float h = LINE * ctx->theme.current.text_body * ctx->theme.current.ui_scale;
+        float h = LINE * qel_theme_block_get(ctx)->text_body * qel_theme_block_get(ctx)->ui_scale;
         EXPECT_FLOAT_EQ(body_height(ctx, "about"), 3 * h) << "before the first layout: " << r.text;
         EXPECT_EQ(node_with_text(ctx, "Show more"), nullptr) << r.text;
         rig.h.run(2);
@@ -42,7 +42,7 @@ TEST(ShowMore, ExpandsAndCollapsesWithTheSpring)
     rig.h.ui = [&](qel_context* ctx) { clicks += qel_show_more_text(ctx, "about", "1\n2\n3\n4\n5\n6", nullptr); };
     rig.h.run(3);
     qel_context* ctx = rig.h.ctx;
-    float h = LINE * ctx->theme.current.text_body * ctx->theme.current.ui_scale;
+    float h = LINE * qel_theme_block_get(ctx)->text_body * qel_theme_block_get(ctx)->ui_scale;
     auto link = [&](const char* text) { return node_with_text(ctx, text); };
     ASSERT_NE(link("Show more"), nullptr);
     rig.h.click(link("Show more")->rect.x + 4, link("Show more")->rect.y + 4);
@@ -51,7 +51,7 @@ TEST(ShowMore, ExpandsAndCollapsesWithTheSpring)
     float midway = body_height(ctx, "about");
     EXPECT_GT(midway, 3 * h + 2);
     EXPECT_LT(midway, 6 * h);
-    EXPECT_TRUE(ctx->clock.redraw_requested);
+    EXPECT_TRUE(inspect_redraw_requested(ctx));
     rig.h.run(90);
     EXPECT_FLOAT_EQ(body_height(ctx, "about"), 6 * h);
     ASSERT_NE(link("Show less"), nullptr);
@@ -59,7 +59,7 @@ TEST(ShowMore, ExpandsAndCollapsesWithTheSpring)
     rig.h.run(90);
     EXPECT_EQ(clicks, 2);
     EXPECT_FLOAT_EQ(body_height(ctx, "about"), 3 * h + 2);
-    EXPECT_FALSE(ctx->clock.redraw_requested);
+    EXPECT_FALSE(inspect_redraw_requested(ctx));
 }
 
 TEST(ExpandableCard, OpensAtOnceTogglesAndShutsAfterItsBodyCloses)
@@ -76,7 +76,7 @@ TEST(ExpandableCard, OpensAtOnceTogglesAndShutsAfterItsBodyCloses)
     };
     rig.h.run();
     qel_context* ctx = rig.h.ctx;
-    uint32_t header = qel_id(ctx, "Printer") ^ 0xEC4Du;
+    uint32_t header = qel_id(ctx, "Printer") ^ PART_EXPANDABLE_HEADER;
     ASSERT_TRUE(built);
     rig.h.run();
     float open_height = node_with_id(ctx, qel_id(ctx, "Printer"))->rect.h;

@@ -5,7 +5,7 @@
 
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static void timeline_board(qel_context* ctx)
 {
@@ -19,7 +19,7 @@ static void timeline_board(qel_context* ctx)
     o.description = "Forty price labels for the tea shelf.";
     qel_timeline_entry(ctx, "Printed", &o);
     o.kind = 2;
-    o.icon = ICON_A;
+    o.icon = QEL_ICON_ARROW_LEFT;
     o.time = "09:40";
     o.description = nullptr;
     qel_timeline_entry(ctx, "Checked", &o);
@@ -47,7 +47,7 @@ static void expandables_board(qel_context* ctx)
                        nullptr);
     qel_expandable_card_options o = {};
     o.subtitle = "Darkness, speed and gap";
-    o.icon = ICON_A;
+    o.icon = QEL_ICON_ARROW_LEFT;
     o.badge = "Ready";
     o.badge_kind = 2;
     if (qel_expandable_card(ctx, "Printer", &open, &o)) {
@@ -64,7 +64,7 @@ static void notices_board(qel_context* ctx)
     board_begin(ctx);
     qel_banner_options banner = {};
     banner.kind = 2;
-    banner.icon = ICON_A;
+    banner.icon = QEL_ICON_ARROW_LEFT;
     banner.action = "Update";
     banner.dismissible = 1;
     qel_dismissible_banner(ctx, "A new printer driver is ready", &shown, &banner);

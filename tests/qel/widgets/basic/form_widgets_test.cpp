@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static std::string tags_of(const char* text)
 {
@@ -23,10 +24,10 @@ static std::string tags_of(const char* text)
 // --- Radio cards ---
 
 static const qel_radio_card_item PLANS[4] = {
-    {"Roll", "Continuous labels", ICON_A, nullptr},
+    {"Roll", "Continuous labels", QEL_ICON_ARROW_LEFT, nullptr},
     {"Fanfold", "Stacked labels", nullptr, "New"},
     {"Sheet", nullptr, nullptr, nullptr},
-    {"Tag", "Hang tags", ICON_B, nullptr},
+    {"Tag", "Hang tags", QEL_ICON_ARROW_RIGHT, nullptr},
 };
 
 static uint32_t card_id(qel_context* ctx, const char* label, int32_t i)
@@ -151,7 +152,7 @@ struct tag_rig {
         rig.h.ui = [this](qel_context* ctx) { changes += qel_tag_input(ctx, "tags", tags, sizeof tags, &opts); };
         rig.h.run(2);
     }
-    uint32_t field() { return qel_id(rig.h.ctx, "tags") ^ 0x7a6u; }
+    uint32_t field() { return qel_id(rig.h.ctx, "tags") ^ PART_TAG_FIELD; }
     void focus()
     {
         qel_vec2 c = rig.centre(field());
@@ -190,7 +191,7 @@ TEST(TagInput, EachChipRemovesItsOwnTag)
     t.rig.h.run(2);
     qel_context* ctx = t.rig.h.ctx;
     qel_push_id_int(ctx, 1);
-    uint32_t remove = qel_id(ctx, "\xEE\x86\xB2");
+    uint32_t remove = qel_id(ctx, QEL_ICON_X);
     qel_pop_id(ctx);
     EXPECT_EQ(t.rig.h.rect(remove).w, 18);
     qel_vec2 c = t.rig.centre(remove);
@@ -287,8 +288,8 @@ TEST(OneTimeCode, CellsStopAtTwelveAndLongCodesHaveADash)
         if (c.dash) {
             // The dash follows cell shown / 2 - 1.
             int32_t k = row->first_child;
-            for (int32_t i = 0; i < c.shown / 2; i++) k = o.rig.h.ctx->tree.nodes[k].next_sibling;
-            EXPECT_EQ(o.rig.h.ctx->tree.nodes[k].width.value, 10);
+            for (int32_t i = 0; i < c.shown / 2; i++) k = inspect_node(o.rig.h.ctx, k)->next_sibling;
+            EXPECT_EQ(inspect_node(o.rig.h.ctx, k)->width.value, 10);
         }
     }
 }

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct tooltip_scene {
     widget_rig rig{500, 400, QEL_THEME_LIGHT, false};
@@ -24,7 +24,7 @@ struct tooltip_scene {
     bool open() const
     {
         qel_context* ctx = rig.h.ctx;
-        const qel_popup_slot* s = qel_popup_find(ctx, qel_id(ctx, "paper-card") ^ 0x4C4Du, false);
+        const qel_popup_slot* s = qel_popup_find(ctx, qel_id(ctx, "paper-card") ^ PART_HOVER_CARD, false);
         return s && s->open;
     }
     qel_vec2 anchor() const
@@ -41,7 +41,7 @@ TEST(DelayedTooltip, OpensAfterTheDelayAndNotUnderAHeldButton)
     s.rig.h.move(at.x, at.y);
     s.rig.h.run(22);  // about 0.37 s of rest
     EXPECT_FALSE(s.open());
-    EXPECT_GT(s.rig.h.ctx->clock.wake_timeout, 0) << "a frame is asked for when the delay ends";
+    EXPECT_GT(qel_wake_timeout(s.rig.h.ctx), 0) << "a frame is asked for when the delay ends";
     s.rig.h.run(8);
     EXPECT_TRUE(s.open());
     s.rig.h.button(0, true);

@@ -5,9 +5,8 @@
 // Compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
-
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static void check_board(qel_context* ctx)
 {
@@ -86,7 +85,7 @@ static void drag_number_board(qel_context* ctx)
     qel_container_end(ctx);
     row_begin(ctx, 10);
     qel_drag_number_opts icon = {};
-    icon.icon = ICON_A;
+    icon.icon = QEL_ICON_ARROW_LEFT;
     icon.suffix = "\xC2\xB0";
     qel_drag_number(ctx, "Angle", &angle, 0, 360, &icon);
     qel_drag_number(ctx, "Below", &low, 0, 100, nullptr);
@@ -102,7 +101,7 @@ static void button_board(qel_context* ctx)
     row_begin(ctx, 10);
     qel_confirm_button(ctx, "Delete all", nullptr);
     qel_confirm_opts armed = {};
-    armed.icon = ICON_C;
+    armed.icon = QEL_ICON_CHECK;
     qel_confirm_button(ctx, "Clear rows", &armed);
     qel_container_end(ctx);
     row_begin(ctx, 10);
@@ -129,10 +128,10 @@ static void cell_board(qel_context* ctx)
     static uint8_t levels[5] = {1, 1, 0, 1, 0}, follow[1] = {1}, view[3] = {0, 1, 0};
     static const char* level_names[] = {"Debug", "Info", "Warn", "Error", "Fatal"};
     static const char* view_names[] = {"List", "Grid", "Rows"};
-    static const char* view_icons[] = {ICON_A, ICON_B, ICON_C};
+    static const char* view_icons[] = {QEL_ICON_ARROW_LEFT, QEL_ICON_ARROW_RIGHT, QEL_ICON_CHECK};
     static const char* follow_text[] = {"Follow"};
     static uint32_t theme;
-    static qel_counter_item reactions[3] = {{ICON_A, 3, 1}, {ICON_B, 0, 0}, {ICON_C, 12, 0}};
+    static qel_counter_item reactions[3] = {{QEL_ICON_ARROW_LEFT, 3, 1}, {QEL_ICON_ARROW_RIGHT, 0, 0}, {QEL_ICON_CHECK, 12, 0}};
     board_begin(ctx);
     row_begin(ctx, 10);
     qel_code_input(ctx, "levels", level_names, 5, levels, nullptr);
@@ -157,8 +156,8 @@ static void cell_board(qel_context* ctx)
 
 static void swipe_board(qel_context* ctx)
 {
-    static const qel_swipe_action leading[] = {{ICON_A, "Read", QEL_SEMANTIC_INFO}, {ICON_B, "Pin", 0}};
-    static const qel_swipe_action trailing[] = {{ICON_C, "Delete", QEL_SEMANTIC_DANGER}};
+    static const qel_swipe_action leading[] = {{QEL_ICON_ARROW_LEFT, "Read", QEL_SEMANTIC_INFO}, {QEL_ICON_ARROW_RIGHT, "Pin", 0}};
+    static const qel_swipe_action trailing[] = {{QEL_ICON_CHECK, "Delete", QEL_SEMANTIC_DANGER}};
     static const char* const rows[] = {"Invoice for March", "Labels for the new teas", "Printer is out of paper"};
     board_begin(ctx);
     for (const char* row : rows) {
@@ -179,7 +178,7 @@ TEST_P(InputPictures, CheckboxesSwitchesAndRadios)
     widget_rig rig(520, 170, GetParam());
     rig.h.ui = check_board;
     rig.h.run(2);
-    rig.move_to(qel_id(rig.h.ctx, "Follow the system") ^ 0x5D17C002u);
+    rig.move_to(qel_id(rig.h.ctx, "Follow the system") ^ PART_SWITCH);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "checks"));
 }

@@ -8,13 +8,11 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t ITEM_KEY = 0x115e0008u;
+#include "support/widget_rig.h"
 
 static uint32_t item_id(qel_context* ctx, const char* label)
 {
-    return qel_id(ctx, label) ^ ITEM_KEY;
+    return qel_id(ctx, label) ^ PART_LIST_ITEM;
 }
 
 TEST(ListItem, RowsClickTakeTheKeyboardAndKeepTheirHeights)
@@ -25,7 +23,7 @@ TEST(ListItem, RowsClickTakeTheKeyboardAndKeepTheirHeights)
         qel_list_item_opts two = {};
         two.subtitle = "12 rows, 3 columns";
         two.trailing = "4.2 kB";
-        two.icon = ICON_A;
+        two.icon = QEL_ICON_ARROW_LEFT;
         clicks[0] += qel_list_item(ctx, "tea.csv", &two);
         qel_list_item_opts person = {};
         person.avatar = "Ada Lovelace";
@@ -133,7 +131,7 @@ TEST(VirtualList, ScrollingBuildsOnlyTheRowsInViewAndKeepsTheHeight)
     l.rig.h.run(30);
     EXPECT_EQ(l.first, 0);
     const qel_node* list = node_with_id(ctx, qel_id(ctx, "rows"));
-    EXPECT_EQ(ctx->tree.nodes[list->first_child].height.value, float(l.last * 20)) << "the items node comes first";
+    EXPECT_EQ(inspect_node(ctx, list->first_child)->height.value, float(l.last * 20)) << "the items node comes first";
 
     l.scroll()->target_y = 5010;
     l.rig.h.run(30);
@@ -158,7 +156,7 @@ TEST(VirtualList, TheWheelReachesTheEndOfAMillionRows)
     EXPECT_EQ(l.last, 1000000);
     EXPECT_LE(l.built, 300 / 24 + 6);
     EXPECT_FLOAT_EQ(l.scroll()->content_h, 24e6f);
-    EXPECT_LT(l.rig.h.ctx->tree.count, 200) << "a million rows cost what a screenful costs";
+    EXPECT_LT(inspect_node_count(l.rig.h.ctx), 200) << "a million rows cost what a screenful costs";
     // The last row is laid out at the view's bottom.
     qel_context* ctx = l.rig.h.ctx;
     qel_push_id_int(ctx, 999999);
@@ -203,11 +201,10 @@ TEST(VirtualList, NestingPastEightStaysBalanced)
             qel_virtual_list_end(ctx);
             qel_pop_id(ctx);
         }
-        depth_after = ctx->tree.parent_depth.depth;
+        depth_after = inspect_open_parents(ctx);
     };
     rig.h.run(2);
     EXPECT_EQ(depth_after, 1);
     EXPECT_EQ(innermost_last, 3);
-    EXPECT_EQ(rig.h.ctx->widgets.virtual_list_depth.depth, 0);
-    EXPECT_EQ(rig.h.ctx->widgets.virtual_list_depth.overflow, 0);
+    EXPECT_EQ(inspect_open_scopes(rig.h.ctx), 0);
 }

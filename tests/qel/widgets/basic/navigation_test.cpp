@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
-static const char ELLIPSIS[] = "\xEE\x82\xB6";
+static const char ELLIPSIS[] = QEL_ICON_ELLIPSIS;
 
 struct pagination_rig {
     widget_rig rig;
@@ -29,8 +30,8 @@ struct pagination_rig {
     std::string shown()
     {
         std::string out;
-        for (int32_t i = 0; i < ctx()->tree.count; i++) {
-            const qel_node& n = ctx()->tree.nodes[i];
+        for (int32_t i = 0; i < inspect_node_count(ctx()); i++) {
+            const qel_node& n = *inspect_node(ctx(), i);
             if (!(n.flags & QEL_NODE_TEXT) || !n.text) continue;
             std::string text(n.text, n.text_length >= 0 ? (size_t)n.text_length : strlen(n.text));
             if (text == ELLIPSIS) text = "...";
@@ -47,8 +48,8 @@ struct pagination_rig {
         return id;
     }
     // The buttons take their id from the tooltip and the glyph.
-    uint32_t previous() { return qel_hash_str("\xEE\x81\xAE", scoped("Previous page")); }
-    uint32_t next() { return qel_hash_str("\xEE\x81\xAF", scoped("Next page")); }
+    uint32_t previous() { return qel_hash_str(QEL_ICON_CHEVRON_LEFT, scoped("Previous page")); }
+    uint32_t next() { return qel_hash_str(QEL_ICON_CHEVRON_RIGHT, scoped("Next page")); }
     uint32_t page_id(int32_t index)
     {
         return qel_hash_bytes(&index, sizeof index, scoped("#page"));
@@ -183,7 +184,7 @@ TEST(Breadcrumbs, OneOrNoLabels)
     b.labels = {"Shop"};
     b.rig.h.run(2);
     ASSERT_NE(node_with_text(b.ctx(), "Shop"), nullptr);
-    EXPECT_EQ(node_with_text(b.ctx(), "\xEE\x81\xAF"), nullptr);
+    EXPECT_EQ(node_with_text(b.ctx(), QEL_ICON_CHEVRON_RIGHT), nullptr);
     EXPECT_EQ(b.results.back(), -1);
     b.labels.clear();
     b.rig.h.run();
@@ -205,8 +206,8 @@ struct steps_rig {
     std::vector<uint32_t> states()
     {
         std::vector<uint32_t> out;
-        for (int32_t i = 0; i < ctx()->tree.count; i++) {
-            const qel_node& n = ctx()->tree.nodes[i];
+        for (int32_t i = 0; i < inspect_node_count(ctx()); i++) {
+            const qel_node& n = *inspect_node(ctx(), i);
             if (n.draw == qel_step_draw) out.push_back(*(const uint32_t*)n.draw_user);
         }
         return out;
@@ -252,7 +253,7 @@ struct nav_rig {
             qel_header_row_end(ctx, "Library");
             for (int32_t i = 0; i < 3; i++) {
                 qel_nav_item_opts o = {};
-                o.icon = ICON_A;
+                o.icon = QEL_ICON_ARROW_LEFT;
                 o.trailing = i == 1 ? "12" : nullptr;
                 o.selected = i == selected;
                 if (qel_nav_list(ctx, labels[i], &o)) clicked = i, selected = i;
@@ -261,7 +262,7 @@ struct nav_rig {
         };
     }
     qel_context* ctx() { return rig.h.ctx; }
-    uint32_t item(int32_t i) { return qel_id(ctx(), labels[i]) ^ 0x4A570005u; }
+    uint32_t item(int32_t i) { return qel_id(ctx(), labels[i]) ^ PART_NAV_ITEM; }
 };
 
 TEST(NavList, TheHighlightFollowsTheSelectedItem)
@@ -318,15 +319,15 @@ static void navigation_board(qel_context* ctx)
     qel_column_begin(ctx, &side);
     qel_header_row_end(ctx, "Library");
     qel_nav_item_opts o = {};
-    o.icon = ICON_A;
+    o.icon = QEL_ICON_ARROW_LEFT;
     o.selected = 1;
     o.trailing = "12";
     qel_nav_list(ctx, "Sheets", &o);
-    o.icon = ICON_B;
+    o.icon = QEL_ICON_ARROW_RIGHT;
     o.selected = 0;
     o.trailing = nullptr;
     qel_nav_list(ctx, "Printers", &o);
-    o.icon = ICON_C;
+    o.icon = QEL_ICON_CHECK;
     qel_nav_list(ctx, "Templates", &o);
     qel_container_end(ctx);
     qel_style main = {};

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 // The texts of the countdown's boxes, the current value of each last, joined by spaces.
 static std::string shown_digits(qel_context* ctx)
 {
     std::string out;
-    for (int32_t i = 0; i < ctx->tree.count; i++) {
-        const qel_node& n = ctx->tree.nodes[i];
+    for (int32_t i = 0; i < inspect_node_count(ctx); i++) {
+        const qel_node& n = *inspect_node(ctx, i);
         if (!(n.flags & QEL_NODE_TEXT) || !(n.flags & QEL_NODE_TABULAR) || n.next_sibling >= 0) continue;
         out += (out.empty() ? "" : " ") + std::string(n.text);
     }
@@ -50,9 +50,9 @@ TEST(Countdown, UnitsAndWakeUps)
         qel_context* ctx = rig.h.ctx;
         EXPECT_EQ(shown_digits(ctx), r.digits) << r.seconds;
         if (r.wake < 0)
-            EXPECT_LT(ctx->clock.wake_timeout, 0) << r.seconds;
+            EXPECT_LT(qel_wake_timeout(ctx), 0) << r.seconds;
         else
-            EXPECT_NEAR(ctx->clock.wake_timeout, r.wake, 1e-4) << r.seconds;
+            EXPECT_NEAR(qel_wake_timeout(ctx), r.wake, 1e-4) << r.seconds;
         EXPECT_EQ(node_with_text(ctx, "Days") != nullptr, !r.no_days) << r.seconds;
     }
 }
@@ -70,7 +70,7 @@ TEST(Countdown, DigitsRollOverAboutAThirdOfASecond)
     const qel_node* old_seconds = node_with_text(ctx, "05");
     ASSERT_NE(old_seconds, nullptr);
     EXPECT_LT(old_seconds->translate_y, 0) << "the old digits roll up";
-    EXPECT_GT(ctx->tree.nodes[old_seconds->next_sibling].translate_y, 0) << "the new ones come in from below";
+    EXPECT_GT(inspect_node(ctx, old_seconds->next_sibling)->translate_y, 0) << "the new ones come in from below";
     EXPECT_LT(old_seconds->opacity, 1);
     rig.h.run(60);
     EXPECT_EQ(shown_digits(ctx), "00 00 00 04");
@@ -90,12 +90,12 @@ TEST(Countdown, CompactBoxesHaveColonsAndNoCaptions)
     qel_context* ctx = rig.h.ctx;
     EXPECT_EQ(shown_digits(ctx), "00 01 02 05");
     EXPECT_EQ(node_with_text(ctx, "Hours"), nullptr);
-    const qel_node* box = &ctx->tree.nodes[node_with_text(ctx, "05")->parent];
+    const qel_node* box = inspect_node(ctx, node_with_text(ctx, "05")->parent);
     EXPECT_EQ(box->rect.w, 44);
     EXPECT_EQ(box->rect.h, 44);
     int colons = 0;
-    for (int32_t i = 0; i < ctx->tree.count; i++)
-        colons += (ctx->tree.nodes[i].flags & QEL_NODE_TEXT) && std::string(ctx->tree.nodes[i].text) == ":";
+    for (int32_t i = 0; i < inspect_node_count(ctx); i++)
+        colons += (inspect_node(ctx, i)->flags & QEL_NODE_TEXT) && std::string(inspect_node(ctx, i)->text) == ":";
     EXPECT_EQ(colons, 3);
 }
 
@@ -128,7 +128,7 @@ TEST(Checklist, ProgressFollowsTheStepsAndOnlyTheOpenStepActs)
     EXPECT_EQ(acted, 1);
 
     int32_t second = 1;
-    uint32_t circle = qel_hash_bytes(&second, sizeof second, qel_id(ctx, "start")) ^ 0xC1u;
+    uint32_t circle = qel_hash_bytes(&second, sizeof second, qel_id(ctx, "start")) ^ PART_TIMELINE_CIRCLE;
     qel_vec2 c = rig.centre(circle);
     rig.h.click(c.x, c.y);
     rig.h.run(3);
@@ -160,7 +160,7 @@ TEST(Banner, TheStackingFollowsTheUiScale)
         rig.h.ui = [&](qel_context* ctx) {
             qel_banner_options o = {};
             o.action = "Update the printer driver";
-            o.icon = ICON_A;
+            o.icon = QEL_ICON_ARROW_LEFT;
             qel_dismissible_banner(ctx, "New", nullptr, &o);
         };
         rig.h.run(3);
@@ -183,7 +183,7 @@ TEST(Checklist, AFocusedStepCircleKeepsItsFill)
     rig.h.run(3);
     qel_context* ctx = rig.h.ctx;
     int32_t first = 0;
-    uint32_t circle = qel_hash_bytes(&first, sizeof first, qel_id(ctx, "start")) ^ 0xC1u;
+    uint32_t circle = qel_hash_bytes(&first, sizeof first, qel_id(ctx, "start")) ^ PART_TIMELINE_CIRCLE;
     qel_vec2 c = rig.centre(circle);
     // Inside the filled disc, clear of the check mark.
     auto fill_at = [&] {
@@ -214,7 +214,7 @@ TEST(Banner, ShowsAtOnceAndShrinksAwayWhenDismissed)
     };
     rig.h.run(2);
     qel_context* ctx = rig.h.ctx;
-    uint32_t outer = qel_id(ctx, "A new driver is ready##drv") ^ 0xBA22u;
+    uint32_t outer = qel_id(ctx, "A new driver is ready##drv") ^ PART_BANNER;
     float full = rig.h.rect(outer).h;
     EXPECT_GT(full, 20) << "shown at once";
     const qel_node* update = node_with_text(ctx, "Update");
@@ -224,10 +224,10 @@ TEST(Banner, ShowsAtOnceAndShrinksAwayWhenDismissed)
     const qel_node* message = node_with_text(ctx, "A new driver is ready");
     EXPECT_LT(message->rect.y + message->rect.h, update->rect.y + update->rect.h + 20) << "side by side when wide";
 
-    const qel_node* strip = node_with_id(ctx, qel_id(ctx, "A new driver is ready##drv") ^ 0xBA23u);
+    const qel_node* strip = node_with_id(ctx, qel_id(ctx, "A new driver is ready##drv") ^ PART_BANNER_STRIP);
     ASSERT_NE(strip, nullptr);
     // The close button is the strip's last child.
-    const qel_node* close = &ctx->tree.nodes[strip->last_child];
+    const qel_node* close = inspect_node(ctx, strip->last_child);
     rig.h.click(close->rect.x + close->rect.w / 2, close->rect.y + close->rect.h / 2);
     EXPECT_EQ(visible, 0);
     rig.h.run(4);
@@ -244,7 +244,7 @@ TEST(Banner, ANarrowStripStacksTheActionUnderTheMessage)
     rig.h.ui = [&](qel_context* ctx) {
         qel_banner_options o = {};
         o.action = "Update";
-        o.icon = ICON_A;
+        o.icon = QEL_ICON_ARROW_LEFT;
         qel_dismissible_banner(ctx, "A new driver is ready", nullptr, &o);
     };
     rig.h.run(3);

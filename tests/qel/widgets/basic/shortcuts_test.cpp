@@ -4,8 +4,9 @@
 
 #include <string>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 TEST(KeyNames, NameEveryKeyAndNothingElse)
 {
@@ -127,7 +128,7 @@ TEST(ShortcutRecorder, TheClearButtonEmptiesIt)
     r.shortcut = qel_shortcut_make(QEL_MOD_CTRL, (QEL_KEY_A + 18));
     r.rig.h.run(2);
     qel_push_id(r.rig.h.ctx, "Print");
-    uint32_t clear = qel_hash_str("\xEE\x86\xB2", qel_id(r.rig.h.ctx, "Clear"));
+    uint32_t clear = qel_hash_str(QEL_ICON_X, qel_id(r.rig.h.ctx, "Clear"));
     qel_pop_id(r.rig.h.ctx);
     r.rig.h.click(r.rig.centre(clear).x, r.rig.centre(clear).y);
     r.rig.h.run();

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const qel_slider_record* track_record(qel_context* ctx)
 {
@@ -25,7 +25,7 @@ struct slider_rig {
     {
         rig.h.ui = [this](qel_context* ctx) { changes += qel_slider(ctx, "Copies", &value, min, max, &opts); };
         rig.h.run(2);
-        id = qel_id(rig.h.ctx, "Copies") ^ 81;
+        id = qel_id(rig.h.ctx, "Copies") ^ PART_SLIDER;
     }
     qel_rect track() const { return rig.h.rect(id); }
     // The x of a fraction along the usable track.
@@ -149,7 +149,7 @@ TEST(RangeSlider, ThumbsNeverCross)
     };
     rig.h.run(2);
     EXPECT_NE(node_with_text(rig.h.ctx, "20 \xE2\x80\x93 60"), nullptr);
-    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "Price") ^ 82);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "Price") ^ PART_RANGE_SLIDER);
     auto x_of = [&](float t) { return r.x + 9 + t * (r.w - 18); };
     rig.h.move(x_of(0.25f), r.y + 11);
     rig.h.run();
@@ -182,7 +182,7 @@ TEST(Rating, ClampsItsStarsAndClearsOnASecondClick)
     rig.h.ui = [&](qel_context* ctx) { qel_rating(ctx, "Quality", &value, stars); };
     auto star_count = [&] {
         int n = 0;
-        for (int32_t i = 0; i < rig.h.ctx->tree.count; i++) n += rig.h.ctx->tree.nodes[i].draw == qel_rating_star_draw;
+        for (int32_t i = 0; i < inspect_node_count(rig.h.ctx); i++) n += inspect_node(rig.h.ctx, i)->draw == qel_rating_star_draw;
         return n;
     };
     rig.h.run(2);
@@ -215,7 +215,7 @@ TEST(Slider, MirrorsPointerAndKeysRightToLeft)
         qel_container_end(ctx);
     };
     rig.h.run(3);
-    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "Copies") ^ 81);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "Copies") ^ PART_SLIDER);
     rig.h.move(r.x + 9 + 0.2f * (r.w - 18), r.y + 11);
     rig.h.run();
     rig.h.button(0, true);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct sortable_rig {
     widget_rig rig;
@@ -30,7 +30,7 @@ struct sortable_rig {
     }
     uint32_t item(uint32_t key)
     {
-        return qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ 0x5e0du);
+        return qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ PART_SORTABLE_ITEM);
     }
     // Presses on the item of key and moves the pointer by dy in steps of a frame each.
     void drag(uint32_t key, float dy, int steps = 4)
@@ -120,5 +120,5 @@ TEST(SortableList, OnlyTheFirst256KeysTakePart)
     EXPECT_NE(node_with_id(s.rig.h.ctx, s.item(100 + 255)), nullptr);
     EXPECT_EQ(node_with_id(s.rig.h.ctx, s.item(100 + 256)), nullptr) << "built as a plain row";
     EXPECT_NE(node_with_text(s.rig.h.ctx, "Step 356"), nullptr);
-    EXPECT_EQ(s.rig.h.ctx->widgets.sortable, nullptr);
+    EXPECT_EQ(inspect_open_scopes(s.rig.h.ctx), 0);
 }

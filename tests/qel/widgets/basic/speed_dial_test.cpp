@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct dial_scene {
     widget_rig rig;
@@ -18,7 +18,7 @@ struct dial_scene {
     explicit dial_scene(int32_t count, uint32_t mode = QEL_THEME_LIGHT) : rig(400, 500, mode, false)
     {
         for (int32_t i = 0; i < count; i++) names.push_back("Action " + std::to_string(i));
-        for (const std::string& n : names) actions.push_back({ICON_B, n.c_str()});
+        for (const std::string& n : names) actions.push_back({QEL_ICON_ARROW_RIGHT, n.c_str()});
         rig.h.ui = [this](qel_context* ctx) {
             qel_style corner = {};
             corner.width = {QEL_SIZE_GROW, 1};
@@ -63,7 +63,7 @@ TEST(SpeedDial, ChoosingAnActionAnswersAndClosesWhileAClosingStackTakesNoClicks)
     s.toggle();
     const qel_node* chip = node_with_text(ctx, "Action 1");
     ASSERT_NE(chip, nullptr);
-    const qel_node* button = &ctx->tree.nodes[ctx->tree.nodes[chip->parent].next_sibling];
+    const qel_node* button = inspect_node(ctx, inspect_node(ctx, chip->parent)->next_sibling);
     qel_vec2 at = {button->rect.x + button->rect.w / 2, button->rect.y + button->rect.h / 2};
     s.rig.h.click(at.x, at.y);
     EXPECT_EQ(s.chosen, 1);

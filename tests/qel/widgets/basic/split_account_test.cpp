@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const ITEMS[] = {"Save as", "Export"};
 
@@ -42,11 +42,11 @@ struct split_scene {
     const qel_node* group_node()
     {
         qel_context* ctx = rig.h.ctx;
-        for (int32_t i = 0; i < ctx->tree.count; i++)
-            if (ctx->tree.nodes[i].id == (qel_id(ctx, "Save") ^ 0x5b17u)) return &ctx->tree.nodes[i];
+        for (int32_t i = 0; i < inspect_node_count(ctx); i++)
+            if (inspect_node(ctx, i)->id == (qel_id(ctx, "Save") ^ PART_SPLIT_BUTTON_GROUP)) return inspect_node(ctx, i);
         return nullptr;
     }
-    qel_rect group() { return rig.h.rect(qel_id(rig.h.ctx, "Save") ^ 0x5b17u); }
+    qel_rect group() { return rig.h.rect(qel_id(rig.h.ctx, "Save") ^ PART_SPLIT_BUTTON_GROUP); }
     void click_main() { rig.h.click(group().x + 12, group().y + group().h / 2); }
     void click_chevron() { rig.h.click(group().x + group().w - 8, group().y + group().h / 2); }
     // The one answer given since the last call; -100 when more frames than one answered.
@@ -69,9 +69,9 @@ TEST(SplitButton, MainPartAnswersZeroAndTheChevronOpensTheMenuBelowTheGroup)
     const qel_node* g = s.group_node();
     ASSERT_NE(g, nullptr);
     ASSERT_EQ(g->child_count, 2);
-    EXPECT_EQ(ctx->tree.nodes[g->first_child].fill, primary.background) << "null options: a primary main part";
-    EXPECT_EQ(ctx->tree.nodes[g->last_child].fill, primary.background) << "and a primary chevron";
-    EXPECT_FLOAT_EQ(ctx->tree.nodes[g->last_child].rect.w, qel_control_height(ctx, 0) - 4);
+    EXPECT_EQ(inspect_node(ctx, g->first_child)->fill, primary.background) << "null options: a primary main part";
+    EXPECT_EQ(inspect_node(ctx, g->last_child)->fill, primary.background) << "and a primary chevron";
+    EXPECT_FLOAT_EQ(inspect_node(ctx, g->last_child)->rect.w, qel_control_height(ctx, 0) - 4);
     s.click_main();
     EXPECT_EQ(s.answered(), 0);
     EXPECT_EQ(node_with_text(ctx, "Export"), nullptr) << "the main part opens nothing";
@@ -126,7 +126,7 @@ TEST(SplitButton, NoEntriesStillOpenAnEmptyMenu)
     split_scene s(0);
     s.click_chevron();
     s.rig.h.run(20);
-    qel_popup_slot* slot = qel_popup_find(s.rig.h.ctx, qel_id(s.rig.h.ctx, "Save") ^ 0x6557u, false);
+    qel_popup_slot* slot = qel_popup_find(s.rig.h.ctx, qel_id(s.rig.h.ctx, "Save") ^ PART_SPLIT_BUTTON_MENU, false);
     ASSERT_NE(slot, nullptr);
     EXPECT_TRUE(slot->open);
 }
@@ -135,7 +135,7 @@ TEST(AccountMenu, ClickOpensAHeadedMenuAndKeysToggleOncePerPress)
 {
     split_scene s;
     qel_context* ctx = s.rig.h.ctx;
-    uint32_t trigger = qel_id(ctx, "Ada Moss") ^ 0x5e4u;
+    uint32_t trigger = qel_id(ctx, "Ada Moss") ^ PART_ACCOUNT_TRIGGER;
     EXPECT_EQ(s.account_rows, 0);
     qel_vec2 c = s.rig.centre(trigger);
     s.rig.h.click(c.x, c.y);
@@ -150,7 +150,7 @@ TEST(AccountMenu, ClickOpensAHeadedMenuAndKeysToggleOncePerPress)
     s.rig.h.tap(QEL_KEY_TAB);
     s.rig.h.tap(QEL_KEY_TAB);
     s.rig.h.tap(QEL_KEY_TAB);
-    ASSERT_EQ(ctx->interaction.focused, trigger);
+    ASSERT_EQ(qel_focused_id(ctx), trigger);
     s.rig.h.tap(QEL_KEY_ENTER);
     s.rig.h.run(20);
     EXPECT_NE(node_with_text(ctx, "Sign out"), nullptr) << "Enter opens it";
@@ -167,7 +167,7 @@ TEST(AccountMenu, CompactShowsOnlyTheAvatarAndOpensBelowTheEnd)
     s.account.compact = 1;
     s.rig.h.run(2);
     qel_context* ctx = s.rig.h.ctx;
-    uint32_t trigger = qel_id(ctx, "Ada Moss") ^ 0x5e4u;
+    uint32_t trigger = qel_id(ctx, "Ada Moss") ^ PART_ACCOUNT_TRIGGER;
     EXPECT_EQ(node_with_text(ctx, "Store manager"), nullptr);
     qel_rect t = s.rig.h.rect(trigger);
     EXPECT_FLOAT_EQ(t.w, 28 + 6 + 8);

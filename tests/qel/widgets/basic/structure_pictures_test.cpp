@@ -2,9 +2,9 @@
 // light and dark, compared with committed pictures drawn by the software renderer.
 #include <gtest/gtest.h>
 
-
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static void tree_board(qel_context* ctx)
 {
@@ -32,7 +32,7 @@ static void tree_board(qel_context* ctx)
         qel_tree_node_end(ctx);
     }
     qel_tree_node_opts own = {};
-    own.icon = ICON_A;
+    own.icon = QEL_ICON_ARROW_LEFT;
     qel_tree_node(ctx, "Templates", nullptr, &own);
     qel_container_end(ctx);
     qel_container_end(ctx);
@@ -52,7 +52,7 @@ static void list_board(qel_context* ctx)
     half.width = {QEL_SIZE_GROW, 1};
     qel_column_begin(ctx, &half);
     qel_list_item_opts file = {};
-    file.icon = ICON_B;
+    file.icon = QEL_ICON_ARROW_RIGHT;
     file.subtitle = "20 rows, 4 columns";
     file.trailing = "1.2 kB";
     qel_list_item(ctx, "tea.csv", &file);
@@ -61,7 +61,7 @@ static void list_board(qel_context* ctx)
     chosen.selected = 1;
     qel_list_item(ctx, "Grace Hopper", &chosen);
     qel_list_item_opts plain = {};
-    plain.icon = ICON_A;
+    plain.icon = QEL_ICON_ARROW_LEFT;
     plain.trailing = "3";
     qel_list_item(ctx, "Hovered row", &plain);
     qel_container_end(ctx);
@@ -119,8 +119,8 @@ static void form_board(qel_context* ctx)
     static char tags[128] = "tea, green, loose leaf";
     static char code[8] = "4829";
     static const qel_radio_card_item stocks[3] = {
-        {"Roll", "Continuous labels on a core", ICON_A, nullptr},
-        {"Fanfold", "Stacked labels", ICON_B, "New"},
+        {"Roll", "Continuous labels on a core", QEL_ICON_ARROW_LEFT, nullptr},
+        {"Fanfold", "Stacked labels", QEL_ICON_ARROW_RIGHT, "New"},
         {"Tags", nullptr, nullptr, nullptr},
     };
     board_begin(ctx);
@@ -187,7 +187,7 @@ static void statusbar_board(qel_context* ctx)
     qel_spacer(ctx);
     qel_statusbar_begin(ctx, "status", nullptr);
     qel_status_text_opts rows = {};
-    rows.icon = ICON_A;
+    rows.icon = QEL_ICON_ARROW_LEFT;
     qel_status_text(ctx, "20 rows", &rows);
     qel_status_text(ctx, "2x1 in, 203 dpi", nullptr);
     qel_status_spacer(ctx);
@@ -199,7 +199,7 @@ static void statusbar_board(qel_context* ctx)
     sending.label = "Sending";
     qel_status_progress(ctx, 0.6f, &sending);
     qel_status_item_opts printer = {};
-    printer.icon = ICON_B;
+    printer.icon = QEL_ICON_ARROW_RIGHT;
     printer.kind = QEL_SEMANTIC_SUCCESS;
     qel_status_item(ctx, "Printer ready", &printer);
     qel_statusbar_end(ctx);
@@ -212,15 +212,15 @@ static void toolbar_board(qel_context* ctx)
     qel_toolbar_begin(ctx, "tools", nullptr);
     qel_toolbar_item_opts open = {};
     open.label = "Open";
-    qel_toolbar_button(ctx, ICON_A, &open);
+    qel_toolbar_button(ctx, QEL_ICON_ARROW_LEFT, &open);
     qel_toolbar_item_opts print = {};
     print.tooltip = "Print";
-    qel_toolbar_button(ctx, ICON_B, &print);
+    qel_toolbar_button(ctx, QEL_ICON_ARROW_RIGHT, &print);
     qel_toolbar_separator(ctx);
     qel_toolbar_item_opts b = {};
     b.tooltip = "Bold";
     b.toggle = &bold;
-    qel_toolbar_button(ctx, ICON_C, &b);
+    qel_toolbar_button(ctx, QEL_ICON_CHECK, &b);
     qel_menubar_spacer(ctx);
     qel_toolbar_item_opts w = {};
     w.label = "Wrap text";
@@ -236,9 +236,9 @@ static void toolbar_board(qel_context* ctx)
 
 static void tabbar_board(qel_context* ctx)
 {
-    static const qel_tab_item tabs[4] = {{"labels.csv", ICON_A, nullptr, 0},
-                                         {"prices.csv", ICON_A, nullptr, 1},
-                                         {"Preview", ICON_B, nullptr, 0},
+    static const qel_tab_item tabs[4] = {{"labels.csv", QEL_ICON_ARROW_LEFT, nullptr, 0},
+                                         {"prices.csv", QEL_ICON_ARROW_LEFT, nullptr, 1},
+                                         {"Preview", QEL_ICON_ARROW_RIGHT, nullptr, 0},
                                          {"notes.txt", nullptr, nullptr, 1}};
     static uint32_t selected = 0;
     qel_tab_bar_opts o = {};
@@ -256,8 +256,8 @@ TEST_P(StructurePictures, CollapsingHeadersAndTreeNodes)
     widget_rig rig(560, 230, GetParam());
     rig.h.ui = tree_board;
     rig.h.run(2);
-    qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "Templates") ^ 0x7eee0007u, true);
-    rig.move_to(qel_id(rig.h.ctx, "Fonts") ^ 0xacc00006u);
+    qel_set_focus(rig.h.ctx, qel_id(rig.h.ctx, "Templates") ^ PART_TREE_NODE, true);
+    rig.move_to(qel_id(rig.h.ctx, "Fonts") ^ PART_COLLAPSING_HEADER);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "tree"));
 }
@@ -269,7 +269,7 @@ TEST_P(StructurePictures, ListItemsAndAVirtualList)
     rig.h.run(2);
     auto* s = (qel_scroll_state*)qel_state_get(rig.h.ctx, qel_id(rig.h.ctx, "rows"), sizeof(qel_scroll_state));
     s->target_y = 28 * 50000;
-    rig.move_to(qel_id(rig.h.ctx, "Hovered row") ^ 0x115e0008u);
+    rig.move_to(qel_id(rig.h.ctx, "Hovered row") ^ PART_LIST_ITEM);
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "lists"));
 }
@@ -280,7 +280,7 @@ TEST_P(StructurePictures, ATableWithSortingZebraAndSelection)
     rig.h.ui = table_board;
     rig.h.run(2);
     int32_t row = 0;
-    rig.move_to(qel_hash_bytes(&row, sizeof row, qel_id(rig.h.ctx, "products") ^ 0x20bu));
+    rig.move_to(qel_hash_bytes(&row, sizeof row, qel_id(rig.h.ctx, "products") ^ PART_ROW));
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "table"));
 }
@@ -302,7 +302,7 @@ TEST_P(StructurePictures, ASortableListWhileDragging)
     rig.h.ui = sortable_board;
     rig.h.run(2);
     uint32_t key = 1;
-    uint32_t first = qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ 0x5e0du);
+    uint32_t first = qel_hash_bytes(&key, sizeof key, qel_id(rig.h.ctx, "steps") ^ PART_SORTABLE_ITEM);
     qel_vec2 c = rig.centre(first);
     rig.h.move(c.x, c.y);
     rig.h.run();
@@ -341,7 +341,7 @@ TEST_P(StructurePictures, AToolbarWithItsOverflowMenu)
     widget_rig rig(260, 200, GetParam());
     rig.h.ui = toolbar_board;
     rig.h.run(2);
-    rig.click_on(qel_hash_str("\xEE\x82\xB6", scoped_id(rig.h.ctx, "tools", "More tools")));
+    rig.click_on(qel_hash_str(QEL_ICON_ELLIPSIS, scoped_id(rig.h.ctx, "tools", "More tools")));
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "toolbar"));
 }

@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t CONTENT_KEY = 0x5f1f;
+#include "support/widget_rig.h"
 
 // A row "mail" 400 wide with the leading and trailing actions the test gives.
 struct swipe_rig {
     widget_rig rig{400, 200};
-    qel_swipe_action leading[2] = {{ICON_A, "Read", QEL_SEMANTIC_INFO}, {ICON_B, "Pin", 0}};
-    qel_swipe_action trailing[1] = {{ICON_C, "Delete", QEL_SEMANTIC_DANGER}};
+    qel_swipe_action leading[2] = {{QEL_ICON_ARROW_LEFT, "Read", QEL_SEMANTIC_INFO}, {QEL_ICON_ARROW_RIGHT, "Pin", 0}};
+    qel_swipe_action trailing[1] = {{QEL_ICON_CHECK, "Delete", QEL_SEMANTIC_DANGER}};
     int32_t leading_count, trailing_count;
     int32_t result = -1, taken = -1;
     uint32_t id = 0;
@@ -28,7 +26,7 @@ struct swipe_rig {
         rig.h.run(2);
         id = qel_id(rig.h.ctx, "mail");
     }
-    float offset() { return node_with_id(rig.h.ctx, id ^ CONTENT_KEY)->translate_x; }
+    float offset() { return node_with_id(rig.h.ctx, id ^ PART_SWIPE_CONTENT)->translate_x; }
     void drag(float dx, float dy)
     {
         qel_vec2 c = rig.centre(id);

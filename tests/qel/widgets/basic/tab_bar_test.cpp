@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct tab_rig {
     widget_rig rig;
@@ -36,7 +36,7 @@ struct tab_rig {
         uint32_t bar = qel_id(ctx(), "docs");
         qel_push_id(ctx(), "docs");
         uint32_t id = tabs[(size_t)i].label[0] ? qel_id(ctx(), tabs[(size_t)i].label)
-                                               : qel_hash_bytes(&i, sizeof i, bar ^ 0xd7bu);
+                                               : qel_hash_bytes(&i, sizeof i, bar ^ PART_UNNAMED_TAB);
         qel_pop_id(ctx());
         return id;
     }
@@ -53,7 +53,7 @@ TEST(TabBar, ClicksChooseTabsAndCloseBoxesRequestClosing)
     qel_rect unnamed = t.rig.h.rect(t.tab(2));
     t.rig.h.click(unnamed.x + 6, unnamed.y + 16);
     EXPECT_EQ(t.selected, 2u) << "a tab without a label is named by its index";
-    t.click(t.tab(3) ^ 0xc105eu);
+    t.click(t.tab(3) ^ PART_TAB_CLOSE);
     EXPECT_EQ(t.closes, 3);
     EXPECT_EQ(t.tabs.size(), 4u) << "closing is only reported";
     t.closes = -1;
@@ -140,12 +140,12 @@ TEST(TabBar, TooltipsNameTheCloseBoxWithItsShortcutAndTheTab)
 {
     tab_rig t;
     t.tabs[3].tooltip = "notes.txt in the shop folder";
-    t.rig.move_to(t.tab(0) ^ 0xc105eu);
+    t.rig.move_to(t.tab(0) ^ PART_TAB_CLOSE);
     t.rig.h.run(60);
     EXPECT_NE(node_with_text(t.ctx(), "Close"), nullptr);
     EXPECT_NE(node_with_text(t.ctx(), "Ctrl"), nullptr) << "the selected tab's close box names Ctrl+W";
 
-    t.rig.move_to(t.tab(3) ^ 0xc105eu);
+    t.rig.move_to(t.tab(3) ^ PART_TAB_CLOSE);
     t.rig.h.run(60);
     EXPECT_NE(node_with_text(t.ctx(), "Close"), nullptr);
     EXPECT_EQ(node_with_text(t.ctx(), "Ctrl"), nullptr) << "another tab's close box only says Close";

@@ -4,10 +4,9 @@
 // scrolling of narrow tables, and tables nested in cells.
 #include <gtest/gtest.h>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t HEADER_KEY = 0x4eadu, ROW_KEY = 0x20bu, SCROLL_KEY = 0x7ab1e5u;
+#include "support/widget_rig.h"
 
 static uint32_t indexed(int32_t i, uint32_t seed)
 {
@@ -45,14 +44,14 @@ struct table_rig {
             clicked[2] += qel_table_next_row(ctx, selected == 2);
             for (const char* t : {"Sencha", "3.10", "12345", "surplus"}) qel_table_cell_text(ctx, t);
             qel_table_end(ctx);
-            depth_after = ctx->widgets.table ? -1 : ctx->tree.parent_depth.depth;
+            depth_after = qel_scope_find<qel_table_record>(ctx) ? -1 : inspect_open_parents(ctx);
         };
         rig.h.run(2);
     }
     qel_context* ctx() { return rig.h.ctx; }
     uint32_t table() { return qel_id(ctx(), "items"); }
-    uint32_t row(int32_t i) { return indexed(i, table() ^ ROW_KEY); }
-    uint32_t header(int32_t i) { return indexed(i, table() ^ HEADER_KEY); }
+    uint32_t row(int32_t i) { return indexed(i, table() ^ PART_ROW); }
+    uint32_t header(int32_t i) { return indexed(i, table() ^ PART_TABLE_HEADER); }
     const qel_node* row_node(int32_t i) { return node_with_id(ctx(), row(i)); }
     void click(uint32_t id)
     {
@@ -70,15 +69,15 @@ TEST(Table, CellsKeepTheirColumnWidthsInEveryRow)
         const qel_node* row = t.row_node(i);
         ASSERT_NE(row, nullptr);
         EXPECT_EQ(row->child_count, i == 2 ? 4 : 3) << "short rows are completed, surplus cells kept";
-        const qel_node* price = &ctx->tree.nodes[ctx->tree.nodes[row->first_child].next_sibling];
+        const qel_node* price = inspect_node(ctx, inspect_node(ctx, row->first_child)->next_sibling);
         EXPECT_EQ(price->rect.w, 90);
-        EXPECT_EQ(ctx->tree.nodes[price->next_sibling].rect.w, 120);
+        EXPECT_EQ(inspect_node(ctx, price->next_sibling)->rect.w, 120);
         if (i < 2) {
             EXPECT_EQ(price->rect.x, t.rig.h.rect(t.header(1)).x) << "cells line up with their headers";
         }
         EXPECT_GE(row->rect.h, 44);
     }
-    const qel_node* surplus = &ctx->tree.nodes[t.row_node(2)->last_child];
+    const qel_node* surplus = inspect_node(ctx, t.row_node(2)->last_child);
     EXPECT_EQ(surplus->width.kind, uint32_t(QEL_SIZE_FIT)) << "a surplus cell takes no column's width";
     EXPECT_TRUE(node_with_text(ctx, "4.20")->flags & QEL_NODE_TABULAR) << "right-aligned numbers";
     EXPECT_FALSE(node_with_text(ctx, "Green tea")->flags & QEL_NODE_TABULAR);
@@ -94,11 +93,11 @@ TEST(Table, SortableHeadersCycleAscendingAndDescending)
         uint8_t descending;
         const char* icon;
     } steps[] = {
-        {1, 1, 0, "\xEE\x81\x8A"},  // a new column sorts ascending
-        {1, 1, 1, "\xEE\x81\x82"},  // then descending
-        {1, 1, 0, "\xEE\x81\x8A"},  // then ascending again
-        {0, 0, 0, "\xEE\x81\x8A"},
-        {2, 0, 0, "\xEE\x81\x8A"},  // not sortable: nothing
+        {1, 1, 0, QEL_ICON_ARROW_UP},  // a new column sorts ascending
+        {1, 1, 1, QEL_ICON_ARROW_DOWN},  // then descending
+        {1, 1, 0, QEL_ICON_ARROW_UP},  // then ascending again
+        {0, 0, 0, QEL_ICON_ARROW_UP},
+        {2, 0, 0, QEL_ICON_ARROW_UP},  // not sortable: nothing
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.click);
@@ -106,10 +105,10 @@ TEST(Table, SortableHeadersCycleAscendingAndDescending)
         EXPECT_EQ(t.sort.column, s.column);
         EXPECT_EQ(t.sort.descending, s.descending);
         const qel_node* sorted = node_with_id(t.ctx(), t.header((int32_t)s.column));
-        EXPECT_STREQ(t.ctx()->tree.nodes[sorted->last_child].text, s.icon);
+        EXPECT_STREQ(inspect_node(t.ctx(), sorted->last_child)->text, s.icon);
     }
     // The other sortable column shows the neutral icon; the unsortable none.
-    EXPECT_NE(node_with_text(t.ctx(), "\xEE\x88\x91"), nullptr);
+    EXPECT_NE(node_with_text(t.ctx(), QEL_ICON_CHEVRONS_UP_DOWN), nullptr);
     EXPECT_EQ(node_with_id(t.ctx(), t.header(2))->child_count, 1);
 }
 
@@ -177,7 +176,7 @@ TEST(Table, AFixedHeightScrollsTheBodyAndNarrowTablesScrollSideways)
     EXPECT_EQ(t.rig.h.rect(t.header(0)).y, header.y) << "the header stays";
 
     table_rig narrow(200);
-    auto* side = (qel_scroll_state*)qel_state_get(narrow.ctx(), narrow.table() ^ SCROLL_KEY, sizeof(qel_scroll_state));
+    auto* side = (qel_scroll_state*)qel_state_get(narrow.ctx(), narrow.table() ^ PART_TABLE_SCROLL, sizeof(qel_scroll_state));
     EXPECT_EQ(side->content_w, 16 + 96 + 90 + 120);
     EXPECT_GT(side->content_w, side->view_w);
 }
@@ -194,12 +193,12 @@ TEST(Table, TablesNestInCells)
         qel_table_begin(ctx, "inner", COLUMNS, 2, nullptr);
         qel_table_next_row(ctx, false);
         qel_table_cell_text(ctx, "Inner cell");
-        inner_rows = ctx->widgets.table->rows;
+        inner_rows = qel_scope_find<qel_table_record>(ctx)->rows;
         qel_table_end(ctx);
         qel_table_cell_text(ctx, "Outer cell");
         qel_table_end(ctx);
-        after = ctx->widgets.table;
-        depth_after = ctx->tree.parent_depth.depth;
+        after = qel_scope_find<qel_table_record>(ctx);
+        depth_after = inspect_open_parents(ctx);
         EXPECT_FALSE(qel_table_next_row(ctx, false)) << "no table open";
     };
     rig.h.run(2);
@@ -208,5 +207,5 @@ TEST(Table, TablesNestInCells)
     EXPECT_EQ(depth_after, 1);
     const qel_node* outer_cell = node_with_text(rig.h.ctx, "Outer cell");
     ASSERT_NE(outer_cell, nullptr);
-    EXPECT_EQ(rig.h.ctx->tree.nodes[outer_cell->parent].rect.w, 90) << "the second outer column";
+    EXPECT_EQ(inspect_node(rig.h.ctx, outer_cell->parent)->rect.w, 90) << "the second outer column";
 }

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const qel_ring_record* ring_record(qel_context* ctx)
 {
@@ -55,7 +55,7 @@ TEST(ProgressRing, EasesToANewValueWhileMotionIsOn)
     float midway = ring_record(rig.h.ctx)->value;
     EXPECT_GT(midway, 0);
     EXPECT_LT(midway, 1);
-    EXPECT_TRUE(rig.h.ctx->clock.redraw_requested);
+    EXPECT_TRUE(inspect_redraw_requested(rig.h.ctx));
     rig.h.run(120);
     EXPECT_FLOAT_EQ(ring_record(rig.h.ctx)->value, 1);
 }
@@ -75,9 +75,9 @@ TEST(Timeline, OnlyTheLastEntryDropsItsConnectorAndSpacing)
     qel_context* ctx = rig.h.ctx;
     for (const char* title : {"Printed", "Shipped"}) {
         bool last = title[0] == 'S';
-        const qel_node* content = &ctx->tree.nodes[ctx->tree.nodes[node_with_text(ctx, title)->parent].parent];
-        const qel_node* entry = &ctx->tree.nodes[content->parent];
-        const qel_node* rail = &ctx->tree.nodes[entry->first_child];
+        const qel_node* content = inspect_node(ctx, inspect_node(ctx, node_with_text(ctx, title)->parent)->parent);
+        const qel_node* entry = inspect_node(ctx, content->parent);
+        const qel_node* rail = inspect_node(ctx, entry->first_child);
         EXPECT_EQ(rail->child_count, last ? 1 : 2) << title;
         EXPECT_EQ(rail->pad_bottom, last ? 0 : 4) << title;
         EXPECT_EQ(content->pad_bottom, last ? 0 : 18) << title;

@@ -5,9 +5,7 @@
 #include <string>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t EDIT_KEY = 0x1d17;
+#include "support/widget_rig.h"
 
 // A title "name" over a buffer of the test's size.
 struct title_rig {
@@ -27,7 +25,7 @@ struct title_rig {
         id = qel_id(rig.h.ctx, "name");
     }
     std::string text() const { return buffer.c_str(); }
-    bool editing() { return node_with_id(rig.h.ctx, id ^ EDIT_KEY) != nullptr; }
+    bool editing() { return node_with_id(rig.h.ctx, id ^ PART_TITLE_EDIT) != nullptr; }
     void open()
     {
         rig.h.click(rig.centre(id).x, rig.centre(id).y);
@@ -100,7 +98,7 @@ struct currency_rig {
         rig.h.run(2);
         id = qel_id(rig.h.ctx, "price");
     }
-    std::string text() { return ((const char*)qel_state_get(rig.h.ctx, id ^ 0x3077, 64)); }
+    std::string text() { return ((const char*)qel_state_get(rig.h.ctx, id ^ PART_CURRENCY_TEXT, 64)); }
     void focus()
     {
         rig.h.click(rig.centre(id).x, rig.centre(id).y);

@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static uint32_t indexed_id(uint32_t base, int32_t i)
 {
@@ -97,7 +98,7 @@ TEST(ToggleCells, ArrowsMoveTheFocusWithinTheRow)
 TEST(ToggleCells, IconOnlyCellsDropTheirText)
 {
     cells_rig r(2, {0, 0});
-    const char* icons[] = {ICON_A, nullptr};
+    const char* icons[] = {QEL_ICON_ARROW_LEFT, nullptr};
     r.opts.icons = icons;
     r.opts.icon_only = 1;
     r.texts[1] = "Plain";
@@ -140,20 +141,20 @@ TEST(ThemeControls, TheToggleFlipsTheMode)
     rig.h.ui = [&](qel_context* ctx) { clicks += qel_theme_toggle(ctx); };
     rig.h.run();
     qel_push_id(rig.h.ctx, "##theme-toggle");
-    uint32_t to_light = qel_hash_str("\xEE\x85\xB8", qel_id(rig.h.ctx, "Switch to light"));
+    uint32_t to_light = qel_hash_str(QEL_ICON_SUN, qel_id(rig.h.ctx, "Switch to light"));
     qel_pop_id(rig.h.ctx);
-    ASSERT_NE(node_with_text(rig.h.ctx, "\xEE\x85\xB8"), nullptr) << "the sun in dark mode";
+    ASSERT_NE(node_with_text(rig.h.ctx, QEL_ICON_SUN), nullptr) << "the sun in dark mode";
     rig.h.click(rig.centre(to_light).x, rig.centre(to_light).y);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(qel_theme_get_mode(rig.h.ctx), (uint32_t)QEL_THEME_LIGHT);
     rig.h.run();
-    EXPECT_NE(node_with_text(rig.h.ctx, "\xEE\x84\x9E"), nullptr);
+    EXPECT_NE(node_with_text(rig.h.ctx, QEL_ICON_MOON), nullptr);
 }
 
 // Counter chips "reactions" over two items.
 struct chips_rig {
     widget_rig rig{400, 100, QEL_THEME_LIGHT, false};
-    qel_counter_item items[2] = {{ICON_A, 0, 0}, {ICON_B, 4, 1}};
+    qel_counter_item items[2] = {{QEL_ICON_ARROW_LEFT, 0, 0}, {QEL_ICON_ARROW_RIGHT, 4, 1}};
     std::vector<int32_t> results;
     uint32_t id = 0;
 
@@ -182,10 +183,10 @@ TEST(CounterChips, CountClicksAndNeverGoBelowZero)
     c.click(1);
     EXPECT_EQ(c.items[1].count, 3);
     EXPECT_EQ(c.items[1].on, 0);
-    c.items[0] = {ICON_A, 0, 1};
+    c.items[0] = {QEL_ICON_ARROW_LEFT, 0, 1};
     c.click(0);
     EXPECT_EQ(c.items[0].count, 0) << "a chip at 0 switched off stays at 0";
-    c.items[1] = {ICON_B, INT32_MAX, 0};
+    c.items[1] = {QEL_ICON_ARROW_RIGHT, INT32_MAX, 0};
     c.click(1);
     EXPECT_EQ(c.items[1].count, INT32_MAX) << "the largest count does not wrap";
 }
@@ -200,12 +201,12 @@ TEST(CounterChips, CountsRollInTheirDirection)
     ASSERT_NE(now, nullptr);
     EXPECT_LT(old->translate_y, 0) << "the old count leaves upward";
     EXPECT_GT(now->translate_y, 0) << "the new one comes from below";
-    EXPECT_GT(node_with_text(c.rig.h.ctx, ICON_A)->scale, 1.0f) << "the icon pops";
+    EXPECT_GT(node_with_text(c.rig.h.ctx, QEL_ICON_ARROW_LEFT)->scale, 1.0f) << "the icon pops";
     c.rig.h.run(60);
     EXPECT_EQ(c.count("0"), nullptr);
     c.items[1].count = 2;  // by the caller: rolls down, no pop
     c.rig.h.run();
     EXPECT_GT(c.count("4")->translate_y, 0);
     EXPECT_LT(c.count("2")->translate_y, 0);
-    EXPECT_FLOAT_EQ(node_with_text(c.rig.h.ctx, ICON_B)->scale, 1.0f);
+    EXPECT_FLOAT_EQ(node_with_text(c.rig.h.ctx, QEL_ICON_ARROW_RIGHT)->scale, 1.0f);
 }

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct toolbar_rig {
     widget_rig rig;
@@ -29,7 +30,7 @@ struct toolbar_rig {
                 qel_toolbar_item_opts o = {};
                 o.label = labels[i].c_str();
                 if (labels[i] == "Bold") o.toggle = &bold;
-                clicks[i] += qel_toolbar_button(ctx, ICON_A, &o);
+                clicks[i] += qel_toolbar_button(ctx, QEL_ICON_ARROW_LEFT, &o);
             }
             qel_menubar_spacer(ctx);
             qel_toolbar_end(ctx);
@@ -39,7 +40,7 @@ struct toolbar_rig {
     uint32_t more()
     {
         qel_push_id(ctx(), "tools");
-        uint32_t id = qel_hash_str("\xEE\x82\xB6", qel_id(ctx(), "More tools"));
+        uint32_t id = qel_hash_str(QEL_ICON_ELLIPSIS, qel_id(ctx(), "More tools"));
         qel_pop_id(ctx());
         return id;
     }
@@ -110,13 +111,13 @@ TEST(Toolbar, OverflowSeparatorsOnlyStandBetweenItems)
     ASSERT_NE(save, nullptr);
     ASSERT_NE(print, nullptr);
     // Between the rows of Save and Print lies one separator; none before Save or after Bold.
-    const qel_node* save_row = &t.ctx()->tree.nodes[save->parent];
-    const qel_node* panel = &t.ctx()->tree.nodes[save_row->parent];
+    const qel_node* save_row = inspect_node(t.ctx(), save->parent);
+    const qel_node* panel = inspect_node(t.ctx(), save_row->parent);
     EXPECT_FALSE(t.in_bar("Open") && node_with_text(t.ctx(), "Open")->rect.y > save->rect.y) << "Open stays in the bar";
     int separators = 0, rows = 0;
     bool last_was_separator = false;
-    for (int32_t c = panel->first_child; c >= 0; c = t.ctx()->tree.nodes[c].next_sibling) {
-        bool row = t.ctx()->tree.nodes[c].id != 0;
+    for (int32_t c = panel->first_child; c >= 0; c = inspect_node(t.ctx(), c)->next_sibling) {
+        bool row = inspect_node(t.ctx(), c)->id != 0;
         EXPECT_FALSE(!row && last_was_separator) << "a run of separators collapses";
         last_was_separator = !row;
         rows += row;
@@ -124,8 +125,8 @@ TEST(Toolbar, OverflowSeparatorsOnlyStandBetweenItems)
     }
     EXPECT_EQ(rows, 3);
     EXPECT_EQ(separators, 1);
-    EXPECT_NE(t.ctx()->tree.nodes[panel->first_child].id, 0u) << "no separator first";
-    EXPECT_NE(t.ctx()->tree.nodes[panel->last_child].id, 0u) << "no separator last";
+    EXPECT_NE(inspect_node(t.ctx(), panel->first_child)->id, 0u) << "no separator first";
+    EXPECT_NE(inspect_node(t.ctx(), panel->last_child)->id, 0u) << "no separator last";
 }
 
 TEST(Toolbar, AtMost64EntriesAreListed)

@@ -7,7 +7,7 @@
 
 #include "chart_rig.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct bar_list_scene {
     widget_rig rig;

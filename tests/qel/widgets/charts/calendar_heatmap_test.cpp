@@ -7,7 +7,7 @@
 
 #include "chart_rig.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 TEST(CalendarLevels, QuartersOfTheLargestValue)
 {

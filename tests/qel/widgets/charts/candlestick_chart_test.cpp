@@ -12,7 +12,7 @@
 #include "chart_rig.h"
 #include "qel/qel.h"
 #include "qel/state.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 // A random walk of count candles with whole volumes, the same on every run.
 static std::vector<qel_candle> walk(int32_t count, float volume = 1000)

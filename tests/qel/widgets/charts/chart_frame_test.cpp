@@ -8,7 +8,7 @@
 
 #include "chart_rig.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const float NaN = std::numeric_limits<float>::quiet_NaN();
 static const float INF = std::numeric_limits<float>::infinity();

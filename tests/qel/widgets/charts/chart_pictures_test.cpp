@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const MONTHS[6] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun"};
 static const float TEA[6] = {12, 30, 18, 44, 25, 38};
@@ -50,7 +50,7 @@ static void tile_board(qel_context* ctx)
     up.delta = 12.5f;
     up.trend_values = TEA;
     up.trend_count = 6;
-    up.icon = ICON_A;
+    up.icon = QEL_ICON_ARROW_LEFT;
     qel_stat_tile(ctx, "Labels printed", "1,284", &up);
     qel_stat_tile_options down = {};
     down.delta = 3.1f;
@@ -276,7 +276,7 @@ TEST_P(ChartPictures, LineAndBarCharts)
     widget_rig rig(640, 270, GetParam());
     rig.h.ui = series_board;
     rig.h.run(2);
-    qel_rect plot = rig.h.rect(qel_id(rig.h.ctx, "lines") ^ 0x9107u);
+    qel_rect plot = rig.h.rect(qel_id(rig.h.ctx, "lines") ^ PART_CHART_PLOT);
     rig.h.move(plot.x + plot.w * 0.55f, plot.y + plot.h / 2);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "series"));
@@ -287,7 +287,7 @@ TEST_P(ChartPictures, StatTilesGaugeRingsAndDonut)
     widget_rig rig(760, 380, GetParam());
     rig.h.ui = tile_board;
     rig.h.run(2);
-    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "teas") ^ 0xD0u);
+    qel_vec2 c = rig.centre(qel_id(rig.h.ctx, "teas") ^ PART_DONUT_RING);
     rig.h.move(c.x + 40, c.y - 40);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "tiles"));

@@ -7,7 +7,7 @@
 
 #include "qel/draw.h"
 #include "qel/id.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct drawn_box {
     float x, y, w, h;

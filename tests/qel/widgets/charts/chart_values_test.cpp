@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "qel/qel_fixture.h"
+#include "support/qel_fixture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "chart_rig.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const float NaN = std::numeric_limits<float>::quiet_NaN();
 static const float PI = 3.14159265f;
@@ -33,7 +33,7 @@ struct donut_scene {
         rig.h.ui = [this](qel_context* ctx) { qel_donut_chart(ctx, "mix", values, labels, count, nullptr); };
         rig.h.run(2);
     }
-    uint32_t ring() { return qel_id(rig.h.ctx, "mix") ^ 0xD0u; }
+    uint32_t ring() { return qel_id(rig.h.ctx, "mix") ^ PART_DONUT_RING; }
     const qel_donut_payload* payload() { return (const qel_donut_payload*)node_with_id(rig.h.ctx, ring())->draw_user; }
     int32_t hovered_at(float dx, float dy)
     {

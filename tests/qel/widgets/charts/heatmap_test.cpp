@@ -6,7 +6,7 @@
 
 #include "chart_rig.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 TEST(HeatmapLayout, CellsFitTheWidthAndTightenWhenTheyCannot)
 {

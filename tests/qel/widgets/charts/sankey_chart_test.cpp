@@ -7,7 +7,7 @@
 
 #include "chart_rig.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const NAMES[5] = {"Shop", "Web", "Tea", "Cups", "Idle"};
 

@@ -9,7 +9,7 @@
 
 #include "chart_rig.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const float NaN = std::numeric_limits<float>::quiet_NaN();
 static const float INF = std::numeric_limits<float>::infinity();
@@ -72,7 +72,7 @@ struct series_scene {
             qel_chart_series_core(ctx, "sales", series.data(), (int32_t)series.size(), &options, mode);
         };
     }
-    uint32_t plot_id() { return qel_id(rig.h.ctx, "sales") ^ 0x9107u; }
+    uint32_t plot_id() { return qel_id(rig.h.ctx, "sales") ^ PART_CHART_PLOT; }
     const qel_series_chart_payload* payload()
     {
         return (const qel_series_chart_payload*)node_with_id(rig.h.ctx, plot_id())->draw_user;

@@ -6,8 +6,9 @@
 #include <limits>
 
 #include "chart_rig.h"
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const float NaN = std::numeric_limits<float>::quiet_NaN();
 
@@ -63,8 +64,8 @@ struct tile_case {
 
 TEST(StatTile, ChangeRowAndTrendFollowTheSignAndWhatCountsAsGood)
 {
-    const char* up = "\xEE\x86\x91";
-    const char* down = "\xEE\x86\x90";
+    const char* up = QEL_ICON_TRENDING_UP;
+    const char* down = QEL_ICON_TRENDING_DOWN;
     const tile_case cases[] = {
         {0, nullptr, 0, nullptr, QEL_COLOR_SUCCESS, QEL_COLOR_CHART1},
         {NaN, nullptr, 0, nullptr, QEL_COLOR_SUCCESS, QEL_COLOR_CHART1},

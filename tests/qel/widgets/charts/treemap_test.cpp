@@ -8,7 +8,7 @@
 #include "chart_rig.h"
 #include "widgets/charts/chart_parts.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static std::vector<qel_chart_item> items_of(std::vector<float> values)
 {

@@ -6,7 +6,7 @@
 
 #include "chart_rig.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static std::vector<int32_t> squares_of(qel_context* ctx, std::vector<float> values, int32_t n)
 {

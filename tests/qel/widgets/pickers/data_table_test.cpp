@@ -9,10 +9,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t ROW_KEY = 0x20b, HEADER_CELL_KEY = 0x4e1, HANDLE_KEY = 0x7e5, SELECT_ALL_KEY = 0xa11,
-                      CHECK_KEY = 0xc4e, SCROLL_KEY = 0x5c011;
+#include "support/widget_rig.h"
 
 static uint32_t hashed(int32_t index, uint32_t seed)
 {
@@ -72,9 +69,9 @@ struct table_rig {
 
     qel_context* ctx() { return rig.h.ctx; }
     uint32_t id() { return qel_id(ctx(), "grid"); }
-    uint32_t row(int32_t r) { return hashed(r, id() ^ ROW_KEY); }
-    uint32_t header(int32_t c) { return hashed(c, id() ^ HEADER_CELL_KEY); }
-    uint32_t handle(int32_t c) { return hashed(c, id() ^ HANDLE_KEY); }
+    uint32_t row(int32_t r) { return hashed(r, id() ^ PART_ROW); }
+    uint32_t header(int32_t c) { return hashed(c, id() ^ PART_HEADER_CELL); }
+    uint32_t handle(int32_t c) { return hashed(c, id() ^ PART_COLUMN_HANDLE); }
     void click_row(int32_t r, uint32_t mods = 0)
     {
         qel_vec2 c = rig.centre(row(r));
@@ -153,7 +150,7 @@ TEST(DataTable, NarrowTablesHideColumnsByPriorityAndWideningBringsThemBack)
         EXPECT_EQ(node_with_id(t.ctx(), t.header(2)) != nullptr, c.note) << c.width;
     }
     // At full width the last visible column takes the room left over.
-    qel_rect view = t.rig.h.rect(t.id() ^ SCROLL_KEY), note = t.rig.h.rect(t.header(2));
+    qel_rect view = t.rig.h.rect(t.id() ^ PART_DATA_TABLE_SCROLL), note = t.rig.h.rect(t.header(2));
     EXPECT_FLOAT_EQ(note.x + note.w, view.x + view.w);
 }
 
@@ -186,11 +183,11 @@ TEST(DataTable, ClicksSelectWithCtrlTogglingAndShiftSelectingARange)
 TEST(DataTable, TheCheckColumnTogglesRowsAndSelectAllFlipsEverything)
 {
     table_rig t;
-    qel_vec2 c = t.rig.centre(t.row(3) ^ CHECK_KEY);
+    qel_vec2 c = t.rig.centre(t.row(3) ^ PART_ROW_CHECK);
     t.rig.h.click(c.x, c.y);
     EXPECT_EQ(t.selected(), rows_t{3});
     EXPECT_TRUE(t.clicked.empty()) << "the check is an item of its own, not a click on the row";
-    qel_vec2 all = t.rig.centre(t.id() ^ SELECT_ALL_KEY);
+    qel_vec2 all = t.rig.centre(t.id() ^ PART_SELECT_ALL);
     t.rig.h.click(all.x, all.y);
     EXPECT_EQ(t.selected().size(), 8u) << "some selected: select-all selects every row";
     t.rig.h.click(all.x, all.y);
@@ -285,7 +282,7 @@ TEST(DataTable, ADoubleClickEditsThatCellOnlyAndLeavingCommitsAChange)
     qel_vec2 c = t.rig.centre(cell);
     t.rig.h.click(c.x, c.y);
     t.rig.h.click(c.x, c.y);
-    EXPECT_EQ(qel_focused_id(t.ctx()), cell ^ 0xf1d) << "the cell's field has the keyboard";
+    EXPECT_EQ(qel_focused_id(t.ctx()), cell ^ PART_CELL_FIELD) << "the cell's field has the keyboard";
     t.rig.h.type("z");
     t.rig.h.run();
     EXPECT_EQ(t.notes[(size_t)row], "z");
@@ -319,7 +316,7 @@ TEST(DataTable, OnlyRowsInViewAreBuiltAndTheScrollCoversThemAll)
     table_rig t(100000);
     EXPECT_EQ(t.first, 0);
     EXPECT_LT(t.max_row_built, 20);
-    auto* sc = (qel_scroll_state*)qel_state_get(t.ctx(), t.id() ^ SCROLL_KEY, sizeof(qel_scroll_state));
+    auto* sc = (qel_scroll_state*)qel_state_get(t.ctx(), t.id() ^ PART_DATA_TABLE_SCROLL, sizeof(qel_scroll_state));
     EXPECT_FLOAT_EQ(sc->content_h, 40 + 100000 * 40.0f);
     t.cursor = 50000;  // the caller moves the cursor: the table brings it into view
     t.rig.h.run(3);

@@ -8,8 +8,9 @@
 #include <string>
 
 #include "qel/date_range_picker.h"
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct range_rig {
     widget_rig rig;
@@ -27,7 +28,7 @@ struct range_rig {
         rig.h.run(2);
     }
     uint32_t field() { return qel_id(rig.h.ctx, "dates"); }
-    uint32_t popup() { return field() ^ 0xDA7Fu; }
+    uint32_t popup() { return field() ^ PART_RANGE_POPUP; }
     uint32_t calendar()
     {
         qel_push_id_int(rig.h.ctx, (int32_t)popup());
@@ -138,8 +139,8 @@ TEST(DateRangePicker, MonthStepsCrossYearEnds)
     range_rig r;
     r.show(2026, 1);
     qel_push_id_int(r.rig.h.ctx, (int32_t)r.popup());
-    uint32_t previous = qel_hash_str("\xEE\x81\xAE", qel_id(r.rig.h.ctx, "Previous month"));
-    uint32_t next = qel_hash_str("\xEE\x81\xAF", qel_id(r.rig.h.ctx, "Next month"));
+    uint32_t previous = qel_hash_str(QEL_ICON_CHEVRON_LEFT, qel_id(r.rig.h.ctx, "Previous month"));
+    uint32_t next = qel_hash_str(QEL_ICON_CHEVRON_RIGHT, qel_id(r.rig.h.ctx, "Next month"));
     qel_pop_id(r.rig.h.ctx);
     r.click(previous);
     r.rig.h.run();

@@ -9,7 +9,7 @@
 
 #include "qel/drop_zones.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 #include "support/scratch.h"
 
 TEST(DropFilter, ExtensionsMatchByTheirTokens)

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static int32_t day_of(int32_t y, int32_t m, int32_t d)
 {
@@ -222,7 +223,7 @@ struct calendar_driver {
     }
     qel_rect grid()
     {
-        const qel_node* n = node_with_id(rig.h.ctx, qel_hash_str("cal", 0x9e3779b9u) ^ 0x6A1Du);
+        const qel_node* n = node_with_id(rig.h.ctx, qel_hash_str("cal", 0x9e3779b9u) ^ PART_CALENDAR_GRID);
         return n ? n->rect : qel_rect{};
     }
     // The centre of a day's cell, or of a point in its lane band.
@@ -368,13 +369,31 @@ TEST(EventCalendar, HeaderButtonsStepTheMonth)
     d.rig.h.run();
     EXPECT_NE(node_with_text(d.rig.h.ctx, "December 2026"), nullptr);
     // Next month, then a press on one of its days: the view stays on the month stepped to.
-    const qel_node* next = node_with_text(d.rig.h.ctx, "\xEE\x81\xAF");
+    const qel_node* next = node_with_text(d.rig.h.ctx, QEL_ICON_CHEVRON_RIGHT);
     ASSERT_NE(next, nullptr);
     d.click({next->rect.x + next->rect.w / 2, next->rect.y + next->rect.h / 2});
     EXPECT_EQ(d.view.month, 1);
     d.click(d.cell(day_of(2027, 1, 20)));
     EXPECT_EQ(d.view.month, 1);
     EXPECT_EQ(d.selected.day, 20);
+}
+
+TEST(EventCalendar, WithoutAViewEachCalendarKeepsItsOwnMonth)
+{
+    widget_rig rig(760, 1500);
+    qel_event_calendar_options o = {};
+    o.today = TODAY;
+    rig.h.ui = [&o](qel_context* ctx) {
+        qel_event_calendar(ctx, "first", nullptr, nullptr, 0, &o);
+        qel_event_calendar(ctx, "second", nullptr, nullptr, 0, &o);
+    };
+    rig.h.run(2);
+    const qel_node* next = node_with_text(rig.h.ctx, QEL_ICON_CHEVRON_RIGHT);  // the first calendar's
+    ASSERT_NE(next, nullptr);
+    rig.h.click(next->rect.x + next->rect.w / 2, next->rect.y + next->rect.h / 2);
+    rig.h.run(2);
+    EXPECT_NE(node_with_text(rig.h.ctx, "January 2027"), nullptr);
+    EXPECT_NE(node_with_text(rig.h.ctx, "December 2026"), nullptr) << "the second calendar stays on its month";
 }
 
 TEST(EventCalendar, CompactBelow520ShowsTheAgenda)

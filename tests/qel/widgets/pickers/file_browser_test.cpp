@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 #include "support/scratch.h"
 
 static void make_dir(const std::string& path)
@@ -50,8 +50,8 @@ static std::string make_tree(const char* name)
 static const qel_node* last_text(qel_context* ctx, const char* t)
 {
     const qel_node* found = nullptr;
-    for (int32_t i = 0; i < ctx->tree.count; i++) {
-        const qel_node& n = ctx->tree.nodes[i];
+    for (int32_t i = 0; i < inspect_node_count(ctx); i++) {
+        const qel_node& n = *inspect_node(ctx, i);
         if ((n.flags & QEL_NODE_TEXT) && n.text && strcmp(n.text, t) == 0) found = &n;
     }
     return found;
@@ -103,7 +103,7 @@ struct browser_rig {
         for (auto& f : found) out.push_back(f.second);
         return out;
     }
-    void focus_list() { qel_set_focus(ctx(), qel_id(ctx(), "files") ^ 0x115d, false); }
+    void focus_list() { qel_set_focus(ctx(), qel_id(ctx(), "files") ^ PART_FILE_LIST, false); }
     void key(int32_t k, uint32_t mods = 0)
     {
         rig.h.tap(k, mods);

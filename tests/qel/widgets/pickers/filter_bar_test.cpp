@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const COLOURS[] = {"Red", "Green", "Blue"};
 static const char* const SIZES[] = {"Small", "Large"};
 
 struct filter_rig {
     widget_rig rig;
-    std::vector<qel_filter_def> filters = {{"Colour", ICON_A, COLOURS, 3}, {"Size", nullptr, SIZES, 2}};
+    std::vector<qel_filter_def> filters = {{"Colour", QEL_ICON_ARROW_LEFT, COLOURS, 3}, {"Size", nullptr, SIZES, 2}};
     std::vector<uint32_t> values;
     char search[64] = "";
     int32_t capacity = 64;
@@ -92,7 +92,7 @@ TEST(FilterBar, RemovingAChipClearsItsValueAndClearAllClearsEverything)
     EXPECT_FALSE(f.shows("Filter")) << "nothing left to add";
     const qel_node* chip = node_with_id(f.ctx(), f.chip(0));
     ASSERT_NE(chip, nullptr);
-    const qel_node* remove = &f.ctx()->tree.nodes[chip->last_child];
+    const qel_node* remove = inspect_node(f.ctx(), chip->last_child);
     f.rig.h.click(remove->rect.x + remove->rect.w / 2, remove->rect.y + remove->rect.h / 2);
     f.rig.h.run();
     EXPECT_EQ(f.values, (std::vector<uint32_t>{0, 1}));
@@ -141,8 +141,8 @@ TEST(FilterBar, FiltersAndOptionsPastThe32ndAreIgnored)
     f.rig.h.run();
     auto options_shown = [&] {
         int32_t n = 0;
-        for (int32_t i = 0; i < f.ctx()->tree.count; i++) {
-            const qel_node& node = f.ctx()->tree.nodes[i];
+        for (int32_t i = 0; i < inspect_node_count(f.ctx()); i++) {
+            const qel_node& node = *inspect_node(f.ctx(), i);
             n += (node.flags & QEL_NODE_TEXT) && node.text && strcmp(node.text, "Option") == 0;
         }
         return n;

@@ -9,7 +9,7 @@
 
 #include "qel/form_layout.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct form_rig {
     widget_rig rig;
@@ -64,7 +64,7 @@ TEST(FormLayout, TheLabelColumnStartsAtItsShareAndTheSplitterKeepsBothColumns)
     f.fields = name_row;
     f.rig.h.run(3);
     EXPECT_FLOAT_EQ(f.rig.h.rect(f.label_cell("Name")).w, roundf(0.38f * 600));
-    uint32_t splitter = f.form() ^ 0x1E5A7u;
+    uint32_t splitter = f.form() ^ PART_FORM_SPLITTER;
     ASSERT_GT(f.rig.h.rect(splitter).h, 0);
     f.drag(splitter, 72);
     f.rig.h.run();
@@ -95,7 +95,7 @@ TEST(FormLayout, NarrowFormsStackLabelsAboveFieldsWithoutASplitter)
         qel_rect label = f.rig.h.rect(f.label_cell("Name"));
         bool stacked = w < 380;
         EXPECT_EQ(label.w == w, stacked) << w;
-        EXPECT_EQ(node_with_id(f.rig.h.ctx, f.form() ^ 0x1E5A7u) == nullptr, stacked) << w;
+        EXPECT_EQ(node_with_id(f.rig.h.ctx, f.form() ^ PART_FORM_SPLITTER) == nullptr, stacked) << w;
     }
 }
 
@@ -113,7 +113,7 @@ TEST(FormLayout, ACollapsingSectionShrinksToNothingAndItsFieldsTakeNoInput)
     };
     f.rig.h.run(30);
     qel_push_id(f.rig.h.ctx, "props");
-    uint32_t header = qel_id(f.rig.h.ctx, "Label") ^ 0x6A0B9u, body = qel_id(f.rig.h.ctx, "Label") ^ 0x6106Eu;
+    uint32_t header = qel_id(f.rig.h.ctx, "Label") ^ PART_FORM_SECTION_HEADER, body = qel_id(f.rig.h.ctx, "Label") ^ PART_FORM_SECTION_BODY;
     qel_push_id(f.rig.h.ctx, "Label");
     qel_push_id(f.rig.h.ctx, "Title");
     uint32_t input = qel_id(f.rig.h.ctx, "##v");
@@ -288,10 +288,10 @@ TEST(FormLayout, VectorsBoolsAndColoursReportTheirChanges)
     EXPECT_NE(node_with_text(f.rig.h.ctx, "W"), nullptr) << "at most four components";
     qel_push_id(f.rig.h.ctx, "props");
     qel_push_id(f.rig.h.ctx, "Cut");
-    uint32_t cut = qel_id(f.rig.h.ctx, "##v") ^ 0x5D17C002u;  // the switch's key
+    uint32_t cut = qel_id(f.rig.h.ctx, "##v") ^ PART_SWITCH;  // the switch's key
     qel_pop_id(f.rig.h.ctx);
     qel_push_id(f.rig.h.ctx, "Peel");
-    uint32_t peel = qel_id(f.rig.h.ctx, "##v") ^ 0xC0EC0001u;  // the check box's key
+    uint32_t peel = qel_id(f.rig.h.ctx, "##v") ^ PART_CHECKBOX;  // the check box's key
     qel_pop_id(f.rig.h.ctx);
     qel_pop_id(f.rig.h.ctx);
     f.rig.h.click(f.rig.centre(cut).x, f.rig.centre(cut).y);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 #include "planning_gestures.h"
 
 static const qel_date START = {2026, 12, 21};  // a Monday; the month turns after 11 days
@@ -36,7 +36,7 @@ struct gantt_driver {
     }
     qel_rect bar(int32_t index)
     {
-        return rig.h.rect(qel_hash_bytes(&index, 4, qel_hash_str("plan", 0x9e3779b9u) ^ 0x6A7));
+        return rig.h.rect(qel_hash_bytes(&index, 4, qel_hash_str("plan", 0x9e3779b9u) ^ PART_GANTT_BAR));
     }
     // Presses at a point of the bar (0 its left edge, 1 its right edge), moves dx in steps, lets go.
     void drag(int32_t index, float at, float dx)
@@ -90,7 +90,7 @@ TEST(GanttChart, ShortPressesClickAndKeysEdit)
     EXPECT_EQ(g.tasks[1].start, 4);
     EXPECT_EQ(g.tasks[1].end, 9);
 
-    uint32_t bar = qel_hash_bytes(&(const int32_t&)1, 4, qel_hash_str("plan", 0x9e3779b9u) ^ 0x6A7);
+    uint32_t bar = qel_hash_bytes(&(const int32_t&)1, 4, qel_hash_str("plan", 0x9e3779b9u) ^ PART_GANTT_BAR);
     qel_set_focus(g.rig.h.ctx, bar, true);
     g.rig.h.run();
     struct {
@@ -118,7 +118,7 @@ TEST(GanttChart, AFocusedBarKeepsItsFillAndGainsARing)
     // Inside the progress part, left of the title; and just outside the bar's right end.
     float x = r.x + 5, y = r.y + r.h / 2, out_x = r.x + r.w + 2;
     picture before = g.rig.shot();
-    qel_set_focus(g.rig.h.ctx, qel_hash_bytes(&(const int32_t&)1, 4, qel_hash_str("plan", 0x9e3779b9u) ^ 0x6A7), true);
+    qel_set_focus(g.rig.h.ctx, qel_hash_bytes(&(const int32_t&)1, 4, qel_hash_str("plan", 0x9e3779b9u) ^ PART_GANTT_BAR), true);
     g.rig.h.run(2);
     picture after = g.rig.shot();
     EXPECT_EQ(pixel_at(after, x, y), pixel_at(before, x, y)) << "the bar is still drawn";

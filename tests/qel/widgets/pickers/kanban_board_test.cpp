@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 #include "planning_gestures.h"
 
 static const char* const TITLES[] = {"To print", "Printing", "Done"};
@@ -61,12 +61,12 @@ struct board_driver {
     qel_rect card(uint32_t card_id)
     {
         uint32_t board = qel_hash_str("board", 0x9e3779b9u);
-        return rig.h.rect(qel_hash_bytes(&card_id, 4, board ^ 0xCA2D));
+        return rig.h.rect(qel_hash_bytes(&card_id, 4, board ^ PART_KANBAN_CARD));
     }
     qel_rect column(int32_t index)
     {
         uint32_t board = qel_hash_str("board", 0x9e3779b9u);
-        return rig.h.rect(qel_hash_bytes(&index, 4, board ^ 0xC01));
+        return rig.h.rect(qel_hash_bytes(&index, 4, board ^ PART_KANBAN_COLUMN));
     }
     // Presses the card's middle, moves in steps to (x, y) and lets go there.
     void drag(uint32_t card_id, float x, float y)
@@ -145,7 +145,7 @@ TEST(KanbanBoard, KeyboardCarriesACard)
         // Tab brings the keyboard focus to the first focusable item; walk it to card 1.
         uint32_t board = qel_hash_str("board", 0x9e3779b9u);
         uint32_t card = 1;
-        qel_set_focus(b.rig.h.ctx, qel_hash_bytes(&card, 4, board ^ 0xCA2D), true);
+        qel_set_focus(b.rig.h.ctx, qel_hash_bytes(&card, 4, board ^ PART_KANBAN_CARD), true);
         b.rig.h.run();
         b.rig.h.tap(QEL_KEY_SPACE);
         b.rig.h.run();

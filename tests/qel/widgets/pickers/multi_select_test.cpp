@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/multi_select.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const FRUIT[] = {"Apple", "Banana", "Grape", "Cherry##c", "Lemon", "Melon", "Blood orange"};
 
@@ -31,7 +32,7 @@ struct multi_rig {
         rig.h.run(2);
     }
     uint32_t field() { return qel_id(rig.h.ctx, "fruit"); }
-    uint32_t popup() { return field() ^ 0x3517u; }
+    uint32_t popup() { return field() ^ PART_MULTI_SELECT_POPUP; }
     uint32_t row(int32_t i)
     {
         qel_push_id_int(rig.h.ctx, (int32_t)popup());
@@ -70,7 +71,7 @@ TEST(MultiSelect, ChipsShowTheChoiceUpToTheLimitAndRemovingOneKeepsThePopupClose
     EXPECT_NE(node_with_text(m.rig.h.ctx, "+2"), nullptr);
     qel_push_id(m.rig.h.ctx, "fruit");
     qel_push_id_int(m.rig.h.ctx, 1);
-    uint32_t remove = qel_id(m.rig.h.ctx, "\xEE\x86\xB2");
+    uint32_t remove = qel_id(m.rig.h.ctx, QEL_ICON_X);
     qel_pop_id(m.rig.h.ctx);
     qel_pop_id(m.rig.h.ctx);
     EXPECT_FLOAT_EQ(m.rig.h.rect(remove).w, 18);

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "qel/icons.h"
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
-static const char HOME_ICON[] = "\xEE\x83\xB5";  // U+E0F5
+static const char HOME_ICON[] = QEL_ICON_HOUSE;
 
 struct path_rig {
     widget_rig rig;
@@ -77,7 +78,7 @@ TEST(PathBar, SegmentsReportTheirIndexAndTheLastOneEntersEditMode)
     p.click_id(p.scoped("seg", 2));
     EXPECT_EQ(p.clicks.size(), 2u) << "the last segment never reports an index";
     ASSERT_TRUE(p.editing());
-    EXPECT_EQ(qel_focused_id(p.ctx()), qel_id(p.ctx(), "path") ^ 0xed17) << "the field takes the focus";
+    EXPECT_EQ(qel_focused_id(p.ctx()), qel_id(p.ctx(), "path") ^ PART_TEXT_AREA) << "the field takes the focus";
     p.rig.h.tap(QEL_KEY_END);
     p.rig.h.type("/old");
     p.rig.h.tap(QEL_KEY_ENTER);

@@ -16,7 +16,7 @@
 #include "qel/ruler_histogram.h"
 #include "qel/signature_pad.h"
 #include "qel/time_pickers.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static void time_board(qel_context* ctx)
 {
@@ -102,7 +102,7 @@ static void drop_board(qel_context* ctx)
 static void multi_board(qel_context* ctx)
 {
     static const char* const teas[] = {"Assam", "Darjeeling", "Earl Grey", "Jasmine", "Matcha", "Oolong", "Rooibos"};
-    static const char* const icons[] = {ICON_A, ICON_B, ICON_C, ICON_A, ICON_B, ICON_C, ICON_A};
+    static const char* const icons[] = {QEL_ICON_ARROW_LEFT, QEL_ICON_ARROW_RIGHT, QEL_ICON_CHECK, QEL_ICON_ARROW_LEFT, QEL_ICON_ARROW_RIGHT, QEL_ICON_CHECK, QEL_ICON_ARROW_LEFT};
     static uint8_t chosen[7] = {1, 0, 1, 1, 0, 1, 1}, filters[7] = {0, 1, 0, 0, 1, 0, 0};
     board_begin(ctx);
     qel_multi_select_options labelled = {};
@@ -230,7 +230,7 @@ TEST_P(PickerPictures, FormLayout)
     widget_rig rig(460, 540, GetParam());
     rig.h.ui = form_board;
     rig.h.run(3);
-    rig.move_to(qel_id(rig.h.ctx, "label form") ^ 0x1E5A7u);
+    rig.move_to(qel_id(rig.h.ctx, "label form") ^ PART_FORM_SPLITTER);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "form"));
 }
@@ -244,7 +244,7 @@ TEST_P(PickerPictures, DateRangeOpen)
     rig.click_on(field);
     rig.h.run(3);
     int32_t day = qel_days_from_civil({2019, 11, 18});
-    qel_push_id_int(rig.h.ctx, (int32_t)(field ^ 0xDA7Fu));
+    qel_push_id_int(rig.h.ctx, (int32_t)(field ^ PART_RANGE_POPUP));
     uint32_t calendar = qel_id(rig.h.ctx, "#rcal");
     qel_pop_id(rig.h.ctx);
     rig.move_to(qel_hash_bytes(&day, sizeof day, calendar));
@@ -257,7 +257,7 @@ TEST_P(PickerPictures, RulerDials)
     widget_rig rig(420, 390, GetParam());
     rig.h.ui = ruler_board;
     rig.h.run(2);
-    rig.move_to(qel_id(rig.h.ctx, "Label width") ^ 0x2017u);
+    rig.move_to(qel_id(rig.h.ctx, "Label width") ^ PART_RULER);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "ruler"));
 }
@@ -267,7 +267,7 @@ TEST_P(PickerPictures, SignaturePads)
     widget_rig rig(420, 300, GetParam());
     rig.h.ui = signature_board;
     rig.h.run(2);
-    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "signature") ^ 0x5161u);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "signature") ^ PART_SIGNATURE_CANVAS);
     // A looped signature, drawn slowly at first and faster at its end, then a dot.
     rig.h.move(r.x + 60, r.y + 100);
     rig.h.run();

@@ -8,7 +8,7 @@
 
 #include "qel/qel.h"
 #include "qel/ruler_histogram.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct ruler_rig {
     widget_rig rig;
@@ -23,7 +23,7 @@ struct ruler_rig {
         rig.h.ui = [this](qel_context* ctx) { changes += qel_ruler_dial(ctx, "Width", &value, min, max, &opts); };
         rig.h.run(2);
     }
-    uint32_t ruler() { return qel_id(rig.h.ctx, "Width") ^ 0x2017u; }
+    uint32_t ruler() { return qel_id(rig.h.ctx, "Width") ^ PART_RULER; }
     float position() { return ((const float*)qel_state_find(rig.h.ctx, qel_id(rig.h.ctx, "Width"), 4, false))[0]; }
     void press() {
         rig.move_to(ruler());
@@ -147,9 +147,9 @@ struct histogram_rig {
     // The bar area: the node after the header row in the histogram's column.
     qel_rect bars()
     {
-        const qel_node* column = node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Price") ^ 0x4157u);
-        const qel_node* header = &rig.h.ctx->tree.nodes[column->first_child];
-        return rig.h.ctx->tree.nodes[header->next_sibling].rect;
+        const qel_node* column = node_with_id(rig.h.ctx, qel_id(rig.h.ctx, "Price") ^ PART_HISTOGRAM_COLUMN);
+        const qel_node* header = inspect_node(rig.h.ctx, column->first_child);
+        return inspect_node(rig.h.ctx, header->next_sibling)->rect;
     }
     // The darkness of the pixel at the bottom of bar i (0 white .. 255 black), in the light theme.
     int darkness(const picture& p, int i)
@@ -181,7 +181,7 @@ TEST(RangeHistogram, BinsInsideTheRangeByTheirCentresTakeTheRangeColour)
 TEST(RangeHistogram, TheSliderUnderTheBarsMovesTheRange)
 {
     histogram_rig h;
-    const qel_node* track = node_with_id(h.rig.h.ctx, qel_id(h.rig.h.ctx, "Price") ^ 82u);  // the range slider's track
+    const qel_node* track = node_with_id(h.rig.h.ctx, qel_id(h.rig.h.ctx, "Price") ^ PART_RANGE_SLIDER);  // the range slider's track
     ASSERT_NE(track, nullptr);
     EXPECT_FLOAT_EQ(track->translate_y, -6) << "drawn 6 units up, touching the bars";
     qel_rect t = track->rect;

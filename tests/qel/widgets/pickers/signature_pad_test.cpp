@@ -8,7 +8,7 @@
 
 #include "qel/qel.h"
 #include "qel/signature_pad.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 struct pad_rig {
     widget_rig rig;
@@ -25,7 +25,7 @@ struct pad_rig {
         };
         rig.h.run(2);
     }
-    qel_rect canvas(const char* label = "sign") { return rig.h.rect(qel_id(rig.h.ctx, label) ^ 0x5161u); }
+    qel_rect canvas(const char* label = "sign") { return rig.h.rect(qel_id(rig.h.ctx, label) ^ PART_SIGNATURE_CANVAS); }
     // A stroke of points points, steps apart, each frame step seconds.
     void stroke(float x, float y, int points, float step_px, const char* label = "sign")
     {

@@ -6,7 +6,7 @@
 
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const NAMES[] = {"Assam breakfast", "Darjeeling first flush", "Earl Grey", "Gunpowder",
                                     "Jasmine pearls", "Lapsang souchong", "Oolong", "Rooibos"};
@@ -54,7 +54,7 @@ static void tree_board(qel_context* ctx)
     qel_tree_view_begin(ctx, "files", columns, 2, nodes, 7, &o);
     for (int32_t n; (n = qel_tree_view_next(ctx)) >= 0;) {
         bool folder = nodes[n].flags & QEL_TREE_HAS_CHILDREN;
-        qel_tree_view_row(ctx, labels[n], folder ? ICON_A : ICON_B);
+        qel_tree_view_row(ctx, labels[n], folder ? QEL_ICON_ARROW_LEFT : QEL_ICON_ARROW_RIGHT);
         qel_data_table_cell_text(ctx, folder ? "" : "2 kB");
     }
     qel_tree_view_end(ctx);
@@ -66,7 +66,7 @@ static void filter_board(qel_context* ctx)
 {
     static const char* const kinds[] = {"Black tea", "Green tea", "Herbal"};
     static const char* const stock[] = {"In stock", "Sold out"};
-    static const qel_filter_def filters[] = {{"Kind", ICON_A, kinds, 3}, {"Stock", nullptr, stock, 2},
+    static const qel_filter_def filters[] = {{"Kind", QEL_ICON_ARROW_LEFT, kinds, 3}, {"Stock", nullptr, stock, 2},
                                              {"Origin", nullptr, nullptr, 0}};
     static uint32_t values[] = {5, 1, 0};
     static char search[32] = "earl";

@@ -9,7 +9,7 @@
 
 #include "qel/qel.h"
 #include "qel/time_pickers.h"
-#include "qel/widget_rig.h"
+#include "support/widget_rig.h"
 
 static const char* const MONTHS[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -143,7 +143,7 @@ struct clock_rig {
         rig.h.ui = [this](qel_context* ctx) { changes += qel_clock_picker(ctx, "alarm", &hour, &minute, 0); };
         rig.h.run(2);
     }
-    qel_rect face() { return rig.h.rect(qel_id(rig.h.ctx, "alarm") ^ 0xFACEu); }
+    qel_rect face() { return rig.h.rect(qel_id(rig.h.ctx, "alarm") ^ PART_CLOCK_FACE); }
     // A click at an angle (0 at twelve o'clock, clockwise) and a distance from the face's centre.
     void click_at(float degrees, float distance)
     {
@@ -205,7 +205,7 @@ struct time_rig {
     // An id inside the popup's scope.
     uint32_t inside(const char* name)
     {
-        qel_push_id_int(rig.h.ctx, (int32_t)(field() ^ 0x7177u));
+        qel_push_id_int(rig.h.ctx, (int32_t)(field() ^ PART_TIME_POPUP));
         uint32_t id = qel_id(rig.h.ctx, name);
         qel_pop_id(rig.h.ctx);
         return id;
@@ -239,7 +239,7 @@ TEST(TimePicker, TwelveHourTextsAndPicksKeepTheHalfOfTheDay)
     r.click(r.row("#h", 3));
     EXPECT_EQ(r.hour, 15);
     EXPECT_EQ(r.picks, 1);
-    r.click(qel_hash_bytes("\0\0\0\0", 4, r.field() ^ 0xA9u));  // AM
+    r.click(qel_hash_bytes("\0\0\0\0", 4, r.field() ^ PART_TIME_HALF));  // AM
     EXPECT_EQ(r.hour, 3);
     EXPECT_EQ(r.picks, 2);
     EXPECT_NE(node_with_text(r.rig.h.ctx, "3:05 AM"), nullptr);

@@ -9,9 +9,7 @@
 #include <vector>
 
 #include "qel/qel.h"
-#include "qel/widget_rig.h"
-
-static const uint32_t ROW_KEY = 0x20b, EXPANDER_KEY = 0xc4e7;
+#include "support/widget_rig.h"
 
 // Node labels and their forest: fruit (apple, banana, cherry) and veg (kale), then nuts, which
 // loads its children on request.
@@ -24,6 +22,7 @@ struct tree_rig {
     qel_tree_view_options opts = {};
     int32_t cursor = -1;
     std::vector<int32_t> drawn;
+    std::vector<int32_t> depths;  // of the rows drawn, then one read after the tree's end
     qel_tree_view_result result = {};
     std::vector<qel_tree_view_result> results;  // their load requests are gone with their frame
     std::vector<int32_t> loads;                  // every request made
@@ -41,22 +40,25 @@ struct tree_rig {
     void frame(qel_context* ctx)
     {
         drawn.clear();
+        depths.clear();
         qel_tree_view_begin(ctx, "files", columns.data(), (int32_t)columns.size(), nodes.data(), (int32_t)nodes.size(),
                             &opts);
         for (int32_t n; (n = qel_tree_view_next(ctx)) >= 0;) {
             drawn.push_back(n);
+            depths.push_back(qel_tree_view_depth(ctx));
             qel_tree_view_row(ctx, labels[(size_t)n].c_str(), nullptr);
             qel_data_table_cell_text(ctx, "1 kB");
         }
         result = qel_tree_view_end(ctx);
+        depths.push_back(qel_tree_view_depth(ctx));
         results.push_back(result);
         loads.insert(loads.end(), result.load_requests, result.load_requests + result.load_request_count);
     }
 
     qel_context* ctx() { return rig.h.ctx; }
     uint32_t id() { return qel_id(ctx(), "files"); }
-    uint32_t row(int32_t r) { return qel_hash_bytes(&r, sizeof r, id() ^ ROW_KEY); }
-    uint32_t expander(int32_t node) { return qel_hash_bytes(&node, sizeof node, id() ^ EXPANDER_KEY); }
+    uint32_t row(int32_t r) { return qel_hash_bytes(&r, sizeof r, id() ^ PART_ROW); }
+    uint32_t expander(int32_t node) { return qel_hash_bytes(&node, sizeof node, id() ^ PART_TREE_EXPANDER); }
     void tap(int32_t key, uint32_t mods = 0)
     {
         rig.h.tap(key, mods);
@@ -183,6 +185,7 @@ TEST(TreeView, StarExpandsTheNodeAndAllItsSiblings)
     t.type("*");
     EXPECT_EQ(t.drawn, (nodes_t{0, 1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(t.loads, nodes_t{6}) << "nuts loads";
+    EXPECT_EQ(t.depths, (nodes_t{0, 1, 1, 1, 0, 1, 0, 0})) << "each row's level, then none outside the tree";
 }
 
 TEST(TreeView, TypeAheadFindsLabelsFromTheCursorAndStartsAnewAfterASecond)

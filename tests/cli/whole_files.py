@@ -1,12 +1,14 @@
 """Job files are replaced whole or not at all. A job interrupted while it is written leaves the
-old file as it was (natively Ctrl+C's signal, which also takes the temporary file with it; under
-Wine the process is killed, which leaves the temporary but never a cut job in the file's place);
-two runs writing one file at once leave one of the two jobs whole; a write that fails (here
-under a file-size limit) leaves the old file and says why."""
+old file as it was: Ctrl+C's signal takes the temporary file with it, a kill natively leaves
+nothing where the file system has unnamed files, and any temporary a killed run leaves is cleared
+away by the next job written into its folder. Two runs writing one file at once leave one of the
+two jobs whole; a write that fails (here under a file-size limit) leaves the old file and says
+why."""
 import os
 import re
 import resource
 import signal
+import stat
 import subprocess
 import sys
 import tempfile
@@ -37,7 +39,21 @@ def reference(args, folder, words, name):
         return f.read()
 
 
-def check_interrupted(args, folder):
+def unnamed_sizes(pid):
+    """The sizes of the regular files without a name that a native process holds open."""
+    sizes = []
+    folder = f"/proc/{pid}/fd"
+    for fd in os.listdir(folder) if os.path.isdir(folder) else []:
+        try:
+            st = os.stat(os.path.join(folder, fd))
+        except OSError:
+            continue
+        if stat.S_ISREG(st.st_mode) and st.st_nlink == 0:
+            sizes.append(st.st_size)
+    return sizes
+
+
+def check_interrupted(args, folder, signal_number):
     target = os.path.join(folder, "job.tspl")
     with open(target, "wb") as f:
         f.write(OLD_JOB)
@@ -46,24 +62,29 @@ def check_interrupted(args, folder):
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     # Once the temporary holds some of the job, the run is in the middle of writing it.
     deadline = time.monotonic() + 120
+    unnamed = False
     while time.monotonic() < deadline and run.poll() is None:
-        if any(os.path.getsize(os.path.join(folder, t)) > 1000000 for t in temporaries(folder)):
+        unnamed = not args.emulator and any(size > 1000000 for size in unnamed_sizes(run.pid))
+        if unnamed or any(os.path.getsize(os.path.join(folder, t)) > 1000000 for t in temporaries(folder)):
             break
         time.sleep(0.01)
     if run.poll() is not None:
         return ["the job ended before it could be interrupted"]
-    # Natively the tool gets Ctrl+C's signal; Wine's process is killed outright.
-    os.killpg(run.pid, signal.SIGKILL if args.emulator else signal.SIGINT)
+    os.killpg(run.pid, signal_number)
     run.wait()
+    name = signal.Signals(signal_number).name
     failures = []
     with open(target, "rb") as f:
         if f.read() != OLD_JOB:
-            failures.append("an interrupted job changed the file it was to replace")
+            failures.append(f"a job interrupted by {name} changed the file it was to replace")
     left = temporaries(folder)
-    if not args.emulator and left:
-        failures.append(f"an interrupted job left {left}")
-    for name in left:
-        os.remove(os.path.join(folder, name))
+    if left and (signal_number == signal.SIGINT or unnamed):
+        failures.append(f"a job interrupted by {name} left {left}")
+    code, _, err = oracle.run(args, ["job", "--csv", "rows.csv", "--rows", "0:1", "--out", "next.zpl"], cwd=folder)
+    if code != 0:
+        failures.append(f"the job after one interrupted by {name} failed: {err.decode(errors='replace')}")
+    if temporaries(folder):
+        failures.append(f"the job after one interrupted by {name} left {temporaries(folder)}")
     return failures
 
 
@@ -116,8 +137,10 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         with open(os.path.join(folder, "rows.csv"), "w") as f:
             f.write("Name,Price,Barcode\n" + "".join(f"Tea blend {i},$3.{i % 100:02d},TEA-{i:05d}\n" for i in range(600)))
-        failures = check_interrupted(args, folder) + check_concurrent(args, folder) + check_failed_write(args, folder)
-    oracle.finish(failures, 3)
+        kills = [signal.SIGKILL] if args.emulator else [signal.SIGINT, signal.SIGKILL]
+        failures = [f for kill in kills for f in check_interrupted(args, folder, kill)]
+        failures += check_concurrent(args, folder) + check_failed_write(args, folder)
+    oracle.finish(failures, len(kills) + 2)
 
 
 if __name__ == "__main__":

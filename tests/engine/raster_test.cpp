@@ -198,7 +198,8 @@ TEST(Engine, MessagesShowControlCharactersEscaped)
         const char* text;
         const char* shown;
     } cases[] = {
-        {"Caf\xC3\xA9 \xE8\x8C\xB6 \xF0\x9F\x8D\xB5, C:\\shop\\x.csv", "Caf\xC3\xA9 \xE8\x8C\xB6 \xF0\x9F\x8D\xB5, C:\\shop\\x.csv"},
+        {"Caf\xC3\xA9 \xE8\x8C\xB6 \xF0\x9F\x8D\xB5, C:\\shop\\x.csv",
+         "Caf\xC3\xA9 \xE8\x8C\xB6 \xF0\x9F\x8D\xB5, C:\\shop\\x.csv"},
         {"a\nb\r\tc", "a\\nb\\r\\tc"},
         {"\x1B]0;owned\x07\x1B[2J\x7F\x01", "\\x1b]0;owned\\x07\\x1b[2J\\x7f\\x01"},
         {"\xC2\x85\xC2\x9B\xC2\x9F\xC2\xA0", "\\u0085\\u009b\\u009f\xC2\xA0"},  // C1 controls; no-break space
@@ -217,7 +218,9 @@ TEST(Engine, MessagesShowControlCharactersEscaped)
         const char* text;
         size_t size;
         const char* shown;
-    } cuts[] = {{"a\nb", 4, "a\\n"}, {"a\nb", 3, "a"}, {"\xC3\xA9", 2, ""}, {"\xC3\xA9", 3, "\xC3\xA9"}, {"\x1B", 4, ""}};
+    } cuts[] = {
+        {"a\nb", 4, "a\\n"}, {"a\nb", 3, "a"}, {"\xC3\xA9", 2, ""}, {"\xC3\xA9", 3, "\xC3\xA9"}, {"\x1B", 4, ""},
+    };
     for (const auto& c : cuts) {
         char out[16];
         memset(out, 'x', sizeof out);

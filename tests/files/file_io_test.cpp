@@ -76,8 +76,8 @@ unsigned long ended_process_id()
     STARTUPINFOW start = {};
     start.cb = sizeof start;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &start, &process))
-        return 0;
+    const DWORD flags = CREATE_NO_WINDOW;
+    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, flags, nullptr, nullptr, &start, &process)) return 0;
     WaitForSingleObject(process.hProcess, INFINITE);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

@@ -28,9 +28,12 @@ size_t folder_length(const char* path)
 // The path's folder ending in its separator, "./" for a bare name (heap); NULL without memory.
 char* folder_of(const char* path)
 {
-    size_t n = folder_length(path);
-    char* folder = (char*)malloc(n > 0 ? n + 1 : 3);
-    if (folder) snprintf(folder, n > 0 ? n + 1 : 3, "%.*s", n > 0 ? (int)n : 2, n > 0 ? path : "./");
+    const size_t n = folder_length(path);
+    const size_t length = n > 0 ? n : 2;
+    char* folder = (char*)malloc(length + 1);
+    if (!folder) return nullptr;
+    memcpy(folder, n > 0 ? path : "./", length);
+    folder[length] = '\0';
     return folder;
 }
 
@@ -129,12 +132,13 @@ bool file_begin_temporary(file_writing* w, char* target, int mode)
 bool file_write_end(file_writing* w, bool complete)
 {
     int reason = errno;
-    // An unnamed temporary is named only now, while it is still open.
-    bool named = !complete || !w->target || w->temporary;
-    if (!named) named = (w->temporary = claim_temporary(w->target, [&](const char* path) {
-                             return file_link_unnamed(w->f, path);
-                         })) != nullptr;
-    if (!named) reason = errno;
+    // An unnamed temporary gets its name only now, while it is still open.
+    bool named = true;
+    if (complete && w->target && !w->temporary) {
+        w->temporary = claim_temporary(w->target, [&](const char* path) { return file_link_unnamed(w->f, path); });
+        named = w->temporary != nullptr;
+        if (!named) reason = errno;
+    }
     bool closed = fclose(w->f) == 0;
     if (!closed) reason = errno;
     bool done = complete && named && closed;

@@ -31,9 +31,11 @@ void app_copy_text(char* field, size_t capacity, const char* text)
 [[gnu::format(ENGINE_PRINTF, 3, 0)]] static void status_format(app_state* state, uint32_t kind, const char* format,
                                                             va_list args)
 {
-    int n = vsnprintf(state->status_text, sizeof state->status_text, format, args);
-    if (n >= (int)sizeof state->status_text)
-        state->status_text[whole_characters(state->status_text, sizeof state->status_text - 1)] = '\0';
+    // Escaping never shortens a text, so the cut before it loses nothing the line could show.
+    char text[sizeof state->status_text];
+    int n = vsnprintf(text, sizeof text, format, args);
+    if (n >= (int)sizeof text) text[whole_characters(text, sizeof text - 1)] = '\0';
+    engine_message_escape(state->status_text, sizeof state->status_text, text);
     state->status_kind = kind;
     state->status_from_preview = 0;
 }

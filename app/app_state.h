@@ -74,7 +74,8 @@ struct app_state {
 
 // --- The status line ---
 
-// Formats into the status line (cut at a whole character to fit) and sets its kind.
+// Formats into the status line (cut at a whole character to fit) and sets its kind. Control
+// characters, which a spreadsheet may hold, are shown escaped (engine_message_escape).
 [[gnu::format(ENGINE_PRINTF, 3, 4)]] void app_status_set(app_state* state, uint32_t kind, const char* format, ...);
 
 // The same as an error.

@@ -76,7 +76,7 @@ bool printer_takes(const cli_options& o, const label_model& model, uint32_t lang
     bool wider_media = lang == PRINTER_LANG_BROTHER_QL && options.line_bytes < BROTHER_QL_MAX_LINE_BYTES &&
                        job_check(lang, &model, &longest, nullptr, 0) == ERR_OK;
     const char* hint = wider_media ? "; --media with a width above 102 mm gives 162-byte lines" : "";
-    if (indent) printf("%s%s: %s%s\n", indent, printer_lang_name(lang), msg, hint);
+    if (indent) cli_line(stdout, indent, "%s: %s%s", printer_lang_name(lang), msg, hint);
     else cli_error("%s: %s%s", printer_lang_name(lang), msg, hint);
     return false;
 }
@@ -116,7 +116,7 @@ bool check_quantities(const cli_options& o, const csv_table& table)
     int32_t skipped = 0, printed_once = 0;
     int32_t total = quantity_job_total(&table, 0, table.rows, &job, msg, sizeof msg, &skipped, &printed_once);
     if (total < 0) {
-        printf("  quantity: %s\n", msg);
+        cli_line(stdout, "  quantity: ", "%s", msg);
         return false;
     }
     printf("  quantity: %d labels from %d rows", total, table.rows);
@@ -128,14 +128,14 @@ bool check_quantities(const cli_options& o, const csv_table& table)
 
 int check(const cli_options& o, const csv_table& table, const label_model& model, uint32_t lang)
 {
-    printf("%s: %d columns, %d rows\n", o.csv, table.columns, table.rows);
+    cli_line(stdout, "", "%s: %d columns, %d rows", o.csv, table.columns, table.rows);
     for (int32_t i = 0; i < model.element_count; i++) {
         const label_element& e = model.elements[i];
         const char* kind = e.kind == LABEL_BARCODE ? "barcode" : "text";
         if (e.column >= 0)
-            printf("  %-8s <- column %s\n", kind, table.header[e.column]);
+            cli_line(stdout, "  ", "%-8s <- column %s", kind, table.header[e.column]);
         else
-            printf("  %-8s literal \"%s\"\n", kind, e.text);
+            cli_line(stdout, "  ", "%-8s literal \"%s\"", kind, e.text);
     }
     int failures = printer_takes(o, model, lang, "  ") ? 0 : 1;
     for (int32_t row = 0; row < table.rows; row++) {
@@ -231,7 +231,7 @@ int print(const cli_options& o, const csv_table& table, const label_model& model
     }
     printf("sent %d labels (%zu bytes of %s) to %s\n", labels, length, printer_lang_name(lang), o.queue);
     if (spool_queue_paused(o.queue))
-        fprintf(stderr, "note: %s is paused: the job waits there until the queue is resumed\n", o.queue);
+        cli_line(stderr, "note: ", "%s is paused: the job waits there until the queue is resumed", o.queue);
     return CLI_OK;
 }
 

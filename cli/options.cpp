@@ -42,13 +42,39 @@ void cli_print_usage(FILE* out)
           out);
 }
 
+[[gnu::format(ENGINE_PRINTF, 3, 0)]] static void print_line(FILE* out, const char* prefix, const char* fmt,
+                                                           va_list args)
+{
+    va_list measure;
+    va_copy(measure, args);
+    const int n = vsnprintf(nullptr, 0, fmt, measure);
+    va_end(measure);
+    const size_t text_size = n > 0 ? (size_t)n + 1 : 1, shown_size = 4 * text_size;
+    char* text = (char*)malloc(text_size + shown_size);
+    if (!text) {
+        fprintf(out, "%sout of memory\n", prefix);
+        return;
+    }
+    text[0] = '\0';
+    vsnprintf(text, text_size, fmt, args);
+    engine_message_escape(text + text_size, shown_size, text);
+    fprintf(out, "%s%s\n", prefix, text + text_size);
+    free(text);
+}
+
+void cli_line(FILE* out, const char* prefix, const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    print_line(out, prefix, fmt, args);
+    va_end(args);
+}
+
 void cli_error(const char* fmt, ...)
 {
     va_list args;
     va_start(args, fmt);
-    fputs("tagmoor: ", stderr);
-    vfprintf(stderr, fmt, args);
-    fputc('\n', stderr);
+    print_line(stderr, "tagmoor: ", fmt, args);
     va_end(args);
 }
 

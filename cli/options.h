@@ -42,7 +42,12 @@ struct cli_options {
 // The usage text, every line ended by a line feed.
 void cli_print_usage(FILE* out);
 
-// One error line on the error stream: "tagmoor: ", the message and a line feed.
+// One line on `out`: the prefix, the message and a line feed. The message may quote the
+// spreadsheet or the command line, so its control characters are shown escaped
+// (engine_message_escape) and it stays one line that cannot drive the terminal.
+[[gnu::format(ENGINE_PRINTF, 3, 4)]] void cli_line(FILE* out, const char* prefix, const char* fmt, ...);
+
+// One error line on the error stream: "tagmoor: " and the message, as cli_line writes them.
 [[gnu::format(ENGINE_PRINTF, 1, 2)]] void cli_error(const char* fmt, ...);
 
 // Reads the words from argv[2] on into the record (defaults first). 0 for an unknown option, an

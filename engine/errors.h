@@ -34,3 +34,10 @@ void engine_message_clear(char* msg, size_t msg_size);
 // Writes one printf-style message into a caller's buffer, cut to its size.
 // Does nothing without a buffer or with size 0.
 [[gnu::format(ENGINE_PRINTF, 3, 4)]] void engine_message(char* msg, size_t msg_size, const char* fmt, ...);
+
+// Copies a message for showing into out, with its control characters escaped ("\n", "\t",
+// "\x1b", "\u009b") and bytes that are not UTF-8 as "\xNN", so that text from a spreadsheet
+// keeps a message on its one line and cannot drive the user's terminal. The copy is cut to
+// out_size at a whole character or escape; an escape takes at most 4 bytes a byte of text.
+// Returns the bytes written; does nothing without a buffer or with size 0.
+size_t engine_message_escape(char* out, size_t out_size, const char* text);

@@ -1,6 +1,8 @@
-// The writing steps every build shares: temporaries named beside their targets, and the
-// replacing or removing that ends them.
+// The writing steps every build shares: temporaries named beside their targets, the replacing
+// or removing that ends them, and clearing away those of processes that died.
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,20 +11,97 @@
 
 namespace {
 
+const char temporary_prefix[] = ".tagmoor-";
+
+// The length of the path's folder part, its last separator included; 0 for a bare name.
+size_t folder_length(const char* path)
+{
+    size_t n = strlen(path);
+#ifdef _WIN32
+    while (n > 0 && !strchr("/\\:", path[n - 1])) n--;
+#else
+    while (n > 0 && path[n - 1] != '/') n--;
+#endif
+    return n;
+}
+
+// The path's folder ending in its separator, "./" for a bare name (heap); NULL without memory.
+char* folder_of(const char* path)
+{
+    const size_t n = folder_length(path);
+    const size_t length = n > 0 ? n : 2;
+    char* folder = (char*)malloc(length + 1);
+    if (!folder) return nullptr;
+    memcpy(folder, n > 0 ? path : "./", length);
+    folder[length] = '\0';
+    return folder;
+}
+
 // A path in the target's folder for the attempt-th temporary of this process: hidden, short
 // whatever the target's name is, and different for every process and attempt.
 char* temporary_path(const char* target, unsigned attempt)
 {
-    size_t folder = strlen(target);
-#ifdef _WIN32
-    while (folder > 0 && !strchr("/\\:", target[folder - 1])) folder--;
-#else
-    while (folder > 0 && target[folder - 1] != '/') folder--;
-#endif
+    const size_t folder = folder_length(target);
     const size_t room = folder + 48;
     char* name = (char*)malloc(room);
-    if (name) snprintf(name, room, "%.*s.tagmoor-%lu-%u.tmp", (int)folder, target, file_process_id(), attempt);
+    if (name)
+        snprintf(name, room, "%.*s%s%lu-%u.tmp", (int)folder, target, temporary_prefix, file_process_id(), attempt);
     return name;
+}
+
+// The first temporary name beside target that make(path) can take (it fails with EEXIST for a
+// taken one), on the heap; NULL with errno set.
+template <class Make>
+char* claim_temporary(const char* target, Make make)
+{
+    errno = ENOMEM;
+    for (unsigned attempt = 0; attempt < 100; attempt++) {
+        char* path = temporary_path(target, attempt);
+        if (!path) return nullptr;
+        if (make(path)) return path;
+        int reason = errno;
+        free(path);
+        if (reason != EEXIST) {
+            errno = reason;
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+// The decimal number at *p, at most ten digits, moving p past it; false without digits.
+bool read_digits(const char** p, uint64_t* value)
+{
+    const char* start = *p;
+    for (*value = 0; **p >= '0' && **p <= '9' && *p - start < 10; ++*p) *value = *value * 10 + (uint64_t)(**p - '0');
+    return *p > start && !(**p >= '0' && **p <= '9');
+}
+
+// A name that temporary_path makes, and the id of the process that made it.
+bool temporary_owner(const char* name, unsigned long* id)
+{
+    if (strncmp(name, temporary_prefix, sizeof temporary_prefix - 1) != 0) return false;
+    const char* p = name + sizeof temporary_prefix - 1;
+    uint64_t process = 0, attempt = 0;
+    if (!read_digits(&p, &process) || *p++ != '-' || !read_digits(&p, &attempt) || strcmp(p, ".tmp") != 0)
+        return false;
+    if (process > ULONG_MAX) return false;
+    *id = (unsigned long)process;
+    return true;
+}
+
+// Removes a temporary whose process has ended: it was killed before it could.
+void remove_if_orphaned(const char* name, void* folder)
+{
+    unsigned long id = 0;
+    if (!temporary_owner(name, &id) || file_process_running(id)) return;
+    const size_t room = strlen((const char*)folder) + strlen(name) + 1;
+    char* path = (char*)malloc(room);
+    if (path) {
+        snprintf(path, room, "%s%s", (const char*)folder, name);
+        file_remove(path);
+    }
+    free(path);
 }
 
 }  // namespace
@@ -31,17 +110,19 @@ bool file_begin_temporary(file_writing* w, char* target, int mode)
 {
     *w = {};
     w->target = target;
+    char* folder = target ? folder_of(target) : nullptr;
     errno = ENOMEM;
-    for (unsigned attempt = 0; target && attempt < 100; attempt++) {
-        w->temporary = temporary_path(target, attempt);
-        if (!w->temporary) break;
-        w->f = file_create_new(w->temporary, mode);
-        if (w->f) return true;
-        free(w->temporary);
-        w->temporary = nullptr;
-        if (errno != EEXIST) break;
+    if (folder) {
+        file_each_name(folder, temporary_prefix, remove_if_orphaned, folder);
+        w->f = file_create_unnamed(folder, mode);
+        if (!w->f)
+            w->temporary = claim_temporary(target, [&](const char* path) {
+                return (w->f = file_create_new(path, mode)) != nullptr;
+            });
     }
     int reason = errno;
+    free(folder);
+    if (w->f) return true;
     free(target);
     *w = {};
     errno = reason;
@@ -51,9 +132,16 @@ bool file_begin_temporary(file_writing* w, char* target, int mode)
 bool file_write_end(file_writing* w, bool complete)
 {
     int reason = errno;
+    // An unnamed temporary gets its name only now, while it is still open.
+    bool named = true;
+    if (complete && w->target && !w->temporary) {
+        w->temporary = claim_temporary(w->target, [&](const char* path) { return file_link_unnamed(w->f, path); });
+        named = w->temporary != nullptr;
+        if (!named) reason = errno;
+    }
     bool closed = fclose(w->f) == 0;
     if (!closed) reason = errno;
-    bool done = complete && closed;
+    bool done = complete && named && closed;
     if (w->temporary) {
         if (done && !file_move_over(w->temporary, w->target)) {
             reason = errno;

@@ -14,13 +14,14 @@ enum file_read_status {
     FILE_READ_NOT_REGULAR = 3,  // a device, a pipe or a socket
 };
 
-// A file being written under a temporary name beside its target, so that the target is only
-// ever replaced by a complete file. Devices and pipes cannot be replaced: they are written
-// directly.
+// A file being written as a temporary beside its target, so that the target is only ever
+// replaced by a complete file. Where the system has files without a name, the temporary gets
+// its name only once complete, so that a process killed before leaves nothing behind. Devices
+// and pipes cannot be replaced: they are written directly.
 struct file_writing {
     FILE* f;          // where the bytes go
     char* target;     // the file the temporary replaces, links followed (heap); NULL when direct
-    char* temporary;  // the temporary's path (heap); NULL when the target is written directly
+    char* temporary;  // the temporary's path (heap); NULL when direct or while it has no name
 };
 
 // --- Opening and naming ---
@@ -48,7 +49,8 @@ file_read_status file_open_read(const char* path, FILE** f);
 
 // Starts writing `path`: a new or regular file gets a temporary file beside it (same folder,
 // created afresh, with the permissions the target would get), a device or pipe is opened
-// directly. false with errno set when neither can be opened (a folder gives EISDIR).
+// directly. false with errno set when neither can be opened (a folder gives EISDIR). The
+// temporaries left in that folder by processes that no longer run are removed first.
 bool file_write_begin(file_writing* w, const char* path);
 
 // Ends the writing and closes the file. When `complete` and the close succeed, the temporary

@@ -12,13 +12,28 @@
 // NULL with errno set (EEXIST when the name is taken).
 FILE* file_create_new(const char* path, int mode);
 
-// Forgets the file that file_create_new remembered.
+// Opens a file without a name in `folder` (a path ending in its separator) for writing bytes;
+// mode as for file_create_new. NULL where the system or the file system has no such files.
+FILE* file_create_unnamed(const char* folder, int mode);
+
+// Gives the file of file_create_unnamed its name, which must not exist yet, and remembers it
+// for file_write_interrupted. false with errno set (EEXIST when the name is taken).
+bool file_link_unnamed(FILE* f, const char* path);
+
+// Forgets the file that file_create_new or file_link_unnamed remembered.
 void file_forget_pending();
 
 // Moves a file over another in one step; false with errno set.
 bool file_move_over(const char* from, const char* to);
 
 unsigned long file_process_id();
+
+// false once the process with this id has ended; true while it runs or cannot be asked.
+bool file_process_running(unsigned long id);
+
+// Calls each(name, user) for every name in `folder` (a path ending in its separator) that
+// begins with prefix.
+void file_each_name(const char* folder, const char* prefix, void (*each)(const char* name, void* user), void* user);
 
 // --- Shared ---
 

@@ -1,11 +1,14 @@
-// Files on systems whose C library takes UTF-8 paths directly. Temporaries are made with
-// O_EXCL and renamed over their targets.
+// Files on systems whose C library takes UTF-8 paths directly. Temporaries are made without a
+// name where the file system allows (O_TMPFILE) and linked to one when complete, else with
+// O_EXCL; either is renamed over its target.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -18,18 +21,28 @@ namespace {
 char pending_path[4096];
 volatile sig_atomic_t pending = 0;
 
+void remember_pending(const char* path)
+{
+    size_t n = strlen(path);
+    if (n >= sizeof pending_path) return;
+    pending = 0;
+    memcpy(pending_path, path, n + 1);
+    pending = 1;
+}
+
+// The name by which an open file can be linked, though it has none of its own.
+void fd_link_path(int fd, char* link, size_t size)
+{
+    snprintf(link, size, "/proc/self/fd/%d", fd);
+}
+
 }  // namespace
 
 FILE* file_create_new(const char* path, int mode)
 {
     int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
-    size_t n = strlen(path);
-    if (n < sizeof pending_path) {
-        pending = 0;
-        memcpy(pending_path, path, n + 1);
-        pending = 1;
-    }
+    remember_pending(path);
     // A replaced file keeps its permissions; a new one gets those the umask leaves.
     if (mode >= 0) fchmod(fd, (mode_t)mode);
     FILE* f = fdopen(fd, "wb");
@@ -40,6 +53,39 @@ FILE* file_create_new(const char* path, int mode)
     pending = 0;
     errno = reason;
     return nullptr;
+}
+
+FILE* file_create_unnamed(const char* folder, int mode)
+{
+#ifdef O_TMPFILE
+    int fd = open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    // Linking it later goes through /proc, which not every system mounts.
+    char link[64];
+    fd_link_path(fd, link, sizeof link);
+    if (access(link, F_OK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    if (mode >= 0) fchmod(fd, (mode_t)mode);
+    FILE* f = fdopen(fd, "wb");
+    if (!f) close(fd);
+    return f;
+#else
+    (void)folder;
+    (void)mode;
+    return nullptr;
+#endif
+}
+
+bool file_link_unnamed(FILE* f, const char* path)
+{
+    if (fflush(f) != 0) return false;
+    char link[64];
+    fd_link_path(fileno(f), link, sizeof link);
+    if (linkat(AT_FDCWD, link, AT_FDCWD, path, AT_SYMLINK_FOLLOW) != 0) return false;
+    remember_pending(path);
+    return true;
 }
 
 void file_forget_pending()
@@ -55,6 +101,23 @@ bool file_move_over(const char* from, const char* to)
 unsigned long file_process_id()
 {
     return (unsigned long)getpid();
+}
+
+bool file_process_running(unsigned long id)
+{
+    // An id no process can have is left to whoever made it.
+    if (id == 0 || id > (unsigned long)INT_MAX) return true;
+    return kill((pid_t)id, 0) == 0 || errno != ESRCH;
+}
+
+void file_each_name(const char* folder, const char* prefix, void (*each)(const char* name, void* user), void* user)
+{
+    DIR* d = opendir(folder);
+    if (!d) return;
+    const size_t n = strlen(prefix);
+    while (const dirent* e = readdir(d))
+        if (strncmp(e->d_name, prefix, n) == 0) each(e->d_name, user);
+    closedir(d);
 }
 
 void file_write_interrupted()

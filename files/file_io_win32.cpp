@@ -1,5 +1,6 @@
 // Files on Windows: UTF-8 paths become UTF-16 for the wide calls. Temporaries are created with
-// CREATE_NEW and moved over their targets with a replacing move.
+// CREATE_NEW and moved over their targets with a replacing move; a file always has a name here,
+// so those of killed processes are cleared away by the writings after them.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -121,6 +122,17 @@ FILE* file_create_new(const char* path, int)
     return nullptr;
 }
 
+FILE* file_create_unnamed(const char*, int)
+{
+    return nullptr;
+}
+
+bool file_link_unnamed(FILE*, const char*)
+{
+    errno = ENOSYS;
+    return false;
+}
+
 void file_forget_pending()
 {
     InterlockedExchange(&pending, 0);
@@ -140,6 +152,35 @@ bool file_move_over(const char* from, const char* to)
 unsigned long file_process_id()
 {
     return GetCurrentProcessId();
+}
+
+bool file_process_running(unsigned long id)
+{
+    HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)id);
+    // Another user's process may not be opened, but it runs.
+    if (!h) return GetLastError() != ERROR_INVALID_PARAMETER;
+    // An ended process lives on as an object while anyone holds it open.
+    bool running = WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+    CloseHandle(h);
+    return running;
+}
+
+void file_each_name(const char* folder, const char* prefix, void (*each)(const char* name, void* user), void* user)
+{
+    const size_t room = strlen(folder) + strlen(prefix) + 2;
+    char* pattern = (char*)malloc(room);
+    if (pattern) snprintf(pattern, room, "%s%s*", folder, prefix);
+    wchar_t* wide = pattern ? wide_from_utf8(pattern) : nullptr;
+    free(pattern);
+    WIN32_FIND_DATAW found;
+    HANDLE h = wide ? FindFirstFileW(wide, &found) : INVALID_HANDLE_VALUE;
+    free(wide);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found)) {
+        char* name = utf8_from_wide(found.cFileName);
+        if (name) each(name, user);
+        free(name);
+    }
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
 
 void file_write_interrupted()

@@ -68,6 +68,9 @@ TEST(AppPrint, WhatStopsAPrint)
         {"all quantities 0", "Name,Qty\nA,0\nB,0\n", "2x1", "zebra-zd230", 1, "There is nothing to print."},
         {"over the limit", over, "2x1", "zebra-zd230", 1,
          "this job would print 5500 labels; 5000 is the limit - split it with --rows FIRST:COUNT"},
+        // The status line is one line, whatever the cell holds.
+        {"a quantity of control characters", "Name,Qty\nA,\"2\n\x1b[2J\"\n", "2x1", "zebra-zd230", 1,
+         "data row 1: quantity \"2\\n\\x1b[2J\" is not a number"},
     };
     for (const auto& c : cases) {
         app_fixture f({"--size", c.size, "--print-sheet"});

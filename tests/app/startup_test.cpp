@@ -146,7 +146,7 @@ TEST(AppCommandLine, RowIsHeldWithinTheTable)
     const struct {
         const char* value;
         int32_t row;
-    } cases[] = {{"0", 0}, {"5", 5}, {"19", 19}, {"20", 19}, {"99", 19}, {"99999999999", 19}, {"-4", 0}};
+    } cases[] = {{"0", 0}, {"1", 1}, {"5", 5}, {"19", 19}, {"20", 19}, {"99", 19}, {"99999999999", 19}, {"-4", 0}};
     for (const auto& c : cases) {
         app_fixture f({"--row", c.value});
         EXPECT_EQ(f.state->row, c.row) << c.value;

@@ -87,7 +87,9 @@ def err(line):
 
 
 # The folder every command runs in: shop.csv and qty.csv are the committed samples, bad.csv has
-# a row the font cannot show and one that EAN-13 cannot carry, with a quantity of 2.5.
+# a row the font cannot show and one that EAN-13 cannot carry, with a quantity of 2.5; ctl.csv
+# has a header with a line feed and a terminal's colour command, and a quantity that clears the
+# screen.
 FIXTURES = {
     "bad.csv": "Name,Price,Barcode,Quantity\nCaf\u00e9 Cr\u00e8me,$3.00,5901234120111,2\nTea,$1.00,12345,2.5\n".encode(),
     "empty.csv": b"",
@@ -95,6 +97,7 @@ FIXTURES = {
     "utf16.txt": "\ufeffName\tPrice\tBarcode\r\nSencha\t4.50\t4006381333931\r\n".encode("utf-16-le"),
     "nocode.csv": b"Item,Cost\nGreen tea,4.50\n",
     "long.csv": b"Name,Barcode\nTea,ABCDEFGHIJKLM\n",
+    "ctl.csv": b'Name,Price,"Code\n\x1b[31m",Qty\nTea,4.50,123,"2\x1b[2J"\n',
     os.path.join("donn\u00e9es", "prix.csv"): None,  # a copy of the sample
 }
 
@@ -290,6 +293,15 @@ CASES = [
      err("zpl: out of range")),
     ("preview --csv long.csv --size 1x2 --printer zebra-zd421-300 --layout barcode --out z.png", 3, "",
      err("cannot render this row: out of range")),
+
+    # Spreadsheet text in messages keeps them on their lines and away from the terminal.
+    ("job --csv ctl.csv --layout barcode --out c.zpl", 3, "",
+     err(r'no column of ctl.csv holds the barcode; its headers are "Name", "Price", "Code\n\x1b[31m", "Qty"')),
+    ("job --csv ctl.csv --quantity-column Qty --out q.zpl", 3, "",
+     err(r'data row 1: quantity "2\x1b[2J" is not a number')),
+    ("check --csv ctl.csv --layout barcode --quantity-column Qty", 3,
+     "ctl.csv: 4 columns, 1 rows\n  text     <- column Name\n  barcode  literal \"{Barcode}\"\n"
+     + r'  quantity: data row 1: quantity "2\x1b[2J" is not a number' + "\n1 of 1 rows cannot print as laid out\n", ""),
 
     # barcode.
     ("barcode", 2, "", err("barcode needs a value")),

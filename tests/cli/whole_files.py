@@ -1,11 +1,14 @@
 """Job files are replaced whole or not at all. A job interrupted while it is written leaves the
-old file as it was (natively Ctrl+C's signal, which also takes the temporary file with it; under
-Wine the process is killed, which leaves the temporary but never a cut job in the file's place);
-two runs writing one file at once leave one of the two jobs whole; a write that fails (here
-under a file-size limit) leaves the old file and says why."""
+old file as it was: Ctrl+C's signal takes the temporary file with it, a kill natively leaves
+nothing where the file system has unnamed files, and any temporary a killed run leaves is cleared
+away by the next job written into its folder. Two runs writing one file at once leave one of the
+two jobs whole; a write that fails (here under a file-size limit) leaves the old file and says
+why."""
 import os
+import re
 import resource
 import signal
+import stat
 import subprocess
 import sys
 import tempfile
@@ -36,7 +39,21 @@ def reference(args, folder, words, name):
         return f.read()
 
 
-def check_interrupted(args, folder):
+def unnamed_sizes(pid):
+    """The sizes of the regular files without a name that a native process holds open."""
+    sizes = []
+    folder = f"/proc/{pid}/fd"
+    for fd in os.listdir(folder) if os.path.isdir(folder) else []:
+        try:
+            st = os.stat(os.path.join(folder, fd))
+        except OSError:
+            continue
+        if stat.S_ISREG(st.st_mode) and st.st_nlink == 0:
+            sizes.append(st.st_size)
+    return sizes
+
+
+def check_interrupted(args, folder, signal_number):
     target = os.path.join(folder, "job.tspl")
     with open(target, "wb") as f:
         f.write(OLD_JOB)
@@ -45,24 +62,29 @@ def check_interrupted(args, folder):
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     # Once the temporary holds some of the job, the run is in the middle of writing it.
     deadline = time.monotonic() + 120
+    unnamed = False
     while time.monotonic() < deadline and run.poll() is None:
-        if any(os.path.getsize(os.path.join(folder, t)) > 1000000 for t in temporaries(folder)):
+        unnamed = not args.emulator and any(size > 1000000 for size in unnamed_sizes(run.pid))
+        if unnamed or any(os.path.getsize(os.path.join(folder, t)) > 1000000 for t in temporaries(folder)):
             break
         time.sleep(0.01)
     if run.poll() is not None:
         return ["the job ended before it could be interrupted"]
-    # Natively the tool gets Ctrl+C's signal; Wine's process is killed outright.
-    os.killpg(run.pid, signal.SIGKILL if args.emulator else signal.SIGINT)
+    os.killpg(run.pid, signal_number)
     run.wait()
+    name = signal.Signals(signal_number).name
     failures = []
     with open(target, "rb") as f:
         if f.read() != OLD_JOB:
-            failures.append("an interrupted job changed the file it was to replace")
+            failures.append(f"a job interrupted by {name} changed the file it was to replace")
     left = temporaries(folder)
-    if not args.emulator and left:
-        failures.append(f"an interrupted job left {left}")
-    for name in left:
-        os.remove(os.path.join(folder, name))
+    if left and (signal_number == signal.SIGINT or unnamed):
+        failures.append(f"a job interrupted by {name} left {left}")
+    code, _, err = oracle.run(args, ["job", "--csv", "rows.csv", "--rows", "0:1", "--out", "next.zpl"], cwd=folder)
+    if code != 0:
+        failures.append(f"the job after one interrupted by {name} failed: {err.decode(errors='replace')}")
+    if temporaries(folder):
+        failures.append(f"the job after one interrupted by {name} left {temporaries(folder)}")
     return failures
 
 
@@ -82,9 +104,13 @@ def check_concurrent(args, folder):
     return failures
 
 
-def limit_file_size():
-    resource.setrlimit(resource.RLIMIT_FSIZE, (1 << 20, 1 << 20))
-    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+def limit_file_size(emulator):
+    """Natively the limit's signal keeps its default action, which ends a program that does not
+    ignore it; Windows has no such signal, so Wine's process is spared it."""
+    def limit():
+        resource.setrlimit(resource.RLIMIT_FSIZE, (1 << 20, 1 << 20))
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN if emulator else signal.SIG_DFL)
+    return limit
 
 
 def check_failed_write(args, folder):
@@ -92,10 +118,11 @@ def check_failed_write(args, folder):
     with open(target, "wb") as f:
         f.write(OLD_JOB)
     done = subprocess.run(command(args, ["job"] + BIG + ["--out", "job.tspl"]), cwd=folder, capture_output=True,
-                          env=dict(os.environ, LC_ALL="C.UTF-8"), preexec_fn=limit_file_size)
+                          env=dict(os.environ, LC_ALL="C.UTF-8"), preexec_fn=limit_file_size(args.emulator))
     err = done.stderr.decode(errors="replace").replace("\r\n", "\n")
+    reason = r".+" if args.emulator else "File too large"
     failures = []
-    if done.returncode != 2 or not err.startswith("tagmoor: cannot write job.tspl: "):
+    if done.returncode != 2 or not re.fullmatch(f"tagmoor: cannot write job\\.tspl: {reason}\n", err):
         failures.append(f"a write past the size limit gave {done.returncode}: {err!r}")
     with open(target, "rb") as f:
         if f.read() != OLD_JOB:
@@ -110,8 +137,10 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         with open(os.path.join(folder, "rows.csv"), "w") as f:
             f.write("Name,Price,Barcode\n" + "".join(f"Tea blend {i},$3.{i % 100:02d},TEA-{i:05d}\n" for i in range(600)))
-        failures = check_interrupted(args, folder) + check_concurrent(args, folder) + check_failed_write(args, folder)
-    oracle.finish(failures, 3)
+        kills = [signal.SIGKILL] if args.emulator else [signal.SIGINT, signal.SIGKILL]
+        failures = [f for kill in kills for f in check_interrupted(args, folder, kill)]
+        failures += check_concurrent(args, folder) + check_failed_write(args, folder)
+    oracle.finish(failures, len(kills) + 2)
 
 
 if __name__ == "__main__":

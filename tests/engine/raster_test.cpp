@@ -189,3 +189,48 @@ TEST(Engine, ErrorTextsAndVersion)
     EXPECT_STREQ(engine_error_text(-1), "unknown");
     EXPECT_STREQ(engine_version(), "0.9.0-beta.3 (2026-11-10, b6c6179)");
 }
+
+// Text a message quotes keeps the message on one line and cannot drive a terminal; what is
+// printable UTF-8, backslashes included, is shown as it is.
+TEST(Engine, MessagesShowControlCharactersEscaped)
+{
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"Caf\xC3\xA9 \xE8\x8C\xB6 \xF0\x9F\x8D\xB5, C:\\shop\\x.csv",
+         "Caf\xC3\xA9 \xE8\x8C\xB6 \xF0\x9F\x8D\xB5, C:\\shop\\x.csv"},
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {"\x1B]0;owned\x07\x1B[2J\x7F\x01", "\\x1b]0;owned\\x07\\x1b[2J\\x7f\\x01"},
+        {"\xC2\x85\xC2\x9B\xC2\x9F\xC2\xA0", "\\u0085\\u009b\\u009f\xC2\xA0"},  // C1 controls; no-break space
+        {"\xE9t\xE9 \x9B", "\\xe9t\\xe9 \\x9b"},                                // Latin-1, a lone CSI byte
+        {"\xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80", "\\xc0\\xaf \\xed\\xa0\\x80 \\xf4\\x90\\x80\\x80"},
+        {"cut \xE8\x8C", "cut \\xe8\\x8c"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        char out[128];
+        EXPECT_EQ(engine_message_escape(out, sizeof out, c.text), strlen(c.shown)) << c.text;
+        EXPECT_STREQ(out, c.shown);
+    }
+    // Cut to the buffer at a whole character or escape.
+    const struct {
+        const char* text;
+        size_t size;
+        const char* shown;
+    } cuts[] = {
+        {"a\nb", 4, "a\\n"}, {"a\nb", 3, "a"}, {"\xC3\xA9", 2, ""}, {"\xC3\xA9", 3, "\xC3\xA9"}, {"\x1B", 4, ""},
+    };
+    for (const auto& c : cuts) {
+        char out[16];
+        memset(out, 'x', sizeof out);
+        EXPECT_EQ(engine_message_escape(out, c.size, c.text), strlen(c.shown));
+        EXPECT_STREQ(out, c.shown) << c.size;
+    }
+    char out[4] = "abc";
+    EXPECT_EQ(engine_message_escape(out, 0, "x"), 0u);
+    EXPECT_STREQ(out, "abc");
+    EXPECT_EQ(engine_message_escape(nullptr, 4, "x"), 0u);
+    EXPECT_EQ(engine_message_escape(out, sizeof out, nullptr), 0u);
+    EXPECT_STREQ(out, "");
+}

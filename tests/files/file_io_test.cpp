@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -12,8 +13,10 @@
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -65,6 +68,42 @@ const char* const null_device =
     "/dev/null";
 #endif
 
+// The id of a process that has run and ended.
+unsigned long ended_process_id()
+{
+#ifdef _WIN32
+    wchar_t command[] = L"cmd.exe /c exit 0";
+    STARTUPINFOW start = {};
+    start.cb = sizeof start;
+    PROCESS_INFORMATION process = {};
+    const DWORD flags = CREATE_NO_WINDOW;
+    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, flags, nullptr, nullptr, &start, &process)) return 0;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return process.dwProcessId;
+#else
+    pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return (unsigned long)child;
+#endif
+}
+
+unsigned long this_process_id()
+{
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return (unsigned long)getpid();
+#endif
+}
+
+std::string temporary_name(unsigned long process, int attempt)
+{
+    return ".tagmoor-" + std::to_string(process) + "-" + std::to_string(attempt) + ".tmp";
+}
+
 }  // namespace
 
 // Until the writing ends, the target holds what it held; a complete writing replaces it, an
@@ -77,7 +116,7 @@ TEST(FileWriting, TargetIsReplacedOnlyByACompleteFile)
     for (bool complete : {false, true}) {
         file_writing w;
         ASSERT_TRUE(file_write_begin(&w, path.c_str()));
-        EXPECT_EQ(names_in(folder).size(), 2u);
+        EXPECT_EQ(names_in(folder).size(), w.temporary ? 2u : 1u);
         ASSERT_GE(fputs("new job", w.f), 0);
         fflush(w.f);
         EXPECT_EQ(contents(path), "old job");
@@ -126,6 +165,36 @@ TEST(FileWriting, InterruptionRemovesTheTemporary)
     free(w.target);
     free(w.temporary);
     file_write_interrupted();  // nothing is pending any more: harmless
+}
+
+// A writer killed before it could remove its temporary leaves it to the next writing in that
+// folder, which removes only the temporaries of processes that have ended.
+TEST(FileWriting, OrphanedTemporariesAreClearedAway)
+{
+    const std::string folder = fresh_folder("orphans");
+    const unsigned long ended = ended_process_id();
+    ASSERT_NE(ended, 0u);
+    const std::string orphans[] = {temporary_name(ended, 0), temporary_name(ended, 7)};
+    const std::string kept[] = {
+        temporary_name(this_process_id(), 42),  // this process may be writing it
+        ".tagmoor-" + std::to_string(ended) + "-0.tmp.bak",
+        ".tagmoor-" + std::to_string(ended) + ".tmp",
+        ".tagmoor--1-0.tmp",
+        ".tagmoor-99999999999999999999-0.tmp",
+        "notes.tmp",
+    };
+    for (const auto& name : orphans) ASSERT_TRUE(scratch_write(folder + "/" + name, "half a job"));
+    for (const auto& name : kept) ASSERT_TRUE(scratch_write(folder + "/" + name, "kept"));
+    file_writing w;
+    ASSERT_TRUE(file_write_begin(&w, (folder + "/job.bin").c_str()));
+    fputs("new job", w.f);
+    ASSERT_TRUE(file_write_end(&w, true));
+    std::vector<std::string> expected(std::begin(kept), std::end(kept));
+    expected.push_back("job.bin");
+    std::vector<std::string> names = names_in(folder);
+    std::sort(expected.begin(), expected.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, expected);
 }
 
 TEST(FileWriting, DevicesAreWrittenDirectlyAndFoldersRefused)
@@ -216,6 +285,30 @@ TEST(FileWriting, KeepsPermissionsAndLinks)
     ASSERT_EQ(lstat(link.c_str(), &lst), 0);
     EXPECT_TRUE(S_ISLNK(lst.st_mode));
     EXPECT_EQ(contents(path), "new");
+}
+
+// Where the file system has unnamed files, a writer killed in the middle leaves no file at all.
+TEST(FileWriting, UnnamedTemporaryDiesWithItsWriter)
+{
+    const std::string folder = fresh_folder("killed");
+    int probe = open(folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0) GTEST_SKIP() << "the scratch folder's file system has no unnamed files";
+    close(probe);
+    const std::string path = folder + "/job.bin";
+    ASSERT_TRUE(scratch_write(path, "old job"));
+    pid_t child = fork();
+    if (child == 0) {
+        file_writing w;
+        if (file_write_begin(&w, path.c_str()) && w.temporary == nullptr && fputs("half a job", w.f) >= 0 &&
+            fflush(w.f) == 0)
+            raise(SIGKILL);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child did not write through an unnamed file";
+    EXPECT_EQ(names_in(folder), std::vector<std::string>{"job.bin"});
+    EXPECT_EQ(contents(path), "old job");
 }
 
 // A write that falls short (here under a file-size limit) reports the failure with the

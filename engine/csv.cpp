@@ -261,62 +261,79 @@ engine_error csv_read_header(csv_reader* rd, csv_table* table, char* msg, size_t
 }
 
 // Reads one record, storing its first `columns` fields into `cells` when given and padding a
-// short one; true when it was blank (one empty field).
+// short one; true when it was blank (one empty field). Without `keep` nothing is written.
+template <bool keep>
 bool csv_read_record(csv_reader* rd, int32_t columns, char** cells)
 {
     csv_ending ending = CSV_NEXT_FIELD;
     bool empty = false;
-    char* field = csv_field<true>(rd, &ending, &empty);
+    char* field = csv_field<keep>(rd, &ending, &empty);
     const bool blank = empty && ending != CSV_NEXT_FIELD;
     if (cells) cells[0] = field;
     int32_t c = 1;
     for (; c < columns && ending == CSV_NEXT_FIELD; c++) {
-        field = csv_field<true>(rd, &ending, &empty);
+        field = csv_field<keep>(rd, &ending, &empty);
         if (cells) cells[c] = field;
     }
     // Fields past the header's are dropped; missing ones are empty.
-    while (ending == CSV_NEXT_FIELD) csv_field<true>(rd, &ending, &empty);
+    while (ending == CSV_NEXT_FIELD) csv_field<keep>(rd, &ending, &empty);
     for (; cells && c < columns; c++) cells[c] = csv_no_text;
     return blank;
 }
 
-// Parses the records after the header into the table's rows, in one pass. A row needs at
-// least one byte, so the cells are reserved for as many rows as bytes are left, within the
-// limit; the pages of the reservation that no row reaches are never touched. A table past the
-// limit gives up its cells and is only counted on, for the message.
-engine_error csv_read_rows(csv_reader* rd, csv_table* table, char* msg, size_t msg_size)
+// Reads the records from the reader's place to the end, into `cells` when given (`keep` then
+// set), with the reader's state in registers; the number of rows (a blank last line is none).
+template <bool keep>
+int64_t csv_read_records(csv_reader* rd, int32_t columns, char** cells)
 {
-    const size_t width = (size_t)table->columns;
-    const size_t room = (size_t)CSV_MAX_CELLS - width, left = (size_t)(rd->end - rd->p);
-    const size_t reserved = left < room / width ? left * width : room;
-    if (reserved > 0 && !(table->cells = (char**)malloc(reserved * sizeof(char*)))) return ERR_NOMEM;
-    // On locals, so that the reader's state stays in registers.
     csv_reader r = *rd;
-    char** cells = table->cells;
     int64_t rows = 0;
     bool blank = false;
-    for (; r.p < r.end; rows++) {
-        if (cells && ((size_t)rows + 1) * width > reserved) {
-            free(cells);
-            cells = nullptr;
-        }
-        blank = csv_read_record(&r, (int32_t)width, cells ? cells + (size_t)rows * width : nullptr);
-    }
+    for (; r.p < r.end; rows++) blank = csv_read_record<keep>(&r, columns, cells ? cells + rows * columns : nullptr);
     *rd = r;
-    table->cells = cells;
-    if (blank) rows--;
-    if (rd->nul) return ERR_FORMAT;
-    if ((rows + 1) * (int64_t)width > (int64_t)CSV_MAX_CELLS) {
-        engine_message(msg, msg_size,
-                       "%lld rows of %d columns with their header are more than the %d cells a table may hold",
-                       (long long)rows, table->columns, (int)CSV_MAX_CELLS);
-        return ERR_RANGE;
+    return blank ? rows - 1 : rows;
+}
+
+// The line ends (CR and LF) from p to the end, 64 bytes at a time.
+size_t csv_count_line_ends(const char* p, const char* end)
+{
+    size_t count = 0;
+    for (; p < end; p += 64)
+        count += (size_t)__builtin_popcountll(csv_equal_bits(p, end, '\n') | csv_equal_bits(p, end, '\r'));
+    return count;
+}
+
+// Parses the records after the header into the table's rows. Every row but the last ends in
+// a line end, so their count bounds the rows; a table that may pass the limit is counted
+// before anything is written, so that it is refused without its cells, and any other is read
+// in one pass into cells for as many rows as the bound allows. The pages of those that no row
+// reaches are never touched, and are handed back.
+engine_error csv_read_rows(csv_reader* rd, csv_table* table, char* msg, size_t msg_size)
+{
+    const int64_t width = table->columns, room = (int64_t)CSV_MAX_CELLS / width - 1;
+    int64_t rows = rd->end - rd->p;  // a row needs at least one byte
+    if (rows > room) rows = (int64_t)csv_count_line_ends(rd->p, rd->end) + 1;
+    if (rows > room) {
+        csv_reader ahead = *rd;
+        rows = csv_read_records<false>(&ahead, table->columns, nullptr);
+        if ((rd->nul = ahead.nul)) return ERR_FORMAT;
+        if (rows > room) {
+            engine_message(msg, msg_size,
+                           "%lld rows of %d columns with their header are more than the %d cells a table may hold",
+                           (long long)rows, table->columns, (int)CSV_MAX_CELLS);
+            return ERR_RANGE;
+        }
+        rows++;  // a blank last line is read into a row before it is dropped
     }
+    if (rows > 0 && !(table->cells = (char**)malloc((size_t)(rows * width) * sizeof(char*)))) return ERR_NOMEM;
+    const int64_t reserved = rows;
+    rows = csv_read_records<true>(rd, table->columns, table->cells);
+    if (rd->nul) return ERR_FORMAT;
     if (rows == 0) {
         free(table->cells);
         table->cells = nullptr;
-    } else if ((size_t)rows * width < reserved) {
-        char** fitted = (char**)realloc(table->cells, (size_t)rows * width * sizeof(char*));
+    } else if (rows < reserved) {
+        char** fitted = (char**)realloc(table->cells, (size_t)(rows * width) * sizeof(char*));
         if (fitted) table->cells = fitted;
     }
     table->rows = (int32_t)rows;

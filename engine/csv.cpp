@@ -1,7 +1,8 @@
 // Delimited-text parsing into csv_table, file reading under the size limits, and lookups.
-// The text is parsed in place in one pass: a field's text stays where it was read and is
-// terminated over the byte that ended it; only a quoted field with a doubled quote is moved up
-// over the quotes it drops. A table is thus its text's block plus one pointer a cell.
+// The text is parsed in place in one pass (a table that may pass the cell limit is counted
+// first): a field's text stays where it was read and is terminated over the byte that ended
+// it; only a quoted field with a doubled quote is moved up over the quotes it drops. A table is
+// thus its text's block plus one pointer a cell.
 #include "csv.h"
 
 #include <cstdint>
@@ -112,7 +113,6 @@ bool csv_is_stop(const csv_reader* rd, char c)
                     csv_equal_bits(at, end, '\n') | csv_equal_bits(at, end, '\0');
     return end - at < 64 ? bits | 1ull << (end - at) : bits;
 }
-
 
 // The first byte at or after the reader's place q that ends a plain field; the end's NUL
 // stops it at last.
@@ -303,16 +303,17 @@ size_t csv_count_line_ends(const char* p, const char* end)
     return count;
 }
 
-// Parses the records after the header into the table's rows. Every row but the last ends in
-// a line end, so their count bounds the rows; a table that may pass the limit is counted
-// before anything is written, so that it is refused without its cells, and any other is read
-// in one pass into cells for as many rows as the bound allows. The pages of those that no row
-// reaches are never touched, and are handed back.
+// Parses the records after the header into the table's rows. A row needs a byte, and every
+// row but the last ends in a line end, so either count bounds the rows. A table that may pass
+// the limit is counted before anything is written, so that it is refused without its cells;
+// any other is read in one pass into cells for as many rows as the bound allows, and the
+// pages of those that no row reaches are never touched and are handed back.
 engine_error csv_read_rows(csv_reader* rd, csv_table* table, char* msg, size_t msg_size)
 {
     const int64_t width = table->columns, room = (int64_t)CSV_MAX_CELLS / width - 1;
-    int64_t rows = rd->end - rd->p;  // a row needs at least one byte
-    if (rows > room) rows = (int64_t)csv_count_line_ends(rd->p, rd->end) + 1;
+    int64_t rows = rd->end - rd->p;
+    // Beyond a few pages of cells the line ends give the closer bound.
+    if (rows * width > 65536) rows = (int64_t)csv_count_line_ends(rd->p, rd->end) + 1;
     if (rows > room) {
         csv_reader ahead = *rd;
         rows = csv_read_records<false>(&ahead, table->columns, nullptr);

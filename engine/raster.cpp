@@ -3,6 +3,7 @@
 #include "raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -138,20 +139,32 @@ static int64_t raster_shift_row(const uint8_t* row, int32_t stride, int64_t x, i
 {
     const int64_t dx0 = x + sx0, dx1 = x + sx1, first = dx0 >> 3, last = (dx1 - 1) >> 3;
     // Destination byte j takes source bits from j * 8 - x: whole source bytes k and k + 1
-    // shifted by r, the same for every byte.
+    // shifted by r, the same for every byte; eight of them at a time where the row has them.
     const int r = (int)((-x) & 7);
     const int64_t k0 = (first * 8 - x) >> 3;
     line[0] = raster_bits_from(row, stride, first * 8 - x);
     int64_t j = first + 1;
-    for (; j < last && k0 + (j - first) + 1 < stride; j++) {
+    for (; j + 8 <= last && k0 + (j - first) + 8 < stride; j += 8) {
         const int64_t k = k0 + (j - first);
-        line[j - first] = (uint8_t)((unsigned)row[k] << r | (unsigned)row[k + 1] >> (8 - r));
+        uint64_t bits;
+        memcpy(&bits, row + k, 8);
+        if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+        bits = bits << r | (uint64_t)(row[k + 8] >> (8 - r));
+        if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+        memcpy(line + (j - first), &bits, 8);
     }
     for (; j <= last; j++) line[j - first] = raster_bits_from(row, stride, j * 8 - x);
     line[0] &= (uint8_t)(0xFF >> (dx0 & 7));
     line[last - first] &= (uint8_t)(0xFF << (7 - ((dx1 - 1) & 7)));
-    uint8_t any = 0;
-    for (int64_t i = 0; i <= last - first; i++) any |= line[i];
+    const int64_t bytes = last - first + 1;
+    uint64_t any = 0;
+    int64_t i = 0;
+    for (; i + 8 <= bytes; i += 8) {
+        uint64_t word;
+        memcpy(&word, line + i, 8);
+        any |= word;
+    }
+    for (; i < bytes; i++) any |= line[i];
     return any ? last - first + 1 : 0;
 }
 

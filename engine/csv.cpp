@@ -136,13 +136,15 @@ bool csv_is_stop(const csv_reader* rd, char c)
 // The first quote at or after q, or the end; a NUL byte on the way is noted.
 char* csv_next_quote(csv_reader* rd, char* q)
 {
-    char* quote = (char*)memchr(q, '"', (size_t)(rd->end - q));
-    if (!quote) quote = rd->end;
-    if (memchr(q, '\0', (size_t)(quote - q))) {
-        rd->nul = true;
+    for (;; q += 64) {
+        uint64_t bits = csv_equal_bits(q, rd->end, '"') | csv_equal_bits(q, rd->end, '\0');
+        if (rd->end - q < 64) bits |= 1ull << (rd->end - q);
+        if (!bits) continue;
+        char* hit = q + __builtin_ctzll(bits);
+        if (*hit == '"') return hit;
+        rd->nul = rd->nul || hit < rd->end;
         return rd->end;
     }
-    return quote;
 }
 
 // Ends a field at q, its text kept up to w, with what q holds; the stop at q is passed.

@@ -153,6 +153,10 @@ static int64_t raster_shift_row(const uint8_t* row, int32_t stride, int64_t x, i
         if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
         memcpy(line + (j - first), &bits, 8);
     }
+    for (; j <= last && k0 + (j - first) + 1 < stride; j++) {
+        const int64_t k = k0 + (j - first);
+        line[j - first] = (uint8_t)((unsigned)row[k] << r | (unsigned)row[k + 1] >> (8 - r));
+    }
     for (; j <= last; j++) line[j - first] = raster_bits_from(row, stride, j * 8 - x);
     line[0] &= (uint8_t)(0xFF >> (dx0 & 7));
     line[last - first] &= (uint8_t)(0xFF << (7 - ((dx1 - 1) & 7)));

@@ -3,10 +3,13 @@
 of their own and once as 10 rows of 500 copies; Brother QL, DYMO, and TSPL at 203 and at 300
 dpi, the last some 450 MB), and `tagmoor check` of 1,000,000 rows. Beside them, what writing
 the TSPL job's bytes costs the machine alone: a file of the same length written in the same
-pieces and put in place the same way. With --before, a second build's tool (an older commit's,
-say) runs each case too, alternating with the first, so that both see the same load. Prints
-the best and the median of each; the goals are 0.3 s a job, the 450 MB one within 1.5 times
-its writing, and 2 s for the check.
+pieces and put in place the same way. Each run writes a new file, the last run's being removed
+and the system's pending writes done first, untimed: a file system may write a file that
+replaces one at once, and may hold back a writer while others' data goes to disk, which would
+time the disk rather than the tool. With --before, a second build's tool (an older commit's, say)
+runs each case too, alternating with the first, so that both see the same load. Prints the
+best and the median of each; the goals are 0.3 s a job, the 450 MB one within 1.5 times its
+writing, and 2 s for the check.
 
     python3 bench/cli_process.py [--tool build/native/cli/tagmoor] [--before OLD] [--runs 20]"""
 import argparse
@@ -52,6 +55,16 @@ def tool_run(command, cwd):
                                   stderr=subprocess.DEVNULL)
 
 
+def remove_output(words, cwd):
+    """Removes the file a run writes (its --out) and lets the system write out what earlier runs
+    left, before the run and untimed, so that no run pays for another's writing."""
+    if "--out" in words:
+        path = os.path.join(cwd, words[words.index("--out") + 1])
+        if os.path.exists(path):
+            os.remove(path)
+    os.sync()
+
+
 def main():
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -84,16 +97,17 @@ def main():
         for name, words in cases:
             for label, tool in tools:
                 run = tool_run([tool] + words, folder)
-                run()  # warms the caches and leaves the file that later runs replace
-                runs[(name, label)] = run
+                run()  # warms the caches
+                runs[(name, label)] = (run, lambda words=words: remove_output(words, folder))
         tspl = os.path.getsize(os.path.join(folder, "rows300.tspl"))
-        write_like_a_job(folder, tspl)
-        runs[("writing the TSPL 300 job's bytes alone", "")] = lambda: write_like_a_job(folder, tspl)
+        runs[("writing the TSPL 300 job's bytes alone", "")] = (
+            lambda: write_like_a_job(folder, tspl), lambda: remove_output(["--out", "raw.bin"], folder))
         spent = {key: [] for key in runs}
         # Slow cases get fewer runs; every case's runs are spread over the whole time.
         for i in range(args.runs):
-            for key, run in runs.items():
+            for key, (run, before) in runs.items():
                 if i < max(3, args.runs // 4) or not any(word in key[0] for word in ("TSPL", "check")):
+                    before()
                     spent[key].append(timed(run))
         for (name, label), times in spent.items():
             title = f"{name} ({label})" if label else name

@@ -24,19 +24,21 @@ char csv_no_text[1] = "";
 enum csv_ending : uint8_t {
     CSV_NEXT_FIELD,  // a delimiter: the record goes on
     CSV_RECORD_END,  // a line end
-    CSV_TEXT_END,    // the end of the text, or a NUL byte in it
+    CSV_TEXT_END,    // the end of the text
 };
 
 struct csv_reader {
     char* p;    // the next byte to read
     char* end;  // the end of the text; the block holds a NUL there, which stops every scan
     char delimiter;
-    bool nul;   // a NUL byte was met inside the text
-    // The bytes that end a plain field (delimiter, CR, LF, NUL) among the 64 from `seen`, as
+    // The bytes that end a plain field (delimiter, CR, LF, the end) among the 64 from `seen`, as
     // bits, lowest first, less those before `p`: a short field costs a bit rather than a pass
     // over bytes, and the next field's end does not wait on this one's.
     char* seen;
     uint64_t stops;
+    // The quotes among the 64 bytes from `quotes_seen`, and the end when it lies among them.
+    char* quotes_seen;
+    uint64_t quotes;
 };
 
 // The bytes equal to c among the 64 from `at`, or among those before `end` when fewer are
@@ -95,9 +97,8 @@ void csv_reader_init(csv_reader* rd, char* text, char* end)
     rd->p = text;
     rd->end = end;
     rd->delimiter = csv_detect_delimiter(text, end);
-    rd->nul = false;
-    rd->seen = nullptr;
-    rd->stops = 0;
+    rd->seen = rd->quotes_seen = nullptr;
+    rd->stops = rd->quotes = 0;
 }
 
 bool csv_is_stop(const csv_reader* rd, char c)
@@ -105,12 +106,12 @@ bool csv_is_stop(const csv_reader* rd, char c)
     return c == rd->delimiter || c == '\r' || c == '\n' || c == '\0';
 }
 
-// The stop bytes among the 64 from `at`; the end's NUL is one when it lies among them. Out of
-// line and on values alone, so that the reader's state stays in registers.
+// The stop bytes among the 64 from `at`, the end among them when it lies there (the text holds
+// no other NUL). Out of line and on values alone, so that the reader's state stays in
+// registers.
 [[gnu::noinline]] uint64_t csv_stop_bits(const char* at, const char* end, char delimiter)
 {
-    uint64_t bits = csv_equal_bits(at, end, delimiter) | csv_equal_bits(at, end, '\r') |
-                    csv_equal_bits(at, end, '\n') | csv_equal_bits(at, end, '\0');
+    uint64_t bits = csv_equal_bits(at, end, delimiter) | csv_equal_bits(at, end, '\r') | csv_equal_bits(at, end, '\n');
     return end - at < 64 ? bits | 1ull << (end - at) : bits;
 }
 
@@ -133,17 +134,20 @@ bool csv_is_stop(const csv_reader* rd, char c)
     rd->p = p;
 }
 
-// The first quote at or after q, or the end; a NUL byte on the way is noted.
+// The first quote at or after q, or the end. The quotes among the 64 bytes last looked at
+// are kept, so that a quoted field's short runs between doubled quotes cost a bit each.
 char* csv_next_quote(csv_reader* rd, char* q)
 {
-    for (;; q += 64) {
-        uint64_t bits = csv_equal_bits(q, rd->end, '"') | csv_equal_bits(q, rd->end, '\0');
-        if (rd->end - q < 64) bits |= 1ull << (rd->end - q);
-        if (!bits) continue;
-        char* hit = q + __builtin_ctzll(bits);
-        if (*hit == '"') return hit;
-        rd->nul = rd->nul || hit < rd->end;
-        return rd->end;
+    for (;;) {
+        const uintptr_t offset = (uintptr_t)q - (uintptr_t)rd->quotes_seen;  // wraps when q lies before
+        if (offset < 64) {
+            const uint64_t ahead = rd->quotes >> offset;
+            if (ahead) return q + __builtin_ctzll(ahead);
+            q = rd->quotes_seen + 64;
+        }
+        rd->quotes_seen = q;
+        rd->quotes = csv_equal_bits(q, rd->end, '"');
+        if (rd->end - q < 64) rd->quotes |= 1ull << (rd->end - q);
     }
 }
 
@@ -158,7 +162,6 @@ template <bool keep>
         *ending = CSV_NEXT_FIELD;
         rd->p = q + 1;
     } else if (c == '\0') {
-        rd->nul = rd->nul || q < rd->end;
         *ending = CSV_TEXT_END;
         csv_move_to(rd, rd->end);
     } else {
@@ -241,16 +244,62 @@ bool csv_is_utf16(const char* text, size_t length)
     return length >= 2 && (memcmp(text, "\xFF\xFE", 2) == 0 || memcmp(text, "\xFE\xFF", 2) == 0);
 }
 
-// Reads the header into the table; its fields are counted first, so that a header past the
-// limit costs nothing.
-engine_error csv_read_header(csv_reader* rd, csv_table* table, char* msg, size_t msg_size)
+// What a look over the whole text finds, 64 bytes at a time and without regard to quotes.
+struct csv_survey {
+    const char* first_end;    // the first line end (CR or LF), or the end
+    const char* first_quote;  // the first quote, or the end
+    int64_t delimiters;       // before first_end
+    int64_t line_ends;        // a CR LF counted once
+    bool nul;                 // a NUL byte
+};
+
+csv_survey csv_survey_text(const char* p, const char* end, char delimiter)
 {
-    csv_reader ahead = *rd;
+    csv_survey s = {end, end, 0, 0, false};
+    uint64_t cr_before = 0;  // whether the last of the previous 64 bytes was a CR
+    for (const char* at = p; at < end; at += 64) {
+        const uint64_t lf = csv_equal_bits(at, end, '\n'), cr = csv_equal_bits(at, end, '\r');
+        const uint64_t quotes = csv_equal_bits(at, end, '"'), line_ends = lf | cr;
+        s.line_ends += __builtin_popcountll(line_ends) - __builtin_popcountll(lf & (cr << 1 | cr_before));
+        cr_before = cr >> 63;
+        s.nul = s.nul || csv_equal_bits(at, end, '\0');
+        if (s.first_end == end) {
+            const uint64_t before = line_ends ? (line_ends & -line_ends) - 1 : ~0ull;
+            s.delimiters += __builtin_popcountll(csv_equal_bits(at, end, delimiter) & before);
+            if (line_ends) s.first_end = at + __builtin_ctzll(line_ends);
+        }
+        if (s.first_quote == end && quotes) s.first_quote = at + __builtin_ctzll(quotes);
+    }
+    return s;
+}
+
+bool csv_is_line_end(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+// The data rows of a text without quotes from p on, where every line end ends a record.
+int64_t csv_rows_without_quotes(const char* p, const char* end, int64_t line_ends)
+{
+    if (p == end) return 0;
+    if (!csv_is_line_end(end[-1])) return line_ends + 1;
+    // The last record ends in a line end; it is a blank line when nothing stands before that.
+    const char* last = end - (end - p >= 2 && end[-2] == '\r' && end[-1] == '\n' ? 2 : 1);
+    const bool blank = last == p || csv_is_line_end(last[-1]);
+    return blank ? line_ends - 1 : line_ends;
+}
+
+// Reads the header into the table; its fields are counted first, so that a header past the
+// limit costs nothing: from the survey when the header holds no quote, else by reading ahead.
+engine_error csv_read_header(csv_reader* rd, const csv_survey* survey, csv_table* table, char* msg, size_t msg_size)
+{
     csv_ending ending = CSV_NEXT_FIELD;
     bool empty = false;
-    size_t columns = 0;
-    for (; ending == CSV_NEXT_FIELD; columns++) csv_field<false>(&ahead, &ending, &empty);
-    if ((rd->nul = ahead.nul)) return ERR_FORMAT;
+    size_t columns = (size_t)survey->delimiters + 1;
+    if (survey->first_quote < survey->first_end) {
+        csv_reader ahead = *rd;
+        for (columns = 0; ending == CSV_NEXT_FIELD; columns++) csv_field<false>(&ahead, &ending, &empty);
+    }
     if (columns > (size_t)CSV_MAX_CELLS) {
         engine_message(msg, msg_size, "%zu columns are more than the %d cells a table may hold", columns,
                        (int)CSV_MAX_CELLS);
@@ -296,42 +345,33 @@ int64_t csv_read_records(csv_reader* rd, int32_t columns, char** cells)
     return blank ? rows - 1 : rows;
 }
 
-// The line ends (CR and LF) from p to the end, 64 bytes at a time.
-size_t csv_count_line_ends(const char* p, const char* end)
-{
-    size_t count = 0;
-    for (; p < end; p += 64)
-        count += (size_t)__builtin_popcountll(csv_equal_bits(p, end, '\n') | csv_equal_bits(p, end, '\r'));
-    return count;
-}
-
-// Parses the records after the header into the table's rows. A row needs a byte, and every
-// row but the last ends in a line end, so either count bounds the rows. A table that may pass
-// the limit is counted before anything is written, so that it is refused without its cells;
-// any other is read in one pass into cells for as many rows as the bound allows, and the
-// pages of those that no row reaches are never touched and are handed back.
-engine_error csv_read_rows(csv_reader* rd, csv_table* table, char* msg, size_t msg_size)
+// Parses the records after the header into the table's rows. Every row but the last ends in a
+// line end, so the survey's count of them bounds the rows, and gives them exactly when the
+// text holds no quote. A table that may pass the limit is counted before anything is written,
+// so that it is refused without its cells; any other is read in one pass into cells for as
+// many rows as the bound allows, and the pages of those that no row reaches are never touched
+// and are handed back.
+engine_error csv_read_rows(csv_reader* rd, const csv_survey* survey, csv_table* table, char* msg, size_t msg_size)
 {
     const int64_t width = table->columns, room = (int64_t)CSV_MAX_CELLS / width - 1;
-    int64_t rows = rd->end - rd->p;
-    // Beyond a few pages of cells the line ends give the closer bound.
-    if (rows * width > 65536) rows = (int64_t)csv_count_line_ends(rd->p, rd->end) + 1;
-    if (rows > room) {
+    const bool exact = survey->first_quote == rd->end;
+    // Without quotes the header ended at the first line end, and every later one ends a row.
+    int64_t rows = exact ? csv_rows_without_quotes(rd->p, rd->end, survey->line_ends - (rd->p > survey->first_end))
+                         : survey->line_ends + 1;
+    if (!exact && rows > room) {
         csv_reader ahead = *rd;
         rows = csv_read_records<false>(&ahead, table->columns, nullptr);
-        if ((rd->nul = ahead.nul)) return ERR_FORMAT;
-        if (rows > room) {
-            engine_message(msg, msg_size,
-                           "%lld rows of %d columns with their header are more than the %d cells a table may hold",
-                           (long long)rows, table->columns, (int)CSV_MAX_CELLS);
-            return ERR_RANGE;
-        }
-        rows++;  // a blank last line is read into a row before it is dropped
     }
+    if (rows > room) {
+        engine_message(msg, msg_size,
+                       "%lld rows of %d columns with their header are more than the %d cells a table may hold",
+                       (long long)rows, table->columns, (int)CSV_MAX_CELLS);
+        return ERR_RANGE;
+    }
+    rows++;  // a blank last line is read into a row before it is dropped
     if (rows > 0 && !(table->cells = (char**)malloc((size_t)(rows * width) * sizeof(char*)))) return ERR_NOMEM;
     const int64_t reserved = rows;
     rows = csv_read_records<true>(rd, table->columns, table->cells);
-    if (rd->nul) return ERR_FORMAT;
     if (rows == 0) {
         free(table->cells);
         table->cells = nullptr;
@@ -355,17 +395,14 @@ engine_error csv_parse_block(csv_table* table, char* block, size_t length, char*
     }
     csv_reader rd;
     csv_reader_init(&rd, length >= 3 && memcmp(block, "\xEF\xBB\xBF", 3) == 0 ? block + 3 : block, block + length);
-    engine_error error = csv_read_header(&rd, table, msg, msg_size);
-    if (!error) error = csv_read_rows(&rd, table, msg, msg_size);
+    const csv_survey survey = csv_survey_text(rd.p, rd.end, rd.delimiter);
+    engine_error error = ERR_FORMAT;
+    if (survey.nul) engine_message(msg, msg_size, "holds NUL bytes, so it is not UTF-8 text");
+    else error = csv_read_header(&rd, &survey, table, msg, msg_size);
+    if (!error) error = csv_read_rows(&rd, &survey, table, msg, msg_size);
     if (!error) {
         table->strings = block;
         return ERR_OK;
-    }
-    // NUL bytes are what is said of a text that holds them, whatever else stopped its reading.
-    // Bytes before the reader's place may be terminators by now; those it passed, it checked.
-    if (rd.nul || memchr(rd.p, '\0', (size_t)(rd.end - rd.p))) {
-        engine_message(msg, msg_size, "holds NUL bytes, so it is not UTF-8 text");
-        error = ERR_FORMAT;
     }
     free(table->header);
     free(table->cells);

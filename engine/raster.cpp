@@ -172,6 +172,22 @@ static int64_t raster_shift_row(const uint8_t* row, int32_t stride, int64_t x, i
     return any ? last - first + 1 : 0;
 }
 
+// Whether two rows of n bytes are equal, a word at a time: rows are short, and most of those
+// compared are equal, so this beats a call.
+static bool raster_rows_equal(const uint8_t* a, const uint8_t* b, int32_t n)
+{
+    int32_t j = 0;
+    for (; j + 8 <= n; j += 8) {
+        uint64_t x, y;
+        memcpy(&x, a + j, 8);
+        memcpy(&y, b + j, 8);
+        if (x != y) return false;
+    }
+    for (; j < n; j++)
+        if (a[j] != b[j]) return false;
+    return true;
+}
+
 // ORs n bytes into `to`, a word at a time.
 static void raster_or_bytes(uint8_t* to, const uint8_t* from, int64_t n)
 {
@@ -202,7 +218,7 @@ static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t 
         const int64_t dy = half_turn ? (int64_t)y + (src->height - 1 - sy) : (int64_t)y + sy;
         if (dy < 0 || dy >= dst->height) continue;
         const uint8_t* from = src->bits + (size_t)sy * src->stride;
-        if (!shifted || memcmp(from, shifted, (size_t)src->stride) != 0) {
+        if (!shifted || !raster_rows_equal(from, shifted, src->stride)) {
             const uint8_t* bits = from;
             if (half_turn) {
                 raster_mirror_row(from, src->width, mirrored);
@@ -223,7 +239,7 @@ static void raster_blit_quarter(raster* dst, const raster* src, int32_t x, int32
     for (int32_t sy = 0; sy < h;) {
         const uint8_t* row = src->bits + (size_t)sy * src->stride;
         int32_t end = sy + 1;
-        while (end < h && memcmp(src->bits + (size_t)end * src->stride, row, (size_t)src->stride) == 0) end++;
+        while (end < h && raster_rows_equal(src->bits + (size_t)end * src->stride, row, src->stride)) end++;
         // The columns of rows sy..end-1.
         int64_t c0 = rotation == 90 ? (int64_t)x + h - end : (int64_t)x + sy, c1 = c0 + (end - sy);
         c0 = std::max<int64_t>(c0, 0);

@@ -2,34 +2,47 @@
 #include "tspl.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <cstring>
 
 #include "render.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
-// The upper-case hexadecimal digits of four bytes, high half first, as eight characters in
-// memory order: the halves are spread one to a byte, and those of 10 and more moved on from
-// the digits to the letters.
-[[gnu::always_inline]] inline uint64_t tspl_hex4(const uint8_t* bytes)
+// The upper-case hexadecimal digits of sixteen bytes, high half first, at `out`: blank ones
+// (most of a label) as zeros at once, others with each half spread to a byte of its own and
+// those of 10 and more moved on from the digits to the letters.
+[[gnu::always_inline]] inline void tspl_hex16(const uint8_t* bytes, char* out)
 {
-    uint64_t v = (uint64_t)bytes[0] | (uint64_t)bytes[1] << 16 | (uint64_t)bytes[2] << 32 | (uint64_t)bytes[3] << 48;
-    const uint64_t low_halves = 0x000F000F000F000Full;
-    const uint64_t halves = (v >> 4 & low_halves) | (v & low_halves) << 8;
-    const uint64_t letters = ((halves + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
-    return halves + 0x3030303030303030ull + letters * 7;
-}
-
-// Stores a 64-bit value's bytes in little-endian order, as the characters of tspl_hex4 lie.
-[[gnu::always_inline]] inline void tspl_store(char* out, uint64_t v)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        memcpy(out, &v, 8);
-    } else {
-        for (int i = 0; i < 8; i++) out[i] = (char)(v >> (8 * i));
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128((const __m128i*)bytes), zero_digits = _mm_set1_epi8('0');
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF) {
+        _mm_storeu_si128((__m128i*)out, zero_digits);
+        _mm_storeu_si128((__m128i*)(out + 16), zero_digits);
+        return;
     }
+    const __m128i low_halves = _mm_set1_epi8(0x0F);
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(v, 4), low_halves), low = _mm_and_si128(v, low_halves);
+    for (int i = 0; i < 2; i++) {
+        const __m128i halves = i ? _mm_unpackhi_epi8(high, low) : _mm_unpacklo_epi8(high, low);
+        const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(halves, _mm_set1_epi8(9)), _mm_set1_epi8(7));
+        _mm_storeu_si128((__m128i*)(out + 16 * i), _mm_add_epi8(_mm_add_epi8(halves, zero_digits), letters));
+    }
+#else
+    for (int i = 0; i < 16; i += 4) {
+        const uint64_t v = (uint64_t)bytes[i] | (uint64_t)bytes[i + 1] << 16 | (uint64_t)bytes[i + 2] << 32 |
+                           (uint64_t)bytes[i + 3] << 48;
+        const uint64_t low_halves = 0x000F000F000F000Full;
+        const uint64_t halves = (v >> 4 & low_halves) | (v & low_halves) << 8;
+        const uint64_t letters = ((halves + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
+        const uint64_t digits = halves + 0x3030303030303030ull + letters * 7;
+        for (int k = 0; k < 8; k++) out[2 * i + k] = (char)(digits >> (8 * k));
+    }
+#endif
 }
 
 struct tspl_writer {
@@ -108,28 +121,15 @@ engine_error tspl_write_bitmap(byte_sink* sink, const raster* r, int mode)
     byte_sink_write(sink, chunk, tspl_bitmap_command(r->stride, r->height, mode, chunk, sizeof chunk));
     const uint8_t* bits = r->bits;
     const size_t total = (size_t)r->stride * (size_t)r->height;
-    uint64_t zeros;
-    memset(&zeros, '0', 8);
     size_t i = 0, used = 0;
-    // Eight bytes a step, blank ones (most of a label) as sixteen zeros at once, as many as
-    // the chunk holds; then the last few bytes one by one.
-    while (total - i >= 8) {
-        if (used + 16 > sizeof chunk) {
+    // Sixteen bytes a step, as many as the chunk holds; then the last few one by one.
+    while (total - i >= 16) {
+        if (used + 32 > sizeof chunk) {
             byte_sink_write(sink, chunk, used);
             used = 0;
         }
-        const size_t words = std::min((total - i) / 8, (sizeof chunk - used) / 16);
-        for (size_t k = 0; k < words; k++, i += 8, used += 16) {
-            uint64_t word;
-            memcpy(&word, bits + i, 8);
-            if (word == 0) {
-                memcpy(chunk + used, &zeros, 8);
-                memcpy(chunk + used + 8, &zeros, 8);
-            } else {
-                tspl_store(chunk + used, tspl_hex4(bits + i));
-                tspl_store(chunk + used + 8, tspl_hex4(bits + i + 4));
-            }
-        }
+        const size_t steps = std::min((total - i) / 16, (sizeof chunk - used) / 32);
+        for (size_t k = 0; k < steps; k++, i += 16, used += 32) tspl_hex16(bits + i, chunk + used);
     }
     static const char digits[] = "0123456789ABCDEF";
     for (; i < total; i++) {

@@ -202,6 +202,32 @@ static void raster_or_bytes(uint8_t* to, const uint8_t* from, int64_t n)
     for (; j < n; j++) to[j] |= from[j];
 }
 
+// An upright blit of a source of at most 64 dots a row (a glyph's), each row taken as one
+// number, most significant dot first, and ORed into the up to 9 destination bytes it meets.
+static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_t y, int64_t sx0, int64_t sx1)
+{
+    // The dots sx0..sx1-1 only: the rest would land off the destination.
+    const uint64_t keep = (~0ull >> sx0) & (~0ull << (64 - sx1));
+    const int64_t base = (int64_t)x >> 3;  // the destination byte of source dot 0's byte, rounded down
+    const int shift = x & 7;
+    const int64_t first = ((int64_t)x + sx0) >> 3, last = ((int64_t)x + sx1 - 1) >> 3;
+    for (int32_t sy = 0; sy < src->height; sy++) {
+        const int64_t dy = (int64_t)y + sy;
+        if (dy < 0 || dy >= dst->height) continue;
+        const uint8_t* from = src->bits + (size_t)sy * src->stride;
+        uint64_t bits = 0;
+        for (int32_t k = 0; k < src->stride; k++) bits |= (uint64_t)from[k] << (56 - 8 * k);
+        bits &= keep;
+        if (!bits) continue;
+        const uint64_t high = bits >> shift, low = shift ? bits << (64 - shift) : 0;
+        uint8_t* to = dst->bits + (size_t)dy * dst->stride;
+        for (int64_t j = first; j <= last; j++) {
+            const int64_t i = j - base;  // 0..8
+            to[j] |= (uint8_t)(i < 8 ? high >> (56 - 8 * i) : low >> 56);
+        }
+    }
+}
+
 // Upright and half-turned blits: each source row, mirrored for a half turn, is shifted into
 // place once and ORed into its destination row; the equal rows after it (a bar block's) reuse
 // it.
@@ -211,6 +237,10 @@ static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t 
     const int64_t sx0 = x < 0 ? -(int64_t)x : 0, sx1 = std::min<int64_t>(src->width, (int64_t)dst->width - x);
     if (sx0 >= sx1) return;
     const int64_t first = ((int64_t)x + sx0) >> 3;
+    if (!half_turn && src->stride <= 8) {
+        raster_blit_narrow(dst, src, x, y, sx0, sx1);
+        return;
+    }
     uint8_t mirrored[RASTER_MAX_WIDTH / 8], line[RASTER_MAX_WIDTH / 8];
     const uint8_t* shifted = nullptr;  // the source row `line` was made from
     int64_t bytes = 0;

@@ -3,13 +3,13 @@
 of their own and once as 10 rows of 500 copies; Brother QL, DYMO, and TSPL at 203 and at 300
 dpi, the last some 450 MB), and `tagmoor check` of 1,000,000 rows. Beside them, what writing
 the TSPL job's bytes costs the machine alone: a file of the same length written in the same
-pieces and put in place the same way. Each run writes a new file, the last run's being removed
-and the system's pending writes done first, untimed: a file system may write a file that
-replaces one at once, and may hold back a writer while others' data goes to disk, which would
-time the disk rather than the tool. With --before, a second build's tool (an older commit's, say)
-runs each case too, alternating with the first, so that both see the same load. Prints the
-best and the median of each; the goals are 0.3 s a job, the 450 MB one within 1.5 times its
-writing, and 2 s for the check.
+pieces and put in place the same way, and dd writing as many in a process of its own. Each
+run writes a new file, the last run's being removed and the system's pending writes done
+first, untimed: a file system may write a file that replaces one at once, and may hold back a
+writer while others' data goes to disk, which would time the disk rather than the tool. With
+--before, a second build's tool (an older commit's, say) runs each case too, alternating with
+the first, so that both see the same load. Prints the best and the median of each; the goals
+are 0.3 s a job, the 450 MB one within 1.5 times its writing, and 2 s for the check.
 
     python3 bench/cli_process.py [--tool build/native/cli/tagmoor] [--before OLD] [--runs 20]"""
 import argparse
@@ -102,12 +102,15 @@ def main():
         tspl = os.path.getsize(os.path.join(folder, "rows300.tspl"))
         runs[("writing the TSPL 300 job's bytes alone", "")] = (
             lambda: write_like_a_job(folder, tspl), lambda: remove_output(["--out", "raw.bin"], folder))
+        dd = ["dd", "if=/dev/zero", "of=dd.bin", "bs=256K", "iflag=count_bytes", f"count={tspl}", "status=none"]
+        runs[("the same bytes by dd, a process of its own", "")] = (
+            tool_run(dd, folder), lambda: remove_output(["--out", "dd.bin"], folder))
         spent = {key: [] for key in runs}
         # Slow cases get fewer runs; every case's runs are spread over the whole time, and the
         # order turns about each time, so that neither tool always runs after the same case.
         for i in range(args.runs):
             for key, (run, before) in (list(runs.items()) if i % 2 == 0 else reversed(list(runs.items()))):
-                if i < max(3, args.runs // 4) or not any(word in key[0] for word in ("TSPL", "check")):
+                if i < max(3, args.runs // 4) or not any(word in key[0] for word in ("TSPL", "check", "dd")):
                     before()
                     spent[key].append(timed(run))
         for (name, label), times in spent.items():

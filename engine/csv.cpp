@@ -1,8 +1,8 @@
 // Delimited-text parsing into csv_table, file reading under the size limits, and lookups.
-// The text is parsed in place in one pass (a table that may pass the cell limit is counted
-// first): a field's text stays where it was read and is terminated over the byte that ended
-// it; only a quoted field with a doubled quote is moved up over the quotes it drops. A table is
-// thus its text's block plus one pointer a cell.
+// A quick survey of the text sizes the table (and refuses what is not text or too large); then
+// the text is parsed in place in one pass: a field's text stays where it was read and is
+// terminated over the byte that ended it, and only a quoted field with a doubled quote is
+// moved up over the quotes it drops. A table is thus its text's block plus one pointer a cell.
 #include "csv.h"
 
 #include <cstdint>

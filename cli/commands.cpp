@@ -139,9 +139,7 @@ int check(const cli_options& o, const csv_table& table, const label_model& model
     }
     int failures = printer_takes(o, model, lang, "  ") ? 0 : 1;
     for (int32_t row = 0; row < table.rows; row++) {
-        raster r = {};
-        engine_error e = label_render_row(&model, &table, row, &r);
-        raster_free(&r);
+        engine_error e = label_check_row(&model, &table, row);
         if (e == ERR_OK) continue;
         printf("  row %d: %s\n", row, engine_error_text(e));
         failures++;

@@ -37,18 +37,6 @@ const size_t brother_page_header = sizeof brother_information + 3 + 4 + sizeof b
 // Print commands: after every page but the last, and after the last.
 const uint8_t brother_next_page = 0x0C, brother_last_page = 0x1A;
 
-// Bytes with their bit order reversed, for mirroring whole bytes at a time.
-struct brother_reversed_bytes {
-    uint8_t of[256];
-    constexpr brother_reversed_bytes() : of()
-    {
-        for (int b = 0; b < 256; b++)
-            for (int k = 0; k < 8; k++)
-                if (b >> k & 1) of[b] = (uint8_t)(of[b] | 0x80 >> k);
-    }
-};
-constexpr brother_reversed_bytes brother_reversed;
-
 brother_settings brother_settings_from(const job_options* options)
 {
     job_options o = options ? *options : job_options{};
@@ -62,22 +50,6 @@ brother_settings brother_settings_from(const job_options* options)
     return s;
 }
 
-// Raster row y mirrored into a line of line_bytes: the row's rightmost dot becomes the line's
-// first bit and the line's bits past the row's width stay clear.
-void brother_mirror_row(const raster* r, int32_t y, uint8_t* line, int32_t line_bytes)
-{
-    memset(line, 0, (size_t)line_bytes);
-    const uint8_t* row = r->bits + (size_t)y * (size_t)r->stride;
-    // Reversing the row's bytes mirrors it over its padded width; the padding dots then lead
-    // and are shifted out.
-    const int shift = r->stride * 8 - r->width;
-    for (int32_t j = 0; j < r->stride; j++) {
-        unsigned here = brother_reversed.of[row[r->stride - 1 - j]];
-        unsigned next = j + 1 < r->stride ? brother_reversed.of[row[r->stride - 2 - j]] : 0;
-        line[j] = (uint8_t)(here << shift | next >> (8 - shift));
-    }
-}
-
 void brother_write_page(byte_sink* sink, const raster* r, const brother_settings* s)
 {
     const uint8_t media[3] = {s->media_type, s->media_width, s->media_length};
@@ -89,11 +61,24 @@ void brother_write_page(byte_sink* sink, const raster* r, const brother_settings
     byte_sink_write(sink, lines, sizeof lines);
     byte_sink_write(sink, brother_modes, sizeof brother_modes);
     byte_sink_write(sink, margin, sizeof margin);
+    // Lines are gathered and written many at a time. Each is the raster row mirrored, since
+    // the print head's first dot is the label's right edge, with the bits past the row clear;
+    // a row equal to the one before it is sent as that one was.
+    const size_t line_size = 3 + (size_t)s->line_bytes;
+    uint8_t lines_out[64 * (3 + BROTHER_QL_MAX_LINE_BYTES)];
     uint8_t line[3 + BROTHER_QL_MAX_LINE_BYTES] = {0x67, 0x00, (uint8_t)s->line_bytes};
+    size_t used = 0;
     for (int32_t y = 0; y < r->height && !sink->error; y++) {
-        brother_mirror_row(r, y, line + 3, s->line_bytes);
-        byte_sink_write(sink, line, 3 + (size_t)s->line_bytes);
+        const uint8_t* row = r->bits + (size_t)y * (size_t)r->stride;
+        if (y == 0 || memcmp(row, row - r->stride, (size_t)r->stride) != 0) raster_mirror_row(row, r->width, line + 3);
+        if (used + line_size > sizeof lines_out) {
+            byte_sink_write(sink, lines_out, used);
+            used = 0;
+        }
+        memcpy(lines_out + used, line, line_size);
+        used += line_size;
     }
+    byte_sink_write(sink, lines_out, used);
 }
 
 engine_error brother_print_row(void* writer, int32_t row, int32_t labels)

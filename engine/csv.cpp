@@ -1,6 +1,8 @@
 // Delimited-text parsing into csv_table, file reading under the size limits, and lookups.
-// The text is parsed in place: each field is written back over the bytes it was read from,
-// which never run ahead of it, so a table is its text's block plus one pointer a cell.
+// A quick survey of the text sizes the table (and refuses what is not text or too large); then
+// the text is parsed in place in one pass: a field's text stays where it was read and is
+// terminated over the byte that ended it, and only a quoted field with a doubled quote is
+// moved up over the quotes it drops. A table is thus its text's block plus one pointer a cell.
 #include "csv.h"
 
 #include <cstdint>
@@ -9,29 +11,80 @@
 
 #include "files/file_io.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // What cells that the text does not supply point to.
 char csv_no_text[1] = "";
 
-struct csv_parser {
-    char* r;        // the next byte to read
-    char* w;        // where the field being read is written; never past r
-    char* end;      // the end of the text; the block holds one more byte, for a last terminator
-    char delimiter;
-    bool counting;  // reads without writing, to count the records ahead
-    size_t kept;    // bytes of field text read so far, written or not
+// How a field ended.
+enum csv_ending : uint8_t {
+    CSV_NEXT_FIELD,  // a delimiter: the record goes on
+    CSV_RECORD_END,  // a line end
+    CSV_TEXT_END,    // the end of the text
 };
 
-// The first line's most frequent candidate outside quotes.
+struct csv_reader {
+    char* p;    // the next byte to read
+    char* end;  // the end of the text; the block holds a NUL there, which stops every scan
+    char delimiter;
+    // The bytes that end a plain field (delimiter, CR, LF, the end) among the 64 from `seen`, as
+    // bits, lowest first, less those before `p`: a short field costs a bit rather than a pass
+    // over bytes, and the next field's end does not wait on this one's.
+    char* seen;
+    uint64_t stops;
+    // The quotes among the 64 bytes from `quotes_seen`, and the end when it lies among them.
+    char* quotes_seen;
+    uint64_t quotes;
+};
+
+// The bytes equal to c among the 64 from `at`, or among those before `end` when fewer are
+// left, as bits, lowest first.
+[[gnu::always_inline]] inline uint64_t csv_equal_bits(const char* at, const char* end, char c)
+{
+    uint64_t bits = 0;
+    if (end - at < 64) {
+        for (int i = 0; i < end - at; i++) bits |= (uint64_t)(at[i] == c) << i;
+        return bits;
+    }
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (int i = 0; i < 4; i++) {
+        const __m128i v = _mm_loadu_si128((const __m128i*)(at + 16 * i));
+        bits |= (uint64_t)(uint32_t)_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)) << (16 * i);
+    }
+#else
+    for (int i = 0; i < 64; i++) bits |= (uint64_t)(at[i] == c) << i;
+#endif
+    return bits;
+}
+
+// Each bit set where an odd number of the bits at or below it are set in `quotes`: the bytes
+// inside quotes, when the block starts outside.
+uint64_t csv_inside_quotes(uint64_t quotes)
+{
+    for (int shift = 1; shift < 64; shift *= 2) quotes ^= quotes << shift;
+    return quotes;
+}
+
+// The first line's most frequent candidate outside quotes (every quote toggles), 64 bytes at
+// a time.
 char csv_detect_delimiter(const char* p, const char* end)
 {
     static const char candidates[3] = {',', '\t', ';'};
-    size_t counts[3] = {0, 0, 0};
-    bool quoted = false;
-    for (; p < end && *p != '\n'; p++) {
-        if (*p == '"') quoted = !quoted;
-        for (int i = 0; !quoted && i < 3; i++) counts[i] += *p == candidates[i];
+    uint64_t counts[3] = {0, 0, 0}, carry = 0;
+    for (const char* at = p; at < end; at += 64) {
+        const uint64_t line_end = csv_equal_bits(at, end, '\n');
+        uint64_t line = end - at < 64 ? (1ull << (end - at)) - 1 : ~0ull;
+        if (line_end) line = (line_end & -line_end) - 1;
+        const uint64_t inside = csv_inside_quotes(csv_equal_bits(at, end, '"') & line) ^ carry;
+        for (int i = 0; i < 3; i++)
+            counts[i] += (uint64_t)__builtin_popcountll(csv_equal_bits(at, end, candidates[i]) & line & ~inside);
+        if (line_end) break;
+        carry = inside >> 63 ? ~0ull : 0;
     }
     int best = 0;
     for (int i = 1; i < 3; i++)
@@ -39,161 +92,293 @@ char csv_detect_delimiter(const char* p, const char* end)
     return candidates[best];
 }
 
-bool csv_is_field_end(const csv_parser* ps, const char* q)
+void csv_reader_init(csv_reader* rd, char* text, char* end)
 {
-    return q >= ps->end || *q == ps->delimiter || *q == '\r' || *q == '\n';
+    rd->p = text;
+    rd->end = end;
+    rd->delimiter = csv_detect_delimiter(text, end);
+    rd->seen = rd->quotes_seen = nullptr;
+    rd->stops = rd->quotes = 0;
 }
 
-// Every write of the parser: bytes of the field, its doubled quotes, its terminator.
-void csv_keep(csv_parser* ps, const char* from, size_t n)
+bool csv_is_stop(const csv_reader* rd, char c)
 {
-    ps->kept += n;
-    if (ps->counting) return;
-    memmove(ps->w, from, n);
-    ps->w += n;
+    return c == rd->delimiter || c == '\r' || c == '\n' || c == '\0';
 }
 
-// Keeps bytes up to the next delimiter or line end, quotes included as ordinary bytes.
-void csv_read_plain(csv_parser* ps)
+// The stop bytes among the 64 from `at`, the end among them when it lies there (the text holds
+// no other NUL). Out of line and on values alone, so that the reader's state stays in
+// registers.
+[[gnu::noinline]] uint64_t csv_stop_bits(const char* at, const char* end, char delimiter)
 {
-    const char* start = ps->r;
-    while (!csv_is_field_end(ps, ps->r)) ps->r++;
-    csv_keep(ps, start, (size_t)(ps->r - start));
+    uint64_t bits = csv_equal_bits(at, end, delimiter) | csv_equal_bits(at, end, '\r') | csv_equal_bits(at, end, '\n');
+    return end - at < 64 ? bits | 1ull << (end - at) : bits;
 }
 
-void csv_read_quoted(csv_parser* ps)
+// The first byte at or after the reader's place q that ends a plain field; the end's NUL
+// stops it at last.
+[[gnu::always_inline]] inline char* csv_next_stop(csv_reader* rd, char* q)
 {
-    ps->r++;  // opening quote
+    for (; !rd->stops; q += 64) {
+        rd->seen = q;
+        rd->stops = csv_stop_bits(q, rd->end, rd->delimiter);
+    }
+    return rd->seen + __builtin_ctzll(rd->stops);
+}
+
+// Moves the reader on to p, dropping the stops before it.
+[[gnu::always_inline]] inline void csv_move_to(csv_reader* rd, char* p)
+{
+    const uintptr_t offset = (uintptr_t)p - (uintptr_t)rd->seen;
+    rd->stops = offset < 64 ? rd->stops & ~0ull << offset : 0;
+    rd->p = p;
+}
+
+// The first quote at or after q, or the end. The quotes among the 64 bytes last looked at
+// are kept, so that a quoted field's short runs between doubled quotes cost a bit each.
+char* csv_next_quote(csv_reader* rd, char* q)
+{
     for (;;) {
-        const char* start = ps->r;
-        const char* quote = (const char*)memchr(ps->r, '"', (size_t)(ps->end - ps->r));
-        ps->r = quote ? (char*)quote : ps->end;
-        csv_keep(ps, start, (size_t)(ps->r - start));
-        if (ps->r >= ps->end) return;  // unterminated: keep what was read
-        if (ps->r + 1 < ps->end && ps->r[1] == '"') {
-            csv_keep(ps, "\"", 1);
-            ps->r += 2;
-            continue;
+        const uintptr_t offset = (uintptr_t)q - (uintptr_t)rd->quotes_seen;  // wraps when q lies before
+        if (offset < 64) {
+            const uint64_t ahead = rd->quotes >> offset;
+            if (ahead) return q + __builtin_ctzll(ahead);
+            q = rd->quotes_seen + 64;
         }
-        ps->r++;  // closing quote
-        break;
+        rd->quotes_seen = q;
+        rd->quotes = csv_equal_bits(q, rd->end, '"');
+        if (rd->end - q < 64) rd->quotes |= 1ull << (rd->end - q);
     }
-    // Blanks after the closing quote are skipped, except a TAB that is the delimiter itself.
-    const char* q = ps->r;
-    while (q < ps->end && (*q == ' ' || *q == '\t') && *q != ps->delimiter) q++;
-    if (csv_is_field_end(ps, q)) {
-        ps->r = (char*)q;
-        return;
-    }
-    // Bytes after the closing quote stay in the field, as spreadsheet programs read them,
-    // rather than splitting the line into two rows.
-    csv_read_plain(ps);
 }
 
-// Reads one field and what ends it; *more is set when a delimiter follows, so the record goes
-// on. The field's text is terminated only after its end was consumed: the terminator may take
-// the place of that very byte. *empty tells whether the field holds no byte.
-char* csv_read_field(csv_parser* ps, bool* more, bool* empty)
+// Ends a field at q, its text kept up to w, with what q holds; the stop at q is passed.
+template <bool keep>
+[[gnu::always_inline]] inline void csv_end_field(csv_reader* rd, char* q, char* w, csv_ending* ending)
 {
-    char* field = ps->w;
-    const size_t before = ps->kept;
-    if (ps->r < ps->end && *ps->r == '"') csv_read_quoted(ps);
-    else csv_read_plain(ps);
-    *empty = ps->kept == before;
-    *more = ps->r < ps->end && *ps->r == ps->delimiter;
-    if (*more) {
-        ps->r++;
+    // What ended the field is read before its terminator may take that byte's place.
+    const char c = *q;
+    if (keep) *w = '\0';
+    if (c == rd->delimiter) {
+        *ending = CSV_NEXT_FIELD;
+        rd->p = q + 1;
+    } else if (c == '\0') {
+        *ending = CSV_TEXT_END;
+        csv_move_to(rd, rd->end);
     } else {
-        if (ps->r < ps->end && *ps->r == '\r') ps->r++;
-        if (ps->r < ps->end && *ps->r == '\n') ps->r++;
+        *ending = CSV_RECORD_END;
+        rd->p = q + 1;
+        // The LF of a CR LF is the next stop, unless it starts the next 64 bytes.
+        if (c == '\r' && q[1] == '\n') {
+            rd->p++;
+            rd->stops &= rd->stops - 1;
+        }
     }
-    csv_keep(ps, "", 1);
+}
+
+// Reads a quoted field from the opening quote at rd->p, and what ends it; returns its text and
+// sets *kept to the end of the text as kept. As csv_field.
+template <bool keep>
+[[gnu::noinline]] char* csv_quoted_field(csv_reader* rd, csv_ending* ending, char** kept)
+{
+    char* q = rd->p + 1;
+    char* field = q;
+    char* w = q;  // the end of the field's text as kept
+    for (;;) {
+        char* run = q;
+        q = csv_next_quote(rd, q);
+        if (keep && w != run) memmove(w, run, (size_t)(q - run));
+        w += q - run;
+        // Two quotes stand for one; the sentinel keeps the look past the last byte safe.
+        if (*q != '"' || q[1] != '"') break;
+        if (keep) *w = '"';
+        w++;
+        q += 2;
+    }
+    if (*q == '"') {
+        csv_move_to(rd, ++q);  // past the closing quote and the stops quoted before it
+        // Blanks after it are skipped, except a TAB that is the delimiter itself.
+        char* s = q;
+        while ((*s == ' ' || *s == '\t') && *s != rd->delimiter) s++;
+        if (csv_is_stop(rd, *s)) {
+            q = s;
+        } else {
+            // Bytes after the closing quote stay in the field, as spreadsheet programs read
+            // them, rather than splitting the line into two rows.
+            char* tail = q;
+            q = csv_next_stop(rd, q);
+            if (keep) memmove(w, tail, (size_t)(q - tail));
+            w += q - tail;
+        }
+    }
+    // Past the stops quoted before q, and the one at q.
+    csv_move_to(rd, q);
+    rd->stops &= rd->stops - 1;
+    csv_end_field<keep>(rd, q, w, ending);
+    *kept = w;
     return field;
 }
 
-// Reads one data record into `cells` (when given), cut or padded to `columns`; true when it
-// was blank (one empty field).
-bool csv_read_record(csv_parser* ps, int32_t columns, char** cells)
+// Reads one field and what ends it, and returns its text. With `keep` the text is terminated
+// (and a quoted field's content moved up over its doubled quotes); without, nothing is
+// written, for counting ahead. *empty tells whether the field holds no byte.
+template <bool keep>
+[[gnu::always_inline]] inline char* csv_field(csv_reader* rd, csv_ending* ending, bool* empty)
 {
-    int32_t fields = 0;
-    bool more = true, empty = false, blank = false;
-    while (more) {
-        char* field = csv_read_field(ps, &more, &empty);
-        if (fields == 0) blank = empty && !more;
-        if (cells && fields < columns) cells[fields] = field;
-        if (fields < INT32_MAX) fields++;
+    char* q = rd->p;
+    if (*q == '"' && q < rd->end) {
+        char* w = nullptr;
+        char* field = csv_quoted_field<keep>(rd, ending, &w);
+        *empty = w == field;
+        return field;
     }
-    for (int32_t c = fields; cells && c < columns; c++) cells[c] = csv_no_text;
-    return blank;
+    // A plain field's end is the stop ahead, which it passes on the bits alone.
+    char* stop = csv_next_stop(rd, q);
+    rd->stops &= rd->stops - 1;
+    csv_end_field<keep>(rd, stop, stop, ending);
+    *empty = stop == q;
+    return q;
 }
 
-// The data rows from the parser's place on, found by reading without writing. A blank last
-// line is not a row.
-int64_t csv_count_rows(csv_parser ps)
+bool csv_is_utf16(const char* text, size_t length)
 {
-    ps.counting = true;
-    int64_t rows = 0;
-    bool blank = false;
-    for (; ps.r < ps.end; rows++) blank = csv_read_record(&ps, 0, nullptr);
-    return blank ? rows - 1 : rows;
+    return length >= 2 && (memcmp(text, "\xFF\xFE", 2) == 0 || memcmp(text, "\xFE\xFF", 2) == 0);
 }
 
-// The fields of the record at the parser's place, found by reading without writing.
-size_t csv_count_fields(csv_parser ps)
+// What a look over the whole text finds, 64 bytes at a time and without regard to quotes.
+struct csv_survey {
+    const char* first_end;    // the first line end (CR or LF), or the end
+    const char* first_quote;  // the first quote, or the end
+    int64_t delimiters;       // before first_end
+    int64_t line_ends;        // a CR LF counted once
+    bool nul;                 // a NUL byte
+};
+
+csv_survey csv_survey_text(const char* p, const char* end, char delimiter)
 {
-    ps.counting = true;
-    size_t fields = 0;
-    for (bool more = true, empty = false; more; fields++) csv_read_field(&ps, &more, &empty);
-    return fields;
+    csv_survey s = {end, end, 0, 0, false};
+    uint64_t cr_before = 0;  // whether the last of the previous 64 bytes was a CR
+    for (const char* at = p; at < end; at += 64) {
+        const uint64_t lf = csv_equal_bits(at, end, '\n'), cr = csv_equal_bits(at, end, '\r');
+        const uint64_t quotes = csv_equal_bits(at, end, '"'), line_ends = lf | cr;
+        s.line_ends += __builtin_popcountll(line_ends) - __builtin_popcountll(lf & (cr << 1 | cr_before));
+        cr_before = cr >> 63;
+        s.nul = s.nul || csv_equal_bits(at, end, '\0');
+        if (s.first_end == end) {
+            const uint64_t before = line_ends ? (line_ends & -line_ends) - 1 : ~0ull;
+            s.delimiters += __builtin_popcountll(csv_equal_bits(at, end, delimiter) & before);
+            if (line_ends) s.first_end = at + __builtin_ctzll(line_ends);
+        }
+        if (s.first_quote == end && quotes) s.first_quote = at + __builtin_ctzll(quotes);
+    }
+    return s;
+}
+
+bool csv_is_line_end(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+// The data rows of a text without quotes from p on, where every line end ends a record.
+int64_t csv_rows_without_quotes(const char* p, const char* end, int64_t line_ends)
+{
+    if (p == end) return 0;
+    if (!csv_is_line_end(end[-1])) return line_ends + 1;
+    // The last record ends in a line end; it is a blank line when nothing stands before that.
+    const char* last = end - (end - p >= 2 && end[-2] == '\r' && end[-1] == '\n' ? 2 : 1);
+    const bool blank = last == p || csv_is_line_end(last[-1]);
+    return blank ? line_ends - 1 : line_ends;
 }
 
 // Reads the header into the table; its fields are counted first, so that a header past the
-// limit costs nothing.
-engine_error csv_read_header(csv_parser* ps, csv_table* table, char* msg, size_t msg_size)
+// limit costs nothing: from the survey when the header holds no quote, else by reading ahead.
+engine_error csv_read_header(csv_reader* rd, const csv_survey* survey, csv_table* table, char* msg, size_t msg_size)
 {
-    size_t columns = csv_count_fields(*ps);
+    csv_ending ending = CSV_NEXT_FIELD;
+    bool empty = false;
+    size_t columns = (size_t)survey->delimiters + 1;
+    if (survey->first_quote < survey->first_end) {
+        csv_reader ahead = *rd;
+        for (columns = 0; ending == CSV_NEXT_FIELD; columns++) csv_field<false>(&ahead, &ending, &empty);
+    }
     if (columns > (size_t)CSV_MAX_CELLS) {
         engine_message(msg, msg_size, "%zu columns are more than the %d cells a table may hold", columns,
                        (int)CSV_MAX_CELLS);
         return ERR_RANGE;
     }
     if (!(table->header = (char**)malloc(columns * sizeof(char*)))) return ERR_NOMEM;
-    bool more = true, empty = false;
-    for (size_t c = 0; c < columns; c++) table->header[c] = csv_read_field(ps, &more, &empty);
+    for (size_t c = 0; c < columns; c++) table->header[c] = csv_field<true>(rd, &ending, &empty);
     table->columns = (int32_t)columns;
     return ERR_OK;
 }
 
-// Refuses what is not UTF-8 text, with the cause.
-engine_error csv_check_text(const char* text, size_t length, char* msg, size_t msg_size)
+// Reads one record, storing its first `columns` fields into `cells` when given and padding a
+// short one; true when it was blank (one empty field). Without `keep` nothing is written.
+template <bool keep>
+bool csv_read_record(csv_reader* rd, int32_t columns, char** cells)
 {
-    const bool utf16 = length >= 2 && (memcmp(text, "\xFF\xFE", 2) == 0 || memcmp(text, "\xFE\xFF", 2) == 0);
-    if (utf16) {
-        engine_message(msg, msg_size, "UTF-16 text; save the spreadsheet as UTF-8 CSV");
-        return ERR_FORMAT;
+    csv_ending ending = CSV_NEXT_FIELD;
+    bool empty = false;
+    char* field = csv_field<keep>(rd, &ending, &empty);
+    const bool blank = empty && ending != CSV_NEXT_FIELD;
+    if (cells) cells[0] = field;
+    int32_t c = 1;
+    for (; c < columns && ending == CSV_NEXT_FIELD; c++) {
+        field = csv_field<keep>(rd, &ending, &empty);
+        if (cells) cells[c] = field;
     }
-    if (memchr(text, '\0', length)) {
-        engine_message(msg, msg_size, "holds NUL bytes, so it is not UTF-8 text");
-        return ERR_FORMAT;
-    }
-    return ERR_OK;
+    // Fields past the header's are dropped; missing ones are empty.
+    while (ending == CSV_NEXT_FIELD) csv_field<keep>(rd, &ending, &empty);
+    for (; cells && c < columns; c++) cells[c] = csv_no_text;
+    return blank;
 }
 
-// Parses the rest of the text after the header into the table's rows. The rows are counted
-// first, so that a table past the limit costs nothing and the cells of one within it are
-// allocated once.
-engine_error csv_read_rows(csv_parser* ps, csv_table* table, char* msg, size_t msg_size)
+// Reads the records from the reader's place to the end, into `cells` when given (`keep` then
+// set), with the reader's state in registers; the number of rows (a blank last line is none).
+template <bool keep>
+int64_t csv_read_records(csv_reader* rd, int32_t columns, char** cells)
 {
-    int64_t rows = csv_count_rows(*ps);
-    if ((rows + 1) * table->columns > (int64_t)CSV_MAX_CELLS) {
+    csv_reader r = *rd;
+    int64_t rows = 0;
+    bool blank = false;
+    for (; r.p < r.end; rows++) blank = csv_read_record<keep>(&r, columns, cells ? cells + rows * columns : nullptr);
+    *rd = r;
+    return blank ? rows - 1 : rows;
+}
+
+// Parses the records after the header into the table's rows. Every row but the last ends in a
+// line end, so the survey's count of them bounds the rows, and gives them exactly when the
+// text holds no quote. A table that may pass the limit is counted before anything is written,
+// so that it is refused without its cells; any other is read in one pass into cells for as
+// many rows as the bound allows, and the pages of those that no row reaches are never touched
+// and are handed back.
+engine_error csv_read_rows(csv_reader* rd, const csv_survey* survey, csv_table* table, char* msg, size_t msg_size)
+{
+    const int64_t width = table->columns, room = (int64_t)CSV_MAX_CELLS / width - 1;
+    const bool exact = survey->first_quote == rd->end;
+    // Without quotes the header ended at the first line end, and every later one ends a row.
+    int64_t rows = exact ? csv_rows_without_quotes(rd->p, rd->end, survey->line_ends - (rd->p > survey->first_end))
+                         : survey->line_ends + 1;
+    if (!exact && rows > room) {
+        csv_reader ahead = *rd;
+        rows = csv_read_records<false>(&ahead, table->columns, nullptr);
+    }
+    if (rows > room) {
         engine_message(msg, msg_size,
                        "%lld rows of %d columns with their header are more than the %d cells a table may hold",
                        (long long)rows, table->columns, (int)CSV_MAX_CELLS);
         return ERR_RANGE;
     }
-    const size_t width = (size_t)table->columns;
-    if (rows > 0 && !(table->cells = (char**)malloc((size_t)rows * width * sizeof(char*)))) return ERR_NOMEM;
-    for (int64_t r = 0; r < rows; r++) csv_read_record(ps, table->columns, table->cells + (size_t)r * width);
+    rows++;  // a blank last line is read into a row before it is dropped
+    if (rows > 0 && !(table->cells = (char**)malloc((size_t)(rows * width) * sizeof(char*)))) return ERR_NOMEM;
+    const int64_t reserved = rows;
+    rows = csv_read_records<true>(rd, table->columns, table->cells);
+    if (rows == 0) {
+        free(table->cells);
+        table->cells = nullptr;
+    } else if (rows < reserved) {
+        char** fitted = (char**)realloc(table->cells, (size_t)(rows * width) * sizeof(char*));
+        if (fitted) table->cells = fitted;
+    }
     table->rows = (int32_t)rows;
     return ERR_OK;
 }
@@ -202,21 +387,28 @@ engine_error csv_read_rows(csv_parser* ps, csv_table* table, char* msg, size_t m
 // success; on failure it is freed and the table left zeroed.
 engine_error csv_parse_block(csv_table* table, char* block, size_t length, char* msg, size_t msg_size)
 {
-    engine_error error = csv_check_text(block, length, msg, msg_size);
-    csv_parser ps = {block, block, block + length, ',', false, 0};
-    if (length >= 3 && memcmp(block, "\xEF\xBB\xBF", 3) == 0) ps.r += 3;
-    ps.delimiter = csv_detect_delimiter(ps.r, ps.end);
-    if (!error) error = csv_read_header(&ps, table, msg, msg_size);
-    if (!error) error = csv_read_rows(&ps, table, msg, msg_size);
-    if (error) {
-        free(table->header);
-        free(table->cells);
+    block[length] = '\0';
+    if (csv_is_utf16(block, length)) {
         free(block);
-        memset(table, 0, sizeof *table);
-        return error;
+        engine_message(msg, msg_size, "UTF-16 text; save the spreadsheet as UTF-8 CSV");
+        return ERR_FORMAT;
     }
-    table->strings = block;
-    return ERR_OK;
+    csv_reader rd;
+    csv_reader_init(&rd, length >= 3 && memcmp(block, "\xEF\xBB\xBF", 3) == 0 ? block + 3 : block, block + length);
+    const csv_survey survey = csv_survey_text(rd.p, rd.end, rd.delimiter);
+    engine_error error = ERR_FORMAT;
+    if (survey.nul) engine_message(msg, msg_size, "holds NUL bytes, so it is not UTF-8 text");
+    else error = csv_read_header(&rd, &survey, table, msg, msg_size);
+    if (!error) error = csv_read_rows(&rd, &survey, table, msg, msg_size);
+    if (!error) {
+        table->strings = block;
+        return ERR_OK;
+    }
+    free(table->header);
+    free(table->cells);
+    free(block);
+    memset(table, 0, sizeof *table);
+    return error;
 }
 
 // Reads a whole open file of at most the size limit into *text, a heap block of *length + 1

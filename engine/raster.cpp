@@ -2,6 +2,8 @@
 // straight through.
 #include "raster.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -95,59 +97,202 @@ int64_t raster_count_ink(const raster* r)
     return count;
 }
 
-// Upright blits OR whole source bytes, shifted into place, over the clipped column range.
-static void raster_blit_upright(raster* dst, const raster* src, int32_t x, int32_t y)
+// Bytes with their bit order reversed, for mirroring whole bytes at a time.
+struct raster_reversed_bytes {
+    uint8_t of[256];
+    constexpr raster_reversed_bytes() : of()
+    {
+        for (int b = 0; b < 256; b++)
+            for (int k = 0; k < 8; k++)
+                if (b >> k & 1) of[b] = (uint8_t)(of[b] | 0x80 >> k);
+    }
+};
+static constexpr raster_reversed_bytes raster_reversed;
+
+void raster_mirror_row(const uint8_t* row, int32_t width, uint8_t* out)
 {
-    int64_t sx0 = x < 0 ? -(int64_t)x : 0, sx1 = (int64_t)dst->width - x;
-    int64_t sy0 = y < 0 ? -(int64_t)y : 0, sy1 = (int64_t)dst->height - y;
-    if (sx1 > src->width) sx1 = src->width;
-    if (sy1 > src->height) sy1 = src->height;
-    if (sx0 >= sx1 || sy0 >= sy1) return;
-    for (int64_t sy = sy0; sy < sy1; sy++) {
+    // Reversing the row's bytes mirrors it over its padded width; the padding dots then lead
+    // and are shifted out.
+    const int32_t stride = (width + 7) / 8;
+    const int shift = stride * 8 - width;
+    for (int32_t j = 0; j < stride; j++) {
+        unsigned here = raster_reversed.of[row[stride - 1 - j]];
+        unsigned next = j + 1 < stride ? raster_reversed.of[row[stride - 2 - j]] : 0;
+        out[j] = (uint8_t)(here << shift | next >> (8 - shift));
+    }
+}
+
+// The byte of a row's bits from bit b on (bits outside the row's stride bytes read as clear).
+static uint8_t raster_bits_from(const uint8_t* row, int32_t stride, int64_t b)
+{
+    const int64_t k = b >> 3;  // rounds down, negative bits included
+    const int r = (int)(b & 7);
+    const unsigned here = k >= 0 && k < stride ? row[k] : 0, next = k + 1 >= 0 && k + 1 < stride ? row[k + 1] : 0;
+    return (uint8_t)(here << r | next >> (8 - r));
+}
+
+// Where a row's dots sx0..sx1-1 land when dot sx goes to x + sx: the bytes of the destination
+// row they touch, into `line` from byte (x + sx0) / 8 on, with the destination's other dots
+// clear; their count, or 0 when none of them is black.
+static int64_t raster_shift_row(const uint8_t* row, int32_t stride, int64_t x, int64_t sx0, int64_t sx1,
+                                uint8_t* line)
+{
+    const int64_t dx0 = x + sx0, dx1 = x + sx1, first = dx0 >> 3, last = (dx1 - 1) >> 3;
+    // Destination byte j takes source bits from j * 8 - x: whole source bytes k and k + 1
+    // shifted by r, the same for every byte; eight of them at a time where the row has them.
+    const int r = (int)((-x) & 7);
+    const int64_t k0 = (first * 8 - x) >> 3;
+    line[0] = raster_bits_from(row, stride, first * 8 - x);
+    int64_t j = first + 1;
+    for (; j + 8 <= last && k0 + (j - first) + 8 < stride; j += 8) {
+        const int64_t k = k0 + (j - first);
+        uint64_t bits;
+        memcpy(&bits, row + k, 8);
+        if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+        bits = bits << r | (uint64_t)(row[k + 8] >> (8 - r));
+        if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+        memcpy(line + (j - first), &bits, 8);
+    }
+    for (; j <= last && k0 + (j - first) + 1 < stride; j++) {
+        const int64_t k = k0 + (j - first);
+        line[j - first] = (uint8_t)((unsigned)row[k] << r | (unsigned)row[k + 1] >> (8 - r));
+    }
+    for (; j <= last; j++) line[j - first] = raster_bits_from(row, stride, j * 8 - x);
+    line[0] &= (uint8_t)(0xFF >> (dx0 & 7));
+    line[last - first] &= (uint8_t)(0xFF << (7 - ((dx1 - 1) & 7)));
+    const int64_t bytes = last - first + 1;
+    uint64_t any = 0;
+    int64_t i = 0;
+    for (; i + 8 <= bytes; i += 8) {
+        uint64_t word;
+        memcpy(&word, line + i, 8);
+        any |= word;
+    }
+    for (; i < bytes; i++) any |= line[i];
+    return any ? last - first + 1 : 0;
+}
+
+// Whether two rows of n bytes are equal, a word at a time: rows are short, and most of those
+// compared are equal, so this beats a call.
+static bool raster_rows_equal(const uint8_t* a, const uint8_t* b, int32_t n)
+{
+    int32_t j = 0;
+    for (; j + 8 <= n; j += 8) {
+        uint64_t x, y;
+        memcpy(&x, a + j, 8);
+        memcpy(&y, b + j, 8);
+        if (x != y) return false;
+    }
+    for (; j < n; j++)
+        if (a[j] != b[j]) return false;
+    return true;
+}
+
+// ORs n bytes into `to`, a word at a time.
+static void raster_or_bytes(uint8_t* to, const uint8_t* from, int64_t n)
+{
+    int64_t j = 0;
+    for (; j + 8 <= n; j += 8) {
+        uint64_t a, b;
+        memcpy(&a, to + j, 8);
+        memcpy(&b, from + j, 8);
+        a |= b;
+        memcpy(to + j, &a, 8);
+    }
+    for (; j < n; j++) to[j] |= from[j];
+}
+
+// An upright blit of a source of at most 64 dots a row (a glyph's), each row taken as one
+// number, most significant dot first, and ORed into the up to 9 destination bytes it meets.
+static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_t y, int64_t sx0, int64_t sx1)
+{
+    // The dots sx0..sx1-1 only: the rest would land off the destination.
+    const uint64_t keep = (~0ull >> sx0) & (~0ull << (64 - sx1));
+    const int64_t base = (int64_t)x >> 3;  // the destination byte of source dot 0's byte, rounded down
+    const int shift = x & 7;
+    const int64_t first = ((int64_t)x + sx0) >> 3, last = ((int64_t)x + sx1 - 1) >> 3;
+    for (int32_t sy = 0; sy < src->height; sy++) {
+        const int64_t dy = (int64_t)y + sy;
+        if (dy < 0 || dy >= dst->height) continue;
         const uint8_t* from = src->bits + (size_t)sy * src->stride;
-        uint8_t* to = dst->bits + (size_t)(y + sy) * dst->stride;
-        for (int64_t sx = sx0; sx < sx1;) {
-            // The source dots sx..sx+n-1 lie in one source byte; they land at dst dot x + sx.
-            int64_t n = 8 - (sx & 7);
-            if (n > sx1 - sx) n = sx1 - sx;
-            uint8_t bits = (uint8_t)(((from[sx >> 3] << (sx & 7)) & 0xFF) & (0xFF << (8 - n)));
-            if (bits) {
-                int64_t dx = (int64_t)x + sx;
-                int shift = (int)(dx & 7);
-                to[dx >> 3] |= (uint8_t)(bits >> shift);
-                if (shift && (uint8_t)(bits << (8 - shift))) to[(dx >> 3) + 1] |= (uint8_t)(bits << (8 - shift));
-            }
-            sx += n;
+        uint64_t bits = 0;
+        for (int32_t k = 0; k < src->stride; k++) bits |= (uint64_t)from[k] << (56 - 8 * k);
+        bits &= keep;
+        if (!bits) continue;
+        const uint64_t high = bits >> shift, low = shift ? bits << (64 - shift) : 0;
+        uint8_t* to = dst->bits + (size_t)dy * dst->stride;
+        for (int64_t j = first; j <= last; j++) {
+            const int64_t i = j - base;  // 0..8
+            to[j] |= (uint8_t)(i < 8 ? high >> (56 - 8 * i) : low >> 56);
         }
     }
 }
 
-void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+// Upright and half-turned blits: each source row, mirrored for a half turn, is shifted into
+// place once and ORed into its destination row; the equal rows after it (a bar block's) reuse
+// it.
+static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t y, bool half_turn)
 {
-    if (!raster_usable(dst) || !raster_usable(src)) return;
-    if (rotation != 90 && rotation != 180 && rotation != 270) {
-        raster_blit_upright(dst, src, x, y);
+    // A mirrored row's dot sx lands at x + sx just as an upright one's does.
+    const int64_t sx0 = x < 0 ? -(int64_t)x : 0, sx1 = std::min<int64_t>(src->width, (int64_t)dst->width - x);
+    if (sx0 >= sx1) return;
+    const int64_t first = ((int64_t)x + sx0) >> 3;
+    if (!half_turn && src->stride <= 8) {
+        raster_blit_narrow(dst, src, x, y, sx0, sx1);
         return;
     }
-    int32_t w = src->width, h = src->height;
-    for (int32_t sy = 0; sy < h; sy++) {
+    uint8_t mirrored[RASTER_MAX_WIDTH / 8], line[RASTER_MAX_WIDTH / 8];
+    const uint8_t* shifted = nullptr;  // the source row `line` was made from
+    int64_t bytes = 0;
+    for (int32_t sy = 0; sy < src->height; sy++) {
+        const int64_t dy = half_turn ? (int64_t)y + (src->height - 1 - sy) : (int64_t)y + sy;
+        if (dy < 0 || dy >= dst->height) continue;
+        const uint8_t* from = src->bits + (size_t)sy * src->stride;
+        if (!shifted || !raster_rows_equal(from, shifted, src->stride)) {
+            const uint8_t* bits = from;
+            if (half_turn) {
+                raster_mirror_row(from, src->width, mirrored);
+                bits = mirrored;
+            }
+            bytes = raster_shift_row(bits, src->stride, x, sx0, sx1, line);
+            shifted = from;
+        }
+        raster_or_bytes(dst->bits + (size_t)dy * dst->stride + first, line, bytes);
+    }
+}
+
+// Quarter turns: a source row becomes a destination column, so a run of equal source rows
+// becomes one span of dots in each destination row that its black dots reach.
+static void raster_blit_quarter(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+{
+    const int32_t w = src->width, h = src->height;
+    for (int32_t sy = 0; sy < h;) {
         const uint8_t* row = src->bits + (size_t)sy * src->stride;
-        for (int32_t sx = 0; sx < w; sx++) {
+        int32_t end = sy + 1;
+        while (end < h && raster_rows_equal(src->bits + (size_t)end * src->stride, row, src->stride)) end++;
+        // The columns of rows sy..end-1.
+        int64_t c0 = rotation == 90 ? (int64_t)x + h - end : (int64_t)x + sy, c1 = c0 + (end - sy);
+        c0 = std::max<int64_t>(c0, 0);
+        c1 = std::min<int64_t>(c1, dst->width);
+        for (int32_t sx = 0; c0 < c1 && sx < w; sx++) {
             // Most of a turned block is white: whole clear bytes are passed over at once.
             if (!(sx & 7) && !row[sx >> 3]) {
                 sx += 7;
                 continue;
             }
             if (!((row[sx >> 3] >> (7 - (sx & 7))) & 1)) continue;
-            int64_t dx, dy;
-            switch (rotation) {
-            case 90: dx = (int64_t)x + (h - 1 - sy); dy = (int64_t)y + sx; break;
-            case 180: dx = (int64_t)x + (w - 1 - sx); dy = (int64_t)y + (h - 1 - sy); break;
-            default: dx = (int64_t)x + sy; dy = (int64_t)y + (w - 1 - sx); break;
-            }
-            if (raster_holds(dst, dx, dy)) raster_put_bit(dst->bits + (size_t)dy * dst->stride, (int32_t)dx, 1);
+            const int64_t dy = rotation == 90 ? (int64_t)y + sx : (int64_t)y + (w - 1 - sx);
+            if (dy >= 0 && dy < dst->height) raster_span(dst->bits + (size_t)dy * dst->stride, (int32_t)c0, (int32_t)c1, 1);
         }
+        sy = end;
     }
+}
+
+void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+{
+    if (!raster_usable(dst) || !raster_usable(src)) return;
+    if (rotation == 90 || rotation == 270) raster_blit_quarter(dst, src, x, y, rotation);
+    else raster_blit_rows(dst, src, x, y, rotation == 180);
 }
 
 float raster_fit_scale(int32_t width_dots, int32_t height_dots, float pixels, float dots, float view_w,

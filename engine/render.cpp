@@ -260,26 +260,55 @@ engine_error label_layout_barcode(const label_model* m, const label_element* e, 
     return ERR_OK;
 }
 
+namespace {
+
+// Visits the elements the pass draws, in order, each with its text for the row, until one
+// fails: visit(element, text) gives the element's result.
+template <typename visitor>
+engine_error each_element(const label_model* model, const csv_table* table, int32_t row, uint32_t pass,
+                          visitor visit)
+{
+    int32_t count = model->element_count < LABEL_MAX_ELEMENTS ? model->element_count : LABEL_MAX_ELEMENTS;
+    engine_error err = ERR_OK;
+    for (int32_t i = 0; i < count && err == ERR_OK; i++) {
+        const label_element& e = model->elements[i];
+        // Kinds other than text and rule draw as barcodes, as the printer writers send them.
+        if (e.kind == LABEL_TEXT ? pass != RENDER_GRAPHICS : pass != RENDER_TEXT)
+            err = visit(e, label_element_text(&e, table, row));
+    }
+    return err;
+}
+
+}  // namespace
+
 engine_error label_render_pass(const label_model* model, const csv_table* table, int32_t row, raster* out,
                                uint32_t pass)
 {
     if (!model || !out) return ERR_INVALID;
     engine_error err = raster_create(out, label_width_dots(model), label_height_dots(model));
     if (err != ERR_OK) return err;
-    int32_t count = model->element_count < LABEL_MAX_ELEMENTS ? model->element_count : LABEL_MAX_ELEMENTS;
-    for (int32_t i = 0; i < count && err == ERR_OK; i++) {
-        const label_element& e = model->elements[i];
-        const char* text = label_element_text(&e, table, row);
-        if (e.kind == LABEL_TEXT) {
-            if (pass != RENDER_GRAPHICS) err = draw_text(out, model, e, text);
-        } else if (pass != RENDER_TEXT) {
-            // Kinds other than text and rule draw as barcodes, as the printer writers send them.
-            if (e.kind == LABEL_RULE) draw_rule(out, model, e);
-            else err = draw_barcode(out, model, e, text);
+    err = each_element(model, table, row, pass, [&](const label_element& e, const char* text) {
+        if (e.kind == LABEL_TEXT) return draw_text(out, model, e, text);
+        if (e.kind == LABEL_RULE) {
+            draw_rule(out, model, e);
+            return ERR_OK;
         }
-    }
+        return draw_barcode(out, model, e, text);
+    });
     if (err != ERR_OK) raster_free(out);
     return err;
+}
+
+engine_error label_check_row(const label_model* model, const csv_table* table, int32_t row)
+{
+    if (!model) return ERR_INVALID;
+    if (!raster_size_fits(label_width_dots(model), label_height_dots(model))) return ERR_RANGE;
+    return each_element(model, table, row, RENDER_ALL, [&](const label_element& e, const char* text) {
+        label_text_layout t;
+        label_barcode_layout b;
+        if (e.kind == LABEL_TEXT) return label_layout_text(model, &e, text, &t);
+        return e.kind == LABEL_RULE ? ERR_OK : label_layout_barcode(model, &e, text, &b);
+    });
 }
 
 engine_error label_render_row_pass(const label_model* model, const csv_table* table, int32_t row, uint32_t pass,

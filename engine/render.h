@@ -108,3 +108,7 @@ engine_error label_render_row(const label_model* model, const csv_table* table, 
 
 // Renders against an empty table: column elements get "", literal ones their text.
 engine_error label_render_literal(const label_model* model, raster* out);
+
+// What label_render_row gives for the row, decided from the layouts alone and drawing nothing:
+// every result but running out of memory (which it cannot foresee). 1 for a NULL model.
+engine_error label_check_row(const label_model* model, const csv_table* table, int32_t row);

@@ -59,11 +59,15 @@ engine_error job_write_file(const char* path, uint32_t language, const label_mod
     *length = 0;
     file_writing file;
     if (!file_write_begin(&file, path)) return ERR_IO;
-    // Large pieces: a job can run to hundreds of megabytes.
-    setvbuf(file.f, nullptr, _IOFBF, 1 << 16);
+    // Large pieces, in a buffer of our own (the C library would keep its small one): a job
+    // can run to hundreds of megabytes.
+    const size_t piece = 1 << 18;
+    char* buffer = (char*)malloc(piece);
+    if (buffer) setvbuf(file.f, buffer, _IOFBF, piece);
     byte_sink sink = byte_sink_stream(file.f);
     engine_error error = job_write_sink(language, model, table, first_row, row_count, options, &sink);
     bool written = file_write_end(&file, error == ERR_OK);
+    free(buffer);
     if (error) return error;
     *length = (size_t)sink.written;
     return written ? ERR_OK : ERR_IO;

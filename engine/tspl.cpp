@@ -1,26 +1,49 @@
 // TSPL labels as two hexadecimal images each: graphics drawn first, text ORed over them.
 #include "tspl.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "render.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
-// Each byte's two upper-case hexadecimal digits, looked up whole: images are most of a job.
-struct tspl_hex_digits {
-    char of[256][2];
-    constexpr tspl_hex_digits() : of()
-    {
-        const char digits[] = "0123456789ABCDEF";
-        for (int b = 0; b < 256; b++) {
-            of[b][0] = digits[b >> 4];
-            of[b][1] = digits[b & 15];
-        }
+// The upper-case hexadecimal digits of sixteen bytes, high half first, at `out`: blank ones
+// (most of a label) as zeros at once, others with each half spread to a byte of its own and
+// those of 10 and more moved on from the digits to the letters.
+[[gnu::always_inline]] inline void tspl_hex16(const uint8_t* bytes, char* out)
+{
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128((const __m128i*)bytes), zero_digits = _mm_set1_epi8('0');
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF) {
+        _mm_storeu_si128((__m128i*)out, zero_digits);
+        _mm_storeu_si128((__m128i*)(out + 16), zero_digits);
+        return;
     }
-};
-constexpr tspl_hex_digits tspl_hex;
+    const __m128i low_halves = _mm_set1_epi8(0x0F);
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(v, 4), low_halves), low = _mm_and_si128(v, low_halves);
+    for (int i = 0; i < 2; i++) {
+        const __m128i halves = i ? _mm_unpackhi_epi8(high, low) : _mm_unpacklo_epi8(high, low);
+        const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(halves, _mm_set1_epi8(9)), _mm_set1_epi8(7));
+        _mm_storeu_si128((__m128i*)(out + 16 * i), _mm_add_epi8(_mm_add_epi8(halves, zero_digits), letters));
+    }
+#else
+    for (int i = 0; i < 16; i += 4) {
+        const uint64_t v = (uint64_t)bytes[i] | (uint64_t)bytes[i + 1] << 16 | (uint64_t)bytes[i + 2] << 32 |
+                           (uint64_t)bytes[i + 3] << 48;
+        const uint64_t low_halves = 0x000F000F000F000Full;
+        const uint64_t halves = (v >> 4 & low_halves) | (v & low_halves) << 8;
+        const uint64_t letters = ((halves + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
+        const uint64_t digits = halves + 0x3030303030303030ull + letters * 7;
+        for (int k = 0; k < 8; k++) out[2 * i + k] = (char)(digits >> (8 * k));
+    }
+#endif
+}
 
 struct tspl_writer {
     const label_model* model;
@@ -94,17 +117,28 @@ engine_error tspl_size_row(void* size, int32_t, int32_t labels)
 engine_error tspl_write_bitmap(byte_sink* sink, const raster* r, int mode)
 {
     if (!sink || !r || !r->bits) return ERR_INVALID;
-    char chunk[4096];
+    char chunk[1 << 15];
     byte_sink_write(sink, chunk, tspl_bitmap_command(r->stride, r->height, mode, chunk, sizeof chunk));
-    size_t used = 0;
+    const uint8_t* bits = r->bits;
     const size_t total = (size_t)r->stride * (size_t)r->height;
-    for (size_t i = 0; i < total; i++) {
-        memcpy(chunk + used, tspl_hex.of[r->bits[i]], 2);
-        used += 2;
-        if (used == sizeof chunk) {
+    size_t i = 0, used = 0;
+    // Sixteen bytes a step, as many as the chunk holds; then the last few one by one.
+    while (total - i >= 16) {
+        if (used + 32 > sizeof chunk) {
             byte_sink_write(sink, chunk, used);
             used = 0;
         }
+        const size_t steps = std::min((total - i) / 16, (sizeof chunk - used) / 32);
+        for (size_t k = 0; k < steps; k++, i += 16, used += 32) tspl_hex16(bits + i, chunk + used);
+    }
+    static const char digits[] = "0123456789ABCDEF";
+    for (; i < total; i++) {
+        if (used + 2 > sizeof chunk) {
+            byte_sink_write(sink, chunk, used);
+            used = 0;
+        }
+        chunk[used++] = digits[bits[i] >> 4];
+        chunk[used++] = digits[bits[i] & 15];
     }
     byte_sink_write(sink, chunk, used);
     byte_sink_write(sink, "\n", 1);

@@ -305,3 +305,21 @@ TEST(Csv, TabDelimitedQuotedFieldKeepsItsEmptyNeighbour)
     EXPECT_EQ(csv_parse_show("a\tb\tc\n\"x\"\t\ty\n"), "a|b|c/x||y");
     EXPECT_EQ(csv_parse_show("a,b\n\"x\"\t ,y\n"), "a|b/x|y");
 }
+
+// The reader finds fields 64 bytes at a time: a CR LF, a quoted field with line ends and
+// doubled quotes in it, and a NUL byte read the same wherever they fall against those steps.
+TEST(Csv, EveryPlaceAgainstTheReadersSteps)
+{
+    for (size_t pad = 0; pad < 140; pad++) {
+        const std::string x(pad, 'x');
+        const std::string text = "a,b\r\n" + x + ",\"q,\r\n\"\"z\"\"\" \r\n1,\"\"\r\n" + x + ".\r\n";
+        EXPECT_EQ(csv_parse_show(text), "a|b/" + x + "|q,\r\n\"z\"/1|/" + x + ".|") << pad;
+
+        std::string with_nul = text;
+        with_nul[pad % with_nul.size()] = '\0';
+        csv_table t = {};
+        char msg[64];
+        EXPECT_EQ(csv_parse(&t, with_nul.data(), with_nul.size(), msg, sizeof msg), ERR_FORMAT) << pad;
+        EXPECT_STREQ(msg, "holds NUL bytes, so it is not UTF-8 text");
+    }
+}

@@ -113,6 +113,7 @@ TEST(Render, Refusals)
         e->size_mm = c.size_mm;
         e->rotation_deg = c.rotation;
         const engine_error expected[] = {c.all, c.text_pass, c.graphics_pass};
+        EXPECT_EQ(label_check_row(&m, nullptr, 0), c.all) << c.what;
         for (uint32_t pass = RENDER_ALL; pass <= RENDER_GRAPHICS; pass++) {
             raster r = {};
             EXPECT_EQ(label_render_row_pass(&m, nullptr, 0, pass, &r), expected[pass]) << c.what << " pass " << pass;
@@ -414,16 +415,19 @@ TEST(Render, ElementTextsAndPlaceholders)
 
 // A small spreadsheet with UTF-8 names, empty cells and over-long texts, on every stock and
 // template at three resolutions.
+// Rows that render, and rows that fail in each of the ways a template's elements can.
+static const char fixture_rows[] =
+    "Name,Price,Barcode\n"
+    "Jasmine Green Tea,$4.99,4006381333931\n"
+    "Caf\xC3\xA9 au lait,$3.50,12345678\n"
+    ",,\n"
+    "An oolong whose name runs on far beyond what any of these labels can hold on two lines,"
+    "$123456789.00,ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVWXYZ\n"
+    "Oolong,\xE2\x82\xAC" "12,12345678901234567890\n";
+
 TEST(Render, FixtureSpreadsheetOnEveryStock)
 {
-    const char text[] =
-        "Name,Price,Barcode\n"
-        "Jasmine Green Tea,$4.99,4006381333931\n"
-        "Caf\xC3\xA9 au lait,$3.50,12345678\n"
-        ",,\n"
-        "An oolong whose name runs on far beyond what any of these labels can hold on two lines,"
-        "$123456789.00,ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVWXYZ\n"
-        "Oolong,\xE2\x82\xAC" "12,12345678901234567890\n";
+    const char* text = fixture_rows;
     // Expected result per row for the templates price, barcode, name and plain.
     const engine_error expected[][4] = {
         {ERR_OK, ERR_OK, ERR_OK, ERR_OK},
@@ -457,5 +461,40 @@ TEST(Render, FixtureSpreadsheetOnEveryStock)
             }
         }
     }
+    csv_table_clear(&t);
+}
+
+// Checking a row lays it out without drawing it and must find what rendering finds: on every
+// stock, template and resolution, with every element turned each way, and for a label too
+// large to draw.
+TEST(Render, CheckingFindsWhatRenderingFinds)
+{
+    csv_table t = {};
+    ASSERT_EQ(csv_parse(&t, fixture_rows, strlen(fixture_rows), nullptr, 0), ERR_OK);
+    int failures = 0;
+    for (uint32_t s = 0; s < catalog_stock_count(); s++) {
+        const stock_def* stock = catalog_stock_at(s);
+        for (int32_t dpi : {96, 203, 300, 600, 40000}) {
+            for (uint32_t l = 0; l < catalog_layout_count(); l++) {
+                for (int32_t turn : {-1, 0, 90, 180, 270}) {
+                    label_model m;
+                    label_model_init(&m, stock->description, stock->width_mm, stock->height_mm, dpi);
+                    ASSERT_EQ(layout_build(&m, catalog_layout_id(l), &t), ERR_OK);
+                    for (int32_t i = 0; turn >= 0 && i < m.element_count; i++) m.elements[i].rotation_deg = turn;
+                    for (int32_t row = 0; row < t.rows; row++) {
+                        raster r = {};
+                        engine_error rendered = label_render_row(&m, &t, row, &r);
+                        raster_free(&r);
+                        failures += rendered != ERR_OK;
+                        EXPECT_EQ(label_check_row(&m, &t, row), rendered)
+                            << stock->id << " " << dpi << " dpi " << catalog_layout_id(l) << " turned " << turn
+                            << " row " << row;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(failures, 0);
+    EXPECT_EQ(label_check_row(nullptr, &t, 0), ERR_INVALID);
     csv_table_clear(&t);
 }

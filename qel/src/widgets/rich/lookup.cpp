@@ -17,7 +17,8 @@ enum {
     MAX_DEPTH = 12,
     OPERATION_FLOOR = 1000000,
     OPERATIONS_PER_GLYPH = 1024,
-    STEPS_PER_OPERATION = 64,
+    STEPS_PER_GLYPH = 4096,
+    STEP_FLOOR = 64000000,
     DFLT = 0x44464C54,
 };
 
@@ -660,7 +661,7 @@ void qel_lookup_begin(qel_lookup_context* c, const qel_shaper* shaper, qel_shape
     c->right_to_left = right_to_left;
     c->positioning = positioning;
     c->operation_budget = std::max<int64_t>(OPERATION_FLOOR, (int64_t)OPERATIONS_PER_GLYPH * count);
-    c->step_budget = c->operation_budget * STEPS_PER_OPERATION;
+    c->step_budget = std::max<int64_t>(STEP_FLOOR, (int64_t)STEPS_PER_GLYPH * count);
     c->table = positioning ? shaper->gpos : shaper->gsub;
     c->lookup_list = c->table ? off16(c, c->table, c->table + 8ull) : 0;
     uint32_t gdef = shaper->gdef;

@@ -307,11 +307,12 @@ bool match_rule(qel_lookup_context* c, lookup_flags f, const rule& r, int at, in
     return true;
 }
 
-// Tries a rule at a position; on a match applies its lookup records and returns true.
-bool apply_rule(qel_lookup_context* c, lookup_flags f, const rule& r, int at, int depth)
+// Tries a rule at a position; on a match applies its lookup records and returns the glyphs its
+// input covers once they are applied, so that the pass goes on after them; 0 when it does not match.
+int apply_rule(qel_lookup_context* c, lookup_flags f, const rule& r, int at, int depth)
 {
     int positions[MAX_SEQUENCE];
-    if (!rule_fits(c, r) || !match_rule(c, f, r, at, positions)) return false;
+    if (!rule_fits(c, r) || !match_rule(c, f, r, at, positions)) return 0;
     uint32_t inputs = r.input.count + 1;
     for (uint32_t i = 0; i < r.record_count && !c->error; i++) {
         uint32_t index = u16(c, r.records + 4ull * i), lookup = u16(c, r.records + 4ull * i + 2);
@@ -320,7 +321,7 @@ bool apply_rule(qel_lookup_context* c, lookup_flags f, const rule& r, int at, in
         apply_lookup(c, lookup, positions[index], depth + 1);
         for (uint32_t later = index + 1; later < inputs; later++) positions[later] += c->count - before;
     }
-    return true;
+    return std::max(positions[inputs - 1] - at + 1, 1);
 }
 
 // The rule at `at` of a format 1 or 2 rule set: glyph count, lookup count, input, records.
@@ -361,7 +362,8 @@ int apply_rule_set(qel_lookup_context* c, lookup_flags f, uint32_t set, bool cha
         uint32_t at_rule = off16(c, set, set + 2ull + 2ull * i);
         if (!at_rule) continue;
         rule r = chained ? chained_rule(c, at_rule, kind, class_defs, false) : plain_rule(c, at_rule, kind, class_defs[1]);
-        if (apply_rule(c, f, r, at, depth)) return 1;
+        int consumed = apply_rule(c, f, r, at, depth);
+        if (consumed) return consumed;
     }
     return 0;
 }

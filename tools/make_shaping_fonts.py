@@ -41,7 +41,7 @@ feature ccmp { lookup FORMAT1; lookup FORMAT2; } ccmp;
 """
 
 MULTIPLE = """
-feature ccmp { sub a by b c d; sub e by f f; sub x by y; } ccmp;
+feature ccmp { sub a by b c d; sub e by f f; sub x by NULL; } ccmp;
 """
 
 ALTERNATE = """

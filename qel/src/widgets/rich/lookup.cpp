@@ -24,6 +24,10 @@ enum {
 
 enum { GSUB_EXTENSION = 7, GPOS_EXTENSION = 9 };
 
+// What a lookup that removed its glyph returns: the pass goes on at the same position, where the
+// next glyph now is.
+constexpr int REMOVED = -1;
+
 struct lookup_flags {
     uint32_t flag;
     uint32_t mark_set;
@@ -189,7 +193,7 @@ int multiple_substitution(qel_lookup_context* c, uint32_t sub, int at)
     if (!step(c, n)) return 0;
     if (n == 0) {
         remove_glyph(c, at);
-        return 1;
+        return REMOVED;
     }
     qel_shaped_glyph g = glyph_at(c, at);
     if (n > 1) insert_after(c, at, n - 1);
@@ -630,7 +634,8 @@ void apply_over_run(qel_lookup_context* c, uint32_t lookup, uint32_t form_filter
             if (at >= c->count || c->error) break;
         }
         gap_move(c, at);
-        at += std::max(apply_lookup(c, lookup, at, 0), 1);
+        int consumed = apply_lookup(c, lookup, at, 0);
+        at += consumed == REMOVED ? 0 : std::max(consumed, 1);
     }
     gap_close(c);
 }

@@ -9,18 +9,13 @@ namespace {
 
 enum { BRACKET_STACK = 63 };
 
+// The last range starting at or before the code point, by halving without branches.
 int class_of(uint32_t code_point)
 {
-    int lo = 0, hi = QEL_UNICODE_BIDI_RANGES - 1;
-    while (lo < hi) {
-        int mid = (lo + hi + 1) / 2;
-        if (qel_unicode_bidi_ranges[mid] >> 5 <= code_point) {
-            lo = mid;
-        } else {
-            hi = mid - 1;
-        }
-    }
-    return (int)(qel_unicode_bidi_ranges[lo] & 31);
+    uint32_t key = (code_point > 0x10FFFF ? 0x10FFFF : code_point) << 5 | 31;
+    const uint32_t* base = qel_unicode_bidi_ranges;
+    for (uint32_t n = QEL_UNICODE_BIDI_RANGES; n > 1; n -= n / 2) base = base[n / 2] <= key ? base + n / 2 : base;
+    return (int)(*base & 31);
 }
 
 const qel_unicode_bracket* bracket_of(uint32_t code_point)

@@ -129,7 +129,7 @@ bool in_mark_set(const qel_lookup_context* c, uint32_t set, uint32_t glyph)
     return qel_opentype_coverage(c->font, (uint32_t)coverage_at, glyph) >= 0;
 }
 
-bool skipped(const qel_lookup_context* c, lookup_flags f, uint32_t glyph)
+bool skipped(qel_lookup_context* c, lookup_flags f, uint32_t glyph)
 {
     if ((f.flag & 0xFF1E) == 0) return false;
     uint32_t cls = qel_lookup_glyph_class(c, glyph);
@@ -601,32 +601,54 @@ int apply_subtable(qel_lookup_context* c, uint32_t type, uint32_t sub, lookup_fl
     }
 }
 
-int apply_lookup(qel_lookup_context* c, uint32_t index, int at, int depth)
+// A lookup's table read once: where it is, its type, flag and subtable count.
+struct lookup_header {
+    uint32_t at;
+    uint32_t type;
+    uint32_t subtables;
+    lookup_flags f;
+};
+
+bool read_lookup(qel_lookup_context* c, uint32_t index, lookup_header* h)
 {
-    if (c->error || depth > MAX_DEPTH || at < 0 || at >= c->count) return 0;
-    if (index >= u16(c, c->lookup_list)) return 0;
+    if (index >= u16(c, c->lookup_list)) return false;
+    h->at = off16(c, c->lookup_list, c->lookup_list + 2ull + 2ull * index);
+    if (!h->at) return false;
+    h->type = u16(c, h->at);
+    h->subtables = u16(c, h->at + 4ull);
+    h->f = {u16(c, h->at + 2ull), 0};
+    if (h->f.flag & 0x10) h->f.mark_set = u16(c, h->at + 6ull + 2ull * h->subtables);
+    return true;
+}
+
+int apply_read_lookup(qel_lookup_context* c, const lookup_header& h, int at, int depth)
+{
     if (++c->operations > c->operation_budget) {
         c->error = true;
         return 0;
     }
-    uint32_t lookup = off16(c, c->lookup_list, c->lookup_list + 2ull + 2ull * index);
-    if (!lookup) return 0;
-    uint32_t type = u16(c, lookup), subtables = u16(c, lookup + 4ull);
-    lookup_flags f = {u16(c, lookup + 2ull), 0};
-    if (f.flag & 0x10) f.mark_set = u16(c, lookup + 6ull + 2ull * subtables);
-    if (skipped(c, f, glyph_at(c, at).glyph)) return 0;
-    for (uint32_t i = 0; i < subtables && step(c); i++) {
-        uint32_t sub = off16(c, lookup, lookup + 6ull + 2ull * i);
+    if (skipped(c, h.f, glyph_at(c, at).glyph)) return 0;
+    for (uint32_t i = 0; i < h.subtables && step(c); i++) {
+        uint32_t sub = off16(c, h.at, h.at + 6ull + 2ull * i);
         if (!sub) continue;
-        int consumed = apply_subtable(c, type, sub, f, at, depth);
+        int consumed = apply_subtable(c, h.type, sub, h.f, at, depth);
         if (consumed || c->error) return consumed;
     }
     return 0;
 }
 
+int apply_lookup(qel_lookup_context* c, uint32_t index, int at, int depth)
+{
+    lookup_header h;
+    if (c->error || depth > MAX_DEPTH || at < 0 || at >= c->count || !read_lookup(c, index, &h)) return 0;
+    return apply_read_lookup(c, h, at, depth);
+}
+
 // One lookup over the whole run, or over the glyphs of one shaping form.
 void apply_over_run(qel_lookup_context* c, uint32_t lookup, uint32_t form_filter)
 {
+    lookup_header h;
+    if (!read_lookup(c, lookup, &h)) return;
     int at = 0;
     while (at < c->count && step(c)) {
         if (form_filter != 0xffffffff) {
@@ -634,7 +656,7 @@ void apply_over_run(qel_lookup_context* c, uint32_t lookup, uint32_t form_filter
             if (at >= c->count || c->error) break;
         }
         gap_move(c, at);
-        int consumed = apply_lookup(c, lookup, at, 0);
+        int consumed = apply_read_lookup(c, h, at, 0);
         at += consumed == REMOVED ? 0 : std::max(consumed, 1);
     }
     gap_close(c);
@@ -669,6 +691,8 @@ void qel_lookup_begin(qel_lookup_context* c, const qel_shaper* shaper, qel_shape
     c->positioning = positioning;
     c->operation_budget = std::max<int64_t>(OPERATION_FLOOR, (int64_t)OPERATIONS_PER_GLYPH * count);
     c->step_budget = std::max<int64_t>(STEP_FLOOR, (int64_t)STEPS_PER_GLYPH * count);
+    // An empty slot holds a glyph id that belongs in another slot, so it matches no lookup.
+    for (uint32_t i = 0; i < 256; i++) c->recent_classes[i] = ((i + 1) & 255) << 16;
     c->table = positioning ? shaper->gpos : shaper->gsub;
     c->lookup_list = c->table ? off16(c, c->table, c->table + 8ull) : 0;
     uint32_t gdef = shaper->gdef;
@@ -705,7 +729,11 @@ void qel_lookup_apply_feature(qel_lookup_context* c, uint32_t langsys, uint32_t 
     }
 }
 
-uint32_t qel_lookup_glyph_class(const qel_lookup_context* c, uint32_t glyph)
+uint32_t qel_lookup_glyph_class(qel_lookup_context* c, uint32_t glyph)
 {
-    return qel_opentype_class(c->font, c->glyph_classes, glyph);
+    uint32_t& recent = c->recent_classes[glyph & 255];
+    if (recent >> 16 == glyph) return recent & 0xFFFF;
+    uint32_t cls = qel_opentype_class(c->font, c->glyph_classes, glyph);
+    if (glyph <= 0xFFFF && cls <= 0xFFFF) recent = glyph << 16 | cls;
+    return cls;
 }

@@ -36,6 +36,8 @@ struct qel_lookup_context {
     // the run after it sit gap_length elements further on until the lookup has passed the run.
     int32_t gap_start;
     int32_t gap_length;
+    // GDEF classes of recent glyphs, by glyph id modulo the size: glyph id << 16 | class.
+    uint32_t recent_classes[256];
 };
 
 // Starts a pass of the GSUB table (positioning false) or the GPOS table over the run.
@@ -52,4 +54,4 @@ uint32_t qel_lookup_langsys(const qel_lookup_context* c, uint32_t script);
 void qel_lookup_apply_feature(qel_lookup_context* c, uint32_t langsys, uint32_t feature, uint32_t form_filter);
 
 // The GDEF glyph class of a glyph: 1 base, 2 ligature, 3 mark, 4 component; 0 when unlisted.
-uint32_t qel_lookup_glyph_class(const qel_lookup_context* c, uint32_t glyph);
+uint32_t qel_lookup_glyph_class(qel_lookup_context* c, uint32_t glyph);

@@ -4,23 +4,6 @@
 
 #include <cstring>
 
-uint16_t qel_opentype_u16(qel_span s, uint64_t at)
-{
-    return qel_span_fits(s, at, 2) ? qel_span_u16(s, at) : 0;
-}
-
-uint32_t qel_opentype_u32(qel_span s, uint64_t at)
-{
-    return qel_span_fits(s, at, 4) ? qel_span_u32(s, at) : 0;
-}
-
-uint32_t qel_opentype_offset16(qel_span s, uint32_t base, uint64_t at)
-{
-    uint32_t offset = qel_opentype_u16(s, at);
-    if (offset == 0 || (uint64_t)base + offset >= s.length) return 0;
-    return base + offset;
-}
-
 bool qel_opentype_table(qel_span s, uint32_t directory, const char tag[4], uint32_t* offset, uint32_t* length)
 {
     *offset = *length = 0;
@@ -124,6 +107,10 @@ int32_t qel_opentype_coverage(qel_span s, uint32_t coverage, uint32_t glyph)
     uint64_t size = format == 1 ? 2 : 6;
     if (format != 1 && format != 2) return -1;
     if (count > (s.length - items) / size) count = (s.length - items) / size;
+    // Most glyphs a lookup meets lie outside its coverage altogether.
+    if (count == 0) return -1;
+    uint64_t final_item = items + size * (count - 1);
+    if (glyph < qel_span_u16(s, items) || glyph > qel_span_u16(s, format == 1 ? final_item : final_item + 2)) return -1;
     uint64_t lo = 0, hi = count;
     while (lo < hi) {
         uint64_t mid = (lo + hi) / 2, item = items + size * mid;

@@ -10,12 +10,24 @@
 #include "byte_span.h"
 
 // A 16- or 32-bit big-endian value, 0 when it does not lie inside the span.
-uint16_t qel_opentype_u16(qel_span s, uint64_t at);
-uint32_t qel_opentype_u32(qel_span s, uint64_t at);
+inline uint16_t qel_opentype_u16(qel_span s, uint64_t at)
+{
+    return qel_span_fits(s, at, 2) ? qel_span_u16(s, at) : 0;
+}
+
+inline uint32_t qel_opentype_u32(qel_span s, uint64_t at)
+{
+    return qel_span_fits(s, at, 4) ? qel_span_u32(s, at) : 0;
+}
 
 // The structure that the 16-bit offset at `at` points to, counted from `base`: its position in
 // the span, or 0 when the offset is 0 or leads outside the span.
-uint32_t qel_opentype_offset16(qel_span s, uint32_t base, uint64_t at);
+inline uint32_t qel_opentype_offset16(qel_span s, uint32_t base, uint64_t at)
+{
+    uint32_t offset = qel_opentype_u16(s, at);
+    if (offset == 0 || (uint64_t)base + offset >= s.length) return 0;
+    return base + offset;
+}
 
 // Finds the first table with the tag in the table directory at `directory`. True when it is
 // there with a non-zero offset and lies inside the span (sums taken in 64 bits).

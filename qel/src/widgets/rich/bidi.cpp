@@ -9,13 +9,21 @@ namespace {
 
 enum { BRACKET_STACK = 63 };
 
-// The last range starting at or before the code point, by halving without branches.
-int class_of(uint32_t code_point)
+// The last range starting at or before the code point: the hint when it is that range (letters
+// of a word mostly share one), else found by halving without branches.
+const uint32_t* range_of(uint32_t code_point, const uint32_t* hint)
 {
+    constexpr const uint32_t* last = qel_unicode_bidi_ranges + QEL_UNICODE_BIDI_RANGES - 1;
     uint32_t key = (code_point > 0x10FFFF ? 0x10FFFF : code_point) << 5 | 31;
+    if (*hint <= key && (hint == last || key < hint[1])) return hint;
     const uint32_t* base = qel_unicode_bidi_ranges;
     for (uint32_t n = QEL_UNICODE_BIDI_RANGES; n > 1; n -= n / 2) base = base[n / 2] <= key ? base + n / 2 : base;
-    return (int)(*base & 31);
+    return base;
+}
+
+int class_of(uint32_t code_point)
+{
+    return (int)(*range_of(code_point, qel_unicode_bidi_ranges) & 31);
 }
 
 const qel_unicode_bracket* bracket_of(uint32_t code_point)
@@ -254,8 +262,10 @@ int qel_bidi_resolve_levels(qel_bidi_char* chars, int count, int direction)
     if (count < 1) return direction < 0 ? 0 : direction;
     int paragraph = direction > 0 ? 1 : 0;
     bool found_strong = direction >= 0;
+    const uint32_t* range = qel_unicode_bidi_ranges;
     for (int i = 0; i < count; i++) {
-        int cls = class_of(chars[i].code_point);
+        range = range_of(chars[i].code_point, range);
+        int cls = (int)(*range & 31);
         if (cls >= QEL_BIDI_LRE) cls = QEL_BIDI_BN;
         chars[i].bidi_class = chars[i].resolved = (uint8_t)cls;
         chars[i].partner = -1;

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr uint32_t MAX_SEQUENCE = 256;
+constexpr uint32_t RECENT_CLASSES = QEL_LOOKUP_RECENT_CLASSES;
 
 enum {
     MAX_DEPTH = 12,
@@ -403,11 +404,11 @@ int chaining_context(qel_lookup_context* c, uint32_t sub, lookup_flags f, int at
 {
     uint32_t format = u16(c, sub), glyph = glyph_at(c, at).glyph;
     if (format == 3) {
+        uint64_t inputs = sub + 4ull + 2ull * u16(c, sub + 2ull);  // after the backtrack coverages
+        if (u16(c, inputs) == 0 || coverage(c, sub, inputs + 2, glyph) < 0) return 0;
         const uint32_t no_classes[3] = {0, 0, 0};
         rule r = chained_rule(c, sub + 2ull, BY_COVERAGE, no_classes, true);
         r.backtrack.base = r.input.base = r.lookahead.base = sub;
-        uint64_t first = (uint64_t)r.input.values - 2;
-        if (r.input.count == MAX_SEQUENCE || coverage(c, sub, first, glyph) < 0) return 0;
         return apply_rule(c, f, r, at, depth);
     }
     int32_t index = coverage(c, sub, sub + 2ull, glyph);
@@ -692,7 +693,7 @@ void qel_lookup_begin(qel_lookup_context* c, const qel_shaper* shaper, qel_shape
     c->operation_budget = std::max<int64_t>(OPERATION_FLOOR, (int64_t)OPERATIONS_PER_GLYPH * count);
     c->step_budget = std::max<int64_t>(STEP_FLOOR, (int64_t)STEPS_PER_GLYPH * count);
     // An empty slot holds a glyph id that belongs in another slot, so it matches no lookup.
-    for (uint32_t i = 0; i < 256; i++) c->recent_classes[i] = ((i + 1) & 255) << 16;
+    for (uint32_t i = 0; i < RECENT_CLASSES; i++) c->recent_classes[i] = ((i + 1) % RECENT_CLASSES) << 16;
     c->table = positioning ? shaper->gpos : shaper->gsub;
     c->lookup_list = c->table ? off16(c, c->table, c->table + 8ull) : 0;
     uint32_t gdef = shaper->gdef;
@@ -731,7 +732,7 @@ void qel_lookup_apply_feature(qel_lookup_context* c, uint32_t langsys, uint32_t 
 
 uint32_t qel_lookup_glyph_class(qel_lookup_context* c, uint32_t glyph)
 {
-    uint32_t& recent = c->recent_classes[glyph & 255];
+    uint32_t& recent = c->recent_classes[glyph % RECENT_CLASSES];
     if (recent >> 16 == glyph) return recent & 0xFFFF;
     uint32_t cls = qel_opentype_class(c->font, c->glyph_classes, glyph);
     if (glyph <= 0xFFFF && cls <= 0xFFFF) recent = glyph << 16 | cls;

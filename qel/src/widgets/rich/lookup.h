@@ -10,6 +10,8 @@
 #include "byte_span.h"
 #include "qel/shaper.h"
 
+enum { QEL_LOOKUP_RECENT_CLASSES = 64 };
+
 // One pass over a run with one table.
 struct qel_lookup_context {
     const qel_shaper* shaper;
@@ -37,7 +39,7 @@ struct qel_lookup_context {
     int32_t gap_start;
     int32_t gap_length;
     // GDEF classes of recent glyphs, by glyph id modulo the size: glyph id << 16 | class.
-    uint32_t recent_classes[256];
+    uint32_t recent_classes[QEL_LOOKUP_RECENT_CLASSES];
 };
 
 // Starts a pass of the GSUB table (positioning false) or the GPOS table over the run.

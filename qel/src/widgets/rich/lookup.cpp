@@ -373,57 +373,47 @@ int apply_rule_set(qel_lookup_context* c, lookup_flags f, uint32_t set, bool cha
     return 0;
 }
 
-int context(qel_lookup_context* c, uint32_t sub, lookup_flags f, int at, int depth)
+// Formats 1 and 2: the rule set chosen by the first glyph's coverage index, or by its class in
+// the input class definition (a chaining context has three: backtrack, input and lookahead).
+int apply_rule_sets(qel_lookup_context* c, uint32_t sub, lookup_flags f, int at, int depth, bool chained)
 {
     uint32_t format = u16(c, sub), glyph = glyph_at(c, at).glyph;
-    if (format == 3) {
-        uint32_t inputs = u16(c, sub + 2ull);
-        if (inputs == 0 || coverage(c, sub, sub + 6ull, glyph) < 0) return 0;
-        rule r = {};
-        r.input = {BY_COVERAGE, sub + 8, inputs - 1, 0, sub};
-        r.records = sub + 6 + 2 * inputs;
-        r.record_count = u16(c, sub + 4ull);
-        return apply_rule(c, f, r, at, depth);
-    }
     int32_t index = coverage(c, sub, sub + 2ull, glyph);
-    if (index < 0) return 0;
+    if (index < 0 || (format != 1 && format != 2)) return 0;
     uint32_t class_defs[3] = {0, 0, 0};
+    uint64_t sets = sub + 4ull;
     if (format == 2) {
-        class_defs[1] = off16(c, sub, sub + 4ull);
+        int defs = chained ? 3 : 1;
+        for (int k = 0; k < defs; k++) class_defs[chained ? k : 1] = off16(c, sub, sub + 4ull + 2ull * k);
         index = (int32_t)qel_opentype_class(c->font, class_defs[1], glyph);
-    } else if (format != 1) {
-        return 0;
+        sets += 2ull * defs;
     }
-    uint64_t sets = format == 1 ? sub + 4ull : sub + 6ull;
     if ((uint32_t)index >= u16(c, sets)) return 0;
     uint32_t set = off16(c, sub, sets + 2 + 2ull * (uint32_t)index);
-    return apply_rule_set(c, f, set, false, format == 1 ? BY_GLYPH : BY_CLASS, class_defs, at, depth);
+    return apply_rule_set(c, f, set, chained, format == 1 ? BY_GLYPH : BY_CLASS, class_defs, at, depth);
+}
+
+int context(qel_lookup_context* c, uint32_t sub, lookup_flags f, int at, int depth)
+{
+    if (u16(c, sub) != 3) return apply_rule_sets(c, sub, f, at, depth, false);
+    uint32_t inputs = u16(c, sub + 2ull);
+    if (inputs == 0 || coverage(c, sub, sub + 6ull, glyph_at(c, at).glyph) < 0) return 0;
+    rule r = {};
+    r.input = {BY_COVERAGE, sub + 8, inputs - 1, 0, sub};
+    r.records = sub + 6 + 2 * inputs;
+    r.record_count = u16(c, sub + 4ull);
+    return apply_rule(c, f, r, at, depth);
 }
 
 int chaining_context(qel_lookup_context* c, uint32_t sub, lookup_flags f, int at, int depth)
 {
-    uint32_t format = u16(c, sub), glyph = glyph_at(c, at).glyph;
-    if (format == 3) {
-        uint64_t inputs = sub + 4ull + 2ull * u16(c, sub + 2ull);  // after the backtrack coverages
-        if (u16(c, inputs) == 0 || coverage(c, sub, inputs + 2, glyph) < 0) return 0;
-        const uint32_t no_classes[3] = {0, 0, 0};
-        rule r = chained_rule(c, sub + 2ull, BY_COVERAGE, no_classes, true);
-        r.backtrack.base = r.input.base = r.lookahead.base = sub;
-        return apply_rule(c, f, r, at, depth);
-    }
-    int32_t index = coverage(c, sub, sub + 2ull, glyph);
-    if (index < 0) return 0;
-    uint32_t class_defs[3] = {0, 0, 0};
-    if (format == 2) {
-        for (int k = 0; k < 3; k++) class_defs[k] = off16(c, sub, sub + 4ull + 2ull * k);
-        index = (int32_t)qel_opentype_class(c->font, class_defs[1], glyph);
-    } else if (format != 1) {
-        return 0;
-    }
-    uint64_t sets = format == 1 ? sub + 4ull : sub + 10ull;
-    if ((uint32_t)index >= u16(c, sets)) return 0;
-    uint32_t set = off16(c, sub, sets + 2 + 2ull * (uint32_t)index);
-    return apply_rule_set(c, f, set, true, format == 1 ? BY_GLYPH : BY_CLASS, class_defs, at, depth);
+    if (u16(c, sub) != 3) return apply_rule_sets(c, sub, f, at, depth, true);
+    uint64_t inputs = sub + 4ull + 2ull * u16(c, sub + 2ull);  // after the backtrack coverages
+    if (u16(c, inputs) == 0 || coverage(c, sub, inputs + 2, glyph_at(c, at).glyph) < 0) return 0;
+    const uint32_t no_classes[3] = {0, 0, 0};
+    rule r = chained_rule(c, sub + 2ull, BY_COVERAGE, no_classes, true);
+    r.backtrack.base = r.input.base = r.lookahead.base = sub;
+    return apply_rule(c, f, r, at, depth);
 }
 
 // --- Positioning ---

@@ -673,7 +673,6 @@ void qel_lookup_begin(qel_lookup_context* c, const qel_shaper* shaper, qel_shape
                       int capacity, bool right_to_left, bool positioning)
 {
     *c = {};
-    c->shaper = shaper;
     c->font = {shaper->data, (uint32_t)shaper->size};
     c->glyphs = glyphs;
     c->count = count;

@@ -14,8 +14,7 @@ enum { QEL_LOOKUP_RECENT_CLASSES = 64 };
 
 // One pass over a run with one table.
 struct qel_lookup_context {
-    const qel_shaper* shaper;
-    qel_span font;
+    qel_span font;  // the shaper's font data
     qel_shaped_glyph* glyphs;
     int32_t count;  // changes as substitutions add or remove glyphs
     int32_t capacity;

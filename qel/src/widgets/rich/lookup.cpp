@@ -24,6 +24,8 @@ enum {
 };
 
 enum { GSUB_EXTENSION = 7, GPOS_EXTENSION = 9 };
+enum { IGNORE_BASES = 0x2, IGNORE_LIGATURES = 0x4, IGNORE_MARKS = 0x8, USE_MARK_SET = 0x10 };
+enum { BASE_GLYPH = 1, LIGATURE_GLYPH = 2, MARK_GLYPH = 3 };  // GDEF glyph classes
 
 // What a lookup that removed its glyph returns: the pass goes on at the same position, where the
 // next glyph now is.
@@ -132,13 +134,15 @@ bool in_mark_set(const qel_lookup_context* c, uint32_t set, uint32_t glyph)
 
 bool skipped(qel_lookup_context* c, lookup_flags f, uint32_t glyph)
 {
-    if ((f.flag & 0xFF1E) == 0) return false;
+    if ((f.flag & 0xFF00) == 0 && (f.flag & (IGNORE_BASES | IGNORE_LIGATURES | IGNORE_MARKS | USE_MARK_SET)) == 0) {
+        return false;
+    }
     uint32_t cls = qel_lookup_glyph_class(c, glyph);
-    if (cls == 1) return f.flag & 0x2;
-    if (cls == 2) return f.flag & 0x4;
-    if (cls != 3) return false;
-    if (f.flag & 0x8) return true;
-    if (f.flag & 0x10) return !in_mark_set(c, f.mark_set, glyph);
+    if (cls == BASE_GLYPH) return f.flag & IGNORE_BASES;
+    if (cls == LIGATURE_GLYPH) return f.flag & IGNORE_LIGATURES;
+    if (cls != MARK_GLYPH) return false;
+    if (f.flag & IGNORE_MARKS) return true;
+    if (f.flag & USE_MARK_SET) return !in_mark_set(c, f.mark_set, glyph);
     uint32_t attach_type = f.flag >> 8;
     return attach_type && qel_opentype_class(c->font, c->mark_classes, glyph) != attach_type;
 }
@@ -506,10 +510,10 @@ int attachment_base(qel_lookup_context* c, uint32_t type, lookup_flags f, int at
 {
     if (type == 6) {
         int base = prev_glyph(c, f, at);
-        return base >= 0 && qel_lookup_glyph_class(c, glyph_at(c, base).glyph) == 3 ? base : -1;
+        return base >= 0 && qel_lookup_glyph_class(c, glyph_at(c, base).glyph) == MARK_GLYPH ? base : -1;
     }
     int base = at - 1;
-    while (base >= 0 && step(c) && qel_lookup_glyph_class(c, glyph_at(c, base).glyph) == 3) base--;
+    while (base >= 0 && step(c) && qel_lookup_glyph_class(c, glyph_at(c, base).glyph) == MARK_GLYPH) base--;
     return c->error ? -1 : base;
 }
 
@@ -608,7 +612,7 @@ bool read_lookup(qel_lookup_context* c, uint32_t index, lookup_header* h)
     h->type = u16(c, h->at);
     h->subtables = u16(c, h->at + 4ull);
     h->f = {u16(c, h->at + 2ull), 0};
-    if (h->f.flag & 0x10) h->f.mark_set = u16(c, h->at + 6ull + 2ull * h->subtables);
+    if (h->f.flag & USE_MARK_SET) h->f.mark_set = u16(c, h->at + 6ull + 2ull * h->subtables);
     return true;
 }
 

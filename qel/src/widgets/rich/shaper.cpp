@@ -245,7 +245,8 @@ bool position(const qel_shaper* s, qel_shaped_glyph* g, int count, uint32_t scri
     qel_lookup_context c;
     qel_lookup_begin(&c, s, g, count, count, rtl, true);
     for (int i = 0; i < count; i++) {
-        g[i].x_advance = qel_lookup_glyph_class(&c, g[i].glyph) == 3 ? 0 : advance_of(s, g[i].glyph);
+        bool mark = qel_lookup_glyph_class(&c, g[i].glyph) == 3;  // marks take no room of their own
+        g[i].x_advance = mark ? 0 : advance_of(s, g[i].glyph);
     }
     uint32_t langsys = qel_lookup_langsys(&c, script);
     for (uint32_t feature : positioning_features) qel_lookup_apply_feature(&c, langsys, feature, ANY_FORM);

@@ -657,6 +657,24 @@ void apply_over_run(qel_lookup_context* c, uint32_t lookup, uint32_t form_filter
     gap_close(c);
 }
 
+// Feature i of a language system: its tag and Feature table, 0 and 0 when it is not listed.
+qel_lookup_feature read_feature(const qel_lookup_context* c, uint32_t langsys, uint32_t i)
+{
+    uint32_t list = off16(c, c->table, c->table + 6ull), features = list ? u16(c, list) : 0;
+    uint32_t index = u16(c, langsys + 6ull + 2ull * i);
+    if (index >= features) return {0, 0};
+    uint64_t record = list + 2ull + 6ull * index;
+    return {qel_opentype_u32(c->font, record), off16(c, list, record + 4)};
+}
+
+// Every feature call of a pass reads the same language system: its first features once.
+void list_features(qel_lookup_context* c, uint32_t langsys)
+{
+    uint32_t indices = std::min<uint32_t>(u16(c, langsys + 4ull), QEL_LOOKUP_LISTED_FEATURES);
+    for (uint32_t i = 0; i < indices; i++) c->listed[i] = read_feature(c, langsys, i);
+    c->listed_langsys = langsys;
+}
+
 uint32_t find_script(const qel_lookup_context* c, uint32_t list, uint32_t tag, bool* found)
 {
     uint32_t scripts = u16(c, list);
@@ -711,15 +729,15 @@ uint32_t qel_lookup_langsys(const qel_lookup_context* c, uint32_t script)
 void qel_lookup_apply_feature(qel_lookup_context* c, uint32_t langsys, uint32_t feature, uint32_t form_filter)
 {
     if (!langsys || !c->lookup_list) return;
-    uint32_t list = off16(c, c->table, c->table + 6ull), features = list ? u16(c, list) : 0;
+    if (c->listed_langsys != langsys) list_features(c, langsys);
     uint32_t indices = u16(c, langsys + 4ull);
     for (uint32_t i = 0; i < indices && !c->error; i++) {
-        uint32_t index = u16(c, langsys + 6ull + 2ull * i);
-        uint64_t record = list + 2ull + 6ull * index;
-        if (index >= features || qel_opentype_u32(c->font, record) != feature) continue;
-        uint32_t at = off16(c, list, record + 4);
-        uint32_t lookups = at ? u16(c, at + 2ull) : 0;
-        for (uint32_t k = 0; k < lookups && !c->error; k++) apply_over_run(c, u16(c, at + 4ull + 2ull * k), form_filter);
+        qel_lookup_feature entry = i < QEL_LOOKUP_LISTED_FEATURES ? c->listed[i] : read_feature(c, langsys, i);
+        if (entry.tag != feature || !entry.at) continue;
+        uint32_t lookups = u16(c, entry.at + 2ull);
+        for (uint32_t k = 0; k < lookups && !c->error; k++) {
+            apply_over_run(c, u16(c, entry.at + 4ull + 2ull * k), form_filter);
+        }
     }
 }
 

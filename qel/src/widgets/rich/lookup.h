@@ -10,7 +10,13 @@
 #include "byte_span.h"
 #include "qel/shaper.h"
 
-enum { QEL_LOOKUP_RECENT_CLASSES = 64 };
+enum { QEL_LOOKUP_RECENT_CLASSES = 64, QEL_LOOKUP_LISTED_FEATURES = 32 };
+
+// A feature of a language system: its tag and the position of its Feature table.
+struct qel_lookup_feature {
+    uint32_t tag;
+    uint32_t at;
+};
 
 // One pass over a run with one table.
 struct qel_lookup_context {
@@ -37,6 +43,9 @@ struct qel_lookup_context {
     // the run after it sit gap_length elements further on until the lookup has passed the run.
     int32_t gap_start;
     int32_t gap_length;
+    // The first features of the last language system applied from.
+    uint32_t listed_langsys;
+    qel_lookup_feature listed[QEL_LOOKUP_LISTED_FEATURES];
     // GDEF classes of recent glyphs, by glyph id modulo the size: glyph id << 16 | class.
     uint32_t recent_classes[QEL_LOOKUP_RECENT_CLASSES];
 };

@@ -6,7 +6,8 @@ Run with Debian's python (python3-fonttools) from the repository root:
     /usr/bin/python3 tools/make_shaping_fonts.py
 It rewrites tests/data/qel/shaping/*.ttf; the output is byte-identical run to run with the same
 fontTools version. Every font maps a to z, space, three combining marks (U+0300, U+0301,
-U+0323), the Arabic letters alef, lam, beh and U+0623, and holds unmapped glyphs that lookups make.
+U+0323) and the Arabic letters alef, lam and beh (the Arabic font also alef with hamza, U+0623),
+and holds unmapped glyphs that lookups make.
 """
 import os
 import sys

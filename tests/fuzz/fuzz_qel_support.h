@@ -4,12 +4,40 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "core/core.h"
+
+inline uint32_t big_endian(const uint8_t* p, int bytes)
+{
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; i++) v = v << 8 | p[i];
+    return v;
+}
+
+// Changes a font at one place, as a damaged or hostile file would have it. A change is 8 bytes:
+//   byte 0: bits 0-1 the width (1, 2 or 4 bytes), bit 2 set: the place is inside a table;
+//   bytes 1-3: a table's number and a big-endian offset into it, or a big-endian offset into the
+//   whole font; bytes 4-7: the big-endian value, of which the last width bytes are written.
+// A place inside a table is found through the font's own directory.
+inline void apply_font_change(std::vector<uint8_t>* font, const uint8_t* change)
+{
+    if (font->size() < 12) return;
+    uint32_t tables = std::min<uint32_t>(big_endian(&(*font)[4], 2), (uint32_t)(font->size() - 12) / 16);
+    size_t at = big_endian(change + 1, 3) % font->size();
+    if ((change[0] & 4) && tables) {
+        const uint8_t* record = &(*font)[12 + 16 * (change[1] % tables)];
+        uint32_t start = big_endian(record + 8, 4), length = big_endian(record + 12, 4);
+        at = (start + big_endian(change + 2, 2) % (length ? length : 1)) % font->size();
+    }
+    int width = 1 << (change[0] & 3) % 3;
+    for (int i = 0; i < width && at + (size_t)i < font->size(); i++) (*font)[at + (size_t)i] = change[8 - width + i];
+}
 
 // Mostly plausible coordinates within +-range, sometimes any bit pattern at all.
 inline float any_float(FuzzedDataProvider& in, float range = 3000.0f)

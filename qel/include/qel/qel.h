@@ -109,6 +109,8 @@
 // charts      qel/bubble_chart.h          bubble chart
 // charts      qel/sankey_chart.h          Sankey chart
 // charts      qel/candlestick_chart.h     candlestick chart
+// rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
+// rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -218,3 +220,5 @@
 #include "qel/bubble_chart.h"
 #include "qel/sankey_chart.h"
 #include "qel/candlestick_chart.h"
+#include "qel/bidi.h"
+#include "qel/shaper.h"

@@ -20,12 +20,8 @@ int app_main(int argc, char** argv)
     app_state* state = nullptr;
     int code = app_start(argc, argv, &state);
     if (code != APP_EXIT_OK) return code;
-    qel_app_config config = {};
-    config.title = "Tagmoor " APP_VERSION " (2026-11-10)";
-    config.width = 1120;
-    config.height = 760;
-    config.min_width = 900;
-    config.min_height = 620;
+    qel_app_config config;
+    app_window_config(&config);
     program_shell = qel_app_create(&config);
     if (!program_shell) {
         fputs("tagmoor: cannot open a window\n", stderr);

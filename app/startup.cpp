@@ -144,6 +144,16 @@ void app_command_line_apply(app_state* state, const app_command_line* line)
     if (line->print_sheet) state->print_sheet_open = 1;
 }
 
+void app_window_config(qel_app_config* config)
+{
+    *config = {};
+    config->title = "Tagmoor " APP_VERSION " (2026-11-10)";
+    config->width = 1120;
+    config->height = 760;
+    config->min_width = 900;
+    config->min_height = 620;
+}
+
 int app_start(int argc, char** argv, app_state** out)
 {
     *out = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "qel/app.h"
 
 // --- Records ---
 
@@ -38,6 +39,9 @@ struct app_command_line {
 // exit code (1 without memory, 2 for a bad command line after its line on the error stream)
 // with nothing left allocated.
 int app_start(int argc, char** argv, app_state** out);
+
+// The window the program opens: its title, first size and least size.
+void app_window_config(qel_app_config* config);
 
 // --- The command line ---
 

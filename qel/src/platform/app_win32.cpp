@@ -233,7 +233,7 @@ static void wait_for_next_frame(qel_app* app)
     double hz = refresh_rate(app);
     if (app->gl && !app->config.vsync_off) qel_pacing_probe(&app->probe, app->last_present_time, hz);
     double period = qel_pacing_period(app->software_active, app->config.vsync_off, app->probe.broken, hz);
-    double deadline = app->last_frame_time + period;
+    double deadline = app->frame_deadline = qel_pacing_next_deadline(app->frame_deadline, period, qel_win32_time());
     for (double left = deadline - qel_win32_time(); app->running && left > WAIT_SLACK;
          left = deadline - qel_win32_time())
         qel_win32_wait(app, left);

@@ -17,6 +17,7 @@ struct qel_app {
     int32_t framebuffer_width, framebuffer_height;
     uint8_t software_active, running, frame_open, presented_once;
     double last_frame_time, last_present_time;
+    double frame_deadline;  // of the last paced frame, on the grid later ones keep to
     double refresh_rate, refresh_read_time;  // Hz; when it was read
     qel_vsync_probe probe;
     qel_app_frame_fn frame_fn;  // set by qel_app_run only

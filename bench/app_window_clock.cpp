@@ -1,7 +1,8 @@
 // Whole-process clocks of the windowed program under Wine, read by bench/app_process.py:
 //   app_window_clock start    the program's own start-up and window, until its first frame is
-//                             on the screen: milliseconds since the process was created and
-//                             since main, and the renderer then and some frames later;
+//                             on the screen (the shell's first blit or swap, which the link
+//                             wraps): milliseconds since the process was created and since
+//                             main, and the renderer then and some frames later;
 //   app_window_clock change   a frame every display refresh that changes every pixel, for three
 //                             seconds: frames a second and processor time a second.
 #include <windows.h>
@@ -41,13 +42,39 @@ static double processor_seconds()
     return (double)(k.QuadPart + u.QuadPart) / 1e7;
 }
 
+// When the first frame reached the window: the clocks, read once.
+static double main_time, first_creation, first_main;
+
+static void first_present()
+{
+    if (first_creation > 0) return;
+    first_creation = since_creation();
+    first_main = (seconds_now() - main_time) * 1000;
+}
+
+extern "C" void __real__Z14qel_win32_blitP7qel_appPKjiii(qel_app*, const uint32_t*, int32_t, int32_t, int32_t);
+extern "C" void __real__Z22qel_win32_swap_buffersP7qel_app(qel_app*);
+
+extern "C" void __wrap__Z14qel_win32_blitP7qel_appPKjiii(qel_app* app, const uint32_t* pixels, int32_t width,
+                                                        int32_t height, int32_t stride)
+{
+    __real__Z14qel_win32_blitP7qel_appPKjiii(app, pixels, width, height, stride);
+    first_present();
+}
+
+extern "C" void __wrap__Z22qel_win32_swap_buffersP7qel_app(qel_app* app)
+{
+    __real__Z22qel_win32_swap_buffersP7qel_app(app);
+    first_present();
+}
+
 static const char* renderer_name(qel_app* app)
 {
     return qel_app_is_software(app) ? "software" : "opengl";
 }
 
 // What app_main does, with the clock read as the first frame reaches the window.
-static int start(double main_time)
+static int start()
 {
     char program[] = "tagmoor-app";
     char* argv[] = {program};
@@ -58,20 +85,15 @@ static int start(double main_time)
     qel_app* app = qel_app_create(&config);
     if (!app) return 1;
     int frames = 0;
-    double creation = 0, from_main = 0;
-    char first[16] = "";
+    const char* first = nullptr;
     // The first call begins the first frame, the second presents it; OpenGL may follow later.
     while (frames < 30 && qel_app_frame(app)) {
-        if (++frames == 2) {
-            creation = since_creation();
-            from_main = (seconds_now() - main_time) * 1000;
-            snprintf(first, sizeof first, "%s", renderer_name(app));
-        }
+        if (frames++ == 0) first = renderer_name(app);
         app_ui_frame(qel_app_context(app), state);
         qel_request_redraw(qel_app_context(app));
     }
-    printf("first frame %.1f ms after creation, %.1f ms after main, %s; %s after %d frames\n", creation, from_main,
-           first, renderer_name(app), frames);
+    printf("first frame %.1f ms after creation, %.1f ms after main, %s; %s after %d frames\n", first_creation,
+           first_main, first, renderer_name(app), frames);
     qel_app_destroy(app);
     app_state_free(state);
     return 0;
@@ -112,8 +134,8 @@ static int change()
 
 int main(int argc, char** argv)
 {
-    const double main_time = seconds_now();
-    if (argc == 2 && strcmp(argv[1], "start") == 0) return start(main_time);
+    main_time = seconds_now();
+    if (argc == 2 && strcmp(argv[1], "start") == 0) return start();
     if (argc == 2 && strcmp(argv[1], "change") == 0) return change();
     fputs("usage: app_window_clock start|change\n", stderr);
     return 2;

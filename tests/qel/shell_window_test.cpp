@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "qel/app.h"
 #include "qel/qel.h"
 #include "qel/text.h"
+#include "qel/textures.h"
 #include "support/picture.h"
 #include "support/scratch.h"
 
@@ -90,7 +92,7 @@ qel_color theme_color(uint32_t mode, uint32_t slot)
 
 }  // namespace
 
-TEST(ShellWindow, AutomaticChoiceAvoidsMesasSoftwareOpenGL)
+TEST(ShellWindow, SoftwareDrawsTheFirstFrameAndOnlyAskedForOpenGLFollowsOnMesa)
 {
     for (const char* renderer : {"", "opengl", "software"}) {
         set_env("QEL_RENDERER", renderer);
@@ -98,13 +100,47 @@ TEST(ShellWindow, AutomaticChoiceAvoidsMesasSoftwareOpenGL)
         config.start_hidden = 1;
         qel_app* app = qel_app_create(&config);
         ASSERT_NE(app, nullptr);
-        EXPECT_EQ(qel_app_is_software(app), strcmp(renderer, "opengl") != 0) << renderer;
+        EXPECT_TRUE(qel_app_is_software(app)) << renderer;
         EXPECT_STREQ(qel_app_backend_name(), "win32");
         qel_vec2 size = qel_app_logical_size(app);
         EXPECT_FLOAT_EQ(size.x, 1080.0f);
         EXPECT_FLOAT_EQ(size.y, 720.0f);
+        ASSERT_TRUE(qel_app_frame(app));
+        ASSERT_TRUE(qel_app_frame(app));  // the first frame is presented, then OpenGL is tried
+        EXPECT_EQ(qel_app_is_software(app), strcmp(renderer, "opengl") != 0) << renderer;
         qel_app_destroy(app);
     }
+    set_env("QEL_RENDERER", nullptr);
+}
+
+// A texture made while the software renderer drew is drawn by OpenGL under the same handle.
+TEST(ShellWindow, TexturesMadeBeforeOpenGLTakesOverStayGood)
+{
+    set_env("QEL_RENDERER", "opengl");
+    qel_app_config config = {};
+    config.width = WIDTH;
+    config.height = HEIGHT;
+    config.continuous = 1;
+    qel_app* app = qel_app_create(&config);
+    ASSERT_NE(app, nullptr);
+    qel_context* ctx = qel_app_context(app);
+    std::vector<uint8_t> green(16 * 16 * 4);
+    for (size_t i = 0; i < green.size(); i += 4) green[i + 1] = green[i + 3] = 255;
+    const uint64_t dropped = qel_texture_create(ctx, 4, 4, green.data());
+    const uint64_t image = qel_texture_create(ctx, 16, 16, green.data());
+    qel_texture_release(ctx, dropped);  // a free slot before it
+    std::vector<uint32_t> pixels((size_t)WIDTH * HEIGHT);
+    for (int i = 0; i < 4; i++) {
+        ASSERT_TRUE(qel_app_frame(app));
+        draw_scene(ctx, nullptr);
+        const qel_rect where = {100, 150, 40, 40}, whole = {0, 0, 1, 1};
+        qel_draw_image(ctx, image, &where, &whole, nullptr, 0xFFFFFFFF);
+    }
+    EXPECT_FALSE(qel_app_is_software(app));
+    ASSERT_EQ(qel_app_capture(app, pixels.data(), WIDTH, HEIGHT), 1);
+    EXPECT_EQ(pixels[(size_t)170 * WIDTH + 120], 0xFF00FF00u);  // R, G, B, A bytes
+    EXPECT_EQ(pixels[(size_t)50 * WIDTH + 270], 0xFF0000FFu) << "the scene around it";
+    qel_app_destroy(app);
     set_env("QEL_RENDERER", nullptr);
 }
 

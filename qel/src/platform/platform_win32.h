@@ -31,9 +31,12 @@ struct qel_win32_window {
 
 // --- The window ---
 
-// Opens the hidden window for app (its config must be final) and installs the platform
-// interface into its context. False when no window can be made.
+// Opens the hidden window for app (its config must be final); it may be made before the context,
+// whose messages are left to the system until the context is in place. False when no window
+// can be made.
 bool qel_win32_window_create(qel_app* app);
+// Installs the window's clipboard and cursors into the context.
+void qel_win32_install_platform(qel_app* app);
 void qel_win32_window_show(qel_app* app);
 void qel_win32_window_destroy(qel_app* app);  // also drops the WGL context
 
@@ -85,6 +88,16 @@ bool qel_win32_present_rect(qel_app* app, const uint32_t* pixels, int32_t width,
                             int32_t x, int32_t y, int32_t w, int32_t h);
 
 // --- System ---
+
+// A function looked up by name in a module, loaded first when asked (else it must be loaded
+// already); null when either is missing. The detour through void (*)() is the one cast between
+// function types that compilers accept as deliberate.
+template <typename T>
+T qel_win32_find_function(const wchar_t* module, const char* name, bool load)
+{
+    HMODULE m = load ? LoadLibraryW(module) : GetModuleHandleW(module);
+    return m ? reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(m, name))) : nullptr;
+}
 
 uint32_t qel_win32_modifiers();  // qel_mod bits of the keys held now
 void qel_win32_set_cursor(void* app, qel_cursor cursor);

@@ -84,6 +84,17 @@ static bool choose_folder(HWND owner, const uint16_t* title, uint16_t* path)
     return ok;
 }
 
+typedef BOOL(WINAPI* file_dialog_fn)(LPOPENFILENAMEW);
+
+// The dialogs' library is loaded when a dialog is first shown: loading it takes a good part of
+// the program's start under Wine, and most runs never open a dialog.
+static BOOL show_file_dialog(bool save, OPENFILENAMEW* ofn)
+{
+    auto show = qel_win32_find_function<file_dialog_fn>(L"comdlg32.dll", save ? "GetSaveFileNameW" : "GetOpenFileNameW",
+                                                        true);
+    return show && show(ofn);
+}
+
 static bool choose_file(HWND owner, const qel_file_dialog_spec* dialog, const uint16_t* title, uint16_t* path)
 {
     uint16_t filter[FILTER_UNITS];
@@ -101,10 +112,10 @@ static bool choose_file(HWND owner, const qel_file_dialog_spec* dialog, const ui
     ofn.lpstrTitle = (LPCWSTR)title;
     if (dialog->kind == QEL_FILE_SAVE) {
         ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
-        return GetSaveFileNameW(&ofn);
+        return show_file_dialog(true, &ofn);
     }
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-    return GetOpenFileNameW(&ofn);
+    return show_file_dialog(false, &ofn);
 }
 
 bool qel_win32_file_dialog(qel_app*, const qel_file_dialog_spec* dialog, char* out, size_t capacity)

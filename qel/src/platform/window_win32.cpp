@@ -26,15 +26,6 @@ typedef HANDLE(WINAPI* create_timer_ex_fn)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD
 
 static dpi_for_window_fn dpi_for_window;
 
-// A function looked up by name; the detour through void (*)() is the one cast between function
-// types that compilers accept as deliberate.
-template <typename T>
-static T find_function(const wchar_t* module, const char* name, bool load)
-{
-    HMODULE m = load ? LoadLibraryW(module) : GetModuleHandleW(module);
-    return m ? reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(m, name))) : nullptr;
-}
-
 static qel_app* window_app(HWND window)
 {
     return reinterpret_cast<qel_app*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -44,10 +35,10 @@ static qel_app* window_app(HWND window)
 
 static void set_dpi_awareness()
 {
-    auto set_context = find_function<set_dpi_context_fn>(L"user32.dll", "SetProcessDpiAwarenessContext", false);
-    dpi_for_window = find_function<dpi_for_window_fn>(L"user32.dll", "GetDpiForWindow", false);
+    auto set_context = qel_win32_find_function<set_dpi_context_fn>(L"user32.dll", "SetProcessDpiAwarenessContext", false);
+    dpi_for_window = qel_win32_find_function<dpi_for_window_fn>(L"user32.dll", "GetDpiForWindow", false);
     if (set_context && set_context(reinterpret_cast<HANDLE>(-4))) return;  // per-monitor, version 2
-    auto set_awareness = find_function<set_dpi_awareness_fn>(L"shcore.dll", "SetProcessDpiAwareness", true);
+    auto set_awareness = qel_win32_find_function<set_dpi_awareness_fn>(L"shcore.dll", "SetProcessDpiAwareness", true);
     if (set_awareness && set_awareness(2) >= 0) return;  // per-monitor
     SetProcessDPIAware();
 }
@@ -80,7 +71,7 @@ void qel_win32_set_dark_title_bar(HWND window, bool dark)
     static bool looked_up;
     static dwm_set_attribute_fn set_attribute;
     if (!looked_up) {
-        set_attribute = find_function<dwm_set_attribute_fn>(L"dwmapi.dll", "DwmSetWindowAttribute", true);
+        set_attribute = qel_win32_find_function<dwm_set_attribute_fn>(L"dwmapi.dll", "DwmSetWindowAttribute", true);
         looked_up = true;
     }
     if (!set_attribute) return;
@@ -132,7 +123,7 @@ static void load_cursors(qel_win32_window* w)
     for (int i = 0; i < 7; i++) w->cursors[i] = LoadCursorW(nullptr, SHAPES[i]);
 }
 
-static void install_platform(qel_app* app)
+void qel_win32_install_platform(qel_app* app)
 {
     qel_platform platform = {};
     platform.user = app;
@@ -150,7 +141,7 @@ bool qel_win32_window_create(qel_app* app)
     app->window = w;
     register_class();
     DWORD style = window_style(app);
-    // Messages sent from inside CreateWindowExW already convert sizes with the scale.
+    // The first size is made at the screen's scale; the window's own monitor may differ (below).
     w->scale = qel_win32_scale(nullptr);
     SIZE size = outer_size(style, app->config.width, app->config.height, w->scale);
     uint16_t title[TITLE_UNITS];
@@ -175,7 +166,6 @@ bool qel_win32_window_create(qel_app* app)
     w->dc = GetDC(w->window);
     load_cursors(w);
     if (app->config.dark == QEL_THEME_DARK) qel_win32_set_dark_title_bar(w->window, true);
-    install_platform(app);
     return true;
 }
 
@@ -266,7 +256,7 @@ double qel_win32_time()
 static HANDLE make_timer()
 {
     static const DWORD HIGH_RESOLUTION = 0x2;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-    auto create_ex = find_function<create_timer_ex_fn>(L"kernel32.dll", "CreateWaitableTimerExW", false);
+    auto create_ex = qel_win32_find_function<create_timer_ex_fn>(L"kernel32.dll", "CreateWaitableTimerExW", false);
     HANDLE timer = create_ex ? create_ex(nullptr, nullptr, HIGH_RESOLUTION, TIMER_ALL_ACCESS) : nullptr;
     return timer ? timer : CreateWaitableTimerW(nullptr, TRUE, nullptr);
 }
@@ -397,9 +387,8 @@ LRESULT CALLBACK qel_win32_window_proc(HWND window, UINT message, WPARAM wparam,
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     qel_app* app = window_app(window);
-    if (!app || !app->window) return DefWindowProcW(window, message, wparam, lparam);
+    if (!app || !app->window || !app->ctx) return DefWindowProcW(window, message, wparam, lparam);
     qel_win32_window* w = app->window;
-    if (!w->window) w->window = window;  // messages sent from inside CreateWindowExW
     switch (message) {
     case WM_SIZE: resized(app, lparam); return 0;
     case WM_PAINT: paint(app); return 0;

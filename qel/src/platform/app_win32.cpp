@@ -251,7 +251,8 @@ static void present(qel_app* app, bool whole)
     const qel_draw_data* dd = qel_get_draw_data(app->ctx);
     if (dd->framebuffer_width <= 0 || dd->framebuffer_height <= 0) return;
     if (app->gl) {
-        qel_gl_render(app->gl, dd, true);
+        // While the border is dragged the surface can be taller than the last frame.
+        qel_gl_render_top(app->gl, dd, true, app->window->client_height);
         qel_win32_swap_buffers(app);
     } else if (!present_software(app, dd, whole)) {
         return;

@@ -95,11 +95,34 @@ static SIZE outer_size(DWORD style, int32_t width, int32_t height, float scale)
     return {r.right - r.left, r.bottom - r.top};
 }
 
-static void resize_client(qel_app* app, int32_t width, int32_t height, UINT extra_flags)
+static void resize_client(qel_app* app, int32_t width, int32_t height)
 {
     HWND window = app->window->window;
     SIZE size = outer_size((DWORD)GetWindowLongW(window, GWL_STYLE), width, height, app->window->scale);
-    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | extra_flags);
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+// The first window fits the work area of its monitor: the configured size where it fits, else
+// as much as fits but never less than the least size, and moved in where it sticks out.
+static void fit_first_window(qel_app* app)
+{
+    HWND window = app->window->window;
+    const float scale = app->window->scale;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    const SIZE frame = outer_size((DWORD)GetWindowLongW(window, GWL_STYLE), 0, 0, scale);
+    const qel_app_config& c = app->config;
+    const int32_t width = qel_app_settings_fit((int32_t)((float)c.width * scale), (int32_t)((float)c.min_width * scale),
+                                               frame.cx, work.right - work.left);
+    const int32_t height = qel_app_settings_fit((int32_t)((float)c.height * scale),
+                                                (int32_t)((float)c.min_height * scale), frame.cy, work.bottom - work.top);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    const int32_t x = qel_app_settings_place(outer.left, width + frame.cx, work.left, work.right);
+    const int32_t y = qel_app_settings_place(outer.top, height + frame.cy, work.top, work.bottom);
+    SetWindowPos(window, nullptr, x, y, width + frame.cx, height + frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 static void register_class()
@@ -141,7 +164,7 @@ bool qel_win32_window_create(qel_app* app)
     app->window = w;
     register_class();
     DWORD style = window_style(app);
-    // The first size is made at the screen's scale; the window's own monitor may differ (below).
+    // Made at the screen's scale; the size that fits the window's own monitor follows.
     w->scale = qel_win32_scale(nullptr);
     SIZE size = outer_size(style, app->config.width, app->config.height, w->scale);
     uint16_t title[TITLE_UNITS];
@@ -154,11 +177,8 @@ bool qel_win32_window_create(qel_app* app)
         return false;
     }
     DragAcceptFiles(w->window, TRUE);
-    float scale = qel_win32_scale(w->window);
-    if (scale != w->scale) {
-        w->scale = scale;
-        resize_client(app, app->config.width, app->config.height, SWP_NOACTIVATE);
-    }
+    w->scale = qel_win32_scale(w->window);
+    fit_first_window(app);
     RECT client;
     GetClientRect(w->window, &client);
     w->client_width = client.right;
@@ -210,7 +230,7 @@ void qel_win32_set_title(qel_app* app, const char* utf8)
 
 void qel_win32_set_size(qel_app* app, int32_t width, int32_t height)
 {
-    resize_client(app, width, height, 0);
+    resize_client(app, width, height);
 }
 
 HWND qel_win32_native_handle(qel_app* app)

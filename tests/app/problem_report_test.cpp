@@ -210,7 +210,9 @@ TEST(AppReport, WhatStopsAReport)
     app_temporary_folders env((file + "/below").c_str(), nullptr, nullptr);
     app_fixture f;
     app_report_problem(f.state);
-    EXPECT_EQ(app_status(f.state).rfind("Cannot make the report folder " + file + "/below/tagmoor-report-", 0), 0u)
+    EXPECT_EQ(app_status(f.state).rfind("Cannot make the report folder " + file + "/below" FILE_SEPARATOR "tagmoor-report-",
+                                        0),
+              0u)
         << app_status(f.state);
     EXPECT_EQ(f.state->status_kind, APP_STATUS_ERROR);
     EXPECT_FALSE(f.state->problem_dialog_open);

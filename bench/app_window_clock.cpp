@@ -79,7 +79,7 @@ static int start()
     char program[] = "tagmoor-app";
     char* argv[] = {program};
     app_state* state = nullptr;
-    if (app_start(1, argv, &state) != APP_EXIT_OK) return 1;
+    if (app_start_unlisted(1, argv, &state) != APP_EXIT_OK) return 1;
     qel_app_config config;
     app_window_config(&config);
     qel_app* app = qel_app_create(&config);
@@ -88,6 +88,7 @@ static int start()
     const char* first = nullptr;
     // The first call begins the first frame, the second presents it; OpenGL may follow later.
     while (frames < 30 && qel_app_frame(app)) {
+        if (frames == 1) app_list_queues(state);
         if (frames++ == 0) first = renderer_name(app);
         app_ui_frame(qel_app_context(app), state);
         qel_request_redraw(qel_app_context(app));

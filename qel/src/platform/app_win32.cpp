@@ -62,7 +62,6 @@ static void install_renderer(qel_app* app, bool opengl)
 // Once the first frame is on the screen: OpenGL takes over when it is wanted and works.
 static void try_opengl(qel_app* app)
 {
-    app->opengl_tried = 1;
     const char* env = getenv("QEL_RENDERER");
     if (!qel_app_settings_try_opengl(app->config.renderer, env)) return;
     app->gl = open_gl(app, env);
@@ -86,6 +85,14 @@ static void try_opengl(qel_app* app)
     }
     if (app->config.renderer == QEL_RENDERER_OPENGL)
         fputs("qel: OpenGL unavailable, using the software renderer\n", stderr);
+}
+
+// What waits until the first frame is on the screen, which nothing in it needs sooner.
+static void finish_start(qel_app* app)
+{
+    app->started = 1;
+    qel_win32_accept_files(app);
+    try_opengl(app);
 }
 
 // The copied configuration with its defaults and the environment's theme and accent.
@@ -320,7 +327,7 @@ int qel_app_frame(qel_app* app)
         }
     }
     if (!app->running) return 0;
-    if (app->presented_once && !app->opengl_tried) try_opengl(app);
+    if (app->presented_once && !app->started) finish_start(app);
     wait_for_next_frame(app);
     if (app->running) begin_frame(app);
     return app->running;

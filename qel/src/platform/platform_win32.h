@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <cstddef>
 
 #include "qel/app.h"
@@ -37,6 +40,8 @@ struct qel_win32_window {
 bool qel_win32_window_create(qel_app* app);
 // Installs the window's clipboard and cursors into the context.
 void qel_win32_install_platform(qel_app* app);
+// Takes files dropped on the window from now on.
+void qel_win32_accept_files(qel_app* app);
 void qel_win32_window_show(qel_app* app);
 void qel_win32_window_destroy(qel_app* app);  // also drops the WGL context
 
@@ -98,6 +103,23 @@ T qel_win32_find_function(const wchar_t* module, const char* name, bool load)
     HMODULE m = load ? LoadLibraryW(module) : GetModuleHandleW(module);
     return m ? reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(m, name))) : nullptr;
 }
+
+// The shell's and COM's calls, from libraries loaded at the first use: loading them is a good
+// share of a program's start under Wine, and dropped files, links and folder dialogs come later.
+// A member is null when its library or call is missing.
+struct qel_win32_shell_calls {
+    decltype(&DragAcceptFiles) drag_accept_files;
+    decltype(&DragQueryFileW) drag_query_file;
+    decltype(&DragQueryPoint) drag_query_point;
+    decltype(&DragFinish) drag_finish;
+    decltype(&ShellExecuteW) shell_execute;
+    decltype(&SHBrowseForFolderW) browse_for_folder;
+    decltype(&SHGetPathFromIDListW) path_from_id_list;
+    decltype(&CoInitializeEx) co_initialize;
+    decltype(&CoUninitialize) co_uninitialize;
+    decltype(&CoTaskMemFree) co_task_mem_free;
+};
+const qel_win32_shell_calls* qel_win32_shell();
 
 uint32_t qel_win32_modifiers();  // qel_mod bits of the keys held now
 void qel_win32_set_cursor(void* app, qel_cursor cursor);

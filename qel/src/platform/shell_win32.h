@@ -15,7 +15,7 @@ struct qel_app {
     uint32_t* framebuffer;    // software pixels, B, G, R, A
     int32_t framebuffer_width, framebuffer_height;
     uint8_t software_active, running, frame_open, presented_once;
-    uint8_t opengl_tried;  // after the first present
+    uint8_t started;  // what waits for the first present is done
     double last_frame_time, last_present_time;
     double frame_deadline;  // of the last paced frame, on the grid later ones keep to
     double refresh_rate, refresh_read_time;  // Hz; when it was read

@@ -3,8 +3,6 @@
 // oldest supported Windows are looked up by name, and each has a fallback.
 #include "shell_win32.h"
 
-#include <shellapi.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -176,7 +174,6 @@ bool qel_win32_window_create(qel_app* app)
         app->window = nullptr;
         return false;
     }
-    DragAcceptFiles(w->window, TRUE);
     w->scale = qel_win32_scale(w->window);
     fit_first_window(app);
     RECT client;
@@ -187,6 +184,13 @@ bool qel_win32_window_create(qel_app* app)
     load_cursors(w);
     if (app->config.dark == QEL_THEME_DARK) qel_win32_set_dark_title_bar(w->window, true);
     return true;
+}
+
+void qel_win32_accept_files(qel_app* app)
+{
+    const qel_win32_shell_calls* shell = qel_win32_shell();
+    if (shell->drag_accept_files && shell->drag_query_file && shell->drag_query_point && shell->drag_finish)
+        shell->drag_accept_files(app->window->window, TRUE);
 }
 
 void qel_win32_window_show(qel_app* app)

@@ -70,6 +70,17 @@ picture screenshot(const char* renderer, const char* theme, const char* scale)
     return p;
 }
 
+// A shell of the scene's size on the renderer that QEL_RENDERER names, rendering every step.
+qel_app* continuous_shell(const char* renderer)
+{
+    set_env("QEL_RENDERER", renderer);
+    qel_app_config config = {};
+    config.width = WIDTH;
+    config.height = HEIGHT;
+    config.continuous = 1;
+    return qel_app_create(&config);
+}
+
 int channel_distance(uint32_t a, uint32_t b)
 {
     int worst = 0;
@@ -116,12 +127,7 @@ TEST(ShellWindow, SoftwareDrawsTheFirstFrameAndOnlyAskedForOpenGLFollowsOnMesa)
 // A texture made while the software renderer drew is drawn by OpenGL under the same handle.
 TEST(ShellWindow, TexturesMadeBeforeOpenGLTakesOverStayGood)
 {
-    set_env("QEL_RENDERER", "opengl");
-    qel_app_config config = {};
-    config.width = WIDTH;
-    config.height = HEIGHT;
-    config.continuous = 1;
-    qel_app* app = qel_app_create(&config);
+    qel_app* app = continuous_shell("opengl");
     ASSERT_NE(app, nullptr);
     qel_context* ctx = qel_app_context(app);
     std::vector<uint8_t> green(16 * 16 * 4);
@@ -194,12 +200,7 @@ TEST(ShellWindow, ScaleTwoDoublesThePicture)
 
 TEST(ShellWindow, SoftwareRepaintShowsTheLastFrameAgain)
 {
-    set_env("QEL_RENDERER", "software");
-    qel_app_config config = {};
-    config.width = WIDTH;
-    config.height = HEIGHT;
-    config.continuous = 1;
-    qel_app* app = qel_app_create(&config);
+    qel_app* app = continuous_shell("software");
     ASSERT_NE(app, nullptr);
     for (int i = 0; i < 4; i++) {
         ASSERT_TRUE(qel_app_frame(app));

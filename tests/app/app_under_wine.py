@@ -29,7 +29,6 @@ import print_through_cups as rig  # noqa: E402
 from live_resize import DESKTOP, desktop_origin, drag, read_xwd, wait_for, windows_path, xdotool  # noqa: E402
 
 DATA = os.path.join(HERE, "..", "data")
-TITLE_TEXT = "Tagmoor 0.9.0-beta.3 (2026-11-10)"
 TITLE = r"^Tagmoor 0\.9\.0-beta\.3 \(2026-11-10\)$"  # xdotool searches by pattern
 DPI_KEY = r"HKCU\Control Panel\Desktop"
 TOLERANCE = 2  # the software renderer's glyph edges, as in the native picture tests
@@ -213,17 +212,20 @@ def on_desktop(args, size, program, words=(), env=None):
                             env=dict(os.environ, **(env or {})))
 
 
-def window_place(args, size, work, close=False):
-    """The program's window on the desktop: outer left, top, right, bottom, client width, height, and
-    the work area's left, top, right, bottom; closed afterwards when asked."""
-    path = os.path.join(work, "place.txt")
-    if os.path.exists(path):
-        os.remove(path)
-    helper = on_desktop(args, size, args.place, [TITLE_TEXT, windows_path(path), *(["close"] if close else [])])
-    wait_for("window place", lambda: os.path.exists(path), 90)
-    if close:  # else its desktop, and with it the helper's start, lasts as long as the program
-        helper.wait(60)
-    return list(map(int, open(path).read().split()))
+class Placed:
+    """The program on a virtual desktop, started by the window-place helper, which tells where
+    its window lies: outer left, top, right, bottom, client width, height, and the work area's
+    left, top, right, bottom."""
+
+    def __init__(self, args, size, work, env=None):
+        self.path = os.path.join(work, "place.txt")
+        self.process = on_desktop(args, size, args.place, [windows_path(self.path), windows_path(args.app)], env)
+        wait_for("window place", lambda: os.path.exists(self.path), 90)
+        self.place = list(map(int, open(self.path).read().split()))
+
+    def close(self, what):
+        open(self.path + ".close", "w").close()
+        ended(self.process, what)
 
 
 def fits_work_area(place, width, least, most, what):
@@ -246,9 +248,9 @@ def ended(program, what):
 
 
 def first_size(args, work):
-    program = on_desktop(args, "1366x768", args.app)
-    fits_work_area(window_place(args, "1366x768", work, close=True), 1120, 620, 759, "1366 x 768")
-    ended(program, "1366 x 768")
+    program = Placed(args, "1366x768", work)
+    program.close("1366 x 768")
+    fits_work_area(program.place, 1120, 620, 759, "1366 x 768")
 
 
 def dots_per_inch(args, value=None):
@@ -288,9 +290,9 @@ def true_size(args, work):
     shot = os.path.join(work, "dense.png")
     try:
         dots_per_inch(args, 144)
-        program = on_desktop(args, "1920x1080", args.app)
-        fits_work_area(window_place(args, "1920x1080", work, close=True), 1680, 930, 1079, "1920 x 1080 at 150 %")
-        ended(program, "1920 x 1080 at 150 %")
+        program = Placed(args, "1920x1080", work)
+        program.close("1920 x 1080 at 150 %")
+        fits_work_area(program.place, 1680, 930, 1079, "1920 x 1080 at 150 %")
         program = on_desktop(args, "1920x1080", args.app, ["--zoom", "1"],
                              {"QEL_SCREENSHOT": windows_path(shot), "QEL_SCREENSHOT_FRAMES": "20"})
         ended(program, "1:1 at 150 %")
@@ -307,8 +309,8 @@ def true_size(args, work):
 
 
 def resize_opengl(args, work):
-    program = on_desktop(args, "1600x1000", args.app, env={"QEL_RENDERER": "opengl"})
-    left, top, right, bottom, width, height, *_ = window_place(args, "1600x1000", work)
+    program = Placed(args, "1600x1000", work, {"QEL_RENDERER": "opengl"})
+    left, top, right, bottom, width, height, *_ = program.place
     border = (right - left - width) // 2
     client_left, client_top = left + border, bottom - border - height
     time.sleep(2.0)  # OpenGL draws by now
@@ -316,8 +318,7 @@ def resize_opengl(args, work):
     _, _, pixel = drag(ox + (left + right) // 2, oy + bottom - 2, 0, 160, os.path.join(work, "drag.xwd"))
     # The heading "Tagmoor" at the header's top left, where it was before the drag.
     dark = sum(max(pixel(ox + client_left + x, oy + client_top + y)) < 100 for x in range(12, 110) for y in range(8, 56))
-    window_place(args, "1600x1000", work, close=True)
-    ended(program, "the OpenGL resize")
+    program.close("the OpenGL resize")
     if dark < 40:
         fail(f"OpenGL resize: the header left its place while the border was dragged ({dark} dark pixels)")
     print(f"app_under_wine: OpenGL keeps the frame at the top while the border is dragged ({dark} dark pixels)")

@@ -1,5 +1,5 @@
 // Runs a program on Wine's virtual desktop for the tests, whose windows X tools cannot see: starts
-// it, waits up to a minute for its window, and writes the window's outer rectangle, its client
+// it, waits up to a minute for its window to show, and writes the window's outer rectangle, its client
 // size and the work area of its monitor (screen pixels, left top right bottom; width height)
 // into FILE, whole or not at all. Once FILE.close exists (within ten minutes) it asks the window
 // to close, as its close box does, and ends with the program's exit code (1 when no window came,
@@ -24,7 +24,10 @@ BOOL CALLBACK find_window(HWND window, LPARAM arg)
     DWORD process = 0;
     wchar_t name[32];
     GetWindowThreadProcessId(window, &process);
-    if (process != s->process || !GetClassNameW(window, name, 32) || wcscmp(name, L"QELWindow") != 0) return TRUE;
+    // Shown: sized and placed by then.
+    if (process != s->process || !IsWindowVisible(window) || !GetClassNameW(window, name, 32) ||
+        wcscmp(name, L"QELWindow") != 0)
+        return TRUE;
     s->window = window;
     return FALSE;
 }

@@ -11,6 +11,7 @@
 
 #include "app/data_source.h"
 #include "app/job_actions.h"
+#include "app/problem_report.h"
 #include "app/ui_parts.h"
 #include "support/scratch.h"
 #include "window_rig.h"
@@ -284,6 +285,11 @@ TEST(AppWindow, SheetsWithoutTheTemplatesColumnsCannotPrintAndSayWhy)
         EXPECT_TRUE(w.asked.empty()) << "refused before a file is asked for";
         EXPECT_EQ(status(w), c.reason);
         EXPECT_EQ(w.state->status_kind, APP_STATUS_ERROR);
+        app_status_clear(w.state);
+        app_report_problem(w.state);
+        EXPECT_EQ(status(w), c.reason);
+        EXPECT_FALSE(w.state->problem_dialog_open);
+        EXPECT_STREQ(w.state->report.job_path, "") << "no report is written";
     }
 }
 

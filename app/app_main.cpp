@@ -18,14 +18,10 @@ static bool shell_dialog(void*, const qel_file_dialog_spec* dialog, char* path, 
 int app_main(int argc, char** argv)
 {
     app_state* state = nullptr;
-    int code = app_start(argc, argv, &state);
+    int code = app_start_unlisted(argc, argv, &state);
     if (code != APP_EXIT_OK) return code;
-    qel_app_config config = {};
-    config.title = "Tagmoor " APP_VERSION " (2026-11-10)";
-    config.width = 1120;
-    config.height = 760;
-    config.min_width = 900;
-    config.min_height = 620;
+    qel_app_config config;
+    app_window_config(&config);
     program_shell = qel_app_create(&config);
     if (!program_shell) {
         fputs("tagmoor: cannot open a window\n", stderr);
@@ -33,7 +29,11 @@ int app_main(int argc, char** argv)
         return APP_EXIT_FAILED;
     }
     app_set_file_chooser(shell_dialog, nullptr);
-    while (qel_app_frame(program_shell)) app_ui_frame(qel_app_context(program_shell), state);
+    for (int frames = 0; qel_app_frame(program_shell); frames++) {
+        // The second call presented the first frame: the queues join from the next one on.
+        if (frames == 1) app_list_queues(state);
+        app_ui_frame(qel_app_context(program_shell), state);
+    }
     app_set_file_chooser(nullptr, nullptr);
     // The preview's texture goes with the renderer that made it.
     qel_app_destroy(program_shell);

@@ -15,7 +15,6 @@ namespace {
 // What the print sheet counted.
 struct label_count {
     int32_t total, skipped, once;
-    char message[256];
 };
 
 void count_labels(const app_state* state, label_count* count)
@@ -28,8 +27,8 @@ void count_labels(const app_state* state, label_count* count)
     if (!state->loaded) return;
     job_options options;
     app_make_job_options(&options, state);
-    count->total = quantity_job_total(&state->table, 0, state->table.rows, &options, count->message,
-                                      sizeof count->message, &count->skipped, &count->once);
+    count->total = quantity_job_total(&state->table, 0, state->table.rows, &options, nullptr, 0, &count->skipped,
+                                      &count->once);
 }
 
 const char* stock_text(qel_context* ctx, const stock_def* stock)
@@ -110,9 +109,10 @@ void print_sheet_body(qel_context* ctx, app_state* state)
     qel_container_end(ctx);
     if (state->source == APP_SOURCE_FILE && state->loaded && state->table.columns > 0) quantity_choice(ctx, state);
     app_caption_row(ctx, "Labels", labels_text(ctx, state, count.total));
-    if (count.message[0]) {
+    char why[256];
+    if (!app_print_gate(state, why, sizeof why)) {
         qel_alert_opts o = {};
-        o.text = count.message;
+        o.text = qel_arena_sprintf(ctx, "%s", why);
         o.kind = QEL_SEMANTIC_DANGER;
         qel_alert(ctx, "This cannot be printed yet", &o);
     }

@@ -5,6 +5,7 @@
 
 #include "app/app_sheets.h"
 #include "app/data_source.h"
+#include "app/job_checks.h"
 #include "app/preview.h"
 #include "app/ui_parts.h"
 #include "engine/catalog.h"
@@ -36,14 +37,20 @@ void header(qel_context* ctx, app_state* state)
     qel_heading(ctx, "Tagmoor", 4);
     app_small_badge(ctx, APP_VERSION, 0, false);
     qel_spacer(ctx);
+    char why[256];
+    const bool cannot_print = !app_print_gate(state, why, sizeof why);
+    // Why Print is off, where the eye looks for it; a long reason is cut before the buttons are.
+    if (cannot_print) qel_text_muted(ctx, why);
     if (app_small_button(ctx, "Open CSV\u2026", QEL_BUTTON_AUTO, false)) open_csv(state);
-    const bool cannot_print = !app_can_print(state);
+    app_keep_width(ctx);
     if (app_small_button(ctx, "Save job\u2026", QEL_BUTTON_AUTO, cannot_print))
         app_save_job(state, app_ui_choose_file, nullptr);
+    app_keep_width(ctx);
     const int32_t total = app_label_total(state);
     const char* print = total >= 1 ? qel_arena_sprintf(ctx, "Print %d label%s###print", total, app_plural(total))
                                    : "Print###print";
     if (app_small_button(ctx, print, QEL_BUTTON_PRIMARY, cannot_print)) state->print_sheet_open = 1;
+    app_keep_width(ctx);
     qel_container_end(ctx);
 }
 
@@ -94,6 +101,10 @@ void typed_fields(qel_context* ctx, app_state* state)
         o.label = fields[i].label;
         o.placeholder = fields[i].placeholder;
         char* text = (char*)state + fields[i].offset;
+        // Flagged as it is typed, not first when printing.
+        char lacking[5];
+        if (app_font_lacks(text, lacking))
+            o.error = qel_arena_sprintf(ctx, "The label font has no \"%s\".", lacking);
         changed |= (qel_input_text(ctx, fields[i].id, text, (int32_t)fields[i].capacity, &o) & QEL_INPUT_CHANGED) != 0;
     }
     qel_container_end(ctx);
@@ -172,11 +183,14 @@ void columns(qel_context* ctx, const app_state* state)
 void settings(qel_context* ctx, app_state* state)
 {
     qel_style s = {};
+    s.name = "settings";
     s.width = {QEL_SIZE_FIXED, 320};
     s.height = app_grow;
     s.padding = 16;
     s.gap = 16;
     s.fill = qel_color_token(QEL_COLOR_SUBTLE);
+    // A small window scrolls the column rather than pushing the status line out of sight.
+    s.scroll_y = 1;
     qel_column_begin(ctx, &s);
     source_choice(ctx, state);
     if (state->source == APP_SOURCE_FILE)
@@ -206,7 +220,7 @@ void row_stepper(qel_context* ctx, app_state* state)
 {
     const int32_t rows = state->loaded ? state->table.rows : 0;
     if (app_small_button(ctx, "\u2039", QEL_BUTTON_AUTO, state->row <= 0)) state->row--;
-    qel_textf(ctx, "%d of %d", state->row + 1, rows);
+    qel_textf(ctx, "%d of %d", rows > 0 ? state->row + 1 : 0, rows);
     if (app_small_button(ctx, "\u203A", QEL_BUTTON_AUTO, state->row + 1 >= rows)) state->row++;
 }
 
@@ -242,7 +256,10 @@ void status_row(qel_context* ctx, const app_state* state)
 {
     if (!state->status_text[0]) return;
     app_centred_row_begin(ctx, 8);
-    if (state->status_kind == APP_STATUS_ERROR) app_small_badge(ctx, "problem", QEL_SEMANTIC_DANGER, false);
+    if (state->status_kind == APP_STATUS_ERROR) {
+        app_small_badge(ctx, "problem", QEL_SEMANTIC_DANGER, false);
+        app_keep_width(ctx);  // a long line wraps; the badge stays whole
+    }
     qel_text_muted(ctx, state->status_text);
     qel_container_end(ctx);
 }
@@ -259,7 +276,7 @@ void preview_column(qel_context* ctx, app_state* state)
     if (app_preview_step(ctx, state)) qel_request_redraw(ctx);
     toolbar(ctx, state);
     app_preview_payload payload;
-    app_preview_payload_fill(&payload, state);
+    app_preview_payload_fill(ctx, &payload, state);
     qel_canvas(ctx, "preview", app_grow, app_grow, app_preview_draw, &payload, sizeof payload);
     status_row(ctx, state);
     qel_container_end(ctx);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/job_checks.h"
 #include "app/preview.h"
 #include "engine/catalog.h"
 #include "engine/quantity.h"
@@ -151,6 +152,11 @@ void app_switch_source(app_state* state, uint32_t source)
     app_rebuild_one_label_table(state);
 }
 
+const char* app_typed_field(const app_state* state, int field)
+{
+    return field == APP_FIELD_NAME ? state->name : field == APP_FIELD_PRICE ? state->price : state->barcode;
+}
+
 void app_one_label_fields(const app_state* state, bool shown[APP_FIELD_COUNT])
 {
     label_model model;
@@ -191,18 +197,54 @@ bool app_barcode_missing(const app_state* state, const label_model* model, int32
     return false;
 }
 
+// Why the one-label source is not ready; true when it is.
+static bool one_label_gate(const app_state* state, char* msg, size_t msg_size)
+{
+    if (!state->name[0] && !state->price[0] && !state->barcode[0]) {
+        engine_message(msg, msg_size, "Type the label first.");
+        return false;
+    }
+    label_model model;
+    if (!app_build_label_model(state, &model)) return true;
+    if (app_barcode_missing(state, &model, 0)) {
+        engine_message(msg, msg_size, "Type the barcode first.");
+        return false;
+    }
+    bool shown[APP_FIELD_COUNT];
+    app_one_label_fields(state, shown);
+    char lacking[5];
+    for (int field = 0; field < APP_FIELD_COUNT; field++) {
+        if (!shown[field] || !app_font_lacks(app_typed_field(state, field), lacking)) continue;
+        engine_message(msg, msg_size, "The label font has no \"%s\".", lacking);
+        return false;
+    }
+    return true;
+}
+
 bool app_one_label_ready(const app_state* state)
 {
-    if (!state->name[0] && !state->price[0] && !state->barcode[0]) return false;
+    return one_label_gate(state, nullptr, 0);
+}
+
+bool app_print_gate(const app_state* state, char* msg, size_t msg_size)
+{
+    engine_message_clear(msg, msg_size);
+    if (!state->loaded) {
+        engine_message(msg, msg_size, "Open a CSV first.");
+        return false;
+    }
     label_model model;
-    return !app_build_label_model(state, &model) || !app_barcode_missing(state, &model, 0);
+    if (app_build_label_model(state, &model) && !app_check_job(state, &model, msg, msg_size)) return false;
+    if (state->source == APP_SOURCE_ONE_LABEL) return one_label_gate(state, msg, msg_size);
+    job_options options;
+    app_make_job_options(&options, state);
+    if (quantity_job_total(&state->table, 0, state->table.rows, &options, msg, msg_size, nullptr, nullptr) >= 1)
+        return true;
+    if (msg && !msg[0]) engine_message(msg, msg_size, "There is nothing to print.");
+    return false;
 }
 
 bool app_can_print(const app_state* state)
 {
-    if (!state->loaded) return false;
-    if (state->source == APP_SOURCE_ONE_LABEL) return app_one_label_ready(state);
-    job_options options;
-    app_make_job_options(&options, state);
-    return quantity_job_total(&state->table, 0, state->table.rows, &options, nullptr, 0, nullptr, nullptr) >= 1;
+    return app_print_gate(state, nullptr, 0);
 }

@@ -16,6 +16,9 @@ enum app_field : int {
     APP_FIELD_COUNT = 3,
 };
 
+// The typed text of the field (an app_field).
+const char* app_typed_field(const app_state* state, int field);
+
 // --- Filling the current table ---
 
 // The twenty-row sample as the current table, named "shop.csv (sample)", with a status line.
@@ -49,11 +52,16 @@ bool app_build_label_model(const app_state* state, label_model* model);
 // The options borrow the state's strings.
 void app_make_job_options(job_options* options, const app_state* state);
 
-// Something is typed, and every barcode the label prints has a value (true when the model
-// cannot be built: printing then says why).
+// Something is typed, every barcode the label prints has a value, and the label font draws
+// every typed character it prints (true when the model cannot be built: printing then says why).
 bool app_one_label_ready(const app_state* state);
 
-// A table is loaded and would print at least one label within the job limits.
+// Whether the current source can print, else why not in msg (may be null): a table is loaded,
+// the job passes app_check_job when the model builds (an unbuilt one is the print action's to
+// name), and it prints at least one label within the job limits, or is a ready one-label table.
+bool app_print_gate(const app_state* state, char* msg, size_t msg_size);
+
+// The gate without its words.
 bool app_can_print(const app_state* state);
 
 // True when a barcode of the model would print nothing for the row of the current table.

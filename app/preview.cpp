@@ -38,6 +38,20 @@ void app_preview_forget(app_state* state)
     state->texture_key = -1;
 }
 
+static void drop_raster(app_state* state)
+{
+    raster_free(&state->raster);
+    state->raster = {};
+    state->raster_valid = 0;
+}
+
+void app_preview_show_failed_row(app_state* state, int32_t row)
+{
+    drop_raster(state);
+    state->row = row;
+    state->raster_key = raster_key(state);
+}
+
 // True when the raster is valid.
 static bool render(app_state* state)
 {
@@ -46,9 +60,7 @@ static bool render(app_state* state)
     if (rows && state->row < 0) state->row = 0;
     int64_t key = raster_key(state);
     if (key == state->raster_key) return state->raster_valid;
-    raster_free(&state->raster);
-    state->raster = {};
-    state->raster_valid = 0;
+    drop_raster(state);
     state->raster_key = key;
 
     label_model model;
@@ -82,6 +94,14 @@ static int32_t screen_pixels(int32_t dots, float screen_dpi, float printer_dpi, 
     return pixels >= max_texture_extent ? max_texture_extent : (int32_t)pixels;
 }
 
+// How many of the toolkit's logical pixels make an inch on this screen. The screen's resolution
+// counts device pixels, and the display scale already enlarges every logical pixel: both at once
+// would make 1:1 too large by the scale.
+static float view_dpi(qel_context* ctx, const app_state* state)
+{
+    return state->screen_dpi / qel_ctx_scale(ctx);
+}
+
 static float printer_dpi(const app_state* state)
 {
     const printer_def* printer = catalog_printer_at(state->printer);
@@ -90,10 +110,10 @@ static float printer_dpi(const app_state* state)
 
 // The fit of the raster in the canvas, while the zoom is Fit and the canvas is more than a
 // pixel; a view too small to tell keeps the last fit. True when it changed.
-static bool refit(app_state* state)
+static bool refit(qel_context* ctx, app_state* state)
 {
     if (state->zoom != APP_ZOOM_FIT || state->canvas_width <= 1 || state->canvas_height <= 1) return false;
-    float fit = raster_fit_scale(state->raster.width, state->raster.height, state->screen_dpi, printer_dpi(state),
+    float fit = raster_fit_scale(state->raster.width, state->raster.height, view_dpi(ctx, state), printer_dpi(state),
                                  (float)state->canvas_width, (float)state->canvas_height, 20);
     bool changed = fit != state->fit_scale;
     state->fit_scale = fit;
@@ -107,9 +127,10 @@ static void update_texture(qel_context* ctx, app_state* state)
     float view = state->zoom == APP_ZOOM_FIT ? state->fit_scale : (float)state->zoom;
     // Dense screens get twice the pixels, so that the card stays sharp at its drawn size.
     float scale = qel_ctx_scale(ctx) > 1.5f ? view * 2 : view;
-    int32_t width = screen_pixels(state->raster.width, state->screen_dpi, dpi, scale);
-    int32_t height = screen_pixels(state->raster.height, state->screen_dpi, dpi, scale);
-    int64_t key = texture_key(state->raster_key, state->screen_dpi, scale);
+    const float screen = view_dpi(ctx, state);
+    int32_t width = screen_pixels(state->raster.width, screen, dpi, scale);
+    int32_t height = screen_pixels(state->raster.height, screen, dpi, scale);
+    int64_t key = texture_key(state->raster_key, screen, scale);
     if (state->texture && key == state->texture_key && width == state->texture_width &&
         height == state->texture_height)
         return;
@@ -129,15 +150,15 @@ static void update_texture(qel_context* ctx, app_state* state)
 bool app_preview_step(qel_context* ctx, app_state* state)
 {
     if (!render(state)) return false;
-    bool refitted = refit(state);
+    bool refitted = refit(ctx, state);
     update_texture(ctx, state);
     return refitted;
 }
 
-void app_preview_payload_fill(app_preview_payload* payload, app_state* state)
+void app_preview_payload_fill(qel_context* ctx, app_preview_payload* payload, app_state* state)
 {
     *payload = {};
-    payload->screen_dpi = state->screen_dpi;
+    payload->screen_dpi = view_dpi(ctx, state);
     payload->printer_dpi = printer_dpi(state);
     payload->zoom = state->zoom;
     payload->state = state;

@@ -17,7 +17,7 @@
 struct app_preview_payload {
     uint64_t texture;
     int32_t raster_width, raster_height;  // dots
-    float screen_dpi, printer_dpi;
+    float screen_dpi, printer_dpi;  // the screen's in logical pixels an inch
     uint32_t zoom;  // app_zoom
     int32_t has_texture;
     app_state* state;  // receives the canvas's laid-out size; may be null
@@ -28,6 +28,10 @@ struct app_preview_payload {
 // Both keys to none, so that the next step renders again (after a change of printer, table or
 // quantity column).
 void app_preview_forget(app_state* state);
+
+// Moves the row stepper to a row that an action found cannot print and takes that row as
+// rendered and failed, so that the preview keeps the action's line in the status line.
+void app_preview_show_failed_row(app_state* state, int32_t row);
 
 // --- The preview step, once a frame ---
 
@@ -43,7 +47,7 @@ bool app_preview_step(qel_context* ctx, app_state* state);
 // --- Drawing ---
 
 // The payload of the state as the step left it.
-void app_preview_payload_fill(app_preview_payload* payload, app_state* state);
+void app_preview_payload_fill(qel_context* ctx, app_preview_payload* payload, app_state* state);
 
 // The canvas's draw callback: the subtle background, and the texture centred at its scale as a
 // white card with a soft shadow and a hairline border. Keeps the canvas's size in the state and,

@@ -8,9 +8,11 @@
 #include <ctime>
 
 #include "app/data_source.h"
+#include "app/job_checks.h"
 #include "app/system.h"
 #include "engine/catalog.h"
 #include "engine/report.h"
+#include "files/file_io.h"
 
 static app_link_opener link_opener = app_system_open_link;
 
@@ -35,8 +37,8 @@ bool app_report_folder(char* folder, size_t capacity)
     const long long now = (long long)time(nullptr);
     // Two reports in one second each get a folder of their own.
     for (int attempt = 1; attempt <= 100; attempt++) {
-        int n = attempt == 1 ? snprintf(folder, capacity, "%s/tagmoor-report-%lld", base, now)
-                             : snprintf(folder, capacity, "%s/tagmoor-report-%lld-%d", base, now, attempt);
+        int n = attempt == 1 ? snprintf(folder, capacity, "%s" FILE_SEPARATOR "tagmoor-report-%lld", base, now)
+                             : snprintf(folder, capacity, "%s" FILE_SEPARATOR "tagmoor-report-%lld-%d", base, now, attempt);
         if (n < 0 || (size_t)n >= capacity) return false;
         if (app_make_folder(folder) == 0) return true;
         if (errno != EEXIST) return false;
@@ -95,6 +97,13 @@ static bool write_report(app_state* state)
         app_status_error(state, "This stock does not fit this printer, so there is no job to report.");
         return false;
     }
+    // The report's job is the one a print would send, each row once: the same checks refuse it.
+    char msg[256];
+    if (!app_check_job(state, &model, msg, sizeof msg)) {
+        app_status_error(state, "%s", msg);
+        return false;
+    }
+    if (app_refuse_failing_row(state, &model, nullptr)) return false;
     char folder[512];
     if (!app_report_folder(folder, sizeof folder)) {
         app_status_error(state, "Cannot make the report folder %s", folder);

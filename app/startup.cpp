@@ -93,15 +93,15 @@ const char* printer_id(uint32_t index)
     return catalog_printer_at(index)->id;
 }
 
-void list_queues(app_state* state)
+}  // namespace
+
+void app_list_queues(app_state* state)
 {
     int count = spool_list_queues(state->queue_names, APP_MAX_QUEUES);
     state->queue_count = count < 0 ? 0 : count > APP_MAX_QUEUES ? APP_MAX_QUEUES : count;
     for (int i = 0; i < APP_MAX_QUEUES; i++) state->queue_list[i] = state->queue_names[i];
     if (state->queue >= (uint32_t)state->queue_count) state->queue = 0;
 }
-
-}  // namespace
 
 int app_command_line_read(int argc, char** argv, app_command_line* line, char* msg, size_t msg_size)
 {
@@ -144,7 +144,24 @@ void app_command_line_apply(app_state* state, const app_command_line* line)
     if (line->print_sheet) state->print_sheet_open = 1;
 }
 
+void app_window_config(qel_app_config* config)
+{
+    *config = {};
+    config->title = "Tagmoor " APP_VERSION " (2026-11-10)";
+    config->width = 1120;
+    config->height = 760;
+    config->min_width = 900;
+    config->min_height = 620;
+}
+
 int app_start(int argc, char** argv, app_state** out)
+{
+    int code = app_start_unlisted(argc, argv, out);
+    if (code == APP_EXIT_OK) app_list_queues(*out);
+    return code;
+}
+
+int app_start_unlisted(int argc, char** argv, app_state** out)
 {
     *out = nullptr;
     auto* state = (app_state*)calloc(1, sizeof(app_state));
@@ -156,7 +173,6 @@ int app_start(int argc, char** argv, app_state** out)
     choose_by_id(&state->stock, "2x1", catalog_stock_count(), stock_id);
     choose_by_id(&state->layout, "price", catalog_layout_count(), catalog_layout_id);
     choose_by_id(&state->printer, "zebra-zd230", catalog_printer_count(), printer_id);
-    list_queues(state);
     app_load_sample_csv(state);
 
     app_command_line line;

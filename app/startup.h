@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "qel/app.h"
 
 // --- Records ---
 
@@ -38,6 +39,17 @@ struct app_command_line {
 // exit code (1 without memory, 2 for a bad command line after its line on the error stream)
 // with nothing left allocated.
 int app_start(int argc, char** argv, app_state** out);
+
+// The same but for the print queues, which the program lists once its first frame is on the
+// screen: the spooler's first use holds up a start under Wine by some 50 ms.
+int app_start_unlisted(int argc, char** argv, app_state** out);
+
+// Lists the machine's print queues into the state (at most 32), keeping the chosen index only
+// while it names one of them.
+void app_list_queues(app_state* state);
+
+// The window the program opens: its title, first size and least size.
+void app_window_config(qel_app_config* config);
 
 // --- The command line ---
 

@@ -67,6 +67,13 @@ bool app_small_button(qel_context* ctx, const char* label, uint32_t variant, boo
     return qel_button(ctx, label, &o);
 }
 
+void app_keep_width(qel_context* ctx)
+{
+    const qel_node* parent = qel_node_at(ctx, qel_node_parent(ctx));
+    qel_node* last = parent ? qel_node_at(ctx, parent->last_child) : nullptr;
+    if (last) last->flags |= QEL_NODE_NO_SHRINK;
+}
+
 void app_caption_row(qel_context* ctx, const char* caption, const char* text)
 {
     app_spread_row_begin(ctx, 8, QEL_JUSTIFY_BETWEEN);

@@ -27,6 +27,8 @@ void app_spread_row_begin(qel_context* ctx, float gap, uint32_t justify);
 void app_small_badge(qel_context* ctx, const char* text, uint32_t kind, bool dot);
 // A small button of the variant; true in the frame it is clicked while enabled.
 bool app_small_button(qel_context* ctx, const char* label, uint32_t variant, bool disabled);
+// The widget just made keeps its natural width when its row runs short.
+void app_keep_width(qel_context* ctx);
 // A row of a muted caption and a text at its other end.
 void app_caption_row(qel_context* ctx, const char* caption, const char* text);
 

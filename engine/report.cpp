@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "files/file_io.h"
 #include "spool.h"
 
 static const char* report_text(const char* text)
@@ -15,8 +16,8 @@ static const char* report_text(const char* text)
 // Fills both paths; false when either would have to be cut to fit its field.
 static bool report_paths(problem_report* report, const char* folder, const char* extension)
 {
-    int job = snprintf(report->job_path, sizeof report->job_path, "%s/tagmoor-job.%s", folder, extension);
-    int text = snprintf(report->report_path, sizeof report->report_path, "%s/tagmoor-report.txt", folder);
+    int job = snprintf(report->job_path, sizeof report->job_path, "%s" FILE_SEPARATOR "tagmoor-job.%s", folder, extension);
+    int text = snprintf(report->report_path, sizeof report->report_path, "%s" FILE_SEPARATOR "tagmoor-report.txt", folder);
     return job >= 0 && (size_t)job < sizeof report->job_path && text >= 0 && (size_t)text < sizeof report->report_path;
 }
 

@@ -19,16 +19,62 @@ struct spool_document {
 
 namespace {
 
+// The spooler's calls used here. Loading the spooler takes a good part of a program's start under
+// Wine (it looks for the system's printers), so it is loaded at the first queue call rather than
+// at every start of a program that may never print.
+struct spooler_library {
+    bool loaded;
+    decltype(&EnumPrintersW) enum_printers;
+    decltype(&OpenPrinterW) open_printer;
+    decltype(&GetPrinterW) get_printer;
+    decltype(&ClosePrinter) close_printer;
+    decltype(&StartDocPrinterW) start_doc;
+    decltype(&StartPagePrinter) start_page;
+    decltype(&WritePrinter) write_printer;
+    decltype(&EndPagePrinter) end_page;
+    decltype(&EndDocPrinter) end_doc;
+    decltype(&AbortPrinter) abort_printer;
+};
+
+template <typename F>
+bool spooler_bind(HMODULE library, const char* name, F* out)
+{
+    // The detour through void (*)() is the one cast between function types compilers accept.
+    *out = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+    return *out != nullptr;
+}
+
+const spooler_library* spooler()
+{
+    static const spooler_library loaded = [] {
+        spooler_library s = {};
+        HMODULE library = LoadLibraryW(L"winspool.drv");
+        s.loaded = library && spooler_bind(library, "EnumPrintersW", &s.enum_printers) &&
+                   spooler_bind(library, "OpenPrinterW", &s.open_printer) &&
+                   spooler_bind(library, "GetPrinterW", &s.get_printer) &&
+                   spooler_bind(library, "ClosePrinter", &s.close_printer) &&
+                   spooler_bind(library, "StartDocPrinterW", &s.start_doc) &&
+                   spooler_bind(library, "StartPagePrinter", &s.start_page) &&
+                   spooler_bind(library, "WritePrinter", &s.write_printer) &&
+                   spooler_bind(library, "EndPagePrinter", &s.end_page) &&
+                   spooler_bind(library, "EndDocPrinter", &s.end_doc) &&
+                   spooler_bind(library, "AbortPrinter", &s.abort_printer);
+        return s;
+    }();
+    return &loaded;
+}
+
 // Every listed queue, local or connected; NULL (free() it) when there is none or no list.
 PRINTER_INFO_2W* spool_enum_printers(DWORD* count)
 {
     const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
     DWORD needed = 0;
     *count = 0;
-    EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, count);
+    spooler()->enum_printers(flags, nullptr, 2, nullptr, 0, &needed, count);
     if (needed == 0) return nullptr;
     BYTE* block = (BYTE*)malloc(needed);
-    if (block && EnumPrintersW(flags, nullptr, 2, block, needed, &needed, count)) return (PRINTER_INFO_2W*)block;
+    if (block && spooler()->enum_printers(flags, nullptr, 2, block, needed, &needed, count))
+        return (PRINTER_INFO_2W*)block;
     free(block);
     *count = 0;
     return nullptr;
@@ -79,7 +125,7 @@ HANDLE spool_open(const char* queue, DWORD* code)
 {
     wchar_t* wide = wide_from_utf8(queue);
     HANDLE printer = nullptr;
-    BOOL opened = wide && OpenPrinterW(wide, &printer, nullptr);
+    BOOL opened = wide && spooler()->open_printer(wide, &printer, nullptr);
     *code = wide ? GetLastError() : ERROR_INVALID_PRINTER_NAME;
     free(wide);
     return opened ? printer : nullptr;
@@ -87,7 +133,7 @@ HANDLE spool_open(const char* queue, DWORD* code)
 
 void spool_release(spool_document* doc)
 {
-    ClosePrinter(doc->printer);
+    spooler()->close_printer(doc->printer);
     free(doc->queue);
     free(doc);
 }
@@ -96,7 +142,7 @@ void spool_release(spool_document* doc)
 
 int spool_list_queues(char (*names)[SPOOL_NAME_SIZE], int max)
 {
-    if (!names || max <= 0) return 0;
+    if (!names || max <= 0 || !spooler()->loaded) return 0;
     DWORD count = 0;
     PRINTER_INFO_2W* printers = spool_enum_printers(&count);
     int filled = 0;
@@ -113,40 +159,44 @@ int spool_list_queues(char (*names)[SPOOL_NAME_SIZE], int max)
 int spool_queue_paused(const char* queue)
 {
     DWORD code = 0;
-    HANDLE printer = queue ? spool_open(queue, &code) : nullptr;
+    HANDLE printer = queue && spooler()->loaded ? spool_open(queue, &code) : nullptr;
     if (!printer) return 0;
     DWORD needed = 0;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    spooler()->get_printer(printer, 2, nullptr, 0, &needed);
     PRINTER_INFO_2W* info = needed ? (PRINTER_INFO_2W*)malloc(needed) : nullptr;
-    int paused = info && GetPrinterW(printer, 2, (BYTE*)info, needed, &needed) &&
+    int paused = info && spooler()->get_printer(printer, 2, (BYTE*)info, needed, &needed) &&
                  (info->Status & PRINTER_STATUS_PAUSED) != 0;
     free(info);
-    ClosePrinter(printer);
+    spooler()->close_printer(printer);
     return paused;
 }
 
 engine_error spool_document_start(const char* queue, spool_document** out, char* msg, size_t msg_size)
 {
     *out = nullptr;
+    if (!spooler()->loaded) {
+        engine_message(msg, msg_size, "the print system cannot be reached: winspool.drv cannot be loaded");
+        return ERR_IO;
+    }
     DWORD code = 0;
     HANDLE printer = spool_open(queue, &code);
     if (!printer) return spool_failure(queue, "OpenPrinter", code, msg, msg_size);
     spool_document* doc = (spool_document*)calloc(1, sizeof *doc);
     if (!doc || !(doc->queue = _strdup(queue))) {
         free(doc);
-        ClosePrinter(printer);
+        spooler()->close_printer(printer);
         return ERR_NOMEM;
     }
     doc->printer = printer;
     DOC_INFO_1W info = {(LPWSTR)L"Tagmoor label", nullptr, (LPWSTR)L"RAW"};
-    if (StartDocPrinterW(printer, 1, (BYTE*)&info) == 0) {
+    if (spooler()->start_doc(printer, 1, (BYTE*)&info) == 0) {
         spool_failure(queue, "StartDocPrinter", GetLastError(), msg, msg_size);
         spool_release(doc);
         return ERR_IO;
     }
-    if (!StartPagePrinter(printer)) {
+    if (!spooler()->start_page(printer)) {
         spool_failure(queue, "StartPagePrinter", GetLastError(), msg, msg_size);
-        AbortPrinter(printer);
+        spooler()->abort_printer(printer);
         spool_release(doc);
         return ERR_IO;
     }
@@ -161,7 +211,7 @@ engine_error spool_document_write(spool_document* doc, const void* data, size_t 
     for (size_t sent = 0; sent < length;) {
         DWORD piece = length - sent < 0x40000000 ? (DWORD)(length - sent) : 0x40000000;
         DWORD written = 0;
-        if (!WritePrinter(doc->printer, (void*)(bytes + sent), piece, &written) || written == 0)
+        if (!spooler()->write_printer(doc->printer, (void*)(bytes + sent), piece, &written) || written == 0)
             return spool_failure(doc->queue, "WritePrinter", GetLastError(), msg, msg_size);
         sent += written;
     }
@@ -171,12 +221,12 @@ engine_error spool_document_write(spool_document* doc, const void* data, size_t 
 engine_error spool_document_end(spool_document* doc, bool complete, char* msg, size_t msg_size)
 {
     engine_error result = ERR_OK;
-    if (complete && !EndPagePrinter(doc->printer))
+    if (complete && !spooler()->end_page(doc->printer))
         result = spool_failure(doc->queue, "EndPagePrinter", GetLastError(), msg, msg_size);
-    else if (complete && !EndDocPrinter(doc->printer))
+    else if (complete && !spooler()->end_doc(doc->printer))
         result = spool_failure(doc->queue, "EndDocPrinter", GetLastError(), msg, msg_size);
     // A document that is not whole is aborted, so that no part of it prints.
-    if (!complete || result) AbortPrinter(doc->printer);
+    if (!complete || result) spooler()->abort_printer(doc->printer);
     spool_release(doc);
     return result;
 }

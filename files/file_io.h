@@ -26,6 +26,13 @@ struct file_writing {
 
 // --- Opening and naming ---
 
+// What joins a folder and a name on this system, so that a path reads as one in either half.
+#ifdef _WIN32
+#define FILE_SEPARATOR "\\"
+#else
+#define FILE_SEPARATOR "/"
+#endif
+
 // fopen with a UTF-8 path and an fopen mode ("rb", "wb"...); NULL on failure with errno set.
 FILE* file_open(const char* path, const char* mode);
 

@@ -6,8 +6,12 @@
 - its problem report hands the mail client registered in the prefix the encoded link, whose
   subject and body are the report's;
 - printing from its print sheet to a CUPS raw queue delivers exactly the bytes of `tagmoor job`
-  for the same choices.
-Run by the build's wine-session on the test run's virtual display."""
+  for the same choices;
+- its first window lies inside the work area of a 1366 x 768 screen, and of a 1920 x 1080 one at
+  150 % (LogPixels 144), where 1:1 shows the 2-inch label 2 inches (288 pixels) wide;
+- with OpenGL, dragging its bottom border keeps the frame at the top, with no band above it.
+The screens are Wine virtual desktops, which give windows frames and work areas. Run by the
+build's wine-session on the test run's virtual display, in a prefix of its own."""
 import argparse
 import os
 import shutil
@@ -22,10 +26,12 @@ sys.path.insert(0, os.path.join(HERE, "..", "qel", "platform"))
 sys.path.insert(0, os.path.join(HERE, "..", "engine"))
 import png_pixels  # noqa: E402
 import print_through_cups as rig  # noqa: E402
-from live_resize import close_window, kill_program, read_xwd, wait_for, windows_path, xdotool  # noqa: E402
+from live_resize import (DESKTOP, close_window, desktop_origin, drag, kill_program, read_xwd,  # noqa: E402
+                         wait_for, windows_path, xdotool)
 
 DATA = os.path.join(HERE, "..", "data")
 TITLE = r"^Tagmoor 0\.9\.0-beta\.3 \(2026-11-10\)$"  # xdotool searches by pattern
+DPI_KEY = r"HKCU\Control Panel\Desktop"
 TOLERANCE = 2  # the software renderer's glyph edges, as in the native picture tests
 SUBJECT = "Tagmoor 0.9.0-beta.3: a label came out wrong (Zebra ZD230 (203 dpi, ZPL))"
 MAIL_KEY = r"HKCR\mailto\shell\open\command"
@@ -239,11 +245,130 @@ def print_to_queue(args, work):
     print(f"app_under_wine: the queue got the {len(arrived)} bytes of `tagmoor job`")
 
 
+def on_desktop(args, size, program, words=(), env=None):
+    """A program started on a virtual desktop of the given size."""
+    return subprocess.Popen([args.emulator, "explorer", f"/desktop={DESKTOP},{size}", windows_path(program), *words],
+                            env=dict(os.environ, **(env or {})))
+
+
+class Placed:
+    """The program on a virtual desktop, started by the window-place helper, which tells where
+    its window lies: outer left, top, right, bottom, client width, height, and the work area's
+    left, top, right, bottom."""
+
+    def __init__(self, args, size, work, env=None):
+        self.path = os.path.join(work, "place.txt")
+        self.process = on_desktop(args, size, args.place, [windows_path(self.path), windows_path(args.app)], env)
+        wait_for("window place", lambda: os.path.exists(self.path), 90)
+        self.place = list(map(int, open(self.path).read().split()))
+
+    def close(self, what):
+        open(self.path + ".close", "w").close()
+        ended(self.process, what)
+
+
+def fits_work_area(place, width, least, most, what):
+    left, top, right, bottom, client_width, client_height, *area = place
+    if left < area[0] or top < area[1] or right > area[2] or bottom > area[3]:
+        fail(f"{what}: the window {left, top, right, bottom} leaves the work area {tuple(area)}")
+    if client_width != width or not least <= client_height <= most:
+        fail(f"{what}: the first client area is {client_width} x {client_height}")
+    print(f"app_under_wine: {what}: the first window, {client_width} x {client_height}, fits the work area")
+
+
+def ended(program, what):
+    try:
+        code = program.wait(60)
+    except subprocess.TimeoutExpired:
+        program.kill()
+        fail(f"{what}: the program did not end")
+    if code != 0:
+        fail(f"{what}: the program ended with {code}")
+
+
+def first_size(args, work):
+    program = Placed(args, "1366x768", work)
+    program.close("1366 x 768")
+    fits_work_area(program.place, 1120, 620, 759, "1366 x 768")
+
+
+def dots_per_inch(args, value=None):
+    """The prefix's LogPixels (None: unset); given a value, sets it first (None: removes it)."""
+    if value is not None:
+        subprocess.run([args.emulator, "reg", "add", DPI_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(value),
+                        "/f"], check=True, capture_output=True)
+    shown = subprocess.run([args.emulator, "reg", "query", DPI_KEY, "/v", "LogPixels"], capture_output=True,
+                           text=True).stdout
+    line = next((line for line in shown.splitlines() if "REG_DWORD" in line), None)
+    return int(line.split()[-1], 16) if line else None
+
+
+def card_interior(shot):
+    """The widest run of white pixels along the middle row with the preview canvas's colour a little
+    way off on both sides: the card inside its hairline border."""
+    width, height, rgba = shot
+    y = height // 2
+    row = [tuple(rgba[(y * width + x) * 4:(y * width + x) * 4 + 3]) for x in range(width)]
+    canvas = row[width - 40]  # the preview canvas, right of every card
+    widest, x = 0, 0
+    while x < width:
+        if row[x] != (255, 255, 255):
+            x += 1
+            continue
+        start = x
+        while x < width and row[x] == (255, 255, 255):
+            x += 1
+        beside = row[max(start - 14, 0)], row[min(x + 14, width - 1)]  # past the border and the shadow
+        if all(max(abs(a - b) for a, b in zip(p, canvas)) <= 12 for p in beside):
+            widest = max(widest, x - start)
+    return widest
+
+
+def true_size(args, work):
+    kept = dots_per_inch(args)
+    shot = os.path.join(work, "dense.png")
+    try:
+        dots_per_inch(args, 144)
+        program = Placed(args, "1920x1080", work)
+        program.close("1920 x 1080 at 150 %")
+        fits_work_area(program.place, 1680, 930, 1079, "1920 x 1080 at 150 %")
+        program = on_desktop(args, "1920x1080", args.app, ["--zoom", "1"],
+                             {"QEL_SCREENSHOT": windows_path(shot), "QEL_SCREENSHOT_FRAMES": "20"})
+        ended(program, "1:1 at 150 %")
+    finally:
+        if kept is None:
+            subprocess.run([args.emulator, "reg", "delete", DPI_KEY, "/v", "LogPixels", "/f"], capture_output=True)
+        else:
+            dots_per_inch(args, kept)
+    # 2 inches of a 144-dpi screen, less the hairline border: 1.5 logical pixels each side.
+    interior = card_interior(png_pixels.read(shot))
+    if abs(interior - (288 - 4)) > 1:
+        fail(f"1:1 at LogPixels 144: the card is {interior} pixels wide inside its border, not 284")
+    print(f"app_under_wine: 1:1 at LogPixels 144 shows the 2-inch label {interior} + 4 pixels wide")
+
+
+def resize_opengl(args, work):
+    program = Placed(args, "1600x1000", work, {"QEL_RENDERER": "opengl"})
+    left, top, right, bottom, width, height, *_ = program.place
+    border = (right - left - width) // 2
+    client_left, client_top = left + border, bottom - border - height
+    time.sleep(2.0)  # OpenGL draws by now
+    ox, oy = desktop_origin()
+    _, _, pixel = drag(ox + (left + right) // 2, oy + bottom - 2, 0, 160, os.path.join(work, "drag.xwd"))
+    # The heading "Tagmoor" at the header's top left, where it was before the drag.
+    dark = sum(max(pixel(ox + client_left + x, oy + client_top + y)) < 100 for x in range(12, 110) for y in range(8, 56))
+    program.close("the OpenGL resize")
+    if dark < 40:
+        fail(f"OpenGL resize: the header left its place while the border was dragged ({dark} dark pixels)")
+    print(f"app_under_wine: OpenGL keeps the frame at the top while the border is dragged ({dark} dark pixels)")
+
+
 def windows_path_if_file(word):
     return windows_path(word) if os.path.isabs(word) else word
 
 
-CASES = {"screenshot": screenshot, "open-dialog": open_dialog, "mail-client": mail_client, "print": print_to_queue}
+CASES = {"screenshot": screenshot, "open-dialog": open_dialog, "mail-client": mail_client, "print": print_to_queue,
+         "first-size": first_size, "true-size": true_size, "resize-opengl": resize_opengl}
 
 
 def main():
@@ -251,6 +376,7 @@ def main():
     parser.add_argument("--emulator", required=True)
     parser.add_argument("--app", required=True)
     parser.add_argument("--recorder", required=True)
+    parser.add_argument("--place", required=True, help="the window-place helper")
     parser.add_argument("--backend", required=True, help="the raw-file CUPS backend")
     parser.add_argument("--cli", required=True, help="the console tool")
     parser.add_argument("cases", nargs="*", default=list(CASES))

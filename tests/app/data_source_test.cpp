@@ -198,18 +198,18 @@ TEST(AppSources, OneLabelCanPrintWhenItsBarcodesHaveValues)
 
 TEST(AppSources, FileCanPrintWithinTheJobLimits)
 {
-    std::string many = "Name,Qty\n";
-    for (int i = 0; i < 11; i++) many += "X,500\n";  // 5500 labels
+    std::string many = "Name,Price,Qty\n";
+    for (int i = 0; i < 11; i++) many += "X,1.00,500\n";  // 5500 labels
     const struct {
         const char* file;
         std::string text;
         bool can_print;
     } cases[] = {
-        {"one.csv", "Name,Qty\nA,1\n", true},
-        {"zero.csv", "Name,Qty\nA,0\nB,0\n", false},
-        {"bad.csv", "Name,Qty\nA,lots\n", false},
+        {"one.csv", "Name,Price,Qty\nA,1.00,1\n", true},
+        {"zero.csv", "Name,Price,Qty\nA,1.00,0\nB,1.00,0\n", false},
+        {"bad.csv", "Name,Price,Qty\nA,1.00,lots\n", false},
         {"over.csv", many, false},
-        {"header.csv", "Name,Qty\n", false},
+        {"header.csv", "Name,Price,Qty\n", false},
     };
     app_fixture f;
     EXPECT_TRUE(app_can_print(f.state));

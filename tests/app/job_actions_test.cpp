@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/data_source.h"
+#include "app/problem_report.h"
 #include "app_fixture.h"
 #include "engine/catalog.h"
 #include "engine/job.h"
@@ -52,8 +53,8 @@ void one_queue(app_state* state, const char* name)
 
 TEST(AppPrint, WhatStopsAPrint)
 {
-    std::string over = "Name,Qty\n";
-    for (int i = 0; i < 11; i++) over += "X,500\n";
+    std::string over = "Name,Price,Qty\n";
+    for (int i = 0; i < 11; i++) over += "X,1.00,500\n";
     const struct {
         const char* what;
         std::string csv;  // opened when not empty
@@ -65,7 +66,16 @@ TEST(AppPrint, WhatStopsAPrint)
         {"a stock too wide", "", "a4-3x8", "brother-ql-800", 1, "This stock is wider than the printer takes."},
         {"no queue", "", "2x1", "zebra-zd230", 0,
          "No printer queue. Choose one, or save the job and copy it to the printer."},
-        {"all quantities 0", "Name,Qty\nA,0\nB,0\n", "2x1", "zebra-zd230", 1, "There is nothing to print."},
+        {"all quantities 0", "Name,Price,Qty\nA,1.00,0\nB,1.00,0\n", "2x1", "zebra-zd230", 1,
+         "There is nothing to print."},
+        // What the console tool refuses too: template placeholders and the printer's own limits.
+        {"no column the template knows", "Artikelnummer;Lagerort\n4711;B3\n", "2x1", "zebra-zd230", 1,
+         "No column of print.csv holds the name."},
+        {"a German export", "Bezeichnung;Preis;EAN\nTee;4,50;4006381333931\n", "2x1", "zebra-zd230", 1,
+         "No column of print.csv holds the name."},
+        {"a label wider than the raster line", "", "a4-3x8", "brother-ql-1100", 1,
+         "The printer cannot take this label: the label is 750 dots wide, more than the 720 of a 90-byte raster "
+         "line."},
         {"over the limit", over, "2x1", "zebra-zd230", 1,
          "this job would print 5500 labels; 5000 is the limit - split it with --rows FIRST:COUNT"},
         // The status line is one line, whatever the cell holds.
@@ -96,7 +106,7 @@ TEST(AppPrint, EngineAndSpoolerFailuresAreSaid)
     app_fixture f({"--one", "--layout", "barcode", "--name", "Tea"});
     one_queue(f.state, "tagmoor-no-such-queue");
     app_print(f.state);  // the barcode is empty
-    EXPECT_EQ(app_status(f.state), "Cannot build the job: invalid input");
+    EXPECT_EQ(app_status(f.state), "Row 1 of 1 cannot print: invalid input in column Barcode.");
 
     app_copy_text(f.state->barcode, sizeof f.state->barcode, "4006381333931");
     app_rebuild_one_label_table(f.state);
@@ -179,4 +189,38 @@ TEST(AppSave, FailuresAreSaid)
     app_save_job(wide.state, chooser::choose, &never);
     EXPECT_EQ(app_status(wide.state), "Nothing to save yet.");
     EXPECT_EQ(never.asked, 0);
+}
+
+// A sheet of 299 rows whose row 215 (the 216th) has a name the label font cannot draw.
+static std::string accented_sheet()
+{
+    std::string csv = "Name,Price,Barcode\n";
+    for (int i = 0; i < 299; i++)
+        csv += (i == 215 ? std::string("Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e") : "Tea " + std::to_string(i)) +
+               ",1.00,4006381333931\n";
+    return app_scratch_csv("accented.csv", csv);
+}
+
+// Print, save and the report refuse the job before anything is written, name the row as the row
+// stepper counts it and the column, and the stepper goes there.
+TEST(AppActions, ARowTheFontCannotDrawIsNamed)
+{
+    const std::string expected =
+        "Row 216 of 299 cannot print: the built-in font has no glyph for \"\xC3\xA8\" in column Name.";
+    app_temporary_folders env(scratch_dir().c_str(), nullptr, nullptr);
+    for (int action = 0; action < 3; action++) {
+        SCOPED_TRACE(action);
+        app_fixture f({"--demo", accented_sheet().c_str()});
+        one_queue(f.state, "tagmoor-no-such-queue");
+        chooser never;
+        if (action == 0) app_print(f.state);
+        if (action == 1) app_save_job(f.state, chooser::choose, &never);
+        if (action == 2) app_report_problem(f.state);
+        EXPECT_EQ(app_status(f.state), expected);
+        EXPECT_EQ(f.state->status_kind, APP_STATUS_ERROR);
+        EXPECT_EQ(f.state->row, 215);
+        EXPECT_EQ(never.asked, 0);
+        EXPECT_FALSE(f.state->problem_dialog_open);
+        EXPECT_STREQ(f.state->report.job_path, "");
+    }
 }

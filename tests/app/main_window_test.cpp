@@ -4,9 +4,15 @@
 // sample shop in light and dark.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "app/data_source.h"
+#include "app/job_actions.h"
+#include "app/problem_report.h"
+#include "app/ui_parts.h"
 #include "support/scratch.h"
 #include "window_rig.h"
 
@@ -250,4 +256,165 @@ TEST(AppWindow, StatusRowMarksOnlyErrors)
     w.settle();
     EXPECT_FALSE(w.shows("problem"));
     EXPECT_FALSE(w.shows("Print failed: paper out"));
+}
+
+// Sheets whose headers the template cannot use print no placeholders: Print and Save are off,
+// the header says why, and neither saving nor a report writes the job.
+TEST(AppWindow, SheetsWithoutTheTemplatesColumnsCannotPrintAndSayWhy)
+{
+    const struct {
+        const char* file;
+        const char* text;
+        const char* reason;
+    } cases[] = {
+        {"lager.csv", "Artikelnummer;Lagerort\n4711;B3\n4712;B4\n", "No column of lager.csv holds the name."},
+        {"export.csv", "Bezeichnung;Preis;EAN\nTee;4,50;4006381333931\nKanne;32,00;8712345013707\n",
+         "No column of export.csv holds the name."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = app_scratch_csv(c.file, c.text);
+        window_rig w({"--demo", path.c_str()});
+        EXPECT_TRUE(w.shows(c.reason));
+        w.click_text("Print 2 labels");
+        EXPECT_FALSE(w.state->print_sheet_open);
+        w.answer = scratch_path("placeholders.zpl");
+        w.click_text("Save job\u2026");
+        EXPECT_TRUE(w.asked.empty());
+        app_save_job(w.state, app_ui_choose_file, nullptr);
+        EXPECT_TRUE(w.asked.empty()) << "refused before a file is asked for";
+        EXPECT_EQ(status(w), c.reason);
+        EXPECT_EQ(w.state->status_kind, APP_STATUS_ERROR);
+        app_status_clear(w.state);
+        app_report_problem(w.state);
+        EXPECT_EQ(status(w), c.reason);
+        EXPECT_FALSE(w.state->problem_dialog_open);
+        EXPECT_STREQ(w.state->report.job_path, "") << "no report is written";
+    }
+}
+
+TEST(AppWindow, EmptySheetsCountNoRows)
+{
+    for (const char* text : {"", "Name,Price,Barcode\n"}) {
+        window_rig w({"--demo", app_scratch_csv("empty.csv", text).c_str()});
+        EXPECT_TRUE(w.shows("0 of 0")) << '"' << text << '"';
+        const uint32_t row = w.state->row;
+        w.click_text("\u203A");
+        w.click_text("\u2039");
+        EXPECT_EQ(w.state->row, row) << "both steppers are off";
+        EXPECT_TRUE(w.shows("0 of 0"));
+    }
+}
+
+// At its least size, with the widest settings column, everything stays reachable: the settings
+// column scrolls and the status line is whole in the window.
+TEST(AppWindow, LeastWindowKeepsTheStatusLineInSight)
+{
+    const std::string nine = app_scratch_csv("nine.csv", "A,Name,Price,Qty,Barcode,F,G,H,I\n"
+                                                         "a,Tea,1.00,2,4006381333931,f,g,h,i\n");
+    for (const char* demo : {"", nine.c_str()}) {
+        SCOPED_TRACE(demo);
+        window_rig w(demo[0] ? std::vector<const char*>{"--demo", demo} : std::vector<const char*>{});
+        qel_ctx_set_display(w.rig.h.ctx, 900, 620, 1);
+        w.settle();
+        ASSERT_FALSE(status(w).empty());
+        const qel_node* line = node_with_text(w.rig.h.ctx, w.state->status_text);
+        ASSERT_TRUE(line);
+        EXPECT_GT(line->rect.h, 0);
+        EXPECT_LE(line->rect.y + line->rect.h, 620) << "the status line is whole";
+        const qel_rect settings = w.rig.h.rect(w.id("settings"));
+        EXPECT_LE(settings.y + settings.h, 620) << "the column ends in the window and scrolls";
+        // Its last control is reachable: the wheel brings it into view.
+        w.rig.h.move(settings.x + 100, settings.y + 100);
+        for (int i = 0; i < 20; i++) w.rig.h.wheel(0, -3), w.settle(2);
+        const qel_node* last = node_with_text(w.rig.h.ctx, demo[0] ? "F" : "Barcode");
+        ASSERT_TRUE(last);
+        EXPECT_LE(last->rect.y + last->rect.h, 620);
+    }
+}
+
+TEST(AppWindow, ProblemBadgeStaysWholeBesideALongError)
+{
+    window_rig w;
+    qel_ctx_set_display(w.rig.h.ctx, 900, 620, 1);
+    app_status_error(w.state, "Cannot write %s: i/o error",
+                     "C:\\Users\\shop\\Documents\\Labels\\this folder has a very long name indeed\\and another one "
+                     "below it\\labels for the spring sale.zpl");
+    w.settle();
+    const qel_node* badge = node_with_text(w.rig.h.ctx, "problem");
+    ASSERT_TRUE(badge);
+    EXPECT_GE(badge->rect.w, badge->text_w - 0.5f);
+    const qel_node* line = node_with_text(w.rig.h.ctx, w.state->status_text);
+    ASSERT_TRUE(line);
+    EXPECT_GE(line->line_count, 2) << "the line wraps";
+}
+
+// 1:1 measures one inch of the screen an inch, 2x two, at any display scale: a screen of scale s
+// has 96 x s pixels an inch, and the 2-inch sample label is as wide as 2 x 96 x s of them.
+TEST(AppWindow, TrueSizeAtEveryDisplayScale)
+{
+    // The widest run of white pixels along rows of the preview's canvas, in device pixels: the
+    // card less its hairline border.
+    auto card_width = [](const picture& p, qel_rect canvas, float scale) {
+        int32_t widest = 0;
+        for (int32_t y = (int32_t)(canvas.y * scale) + 1; y < (int32_t)((canvas.y + canvas.h) * scale) - 1; y += 3) {
+            int32_t run = 0;
+            for (int32_t x = (int32_t)(canvas.x * scale) + 1; x < (int32_t)((canvas.x + canvas.w) * scale) - 1; x++) {
+                const uint8_t* px = &p.rgba[((size_t)y * (size_t)p.width + (size_t)x) * 4];
+                run = px[0] == 255 && px[1] == 255 && px[2] == 255 ? run + 1 : 0;
+                widest = std::max(widest, run);
+            }
+        }
+        return widest;
+    };
+    for (float scale : {1.0f, 1.25f, 1.5f, 2.0f}) {
+        for (const char* zoom : {"1", "2"}) {
+            SCOPED_TRACE(std::to_string(scale) + " at zoom " + zoom);
+            window_rig w({"--zoom", zoom});
+            w.state->screen_dpi = 96 * scale;
+            qel_ctx_set_display(w.rig.h.ctx, 1120, 760, scale);
+            w.rig.h.move(-1e6f, -1e6f);
+            w.settle();
+            const float inches = 2 * (float)atoi(zoom);
+            // Inside the hairline border: a logical pixel at each side, whole device pixels.
+            const float border = 2 * std::ceil(scale);
+            EXPECT_NEAR(card_width(w.rig.shot(), w.rig.h.rect(w.id("preview")), scale), inches * 96 * scale - border, 1);
+        }
+    }
+}
+
+TEST(AppWindow, TypedCharactersTheLabelFontLacksAreFlaggedAtOnce)
+{
+    window_rig w({"--one", "--layout", "barcode", "--barcode", "4006381333931"});
+    w.click_id("v-name");
+    w.rig.h.type("Cr\xC3\xA8me");
+    w.settle();
+    EXPECT_TRUE(w.shows("The label font has no \"\xC3\xA8\"."));
+    EXPECT_FALSE(app_can_print(w.state));
+    w.click_text("Print 1 label");
+    EXPECT_FALSE(w.state->print_sheet_open);
+    for (int i = 0; i < 4; i++) w.rig.h.tap(QEL_KEY_BACKSPACE);
+    w.settle();
+    EXPECT_FALSE(w.shows("The label font has no \"\xC3\xA8\"."));
+    EXPECT_TRUE(app_can_print(w.state));
+}
+
+TEST(AppWindow, PrintingARowTheFontLacksGoesToThatRow)
+{
+    std::string csv = "Name,Price,Barcode\n";
+    for (int i = 0; i < 299; i++)
+        csv += (i == 215 ? std::string("Cr\xC3\xA8me") : "Tea " + std::to_string(i)) + ",1.00,4006381333931\n";
+    window_rig w({"--demo", app_scratch_csv("accented.csv", csv).c_str()});
+    w.set_queues({"tagmoor-no-such-queue"});
+    w.click_text("Print 299 labels");
+    w.click_text("Print 299");
+    const std::string said = "Row 216 of 299 cannot print: the built-in font has no glyph for \"\xC3\xA8\" in column Name.";
+    EXPECT_EQ(status(w), said);
+    EXPECT_TRUE(w.shows("216 of 299"));
+    w.settle(5);
+    EXPECT_EQ(status(w), said) << "the preview keeps the action's line";
+    // Stepping away and back shows the row's own trouble.
+    w.click_text("\u203A");
+    w.click_text("\u2039");
+    EXPECT_EQ(status(w).rfind("This row cannot be laid out: ", 0), 0u) << status(w);
 }

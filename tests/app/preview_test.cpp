@@ -82,8 +82,10 @@ struct preview_fixture : app_fixture {
         state->canvas_width = 800;
         state->canvas_height = 500;
     }
+    // A step on a screen of the display scale, whose resolution is 96 dpi times the scale.
     bool step(float display_scale = 1)
     {
+        state->screen_dpi = 96 * display_scale;
         qel_ctx_set_display(h.ctx, 800, 600, display_scale);
         return app_preview_step(h.ctx, state);
     }

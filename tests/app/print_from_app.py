@@ -2,7 +2,9 @@
 scheduler of the engine's print-queue test): each job that arrives equals, byte for byte, the
 job file of the console tool for the same spreadsheet, stock, template and printer, and the
 status line names the labels, bytes, language and queue. The built-in sample is compared with
-the console tool reading the sample's rows as written out here."""
+the console tool reading the sample's rows as written out here. A paused queue takes the job and
+the status line warns, as a problem, that it waits there (natively: Wine does not tell a paused
+queue from any other)."""
 import csv
 import io
 import os
@@ -20,6 +22,8 @@ import print_through_cups as rig  # noqa: E402
 
 SAMPLES = os.path.join(HERE, "..", "..", "samples")
 JOB = re.compile(r"(\S+) job: (\d+) labels, (\d+) bytes -> .*\n")
+SENT = r"Sent 20 labels \(\d+ bytes of zpl\) to " + re.escape(rig.PAUSED_QUEUE)
+WAITS = ", but the queue is paused: the job waits there until it is resumed"
 
 # The shop the program starts with.
 SAMPLE_ROWS = [
@@ -98,9 +102,14 @@ def main():
             expected = f"Sent {labels} label{plural} ({size} bytes of {language}) to {queue}\n"
             if status != expected:
                 failures.append(f"{what}: said {status!r}, expected {expected!r}")
+        code, out, err = oracle.run(args, ["zebra-zd230", rig.PAUSED_QUEUE.encode("utf-8").hex()], cwd=root, env=env)
+        said = out.decode("utf-8", errors="replace")
+        expected = (0, SENT + "\n") if args.emulator else (1, SENT + re.escape(WAITS) + "\n")
+        if code != expected[0] or not re.fullmatch(expected[1], said):
+            failures.append(f"a paused queue: exit {code}, said {said!r} {err!r}")
     finally:
         scheduler.stop()
-    oracle.finish(failures, len(CASES))
+    oracle.finish(failures, len(CASES) + 1)
     shutil.rmtree(root, ignore_errors=True)
 
 

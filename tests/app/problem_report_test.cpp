@@ -13,6 +13,7 @@
 #include "app_fixture.h"
 #include "engine/catalog.h"
 #include "engine/job.h"
+#include "files/file_io.h"
 #include "support/scratch.h"
 
 namespace {
@@ -71,13 +72,13 @@ TEST(AppReport, WritesTheJobOfEveryRowOnceAndTheReport)
     const problem_report& r = f.state->report;
 
     const std::string folder = folder_of(r.job_path);
-    const std::string prefix = tmp + "/tagmoor-report-";
+    const std::string prefix = tmp + FILE_SEPARATOR "tagmoor-report-";
     ASSERT_EQ(folder.rfind(prefix, 0), 0u) << folder;
     const long long stamp = std::stoll(folder.substr(prefix.size()));
     EXPECT_GE(stamp, before);
     EXPECT_LE(stamp, (long long)time(nullptr));
-    EXPECT_EQ(std::string(r.job_path), folder + "/tagmoor-job.zpl");
-    EXPECT_EQ(std::string(r.report_path), folder + "/tagmoor-report.txt");
+    EXPECT_EQ(std::string(r.job_path), folder + FILE_SEPARATOR "tagmoor-job.zpl");
+    EXPECT_EQ(std::string(r.report_path), folder + FILE_SEPARATOR "tagmoor-report.txt");
     EXPECT_STREQ(r.subject, "Tagmoor 0.9.0-beta.3: a label came out wrong (Zebra ZD230 (203 dpi, ZPL))");
     const std::string body =
         "Tagmoor 0.9.0-beta.3 - a label came out wrong\n\nPrinter:  Zebra ZD230 (203 dpi, ZPL)\n"
@@ -182,7 +183,7 @@ TEST(AppReport, TheFolderComesFromTheFirstVariableSet)
         app_temporary_folders env(k.tmpdir, k.temp, k.tmp);
         char folder[512];
         ASSERT_TRUE(app_report_folder(folder, sizeof folder)) << k.base;
-        EXPECT_EQ(std::string(folder).rfind(k.base + "/tagmoor-report-", 0), 0u) << folder;
+        EXPECT_EQ(std::string(folder).rfind(k.base + FILE_SEPARATOR "tagmoor-report-", 0), 0u) << folder;
         EXPECT_TRUE(fs::is_directory(fs_path(folder)));
         fs::remove(fs_path(folder));
     }
@@ -195,7 +196,7 @@ TEST(AppReport, ATakenNameGetsANumber)
     // Both seconds the call may fall in are taken already.
     const long long now = (long long)time(nullptr);
     for (long long second : {now, now + 1})
-        fs::create_directory(fs_path(base + "/tagmoor-report-" + std::to_string(second)));
+        fs::create_directory(fs_path(base + FILE_SEPARATOR "tagmoor-report-" + std::to_string(second)));
     char folder[512];
     ASSERT_TRUE(app_report_folder(folder, sizeof folder));
     const std::string name = folder;
@@ -209,7 +210,9 @@ TEST(AppReport, WhatStopsAReport)
     app_temporary_folders env((file + "/below").c_str(), nullptr, nullptr);
     app_fixture f;
     app_report_problem(f.state);
-    EXPECT_EQ(app_status(f.state).rfind("Cannot make the report folder " + file + "/below/tagmoor-report-", 0), 0u)
+    EXPECT_EQ(app_status(f.state).rfind("Cannot make the report folder " + file + "/below" FILE_SEPARATOR "tagmoor-report-",
+                                        0),
+              0u)
         << app_status(f.state);
     EXPECT_EQ(f.state->status_kind, APP_STATUS_ERROR);
     EXPECT_FALSE(f.state->problem_dialog_open);

@@ -63,6 +63,16 @@ TEST(AppPrintSheet, NothingToPrintSaysWhyAndOffersSavingWithoutAQueue)
     window_rig bad({"--demo", app_scratch_csv("bad.csv", "Name,Price,Qty\nTea,1.00,lots\n").c_str(),
                     "--print-sheet"});
     EXPECT_TRUE(bad.shows("This cannot be printed yet"));
+
+    // A header the template cannot use: the sheet names the missing column, and printing is off.
+    window_rig none({"--demo", app_scratch_csv("lager.csv", "Artikelnummer;Lagerort\n4711;B3\n").c_str(),
+                     "--print-sheet"});
+    none.set_queues({"Front desk"});
+    none.settle();
+    EXPECT_TRUE(none.shows("This cannot be printed yet"));
+    EXPECT_TRUE(none.shows("No column of lager.csv holds the name."));
+    none.click_text("Print 1");
+    EXPECT_TRUE(none.state->print_sheet_open) << "the sheet's Print is off";
 }
 
 TEST(AppPrintSheet, ButtonsPrintCancelAndReport)

@@ -7,6 +7,7 @@
 
 #include "engine/catalog.h"
 #include "engine/job.h"
+#include "files/file_io.h"
 #include "job_fixture.h"
 #include "support/scratch.h"
 
@@ -33,14 +34,14 @@ TEST(Report, WritesTheJobAndTheReport)
     const std::string dir = folder("report \xC3\xA9");
     problem_report report;
     ASSERT_EQ(report_write(&report, dir.c_str(), &info, PRINTER_LANG_TSPL, &f.model, &f.table, 3), ERR_OK);
-    EXPECT_EQ(std::string(report.job_path), dir + "/tagmoor-job.tspl");
-    EXPECT_EQ(std::string(report.report_path), dir + "/tagmoor-report.txt");
+    EXPECT_EQ(std::string(report.job_path), dir + FILE_SEPARATOR "tagmoor-job.tspl");
+    EXPECT_EQ(std::string(report.report_path), dir + FILE_SEPARATOR "tagmoor-report.txt");
     EXPECT_STREQ(report.subject, "Tagmoor 0.9.0-beta.3: a label came out wrong (Zebra ZD230 (203 dpi))");
     const std::string body = "Tagmoor 0.9.0-beta.3 - a label came out wrong\n\n"
                              "Printer:  Zebra ZD230 (203 dpi)\nStock:    2 x 1 in\nTemplate: Price and name\n"
                              "Labels:   3\nFile:     teas.csv\n\n"
                              "The printer job this window would have sent is in the file below. Attach it to\n"
-                             "this message:\n" + dir + "/tagmoor-job.tspl\n\n"
+                             "this message:\n" + dir + FILE_SEPARATOR "tagmoor-job.tspl\n\n"
                              "Nothing has been sent anywhere yet. This text is in your own mail client and\n"
                              "leaves the machine when you press Send.\n";
     EXPECT_EQ(std::string(report.body), body);
@@ -81,7 +82,7 @@ TEST(Report, RowsAndFileNames)
     for (uint32_t language = 0; language < 4; language++) {
         problem_report report;
         ASSERT_EQ(report_write(&report, dir.c_str(), &info, language, &f.model, &f.table, 1), ERR_OK);
-        EXPECT_EQ(std::string(report.job_path), dir + "/tagmoor-job." + extensions[language]);
+        EXPECT_EQ(std::string(report.job_path), dir + FILE_SEPARATOR "tagmoor-job." + extensions[language]);
         std::string job;
         ASSERT_TRUE(scratch_read(report.job_path, &job));
         EXPECT_EQ(job, f.build(language, nullptr, 0, 1));

@@ -67,7 +67,8 @@ void qel_app_quit(qel_app* app);
 
 // --- Window ---
 
-// Whether the software renderer draws the window; chosen at creation for the shell's life.
+// Whether the software renderer draws the window: it draws the first frame, and OpenGL takes
+// over after it when it is wanted and works.
 bool qel_app_is_software(qel_app* app);
 void* qel_app_native_handle(qel_app* app);  // the HWND
 const char* qel_app_backend_name();         // "win32"

@@ -1,6 +1,7 @@
 // The shell's start-up decisions, kept apart from the Win32 calls that feed them.
 #include "platform/app_settings.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -44,6 +45,16 @@ float qel_app_settings_scale(const char* env_scale, uint32_t dpi)
         if (wanted > 0.25 && wanted < 8.0) return (float)wanted;
     }
     return dpi ? (float)dpi / 96.0f : 1.0f;
+}
+
+int32_t qel_app_settings_fit(int32_t wanted, int32_t least, int32_t frame, int32_t room)
+{
+    return std::min(wanted, std::max(room - frame, least));
+}
+
+int32_t qel_app_settings_place(int32_t start, int32_t size, int32_t low, int32_t high)
+{
+    return std::max(low, std::min(start, high - size));
 }
 
 const char* qel_app_settings_screenshot_path(const char* env_screenshot)

@@ -20,6 +20,15 @@ uint32_t qel_app_settings_accent(uint32_t configured, const char* env_accent);
 // QEL_SCALE when strictly between 0.25 and 8, else dpi / 96 (1 for an unknown dpi of 0).
 float qel_app_settings_scale(const char* env_scale, uint32_t dpi);
 
+// One side of the first window, in pixels: the wanted client size where the window (frame
+// pixels more) fits the room of the work area, else as much as fits but no less than the least
+// (a wanted size below the least stays as it is).
+int32_t qel_app_settings_fit(int32_t wanted, int32_t least, int32_t frame, int32_t room);
+
+// Where a window side of size pixels starting at start goes within the work area's low to high:
+// where it is when it lies inside, else moved in, and to low when it cannot fit.
+int32_t qel_app_settings_place(int32_t start, int32_t size, int32_t low, int32_t high);
+
 // The screenshot's path from QEL_SCREENSHOT; null, and no screenshot mode, when it is unset or
 // empty.
 const char* qel_app_settings_screenshot_path(const char* env_screenshot);

@@ -11,7 +11,6 @@
 #include "files/png_file.h"
 #include "platform/platform_text.h"
 #include "qel/qel.h"
-#include "qel/soft_renderer.h"
 
 // The shell that file dialogs without one use; the only process-wide state of the shell.
 static qel_app* current_app;
@@ -21,35 +20,79 @@ static const double WAIT_SLACK = 0.0005;          // closer than this to the dea
 
 // --- Creation ---
 
-// OpenGL when it is wanted and works (and is not a software driver the automatic choice avoids),
-// else the software renderer. False when neither can be had.
-static bool choose_renderer(qel_app* app)
+// A working OpenGL renderer on a context made current, unless it is a software driver that the
+// automatic choice avoids; null otherwise.
+static qel_gl_renderer* open_gl(qel_app* app, const char* env)
+{
+    if (!qel_win32_gl_context_create(app, !app->config.vsync_off)) return nullptr;
+    qel_gl_renderer* gl = qel_gl_create(qel_win32_gl_proc);
+    if (gl && !qel_app_settings_keep_opengl(app->config.renderer, qel_gl_is_software(gl), qel_win32_backend_name(),
+                                            env)) {
+        qel_gl_destroy(gl);
+        gl = nullptr;
+    }
+    if (!gl) qel_win32_gl_context_destroy(app);
+    return gl;
+}
+
+// Every texture of the software renderer made again in OpenGL under the same handle, so that
+// the handles the toolkit and the program hold stay good; free slots hold their place until
+// all are made. False when OpenGL cannot take them all.
+static bool move_textures(const qel_soft_renderer* soft, qel_gl_renderer* gl)
+{
+    for (int32_t i = 0; i < soft->slot_count; i++) {
+        const qel_soft_texture* t = &soft->slots[i];
+        uint64_t made = t->used ? qel_gl_texture_create(gl, t->width, t->height, t->channels, t->pixels)
+                                : qel_gl_texture_create(gl, 1, 1, 1, nullptr);
+        if (made != (uint64_t)i + 1) return false;
+    }
+    for (int32_t i = 0; i < soft->slot_count; i++)
+        if (!soft->slots[i].used) qel_gl_texture_delete(gl, (uint64_t)i + 1);
+    return true;
+}
+
+static void install_renderer(qel_app* app, bool opengl)
+{
+    qel_renderer renderer;
+    if (opengl) qel_gl_fill_renderer(&renderer, app->gl);
+    else qel_soft_fill_renderer(&renderer, app->soft);
+    qel_ctx_set_renderer(app->ctx, &renderer);
+}
+
+// Once the first frame is on the screen: OpenGL takes over when it is wanted and works.
+static void try_opengl(qel_app* app)
 {
     const char* env = getenv("QEL_RENDERER");
-    if (qel_app_settings_try_opengl(app->config.renderer, env) &&
-        qel_win32_gl_context_create(app, !app->config.vsync_off)) {
-        app->gl = qel_gl_create(qel_win32_gl_proc);
-        if (app->gl && !qel_app_settings_keep_opengl(app->config.renderer, qel_gl_is_software(app->gl),
-                                                     qel_win32_backend_name(), env)) {
-            qel_gl_destroy(app->gl);
-            app->gl = nullptr;
-        }
-        if (!app->gl) qel_win32_gl_context_destroy(app);
-    }
-    qel_renderer renderer;
+    if (!qel_app_settings_try_opengl(app->config.renderer, env)) return;
+    app->gl = open_gl(app, env);
     if (app->gl) {
-        qel_gl_fill_renderer(&renderer, app->gl);
-    } else {
-        if (app->config.renderer == QEL_RENDERER_OPENGL)
-            fputs("qel: OpenGL unavailable, using the software renderer\n", stderr);
-        app->soft = qel_soft_create();
-        if (!app->soft) return false;
-        qel_soft_set_incremental(app->soft, true);
-        app->software_active = 1;
-        qel_soft_fill_renderer(&renderer, app->soft);
+        // The atlas leaves the software renderer here, to be made again in OpenGL.
+        install_renderer(app, true);
+        if (move_textures(app->soft, app->gl)) {
+            qel_soft_destroy(app->soft);
+            app->soft = nullptr;
+            free(app->framebuffer);
+            app->framebuffer = nullptr;
+            app->framebuffer_width = app->framebuffer_height = 0;
+            app->software_active = 0;
+            qel_request_redraw(app->ctx);
+            return;
+        }
+        install_renderer(app, false);
+        qel_gl_destroy(app->gl);
+        app->gl = nullptr;
+        qel_win32_gl_context_destroy(app);
     }
-    qel_ctx_set_renderer(app->ctx, &renderer);
-    return true;
+    if (app->config.renderer == QEL_RENDERER_OPENGL)
+        fputs("qel: OpenGL unavailable, using the software renderer\n", stderr);
+}
+
+// What waits until the first frame is on the screen, which nothing in it needs sooner.
+static void finish_start(qel_app* app)
+{
+    app->started = 1;
+    qel_win32_accept_files(app);
+    try_opengl(app);
 }
 
 // The copied configuration with its defaults and the environment's theme and accent.
@@ -75,28 +118,60 @@ static void start_screenshot_mode(qel_app* app)
     app->config.continuous = 1;
 }
 
+// What the helper thread makes while the window is being created: the context with its fonts,
+// and the software renderer, which draws the first frame (it needs no driver, and trying one can
+// take longer than the whole frame), with its worker threads already started.
+struct qel_app_makings {
+    qel_config config;
+    qel_context* ctx;
+    qel_soft_renderer* soft;
+};
+
+static DWORD WINAPI make_context_and_renderer(void* arg)
+{
+    auto* m = (qel_app_makings*)arg;
+    m->ctx = qel_ctx_create(&m->config);
+    m->soft = qel_soft_create();
+    if (m->soft) {
+        qel_soft_set_incremental(m->soft, true);
+        qel_soft_start_workers(m->soft);
+    }
+    return 0;
+}
+
+// The window on this thread, the rest on a helper (on this thread too when none starts). The
+// window procedure leaves messages to the system until the context is in place.
+static bool open_window(qel_app* app, qel_app_makings* makings)
+{
+    HANDLE helper = CreateThread(nullptr, 0, make_context_and_renderer, makings, 0, nullptr);
+    if (!helper) make_context_and_renderer(makings);
+    bool window = qel_win32_window_create(app);
+    if (helper) {
+        WaitForSingleObject(helper, INFINITE);
+        CloseHandle(helper);
+    }
+    app->ctx = makings->ctx;
+    app->soft = makings->soft;
+    if (!window && app->ctx)
+        fprintf(stderr, "qel: could not create a window (%s backend)\n", qel_win32_backend_name());
+    return window && app->ctx && app->soft;
+}
+
 qel_app* qel_app_create(const qel_app_config* config)
 {
     auto* app = (qel_app*)calloc(1, sizeof(qel_app));
     if (!app) return nullptr;
     settle_config(app, config);
-    qel_config context_config = {};
-    context_config.theme_mode = app->config.dark;
-    context_config.accent = app->config.accent;
-    app->ctx = qel_ctx_create(&context_config);
-    if (!app->ctx) {
-        free(app);
-        return nullptr;
-    }
-    if (!qel_win32_window_create(app)) {
-        fprintf(stderr, "qel: could not create a window (%s backend)\n", qel_win32_backend_name());
+    qel_app_makings makings = {};
+    makings.config.theme_mode = app->config.dark;
+    makings.config.accent = app->config.accent;
+    if (!open_window(app, &makings)) {
         qel_app_destroy(app);
         return nullptr;
     }
-    if (!choose_renderer(app)) {
-        qel_app_destroy(app);
-        return nullptr;
-    }
+    qel_win32_install_platform(app);
+    app->software_active = 1;
+    install_renderer(app, false);
     app->running = 1;
     app->last_frame_time = qel_win32_time();
     start_screenshot_mode(app);
@@ -117,7 +192,7 @@ void qel_app_destroy(qel_app* app)
     if (!app) return;
     if (current_app == app) current_app = nullptr;
     end_open_frame(app);
-    qel_ctx_set_renderer(app->ctx, nullptr);  // releases the atlas through the old interface
+    if (app->ctx) qel_ctx_set_renderer(app->ctx, nullptr);  // releases the atlas through the old interface
     qel_gl_destroy(app->gl);
     qel_win32_window_destroy(app);
     qel_soft_destroy(app->soft);
@@ -183,7 +258,8 @@ static void present(qel_app* app, bool whole)
     const qel_draw_data* dd = qel_get_draw_data(app->ctx);
     if (dd->framebuffer_width <= 0 || dd->framebuffer_height <= 0) return;
     if (app->gl) {
-        qel_gl_render(app->gl, dd, true);
+        // While the border is dragged the surface can be taller than the last frame.
+        qel_gl_render_top(app->gl, dd, true, app->window->client_height);
         qel_win32_swap_buffers(app);
     } else if (!present_software(app, dd, whole)) {
         return;
@@ -233,7 +309,7 @@ static void wait_for_next_frame(qel_app* app)
     double hz = refresh_rate(app);
     if (app->gl && !app->config.vsync_off) qel_pacing_probe(&app->probe, app->last_present_time, hz);
     double period = qel_pacing_period(app->software_active, app->config.vsync_off, app->probe.broken, hz);
-    double deadline = app->last_frame_time + period;
+    double deadline = app->frame_deadline = qel_pacing_next_deadline(app->frame_deadline, period, qel_win32_time());
     for (double left = deadline - qel_win32_time(); app->running && left > WAIT_SLACK;
          left = deadline - qel_win32_time())
         qel_win32_wait(app, left);
@@ -251,6 +327,7 @@ int qel_app_frame(qel_app* app)
         }
     }
     if (!app->running) return 0;
+    if (app->presented_once && !app->started) finish_start(app);
     wait_for_next_frame(app);
     if (app->running) begin_frame(app);
     return app->running;

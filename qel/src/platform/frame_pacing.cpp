@@ -2,6 +2,8 @@
 // display below 120 Hz: a faster display gets one frame per refresh.
 #include "platform/frame_pacing.h"
 
+#include <cmath>
+
 static const double QEL_UNSYNCED_PERIOD = 1.0 / 120.0;
 static const uint32_t QEL_PROBE_INTERVALS = 20;
 static const double QEL_PROBE_TOLERANCE = 1.3;  // faster than this times the refresh: not synced
@@ -18,6 +20,14 @@ double qel_pacing_period(bool software, bool vsync_off, bool vsync_broken, doubl
     if (vsync_off) return refresh_hz < 120.0 ? QEL_UNSYNCED_PERIOD : refresh_period;
     if (software || vsync_broken) return refresh_period;
     return 0.0;
+}
+
+double qel_pacing_next_deadline(double last_deadline, double period, double now)
+{
+    if (!(period > 0.0)) return now;
+    double next = last_deadline + period;
+    if (next > now) return next;
+    return next + floor((now - next) / period) * period;
 }
 
 void qel_pacing_probe(qel_vsync_probe* probe, double last_present, double refresh_hz)

@@ -20,6 +20,11 @@ double qel_pacing_refresh_rate(double reported_hz);
 // (OpenGL with vertical sync that is not known to be broken).
 double qel_pacing_period(bool software, bool vsync_off, bool vsync_broken, double refresh_hz);
 
+// The next frame's deadline on a grid of period steps through the last deadline, so that a late
+// wake-up does not push every later frame back. A frame that missed whole steps (a long one, or
+// the first after idling) is due at once and does not catch up on them. A period of 0: now.
+double qel_pacing_next_deadline(double last_deadline, double period, double now);
+
 // Counts one paced present at last_present; every 21st judges the 20 intervals before it, and the
 // second fast judgement in a row sets broken. Idle steps clear frames and strikes.
 void qel_pacing_probe(qel_vsync_probe* probe, double last_present, double refresh_hz);

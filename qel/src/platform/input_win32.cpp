@@ -57,21 +57,23 @@ static void typed(qel_app* app, WPARAM unit)
 // The first 64 paths as UTF-8; one that cannot be had is skipped.
 static void dropped(qel_app* app, HDROP drop)
 {
-    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    // Drops arrive only once the shell's calls took the window's files.
+    const qel_win32_shell_calls* shell = qel_win32_shell();
+    UINT count = shell->drag_query_file(drop, 0xFFFFFFFF, nullptr, 0);
     POINT at = {};
-    DragQueryPoint(drop, &at);
+    shell->drag_query_point(drop, &at);
     char* paths[MAX_DROPPED_FILES];
     int32_t kept = 0;
     for (UINT i = 0; i < count && i < MAX_DROPPED_FILES; i++) {
-        UINT units = DragQueryFileW(drop, i, nullptr, 0);
+        UINT units = shell->drag_query_file(drop, i, nullptr, 0);
         auto* wide = (uint16_t*)malloc(((size_t)units + 1) * sizeof(uint16_t));
         char* utf8 = nullptr;
-        if (wide && DragQueryFileW(drop, i, (LPWSTR)wide, units + 1) == units)
+        if (wide && shell->drag_query_file(drop, i, (LPWSTR)wide, units + 1) == units)
             utf8 = qel_utf8_alloc_from_utf16(wide, units);
         free(wide);
         if (utf8) paths[kept++] = utf8;
     }
-    DragFinish(drop);
+    shell->drag_finish(drop);
     float scale = app->window->scale;
     qel_input_drop_files(app->ctx, paths, kept, (float)at.x / scale, (float)at.y / scale);
     for (int32_t i = 0; i < kept; i++) free(paths[i]);

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <cstddef>
 
 #include "qel/app.h"
@@ -31,9 +34,14 @@ struct qel_win32_window {
 
 // --- The window ---
 
-// Opens the hidden window for app (its config must be final) and installs the platform
-// interface into its context. False when no window can be made.
+// Opens the hidden window for app (its config must be final); it may be made before the context,
+// whose messages are left to the system until the context is in place. False when no window
+// can be made.
 bool qel_win32_window_create(qel_app* app);
+// Installs the window's clipboard and cursors into the context.
+void qel_win32_install_platform(qel_app* app);
+// Takes files dropped on the window from now on.
+void qel_win32_accept_files(qel_app* app);
 void qel_win32_window_show(qel_app* app);
 void qel_win32_window_destroy(qel_app* app);  // also drops the WGL context
 
@@ -85,6 +93,33 @@ bool qel_win32_present_rect(qel_app* app, const uint32_t* pixels, int32_t width,
                             int32_t x, int32_t y, int32_t w, int32_t h);
 
 // --- System ---
+
+// A function looked up by name in a module, loaded first when asked (else it must be loaded
+// already); null when either is missing. The detour through void (*)() is the one cast between
+// function types that compilers accept as deliberate.
+template <typename T>
+T qel_win32_find_function(const wchar_t* module, const char* name, bool load)
+{
+    HMODULE m = load ? LoadLibraryW(module) : GetModuleHandleW(module);
+    return m ? reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(m, name))) : nullptr;
+}
+
+// The shell's and COM's calls, from libraries loaded at the first use: loading them is a good
+// share of a program's start under Wine, and dropped files, links and folder dialogs come later.
+// A member is null when its library or call is missing.
+struct qel_win32_shell_calls {
+    decltype(&DragAcceptFiles) drag_accept_files;
+    decltype(&DragQueryFileW) drag_query_file;
+    decltype(&DragQueryPoint) drag_query_point;
+    decltype(&DragFinish) drag_finish;
+    decltype(&ShellExecuteW) shell_execute;
+    decltype(&SHBrowseForFolderW) browse_for_folder;
+    decltype(&SHGetPathFromIDListW) path_from_id_list;
+    decltype(&CoInitializeEx) co_initialize;
+    decltype(&CoUninitialize) co_uninitialize;
+    decltype(&CoTaskMemFree) co_task_mem_free;
+};
+const qel_win32_shell_calls* qel_win32_shell();
 
 uint32_t qel_win32_modifiers();  // qel_mod bits of the keys held now
 void qel_win32_set_cursor(void* app, qel_cursor cursor);

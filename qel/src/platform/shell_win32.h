@@ -4,8 +4,7 @@
 
 #include "platform/frame_pacing.h"
 #include "platform/platform_win32.h"
-
-struct qel_soft_renderer;
+#include "render/soft_renderer.h"
 
 struct qel_app {
     qel_context* ctx;
@@ -16,7 +15,9 @@ struct qel_app {
     uint32_t* framebuffer;    // software pixels, B, G, R, A
     int32_t framebuffer_width, framebuffer_height;
     uint8_t software_active, running, frame_open, presented_once;
+    uint8_t started;  // what waits for the first present is done
     double last_frame_time, last_present_time;
+    double frame_deadline;  // of the last paced frame, on the grid later ones keep to
     double refresh_rate, refresh_read_time;  // Hz; when it was read
     qel_vsync_probe probe;
     qel_app_frame_fn frame_fn;  // set by qel_app_run only

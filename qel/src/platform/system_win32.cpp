@@ -3,8 +3,6 @@
 #include "platform/shell_win32.h"
 
 #include <commdlg.h>
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include <climits>
 #include <cstdlib>
@@ -14,6 +12,33 @@
 #include "platform/platform_text.h"
 
 static const int32_t DIALOG_TITLE_UNITS = 256, FILTER_UNITS = 511, PATH_UNITS = 1040, URL_UNITS = 4096;
+
+// --- The shell's and COM's calls ---
+
+template <typename F>
+static void shell_bind(const wchar_t* module, const char* name, F* out)
+{
+    *out = qel_win32_find_function<F>(module, name, true);
+}
+
+const qel_win32_shell_calls* qel_win32_shell()
+{
+    static const qel_win32_shell_calls calls = [] {
+        qel_win32_shell_calls c = {};
+        shell_bind(L"shell32.dll", "DragAcceptFiles", &c.drag_accept_files);
+        shell_bind(L"shell32.dll", "DragQueryFileW", &c.drag_query_file);
+        shell_bind(L"shell32.dll", "DragQueryPoint", &c.drag_query_point);
+        shell_bind(L"shell32.dll", "DragFinish", &c.drag_finish);
+        shell_bind(L"shell32.dll", "ShellExecuteW", &c.shell_execute);
+        shell_bind(L"shell32.dll", "SHBrowseForFolderW", &c.browse_for_folder);
+        shell_bind(L"shell32.dll", "SHGetPathFromIDListW", &c.path_from_id_list);
+        shell_bind(L"ole32.dll", "CoInitializeEx", &c.co_initialize);
+        shell_bind(L"ole32.dll", "CoUninitialize", &c.co_uninitialize);
+        shell_bind(L"ole32.dll", "CoTaskMemFree", &c.co_task_mem_free);
+        return c;
+    }();
+    return &calls;
+}
 
 // --- Clipboard ---
 
@@ -69,19 +94,34 @@ const char* qel_win32_clipboard_get(void* user)
 
 static bool choose_folder(HWND owner, const uint16_t* title, uint16_t* path)
 {
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const qel_win32_shell_calls* shell = qel_win32_shell();
+    if (!shell->co_initialize || !shell->co_uninitialize || !shell->co_task_mem_free || !shell->browse_for_folder ||
+        !shell->path_from_id_list)
+        return false;
+    HRESULT com = shell->co_initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     BROWSEINFOW info = {};
     info.hwndOwner = owner;
     info.lpszTitle = (LPCWSTR)title;
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    PIDLIST_ABSOLUTE chosen = shell->browse_for_folder(&info);
     bool ok = false;
     if (chosen) {
-        ok = SHGetPathFromIDListW(chosen, (LPWSTR)path);
-        CoTaskMemFree(chosen);
+        ok = shell->path_from_id_list(chosen, (LPWSTR)path);
+        shell->co_task_mem_free(chosen);
     }
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(com)) shell->co_uninitialize();
     return ok;
+}
+
+typedef BOOL(WINAPI* file_dialog_fn)(LPOPENFILENAMEW);
+
+// The dialogs' library is loaded when a dialog is first shown: loading it takes a good part of
+// the program's start under Wine, and most runs never open a dialog.
+static BOOL show_file_dialog(bool save, OPENFILENAMEW* ofn)
+{
+    auto show = qel_win32_find_function<file_dialog_fn>(L"comdlg32.dll", save ? "GetSaveFileNameW" : "GetOpenFileNameW",
+                                                        true);
+    return show && show(ofn);
 }
 
 static bool choose_file(HWND owner, const qel_file_dialog_spec* dialog, const uint16_t* title, uint16_t* path)
@@ -101,10 +141,10 @@ static bool choose_file(HWND owner, const qel_file_dialog_spec* dialog, const ui
     ofn.lpstrTitle = (LPCWSTR)title;
     if (dialog->kind == QEL_FILE_SAVE) {
         ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
-        return GetSaveFileNameW(&ofn);
+        return show_file_dialog(true, &ofn);
     }
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-    return GetOpenFileNameW(&ofn);
+    return show_file_dialog(false, &ofn);
 }
 
 bool qel_win32_file_dialog(qel_app*, const qel_file_dialog_spec* dialog, char* out, size_t capacity)
@@ -128,7 +168,8 @@ bool qel_win32_open_url(const char* utf8)
     uint16_t url[URL_UNITS];
     bool fits;
     qel_utf16_from_utf8(utf8, url, URL_UNITS, &fits);
-    if (!fits) return false;
-    auto result = (INT_PTR)ShellExecuteW(nullptr, L"open", (LPCWSTR)url, nullptr, nullptr, SW_SHOWNORMAL);
+    if (!fits || !qel_win32_shell()->shell_execute) return false;
+    auto result =
+        (INT_PTR)qel_win32_shell()->shell_execute(nullptr, L"open", (LPCWSTR)url, nullptr, nullptr, SW_SHOWNORMAL);
     return result > 32;
 }

@@ -3,8 +3,6 @@
 // oldest supported Windows are looked up by name, and each has a fallback.
 #include "platform/shell_win32.h"
 
-#include <shellapi.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -26,15 +24,6 @@ typedef HANDLE(WINAPI* create_timer_ex_fn)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD
 
 static dpi_for_window_fn dpi_for_window;
 
-// A function looked up by name; the detour through void (*)() is the one cast between function
-// types that compilers accept as deliberate.
-template <typename T>
-static T find_function(const wchar_t* module, const char* name, bool load)
-{
-    HMODULE m = load ? LoadLibraryW(module) : GetModuleHandleW(module);
-    return m ? reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(m, name))) : nullptr;
-}
-
 static qel_app* window_app(HWND window)
 {
     return reinterpret_cast<qel_app*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -44,10 +33,10 @@ static qel_app* window_app(HWND window)
 
 static void set_dpi_awareness()
 {
-    auto set_context = find_function<set_dpi_context_fn>(L"user32.dll", "SetProcessDpiAwarenessContext", false);
-    dpi_for_window = find_function<dpi_for_window_fn>(L"user32.dll", "GetDpiForWindow", false);
+    auto set_context = qel_win32_find_function<set_dpi_context_fn>(L"user32.dll", "SetProcessDpiAwarenessContext", false);
+    dpi_for_window = qel_win32_find_function<dpi_for_window_fn>(L"user32.dll", "GetDpiForWindow", false);
     if (set_context && set_context(reinterpret_cast<HANDLE>(-4))) return;  // per-monitor, version 2
-    auto set_awareness = find_function<set_dpi_awareness_fn>(L"shcore.dll", "SetProcessDpiAwareness", true);
+    auto set_awareness = qel_win32_find_function<set_dpi_awareness_fn>(L"shcore.dll", "SetProcessDpiAwareness", true);
     if (set_awareness && set_awareness(2) >= 0) return;  // per-monitor
     SetProcessDPIAware();
 }
@@ -80,7 +69,7 @@ void qel_win32_set_dark_title_bar(HWND window, bool dark)
     static bool looked_up;
     static dwm_set_attribute_fn set_attribute;
     if (!looked_up) {
-        set_attribute = find_function<dwm_set_attribute_fn>(L"dwmapi.dll", "DwmSetWindowAttribute", true);
+        set_attribute = qel_win32_find_function<dwm_set_attribute_fn>(L"dwmapi.dll", "DwmSetWindowAttribute", true);
         looked_up = true;
     }
     if (!set_attribute) return;
@@ -104,11 +93,34 @@ static SIZE outer_size(DWORD style, int32_t width, int32_t height, float scale)
     return {r.right - r.left, r.bottom - r.top};
 }
 
-static void resize_client(qel_app* app, int32_t width, int32_t height, UINT extra_flags)
+static void resize_client(qel_app* app, int32_t width, int32_t height)
 {
     HWND window = app->window->window;
     SIZE size = outer_size((DWORD)GetWindowLongW(window, GWL_STYLE), width, height, app->window->scale);
-    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | extra_flags);
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+// The first window fits the work area of its monitor: the configured size where it fits, else
+// as much as fits but never less than the least size, and moved in where it sticks out.
+static void fit_first_window(qel_app* app)
+{
+    HWND window = app->window->window;
+    const float scale = app->window->scale;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    const SIZE frame = outer_size((DWORD)GetWindowLongW(window, GWL_STYLE), 0, 0, scale);
+    const qel_app_config& c = app->config;
+    const int32_t width = qel_app_settings_fit((int32_t)((float)c.width * scale), (int32_t)((float)c.min_width * scale),
+                                               frame.cx, work.right - work.left);
+    const int32_t height = qel_app_settings_fit((int32_t)((float)c.height * scale),
+                                                (int32_t)((float)c.min_height * scale), frame.cy, work.bottom - work.top);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    const int32_t x = qel_app_settings_place(outer.left, width + frame.cx, work.left, work.right);
+    const int32_t y = qel_app_settings_place(outer.top, height + frame.cy, work.top, work.bottom);
+    SetWindowPos(window, nullptr, x, y, width + frame.cx, height + frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 static void register_class()
@@ -132,7 +144,7 @@ static void load_cursors(qel_win32_window* w)
     for (int i = 0; i < 7; i++) w->cursors[i] = LoadCursorW(nullptr, SHAPES[i]);
 }
 
-static void install_platform(qel_app* app)
+void qel_win32_install_platform(qel_app* app)
 {
     qel_platform platform = {};
     platform.user = app;
@@ -150,7 +162,7 @@ bool qel_win32_window_create(qel_app* app)
     app->window = w;
     register_class();
     DWORD style = window_style(app);
-    // Messages sent from inside CreateWindowExW already convert sizes with the scale.
+    // Made at the screen's scale; the size that fits the window's own monitor follows.
     w->scale = qel_win32_scale(nullptr);
     SIZE size = outer_size(style, app->config.width, app->config.height, w->scale);
     uint16_t title[TITLE_UNITS];
@@ -162,12 +174,8 @@ bool qel_win32_window_create(qel_app* app)
         app->window = nullptr;
         return false;
     }
-    DragAcceptFiles(w->window, TRUE);
-    float scale = qel_win32_scale(w->window);
-    if (scale != w->scale) {
-        w->scale = scale;
-        resize_client(app, app->config.width, app->config.height, SWP_NOACTIVATE);
-    }
+    w->scale = qel_win32_scale(w->window);
+    fit_first_window(app);
     RECT client;
     GetClientRect(w->window, &client);
     w->client_width = client.right;
@@ -175,8 +183,14 @@ bool qel_win32_window_create(qel_app* app)
     w->dc = GetDC(w->window);
     load_cursors(w);
     if (app->config.dark == QEL_THEME_DARK) qel_win32_set_dark_title_bar(w->window, true);
-    install_platform(app);
     return true;
+}
+
+void qel_win32_accept_files(qel_app* app)
+{
+    const qel_win32_shell_calls* shell = qel_win32_shell();
+    if (shell->drag_accept_files && shell->drag_query_file && shell->drag_query_point && shell->drag_finish)
+        shell->drag_accept_files(app->window->window, TRUE);
 }
 
 void qel_win32_window_show(qel_app* app)
@@ -220,7 +234,7 @@ void qel_win32_set_title(qel_app* app, const char* utf8)
 
 void qel_win32_set_size(qel_app* app, int32_t width, int32_t height)
 {
-    resize_client(app, width, height, 0);
+    resize_client(app, width, height);
 }
 
 HWND qel_win32_native_handle(qel_app* app)
@@ -266,7 +280,7 @@ double qel_win32_time()
 static HANDLE make_timer()
 {
     static const DWORD HIGH_RESOLUTION = 0x2;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-    auto create_ex = find_function<create_timer_ex_fn>(L"kernel32.dll", "CreateWaitableTimerExW", false);
+    auto create_ex = qel_win32_find_function<create_timer_ex_fn>(L"kernel32.dll", "CreateWaitableTimerExW", false);
     HANDLE timer = create_ex ? create_ex(nullptr, nullptr, HIGH_RESOLUTION, TIMER_ALL_ACCESS) : nullptr;
     return timer ? timer : CreateWaitableTimerW(nullptr, TRUE, nullptr);
 }
@@ -397,9 +411,8 @@ LRESULT CALLBACK qel_win32_window_proc(HWND window, UINT message, WPARAM wparam,
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     qel_app* app = window_app(window);
-    if (!app || !app->window) return DefWindowProcW(window, message, wparam, lparam);
+    if (!app || !app->window || !app->ctx) return DefWindowProcW(window, message, wparam, lparam);
     qel_win32_window* w = app->window;
-    if (!w->window) w->window = window;  // messages sent from inside CreateWindowExW
     switch (message) {
     case WM_SIZE: resized(app, lparam); return 0;
     case WM_PAINT: paint(app); return 0;

@@ -426,14 +426,15 @@ static void set_draw_state(qel_gl_renderer* gl, const qel_draw_data* dd)
                    GL_STREAM_DRAW);
 }
 
-// The command's scissor box in GL's bottom-up rows; false for an empty clip.
-static bool scissor_box(const qel_draw_cmd* cmd, int32_t framebuffer_height, GLint box[4])
+// The command's scissor box in GL's bottom-up rows of a surface that high; false for an empty
+// clip.
+static bool scissor_box(const qel_draw_cmd* cmd, int32_t surface_height, GLint box[4])
 {
     double x0 = floor(cmd->clip.x), y0 = floor(cmd->clip.y);
     double x1 = ceil((double)cmd->clip.x + cmd->clip.w), y1 = ceil((double)cmd->clip.y + cmd->clip.h);
     if (!(x0 < x1 && y0 < y1)) return false;
     box[0] = (GLint)x0;
-    box[1] = framebuffer_height - (GLint)y1;
+    box[1] = surface_height - (GLint)y1;
     box[2] = (GLint)(x1 - x0);
     box[3] = (GLint)(y1 - y0);
     return true;
@@ -441,9 +442,14 @@ static bool scissor_box(const qel_draw_cmd* cmd, int32_t framebuffer_height, GLi
 
 void qel_gl_render(qel_gl_renderer* gl, const qel_draw_data* dd, bool clear)
 {
+    if (dd) qel_gl_render_top(gl, dd, clear, dd->framebuffer_height);
+}
+
+void qel_gl_render_top(qel_gl_renderer* gl, const qel_draw_data* dd, bool clear, int32_t surface_height)
+{
     if (!gl || !dd) return;
     const qel_gl_functions& f = gl->gl;
-    f.glViewport(0, 0, dd->framebuffer_width, dd->framebuffer_height);
+    f.glViewport(0, surface_height - dd->framebuffer_height, dd->framebuffer_width, dd->framebuffer_height);
     if (clear) {
         qel_color c = dd->clear_color;
         f.glClearColor((c & 0xFF) / 255.0f, (c >> 8 & 0xFF) / 255.0f, (c >> 16 & 0xFF) / 255.0f, 1.0f);
@@ -456,7 +462,7 @@ void qel_gl_render(qel_gl_renderer* gl, const qel_draw_data* dd, bool clear)
     for (uint32_t i = 0; i < dd->command_count; i++) {
         const qel_draw_cmd* cmd = &dd->commands[i];
         GLint box[4];
-        if (!cmd->index_count || !scissor_box(cmd, dd->framebuffer_height, box)) continue;
+        if (!cmd->index_count || !scissor_box(cmd, surface_height, box)) continue;
         f.glScissor(box[0], box[1], box[2], box[3]);
         const qel_gl_texture* t = live_texture(gl, cmd->texture ? cmd->texture : dd->atlas_texture);
         GLuint name = t ? t->name : 0;

@@ -136,6 +136,11 @@ void qel_gl_texture_delete(qel_gl_renderer* gl, uint64_t texture);
 // Draws into the current framebuffer, first clearing it to the frame's clear colour when asked.
 void qel_gl_render(qel_gl_renderer* gl, const qel_draw_data* dd, bool clear);
 
+// The same into a window surface surface_height pixels high, which may be taller than the frame
+// while the window is being sized: the frame keeps to the surface's top, as the window shows it,
+// and a clear reaches the whole surface.
+void qel_gl_render_top(qel_gl_renderer* gl, const qel_draw_data* dd, bool clear, int32_t surface_height);
+
 // The framebuffer's bottom-left width x height pixels, top row first, as R, G, B, A bytes.
 void qel_gl_read_pixels(qel_gl_renderer* gl, int32_t width, int32_t height, uint32_t* rgba_out);
 

@@ -197,6 +197,11 @@ static int band_thread(void* arg)
     return 0;
 }
 
+void qel_soft_start_workers(qel_soft_renderer* soft)
+{
+    if (soft->workers > 1 && !soft->crew) soft->crew = qel_crew_start(soft->workers - 1);
+}
+
 // The first band is drawn on the calling thread, the next ones on the crew; bands for which the
 // crew has no thread (the system refused to start it) are drawn on the calling thread too.
 void qel_soft_render_region(qel_soft_renderer* soft, const qel_draw_data* dd, const qel_soft_framebuffer* fb,
@@ -212,7 +217,7 @@ void qel_soft_render_region(qel_soft_renderer* soft, const qel_draw_data* dd, co
                    top, x1,   std::max(top, bottom)};
         crew_jobs[i] = &jobs[i];
     }
-    if (bands > 1 && !soft->crew) soft->crew = qel_crew_start(soft->workers - 1);
+    if (bands > 1) qel_soft_start_workers(soft);
     int32_t crewed = soft->crew ? std::min(bands - 1, qel_crew_size(soft->crew)) : 0;
     if (crewed) qel_crew_dispatch(soft->crew, band_thread, crew_jobs + 1, crewed);
     band_thread(&jobs[0]);

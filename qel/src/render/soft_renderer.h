@@ -52,6 +52,10 @@ struct qel_soft_renderer {
     uint8_t dirty_overflow;  // more textures changed than the list holds: redraw everything
 };
 
+// Starts the parked worker threads now rather than with the first render that splits, so that
+// they are up by then (a thread takes milliseconds to start under Wine). Nothing with one worker.
+void qel_soft_start_workers(qel_soft_renderer* soft);
+
 // The live slot a handle names, or null.
 const qel_soft_texture* qel_soft_slot(const qel_soft_renderer* soft, uint64_t texture);
 

@@ -78,6 +78,25 @@ TEST(AppSettings, ScaleFromEnvironmentWithinExclusiveBoundsElseDpi)
     }
 }
 
+TEST(AppSettings, FirstWindowFitsTheWorkArea)
+{
+    // (wanted, least, frame, room) -> client pixels of one side
+    const int32_t sides[][5] = {
+        {1120, 900, 16, 1920, 1120},  // fits as wanted
+        {760, 620, 39, 728, 689},     // 1366 x 768 less a taskbar: as much as fits
+        {1140, 930, 58, 1040, 982},   // 1920 x 1080 at 150 %
+        {1680, 1350, 24, 1366, 1350}, // not even the least fits: the least
+        {320, 360, 16, 1920, 320},    // below the least by choice
+    };
+    for (const auto& r : sides) EXPECT_EQ(qel_app_settings_fit(r[0], r[1], r[2], r[3]), r[4]) << r[0] << " in " << r[3];
+    // (start, size, low, high) -> start
+    const int32_t places[][5] = {
+        {26, 1136, 0, 1366, 26}, {300, 1136, 0, 1366, 230}, {-50, 100, 0, 1366, 0}, {10, 1400, 0, 1366, 0},
+        {1950, 800, 1920, 3840, 1950},  // a second monitor's work area
+    };
+    for (const auto& r : places) EXPECT_EQ(qel_app_settings_place(r[0], r[1], r[2], r[3]), r[4]) << r[0];
+}
+
 TEST(AppSettings, ScreenshotModeNeedsAPath)
 {
     EXPECT_EQ(qel_app_settings_screenshot_path(nullptr), nullptr);

@@ -32,6 +32,33 @@ TEST(FramePacing, PeriodByRendererAndSync)
     }
 }
 
+TEST(FramePacing, DeadlinesKeepToTheirGrid)
+{
+    const struct {
+        double last, period, now, next;
+    } rows[] = {
+        {1.0, 0.01, 1.004, 1.01},   // on time: the next step
+        {1.0, 0.01, 1.013, 1.01},   // late: due at once, still on the grid
+        {1.0, 0.01, 1.0351, 1.03},  // three steps missed: due at once, none caught up
+        {0.0, 1 / 60.0, 500.0, 500.0 - std::fmod(500.0, 1 / 60.0)},  // the first frame
+        {1.0, 0.0, 1.5, 1.5},       // the swap paces: no wait
+    };
+    for (const auto& r : rows)
+        EXPECT_NEAR(qel_pacing_next_deadline(r.last, r.period, r.now), r.next, 1e-9) << r.last << " " << r.now;
+
+    // A timer that oversleeps 1.6 ms every wait still gives one frame a step.
+    const double period = 1 / 60.0;
+    double now = 0, deadline = 0;
+    int frames = 0;
+    for (; now < 1.0; frames++) {
+        now += 0.003;  // the frame's work
+        deadline = qel_pacing_next_deadline(deadline, period, now);
+        if (deadline > now) now = deadline + 0.0016;
+    }
+    EXPECT_GE(frames, 59);
+    EXPECT_LE(frames, 61);
+}
+
 // Feeds 21 presents spaced by step seconds from t; returns whether sync was found broken.
 static bool probe_window(qel_vsync_probe* probe, double* t, double step, double hz)
 {

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Drags the border of a windowed program as a user would and checks what the window shows
-meanwhile: the probe runs its own loop on the software renderer inside Wine's virtual desktop (which
-manages its windows, so a border can be dragged), xdotool holds the right border down and moves
-it, and xwd captures the screen before the button is let go. No pixel of the client area may be
-black: the probe draws nothing black."""
+meanwhile: the probe runs its own loop inside Wine's virtual desktop (which manages its windows,
+so a border can be dragged), xdotool holds a border down and moves it, and xwd captures the
+screen before the button is let go. On the software renderer the right border is dragged: no
+pixel of the client area may be black (the probe draws nothing black). On OpenGL the bottom
+border is dragged: the last frame stays where it was, its top rows the probe's grey and its card
+24 pixels down, with no band above it."""
 import argparse
 import os
 import shutil
@@ -15,7 +17,8 @@ import tempfile
 import time
 
 DESKTOP = "qelresize"
-DRAG = 160  # pixels the border moves to the right
+DRAG = 160  # pixels the border moves
+GREY, CARD = (0xE0, 0xE0, 0xE0), (0x80, 0xC0, 0xF8)  # what the probe draws, as R, G, B
 
 
 def windows_path(path):
@@ -109,42 +112,65 @@ def main():
     parser.add_argument("--probe", required=True)
     args = parser.parse_args()
 
-    with tempfile.TemporaryDirectory(prefix="qel-resize-") as work:
-        drag_and_look(args, work)
+    for renderer in ("software", "opengl"):
+        with tempfile.TemporaryDirectory(prefix="qel-resize-") as work:
+            drag_and_look(args, work, renderer)
 
 
-def drag_and_look(args, work):
+def close(colour, wanted):
+    return all(abs(a - b) <= 2 for a, b in zip(colour, wanted))
+
+
+def drag(x, y, dx, dy, shot):
+    """Holds the button down on (x, y), moves it by (dx, dy) in steps and captures the screen."""
+    xdotool("mousemove", x, y)
+    time.sleep(0.5)
+    xdotool("mousedown", 1)
+    for step in range(1, 9):
+        time.sleep(0.15)
+        xdotool("mousemove", x + dx * step // 8, y + dy * step // 8)
+    time.sleep(1.0)
+    subprocess.run(["xwd", "-root", "-silent", "-out", shot], check=True)
+    xdotool("mouseup", 1)
+    return read_xwd(shot)
+
+
+def drag_and_look(args, work, renderer):
     place = os.path.join(work, "place.txt")
     shot = os.path.join(work, "screen.xwd")
     program = subprocess.Popen([args.emulator, "explorer", f"/desktop={DESKTOP},1000x760",
-                                windows_path(args.probe), windows_path(place)])
+                                windows_path(args.probe), windows_path(place), renderer])
     try:
         wait_for("window place", lambda: os.path.exists(place) and open(place).read().strip())
-        _, _, outer_right, _, left, top, right, bottom = map(int, open(place).read().split())
+        _, _, outer_right, outer_bottom, left, top, right, bottom = map(int, open(place).read().split())
         ox, oy = desktop_origin()
-        # The right border, halfway down: between the client area's edge and the frame's.
-        x, y = ox + (right + outer_right) // 2, oy + (top + bottom) // 2
-        xdotool("mousemove", x, y)
-        time.sleep(0.5)
-        xdotool("mousedown", 1)
-        for step in range(1, 9):
-            time.sleep(0.15)
-            xdotool("mousemove", x + DRAG * step // 8, y)
-        time.sleep(1.0)
-        subprocess.run(["xwd", "-root", "-silent", "-out", shot], check=True)
-        xdotool("mouseup", 1)
-
-        width, height, pixel = read_xwd(shot)
-        samples = black = 0
-        for sy in range(oy + top + 2, oy + bottom - 2, 6):
-            for sx in range(ox + left + 2, ox + right + DRAG - 2, 6):
-                if sx < width and sy < height:
-                    samples += 1
-                    black += max(pixel(sx, sy)) < 16
-        print(f"live_resize: {black} of {samples} sampled client pixels black while the border was dragged")
-        if samples < 1000 or black:
-            shutil.copy(shot, "live_resize-screen.xwd")
-            sys.exit("live_resize: the screen is kept in live_resize-screen.xwd")
+        problems = []
+        if renderer == "software":
+            # The right border, halfway down: between the client area's edge and the frame's.
+            width, height, pixel = drag(ox + (right + outer_right) // 2, oy + (top + bottom) // 2, DRAG, 0, shot)
+            samples = black = 0
+            for sy in range(oy + top + 2, oy + bottom - 2, 6):
+                for sx in range(ox + left + 2, ox + right + DRAG - 2, 6):
+                    if sx < width and sy < height:
+                        samples += 1
+                        black += max(pixel(sx, sy)) < 16
+            print(f"live_resize: {black} of {samples} sampled client pixels black while the border was dragged")
+            if samples < 1000 or black:
+                problems.append("black pixels")
+        else:
+            # The bottom border, halfway across.
+            width, height, pixel = drag(ox + (left + right) // 2, oy + (bottom + outer_bottom) // 2, 0, DRAG, shot)
+            xs = range(ox + left + 40, ox + right - 40, 8)
+            grey = sum(close(pixel(x, oy + top + y), GREY) for x in xs for y in (1, 10, 20))
+            card = sum(close(pixel(x, oy + top + y), CARD) for x in xs for y in (30, 60, bottom - top - 30))
+            wanted = 3 * len(xs)
+            print(f"live_resize: OpenGL while the border was dragged down: {grey} of {wanted} samples of the top "
+                  f"rows grey, {card} of {wanted} of the card's card-coloured")
+            if grey != wanted or card != wanted:
+                problems.append("the frame moved")
+        if problems:
+            shutil.copy(shot, f"live_resize-{renderer}.xwd")
+            sys.exit(f"live_resize: {', '.join(problems)}; the screen is kept in live_resize-{renderer}.xwd")
     finally:
         if not close_window(find_desktop(), program):
             kill_program(program, args.probe)

@@ -1,10 +1,12 @@
 // A windowed program that runs the shell's loop itself, as the label program does, on the
-// software renderer, and draws a light scene over its whole client area. Once its first frames
-// are on screen it writes its window and client rectangles (screen pixels, left top right
-// bottom) to the file named on its command line; then it runs until it is closed.
+// software renderer (or OpenGL when its second word is "opengl"), and draws a light scene over
+// its whole client area. Once its first frames are on screen it writes its window and client
+// rectangles (screen pixels, left top right bottom) to the file named on its command line; then
+// it runs until it is closed.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "qel/app.h"
 #include "qel/qel.h"
@@ -34,15 +36,15 @@ static bool report_place(qel_app* app, const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fputs("usage: live_resize_probe PLACE-FILE\n", stderr);
+    if (argc < 2 || argc > 3) {
+        fputs("usage: live_resize_probe PLACE-FILE [opengl]\n", stderr);
         return 2;
     }
     qel_app_config config = {};
     config.title = "qel live resize";
     config.width = 480;
     config.height = 320;
-    config.renderer = QEL_RENDERER_SOFTWARE;
+    config.renderer = argc == 3 && strcmp(argv[2], "opengl") == 0 ? QEL_RENDERER_OPENGL : QEL_RENDERER_SOFTWARE;
     qel_app* app = qel_app_create(&config);
     if (!app) return 1;
     for (int frames = 0; qel_app_frame(app); frames++) {

@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "qel/app.h"
 #include "qel/qel.h"
 #include "qel/text.h"
+#include "qel/textures.h"
 #include "support/picture.h"
 #include "support/scratch.h"
 
@@ -68,6 +70,17 @@ picture screenshot(const char* renderer, const char* theme, const char* scale)
     return p;
 }
 
+// A shell of the scene's size on the renderer that QEL_RENDERER names, rendering every step.
+qel_app* continuous_shell(const char* renderer)
+{
+    set_env("QEL_RENDERER", renderer);
+    qel_app_config config = {};
+    config.width = WIDTH;
+    config.height = HEIGHT;
+    config.continuous = 1;
+    return qel_app_create(&config);
+}
+
 int channel_distance(uint32_t a, uint32_t b)
 {
     int worst = 0;
@@ -90,7 +103,7 @@ qel_color theme_color(uint32_t mode, uint32_t slot)
 
 }  // namespace
 
-TEST(ShellWindow, AutomaticChoiceAvoidsMesasSoftwareOpenGL)
+TEST(ShellWindow, SoftwareDrawsTheFirstFrameAndOnlyAskedForOpenGLFollowsOnMesa)
 {
     for (const char* renderer : {"", "opengl", "software"}) {
         set_env("QEL_RENDERER", renderer);
@@ -98,13 +111,42 @@ TEST(ShellWindow, AutomaticChoiceAvoidsMesasSoftwareOpenGL)
         config.start_hidden = 1;
         qel_app* app = qel_app_create(&config);
         ASSERT_NE(app, nullptr);
-        EXPECT_EQ(qel_app_is_software(app), strcmp(renderer, "opengl") != 0) << renderer;
+        EXPECT_TRUE(qel_app_is_software(app)) << renderer;
         EXPECT_STREQ(qel_app_backend_name(), "win32");
         qel_vec2 size = qel_app_logical_size(app);
         EXPECT_FLOAT_EQ(size.x, 1080.0f);
         EXPECT_FLOAT_EQ(size.y, 720.0f);
+        ASSERT_TRUE(qel_app_frame(app));
+        ASSERT_TRUE(qel_app_frame(app));  // the first frame is presented, then OpenGL is tried
+        EXPECT_EQ(qel_app_is_software(app), strcmp(renderer, "opengl") != 0) << renderer;
         qel_app_destroy(app);
     }
+    set_env("QEL_RENDERER", nullptr);
+}
+
+// A texture made while the software renderer drew is drawn by OpenGL under the same handle.
+TEST(ShellWindow, TexturesMadeBeforeOpenGLTakesOverStayGood)
+{
+    qel_app* app = continuous_shell("opengl");
+    ASSERT_NE(app, nullptr);
+    qel_context* ctx = qel_app_context(app);
+    std::vector<uint8_t> green(16 * 16 * 4);
+    for (size_t i = 0; i < green.size(); i += 4) green[i + 1] = green[i + 3] = 255;
+    const uint64_t dropped = qel_texture_create(ctx, 4, 4, green.data());
+    const uint64_t image = qel_texture_create(ctx, 16, 16, green.data());
+    qel_texture_release(ctx, dropped);  // a free slot before it
+    std::vector<uint32_t> pixels((size_t)WIDTH * HEIGHT);
+    for (int i = 0; i < 4; i++) {
+        ASSERT_TRUE(qel_app_frame(app));
+        draw_scene(ctx, nullptr);
+        const qel_rect where = {100, 150, 40, 40}, whole = {0, 0, 1, 1};
+        qel_draw_image(ctx, image, &where, &whole, nullptr, 0xFFFFFFFF);
+    }
+    EXPECT_FALSE(qel_app_is_software(app));
+    ASSERT_EQ(qel_app_capture(app, pixels.data(), WIDTH, HEIGHT), 1);
+    EXPECT_EQ(pixels[(size_t)170 * WIDTH + 120], 0xFF00FF00u);  // R, G, B, A bytes
+    EXPECT_EQ(pixels[(size_t)50 * WIDTH + 270], 0xFF0000FFu) << "the scene around it";
+    qel_app_destroy(app);
     set_env("QEL_RENDERER", nullptr);
 }
 
@@ -158,12 +200,7 @@ TEST(ShellWindow, ScaleTwoDoublesThePicture)
 
 TEST(ShellWindow, SoftwareRepaintShowsTheLastFrameAgain)
 {
-    set_env("QEL_RENDERER", "software");
-    qel_app_config config = {};
-    config.width = WIDTH;
-    config.height = HEIGHT;
-    config.continuous = 1;
-    qel_app* app = qel_app_create(&config);
+    qel_app* app = continuous_shell("software");
     ASSERT_NE(app, nullptr);
     for (int i = 0; i < 4; i++) {
         ASSERT_TRUE(qel_app_frame(app));

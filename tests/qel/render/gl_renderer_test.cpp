@@ -96,6 +96,11 @@ void QEL_GL_API fake_bind_texture(GLenum, GLuint name)
     record("bind %u", name);
 }
 
+void QEL_GL_API fake_viewport(GLint x, GLint y, GLsizei w, GLsizei h)
+{
+    record("viewport %d %d %d %d", x, y, w, h);
+}
+
 void QEL_GL_API fake_scissor(GLint x, GLint y, GLsizei w, GLsizei h)
 {
     record("scissor %d %d %d %d", x, y, w, h);
@@ -166,6 +171,7 @@ qel_gl_proc fake_loader(const char* name)
         table["glGenVertexArrays"] = reinterpret_cast<qel_gl_proc>(fake_gen);
         table["glDeleteTextures"] = reinterpret_cast<qel_gl_proc>(fake_delete_textures);
         table["glBindTexture"] = reinterpret_cast<qel_gl_proc>(fake_bind_texture);
+        table["glViewport"] = reinterpret_cast<qel_gl_proc>(fake_viewport);
         table["glScissor"] = reinterpret_cast<qel_gl_proc>(fake_scissor);
         table["glDrawElements"] = reinterpret_cast<qel_gl_proc>(fake_draw);
         table["glClear"] = reinterpret_cast<qel_gl_proc>(fake_clear);
@@ -331,6 +337,7 @@ TEST_F(GlRenderer, CommandsGetScissorBoxesAndTextureBinds)
     driver.log.clear();
     qel_gl_render(gl, &f.dd, true);
     std::vector<std::string> expected = {
+        "viewport 0 0 80 100",
         "clear",
         "program " + std::to_string(program),
         "scissor 0 80 50 20",
@@ -345,13 +352,28 @@ TEST_F(GlRenderer, CommandsGetScissorBoxesAndTextureBinds)
     };
     EXPECT_EQ(driver.log, expected);
 
+    // A window surface 30 pixels taller than the frame (its border is being dragged): the frame
+    // keeps to the top, where it was.
+    driver.log.clear();
+    qel_gl_render_top(gl, &f.dd, true, 130);
+    for (auto* line : {&expected[0], &expected[3], &expected[6], &expected[8]}) {
+        int x, y, w, h;
+        char what[16];
+        ASSERT_EQ(sscanf(line->c_str(), "%15s %d %d %d %d", what, &x, &y, &w, &h), 5);
+        *line = std::string(what) + " " + std::to_string(x) + " " + std::to_string(y + 30) + " " + std::to_string(w) +
+                " " + std::to_string(h);
+    }
+    EXPECT_EQ(driver.log, expected);
+
     // Without indices the frame is only cleared; without clear not even that.
     f.dd.index_count = 0;
     driver.log.clear();
     qel_gl_render(gl, &f.dd, true);
-    EXPECT_EQ(driver.log, std::vector<std::string>{"clear"});
+    EXPECT_EQ(driver.log, (std::vector<std::string>{"viewport 0 0 80 100", "clear"}));
     driver.log.clear();
     qel_gl_render(gl, &f.dd, false);
+    EXPECT_EQ(driver.log, std::vector<std::string>{"viewport 0 0 80 100"});
+    driver.log.clear();
     qel_gl_render(gl, nullptr, true);
     qel_gl_render(nullptr, &f.dd, true);
     EXPECT_TRUE(driver.log.empty());

@@ -79,7 +79,7 @@ TEST(AppPrint, WhatStopsAPrint)
         {"over the limit", over, "2x1", "zebra-zd230", 1,
          "this job would print 5500 labels; 5000 is the limit - split it with --rows FIRST:COUNT"},
         // The status line is one line, whatever the cell holds.
-        {"a quantity of control characters", "Name,Qty\nA,\"2\n\x1b[2J\"\n", "2x1", "zebra-zd230", 1,
+        {"a quantity of control characters", "Name,Price,Qty\nA,1.00,\"2\n\x1b[2J\"\n", "2x1", "zebra-zd230", 1,
          "data row 1: quantity \"2\\n\\x1b[2J\" is not a number"},
     };
     for (const auto& c : cases) {

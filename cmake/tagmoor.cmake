@@ -54,10 +54,17 @@ function(tagmoor_warnings target)
   target_compile_options(${target} PRIVATE ${TAGMOOR_WARNINGS})
 endfunction()
 
-# A GoogleTest program with the tests' support library; how it runs is its caller's.
+# A GoogleTest program with the tests' support library; how it runs is its caller's. Its sources
+# are compiled together, so that GoogleTest's headers are read once a program rather than once a
+# file (they took about two thirds of the tests' compile time); fixtures in unnamed namespaces
+# are then "in a header" to GCC, hence no subobject-linkage warning.
 function(tagmoor_test_program name)
   add_executable(${name} ${ARGN})
   tagmoor_warnings(${name})
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+  endif()
   target_link_libraries(${name} PRIVATE tagmoor_test_support GTest::gtest_main)
 endfunction()
 

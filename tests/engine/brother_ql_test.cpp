@@ -18,7 +18,6 @@ TEST(BrotherQl, PagesAreTheRenderedLabels)
     } labels[] = {{50.8f, 25.4f, "barcode"}, {50.8f, 25.4f, "price"}, {31.75f, 57.15f, "barcode"}, {31.75f, 57.15f, "plain"}};
     for (const auto& l : labels) {
         job_fixture f(JOB_TEST_CSV, l.width_mm, l.height_mm, 300, l.layout);
-        const job_options by_quantity = {0, "Qty", 0, 0, 0, 0};
         std::vector<brother_page> pages;
         const int32_t width = label_width_dots(&f.model);
         ASSERT_EQ(brother_decode(f.build(PRINTER_LANG_BROTHER_QL, &by_quantity), width, &pages), "");

@@ -40,7 +40,6 @@ TEST(Dymo, LabelsAreTheRenderedLabels)
     for (int32_t dpi : {203, 300}) {
         for (const char* layout : {"barcode", "price", "plain"}) {
             job_fixture f(JOB_TEST_CSV, 50.8f, 25.4f, dpi, layout);
-            const job_options by_quantity = {0, "Qty", 0, 0, 0, 0};
             std::vector<dymo_label> labels;
             const int32_t width = dpi == 203 ? 406 : 600;
             ASSERT_EQ(dymo_decode(f.build(PRINTER_LANG_DYMO, &by_quantity), width, &labels), "") << layout;

@@ -37,3 +37,6 @@ std::string bytes_of(const char* hex);
 // The tea-shop rows the writer tests share: names with the field escapes' bytes, Code 128
 // values with '>', and a quantity column of 2, 0 and a blank.
 extern const char* const JOB_TEST_CSV;
+
+// Options that count each row's labels by the quantity column of JOB_TEST_CSV.
+inline const job_options by_quantity = {0, "Qty", 0, 0, 0, 0};

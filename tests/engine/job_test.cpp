@@ -15,7 +15,6 @@
 namespace {
 
 const uint32_t languages[] = {PRINTER_LANG_ZPL, PRINTER_LANG_TSPL, PRINTER_LANG_BROTHER_QL, PRINTER_LANG_DYMO};
-const job_options by_quantity = {0, "Qty", 0, 0, 0, 0};
 const job_options three_copies = {3, nullptr, 0, 0, 0, 0};
 
 std::string written(uint32_t language, const job_fixture& f, const job_options* options, int32_t first, int32_t count)

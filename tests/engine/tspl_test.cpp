@@ -11,7 +11,6 @@ TEST(Tspl, CommandsOfEachLabel)
 {
     job_fixture f(JOB_TEST_CSV, 50.8f, 25.4f, 203, "barcode");
     f.model.gap_mm = 1.0f;
-    const job_options by_quantity = {0, "Qty", 0, 0, 0, 0};
     std::vector<tspl_label> labels;
     ASSERT_EQ(tspl_decode(f.build(PRINTER_LANG_TSPL, &by_quantity), 406, &labels), "");
     ASSERT_EQ(labels.size(), 2u);  // the row of quantity 0 writes nothing

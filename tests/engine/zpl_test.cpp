@@ -61,7 +61,6 @@ TEST(Zpl, GoldenLabel)
         "^FO106,126^A0N,24,13^FB226,1,0,C^FH\\^FD4006381333931^FS\n";
     const std::string head = "^XA\n^CI28\n^PW406\n^LL203\n^LH0,0\n";
     EXPECT_EQ(f.build(PRINTER_LANG_ZPL), head + fields + "^XZ\n");
-    const job_options by_quantity = {0, "Qty", 0, 0, 0, 0};
     EXPECT_EQ(f.build(PRINTER_LANG_ZPL, &by_quantity), head + "^PQ3\n" + fields + "^XZ\n");
 }
 

@@ -9,6 +9,12 @@
 
 #include "qel/qel.h"
 
+// A fixed size of v logical units, for the nodes tests build.
+inline qel_size fixed(float v)
+{
+    return {QEL_SIZE_FIXED, v};
+}
+
 class qel_headless {
 public:
     explicit qel_headless(float width = 800, float height = 600, float scale = 1, const qel_config* config = nullptr);

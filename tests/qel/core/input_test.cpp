@@ -9,11 +9,6 @@
 #include "qel/scroll_container.h"
 #include "qel_headless.h"
 
-static qel_size fixed(float v)
-{
-    return {QEL_SIZE_FIXED, v};
-}
-
 // --- Intake ---
 
 TEST(Input, ClickCountNeedsQuickAndClosePresses)

@@ -68,7 +68,7 @@ TEST_F(StateTest, RectanglesAreReadWithoutTouching)
 }
 
 static int g_destructions;
-static void count_destruction(qel_context*, void*)
+static void count_state_destruction(qel_context*, void*)
 {
     g_destructions++;
 }
@@ -81,9 +81,9 @@ TEST_F(StateTest, UnseenEntriesAreCollectedAfterTheirAgeLimit)
     next_frame();  // frame 1
     qel_state_find_or_add(ctx, 1);                          // bare: 30 frames
     qel_state_get(ctx, 2, 8);                               // data: 300 frames
-    qel_state_set_destructor(ctx, 3, count_destruction);    // a destructor alone: 300 frames
+    qel_state_set_destructor(ctx, 3, count_state_destruction);    // a destructor alone: 300 frames
     qel_state_get(ctx, 4, 8);
-    qel_state_set_destructor(ctx, 4, count_destruction);
+    qel_state_set_destructor(ctx, 4, count_state_destruction);
     const struct {
         uint32_t id;
         uint64_t gone_at;
@@ -107,9 +107,9 @@ TEST_F(StateTest, UnseenEntriesAreCollectedAfterTheirAgeLimit)
 TEST_F(StateTest, TheSafeDestructorSetterIgnoresANullContext)
 {
     g_destructions = 0;
-    qel_state_set_destructor_safe(nullptr, 5, count_destruction);
+    qel_state_set_destructor_safe(nullptr, 5, count_state_destruction);
     qel_state_get(ctx, 5, 8);
-    qel_state_set_destructor_safe(ctx, 5, count_destruction);
+    qel_state_set_destructor_safe(ctx, 5, count_state_destruction);
     qel_ctx_destroy(ctx);
     ctx = nullptr;
     EXPECT_EQ(g_destructions, 1);
@@ -162,7 +162,7 @@ TEST_F(StateTest, IdZeroKeepsNothing)
         ASSERT_NE(p, nullptr);
         for (int b = 0; b < 64; b++) ASSERT_EQ(p[b], 0) << "call " << i;
         memset(p, 0xAB, 64);
-        qel_state_set_destructor(ctx, 0, count_destruction);
+        qel_state_set_destructor(ctx, 0, count_state_destruction);
         qel_anim_flash(ctx, 0, true, 0.2f);
     }
     EXPECT_EQ(qel_state_get(ctx, 0, 0), nullptr);

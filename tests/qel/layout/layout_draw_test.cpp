@@ -9,11 +9,6 @@
 
 static const qel_color RED = 0xFF0000FF, BLUE = 0xFFFF0000, GREEN = 0xFF00FF00, GREY = 0xFF808080;
 
-static qel_size fixed(float v)
-{
-    return {QEL_SIZE_FIXED, v};
-}
-
 // A box node of the given size and fill.
 static int32_t box(qel_context* ctx, uint32_t id, float w, float h, qel_color fill)
 {

@@ -7,11 +7,6 @@
 #include "core/core.h"
 #include "qel_headless.h"
 
-static qel_size fixed(float v)
-{
-    return {QEL_SIZE_FIXED, v};
-}
-
 static qel_size grow(float weight = 1)
 {
     return {QEL_SIZE_GROW, weight};

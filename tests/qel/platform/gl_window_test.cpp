@@ -12,7 +12,7 @@
 
 namespace {
 
-const int32_t WIDTH = 200, HEIGHT = 100;
+const int32_t GL_WIDTH = 200, GL_HEIGHT = 100;
 const qel_color CLEAR = 0xFF302010;  // R 0x10, G 0x20, B 0x30
 
 struct rgb {
@@ -25,8 +25,8 @@ protected:
     {
         _putenv_s("QEL_RENDERER", "opengl");
         qel_app_config config = {};
-        config.width = WIDTH;
-        config.height = HEIGHT;
+        config.width = GL_WIDTH;
+        config.height = GL_HEIGHT;
         app = qel_app_create(&config);
         ASSERT_NE(app, nullptr);
         // OpenGL takes over once the first frame is on the screen.
@@ -37,7 +37,7 @@ protected:
         ASSERT_NE(app->gl, nullptr);
         gl = app->gl;
         ctx = app->ctx;
-        qel_ctx_set_display(ctx, (float)WIDTH, (float)HEIGHT, 1.0f);
+        qel_ctx_set_display(ctx, (float)GL_WIDTH, (float)GL_HEIGHT, 1.0f);
         qel_draw_reset(ctx);
     }
 
@@ -52,13 +52,13 @@ protected:
     {
         qel_draw_data dd = recorded_frame(ctx, CLEAR, atlas);
         qel_gl_render(gl, &dd, true);
-        pixels.assign((size_t)WIDTH * HEIGHT, 0);
-        qel_gl_read_pixels(gl, WIDTH, HEIGHT, pixels.data());
+        pixels.assign((size_t)GL_WIDTH * GL_HEIGHT, 0);
+        qel_gl_read_pixels(gl, GL_WIDTH, GL_HEIGHT, pixels.data());
     }
 
     void expect_pixel(int x, int y, rgb want, int tolerance = 2)
     {
-        uint32_t p = pixels[(size_t)y * WIDTH + (size_t)x];
+        uint32_t p = pixels[(size_t)y * GL_WIDTH + (size_t)x];
         rgb got = {(int)(p & 0xFF), (int)(p >> 8 & 0xFF), (int)(p >> 16 & 0xFF)};
         EXPECT_LE(abs(got.r - want.r), tolerance) << "at " << x << "," << y;
         EXPECT_LE(abs(got.g - want.g), tolerance) << "at " << x << "," << y;
@@ -126,7 +126,7 @@ TEST_F(GlWindow, ShadowsFadeOutwards)
     qel_draw_box_shadow(ctx, &card, nullptr, 12, 0, {0, 0}, 0xFF000000);
     render(0);
     // Black over the clear colour: darkest inside, half at the edge, gone three sigmas (18 px) out.
-    auto red_at = [&](int x) { return (int)(pixels[(size_t)50 * WIDTH + (size_t)x] & 0xFF); };
+    auto red_at = [&](int x) { return (int)(pixels[(size_t)50 * GL_WIDTH + (size_t)x] & 0xFF); };
     EXPECT_LE(red_at(100), 1);
     EXPECT_NEAR(red_at(60), 0x10 / 2, 2);
     EXPECT_NEAR(red_at(55), 13, 2);  // five pixels out: 0.5 (1 - erf(5 / (6 sqrt 2))) of black
@@ -158,8 +158,8 @@ TEST_F(GlWindow, ScaledTranslucentImagesMatchTheSoftwareRenderer)
     render(0);
 
     qel_draw_data dd = recorded_frame(ctx, CLEAR, 0);
-    std::vector<uint32_t> software((size_t)WIDTH * HEIGHT);
-    qel_soft_render(soft, &dd, software.data(), WIDTH, HEIGHT, WIDTH * 4, QEL_SOFT_RGBA);
+    std::vector<uint32_t> software((size_t)GL_WIDTH * GL_HEIGHT);
+    qel_soft_render(soft, &dd, software.data(), GL_WIDTH, GL_HEIGHT, GL_WIDTH * 4, QEL_SOFT_RGBA);
     int worst = 0;
     for (size_t i = 0; i < software.size(); i++) worst = std::max(worst, channel_distance(pixels[i] | 0xFF000000, software[i]));
     EXPECT_LE(worst, 2);

@@ -81,7 +81,7 @@ qel_app* continuous_shell(const char* renderer)
     return qel_app_create(&config);
 }
 
-int channel_distance(uint32_t a, uint32_t b)
+int rgb_distance(uint32_t a, uint32_t b)
 {
     int worst = 0;
     for (int shift = 0; shift < 24; shift += 8)
@@ -161,10 +161,10 @@ TEST(ShellWindow, BothRenderersDrawTheSceneAlike)
         ASSERT_EQ(gl.width, WIDTH);
         ASSERT_EQ(gl.height, HEIGHT);
         for (const picture* p : {&soft, &gl}) {
-            EXPECT_LE(channel_distance(at(*p, 5, 190), theme_color(mode, QEL_COLOR_BACKGROUND)), 1) << theme;
-            EXPECT_LE(channel_distance(at(*p, 120, 52), theme_color(mode, QEL_COLOR_ACCENT)), 1) << theme;
-            EXPECT_LE(channel_distance(at(*p, 270, 50), 0xFF0000FF), 1) << theme;
-            EXPECT_LE(channel_distance(at(*p, 200, 120), theme_color(mode, QEL_COLOR_SURFACE)), 1) << theme;
+            EXPECT_LE(rgb_distance(at(*p, 5, 190), theme_color(mode, QEL_COLOR_BACKGROUND)), 1) << theme;
+            EXPECT_LE(rgb_distance(at(*p, 120, 52), theme_color(mode, QEL_COLOR_ACCENT)), 1) << theme;
+            EXPECT_LE(rgb_distance(at(*p, 270, 50), 0xFF0000FF), 1) << theme;
+            EXPECT_LE(rgb_distance(at(*p, 200, 120), theme_color(mode, QEL_COLOR_SURFACE)), 1) << theme;
         }
         if (mode == QEL_THEME_DARK) EXPECT_LT(luma(at(soft, 5, 190)), 80);
         else EXPECT_GT(luma(at(soft, 5, 190)), 200);
@@ -173,12 +173,12 @@ TEST(ShellWindow, BothRenderersDrawTheSceneAlike)
         int worst = 0, differing = 0, text_pixels = 0;
         for (int32_t y = 0; y < HEIGHT; y++)
             for (int32_t x = 0; x < WIDTH; x++) {
-                int d = channel_distance(at(soft, x, y), at(gl, x, y));
+                int d = rgb_distance(at(soft, x, y), at(gl, x, y));
                 worst = std::max(worst, d);
                 differing += d > 2;
             }
         for (int32_t y = 90; y < 112; y++)
-            for (int32_t x = 40; x < 180; x++) text_pixels += channel_distance(at(soft, x, y), at(soft, 30, 130)) > 40;
+            for (int32_t x = 40; x < 180; x++) text_pixels += rgb_distance(at(soft, x, y), at(soft, 30, 130)) > 40;
         EXPECT_LE(worst, 12) << theme;
         EXPECT_LT(differing, WIDTH * HEIGHT / 200) << theme;
         EXPECT_GT(text_pixels, 100) << "the text line was drawn";
@@ -193,8 +193,8 @@ TEST(ShellWindow, ScaleTwoDoublesThePicture)
     ASSERT_EQ(two.height, 2 * one.height);
     // Away from edges every logical pixel is a 2 x 2 block of the same colour.
     for (auto [x, y] : {std::pair{5, 190}, {120, 52}, {270, 50}, {200, 120}, {100, 30}}) {
-        EXPECT_LE(channel_distance(at(two, 2 * x, 2 * y), at(one, x, y)), 2) << x << "," << y;
-        EXPECT_LE(channel_distance(at(two, 2 * x + 1, 2 * y + 1), at(one, x, y)), 2) << x << "," << y;
+        EXPECT_LE(rgb_distance(at(two, 2 * x, 2 * y), at(one, x, y)), 2) << x << "," << y;
+        EXPECT_LE(rgb_distance(at(two, 2 * x + 1, 2 * y + 1), at(one, x, y)), 2) << x << "," << y;
     }
 }
 

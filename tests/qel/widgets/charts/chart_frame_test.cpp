@@ -10,8 +10,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const float NaN = std::numeric_limits<float>::quiet_NaN();
-static const float INF = std::numeric_limits<float>::infinity();
 
 TEST(ChartCopies, MissingAndNegativeValuesBecomeZero)
 {

@@ -16,22 +16,22 @@
 #include "support/widget_rig.h"
 
 static const char* const MONTHS[6] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun"};
-static const float TEA[6] = {12, 30, 18, 44, 25, 38};
-static const float COFFEE[6] = {8, 14, 22, 16, 30, 21};
+static const float TEA_WEEK[6] = {12, 30, 18, 44, 25, 38};
+static const float COFFEE_WEEK[6] = {8, 14, 22, 16, 30, 21};
 static const float COCOA[6] = {4, 6, 5, 9, 7, 12};
 
 static void series_board(qel_context* ctx)
 {
     board_begin(ctx);
     wide_row_begin(ctx, 16);
-    const qel_line_series lines[2] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}};
+    const qel_line_series lines[2] = {{"Tea", TEA_WEEK, 6, 0}, {"Coffee", COFFEE_WEEK, 6, 0}};
     qel_series_chart_options o = {};
     o.x_labels = MONTHS;
     o.smooth = 1;
     o.area = 1;
     o.height = 200;
     qel_line_chart(ctx, "lines", lines, 2, &o);
-    const qel_line_series bars[3] = {{"Tea", TEA, 6, 0}, {"Coffee", COFFEE, 6, 0}, {"Cocoa", COCOA, 6, 0}};
+    const qel_line_series bars[3] = {{"Tea", TEA_WEEK, 6, 0}, {"Coffee", COFFEE_WEEK, 6, 0}, {"Cocoa", COCOA, 6, 0}};
     qel_series_chart_options b = {};
     b.x_labels = MONTHS;
     b.stacked = 1;
@@ -48,14 +48,14 @@ static void tile_board(qel_context* ctx)
     wide_row_begin(ctx, 12);
     qel_stat_tile_options up = {};
     up.delta = 12.5f;
-    up.trend_values = TEA;
+    up.trend_values = TEA_WEEK;
     up.trend_count = 6;
     up.icon = QEL_ICON_ARROW_LEFT;
     qel_stat_tile(ctx, "Labels printed", "1,284", &up);
     qel_stat_tile_options down = {};
     down.delta = 3.1f;
     down.lower_is_better = 1;
-    down.trend_values = COFFEE;
+    down.trend_values = COFFEE_WEEK;
     down.trend_count = 6;
     qel_stat_tile(ctx, "Misprints", "17", &down);
     qel_container_end(ctx);
@@ -72,7 +72,7 @@ static void tile_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
-static const qel_chart_item TEAS[6] = {{"Assam", 42, 0},  {"Sencha", 30, 0},     {"Darjeeling", 18, 0},
+static const qel_chart_item TEA_WEEKS[6] = {{"Assam", 42, 0},  {"Sencha", 30, 0},     {"Darjeeling", 18, 0},
                                         {"Oolong", 12, 0}, {"Rooibos", 7, 0}, {"Mate", 4, 0}};
 
 static void share_board(qel_context* ctx)
@@ -82,15 +82,15 @@ static void share_board(qel_context* ctx)
     qel_treemap_options map = {};
     map.height = 200;
     map.width = {QEL_SIZE_FIXED, 300};
-    qel_treemap(ctx, "map", TEAS, 6, &map);
+    qel_treemap(ctx, "map", TEA_WEEKS, 6, &map);
     qel_waffle_options waffle = {};
     waffle.cell_size = 14;
-    qel_waffle_chart(ctx, "waffle", TEAS, 4, &waffle);
+    qel_waffle_chart(ctx, "waffle", TEA_WEEKS, 4, &waffle);
     qel_container_end(ctx);
-    qel_segmented_bar(ctx, "segments", TEAS, 5, nullptr);
+    qel_segmented_bar(ctx, "segments", TEA_WEEKS, 5, nullptr);
     qel_bar_list_options list = {};
     list.max_rows = 3;
-    qel_bar_list(ctx, "list", TEAS, 6, &list);
+    qel_bar_list(ctx, "list", TEA_WEEKS, 6, &list);
     qel_container_end(ctx);
 }
 

@@ -1,13 +1,18 @@
 // What the chart tests read back from a drawn frame: the rounded boxes with their places and
-// fills, the plain-triangle points of lines and areas, and whether every vertex is a number.
+// fills, the plain-triangle points of lines and areas, and whether every vertex is a number; and
+// the values that stand for a missing or unbounded number in their data.
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "qel/draw.h"
 #include "qel/id.h"
 #include "support/widget_rig.h"
+
+inline const float NaN = std::numeric_limits<float>::quiet_NaN();
+inline const float INF = std::numeric_limits<float>::infinity();
 
 struct drawn_box {
     float x, y, w, h;

@@ -6,12 +6,10 @@
 #include <limits>
 #include <string>
 
+#include "chart_rig.h"
 #include "support/qel_fixture.h"
 
 namespace {
-
-const float NaN = std::numeric_limits<float>::quiet_NaN();
-const float INF = std::numeric_limits<float>::infinity();
 
 struct range {
     float lower, upper, step;

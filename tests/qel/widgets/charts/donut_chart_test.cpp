@@ -9,7 +9,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const float NaN = std::numeric_limits<float>::quiet_NaN();
 static const float PI = 3.14159265f;
 
 TEST(Donut, SliceAtAnAngleWalksTheSharesClockwiseFromTheTop)

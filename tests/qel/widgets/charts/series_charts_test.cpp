@@ -11,8 +11,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const float NaN = std::numeric_limits<float>::quiet_NaN();
-static const float INF = std::numeric_limits<float>::infinity();
 
 struct range_case {
     const char* name;

@@ -10,7 +10,6 @@
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
-static const float NaN = std::numeric_limits<float>::quiet_NaN();
 
 // The end dot of the only sparkline drawn: a 6 x 6 box.
 static drawn_box end_dot(widget_rig& rig)

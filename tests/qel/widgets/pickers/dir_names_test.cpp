@@ -74,9 +74,9 @@ struct listing {
         for (size_t i = 0; i < order.size(); i++) order[i] = (int32_t)i;
         qel_dir_sort_view view = {entries.data(), mode, (uint8_t)descending};
         qel_file_browser_sort(&view, order.data(), (int32_t)order.size());
-        std::vector<std::string> names;
-        for (int32_t i : order) names.push_back(entries[(size_t)i].name);
-        return names;
+        std::vector<std::string> listed;
+        for (int32_t i : order) listed.push_back(entries[(size_t)i].name);
+        return listed;
     }
 };
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint32_t ALEF = 0x05D0, BET = 0x05D1;
+constexpr uint32_t HEBREW_ALEF = 0x05D0, HEBREW_BET = 0x05D1;
 
 struct paragraph {
     std::vector<qel_bidi_char> chars;
@@ -44,13 +44,13 @@ TEST(bidi, resolves_levels)
         std::vector<int> levels;  // before the line's whitespace is reset
     } cases[] = {
         {"no strong letter", {'1', ' ', '!'}, -1, 0, {0, 0, 0}},
-        {"digits, a space, Hebrew", {'1', ' ', ALEF}, -1, 1, {2, 1, 1}},
-        {"Latin, digits, Hebrew", {'a', ' ', '1', ' ', ALEF}, 0, 0, {0, 0, 0, 0, 1}},
-        {"Hebrew, digits", {ALEF, ' ', '1'}, 0, 0, {1, 1, 2}},
+        {"digits, a space, Hebrew", {'1', ' ', HEBREW_ALEF}, -1, 1, {2, 1, 1}},
+        {"Latin, digits, Hebrew", {'a', ' ', '1', ' ', HEBREW_ALEF}, 0, 0, {0, 0, 0, 0, 1}},
+        {"Hebrew, digits", {HEBREW_ALEF, ' ', '1'}, 0, 0, {1, 1, 2}},
         {"parenthesised Latin among Latin", {'a', '(', 'b', ')', 'c'}, 1, 1, {2, 2, 2, 2, 2}},
-        {"parenthesised Latin after Hebrew", {ALEF, '(', 'b', ')'}, 1, 1, {1, 1, 2, 1}},
-        {"parenthesised Hebrew", {'a', '(', ALEF, ')'}, 1, 1, {2, 1, 1, 1}},
-        {"an embedding is BN at its predecessor's level", {ALEF, 0x202B, 'a'}, 0, 0, {1, 1, 0}},
+        {"parenthesised Latin after Hebrew", {HEBREW_ALEF, '(', 'b', ')'}, 1, 1, {1, 1, 2, 1}},
+        {"parenthesised Hebrew", {'a', '(', HEBREW_ALEF, ')'}, 1, 1, {2, 1, 1, 1}},
+        {"an embedding is BN at its predecessor's level", {HEBREW_ALEF, 0x202B, 'a'}, 0, 0, {1, 1, 0}},
     };
     for (const auto& c : cases) {
         paragraph p(c.text, c.direction);
@@ -63,7 +63,7 @@ TEST(bidi, resets_separators_and_the_whitespace_before_them)
 {
     // The space and the tab between Hebrew letters resolve to R; on the line the tab, and the
     // space before it, take the paragraph's level.
-    paragraph p({ALEF, ' ', '\t', BET, ' ', 0x202B}, 0);
+    paragraph p({HEBREW_ALEF, ' ', '\t', HEBREW_BET, ' ', 0x202B}, 0);
     EXPECT_EQ(p.resolved_levels(), (std::vector<int>{1, 1, 1, 1, 0, 0}));
     EXPECT_EQ(p.line_levels(), (std::vector<int>{1, 0, 0, 1, 0, 0}));
     EXPECT_EQ(p.visual, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
@@ -71,7 +71,7 @@ TEST(bidi, resets_separators_and_the_whitespace_before_them)
 
 TEST(bidi, reverses_runs_of_a_line_counted_from_the_paragraph)
 {
-    paragraph p({'a', ' ', ALEF, BET, ' '}, 0);
+    paragraph p({'a', ' ', HEBREW_ALEF, HEBREW_BET, ' '}, 0);
     EXPECT_EQ(p.visual, (std::vector<uint32_t>{0, 1, 3, 2, 4}));
     std::vector<uint32_t> visual(2);
     std::vector<uint8_t> levels(2);
@@ -85,7 +85,7 @@ TEST(bidi, stops_pairing_brackets_past_sixty_three)
     // overflow the stack, after which the same brackets resolve as neutrals between L and R.
     std::vector<uint32_t> text = {'a'};
     for (int i = 0; i < 63; i++) text.push_back('(');
-    text.insert(text.end(), {'b', ')', ALEF});
+    text.insert(text.end(), {'b', ')', HEBREW_ALEF});
     paragraph paired(text, 1);
     EXPECT_NE(paired.chars[63].partner, -1);
     EXPECT_EQ(paired.chars[63].level, 2);
@@ -124,7 +124,7 @@ TEST(bidi, mirrors_on_odd_levels_both_ways)
 TEST(bidi, gives_the_direction_of_letters)
 {
     EXPECT_EQ(qel_bidi_direction('a'), 0);
-    EXPECT_EQ(qel_bidi_direction(ALEF), 1);
+    EXPECT_EQ(qel_bidi_direction(HEBREW_ALEF), 1);
     EXPECT_EQ(qel_bidi_direction(0x0627), 1);
     EXPECT_EQ(qel_bidi_direction('1'), -1);
     EXPECT_EQ(qel_bidi_direction(0x10FFFF), -1);

@@ -109,6 +109,8 @@
 // charts      qel/bubble_chart.h          bubble chart
 // charts      qel/sankey_chart.h          Sankey chart
 // charts      qel/candlestick_chart.h     candlestick chart
+// editors     qel/curve.h                 keyframe curves: keys, evaluation, key edits
+// editors     qel/gradient.h              colour gradients: stops, evaluation, re-sort
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -220,5 +222,7 @@
 #include "qel/bubble_chart.h"
 #include "qel/sankey_chart.h"
 #include "qel/candlestick_chart.h"
+#include "qel/curve.h"
+#include "qel/gradient.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

@@ -110,6 +110,7 @@
 // charts      qel/sankey_chart.h          Sankey chart
 // charts      qel/candlestick_chart.h     candlestick chart
 // editors     qel/curve.h                 keyframe curves: keys, evaluation, key edits
+// editors     qel/curve_editor.h          curve editor
 // editors     qel/gradient.h              colour gradients: stops, evaluation, re-sort
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
@@ -223,6 +224,7 @@
 #include "qel/sankey_chart.h"
 #include "qel/candlestick_chart.h"
 #include "qel/curve.h"
+#include "qel/curve_editor.h"
 #include "qel/gradient.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

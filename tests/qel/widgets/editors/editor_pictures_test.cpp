@@ -1,0 +1,54 @@
+// The curve and gradient editors as a person sees them, in light and dark: a curve of every mode
+// with a selected key showing its handles and a marker. Compared with committed pictures drawn
+// by the software renderer.
+#include <gtest/gtest.h>
+
+#include "qel/qel.h"
+#include "support/widget_rig.h"
+
+namespace {
+
+const uint32_t PICTURE_KEY_SEED = 0xc0e7u;
+
+struct curve_board {
+    qel_curve_key keys[6] = {
+        {0, 0.1f, 0, 0, 0, 0, QEL_CURVE_SMOOTH},      {0.25f, 0.7f, -0.1f, -0.15f, 0.12f, 0.25f, QEL_CURVE_FREE},
+        {0.55f, 0.35f, 0, 0, 0, 0, QEL_CURVE_LINEAR}, {0.7f, 0.5f, 0, 0, 0, 0, QEL_CURVE_STEP},
+        {0.85f, 0.8f, 0, 0, 0, 0, QEL_CURVE_SMOOTH},  {1, 0.6f, 0, 0, 0, 0, QEL_CURVE_SMOOTH},
+    };
+    int32_t count = 6;
+
+    void frame(qel_context* ctx)
+    {
+        board_begin(ctx);
+        qel_curve_editor_opts o = {};
+        o.show_marker = 1;
+        o.marker_x = 0.4f;
+        o.x_name = "Time";
+        o.y_name = "Value";
+        qel_curve_editor(ctx, "curve", keys, &count, 6, &o);
+        qel_container_end(ctx);
+    }
+};
+
+class EditorPictures : public themed_pictures {
+protected:
+    EditorPictures() : themed_pictures("qel/editors_") {}
+};
+
+}  // namespace
+
+TEST_P(EditorPictures, CurveWithASelectedKey)
+{
+    widget_rig rig(600, 400, GetParam());
+    curve_board board;
+    rig.h.ui = [&](qel_context* ctx) { board.frame(ctx); };
+    rig.h.run(2);
+    int32_t index = 1;
+    rig.click_on(qel_hash_bytes(&index, 4, qel_id(rig.h.ctx, "curve") ^ PICTURE_KEY_SEED));
+    rig.h.move(590, 390);
+    rig.h.run(3);
+    EXPECT_TRUE(shows(rig, "curve"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, EditorPictures, theme_modes(), theme_name);

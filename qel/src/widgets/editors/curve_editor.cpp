@@ -489,33 +489,61 @@ static void axis_labels(qel_context* ctx, const curve_paint* p)
     }
 }
 
-// Appends the screen points of the segment from key i to i + 1 (its start already in).
-static qel_vec2* segment_points(qel_context* ctx, const curve_paint* p, int32_t i, qel_vec2* out)
+// A polyline that leaves out points within half a pixel of the last one kept: thousands of keys
+// on a few hundred pixels sample far below a pixel, which would only cost vertices.
+struct curve_polyline {
+    qel_vec2* points;
+    int32_t count;
+    float least;  // squared distance, logical units
+};
+
+static void polyline_add(curve_polyline* line, qel_vec2 p)
+{
+    if (line->count > 0) {
+        qel_vec2 q = line->points[line->count - 1];
+        if ((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) < line->least) return;
+    }
+    line->points[line->count++] = p;
+}
+
+// A segment on screen: its four control points (Bezier) and how many points it adds after its
+// start (1 for a line, 2 for a step).
+struct curve_segment {
+    qel_vec2 c[4];
+    int32_t points;
+};
+
+static curve_segment segment_of(const curve_paint* p, int32_t i)
 {
     const curve_view* v = &p->view;
     const qel_curve_key &a = p->keys[i], &b = p->keys[i + 1];
-    qel_vec2 end = screen_of(v, b.x, b.y);
+    curve_segment s = {{screen_of(v, a.x, a.y), {}, {}, screen_of(v, b.x, b.y)}, 1};
     if (a.mode == QEL_CURVE_STEP) {
-        *out++ = {end.x, screen_y(v, a.y)};
+        s.points = 2;
     } else if (a.mode != QEL_CURVE_LINEAR && b.x > a.x) {
         float ohx, ohy, ihx, ihy;
         qel_curve_segment_handles(p->keys, p->n, i, &ohx, &ohy, &ihx, &ihy);
-        qel_vec2 c[4] = {screen_of(v, a.x, a.y), screen_of(v, a.x + ohx, a.y + ohy), screen_of(v, b.x + ihx, b.y + ihy),
-                         end};
+        s.c[1] = screen_of(v, a.x + ohx, a.y + ohy);
+        s.c[2] = screen_of(v, b.x + ihx, b.y + ihy);
+        // As many samples as the control polygon's legs are long on average, 8 to 64.
         float legs = 0;
-        for (int k = 0; k < 3; k++) legs += std::hypot(c[k + 1].x - c[k].x, c[k + 1].y - c[k].y);
+        for (int k = 0; k < 3; k++) legs += std::hypot(s.c[k + 1].x - s.c[k].x, s.c[k + 1].y - s.c[k].y);
         float mean = legs / 3;
-        int32_t samples = mean > 8 ? (int32_t)std::fmin(mean, 64.0f) : 8;
-        for (int32_t s = 1; s < samples; s++) {
-            float t = (float)s / (float)samples, u = 1 - t;
-            float w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
-            *out++ = {w0 * c[0].x + w1 * c[1].x + w2 * c[2].x + w3 * c[3].x,
-                      w0 * c[0].y + w1 * c[1].y + w2 * c[2].y + w3 * c[3].y};
-        }
+        s.points = mean > 8 ? (int32_t)std::fmin(mean, 64.0f) : 8;
     }
-    (void)ctx;
-    *out++ = end;
-    return out;
+    return s;
+}
+
+static void segment_add(curve_polyline* line, const curve_segment& s, uint8_t mode)
+{
+    if (mode == QEL_CURVE_STEP) polyline_add(line, {s.c[3].x, s.c[0].y});
+    for (int32_t k = 1; k < s.points && mode != QEL_CURVE_STEP; k++) {
+        float t = (float)k / (float)s.points, u = 1 - t;
+        float w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
+        polyline_add(line, {w0 * s.c[0].x + w1 * s.c[1].x + w2 * s.c[2].x + w3 * s.c[3].x,
+                            w0 * s.c[0].y + w1 * s.c[1].y + w2 * s.c[2].y + w3 * s.c[3].y});
+    }
+    polyline_add(line, s.c[3]);
 }
 
 static void curve_line(qel_context* ctx, const curve_paint* p)
@@ -525,12 +553,19 @@ static void curve_line(qel_context* ctx, const curve_paint* p)
     qel_color faint = qel_color_alpha(p->curve, 0.4f);
     qel_draw_line(ctx, {v->plot.x, screen_y(v, first.y)}, screen_of(v, first.x, first.y), 1.5f, faint);
     qel_draw_line(ctx, screen_of(v, last.x, last.y), {v->plot.x + v->plot.w, screen_y(v, last.y)}, 1.5f, faint);
-    // Each segment gives at most 64 points, a step two.
-    auto* points = (qel_vec2*)qel_arena_alloc(ctx, ((size_t)p->n * 64 + 1) * sizeof(qel_vec2));
-    qel_vec2* end = points;
-    *end++ = screen_of(v, first.x, first.y);
-    for (int32_t i = 0; i + 1 < p->n; i++) end = segment_points(ctx, p, i, end);
-    qel_draw_polyline(ctx, points, (int32_t)(end - points), 2, p->curve, 0);
+    auto* segments = (curve_segment*)qel_arena_alloc(ctx, (size_t)p->n * sizeof(curve_segment));
+    int32_t most = 1;
+    for (int32_t i = 0; i + 1 < p->n; i++) {
+        segments[i] = segment_of(p, i);
+        most += segments[i].points;
+    }
+    float half = 1.0f / p->scale;
+    curve_polyline line = {(qel_vec2*)qel_arena_alloc(ctx, (size_t)most * sizeof(qel_vec2)), 0, half * half};
+    polyline_add(&line, screen_of(v, first.x, first.y));
+    for (int32_t i = 0; i + 1 < p->n; i++) segment_add(&line, segments[i], p->keys[i].mode);
+    // The line ends on the last key, whose point may have been left out as too near.
+    line.points[line.count - 1] = screen_of(v, last.x, last.y);
+    qel_draw_polyline(ctx, line.points, line.count, 2, p->curve, 0);
 }
 
 static void marker_and_readout(qel_context* ctx, const curve_paint* p)

@@ -112,6 +112,7 @@
 // editors     qel/curve.h                 keyframe curves: keys, evaluation, key edits
 // editors     qel/curve_editor.h          curve editor
 // editors     qel/gradient.h              colour gradients: stops, evaluation, re-sort
+// editors     qel/gradient_editor.h       gradient editor
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -226,5 +227,6 @@
 #include "qel/curve.h"
 #include "qel/curve_editor.h"
 #include "qel/gradient.h"
+#include "qel/gradient_editor.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

@@ -1,5 +1,6 @@
 // The curve and gradient editors as a person sees them, in light and dark: a curve of every mode
-// with a selected key showing its handles and a marker. Compared with committed pictures drawn
+// with a selected key showing its handles and a marker; a gradient with a translucent stop over
+// the checkerboard, the translucent stop selected. Compared with committed pictures drawn
 // by the software renderer.
 #include <gtest/gtest.h>
 
@@ -31,6 +32,22 @@ struct curve_board {
     }
 };
 
+struct gradient_board {
+    qel_gradient_stop stops[4] = {
+        {0, 0xff3b82f6u}, {0.35f, 0x8022c55eu}, {0.7f, 0xff0bb4f5u}, {1, 0xff4444efu},
+    };
+    int32_t count = 4, selected = 1;
+
+    void frame(qel_context* ctx)
+    {
+        board_begin(ctx);
+        qel_gradient_editor_opts o = {};
+        o.selected = &selected;
+        qel_gradient_editor(ctx, "gradient", stops, &count, 8, &o);
+        qel_container_end(ctx);
+    }
+};
+
 class EditorPictures : public themed_pictures {
 protected:
     EditorPictures() : themed_pictures("qel/editors_") {}
@@ -49,6 +66,15 @@ TEST_P(EditorPictures, CurveWithASelectedKey)
     rig.h.move(590, 390);
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "curve"));
+}
+
+TEST_P(EditorPictures, GradientWithATranslucentStop)
+{
+    widget_rig rig(560, 200, GetParam());
+    gradient_board board;
+    rig.h.ui = [&](qel_context* ctx) { board.frame(ctx); };
+    rig.h.run(3);
+    EXPECT_TRUE(shows(rig, "gradient"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, EditorPictures, theme_modes(), theme_name);

@@ -1,0 +1,180 @@
+// The gradient editor driven over scripted frames: stops dragged past their neighbours, dragged
+// off the bar, added by pressing the bar, recoloured through the Opacity field, and drags that
+// hold while the pointer is outside the window.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "qel/qel.h"
+#include "support/widget_rig.h"
+
+namespace {
+
+const uint32_t GRADIENT_BAR = 0x7a3bu, GRADIENT_TRACK = 0x7ac4u, GRADIENT_STOP_SEED = 0x6a57u;
+const qel_color RED = 0xff0000ffu, GREEN = 0xff00ff00u, BLUE = 0xffff0000u;
+
+struct gradient_rig {
+    widget_rig rig;
+    std::vector<qel_gradient_stop> stops;
+    int32_t count;
+    int32_t* selected = nullptr;
+    qel_gradient_editor_result last = {};
+
+    gradient_rig(std::vector<qel_gradient_stop> start, int32_t capacity, int frames = 3)
+        : rig(560, 360), stops(start), count((int32_t)start.size())
+    {
+        stops.resize((size_t)capacity);
+        rig.h.ui = [this](qel_context* ctx) {
+            qel_gradient_editor_opts o = {};
+            o.selected = selected;
+            last = qel_gradient_editor(ctx, "gradient", stops.data(), &count, (int32_t)stops.size(), &o);
+        };
+        rig.h.run(frames);
+    }
+    uint32_t id() { return qel_id(rig.h.ctx, "gradient"); }
+    qel_rect bar() { return rig.h.rect(id() ^ GRADIENT_BAR); }
+    qel_rect track() { return rig.h.rect(id() ^ GRADIENT_TRACK); }
+    uint32_t stop_item(int32_t index) { return qel_hash_bytes(&index, 4, id() ^ GRADIENT_STOP_SEED); }
+    // The point on the track under position t.
+    qel_vec2 at(float t) { return {bar().x + t * bar().w, track().y + 14}; }
+    void press(qel_vec2 p)
+    {
+        rig.h.move(p.x, p.y);
+        rig.h.run();
+        rig.h.button(0, true);
+        rig.h.run();
+    }
+    void move(qel_vec2 p)
+    {
+        rig.h.move(p.x, p.y);
+        rig.h.run();
+    }
+    void release()
+    {
+        rig.h.button(0, false);
+        rig.h.run();
+    }
+};
+
+}  // namespace
+
+TEST(GradientEditor, ADraggedStopSwapsPastItsNeighboursAndKeepsDragging)
+{
+    gradient_rig g({{0.1f, RED}, {0.5f, GREEN}, {0.9f, BLUE}}, 8);
+    g.press(g.at(0.1f));
+    EXPECT_EQ(g.last.selected, 0);
+    g.move(g.at(0.7f));
+    EXPECT_EQ(g.stops[1].color, RED);
+    EXPECT_NEAR(g.stops[1].pos, 0.7f, 0.005f);
+    EXPECT_EQ(g.last.selected, 1);
+    g.move(g.at(0.95f));
+    EXPECT_EQ(g.stops[2].color, RED) << "the same drag goes on under the new index";
+    EXPECT_NEAR(g.stops[2].pos, 0.95f, 0.005f);
+    g.move(g.at(2));
+    EXPECT_EQ(g.stops[2].pos, 1);
+    g.release();
+    EXPECT_EQ(g.count, 3);
+    EXPECT_EQ(g.stops[0].color, GREEN);
+    EXPECT_EQ(g.stops[1].color, BLUE);
+}
+
+TEST(GradientEditor, DraggingOffRemovesOnlyWhileThreeStopsRemain)
+{
+    gradient_rig three({{0, RED}, {0.5f, GREEN}, {1, BLUE}}, 8);
+    three.press(three.at(0.5f));
+    three.move({three.at(0.3f).x, three.track().y + three.track().h + 60});
+    EXPECT_EQ(three.stops[1].pos, 0.5f) << "dragged off, the stop keeps its place";
+    three.release();
+    EXPECT_EQ(three.count, 2);
+    EXPECT_EQ(three.last.removed, 1);
+    EXPECT_EQ(three.last.selected, 1);
+    EXPECT_EQ(three.stops[1].color, BLUE);
+
+    gradient_rig two({{0, RED}, {1, BLUE}}, 8);
+    two.press(two.at(1));
+    two.move({two.at(0.6f).x, two.track().y + two.track().h + 60});
+    EXPECT_NEAR(two.stops[1].pos, 0.6f, 0.005f) << "with two stops it moves as usual";
+    two.release();
+    EXPECT_EQ(two.count, 2);
+
+    // Delete on a focused stop, likewise only with three.
+    two.rig.click_on(two.stop_item(0));
+    two.rig.h.tap(QEL_KEY_DELETE);
+    EXPECT_EQ(two.count, 2);
+    gradient_rig keys({{0, RED}, {0.5f, GREEN}, {1, BLUE}}, 8);
+    keys.rig.click_on(keys.stop_item(1));
+    keys.rig.h.tap(QEL_KEY_RIGHT);
+    EXPECT_FLOAT_EQ(keys.stops[1].pos, 0.51f);
+    keys.rig.h.tap(QEL_KEY_BACKSPACE);
+    EXPECT_EQ(keys.count, 2);
+    EXPECT_EQ(keys.stops[1].color, BLUE);
+}
+
+TEST(GradientEditor, PressingTheBarAddsAStopOfTheColourThere)
+{
+    gradient_rig g({{0, RED}, {1, BLUE}}, 4);
+    std::vector<qel_gradient_stop> before(g.stops.begin(), g.stops.begin() + 2);
+    qel_rect b = g.bar();
+    g.press({b.x + 0.25f * b.w, b.y + b.h / 2});
+    ASSERT_EQ(g.count, 3);
+    EXPECT_EQ(g.last.added, 1);
+    EXPECT_EQ(g.last.selected, 1);
+    EXPECT_FLOAT_EQ(g.stops[1].pos, 0.25f);
+    EXPECT_EQ(g.stops[1].color, qel_gradient_evaluate(before.data(), 2, 0.25f)) << "the bar looks unchanged";
+    g.move({b.x + 0.4f * b.w, b.y + b.h / 2});
+    EXPECT_NEAR(g.stops[1].pos, 0.4f, 0.005f) << "the same press drags the new stop";
+    g.release();
+    EXPECT_EQ(g.count, 3);
+
+    // At capacity a press adds nothing.
+    g.press({b.x + 0.8f * b.w, b.y + b.h / 2});
+    g.release();
+    EXPECT_EQ(g.count, 4);
+    g.press({b.x + 0.6f * b.w, b.y + b.h / 2});
+    g.release();
+    EXPECT_EQ(g.count, 4);
+}
+
+TEST(GradientEditor, NothingIsAddedBeforeTheBarHasAWidth)
+{
+    gradient_rig g({{0, RED}, {1, BLUE}}, 8, 0);
+    g.rig.h.move(100, 20);
+    g.rig.h.button(0, true);
+    g.rig.h.run();
+    g.rig.h.button(0, false);
+    g.rig.h.run();
+    EXPECT_EQ(g.count, 2);
+}
+
+TEST(GradientEditor, OpacityFieldRoundsHalfUp)
+{
+    int32_t selected = -1;
+    gradient_rig g({{0, RED}, {1, BLUE & 0x80ffffffu}}, 8);
+    g.selected = &selected;
+    g.rig.h.run();
+    EXPECT_EQ(selected, 0) << "a caller's -1 reads as the first stop";
+    selected = 1;
+    g.rig.h.run(2);
+    EXPECT_NE(node_with_text(g.rig.h.ctx, "50"), nullptr) << "alpha 128 shows as 50";
+    g.rig.click_on(scoped_id(g.rig.h.ctx, "gradient", "Opacity"));
+    g.rig.h.run();
+    g.rig.h.type("90");
+    g.rig.h.run();
+    g.rig.h.tap(QEL_KEY_ENTER);
+    g.rig.h.run();
+    EXPECT_EQ(g.stops[1].color >> 24, 230u) << "229.5 rounds up";
+    EXPECT_EQ(g.stops[1].color & 0xffffffu, BLUE & 0xffffffu);
+}
+
+TEST(GradientEditor, ADragHoldsWhileThePointerIsOutsideTheWindow)
+{
+    gradient_rig g({{0, RED}, {0.5f, GREEN}, {1, BLUE}}, 8);
+    g.press(g.at(0.5f));
+    g.move(g.at(0.55f));
+    float held = g.stops[1].pos;
+    qel_input_mouse_leave(g.rig.h.ctx);
+    g.rig.h.run(2);
+    EXPECT_EQ(g.stops[1].pos, held);
+    g.release();
+    EXPECT_EQ(g.count, 3) << "never dragged off by the far-away position";
+}

@@ -218,6 +218,7 @@ static bool qel_curve_handle_screen_pos(const curve_view* v, const qel_curve_key
 
 struct curve_frame {
     uint32_t id;
+    const uint32_t* ids;  // of the key items
     qel_curve_key* keys;
     int32_t n;
     int32_t* count;
@@ -230,9 +231,13 @@ struct curve_frame {
     qel_curve_editor_result result;
 };
 
-static uint32_t key_id(uint32_t id, int32_t index)
+// The item ids of key indices 0 .. n (one more for a key added this frame), hashed once a frame:
+// they follow the index, not the key, so adding or removing a key leaves them right.
+static const uint32_t* key_ids(qel_context* ctx, uint32_t id, int32_t n)
 {
-    return qel_hash_bytes(&index, 4, id ^ KEY_SEED);
+    auto* ids = (uint32_t*)qel_arena_alloc(ctx, (size_t)(n + 1) * sizeof(uint32_t));
+    for (int32_t i = 0; i <= n; i++) ids[i] = qel_hash_bytes(&i, 4, id ^ KEY_SEED);
+    return ids;
 }
 
 static uint32_t handle_id(uint32_t id, int which)
@@ -251,7 +256,7 @@ static bool move_key(curve_frame* f, int32_t i, float x, float y)
 static int32_t active_key(const curve_frame* f, uint32_t active)
 {
     for (int32_t i = 0; active && i < f->n; i++)
-        if (key_id(f->id, i) == active) return i;
+        if (f->ids[i] == active) return i;
     return -1;
 }
 
@@ -313,7 +318,7 @@ static bool key_items(qel_context* ctx, curve_frame* f, const qel_curve_editor_o
     bool pressed = false;
     qel_vec2 p = qel_mouse_pos(ctx);
     for (int32_t i = 0; i < f->n; i++) {
-        uint32_t id = key_id(f->id, i);
+        uint32_t id = f->ids[i];
         qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE);
         if (it.hovered && it.active && qel_mouse_pressed(ctx, 0)) {
             qel_vec2 at = screen_of(f->view, f->keys[i].x, f->keys[i].y);
@@ -383,7 +388,7 @@ static void add_key(qel_context* ctx, curve_frame* f, qel_vec2 p)
     f->keys[at] = {x, y, 0, 0, 0, 0, mode};
     *f->count = ++f->n;
     f->selected = at;
-    qel_set_focus(ctx, key_id(f->id, at), false);
+    qel_set_focus(ctx, f->ids[at], false);
     f->result.changed = 1;
     f->result.added = at;
 }
@@ -416,13 +421,13 @@ static void remove_key(qel_context* ctx, curve_frame* f, int32_t i)
 {
     if (i < 0 || i >= f->n || f->n < 3 || !f->count) return;
     uint32_t focused = qel_focused_id(ctx);
-    bool had_focus = !focused || focused == key_id(f->id, i);
+    bool had_focus = !focused || focused == f->ids[i];
     memmove(&f->keys[i], &f->keys[i + 1], (size_t)(f->n - i - 1) * sizeof(qel_curve_key));
     *f->count = --f->n;
     f->result.removed = i;
     f->result.changed = 1;
     f->selected = std::min(i, f->n - 1);
-    if (had_focus) qel_set_focus(ctx, key_id(f->id, f->selected), false);
+    if (had_focus) qel_set_focus(ctx, f->ids[f->selected], false);
 }
 
 // --- Drawing ---
@@ -527,7 +532,10 @@ static curve_segment segment_of(const curve_paint* p, int32_t i)
         s.c[2] = screen_of(v, b.x + ihx, b.y + ihy);
         // As many samples as the control polygon's legs are long on average, 8 to 64.
         float legs = 0;
-        for (int k = 0; k < 3; k++) legs += std::hypot(s.c[k + 1].x - s.c[k].x, s.c[k + 1].y - s.c[k].y);
+        for (int k = 0; k < 3; k++) {
+            float dx = s.c[k + 1].x - s.c[k].x, dy = s.c[k + 1].y - s.c[k].y;
+            legs += std::sqrt(dx * dx + dy * dy);
+        }
         float mean = legs / 3;
         s.points = mean > 8 ? (int32_t)std::fmin(mean, 64.0f) : 8;
     }
@@ -749,7 +757,7 @@ static void hit_nodes(qel_context* ctx, const curve_frame* f, const qel_curve_ed
     const curve_view* v = f->view;
     for (int32_t i = 0; i < f->n; i++) {
         qel_vec2 at = screen_of(v, f->keys[i].x, f->keys[i].y);
-        int32_t node = qel_node_floating(ctx, key_id(f->id, i), at.x - v->node.x - KEY_NODE / 2,
+        int32_t node = qel_node_floating(ctx, f->ids[i], at.x - v->node.x - KEY_NODE / 2,
                                          at.y - v->node.y - KEY_NODE / 2, KEY_NODE, KEY_NODE);
         qel_node_mark_interactive(ctx, node, QEL_INTERACT_FOCUSABLE);
     }
@@ -774,7 +782,7 @@ static float* hover_amounts(qel_context* ctx, const curve_frame* f)
     auto* amounts = (float*)qel_arena_alloc(ctx, (size_t)std::max(f->n, 1) * sizeof(float));
     uint32_t hovered = qel_hovered_id(ctx);
     for (int32_t i = 0; i < f->n; i++) {
-        uint32_t id = key_id(f->id, i);
+        uint32_t id = f->ids[i];
         bool over = hovered == id;
         auto* amount = (float*)qel_state_find(ctx, id ^ HOVER_KEY, sizeof(float), over);
         amounts[i] = amount ? qel_anim_exp(ctx, amount, over ? 1.0f : 0.0f, 0.14f) : 0.0f;
@@ -786,7 +794,7 @@ static int32_t focus_ring_key(qel_context* ctx, const curve_frame* f)
 {
     if (!ctx->interaction.focus_visible) return -1;
     for (int32_t i = 0; i < f->n; i++)
-        if (key_id(f->id, i) == ctx->interaction.focused) return i;
+        if (f->ids[i] == ctx->interaction.focused) return i;
     return -1;
 }
 
@@ -839,6 +847,7 @@ qel_curve_editor_result qel_curve_editor(qel_context* ctx, const char* label, qe
     f.id = id;
     f.keys = keys;
     f.n = keys && count ? std::max(*count, 0) : 0;
+    f.ids = key_ids(ctx, id, f.n);
     f.count = count;
     f.capacity = capacity;
     f.view = &view;

@@ -111,10 +111,12 @@ TEST(CurveEditor, DraggedKeysStopAtTheirNeighboursAndTheRange)
     EXPECT_FLOAT_EQ(c.keys[2].x, 1);
     EXPECT_GT(c.changes, 0);
 
-    // A flat range runs to minimum + 1, and a range with an infinite bound 0 to 1.
+    // A flat range runs to minimum + 1, a range with an infinite bound 0 to 1, and so does one
+    // whose width is still no positive number (minimum + 1 is the minimum from 2^24 on, or the
+    // width overflows).
     const struct {
         float min, max, right;
-    } ranges[] = {{5, 5, 6}, {-INFINITY, 3, 1}};
+    } ranges[] = {{5, 5, 6}, {-INFINITY, 3, 1}, {3e7f, 3e7f, 1}, {-3e38f, 3e38f, 1}};
     for (const auto& r : ranges) {
         curve_rig flat({smooth(0.5f, 0.5f)}, 4);
         flat.options.x_min = r.min;

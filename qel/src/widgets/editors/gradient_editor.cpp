@@ -158,7 +158,7 @@ static void bar_items(qel_context* ctx, gradient_frame* f, bool taken)
 {
     for (uint32_t key : {BAR_KEY, TRACK_KEY}) {
         qel_interaction it = qel_interact(ctx, f->id ^ key, 0);
-        if (it.hovered && f->n < f->capacity && !ctx->interaction.active) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+        if (it.hovered && f->n < f->capacity) qel_set_cursor(ctx, QEL_CURSOR_HAND);
         if (taken || !it.hovered || !it.active || !qel_mouse_pressed(ctx, 0)) continue;
         if (f->stops && f->count && f->n < f->capacity && f->remove < 0 && f->bar.w > 0) add_stop(ctx, f);
     }

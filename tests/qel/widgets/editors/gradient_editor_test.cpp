@@ -178,3 +178,14 @@ TEST(GradientEditor, ADragHoldsWhileThePointerIsOutsideTheWindow)
     g.release();
     EXPECT_EQ(g.count, 3) << "never dragged off by the far-away position";
 }
+
+TEST(GradientEditor, AStopWithoutAPlaceAddsNothingToTheBar)
+{
+    // A position that is not finite is the caller's mistake: it gives the mesh no edge (sorting it
+    // would scramble the others) and draws no marker, so the frame is what it is without it.
+    std::vector<qel_gradient_stop> stops = {{0, RED}, {0.3f, BLUE}, {0.6f, RED}, {1, BLUE}};
+    gradient_rig plain(stops, 4);
+    stops.push_back({NAN, GREEN});
+    gradient_rig with_nan(stops, 5);
+    EXPECT_EQ(with_nan.rig.h.draw_data().vertex_count, plain.rig.h.draw_data().vertex_count);
+}

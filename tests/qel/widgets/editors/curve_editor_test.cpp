@@ -186,6 +186,17 @@ TEST(CurveEditor, AtCapacityTheHintSaysSelectAndDoubleClicksAddNothing)
     EXPECT_NE(node_with_text(room.rig.h.ctx, "Double-click the plot to add a key, or select one to edit it."), nullptr);
 }
 
+TEST(CurveEditor, ACallersFormatIsUsedOnlyWhenItTakesOneDouble)
+{
+    curve_rig c({smooth(0, 0.3f), smooth(1, 1)}, 4);
+    c.options.x_format = "%s";  // would read a string where a double is passed
+    c.options.y_format = "%.1f V";
+    c.rig.click_on(c.key_item(0));
+    c.rig.h.run(2);
+    EXPECT_NE(node_with_text(c.rig.h.ctx, "0.3 V"), nullptr);
+    EXPECT_NE(node_with_text(c.rig.h.ctx, "0.00"), nullptr) << "x keeps the range's decimals";
+}
+
 TEST(CurveEditor, ADragHoldsWhileThePointerIsOutsideTheWindow)
 {
     curve_rig c({smooth(0, 0), smooth(0.5f, 0.5f), smooth(1, 1)}, 8);

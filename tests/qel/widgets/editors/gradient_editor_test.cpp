@@ -156,13 +156,18 @@ TEST(GradientEditor, OpacityFieldRoundsHalfUp)
     selected = 1;
     g.rig.h.run(2);
     EXPECT_NE(node_with_text(g.rig.h.ctx, "50"), nullptr) << "alpha 128 shows as 50";
-    g.rig.click_on(scoped_id(g.rig.h.ctx, "gradient", "Opacity"));
-    g.rig.h.run();
-    g.rig.h.type("90");
-    g.rig.h.run();
-    g.rig.h.tap(QEL_KEY_ENTER);
-    g.rig.h.run();
+    auto type_opacity = [&](const char* text) {
+        g.rig.click_on(scoped_id(g.rig.h.ctx, "gradient", "Opacity"));
+        g.rig.h.run();
+        g.rig.h.type(text);
+        g.rig.h.run();
+        g.rig.h.tap(QEL_KEY_ENTER);
+        g.rig.h.run();
+    };
+    type_opacity("90");
     EXPECT_EQ(g.stops[1].color >> 24, 230u) << "229.5 rounds up";
+    type_opacity("50");
+    EXPECT_EQ(g.stops[1].color >> 24, 128u) << "127.5 rounds up";
     EXPECT_EQ(g.stops[1].color & 0xffffffu, BLUE & 0xffffffu);
 }
 

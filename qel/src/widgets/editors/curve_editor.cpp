@@ -11,15 +11,14 @@
 #include "core/core.h"
 #include "kit/widget_nodes.h"
 #include "text/number_text.h"
+#include "widgets/editors/editor_panel.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
-#include "qel/button.h"
 #include "qel/chart_values.h"
 #include "qel/color.h"
 #include "qel/drag_number.h"
 #include "qel/draw.h"
 #include "qel/font.h"
-#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/menu.h"
@@ -657,26 +656,12 @@ static void qel_curve_editor_draw(qel_context* ctx, const qel_node*, void* user)
 
 // --- Nodes ---
 
-static qel_size grow_or(bool grow, float fixed)
-{
-    return grow ? qel_size{QEL_SIZE_GROW, 1} : qel_size{QEL_SIZE_FIXED, fixed};
-}
-
-static void panel_row(qel_context* ctx)
-{
-    qel_style row = {};
-    row.width = {QEL_SIZE_GROW, 1};
-    row.gap = 8;
-    row.align = QEL_ALIGN_CENTER;
-    qel_row_begin(ctx, &row);
-}
-
 static const char* field_format(qel_context* ctx, const curve_axis* a)
 {
     return a->format ? a->format : qel_arena_sprintf(ctx, "%%.%df", (int)a->decimals);
 }
 
-// One number field of the selected key; true when it moved the key.
+// One number field of the selected key, which moves it within the ranges and its neighbours.
 static void coordinate_field(qel_context* ctx, curve_frame* f, const curve_axis* a, const char* name, const char* key,
                              bool grow, bool is_y)
 {
@@ -685,7 +670,7 @@ static void coordinate_field(qel_context* ctx, curve_frame* f, const curve_axis*
     qel_drag_number_opts field = {};
     field.step = (a->max - a->min) / 100;
     field.format = field_format(ctx, a);
-    field.width = grow_or(grow, 132);
+    field.width = qel_editor_size(grow, 132);
     const char* label = qel_arena_sprintf(ctx, "%s##%s", name, key);
     if (qel_drag_number(ctx, label, &value, a->min, a->max, &field))
         move_key(f, f->selected, is_y ? k.x : value, is_y ? value : k.y);
@@ -693,11 +678,7 @@ static void coordinate_field(qel_context* ctx, curve_frame* f, const curve_axis*
 
 static void remove_button(qel_context* ctx, curve_frame* f)
 {
-    qel_button_opts remove = {};
-    remove.variant = QEL_BUTTON_GHOST;
-    remove.tooltip = "Remove key";
-    remove.disabled = f->n < 3;
-    if (qel_icon_button(ctx, QEL_ICON_TRASH_2, &remove)) f->remove = f->selected;
+    if (qel_editor_remove_button(ctx, "Remove key", f->n < 3)) f->remove = f->selected;
 }
 
 static void key_panel(qel_context* ctx, curve_frame* f, const qel_curve_editor_opts* o, bool compact, bool narrow)
@@ -705,8 +686,8 @@ static void key_panel(qel_context* ctx, curve_frame* f, const qel_curve_editor_o
     qel_curve_key& k = f->keys[f->selected];
     int32_t mode = k.mode < 4 ? k.mode : (uint8_t)QEL_CURVE_SMOOTH;
     qel_select_options select = {};
-    select.width = grow_or(compact, 128);
-    if (compact) panel_row(ctx);
+    select.width = qel_editor_size(compact, 128);
+    if (compact) qel_editor_panel_row(ctx, QEL_DIR_ROW);
     if (qel_select(ctx, "##mode", MODE_LABELS, 4, &mode, &select)) {
         if (mode == QEL_CURVE_FREE && k.mode != QEL_CURVE_FREE) qel_curve_key_make_free(f->keys, f->n, f->selected);
         k.mode = (uint8_t)mode;
@@ -715,7 +696,7 @@ static void key_panel(qel_context* ctx, curve_frame* f, const qel_curve_editor_o
     if (compact) {
         remove_button(ctx, f);
         qel_container_end(ctx);
-        if (!narrow) panel_row(ctx);
+        if (!narrow) qel_editor_panel_row(ctx, QEL_DIR_ROW);
     }
     coordinate_field(ctx, f, &f->view->x, o->x_name ? o->x_name : "X", "cv-x", compact, false);
     coordinate_field(ctx, f, &f->view->y, o->y_name ? o->y_name : "Y", "cv-y", compact, true);

@@ -10,13 +10,12 @@
 
 #include "core/core.h"
 #include "kit/widget_nodes.h"
+#include "widgets/editors/editor_panel.h"
 #include "qel/arena.h"
-#include "qel/button.h"
 #include "qel/color.h"
 #include "qel/color_picker.h"
 #include "qel/drag_number.h"
 #include "qel/draw.h"
-#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -340,28 +339,9 @@ static gradient_paint paint_of(qel_context* ctx, const gradient_frame* f)
 
 // --- Nodes ---
 
-static qel_size grow_or(bool grow, float fixed)
-{
-    return grow ? qel_size{QEL_SIZE_GROW, 1} : qel_size{QEL_SIZE_FIXED, fixed};
-}
-
-static void panel_row(qel_context* ctx, uint32_t direction)
-{
-    qel_style row = {};
-    row.direction = direction;
-    row.width = {QEL_SIZE_GROW, 1};
-    row.gap = 8;
-    row.align = direction == QEL_DIR_ROW ? QEL_ALIGN_CENTER : QEL_ALIGN_STRETCH;
-    qel_container_begin(ctx, &row);
-}
-
 static void remove_button(qel_context* ctx, gradient_frame* f)
 {
-    qel_button_opts remove = {};
-    remove.variant = QEL_BUTTON_GHOST;
-    remove.tooltip = "Remove stop";
-    remove.disabled = f->n < 3;
-    if (qel_icon_button(ctx, QEL_ICON_TRASH_2, &remove)) f->remove = f->selected;
+    if (qel_editor_remove_button(ctx, "Remove stop", f->n < 3)) f->remove = f->selected;
 }
 
 static void colour_picker(qel_context* ctx, gradient_frame* f)
@@ -381,7 +361,7 @@ static void number_fields(qel_context* ctx, gradient_frame* f, bool grow)
     o.step = 1;
     o.format = "%.0f";
     o.suffix = "%";
-    o.width = grow_or(grow, FIELD_WIDTH);
+    o.width = qel_editor_size(grow, FIELD_WIDTH);
     int32_t i = f->selected;
     float location = f->stops[i].pos * 100;
     if (qel_drag_number(ctx, "Location", &location, 0, 100, &o))
@@ -410,13 +390,13 @@ static void panel(qel_context* ctx, gradient_frame* f, float last_width)
     s.align = compact ? QEL_ALIGN_STRETCH : QEL_ALIGN_CENTER;
     qel_container_begin(ctx, &s);
     if (f->stops && f->selected >= 0) {
-        if (compact) panel_row(ctx, QEL_DIR_ROW);
+        if (compact) qel_editor_panel_row(ctx, QEL_DIR_ROW);
         colour_picker(ctx, f);
         if (compact) {
             qel_spacer(ctx);
             remove_button(ctx, f);
             qel_container_end(ctx);
-            panel_row(ctx, narrow ? QEL_DIR_COLUMN : QEL_DIR_ROW);
+            qel_editor_panel_row(ctx, narrow ? QEL_DIR_COLUMN : QEL_DIR_ROW);
         }
         number_fields(ctx, f, compact);
         if (compact) {

@@ -212,3 +212,38 @@ TEST(CurveEditor, ADragHoldsWhileThePointerIsOutsideTheWindow)
     EXPECT_GT(c.keys[1].x, held.x);
     c.release();
 }
+
+TEST(CurveEditor, NarrowPanelsStackTheirControls)
+{
+    enum { ONE_ROW, FIELDS_BELOW, ALL_STACKED };
+    const struct {
+        float width;
+        int layout;
+    } cases[] = {{560, ONE_ROW}, {400, FIELDS_BELOW}, {300, ALL_STACKED}};
+    for (const auto& w : cases) {
+        curve_rig c({smooth(0, 0), smooth(1, 1)}, 4);
+        c.options.width = fixed(w.width);
+        c.rig.h.run(2);
+        c.rig.click_on(c.key_item(0));
+        c.rig.h.run(2);
+        qel_context* ctx = c.rig.h.ctx;
+        qel_rect mode = c.rig.h.rect(scoped_id(ctx, "curve", "##mode"));
+        qel_rect x = c.rig.h.rect(scoped_id(ctx, "curve", "X##cv-x")), y = c.rig.h.rect(scoped_id(ctx, "curve", "Y##cv-y"));
+        // An icon button's id is its glyph hashed over its tooltip's.
+        qel_rect remove = c.rig.h.rect(qel_hash_str(QEL_ICON_TRASH_2, scoped_id(ctx, "curve", "Remove key")));
+        SCOPED_TRACE(w.width);
+        ASSERT_GT(x.w, 0);
+        EXPECT_EQ(remove.y + remove.h / 2, mode.y + mode.h / 2) << "Remove stays beside the mode";
+        EXPECT_LE(remove.x + remove.w, c.rig.h.rect(c.id()).x + w.width);
+        if (w.layout == ONE_ROW) {
+            EXPECT_EQ(x.y, mode.y);
+        } else {
+            EXPECT_GT(x.y, mode.y + mode.h);
+        }
+        if (w.layout == ALL_STACKED) {
+            EXPECT_GT(y.y, x.y + x.h);
+        } else {
+            EXPECT_EQ(y.y, x.y);
+        }
+    }
+}

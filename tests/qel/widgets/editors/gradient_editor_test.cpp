@@ -194,3 +194,37 @@ TEST(GradientEditor, AStopWithoutAPlaceAddsNothingToTheBar)
     gradient_rig with_nan(stops, 5);
     EXPECT_EQ(with_nan.rig.h.draw_data().vertex_count, plain.rig.h.draw_data().vertex_count);
 }
+
+TEST(GradientEditor, NarrowPanelsStackTheirFields)
+{
+    enum { ONE_ROW, FIELDS_BELOW, ALL_STACKED };
+    const struct {
+        float width;
+        int layout;
+    } cases[] = {{540, ONE_ROW}, {400, FIELDS_BELOW}, {300, ALL_STACKED}};
+    for (const auto& w : cases) {
+        gradient_rig g({{0, RED}, {1, BLUE}}, 4, 0);
+        g.rig.h.ui = [&](qel_context* ctx) {
+            qel_gradient_editor_opts o = {};
+            o.width = fixed(w.width);
+            g.last = qel_gradient_editor(ctx, "gradient", g.stops.data(), &g.count, 4, &o);
+        };
+        g.rig.h.run(3);
+        qel_context* ctx = g.rig.h.ctx;
+        qel_rect picker = g.rig.h.rect(scoped_id(ctx, "gradient", "##color"));
+        qel_rect location = g.rig.h.rect(scoped_id(ctx, "gradient", "Location"));
+        qel_rect opacity = g.rig.h.rect(scoped_id(ctx, "gradient", "Opacity"));
+        SCOPED_TRACE(w.width);
+        ASSERT_GT(location.w, 0);
+        if (w.layout == ONE_ROW) {
+            EXPECT_EQ(location.y + location.h / 2, picker.y + picker.h / 2);
+        } else {
+            EXPECT_GT(location.y, picker.y + picker.h);
+        }
+        if (w.layout == ALL_STACKED) {
+            EXPECT_GT(opacity.y, location.y + location.h);
+        } else {
+            EXPECT_EQ(opacity.y, location.y);
+        }
+    }
+}

@@ -247,3 +247,32 @@ TEST(CurveEditor, NarrowPanelsStackTheirControls)
         }
     }
 }
+
+TEST(CurveEditor, TheReadOutFollowsThePointerOverThePlot)
+{
+    curve_rig c({smooth(0, 0), smooth(0.5f, 0.8f), smooth(1, 0.3f)}, 4);
+    qel_vec2 p = c.screen(0.3f, 0.1f, 1);
+    c.drag_to(p);
+    ASSERT_TRUE(c.last.hovering);
+    EXPECT_NEAR(c.last.hover_x, 0.3f, 0.005f);
+    EXPECT_FLOAT_EQ(c.last.hover_y, c.value(c.last.hover_x)) << "the curve's value, wherever the pointer's y";
+    qel_rect plot = c.rig.h.rect(c.id() ^ CURVE_PLOT);
+    c.drag_to({plot.x + 4, p.y});  // over the y labels
+    EXPECT_FALSE(c.last.hovering);
+    c.press_at(c.key_centre(1));
+    c.drag_to({p.x, p.y});
+    EXPECT_FALSE(c.last.hovering) << "not while a key is dragged";
+    c.release();
+}
+
+TEST(CurveEditor, ACallersSelectionOutsideTheKeysReadsAsNone)
+{
+    curve_rig c({smooth(0, 0), smooth(1, 1)}, 4);
+    int32_t selected = 5;
+    c.options.selected = &selected;
+    c.rig.h.run();
+    EXPECT_EQ(selected, -1);
+    EXPECT_EQ(c.last.selected, -1);
+    c.rig.click_on(c.key_item(1));
+    EXPECT_EQ(selected, 1) << "written back to the caller";
+}

@@ -276,3 +276,34 @@ TEST(CurveEditor, ACallersSelectionOutsideTheKeysReadsAsNone)
     c.rig.click_on(c.key_item(1));
     EXPECT_EQ(selected, 1) << "written back to the caller";
 }
+
+// Chooses row of the selected key's mode list by keyboard, the list opened for the first time.
+static void choose_mode(curve_rig& c, int row)
+{
+    qel_set_focus(c.rig.h.ctx, scoped_id(c.rig.h.ctx, "curve", "##mode"), true);
+    c.rig.h.tap(QEL_KEY_DOWN);  // opens the list
+    c.rig.h.run();
+    for (int i = 0; i <= row; i++) c.rig.h.tap(QEL_KEY_DOWN);
+    c.rig.h.tap(QEL_KEY_ENTER);
+    c.rig.h.run();
+}
+
+TEST(CurveEditor, ChoosingFreeKeepsTheShapeAndOtherModesOnlySetTheMode)
+{
+    curve_rig c({smooth(0, 0.1f), smooth(0.4f, 0.7f), smooth(1, 0.9f)}, 4);
+    std::vector<float> before;
+    for (int s = 0; s < 200; s++) before.push_back(c.value((float)s / 199));
+    c.rig.click_on(c.key_item(1));
+    choose_mode(c, QEL_CURVE_FREE);
+    ASSERT_EQ(c.keys[1].mode, QEL_CURVE_FREE);
+    for (int s = 0; s < 200; s++) EXPECT_NEAR(c.value((float)s / 199), before[(size_t)s], 1e-5) << s;
+
+    qel_curve_key free = {0.4f, 0.7f, -0.1f, 0.2f, 0.2f, -0.3f, QEL_CURVE_FREE};
+    curve_rig l({smooth(0, 0.1f), free, smooth(1, 0.9f)}, 4);
+    l.rig.click_on(l.key_item(1));
+    choose_mode(l, QEL_CURVE_LINEAR);
+    EXPECT_EQ(l.keys[1].mode, QEL_CURVE_LINEAR);
+    EXPECT_EQ(l.keys[1].out_dx, free.out_dx) << "the handles stay for a later Free";
+    EXPECT_EQ(l.keys[1].in_dy, free.in_dy);
+    EXPECT_FLOAT_EQ(l.value(0.7f), 0.8f);
+}

@@ -110,6 +110,7 @@
 // charts      qel/sankey_chart.h          Sankey chart
 // charts      qel/candlestick_chart.h     candlestick chart
 // editors     qel/dock_layout.h           the dock layout model and its layout text
+// editors     qel/dockspace.h             dockspace, dock panels, tab drag and drop
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -222,5 +223,6 @@
 #include "qel/sankey_chart.h"
 #include "qel/candlestick_chart.h"
 #include "qel/dock_layout.h"
+#include "qel/dockspace.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

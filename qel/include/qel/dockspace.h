@@ -98,6 +98,15 @@ void qel_dockspace_end(qel_context* ctx);
 // The dockspace begun and not yet ended in this frame, or null.
 qel_dock_frame* qel_dockspace_current(qel_context* ctx);
 
+// --- Drag and drop ---
+
+// The part of r that a drop zone covers (1 centre: all of r; 2 left, 3 right, 4 top, 5 bottom:
+// the fraction f of r at that side).
+qel_rect qel_dock_zone_rect(qel_rect r, int32_t zone, float f);
+
+// Draws the preview, the insertion marker and the zone buttons; user is a qel_dock_overlay.
+void qel_dock_overlay_draw(qel_context* ctx, const qel_node* node, void* user);
+
 // --- For the dock's own modules ---
 
 // The id of a tab group's container.
@@ -109,6 +118,9 @@ void qel_dock_compute_live(qel_dock_frame* f);
 // The node a split stands for while only one side shows; stops at a leaf or a split of two
 // shown sides.
 int32_t qel_dock_resolve(const qel_dock_frame* f, int32_t node);
+
+// The id of a tab group's content area.
+uint32_t qel_dock_body_id(const qel_dock_frame* f, int32_t leaf);
 
 // The leaf's shown panels in tab order into out (48 room); the count.
 int32_t qel_dock_shown_tabs(const qel_dock_frame* f, int32_t leaf, int32_t* out);

@@ -19,6 +19,7 @@
 #include "qel/tab_bar.h"
 #include "qel/text_units.h"
 #include "qel/theme.h"
+#include "widgets/editors/dock_drag.h"
 
 static const uint32_t LEAF_KEY = 0x1eaf, STRIP_KEY = 0x5717, BODY_KEY = 0xb0d1, CONTENT_KEY = 0x9a4e1;
 static const uint32_t NARROW_KEY = 0xc0a7, NARROW_BODY_KEY = 0x7076, NARROW_SERIAL = 49319;
@@ -42,6 +43,11 @@ uint32_t qel_dock_leaf_id(const qel_dock_frame* f, int32_t leaf)
 {
     uint32_t serial = f->ds->nodes[leaf].serial;
     return qel_hash_bytes(&serial, sizeof serial, f->seed ^ LEAF_KEY);
+}
+
+uint32_t qel_dock_body_id(const qel_dock_frame* f, int32_t leaf)
+{
+    return qel_dock_leaf_id(f, leaf) ^ BODY_KEY;
 }
 
 static float min_or_default(float value, float fallback)
@@ -342,7 +348,7 @@ static void build_leaf(qel_context* ctx, qel_dock_frame* f, int32_t leaf)
     qel_node_pop(ctx);
 
     f->shown[leaf] = count ? n.active_panel : -1;
-    int32_t body = qel_node_open(ctx, id ^ BODY_KEY);
+    int32_t body = qel_node_open(ctx, qel_dock_body_id(f, leaf));
     qel_node* b = qel_node_at(ctx, body);
     b->width = b->height = {QEL_SIZE_GROW, 1};
     b->fill = qel_color_token(QEL_COLOR_SURFACE);
@@ -433,6 +439,7 @@ void qel_dockspace_begin(qel_context* ctx, const char* name, const qel_dockspace
     f->overlay = (qel_dock_overlay*)qel_arena_alloc(ctx, sizeof(qel_dock_overlay));
     memset(f->overlay, 0, sizeof *f->overlay);
     f->overlay->hovered = -1;
+    qel_dock_drag_update(ctx, f);
 
     f->container = qel_node_open(ctx, f->id);
     qel_node* c = qel_node_at(ctx, f->container);
@@ -590,6 +597,7 @@ void qel_dockspace_end(qel_context* ctx)
     qel_dock_frame* f = qel_dockspace_current(ctx);
     if (!f) return;
     qel_dock_panel_end(ctx);
+    qel_dock_drag_finish(ctx, f);
     qel_pop_id(ctx);
     qel_node_pop(ctx);
     qel_scope_pop<dock_scope>(ctx);

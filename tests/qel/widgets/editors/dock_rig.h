@@ -2,6 +2,7 @@
 // ones whose contents were drawn, and the ids of its tabs, groups and splits.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -86,6 +87,35 @@ struct dock_rig {
     }
     qel_rect leaf_rect(int32_t leaf) { return rig.h.rect(leaf_id(leaf)); }
     qel_rect dock_rect() { return rig.h.rect(qel_id(ctx(), "work")); }
+    // Presses on a panel's tab, leaves the strip, and moves to the point over a few frames; the
+    // button stays down.
+    void drag_to(const char* name, float x, float y)
+    {
+        qel_rect t = tab_rect(name);
+        float grab = t.x + std::min(t.w / 2, 12.0f);  // a narrow group shows only a tab's start
+        rig.h.move(grab, t.y + t.h / 2);
+        rig.h.run();
+        rig.h.button(0, true);
+        rig.h.run();
+        rig.h.move(grab, t.y + t.h + 40);
+        rig.h.run();
+        rig.h.move(x, y);
+        rig.h.run(2);
+    }
+    void drop_at(const char* name, float x, float y)
+    {
+        drag_to(name, x, y);
+        rig.h.button(0, false);
+        rig.h.run(2);
+    }
+    // A point of a group's content area at fractions of its width and height.
+    qel_vec2 in_body(const char* name, float fx, float fy)
+    {
+        uint32_t serial = ds()->nodes[leaf_of(name)].serial;
+        uint32_t body = qel_hash_bytes(&serial, sizeof serial, qel_id(ctx(), "work") ^ 0x1eaf) ^ 0xb0d1;
+        qel_rect r = rig.h.rect(body);
+        return {r.x + r.w * fx, r.y + r.h * fy};
+    }
     bool was_drawn(const char* label) const
     {
         for (const std::string& d : drawn)

@@ -217,6 +217,17 @@ static void open_filled(qel_context* ctx, uint32_t id, qel_theme_slot slot, uint
     qel_node_push(ctx, n);
 }
 
+// The content area that the panels of a group fill; not pushed, as each panel pushes it.
+static int32_t open_body(qel_context* ctx, uint32_t id)
+{
+    int32_t body = qel_node_open(ctx, id);
+    qel_node* b = qel_node_at(ctx, body);
+    b->width = b->height = {QEL_SIZE_GROW, 1};
+    b->fill = qel_color_token(QEL_COLOR_SURFACE);
+    b->flags |= QEL_NODE_CLIP;
+    return body;
+}
+
 // The split's share within what the two sides' least extents leave.
 static void build_split(qel_context* ctx, qel_dock_frame* f, int32_t node)
 {
@@ -348,12 +359,7 @@ static void build_leaf(qel_context* ctx, qel_dock_frame* f, int32_t leaf)
     qel_node_pop(ctx);
 
     f->shown[leaf] = count ? n.active_panel : -1;
-    int32_t body = qel_node_open(ctx, qel_dock_body_id(f, leaf));
-    qel_node* b = qel_node_at(ctx, body);
-    b->width = b->height = {QEL_SIZE_GROW, 1};
-    b->fill = qel_color_token(QEL_COLOR_SURFACE);
-    b->flags |= QEL_NODE_CLIP;
-    f->body[leaf] = body;
+    f->body[leaf] = open_body(ctx, qel_dock_body_id(f, leaf));
     qel_node_pop(ctx);
 }
 
@@ -401,11 +407,7 @@ static void build_narrow(qel_context* ctx, qel_dock_frame* f)
     qel_tab_bar_result r = qel_tab_bar(ctx, label, tab_items(ctx, ds, tabs, count), count, &selected, &opts);
     request_close(ds, tabs, count, r.close);
 
-    int32_t body = qel_node_open(ctx, f->id ^ NARROW_BODY_KEY);
-    qel_node* b = qel_node_at(ctx, body);
-    b->width = b->height = {QEL_SIZE_GROW, 1};
-    b->fill = qel_color_token(QEL_COLOR_SURFACE);
-    b->flags |= QEL_NODE_CLIP;
+    int32_t body = open_body(ctx, f->id ^ NARROW_BODY_KEY);
     for (int32_t i = 0; i < QEL_DOCK_MAX_NODES; i++)
         if (f->live[i]) f->body[i] = body;
     if (selected < (uint32_t)count) {

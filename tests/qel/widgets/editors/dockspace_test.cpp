@@ -161,3 +161,22 @@ TEST(Dockspace, APanelLeftOutOfALoadedLayoutIsPlacedAgain)
     d.run(3);
     EXPECT_EQ(d.saved(), "dock1 [*a,b]");
 }
+
+TEST(Dockspace, TheInitialLayoutIsAppliedOnlyByTheBeginThatCreatesTheDockspace)
+{
+    dock_rig d;
+    d.opts.layout = "dock1 h0.4([a],[b])";
+    d.add("a");
+    d.add("b");
+    d.run(3);
+    EXPECT_EQ(d.saved(), "dock1 h0.4([*a],[*b])");
+    EXPECT_EQ(d.drawn.size(), 2u);
+
+    dock_rig loaded;
+    ASSERT_TRUE(loaded.load("dock1 [b,a]"));
+    loaded.opts.layout = "dock1 h0.4([a],[b])";
+    loaded.add("a");
+    loaded.add("b");
+    loaded.run(3);
+    EXPECT_EQ(loaded.saved(), "dock1 [*b,a]") << "a layout loaded before the first begin is the one it finds";
+}

@@ -248,8 +248,8 @@ static void build_split(qel_context* ctx, qel_dock_frame* f, int32_t node)
         hi = 1 - b / extent;
         if (lo > hi) lo = hi = 0.5f;
     }
+    // Within the pane's own bounds, so that only a drag changes it; fmaxf also turns NaN into lo.
     float ratio = fminf(fmaxf(n.ratio, fmaxf(lo, SPLIT_LOW)), fminf(hi, SPLIT_HIGH));
-    if (std::isnan(ratio)) ratio = 0.5f;
     float before = ratio;
     qel_split_options opts = {};
     opts.stacked = n.orientation;

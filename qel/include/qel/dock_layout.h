@@ -107,6 +107,7 @@ struct qel_dock_parsed_node {
 
 struct qel_dock_parsed_entry {
     char name[QEL_DOCK_NAME_BYTES];  // unescaped
+    uint32_t hash;                   // of the name, to tell names apart quickly
     int32_t leaf;
     int32_t position;  // within its leaf
     uint8_t closed;

@@ -337,8 +337,9 @@ static bool parse_entry(qel_dock_scratch* s, int32_t leaf, int32_t position)
         }
     }
     if (!parse_name(s, e.name)) return false;
+    e.hash = qel_hash_str(e.name, 0);
     for (int32_t i = 0; i < index; i++)
-        if (strcmp(s->entries[i].name, e.name) == 0) return false;
+        if (s->entries[i].hash == e.hash && strcmp(s->entries[i].name, e.name) == 0) return false;
     qel_dock_parsed_node& n = s->nodes[leaf];
     if (active) {
         if (n.active >= 0) return false;
@@ -391,13 +392,6 @@ static bool parse_text(qel_dock_scratch* s, const char* text)
     return s->pos == s->length;
 }
 
-static bool named_in(const qel_dock_scratch* s, const char* name)
-{
-    for (int32_t i = 0; i < s->entry_count; i++)
-        if (strcmp(s->entries[i].name, name) == 0) return true;
-    return false;
-}
-
 static void release_panel(qel_dockspace* ds, int32_t panel)
 {
     memset(&ds->panels[panel], 0, sizeof ds->panels[panel]);
@@ -405,25 +399,47 @@ static void release_panel(qel_dockspace* ds, int32_t panel)
     ds->panels[panel].pending_open = 255;
 }
 
+// Each entry's used panel of the same name (-1 for a new name), and which panels the text names.
+struct entry_panels {
+    int32_t panel[QEL_DOCK_MAX_PANELS];
+    uint8_t named[QEL_DOCK_MAX_PANELS];
+};
+
+static void match_panels(const qel_dockspace* ds, const qel_dock_scratch* s, entry_panels* m)
+{
+    uint32_t hashes[QEL_DOCK_MAX_PANELS];
+    for (int32_t j = 0; j < QEL_DOCK_MAX_PANELS; j++) hashes[j] = ds->panels[j].used ? qel_hash_str(ds->panels[j].name, 0) : 0;
+    memset(m->named, 0, sizeof m->named);
+    for (int32_t i = 0; i < s->entry_count; i++) {
+        const qel_dock_parsed_entry& e = s->entries[i];
+        m->panel[i] = -1;
+        for (int32_t j = 0; j < QEL_DOCK_MAX_PANELS && m->panel[i] < 0; j++) {
+            if (!ds->panels[j].used || hashes[j] != e.hash || strcmp(ds->panels[j].name, e.name) != 0) continue;
+            m->panel[i] = j;
+            m->named[j] = 1;
+        }
+    }
+}
+
 // Frees slots for the text's new names: first panels outside the text that were never declared,
 // then any outside the text, in slot order.
-static void make_room(qel_dockspace* ds, const qel_dock_scratch* s)
+static void make_room(qel_dockspace* ds, const qel_dock_scratch* s, const entry_panels* m)
 {
     int32_t needed = 0, free_slots = 0;
-    for (int32_t i = 0; i < s->entry_count; i++) needed += qel_dock_panel_find(ds, s->entries[i].name) < 0;
+    for (int32_t i = 0; i < s->entry_count; i++) needed += m->panel[i] < 0;
     for (int32_t i = 0; i < QEL_DOCK_MAX_PANELS; i++) {
         qel_dock_panel& p = ds->panels[i];
-        if (p.used && !p.declared && !named_in(s, p.name)) release_panel(ds, i);
+        if (p.used && !p.declared && !m->named[i]) release_panel(ds, i);
         free_slots += !p.used;
     }
     for (int32_t i = 0; i < QEL_DOCK_MAX_PANELS && free_slots < needed; i++) {
-        if (!ds->panels[i].used || named_in(s, ds->panels[i].name)) continue;
+        if (!ds->panels[i].used || m->named[i]) continue;
         release_panel(ds, i);
         free_slots++;
     }
 }
 
-static void replace_tree(qel_dockspace* ds, const qel_dock_scratch* s)
+static void replace_tree(qel_dockspace* ds, const qel_dock_scratch* s, const entry_panels* m)
 {
     for (qel_dock_node& n : ds->nodes) n.kind = QEL_DOCK_FREE;
     for (int32_t i = 0; i < s->node_count; i++) {
@@ -435,8 +451,7 @@ static void replace_tree(qel_dockspace* ds, const qel_dock_scratch* s)
     for (qel_dock_panel& p : ds->panels) p.node = -1;
     for (int32_t i = 0; i < s->entry_count; i++) {
         const qel_dock_parsed_entry& e = s->entries[i];
-        int32_t panel = qel_dock_panel_find(ds, e.name);
-        if (panel < 0) panel = qel_dock_panel_alloc(ds, e.name);
+        int32_t panel = m->panel[i] >= 0 ? m->panel[i] : qel_dock_panel_alloc(ds, e.name);
         qel_dock_panel& p = ds->panels[panel];
         p.node = e.leaf;
         p.tab_order = e.position;
@@ -452,8 +467,10 @@ int32_t qel_dock_layout_apply(qel_context* ctx, qel_dockspace* ds, const char* t
     memset(s, 0, sizeof *s);
     bool sound = parse_text(s, text);
     if (sound) {
-        make_room(ds, s);
-        replace_tree(ds, s);
+        entry_panels m;
+        match_panels(ds, s, &m);
+        make_room(ds, s, &m);
+        replace_tree(ds, s, &m);
         ds->layout_generation++;
         // A released slot may be handed to another name, so no index of the old tree survives.
         ds->focus_leaf = ds->focus_panel = ds->narrow_panel = -1;

@@ -180,3 +180,15 @@ TEST(Dockspace, TheInitialLayoutIsAppliedOnlyByTheBeginThatCreatesTheDockspace)
     loaded.run(3);
     EXPECT_EQ(loaded.saved(), "dock1 [*b,a]") << "a layout loaded before the first begin is the one it finds";
 }
+
+TEST(Dockspace, TitlesAndIconsAreCutOnCharacterBoundaries)
+{
+    dock_rig d;
+    std::string label = std::string(126, 't') + "\xc3\xa9###p";  // the title's 128th byte is inside the e-acute
+    d.add(label.c_str());
+    d.panels[0].icon = "\xf0\x9f\x93\x81\xf0\x9f\x93\x82";  // two 4-byte glyphs: only one fits in 7 bytes
+    d.run(3);
+    const qel_dock_panel& p = d.ds()->panels[d.panel("p")];
+    EXPECT_EQ(std::string(p.title), std::string(126, 't'));
+    EXPECT_STREQ(p.icon, "\xf0\x9f\x93\x81");
+}

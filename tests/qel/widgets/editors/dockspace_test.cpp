@@ -192,3 +192,22 @@ TEST(Dockspace, TitlesAndIconsAreCutOnCharacterBoundaries)
     EXPECT_EQ(std::string(p.title), std::string(126, 't'));
     EXPECT_STREQ(p.icon, "\xf0\x9f\x93\x81");
 }
+
+TEST(Dockspace, KeyboardShortcutsWorkInTheFocusedGroupOnly)
+{
+    dock_rig d;
+    d.opts.keyboard = 1;
+    ASSERT_TRUE(d.load("dock1 h0.5([*a,b],[*c,e])"));
+    for (const char* name : {"a", "b", "c", "e"}) d.add(name);
+    d.run(3);
+    qel_vec2 p = d.in_body("c", 0.5f, 0.5f);
+    d.rig.h.click(p.x, p.y);
+    EXPECT_EQ(d.ds()->focus_leaf, d.leaf_of("c"));
+    d.rig.h.tap(QEL_KEY_TAB, QEL_MOD_CTRL);
+    d.run(2);
+    EXPECT_EQ(d.saved(), "dock1 h0.5([*a,b],[c,*e])");
+    d.opts.keyboard = 0;
+    d.rig.h.tap(QEL_KEY_TAB, QEL_MOD_CTRL);
+    d.run(2);
+    EXPECT_EQ(d.saved(), "dock1 h0.5([*a,b],[c,*e])") << "off without the option";
+}

@@ -113,6 +113,8 @@
 // editors     qel/curve_editor.h          curve editor
 // editors     qel/gradient.h              colour gradients: stops, evaluation, re-sort
 // editors     qel/gradient_editor.h       gradient editor
+// editors     qel/dock_layout.h           the dock layout model and its layout text
+// editors     qel/dockspace.h             dockspace, dock panels, tab drag and drop
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -228,5 +230,7 @@
 #include "qel/curve_editor.h"
 #include "qel/gradient.h"
 #include "qel/gradient_editor.h"
+#include "qel/dock_layout.h"
+#include "qel/dockspace.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

@@ -1,0 +1,53 @@
+// The animated text and showcase widgets as a person sees them, in light and dark, at a fixed
+// moment of their motion: the text effects mid-animation.
+#include <gtest/gtest.h>
+
+#include "core/core.h"
+#include "qel/qel.h"
+#include "support/widget_rig.h"
+
+class ShowcasePictures : public themed_pictures {
+protected:
+    ShowcasePictures() : themed_pictures("qel/showcase_") {}
+
+    // A board that moves, shown after frames of 1/60 s.
+    ::testing::AssertionResult moving_board_matches(void (*board)(qel_context*), float width, float height,
+                                                    const char* scene, int frames) const
+    {
+        widget_rig rig(width, height, GetParam(), false);
+        rig.h.ui = board;
+        rig.h.run(frames);
+        return shows(rig, scene);
+    }
+};
+
+static void text_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_text_fx_options big = {};
+    big.size = 22;
+    qel_shimmer_text(ctx, "Reading the spreadsheet", &big);
+    qel_text_fx_options caret = {};
+    caret.caret = 1;
+    qel_stream_text(ctx, "stream", "Labels stream in one character after another as they arrive.", &caret);
+    qel_word_reveal(ctx, "reveal", "Every word fades in and rises into its place", nullptr);
+    row_begin(ctx, 6);
+    qel_textf(ctx, "Print");
+    static const char* const words[3] = {"labels", "prices", "barcodes"};
+    qel_rotating_words(ctx, "words", words, 3, 0.5f, nullptr);
+    qel_container_end(ctx);
+    qel_rolling_number_text(ctx, "total", ctx->clock.time < 0.3 ? "$1,299.00" : "$1,300.00", &big);
+    qel_gradient_text_options g = {};
+    g.size = 22;
+    g.color = qel_color_token(QEL_COLOR_CHART1);
+    g.color2 = qel_color_token(QEL_COLOR_CHART4);
+    qel_gradient_text(ctx, "A gradient across the words", &g);
+    qel_container_end(ctx);
+}
+
+TEST_P(ShowcasePictures, TextEffects)
+{
+    EXPECT_TRUE(moving_board_matches(text_board, 560, 300, "text", 33));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, ShowcasePictures, theme_modes(), theme_name);

@@ -50,4 +50,43 @@ TEST_P(ShowcasePictures, TextEffects)
     EXPECT_TRUE(moving_board_matches(text_board, 560, 300, "text", 33));
 }
 
+static void loader_glow_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    row_begin(ctx, 24);
+    for (uint32_t style = 0; style < 5; style++) {
+        qel_loader_options o = {};
+        o.style = style;
+        o.size = 40;
+        if (style == 3) o.color = qel_color_token(QEL_COLOR_CHART1);
+        qel_loader(ctx, &o);
+    }
+    qel_container_end(ctx);
+    row_begin(ctx, 16);
+    qel_glow_card_options g = {};
+    g.width = {QEL_SIZE_FIXED, 240};
+    g.height = {QEL_SIZE_FIXED, 130};
+    qel_glow_card_begin(ctx, "hovered", &g);
+    qel_textf(ctx, "Under the pointer");
+    qel_glow_card_end(ctx);
+    g.animate = 1;
+    g.color = qel_color_token(QEL_COLOR_CHART2);
+    qel_glow_card_begin(ctx, "running", &g);
+    qel_textf(ctx, "A light runs around");
+    qel_glow_card_end(ctx);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+TEST_P(ShowcasePictures, LoadersAndGlowCards)
+{
+    widget_rig rig(560, 260, GetParam(), false);
+    rig.h.ui = loader_glow_board;
+    rig.h.run(2);
+    qel_rect card = rig.h.rect(qel_id(rig.h.ctx, "hovered"));
+    rig.h.move(card.x + 70, card.y + 40);
+    rig.h.run(40);
+    EXPECT_TRUE(shows(rig, "loaders"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Themes, ShowcasePictures, theme_modes(), theme_name);

@@ -112,6 +112,7 @@
 // editors     qel/animated_text.h         shimmer, stream, word-reveal, rotating-word, rolling-number, gradient text
 // editors     qel/loader_glow_card.h      loader, glow card
 // editors     qel/icon_dock.h             icon dock
+// editors     qel/icon_nav_toggle.h       icon navigation bar, toggle tile
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -226,5 +227,6 @@
 #include "qel/animated_text.h"
 #include "qel/loader_glow_card.h"
 #include "qel/icon_dock.h"
+#include "qel/icon_nav_toggle.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

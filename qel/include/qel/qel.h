@@ -113,6 +113,7 @@
 // editors     qel/loader_glow_card.h      loader, glow card
 // editors     qel/icon_dock.h             icon dock
 // editors     qel/icon_nav_toggle.h       icon navigation bar, toggle tile
+// editors     qel/stat_strip.h            stat strip, stat ticker
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -228,5 +229,6 @@
 #include "qel/loader_glow_card.h"
 #include "qel/icon_dock.h"
 #include "qel/icon_nav_toggle.h"
+#include "qel/stat_strip.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

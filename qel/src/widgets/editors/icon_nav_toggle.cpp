@@ -65,6 +65,7 @@ static void nav_badge(qel_context* ctx, int32_t count)
     n->align = QEL_ALIGN_CENTER;
     n->justify = QEL_JUSTIFY_CENTER;
     n->direction = QEL_DIR_ROW;
+    n->flags |= QEL_NODE_ON_TOP;  // over the glyph it belongs to
     char text[8];
     snprintf(text, sizeof text, count > 9 ? "9+" : "%d", count);
     qel_node_push(ctx, badge);

@@ -89,4 +89,54 @@ TEST_P(ShowcasePictures, LoadersAndGlowCards)
     EXPECT_TRUE(shows(rig, "loaders"));
 }
 
+static const qel_stat_item BOARD_FIGURES[3] = {
+    {"Labels", "1,284", 12.5f, 0}, {"Misprints", "17", -2.5f, 1}, {"Queue", "3 jobs", 4, 1}};
+
+static void bars_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_icon_dock_begin(ctx, "dock", nullptr);
+    static const char* const icons[5] = {QEL_ICON_ARROW_LEFT, QEL_ICON_ARROW_UP, QEL_ICON_TRENDING_UP,
+                                         QEL_ICON_TRENDING_DOWN, QEL_ICON_ARROW_LEFT};
+    for (int i = 0; i < 5; i++) {
+        qel_icon_dock_item_options o = {};
+        o.running = i == 1;
+        o.badge = i == 2 ? 7 : i == 3 ? 150 : 0;
+        if (i == 4) o.color = qel_color_token(QEL_COLOR_CHART2);
+        qel_icon_dock_item(ctx, icons[i], "Tile", &o);
+        if (i == 2) qel_icon_dock_separator(ctx);
+    }
+    qel_icon_dock_end(ctx);
+    const qel_icon_nav_item items[4] = {{QEL_ICON_ARROW_LEFT, "Home", 0},
+                                        {QEL_ICON_ARROW_UP, "Jobs", 12},
+                                        {nullptr, "Queue", 2},
+                                        {QEL_ICON_TRENDING_UP, "Stats", 0}};
+    int32_t selected = 1;
+    qel_icon_nav_bar(ctx, "nav", items, 4, &selected, nullptr);
+    row_begin(ctx, 12);
+    static bool on = true, off = false;
+    qel_toggle_tile_options t = {};
+    t.width = {QEL_SIZE_FIXED, 180};
+    qel_toggle_tile(ctx, "Printer", &on, &t);
+    t.row_layout = 1;
+    t.status = "Armed";
+    qel_toggle_tile(ctx, "Cutter", &off, &t);
+    qel_container_end(ctx);
+    qel_stat_strip(ctx, 0, BOARD_FIGURES, 3);
+    qel_stat_ticker(ctx, "ticker", BOARD_FIGURES, 3, nullptr);
+    qel_container_end(ctx);
+}
+
+TEST_P(ShowcasePictures, DockBarTilesAndFigures)
+{
+    widget_rig rig(620, 500, GetParam(), false);
+    rig.h.ui = bars_board;
+    rig.h.run(3);
+    uint32_t dock = qel_id(rig.h.ctx, "dock");
+    int32_t middle = 1;
+    rig.move_to(qel_hash_bytes(&middle, sizeof middle, dock ^ 0xd0cu));
+    rig.h.run(40);
+    EXPECT_TRUE(shows(rig, "bars"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Themes, ShowcasePictures, theme_modes(), theme_name);

@@ -115,6 +115,7 @@
 // editors     qel/icon_nav_toggle.h       icon navigation bar, toggle tile
 // editors     qel/stat_strip.h            stat strip, stat ticker
 // editors     qel/carousel.h              carousel
+// editors     qel/card_deck.h             card deck
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -232,5 +233,6 @@
 #include "qel/icon_nav_toggle.h"
 #include "qel/stat_strip.h"
 #include "qel/carousel.h"
+#include "qel/card_deck.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

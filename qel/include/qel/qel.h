@@ -116,6 +116,7 @@
 // editors     qel/stat_strip.h            stat strip, stat ticker
 // editors     qel/carousel.h              carousel
 // editors     qel/card_deck.h             card deck
+// editors     qel/animated_number.h       animated number
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -234,5 +235,6 @@
 #include "qel/stat_strip.h"
 #include "qel/carousel.h"
 #include "qel/card_deck.h"
+#include "qel/animated_number.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

@@ -113,6 +113,10 @@ TEST(CardDeck, AnEmptyDeckIgnoresPressesAndKeys)
     s.rig.h.run(30);
     EXPECT_EQ(s.swipes, 0);
     EXPECT_EQ(s.rig.h.rect(qel_id(s.rig.h.ctx, "deck")).h, 344) << "two steps of 12 under a 320 card";
+    int32_t lone = 1;
+    s.rig.h.ui = [&](qel_context* ctx) { lone = qel_card_deck_end(ctx); };
+    s.rig.h.run();
+    EXPECT_EQ(lone, 0) << "an end without a deck";
 }
 
 TEST(CardDeck, MissedReleasesAndAPointerOutsideTheWindowThrowNothing)

@@ -21,6 +21,8 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "core/array_grow.h"
+#include "text/text_lines.h"
 #include "widgets/editors/showcase_parts.h"
 
 static const qel_text_fx_options NO_FX = {};
@@ -76,6 +78,16 @@ void qel_shimmer_text(qel_context* ctx, const char* text, const qel_text_fx_opti
 
 // --- Stream ---
 
+// The lines of a wrapped stream text, kept while neither the text nor its width changes, so
+// that a long text is not wrapped again in every frame of its reveal.
+struct stream_lines {
+    qel_text_lines_cache cache;  // paragraphs an append did not touch are not wrapped again
+    qel_text_line* lines;
+    int32_t count, capacity;
+    float width, size;
+    uint32_t font;
+};
+
 struct stream_state {
     int32_t count;  // bytes revealed
     float accumulator;
@@ -83,11 +95,13 @@ struct stream_state {
     uint32_t hash;
     double start;
     uint8_t started;
+    stream_lines wrapped;
 };
 
 struct stream_payload {
     int32_t count;
     uint8_t caret;
+    uint8_t all_shown;
     uint8_t caret_placed;  // at the first hidden glyph
     float caret_x, caret_line_top;
     qel_color caret_color;
@@ -105,11 +119,12 @@ static qel_color stream_glyph(qel_context*, void* user, int32_t offset, float x,
     return 0;
 }
 
-// The caret 2 right of the first hidden glyph, or of the text's end once all of it shows.
+// The caret 2 right of the first hidden glyph, or of the text's end once all of it shows; none
+// while the first hidden glyph lies out of sight.
 static void stream_caret(qel_context* ctx, const qel_fx_text* fx)
 {
     auto* p = (const stream_payload*)fx->payload;
-    if (!p->caret) return;
+    if (!p->caret || !(p->caret_placed || p->all_shown)) return;
     float x = p->caret_x, top = p->caret_line_top;
     if (!p->caret_placed) {
         x = fx->rect.x + qel_text_width(ctx, (int32_t)fx->font, fx->size, fx->last_line, fx->last_line_length, 0);
@@ -137,17 +152,43 @@ static void stream_advance(qel_context* ctx, stream_state* s, const char* text, 
         s->count = qel_utf8_next(text, length, s->count);
 }
 
+static void stream_state_free(qel_context* ctx, void* blob)
+{
+    auto* s = (stream_state*)blob;
+    qel_text_lines_release(ctx, &s->wrapped.cache);
+    qel_mem_free(ctx, s->wrapped.lines);
+}
+
+// The text's lines at the node's width of the last frame (the display's before it has one),
+// wrapped again only when the text, the width or the font changed.
+static const stream_lines* stream_wrap(qel_context* ctx, uint32_t id, stream_state* s, const char* text,
+                                       int32_t length, bool same_text, const qel_text_fx_options* o, float size)
+{
+    stream_lines* w = &s->wrapped;
+    float width = o->width.kind == QEL_SIZE_FIXED ? o->width.value : qel_id_rect(ctx, id).w;
+    if (!(width > 0)) width = ctx->clock.display_w;
+    if (same_text && w->lines && w->width == width && w->size == size && w->font == o->font) return w;
+    qel_text_line* lines;
+    w->count = qel_text_lines_build(ctx, &w->cache, (int32_t)o->font, size, text, length, width, &lines);
+    w->lines = qel_array_grow(ctx, w->lines, &w->capacity, w->count);
+    memcpy(w->lines, lines, sizeof(qel_text_line) * (size_t)w->count);
+    w->width = width, w->size = size, w->font = o->font;
+    return w;
+}
+
 bool qel_stream_text(qel_context* ctx, const char* id_label, const char* text, const qel_text_fx_options* options)
 {
     const qel_text_fx_options* o = fx_options(options);
     if (!text) text = "";
     uint32_t id = qel_id(ctx, id_label);
     auto* s = (stream_state*)qel_state_get(ctx, id, sizeof(stream_state));
+    qel_state_set_destructor(ctx, id, stream_state_free);
     int32_t length = (int32_t)strlen(text);
     double now = ctx->clock.time;
     bool restart = !s->started || length < s->length || qel_hash_bytes(text, (size_t)s->length, 2017) != s->hash;
-    if (restart) *s = {0, 0, 0, 0, now, 1};
-    if (length != s->length || restart) s->hash = qel_hash_bytes(text, (size_t)length, 2017);
+    bool same_text = !restart && length == s->length;
+    if (restart) s->count = 0, s->accumulator = 0, s->start = now, s->started = 1;
+    if (!same_text) s->hash = qel_hash_bytes(text, (size_t)length, 2017);
     s->length = length;
     if (!qel_motion_on(ctx)) {
         s->count = length;
@@ -161,10 +202,18 @@ bool qel_stream_text(qel_context* ctx, const char* id_label, const char* text, c
     stream_payload p = {};
     p.count = s->count;
     p.caret = o->caret;
+    p.all_shown = s->count >= length;
     p.caret_color = qel_color_resolve(ctx, qel_accent_or_text(ctx));
-    qel_fx_text* fx = qel_fx_text_node(ctx, id, text, length, o->font, size,
-                                       fx_color(o, qel_color_token(QEL_COLOR_TEXT)), !o->no_wrap, o->width,
-                                       stream_glyph, &p, sizeof p);
+    qel_color color = fx_color(o, qel_color_token(QEL_COLOR_TEXT));
+    qel_fx_text* fx;
+    if (o->no_wrap) {
+        fx = qel_fx_text_node(ctx, id, text, length, o->font, size, color, false, o->width, stream_glyph, &p, sizeof p);
+    } else {
+        const stream_lines* w = stream_wrap(ctx, id, s, text, length, same_text, o, size);
+        qel_size width = o->width.kind != QEL_SIZE_FIT ? o->width : qel_size{QEL_SIZE_GROW, 1};
+        fx = qel_fx_lines_node(ctx, id, text, w->lines, w->count, o->font, size, color, width, stream_glyph, &p,
+                               sizeof p);
+    }
     fx->after = stream_caret;
     qel_set_last_item(ctx, id);
     return s->count >= length;

@@ -2,14 +2,18 @@
 // colour and text nodes drawn glyph by glyph through a colour callback.
 #include "widgets/editors/showcase_parts.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/core.h"
+#include "core/draw_list.h"
 #include "kit/widget_nodes.h"
 #include "qel/arena.h"
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "widgets/pickers/picker_nodes.h"
+
+static const float FX_LINE_HEIGHT = 1.45f;  // of a text node
 
 bool qel_motion_on(qel_context* ctx)
 {
@@ -26,42 +30,45 @@ float qel_fx_text_size(qel_context* ctx, float size)
     return qel_scaled(ctx, size > 0.0f ? size : ctx->theme.current.text_body);
 }
 
-// One line of the node's text from byte start, with the hook told where it stands.
-static void fx_line(qel_context* ctx, const qel_node* n, qel_fx_text* fx, int32_t start, int32_t end,
-                    float box_top, bool cut)
+// One line of the text from byte start, with the hook told where it stands.
+static void fx_line(qel_context* ctx, qel_fx_text* fx, int32_t start, int32_t end, float box_top, bool cut)
 {
     ctx->fonts.color_hook.base_offset = start;
     ctx->fonts.color_hook.line_top = box_top;
-    float y = box_top + (fx->line_box - qel_line_height(ctx, (int32_t)n->font, n->font_size)) * 0.5f;
-    const char* text = n->text + start;
+    const char* text = fx->text + start;
     fx->last_line = text;
     fx->last_line_length = end - start;
     fx->last_line_top = box_top;
+    // Lines out of sight cost nothing: a long text in a scroller draws only what shows.
+    qel_rect r = fx->rect, box;
+    qel_transform_rect(&box, ctx, {r.x, box_top, r.w, fx->line_box});
+    if (qel_draw_culled(ctx, box.x, box.y, box.x + box.w, box.y + box.h)) return;
+    float y = box_top + (fx->line_box - qel_line_height(ctx, (int32_t)fx->font, fx->size)) * 0.5f;
     if (cut)
-        qel_draw_text_ellipsis(ctx, (int32_t)n->font, n->font_size, n->rect.x, y, n->rect.w, fx->color, text,
-                               end - start, 0);
+        qel_draw_text_ellipsis(ctx, (int32_t)fx->font, fx->size, r.x, y, r.w, fx->color, text, end - start, 0);
     else
-        qel_draw_text(ctx, (int32_t)n->font, n->font_size, n->rect.x, y, fx->color, text, end - start, 0);
+        qel_draw_text(ctx, (int32_t)fx->font, fx->size, r.x, y, fx->color, text, end - start, 0);
 }
 
-// The text as the layout broke it, every glyph through the callback. The core draws nothing of
-// the node's own text (its colour is clear), so offsets count from the start of the whole text
-// rather than of each line.
+// The text in its lines, every glyph through the callback; offsets count from the start of the
+// whole text rather than of each line. The core draws nothing of a text node's own text (its
+// colour is clear).
 static void fx_text_draw(qel_context* ctx, const qel_node* n, void* user)
 {
     auto* fx = (qel_fx_text*)user;
     fx->rect = n->rect;
-    fx->line_box = n->font_size * n->line_height;
     const qel_glyph_color_hook saved = ctx->fonts.color_hook;
     ctx->fonts.color_hook = {fx->glyph, fx, 0, 0};
-    if (n->flags & QEL_NODE_WRAP_TEXT) {
-        for (int32_t i = 0; i < n->line_count; i++)
-            fx_line(ctx, n, fx, n->lines[i].start, n->lines[i].end, n->rect.y + (float)i * fx->line_box, false);
+    const qel_text_line* lines = fx->lines ? fx->lines : n->lines;
+    int32_t count = fx->lines ? fx->line_count : n->line_count;
+    if (fx->lines || (n->flags & QEL_NODE_WRAP_TEXT)) {
+        for (int32_t i = 0; i < count; i++)
+            fx_line(ctx, fx, lines[i].start, lines[i].end, n->rect.y + (float)i * fx->line_box, false);
     } else {
-        for (int32_t start = 0, line = 0; start <= n->text_length; line++) {
-            const char* feed = (const char*)memchr(n->text + start, '\n', (size_t)(n->text_length - start));
-            int32_t end = feed ? (int32_t)(feed - n->text) : n->text_length;
-            fx_line(ctx, n, fx, start, end, n->rect.y + (float)line * fx->line_box, true);
+        for (int32_t start = 0, line = 0; start <= fx->length; line++) {
+            const char* feed = (const char*)memchr(fx->text + start, '\n', (size_t)(fx->length - start));
+            int32_t end = feed ? (int32_t)(feed - fx->text) : fx->length;
+            fx_line(ctx, fx, start, end, n->rect.y + (float)line * fx->line_box, true);
             start = end + 1;
         }
     }
@@ -69,11 +76,9 @@ static void fx_text_draw(qel_context* ctx, const qel_node* n, void* user)
     if (fx->after) fx->after(ctx, fx);
 }
 
-qel_fx_text* qel_fx_text_node(qel_context* ctx, uint32_t id, const char* text, int32_t length, uint32_t font,
-                              float size, qel_color color, bool wrap, qel_size width, qel_glyph_color_fn glyph,
-                              const void* payload, size_t payload_size)
+static qel_fx_text* fx_record(qel_context* ctx, int32_t node, uint32_t font, float size, qel_color color,
+                              qel_glyph_color_fn glyph, const void* payload, size_t payload_size)
 {
-    int32_t index = qel_node_text(ctx, text, length, font, size, color, wrap);
     auto* fx = (qel_fx_text*)qel_arena_alloc(ctx, sizeof(qel_fx_text));
     fx->glyph = glyph;
     fx->color = qel_color_resolve(ctx, color);
@@ -83,11 +88,40 @@ qel_fx_text* qel_fx_text_node(qel_context* ctx, uint32_t id, const char* text, i
         fx->payload = qel_arena_alloc(ctx, payload_size);
         memcpy(fx->payload, payload, payload_size);
     }
+    qel_node* n = qel_node_at(ctx, node);
+    n->draw = fx_text_draw;
+    n->draw_user = fx;
+    return fx;
+}
+
+qel_fx_text* qel_fx_text_node(qel_context* ctx, uint32_t id, const char* text, int32_t length, uint32_t font,
+                              float size, qel_color color, bool wrap, qel_size width, qel_glyph_color_fn glyph,
+                              const void* payload, size_t payload_size)
+{
+    int32_t index = qel_node_text(ctx, text, length, font, size, color, wrap);
+    qel_fx_text* fx = fx_record(ctx, index, font, size, color, glyph, payload, payload_size);
     qel_node* n = qel_node_at(ctx, index);
     n->id = id;
     n->text_color = 0;
     if (width.kind != QEL_SIZE_FIT) n->width = width;
-    n->draw = fx_text_draw;
-    n->draw_user = fx;
+    fx->text = n->text;
+    fx->length = n->text_length;
+    fx->line_box = n->font_size * n->line_height;
+    return fx;
+}
+
+qel_fx_text* qel_fx_lines_node(qel_context* ctx, uint32_t id, const char* text, const qel_text_line* lines,
+                               int32_t line_count, uint32_t font, float size, qel_color color, qel_size width,
+                               qel_glyph_color_fn glyph, const void* payload, size_t payload_size)
+{
+    float box = size * FX_LINE_HEIGHT;
+    int32_t index = qel_node_sized(ctx, id, width, {QEL_SIZE_FIXED, box * (float)line_count});
+    qel_fx_text* fx = fx_record(ctx, index, font, size, color, glyph, payload, payload_size);
+    fx->length = (int32_t)strlen(text);
+    fx->text = qel_arena_strdup(ctx, text, fx->length);
+    fx->line_box = box;
+    fx->lines = (qel_text_line*)qel_arena_alloc(ctx, sizeof(qel_text_line) * (size_t)std::max(line_count, 1));
+    memcpy(fx->lines, lines, sizeof(qel_text_line) * (size_t)line_count);
+    fx->line_count = line_count;
     return fx;
 }

@@ -8,6 +8,7 @@
 
 #include "qel/font.h"
 #include "qel/layout.h"
+#include "qel/text.h"
 #include "qel/types.h"
 
 // True while the theme's motion scale is above 0.
@@ -24,6 +25,10 @@ struct qel_fx_text {
     qel_rect rect;    // the node's, once drawn
     uint32_t font;
     float size, line_box;  // the text size and the height of one line
+    const char* text;      // frame arena
+    int32_t length;
+    qel_text_line* lines;  // lines of the caller's own, frame arena; null: the node's
+    int32_t line_count;
     const char* last_line;  // the last line drawn, its length and the top of its box
     int32_t last_line_length;
     float last_line_top;
@@ -37,6 +42,12 @@ struct qel_fx_text {
 qel_fx_text* qel_fx_text_node(qel_context* ctx, uint32_t id, const char* text, int32_t length, uint32_t font,
                               float size, qel_color color, bool wrap, qel_size width, qel_glyph_color_fn glyph,
                               const void* payload, size_t payload_size);
+
+// The same text already broken into line_count lines (byte ranges of text), in a node of the
+// width rule as tall as the lines; no text node, so the layout measures nothing of a long text.
+qel_fx_text* qel_fx_lines_node(qel_context* ctx, uint32_t id, const char* text, const qel_text_line* lines,
+                               int32_t line_count, uint32_t font, float size, qel_color color, qel_size width,
+                               qel_glyph_color_fn glyph, const void* payload, size_t payload_size);
 
 // The text size of an options record: size (the body size when not above 0) at the UI scale.
 float qel_fx_text_size(qel_context* ctx, float size);

@@ -118,6 +118,28 @@ TEST(StreamText, CaretFollowsTheRevealAndMotionOffShowsAll)
     EXPECT_EQ(glyph_count(rig), 13u);
 }
 
+TEST(StreamText, KeepsItsLinesUntilTheTextOrTheWidthChanges)
+{
+    moving_rig rig;
+    std::string text = "one two three four five six seven eight nine ten";
+    qel_text_fx_options o = {};
+    o.width = {QEL_SIZE_FIXED, 400};
+    rig.h.ui = [&](qel_context* ctx) { qel_stream_text(ctx, "lines", text.c_str(), &o); };
+    rig.h.run(2);
+    uint32_t id = qel_id(rig.h.ctx, "lines");
+    float one_line = rig.h.rect(id).h;
+    o.width.value = 90;
+    rig.h.run();
+    float narrow = rig.h.rect(id).h;
+    EXPECT_GT(narrow, 3 * one_line) << "wrapped again at the new width";
+    text += " eleven twelve thirteen";
+    rig.h.run();
+    EXPECT_GT(rig.h.rect(id).h, narrow) << "and again for the appended words";
+    text = "short";
+    rig.h.run();
+    EXPECT_EQ(rig.h.rect(id).h, one_line);
+}
+
 // --- Word reveal ---
 
 TEST(WordReveal, LeadingBlanksStartNoWord)

@@ -13,7 +13,6 @@
 #include "qel/arena.h"
 #include "qel/color.h"
 #include "qel/draw.h"
-#include "qel/frame.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -69,7 +68,7 @@ void qel_shimmer_text(qel_context* ctx, const char* text, const qel_text_fx_opti
         if (o->width.kind != QEL_SIZE_FIT) qel_node_at(ctx, index)->width = o->width;
         return;
     }
-    double period = o->rate > 0 ? 1.0 / o->rate : 1.6666666;
+    double period = o->rate > 0 && std::isfinite(o->rate) ? 1.0 / o->rate : 1.6666666;
     shimmer_payload p = {size * 3.2f, (float)(std::fmod(ctx->clock.time, period) / period),
                          qel_dark_mode(ctx) ? 0xFFFFFFFFu : text_color};
     qel_fx_text_node(ctx, 0, text, -1, o->font, size, color, !o->no_wrap, o->width, shimmer_glyph, &p, sizeof p);
@@ -193,7 +192,7 @@ bool qel_stream_text(qel_context* ctx, const char* id_label, const char* text, c
     if (!qel_motion_on(ctx)) {
         s->count = length;
     } else if (now - s->start < o->delay) {
-        qel_request_redraw_in(ctx, (float)(s->start + o->delay - now));
+        qel_redraw_after(ctx, s->start + o->delay - now);
     } else if (s->count < length) {
         stream_advance(ctx, s, text, length, o->rate > 0 ? o->rate : STREAM_RATE);
         if (s->count < length) qel_request_redraw(ctx);
@@ -335,7 +334,7 @@ static void rotating_switch(qel_context* ctx, rotating_state* s, int32_t count, 
 {
     double now = ctx->clock.time, left = s->switched + interval - now;
     if (left > 0) {
-        qel_request_redraw_in(ctx, (float)left + 0.01f);
+        qel_redraw_after(ctx, left + 0.01);
         return;
     }
     s->previous = s->index;
@@ -501,7 +500,7 @@ static void roll_advance(qel_context* ctx, roll_slot* slot)
         return;
     }
     double wait = slot->start - ctx->clock.time;
-    if (wait > 0) qel_request_redraw_in(ctx, (float)wait);
+    if (wait > 0) qel_redraw_after(ctx, wait);
     else qel_anim_spring(ctx, slot->progress, 1, 0.5f, 0.16f);
 }
 

@@ -11,13 +11,13 @@
 #include "qel/anim.h"
 #include "qel/button.h"
 #include "qel/color.h"
-#include "qel/frame.h"
 #include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "widgets/editors/showcase_parts.h"
 #include "widgets/pickers/picker_nodes.h"
 
 enum { MAX_DOTS = 64 };
@@ -111,7 +111,7 @@ static int32_t carousel_autoplay(qel_context* ctx, const carousel_record* c, boo
     if (!(c->o.autoplay > 0) || hovered || c->s->drag.dragging || c->count < 2) return target;
     double left = c->s->changed + c->o.autoplay - ctx->clock.time;
     if (left > 0) {
-        qel_request_redraw_in(ctx, (float)left + 0.01f);
+        qel_redraw_after(ctx, left + 0.01);
         return target;
     }
     return *c->index + 1 >= c->count ? 0 : *c->index + 1;

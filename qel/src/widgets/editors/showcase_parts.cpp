@@ -3,12 +3,14 @@
 #include "widgets/editors/showcase_parts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/core.h"
 #include "core/draw_list.h"
 #include "kit/widget_nodes.h"
 #include "qel/arena.h"
+#include "qel/frame.h"
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "widgets/pickers/picker_nodes.h"
@@ -18,6 +20,11 @@ static const float FX_LINE_HEIGHT = 1.45f;  // of a text node
 bool qel_motion_on(qel_context* ctx)
 {
     return ctx->theme.current.motion_scale > 0.0f;
+}
+
+void qel_redraw_after(qel_context* ctx, double seconds)
+{
+    if (std::isfinite(seconds)) qel_request_redraw_in(ctx, (float)seconds);
 }
 
 qel_color qel_accent_or_text(qel_context* ctx)

@@ -14,6 +14,10 @@
 // True while the theme's motion scale is above 0.
 bool qel_motion_on(qel_context* ctx);
 
+// Asks for a frame after seconds; nothing for a wait that never ends (an infinite interval or
+// delay), which no frame clock could hold.
+void qel_redraw_after(qel_context* ctx, double seconds);
+
 // The accent when an accent preset is set, else the text colour; a token.
 qel_color qel_accent_or_text(qel_context* ctx);
 

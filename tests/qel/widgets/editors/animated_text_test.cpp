@@ -204,6 +204,24 @@ TEST(RotatingWords, SwitchesAndSurvivesAListShrunkUnderItsIndices)
     EXPECT_EQ(rig.h.rect(qel_id(rig.h.ctx, "rot")).w, 1) << "a null word is empty";
 }
 
+TEST(RotatingWords, UnboundedIntervalsAndRatesNeverReachTheFrameClock)
+{
+    static const char* const words[2] = {"alpha", "beta"};
+    const float inf = std::numeric_limits<float>::infinity();
+    moving_rig rig;
+    qel_text_fx_options fast = {};
+    fast.rate = inf;
+    fast.delay = inf;
+    rig.h.ui = [&](qel_context* ctx) {
+        qel_rotating_words(ctx, "rot", words, 2, inf, nullptr);
+        qel_shimmer_text(ctx, "Shimmer", &fast);
+        qel_stream_text(ctx, "later", "Never yet", &fast);
+    };
+    rig.h.run(3);
+    EXPECT_TRUE(std::isfinite(qel_wake_timeout(rig.h.ctx)));
+    EXPECT_EQ(glyph_count(rig), 5u + 7u) << "alpha and the shimmer; the stream waits";
+}
+
 // --- Rolling number ---
 
 struct roll_scene {

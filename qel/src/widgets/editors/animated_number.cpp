@@ -19,6 +19,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "text/number_text.h"
+#include "widgets/editors/showcase_parts.h"
 
 enum { DIGIT_SPRINGS = 24, FORMAT_BYTES = 48, GROUPED_CHARS = 46 };
 
@@ -29,20 +30,11 @@ struct animated_number_state {
 
 static const float CELL_LINE = 1.15f;
 
-// At most max bytes of text copied into out, cut where a character starts.
-static void cut_copy(char* out, const char* text, int32_t max)
-{
-    int32_t length = (int32_t)strlen(text), kept = 0;
-    for (int32_t next; kept < length && (next = qel_utf8_next(text, length, kept)) <= max;) kept = next;
-    memcpy(out, text, (size_t)kept);
-    out[kept] = 0;
-}
-
 // The value as shown: through the format into 48 bytes, then grouped and cut at 46.
 static void number_text(qel_context* ctx, const qel_animated_number_opts* o, double value, char out[FORMAT_BYTES])
 {
-    cut_copy(out, qel_format_number(ctx, o->format, value), FORMAT_BYTES - 1);
-    if (o->group_thousands) cut_copy(out, qel_group_thousands(ctx, out), GROUPED_CHARS);
+    qel_copy_whole_chars(out, qel_format_number(ctx, o->format, value), -1, FORMAT_BYTES - 1);
+    if (o->group_thousands) qel_copy_whole_chars(out, qel_group_thousands(ctx, out), -1, GROUPED_CHARS);
 }
 
 // Moves a digit's spring toward digit d the short way round. The spring is brought back into

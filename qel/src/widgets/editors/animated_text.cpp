@@ -417,15 +417,6 @@ struct rolling_payload {
 
 static const float ROLL_STAGGER = 0.035f, ROLL_DONE = 0.999f;
 
-// Copies at most max bytes of text, cut where a character starts.
-static void copy_whole_chars(char* out, const char* text, int32_t length, int32_t max)
-{
-    int32_t kept = 0;
-    for (int32_t next; kept < length && (next = qel_utf8_next(text, length, kept)) <= max;) kept = next;
-    memcpy(out, text, (size_t)kept);
-    out[kept] = 0;
-}
-
 static bool is_digit(char c)
 {
     return c >= '0' && c <= '9';
@@ -438,12 +429,12 @@ static void roll_split(const char* text, roll_parts* out)
     while (first < length && !is_digit(text[first])) first++;
     while (last >= first && !is_digit(text[last])) last--;
     if (first == length) {
-        copy_whole_chars(out->prefix, text, length, ROLL_AFFIX);
+        qel_copy_whole_chars(out->prefix, text, length, ROLL_AFFIX);
         return;
     }
     if (first > 0 && text[first - 1] == '-') first--;
-    copy_whole_chars(out->prefix, text, first, ROLL_AFFIX);
-    copy_whole_chars(out->suffix, text + last + 1, length - last - 1, ROLL_AFFIX);
+    qel_copy_whole_chars(out->prefix, text, first, ROLL_AFFIX);
+    qel_copy_whole_chars(out->suffix, text + last + 1, length - last - 1, ROLL_AFFIX);
     const char* number = text + first;
     int32_t span = last + 1 - first, kept = 0, count = 0;
     roll_char chars[ROLL_SLOTS];

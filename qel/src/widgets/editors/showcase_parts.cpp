@@ -12,6 +12,7 @@
 #include "qel/arena.h"
 #include "qel/frame.h"
 #include "qel/text.h"
+#include "qel/text_units.h"
 #include "qel/theme.h"
 #include "widgets/pickers/picker_nodes.h"
 
@@ -25,6 +26,15 @@ bool qel_motion_on(qel_context* ctx)
 void qel_redraw_after(qel_context* ctx, double seconds)
 {
     if (std::isfinite(seconds)) qel_request_redraw_in(ctx, (float)seconds);
+}
+
+void qel_copy_whole_chars(char* out, const char* text, int32_t length, int32_t max)
+{
+    if (length < 0) length = (int32_t)strlen(text);
+    int32_t kept = 0;
+    for (int32_t next; kept < length && (next = qel_utf8_next(text, length, kept)) <= max;) kept = next;
+    memmove(out, text, (size_t)kept);
+    out[kept] = 0;
 }
 
 qel_color qel_accent_or_text(qel_context* ctx)

@@ -18,6 +18,10 @@ bool qel_motion_on(qel_context* ctx);
 // delay), which no frame clock could hold.
 void qel_redraw_after(qel_context* ctx, double seconds);
 
+// At most max bytes of the length bytes of text (below 0: all of it) into out, cut where a
+// character starts, and terminated; out may be text itself.
+void qel_copy_whole_chars(char* out, const char* text, int32_t length, int32_t max);
+
 // The accent when an accent preset is set, else the text colour; a token.
 qel_color qel_accent_or_text(qel_context* ctx);
 

@@ -115,6 +115,14 @@
 // editors     qel/gradient_editor.h       gradient editor
 // editors     qel/dock_layout.h           the dock layout model and its layout text
 // editors     qel/dockspace.h             dockspace, dock panels, tab drag and drop
+// editors     qel/animated_text.h         shimmer, stream, word-reveal, rotating-word, rolling-number, gradient text
+// editors     qel/loader_glow_card.h      loader, glow card
+// editors     qel/icon_dock.h             icon dock
+// editors     qel/icon_nav_toggle.h       icon navigation bar, toggle tile
+// editors     qel/stat_strip.h            stat strip, stat ticker
+// editors     qel/carousel.h              carousel
+// editors     qel/card_deck.h             card deck
+// editors     qel/animated_number.h       animated number
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -232,5 +240,13 @@
 #include "qel/gradient_editor.h"
 #include "qel/dock_layout.h"
 #include "qel/dockspace.h"
+#include "qel/animated_text.h"
+#include "qel/loader_glow_card.h"
+#include "qel/icon_dock.h"
+#include "qel/icon_nav_toggle.h"
+#include "qel/stat_strip.h"
+#include "qel/carousel.h"
+#include "qel/card_deck.h"
+#include "qel/animated_number.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

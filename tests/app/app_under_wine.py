@@ -115,6 +115,22 @@ class Program:
                 rgba += bytes(pixel(x, y)) + b"\xff"
         return width, height, bytes(rgba)
 
+    def shows(self, reference, what, path):
+        """Waits until the window shows the reference picture: a loaded machine can leave the
+        window steady for a moment before the program has taken in what a dialog gave it. A
+        window that never shows it is kept in the working folder for a person to see."""
+        differing = [None]
+
+        def matches():
+            differing[0] = differing_pixels(self.capture(path), reference)
+            return differing[0][0] == 0
+        if not wait_for(what, matches, 60, fatal=False):
+            shutil.copy(path, "app_under_wine-" + os.path.basename(path))
+            subprocess.run(["xwd", "-root", "-silent", "-out", "app_under_wine-screen.xwd"])
+            print(subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout)
+            fail(f"{what}: {differing[0][0]} pixels differ from {reference} ({differing[0][1]})")
+        print(f"app_under_wine: {what} equals {reference}")
+
     def close(self):
         # The click goes to the frame's title bar, which Wine draws itself, where it does nothing.
         if not close_window(self.frame, self.process, at=(200, 10)):
@@ -123,11 +139,15 @@ class Program:
             fail(f"the program ended with {self.process.returncode}")
 
 
-def same_picture(shot, reference, what):
+def differing_pixels(shot, reference):
     expected = png_pixels.read(os.path.join(DATA, "app", reference))
-    differing = png_pixels.differences(shot, expected, TOLERANCE)
+    return png_pixels.differences(shot, expected, TOLERANCE), f"sizes {shot[:2]} and {expected[:2]}"
+
+
+def same_picture(shot, reference, what):
+    differing, sizes = differing_pixels(shot, reference)
     if differing != 0:
-        fail(f"{what}: {differing} pixels differ from {reference} (sizes {shot[:2]} and {expected[:2]})")
+        fail(f"{what}: {differing} pixels differ from {reference} ({sizes})")
     print(f"app_under_wine: {what} equals {reference}")
 
 
@@ -160,7 +180,7 @@ def open_file(program, path, work):
         xdotool("key", "Return")
         if wait_for("the dialog to close", lambda: not find_window("^Open a spreadsheet$"), 15, fatal=False):
             break
-    same_picture(program.capture(os.path.join(work, "opened.xwd")), "opened_csv_light.png", "the window after the dialog")
+    program.shows("opened_csv_light.png", "the window after the dialog", os.path.join(work, "opened.xwd"))
     program.close()
 
 

@@ -109,6 +109,7 @@
 // charts      qel/bubble_chart.h          bubble chart
 // charts      qel/sankey_chart.h          Sankey chart
 // charts      qel/candlestick_chart.h     candlestick chart
+// editors     qel/node_editor.h           node editor: canvas, nodes, pins, links, edit queues
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -220,5 +221,6 @@
 #include "qel/bubble_chart.h"
 #include "qel/sankey_chart.h"
 #include "qel/candlestick_chart.h"
+#include "qel/node_editor.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "kit/scopes.h"
 #include "kit/widget_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -23,16 +24,22 @@ static const float DEFAULT_HEIGHT = 440.0f, CANVAS_PADDING = 12.0f, CANVAS_GAP =
 static const float WHEEL_ZOOM = 1.12f, WHEEL_PAN = 40.0f, KEY_ZOOM = 1.25f;
 static const float NUDGE = 10.0f, FINE_NUDGE = 1.0f, DRAG_SLOP = 3.0f;
 static const float FIT_MARGIN = 80.0f, GRID_SPACING = 24.0f, GRID_LEAST = 14.0f, DOT = 1.1f;
+static const double GRID_MOST_LINES = 4096;
 static const float MINIMAP_W = 168.0f, MINIMAP_H = 108.0f, MINIMAP_INSET = 12.0f, MINIMAP_PAD = 8.0f;
 static const float LIFT_PERIOD = 0.26f, LIFT_BOUNCE = 0.12f;
 static const uint32_t SLOT_SEED = 19981u;
 static const int32_t KEY_F = QEL_KEY_A + 5;
 
-// Which editor is open in this frame, and which ended last, for the queries after its end.
+// Which editor ended last and in which frame, for the queries after its end.
 struct qel_node_editor_slot {
-    qel_node_editor_frame* open;
     uint32_t last_editor;
     uint64_t frame_number;
+};
+
+// The open editor, found by every node, pin and link call: on the scope stack, which a frame
+// begin empties, so a record of an earlier frame is never found.
+struct qel_node_editor_scope {
+    qel_node_editor_frame* frame;
 };
 
 // --- Ids, indexes and helpers ---
@@ -107,7 +114,7 @@ static bool finite_rect(const qel_node_editor_node_entry& n)
 
 static qel_node_editor_slot* slot_of(qel_context* ctx)
 {
-    uint32_t id = qel_hash_str("qel.node_editor", SLOT_SEED);
+    static const uint32_t id = qel_hash_str("qel.node_editor", SLOT_SEED);
     return (qel_node_editor_slot*)qel_state_get(ctx, id, sizeof(qel_node_editor_slot));
 }
 
@@ -558,7 +565,7 @@ int32_t qel_node_editor_begin(qel_context* ctx, const char* label, qel_node_edit
     keep_view_finite(f);
     open_canvas(ctx, f, opts, hovered);
     qel_push_id(ctx, name);
-    slot_of(ctx)->open = f;
+    qel_scope_push<qel_node_editor_scope>(ctx)->frame = f;
     return 1;
 }
 
@@ -648,16 +655,15 @@ void qel_node_editor_end(qel_context* ctx)
     f->submitted = b;
     f->rows = s->rows.items;
     f->row_count = s->rows.count;
-    qel_node_editor_slot* slot = slot_of(ctx);
-    *slot = {nullptr, f->id, f->frame_number};
+    qel_scope_pop<qel_node_editor_scope>(ctx);
+    *slot_of(ctx) = {f->id, f->frame_number};
     qel_set_last_item(ctx, f->id);
 }
 
 qel_node_editor_frame* qel_node_editor_find(qel_context* ctx)
 {
-    qel_node_editor_slot* slot = slot_of(ctx);
-    if (slot->open && slot->open->frame_number != qel_ctx_frame_count(ctx)) slot->open = nullptr;
-    return slot->open;
+    qel_node_editor_scope* scope = qel_scope_find<qel_node_editor_scope>(ctx);
+    return scope ? scope->frame : nullptr;
 }
 
 // --- Queues ---
@@ -710,14 +716,32 @@ static qel_rect inset(qel_rect r, float by)
     return {r.x + by, r.y + by, r.w - 2 * by, r.h - 2 * by};
 }
 
-// Dots at origin + k * spacing over the canvas. The dots come from an index range bounded by the
-// canvas size, so a pan far beyond float precision still ends.
+// The part of r inside the current clip.
+static qel_rect visible_part(qel_context* ctx, qel_rect r)
+{
+    const qel_rect* c = qel_draw_top_clip(ctx);
+    float k = ctx->clock.scale;
+    float x0 = fmaxf(r.x, c->x / k), y0 = fmaxf(r.y, c->y / k);
+    float x1 = fminf(r.x + r.w, (c->x + c->w) / k), y1 = fminf(r.y + r.h, (c->y + c->h) / k);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// How many grid lines of spacing s fit in a length, held to a bound before it becomes an integer.
+static int32_t grid_lines(float length, double s)
+{
+    return (int32_t)std::fmin(length / s + 1, GRID_MOST_LINES);
+}
+
+// Dots at origin + k * spacing over the visible part r of the canvas. They come from an index range bounded by
+// what is visible, never from stepping a coordinate: beyond 2^24 adding the spacing to a float
+// changes nothing, and a canvas may be laid out far larger than the window.
 static void draw_grid(qel_context* ctx, const qel_node_editor_frame* f, qel_rect r)
 {
+    if (!(r.w > 0 && r.h > 0)) return;
     double s = GRID_SPACING * f->zoom;
     while (s < GRID_LEAST) s *= 2;
     double kx = std::ceil((r.x - f->origin_x) / s), ky = std::ceil((r.y - f->origin_y) / s);
-    int32_t nx = (int32_t)(r.w / s) + 1, ny = (int32_t)(r.h / s) + 1;
+    int32_t nx = grid_lines(r.w, s), ny = grid_lines(r.h, s);
     qel_color c = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), qel_dark_mode(ctx) ? 0.32f : 0.42f);
     float radii[4] = {DOT / 2, DOT / 2, DOT / 2, DOT / 2};
     for (int32_t j = 0; j < ny; j++) {
@@ -742,8 +766,9 @@ static void canvas_draw(qel_context* ctx, const qel_node* node, void* user)
     f->origin_x = r.x + f->pan_x, f->origin_y = r.y + f->pan_y;
     qel_draw_push_clip(ctx, &clip);
     qel_hit_rect_add_clipped(ctx, f->id ^ QEL_NODE_EDITOR_WHEEL_KEY, r);
-    if (f->show_grid) draw_grid(ctx, f, r);
-    qel_node_editor_draw_links(ctx, f);
+    qel_rect visible = visible_part(ctx, r);
+    if (f->show_grid) draw_grid(ctx, f, visible);
+    qel_node_editor_draw_links(ctx, f, visible);
     qel_draw_pop_clip(ctx);
 }
 

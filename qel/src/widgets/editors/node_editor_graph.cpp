@@ -1,6 +1,7 @@
 // The node editor's graph: nodes with their pin rows and widget blocks, the links with their
 // curve and hit test, the link-drag gesture that reports links made and broken, and how nodes,
 // pins and links are drawn. The canvas around them is node_editor.cpp's.
+#include <algorithm>
 #include <cmath>
 
 #include "core/core.h"
@@ -125,15 +126,16 @@ static float segment_distance(qel_vec2 p, qel_vec2 a, qel_vec2 b)
     return hypotf(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
 
-static bool link_ends(const qel_node_editor_frame* f, const qel_node_editor_buffer* b,
-                      const qel_node_editor_link_entry& l, qel_vec2* p0, qel_vec2* p1)
+// The screen ends of a link whose two pins were submitted, and its start pin; null otherwise.
+static const qel_node_editor_pin_entry* link_ends(const qel_node_editor_frame* f, const qel_node_editor_buffer* b,
+                                                  const qel_node_editor_link_entry& l, qel_vec2* p0, qel_vec2* p1)
 {
     const qel_node_editor_pin_entry* start = submitted_pin(b, l.start_pin);
     const qel_node_editor_pin_entry* end = submitted_pin(b, l.end_pin);
-    if (!start || !end) return false;
+    if (!start || !end) return nullptr;
     *p0 = qel_node_editor_to_screen(f, start->x, start->y);
     *p1 = qel_node_editor_to_screen(f, end->x, end->y);
-    return std::isfinite(p0->x + p0->y + p1->x + p1->y);
+    return std::isfinite(p0->x + p0->y + p1->x + p1->y) ? start : nullptr;
 }
 
 int32_t qel_node_editor_link_hit(const qel_node_editor_frame* f, qel_vec2 p)
@@ -530,7 +532,31 @@ static float link_width(float zoom)
     return fmaxf(1.1f, fminf(1.75f * zoom, 3.0f));
 }
 
-void qel_node_editor_draw_links(qel_context* ctx, const qel_node_editor_frame* f)
+static bool segment_meets(qel_vec2 a, qel_vec2 b, qel_rect r)
+{
+    return std::min(a.x, b.x) <= r.x + r.w && std::max(a.x, b.x) >= r.x && std::min(a.y, b.y) <= r.y + r.h &&
+           std::max(a.y, b.y) >= r.y;
+}
+
+// Only the runs of a curve that come near the visible rectangle: a long link crossing the canvas
+// is mostly outside it.
+static void draw_visible_runs(qel_context* ctx, const qel_vec2* points, int32_t n, float width, qel_color color,
+                              qel_rect visible)
+{
+    qel_rect near = {visible.x - width - 2, visible.y - width - 2, visible.w + 2 * width + 4, visible.h + 2 * width + 4};
+    int32_t start = -1;
+    for (int32_t k = 0; k + 1 < n; k++) {
+        bool meets = segment_meets(points[k], points[k + 1], near);
+        if (meets && start < 0) start = k;
+        if (!meets && start >= 0) {
+            qel_draw_polyline(ctx, points + start, k - start + 1, width, color, 0);
+            start = -1;
+        }
+    }
+    if (start >= 0) qel_draw_polyline(ctx, points + start, n - start, width, color, 0);
+}
+
+void qel_node_editor_draw_links(qel_context* ctx, const qel_node_editor_frame* f, qel_rect visible)
 {
     const qel_node_editor_state* s = f->state;
     const qel_node_editor_buffer* b = f->submitted;
@@ -541,15 +567,13 @@ void qel_node_editor_draw_links(qel_context* ctx, const qel_node_editor_frame* f
     for (int32_t i = 0; i < b->links.count; i++) {
         const qel_node_editor_link_entry& l = b->links.items[i];
         qel_vec2 p0, p1;
-        if ((dragging_off && l.link == s->detached_link) || !link_ends(f, b, l, &p0, &p1)) continue;
-        if (curve_misses(p0, p1, f->zoom, f->canvas, w)) continue;
+        if (dragging_off && l.link == s->detached_link) continue;
+        const qel_node_editor_pin_entry* start = link_ends(f, b, l, &p0, &p1);
+        if (!start || curve_misses(p0, p1, f->zoom, visible, w)) continue;
         int32_t n = qel_node_editor_curve(p0, p1, f->zoom, points);
-        if (s->has_selected_link && l.link == s->selected_link) {
-            qel_draw_polyline(ctx, points, n, w + 0.5f, accent, 0);
-        } else {
-            qel_color c = qel_color_alpha(pin_color(ctx, submitted_pin(b, l.start_pin)->type), 0.85f);
-            qel_draw_polyline(ctx, points, n, w, c, 0);
-        }
+        bool chosen = s->has_selected_link && l.link == s->selected_link;
+        qel_color c = chosen ? accent : qel_color_alpha(pin_color(ctx, start->type), 0.85f);
+        draw_visible_runs(ctx, points, n, chosen ? w + 0.5f : w, c, visible);
     }
 }
 

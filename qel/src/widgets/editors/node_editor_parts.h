@@ -262,8 +262,9 @@ int32_t qel_node_editor_link_hit(const qel_node_editor_frame* f, qel_vec2 p);
 // One frame of a link drag: the target under the pointer, and on release what it reports.
 void qel_node_editor_link_drag_step(qel_context* ctx, qel_node_editor_frame* f);
 
-// Draw pass: the submitted links (canvas), the dragged link's preview (overlay).
-void qel_node_editor_draw_links(qel_context* ctx, const qel_node_editor_frame* f);
+// Draw pass: the submitted links near the visible rectangle (canvas), the dragged link's preview
+// (overlay).
+void qel_node_editor_draw_links(qel_context* ctx, const qel_node_editor_frame* f, qel_rect visible);
 void qel_node_editor_draw_link_preview(qel_context* ctx, const qel_node_editor_frame* f);
 
 // Builds a buffer's indexes once its frame's submissions are complete.

@@ -137,7 +137,9 @@ void qel_node_editor_select_add(qel_context* ctx, qel_node_editor_state* s, uint
     if (qel_node_editor_selected(ctx, s, node)) return;
     qel_node_editor_push(ctx, &s->selection, node);
     if (2 * s->selection.count > s->selection_index.capacity) s->selection_index_stale = true;
-    else qel_node_editor_index_add(&s->selection_index, s->selection.items, s->selection.count - 1, qel_node_editor_id_key);
+    else
+        qel_node_editor_index_add(&s->selection_index, s->selection.items, s->selection.count - 1,
+                                  qel_node_editor_id_key);
 }
 
 static void selection_clear(qel_node_editor_state* s)
@@ -168,7 +170,8 @@ void qel_node_editor_deselect(qel_node_editor_state* s, uint32_t node)
 static void selection_from_base(qel_context* ctx, qel_node_editor_state* s)
 {
     selection_clear(s);
-    for (int32_t i = 0; i < s->base_selection.count; i++) qel_node_editor_select_add(ctx, s, s->base_selection.items[i]);
+    for (int32_t i = 0; i < s->base_selection.count; i++)
+        qel_node_editor_select_add(ctx, s, s->base_selection.items[i]);
 }
 
 void qel_node_editor_destroy_link(qel_context* ctx, qel_node_editor_state* s, uint32_t link)
@@ -253,7 +256,8 @@ static void delete_selection(qel_context* ctx, qel_node_editor_frame* f)
     qel_node_editor_state* s = f->state;
     const qel_node_editor_buffer* b = qel_node_editor_previous(s);
     for (int32_t i = 0; i < s->selection.count; i++)
-        if (qel_node_editor_has_node(b, s->selection.items[i])) qel_node_editor_push(ctx, &s->deleted, s->selection.items[i]);
+        if (qel_node_editor_has_node(b, s->selection.items[i]))
+            qel_node_editor_push(ctx, &s->deleted, s->selection.items[i]);
     auto attached = [&](uint32_t pin) {
         const qel_node_editor_pin_info* info = qel_node_editor_pin_find(b, pin);
         return info && info->entry >= 0 && qel_node_editor_selected(ctx, s, b->pins.items[info->entry].node);
@@ -761,6 +765,7 @@ static void draw_grid(qel_context* ctx, const qel_node_editor_frame* f, qel_rect
 static void canvas_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     auto* f = (qel_node_editor_frame*)user;
+    if (!f->submitted) return;  // begun but never ended: nothing was published
     qel_rect r = node->rect, clip = inset(r, 1);
     f->canvas = r;
     f->origin_x = r.x + f->pan_x, f->origin_y = r.y + f->pan_y;
@@ -830,8 +835,8 @@ static void draw_minimap(qel_context* ctx, const qel_node_editor_frame* f)
                         h * scale};
     };
     qel_color chosen = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACCENT), 0.7f);
-    qel_color other = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG),
-                                    0.35f);
+    qel_color other =
+        qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), 0.35f);
     const qel_node_editor_buffer* b = f->submitted;
     for (int32_t i = 0; i < b->nodes.count; i++) {
         const qel_node_editor_node_entry& n = b->nodes.items[i];

@@ -326,7 +326,8 @@ static void open_node_layout(qel_context* ctx, qel_node_editor_frame* f, const c
     qel_node_mark_interactive(ctx, index, QEL_INTERACT_FOCUSABLE);
     if (f->node_ref_count == f->node_ref_capacity) {
         int32_t capacity = f->node_ref_capacity ? f->node_ref_capacity * 2 : 32;
-        auto* refs = (qel_node_editor_node_ref*)qel_arena_alloc(ctx, (size_t)capacity * sizeof(qel_node_editor_node_ref));
+        size_t bytes = (size_t)capacity * sizeof(qel_node_editor_node_ref);
+        auto* refs = (qel_node_editor_node_ref*)qel_arena_alloc(ctx, bytes);
         for (int32_t i = 0; i < f->node_ref_count; i++) refs[i] = f->node_refs[i];
         f->node_refs = refs;
         f->node_ref_capacity = capacity;
@@ -427,8 +428,8 @@ static int32_t pin_row(qel_context* ctx, uint32_t pin_id, const char* label, con
     float hover = qel_anim_flash(ctx, item ^ PIN_HOVER_KEY, lit, HOVER_TIME);
     qel_node_editor_push(ctx, &s->buffers[s->current].pins, pin);
     int32_t length = (int32_t)qel_label_visible_len(label);
-    qel_node_editor_row row = {is_output, pin_id, pin.type, connected, qel_arena_strdup(ctx, label ? label : "", length),
-                               length, f->row_cursor, ROW_HEIGHT, hover};
+    const char* text = qel_arena_strdup(ctx, label ? label : "", length);
+    qel_node_editor_row row = {is_output, pin_id, pin.type, connected, text, length, f->row_cursor, ROW_HEIGHT, hover};
     qel_node_editor_push(ctx, &s->rows, row);
     f->row_cursor += ROW_HEIGHT;
     qel_set_last_item(ctx, item);
@@ -543,7 +544,8 @@ static bool segment_meets(qel_vec2 a, qel_vec2 b, qel_rect r)
 static void draw_visible_runs(qel_context* ctx, const qel_vec2* points, int32_t n, float width, qel_color color,
                               qel_rect visible)
 {
-    qel_rect near = {visible.x - width - 2, visible.y - width - 2, visible.w + 2 * width + 4, visible.h + 2 * width + 4};
+    float m = width + 2;
+    qel_rect near = {visible.x - m, visible.y - m, visible.w + 2 * m, visible.h + 2 * m};
     int32_t start = -1;
     for (int32_t k = 0; k + 1 < n; k++) {
         bool meets = segment_meets(points[k], points[k + 1], near);
@@ -654,6 +656,7 @@ static void node_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     auto* d = (const qel_node_editor_node_draw*)user;
     const qel_node_editor_frame* f = d->frame;
+    if (!f->submitted) return;  // the editor was never ended: its rows were not published
     float z = f->zoom, radius = qel_theme_block_get(ctx)->radius_small * z;
     float radii[4] = {radius, radius, radius, radius};
     qel_rect r = node->rect;

@@ -11,8 +11,12 @@
 static std::vector<graph_node> typed_graph()
 {
     return {{1, 30, 40, {{11, false, 0, "any"}, {12, true, 1, "text"}, {13, true, 2, "price"}}, false, "Source"},
-            {2, 330, 20, {{21, false, 1, "name"}, {22, false, 2, "amount"}, {24, false, 0, "extra"}, {23, true, 3, "label"}},
-             false, "Format"},
+            {2,
+             330,
+             20,
+             {{21, false, 1, "name"}, {22, false, 2, "amount"}, {24, false, 0, "extra"}, {23, true, 3, "label"}},
+             false,
+             "Format"},
             {3, 330, 210, {{31, false, 1, "caption"}, {32, true, 3, "label"}}, false, "Caption"}};
 }
 

@@ -414,6 +414,27 @@ TEST(NodeEditorQueues, ASecondEditorInOneFrameIsRefusedAndNodeCallsOutsideBalanc
     EXPECT_EQ(qel_node_editor_begin(h.ctx, "one", nullptr, nullptr), 0);
 }
 
+TEST(NodeEditorQueues, AnEditorNeverEndedDrawsNothingOfItsGraphAndTheNextFrameStartsClean)
+{
+    widget_rig rig;
+    qel_node_editor_view v = {0, 0, 1};
+    bool end = false;
+    float x = 10, y = 10;
+    rig.h.ui = [&](qel_context* ctx) {
+        if (!qel_node_editor_begin(ctx, "loose", &v, nullptr)) return;
+        qel_node_editor_node_begin(ctx, 1, &x, &y, "left open", nullptr);
+        qel_node_editor_input_pin(ctx, 2, "in", nullptr);
+        qel_node_editor_node_end(ctx);
+        qel_node_editor_link(ctx, 3, 4, 2);
+        if (end) qel_node_editor_end(ctx);
+    };
+    rig.h.run(3);
+    end = true;
+    rig.h.run(2);
+    uint32_t node = 1;
+    EXPECT_FLOAT_EQ(rig.h.rect(qel_hash_bytes(&node, sizeof node, qel_id(rig.h.ctx, "loose") ^ 0x4e0du)).h, 40 + 26 + 8);
+}
+
 // --- Gestures that leave the window ---
 
 TEST(NodeEditorGestures, APointerOutsideTheWindowHoldsDragsAndPans)

@@ -496,3 +496,46 @@ TEST(NodeEditorGestures, SpaceWithTheLeftButtonPans)
     EXPECT_FLOAT_EQ(e.view.pan_y, 20);
     EXPECT_TRUE(e.selected.empty());
 }
+
+TEST(NodeEditorSelection, TabReachesNodesAndSelectsEachAlone)
+{
+    editor_rig e;
+    e.nodes = two_nodes();
+    e.settle();
+    e.click(e.at(300, 380));
+    e.rig.h.tap(QEL_KEY_TAB);
+    e.settle(1);
+    EXPECT_EQ(e.selected, (std::vector<uint32_t>{1}));
+    e.rig.h.tap(QEL_KEY_TAB);
+    e.settle(1);
+    EXPECT_EQ(e.selected, (std::vector<uint32_t>{2}));
+    e.rig.h.tap(QEL_KEY_RIGHT);
+    e.settle(1);
+    EXPECT_FLOAT_EQ(e.nodes[1].x, 410) << "the focused node's editor takes the arrows";
+}
+
+// What a widget block's widgets see of the pointer.
+static qel_vec2 pointer_in_block;
+
+static void record_pointer(qel_context* ctx)
+{
+    pointer_in_block = qel_mouse_pos(ctx);
+    qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 24});
+}
+
+TEST(NodeEditorBlocks, WidgetsInABlockSeeThePointerInTheirOwnUnscaledUnits)
+{
+    editor_rig e;
+    e.view = {10, 20, 1.5f};
+    e.nodes = {{1, 40, 40, {{11, false, 0, "in"}}, true}};
+    e.block_ui = record_pointer;
+    e.settle();
+    // The block's top-left: 14 in, below the title bar, one pin row and 3 units.
+    qel_vec2 origin = e.at(40 + 14, 40 + 40 + 26 + 3);
+    qel_vec2 p = {origin.x + 30, origin.y + 12};
+    e.move(p);
+    e.settle(1);
+    EXPECT_FLOAT_EQ(pointer_in_block.x, origin.x + 20);
+    EXPECT_FLOAT_EQ(pointer_in_block.y, origin.y + 8);
+    EXPECT_EQ(qel_mouse_pos(e.rig.h.ctx).x, p.x) << "restored after the block";
+}

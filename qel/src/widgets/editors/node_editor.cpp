@@ -658,7 +658,6 @@ void qel_node_editor_end(qel_context* ctx)
     forget_vanished(ctx, s);
     f->submitted = b;
     f->rows = s->rows.items;
-    f->row_count = s->rows.count;
     qel_scope_pop<qel_node_editor_scope>(ctx);
     *slot_of(ctx) = {f->id, f->frame_number};
     qel_set_last_item(ctx, f->id);

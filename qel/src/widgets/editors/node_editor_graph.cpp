@@ -480,8 +480,6 @@ void qel_node_editor_content_begin(qel_context* ctx)
         in->prev_mouse_x = (in->prev_mouse_x - ox) / z + ox, in->prev_mouse_y = (in->prev_mouse_y - oy) / z + oy;
     }
     f->in_block = true;
-    f->block_layout = index;
-    f->block_item = item;
     f->block_height = h;
     qel_node_push(ctx, index);
     qel_push_id_int(ctx, f->block_counter + BLOCK_SCOPE_BASE);

@@ -202,11 +202,9 @@ struct qel_node_editor_frame {
     bool selected;
     qel_node_editor_node_draw* draw;
     int32_t refused_nodes, refused_blocks;
-    // The open widget block.
+    // The open widget block: its height of the last frame, and the pointer it replaced.
     bool in_block;
-    int32_t block_layout;
-    uint32_t block_item;
-    float block_height, block_ox, block_oy;
+    float block_height;
     qel_vec2 saved_pointer, saved_prev_pointer;
     // Node layout nodes built this frame.
     qel_node_editor_node_ref* node_refs;
@@ -214,7 +212,6 @@ struct qel_node_editor_frame {
     // This frame's submissions, published by the end.
     const qel_node_editor_buffer* submitted;
     const qel_node_editor_row* rows;
-    int32_t row_count;
 };
 
 // --- Ids and sizes ---

@@ -113,6 +113,8 @@
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // rich        qel/code.h                  code languages, the line tokenizer, syntax colours, highlighted lines
 // rich        qel/code_block.h            code block
+// rich        qel/json.h                  the JSON parser
+// rich        qel/json_view.h             JSON tree view
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -226,3 +228,5 @@
 #include "qel/shaper.h"
 #include "qel/code.h"
 #include "qel/code_block.h"
+#include "qel/json.h"
+#include "qel/json_view.h"

@@ -1,5 +1,6 @@
 // The code viewers as a person sees them, in light and dark, against committed pictures drawn by
-// the software renderer: a C block with its header, line numbers and a highlighted range.
+// the software renderer: a C block with its header, line numbers and a highlighted range; a JSON
+// tree with a folded branch beside a JSON error.
 #include <gtest/gtest.h>
 
 #include "qel/qel.h"
@@ -30,6 +31,18 @@ static void c_block_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void json_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    qel_json_view(ctx, "tree",
+                  "{\"shop\": \"Tea corner\", \"open\": true, \"labels\": 20,\n"
+                  " \"stock\": [{\"name\": \"Sencha\", \"price\": 4.5}, {\"name\": \"Oolong\"}],\n"
+                  " \"printer\": {\"model\": \"zd230\", \"dpi\": 203, \"queue\": null}}",
+                  nullptr);
+    qel_json_view(ctx, "broken", "{\n  \"price\": 4.5,\n  \"name\": \"Sencha\n}", nullptr);
+    qel_container_end(ctx);
+}
+
 class CodePictures : public themed_pictures {
 protected:
     CodePictures() : themed_pictures("qel/code_") {}
@@ -38,6 +51,11 @@ protected:
 TEST_P(CodePictures, CBlockWithHeaderNumbersAndHighlightedLines)
 {
     EXPECT_TRUE(board_matches(c_block_board, 520, 340, "c_block", 3));
+}
+
+TEST_P(CodePictures, JsonTreeAndError)
+{
+    EXPECT_TRUE(board_matches(json_board, 420, 440, "json", 3));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, CodePictures, theme_modes(), theme_name);

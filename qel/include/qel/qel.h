@@ -113,6 +113,7 @@
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // rich        qel/code.h                  code languages, the line tokenizer, syntax colours, highlighted lines
 // rich        qel/code_block.h            code block
+// rich        qel/code_doc.h              the code editor's text model
 // rich        qel/json.h                  the JSON parser
 // rich        qel/json_view.h             JSON tree view
 // render      qel/soft_renderer.h         the software renderer
@@ -228,5 +229,6 @@
 #include "qel/shaper.h"
 #include "qel/code.h"
 #include "qel/code_block.h"
+#include "qel/code_doc.h"
 #include "qel/json.h"
 #include "qel/json_view.h"

@@ -114,6 +114,7 @@
 // rich        qel/code.h                  code languages, the line tokenizer, syntax colours, highlighted lines
 // rich        qel/code_block.h            code block
 // rich        qel/code_doc.h              the code editor's text model
+// rich        qel/code_editor.h           code editor
 // rich        qel/json.h                  the JSON parser
 // rich        qel/json_view.h             JSON tree view
 // render      qel/soft_renderer.h         the software renderer
@@ -230,5 +231,6 @@
 #include "qel/code.h"
 #include "qel/code_block.h"
 #include "qel/code_doc.h"
+#include "qel/code_editor.h"
 #include "qel/json.h"
 #include "qel/json_view.h"

@@ -1,7 +1,9 @@
 // The code viewers as a person sees them, in light and dark, against committed pictures drawn by
 // the software renderer: a C block with its header, line numbers and a highlighted range; a JSON
-// tree with a folded branch beside a JSON error.
+// tree with a folded branch beside a JSON error; the editor with its find bar open.
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "qel/qel.h"
 #include "support/widget_rig.h"
@@ -43,6 +45,19 @@ static void json_board(qel_context* ctx)
     qel_container_end(ctx);
 }
 
+static void editor_board(qel_context* ctx)
+{
+    static char source[512];
+    if (!source[0]) snprintf(source, sizeof source, "%s", C_SOURCE);
+    board_begin(ctx);
+    qel_code_editor_opts o = {};
+    o.language = "c";
+    o.height = 280;
+    o.autofocus = 1;
+    qel_code_editor(ctx, "editor", source, sizeof source, &o);
+    qel_container_end(ctx);
+}
+
 class CodePictures : public themed_pictures {
 protected:
     CodePictures() : themed_pictures("qel/code_") {}
@@ -56,6 +71,16 @@ TEST_P(CodePictures, CBlockWithHeaderNumbersAndHighlightedLines)
 TEST_P(CodePictures, JsonTreeAndError)
 {
     EXPECT_TRUE(board_matches(json_board, 420, 440, "json", 3));
+}
+
+TEST_P(CodePictures, EditorWithTheFindBar)
+{
+    widget_rig rig(560, 320, GetParam());
+    rig.h.ui = editor_board;
+    rig.h.run();
+    qel_code_editor_find(rig.h.ctx, "editor", "name");
+    rig.h.run(3);
+    EXPECT_TRUE(shows(rig, "editor_find"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, CodePictures, theme_modes(), theme_name);

@@ -76,8 +76,12 @@ bool digit(uint8_t c)
 
 bool in_list(const char* const* list, const char* word, int32_t length)
 {
-    for (; *list; list++)
-        if ((int32_t)strlen(*list) == length && memcmp(*list, word, (size_t)length) == 0) return true;
+    for (; *list; list++) {
+        const char* k = *list;
+        int32_t i = 0;
+        while (i < length && k[i] == word[i]) i++;
+        if (i == length && k[i] == 0) return true;
+    }
     return false;
 }
 
@@ -126,7 +130,7 @@ int32_t next_token(const qel_code_lang* lang, bool json, const char* s, int32_t 
     }
     const char* marker = lang->line_comment;
     int32_t marker_length = marker ? (int32_t)strlen(marker) : 0;
-    if (marker && i + marker_length <= n && memcmp(s + i, marker, (size_t)marker_length) == 0) {
+    if (marker && c == (uint8_t)marker[0] && i + marker_length <= n && memcmp(s + i, marker, (size_t)marker_length) == 0) {
         *token_class = QEL_CODE_COMMENT;
         return n;
     }

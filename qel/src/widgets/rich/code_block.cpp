@@ -6,11 +6,13 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "core/draw_list.h"
 #include "kit/widget_nodes.h"
 #include "qel/action_buttons.h"
 #include "qel/arena.h"
 #include "qel/badges_avatars.h"
 #include "qel/code.h"
+#include "qel/code_doc.h"
 #include "qel/color.h"
 #include "qel/font.h"
 #include "qel/icons.h"
@@ -92,6 +94,25 @@ void header(qel_context* ctx, const char* label, const char* code, const char* t
     qel_node_at(ctx, divider)->fill = qel_theme_color(ctx, QEL_COLOR_BORDER);
 }
 
+// One line of the block: its highlight band, its number and its tokens.
+void draw_line(qel_context* ctx, const block_payload* p, qel_rect r, int32_t number, int32_t start, int32_t end,
+               float top, uint8_t* state)
+{
+    if (number >= p->first && p->first >= 1 && number <= p->last) {
+        qel_rect band = {r.x, top - 1, r.w, p->line_height};
+        qel_draw_rect(ctx, &band, nullptr, p->highlight);
+    }
+    float text_top = top - 1 + (p->line_height - qel_line_height(ctx, QEL_FONT_MONO, p->size)) / 2;
+    if (p->numbers) {
+        char digits[16];
+        int32_t n = snprintf(digits, sizeof digits, "%d", number);
+        float w = qel_text_width(ctx, QEL_FONT_MONO, p->size, digits, n, 0);
+        qel_draw_text(ctx, QEL_FONT_MONO, p->size, r.x + p->gutter - w, text_top, p->number_color, digits, n, 0);
+    }
+    qel_code_line_style style = {&p->lang, p->json, p->size, p->char_width, 0, p->palette, -1e30f, 1e30f};
+    qel_code_draw_line(ctx, &style, p->text + start, end - start, state, r.x + p->gutter + p->left_pad, text_top);
+}
+
 }  // namespace
 
 void qel_code_block(qel_context* ctx, const char* label, const char* code, const qel_code_block_opts* options)
@@ -151,27 +172,17 @@ void qel_code_block_draw(qel_context* ctx, const qel_node* node, void* user)
 {
     const auto* p = (const block_payload*)user;
     qel_rect r = node->rect;
-    qel_code_line_style style = {&p->lang, p->json, p->size, p->char_width, 0, p->palette, -1e30f, 1e30f};
-    float font_line = qel_line_height(ctx, QEL_FONT_MONO, p->size);
     float top = r.y + p->left_pad;
-    float text_x = r.x + p->gutter + p->left_pad;
     uint8_t state = 0;
     int32_t start = 0, number = 1;
     while (true) {
         int32_t end = start;
         while (end < p->length && p->text[end] != '\n') end++;
-        if (number >= p->first && p->first >= 1 && number <= p->last) {
-            qel_rect band = {r.x, top - 1, r.w, p->line_height};
-            qel_draw_rect(ctx, &band, nullptr, p->highlight);
-        }
-        float text_top = top - 1 + (p->line_height - font_line) / 2;
-        if (p->numbers) {
-            char digits[16];
-            int32_t n = snprintf(digits, sizeof digits, "%d", number);
-            float w = qel_text_width(ctx, QEL_FONT_MONO, p->size, digits, n, 0);
-            qel_draw_text(ctx, QEL_FONT_MONO, p->size, r.x + p->gutter - w, text_top, p->number_color, digits, n, 0);
-        }
-        qel_code_draw_line(ctx, &style, p->text + start, end - start, &state, text_x, text_top);
+        // Lines the clip hides only carry the comment state on.
+        if (!qel_draw_culled(ctx, r.x, top - 1, r.x + r.w, top - 1 + p->line_height))
+            draw_line(ctx, p, r, number, start, end, top, &state);
+        else if (p->lang.block_comments)
+            state = qel_code_doc_comment_state(&p->lang, p->text, start, end, state);
         if (end >= p->length) break;
         start = end + 1;
         if (start == p->length) break;  // a final line feed starts no line

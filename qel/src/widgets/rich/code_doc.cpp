@@ -59,16 +59,15 @@ int32_t outdent_width(const qel_code_doc* doc, int32_t start, int32_t end)
 
 void qel_code_doc_index_lines(qel_code_doc* doc)
 {
+    const char* t = doc->text;
+    const char* end = t + doc->length;
     int32_t lines = 1;
-    for (const char* p = doc->text; (p = (const char*)memchr(p, '\n', (size_t)(doc->text + doc->length - p)));
-         p++)
-        lines++;
+    for (const char* p = t; (p = (const char*)memchr(p, '\n', (size_t)(end - p))); p++) lines++;
     auto* starts = (int32_t*)qel_arena_alloc(doc->ctx, sizeof(int32_t) * (size_t)(lines + 1));
     int32_t line = 0, longest = 0;
     starts[0] = 0;
-    for (const char* p = doc->text; (p = (const char*)memchr(p, '\n', (size_t)(doc->text + doc->length - p)));
-         p++) {
-        starts[++line] = (int32_t)(p - doc->text) + 1;
+    for (const char* p = t; (p = (const char*)memchr(p, '\n', (size_t)(end - p))); p++) {
+        starts[++line] = (int32_t)(p - t) + 1;
         longest = std::max(longest, starts[line] - 1 - starts[line - 1]);
     }
     longest = std::max(longest, doc->length - starts[line]);
@@ -98,17 +97,26 @@ uint8_t qel_code_doc_comment_state(const qel_code_lang* lang, const char* text, 
     if (!state && (from >= to || !memchr(text + from, '/', (size_t)(to - from)))) return 0;
     const char* marker = lang->line_comment;
     auto marker_length = marker ? (int32_t)strlen(marker) : 0;
+    char first = marker ? marker[0] : '/', tick = lang->backtick_strings ? '`' : '"';
     int32_t i = from;
     while (i < to) {
         if (state) {
-            while (i + 1 < to && !(text[i] == '*' && text[i + 1] == '/')) i++;
-            if (i + 1 >= to) return 1;
+            const char* star = (const char*)memchr(text + i, '*', (size_t)(to - i));
+            while (star && star + 1 < text + to && star[1] != '/')
+                star = (const char*)memchr(star + 1, '*', (size_t)(text + to - star - 1));
+            if (!star || star + 1 >= text + to) return 1;
             state = 0;
-            i += 2;
+            i = (int32_t)(star - text) + 2;
             continue;
         }
         char c = text[i];
-        if (marker && i + marker_length <= to && memcmp(text + i, marker, (size_t)marker_length) == 0) return 0;
+        if (c != '/' && c != '"' && c != '\'' && c != tick && c != first) {
+            i++;
+            continue;
+        }
+        if (marker && c == marker[0] && i + marker_length <= to &&
+            memcmp(text + i, marker, (size_t)marker_length) == 0)
+            return 0;
         if (c == '"' || c == '\'' || (c == '`' && lang->backtick_strings)) {
             for (i++; i < to && text[i] != c; i++)
                 if (text[i] == '\\') i++;

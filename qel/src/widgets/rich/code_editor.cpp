@@ -736,6 +736,24 @@ void bracket_pair(const editor_frame& f, int32_t* bracket, int32_t* partner)
     *partner = partner_of(&f.doc, at);
 }
 
+// The block-comment state at the start of line, line by line from the text's start; lines
+// before the next slash are passed over at once, as no comment opens in them.
+uint8_t comment_state_at(const editor_frame& f, int32_t line)
+{
+    const qel_code_doc& d = f.doc;
+    uint8_t state = 0;
+    int32_t end = d.line_starts[line];
+    for (int32_t at = 0; at < line && f.lang.block_comments; at++) {
+        if (!state) {
+            const char* slash = (const char*)memchr(d.text + d.line_starts[at], '/', (size_t)(end - d.line_starts[at]));
+            if (!slash) break;
+            while (d.line_starts[at + 1] <= slash - d.text) at++;
+        }
+        state = qel_code_doc_comment_state(&f.lang, d.text, d.line_starts[at], d.line_starts[at + 1] - 1, state);
+    }
+    return state;
+}
+
 qel_code_editor_view view_of(const editor_frame& f, int32_t bracket, int32_t partner, bool matches_shown)
 {
     const qel_code_doc& d = f.doc;
@@ -747,10 +765,7 @@ qel_code_editor_view view_of(const editor_frame& f, int32_t bracket, int32_t par
     int32_t last = (int32_t)ceil((st->scroll_y + f.area.h + 12) / f.line_h) + 1;
     first = std::min(first, d.line_count - 1);
     last = std::clamp(last, first, d.line_count - 1);
-    uint8_t state = 0;
-    for (int32_t line = 0; line < first && f.lang.block_comments; line++)
-        state = qel_code_doc_comment_state(&f.lang, d.text, d.line_starts[line], d.line_starts[line + 1] - 1, state);
-    v.comment_state = state;
+    v.comment_state = comment_state_at(f, first);
     v.base = d.line_starts[first];
     v.first_line = first;
     v.lines = last - first + 1;

@@ -113,16 +113,17 @@ void qel_json_tree(qel_context* ctx, uint32_t view_id, const qel_json_parser* pa
         hover = qel_anim_flash(ctx, id, in.hovered, 0.1f);
     }
     bool is_folded = folded(collapsed, index);
-    int32_t row = row_begin(ctx, id, (float)n->depth * INDENT + 8);
+    // A scalar's row has no chevron: its place and the gap after it are padding, which keeps
+    // large trees to few nodes.
+    float pad = (float)n->depth * INDENT + 8;
+    int32_t row = row_begin(ctx, id, foldable ? pad : pad + 12 + 4);
     qel_node_at(ctx, row)->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), hover);
     if (foldable) {
         qel_node_mark_interactive(ctx, row, 0);
         qel_chevron_icon(ctx, is_folded ? -std::numbers::pi_v<float> / 2 : 0, 12,
                          qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
-    } else {
-        qel_gap(ctx, 12);
+        qel_gap(ctx, 4);
     }
-    qel_gap(ctx, 4);
     if (n->parent >= 0 && parser->nodes[n->parent].kind == QEL_JSON_OBJECT) {
         mono(ctx, qel_arena_sprintf(ctx, "\"%.*s\"", n->key_length, parser->text + n->key_start), -1,
              palette[QEL_CODE_FUNCTION]);

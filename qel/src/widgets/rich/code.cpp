@@ -199,6 +199,12 @@ int32_t scan_batch(const qel_code_lang* lang, bool json, const char* s, int32_t 
     return count;
 }
 
+// The column after a tab at column.
+int32_t tab_stop(int32_t column, int32_t tab_width)
+{
+    return tab_width > 0 ? (column / tab_width + 1) * tab_width : column + 4;
+}
+
 }  // namespace
 
 qel_code_lang qel_code_language(const char* name)
@@ -270,9 +276,7 @@ int32_t qel_code_columns(const char* text, int32_t length, int32_t tab_width)
 {
     int32_t column = 0;
     for (int32_t i = 0; i < length; i = qel_utf8_next(text, length, i)) {
-        if (text[i] != '\t') column++;
-        else if (tab_width > 0) column = (column / tab_width + 1) * tab_width;
-        else column += 4;
+        column = text[i] == '\t' ? tab_stop(column, tab_width) : column + 1;
     }
     return column;
 }
@@ -288,21 +292,26 @@ float qel_code_draw_line(qel_context* ctx, const qel_code_line_style* style, con
                                    QEL_CODE_MAX_TOKENS, &reached);
         for (int32_t t = 0; t < count; t++) {
             const char* s = text + done + tokens[t].start;
-            int32_t columns = 0;
-            // Tab stops count from the line's start, so a token's width depends on where it begins.
-            for (int32_t i = 0; i < tokens[t].length; i = qel_utf8_next(s, tokens[t].length, i)) {
-                if (s[i] != '\t') columns++;
-                else if (style->tab_width > 0)
-                    columns = ((column + columns) / style->tab_width + 1) * style->tab_width - column;
-                else columns += 4;
+            int32_t n = tokens[t].length;
+            bool blank = tokens[t].token_class == QEL_CODE_PLAIN && (s[0] == ' ' || s[0] == '\t');
+            // A token is drawn in runs between its tabs, each at its own column: tab stops count
+            // from the line's start, and a comment or string may hold tabs too.
+            for (int32_t i = 0; i < n;) {
+                if (s[i] == '\t') {
+                    column = tab_stop(column, style->tab_width);
+                    i++;
+                    continue;
+                }
+                int32_t run = i, columns = 0;
+                for (; run < n && s[run] != '\t'; run = qel_utf8_next(s, n, run)) columns++;
+                float left = x + (float)column * style->char_width;
+                float right = left + (float)columns * style->char_width;
+                if (!blank && right >= style->clip_left && left <= style->clip_right)
+                    qel_draw_text_run(ctx, QEL_FONT_MONO, style->size, left, y, style->palette[tokens[t].token_class],
+                                      s + i, run - i, 0);
+                column += columns;
+                i = run;
             }
-            float left = x + (float)column * style->char_width;
-            float right = left + (float)columns * style->char_width;
-            bool blank = s[0] == '\t' || (s[0] == ' ' && tokens[t].token_class == QEL_CODE_PLAIN);
-            if (!blank && right >= style->clip_left && left <= style->clip_right)
-                qel_draw_text_run(ctx, QEL_FONT_MONO, style->size, left, y, style->palette[tokens[t].token_class], s,
-                                  tokens[t].length, 0);
-            column += columns;
         }
         done += reached;
     }

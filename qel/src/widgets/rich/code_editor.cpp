@@ -246,39 +246,6 @@ float content_w(const editor_frame& f)
     return (float)std::max(f.doc.longest_line, caret_column) * f.cw + 32;
 }
 
-void press(editor_frame& f, qel_vec2 p)
-{
-    qel_code_editor_state* st = f.st;
-    const qel_input* in = &f.ctx->input;
-    const qel_rect& r = f.area;
-    bool tall = content_h(f) > f.view_h, wide = content_w(f) > f.view_w;
-    st->released = 0;
-    if (tall && p.x >= r.x + r.w - QEL_CODE_EDITOR_BAR_ZONE) {
-        qel_code_editor_bar b = qel_code_editor_bar_of(r.y, r.h, wide, f.view_h, content_h(f), (float)st->scroll_y);
-        float at = p.y - b.track_start - b.thumb_start;
-        st->bar_drag = 1;
-        st->grab = at >= 0 && at <= b.thumb ? at : b.thumb / 2;
-        return;
-    }
-    if (wide && p.y >= r.y + r.h - QEL_CODE_EDITOR_BAR_ZONE && p.x > r.x + f.gutter) {
-        qel_code_editor_bar b = qel_code_editor_bar_of(r.x + f.gutter, r.w - f.gutter, tall, f.view_w, content_w(f),
-                                                       st->scroll_x);
-        float at = p.x - b.track_start - b.thumb_start;
-        st->bar_drag = 2;
-        st->grab = at >= 0 && at <= b.thumb ? at : b.thumb / 2;
-        return;
-    }
-    int32_t at = offset_at(f, p);
-    bool gutter = p.x < r.x + f.gutter;
-    st->mouse_mode = gutter || in->click_count >= 3 ? 3 : in->click_count == 2 ? 2 : 1;
-    if (st->mouse_mode == 1) {
-        select_range(f, (in->modifiers & QEL_MOD_SHIFT) ? st->edit.anchor : at, at, false);
-        return;
-    }
-    unit_at(f, st->mouse_mode, at, &st->first_start, &st->first_end);
-    select_range(f, st->first_start, st->first_end, false);
-}
-
 void drag_bar(editor_frame& f, qel_vec2 p)
 {
     qel_code_editor_state* st = f.st;
@@ -295,6 +262,41 @@ void drag_bar(editor_frame& f, qel_vec2 p)
         st->scroll_x = (p.x - b.track_start - st->grab) / travel * (content_w(f) - f.view_w);
     }
     st->last_scroll = f.ctx->clock.time;
+}
+
+void press(editor_frame& f, qel_vec2 p)
+{
+    qel_code_editor_state* st = f.st;
+    const qel_input* in = &f.ctx->input;
+    const qel_rect& r = f.area;
+    bool tall = content_h(f) > f.view_h, wide = content_w(f) > f.view_w;
+    st->released = 0;
+    if (tall && p.x >= r.x + r.w - QEL_CODE_EDITOR_BAR_ZONE) {
+        qel_code_editor_bar b = qel_code_editor_bar_of(r.y, r.h, wide, f.view_h, content_h(f), (float)st->scroll_y);
+        float at = p.y - b.track_start - b.thumb_start;
+        st->bar_drag = 1;
+        st->grab = at >= 0 && at <= b.thumb ? at : b.thumb / 2;
+        drag_bar(f, p);
+        return;
+    }
+    if (wide && p.y >= r.y + r.h - QEL_CODE_EDITOR_BAR_ZONE && p.x > r.x + f.gutter) {
+        qel_code_editor_bar b = qel_code_editor_bar_of(r.x + f.gutter, r.w - f.gutter, tall, f.view_w, content_w(f),
+                                                       st->scroll_x);
+        float at = p.x - b.track_start - b.thumb_start;
+        st->bar_drag = 2;
+        st->grab = at >= 0 && at <= b.thumb ? at : b.thumb / 2;
+        drag_bar(f, p);
+        return;
+    }
+    int32_t at = offset_at(f, p);
+    bool gutter = p.x < r.x + f.gutter;
+    st->mouse_mode = gutter || in->click_count >= 3 ? 3 : in->click_count == 2 ? 2 : 1;
+    if (st->mouse_mode == 1) {
+        select_range(f, (in->modifiers & QEL_MOD_SHIFT) ? st->edit.anchor : at, at, false);
+        return;
+    }
+    unit_at(f, st->mouse_mode, at, &st->first_start, &st->first_end);
+    select_range(f, st->first_start, st->first_end, false);
 }
 
 void drag(editor_frame& f, qel_vec2 p)

@@ -296,3 +296,30 @@ TEST(CodeEditor, DrawsALongLineToItsEnd)
         typed += dd.vertices[i].kind == (float)QEL_SHAPE_GLYPH && dd.vertices[i].fill == type;
     EXPECT_EQ(typed, 2);
 }
+
+TEST(CodeEditor, ScrollsByWheelPageAndThumb)
+{
+    std::string text;
+    for (int i = 0; i < 200; i++) text += "line " + std::to_string(i) + "\n";
+    editor_rig e(text.c_str(), 4096);
+    auto* st = (qel_code_editor_state*)qel_state_get(e.rig.h.ctx, qel_id(e.rig.h.ctx, "ed") ^ 0xed17c0de,
+                                                    sizeof(qel_code_editor_state));
+    float line = roundf(1.6f * 13);
+    qel_vec2 inside = e.point(3, 2);
+    e.rig.h.move(inside.x, inside.y);
+    e.rig.h.run();
+    e.rig.h.wheel(0, -2);
+    e.rig.h.run();
+    EXPECT_FLOAT_EQ((float)st->scroll_y, 6 * line) << "three lines a notch";
+    e.tap(QEL_KEY_PAGE_DOWN);
+    EXPECT_GT(e.result.line, 10);
+    int32_t caret = e.result.caret;
+    qel_rect area = e.rig.h.rect(qel_id(e.rig.h.ctx, "ed") ^ 0xed1b0d1);
+    e.press_at({area.x + area.w - 5, area.y + area.h - 20});
+    EXPECT_GT(st->scroll_y, 100 * line) << "a press low in the bar's zone brings the thumb's middle there";
+    e.rig.h.move(area.x + area.w - 5, area.y - 50);
+    e.rig.h.run();
+    EXPECT_EQ(st->scroll_y, 0) << "dragging it above the track scrolls to the top";
+    e.release();
+    EXPECT_EQ(e.result.caret, caret) << "the caret stays where it was";
+}

@@ -277,3 +277,24 @@ TEST(CodeBlock, DrawsLongLinesToTheirEnd)
     for (const drawn_glyph& g : glyphs_drawn(h.draw_data())) typed += g.color == type;
     EXPECT_EQ(typed, 2) << "the capitalised word at the end is drawn as a type";
 }
+
+// A comment line that starts with a tab is drawn, each run after its tabs.
+TEST(CodeBlock, DrawsCommentsThatStartWithATab)
+{
+    qel_headless h(600, 300);
+    qel_code_block_opts o = {};
+    o.language = "c";
+    o.hide_header = 1;
+    h.ui = [&](qel_context* ctx) { qel_code_block(ctx, "b", "/* one\n\ttwo\tx */", &o); };
+    h.run();
+    qel_color comment = qel_theme_color(h.ctx, QEL_COLOR_TEXT_MUTED);
+    std::vector<float> xs;
+    for (const drawn_glyph& g : glyphs_drawn(h.draw_data()))
+        if (g.color == comment) xs.push_back(g.x);
+    ASSERT_EQ(xs.size(), 11u) << "/* one, two, x */";
+    const qel_node* body = node_with_draw(h.ctx, qel_code_block_draw);
+    float cw = qel_text_width(h.ctx, QEL_FONT_MONO, 13, "0000000000000000", 16, 0) / 16;
+    float left = body->rect.x + 16;
+    EXPECT_NEAR(xs[5], left + 4 * cw, 2) << "two after a tab of four columns";
+    EXPECT_NEAR(xs[8], left + 11 * cw, 2) << "x four columns after two: the block counts a tab as four";
+}

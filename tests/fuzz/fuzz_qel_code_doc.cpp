@@ -45,10 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string bytes = in.ConsumeRandomLengthString(12);
         auto style = in.ConsumeIntegralInRange<uint8_t>(0, 2);
         switch (in.ConsumeIntegralInRange<int>(0, 7)) {
-        case 0:
-            qel_code_doc_insert(&d, in.ConsumeIntegralInRange<int32_t>(-4, 60), in.ConsumeIntegralInRange<int32_t>(-4, 60),
-                                bytes.data(), (int32_t)bytes.size(), in.ConsumeIntegralInRange<uint32_t>(1, 3));
+        case 0: {
+            int32_t start = in.ConsumeIntegralInRange<int32_t>(-4, 60);
+            int32_t end = in.ConsumeIntegralInRange<int32_t>(-4, 60);
+            auto kind = in.ConsumeIntegralInRange<uint32_t>(1, 3);
+            qel_code_doc_insert(&d, start, end, bytes.data(), (int32_t)bytes.size(), kind);
             break;
+        }
         case 1: qel_code_doc_newline(&d, style); break;
         case 2: qel_code_doc_indent_lines(&d, in.ConsumeBool()); break;
         case 3: qel_code_doc_type(&d, bytes.data(), (int32_t)bytes.size(), style); break;

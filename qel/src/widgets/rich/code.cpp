@@ -31,7 +31,8 @@ const char* const PY_KEYWORDS[] = {"if", "elif", "else", "for", "while", "def", 
                                    "as", "with", "try", "except", "finally", "raise", "lambda", "yield", "pass",
                                    "break", "continue", "in", "is", "not", "and", "or", "global", "nonlocal", "async",
                                    "await", "del", "assert", nullptr};
-const char* const PY_TYPES[] = {"int", "float", "str", "bool", "list", "dict", "tuple", "set", "bytes", "self", nullptr};
+const char* const PY_TYPES[] = {"int",   "float", "str", "bool",  "list", "dict",
+                                "tuple", "set",   "bytes", "self", nullptr};
 const char* const RUST_KEYWORDS[] = {"fn", "let", "mut", "if", "else", "match", "for", "while", "loop", "return",
                                      "struct", "enum", "impl", "trait", "pub", "use", "mod", "crate", "self", "Self",
                                      "where", "as", "ref", "move", "async", "await", "const", "static", "unsafe",
@@ -129,10 +130,12 @@ int32_t next_token(const qel_code_lang* lang, bool json, const char* s, int32_t 
         return e;
     }
     const char* marker = lang->line_comment;
-    int32_t marker_length = marker ? (int32_t)strlen(marker) : 0;
-    if (marker && c == (uint8_t)marker[0] && i + marker_length <= n && memcmp(s + i, marker, (size_t)marker_length) == 0) {
-        *token_class = QEL_CODE_COMMENT;
-        return n;
+    if (marker && c == (uint8_t)marker[0]) {
+        auto marker_length = (int32_t)strlen(marker);
+        if (i + marker_length <= n && memcmp(s + i, marker, (size_t)marker_length) == 0) {
+            *token_class = QEL_CODE_COMMENT;
+            return n;
+        }
     }
     if (lang->block_comments && c == '/' && i + 1 < n && s[i + 1] == '*') {
         *state = 1;

@@ -68,7 +68,8 @@ uint8_t indent_style(const char* language)
     if (!language) return QEL_CODE_INDENT_NONE;
     for (const char* name : brackets)
         if (strcmp(name, language) == 0) return QEL_CODE_INDENT_BRACKETS;
-    return strcmp(language, "python") == 0 || strcmp(language, "py") == 0 ? QEL_CODE_INDENT_COLON : QEL_CODE_INDENT_NONE;
+    bool python = strcmp(language, "python") == 0 || strcmp(language, "py") == 0;
+    return python ? QEL_CODE_INDENT_COLON : QEL_CODE_INDENT_NONE;
 }
 
 int32_t digits_of(int32_t n)
@@ -630,7 +631,8 @@ void find_bar(editor_frame& f, bool compact)
 {
     qel_context* ctx = f.ctx;
     qel_code_editor_state* st = f.st;
-    uint32_t r = bar_field(f, f.find_id, st->find_text, sizeof st->find_text, "Find", compact ? nullptr : QEL_ICON_SEARCH);
+    uint32_t r = bar_field(f, f.find_id, st->find_text, sizeof st->find_text, "Find",
+                           compact ? nullptr : QEL_ICON_SEARCH);
     bool shift = (qel_modifiers(ctx) & QEL_MOD_SHIFT) != 0;
     int32_t lo = lo_of(st);
     if (r & QEL_INPUT_CHANGED) qel_code_doc_find(&f.doc, lo, 1);
@@ -668,7 +670,8 @@ bool read_number(const char** p, int32_t* out)
 void goto_bar(editor_frame& f, bool compact)
 {
     qel_code_editor_state* st = f.st;
-    const char* placeholder = compact ? "Go to line" : qel_arena_sprintf(f.ctx, "Go to line, 1 to %d", f.doc.line_count);
+    const char* placeholder =
+        compact ? "Go to line" : qel_arena_sprintf(f.ctx, "Go to line, 1 to %d", f.doc.line_count);
     uint32_t r = bar_field(f, f.goto_id, st->goto_text, sizeof st->goto_text, placeholder,
                            compact ? nullptr : QEL_ICON_ARROW_DOWN);
     const char* p = st->goto_text;
@@ -731,7 +734,9 @@ void bracket_pair(const editor_frame& f, int32_t* bracket, int32_t* partner)
     *bracket = *partner = -1;
     int32_t c = f.st->edit.caret;
     if (!f.focused || c != f.st->edit.anchor) return;
-    auto is_bracket = [&](int32_t i) { return i >= 0 && i < f.doc.length && f.doc.text[i] && strchr("()[]{}", f.doc.text[i]); };
+    auto is_bracket = [&](int32_t i) {
+        return i >= 0 && i < f.doc.length && f.doc.text[i] && strchr("()[]{}", f.doc.text[i]);
+    };
     int32_t at = is_bracket(c - 1) ? c - 1 : is_bracket(c) ? c : -1;
     if (at < 0) return;
     *bracket = at;

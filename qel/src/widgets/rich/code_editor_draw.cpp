@@ -76,7 +76,8 @@ void numbers(const draw_frame& d)
         qel_color c = v->focused && line == v->caret_line ? current : muted;
         qel_draw_text(d.ctx, QEL_FONT_MONO, v->size, d.r.x + v->gutter - 12 - w, top, c, digits, n, 0);
     }
-    if (v->scroll_x > 0.5f) box(d.ctx, d.r.x + v->gutter - 1, d.r.y, 1, d.r.h, 0, qel_theme_color(d.ctx, QEL_COLOR_BORDER), 0);
+    if (v->scroll_x > 0.5f)
+        box(d.ctx, d.r.x + v->gutter - 1, d.r.y, 1, d.r.h, 0, qel_theme_color(d.ctx, QEL_COLOR_BORDER), 0);
 }
 
 void selection(const draw_frame& d)
@@ -173,7 +174,8 @@ void scroll_bars(const draw_frame& d)
     }
     if (wide) {
         float left = r.x + v->gutter;
-        qel_code_editor_bar b = qel_code_editor_bar_of(left, r.w - v->gutter, tall, v->view_w, v->content_w, v->scroll_x);
+        qel_code_editor_bar b =
+            qel_code_editor_bar_of(left, r.w - v->gutter, tall, v->view_w, v->content_w, v->scroll_x);
         float thick = v->bar_drag == 2 ? 8.0f : 6.0f;
         box(d.ctx, b.track_start + b.thumb_start, r.y + r.h - 3 - thick, b.thumb, thick, thick / 2,
             qel_color_alpha(base, v->bar_fade * (v->bar_drag == 2 ? 0.38f : 0.26f)), 0);

@@ -71,9 +71,10 @@ void value_text(qel_context* ctx, const qel_json_parser* p, const qel_json_node*
     default: break;
     }
     bool array = n->kind == QEL_JSON_ARRAY;
+    const char* plural = n->child_count == 1 ? "" : "s";
     const char* summary = !is_folded ? (array ? "[" : "{")
-                          : array    ? qel_arena_sprintf(ctx, "[ %d item%s ]", n->child_count, n->child_count == 1 ? "" : "s")
-                                     : qel_arena_sprintf(ctx, "{ %d key%s }", n->child_count, n->child_count == 1 ? "" : "s");
+                          : array    ? qel_arena_sprintf(ctx, "[ %d item%s ]", n->child_count, plural)
+                                     : qel_arena_sprintf(ctx, "{ %d key%s }", n->child_count, plural);
     mono(ctx, summary, -1, palette[QEL_CODE_PUNCT]);
 }
 

@@ -198,7 +198,8 @@ TEST(CodeDoc, WordsColumnsAndLines)
     EXPECT_EQ(qel_code_doc_column_of(&r.doc, 3), 5);
     EXPECT_EQ(r.doc.line_count, 3);
     EXPECT_EQ(r.doc.line_starts[3], r.doc.length + 1);
-    for (int32_t offset : {0, 9, 10, 11, 13}) EXPECT_EQ(qel_code_doc_line_of(&r.doc, offset), offset < 10 ? 0 : offset < 11 ? 1 : 2);
+    for (int32_t offset : {0, 9, 10, 11, 13})
+        EXPECT_EQ(qel_code_doc_line_of(&r.doc, offset), offset < 10 ? 0 : offset < 11 ? 1 : 2);
     EXPECT_EQ(qel_code_doc_line_indent("  a\n\t\n", r.doc.line_starts, 0), 2);
 }
 

@@ -205,8 +205,10 @@ TEST(CodeEditor, GoToLineAndColumn)
         const char* typed;
         int32_t line, column;
     };
-    static const goto_case cases[] = {{"4:2", 4, 2}, {"3:5", 3, 5}, {"3:2", 3, 1}, {"0", 1, 1}, {"-4", 1, 1}, {"99", 4, 1},
-                                      {"12345678901234567890123", 4, 1}, {"2:9", 2, 3}};
+    static const goto_case cases[] = {
+        {"4:2", 4, 2}, {"3:5", 3, 5}, {"3:2", 3, 1}, {"0", 1, 1}, {"-4", 1, 1}, {"99", 4, 1},
+        {"12345678901234567890123", 4, 1}, {"2:9", 2, 3},
+    };
     for (const goto_case& c : cases) {
         editor_rig e("one\nab\n\tx\nlast");
         e.tap(editor_letter('G'), QEL_MOD_CTRL);

@@ -126,6 +126,12 @@
 // editors     qel/node_editor.h           node editor: canvas, nodes, pins, links, edit queues
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
+// rich        qel/code.h                  code languages, the line tokenizer, syntax colours, highlighted lines
+// rich        qel/code_block.h            code block
+// rich        qel/code_doc.h              the code editor's text model
+// rich        qel/code_editor.h           code editor
+// rich        qel/json.h                  the JSON parser
+// rich        qel/json_view.h             JSON tree view
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -252,3 +258,9 @@
 #include "qel/node_editor.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"
+#include "qel/code.h"
+#include "qel/code_block.h"
+#include "qel/code_doc.h"
+#include "qel/code_editor.h"
+#include "qel/json.h"
+#include "qel/json_view.h"

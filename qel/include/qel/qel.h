@@ -111,6 +111,7 @@
 // charts      qel/candlestick_chart.h     candlestick chart
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
+// rich        qel/log.h                   the log buffer: newest lines in caller-owned rings
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -222,3 +223,4 @@
 #include "qel/candlestick_chart.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"
+#include "qel/log.h"

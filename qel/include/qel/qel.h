@@ -42,7 +42,7 @@
 // overlays    qel/command_palette.h       command palette
 // basic       qel/check_controls.h        checkbox, switch, radio
 // basic       qel/sliders.h               slider, range slider, star rating
-// basic       qel/choice_controls.h       toggle chip, segmented control, tab strip
+// basic       qel/choice_controls.h       toggle chip, toggle group, segmented control, tab strip
 // basic       qel/navigation.h            navigation list, breadcrumbs, pagination, steps
 // basic       qel/shortcuts.h             key names, shortcut text, shortcut recorder
 // basic       qel/drag_number.h           drag number

@@ -112,6 +112,7 @@
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // rich        qel/log.h                   the log buffer: newest lines in caller-owned rings
+// rich        qel/log_view.h              log viewer
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -224,3 +225,4 @@
 #include "qel/bidi.h"
 #include "qel/shaper.h"
 #include "qel/log.h"
+#include "qel/log_view.h"

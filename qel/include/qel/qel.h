@@ -114,6 +114,7 @@
 // rich        qel/log.h                   the log buffer: newest lines in caller-owned rings
 // rich        qel/log_view.h              log viewer
 // rich        qel/terminal_buffer.h       the terminal buffer: scrollback and escape-sequence intake
+// rich        qel/terminal.h              terminal
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -228,3 +229,4 @@
 #include "qel/log.h"
 #include "qel/log_view.h"
 #include "qel/terminal_buffer.h"
+#include "qel/terminal.h"

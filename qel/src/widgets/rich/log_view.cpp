@@ -84,17 +84,12 @@ struct log_row {
 
 // --- Matching ---
 
-static char fold(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
 // The first ASCII case-insensitive occurrence of the needle at or after from; -1 when none.
 static int32_t find_folded(const char* text, int32_t length, int32_t from, const char* needle, int32_t n)
 {
     for (int32_t i = from; i + n <= length; i++) {
         int32_t k = 0;
-        while (k < n && fold(text[i + k]) == fold(needle[k])) k++;
+        while (k < n && qel_ascii_lower(text[i + k]) == qel_ascii_lower(needle[k])) k++;
         if (k == n) return i;
     }
     return -1;

@@ -3,7 +3,7 @@ in new-line mode, on seeded streams of text, line feeds, CR LF, tabs, backspace 
 character, CR with erase-line, colour and mode sequences, title commands and clear-screen (fed
 to pyte with a cursor home): the text of each held line must equal pyte's row, right-trimmed.
 The same streams through a 64-byte ring in one-byte writes must hold only whole lines equal to
-the large ring's. Exits with 77 (skipped) when pyte is not installed."""
+the large ring's, and colours 16 to 255 must equal pyte's 256-colour table. Exits with 77 (skipped) when pyte is not installed."""
 import os
 import random
 import sys
@@ -76,6 +76,12 @@ def pyte_rows(text):
     return [row.rstrip() for row in screen.display]
 
 
+def colour_failures(args):
+    ours = oracle.run_tool(args, ["colours"]).decode().split()
+    theirs = [c.lower() for c in pyte.graphics.FG_BG_256]
+    return [f"colour {n}: {ours[n]} against {theirs[n]}" for n in range(16, 256) if ours[n] != theirs[n]]
+
+
 def main():
     args = oracle.arguments(__doc__)
     rng = random.Random(args.seed)
@@ -87,7 +93,7 @@ def main():
         out = oracle.run_tool(args, [f.name]).decode().split("\n")
     finally:
         os.unlink(f.name)
-    failures, pos = [], 0
+    failures, pos = colour_failures(args), 0
     for number, (ours, theirs) in enumerate(cases):
         big, small = [], []
         while out[pos] != "--":

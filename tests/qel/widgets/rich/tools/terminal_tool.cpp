@@ -1,4 +1,5 @@
-// Feeds byte streams to terminal buffers for another emulator to check. "terminal_tool FILE"
+// Feeds byte streams to terminal buffers for another emulator to check. "terminal_tool colours"
+// prints the 256-colour set, one RRGGBB a line. "terminal_tool FILE"
 // reads one stream a line in hexadecimal and prints, for each, the text of every held line
 // (stored sequences skipped) in hexadecimal, first from a large ring written at once, then after
 // a line "--" from a 64-byte ring written a byte at a time, then a line "==".
@@ -9,6 +10,7 @@
 
 #include "qel/terminal_buffer.h"
 #include "widgets/rich/terminal_lines.h"
+#include "widgets/rich/terminal_style.h"
 
 namespace {
 
@@ -32,6 +34,13 @@ void print_lines(const qel_terminal_buffer& b)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "colours") {
+        for (uint32_t n = 0; n < 256; n++) {
+            qel_color c = qel_terminal_color_256(n, false);
+            printf("%02x%02x%02x\n", c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
+        }
+        return 0;
+    }
     FILE* in = argc > 1 ? fopen(argv[1], "rb") : stdin;
     if (!in) return 2;
     static char line[1 << 20];

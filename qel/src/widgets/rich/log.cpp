@@ -28,7 +28,7 @@ static void evict_oldest(qel_log* log)
 {
     uint8_t level = log->entries[log->head].level;
     if (level < 5 && log->level_counts[level] > 0) log->level_counts[level]--;
-    log->head = (log->head + 1) % (uint32_t)log->entry_capacity;
+    if (++log->head == (uint32_t)log->entry_capacity) log->head = 0;
     log->count--;
 }
 
@@ -63,11 +63,15 @@ static void commit(qel_log* log, int32_t level, double time, uint32_t offset, ui
 {
     char* p = log->text + offset;
     while (n > 0 && (p[n - 1] == '\n' || p[n - 1] == '\r')) n--;
-    for (uint32_t i = 0; i < n; i++)
-        if ((uint8_t)p[i] < 32 || p[i] == 127) p[i] = ' ';
+    for (uint32_t i = 0; i < n; i++) {
+        uint8_t c = (uint8_t)p[i];
+        p[i] = (char)(c < 32 || c == 127 ? 32 : c);  // written as a select so that it vectorises
+    }
     p[n] = 0;
     uint8_t stored = level >= 0 && level <= QEL_LOG_ERROR ? (uint8_t)level : (uint8_t)QEL_LOG_INFO;
-    qel_log_entry& e = log->entries[(log->head + log->count) % (uint32_t)log->entry_capacity];
+    uint32_t slot = log->head + log->count;
+    if (slot >= (uint32_t)log->entry_capacity) slot -= (uint32_t)log->entry_capacity;
+    qel_log_entry& e = log->entries[slot];
     e = {offset, n, time, stored};
     log->total++;
     log->count++;

@@ -47,7 +47,7 @@ struct log_view_state {
     char cached_filter[FILTER_BYTES];
     uint64_t next_scan;
     uint64_t* matches;
-    int32_t match_count, match_capacity;
+    int32_t match_first, match_count, match_capacity;  // the matches are from match_first on
     uint8_t selection_active, has_cursor;
     uint64_t anchor, cursor;
     float widest;
@@ -67,6 +67,7 @@ struct log_view_record {
     uint8_t show_timestamps;
     const char* filter;
     int32_t filter_length;
+    char folded[256];
     log_colors colors;
 };
 
@@ -84,12 +85,21 @@ struct log_row {
 
 // --- Matching ---
 
-// The first ASCII case-insensitive occurrence of the needle at or after from; -1 when none.
-static int32_t find_folded(const char* text, int32_t length, int32_t from, const char* needle, int32_t n)
+static void fold_table(char folded[256])
 {
+    for (int c = 0; c < 256; c++) folded[c] = qel_ascii_lower((char)c);
+}
+
+// The first ASCII case-insensitive occurrence of the needle at or after from, bytes compared
+// through the folding table; -1 when none.
+static int32_t find_folded(const char* folded, const char* text, int32_t length, int32_t from, const char* needle,
+                           int32_t n)
+{
+    char first = folded[(uint8_t)needle[0]];
     for (int32_t i = from; i + n <= length; i++) {
-        int32_t k = 0;
-        while (k < n && qel_ascii_lower(text[i + k]) == qel_ascii_lower(needle[k])) k++;
+        if (folded[(uint8_t)text[i]] != first) continue;
+        int32_t k = 1;
+        while (k < n && folded[(uint8_t)text[i + k]] == folded[(uint8_t)needle[k]]) k++;
         if (k == n) return i;
     }
     return -1;
@@ -114,22 +124,41 @@ static const char* line_of(const qel_log* log, uint64_t sequence, const qel_log_
     return text;
 }
 
+// The matches held, oldest first.
+static uint64_t* live(const log_view_state* s)
+{
+    return s->matches + s->match_first;
+}
+
+// Room for one more match: the dropped front is given back first, else the array grows to 256,
+// then double, at most the log's line count and at least one more than it holds.
+static void make_room(qel_context* ctx, log_view_state* s, const qel_log* log)
+{
+    if (s->match_first + s->match_count < s->match_capacity) return;
+    if (s->match_first > 0) {
+        memmove(s->matches, live(s), (size_t)s->match_count * sizeof(uint64_t));
+        s->match_first = 0;
+        if (s->match_count < s->match_capacity) return;
+    }
+    int64_t grown = s->match_capacity ? 2 * (int64_t)s->match_capacity : 256;
+    if (grown > log->entry_capacity) grown = log->entry_capacity;
+    if (grown < s->match_count + 1) grown = s->match_count + 1;
+    s->matches = qel_array_grow(ctx, s->matches, &s->match_capacity, grown, grown);
+}
+
 static void scan(qel_context* ctx, log_view_state* s, const qel_log* log, uint32_t mask)
 {
     uint64_t total = log ? log->total : 0;
     int32_t n = (int32_t)strlen(s->filter);
+    char folded[256];
+    fold_table(folded);
     for (uint64_t seq = s->next_scan; seq < total; seq++) {
         const qel_log_entry* e;
         const char* text = line_of(log, seq, &e);
         if (!e || !(mask >> e->level & 1)) continue;
-        if (n > 0 && find_folded(text, (int32_t)e->length, 0, s->filter, n) < 0) continue;
-        if (s->match_count == s->match_capacity) {
-            int64_t grown = s->match_capacity ? 2 * (int64_t)s->match_capacity : 256;
-            if (grown > log->entry_capacity) grown = log->entry_capacity;
-            if (grown < s->match_count + 1) grown = s->match_count + 1;
-            s->matches = qel_array_grow(ctx, s->matches, &s->match_capacity, grown, grown);
-        }
-        s->matches[s->match_count++] = seq;
+        if (n > 0 && find_folded(folded, text, (int32_t)e->length, 0, s->filter, n) < 0) continue;
+        make_room(ctx, s, log);
+        live(s)[s->match_count++] = seq;
     }
     s->next_scan = total;
 }
@@ -142,25 +171,23 @@ static int32_t upkeep(qel_context* ctx, log_view_state* s, const qel_log* log)
     int32_t dropped = 0;
     if (s->built && s->cached_log == log && s->cached_mask == mask && !strcmp(s->cached_filter, s->filter) &&
         s->next_scan <= total) {
-        while (dropped < s->match_count && s->matches[dropped] < oldest) dropped++;
-        if (dropped > 0) {
-            memmove(s->matches, s->matches + dropped, (size_t)(s->match_count - dropped) * sizeof(uint64_t));
-            s->match_count -= dropped;
-        }
+        while (dropped < s->match_count && live(s)[dropped] < oldest) dropped++;
+        s->match_first += dropped;
+        s->match_count -= dropped;
         if (s->next_scan < oldest) s->next_scan = oldest;
     } else {
         s->built = 1;
         s->cached_log = log;
         s->cached_mask = mask;
         memcpy(s->cached_filter, s->filter, sizeof s->filter);
-        s->match_count = 0;
+        s->match_first = s->match_count = 0;
         s->widest = 0;
         s->next_scan = oldest;
     }
     scan(ctx, s, log, mask);
     // With no match left there is no first match for the selection to stay above.
     uint64_t later = s->anchor > s->cursor ? s->anchor : s->cursor;
-    if (s->selection_active && (s->match_count == 0 || later < s->matches[0])) s->selection_active = 0;
+    if (s->selection_active && (s->match_count == 0 || later < live(s)[0])) s->selection_active = 0;
     return dropped;
 }
 
@@ -170,7 +197,7 @@ static int32_t index_of(const log_view_state* s, uint64_t sequence)
     int32_t lo = 0, hi = s->match_count;
     while (lo < hi) {
         int32_t mid = lo + (hi - lo) / 2;
-        if (s->matches[mid] < sequence) lo = mid + 1;
+        if (live(s)[mid] < sequence) lo = mid + 1;
         else hi = mid;
     }
     return lo < s->match_count ? lo : s->match_count - 1;
@@ -194,7 +221,7 @@ static void copy_range(const log_view_state* s, int32_t* from, int32_t* to)
     uint64_t lo = s->anchor < s->cursor ? s->anchor : s->cursor, hi = s->anchor < s->cursor ? s->cursor : s->anchor;
     *from = index_of(s, lo);
     *to = *from;
-    while (*to < s->match_count && s->matches[*to] <= hi) (*to)++;
+    while (*to < s->match_count && live(s)[*to] <= hi) (*to)++;
 }
 
 static void copy_lines(qel_context* ctx, log_view_state* s, const qel_log* log, bool timestamps)
@@ -206,12 +233,12 @@ static void copy_lines(qel_context* ctx, log_view_state* s, const qel_log* log, 
     uint64_t size = 1;
     const qel_log_entry* e;
     for (int32_t i = from; i < to; i++)
-        if (line_of(log, s->matches[i], &e)) size += (uint64_t)e->length + 20;
+        if (line_of(log, live(s)[i], &e)) size += (uint64_t)e->length + 20;
     if (size > SIZE_MAX) return;
     char* buffer = (char*)qel_mem_alloc(ctx, (size_t)size);
     size_t used = 0;
     for (int32_t i = from; i < to; i++) {
-        const char* text = line_of(log, s->matches[i], &e);
+        const char* text = line_of(log, live(s)[i], &e);
         if (!text) continue;
         char stamp[16];
         time_of_day(stamp, e->time);
@@ -280,8 +307,8 @@ static void draw_row(qel_context* ctx, const qel_node* node, void* user)
     float x = r.x + v->message_x;
     if (v->filter_length > 0) {
         float radii[4] = {3, 3, 3, 3};
-        for (int32_t at = find_folded(row->text, row->length, 0, v->filter, v->filter_length); at >= 0;
-             at = find_folded(row->text, row->length, at + v->filter_length, v->filter, v->filter_length)) {
+        for (int32_t at = find_folded(v->folded, row->text, row->length, 0, v->filter, v->filter_length); at >= 0;
+             at = find_folded(v->folded, row->text, row->length, at + v->filter_length, v->filter, v->filter_length)) {
             float before = qel_text_width(ctx, QEL_FONT_MONO, v->s, row->text, at, 0);
             float width = qel_text_width(ctx, QEL_FONT_MONO, v->s, row->text + at, v->filter_length, 0);
             qel_rect mark = {x + before - 1, r.y + 3, width + 2, v->h - 6};
@@ -383,7 +410,7 @@ static void move_selection(log_view_state* s, int32_t index, bool shift)
 {
     uint64_t old_cursor = s->cursor;
     bool had_cursor = s->has_cursor;
-    s->cursor = s->matches[index];
+    s->cursor = live(s)[index];
     if (!shift) s->anchor = s->cursor;
     else if (!s->selection_active) s->anchor = had_cursor ? old_cursor : s->cursor;
     s->selection_active = s->has_cursor = 1;
@@ -408,7 +435,7 @@ static void pointer(log_frame& f, const qel_interaction& it, int32_t* hovered)
     } else if (s->dragging && qel_mouse_down(ctx, 0)) {
         if (s->match_count > 0) {
             double clamped = r < 0 ? 0 : r >= s->match_count ? s->match_count - 1 : r;
-            s->cursor = s->matches[(int32_t)clamped];
+            s->cursor = live(s)[(int32_t)clamped];
         }
     }
     if (!qel_mouse_down(ctx, 0)) s->dragging = 0;
@@ -423,12 +450,12 @@ static void keyboard(log_frame& f, const qel_interaction& it)
     if (!it.focused || s->match_count == 0) return;
     bool ctrl = (qel_modifiers(ctx) & QEL_MOD_CTRL) != 0, shift = (qel_modifiers(ctx) & QEL_MOD_SHIFT) != 0;
     if (ctrl && qel_key_take(ctx, QEL_KEY_A)) {
-        s->anchor = s->matches[0];
-        s->cursor = s->matches[s->match_count - 1];
+        s->anchor = live(s)[0];
+        s->cursor = live(s)[s->match_count - 1];
         s->selection_active = s->has_cursor = 1;
     }
     if (ctrl && qel_key_take(ctx, QEL_KEY_A + 2)) copy_lines(ctx, s, f.log, f.timestamps);
-    if (qel_key_take(ctx, QEL_KEY_ESCAPE)) s->selection_active = 0;
+    if (s->selection_active && qel_key_take(ctx, QEL_KEY_ESCAPE)) s->selection_active = 0;
 
     int32_t page = (int32_t)fmaxf(2, floorf(f.view_h / f.h));
     int32_t current = s->has_cursor ? index_of(s, s->cursor) : s->match_count - 1;
@@ -498,6 +525,7 @@ static log_view_record* view_record(log_frame& f, qel_color list_fill)
     v->show_timestamps = f.timestamps;
     v->filter_length = (int32_t)strlen(f.s->filter);
     v->filter = qel_arena_strdup(ctx, f.s->filter, v->filter_length);
+    fold_table(v->folded);
     v->colors = colors_of(ctx, list_fill);
     return v;
 }
@@ -506,7 +534,7 @@ static void row_node(log_frame& f, const log_view_record* v, int32_t index, int3
 {
     qel_context* ctx = f.ctx;
     log_view_state* s = f.s;
-    uint64_t seq = s->matches[index];
+    uint64_t seq = live(s)[index];
     const qel_log_entry* e;
     const char* text = line_of(f.log, seq, &e);
     log_row row = {};

@@ -206,7 +206,9 @@ TEST(TerminalColours, ExtendedColoursAndAttributes)
         qel_terminal_attrs a = {};
         qel_terminal_apply_sgr(&a, c.sequence, (int32_t)strlen(c.sequence), false);
         EXPECT_EQ(a.has_fg, c.has_fg) << c.sequence + 1;
-        if (c.has_fg) EXPECT_EQ(a.fg, c.fg) << c.sequence + 1;
+        if (c.has_fg) {
+            EXPECT_EQ(a.fg, c.fg) << c.sequence + 1;
+        }
         EXPECT_EQ(a.bold, c.bold) << c.sequence + 1;
     }
     qel_terminal_attrs a = {};

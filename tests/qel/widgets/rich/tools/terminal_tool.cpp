@@ -1,7 +1,7 @@
 // Feeds byte streams to terminal buffers for another emulator to check. "terminal_tool colours"
-// prints the 256-colour set, one RRGGBB a line. "terminal_tool FILE"
-// reads one stream a line in hexadecimal and prints, for each, the text of every held line
-// (stored sequences skipped) in hexadecimal, first from a large ring written at once, then after
+// prints the 256-colour set, one RRGGBB a line. "terminal_tool FILE" reads one stream a line in
+// hexadecimal and prints, for each, every held line as its stored length and its text (stored
+// sequences skipped) in hexadecimal, first from a large ring written at once, then after
 // a line "--" from a 64-byte ring written a byte at a time, then a line "==".
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +20,7 @@ void print_lines(const qel_terminal_buffer& b)
         const qel_terminal_line& l = qel_terminal_line_of(&b, i);
         const char* p = b.text + l.start;
         const char* end = p + l.length;
+        printf("%u ", l.length);
         while (p < end) {
             bool sequence;
             const char* next = qel_terminal_next(p, end, &sequence);

@@ -82,9 +82,10 @@ struct terminal_frame {
 
 }  // namespace
 
+// Most lines fit one row, and they are told apart without a division.
 static uint32_t rows_of(uint32_t columns, int32_t cols)
 {
-    return columns == 0 ? 1 : (columns + (uint32_t)cols - 1) / (uint32_t)cols;
+    return columns <= (uint32_t)cols ? 1 : (columns + (uint32_t)cols - 1) / (uint32_t)cols;
 }
 
 static uint64_t oldest_id(const qel_terminal_buffer* b)
@@ -130,8 +131,9 @@ static term_metrics metrics_of(terminal_frame& f, float font_size, float option_
     m.view_h = m.view.w > 0 ? m.view.h : option_height > 0 ? option_height - 40 : 280;
     float cols = truncf(text_w / m.cw);
     m.cols = cols > 8 ? (int32_t)fminf(cols, 1e6f) : 8;
-    if (f.buffer)
-        for (int32_t i = 0; i < f.buffer->count; i++) m.total_rows += rows_of(qel_terminal_line_of(f.buffer, i).columns, m.cols);
+    if (const qel_terminal_buffer* b = f.buffer)
+        for (int32_t i = 0, k = b->head; i < b->count; i++, k = qel_terminal_ring_next(b, k))
+            m.total_rows += rows_of(b->lines[k].columns, m.cols);
     m.max_scroll = fmax(m.total_rows - (m.view_h - 12) / m.lh, 0.0);
     return m;
 }
@@ -159,8 +161,8 @@ static term_point point_at(const terminal_frame& f, qel_vec2 p)
     double row = fmax((p.y - m.view.y - INSET_Y) / m.lh + f.s->scroll, 0.0);
     double start = 0;
     int32_t i = 0;
-    for (; i + 1 < b->count; i++) {
-        double rows = rows_of(qel_terminal_line_of(b, i).columns, m.cols);
+    for (int32_t k = b->head; i + 1 < b->count; i++, k = qel_terminal_ring_next(b, k)) {
+        double rows = rows_of(b->lines[k].columns, m.cols);
         if (row < start + rows) break;
         start += rows;
     }
@@ -517,6 +519,31 @@ static void draw_scroll_bar(qel_context* ctx, const term_view* v, qel_rect r)
     qel_draw_rect(ctx, &bar, radii, qel_color_alpha(v->bar, v->bar_visibility));
 }
 
+// The first line whose rows reach below the top row, and the rows before it; walked from the
+// nearer end, so that a view following the output costs only what it shows.
+static int32_t first_visible(const term_view* v, double top_row, double* start)
+{
+    const qel_terminal_buffer* b = v->buffer;
+    if (top_row * 2 < v->total_rows) {
+        *start = 0;
+        int32_t i = 0;
+        for (int32_t k = b->head; i < b->count; i++, k = qel_terminal_ring_next(b, k)) {
+            double rows = rows_of(b->lines[k].columns, v->cols);
+            if (*start + rows > top_row) break;
+            *start += rows;
+        }
+        return i;
+    }
+    *start = v->total_rows;
+    int32_t i = b->count - 1;
+    for (; i > 0; i--) {
+        *start -= rows_of(qel_terminal_line_of(b, i).columns, v->cols);
+        if (*start <= top_row) return i;
+    }
+    *start = 0;
+    return 0;
+}
+
 static void draw_view(qel_context* ctx, const qel_node* node, void* user)
 {
     const auto* v = (const term_view*)user;
@@ -529,13 +556,8 @@ static void draw_view(qel_context* ctx, const qel_node* node, void* user)
         if (part > 0) clip_top = fmaxf(clip_top, r.y + INSET_Y + (float)((1 - part) * v->lh));
         qel_rect clip = {r.x, clip_top, r.w, fmaxf(r.y + r.h - 3 - clip_top, 0)};
         qel_draw_push_clip(ctx, &clip);
-        double start = 0;
-        int32_t i = 0;
-        for (; i < b->count; i++) {
-            double rows = rows_of(qel_terminal_line_of(b, i).columns, v->cols);
-            if (start + rows > top_row) break;
-            start += rows;
-        }
+        double start;
+        int32_t i = first_visible(v, top_row, &start);
         for (; i < b->count; i++) {
             float line_top = r.y + INSET_Y + (float)((start - v->scroll) * v->lh);
             if (line_top >= r.y + r.h) break;

@@ -13,6 +13,12 @@ inline const qel_terminal_line& qel_terminal_line_of(const qel_terminal_buffer* 
     return b->lines[(b->head + index) % b->line_capacity];
 }
 
+// The ring index after ring, for walks over every held line without a division each.
+inline int32_t qel_terminal_ring_next(const qel_terminal_buffer* b, int32_t ring)
+{
+    return ring + 1 == b->line_capacity ? 0 : ring + 1;
+}
+
 // A byte that takes a cell of its own: any byte outside 0x80..0xbf.
 inline bool qel_terminal_cell_start(uint8_t byte)
 {

@@ -184,3 +184,35 @@ TEST(LogView, APointerDragSelectsAndEndsWhenNoMatchIsLeft)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LogView, LongLinesShowTheirFirstKilobyteAndEmptyListsIgnoreDrags)
+{
+    log_rig r;
+    std::string line(3000, 'x');
+    line.replace(1022, 3, "\xe2\x82\xac");  // a character across byte 1024 is not cut
+    qel_log_append(&r.log, QEL_LOG_INFO, 0, line.c_str(), -1);
+    r.rig.h.run(3);
+    qel_context* ctx = r.rig.h.ctx;
+    float message_x = 12 + qel_text_width(ctx, QEL_FONT_MONO, 12, "error", -1, 0) + 14;
+    float shown = qel_text_width(ctx, QEL_FONT_MONO, 12, line.c_str(), 1022, 0) +
+                  qel_text_width(ctx, QEL_FONT_MONO, 12, "  ... 000000 more bytes", -1, 0);
+    EXPECT_FLOAT_EQ(node_with_id(ctx, r.list())->min_w, message_x + shown + 12);
+
+    r.rig.click_on(r.id("search"));
+    r.rig.h.type("nothing like it");
+    r.rig.h.run(2);
+    qel_rect list = r.rig.h.rect(r.list());
+    r.rig.h.move(list.x + 100, list.y + 20);
+    r.rig.h.button(0, true);
+    r.rig.h.run();
+    r.rig.h.move(list.x + 100, list.y + 120);
+    r.rig.h.run();
+    r.rig.h.button(0, false);
+    r.rig.h.tap(QEL_KEY_A + 2, QEL_MOD_CTRL);
+    r.rig.h.run();
+    EXPECT_TRUE(r.clipboard.empty());
+}
+
+}  // namespace

@@ -469,7 +469,8 @@ static void draw_selection(qel_context* ctx, const term_view* v, uint64_t id, ui
 {
     if (!v->selecting || id < v->lo.line || id > v->hi.line) return;
     uint32_t from = id == v->lo.line ? v->lo.column : 0, to = id == v->hi.line ? v->hi.column : columns + 1;
-    uint32_t cols = (uint32_t)v->cols;
+    uint32_t cols = (uint32_t)v->cols, rows = rows_of(columns, v->cols);
+    if (to > rows * cols) to = rows * cols;  // the cell past a full last row is not the next line's
     for (uint32_t row = from / cols; row * cols < to; row++) {
         uint32_t a = from > row * cols ? from : row * cols, b = to < (row + 1) * cols ? to : (row + 1) * cols;
         if (b <= a) continue;

@@ -1,6 +1,7 @@
 // Random bytes through the terminal intake in random write sizes on small rings: every held line
 // stays inside the text ring, no two held lines share a byte, the current line ends at the write
-// offset, and walking a line by cells and stored sequences counts the columns the intake stored.
+// offset, and walking a line by cells and stored sequences counts the columns the intake stored
+// (the sequences read as the widget reads them to draw).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #include "qel/terminal_buffer.h"
 #include "widgets/rich/terminal_lines.h"
+#include "widgets/rich/terminal_style.h"
 
 static void check(bool ok)
 {
@@ -17,10 +19,12 @@ static void check(bool ok)
 static uint32_t walked_columns(const char* p, const char* end)
 {
     uint32_t columns = 0;
+    qel_terminal_attrs attrs = {};
     while (p < end) {
         bool sequence;
         const char* next = qel_terminal_next(p, end, &sequence);
-        if (!sequence && qel_terminal_cell_start((uint8_t)*p)) columns++;
+        if (sequence) qel_terminal_apply_sgr(&attrs, p, (int32_t)(next - p), columns & 1);
+        else if (qel_terminal_cell_start((uint8_t)*p)) columns++;
         p = next;
     }
     return columns;

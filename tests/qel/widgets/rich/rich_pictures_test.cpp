@@ -22,7 +22,7 @@ TEST_P(RichPictures, LogOfEveryLevelWithAFilterAndASelection)
     std::vector<char> text(4096);
     qel_log log;
     qel_log_init(&log, entries.data(), 64, text.data(), 4096);
-    const char* lines[] = {"job 12 queued", "job 12 stock 2x1 loaded", "idle", "Job 12 sent to zebra-zd230",
+    const char* lines[] = {"job 12 queued", "job 12 stock 2x1 loaded", "idle", "Job 12 sent to the shop printer",
                            "job 13 slow to answer", "spooler error: job 14 refused", "retrying JOB 14"};
     const uint8_t levels[] = {QEL_LOG_TRACE, QEL_LOG_DEBUG, QEL_LOG_INFO, QEL_LOG_INFO, QEL_LOG_WARN, QEL_LOG_ERROR, QEL_LOG_INFO};
     for (int i = 0; i < 7; i++) qel_log_append(&log, levels[i], 9 * 3600 + 41 * 60 + i * 1.25, lines[i], -1);

@@ -1,8 +1,9 @@
 // Choice controls laid out as a row of clickable items: the toggle chip (one on/off pill), the
-// segmented control (one of several on a tinted track, the selection a raised slab sliding between
-// items) and the tab strip (one of several, with a sliding underline or pill, scrolling sideways
-// when the tabs do not fit). The segmented control and the tab strip share one body. Hover, press
-// and focus feel are widget_feel's; the strip's scrolling is the scroll container's.
+// toggle group (several on/off items on one track), the segmented control (one of several on a
+// tinted track, the selection a raised slab sliding between items) and the tab strip (one of
+// several, with a sliding underline or pill, scrolling sideways when the tabs do not fit). The
+// segmented control and the tab strip share one body. Hover, press and focus feel are
+// widget_feel's; the strip's scrolling is the scroll container's.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,12 @@ struct qel_tab_strip_opts {
     uint32_t variant;     // qel_tab_variant
     const char** icons;   // as qel_segmented_opts
     uint8_t full_width;   // pills only: the tabs share the whole width instead of scrolling
+};
+
+// Options of qel_toggle_group; null means all defaults.
+struct qel_toggle_group_opts {
+    uint32_t reserved;
+    const char* const* icons;  // one icon glyph text or null per item; null: no icons
 };
 
 // Options of qel_toggle_chip; null means all defaults.
@@ -68,6 +75,12 @@ bool qel_segmented_body(qel_context* ctx, const char* label, const char* const* 
                         int32_t count, int32_t* selected, uint32_t mode, uint32_t size, bool full_width);
 
 // --- On and off ---
+
+// Items on the segmented track, each with a flag of its own in flags (count of them): a click
+// flips it, and items on show raised. At most 32 items are shown. True in the frame a flag
+// flipped; count < 1 or null flags build nothing. The group becomes the last item.
+bool qel_toggle_group(qel_context* ctx, const char* label, const char* const* labels, int32_t count, bool* flags,
+                      const qel_toggle_group_opts* options);
 
 // A pill that toggles *value (may be null: it then reports clicks but never shows as on). True in
 // the frame it is clicked while enabled, after *value was flipped.

@@ -42,7 +42,7 @@
 // overlays    qel/command_palette.h       command palette
 // basic       qel/check_controls.h        checkbox, switch, radio
 // basic       qel/sliders.h               slider, range slider, star rating
-// basic       qel/choice_controls.h       toggle chip, segmented control, tab strip
+// basic       qel/choice_controls.h       toggle chip, toggle group, segmented control, tab strip
 // basic       qel/navigation.h            navigation list, breadcrumbs, pagination, steps
 // basic       qel/shortcuts.h             key names, shortcut text, shortcut recorder
 // basic       qel/drag_number.h           drag number
@@ -132,6 +132,10 @@
 // rich        qel/code_editor.h           code editor
 // rich        qel/json.h                  the JSON parser
 // rich        qel/json_view.h             JSON tree view
+// rich        qel/log.h                   the log buffer: newest lines in caller-owned rings
+// rich        qel/log_view.h              log viewer
+// rich        qel/terminal_buffer.h       the terminal buffer: scrollback and escape-sequence intake
+// rich        qel/terminal.h              terminal
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -264,3 +268,7 @@
 #include "qel/code_editor.h"
 #include "qel/json.h"
 #include "qel/json_view.h"
+#include "qel/log.h"
+#include "qel/log_view.h"
+#include "qel/terminal_buffer.h"
+#include "qel/terminal.h"

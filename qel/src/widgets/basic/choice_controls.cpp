@@ -172,8 +172,8 @@ struct item_look {
     float hover, font_size;
 };
 
-static void item_node(qel_context* ctx, uint32_t id, const item_look& look, uint32_t mode, const body_metrics& m,
-                      float pad, bool full_width)
+static int32_t item_node(qel_context* ctx, uint32_t id, const item_look& look, uint32_t mode, const body_metrics& m,
+                         float pad, bool full_width)
 {
     int32_t visible = qel_label_visible_len(look.text);
     int32_t index = qel_node_sized(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIXED, m.item_height});
@@ -196,6 +196,7 @@ static void item_node(qel_context* ctx, uint32_t id, const item_look& look, uint
     if (look.icon) qel_icon_glyph(ctx, look.icon, ICON_SIZE, color);
     if (visible > 0) qel_node_text(ctx, look.text, visible, QEL_FONT_MEDIUM, look.font_size, color, false);
     qel_node_pop(ctx);
+    return index;
 }
 
 // The control node: a row of the items, on a tinted track in segmented mode.
@@ -277,6 +278,52 @@ bool qel_segmented_body(qel_context* ctx, const char* label, const char* const* 
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);
     return *choice != before;
+}
+
+// --- Toggle groups ---
+
+// Each item on is its own raised slab, as the segmented track's selection looks at rest.
+bool qel_toggle_group(qel_context* ctx, const char* label, const char* const* labels, int32_t count, bool* flags,
+                      const qel_toggle_group_opts* options)
+{
+    if (count < 1 || !flags) return false;
+    const char* const* icons = options ? options->icons : nullptr;
+    int32_t shown = count < MAX_ITEMS ? count : MAX_ITEMS;
+    uint32_t id = qel_id(ctx, label);
+    bool disabled = qel_is_disabled(ctx), flipped = false;
+    uint32_t ids[MAX_ITEMS];
+    qel_interaction its[MAX_ITEMS];
+    for (int32_t i = 0; i < shown; i++) {
+        ids[i] = item_id(id, i);
+        its[i] = qel_interact(ctx, ids[i], QEL_INTERACT_FOCUSABLE);
+        if (its[i].clicked) flags[i] = !flags[i], flipped = true;
+    }
+
+    auto* s = (segmented_state*)qel_state_get(ctx, id, sizeof(segmented_state));
+    float h = qel_control_height(ctx, 0);
+    body_metrics m = metrics_of(ctx, QEL_SEGMENTED_TRACK, h);
+    float font_size = ctx->theme.current.text_body * ctx->theme.current.ui_scale;
+    float preferred = measure_items(ctx, labels, icons, shown, font_size, QEL_SEGMENTED_TRACK, m, h);
+    qel_rect last = qel_id_rect(ctx, id);
+    float pad = last.w > 0 && preferred > last.w + 0.5f ? TIGHT_PAD : m.item_pad;
+    selection_look slab = look_of(ctx, QEL_SEGMENTED_TRACK);
+
+    int32_t control = control_node(ctx, id, QEL_SEGMENTED_TRACK, m, h, false, preferred);
+    qel_node_push(ctx, control);
+    uint32_t focused = qel_focused_id(ctx);
+    for (int32_t i = 0; i < shown; i++) {
+        item_look look = {item_text(labels, i), item_icon(icons, i), flags[i],
+                          focused == ids[i] && ctx->interaction.focus_visible, disabled,
+                          qel_anim_exp(ctx, &s->hover[i], its[i].hovered ? 1.0f : 0.0f, HOVER_SECONDS), font_size};
+        qel_node* n = qel_node_at(ctx, item_node(ctx, ids[i], look, QEL_SEGMENTED_TRACK, m, pad, false));
+        if (!flags[i]) continue;
+        n->fill = slab.fill;
+        n->border = slab.border;
+        n->border_width = 0.5f;
+    }
+    qel_node_pop(ctx);
+    qel_set_last_item(ctx, id);
+    return flipped;
 }
 
 // --- Segmented controls and tab strips ---

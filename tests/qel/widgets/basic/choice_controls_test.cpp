@@ -258,3 +258,24 @@ TEST(ToggleChip, AClickFlipsTheValueOnlyWhileEnabled)
         EXPECT_EQ(node_with_text(rig.h.ctx, QEL_ICON_CHECK) != nullptr, c.value) << "the check mark shows only while on";
     }
 }
+
+TEST(ToggleGroup, EachClickFlipsItsOwnFlagAndItemsOnShowRaised)
+{
+    widget_rig rig(400, 120);
+    const char* labels[] = {"Trace", "Debug", "Info"};
+    bool flags[3] = {true, false, true};
+    int flips = 0;
+    rig.h.ui = [&](qel_context* ctx) { flips += qel_toggle_group(ctx, "levels", labels, 3, flags, nullptr); };
+    rig.h.run(2);
+    rig.click_on(item_of(rig.h.ctx, "levels", 1));
+    rig.click_on(item_of(rig.h.ctx, "levels", 0));
+    EXPECT_EQ(flips, 2);
+    EXPECT_FALSE(flags[0]);
+    EXPECT_TRUE(flags[1]);
+    EXPECT_TRUE(flags[2]) << "a click leaves the other items alone";
+    EXPECT_EQ(qel_last_item_id(rig.h.ctx), qel_id(rig.h.ctx, "levels"));
+    qel_color off = node_with_id(rig.h.ctx, item_of(rig.h.ctx, "levels", 0))->fill;
+    qel_color on = node_with_id(rig.h.ctx, item_of(rig.h.ctx, "levels", 1))->fill;
+    EXPECT_EQ(off >> 24, 0u);
+    EXPECT_EQ(on, qel_theme_color(rig.h.ctx, QEL_COLOR_ELEVATED));
+}

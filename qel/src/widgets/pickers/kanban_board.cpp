@@ -368,8 +368,9 @@ int32_t qel_kanban_card(qel_context* ctx, uint32_t card_id)
     if (lifted) {
         rec->passed_lifted = 1;
         st->home_x = r.x, st->home_y = r.y;
-    } else if (st->lifted >= 0) {
-        shift = make_room(rec, r);
+    } else {
+        // Counted with no card lifted too: a keyboard lift starts at the card's own row.
+        if (st->lifted >= 0) shift = make_room(rec, r);
         rec->row++;
     }
     card_springs(ctx, st, cs, card_id, shift);

@@ -551,19 +551,22 @@ static void build_weekdays(qel_context* ctx, const calendar_frame* f)
     qel_style s = {};
     s.width = {QEL_SIZE_GROW, 1};
     qel_row_begin(ctx, &s);
+    // The layout leaves a text node's own padding out, so a full-mode name sits in a padded cell.
+    qel_style cell = {};
+    cell.width = {QEL_SIZE_GROW, 1};
+    cell.padding_left = 8;
     for (int32_t i = 0; i < 7; i++) {
         int32_t wd = (f->first_weekday + i) % 7;
         const char* name = f->custom_weekdays ? f->weekday_names[wd] : qel_weekday_name_short(ctx, wd);
         int32_t length = f->compact && !f->custom_weekdays ? 1 : -1;
+        if (!f->compact) qel_row_begin(ctx, &cell);
         int32_t index = qel_node_text(ctx, name, length, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_xs),
                                       qel_color_token(QEL_COLOR_TEXT_MUTED), false);
         qel_node* n = qel_node_at(ctx, index);
         n->line_height = 1.6f;
         n->width = {QEL_SIZE_GROW, 1};
-        if (f->compact)
-            n->content_align = 1;
-        else
-            n->pad_left = 8;
+        if (f->compact) n->content_align = 1;
+        else qel_container_end(ctx);
     }
     qel_container_end(ctx);
 }

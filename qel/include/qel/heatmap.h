@@ -48,7 +48,7 @@ int32_t qel_heatmap(qel_context* ctx, const char* label, const float* values, in
                     const qel_heatmap_options* options);
 
 // The grid at (x, y) in width (<= 0: unknown): cells of at most 56 with gap 3, tightened to cells
-// of 6..12 with gap 2 when the columns would not fit.
+// of 6..12 with gap 2 when the columns would not fit. Null options mean defaults.
 qel_heatmap_layout qel_chart_heatmap_layout(qel_context* ctx, float x, float y, float width, int32_t rows,
                                             int32_t columns, const qel_heatmap_options* options);
 

@@ -26,6 +26,8 @@ static const char* row_label(const qel_heatmap_options* o, int32_t row)
 qel_heatmap_layout qel_chart_heatmap_layout(qel_context* ctx, float x, float y, float width, int32_t rows,
                                             int32_t columns, const qel_heatmap_options* o)
 {
+    const qel_heatmap_options none = {};
+    if (!o) o = &none;
     qel_heatmap_layout l = {};
     float size = qel_chart_xs_size(ctx);
     if (o->row_labels && rows > 0) {

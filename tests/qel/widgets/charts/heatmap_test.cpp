@@ -13,11 +13,14 @@ TEST(HeatmapLayout, CellsFitTheWidthAndTightenWhenTheyCannot)
 {
     qel_headless h;
     qel_heatmap_options o = {};
-    qel_heatmap_layout l = qel_chart_heatmap_layout(h.ctx, 0, 0, 0, 3, 4, &o);
-    EXPECT_EQ(l.label_width, 0);
-    EXPECT_EQ(l.cell, 56) << "480 unknown width, at most 56";
-    EXPECT_EQ(l.gap, 3);
-    EXPECT_EQ(l.grid_height, 3 * 59 - 3);
+    for (const qel_heatmap_options* given : {(const qel_heatmap_options*)&o, (const qel_heatmap_options*)nullptr}) {
+        qel_heatmap_layout l = qel_chart_heatmap_layout(h.ctx, 0, 0, 0, 3, 4, given);
+        EXPECT_EQ(l.label_width, 0);
+        EXPECT_EQ(l.cell, 56) << "480 unknown width, at most 56";
+        EXPECT_EQ(l.gap, 3);
+        EXPECT_EQ(l.grid_height, 3 * 59 - 3);
+    }
+    qel_heatmap_layout l = {};
     static const char* const rows[2] = {"Mon", nullptr};
     o.row_labels = rows;
     l = qel_chart_heatmap_layout(h.ctx, 10, 20, 300, 2, 30, &o);

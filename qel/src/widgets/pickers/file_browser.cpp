@@ -30,6 +30,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/widget_nodes.h"
+#include "widgets/pickers/dir_path.h"
 #include "widgets/pickers/file_browser_selection.h"
 
 static const uint32_t LIST_KEY = 0x115d, HEADER_KEY = 0x4EAD0, ROW_KEY = 0x20e5;
@@ -390,7 +391,8 @@ static void places(qel_context* ctx, browser_frame& f)
                 if (qel_path_join(joined, sizeof joined, home, names[i])) place_row(ctx, f, i + 1, names[i], joined, icons[i]);
             }
         }
-        place_row(ctx, f, 4, "C:\\", "C:\\", DRIVE_ICON);
+        const char* root = qel_dir_system_root();
+        place_row(ctx, f, 4, root, root, DRIVE_ICON);
     }
     qel_container_end(ctx);
 }

@@ -25,6 +25,7 @@
 #include "qel/textures.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/marks.h"
 #include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
@@ -124,21 +125,25 @@ static bool in_dash(float phase)
     return fmodf(phase, DASH + DASH_GAP) < DASH;
 }
 
-// A straight edge, cut exactly where dashes start and end.
+// A straight edge, cut exactly where dashes start and end. Counted by whole patterns (at most
+// QEL_MARKS_MAX an edge) with the phase kept within one: a float stepped along a very long edge
+// stops moving.
 static void dashed_edge(dash_walk* w, qel_vec2 a, qel_vec2 b)
 {
-    float length = hypotf(b.x - a.x, b.y - a.y);
-    for (float t = 0; t < length;) {
-        float at = fmodf(w->phase, DASH + DASH_GAP);
-        float piece = fminf(at < DASH ? DASH - at : DASH + DASH_GAP - at, length - t);
-        if (at < DASH) {
-            qel_vec2 from = {a.x + (b.x - a.x) * t / length, a.y + (b.y - a.y) * t / length};
-            qel_vec2 to = {a.x + (b.x - a.x) * (t + piece) / length, a.y + (b.y - a.y) * (t + piece) / length};
-            qel_draw_line(w->ctx, from, to, w->width, w->color);
-        }
-        t += piece;
-        w->phase += piece;
+    const double period = DASH + DASH_GAP;
+    double length = hypot((double)b.x - a.x, (double)b.y - a.y);
+    if (!(length > 0)) return;
+    double phase = fmod(w->phase, period);
+    double patterns = fmin(ceil((phase + length) / period), (double)QEL_MARKS_MAX);
+    for (int32_t k = 0; k < (int32_t)patterns; k++) {
+        double from = fmax(0.0, k * period - phase), to = fmin(length, k * period - phase + DASH);
+        if (!(to > from)) continue;
+        double f0 = from / length, f1 = to / length;
+        qel_vec2 p0 = {(float)(a.x + (b.x - a.x) * f0), (float)(a.y + (b.y - a.y) * f0)};
+        qel_vec2 p1 = {(float)(a.x + (b.x - a.x) * f1), (float)(a.y + (b.y - a.y) * f1)};
+        qel_draw_line(w->ctx, p0, p1, w->width, w->color);
     }
+    w->phase = (float)fmod(phase + length, period);
 }
 
 // A quarter corner from angle from, clockwise, in pieces of at most 1.5 units of arc.

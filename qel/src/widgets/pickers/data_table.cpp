@@ -453,7 +453,7 @@ bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_ta
     t->column_count = columns ? std::clamp(column_count, 0, (int32_t)QEL_DATA_TABLE_MAX_COLUMNS) : 0;
     t->row_count = std::max(row_count, 0);
     t->st = state_of(ctx, t->id, columns, t->column_count);
-    t->row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
+    t->row_height = qel_picker_row_height(t->opts.row_height, DEFAULT_ROW_HEIGHT);
     t->checks = t->opts.selection && !t->opts.hide_checks;
     t->focused = qel_focused_id(ctx) == t->id;
     t->row = -1;

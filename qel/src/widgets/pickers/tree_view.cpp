@@ -369,7 +369,7 @@ void qel_tree_view_begin(qel_context* ctx, const char* label, const qel_data_tab
     qel_data_table_options table = {};
     table.width = t->opts.width;
     table.height = t->opts.height;
-    table.row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
+    table.row_height = qel_picker_row_height(t->opts.row_height, DEFAULT_ROW_HEIGHT);
     table.selection = s->flags;
     table.sort = t->opts.sort;
     table.cursor = &t->table_cursor;
@@ -410,7 +410,7 @@ static void indentation(qel_context* ctx, const tree_record* t, int32_t cell, fl
     if (indent <= 0) return;
     qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, indent}, {QEL_SIZE_FIXED, 1});
     if (!t->opts.guides) return;
-    float row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
+    float row_height = qel_picker_row_height(t->opts.row_height, DEFAULT_ROW_HEIGHT);
     guide_look g = {(int32_t)lroundf(indent / INDENT), row_height};
     qel_node_draw_with(ctx, cell, guides_draw, &g, sizeof g, false);
 }

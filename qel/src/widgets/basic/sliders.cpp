@@ -17,6 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t SLIDER_KEY = 81, RANGE_KEY = 82, HIDDEN_LABEL_ID = 0x41D3E1u;
@@ -163,7 +164,7 @@ bool qel_slider(qel_context* ctx, const char* label, float* value, float min, fl
     float* v = value ? value : &own;
     float before = *v;
 
-    auto* s = (slider_state*)qel_state_get(ctx, state_id, sizeof(slider_state));
+    auto* s = (slider_state*)qel_state_record(ctx, state_id, sizeof(slider_state), SLIDER_KEY);
     if (!s->initialised) {
         s->position[0] = fraction(*v, min, max);
         s->initialised = 1;
@@ -229,7 +230,7 @@ bool qel_range_slider(qel_context* ctx, const char* label, float* low, float* hi
     float* hi = high ? high : &own_high;
     float before_low = *lo, before_high = *hi;
 
-    auto* s = (range_state*)qel_state_get(ctx, state_id, sizeof(range_state));
+    auto* s = (range_state*)qel_state_record(ctx, state_id, sizeof(range_state), RANGE_KEY);
     float lo_t = fraction(*lo, min, max), hi_t = fraction(*hi, min, max);
     if (!s->initialised) {
         s->low[0] = lo_t, s->high[0] = hi_t;

@@ -12,3 +12,18 @@
 // own). A record of another size, or written by another kind, is dropped first (its destructor
 // runs) and the widget starts from zeros. Id 0 gets qel_state_get's scratch block.
 void* qel_state_record(qel_context* ctx, uint32_t id, size_t size, uint32_t kind);
+
+// A kind from the record's name (its type's, as a rule): FNV-1a, never 0.
+constexpr uint32_t qel_state_kind(const char* name)
+{
+    uint32_t h = 2166136261u;
+    for (; *name; name++) h = (h ^ (uint8_t)*name) * 16777619u;
+    return h ? h : 1;
+}
+
+// The record of type T under id, owned by the kind named name.
+template <typename T>
+T* qel_state_record_of(qel_context* ctx, uint32_t id, const char* name)
+{
+    return (T*)qel_state_record(ctx, id, sizeof(T), qel_state_kind(name));
+}

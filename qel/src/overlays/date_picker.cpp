@@ -23,7 +23,7 @@
 #include "qel/widget_feel.h"
 #include "kit/widget_nodes.h"
 
-static const uint32_t POPUP_KEY = 0xDA7Eu, CALENDAR_KIND = 0xCA1Eu;
+static const uint32_t POPUP_KEY = 0xDA7Eu;
 static const int32_t MAX_YEAR = 5000000;  // day numbers of every date up to here fit 32 bits
 static const float FADE = 0.14f;
 
@@ -198,7 +198,7 @@ static void weekday_row(qel_context* ctx)
 bool qel_date_picker_calendar(qel_context* ctx, const char* label, qel_date* date)
 {
     uint32_t id = qel_id(ctx, label);
-    calendar_view* v = (calendar_view*)qel_state_record(ctx, id, sizeof(calendar_view), CALENDAR_KIND);
+    calendar_view* v = qel_state_record_of<calendar_view>(ctx, id, "calendar_view");
     qel_date today = qel_today(nullptr);
     if (!v->initialised) {
         show(v, date && date->year != 0 ? *date : today);

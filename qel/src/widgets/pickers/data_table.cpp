@@ -26,6 +26,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float DEFAULT_WIDTH = 150, MIN_WIDTH = 60, MAX_WIDTH = 900;
@@ -84,7 +85,7 @@ static void free_state(qel_context* ctx, void* blob)
 
 static table_state* state_of(qel_context* ctx, uint32_t id, const qel_data_table_column* columns, int32_t count)
 {
-    auto* s = (table_state*)qel_state_get(ctx, id, sizeof(table_state));
+    auto* s = qel_state_record_of<table_state>(ctx, id, "table_state");
     if (s->initialised) return s;
     for (int32_t i = 0; i < QEL_DATA_TABLE_MAX_COLUMNS; i++)
         s->widths[i] = i < count && columns[i].width > 0 ? columns[i].width : DEFAULT_WIDTH;

@@ -26,6 +26,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/marks.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
@@ -247,7 +248,7 @@ int32_t qel_file_drop_zone(qel_context* ctx, const char* label, const qel_drop_z
     const qel_drop_zone_options none = {};
     const qel_drop_zone_options* o = options ? options : &none;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (file_zone_state*)qel_state_get(ctx, id, sizeof(file_zone_state));
+    auto* s = qel_state_record_of<file_zone_state>(ctx, id, "file_zone_state");
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     qel_rect r = qel_id_rect(ctx, id);
     drop_counts taken = take_drop(ctx, r, o->accept);
@@ -349,7 +350,7 @@ int32_t qel_image_drop_zone(qel_context* ctx, const char* label, const char* nam
     if (!(size > 0)) size = 88;
     size = fminf(size, 1e4f);
     uint32_t id = qel_id(ctx, label);
-    auto* s = (image_zone_state*)qel_state_get(ctx, id, sizeof(image_zone_state));
+    auto* s = qel_state_record_of<image_zone_state>(ctx, id, "image_zone_state");
     if (s->pop[0] == 0) s->pop[0] = 1;
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     qel_rect r = qel_id_rect(ctx, id);

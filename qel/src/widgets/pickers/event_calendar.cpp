@@ -22,6 +22,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float DEFAULT_ROW = 104, COMPACT_ROW = 46, LANE_TOP = 26, LANE_STEP = 19, SEGMENT_HEIGHT = 17;
@@ -731,7 +732,7 @@ qel_event_calendar_result qel_event_calendar(qel_context* ctx, const char* label
     calendar_frame f = {};
     frame_of(ctx, &f, width > 0 && width < COMPACT_BELOW, o, events, count);
 
-    auto* st = (calendar_state*)qel_state_get(ctx, id, sizeof(calendar_state));
+    auto* st = qel_state_record_of<calendar_state>(ctx, id, "calendar_state");
     if (!view) view = &st->view;
     if (view->year == 0) *view = view_of_day(f.today);
     view->month = std::clamp(view->month, 1, 12);

@@ -29,6 +29,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 #include "widgets/pickers/dir_path.h"
 #include "widgets/pickers/file_browser_selection.h"
@@ -649,7 +650,7 @@ qel_file_browser_result qel_file_browser(qel_context* ctx, const char* label, ch
     const qel_file_browser_options* o = options ? options : &defaults;
     if (!label) label = "files";
     uint32_t id = qel_id(ctx, label);
-    auto* s = (browser_state*)qel_state_get(ctx, id, sizeof(browser_state));
+    auto* s = qel_state_record_of<browser_state>(ctx, id, "browser_state");
     qel_state_set_destructor(ctx, id, browser_state_free);
     if (!s->initialised) {
         s->selected = -1;

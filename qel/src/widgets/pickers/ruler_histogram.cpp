@@ -22,6 +22,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/marks.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t RULER_KEY = 0x2017u;
@@ -211,7 +212,7 @@ int32_t qel_ruler_dial(qel_context* ctx, const char* label, float* value, float 
     float entry = *value;
     if (!std::isfinite(*value)) *value = r.min;
     uint32_t id = qel_id(ctx, label), ruler = id ^ RULER_KEY;
-    auto* s = (ruler_state*)qel_state_get(ctx, id, sizeof(ruler_state));
+    auto* s = qel_state_record_of<ruler_state>(ctx, id, "ruler_state");
     if (!s->initialised) {
         s->spring[0] = *value;
         s->initialised = 1;

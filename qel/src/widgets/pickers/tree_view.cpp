@@ -28,6 +28,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x7ee5, COLUMN_KEY = 0x4a3e5, EXPANDER_KEY = 0xc4e7, OUTLINE_KEY = 0x7ce1;
@@ -493,7 +494,7 @@ static void expander(qel_context* ctx, tree_record* t, int32_t node)
         else expand(ctx, t, node);
         qel_set_focus(ctx, t->id, false);
     }
-    auto* s = (expander_state*)qel_state_get(ctx, id, sizeof(expander_state));
+    auto* s = qel_state_record_of<expander_state>(ctx, id, "expander_state");
     float target = open ? 1.0f : 0.0f;
     if (!s->initialised) {
         s->rotation[0] = target;

@@ -52,7 +52,8 @@ struct qel_bar_list_payload {
 
 // --- Widget ---
 
-// Returns the clicked item's index in the caller's array, or -1.
+// Returns the clicked item's index in the caller's array, or -1. The items are copied; their label
+// texts are not, and must stay valid until the frame ends: the draw pass reads them there.
 int32_t qel_bar_list(qel_context* ctx, const char* label, const qel_chart_item* items, int32_t count,
                      const qel_bar_list_options* options);
 

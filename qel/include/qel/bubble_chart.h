@@ -23,7 +23,8 @@ struct qel_bubble_payload {
 // --- Widget ---
 
 // Returns the flat index (earlier series' counts plus the point's own) of the point clicked this
-// frame, else -1.
+// frame, else -1. The points and sizes are copied; the series' labels and the options' titles and
+// formats are not, and must stay valid until the frame ends: the draw pass reads them there.
 int32_t qel_bubble_chart(qel_context* ctx, const char* label, const qel_xy_series* series, int32_t series_count,
                          const qel_bubble_options* options);
 

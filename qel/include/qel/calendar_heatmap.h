@@ -42,7 +42,8 @@ struct qel_calendar_heatmap_payload {
 // --- Widget ---
 
 // values holds one value per day from start on. Returns the clicked day's index counted from the
-// first shown day, or -1.
+// first shown day, or -1. The values are copied; the options' format and value label are not, and
+// must stay valid until the frame ends: the draw pass reads them there.
 int32_t qel_calendar_heatmap(qel_context* ctx, const char* label, const qel_date* start, const float* values,
                              int32_t count, const qel_calendar_heatmap_options* options);
 

@@ -53,7 +53,8 @@ struct qel_data_table;
 // at a time.
 
 // Lays out the table, takes the keyboard and draws the header; writes the rows to build this
-// frame. A negative row count counts as 0. Returns true.
+// frame. A negative row count counts as 0. Returns true. The calls up to the end read columns and
+// the options' pointers again: they must stay valid until then.
 bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_table_column* columns,
                           int32_t column_count, int32_t row_count, int32_t* first, int32_t* last,
                           const qel_data_table_options* options);

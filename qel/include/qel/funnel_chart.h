@@ -35,7 +35,9 @@ struct qel_funnel_payload {
 
 // --- Widget ---
 
-// Returns the stage row clicked this frame, else -1.
+// Returns the stage row clicked this frame, else -1. The items are copied; their label texts and
+// the options' format are not, and must stay valid until the frame ends: the draw pass reads them
+// there.
 int32_t qel_funnel_chart(qel_context* ctx, const char* label, const qel_chart_item* items, int32_t count,
                          const qel_funnel_options* options);
 

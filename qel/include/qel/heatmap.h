@@ -42,13 +42,15 @@ struct qel_heatmap_payload {
 
 // --- Widget ---
 
-// values holds rows x columns values, the value of row r and column c at r x columns + c;
-// negative counts and a null array count as none. Returns the clicked cell's index, or -1.
+// values holds rows x columns values, the value of row r and column c at r x columns + c; negative
+// counts and a null array count as none. Returns the clicked cell's index, or -1. The values are
+// copied; the options' row and column labels and format are not, and must stay valid until the
+// frame ends: the draw pass reads them there.
 int32_t qel_heatmap(qel_context* ctx, const char* label, const float* values, int32_t rows, int32_t columns,
                     const qel_heatmap_options* options);
 
 // The grid at (x, y) in width (<= 0: unknown): cells of at most 56 with gap 3, tightened to cells
-// of 6..12 with gap 2 when the columns would not fit.
+// of 6..12 with gap 2 when the columns would not fit. Null options mean defaults.
 qel_heatmap_layout qel_chart_heatmap_layout(qel_context* ctx, float x, float y, float width, int32_t rows,
                                             int32_t columns, const qel_heatmap_options* options);
 

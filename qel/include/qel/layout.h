@@ -208,6 +208,11 @@ qel_node* qel_node_at(qel_context* ctx, int32_t index);
 // The current parent's index, -1 when none.
 int32_t qel_node_parent(qel_context* ctx);
 
+// The id under which the node's rectangle is kept for the next frame (qel_id_rect). A node
+// opened without an id is given key, so that what lies inside a plain container can measure it.
+// 0 for an index outside the frame's tree.
+uint32_t qel_node_measured_id(qel_context* ctx, int32_t index, uint32_t key);
+
 // Makes the node the current parent, or closes it. Up to 256 parents nest; deeper pushes are
 // counted, not stored, and their pops only undo the count. An index outside the frame's tree
 // pushes the current parent again.

@@ -45,7 +45,9 @@ struct qel_progress_payload {
 // --- Widget ---
 
 // Items are fractions (1 is a full ring); only the first eight are used. Returns the ring or legend
-// row clicked this frame, else -1.
+// row clicked this frame, else -1. The items are copied; their label texts and the options' centre
+// text and caption are not, and must stay valid until the frame ends: the draw pass reads them
+// there.
 int32_t qel_progress_list(qel_context* ctx, const char* label, const qel_chart_item* items, int32_t count,
                           const qel_progress_list_options* options);
 

@@ -43,7 +43,9 @@ struct qel_radar_payload {
 
 // --- Widget ---
 
-// Returns the axis clicked this frame, else -1; fewer than three axes draw nothing.
+// Returns the axis clicked this frame, else -1; fewer than three axes draw nothing. The values are
+// copied; the series' labels, the axis label texts and the options' format are not, and they must
+// stay valid until the frame ends: the draw pass reads them there.
 int32_t qel_radar_chart(qel_context* ctx, const char* label, const qel_radar_series* series, int32_t series_count,
                         const char* const* axis_labels, int32_t axis_count, const qel_radar_options* options);
 

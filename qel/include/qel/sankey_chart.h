@@ -56,7 +56,9 @@ struct qel_sankey_payload {
 
 // --- Widget ---
 
-// Returns the node clicked this frame, else -1 (also for a ribbon).
+// Returns the node clicked this frame, else -1 (also for a ribbon). The links and the format are
+// copied; node_labels and its texts are not, and must stay valid until the frame ends: the draw
+// pass reads them there.
 int32_t qel_sankey_chart(qel_context* ctx, const char* label, const char* const* node_labels, int32_t node_count,
                          const qel_sankey_link* links, int32_t link_count, const qel_sankey_options* options);
 

@@ -48,7 +48,8 @@ struct qel_table_record {
 // --- Building a table ---
 // Calling order: begin; per row next_row, then next_cell or cell_text for each column; end.
 
-// Opens the table under the label's id and builds its header row. Always true.
+// Opens the table under the label's id and builds its header row. Always true. The cell calls up
+// to the end read columns again: it must stay valid until then.
 bool qel_table_begin(qel_context* ctx, const char* label, const qel_table_column* columns, int32_t count,
                      const qel_table_opts* options);
 

@@ -68,7 +68,8 @@ struct qel_tree_view_result {
 // data table cells for the others, in column order; end; then load the requested children. Only
 // one tree view is built at a time.
 
-// A null node array or a count below 1 is an empty tree.
+// A null node array or a count below 1 is an empty tree. The calls up to the end read columns,
+// nodes and the options' pointers again: they must stay valid until then.
 void qel_tree_view_begin(qel_context* ctx, const char* label, const qel_data_table_column* columns,
                          int32_t column_count, qel_tree_view_node* nodes, int32_t node_count,
                          const qel_tree_view_options* options);

@@ -32,6 +32,8 @@ struct qel_treemap_payload {
 
 // --- Widget ---
 
+// The items and the format are copied; the items' label texts are not, and must stay valid until
+// the frame ends: the draw pass reads them there.
 int32_t qel_treemap(qel_context* ctx, const char* label, const qel_chart_item* items, int32_t count,
                     const qel_treemap_options* options);
 

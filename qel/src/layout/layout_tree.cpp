@@ -67,6 +67,14 @@ int32_t qel_node_parent(qel_context* ctx)
     return t->parent_depth.depth > 0 ? t->parents[t->parent_depth.depth - 1] : -1;
 }
 
+uint32_t qel_node_measured_id(qel_context* ctx, int32_t index, uint32_t key)
+{
+    qel_node* n = qel_node_at(ctx, index);
+    if (!n) return 0;
+    if (!n->id) n->id = key;
+    return n->id;
+}
+
 void qel_node_push(qel_context* ctx, int32_t index)
 {
     qel_layout_tree* t = &ctx->tree;

@@ -15,6 +15,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xC010Eu;
@@ -236,7 +237,7 @@ bool qel_color_picker(qel_context* ctx, const char* label, qel_color* colour)
     qel_color* c = colour ? colour : &scratch;
     qel_color before = *c;
     uint32_t id = qel_id(ctx, label);
-    picker_state* st = (picker_state*)qel_state_get(ctx, id, sizeof(picker_state));
+    picker_state* st = qel_state_record_of<picker_state>(ctx, id, "picker_state");
     if (!st->synced) sync(st, *c);
     qel_popup_slot* slot = qel_popup_find(ctx, id ^ POPUP_KEY, true);
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);

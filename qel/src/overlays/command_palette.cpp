@@ -19,6 +19,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t PANEL_KEY = 0x9A4Eu;
@@ -242,7 +243,7 @@ static bool advance(qel_context* ctx, uint32_t id, palette_state* st, uint8_t* o
 int32_t qel_command_palette(qel_context* ctx, uint8_t* open, const qel_command* commands, uint32_t count)
 {
     uint32_t id = qel_id(ctx, "#command-palette");
-    palette_state* st = (palette_state*)qel_state_get(ctx, id, sizeof(palette_state));
+    palette_state* st = qel_state_record_of<palette_state>(ctx, id, "palette_state");
     float t = 0;
     if (!advance(ctx, id, st, open, &t)) return -1;
     bool closing = !st->open;

@@ -9,6 +9,7 @@
 #include "core/core.h"
 #include "overlays/overlay_state.h"
 #include "kit/field_trigger.h"
+#include "kit/state_records.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/button.h"
@@ -197,7 +198,7 @@ static void weekday_row(qel_context* ctx)
 bool qel_date_picker_calendar(qel_context* ctx, const char* label, qel_date* date)
 {
     uint32_t id = qel_id(ctx, label);
-    calendar_view* v = (calendar_view*)qel_state_get(ctx, id, sizeof(calendar_view));
+    calendar_view* v = qel_state_record_of<calendar_view>(ctx, id, "calendar_view");
     qel_date today = qel_today(nullptr);
     if (!v->initialised) {
         show(v, date && date->year != 0 ? *date : today);

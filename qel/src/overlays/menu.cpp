@@ -22,6 +22,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t SELECT_KEY = 0x5E1Eu;
@@ -220,7 +221,7 @@ bool qel_select(qel_context* ctx, const char* label, const char* const* items, u
     int32_t before = *selected;
     uint32_t id = qel_id(ctx, label);
     qel_popup_slot* slot = qel_popup_find(ctx, id ^ SELECT_KEY, true);
-    select_state* st = (select_state*)qel_state_get(ctx, id, sizeof(select_state));
+    select_state* st = qel_state_record_of<select_state>(ctx, id, "select_state");
     bool disabled = qel_item_disabled(ctx, o->disabled);
     qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_FOCUSABLE, disabled);
     if (slot) select_open_close(ctx, slot, st, it);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "qel/icons.h"
@@ -112,6 +113,25 @@ TEST(Calendar, StepsAcrossYearEndsAndPicksMoveTheView)
     c.date = {2026, 6, 1};
     c.rig.h.run();
     EXPECT_NE(node_with_text(c.ctx(), "December 2026"), nullptr) << "the view does not follow the caller";
+}
+
+// A widget of another kind given the same label (a slider, say) leaves a record of its own under
+// the calendar's id: the calendar starts afresh rather than read a month and year out of it.
+TEST(Calendar, ARecordOfAnotherKindUnderItsIdIsNotTrusted)
+{
+    for (uint8_t fill : {0x00, 0x7F, 0xFF}) {
+        calendar_rig r({2026, 3, 14});
+        r.rig.h.ui = [&](qel_context* ctx) {
+            board_begin(ctx);
+            auto* foreign = (uint8_t*)qel_state_get(ctx, qel_id(ctx, "When"), 36);
+            memset(foreign, fill, 36);
+            r.picks += qel_date_picker_calendar(ctx, "When", &r.date);
+            qel_container_end(ctx);
+        };
+        r.rig.h.run(3);
+        EXPECT_NE(node_with_text(r.ctx(), "March 2026"), nullptr) << (int)fill;
+        EXPECT_EQ(r.picks, 0);
+    }
 }
 
 TEST(Calendar, CallersDatesAreBroughtIntoRangeAndNoDateShowsToday)

@@ -17,6 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float HOVER_SECONDS = 0.14f, LIFT = -2.0f, LIFT_PERIOD = 0.4f;
@@ -70,7 +71,7 @@ bool qel_card_begin(qel_context* ctx, const qel_card_opts* options)
     if (o->clickable) {
         id = card_id(ctx, o->id);
         it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
-        auto* s = (card_state*)qel_state_get(ctx, id, sizeof(card_state));
+        auto* s = qel_state_record_of<card_state>(ctx, id, "card_state");
         qel_anim_exp(ctx, &s->hover, it.hovered ? 1.0f : 0.0f, HOVER_SECONDS);
         qel_anim_spring(ctx, s->lift, it.hovered ? LIFT : 0.0f, LIFT_PERIOD, 0);
         motion = *s;

@@ -15,6 +15,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t CHECKBOX_KEY = 0xC0EC0001u, SWITCH_KEY = 0x5D17C002u, RADIO_KEY = 0x4AD10003u;
@@ -61,7 +62,7 @@ qel_interaction qel_check_body(qel_context* ctx, uint32_t id, uint32_t mode, boo
 
     // The wrapper applies a click after this returns; the box already moves toward it.
     bool target = mode == QEL_CHECK_RADIO ? checked || it.clicked : checked != (it.clicked != 0);
-    auto* s = (check_state*)qel_state_get(ctx, id, sizeof(check_state));
+    auto* s = qel_state_record_of<check_state>(ctx, id, "check_state");
     if (!s->initialised) {
         s->check[0] = target ? 1.0f : 0.0f;
         s->initialised = 1;

@@ -20,6 +20,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 enum { MAX_ITEMS = 32 };
@@ -246,7 +247,7 @@ bool qel_segmented_body(qel_context* ctx, const char* label, const char* const* 
     step_by_keys(ctx, ids, its, shown, choice);
     *choice = *choice < 0 ? 0 : *choice >= shown ? shown - 1 : *choice;
 
-    auto* s = (segmented_state*)qel_state_get(ctx, id, sizeof(segmented_state));
+    auto* s = qel_state_record_of<segmented_state>(ctx, id, "segmented_state");
     float h = qel_control_height(ctx, size);
     body_metrics m = metrics_of(ctx, mode, h);
     if (qel_id_seen(ctx, id) && qel_id_seen(ctx, ids[*choice])) {

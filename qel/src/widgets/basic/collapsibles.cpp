@@ -19,6 +19,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f;
@@ -233,7 +234,7 @@ bool qel_tree_node(qel_context* ctx, const char* label, bool* open, const qel_tr
     const qel_tree_node_opts zero = {};
     const qel_tree_node_opts* o = options ? options : &zero;
     uint32_t id = qel_id(ctx, label) ^ TREE_KEY;
-    auto* s = (tree_state*)qel_state_get(ctx, id, sizeof(tree_state));
+    auto* s = qel_state_record_of<tree_state>(ctx, id, "tree_state");
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     bool ring = it.focused && it.focus_visible;
     *(tree_click*)qel_state_get(ctx, TREE_CLICK_ID, sizeof(tree_click)) = {ctx->clock.frame_count, it.clicked};

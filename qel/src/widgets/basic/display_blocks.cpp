@@ -18,6 +18,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t ALERT_KEY = 0xA1E70010u;
@@ -79,7 +80,7 @@ bool qel_alert(qel_context* ctx, const char* title, const qel_alert_opts* option
     const qel_alert_opts none = {};
     const qel_alert_opts* o = options ? options : &none;
     uint32_t id = qel_id(ctx, title) ^ ALERT_KEY;
-    auto* dismissed = (uint8_t*)qel_state_get(ctx, id, sizeof(uint8_t));
+    auto* dismissed = qel_state_record_of<uint8_t>(ctx, id, "alert");
     if (*dismissed) return false;
     bool semantic = o->kind >= QEL_SEMANTIC_INFO && o->kind <= QEL_SEMANTIC_ACCENT;
     qel_color c = semantic ? qel_color_semantic(ctx, o->kind) : qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
@@ -105,7 +106,7 @@ bool qel_alert(qel_context* ctx, const char* title, const qel_alert_opts* option
     qel_container_end(ctx);
     bool clicked = o->dismissible && dismiss_button(ctx, title);
     qel_node_pop(ctx);
-    if (clicked) *(uint8_t*)qel_state_get(ctx, id, sizeof(uint8_t)) = 1;
+    if (clicked) *qel_state_record_of<uint8_t>(ctx, id, "alert") = 1;
     return !clicked;
 }
 

@@ -20,6 +20,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f;
@@ -58,7 +59,7 @@ bool qel_show_more_text(qel_context* ctx, const char* label, const char* text, c
     int32_t max_lines = o->max_lines < 1 ? 3 : o->max_lines;
     float size = (o->text_size > 0 ? o->text_size : th->text_body) * th->ui_scale, h = 1.45f * size;
     uint32_t id = qel_id(ctx, label), body = id ^ SHOW_BODY_KEY;
-    auto* s = (show_more_state*)qel_state_get(ctx, id, sizeof(show_more_state));
+    auto* s = qel_state_record_of<show_more_state>(ctx, id, "show_more_state");
 
     float w = qel_id_rect(ctx, body).w;
     bool measured = w > 0;

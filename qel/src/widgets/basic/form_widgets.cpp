@@ -22,6 +22,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float HOVER_SECONDS = 0.14f, SELECT_SECONDS = 0.18f;
@@ -154,7 +155,7 @@ bool qel_radio_cards(qel_context* ctx, const char* label, const qel_radio_card_i
     for (int32_t i = 0; i < n; i++) {
         uint32_t id = qel_hash_bytes(&i, sizeof i, group);
         qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
-        auto* s = (radio_card_state*)qel_state_get(ctx, id, sizeof(radio_card_state));
+        auto* s = qel_state_record_of<radio_card_state>(ctx, id, "radio_card_state");
         if (it.clicked) *choice = (uint32_t)i;
         if (it.focused && it.focus_visible && !moved) {
             int32_t next = card_by_keys(ctx, i, n, s->rtl != 0);
@@ -303,7 +304,7 @@ bool qel_tag_input(qel_context* ctx, const char* label, char* buffer, uint64_t c
     const qel_tag_input_opts zero = {};
     const qel_tag_input_opts* o = options ? options : &zero;
     uint32_t id = qel_id(ctx, label), text_id = id ^ 0x7a6u;
-    auto* s = (tag_input_state*)qel_state_get(ctx, id, sizeof(tag_input_state));
+    auto* s = qel_state_record_of<tag_input_state>(ctx, id, "tag_input_state");
     int32_t starts[QEL_TAGS_MAX], lengths[QEL_TAGS_MAX];
     int32_t count = qel_tags_split(buffer, starts, lengths);
     bool full = o->max_tags > 0 && count >= o->max_tags;
@@ -423,7 +424,7 @@ bool qel_otp_input(qel_context* ctx, const char* label, char* buffer, int32_t ce
     int32_t n = cells < QEL_OTP_MAX_CELLS ? cells : QEL_OTP_MAX_CELLS;
     uint32_t id = qel_id(ctx, label);
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_NO_KEYS);
-    auto* s = (otp_state*)qel_state_get(ctx, id, sizeof(otp_state));
+    auto* s = qel_state_record_of<otp_state>(ctx, id, "otp_state");
     int32_t length = (int32_t)strnlen(buffer, (size_t)n);
     buffer[length] = 0;
     if (it.focused) {

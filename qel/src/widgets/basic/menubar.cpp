@@ -20,6 +20,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0x3e40b4u;
@@ -249,7 +250,7 @@ void qel_menubar_begin(qel_context* ctx, const char* label, const qel_menubar_op
     const qel_menubar_opts zero = {};
     const qel_menubar_opts* o = options ? options : &zero;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (qel_menubar_state*)qel_state_get(ctx, id, sizeof(qel_menubar_state));
+    auto* s = qel_state_record_of<qel_menubar_state>(ctx, id, "qel_menubar_state");
     if (!s->started) s->open = -1, s->started = 1;
     int32_t n = s->last_count < QEL_MENUBAR_MAX_MENUS ? s->last_count : QEL_MENUBAR_MAX_MENUS;
     if (s->open >= n) s->open = -1;
@@ -378,7 +379,7 @@ bool qel_menubar_menu(qel_context* ctx, const char* label, const qel_menu_opts* 
     s->disabled[i] = qel_item_disabled(ctx, o->disabled);
 
     qel_interaction it = qel_interact_item(ctx, id, QEL_INTERACT_KEEP_FOCUS, s->disabled[i]);
-    auto* look = (title_state*)qel_state_get(ctx, id, sizeof(title_state));
+    auto* look = qel_state_record_of<title_state>(ctx, id, "title_state");
     bool highlighted = s->keyboard && s->open < 0 && s->highlighted == i;
     qel_anim_exp(ctx, &look->hover, highlighted || (it.hovered && s->open < 0) ? 1.0f : 0.0f, HOVER_SECONDS);
     qel_anim_exp(ctx, &look->ring, highlighted ? 1.0f : 0.0f, HOVER_SECONDS);

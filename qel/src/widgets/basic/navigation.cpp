@@ -167,12 +167,15 @@ int32_t qel_breadcrumbs(qel_context* ctx, const char* const labels[], int32_t co
 // --- Pagination ---
 
 // The width the enclosing container had last frame inside its padding, else the display's less
-// a margin.
+// a margin. Asked before the pagination opens its own row.
 static float available_width(qel_context* ctx)
 {
-    qel_node* parent = qel_node_at(ctx, qel_node_parent(ctx));
-    if (parent && parent->id && qel_id_seen(ctx, parent->id))
-        return qel_id_rect(ctx, parent->id).w - parent->pad_left - parent->pad_right;
+    int32_t parent = qel_node_parent(ctx);
+    uint32_t id = qel_node_measured_id(ctx, parent, qel_id(ctx, "#container"));
+    if (id && qel_id_seen(ctx, id)) {
+        const qel_node* n = qel_node_at(ctx, parent);
+        return qel_id_rect(ctx, id).w - n->pad_left - n->pad_right;
+    }
     return ctx->clock.display_w - 32;
 }
 
@@ -259,10 +262,11 @@ int32_t qel_pagination(qel_context* ctx, const char* label, int32_t* page, int32
     // Out-of-range pages show as the nearest one until clamped below.
     int32_t current = entry < 0 ? 0 : (entry > last ? last : entry);
     qel_push_id(ctx, label);
+    bool narrow = available_width(ctx) < 312;
     fit_row_begin(ctx, 2);
     if (step_button(ctx, CHEVRON_LEFT, "Previous page", current == 0)) *page = current - 1;
     int32_t entries[MAX_ENTRIES];
-    int32_t n = page_entries(current, count, available_width(ctx) < 312, entries);
+    int32_t n = page_entries(current, count, narrow, entries);
     for (int32_t i = 0; i < n; i++) {
         if (entries[i] == ELLIPSIS_ENTRY) ellipsis_cell(ctx);
         else if (page_cell(ctx, entries[i], entries[i] == current)) *page = entries[i];

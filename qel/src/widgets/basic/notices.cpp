@@ -22,6 +22,7 @@
 #include "qel/theme.h"
 #include "qel/timeline_rings.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float ROLL_SECONDS = 0.3f, HOVER_SECONDS = 0.14f, DONE_SECONDS = 0.18f, STEP_PERIOD = 0.32f;
@@ -375,7 +376,7 @@ static bool checklist_step(qel_context* ctx, uint32_t list, int32_t i, qel_check
 {
     const qel_theme* th = &ctx->theme.current;
     uint32_t id = qel_hash_bytes(&i, sizeof i, list), circle = id ^ 0xC1u;
-    auto* s = (step_state*)qel_state_get(ctx, id, sizeof(step_state));
+    auto* s = qel_state_record_of<step_state>(ctx, id, "step_state");
     qel_interaction it = qel_interact_item(ctx, circle, QEL_INTERACT_FOCUSABLE, false);
     if (it.clicked) item->done = !item->done;
     if (!s->started) s->done = item->done ? 1.0f : 0.0f;

@@ -22,6 +22,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const char* const KEY_NAMES[] = {
@@ -185,7 +186,7 @@ bool qel_shortcut_recorder(qel_context* ctx, const char* label, qel_shortcut* sh
     const qel_shortcut_opts none = {};
     const qel_shortcut_opts* o = options ? options : &none;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (recorder_state*)qel_state_get(ctx, id, sizeof(recorder_state));
+    auto* s = qel_state_record_of<recorder_state>(ctx, id, "recorder_state");
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_NO_KEYS);
     qel_shortcut own = 0;
     qel_shortcut* value = shortcut ? shortcut : &own;

@@ -17,6 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t SLIDER_KEY = 81, RANGE_KEY = 82, HIDDEN_LABEL_ID = 0x41D3E1u;
@@ -163,7 +164,7 @@ bool qel_slider(qel_context* ctx, const char* label, float* value, float min, fl
     float* v = value ? value : &own;
     float before = *v;
 
-    auto* s = (slider_state*)qel_state_get(ctx, state_id, sizeof(slider_state));
+    auto* s = qel_state_record_of<slider_state>(ctx, state_id, "slider_state");
     if (!s->initialised) {
         s->position[0] = fraction(*v, min, max);
         s->initialised = 1;
@@ -229,7 +230,7 @@ bool qel_range_slider(qel_context* ctx, const char* label, float* low, float* hi
     float* hi = high ? high : &own_high;
     float before_low = *lo, before_high = *hi;
 
-    auto* s = (range_state*)qel_state_get(ctx, state_id, sizeof(range_state));
+    auto* s = qel_state_record_of<range_state>(ctx, state_id, "range_state");
     float lo_t = fraction(*lo, min, max), hi_t = fraction(*hi, min, max);
     if (!s->initialised) {
         s->low[0] = lo_t, s->high[0] = hi_t;
@@ -348,7 +349,7 @@ bool qel_rating(qel_context* ctx, const char* label, int32_t* value, int32_t sta
     uint32_t id = qel_id(ctx, label);
     int32_t own = 0;
     int32_t* rating = value ? value : &own;
-    auto* springs = (float(*)[2])qel_state_get(ctx, id, sizeof(float[MAX_STARS][2]));
+    auto* springs = *qel_state_record_of<float[MAX_STARS][2]>(ctx, id, "rating");
     uint32_t ids[MAX_STARS];
     int32_t hovered = -1;
     bool clicked = false;

@@ -20,6 +20,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 enum { DIAL_MAX_ACTIONS = 16 };
@@ -106,7 +107,7 @@ int32_t qel_speed_dial(qel_context* ctx, const char* label, const qel_speed_dial
     int32_t shown = actions && count > 0 ? (count < DIAL_MAX_ACTIONS ? count : DIAL_MAX_ACTIONS) : 0;
     uint32_t id = qel_id(ctx, label), layer = id ^ LAYER_KEY;
     uint32_t placement = o->placement ? o->placement : (uint32_t)QEL_PLACE_ABOVE_END;
-    auto* s = (dial_state*)qel_state_get(ctx, id, sizeof(dial_state));
+    auto* s = qel_state_record_of<dial_state>(ctx, id, "dial_state");
     auto* hovers = (float*)qel_state_get(ctx, id ^ HOVERS_KEY, sizeof(float) * DIAL_MAX_ACTIONS);
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     if (it.clicked) {

@@ -18,6 +18,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t CONTENT_KEY = 0x5f1f;
@@ -200,7 +201,7 @@ void qel_swipe_row(qel_context* ctx, const char* label, const qel_swipe_action* 
     uint32_t id = qel_id(ctx, label), content = id ^ CONTENT_KEY;
     auto* record = qel_scope_push<qel_swipe_record>(ctx);
     record->result = -1;
-    auto* s = (swipe_state*)qel_state_get(ctx, id, sizeof(swipe_state));
+    auto* s = qel_state_record_of<swipe_state>(ctx, id, "swipe_state");
     gesture(ctx, s, id, n, &record->result);
 
     float radius = qel_row_radius(ctx);

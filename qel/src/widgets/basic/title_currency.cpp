@@ -18,6 +18,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t EDIT_KEY = 0x1d17, CURRENCY_KEY = 0x3077;
@@ -135,7 +136,7 @@ bool qel_editable_title(qel_context* ctx, const char* label, char* buffer, size_
     const qel_title_opts none = {};
     const qel_title_opts* o = options ? options : &none;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (title_state*)qel_state_get(ctx, id, sizeof(title_state));
+    auto* s = qel_state_record_of<title_state>(ctx, id, "title_state");
     bool changed = false;
     if (s->editing && qel_focused_id(ctx) == (id ^ EDIT_KEY) && qel_key_take(ctx, QEL_KEY_ESCAPE)) {
         size_t n = strnlen(s->saved, capacity - 1);
@@ -149,7 +150,7 @@ bool qel_editable_title(qel_context* ctx, const char* label, char* buffer, size_
         title_editing(ctx, id, s, buffer, capacity, o, &ended);
         changed = ended && strcmp(buffer, s->saved) != 0;
     } else if (title_display(ctx, id, s, buffer, o)) {
-        s = (title_state*)qel_state_get(ctx, id, sizeof(title_state));
+        s = qel_state_record_of<title_state>(ctx, id, "title_state");
         saved_copy(ctx, id, s, buffer);
         s->editing = 1;
         qel_text_activate(ctx, id ^ EDIT_KEY);

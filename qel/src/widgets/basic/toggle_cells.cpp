@@ -17,6 +17,7 @@
 #include "qel/theme.h"
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 enum { MAX_CELLS = 32 };
@@ -98,7 +99,7 @@ bool qel_code_input(qel_context* ctx, const char* label, const char* const* text
     int32_t n = count < MAX_CELLS ? count : MAX_CELLS;
     uint32_t id = qel_id(ctx, label);
     float h = qel_control_height(ctx, o->size);
-    auto* s = (cells_state*)qel_state_get(ctx, id, sizeof(cells_state));
+    auto* s = qel_state_record_of<cells_state>(ctx, id, "cells_state");
 
     uint32_t ids[MAX_CELLS];
     qel_interaction its[MAX_CELLS];

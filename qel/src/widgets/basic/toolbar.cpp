@@ -20,6 +20,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xf10fu;
@@ -34,7 +35,7 @@ void qel_toolbar_begin(qel_context* ctx, const char* label, const qel_toolbar_op
     uint32_t id = qel_id(ctx, label);
     auto* r = qel_scope_push<qel_toolbar_record>(ctx);
     r->id = id;
-    r->state = (qel_toolbar_state*)qel_state_get(ctx, id, sizeof(qel_toolbar_state));
+    r->state = qel_state_record_of<qel_toolbar_state>(ctx, id, "qel_toolbar_state");
     r->available = UNKNOWN_WIDTH;
     r->reserved = qel_control_height(ctx, 1);
     if (qel_id_seen(ctx, id)) {

@@ -20,6 +20,7 @@
 #include "qel/theme.h"
 #include "qel/text.h"
 #include "qel/widget_feel.h"
+#include "kit/marks.h"
 #include "kit/widget_nodes.h"
 
 static const float DEFAULT_HEIGHT = 320, DEFAULT_AXIS = 60, UNKNOWN_WIDTH = 600;
@@ -354,8 +355,12 @@ static void pick_labels(qel_context* ctx, const candle_frame* f, qel_candlestick
     const qel_rect& a = f->plot.full;
     const qel_candlestick_view* v = f->view;
     double first = std::fmax(0.0, std::floor(v->start));
-    for (double c = first - std::fmod(first, step); c < v->start + v->visible && c < f->n; c += step) {
-        if (p->label_count >= QEL_CANDLESTICK_LABELS) break;
+    first -= std::fmod(first, step);
+    // Counted, not stepped, like every run of marks.
+    double count = std::ceil((std::fmin(v->start + v->visible, (double)f->n) - first) / step);
+    if (!(count > 0)) return;
+    for (int32_t k = 0; k < (int32_t)std::fmin(count, (double)f->n) && p->label_count < QEL_CANDLESTICK_LABELS; k++) {
+        double c = first + step * k;
         double x = (c + 0.5 - v->start) * cw;
         if (c < 0 || x < 20 || x > a.w - 20 || !f->o.labels[(int32_t)c]) continue;
         p->label_slots[p->label_count] = (int32_t)c;
@@ -646,8 +651,11 @@ static void draw_last_price(qel_context* ctx, const candle_canvas& c, const qel_
     qel_color color = p->last_rising ? p->up_color : p->down_color;
     qel_color dash = qel_color_alpha(color, 0.7f);
     float y = price_y(c, p->last_close);
-    for (float x = a.x; x < a.x + a.w; x += 6) {
-        qel_rect piece = {x, y - 0.5f, std::fmin(3.0f, a.x + a.w - x), 1};
+    double end = (double)a.x + a.w;
+    qel_mark_run dashes = qel_marks_in_view(ctx, a.x, end, 6, false);
+    for (int32_t k = 0; k < dashes.count; k++) {
+        double x = dashes.first + 6.0 * k;
+        qel_rect piece = {(float)x, y - 0.5f, (float)std::fmin(3.0, end - x), 1};
         qel_draw_rect(ctx, &piece, nullptr, dash);
     }
     price_pill(ctx, c, y, qel_chart_format_value(ctx, p->price_format, p->last_close), color, qel_chart_ink_on(color));

@@ -19,6 +19,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const double TAU = 6.283185307179586;
@@ -128,7 +129,7 @@ void qel_donut_chart(qel_context* ctx, const char* label, const float* values, c
     const qel_series_chart_options* o = options ? options : &none;
     if (!values || count < 0) count = 0;
     uint32_t id = qel_id(ctx, label), ring_id = id ^ RING_ID;
-    auto* st = (qel_donut_state*)qel_state_get(ctx, id, sizeof(qel_donut_state));
+    auto* st = qel_state_record_of<qel_donut_state>(ctx, id, "qel_donut_state");
     qel_interaction it = qel_interact(ctx, ring_id, 0);
     qel_rect ring_rect = qel_id_rect(ctx, ring_id);
     qel_donut_payload* p = make_payload(ctx, values, slice_labels, count, o->format);

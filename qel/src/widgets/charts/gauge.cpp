@@ -18,6 +18,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265f, TAU = 2 * PI;
@@ -64,7 +65,7 @@ void qel_gauge(qel_context* ctx, const char* label, float value, float min, floa
     auto* p = (qel_gauge_payload*)qel_arena_alloc(ctx, sizeof(qel_gauge_payload));
     float target = std::clamp((value - min) / (max - min), 0.0f, 1.0f);
     p->target = std::isnan(target) ? 0 : target;
-    auto* st = (qel_gauge_state*)qel_state_get(ctx, id, sizeof(qel_gauge_state));
+    auto* st = qel_state_record_of<qel_gauge_state>(ctx, id, "qel_gauge_state");
     st->initialised = 1;
     p->fraction = qel_anim_spring(ctx, &st->fraction, p->target, 0.55f, 0.16f);
     p->min = min;

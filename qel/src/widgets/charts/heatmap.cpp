@@ -26,6 +26,8 @@ static const char* row_label(const qel_heatmap_options* o, int32_t row)
 qel_heatmap_layout qel_chart_heatmap_layout(qel_context* ctx, float x, float y, float width, int32_t rows,
                                             int32_t columns, const qel_heatmap_options* o)
 {
+    const qel_heatmap_options none = {};
+    if (!o) o = &none;
     qel_heatmap_layout l = {};
     float size = qel_chart_xs_size(ctx);
     if (o->row_labels && rows > 0) {
@@ -174,9 +176,11 @@ static void draw_legend(qel_context* ctx, const qel_heatmap_payload* p, const qe
 {
     const char* lo = qel_chart_format_value(ctx, p->options.format, p->min);
     const char* hi = qel_chart_format_value(ctx, p->options.format, p->max);
-    float y = l.grid_top + l.grid_height + (p->options.column_labels ? 22.0f : 0.0f) + 12;
+    // On the pixel grid: each step's extra half pixel then covers the next one's edge whole, and
+    // no row of the strip is a partly covered edge that the overlaps darken.
+    float y = std::round(l.grid_top + l.grid_height + (p->options.column_labels ? 22.0f : 0.0f) + 12);
     float grid_right = l.grid_left + (float)p->columns * (l.cell + l.gap) - l.gap;
-    float x0 = grid_right - qel_text_width(ctx, QEL_FONT_BODY, size, hi, -1, 1) - 8 - 120;
+    float x0 = std::round(grid_right - qel_text_width(ctx, QEL_FONT_BODY, size, hi, -1, 1) - 8 - 120);
     for (int32_t k = 0; k < LEGEND_STEPS; k++) {
         float radii[4] = {0, 0, 0, 0};
         if (k == 0) radii[0] = radii[3] = 4;

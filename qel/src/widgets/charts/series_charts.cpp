@@ -20,6 +20,7 @@
 #include "qel/state.h"
 #include "qel/text.h"
 #include "qel/theme.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t PLOT_ID = 0x9107;
@@ -148,7 +149,7 @@ void qel_chart_series_core(qel_context* ctx, const char* label, const qel_line_s
     const qel_series_chart_options* o = options ? options : &none;
     if (!series || count < 0) count = 0;
     uint32_t id = qel_id(ctx, label), plot_id = id ^ PLOT_ID;
-    auto* st = (qel_series_chart_state*)qel_state_get(ctx, id, sizeof(qel_series_chart_state));
+    auto* st = qel_state_record_of<qel_series_chart_state>(ctx, id, "qel_series_chart_state");
     qel_interaction it = qel_interact(ctx, plot_id, 0);
     qel_rect r = qel_id_rect(ctx, plot_id);
     int32_t n = longest(series, count);

@@ -26,6 +26,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float DEFAULT_WIDTH = 150, MIN_WIDTH = 60, MAX_WIDTH = 900;
@@ -84,7 +85,7 @@ static void free_state(qel_context* ctx, void* blob)
 
 static table_state* state_of(qel_context* ctx, uint32_t id, const qel_data_table_column* columns, int32_t count)
 {
-    auto* s = (table_state*)qel_state_get(ctx, id, sizeof(table_state));
+    auto* s = qel_state_record_of<table_state>(ctx, id, "table_state");
     if (s->initialised) return s;
     for (int32_t i = 0; i < QEL_DATA_TABLE_MAX_COLUMNS; i++)
         s->widths[i] = i < count && columns[i].width > 0 ? columns[i].width : DEFAULT_WIDTH;
@@ -453,7 +454,7 @@ bool qel_data_table_begin(qel_context* ctx, const char* label, const qel_data_ta
     t->column_count = columns ? std::clamp(column_count, 0, (int32_t)QEL_DATA_TABLE_MAX_COLUMNS) : 0;
     t->row_count = std::max(row_count, 0);
     t->st = state_of(ctx, t->id, columns, t->column_count);
-    t->row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
+    t->row_height = qel_picker_row_height(t->opts.row_height, DEFAULT_ROW_HEIGHT);
     t->checks = t->opts.selection && !t->opts.hide_checks;
     t->focused = qel_focused_id(ctx) == t->id;
     t->row = -1;

@@ -26,6 +26,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0xDA7Fu;
@@ -320,7 +321,7 @@ static bool preset_list(qel_context* ctx, uint32_t popup, qel_date_range* range,
 static bool calendars(qel_context* ctx, qel_date_range* range, int32_t months, qel_date today, uint8_t* changed)
 {
     uint32_t id = qel_id(ctx, "#rcal");
-    auto* s = (qel_range_calendar_state*)qel_state_get(ctx, id, sizeof(qel_range_calendar_state));
+    auto* s = qel_state_record_of<qel_range_calendar_state>(ctx, id, "qel_range_calendar_state");
     if (!s->initialised) {
         qel_date view = is_set(range->start) ? range->start : today;
         year_month ym = normalised(view.year, view.month);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "qel/dir_list.h"
+#include "widgets/pickers/dir_path.h"
 
 static bool is_dot_or_dot_dot(const char* name)
 {
@@ -44,4 +45,9 @@ int32_t qel_dir_list(void*, const char* dir, qel_dir_entry* entries, int32_t max
     }
     closedir(d);
     return count;
+}
+
+const char* qel_dir_system_root()
+{
+    return "/";
 }

@@ -70,3 +70,8 @@ int32_t qel_dir_list(void*, const char* dir, qel_dir_entry* entries, int32_t max
     FindClose(search);
     return count;
 }
+
+const char* qel_dir_system_root()
+{
+    return "C:\\";
+}

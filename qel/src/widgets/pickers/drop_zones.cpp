@@ -25,6 +25,8 @@
 #include "qel/textures.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/marks.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
@@ -124,21 +126,25 @@ static bool in_dash(float phase)
     return fmodf(phase, DASH + DASH_GAP) < DASH;
 }
 
-// A straight edge, cut exactly where dashes start and end.
+// A straight edge, cut exactly where dashes start and end. Counted by whole patterns (at most
+// QEL_MARKS_MAX an edge) with the phase kept within one: a float stepped along a very long edge
+// stops moving.
 static void dashed_edge(dash_walk* w, qel_vec2 a, qel_vec2 b)
 {
-    float length = hypotf(b.x - a.x, b.y - a.y);
-    for (float t = 0; t < length;) {
-        float at = fmodf(w->phase, DASH + DASH_GAP);
-        float piece = fminf(at < DASH ? DASH - at : DASH + DASH_GAP - at, length - t);
-        if (at < DASH) {
-            qel_vec2 from = {a.x + (b.x - a.x) * t / length, a.y + (b.y - a.y) * t / length};
-            qel_vec2 to = {a.x + (b.x - a.x) * (t + piece) / length, a.y + (b.y - a.y) * (t + piece) / length};
-            qel_draw_line(w->ctx, from, to, w->width, w->color);
-        }
-        t += piece;
-        w->phase += piece;
+    const double period = DASH + DASH_GAP;
+    double length = hypot((double)b.x - a.x, (double)b.y - a.y);
+    if (!(length > 0)) return;
+    double phase = fmod(w->phase, period);
+    double patterns = fmin(ceil((phase + length) / period), (double)QEL_MARKS_MAX);
+    for (int32_t k = 0; k < (int32_t)patterns; k++) {
+        double from = fmax(0.0, k * period - phase), to = fmin(length, k * period - phase + DASH);
+        if (!(to > from)) continue;
+        double f0 = from / length, f1 = to / length;
+        qel_vec2 p0 = {(float)(a.x + (b.x - a.x) * f0), (float)(a.y + (b.y - a.y) * f0)};
+        qel_vec2 p1 = {(float)(a.x + (b.x - a.x) * f1), (float)(a.y + (b.y - a.y) * f1)};
+        qel_draw_line(w->ctx, p0, p1, w->width, w->color);
     }
+    w->phase = (float)fmod(phase + length, period);
 }
 
 // A quarter corner from angle from, clockwise, in pieces of at most 1.5 units of arc.
@@ -242,7 +248,7 @@ int32_t qel_file_drop_zone(qel_context* ctx, const char* label, const qel_drop_z
     const qel_drop_zone_options none = {};
     const qel_drop_zone_options* o = options ? options : &none;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (file_zone_state*)qel_state_get(ctx, id, sizeof(file_zone_state));
+    auto* s = qel_state_record_of<file_zone_state>(ctx, id, "file_zone_state");
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     qel_rect r = qel_id_rect(ctx, id);
     drop_counts taken = take_drop(ctx, r, o->accept);
@@ -344,7 +350,7 @@ int32_t qel_image_drop_zone(qel_context* ctx, const char* label, const char* nam
     if (!(size > 0)) size = 88;
     size = fminf(size, 1e4f);
     uint32_t id = qel_id(ctx, label);
-    auto* s = (image_zone_state*)qel_state_get(ctx, id, sizeof(image_zone_state));
+    auto* s = qel_state_record_of<image_zone_state>(ctx, id, "image_zone_state");
     if (s->pop[0] == 0) s->pop[0] = 1;
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     qel_rect r = qel_id_rect(ctx, id);

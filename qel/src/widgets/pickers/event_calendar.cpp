@@ -22,6 +22,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float DEFAULT_ROW = 104, COMPACT_ROW = 46, LANE_TOP = 26, LANE_STEP = 19, SEGMENT_HEIGHT = 17;
@@ -551,19 +552,22 @@ static void build_weekdays(qel_context* ctx, const calendar_frame* f)
     qel_style s = {};
     s.width = {QEL_SIZE_GROW, 1};
     qel_row_begin(ctx, &s);
+    // The layout leaves a text node's own padding out, so a full-mode name sits in a padded cell.
+    qel_style cell = {};
+    cell.width = {QEL_SIZE_GROW, 1};
+    cell.padding_left = 8;
     for (int32_t i = 0; i < 7; i++) {
         int32_t wd = (f->first_weekday + i) % 7;
         const char* name = f->custom_weekdays ? f->weekday_names[wd] : qel_weekday_name_short(ctx, wd);
         int32_t length = f->compact && !f->custom_weekdays ? 1 : -1;
+        if (!f->compact) qel_row_begin(ctx, &cell);
         int32_t index = qel_node_text(ctx, name, length, QEL_FONT_BODY, qel_scaled(ctx, ctx->theme.current.text_xs),
                                       qel_color_token(QEL_COLOR_TEXT_MUTED), false);
         qel_node* n = qel_node_at(ctx, index);
         n->line_height = 1.6f;
         n->width = {QEL_SIZE_GROW, 1};
-        if (f->compact)
-            n->content_align = 1;
-        else
-            n->pad_left = 8;
+        if (f->compact) n->content_align = 1;
+        else qel_container_end(ctx);
     }
     qel_container_end(ctx);
 }
@@ -728,7 +732,7 @@ qel_event_calendar_result qel_event_calendar(qel_context* ctx, const char* label
     calendar_frame f = {};
     frame_of(ctx, &f, width > 0 && width < COMPACT_BELOW, o, events, count);
 
-    auto* st = (calendar_state*)qel_state_get(ctx, id, sizeof(calendar_state));
+    auto* st = qel_state_record_of<calendar_state>(ctx, id, "calendar_state");
     if (!view) view = &st->view;
     if (view->year == 0) *view = view_of_day(f.today);
     view->month = std::clamp(view->month, 1, 12);

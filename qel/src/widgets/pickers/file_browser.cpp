@@ -29,7 +29,9 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
+#include "widgets/pickers/dir_path.h"
 #include "widgets/pickers/file_browser_selection.h"
 
 static const uint32_t LIST_KEY = 0x115d, HEADER_KEY = 0x4EAD0, ROW_KEY = 0x20e5;
@@ -390,7 +392,8 @@ static void places(qel_context* ctx, browser_frame& f)
                 if (qel_path_join(joined, sizeof joined, home, names[i])) place_row(ctx, f, i + 1, names[i], joined, icons[i]);
             }
         }
-        place_row(ctx, f, 4, "C:\\", "C:\\", DRIVE_ICON);
+        const char* root = qel_dir_system_root();
+        place_row(ctx, f, 4, root, root, DRIVE_ICON);
     }
     qel_container_end(ctx);
 }
@@ -647,7 +650,7 @@ qel_file_browser_result qel_file_browser(qel_context* ctx, const char* label, ch
     const qel_file_browser_options* o = options ? options : &defaults;
     if (!label) label = "files";
     uint32_t id = qel_id(ctx, label);
-    auto* s = (browser_state*)qel_state_get(ctx, id, sizeof(browser_state));
+    auto* s = qel_state_record_of<browser_state>(ctx, id, "browser_state");
     qel_state_set_destructor(ctx, id, browser_state_free);
     if (!s->initialised) {
         s->selected = -1;

@@ -25,6 +25,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0x3e40, CHECK_KEY = 0xCB;
@@ -173,7 +174,7 @@ bool qel_filter_bar(qel_context* ctx, const char* label, const qel_filter_def* f
                     uint32_t* values, char* search, int32_t search_capacity)
 {
     uint32_t id = qel_id(ctx, label);
-    uint32_t* shown = (uint32_t*)qel_state_get(ctx, id, sizeof(uint32_t));
+    uint32_t* shown = qel_state_record_of<uint32_t>(ctx, id, "filter_bar");
     int32_t count = filters && values ? std::clamp(filter_count, 0, (int32_t)QEL_FILTER_BAR_MAX) : 0;
     qel_push_id(ctx, label);
     int32_t bar = qel_node_sized(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});

@@ -4,6 +4,7 @@
 #include "qel/form_layout.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "core/core.h"
 #include "widgets/pickers/picker_nodes.h"
@@ -27,6 +28,7 @@
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
 #include "kit/widget_nodes.h"
+#include "text/number_text.h"
 
 static const uint32_t FORM_KEY = 0x15EC0u, SPLITTER_KEY = 0x1E5A7u, SECTION_KEY = 0x6A0B9u, BODY_KEY = 0x6106Eu,
                       SCRUB_KEY = 0xD4A6u;
@@ -480,6 +482,23 @@ static bool number_box(qel_context* ctx, const char* name, float* value, const n
     return changed;
 }
 
+// The box formats its float copy; a value the float rounded (an integer past 24 bits) is shown
+// as it is stored.
+static void show_exact(qel_context* ctx, int32_t first, const char* format, float copy, double value)
+{
+    if ((double)copy == value) return;
+    const char* rounded = qel_format_number(ctx, format, copy);
+    size_t length = strlen(rounded);
+    for (int32_t i = first; i < ctx->tree.count; i++) {
+        qel_node* t = qel_node_at(ctx, i);
+        if (!(t->flags & QEL_NODE_TEXT) || t->text_length != (int32_t)length || memcmp(t->text, rounded, length))
+            continue;
+        t->text = qel_format_number(ctx, format, value);
+        t->text_length = (int32_t)strlen(t->text);
+        return;
+    }
+}
+
 // A number row: the label scrubs the value unless the row is disabled, then the box.
 static bool number_row(qel_context* ctx, const char* label, double* value, const number_setup& n,
                        const qel_form_field_options* o)
@@ -488,10 +507,12 @@ static bool number_row(qel_context* ctx, const char* label, double* value, const
     bool changed = false;
     if (!o->disabled) changed = scrub(ctx, cell, value, n.min, n.max, n.step);
     float copy = (float)*value;
+    int32_t first = ctx->tree.count;
     if (number_box(ctx, "##v", &copy, n, o->suffix, o->disabled != 0, 0)) {
         *value = std::fmin(std::fmax((double)copy, n.min), n.max);
         changed = true;
     }
+    show_exact(ctx, first, n.format, copy, *value);
     row_end(ctx);
     return changed;
 }

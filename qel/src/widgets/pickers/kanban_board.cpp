@@ -23,6 +23,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float LIFT_TRAVEL_SQUARED = 25, CARD_GAP = 8, BOARD_GAP = 14, DROP_ZONE = 7;
@@ -109,7 +110,7 @@ static void keyboard_input(qel_context* ctx, kanban_state* st)
 void qel_kanban_begin(qel_context* ctx, const char* label)
 {
     uint32_t id = qel_id(ctx, label);
-    auto* st = (kanban_state*)qel_state_get(ctx, id, sizeof(kanban_state));
+    auto* st = qel_state_record_of<kanban_state>(ctx, id, "kanban_state");
     if (!st->initialised) {
         st->initialised = 1;
         st->lifted = st->dropped = st->pressed = -1;
@@ -368,8 +369,9 @@ int32_t qel_kanban_card(qel_context* ctx, uint32_t card_id)
     if (lifted) {
         rec->passed_lifted = 1;
         st->home_x = r.x, st->home_y = r.y;
-    } else if (st->lifted >= 0) {
-        shift = make_room(rec, r);
+    } else {
+        // Counted with no card lifted too: a keyboard lift starts at the card's own row.
+        if (st->lifted >= 0) shift = make_room(rec, r);
         rec->row++;
     }
     card_springs(ctx, st, cs, card_id, shift);

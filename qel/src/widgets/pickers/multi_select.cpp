@@ -25,6 +25,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t POPUP_KEY = 0x3517u;
@@ -165,7 +166,7 @@ static bool item_row(qel_context* ctx, qel_popup_nav* nav, int32_t ordinal, cons
     bool flip = it.clicked ||
                 (highlighted && (qel_key_pressed(ctx, QEL_KEY_ENTER) || (space_toggles && qel_key_pressed(ctx, QEL_KEY_SPACE))));
     if (flip) *flag = *flag ? 0 : 1;
-    auto* s = (row_state*)qel_state_get(ctx, id, sizeof(row_state));
+    auto* s = qel_state_record_of<row_state>(ctx, id, "row_state");
     qel_anim_exp(ctx, &s->highlight, highlighted ? 1.0f : 0.0f, 0.1f);
     qel_anim_exp(ctx, &s->check, *flag ? 1.0f : 0.0f, 0.18f);
 

@@ -33,6 +33,12 @@ bool qel_picker_pointer_over(qel_context* ctx, uint32_t id)
     return m.x >= r.x && m.x < r.x + r.w && m.y >= r.y && m.y < r.y + r.h;
 }
 
+float qel_picker_row_height(float given, float fallback)
+{
+    if (!(given > 0)) return fallback;
+    return given < 1 ? 1 : given > 10000 ? 10000 : given;
+}
+
 // --- Fields that open a popup ---
 
 qel_picker_field qel_picker_field_interact(qel_context* ctx, const char* label, uint32_t popup_key, size_t state_size)

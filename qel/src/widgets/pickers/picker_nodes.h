@@ -1,6 +1,6 @@
 // Pieces the picker widgets share: the accent-or-fallback colour, the prefix match of type-ahead,
-// the pointer over an id's last rectangle, the trigger field of the pickers that open a popup,
-// the rows of checklist popups and the drag that measures a fling. Boxes, row radii, text leaves
+// the pointer over an id's last rectangle, the row height of tables, the trigger field of the
+// pickers that open a popup, the rows of checklist popups and the drag that measures a fling. Boxes, row radii, text leaves
 // and draw callbacks come from the widgets' node helpers.
 #pragma once
 
@@ -20,6 +20,10 @@ bool qel_starts_with_nocase(const char* text, const char* prefix, int32_t length
 
 // True when the pointer is inside the rectangle id had last frame (none before its first frame).
 bool qel_picker_pointer_over(qel_context* ctx, uint32_t id);
+
+// A table's row height: fallback for one not above 0 (or no number), else held to 1..10000 px, so
+// that dividing a view by it and turning the result into a row count stays within an integer.
+float qel_picker_row_height(float given, float fallback);
 
 // --- Fields that open a popup ---
 

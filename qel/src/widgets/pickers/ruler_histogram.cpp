@@ -21,6 +21,8 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/marks.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t RULER_KEY = 0x2017u;
@@ -89,9 +91,12 @@ static void ruler_draw(qel_context* ctx, const qel_node* node, void* user)
     double half = half_w / p->spacing + 2;
     qel_draw_push_clip(ctx, &r);
     double first = std::floor((p->position - p->min) / p->step - half);
-    // Counted, not stepped: far from min a step of k may fall below its precision.
-    int32_t ticks = (int32_t)(2 * half + 2);
-    for (int32_t i = 0; i <= ticks; i++) {
+    // Counted, not stepped: far from min a step of k may fall below its precision. Only the ticks
+    // in view are counted, however wide the ruler is laid out.
+    double x0 = cx + (first - (p->position - p->min) / p->step) * p->spacing;
+    qel_mark_run ticks = qel_marks_in_view(ctx, x0, x0 + (2 * half + 3) * p->spacing, p->spacing, false);
+    first += std::round((ticks.first - x0) / p->spacing);
+    for (int32_t i = 0; i < ticks.count; i++) {
         double k = first + i;
         double v = p->min + k * p->step;
         if (v < p->min - 0.01 * p->step || v > p->max + 0.01 * p->step) continue;
@@ -207,7 +212,7 @@ int32_t qel_ruler_dial(qel_context* ctx, const char* label, float* value, float 
     float entry = *value;
     if (!std::isfinite(*value)) *value = r.min;
     uint32_t id = qel_id(ctx, label), ruler = id ^ RULER_KEY;
-    auto* s = (ruler_state*)qel_state_get(ctx, id, sizeof(ruler_state));
+    auto* s = qel_state_record_of<ruler_state>(ctx, id, "ruler_state");
     if (!s->initialised) {
         s->spring[0] = *value;
         s->initialised = 1;

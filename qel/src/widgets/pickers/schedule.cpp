@@ -195,7 +195,10 @@ static void grid_draw(qel_context* ctx, const qel_node* node, void* user)
     const auto* p = (const grid_paint*)user;
     qel_rect r = node->rect;
     float left = r.x + TIME_COLUMN, right = r.x + r.w, xs = ctx->theme.current.text_xs * ctx->theme.current.ui_scale;
-    for (float hour = ceilf(p->first); hour < p->last; hour += 1) {
+    float first_hour = ceilf(p->first);
+    int32_t hours = (int32_t)ceilf(p->last - first_hour);  // the hours are clamped to -48..72
+    for (int32_t h = 0; h < hours; h++) {
+        float hour = first_hour + (float)h;
         float y = r.y + (hour - p->first) * p->hour_height;
         qel_draw_line(ctx, {left, y + 0.5f}, {right, y + 0.5f}, 1, p->line);
         float half = y + p->hour_height / 2;

@@ -19,6 +19,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t CANVAS_KEY = 0x5161u;
@@ -62,7 +63,7 @@ static void signature_free(qel_context* ctx, void* blob)
 
 static signature_state* state_of(qel_context* ctx, uint32_t id)
 {
-    auto* s = (signature_state*)qel_state_get(ctx, id, sizeof(signature_state));
+    auto* s = qel_state_record_of<signature_state>(ctx, id, "signature_state");
     qel_state_set_destructor(ctx, id, signature_free);
     return s;
 }

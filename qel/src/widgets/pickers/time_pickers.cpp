@@ -25,6 +25,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float PI = 3.14159265358979f;
@@ -346,7 +347,7 @@ int32_t qel_wheel_picker(qel_context* ctx, const char* label, const char* const*
     int32_t entry = *index;
     *index = clamp_index(*index, count);
     uint32_t id = qel_id(ctx, label);
-    auto* s = (wheel_state*)qel_state_get(ctx, id, sizeof(wheel_state));
+    auto* s = qel_state_record_of<wheel_state>(ctx, id, "wheel_state");
     if (!s->initialised) {
         s->spring[0] = (float)*index;
         s->initialised = 1;
@@ -504,7 +505,7 @@ int32_t qel_clock_picker(qel_context* ctx, const char* label, int32_t* hour, int
     *hour = clamp_to(*hour, 0, 23);
     *minute = clamp_to(*minute, 0, 59);
     uint32_t id = qel_id(ctx, label);
-    auto* s = (clock_state*)qel_state_get(ctx, id, sizeof(clock_state));
+    auto* s = qel_state_record_of<clock_state>(ctx, id, "clock_state");
     qel_push_id(ctx, label);
 
     int32_t column = qel_node_open(ctx, 0);

@@ -28,6 +28,7 @@
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t STATE_KEY = 0x7ee5, COLUMN_KEY = 0x4a3e5, EXPANDER_KEY = 0xc4e7, OUTLINE_KEY = 0x7ce1;
@@ -369,7 +370,7 @@ void qel_tree_view_begin(qel_context* ctx, const char* label, const qel_data_tab
     qel_data_table_options table = {};
     table.width = t->opts.width;
     table.height = t->opts.height;
-    table.row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
+    table.row_height = qel_picker_row_height(t->opts.row_height, DEFAULT_ROW_HEIGHT);
     table.selection = s->flags;
     table.sort = t->opts.sort;
     table.cursor = &t->table_cursor;
@@ -410,7 +411,7 @@ static void indentation(qel_context* ctx, const tree_record* t, int32_t cell, fl
     if (indent <= 0) return;
     qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, indent}, {QEL_SIZE_FIXED, 1});
     if (!t->opts.guides) return;
-    float row_height = t->opts.row_height > 0 ? t->opts.row_height : DEFAULT_ROW_HEIGHT;
+    float row_height = qel_picker_row_height(t->opts.row_height, DEFAULT_ROW_HEIGHT);
     guide_look g = {(int32_t)lroundf(indent / INDENT), row_height};
     qel_node_draw_with(ctx, cell, guides_draw, &g, sizeof g, false);
 }
@@ -493,7 +494,7 @@ static void expander(qel_context* ctx, tree_record* t, int32_t node)
         else expand(ctx, t, node);
         qel_set_focus(ctx, t->id, false);
     }
-    auto* s = (expander_state*)qel_state_get(ctx, id, sizeof(expander_state));
+    auto* s = qel_state_record_of<expander_state>(ctx, id, "expander_state");
     float target = open ? 1.0f : 0.0f;
     if (!s->initialised) {
         s->rotation[0] = target;

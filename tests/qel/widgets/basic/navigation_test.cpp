@@ -88,6 +88,26 @@ TEST(Pagination, ShowsThePagesThatFitTheWidth)
     }
 }
 
+// A narrow column of a wide window folds the pages as a narrow window does, whether the column
+// was opened with a name or without one.
+TEST(Pagination, TheEnclosingColumnDecidesTheWidth)
+{
+    for (const char* name : {(const char*)nullptr, "side"}) {
+        pagination_rig p(800, 20, 1);
+        p.rig.h.ui = [&p, name](qel_context* ctx) {
+            qel_style s = {};
+            s.name = name;
+            s.width = {QEL_SIZE_FIXED, 280};
+            s.padding_x = 8;
+            qel_column_begin(ctx, &s);
+            p.changes += qel_pagination(ctx, "pages", &p.page, p.count);
+            qel_container_end(ctx);
+        };
+        p.rig.h.run(2);
+        EXPECT_EQ(p.shown(), "1 2 ... 20") << (name ? name : "anonymous");
+    }
+}
+
 TEST(Pagination, PagesAndButtonsMoveThePage)
 {
     pagination_rig p(800, 20, 0);

@@ -282,6 +282,31 @@ TEST(CandlestickBars, LongSeriesMergePerPixelColumnAndTheTooltipNamesOneCandle)
     EXPECT_TRUE(all_vertices_finite(s.rig.h.draw_data()));
 }
 
+// The last-price marker's dashes cross the plot in view, however wide the plot: a float stepped
+// along 3e8 px stops moving, and dashes far outside the view would only fill the draw list.
+TEST(CandlestickBars, TheLastPriceDashesCrossTheViewOfAnyPlot)
+{
+    for (float width : {700.0f, 3e8f}) {
+        candle_scene s(60);
+        std::vector<const char*> dates(60, "Mon");
+        s.options.labels = dates.data();
+        s.options.width = {QEL_SIZE_FIXED, width};
+        s.rig.h.run(3);
+        qel_rect a = s.area();
+        qel_color dash = qel_color_alpha(s.payload()->last_rising ? s.payload()->up_color : s.payload()->down_color, 0.7f);
+        int32_t in_view = 0, all = 0;
+        for (const drawn_box& b : boxes_filled(s.rig.h.draw_data(), dash)) {
+            if (b.h > 1.5f || b.w > 3.5f) continue;
+            all++;
+            in_view += b.x < 800;
+        }
+        float shown = std::fmin(a.w, 800 - a.x);
+        EXPECT_GE(in_view, (int32_t)(shown / 6) - 1) << width;
+        EXPECT_LE(all, 800 / 6 + 2) << width;
+        EXPECT_LT(s.rig.h.draw_data().vertex_count, 100000u) << width;
+    }
+}
+
 TEST(CandlestickTooltip, RowsNameThePricesChangeAndVolume)
 {
     candle_scene s(0);

@@ -2,6 +2,7 @@
 // tooltip, clicks, flat and explicit colour ranges, and grids that are empty or too large to index.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "chart_rig.h"
@@ -12,11 +13,14 @@ TEST(HeatmapLayout, CellsFitTheWidthAndTightenWhenTheyCannot)
 {
     qel_headless h;
     qel_heatmap_options o = {};
-    qel_heatmap_layout l = qel_chart_heatmap_layout(h.ctx, 0, 0, 0, 3, 4, &o);
-    EXPECT_EQ(l.label_width, 0);
-    EXPECT_EQ(l.cell, 56) << "480 unknown width, at most 56";
-    EXPECT_EQ(l.gap, 3);
-    EXPECT_EQ(l.grid_height, 3 * 59 - 3);
+    for (const qel_heatmap_options* given : {(const qel_heatmap_options*)&o, (const qel_heatmap_options*)nullptr}) {
+        qel_heatmap_layout l = qel_chart_heatmap_layout(h.ctx, 0, 0, 0, 3, 4, given);
+        EXPECT_EQ(l.label_width, 0);
+        EXPECT_EQ(l.cell, 56) << "480 unknown width, at most 56";
+        EXPECT_EQ(l.gap, 3);
+        EXPECT_EQ(l.grid_height, 3 * 59 - 3);
+    }
+    qel_heatmap_layout l = {};
     static const char* const rows[2] = {"Mon", nullptr};
     o.row_labels = rows;
     l = qel_chart_heatmap_layout(h.ctx, 10, 20, 300, 2, 30, &o);
@@ -100,6 +104,35 @@ TEST(Heatmap, FlatAndExplicitRangesColourTheRampsEnds)
     s.rig.h.run();
     EXPECT_EQ(boxes_filled(s.rig.h.draw_data(), low).size(), 4u) << "0..3";
     EXPECT_EQ(boxes_filled(s.rig.h.draw_data(), high).size(), 6u) << "6..11";
+}
+
+// The legend's overlapping steps hide their seams only on the pixel grid: no pixel of the strip
+// stands out from both of its neighbours in its row, wherever the grid ends.
+TEST(Heatmap, TheLegendStripShowsNoSeams)
+{
+    for (float cell = 20; cell < 21; cell += 0.125f) {
+        heatmap_scene s;
+        s.rows = 1, s.columns = 12;
+        s.options.cell_size = cell;
+        s.rig.h.run(2);
+        std::vector<drawn_box> steps;
+        for (const drawn_box& b : drawn_boxes(s.rig.h.draw_data()))
+            if (std::fabs(b.w - 5.5f) < 0.01f && std::fabs(b.h - 8) < 0.01f) steps.push_back(b);
+        ASSERT_EQ(steps.size(), 24u) << cell;
+        picture p = s.rig.shot();
+        int32_t seams = 0;
+        for (int32_t y = (int32_t)steps[0].y - 1; y <= (int32_t)steps[0].y + 9; y++)
+            for (int32_t x = (int32_t)steps[0].x + 2; x < (int32_t)(steps[23].x + 3); x++) {
+                const uint8_t* px = &p.rgba[((size_t)y * (size_t)p.width + (size_t)x) * 4];
+                bool stands_out = false;
+                for (int c = 0; c < 3; c++) {
+                    int left = px[c - 4], mid = px[c], right = px[c + 4];
+                    stands_out |= (mid > left + 1 && mid > right + 1) || (mid < left - 1 && mid < right - 1);
+                }
+                seams += stands_out;
+            }
+        EXPECT_EQ(seams, 0) << "cells of " << cell << " px, the strip from x " << steps[0].x;
+    }
 }
 
 TEST(Heatmap, EmptyAndUnindexableGridsDrawNoCells)

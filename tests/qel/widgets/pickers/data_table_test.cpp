@@ -5,6 +5,7 @@
 // being built.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,23 @@ TEST(DataTable, PageKeysMoveAtLeastOneRowInAShortTable)
     EXPECT_EQ(t.cursor, 2);
     t.tap(QEL_KEY_PAGE_UP);
     EXPECT_EQ(t.cursor, 1);
+}
+
+// Row heights too small or too large to divide the view by are held to whole, finite rows, so the
+// rows in view and the page step stay numbers an integer holds.
+TEST(DataTable, AbsurdRowHeightsKeepTheRowsCountable)
+{
+    for (float height : {1e-30f, 1e-6f, 1e30f, INFINITY}) {
+        table_rig t(50);
+        t.opts.row_height = height;
+        t.cursor = 0;
+        qel_set_focus(t.ctx(), t.id(), true);
+        t.rig.h.run(2);
+        t.tap(QEL_KEY_PAGE_DOWN);
+        EXPECT_GE(t.cursor, 1) << height;
+        EXPECT_LE(t.last, 50) << height;
+        EXPECT_TRUE(std::isfinite(t.rig.h.rect(t.id()).h)) << height;
+    }
 }
 
 TEST(DataTable, EnterEditsTheCursorRowsCellAndEscapeRestoresLongText)

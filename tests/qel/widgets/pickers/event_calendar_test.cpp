@@ -396,6 +396,21 @@ TEST(EventCalendar, WithoutAViewEachCalendarKeepsItsOwnMonth)
     EXPECT_NE(node_with_text(rig.h.ctx, "December 2026"), nullptr) << "the second calendar stays on its month";
 }
 
+// In the full grid each weekday name starts where the day numbers of its column start, 8 px in
+// (a text node is drawn from its rectangle's left edge).
+TEST(EventCalendar, WeekdayNamesSitOverTheirDayNumbers)
+{
+    calendar_driver d;
+    qel_rect g = d.grid();
+    ASSERT_GT(g.w, 0);
+    const char* names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    for (int32_t c = 0; c < 7; c++) {
+        const qel_node* n = node_with_text(d.rig.h.ctx, names[c]);
+        ASSERT_NE(n, nullptr) << names[c];
+        EXPECT_NEAR(n->rect.x, g.x + (float)c * g.w / 7 + 8, 0.5f) << names[c];
+    }
+}
+
 TEST(EventCalendar, CompactBelow520ShowsTheAgenda)
 {
     for (float width : {519.0f, 520.0f}) {

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
 
 #include "qel/form_layout.h"
 #include "qel/qel.h"
@@ -262,6 +263,20 @@ TEST(FormLayout, IntegersScrubByWholeStepsAndStayExact)
         f.rig.h.run(3);
         f.drag(f.label_cell("Copies"), c.dx, c.mods);
         EXPECT_EQ(value, c.expected) << c.start << " by " << c.dx;
+    }
+}
+
+// A float holds 24 bits: the field shows the stored integer, not its nearest float.
+TEST(FormLayout, IntegersAreShownExactly)
+{
+    for (int32_t start : {2147483000, -2147483000, 16777217}) {
+        form_rig f(500);
+        static int32_t value;
+        value = start;
+        f.fields = [](qel_context* ctx) { qel_form_int(ctx, "Copies", &value, nullptr); };
+        f.rig.h.run(3);
+        EXPECT_NE(node_with_text(f.rig.h.ctx, std::to_string(start).c_str()), nullptr) << start;
+        EXPECT_EQ(value, start);
     }
 }
 

@@ -166,6 +166,25 @@ TEST(KanbanBoard, KeyboardCarriesACard)
     }
 }
 
+// Lifting a card with the keyboard and putting it straight down leaves the column's order alone.
+TEST(KanbanBoard, AKeyboardLiftStartsAtTheCardsOwnRow)
+{
+    for (int32_t row = 0; row < 3; row++) {
+        board_driver b;
+        uint32_t board = qel_hash_str("board", 0x9e3779b9u), card = b.columns[0][(size_t)row];
+        qel_set_focus(b.rig.h.ctx, qel_hash_bytes(&card, 4, board ^ PART_KANBAN_CARD), true);
+        b.rig.h.run();
+        for (int32_t key : {QEL_KEY_SPACE, QEL_KEY_ENTER}) {
+            b.rig.h.tap(key);
+            b.rig.h.run();
+        }
+        ASSERT_EQ(b.moves.size(), 1u) << "card " << card;
+        EXPECT_EQ(b.moves[0].to_column, 0);
+        EXPECT_EQ(b.moves[0].index, row) << "card " << card;
+        EXPECT_EQ(b.columns[0], (std::vector<uint32_t>{1, 2, 3})) << "card " << card;
+    }
+}
+
 TEST(KanbanBoard, LimitsAndCallsWithoutABoard)
 {
     board_driver b;

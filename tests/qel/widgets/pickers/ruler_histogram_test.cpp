@@ -127,6 +127,19 @@ TEST(RulerDial, BoundsStepsAndSpacingsThatAreNoNumbersTakeDefaults)
     EXPECT_FLOAT_EQ(r.value, 1) << "bounds 0..1, step 1";
 }
 
+// Ticks are counted over the part of the ruler in view, however wide the ruler is laid out.
+TEST(RulerDial, AVeryWideRulerDrawsTheTicksInView)
+{
+    for (float width : {400.0f, 1e9f}) {
+        ruler_rig r(50, 0.001f);
+        r.max = 1e6f;
+        r.opts.width = {QEL_SIZE_FIXED, width};
+        r.rig.h.run(2);
+        EXPECT_FLOAT_EQ(r.value, 50) << width;
+        EXPECT_LT(r.rig.h.draw_data().vertex_count, 100000u) << width;
+    }
+}
+
 // A histogram of ten bins over 0..100 and the bars' pixels as drawn.
 struct histogram_rig {
     widget_rig rig;

@@ -5,6 +5,7 @@
 // still end, and the outline row.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -282,6 +283,17 @@ TEST(TreeView, BrokenAndCyclicForestsStillEnd)
     t.opts.root = 3;
     t.rig.h.run();
     SUCCEED() << "every walk ended";
+}
+
+TEST(TreeView, AbsurdRowHeightsKeepTheRowsCountable)
+{
+    for (float height : {1e-30f, 1e30f}) {
+        tree_rig t;
+        t.opts.row_height = height;
+        t.rig.h.run(2);
+        EXPECT_FALSE(t.drawn.empty()) << height;
+        EXPECT_TRUE(std::isfinite(t.rig.h.rect(t.id()).h)) << height;
+    }
 }
 
 TEST(TreeView, DeepNodesStopIndentingToKeepRoomForTheLabel)

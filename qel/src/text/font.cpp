@@ -52,11 +52,9 @@ void qel_font_measure(qel_font* f)
     for (int32_t c = '0'; c <= '9'; c++) f->widest_digit = fmaxf(f->widest_digit, f->ascii_advance[c]);
 }
 
-// Kerning per em of a glyph pair; printable-ASCII pairs come from a table made on first use.
-float qel_font_kern(qel_context* ctx, qel_font* f, uint32_t c1, int32_t g1, uint32_t c2, int32_t g2)
+// The 95 x 95 kerning per em of the printable-ASCII pairs, made on first use.
+const float* qel_font_ascii_kern(qel_context* ctx, qel_font* f)
 {
-    bool ascii = c1 >= 32 && c1 < 127 && c2 >= 32 && c2 < 127 && f->ascii_glyph[c1] == g1 && f->ascii_glyph[c2] == g2;
-    if (!ascii) return qel_font_kern_units(f, g1, g2);
     if (!f->ascii_kern) {
         f->ascii_kern = (float*)qel_mem_alloc(ctx, sizeof(float) * 95 * 95);
         for (int32_t a = 0; a < 95; a++)
@@ -65,7 +63,15 @@ float qel_font_kern(qel_context* ctx, qel_font* f, uint32_t c1, int32_t g1, uint
                 f->ascii_kern[a * 95 + b] = ga && gb ? qel_font_kern_units(f, ga, gb) : 0;
             }
     }
-    return f->ascii_kern[(c1 - 32) * 95 + (c2 - 32)];
+    return f->ascii_kern;
+}
+
+// Kerning per em of a glyph pair; printable-ASCII pairs come from the font's table.
+float qel_font_kern(qel_context* ctx, qel_font* f, uint32_t c1, int32_t g1, uint32_t c2, int32_t g2)
+{
+    bool ascii = c1 >= 32 && c1 < 127 && c2 >= 32 && c2 < 127 && f->ascii_glyph[c1] == g1 && f->ascii_glyph[c2] == g2;
+    if (!ascii) return qel_font_kern_units(f, g1, g2);
+    return qel_font_ascii_kern(ctx, f)[(c1 - 32) * 95 + (c2 - 32)];
 }
 
 bool qel_is_digit(uint32_t c)
@@ -153,6 +159,8 @@ int32_t qel_font_add_memory(qel_context* ctx, const uint8_t* data, int32_t size,
     qel_font_state* fs = &ctx->fonts;
     fs->fonts = qel_array_grow(ctx, fs->fonts, &fs->font_capacity, fs->font_count + 1ll);
     fs->fonts[fs->font_count++] = font;
+    // A character no font had may come from this one now.
+    qel_text_cache_clear(ctx);
     return fs->font_count - 1 + QEL_FONT_HANDLE_BASE;
 }
 
@@ -191,6 +199,7 @@ void qel_font_set_role(qel_context* ctx, int32_t role, int32_t handle)
     if (index < 0) return;
     ctx->fonts.roles[role] = index;
     ctx->fonts.fonts[index].icon = role == QEL_FONT_ICON;
+    qel_text_cache_clear(ctx);
 }
 
 void qel_font_add_fallback(qel_context* ctx, int32_t handle, int32_t fallback_handle)
@@ -199,6 +208,7 @@ void qel_font_add_fallback(qel_context* ctx, int32_t handle, int32_t fallback_ha
     if (index < 0) return;
     qel_font* f = &ctx->fonts.fonts[index];
     if (f->fallback_count < QEL_FONT_MAX_FALLBACKS) f->fallbacks[f->fallback_count++] = fallback;
+    qel_text_cache_clear(ctx);
 }
 
 void qel_fonts_init(qel_context* ctx, uint8_t load_embedded)
@@ -226,6 +236,7 @@ void qel_fonts_shutdown(qel_context* ctx)
     }
     qel_mem_free(ctx, fs->fonts);
     qel_mem_free(ctx, fs->glyphs);
+    qel_text_cache_release(ctx);
     qel_atlas_release(ctx);
 }
 
@@ -282,6 +293,58 @@ bool qel_glyph_iter_next(qel_glyph_iter* it)
     it->prev_glyph = it->glyph;
     it->prev_font = it->glyph_font;
     return true;
+}
+
+int32_t qel_glyph_iter_skip_ascii(qel_glyph_iter* it)
+{
+    qel_font_state* fs = &it->ctx->fonts;
+    if (it->font < 0 || it->font >= fs->font_count) return 0;
+    qel_font* f = &fs->fonts[it->font];
+    if (f->icon) return 0;
+    const uint8_t* text = (const uint8_t*)it->text;
+    int32_t start = it->position, at = start;
+    // The first character may kern with one the general walk stepped over; the rest kern with
+    // each other, through the ASCII table.
+    if (at >= it->length || text[at] < 32 || text[at] > 126 || !(f->ascii_glyph[text[at]] || text[at] == ' '))
+        return 0;
+    if (!qel_glyph_iter_next(it)) return 0;
+    at = it->position;
+    const float* kern = qel_font_ascii_kern(it->ctx, f);
+    const float size = it->size, tracking = it->tracking;
+    const bool tabular = it->tabular_digits && f->widest_digit > 0, tabular_pairs = it->tabular_digits;
+    float pen = it->pen_x, pen_before = it->pen_before, advance = it->advance, x_offset = it->x_offset;
+    uint32_t prev = it->code_point;
+    for (; at < it->length; at++) {
+        uint32_t c = text[at];
+        if (c < 32 || c > 126) break;
+        int32_t glyph = f->ascii_glyph[c];
+        if (!glyph && c != ' ') break;
+        bool digit = qel_is_digit(c);
+        if (f->ascii_glyph[prev] > 0 && glyph > 0 && (!tabular_pairs || (!digit && !qel_is_digit(prev))))
+            pen += kern[(prev - 32) * 95 + (c - 32)] * size;
+        advance = f->ascii_advance[c] * size;
+        x_offset = 0;
+        if (tabular && digit) {
+            float cell = f->widest_digit * size;
+            x_offset = (cell - advance) * 0.5f;
+            advance = cell;
+        }
+        advance += tracking;
+        x_offset += tracking * 0.5f;
+        pen_before = pen;
+        pen += advance;
+        prev = c;
+    }
+    if (at == it->position) return at - start;
+    it->byte_start = at - 1;
+    it->position = it->byte_end = at;
+    it->code_point = it->prev_code_point = prev;
+    it->glyph = it->prev_glyph = f->ascii_glyph[prev];
+    it->pen_before = pen_before;
+    it->pen_x = pen;
+    it->advance = advance;
+    it->x_offset = x_offset;
+    return at - start;
 }
 
 // The outline library's record and nothing else, so callers free it with qel_mem_free.

@@ -6,6 +6,7 @@
 
 #include "qel/font.h"
 #include "stb_truetype.h"
+#include "text/text_cache.h"
 
 struct qel_font {
     stbtt_fontinfo info;
@@ -35,7 +36,7 @@ struct qel_glyph {
     int32_t next;  // in the hash chain; -1 ends it
 };
 
-enum { QEL_ATLAS_START_SIZE = 1024, QEL_ATLAS_MAX_SIZE = 4096, QEL_GLYPH_CHAINS = 4096 };
+enum { QEL_ATLAS_START_SIZE = 1024, QEL_ATLAS_MAX_SIZE = 4096, QEL_GLYPH_CHAINS = 4096, QEL_GLYPH_RECENT = 256 };
 
 // Where the next box goes: along the current shelf, or on a new shelf below it.
 struct qel_shelf_packer {
@@ -69,10 +70,19 @@ struct qel_font_state {
     qel_glyph* glyphs;
     int32_t glyph_count, glyph_capacity;
     int32_t chains[QEL_GLYPH_CHAINS];  // -1 empty
+    // In front of the chains: the cache index last found for a key's cheap hash, checked
+    // against the entry there before use (stale after a clear or a shrink: then a miss).
+    int32_t recent[QEL_GLYPH_RECENT];
     uint64_t last_compaction;          // frame number
     qel_glyph_atlas atlas;
     qel_glyph_color_hook color_hook;
+    qel_text_cache texts;
 };
+
+// Steps over the printable ASCII characters ahead that the run's own text font has, leaving the
+// walk as qel_glyph_iter_next would, one call per character; returns how many. Measuring wants
+// only where the pen ends, so it need not stop at each of them.
+int32_t qel_glyph_iter_skip_ascii(qel_glyph_iter* it);
 
 // Context creation and destruction. load_embedded inflates and binds the five embedded fonts.
 void qel_fonts_init(qel_context* ctx, uint8_t load_embedded);

@@ -180,17 +180,29 @@ qel_glyph* qel_glyph_rasterise(qel_context* ctx, uint32_t glyph, uint16_t font, 
     return g;
 }
 
+bool qel_glyph_is(const qel_glyph* g, uint32_t glyph, uint16_t font, uint16_t size_q, uint8_t phase)
+{
+    return g->glyph == glyph && g->font == font && g->size_q == size_q && g->phase == phase;
+}
+
+// The cached glyph of a key, rasterised when missing. Text repeats a few glyphs at a few sizes:
+// a slot picked by two multiplies finds most of them before the chain's byte-wise hash is needed.
 qel_glyph* qel_glyph_get(qel_context* ctx, uint32_t glyph, uint16_t font, uint16_t size_q, uint8_t phase)
 {
     qel_font_state* fs = &ctx->fonts;
-    for (int32_t i = fs->chains[qel_glyph_chain(glyph, font, size_q, phase)]; i >= 0; i = fs->glyphs[i].next) {
-        qel_glyph* g = &fs->glyphs[i];
-        if (g->glyph == glyph && g->font == font && g->size_q == size_q && g->phase == phase) {
-            g->last_used = (uint32_t)ctx->clock.frame_count;
-            return g;
-        }
+    uint32_t mix = (glyph * 0x9e3779b1u) ^ ((uint32_t)font << 24) ^ ((uint32_t)size_q * 0x85ebca6bu) ^ phase;
+    int32_t* recent = &fs->recent[(mix * 0xc2b2ae35u) >> 24 & (QEL_GLYPH_RECENT - 1)];
+    qel_glyph* g = *recent < fs->glyph_count ? &fs->glyphs[*recent] : nullptr;
+    if (!g || !qel_glyph_is(g, glyph, font, size_q, phase)) {
+        g = nullptr;
+        for (int32_t i = fs->chains[qel_glyph_chain(glyph, font, size_q, phase)]; i >= 0 && !g; i = fs->glyphs[i].next)
+            if (qel_glyph_is(&fs->glyphs[i], glyph, font, size_q, phase)) g = &fs->glyphs[i];
+        if (!g) g = qel_glyph_rasterise(ctx, glyph, font, size_q, phase);
+        if (!g) return nullptr;
+        *recent = (int32_t)(g - fs->glyphs);
     }
-    return qel_glyph_rasterise(ctx, glyph, font, size_q, phase);
+    g->last_used = (uint32_t)ctx->clock.frame_count;
+    return g;
 }
 
 void qel_glyph_relink_all(qel_font_state* fs)
@@ -266,6 +278,46 @@ void qel_atlas_shrink(qel_context* ctx)
     qel_atlas_mark_all_dirty(a);
 }
 
+// What every glyph of one text run shares when it is drawn.
+struct qel_run_draw {
+    int32_t font;
+    float x, s;
+    float run_top, base, cap_middle;
+    qel_color color;
+    qel_glyph_color_hook hook;
+};
+
+void qel_draw_run_glyph(qel_context* ctx, const qel_run_draw* d, const qel_run_glyph& step)
+{
+    const float s = d->s;
+    if (step.glyph == 0 || step.size_used * s < 1.0f) return;
+    qel_font_state* fs = &ctx->fonts;
+    float baseline = d->base;
+    // An icon from the icon font sits centred on the run's capital letters.
+    if (fs->fonts[step.font].icon && step.font != d->font)
+        baseline = roundf((step.size_used * 0.5f + d->run_top - d->cap_middle) * s);
+    qel_color glyph_color = d->color;
+    if (d->hook.fn) {
+        float shift = 0;
+        glyph_color = qel_color_resolve(ctx, d->hook.fn(ctx, d->hook.user, step.byte_start + d->hook.base_offset,
+                                                        d->x + step.pen_before, d->hook.line_top, &shift, d->color));
+        if (!(glyph_color >> 24)) return;
+        baseline += roundf(shift * s);
+    }
+    float px = (d->x + step.pen_before + step.x_offset) * s, ix = floorf(px);
+    if (!std::isfinite(px)) return;  // a huge size overflows the pen
+    uint8_t phase = (uint8_t)std::min((int32_t)((px - ix) * 3.0f), 2);
+    float q = step.size_used * s * 4.0f + 0.5f;
+    uint16_t size_q = q >= 65535.0f ? 65535 : (uint16_t)q;
+    const qel_glyph* g = qel_glyph_get(ctx, step.glyph, (uint16_t)step.font, size_q, phase);
+    if (!g || !g->width) return;
+    const qel_glyph_atlas& a = fs->atlas;
+    float x0 = ix + g->x_offset, y0 = baseline + g->y_offset;
+    qel_draw_glyph(ctx, x0, y0, x0 + g->width, y0 + g->height, (float)g->atlas_x / (float)a.width,
+                   (float)g->atlas_y / (float)a.height, (float)(g->atlas_x + g->width) / (float)a.width,
+                   (float)(g->atlas_y + g->height) / (float)a.height, glyph_color);
+}
+
 }  // namespace
 
 void qel_atlas_compact(qel_context* ctx)
@@ -320,41 +372,25 @@ void qel_draw_text_run(qel_context* ctx, int32_t handle, float size, float x, fl
     if (!std::isfinite(size) || !std::isfinite(x) || !std::isfinite(y)) return;
     color = qel_color_resolve(ctx, color);
     if (!(color >> 24)) return;
-    qel_font_state* fs = &ctx->fonts;
-    const float s = ctx->clock.scale;
-    const qel_font* run = &fs->fonts[font];
-    float run_top = y + run->ascent * size;
-    float base = roundf((run->icon ? y + size : run_top) * s);
-    const qel_glyph_color_hook hook = fs->color_hook;
+    const qel_font* run = &ctx->fonts.fonts[font];
+    qel_run_draw d;
+    d.font = font;
+    d.x = x;
+    d.s = ctx->clock.scale;
+    d.run_top = y + run->ascent * size;
+    d.base = roundf((run->icon ? y + size : d.run_top) * d.s);
+    d.cap_middle = run->cap_height * size * 0.5f;
+    d.color = color;
+    d.hook = ctx->fonts.color_hook;
+    qel_text_key key;
+    // A colour hook may measure text, and so change the cache under a run being drawn from it.
+    if (!d.hook.fn && qel_text_key_make(&key, font, size, 1, tabular_digits, text, length)) {
+        int32_t n;
+        const qel_run_glyph* glyphs = qel_text_cache_run(ctx, &key, &n);
+        for (int32_t i = 0; i < n && !(x + glyphs[i].pen_before > 1e30f); i++) qel_draw_run_glyph(ctx, &d, glyphs[i]);
+        return;
+    }
     qel_glyph_iter it;
     qel_glyph_iter_init(&it, ctx, font, size, text, length, tabular_digits);
-    while (qel_glyph_iter_next(&it)) {
-        if (x + it.pen_before > 1e30f) break;
-        uint32_t c = it.code_point;
-        if (c == '\t' || c == '\n' || c == ' ' || it.glyph == 0 || it.size_used * s < 1.0f) continue;
-        float baseline = base;
-        // An icon from the icon font sits centred on the run's capital letters.
-        if (fs->fonts[it.glyph_font].icon && it.glyph_font != font)
-            baseline = roundf((it.size_used * 0.5f + run_top - run->cap_height * size * 0.5f) * s);
-        qel_color glyph_color = color;
-        if (hook.fn) {
-            float shift = 0;
-            glyph_color = qel_color_resolve(ctx, hook.fn(ctx, hook.user, it.byte_start + hook.base_offset, x + it.pen_before,
-                                                         hook.line_top, &shift, color));
-            if (!(glyph_color >> 24)) continue;
-            baseline += roundf(shift * s);
-        }
-        float px = (x + it.pen_before + it.x_offset) * s, ix = floorf(px);
-        if (!std::isfinite(px)) continue;  // a huge size overflows the pen
-        uint8_t phase = (uint8_t)std::min((int32_t)((px - ix) * 3.0f), 2);
-        float q = it.size_used * s * 4.0f + 0.5f;
-        uint16_t size_q = q >= 65535.0f ? 65535 : (uint16_t)q;
-        const qel_glyph* g = qel_glyph_get(ctx, (uint32_t)it.glyph, (uint16_t)it.glyph_font, size_q, phase);
-        if (!g || !g->width) continue;
-        const qel_glyph_atlas& a = fs->atlas;
-        float x0 = ix + g->x_offset, y0 = baseline + g->y_offset;
-        qel_draw_glyph(ctx, x0, y0, x0 + g->width, y0 + g->height, (float)g->atlas_x / (float)a.width,
-                       (float)g->atlas_y / (float)a.height, (float)(g->atlas_x + g->width) / (float)a.width,
-                       (float)(g->atlas_y + g->height) / (float)a.height, glyph_color);
-    }
+    while (qel_glyph_iter_next(&it) && !(x + it.pen_before > 1e30f)) qel_draw_run_glyph(ctx, &d, qel_run_glyph_of(&it));
 }

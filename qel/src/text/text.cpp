@@ -151,15 +151,15 @@ void qel_wrap_companion(qel_context* ctx, int32_t font, float size, const char* 
 
 }  // namespace
 
-float qel_text_width_font(qel_context* ctx, int32_t font, float size, const char* text, int32_t length,
+namespace {
+
+float qel_text_width_walk(qel_context* ctx, int32_t font, float size, const char* text, int32_t length,
                           uint8_t tabular_digits)
 {
-    if (!text) return 0;
-    length = qel_text_length(text, length);
     float widest = 0;
     qel_glyph_iter it;
     qel_glyph_iter_init(&it, ctx, font, size, text, length, tabular_digits);
-    while (qel_glyph_iter_next(&it)) {
+    while (qel_glyph_iter_skip_ascii(&it), qel_glyph_iter_next(&it)) {
         if (it.code_point != '\n') continue;
         widest = std::max(widest, it.pen_before);
         // The next line starts afresh: no pen, nothing to kern against.
@@ -167,6 +167,23 @@ float qel_text_width_font(qel_context* ctx, int32_t font, float size, const char
         it.prev_font = -1;
     }
     return std::max(widest, it.pen_x);
+}
+
+}  // namespace
+
+float qel_text_width_font(qel_context* ctx, int32_t font, float size, const char* text, int32_t length,
+                          uint8_t tabular_digits)
+{
+    if (!text) return 0;
+    length = qel_text_length(text, length);
+    qel_text_key key;
+    if (!qel_text_key_make(&key, font, size, 0, tabular_digits, text, length))
+        return qel_text_width_walk(ctx, font, size, text, length, tabular_digits);
+    float width;
+    if (qel_text_cache_find_width(ctx, &key, &width)) return width;
+    width = qel_text_width_walk(ctx, font, size, text, length, tabular_digits);
+    qel_text_cache_put_width(ctx, &key, width);
+    return width;
 }
 
 float qel_text_width(qel_context* ctx, int32_t handle, float size, const char* text, int32_t length,

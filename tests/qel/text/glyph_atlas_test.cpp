@@ -256,3 +256,27 @@ TEST_F(AtlasTest, ShrinksToTheGlyphsInUse)
     EXPECT_EQ(r.calls[2].op, 'c');
     EXPECT_EQ(r.calls[2].w, 1024);
 }
+
+// Repacking moves "o" and "k" to each other's cache places; each is still drawn from its own.
+TEST_F(AtlasTest, RepackedGlyphsAreFoundAtTheirNewPlaces)
+{
+    draw("ok", 14);
+    ASSERT_EQ(glyphs(), 2);
+    const int32_t o = ctx->fonts.fonts[0].ascii_glyph[(int)'o'], k = ctx->fonts.fonts[0].ascii_glyph[(int)'k'];
+    ASSERT_EQ(ctx->fonts.glyphs[0].glyph, (uint32_t)o);
+    fill_until(2048);
+    ctx->clock.frame_count += 400;
+    draw("ok", 14);
+    qel_atlas_compact(ctx);
+    ASSERT_EQ(atlas().width, 1024);
+    ASSERT_EQ(ctx->fonts.glyphs[0].glyph, (uint32_t)k);
+    qel_draw_reset(ctx);
+    draw("ok", 14);
+    ASSERT_EQ(ctx->draw.vertex_count, 8u);
+    for (int32_t i = 0; i < 2; i++) {
+        const qel_glyph& g = ctx->fonts.glyphs[i];
+        const qel_vertex& v = ctx->draw.vertices[g.glyph == (uint32_t)o ? 0 : 4];
+        EXPECT_FLOAT_EQ(v.uv[0], (float)g.atlas_x / 1024.0f);
+        EXPECT_FLOAT_EQ(v.uv[1], (float)g.atlas_y / 1024.0f);
+    }
+}

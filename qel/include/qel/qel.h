@@ -124,6 +124,7 @@
 // editors     qel/card_deck.h             card deck
 // editors     qel/animated_number.h       animated number
 // editors     qel/knob.h                  knob, the value mapping, keys and wheel it shares
+// editors     qel/level_meter.h           level meter and its ballistics
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -250,5 +251,6 @@
 #include "qel/card_deck.h"
 #include "qel/animated_number.h"
 #include "qel/knob.h"
+#include "qel/level_meter.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

@@ -113,7 +113,7 @@ float qel_knob_value_width(qel_context* ctx, float size, const char* format, con
     float widest = 0;
     for (int32_t i = 0; i < (min < 0 ? 5 : 4); i++) {
         const char* text = qel_knob_value_text(ctx, format, "%.0f", unit, probes[i]);
-        widest = std::max(widest, qel_text_width_font(ctx, QEL_FONT_MEDIUM, size, text, -1, false));
+        widest = std::max(widest, qel_text_width_measured(ctx, QEL_FONT_MEDIUM, size, text, -1, false));
     }
     return std::ceil(widest);
 }
@@ -222,7 +222,7 @@ static void knob_nodes(qel_context* ctx, const char* label, uint32_t item, const
     const char* caption = o.caption ? o.caption : label ? qel_arena_strdup(ctx, label, qel_label_visible_len(label)) : "";
     float width = d;
     if (!o.hide_value) width = std::max(width, qel_knob_value_width(ctx, value_size, o.format, o.unit, min, max));
-    float caption_w = qel_text_width_font(ctx, QEL_FONT_BODY, caption_size, caption, -1, false);
+    float caption_w = qel_text_width_measured(ctx, QEL_FONT_BODY, caption_size, caption, -1, false);
     width = std::max(width, std::min(caption_w, 2 * d));
     qel_style col = {};
     col.width = {QEL_SIZE_FIXED, width};

@@ -125,6 +125,7 @@
 // editors     qel/animated_number.h       animated number
 // editors     qel/knob.h                  knob, the value mapping, keys and wheel it shares
 // editors     qel/level_meter.h           level meter and its ballistics
+// editors     qel/fader.h                 fader with marks and a built-in meter
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -252,5 +253,6 @@
 #include "qel/animated_number.h"
 #include "qel/knob.h"
 #include "qel/level_meter.h"
+#include "qel/fader.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

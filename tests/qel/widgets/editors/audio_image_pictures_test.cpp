@@ -1,0 +1,95 @@
+// The audio controls and image widgets as a person sees them, in light and dark.
+#include <gtest/gtest.h>
+
+#include "qel/qel.h"
+#include "support/widget_rig.h"
+
+class AudioImagePictures : public themed_pictures {
+protected:
+    AudioImagePictures() : themed_pictures("qel/audio_") {}
+};
+
+static void knob_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    row_begin(ctx, 18);
+    static float gain = 6, cutoff = 632.46f, pan = -0.3f, off = 40, big = 75;
+    qel_knob_opts o = {};
+    o.unit = "dB";
+    o.format = "%.1f";
+    qel_knob(ctx, "Gain", &gain, -24, 24, &o);
+    qel_knob_opts log = {};
+    log.logarithmic = 1;
+    log.unit = "Hz";
+    qel_knob(ctx, "Cutoff", &cutoff, 20, 20000, &log);
+    qel_knob_opts bi = {};
+    bi.bipolar = 1;
+    bi.format = "%.2f";
+    bi.color = qel_color_token(QEL_COLOR_CHART2);
+    qel_knob(ctx, "Pan", &pan, -1, 1, &bi);
+    qel_knob_opts dis = {};
+    dis.disabled = 1;
+    qel_knob(ctx, "Off", &off, 0, 100, &dis);
+    qel_knob_opts large = {};
+    large.size = 72;
+    large.hide_value = 1;
+    qel_knob(ctx, "Drive", &big, 0, 100, &large);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+TEST_P(AudioImagePictures, Knobs)
+{
+    EXPECT_TRUE(board_matches(knob_board, 420, 130, "knobs", 3));
+}
+
+static void fader_meter_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    row_begin(ctx, 18);
+    static float a = -6, b = 0.4f, c = 30;
+    static const float marks[] = {6, 0, -6, -12, -24, -48, -60};
+    static const float levels[2] = {0.5f, 0.12f}, hot[8] = {1, 0.7f, 0.4f, 0.2f, 0.1f, 0.05f, 0.01f, 0};
+    qel_fader_opts f = {};
+    f.unit = "dB";
+    f.marks = marks;
+    f.mark_count = 7;
+    f.meter_levels = levels;
+    f.meter_channels = 2;
+    qel_fader(ctx, "Master", &a, -60, 6, &f);
+    qel_fader_opts plain = {};
+    plain.length = 120;
+    qel_fader(ctx, "Send", &b, 0, 1, &plain);
+    qel_level_meter_opts m = {};
+    m.show_scale = 1;
+    qel_level_meter(ctx, "bus", hot, 8, &m);
+    qel_level_meter_opts seg = {};
+    seg.segmented = 1;
+    seg.thickness = 8;
+    qel_level_meter(ctx, "seg", levels, 2, &seg);
+    qel_container_end(ctx);
+    row_begin(ctx, 18);
+    static const float hmarks[] = {0, 50, 100};
+    qel_fader_opts h = {};
+    h.horizontal = 1;
+    h.marks = hmarks;
+    h.mark_count = 3;
+    h.meter_levels = levels;
+    h.meter_channels = 1;
+    h.format = "%.0f";
+    qel_fader(ctx, "Width", &c, 0, 100, &h);
+    qel_level_meter_opts hm = {};
+    hm.horizontal = 1;
+    hm.show_scale = 1;
+    hm.length = 180;
+    qel_level_meter(ctx, "hm", levels, 2, &hm);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+TEST_P(AudioImagePictures, FadersAndMeters)
+{
+    EXPECT_TRUE(board_matches(fader_meter_board, 460, 360, "faders_meters", 3));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, AudioImagePictures, theme_modes(), theme_name);

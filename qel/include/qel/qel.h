@@ -126,6 +126,7 @@
 // editors     qel/knob.h                  knob, the value mapping, keys and wheel it shares
 // editors     qel/level_meter.h           level meter and its ballistics
 // editors     qel/fader.h                 fader with marks and a built-in meter
+// editors     qel/waveform_player.h       waveform seek bar, audio player card
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -254,5 +255,6 @@
 #include "qel/knob.h"
 #include "qel/level_meter.h"
 #include "qel/fader.h"
+#include "qel/waveform_player.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

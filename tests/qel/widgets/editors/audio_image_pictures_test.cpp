@@ -1,6 +1,8 @@
 // The audio controls and image widgets as a person sees them, in light and dark.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "qel/qel.h"
 #include "support/widget_rig.h"
 
@@ -90,6 +92,35 @@ static void fader_meter_board(qel_context* ctx)
 TEST_P(AudioImagePictures, FadersAndMeters)
 {
     EXPECT_TRUE(board_matches(fader_meter_board, 460, 360, "faders_meters", 3));
+}
+
+static void player_board(qel_context* ctx)
+{
+    board_begin(ctx);
+    static float samples[120];
+    for (int i = 0; i < 120; i++) samples[i] = 0.15f + 0.85f * std::fabs(std::sin(i * 0.23f) * std::cos(i * 0.07f));
+    static float position = 0.4f;
+    qel_waveform(ctx, 1, samples, 120, &position, nullptr);
+    qel_waveform_options quiet = {};
+    quiet.height = 24;
+    quiet.bar_width = 2;
+    quiet.bar_gap = 1;
+    qel_waveform(ctx, 2, samples, 120, nullptr, &quiet);
+    row_begin(ctx, 12);
+    static qel_audio_track track = {"Morning tea", "The Labels", 0, 0, 125.7f, 200, 1};
+    qel_audio_player(ctx, 3, &track, nullptr);
+    static qel_audio_track small = {"Price tags", "Shelf Edge", 0, qel_color_token(QEL_COLOR_CHART3), 12, 65, 0};
+    qel_audio_player_options compact = {};
+    compact.compact = 1;
+    compact.width = {QEL_SIZE_FIXED, 230};
+    qel_audio_player(ctx, 4, &small, &compact);
+    qel_container_end(ctx);
+    qel_container_end(ctx);
+}
+
+TEST_P(AudioImagePictures, WaveformAndPlayer)
+{
+    EXPECT_TRUE(board_matches(player_board, 660, 280, "waveform_player", 3));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, AudioImagePictures, theme_modes(), theme_name);

@@ -127,6 +127,7 @@
 // editors     qel/level_meter.h           level meter and its ballistics
 // editors     qel/fader.h                 fader with marks and a built-in meter
 // editors     qel/waveform_player.h       waveform seek bar, audio player card
+// editors     qel/compare_slider.h        compare slider
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -256,5 +257,6 @@
 #include "qel/level_meter.h"
 #include "qel/fader.h"
 #include "qel/waveform_player.h"
+#include "qel/compare_slider.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "qel/qel.h"
 #include "support/widget_rig.h"
@@ -121,6 +122,40 @@ static void player_board(qel_context* ctx)
 TEST_P(AudioImagePictures, WaveformAndPlayer)
 {
     EXPECT_TRUE(board_matches(player_board, 660, 280, "waveform_player", 3));
+}
+
+// Two 64 x 32 pictures of the same scene: a sky over hills, in colour and in grey.
+static uint64_t scene_texture(qel_context* ctx, bool grey)
+{
+    std::vector<uint8_t> px(64 * 32 * 4);
+    for (int y = 0; y < 32; y++)
+        for (int x = 0; x < 64; x++) {
+            bool hill = y > 20 + 6 * std::sin(x * 0.15f);
+            uint8_t r = hill ? 60 : (uint8_t)(120 + y * 3), g = hill ? (uint8_t)(140 + x) : (uint8_t)(170 + y * 2), b = hill ? 70 : 240;
+            uint8_t* o = &px[(size_t)(y * 64 + x) * 4];
+            uint8_t l = (uint8_t)((r * 3 + g * 6 + b) / 10);
+            o[0] = grey ? l : r, o[1] = grey ? l : g, o[2] = grey ? l : b, o[3] = 255;
+        }
+    return qel_texture_create(ctx, 64, 32, px.data());
+}
+
+TEST_P(AudioImagePictures, CompareSlider)
+{
+    widget_rig rig(420, 240, GetParam());
+    uint64_t colour = scene_texture(rig.h.ctx, false), grey = scene_texture(rig.h.ctx, true);
+    float position = 0.4f;
+    rig.h.ui = [&](qel_context* ctx) {
+        board_begin(ctx);
+        qel_compare_slider_opts o = {};
+        o.height = 180;
+        o.image_aspect = 2;
+        qel_compare_slider(ctx, "cmp", grey, colour, &position, &o);
+        qel_container_end(ctx);
+    };
+    rig.h.run(2);
+    rig.move_to(qel_id(rig.h.ctx, "cmp"));
+    rig.h.run(3);
+    EXPECT_TRUE(shows(rig, "compare"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, AudioImagePictures, theme_modes(), theme_name);

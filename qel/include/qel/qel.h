@@ -128,6 +128,7 @@
 // editors     qel/fader.h                 fader with marks and a built-in meter
 // editors     qel/waveform_player.h       waveform seek bar, audio player card
 // editors     qel/compare_slider.h        compare slider
+// editors     qel/image_viewer.h          image viewer with zoom, fit and pan
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -258,5 +259,6 @@
 #include "qel/fader.h"
 #include "qel/waveform_player.h"
 #include "qel/compare_slider.h"
+#include "qel/image_viewer.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

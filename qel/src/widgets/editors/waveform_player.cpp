@@ -48,11 +48,11 @@ static void waveform_pitch(const qel_waveform_options& o, float* bw, float* gap)
     if (!std::isfinite(*bw + *gap)) *bw = 3, *gap = 2;
 }
 
-// How many bars fit width: whole pitches, at most one per pixel column.
+// How many bars fit width: whole pitches, at most one per pixel column (of a million at most).
 static int32_t waveform_bar_count(float width, float bw, float gap)
 {
     if (!(width > 0)) return 0;
-    return (int32_t)std::min(std::floor((gap + width) / (bw + gap)), std::floor(width));
+    return (int32_t)std::min({std::floor((gap + width) / (bw + gap)), std::floor(width), 1048576.0f});
 }
 
 // Bar i takes the samples from i x count / n to the next bar's start (at least one of them) and

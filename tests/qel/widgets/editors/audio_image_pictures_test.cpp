@@ -158,4 +158,35 @@ TEST_P(AudioImagePictures, CompareSlider)
     EXPECT_TRUE(shows(rig, "compare"));
 }
 
+// A 64 x 48 ring in colour on transparency, for the checkerboard to show through.
+static uint64_t ring_texture(qel_context* ctx)
+{
+    std::vector<uint8_t> px(64 * 48 * 4, 0);
+    for (int y = 0; y < 48; y++)
+        for (int x = 0; x < 64; x++) {
+            float d = std::hypot(x - 31.5f, y - 23.5f);
+            if (d < 12 || d > 22) continue;
+            uint8_t* o = &px[(size_t)(y * 64 + x) * 4];
+            o[0] = (uint8_t)(60 + x * 3), o[1] = 120, o[2] = (uint8_t)(230 - y * 3), o[3] = 255;
+        }
+    return qel_texture_create(ctx, 64, 48, px.data());
+}
+
+TEST_P(AudioImagePictures, ImageViewer)
+{
+    widget_rig rig(360, 260, GetParam());
+    uint64_t ring = ring_texture(rig.h.ctx);
+    qel_image_view view = {};
+    rig.h.ui = [&](qel_context* ctx) {
+        board_begin(ctx);
+        qel_image_viewer_opts o = {};
+        o.height = {QEL_SIZE_FIXED, 220};
+        o.checkerboard = 1;
+        qel_image_viewer(ctx, "viewer", ring, 64, 48, &view, &o);
+        qel_container_end(ctx);
+    };
+    rig.h.run(3);
+    EXPECT_TRUE(shows(rig, "viewer"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Themes, AudioImagePictures, theme_modes(), theme_name);

@@ -129,6 +129,7 @@
 // editors     qel/waveform_player.h       waveform seek bar, audio player card
 // editors     qel/compare_slider.h        compare slider
 // editors     qel/image_viewer.h          image viewer with zoom, fit and pan
+// editors     qel/image_cropper.h         image cropper with aspect ratio and circle mode
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -260,5 +261,6 @@
 #include "qel/waveform_player.h"
 #include "qel/compare_slider.h"
 #include "qel/image_viewer.h"
+#include "qel/image_cropper.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

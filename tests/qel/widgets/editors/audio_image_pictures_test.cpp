@@ -1,6 +1,7 @@
 // The audio controls and image widgets as a person sees them, in light and dark.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -187,6 +188,36 @@ TEST_P(AudioImagePictures, ImageViewer)
     };
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "viewer"));
+}
+
+// The cropper over the scene: a rectangle being dragged (guides and size shown), and a circle.
+TEST_P(AudioImagePictures, Cropper)
+{
+    widget_rig rig(460, 420, GetParam());
+    uint64_t colour = scene_texture(rig.h.ctx, false);
+    float free_crop[4] = {8, 4, 40, 20}, round_crop[4] = {20, 6, 20, 20};
+    rig.h.ui = [&](qel_context* ctx) {
+        board_begin(ctx);
+        qel_image_cropper_opts o = {};
+        o.height = {QEL_SIZE_FIXED, 180};
+        o.min_size = 4;
+        qel_image_cropper(ctx, "free", colour, 64, 32, free_crop, &o);
+        o.circle = 1;
+        qel_image_cropper(ctx, "round", colour, 64, 32, round_crop, &o);
+        qel_container_end(ctx);
+    };
+    rig.h.run(2);
+    qel_rect r = rig.h.rect(qel_id(rig.h.ctx, "free"));
+    float s = std::min((r.w - 28) / 64, (r.h - 28) / 32), ox = r.x + (r.w - 64 * s) / 2, oy = r.y + (r.h - 32 * s) / 2;
+    rig.h.move(ox + 28 * s, oy + 14 * s);
+    rig.h.run();
+    rig.h.button(0, true);
+    rig.h.run();
+    rig.h.move(ox + 30 * s, oy + 15 * s);
+    rig.h.run(3);
+    EXPECT_TRUE(shows(rig, "cropper"));
+    rig.h.button(0, false);
+    rig.h.run();
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, AudioImagePictures, theme_modes(), theme_name);

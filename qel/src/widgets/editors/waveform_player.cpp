@@ -55,6 +55,19 @@ static int32_t waveform_bar_count(float width, float bw, float gap)
     return (int32_t)std::min({std::floor((gap + width) / (bw + gap)), std::floor(width), 1048576.0f});
 }
 
+// The largest of samples a..b, 0 when all are below it; NaN never wins. Eight running maxima
+// keep the comparisons independent, so a long array is read at the memory's pace.
+static float samples_max(const float* samples, int64_t a, int64_t b)
+{
+    float m[8] = {};
+    int64_t k = a;
+    for (; k + 8 <= b; k += 8)
+        for (int j = 0; j < 8; j++) m[j] = m[j] < samples[k + j] ? samples[k + j] : m[j];
+    for (; k < b; k++) m[0] = m[0] < samples[k] ? samples[k] : m[0];
+    for (int j = 1; j < 8; j++) m[0] = std::max(m[0], m[j]);
+    return m[0];
+}
+
 // Bar i takes the samples from i x count / n to the next bar's start (at least one of them) and
 // shows the largest, held to 0..1; without samples every bar is 0.
 static void waveform_bars(const float* samples, int64_t count, float* bars, int32_t n)
@@ -63,7 +76,7 @@ static void waveform_bars(const float* samples, int64_t count, float* bars, int3
         float m = 0;
         if (samples && count > 0) {
             int64_t a = (int64_t)i * count / n, b = std::max((int64_t)(i + 1) * count / n, a + 1);
-            for (int64_t k = a; k < b; k++) m = m < samples[k] ? samples[k] : m;  // NaN never wins
+            m = samples_max(samples, a, b);
         }
         bars[i] = std::min(m, 1.0f);
     }

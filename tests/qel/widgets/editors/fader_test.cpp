@@ -141,3 +141,28 @@ TEST(Fader, UnusableRangesAndNaNNeverWriteNaN)
     EXPECT_EQ(wide.value, 5);
     EXPECT_EQ(wide.changes, 0);
 }
+
+TEST(Fader, BuiltInMeterTakesTheFadersDecibelsOnlyBelowZero)
+{
+    // -27 dB lies half way up -60..6 dB, a tenth of the way up -30..0 dB.
+    const float level = std::pow(10.0f, -27.0f / 20);
+    struct {
+        float min, max;
+        bool lit_at_40_percent;
+    } cases[] = {{0, 1, true}, {-60, 6, true}, {-30, 0, false}};
+    for (auto c : cases) {
+        fader_scene s(c.min, c.min, c.max);
+        s.o.meter_levels = &level;
+        s.o.meter_channels = 1;
+        s.rig.h.run(3);
+        picture p = s.rig.shot();
+        qel_rect r = s.node();
+        auto at = [&](float f) {
+            int x = (int)(r.x + 30 + 6 + 2), y = (int)(r.y + r.h - 8 - f * (r.h - 16));
+            const uint8_t* px = &p.rgba[((size_t)y * (size_t)p.width + (size_t)x) * 4];
+            return px[0] * 65536 + px[1] * 256 + px[2];
+        };
+        EXPECT_EQ(at(0.05f) != at(0.4f), !c.lit_at_40_percent) << c.min << ".." << c.max;
+        EXPECT_NE(at(0.05f), at(0.6f)) << c.min << ".." << c.max;
+    }
+}

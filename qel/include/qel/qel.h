@@ -124,6 +124,13 @@
 // editors     qel/card_deck.h             card deck
 // editors     qel/animated_number.h       animated number
 // editors     qel/node_editor.h           node editor: canvas, nodes, pins, links, edit queues
+// editors     qel/knob.h                  knob, the value mapping, keys and wheel it shares
+// editors     qel/level_meter.h           level meter and its ballistics
+// editors     qel/fader.h                 fader with marks and a built-in meter
+// editors     qel/waveform_player.h       waveform seek bar, audio player card
+// editors     qel/compare_slider.h        compare slider
+// editors     qel/image_viewer.h          image viewer with zoom, fit and pan
+// editors     qel/image_cropper.h         image cropper with aspect ratio and circle mode
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // rich        qel/code.h                  code languages, the line tokenizer, syntax colours, highlighted lines
@@ -260,6 +267,13 @@
 #include "qel/card_deck.h"
 #include "qel/animated_number.h"
 #include "qel/node_editor.h"
+#include "qel/knob.h"
+#include "qel/level_meter.h"
+#include "qel/fader.h"
+#include "qel/waveform_player.h"
+#include "qel/compare_slider.h"
+#include "qel/image_viewer.h"
+#include "qel/image_cropper.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"
 #include "qel/code.h"

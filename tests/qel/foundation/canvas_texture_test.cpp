@@ -10,6 +10,7 @@
 
 #include "qel/qel.h"
 #include "support/scratch.h"
+#include "support/test_images.h"
 #include "support/widget_rig.h"
 
 // --- Canvas ---
@@ -137,12 +138,6 @@ TEST(Texture, MadeAndReleasedThroughTheRenderer)
     qel_ctx_set_renderer(h.ctx, nullptr);
 }
 
-static std::string image_path(const char* name)
-{
-    const char* data = getenv("TAGMOOR_TEST_DATA");
-    return std::string(data ? data : "tests/data") + "/qel/images/" + name;
-}
-
 struct image_rig {
     qel_headless h;
     recording_renderer rec;
@@ -180,15 +175,6 @@ TEST(ImageFile, SixteenBitPngBecomesEightBitRgba)
 }
 
 // A binary PPM (P6, maxval 255) as RGB bytes.
-static bool read_ppm(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgb)
-{
-    std::string bytes;
-    int maxval = 0, consumed = 0;
-    if (!scratch_read(path, &bytes) || sscanf(bytes.c_str(), "P6 %d %d %d%n", w, h, &maxval, &consumed) != 3) return false;
-    rgb->assign(bytes.begin() + consumed + 1, bytes.end());
-    return maxval == 255 && rgb->size() == (size_t)*w * *h * 3;
-}
-
 TEST(ImageFile, JpegDecodesAsLibjpegReadsIt)
 {
     image_rig rig;

@@ -118,6 +118,7 @@
 // rich        qel/json.h                  the JSON parser
 // rich        qel/json_view.h             JSON tree view
 // rich        qel/markdown_inline.h       the Markdown inline parser: styled spans and links
+// rich        qel/markdown.h              Markdown viewer, task write-back
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -236,3 +237,4 @@
 #include "qel/json.h"
 #include "qel/json_view.h"
 #include "qel/markdown_inline.h"
+#include "qel/markdown.h"

@@ -156,7 +156,10 @@ bool qel_markdown_list_marker(const char* text, int32_t length, qel_markdown_lis
         i = 1;
     } else {
         int32_t number = 0;
-        while (i < length && i < 10 && text[i] >= '0' && text[i] <= '9') number = number * 10 + (text[i++] - '0');
+        while (i < length && i < 10 && text[i] >= '0' && text[i] <= '9') {
+            if (i < 9) number = number * 10 + (text[i] - '0');
+            i++;
+        }
         if (i < 1 || i > 9 || i >= length || (text[i] != '.' && text[i] != ')')) return false;
         marker->ordered = 1;
         marker->number = number;

@@ -132,6 +132,7 @@ TEST_F(Markdown, ListsMarkersNestingAndTasks)
 {
     static const block_case cases[] = {
         {"1234567890. a", "P:1234567890. a", false},
+        {"9999999999) a", "P:9999999999) a", false},
         {"123456789. a", "m123456789. P:a", false},
         {"-a", "P:-a", false},
         {"-", "m0", false},

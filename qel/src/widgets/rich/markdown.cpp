@@ -113,6 +113,15 @@ bool quote_line(const qel_markdown_line& line)
     return columns <= 3 && rest.length > 0 && rest.text[0] == '>';
 }
 
+// A quote line less its ">" and one space or tab after it.
+qel_markdown_line quoted(const qel_markdown_line& line)
+{
+    int32_t columns = 0;
+    qel_markdown_line rest = after_indent(line, &columns);
+    int32_t skip = rest.length > 1 && space_or_tab(rest.text[1]) ? 2 : 1;
+    return {rest.text + skip, rest.length - skip, rest.offset + skip};
+}
+
 // A setext underline: level 1 for "=", 2 for "-", 0 none.
 int32_t setext_level(const qel_markdown_line& line)
 {
@@ -210,24 +219,21 @@ int32_t quote(qel_markdown_render* r, const qel_markdown_block_ctx* block, const
               int32_t count, int32_t i, float* natural)
 {
     qel_context* ctx = r->ctx;
-    auto* inner = (qel_markdown_line*)qel_arena_alloc(ctx, sizeof(qel_markdown_line) * (size_t)(count - i));
-    int32_t n = 0, j = i;
+    // Counted first, so each quote of a long document takes memory for its own lines only.
+    int32_t end = i;
     bool had_content = false;
-    for (; j < count; j++) {
-        const qel_markdown_line& line = lines[j];
+    for (; end < count; end++) {
+        const qel_markdown_line& line = lines[end];
         if (quote_line(line)) {
-            int32_t columns = 0;
-            qel_markdown_line rest = after_indent(line, &columns);
-            int32_t skip = rest.length > 1 && space_or_tab(rest.text[1]) ? 2 : 1;
-            inner[n] = {rest.text + skip, rest.length - skip, rest.offset + skip};
-            had_content = !qel_markdown_blank(&inner[n]);
-            n++;
-        } else if (had_content && !qel_markdown_blank(&line) && !qel_markdown_starts_block(&line)) {
-            inner[n++] = line;
-        } else {
+            qel_markdown_line inner = quoted(line);
+            had_content = !qel_markdown_blank(&inner);
+        } else if (!had_content || qel_markdown_blank(&line) || qel_markdown_starts_block(&line)) {
             break;
         }
     }
+    int32_t n = end - i;
+    auto* inner = (qel_markdown_line*)qel_arena_alloc(ctx, sizeof(qel_markdown_line) * (size_t)n);
+    for (int32_t j = 0; j < n; j++) inner[j] = quote_line(lines[i + j]) ? quoted(lines[i + j]) : lines[i + j];
     float u = r->unit;
     int32_t node = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node_at(ctx, node)->pad_left = 14 * u;
@@ -235,7 +241,7 @@ int32_t quote(qel_markdown_render* r, const qel_markdown_block_ctx* block, const
     qel_markdown_block_ctx b = {block->width - 14 * u, block->depth + 1, 0, r->muted};
     *natural = 14 * u + qel_markdown_blocks(r, inner, n, &b);
     qel_node_pop(ctx);
-    return j - i;
+    return n;
 }
 
 // A paragraph from i, or a setext heading: the lines it takes.

@@ -159,10 +159,10 @@ TEST_F(Markdown, LooseListsSpreadTheirItems)
     EXPECT_EQ(list_gap("- a\n\n  c\n- b"), 10);
 }
 
-TEST_F(Markdown, ManyShortListsTakeMemoryInTheirOwnMeasure)
+TEST_F(Markdown, ManyShortListsAndQuotesTakeMemoryInTheirOwnMeasure)
 {
     std::string text;
-    while (text.size() < 200000) text += "- a\n* b\n+ c\n1. d\n1) e\n";
+    while (text.size() < 200000) text += "- a\n* b\n+ c\n1. d\n1) e\n> q\n\n";
     page.text = text;
     show_page(rig.h, page);
     rig.h.run();
@@ -349,7 +349,10 @@ TEST_F(Markdown, HostileDocumentsRender)
     }
     blocks_of(std::string(200000, '>') + " a");
     std::string nested;
-    for (int i = 0; i < 3000; i++) nested += std::string((size_t)i * 2, ' ') + "- a\n";
+    while (nested.size() < (1u << 20)) {
+        for (int i = 0; i < 3000; i++) nested += "- ";
+        nested += "a\n";
+    }
     blocks_of(nested);
     std::string row = "|", table;
     for (int i = 0; i < 40; i++) row += " c |";

@@ -285,7 +285,7 @@ float flat_paragraph(qel_markdown_render* r, const qel_markdown_line* lines, int
 
 int32_t trimmed_length(const char* text, int32_t length)
 {
-    while (length > 0 && strchr(" \t\n\r", text[length - 1])) length--;
+    while (length > 0 && (text[length - 1] == 0 || strchr(" \t\n\r", text[length - 1]))) length--;
     return length;
 }
 
@@ -356,7 +356,7 @@ bool qel_markdown_rule(const qel_markdown_line* line)
 {
     int32_t columns = 0;
     qel_markdown_line rest = after_indent(*line, &columns);
-    if (columns > 3 || rest.length < 1 || !strchr("*-_", rest.text[0])) return false;
+    if (columns > 3 || rest.length < 1 || !rest.text[0] || !strchr("*-_", rest.text[0])) return false;
     int32_t marks = 0;
     for (int32_t i = 0; i < rest.length; i++) {
         if (rest.text[i] == rest.text[0]) marks++;

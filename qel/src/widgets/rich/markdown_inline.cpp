@@ -84,12 +84,26 @@ bool autolink_may_start(int32_t before)
            before == '~';
 }
 
+// Bytes that may start a construct, and those of them the token bound counts.
+enum : uint8_t { STARTS = 1, COUNTED = 2 };
+
+struct byte_classes {
+    uint8_t of[256] = {};
+    byte_classes()
+    {
+        for (const char* c = "\n!&*<[\\]_`~"; *c; c++) of[(uint8_t)*c] = STARTS | COUNTED;
+        of[(uint8_t)'h'] = of[(uint8_t)'w'] = STARTS;
+    }
+};
+
+const byte_classes CLASSES;
+
 int32_t token_bound(const char* t, int32_t n)
 {
     int32_t bound = 1;
     for (int32_t i = 0; i < n; i++) {
         char c = t[i];
-        if (strchr("\n!&*<[\\]_`~", c) && c) bound++;
+        if (CLASSES.of[(uint8_t)c] & COUNTED) bound++;
         if ((c == 'h' || c == 'w') && (i == 0 || autolink_may_start((uint8_t)t[i - 1]))) bound++;
     }
     return bound;
@@ -153,7 +167,9 @@ int32_t angle_autolink(const parser& p, int32_t i)
 {
     int32_t j = i + 1;
     if (!is_alpha(byte_at(p, j))) return -1;
-    while (j < p.n && (is_alpha((uint8_t)p.t[j]) || (p.t[j] >= '0' && p.t[j] <= '9') || strchr("+-.", p.t[j]))) j++;
+    while (j < p.n && (is_alpha((uint8_t)p.t[j]) || (p.t[j] >= '0' && p.t[j] <= '9') || p.t[j] == '+' || p.t[j] == '-' ||
+                       p.t[j] == '.'))
+        j++;
     if (j - (i + 1) < 2 || j - (i + 1) > 32 || byte_at(p, j) != ':') return -1;
     for (j++; j < p.n; j++) {
         char c = p.t[j];
@@ -178,7 +194,7 @@ int32_t bare_autolink(const parser& p, int32_t i)
     if (!prefix) return 0;
     int32_t end = i;
     while (end < p.n && !strchr("\t\n\r <", p.t[end]) && p.t[end]) end++;
-    while (end > i + prefix && strchr("?!.,:*_~'\";", p.t[end - 1])) end--;
+    while (end > i + prefix && p.t[end - 1] && strchr("?!.,:*_~'\";", p.t[end - 1])) end--;
     if (end > i + prefix && p.t[end - 1] == ')') {
         int32_t open = 0, close = 0;
         for (int32_t k = i; k < end; k++) {
@@ -543,7 +559,7 @@ int32_t construct(parser& p, int32_t i)
 
 bool may_start(char c)
 {
-    return c && strchr("\\\n<&`hw[!]*_~", c);
+    return CLASSES.of[(uint8_t)c] & STARTS;
 }
 
 void scan(parser& p)

@@ -74,7 +74,7 @@ list_item item_at(const qel_markdown_line* lines, int32_t i, int32_t indent, con
         item.first_content = {line.text + after + 1, line.length - after - 1, line.offset + after + 1};
     }
     const qel_markdown_line& c = item.first_content;
-    if (c.length >= 3 && c.text[0] == '[' && strchr("xX ", c.text[1]) && c.text[2] == ']' &&
+    if (c.length >= 3 && c.text[0] == '[' && c.text[1] && strchr("xX ", c.text[1]) && c.text[2] == ']' &&
         (c.length == 3 || c.text[3] == ' ' || c.text[3] == '\t')) {
         item.task = 1;
         item.checked = c.text[1] != ' ';

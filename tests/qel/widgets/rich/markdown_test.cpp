@@ -70,8 +70,8 @@ std::string outline(qel_context* ctx)
 }
 
 struct block_case {
-    const char* text;
-    const char* blocks;
+    std::string text;
+    std::string blocks;
     bool streaming;
 };
 
@@ -118,6 +118,8 @@ TEST_F(Markdown, BlocksOfTheirOwnKind)
         {"a\n==\n", "P:a", true},
         {"a\n==\nb", "H:a P:b", true},
         {"<div>x</div>", "P:<div>x</div>", false},
+        {std::string("\0\0\0", 3), "P:" + std::string("\0\0\0", 3), false},
+        {std::string("- [\0] a", 7), "m0 P:[" + std::string(1, '\0') + "] a", false},
     };
     expect_blocks(cases, std::size(cases));
 }

@@ -143,6 +143,8 @@
 // rich        qel/log_view.h              log viewer
 // rich        qel/terminal_buffer.h       the terminal buffer: scrollback and escape-sequence intake
 // rich        qel/terminal.h              terminal
+// rich        qel/markdown_inline.h       the Markdown inline parser: styled spans and links
+// rich        qel/markdown.h              Markdown viewer, task write-back
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -286,3 +288,5 @@
 #include "qel/log_view.h"
 #include "qel/terminal_buffer.h"
 #include "qel/terminal.h"
+#include "qel/markdown_inline.h"
+#include "qel/markdown.h"

@@ -12,44 +12,46 @@
 
 namespace {
 
-const char* const C_KEYWORDS[] = {"if", "else", "for", "while", "do", "switch", "case", "default", "break", "continue",
-                                  "return", "goto", "typedef", "struct", "union", "enum", "static", "const", "extern",
-                                  "volatile", "inline", "sizeof", "class", "public", "private", "protected",
-                                  "namespace", "template", "typename", "new", "delete", "using", "virtual", "override",
-                                  "auto", "constexpr", "nullptr", "this", "operator", "try", "catch", "throw", nullptr};
-const char* const C_TYPES[] = {"void", "char", "short", "int", "long", "float", "double", "bool", "unsigned", "signed",
-                               "size_t", "uint8_t", "uint16_t", "uint32_t", "uint64_t", "int8_t", "int16_t", "int32_t",
-                               "int64_t", "FILE", nullptr};
-const char* const JS_KEYWORDS[] = {"if", "else", "for", "while", "do", "switch", "case", "default", "break",
-                                   "continue", "return", "function", "const", "let", "var", "new", "class", "extends",
-                                   "import", "export", "from", "async", "await", "try", "catch", "throw", "typeof",
-                                   "instanceof", "in", "of", "this", "yield", "interface", "type", "implements",
-                                   "public", "private", "readonly", "as", nullptr};
-const char* const TS_TYPES[] = {"string", "number", "boolean", "any",   "unknown",
-                                "never",  "void",   "Promise", "Array", "Record", nullptr};
-const char* const PY_KEYWORDS[] = {"if", "elif", "else", "for", "while", "def", "class", "return", "import", "from",
-                                   "as", "with", "try", "except", "finally", "raise", "lambda", "yield", "pass",
-                                   "break", "continue", "in", "is", "not", "and", "or", "global", "nonlocal", "async",
-                                   "await", "del", "assert", nullptr};
-const char* const PY_TYPES[] = {"int",   "float", "str", "bool",  "list", "dict",
-                                "tuple", "set",   "bytes", "self", nullptr};
-const char* const RUST_KEYWORDS[] = {"fn", "let", "mut", "if", "else", "match", "for", "while", "loop", "return",
-                                     "struct", "enum", "impl", "trait", "pub", "use", "mod", "crate", "self", "Self",
-                                     "where", "as", "ref", "move", "async", "await", "const", "static", "unsafe",
-                                     "dyn", "in", "break", "continue", nullptr};
-const char* const RUST_TYPES[] = {"i8",  "i16",  "i32",   "i64",   "u8",     "u16", "u32",    "u64",    "f32", "f64",
-                                  "usize", "isize", "bool", "char", "str", "String", "Vec", "Option", "Result", "Box",
-                                  nullptr};
-const char* const GO_KEYWORDS[] = {"func", "package", "import", "var", "const", "type", "struct", "interface", "map",
-                                   "chan", "if", "else", "for", "range", "switch", "case", "default", "return",
-                                   "break", "continue", "go", "defer", "select", "fallthrough", "goto", nullptr};
-const char* const GO_TYPES[] = {"int",     "int64",  "int32", "uint", "uint64", "float64",
-                                "float32", "string", "bool",  "byte", "rune",   "error", nullptr};
-const char* const SHELL_KEYWORDS[] = {"if", "then", "else", "elif", "fi", "for", "in", "do", "done", "while", "case",
-                                      "esac", "function", "return", "export", "local", "echo", "cd", "sudo", "cmake",
-                                      "make", "git", "apt", "brew", nullptr};
-const char* const NO_WORDS[] = {nullptr};
-const char* const LITERALS[] = {"true", "NULL", "None", "null", "True", "false", "False", nullptr};
+constexpr const char* C_KEYWORDS[] = {"if", "else", "for", "while", "do", "switch", "case", "default", "break",
+                                      "continue", "return", "goto", "typedef", "struct", "union", "enum", "static",
+                                      "const", "extern", "volatile", "inline", "sizeof", "class", "public", "private",
+                                      "protected", "namespace", "template", "typename", "new", "delete", "using",
+                                      "virtual", "override", "auto", "constexpr", "nullptr", "this", "operator", "try",
+                                      "catch", "throw", nullptr};
+constexpr const char* C_TYPES[] = {"void", "char", "short", "int", "long", "float", "double", "bool", "unsigned",
+                                   "signed", "size_t", "uint8_t", "uint16_t", "uint32_t", "uint64_t", "int8_t",
+                                   "int16_t", "int32_t", "int64_t", "FILE", nullptr};
+constexpr const char* JS_KEYWORDS[] = {"if", "else", "for", "while", "do", "switch", "case", "default", "break",
+                                       "continue", "return", "function", "const", "let", "var", "new", "class",
+                                       "extends", "import", "export", "from", "async", "await", "try", "catch", "throw",
+                                       "typeof", "instanceof", "in", "of", "this", "yield", "interface", "type",
+                                       "implements", "public", "private", "readonly", "as", nullptr};
+constexpr const char* TS_TYPES[] = {"string", "number", "boolean", "any", "unknown", "never", "void", "Promise",
+                                    "Array", "Record", nullptr};
+constexpr const char* PY_KEYWORDS[] = {"if", "elif", "else", "for", "while", "def", "class", "return", "import", "from",
+                                       "as", "with", "try", "except", "finally", "raise", "lambda", "yield", "pass",
+                                       "break", "continue", "in", "is", "not", "and", "or", "global", "nonlocal",
+                                       "async", "await", "del", "assert", nullptr};
+constexpr const char* PY_TYPES[] = {"int", "float", "str", "bool", "list", "dict", "tuple", "set", "bytes", "self",
+                                    nullptr};
+constexpr const char* RUST_KEYWORDS[] = {"fn", "let", "mut", "if", "else", "match", "for", "while", "loop", "return",
+                                         "struct", "enum", "impl", "trait", "pub", "use", "mod", "crate", "self",
+                                         "Self", "where", "as", "ref", "move", "async", "await", "const", "static",
+                                         "unsafe", "dyn", "in", "break", "continue", nullptr};
+constexpr const char* RUST_TYPES[] = {"i8", "i16", "i32", "i64", "u8", "u16", "u32", "u64", "f32", "f64", "usize",
+                                      "isize", "bool", "char", "str", "String", "Vec", "Option", "Result", "Box",
+                                      nullptr};
+constexpr const char* GO_KEYWORDS[] = {"func", "package", "import", "var", "const", "type", "struct", "interface",
+                                       "map", "chan", "if", "else", "for", "range", "switch", "case", "default",
+                                       "return", "break", "continue", "go", "defer", "select", "fallthrough", "goto",
+                                       nullptr};
+constexpr const char* GO_TYPES[] = {"int", "int64", "int32", "uint", "uint64", "float64", "float32", "string", "bool",
+                                    "byte", "rune", "error", nullptr};
+constexpr const char* SHELL_KEYWORDS[] = {"if", "then", "else", "elif", "fi", "for", "in", "do", "done", "while",
+                                          "case", "esac", "function", "return", "export", "local", "echo", "cd", "sudo",
+                                          "cmake", "make", "git", "apt", "brew", nullptr};
+constexpr const char* NO_WORDS[] = {nullptr};
+constexpr const char* LITERALS[] = {"true", "NULL", "None", "null", "True", "false", "False", nullptr};
 
 struct language_row {
     const char* names[5];
@@ -65,24 +67,103 @@ const language_row LANGUAGES[] = {
     {{"shell", "sh", "bash", nullptr}, {SHELL_KEYWORDS, NO_WORDS, "#", 0, 0, 0, 1}},
 };
 
+// Every byte of a line is classed, so by a table.
+enum : uint8_t { WORD = 1, DIGIT = 2, BLANK = 4 };
+
+constexpr auto BYTE_CLASSES = [] {
+    struct table {
+        uint8_t of[256];
+    } t = {};
+    for (int c = 0; c < 256; c++) {
+        bool digit = c >= '0' && c <= '9';
+        bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || digit || c == '_' || c >= 0x80;
+        t.of[c] = (uint8_t)((word ? WORD : 0) | (digit ? DIGIT : 0) | (c == ' ' || c == '\t' ? BLANK : 0));
+    }
+    return t;
+}();
+
 bool word_byte(uint8_t c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
+    return BYTE_CLASSES.of[c] & WORD;
 }
 
 bool digit(uint8_t c)
 {
-    return c >= '0' && c <= '9';
+    return BYTE_CLASSES.of[c] & DIGIT;
 }
 
-bool in_list(const char* const* list, const char* word, int32_t length)
+// The table's word lists as hash sets: every identifier is looked up, most in vain.
+struct word_set {
+    const char* slots[128];
+};
+
+constexpr uint32_t word_hash(const char* word, int32_t length)
 {
+    return ((uint8_t)word[0] * 31u + (uint8_t)word[length - 1] * 7u + (uint32_t)length * 131u) & 127;
+}
+
+constexpr word_set set_of(const char* const* list)
+{
+    word_set set = {};
     for (; *list; list++) {
-        const char* k = *list;
-        int32_t i = 0;
-        while (i < length && k[i] == word[i]) i++;
-        if (i == length && k[i] == 0) return true;
+        int32_t n = 0;
+        while ((*list)[n]) n++;
+        uint32_t h = word_hash(*list, n);
+        while (set.slots[h]) h = (h + 1) & 127;
+        set.slots[h] = *list;
     }
+    return set;
+}
+
+struct list_set {
+    const char* const* list;
+    word_set set;
+};
+
+constexpr list_set SETS[] = {
+    {C_KEYWORDS, set_of(C_KEYWORDS)}, {C_TYPES, set_of(C_TYPES)}, {LITERALS, set_of(LITERALS)},
+    {JS_KEYWORDS, set_of(JS_KEYWORDS)}, {TS_TYPES, set_of(TS_TYPES)}, {PY_KEYWORDS, set_of(PY_KEYWORDS)},
+    {PY_TYPES, set_of(PY_TYPES)}, {RUST_KEYWORDS, set_of(RUST_KEYWORDS)}, {RUST_TYPES, set_of(RUST_TYPES)},
+    {GO_KEYWORDS, set_of(GO_KEYWORDS)}, {GO_TYPES, set_of(GO_TYPES)}, {SHELL_KEYWORDS, set_of(SHELL_KEYWORDS)},
+    {NO_WORDS, set_of(NO_WORDS)},
+};
+
+// The set of one of the table's lists; null for a caller's own list.
+const word_set* set_for(const char* const* list)
+{
+    for (const list_set& s : SETS)
+        if (s.list == list) return &s.set;
+    return nullptr;
+}
+
+bool same_word(const char* listed, const char* word, int32_t length)
+{
+    int32_t i = 0;
+    while (i < length && listed[i] == word[i]) i++;
+    return i == length && listed[i] == 0;
+}
+
+// A line's language with the sets of its word lists, looked up once per line.
+struct scanner {
+    const qel_code_lang* lang;
+    bool json;
+    const word_set *keywords, *types, *literals;
+};
+
+scanner scanner_of(const qel_code_lang* lang, bool json)
+{
+    return {lang, json, set_for(lang->keywords), set_for(lang->types), set_for(LITERALS)};
+}
+
+bool in_list(const char* const* list, const word_set* set, const char* word, int32_t length)
+{
+    if (set) {
+        for (uint32_t h = word_hash(word, length); set->slots[h]; h = (h + 1) & 127)
+            if (same_word(set->slots[h], word, length)) return true;
+        return false;
+    }
+    for (; *list; list++)
+        if (same_word(*list, word, length)) return true;
     return false;
 }
 
@@ -102,14 +183,15 @@ int32_t string_end(const char* s, int32_t n, int32_t start, bool* closed)
     return n;
 }
 
-uint8_t word_class(const qel_code_lang* lang, bool json, const char* s, int32_t n, int32_t start, int32_t end)
+uint8_t word_class(const scanner& sc, const char* s, int32_t n, int32_t start, int32_t end)
 {
-    if (json) return QEL_CODE_LITERAL;
+    if (sc.json) return QEL_CODE_LITERAL;
+    const qel_code_lang* lang = sc.lang;
     const char* w = s + start;
     int32_t len = end - start;
-    if (in_list(lang->keywords, w, len)) return QEL_CODE_KEYWORD;
-    if (in_list(lang->types, w, len)) return QEL_CODE_TYPE;
-    if (in_list(LITERALS, w, len)) return QEL_CODE_LITERAL;
+    if (in_list(lang->keywords, sc.keywords, w, len)) return QEL_CODE_KEYWORD;
+    if (in_list(lang->types, sc.types, w, len)) return QEL_CODE_TYPE;
+    if (in_list(LITERALS, sc.literals, w, len)) return QEL_CODE_LITERAL;
     int32_t after = end;
     while (after < n && s[after] == ' ') after++;
     if (after < n && s[after] == '(') return QEL_CODE_FUNCTION;
@@ -119,13 +201,14 @@ uint8_t word_class(const qel_code_lang* lang, bool json, const char* s, int32_t 
 
 // The one token that starts at i outside a block comment; its class and end. A "/*" sets the
 // state and ends nothing (returns i).
-int32_t next_token(const qel_code_lang* lang, bool json, const char* s, int32_t n, int32_t i, uint8_t* state,
-                   uint8_t* token_class)
+int32_t next_token(const scanner& sc, const char* s, int32_t n, int32_t i, uint8_t* state, uint8_t* token_class)
 {
+    const qel_code_lang* lang = sc.lang;
+    bool json = sc.json;
     uint8_t c = (uint8_t)s[i];
-    if (c == ' ' || c == '\t') {
+    if (BYTE_CLASSES.of[c] & BLANK) {
         int32_t e = i;
-        while (e < n && (s[e] == ' ' || s[e] == '\t')) e++;
+        while (e < n && (BYTE_CLASSES.of[(uint8_t)s[e]] & BLANK)) e++;
         *token_class = QEL_CODE_PLAIN;
         return e;
     }
@@ -167,7 +250,7 @@ int32_t next_token(const qel_code_lang* lang, bool json, const char* s, int32_t 
     if (word_byte(c)) {
         int32_t e = i + 1;
         while (e < n && word_byte((uint8_t)s[e])) e++;
-        *token_class = word_class(lang, json, s, n, i, e);
+        *token_class = word_class(sc, s, n, i, e);
         return e;
     }
     *token_class = QEL_CODE_PUNCT;
@@ -176,8 +259,8 @@ int32_t next_token(const qel_code_lang* lang, bool json, const char* s, int32_t 
 
 // Scans from 0 until the line ends or count tokens are written; returns the count and leaves
 // *reached at the end of the last token written, *state as it stands there.
-int32_t scan_batch(const qel_code_lang* lang, bool json, const char* s, int32_t n, uint8_t* state,
-                   qel_code_token* tokens, int32_t max, int32_t* reached)
+int32_t scan_batch(const scanner& sc, const char* s, int32_t n, uint8_t* state, qel_code_token* tokens,
+                   int32_t max, int32_t* reached)
 {
     int32_t count = 0, i = 0;
     while (i < n && count < max) {
@@ -185,14 +268,15 @@ int32_t scan_batch(const qel_code_lang* lang, bool json, const char* s, int32_t 
         uint8_t token_class = QEL_CODE_COMMENT;
         if (*state) {
             end = n;
-            for (int32_t k = i; k + 1 < n; k++)
-                if (s[k] == '*' && s[k + 1] == '/') {
-                    end = k + 2;
+            for (const char* star = s + i; (star = (const char*)memchr(star, '*', (size_t)(s + n - 1 - star)));
+                 star++)
+                if (star[1] == '/') {
+                    end = (int32_t)(star - s) + 2;
                     *state = 0;
                     break;
                 }
         } else {
-            end = next_token(lang, json, s, n, i, state, &token_class);
+            end = next_token(sc, s, n, i, state, &token_class);
             if (end == i) continue;  // a block comment opened here
         }
         tokens[count++] = {i, end - i, token_class};
@@ -229,13 +313,14 @@ int32_t qel_code_scan_line(const qel_code_lang* lang, bool json, const char* lin
 {
     if (length < 1) return 0;
     qel_code_token spare[64];
+    scanner sc = scanner_of(lang, json);
     bool keep = max_tokens > 0;
     int32_t reached = 0;
-    int32_t count = keep ? scan_batch(lang, json, line, length, state, tokens, max_tokens, &reached) : 0;
+    int32_t count = keep ? scan_batch(sc, line, length, state, tokens, max_tokens, &reached) : 0;
     // The tokens past the limit are dropped, but the line is walked to its end for the state.
     while (reached < length) {
         int32_t more = 0;
-        scan_batch(lang, json, line + reached, length - reached, state, spare, 64, &more);
+        scan_batch(sc, line + reached, length - reached, state, spare, 64, &more);
         reached += more;
     }
     return count;
@@ -288,11 +373,11 @@ float qel_code_draw_line(qel_context* ctx, const qel_code_line_style* style, con
                          uint8_t* state, float x, float y)
 {
     qel_code_token tokens[QEL_CODE_MAX_TOKENS];
+    scanner sc = scanner_of(style->lang, style->json != 0);
     int32_t done = 0, column = 0;
     while (done < length) {
         int32_t reached = 0;
-        int32_t count = scan_batch(style->lang, style->json != 0, text + done, length - done, state, tokens,
-                                   QEL_CODE_MAX_TOKENS, &reached);
+        int32_t count = scan_batch(sc, text + done, length - done, state, tokens, QEL_CODE_MAX_TOKENS, &reached);
         for (int32_t t = 0; t < count; t++) {
             const char* s = text + done + tokens[t].start;
             int32_t n = tokens[t].length;

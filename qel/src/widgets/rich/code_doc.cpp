@@ -55,6 +55,47 @@ int32_t outdent_width(const qel_code_doc* doc, int32_t start, int32_t end)
     return n;
 }
 
+// The longest line from the line table; each entry but the last ends a line and its feed.
+void measure_longest(qel_code_doc* doc)
+{
+    const int32_t* starts = doc->line_starts;
+    int32_t longest = 0;
+    for (int32_t line = 0; line < doc->line_count; line++)
+        longest = std::max(longest, starts[line + 1] - 1 - starts[line]);
+    doc->longest_line = longest;
+}
+
+// Mends the line table after an edit left the text before lo as it was and the text from hi on
+// as it was from hi - delta, rescanning only the lines between.
+void reindex_edit(qel_code_doc* doc, int32_t lo, int32_t hi, int32_t delta)
+{
+    int32_t* old = doc->line_starts;
+    int32_t count = doc->line_count;
+    int32_t first = qel_code_doc_line_of(doc, lo);
+    auto after = (int32_t)(std::upper_bound(old + first + 1, old + count + 1, hi - delta) - old);
+    const char* t = doc->text;
+    const char* end = t + old[after] - 1 + delta;
+    int32_t middle = 0;
+    for (const char* p = t + old[first]; (p = (const char*)memchr(p, '\n', (size_t)(end - p))); p++) middle++;
+    int32_t lines = first + middle + count - after + 1;
+    int32_t* starts = old;
+    if (lines != count) {
+        starts = (int32_t*)qel_arena_alloc(doc->ctx, sizeof(int32_t) * (size_t)(lines + 1));
+        memcpy(starts, old, sizeof(int32_t) * (size_t)(first + 1));
+    }
+    int32_t line = first;
+    for (const char* p = t + old[first]; (p = (const char*)memchr(p, '\n', (size_t)(end - p))); p++)
+        starts[++line] = (int32_t)(p - t) + 1;
+    if (starts == old) {
+        for (int32_t k = after; k <= count; k++) starts[k] += delta;
+    } else {
+        for (int32_t k = after; k <= count; k++) starts[++line] = old[k] + delta;
+    }
+    doc->line_starts = starts;
+    doc->line_count = lines;
+    measure_longest(doc);
+}
+
 }  // namespace
 
 void qel_code_doc_index_lines(qel_code_doc* doc)
@@ -64,17 +105,14 @@ void qel_code_doc_index_lines(qel_code_doc* doc)
     int32_t lines = 1;
     for (const char* p = t; (p = (const char*)memchr(p, '\n', (size_t)(end - p))); p++) lines++;
     auto* starts = (int32_t*)qel_arena_alloc(doc->ctx, sizeof(int32_t) * (size_t)(lines + 1));
-    int32_t line = 0, longest = 0;
+    int32_t line = 0;
     starts[0] = 0;
-    for (const char* p = t; (p = (const char*)memchr(p, '\n', (size_t)(end - p))); p++) {
+    for (const char* p = t; (p = (const char*)memchr(p, '\n', (size_t)(end - p))); p++)
         starts[++line] = (int32_t)(p - t) + 1;
-        longest = std::max(longest, starts[line] - 1 - starts[line - 1]);
-    }
-    longest = std::max(longest, doc->length - starts[line]);
     starts[lines] = doc->length + 1;
     doc->line_starts = starts;
     doc->line_count = lines;
-    doc->longest_line = longest;
+    measure_longest(doc);
 }
 
 int32_t qel_code_doc_line_of(const qel_code_doc* doc, int32_t offset)
@@ -225,13 +263,14 @@ int32_t qel_code_doc_insert(qel_code_doc* doc, int32_t start, int32_t end, const
     }
     if (stored == 0 && start == end) return 0;
     qel_text_push_undo(doc->ctx, doc->edit, doc->text, kind);
+    int32_t old_length = doc->length, from = qel_text_char_start(doc->text, doc->length, start);
     qel_text_delete(doc->text, &doc->length, start, end);
     int32_t at = qel_text_char_start(doc->text, doc->length, start);
     int32_t kept = qel_text_insert(doc->text, &doc->length, (int32_t)capacity, at, bytes, count);
     select(doc, at + kept, at + kept);
     doc->changed = doc->scroll_to_caret = 1;
     *doc->remembered_column = -1;
-    qel_code_doc_index_lines(doc);
+    reindex_edit(doc, std::min(from, at), at + kept, doc->length - old_length);
     return 1;
 }
 

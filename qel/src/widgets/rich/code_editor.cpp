@@ -743,8 +743,20 @@ void bracket_pair(const editor_frame& f, int32_t* bracket, int32_t* partner)
     *partner = partner_of(&f.doc, at);
 }
 
-// The block-comment state at the start of line, line by line from the text's start; lines
-// before the next slash are passed over at once, as no comment opens in them.
+// The next "/*" in [from, to), or null: a line without one cannot open a comment.
+const char* next_opener(const char* text, int32_t from, int32_t to)
+{
+    const char* end = text + to;
+    for (const char* p = text + from; p + 1 < end; p++) {
+        p = (const char*)memchr(p, '/', (size_t)(end - 1 - p));
+        if (!p) return nullptr;
+        if (p[1] == '*') return p;
+    }
+    return nullptr;
+}
+
+// The block-comment state at the start of line. Outside a comment the scan jumps to the next
+// line holding a "/*", as no comment opens in the lines before it.
 uint8_t comment_state_at(const editor_frame& f, int32_t line)
 {
     const qel_code_doc& d = f.doc;
@@ -752,9 +764,9 @@ uint8_t comment_state_at(const editor_frame& f, int32_t line)
     int32_t end = d.line_starts[line];
     for (int32_t at = 0; at < line && f.lang.block_comments; at++) {
         if (!state) {
-            const char* slash = (const char*)memchr(d.text + d.line_starts[at], '/', (size_t)(end - d.line_starts[at]));
-            if (!slash) break;
-            while (d.line_starts[at + 1] <= slash - d.text) at++;
+            const char* opener = next_opener(d.text, d.line_starts[at], end);
+            if (!opener) break;
+            at = qel_code_doc_line_of(&d, (int32_t)(opener - d.text));
         }
         state = qel_code_doc_comment_state(&f.lang, d.text, d.line_starts[at], d.line_starts[at + 1] - 1, state);
     }

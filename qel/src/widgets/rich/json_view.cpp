@@ -2,6 +2,7 @@
 // chevrons and summaries, and the error line.
 #include "qel/json_view.h"
 
+#include <cmath>
 #include <cstring>
 #include <numbers>
 
@@ -53,21 +54,31 @@ int32_t row_begin(qel_context* ctx, uint32_t id, float pad_left)
     return row;
 }
 
-void mono(qel_context* ctx, const char* text, int32_t length, qel_color color)
+// Up to four runs of monospace text make a row: key, colon, value and comma.
+struct row_text {
+    struct {
+        const char* text;
+        int32_t length;
+        qel_color color;
+    } runs[4];
+    int32_t count;
+};
+
+void add_run(row_text* t, const char* text, int32_t length, qel_color color)
 {
-    qel_text_leaf(ctx, text, length, QEL_FONT_MONO, qel_scaled(ctx, 13), color, false, 1.3f);
+    t->runs[t->count++] = {text, length < 0 ? (int32_t)strlen(text) : length, color};
 }
 
 // The value's text: a scalar as written, a container's opener or its folded summary.
-void value_text(qel_context* ctx, const qel_json_parser* p, const qel_json_node* n, bool is_folded,
-                const qel_color* palette)
+void add_value(qel_context* ctx, row_text* t, const qel_json_parser* p, const qel_json_node* n, bool is_folded,
+               const qel_color* palette)
 {
     const char* text = p->text + n->value_start;
     switch (n->kind) {
-    case QEL_JSON_NUMBER: mono(ctx, text, n->value_length, palette[QEL_CODE_NUMBER]); return;
-    case QEL_JSON_STRING: mono(ctx, text, n->value_length, palette[QEL_CODE_STRING]); return;
+    case QEL_JSON_NUMBER: add_run(t, text, n->value_length, palette[QEL_CODE_NUMBER]); return;
+    case QEL_JSON_STRING: add_run(t, text, n->value_length, palette[QEL_CODE_STRING]); return;
     case QEL_JSON_NULL:
-    case QEL_JSON_BOOL: mono(ctx, text, n->value_length, palette[QEL_CODE_LITERAL]); return;
+    case QEL_JSON_BOOL: add_run(t, text, n->value_length, palette[QEL_CODE_LITERAL]); return;
     default: break;
     }
     bool array = n->kind == QEL_JSON_ARRAY;
@@ -75,7 +86,64 @@ void value_text(qel_context* ctx, const qel_json_parser* p, const qel_json_node*
     const char* summary = !is_folded ? (array ? "[" : "{")
                           : array    ? qel_arena_sprintf(ctx, "[ %d item%s ]", n->child_count, plural)
                                      : qel_arena_sprintf(ctx, "{ %d key%s }", n->child_count, plural);
-    mono(ctx, summary, -1, palette[QEL_CODE_PUNCT]);
+    add_run(t, summary, -1, palette[QEL_CODE_PUNCT]);
+}
+
+// Rows are ROW_HEIGHT apart from the first, so which of them may show is known before the
+// layout; the others keep their place and widths but are laid out without their children.
+struct tree_walk {
+    uint32_t view_id;
+    const qel_json_parser* parser;
+    uint8_t* collapsed;
+    const qel_color* palette;
+    int32_t row;                    // rows declared so far
+    float shown_top, shown_bottom;  // from the first row's top
+};
+
+// The rows the scroller shows with its offset of this frame: within its greatest height, and
+// within two screens of the display around where it was laid out last frame (a view that moves
+// further in one frame shows its rows from the next).
+void shown_rows(qel_context* ctx, uint32_t scroller_id, const qel_node* scroller, float max_height, tree_walk* w)
+{
+    float first = scroller->pad_top - scroller->content_offset_y;  // the first row's top, from the scroller's
+    if (max_height > 0) {
+        w->shown_top = -first - ROW_HEIGHT;
+        w->shown_bottom = max_height - first + ROW_HEIGHT;
+    }
+    if (!qel_id_seen(ctx, scroller_id)) return;
+    float screen = qel_id_rect(ctx, scroller_id).y + first, reach = 2 * ctx->clock.display_h;
+    w->shown_top = fmaxf(w->shown_top, -screen - reach);
+    w->shown_bottom = fminf(w->shown_bottom, ctx->clock.display_h - screen + reach);
+}
+
+bool next_row_shown(tree_walk& w)
+{
+    float top = (float)w.row++ * ROW_HEIGHT;
+    return top + ROW_HEIGHT > w.shown_top && top < w.shown_bottom;
+}
+
+// The text leaves of a row that may show; for one that cannot, the widths they would give it
+// (lead is what comes before them), measured and rounded as the layout does a text leaf.
+void row_runs(qel_context* ctx, int32_t row, const row_text& t, bool shown, float lead)
+{
+    float size = qel_scaled(ctx, 13);
+    if (shown) {
+        for (int32_t k = 0; k < t.count; k++)
+            qel_text_leaf(ctx, t.runs[k].text, t.runs[k].length, QEL_FONT_MONO, size, t.runs[k].color, false, 1.3f);
+        return;
+    }
+    auto quarter_up = [](float w) { return ceilf(w * 4.0f) / 4.0f; };
+    float pref = lead, least = lead;
+    for (int32_t k = 0; k < t.count; k++) {
+        float natural = qel_text_width(ctx, QEL_FONT_MONO, size, t.runs[k].text, t.runs[k].length, 0);
+        pref += quarter_up(natural);
+        least += quarter_up(fminf(natural, 2.5f * size));
+    }
+    qel_node* n = qel_node_at(ctx, row);
+    n->width = {QEL_SIZE_FIT, 0};
+    n->preferred_width = n->pad_left + pref;
+    n->min_w = n->pad_left + least;
+    n->flags |= QEL_NODE_MIN_FLOOR;
 }
 
 void error_row(qel_context* ctx, const qel_json_parser* p)
@@ -97,23 +165,23 @@ void error_row(qel_context* ctx, const qel_json_parser* p)
     qel_node_pop(ctx);
 }
 
-}  // namespace
-
-void qel_json_tree(qel_context* ctx, uint32_t view_id, const qel_json_parser* parser, uint8_t* collapsed,
-                   int32_t index, const qel_color* palette, bool last)
+void json_rows(qel_context* ctx, tree_walk& w, int32_t index, bool last)
 {
+    const qel_json_parser* parser = w.parser;
+    const qel_color* palette = w.palette;
     const qel_json_node* n = &parser->nodes[index];
-    uint32_t id = qel_hash_bytes(&index, 4, view_id);
+    uint32_t id = qel_hash_bytes(&index, 4, w.view_id);
     bool foldable = container(n);
     bool can_fold = foldable && index < QEL_JSON_VIEW_NODES;
     float hover = 0;
     if (foldable) {
         qel_interaction in = qel_interact(ctx, id, 0);
-        if (in.clicked && can_fold) collapsed[index >> 3] ^= (uint8_t)(1u << (index & 7));
+        if (in.clicked && can_fold) w.collapsed[index >> 3] ^= (uint8_t)(1u << (index & 7));
         if (in.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
         hover = qel_anim_flash(ctx, id, in.hovered, 0.1f);
     }
-    bool is_folded = folded(collapsed, index);
+    bool is_folded = folded(w.collapsed, index);
+    bool shown = next_row_shown(w);
     // A scalar's row has no chevron: its place and the gap after it are padding, which keeps
     // large trees to few nodes.
     float pad = (float)n->depth * INDENT + 8;
@@ -121,26 +189,41 @@ void qel_json_tree(qel_context* ctx, uint32_t view_id, const qel_json_parser* pa
     qel_node_at(ctx, row)->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), hover);
     if (foldable) {
         qel_node_mark_interactive(ctx, row, 0);
-        qel_chevron_icon(ctx, is_folded ? -std::numbers::pi_v<float> / 2 : 0, 12,
-                         qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
-        qel_gap(ctx, 4);
+        if (shown) {
+            qel_chevron_icon(ctx, is_folded ? -std::numbers::pi_v<float> / 2 : 0, 12,
+                             qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
+            qel_gap(ctx, 4);
+        }
     }
+    row_text t = {};
+    // The key with its quotes is where the text has it.
     if (n->parent >= 0 && parser->nodes[n->parent].kind == QEL_JSON_OBJECT) {
-        mono(ctx, qel_arena_sprintf(ctx, "\"%.*s\"", n->key_length, parser->text + n->key_start), -1,
-             palette[QEL_CODE_FUNCTION]);
-        mono(ctx, ": ", 2, palette[QEL_CODE_PUNCT]);
+        add_run(&t, parser->text + n->key_start - 1, n->key_length + 2, palette[QEL_CODE_FUNCTION]);
+        add_run(&t, ": ", 2, palette[QEL_CODE_PUNCT]);
     }
-    value_text(ctx, parser, n, is_folded, palette);
+    add_value(ctx, &t, parser, n, is_folded, palette);
     bool open = foldable && !is_folded;
-    if (!last && !open) mono(ctx, ",", 1, palette[QEL_CODE_PUNCT]);
+    if (!last && !open) add_run(&t, ",", 1, palette[QEL_CODE_PUNCT]);
+    row_runs(ctx, row, t, shown, foldable ? 12 + 4 : 0);
     qel_node_pop(ctx);
     if (!open) return;
     for (int32_t child = n->first_child; child >= 0; child = parser->nodes[child].next_sibling)
-        qel_json_tree(ctx, view_id, parser, collapsed, child, palette, parser->nodes[child].next_sibling < 0);
-    row_begin(ctx, 0, (float)n->depth * INDENT + 24);
-    const char* closer = n->kind == QEL_JSON_ARRAY ? "]," : "},";
-    mono(ctx, closer, last ? 1 : 2, palette[QEL_CODE_PUNCT]);
+        json_rows(ctx, w, child, parser->nodes[child].next_sibling < 0);
+    shown = next_row_shown(w);
+    row = row_begin(ctx, 0, (float)n->depth * INDENT + 24);
+    row_text closer = {};
+    add_run(&closer, n->kind == QEL_JSON_ARRAY ? "]," : "},", last ? 1 : 2, palette[QEL_CODE_PUNCT]);
+    row_runs(ctx, row, closer, shown, 0);
     qel_node_pop(ctx);
+}
+
+}  // namespace
+
+void qel_json_tree(qel_context* ctx, uint32_t view_id, const qel_json_parser* parser, uint8_t* collapsed,
+                   int32_t index, const qel_color* palette, bool last)
+{
+    tree_walk w = {view_id, parser, collapsed, palette, 0, -INFINITY, INFINITY};
+    json_rows(ctx, w, index, last);
 }
 
 int32_t qel_json_view(qel_context* ctx, const char* label, const char* text, const qel_json_view_options* options)
@@ -166,13 +249,16 @@ int32_t qel_json_view(qel_context* ctx, const char* label, const char* text, con
     qel_style style = {};
     style.width = {QEL_SIZE_GROW, 1};
     style.padding = 8;
-    int32_t scroller = qel_scroll_begin(ctx, id ^ 0x15011, &style, false);
+    uint32_t scroller_id = id ^ 0x15011;
+    int32_t scroller = qel_scroll_begin(ctx, scroller_id, &style, false);
     qel_node* s = qel_node_at(ctx, scroller);
     s->height = {QEL_SIZE_FIT, 0};
     if (o->max_height > 0) s->max_h = o->max_height;
     if (valid) {
         qel_push_id(ctx, label);
-        qel_json_tree(ctx, id, &parser, st->collapsed, 0, palette, true);
+        tree_walk w = {id, &parser, st->collapsed, palette, 0, -INFINITY, INFINITY};
+        shown_rows(ctx, scroller_id, s, o->max_height, &w);
+        json_rows(ctx, w, 0, true);
         qel_pop_id(ctx);
     } else {
         error_row(ctx, &parser);

@@ -156,6 +156,31 @@ TEST(JsonView, ShowsTheErrorLine)
     EXPECT_NE(node_with_text(rig.h.ctx, "Invalid JSON: unexpected end (line 1, column 1)"), nullptr);
 }
 
+// A long tree in a short view: only rows near the view carry their text, and scrolling brings
+// the text of the rows it reaches.
+TEST(JsonView, RowsScrolledIntoViewShowTheirText)
+{
+    widget_rig rig(500, 400);
+    std::string text = "{";
+    for (int i = 0; i < 300; i++) text += (i ? ", \"k" : "\"k") + std::to_string(i) + "\": " + std::to_string(i);
+    text += "}";
+    qel_json_view_options o = {0, 200};
+    rig.h.ui = [&](qel_context* ctx) { qel_json_view(ctx, "json", text.c_str(), &o); };
+    rig.h.run();
+    EXPECT_NE(node_with_text(rig.h.ctx, "\"k0\""), nullptr);
+    EXPECT_EQ(node_with_text(rig.h.ctx, "\"k299\""), nullptr);
+    float height = rig.h.rect(qel_id(rig.h.ctx, "json")).h;
+    rig.move_to(qel_id(rig.h.ctx, "json"));
+    for (int i = 0; i < 40; i++) {
+        rig.h.wheel(0, -10);
+        rig.h.run();
+    }
+    EXPECT_NE(node_with_text(rig.h.ctx, "\"k299\""), nullptr);
+    EXPECT_NE(node_with_text(rig.h.ctx, "299"), nullptr);
+    EXPECT_EQ(node_with_text(rig.h.ctx, "\"k0\""), nullptr);
+    EXPECT_EQ(rig.h.rect(qel_id(rig.h.ctx, "json")).h, height);
+}
+
 // Nodes past the view's 4,096 bits cannot be folded: the tree over a larger parse shows them open.
 TEST(JsonView, NodesPastTheBitmapStayOpen)
 {

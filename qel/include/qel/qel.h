@@ -124,6 +124,7 @@
 // editors     qel/card_deck.h             card deck
 // editors     qel/animated_number.h       animated number
 // editors     qel/timeline_tracks.h       timeline tracks, keys and clips: rows, selection, key moves
+// editors     qel/timeline.h              timeline widget, time and timecode texts
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -250,5 +251,6 @@
 #include "qel/card_deck.h"
 #include "qel/animated_number.h"
 #include "qel/timeline_tracks.h"
+#include "qel/timeline.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

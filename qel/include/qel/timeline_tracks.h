@@ -52,6 +52,7 @@ struct qel_timeline_layout {
     float lane_x, lane_w;
     float content_x, content_w;  // the lanes less 10 px on each side: where times map to pixels
     float rows_top, rows_h;
+    float row_h;
 };
 
 // --- Rows ---

@@ -125,6 +125,7 @@
 // editors     qel/animated_number.h       animated number
 // editors     qel/timeline_tracks.h       timeline tracks, keys and clips: rows, selection, key moves
 // editors     qel/timeline.h              timeline widget, time and timecode texts
+// editors     qel/tour.h                  guided tour
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // render      qel/soft_renderer.h         the software renderer
@@ -252,5 +253,6 @@
 #include "qel/animated_number.h"
 #include "qel/timeline_tracks.h"
 #include "qel/timeline.h"
+#include "qel/tour.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"

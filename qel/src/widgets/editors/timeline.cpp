@@ -936,7 +936,7 @@ static void summary_marks(tl_frame* f, timeline_paint* p, int32_t vis)
     }
 }
 
-static void row_clips(tl_frame* f, timeline_paint* p, timeline_clip_mark* out, int32_t* count, int32_t vis,
+static void row_clips(tl_frame* f, timeline_clip_mark* out, int32_t* count, int32_t vis,
                       int32_t hover_clip, int32_t hover_part)
 {
     int32_t track = f->rows[vis];
@@ -946,7 +946,6 @@ static void row_clips(tl_frame* f, timeline_paint* p, timeline_clip_mark* out, i
     int32_t c = (int32_t)(std::partition_point(t->clips, t->clips + n,
                                                [lo](const qel_timeline_clip& x) { return !(x.end > lo); }) -
                           t->clips);
-    (void)p;
     for (; c < n && t->clips[c].start < hi; c++) {
         const qel_timeline_clip& x = t->clips[c];
         uint8_t flags = (uint8_t)((x.selected ? TL_CLIP_SELECTED : 0) | (t->hidden ? TL_CLIP_HIDDEN : 0));
@@ -1097,17 +1096,13 @@ static void paint(tl_frame* f, int32_t node, const tl_hover* h)
     p.in_hot = h->in_marker || s->drag == QEL_TIMELINE_DRAG_IN;
     p.out_hot = h->out_marker || s->drag == QEL_TIMELINE_DRAG_OUT;
     tl_box_view b = {};
-    if (s->drag == QEL_TIMELINE_BOX && s->moved && f->nrows > 0) {
-        b.active = true;
+    if (s->drag == QEL_TIMELINE_BOX && s->moved) {
+        p.box = 1;
+        p.box_x0 = std::min(s->press.x, s->last.x), p.box_x1 = std::max(s->press.x, s->last.x);
+        p.box_y0 = std::min(s->press.y, s->last.y), p.box_y1 = std::max(s->press.y, s->last.y);
+        b.active = f->nrows > 0;
         b.additive = s->press_mods & (QEL_MOD_SHIFT | QEL_MOD_CTRL);
-        box_bounds(f, &b.r0, &b.r1, &b.t0, &b.t1);
-        p.box = 1;
-        p.box_x0 = std::min(s->press.x, s->last.x), p.box_x1 = std::max(s->press.x, s->last.x);
-        p.box_y0 = std::min(s->press.y, s->last.y), p.box_y1 = std::max(s->press.y, s->last.y);
-    } else if (s->drag == QEL_TIMELINE_BOX && s->moved) {
-        p.box = 1;
-        p.box_x0 = std::min(s->press.x, s->last.x), p.box_x1 = std::max(s->press.x, s->last.x);
-        p.box_y0 = std::min(s->press.y, s->last.y), p.box_y1 = std::max(s->press.y, s->last.y);
+        if (b.active) box_bounds(f, &b.r0, &b.r1, &b.t0, &b.t1);
     }
     p.no_tracks = f->count == 0;
     p.visible_rows = f->nrows;
@@ -1136,7 +1131,7 @@ static void paint(tl_frame* f, int32_t node, const tl_hover* h)
                             (track == *f->focus_track ? TL_ROW_CURRENT : 0) |
                             (h->header && h->vis == v ? TL_ROW_HOVERED : 0));
         r.part = h->header && h->vis == v ? h->header_part : (uint8_t)TL_PART_NONE;
-        row_clips(f, &p, clips, &nclips, v, h->vis == v ? h->clip : -1, h->clip_part);
+        row_clips(f, clips, &nclips, v, h->vis == v ? h->clip : -1, h->clip_part);
         if (parent && t->collapsed) summary_marks(f, &p, v);
     }
     for (int32_t v = first; v < last; v++) row_keys(f, &p, &b, v, h->track, h->key);

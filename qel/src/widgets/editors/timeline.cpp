@@ -72,6 +72,7 @@ struct tl_frame {
     qel_interaction it;
     qel_timeline_result r;
     bool fold_toggled;
+    int32_t node;
 };
 
 // --- Settling the options ---
@@ -204,7 +205,8 @@ static long long frame_count(double seconds, double fps)
 
 const char* qel_timecode_text(qel_context* ctx, double seconds, float fps, bool with_hours)
 {
-    long long whole = std::max(1LL, (long long)std::floor(settle_fps(fps) + 0.5));
+    double rounded = std::floor((double)fps + 0.5);
+    long long whole = rounded >= 1 ? (long long)std::min(rounded, 1e9) : 1;
     long long n = std::isfinite(seconds) ? frame_count(seconds, fps) : 0;
     const char* sign = n < 0 ? "-" : "";
     long long a = n < 0 ? -n : n, s = a / whole, fr = a % whole;
@@ -980,23 +982,39 @@ static const char* time_text(const tl_frame* f, float t)
     return qel_timeline_time_text(f->ctx, f->format, f->fps, f->range_end, t);
 }
 
+// The tooltip of a part the widget hit-tests itself, anchored on a box of that part: a floating
+// node under the tooltip's id gives the tooltip a rectangle to sit against.
+static void tooltip_on(tl_frame* f, uint32_t tip, qel_rect box, const char* text)
+{
+    qel_node_push(f->ctx, f->node);
+    qel_node_floating(f->ctx, tip, box.x - f->L.x, box.y - f->L.y, box.w, box.h);
+    qel_node_pop(f->ctx);
+    qel_tooltip_for(f->ctx, tip, text);
+}
+
+static qel_rect row_box(const tl_frame* f, int32_t vis, float x, float w)
+{
+    return {x, f->L.rows_top + (float)vis * f->row_h - f->view[2], w, f->row_h};
+}
+
 static void key_tooltip(tl_frame* f, const tl_hover* h)
 {
     const qel_timeline_track* t = &f->tracks[h->track];
     const qel_curve_key& k = t->keys[h->key];
     const char* name = t->name ? t->name : "";
-    qel_tooltip_for(f->ctx, tip_id(f, 0, h->track, h->key),
-                    qel_arena_sprintf(f->ctx, "%.*s\n%s · %s", (int)qel_label_visible_len(name), name,
-                                      time_text(f, k.x), value_text(f->ctx, k.y)));
+    tooltip_on(f, tip_id(f, 0, h->track, h->key), row_box(f, h->vis, pixel_of(f, k.x) - 6, 12),
+               qel_arena_sprintf(f->ctx, "%.*s\n%s · %s", (int)qel_label_visible_len(name), name, time_text(f, k.x),
+                                 value_text(f->ctx, k.y)));
 }
 
 static void clip_tooltip(tl_frame* f, const tl_hover* h)
 {
     const qel_timeline_clip& c = f->tracks[h->track].clips[h->clip];
     const char* label = c.label ? c.label : "";
-    qel_tooltip_for(f->ctx, tip_id(f, 1, h->track, h->clip),
-                    qel_arena_sprintf(f->ctx, "%.*s\n%s · %.2f s", (int)qel_label_visible_len(label), label,
-                                      time_text(f, c.start), finite(c.end - c.start) ? (double)(c.end - c.start) : 0.0));
+    float x0 = std::max(pixel_of(f, c.start), f->L.lane_x), x1 = std::min(pixel_of(f, c.end), f->L.lane_x + f->L.lane_w);
+    tooltip_on(f, tip_id(f, 1, h->track, h->clip), row_box(f, h->vis, x0, std::max(1.0f, x1 - x0)),
+               qel_arena_sprintf(f->ctx, "%.*s\n%s · %.2f s", (int)qel_label_visible_len(label), label,
+                                 time_text(f, c.start), finite(c.end - c.start) ? (double)(c.end - c.start) : 0.0));
 }
 
 static void header_tooltip(tl_frame* f, const tl_hover* h)
@@ -1007,7 +1025,10 @@ static void header_tooltip(tl_frame* f, const tl_hover* h)
     else if (h->header_part == TL_PART_LOCK) text = t->locked ? "Unlock track" : "Lock track";
     else if (f->L.header_mode == QEL_TIMELINE_HEADER_NARROW && t->name)
         text = qel_arena_sprintf(f->ctx, "%.*s", (int)qel_label_visible_len(t->name), t->name);
-    if (text) qel_tooltip_for(f->ctx, tip_id(f, 2 + h->header_part, h->track, 0), text);
+    float lock = header_right(f) - BUTTON_INSET - BUTTON;
+    float x = h->header_part == TL_PART_LOCK ? lock : h->header_part == TL_PART_VISIBILITY ? lock - BUTTON : f->L.x;
+    float w = h->header_part == TL_PART_NONE ? f->L.header : BUTTON;
+    if (text) tooltip_on(f, tip_id(f, 2 + h->header_part, h->track, 0), row_box(f, h->vis, x, w), text);
 }
 
 static tl_hover hover(tl_frame* f)
@@ -1218,6 +1239,7 @@ qel_timeline_result qel_timeline(qel_context* ctx, const char* label, qel_timeli
 
     qel_size width = f.o->width.kind == 0 && f.o->width.value == 0 ? qel_size{QEL_SIZE_GROW, 1} : f.o->width;
     int32_t node = qel_node_sized(ctx, f.id, width, {QEL_SIZE_FIXED, f.height});
+    f.node = node;
     qel_node* n = qel_node_at(ctx, node);
     n->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);

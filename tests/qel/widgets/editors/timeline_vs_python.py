@@ -1,7 +1,8 @@
 """Differential test of the timeline's track operations against a model written here from their
 description: random nestings (folding, explicit and automatic colours, deeper than 16 levels),
 key and clip hit tests with ties, deletion with a focus key, moves with range limits, anchor,
-snapping and followers, and adds with the 1e-5 s rule and mode inheritance."""
+snapping and followers, adds with the 1e-5 s rule and mode inheritance; and the timecode, time
+and tick texts, Python's own formatting being the oracle."""
 import ctypes
 import math
 import os
@@ -255,6 +256,45 @@ def add(track, time):
     return f"{lo} 0 {track.text()}", (lo, value)
 
 
+LLONG_MAX = 2**63 - 1
+
+
+def bits64(v):
+    return format(struct.unpack("<Q", struct.pack("<d", v))[0], "x")
+
+
+def frame_count(seconds, fps):
+    v = seconds * fps
+    if math.isnan(v):
+        return 0
+    if v >= 9.2e18:
+        return LLONG_MAX
+    if v <= -9.2e18:
+        return -LLONG_MAX
+    return int(c_round(v))
+
+
+def timecode(seconds, fps, hours):
+    rounded = math.floor(fps + 0.5) if math.isfinite(fps) else (fps if fps > 0 else 0)
+    whole = int(min(rounded, 1e9)) if rounded >= 1 else 1
+    n = frame_count(seconds, fps) if math.isfinite(seconds) else 0
+    sign = "-" if n < 0 else ""
+    s, f = abs(n) // whole, abs(n) % whole
+    if hours:
+        return f"{sign}{s // 3600}:{s // 60 % 60:02d}:{s % 60:02d}:{f:02d}"
+    return f"{sign}{s // 60:02d}:{s % 60:02d}:{f:02d}"
+
+
+def texts(seconds, fps, end, step):
+    d = math.ceil(-math.log10(step) - 1e-9)
+    decimals = int(min(max(d, 0), 3))
+    tick = 0.0 if not math.isfinite(seconds) or abs(seconds) < 1e-9 else seconds
+    return "|".join([timecode(seconds, fps, True), timecode(seconds, fps, False),
+                     f"Frame {frame_count(seconds, fps)}",
+                     f"{seconds if math.isfinite(seconds) else 0.0:.2f} s", timecode(seconds, fps, end >= 3600),
+                     f"{tick:.{decimals}f} s"])
+
+
 def main():
     args = oracle.arguments(__doc__)
     rng = random.Random(args.seed)
@@ -313,6 +353,13 @@ def main():
         answer, extra = add(t.copy(), time)
         case(f"add {t.case()} {bits(time)}", answer, extra)
 
+    for _ in range(args.count * 3):
+        fps = f32(rng.choice([24.0, 25.0, 29.97, 30.0, 59.94, 60.0, 1000.0, 0.4, rng.uniform(0.1, 1000)]))
+        seconds = rng.choice([rng.uniform(-100, 100), rng.uniform(-1e5, 1e5), rng.randint(-4000, 4000) / fps,
+                              rng.choice([1e30, -1e30, math.inf, math.nan, 0.0, -0.0, 3725.5])])
+        end, step = f32(rng.choice([10.0, 3599.0, 3600.0, 1e30])), rng.choice([0.001, 0.002, 0.05, 0.5, 2.0, 10.0])
+        case(f"texts {bits64(seconds)} {bits(fps)} {bits(end)} {bits64(step)}", texts(seconds, fps, end, step))
+
     with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as cases:
         cases.write("\n".join(lines) + "\n")
     try:
@@ -323,6 +370,10 @@ def main():
     if len(ours) != len(expected):
         failures.append(f"{len(ours)} answers for {len(expected)} cases")
     for got, (line, theirs, extra) in zip(ours, expected):
+        if line.startswith("texts"):
+            if got != theirs:
+                failures.append(f"{line}\n  ours   {got}\n  python {theirs}")
+            continue
         got_words, their_words = got.split(), theirs.split()
         if extra:
             # The new key's value comes from the curve: compared within a tolerance.

@@ -3,7 +3,9 @@
 // that leaves the window, and the pictures of nested tracks and their marks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "core/core.h"
@@ -401,4 +403,25 @@ TEST(TimelineWidget, HeaderFoldsAndToggles)
     t.press({l.x + l.header - 4 - 33, row1.y});
     t.release();
     EXPECT_TRUE(t.tracks[2].hidden);
+}
+
+TEST(TimelineWidget, HoverReportsTheKeyAndItsTooltipSitsOnIt)
+{
+    timeline_rig t;
+    t.add("Opacity##x", 0, {1});
+    t.owned[0].keys[0].y = 0.25f;
+    t.rig.h.run(3);
+    qel_vec2 p = t.at(1, 0);
+    t.rig.h.move(p.x + 3, p.y);
+    t.rig.h.run(90);
+    EXPECT_EQ(t.last.hover_track, 0);
+    EXPECT_EQ(t.last.hover_key, 0);
+    const qel_node* tip = nullptr;
+    for (int32_t i = 0; i < t.rig.h.ctx->tree.count; i++) {
+        const qel_node& n = t.rig.h.ctx->tree.nodes[i];
+        if (n.text && std::string(n.text, (size_t)std::max(0, n.text_length)) == "Opacity\nFrame 30 · 0.25") tip = &n;
+    }
+    ASSERT_NE(tip, nullptr);
+    EXPECT_NEAR(tip->rect.x + tip->rect.w / 2, p.x, 40);
+    EXPECT_NEAR(tip->rect.y + tip->rect.h / 2, p.y, 45);  // just above or, without room there, below
 }

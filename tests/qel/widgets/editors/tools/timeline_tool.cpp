@@ -9,11 +9,16 @@
 //   move T trackxT delta snap fps min max anchor_track anchor_key anchor_time follow_track follow_key
 //                                                 prints moved, anchor_key, follow_key, the tracks
 //   add track time                                prints the index, existed and the track
+//   texts seconds(64-bit hex) fps range_end step(64-bit hex)
+//                                                 prints the timecode with and without hours, the
+//                                                 frames, seconds and timecode time texts and the
+//                                                 seconds tick text, separated by "|"
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "qel/timeline_tracks.h"
+#include "qel/qel.h"
 
 namespace {
 
@@ -191,6 +196,37 @@ bool add_case(FILE* in)
     return true;
 }
 
+bool read_double(FILE* in, double* v)
+{
+    uint64_t bits;
+    if (fscanf(in, "%" SCNx64, &bits) != 1) return false;
+    memcpy(v, &bits, sizeof bits);
+    return true;
+}
+
+qel_context* text_context()
+{
+    static qel_context* ctx = qel_ctx_create(nullptr);
+    return ctx;
+}
+
+bool texts_case(FILE* in)
+{
+    double seconds, step;
+    float fps, end;
+    if (!read_double(in, &seconds) || !read_float(in, &fps) || !read_float(in, &end) || !read_double(in, &step))
+        return false;
+    qel_context* ctx = text_context();
+    qel_begin_frame(ctx, 0);
+    printf("%s|%s|%s|%s|%s|%s", qel_timecode_text(ctx, seconds, fps, true), qel_timecode_text(ctx, seconds, fps, false),
+           qel_timeline_time_text(ctx, QEL_TIMELINE_FRAMES, fps, end, seconds),
+           qel_timeline_time_text(ctx, QEL_TIMELINE_SECONDS, fps, end, seconds),
+           qel_timeline_time_text(ctx, QEL_TIMELINE_TIMECODE, fps, end, seconds),
+           qel_timeline_tick_text(ctx, end, fps, QEL_TIMELINE_SECONDS, seconds, step));
+    qel_end_frame(ctx);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -204,7 +240,8 @@ int main(int argc, char** argv)
         const char* name;
         bool (*run)(FILE*);
     } kinds[] = {{"rows", rows_case},     {"key_at", key_at_case}, {"clip_at", clip_at_case},
-                 {"delete", delete_case}, {"move", move_case},     {"add", add_case}};
+                 {"delete", delete_case}, {"move", move_case},     {"add", add_case},
+                 {"texts", texts_case}};
     char kind[16];
     while (fscanf(in, "%15s", kind) == 1) {
         bool ok = false;

@@ -13,6 +13,7 @@
 #include "core/core.h"
 #include "kit/widget_nodes.h"
 #include "widgets/editors/timeline_paint.h"
+#include "widgets/editors/timeline_reads.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
@@ -29,7 +30,7 @@ static const uint32_t STATE_KEY = 0x71aeu, WHEEL_KEY = 0x71ae5c01u, TIP_KEY = 0x
 static const float DEFAULT_ROW = 26, LEAST_ROW = 12, ROWS_GAP = 29, ROWS_LESS = 30;
 static const float KEY_REACH = 7, MARKER_REACH = 5, DRAG_SLOP_SQ = 9, WHEEL_PX = 40, WHEEL_ZOOM = 1.12f;
 static const float INDENT = 14, CHEVRON_AT = 8, BUTTON = 22, BUTTON_INSET = 4, LIST_SLACK = 8;
-static const int32_t MAX_DEPTH = 1000, DRAWN_DEPTH = 64;
+static const int32_t DRAWN_DEPTH = 64;
 
 struct qel_timeline_state {
     int32_t drag;
@@ -129,21 +130,6 @@ static float snapped(const tl_frame* f, float t)
     return (float)(std::round((double)t * f->fps) / f->fps);
 }
 
-static int32_t depth_of(const qel_timeline_track* t)
-{
-    return std::clamp(t->depth, 0, MAX_DEPTH);
-}
-
-static int32_t keys_of(const qel_timeline_track* t)
-{
-    return t->keys && t->key_count > 0 ? t->key_count : 0;
-}
-
-static int32_t clips_of(const qel_timeline_track* t)
-{
-    return t->clips && t->clip_count > 0 ? t->clip_count : 0;
-}
-
 static bool has_children(const tl_frame* f, int32_t track)
 {
     return f->ends[track] > track + 1;
@@ -239,7 +225,7 @@ const char* qel_timeline_tick_text(qel_context* ctx, float range_end, float fps,
 static void check_focus(tl_frame* f)
 {
     if (*f->focus_track < -1 || *f->focus_track >= f->count) *f->focus_track = -1, *f->focus_key = -1;
-    int32_t n = *f->focus_track >= 0 ? keys_of(&f->tracks[*f->focus_track]) : 0;
+    int32_t n = *f->focus_track >= 0 ? timeline_keys(&f->tracks[*f->focus_track]) : 0;
     if (*f->focus_key < -1 || *f->focus_key >= n) *f->focus_key = -1;
 }
 
@@ -258,11 +244,6 @@ static void set_flag(tl_frame* f, uint8_t* flag, uint8_t value)
 {
     if ((*flag != 0) != (value != 0)) f->r.selection_changed = 1;
     *flag = value;
-}
-
-static bool editable_keys(const qel_timeline_track* t)
-{
-    return !t->locked && t->key_selected && keys_of(t) > 0;
 }
 
 // Ctrl toggles, Shift adds, neither makes it the only selection or, when it already was
@@ -289,7 +270,7 @@ static void select_all(tl_frame* f)
 {
     for (int32_t v = 0; v < f->nrows; v++) {
         qel_timeline_track* t = &f->tracks[f->rows[v]];
-        if (!editable_keys(t)) continue;
+        if (!timeline_keys_editable(t)) continue;
         for (int32_t k = 0; k < t->key_count; k++) set_flag(f, &t->key_selected[k], 1);
     }
 }
@@ -327,7 +308,7 @@ static uint8_t header_part(const tl_frame* f, int32_t track, float x)
     const qel_timeline_track* t = &f->tracks[track];
     if (has_children(f, track)) {
         if (f->L.header_mode == QEL_TIMELINE_HEADER_NARROW) return TL_PART_CHEVRON;
-        float cx = f->L.x + CHEVRON_AT + indent_of(depth_of(t));
+        float cx = f->L.x + CHEVRON_AT + indent_of(timeline_depth(t));
         if (x >= cx - 4 && x <= cx + 18) return TL_PART_CHEVRON;
     }
     if (f->L.header_mode == QEL_TIMELINE_HEADER_BUTTONS) {
@@ -358,7 +339,7 @@ static void press_header(tl_frame* f, int32_t track, float x)
     if (f->it.double_clicked && has_children(f, track)) return toggle(f, track, &t->collapsed);
     if (!(f->s->press_mods & (QEL_MOD_SHIFT | QEL_MOD_CTRL))) clear_selection(f);
     if (!t->locked && t->key_selected)
-        for (int32_t k = 0; k < keys_of(t); k++) set_flag(f, &t->key_selected[k], 1);
+        for (int32_t k = 0; k < timeline_keys(t); k++) set_flag(f, &t->key_selected[k], 1);
     set_focus(f, track, -1);
 }
 
@@ -528,7 +509,7 @@ static bool press_target_valid(const tl_frame* f)
     if (!keys && !clips) return true;
     if (s->press_track < 0 || s->press_track >= f->count) return false;
     const qel_timeline_track* t = &f->tracks[s->press_track];
-    return s->press_index >= 0 && s->press_index < (keys ? keys_of(t) : clips_of(t));
+    return s->press_index >= 0 && s->press_index < (keys ? timeline_keys(t) : timeline_clips(t));
 }
 
 static void drag_update(tl_frame* f)
@@ -600,7 +581,7 @@ static void release_box(tl_frame* f)
     box_bounds(f, &r0, &r1, &t0, &t1);
     for (int32_t v = r0; v <= r1; v++) {
         qel_timeline_track* t = &f->tracks[f->rows[v]];
-        if (!editable_keys(t)) continue;
+        if (!timeline_keys_editable(t)) continue;
         for (int32_t k = 0; k < t->key_count; k++)
             if (t->keys[k].x >= t0 && t->keys[k].x <= t1) set_flag(f, &t->key_selected[k], 1);
     }
@@ -709,7 +690,7 @@ static void jump_to_key(tl_frame* f, int32_t dir)
     float best = 0;
     for (int32_t v = 0; v < f->nrows; v++) {
         const qel_timeline_track* t = &f->tracks[f->rows[v]];
-        int32_t n = keys_of(t);
+        int32_t n = timeline_keys(t);
         if (n == 0) continue;
         float bound = dir < 0 ? p - ignore : p + ignore;
         int32_t i = (int32_t)(std::partition_point(t->keys, t->keys + n,
@@ -847,28 +828,6 @@ void qel_timeline_push_mark(qel_context* ctx, timeline_mark_list* list, timeline
     list->items[list->count++] = mark;
 }
 
-static int32_t first_key_from(const qel_timeline_track* t, float time)
-{
-    int32_t n = keys_of(t);
-    return (int32_t)(std::partition_point(t->keys, t->keys + n, [time](const qel_curve_key& k) { return k.x < time; }) -
-                     t->keys);
-}
-
-// The first key at or after time from index `from` on, galloping first: the next pixel column's
-// key is usually a few keys ahead, so skipping costs a few steps instead of a whole search.
-static int32_t next_key_from(const qel_timeline_track* t, int32_t from, float time)
-{
-    int32_t n = keys_of(t), step = 1, lo = from, hi = from;
-    while (hi < n && t->keys[hi].x < time) {
-        lo = hi + 1;
-        hi = std::min(n, hi + step);
-        step *= 2;
-    }
-    return (int32_t)(std::partition_point(t->keys + lo, t->keys + hi,
-                                          [time](const qel_curve_key& k) { return k.x < time; }) -
-                     t->keys);
-}
-
 // Which keys show as selected: during a moved box, those inside it on eligible rows (and, with
 // Shift or Ctrl, those already selected).
 struct tl_box_view {
@@ -881,7 +840,7 @@ static bool shown_selected(const tl_box_view* b, const qel_timeline_track* t, in
 {
     bool flag = t->key_selected && t->key_selected[k];
     if (!b->active) return flag;
-    bool inside = vis >= b->r0 && vis <= b->r1 && editable_keys(t) && t->keys[k].x >= b->t0 && t->keys[k].x <= b->t1;
+    bool inside = vis >= b->r0 && vis <= b->r1 && timeline_keys_editable(t) && t->keys[k].x >= b->t0 && t->keys[k].x <= b->t1;
     return inside || (b->additive && flag);
 }
 
@@ -895,15 +854,15 @@ static void row_keys(tl_frame* f, timeline_paint* p, const tl_box_view* b, int32
 {
     int32_t track = f->rows[vis];
     const qel_timeline_track* t = &f->tracks[track];
-    int32_t n = keys_of(t);
+    int32_t n = timeline_keys(t);
     float pps = px_per_s(f), slack = LIST_SLACK / pps, hi = f->view[1] + slack;
     float last_px = -FLT_MAX;
-    for (int32_t k = first_key_from(t, f->view[0] - slack); k < n && t->keys[k].x <= hi;) {
+    for (int32_t k = timeline_first_key(t, 0, f->view[0] - slack); k < n && t->keys[k].x <= hi;) {
         float px = pixel_of(f, t->keys[k].x);
         bool selected = shown_selected(b, t, vis, k);
         if (px < last_px + 1 && !selected) {
             // Skip to the next pixel column in one search.
-            k = std::max(k + 1, next_key_from(t, k, time_at(f, last_px + 1)));
+            k = std::max(k + 1, timeline_first_key(t, k, time_at(f, last_px + 1)));
             continue;
         }
         bool hot = (track == hover_track && k == hover_key) || (track == *f->focus_track && k == *f->focus_key);
@@ -925,15 +884,15 @@ static void summary_marks(tl_frame* f, timeline_paint* p, int32_t vis)
     memset(mask, 0, (size_t)columns);
     for (int32_t d = track + 1; d < f->ends[track]; d++) {
         const qel_timeline_track* t = &f->tracks[d];
-        int32_t n = keys_of(t);
-        for (int32_t k = first_key_from(t, f->view[0]); k < n && t->keys[k].x <= f->view[1];) {
+        int32_t n = timeline_keys(t);
+        for (int32_t k = timeline_first_key(t, 0, f->view[0]); k < n && t->keys[k].x <= f->view[1];) {
             float px = pixel_of(f, t->keys[k].x);
             int32_t col = (int32_t)std::floor(px - f->L.lane_x + 20);
             if (col >= 0 && col < columns && !mask[col]) {
                 mask[col] = 1;
                 qel_timeline_push_mark(f->ctx, &p->marks, {t->keys[k].x, vis, 0, TL_MARK_SUMMARY, f->colors[track]});
             }
-            k = std::max(k + 1, next_key_from(t, k, time_at(f, std::floor(px) + 1)));
+            k = std::max(k + 1, timeline_first_key(t, k, time_at(f, std::floor(px) + 1)));
         }
     }
 }
@@ -943,12 +902,9 @@ static void row_clips(tl_frame* f, timeline_clip_mark* out, int32_t* count, int3
 {
     int32_t track = f->rows[vis];
     const qel_timeline_track* t = &f->tracks[track];
-    int32_t n = clips_of(t);
+    int32_t n = timeline_clips(t);
     float slack = LIST_SLACK / px_per_s(f), lo = f->view[0] - slack, hi = f->view[1] + slack;
-    int32_t c = (int32_t)(std::partition_point(t->clips, t->clips + n,
-                                               [lo](const qel_timeline_clip& x) { return !(x.end > lo); }) -
-                          t->clips);
-    for (; c < n && t->clips[c].start < hi; c++) {
+    for (int32_t c = timeline_first_clip(t, lo); c < n && t->clips[c].start < hi; c++) {
         const qel_timeline_clip& x = t->clips[c];
         uint8_t flags = (uint8_t)((x.selected ? TL_CLIP_SELECTED : 0) | (t->hidden ? TL_CLIP_HIDDEN : 0));
         if (c == hover_clip) flags |= hover_part == 1 ? TL_CLIP_HOVER_START : hover_part == 2 ? TL_CLIP_HOVER_END : TL_CLIP_HOVER_BODY;
@@ -1064,7 +1020,7 @@ static tl_hover hover(tl_frame* f)
     float pps = px_per_s(f);
     h.key = qel_timeline_key_at(t, time_at(f, p.x), KEY_REACH / pps);
     if (h.key >= 0) {
-        if (editable_keys(t)) qel_set_cursor(ctx, QEL_CURSOR_HAND);
+        if (timeline_keys_editable(t)) qel_set_cursor(ctx, QEL_CURSOR_HAND);
         f->r.hover_track = h.track;
         f->r.hover_key = h.key;
         key_tooltip(f, &h);
@@ -1133,7 +1089,7 @@ static void paint(tl_frame* f, int32_t node, const tl_hover* h)
     int32_t shown = std::max(0, last - first);
     auto* rows = (timeline_row*)qel_arena_alloc(ctx, (size_t)std::max(shown, 1) * sizeof(timeline_row));
     int32_t clip_room = 0;
-    for (int32_t v = first; v < last; v++) clip_room += clips_of(&f->tracks[f->rows[v]]);
+    for (int32_t v = first; v < last; v++) clip_room += timeline_clips(&f->tracks[f->rows[v]]);
     auto* clips = (timeline_clip_mark*)qel_arena_alloc(ctx, (size_t)std::max(clip_room, 1) * sizeof(timeline_clip_mark));
     int32_t nclips = 0;
     for (int32_t v = first; v < last && rows && clips; v++) {
@@ -1145,7 +1101,7 @@ static void paint(tl_frame* f, int32_t node, const tl_hover* h)
         r.visible = v;
         r.name = qel_arena_strdup(ctx, name, qel_label_visible_len(name));
         r.icon = t->icon && *t->icon ? qel_arena_strdup(ctx, t->icon, -1) : nullptr;
-        r.depth = std::min(depth_of(t), DRAWN_DEPTH);
+        r.depth = std::min(timeline_depth(t), DRAWN_DEPTH);
         r.color = f->colors[track];
         r.flags = (uint8_t)((parent ? TL_ROW_PARENT : 0) | (t->collapsed ? TL_ROW_COLLAPSED : 0) |
                             (t->hidden ? TL_ROW_HIDDEN : 0) | (t->locked ? TL_ROW_LOCKED : 0) |

@@ -3,39 +3,19 @@
 // by short bounded scans, so they cost the same on tracks of thousands of keys.
 #include "qel/timeline_tracks.h"
 
+#include "widgets/editors/timeline_reads.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
-static const int32_t MAX_DEPTH = 1000;
 static const int32_t PARENT_STACK = 16;
 static const int32_t KEY_SCAN = 64;
 static const int32_t CLIP_SCAN = 3;
 static const double SAME_KEY_SECONDS = 1e-5;
 static const double ON_FRAME = 0.001;
-
-static int32_t depth_of(const qel_timeline_track* t)
-{
-    return std::clamp(t->depth, 0, MAX_DEPTH);
-}
-
-static int32_t key_count(const qel_timeline_track* t)
-{
-    return t->keys && t->key_count > 0 ? t->key_count : 0;
-}
-
-static int32_t clip_count(const qel_timeline_track* t)
-{
-    return t->clips && t->clip_count > 0 ? t->clip_count : 0;
-}
-
-// Keys that can carry a selection: an unlocked track with keys and flags.
-static bool keys_editable(const qel_timeline_track* t)
-{
-    return !t->locked && t->key_selected && key_count(t) > 0;
-}
 
 int32_t qel_timeline_build_rows(const qel_timeline_track* tracks, int32_t count, int32_t* rows, uint8_t* colors,
                                 int32_t* ends)
@@ -44,8 +24,8 @@ int32_t qel_timeline_build_rows(const qel_timeline_track* tracks, int32_t count,
     int32_t stack[PARENT_STACK];
     int32_t top = 0, visible = 0, roots = 0, fold = -1;
     for (int32_t i = 0; i < count; i++) {
-        int32_t d = depth_of(&tracks[i]);
-        while (top > 0 && depth_of(&tracks[stack[top - 1]]) >= d) ends[stack[--top]] = i;
+        int32_t d = timeline_depth(&tracks[i]);
+        while (top > 0 && timeline_depth(&tracks[stack[top - 1]]) >= d) ends[stack[--top]] = i;
         uint8_t c = tracks[i].color;
         uint8_t automatic = top == 0 ? (uint8_t)(roots % 6) : colors[stack[top - 1]];
         colors[i] = c >= 1 && c <= 6 ? (uint8_t)(c - 1) : automatic;
@@ -55,7 +35,7 @@ int32_t qel_timeline_build_rows(const qel_timeline_track* tracks, int32_t count,
             rows[visible++] = i;
         }
         ends[i] = i + 1;
-        if (i + 1 < count && depth_of(&tracks[i + 1]) > d) {
+        if (i + 1 < count && timeline_depth(&tracks[i + 1]) > d) {
             if (top < PARENT_STACK) stack[top++] = i;
             if (tracks[i].collapsed && fold < 0) fold = d;
         }
@@ -70,8 +50,8 @@ uint8_t qel_timeline_clear_selection(qel_timeline_track* tracks, int32_t count)
     for (int32_t i = 0; tracks && i < count; i++) {
         qel_timeline_track* t = &tracks[i];
         if (t->key_selected)
-            for (int32_t k = 0; k < key_count(t); k++) any |= t->key_selected[k] != 0, t->key_selected[k] = 0;
-        for (int32_t c = 0; c < clip_count(t); c++) any |= t->clips[c].selected != 0, t->clips[c].selected = 0;
+            for (int32_t k = 0; k < timeline_keys(t); k++) any |= t->key_selected[k] != 0, t->key_selected[k] = 0;
+        for (int32_t c = 0; c < timeline_clips(t); c++) any |= t->clips[c].selected != 0, t->clips[c].selected = 0;
     }
     return any;
 }
@@ -79,7 +59,7 @@ uint8_t qel_timeline_clear_selection(qel_timeline_track* tracks, int32_t count)
 // Compacts the unselected keys down; returns how many were removed.
 static int32_t delete_keys(qel_timeline_track* t, bool focus_here, int32_t* focus_key)
 {
-    int32_t n = key_count(t), kept = 0, focus_to = -1;
+    int32_t n = timeline_keys(t), kept = 0, focus_to = -1;
     for (int32_t k = 0; k < n; k++) {
         if (t->key_selected[k]) continue;
         if (focus_here && k == *focus_key) focus_to = kept;
@@ -95,7 +75,7 @@ static int32_t delete_keys(qel_timeline_track* t, bool focus_here, int32_t* focu
 
 static int32_t delete_clips(qel_timeline_track* t)
 {
-    int32_t n = clip_count(t), kept = 0;
+    int32_t n = timeline_clips(t), kept = 0;
     for (int32_t c = 0; c < n; c++)
         if (!t->clips[c].selected) t->clips[kept++] = t->clips[c];
     if (kept < n) t->clip_count = kept;
@@ -109,27 +89,21 @@ void qel_timeline_delete_selected(qel_timeline_track* tracks, int32_t count, int
     for (int32_t i = 0; tracks && i < count; i++) {
         qel_timeline_track* t = &tracks[i];
         if (t->locked) continue;
-        if (keys_editable(t)) keys += delete_keys(t, i == focus_track && focus_key, focus_key);
+        if (timeline_keys_editable(t)) keys += delete_keys(t, i == focus_track && focus_key, focus_key);
         clips += delete_clips(t);
     }
     if (keys_deleted) *keys_deleted = keys;
     if (clips_deleted) *clips_deleted = clips;
 }
 
-// First key with x >= time (NaN keys compare as not below).
-static int32_t first_key_at(const qel_curve_key* keys, int32_t n, float time)
-{
-    return (int32_t)(std::partition_point(keys, keys + n, [time](const qel_curve_key& k) { return k.x < time; }) -
-                     keys);
-}
-
 int32_t qel_timeline_key_at(const qel_timeline_track* track, float time, float radius)
 {
-    int32_t n = track ? key_count(track) : 0;
+    if (!track) return -1;
+    int32_t n = timeline_keys(track);
     float lo = time - radius, hi = time + radius;
     int32_t best = -1;
     float best_d = 0;
-    for (int32_t k = first_key_at(track ? track->keys : nullptr, n, lo), seen = 0;
+    for (int32_t k = timeline_first_key(track, 0, lo), seen = 0;
          k < n && seen < KEY_SCAN && track->keys[k].x <= hi; k++, seen++) {
         float d = std::fabs(track->keys[k].x - time);
         bool selected = track->key_selected && track->key_selected[k];
@@ -141,13 +115,11 @@ int32_t qel_timeline_key_at(const qel_timeline_track* track, float time, float r
 int32_t qel_timeline_clip_at(const qel_timeline_track* track, const qel_timeline_layout* layout, float view_start,
                              float px_per_s, float pointer_x, int32_t* part)
 {
-    int32_t n = track ? clip_count(track) : 0;
+    int32_t n = track ? timeline_clips(track) : 0;
     if (n == 0 || !layout || !(px_per_s > 0)) return -1;
     const qel_timeline_clip* clips = track->clips;
     float t = (pointer_x - layout->content_x) / px_per_s + view_start;
-    int32_t first =
-        (int32_t)(std::partition_point(clips, clips + n, [t](const qel_timeline_clip& c) { return !(c.end > t); }) -
-                  clips);
+    int32_t first = timeline_first_clip(track, t);
     for (int32_t c = std::max(0, first - 1), last = std::min(n, c + CLIP_SCAN); c < last; c++) {
         float x0 = (clips[c].start - view_start) * px_per_s + layout->content_x;
         float x1 = (clips[c].end - view_start) * px_per_s + layout->content_x;
@@ -257,7 +229,7 @@ uint8_t qel_timeline_move_keys(qel_timeline_track* tracks, int32_t count, float 
     bool any = false;
     for (int32_t i = 0; tracks && i < count; i++) {
         const qel_timeline_track* t = &tracks[i];
-        if (!keys_editable(t)) continue;
+        if (!timeline_keys_editable(t)) continue;
         for (int32_t k = 0; k < t->key_count; k++) {
             if (!t->key_selected[k]) continue;
             any = true;
@@ -278,7 +250,7 @@ uint8_t qel_timeline_move_keys(qel_timeline_track* tracks, int32_t count, float 
     uint8_t moved = 0;
     for (int32_t i = 0; i < count; i++) {
         qel_timeline_track* t = &tracks[i];
-        if (!keys_editable(t)) continue;
+        if (!timeline_keys_editable(t)) continue;
         bool changed = false;
         for (int32_t k = 0; k < t->key_count; k++) {
             if (!t->key_selected[k]) continue;
@@ -307,9 +279,9 @@ int32_t qel_timeline_add_key(qel_timeline_track* track, float time, uint8_t* exi
 {
     if (existed) *existed = 0;
     if (!track || !track->keys || track->locked || track->key_capacity <= 0 || !std::isfinite(time)) return -1;
-    int32_t n = key_count(track);
+    int32_t n = timeline_keys(track);
     qel_curve_key* keys = track->keys;
-    int32_t lo = first_key_at(keys, n, time);
+    int32_t lo = timeline_first_key(track, 0, time);
     for (int32_t k : {lo, lo - 1}) {
         if (k < 0 || k >= n || !(std::fabs((double)keys[k].x - time) <= SAME_KEY_SECONDS)) continue;
         if (existed) *existed = 1;

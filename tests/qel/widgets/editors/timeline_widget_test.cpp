@@ -425,3 +425,48 @@ TEST(TimelineWidget, HoverReportsTheKeyAndItsTooltipSitsOnIt)
     EXPECT_NEAR(tip->rect.x + tip->rect.w / 2, p.x, 40);
     EXPECT_NEAR(tip->rect.y + tip->rect.h / 2, p.y, 45);  // just above or, without room there, below
 }
+
+TEST(TimelineWidget, RangesWithoutAUsableSpanAreZeroToTen)
+{
+    struct {
+        float start, end;
+    } ranges[] = {{NAN, 5}, {0, INFINITY}, {1e30f, 2e30f}, {-3e38f, 3e38f}, {4, 4}};
+    for (const auto& r : ranges) {
+        timeline_rig t;
+        t.add("A", 0, {1});
+        t.options.range_start = r.start;
+        t.options.range_end = r.end;
+        t.rig.h.run(3);
+        t.focus();
+        t.rig.h.tap(QEL_KEY_END);
+        float expected = r.start == 4 ? 14 : 10;
+        EXPECT_EQ(t.playhead, expected) << r.start << ".." << r.end;
+        t.rig.h.tap(QEL_KEY_HOME);
+        EXPECT_EQ(t.playhead, expected - 10) << r.start << ".." << r.end;
+    }
+}
+
+TEST(TimelineWidget, WorkRangeMarkersKeepAFrameApart)
+{
+    timeline_rig t;
+    t.add("A", 0, {});
+    float in = 2, out = 6;
+    t.options.range_in = &in;
+    t.options.range_out = &out;
+    t.rig.h.run(3);
+    qel_timeline_layout l = t.layout();
+    float ruler = l.y + 14;
+    t.press({t.at(2, 0).x - 2, ruler});
+    t.drag({t.at(3, 0).x, ruler});
+    t.drag({t.at(9, 0).x, ruler});
+    t.release();
+    EXPECT_NEAR(in, 6 - 1.0f / 30, 1e-5);
+    // Closer than a frame already: the in point keeps its place instead of clamping across.
+    in = 0, out = 0.01f;
+    t.rig.h.run();
+    t.press({t.at(0, 0).x - 1, ruler});
+    t.drag({t.at(2, 0).x, ruler});
+    t.release();
+    EXPECT_EQ(in, 0);
+    EXPECT_EQ(out, 0.01f);
+}

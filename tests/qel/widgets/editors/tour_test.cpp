@@ -22,11 +22,12 @@ struct tour_rig {
     int32_t current = 0;
     qel_tour_action last = QEL_TOUR_NONE;
     int32_t open_clicks = 0, other_clicks = 0;
-    uint32_t open_id = 0;
-    bool target_open = true;
+    uint32_t open_id = 0, other_id = 0;
+    bool target_open = true, second_on_other = false;
 
-    explicit tour_rig(int32_t count, float width = 640, float height = 420, uint32_t mode = QEL_THEME_LIGHT)
-        : rig(width, height, mode), steps((size_t)count)
+    explicit tour_rig(int32_t count, float width = 640, float height = 420, uint32_t mode = QEL_THEME_LIGHT,
+                      bool reduced_motion = true)
+        : rig(width, height, mode, reduced_motion), steps((size_t)count)
     {
         for (int32_t i = 0; i < count; i++) steps[(size_t)i] = {0, "Print labels", "Pick a printer, then print.", QEL_PLACE_BELOW_START};
         rig.h.ui = [this](qel_context* ctx) {
@@ -35,9 +36,11 @@ struct tour_rig {
             open_clicks += qel_button(ctx, "Open", nullptr);
             open_id = qel_last_item_id(ctx);
             other_clicks += qel_button(ctx, "Other", nullptr);
+            other_id = qel_last_item_id(ctx);
             qel_container_end(ctx);
             qel_container_end(ctx);
             for (qel_tour_step& s : steps) s.target = target_open ? open_id : 0;
+            if (second_on_other) steps[1].target = other_id;
             last = qel_tour(ctx, "tour", steps.data(), (int32_t)steps.size(), &current, &options);
         };
         rig.h.run(3);
@@ -155,6 +158,23 @@ TEST(Tour, CounterFormatNeedsTwoInts)
         }
         EXPECT_TRUE(found) << c.format;
     }
+}
+
+TEST(Tour, TheSpotlightSpringsToTheNextTarget)
+{
+    tour_rig t(2, 640, 420, QEL_THEME_LIGHT, false);
+    t.second_on_other = true;
+    t.rig.h.run(40);
+    // The blocker left of the hole is as wide as the hole's left edge.
+    uint32_t left = t.id() ^ 0x7b2u;
+    float from = t.rig.h.rect(t.open_id).x - 6, to = t.rig.h.rect(t.other_id).x - 6;
+    EXPECT_FLOAT_EQ(t.rig.h.rect(left).w, from);
+    t.tap(QEL_KEY_RIGHT);
+    float between = t.rig.h.rect(left).w;
+    EXPECT_GT(between, from);
+    EXPECT_LT(between, to);
+    t.rig.h.run(90);
+    EXPECT_FLOAT_EQ(t.rig.h.rect(left).w, to);
 }
 
 class TourPictures : public themed_pictures {

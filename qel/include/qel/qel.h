@@ -131,6 +131,9 @@
 // editors     qel/compare_slider.h        compare slider
 // editors     qel/image_viewer.h          image viewer with zoom, fit and pan
 // editors     qel/image_cropper.h         image cropper with aspect ratio and circle mode
+// editors     qel/timeline_tracks.h       timeline tracks, keys and clips: rows, selection, key moves
+// editors     qel/timeline.h              timeline widget, time and timecode texts
+// editors     qel/tour.h                  guided tour
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // rich        qel/code.h                  code languages, the line tokenizer, syntax colours, highlighted lines
@@ -276,6 +279,9 @@
 #include "qel/compare_slider.h"
 #include "qel/image_viewer.h"
 #include "qel/image_cropper.h"
+#include "qel/timeline_tracks.h"
+#include "qel/timeline.h"
+#include "qel/tour.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"
 #include "qel/code.h"

@@ -125,6 +125,7 @@
 // editors     qel/animated_number.h       animated number
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
+// rich        qel/emoji.h                 colour-emoji font, emoji atlas, emoji drawing
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -250,3 +251,4 @@
 #include "qel/animated_number.h"
 #include "qel/bidi.h"
 #include "qel/shaper.h"
+#include "qel/emoji.h"

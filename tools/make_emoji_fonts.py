@@ -9,6 +9,9 @@ It rewrites tests/data/qel/emoji/*.ttf:
                 half-transparent blue disc.
   colr_flat.ttf the same font with ascender and descender 0.
   colr_zero.ttf the same font whose U+1F468 U+200D U+1F469 ligature has 0 components.
+  cbdt.ttf      one 128 ppem CBDT strike: U+1F352 a 128 x 128 PNG (format 17) of four quarters,
+                opaque red, blue at half alpha, clear, opaque white; U+1F353 the same picture
+                as format 19.
   sbix.ttf      one 256 ppem sbix strike: U+1F34E a 256 x 256 PNG of 2-pixel red squares on
                 transparency, U+1F34F a dupe of it, U+1F350 a PNG that declares 16384 x 16384.
 """
@@ -21,6 +24,7 @@ from fontTools.feaLib.builder import addOpenTypeFeaturesFromString
 from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 from fontTools.ttLib.tables import sbixGlyph, sbixStrike
+from fontTools.ttLib.tables.DefaultTable import DefaultTable
 from fontTools.ttLib.tables._s_b_i_x import table__s_b_i_x
 
 OUT = os.path.join("tests", "data", "qel", "emoji")
@@ -54,6 +58,8 @@ def empty_glyph():
 
 def base_font(names, cmap, glyphs, ascent=ASCENT, descent=DESCENT):
     fb = FontBuilder(UPEM, isTTF=True)
+    fb.setupHead(unitsPerEm=UPEM, created=0, modified=0)
+    fb.font.recalcTimestamp = False  # byte-identical run to run
     fb.setupGlyphOrder(names)
     fb.setupCharacterMap(cmap)
     fb.setupGlyf(glyphs)
@@ -121,6 +127,44 @@ def huge_png():
             + struct.pack(">I", 0) + b"IEND" + struct.pack(">I", zlib.crc32(b"IEND")))
 
 
+def quarters(x, y):
+    return [(255, 0, 0, 255), (0, 0, 255, 128), (0, 0, 0, 0), (255, 255, 255, 255)][(y >= 64) * 2 + (x >= 64)]
+
+
+def cbdt_tables(first, last, picture):
+    """CBLC and CBDT bytes for one 128 ppem strike: glyph first as format 17, the next as 19."""
+    records = [struct.pack(">BBbbB", 128, 128, 0, 100, 128) + struct.pack(">I", len(picture)) + picture,
+               struct.pack(">I", len(picture)) + picture]
+    cbdt = struct.pack(">I", 0x00030000)
+    offsets, at = [], 0
+    for record in records:
+        offsets.append(at)
+        at += len(record)
+    offsets.append(at)
+    cbdt += b"".join(records)
+    # One index subtable per image format, both of index format 1 (32-bit offsets).
+    subtables = [struct.pack(">HHI", 1, 17, 4) + struct.pack(">II", offsets[0], offsets[1]),
+                 struct.pack(">HHI", 1, 19, 4 + offsets[1]) + struct.pack(">II", 0, offsets[2] - offsets[1])]
+    array = struct.pack(">HHI", first, first, 16) + struct.pack(">HHI", last, last, 16 + len(subtables[0]))
+    tables = array + b"".join(subtables)
+    line = struct.pack(">bbBbbbbbbbbb", 100, -28, 128, 0, 0, 0, 0, 0, 0, 0, 0, 0)
+    size = (struct.pack(">IIII", 8 + 48, len(tables), 2, 0) + line + line
+            + struct.pack(">HHBBBB", first, last, 128, 128, 32, 1))
+    return struct.pack(">II", 0x00030000, 1) + size + tables, cbdt
+
+
+def cbdt_font():
+    names = [".notdef", "cherries", "strawberry"]
+    fb = base_font(names, {0x1F352: "cherries", 0x1F353: "strawberry"}, {n: empty_glyph() for n in names})
+    font = fb.font
+    cblc, cbdt = cbdt_tables(1, 2, png(128, 128, quarters))
+    for tag, data in (("CBLC", cblc), ("CBDT", cbdt)):
+        table = DefaultTable(tag)
+        table.data = data
+        font[tag] = table
+    return font
+
+
 def sbix_font():
     names = [".notdef", "apple", "pear", "huge"]
     fb = base_font(names, {0x1F34E: "apple", 0x1F34F: "pear", 0x1F350: "huge"}, {n: empty_glyph() for n in names})
@@ -143,6 +187,7 @@ def main():
     zero, path = colr_font(), os.path.join(OUT, "colr_zero.ttf")
     zero.save(path)
     zero_component_ligature(path, zero)
+    cbdt_font().save(os.path.join(OUT, "cbdt.ttf"))
     sbix_font().save(os.path.join(OUT, "sbix.ttf"))
 
 

@@ -126,6 +126,7 @@
 // rich        qel/bidi.h                  bidirectional text: embedding levels, visual order, mirroring
 // rich        qel/shaper.h                OpenType shaping of a run of one script
 // rich        qel/emoji.h                 colour-emoji font, emoji atlas, emoji drawing
+// rich        qel/emoji_picker.h          emoji picker
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -252,3 +253,4 @@
 #include "qel/bidi.h"
 #include "qel/shaper.h"
 #include "qel/emoji.h"
+#include "qel/emoji_picker.h"

@@ -9,6 +9,7 @@
 
 #include "core/core.h"
 #include "core/frame_hooks.h"
+#include "emoji_catalogue.h"
 #include "files/file_io.h"
 #include "opentype.h"
 #include "qel/emoji.h"
@@ -41,6 +42,7 @@ void destroy(qel_context* ctx, void* record)
     auto* st = (qel_emoji_state*)record;
     qel_emoji_cache_release(ctx, st);
     font_release(ctx, st);
+    qel_emoji_catalogue_release(ctx, st);
 }
 
 const qel_frame_hooks EMOJI_HOOKS = {300, sizeof(qel_emoji_state), frame_begin, nullptr, renderer_changed, destroy,
@@ -68,7 +70,7 @@ void font_release(qel_context* ctx, qel_emoji_state* st)
     st->cmap_length = st->cmap_subtable = st->cmap_format = st->gsub_length = st->cblc_length = 0;
     st->cbdt_offset = st->sbix_offset = st->strike_count = st->colr_length = st->cpal_length = 0;
     st->outline = nullptr;
-    st->outline_only = st->loaded = 0;
+    st->outline_only = st->loaded = st->renderable_checked = 0;
     st->glyph_count = 0;
     st->system_tried = system_tried;
 }

@@ -9,6 +9,7 @@
 #include "qel/types.h"
 
 struct qel_font_info;
+struct qel_emoji_entry;
 
 enum {
     QEL_EMOJI_MAX_CODE_POINTS = 24,
@@ -61,6 +62,14 @@ struct qel_emoji_state {
     // Rasterisations left in budget_frame.
     uint64_t budget_frame;
     int32_t budget_left;
+    // The picker's catalogue (emoji_catalogue.h), inflated once, and one flag per entry telling
+    // whether the loaded font draws it; renderable_checked: the flags follow the loaded font.
+    char* catalogue;
+    qel_emoji_entry* entries;
+    int32_t entry_count;
+    uint8_t* renderable;
+    uint8_t renderable_checked;
+    uint8_t catalogue_tried;
 };
 
 // The context's state, made (zeroed) at the first call; it lives until the context ends.

@@ -10,6 +10,7 @@
 
 #include "qel_headless.h"
 #include "scratch.h"
+#include "widget_rig.h"
 #include "widgets/rich/emoji_font.h"
 
 namespace {
@@ -350,3 +351,67 @@ TEST(EmojiCache, ThePlatformDrawsWhenNoFontIsLoaded)
     rig.h.run();
     EXPECT_EQ(platform.texts.back().size(), 60u);
 }
+
+TEST(EmojiCache, CbdtPicturesOfFormats17And19)
+{
+    emoji_rig rig("cbdt");
+    // Format 19 at 128: taken as it is; format 17 at 64: the 128 ppem strike reduced twofold.
+    auto got = rig.frame({{"\U0001F353", 128}, {"\U0001F352", 64}});
+    EXPECT_TRUE(got[0].first && got[1].first);
+    struct {
+        int32_t p, x, y;
+        std::vector<int> rgba;
+    } cases[] = {
+        {64, 10, 10, {255, 0, 0, 255}},  {64, 50, 10, {0, 0, 255, 128}},   {64, 10, 50, {0, 0, 0, 0}},
+        {64, 50, 50, {255, 255, 255, 255}}, {128, 100, 20, {0, 0, 255, 128}}, {128, 20, 100, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        int32_t cell = rig.cell_of("", c.p);
+        ASSERT_GE(cell, 0);
+        expect_near(rig.at(cell, c.x, c.y), c.rgba, 1, "cbdt");
+    }
+}
+
+namespace {
+
+// A row of one emoji at three sizes, drawn through the software renderer. The smaller bitmaps
+// are reduced 8-fold or more from their strikes and stay empty.
+const int32_t ROW_PART = 140;
+
+picture emoji_row(uint32_t mode, const char* font_name, const char* text)
+{
+    widget_rig rig(ROW_PART, 56, mode);
+    std::string font = emoji_font_bytes(font_name);
+    EXPECT_TRUE(qel_emoji_font_from_memory(rig.h.ctx, (const uint8_t*)font.data(), font.size(), false));
+    rig.h.ui = [&](qel_context* ctx) {
+        qel_style row = {};
+        row.direction = QEL_DIR_ROW, row.gap = 8, row.padding = 6, row.align = QEL_ALIGN_END;
+        qel_row_begin(ctx, &row);
+        for (float size : {24.0f, 36.0f, 44.0f}) qel_emoji_image(ctx, text, size);
+        qel_container_end(ctx);
+    };
+    rig.h.run(3);
+    return rig.shot();
+}
+
+}  // namespace
+
+class EmojiRowPictures : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(EmojiRowPictures, ColrCbdtAndSbixSideBySide)
+{
+    picture parts[3] = {emoji_row(GetParam(), "colr", HEART_VS), emoji_row(GetParam(), "cbdt", "\U0001F352"),
+                        emoji_row(GetParam(), "sbix", APPLE)};
+    picture row;
+    row.width = 3 * ROW_PART, row.height = 56;
+    row.rgba.resize((size_t)row.width * row.height * 4);
+    for (int k = 0; k < 3; k++) {
+        ASSERT_EQ(parts[k].width, ROW_PART);
+        for (int32_t y = 0; y < row.height; y++)
+            memcpy(&row.rgba[((size_t)y * row.width + ROW_PART * k) * 4], &parts[k].rgba[(size_t)y * ROW_PART * 4],
+                   ROW_PART * 4);
+    }
+    EXPECT_TRUE(picture_matches(row, themed_picture("qel/emoji_", "row", GetParam()), PICTURE_TOLERANCE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, EmojiRowPictures, theme_modes());

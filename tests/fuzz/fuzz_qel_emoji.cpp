@@ -18,6 +18,7 @@ namespace {
 const char* const emoji_fonts[] = {
     TAGMOOR_EMOJI_FONTS "/colr.ttf",
     TAGMOOR_EMOJI_FONTS "/colr_zero.ttf",
+    TAGMOOR_EMOJI_FONTS "/cbdt.ttf",
     TAGMOOR_EMOJI_FONTS "/sbix.ttf",
 };
 constexpr size_t EMOJI_FONT_COUNT = sizeof emoji_fonts / sizeof *emoji_fonts;

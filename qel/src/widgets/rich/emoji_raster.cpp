@@ -1,6 +1,7 @@
 // The pixels of one emoji: COLR layers composited from the outline font, or a CBDT or sbix PNG
 // decoded and fitted into the square, or what the platform's renderer draws. Every table read
 // is bounded by the table copy or the font's size.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -369,7 +370,7 @@ void bilinear(const picture& pic, const square& sq, int32_t ox, int32_t oy, int3
 float overlap(int32_t i, int32_t j, int32_t source, int32_t target)
 {
     float lo = (float)j * (float)source / (float)target, hi = (float)(j + 1) * (float)source / (float)target;
-    return fmaxf(0.0f, fminf(hi, (float)(i + 1)) - fmaxf(lo, (float)i));
+    return std::max(0.0f, std::min(hi, (float)(i + 1)) - std::max(lo, (float)i));
 }
 
 // The box filter, as two passes over premultiplied floats (the same as the 2-D product).

@@ -415,3 +415,30 @@ TEST_P(EmojiRowPictures, ColrCbdtAndSbixSideBySide)
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, EmojiRowPictures, theme_modes());
+
+TEST(EmojiFont, DamagedCopiesOfALargeFontAreReadWithinTheirBounds)
+{
+    std::string noto;
+    if (!scratch_read("/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf", &noto)) GTEST_SKIP() << "no Noto Color Emoji";
+    const char* texts[] = {"😀", "❤️", "👋🏽", "🧑🏻‍❤️‍💋‍🧑🏿", "🇯🇵", "#️⃣", "👨‍👩‍👧‍👦", "🏳️‍🌈", "a", "🫠"};
+    uint32_t seed = 20261211;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int copy = 0; copy < 24; copy++) {
+        std::string damaged = noto;
+        // A truncation, or a handful of bytes overwritten in the first megabyte (the tables the
+        // mapping reads) and anywhere.
+        if (copy % 4 == 0) damaged.resize(12 + next() % damaged.size());
+        for (int k = 0; k < 16; k++) {
+            size_t at = (k % 2 ? next() % damaged.size() : next() % std::min<size_t>(damaged.size(), 1 << 20));
+            damaged[at] = (char)(next() >> 24);
+        }
+        emoji_rig rig;
+        if (!qel_emoji_font_from_memory(rig.h.ctx, (const uint8_t*)damaged.data(), damaged.size(), false)) continue;
+        std::vector<std::pair<std::string, float>> draws;
+        for (const char* t : texts) {
+            qel_emoji_can_render(rig.h.ctx, t, -1);
+            draws.push_back({t, 40});
+        }
+        rig.frame(draws);
+    }
+}

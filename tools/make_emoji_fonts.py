@@ -9,6 +9,9 @@ It rewrites tests/data/qel/emoji/*.ttf:
                 half-transparent blue disc.
   colr_flat.ttf the same font with ascender and descender 0.
   colr_zero.ttf the same font whose U+1F468 U+200D U+1F469 ligature has 0 components.
+  colr_loop.ttf the same font whose GSUB lists 30,000 lookups, all but the last one lookup of
+                1,000 ligatures for U+1F468 that never match (the ligature offsets repeat), the
+                last the U+1F468 U+200D U+1F469 ligature: far past any sensible walk.
   cbdt.ttf      one 128 ppem CBDT strike: U+1F352 a 128 x 128 PNG (format 17) of four quarters,
                 opaque red, blue at half alpha, clear, opaque white; U+1F353 the same picture
                 as format 19.
@@ -107,6 +110,41 @@ def zero_component_ligature(path, font):
         f.write(data)
 
 
+def looping_gsub(font, lookups=30000, ligatures=1000):
+    """Raw GSUB: a lookup list of many offsets to one lookup that never matches, then one that does."""
+    man, zwj, woman, family = (font.getGlyphID(n) for n in ("man", "zwj", "woman", "family"))
+
+    def lookup(components):
+        # Lookup (type 4, one subtable at 8); subtable at 8: format 1, coverage at 8, one set at 14;
+        # coverage of man; the set: its ligatures all at one offset; the ligature.
+        coverage = struct.pack(">HHH", 1, 1, man)
+        ligature_at = 2 + 2 * ligatures
+        ligature_set = struct.pack(">H", ligatures) + struct.pack(">H", ligature_at) * ligatures
+        ligature = struct.pack(">HH", family, 3) + struct.pack(">HH", *components)
+        subtable = struct.pack(">HHHH", 1, 8, 1, 8 + len(coverage)) + coverage + ligature_set + ligature
+        return struct.pack(">HHHH", 4, 0, 1, 8) + subtable
+
+    never, match = lookup((zwj, man)), lookup((zwj, woman))
+    list_size = 2 + 2 * lookups
+    offsets = [list_size] * (lookups - 1) + [list_size + len(never)]
+    lookup_list = struct.pack(">H", lookups) + b"".join(struct.pack(">H", o) for o in offsets) + never + match
+    return struct.pack(">IHHH", 0x00010000, 0, 0, 10) + lookup_list
+
+
+def replace_table(path, tag, data):
+    """Rewrites one table of a saved font in place at the file's end (checksums aside)."""
+    raw = bytearray(open(path, "rb").read())
+    count = struct.unpack(">H", raw[4:6])[0]
+    for i in range(count):
+        record = 12 + 16 * i
+        if raw[record:record + 4] == tag:
+            raw += b"\0" * (-len(raw) % 4)
+            raw[record + 8:record + 16] = struct.pack(">II", len(raw), len(data))
+            raw += data
+    with open(path, "wb") as f:
+        f.write(raw)
+
+
 def png(width, height, pixel):
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
@@ -187,6 +225,9 @@ def main():
     zero, path = colr_font(), os.path.join(OUT, "colr_zero.ttf")
     zero.save(path)
     zero_component_ligature(path, zero)
+    loop, path = colr_font(), os.path.join(OUT, "colr_loop.ttf")
+    loop.save(path)
+    replace_table(path, b"GSUB", looping_gsub(loop))
     cbdt_font().save(os.path.join(OUT, "cbdt.ttf"))
     sbix_font().save(os.path.join(OUT, "sbix.ttf"))
 

@@ -54,6 +54,7 @@ void check_renderable(qel_emoji_state* st)
         st->renderable[i] = qel_emoji_glyph_for_sequence(st, st->catalogue + e.sequence, e.sequence_length) != 0;
     }
     st->renderable_checked = 1;
+    st->renderable_generation = (uint8_t)(st->renderable_generation % 255 + 1);
 }
 
 // The code points that take a skin-tone modifier, as inclusive ranges.

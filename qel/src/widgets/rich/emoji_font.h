@@ -64,11 +64,14 @@ struct qel_emoji_state {
     int32_t budget_left;
     // The picker's catalogue (emoji_catalogue.h), inflated once, and one flag per entry telling
     // whether the loaded font draws it; renderable_checked: the flags follow the loaded font.
+    // The generation counts the passes (never 0), so that a picker built over one font's flags
+    // sees that another font's replaced them.
     char* catalogue;
     qel_emoji_entry* entries;
     int32_t entry_count;
     uint8_t* renderable;
     uint8_t renderable_checked;
+    uint8_t renderable_generation;
     uint8_t catalogue_tried;
 };
 

@@ -126,7 +126,7 @@ bool update_results(qel_context* ctx, picker* pk)
     qel_emoji_picker_state* ps = pk->ps;
     const qel_emoji_state* st = pk->st;
     if (ps->results_valid && strcmp(ps->query, ps->previous_query) == 0 && ps->recent_hash == pk->recent->hash &&
-        ps->recent_count == (uint32_t)pk->recent->count && ps->renderable_mark == st->renderable_checked)
+        ps->recent_count == (uint32_t)pk->recent->count && ps->renderable_mark == st->renderable_generation)
         return false;
     ps->results = qel_array_grow(ctx, ps->results, &ps->result_capacity, st->entry_count + QEL_EMOJI_RECENT_MAX);
     ps->result_count = 0;
@@ -137,7 +137,7 @@ bool update_results(qel_context* ctx, picker* pk)
     memcpy(ps->previous_query, ps->query, sizeof ps->previous_query);
     ps->recent_hash = pk->recent->hash;
     ps->recent_count = (uint32_t)pk->recent->count;
-    ps->renderable_mark = st->renderable_checked;
+    ps->renderable_mark = st->renderable_generation;
     ps->results_valid = 1;
     if (searching) {
         ps->scroll = ps->scroll_target = 0;

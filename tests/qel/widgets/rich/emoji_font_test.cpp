@@ -442,3 +442,40 @@ TEST(EmojiFont, DamagedCopiesOfALargeFontAreReadWithinTheirBounds)
         rig.frame(draws);
     }
 }
+
+TEST(EmojiFont, ALigatureFarPastTheWalksBoundIsNotMade)
+{
+    // 29,999 lookups of 1,000 ligatures each that never match come before the one that does.
+    emoji_rig rig("colr_loop");
+    EXPECT_EQ(qel_emoji_glyph_for_sequence(rig.st(), FAMILY, (int32_t)strlen(FAMILY)), 0u);
+    EXPECT_EQ(qel_emoji_glyph_for_sequence(rig.st(), HEART, (int32_t)strlen(HEART)), 3u);
+}
+
+namespace {
+
+int32_t hook_calls;
+
+void count_hook(qel_context*, int32_t)
+{
+    hook_calls++;
+}
+
+}  // namespace
+
+TEST(EmojiFont, TheApplicationKeepsItsUserPointerAndEventHook)
+{
+    int mine = 0;
+    emoji_rig rig;
+    qel_ctx_set_user(rig.h.ctx, &mine);
+    qel_ctx_set_event_hook(rig.h.ctx, count_hook);
+    hook_calls = 0;
+    std::string font = emoji_font_bytes("colr");
+    ASSERT_TRUE(qel_emoji_font_from_memory(rig.h.ctx, (const uint8_t*)font.data(), font.size(), false));
+    rig.frame({{HEART, 32}});
+    EXPECT_EQ(qel_ctx_user(rig.h.ctx), &mine);
+    EXPECT_GT(hook_calls, 0);
+    // Set after the emoji state exists, they leave it working.
+    qel_ctx_set_user(rig.h.ctx, nullptr);
+    qel_ctx_set_event_hook(rig.h.ctx, nullptr);
+    EXPECT_EQ(rig.frame({{HEART, 32}})[0], std::make_pair(true, (uint8_t)0));
+}

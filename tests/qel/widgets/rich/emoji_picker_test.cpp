@@ -385,3 +385,21 @@ TEST_P(EmojiPickerPictures, ThePickerWithAHoveredEmoji)
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, EmojiPickerPictures, theme_modes());
+
+TEST(EmojiPicker, AnotherFontRebuildsTheSections)
+{
+    picker_rig rig(QEL_THEME_LIGHT, false);
+    const char* data = getenv("TAGMOOR_TEST_DATA");
+    std::string colr, sbix;
+    ASSERT_TRUE(scratch_read(std::string(data ? data : "tests/data") + "/qel/emoji/colr.ttf", &colr));
+    ASSERT_TRUE(scratch_read(std::string(data ? data : "tests/data") + "/qel/emoji/sbix.ttf", &sbix));
+    ASSERT_TRUE(qel_emoji_font_from_memory(rig.h.ctx, (const uint8_t*)colr.data(), colr.size(), true));
+    rig.h.run(2);
+    EXPECT_EQ(rig.ps()->section_count, 3u);
+    // Red apple, green apple and pear: all food.
+    ASSERT_TRUE(qel_emoji_font_from_memory(rig.h.ctx, (const uint8_t*)sbix.data(), sbix.size(), true));
+    rig.h.run(2);
+    ASSERT_EQ(rig.ps()->section_count, 1u);
+    EXPECT_EQ(rig.ps()->sections[0].label, 4);
+    EXPECT_EQ(rig.ps()->sections[0].count, 3);
+}

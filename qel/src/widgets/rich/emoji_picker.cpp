@@ -51,7 +51,7 @@ struct picker {
     const char* const* labels;
     const char* empty_text;
     bool available;
-    uint32_t grid_id, search_id;
+    uint32_t grid_id, hit_id, search_id;  // the grid is hit-tested and focused as hit_id
     qel_emoji_grid_layout layout;
     int32_t chosen;  // result chosen this frame, -1 none
 };
@@ -235,7 +235,7 @@ void handle_keys(qel_context* ctx, picker* pk, bool grid, bool submitted)
     if (qel_key_take(ctx, QEL_KEY_DOWN)) {
         if (ps->highlight < 0) ps->highlight = 0;
         else move_row(pk, 1);
-        if (!grid && !has_word(ps->query)) qel_set_focus(ctx, pk->grid_id, true);
+        if (!grid && !has_word(ps->query)) qel_set_focus(ctx, pk->hit_id, true);
     }
     if (qel_key_take(ctx, QEL_KEY_UP)) {
         if (ps->highlight < 0) ps->highlight = 0;
@@ -356,7 +356,10 @@ void grid(qel_context* ctx, picker* pk, bool searching_focused, int32_t hovered,
 {
     qel_emoji_picker_state* ps = pk->ps;
     int32_t node = qel_node_sized(ctx, pk->grid_id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, pk->grid_height});
-    qel_node_mark_interactive(ctx, node, QEL_INTERACT_FOCUSABLE);
+    qel_node_push(ctx, node);
+    int32_t hit = qel_node_sized(ctx, pk->hit_id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_GROW, 1});
+    qel_node_mark_interactive(ctx, hit, QEL_INTERACT_FOCUSABLE);
+    qel_node_pop(ctx);
     qel_emoji_grid_paint p = {};
     p.layout = pk->layout;
     memcpy(p.sections, ps->sections, sizeof p.sections);
@@ -507,6 +510,7 @@ const char* qel_emoji_picker(qel_context* ctx, const char* label, const qel_emoj
     pk.labels = o.tab_labels ? o.tab_labels : DEFAULT_TAB_LABELS;
     pk.empty_text = o.empty_text ? o.empty_text : "No emoji found";
     pk.grid_id = qel_id(ctx, "#grid");
+    pk.hit_id = pk.grid_id ^ 0x3E1Du;
     pk.search_id = qel_id(ctx, "#search");
     pk.chosen = -1;
     pk.recent = (qel_emoji_recent*)qel_arena_alloc(ctx, sizeof(qel_emoji_recent));
@@ -528,7 +532,7 @@ const char* qel_emoji_picker(qel_context* ctx, const char* label, const qel_emoj
     }
     if (pk.available) tab_row(ctx, &pk);
 
-    qel_interaction it = qel_interact(ctx, pk.grid_id, QEL_INTERACT_FOCUSABLE);
+    qel_interaction it = qel_interact(ctx, pk.hit_id, QEL_INTERACT_FOCUSABLE);
     int32_t hovered = pk.available ? grid_pointer(ctx, &pk, it, r) : -1;
     bool search_focused = qel_focused_id(ctx) == pk.search_id;
     if (pk.available && (it.focused || search_focused))

@@ -252,6 +252,12 @@ TEST(EmojiPicker, TheRecentListKeepsTwentyFourItemsAndRefusesWhatCannotFit)
     EXPECT_STREQ(small, "ab cd");
     qel_emoji_recent_write(&recent, smile, small, sizeof small);
     EXPECT_STREQ(small, "😀 x24");
+    // A toned kiss (35 bytes) is kept; an item of 64 bytes is not.
+    std::string list = "🧑🏻‍❤️‍💋‍🧑🏿 " + std::string(64, 'y') + " 😀";
+    qel_emoji_recent_read(list.c_str(), list.size() + 1, &recent);
+    ASSERT_EQ(recent.count, 2);
+    EXPECT_STREQ(recent.items[0], "🧑🏻‍❤️‍💋‍🧑🏿");
+    EXPECT_STREQ(recent.items[1], "😀");
 }
 
 TEST(EmojiPicker, ArrowsCrossSectionsAndUpLeavesForTheSearchField)
@@ -260,7 +266,7 @@ TEST(EmojiPicker, ArrowsCrossSectionsAndUpLeavesForTheSearchField)
     rig.click_on(rig.search_id);
     rig.h.tap(QEL_KEY_DOWN);  // empty query: the grid takes the focus and highlights the first
     rig.h.run();
-    EXPECT_EQ(qel_focused_id(rig.h.ctx), rig.grid_id);
+    EXPECT_EQ(qel_focused_id(rig.h.ctx), rig.grid_id ^ 0x3E1Du);  // the grid's hit id
     qel_emoji_picker_state* ps = rig.ps();
     EXPECT_EQ(ps->highlight, 0);
     qel_emoji_grid_layout g = qel_emoji_grid_layout_of(ps, rig.h.rect(rig.grid_id).w, 280, 26);

@@ -479,3 +479,22 @@ TEST(EmojiFont, TheApplicationKeepsItsUserPointerAndEventHook)
     qel_ctx_set_event_hook(rig.h.ctx, nullptr);
     EXPECT_EQ(rig.frame({{HEART, 32}})[0], std::make_pair(true, (uint8_t)0));
 }
+
+TEST(EmojiCache, AnSbixGlyphWhoseNextOffsetComesFirstHasNoPicture)
+{
+    emoji_rig rig;
+    std::string font = emoji_font_bytes("sbix");
+    auto be32 = [&font](size_t at) {
+        return (uint32_t)(uint8_t)font[at] << 24 | (uint32_t)(uint8_t)font[at + 1] << 16 |
+               (uint32_t)(uint8_t)font[at + 2] << 8 | (uint8_t)font[at + 3];
+    };
+    size_t sbix = 0;
+    for (size_t record = 12; record < 12 + 16 * (size_t)((uint8_t)font[4] << 8 | (uint8_t)font[5]); record += 16)
+        if (font.compare(record, 4, "sbix") == 0) sbix = be32(record + 8);
+    ASSERT_GT(sbix, 0u);
+    // The red apple is glyph 1: its offset and the next one trade places.
+    size_t offsets = sbix + be32(sbix + 8) + 4 + 4 * 1;
+    std::swap_ranges(font.begin() + (long)offsets, font.begin() + (long)offsets + 4, font.begin() + (long)offsets + 4);
+    ASSERT_TRUE(qel_emoji_font_from_memory(rig.h.ctx, (const uint8_t*)font.data(), font.size(), false));
+    EXPECT_EQ(rig.frame({{APPLE, 40}})[0], std::make_pair(false, (uint8_t)1));
+}

@@ -148,6 +148,8 @@
 // rich        qel/terminal.h              terminal
 // rich        qel/markdown_inline.h       the Markdown inline parser: styled spans and links
 // rich        qel/markdown.h              Markdown viewer, task write-back
+// rich        qel/emoji.h                 colour-emoji font, emoji atlas, emoji drawing
+// rich        qel/emoji_picker.h          emoji picker
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -296,3 +298,5 @@
 #include "qel/terminal.h"
 #include "qel/markdown_inline.h"
 #include "qel/markdown.h"
+#include "qel/emoji.h"
+#include "qel/emoji_picker.h"

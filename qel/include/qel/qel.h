@@ -117,6 +117,7 @@
 // rich        qel/code_editor.h           code editor
 // rich        qel/json.h                  the JSON parser
 // rich        qel/json_view.h             JSON tree view
+// rich        qel/diff.h                  line and character diff of two texts
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -234,3 +235,4 @@
 #include "qel/code_editor.h"
 #include "qel/json.h"
 #include "qel/json_view.h"
+#include "qel/diff.h"

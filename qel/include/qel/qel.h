@@ -119,6 +119,7 @@
 // rich        qel/json_view.h             JSON tree view
 // rich        qel/diff.h                  line and character diff of two texts
 // rich        qel/diff_view.h             diff viewer
+// rich        qel/hex_view.h              hex viewer
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -238,3 +239,4 @@
 #include "qel/json_view.h"
 #include "qel/diff.h"
 #include "qel/diff_view.h"
+#include "qel/hex_view.h"

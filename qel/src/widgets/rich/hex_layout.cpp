@@ -1,5 +1,6 @@
 // The hex viewer's geometry and typing: where each byte's cells stand, how the rows fit a width,
 // which byte a pointer is over, and hex digits written over the bytes at the cursor.
+#include <algorithm>
 #include <cmath>
 
 #include "widgets/rich/hex_view_parts.h"
@@ -80,9 +81,9 @@ int64_t qel_hex_hit(const qel_hex_layout* l, double scroll, float row_height, fl
         if (!dragging) return -1;
         row = row < 0 ? 0 : (double)(rows - 1);
     }
-    uint64_t offset = (uint64_t)row * (uint64_t)l->per_row + (uint64_t)column;
-    if (offset >= size) return dragging ? (int64_t)(size - 1) : -1;
-    return (int64_t)offset;
+    uint64_t first = std::min((uint64_t)row, rows - 1) * (uint64_t)l->per_row;  // no wrap: first <= size - 1
+    uint64_t offset = (uint64_t)column > size - 1 - first ? (dragging ? size - 1 : UINT64_MAX) : first + (uint64_t)column;
+    return offset > (uint64_t)INT64_MAX ? -1 : (int64_t)offset;  // beyond what the result can name
 }
 
 static int32_t hex_value(char ch)

@@ -27,7 +27,8 @@ float qel_hex_ascii_x(const qel_hex_layout* l, int32_t i);
 qel_hex_layout qel_hex_fit(float c, int32_t digits, int32_t per_row, bool ascii, float available);
 
 // The offset under (x, y), measured from the list's top left with rows starting 4 below it at
-// row scroll; -1 outside the cells or the data. While dragging it clamps to the row and the data.
+// row scroll; -1 outside the cells or the data, and past 2^63 - 1. While dragging it clamps to the
+// row and the data.
 int64_t qel_hex_hit(const qel_hex_layout* l, double scroll, float row_height, float x, float y, uint64_t size,
                     bool dragging, bool* in_ascii);
 

@@ -32,7 +32,6 @@ struct hex_state {
     uint64_t pending;
     uint64_t nibble_at;
     double last_wheel;
-    uint32_t tooltip_id;
     uint8_t scroll_pending, dragging, drag_ascii, nibble;
     uint8_t frames, bar_drag;
     float bar_grab, bar_fade;
@@ -193,6 +192,9 @@ void pointer(hex_frame& f, const qel_interaction& it)
         }
     } else if (st->dragging && it.held) {
         drag_scroll(f, y);
+        // The drag stays in the column it started in.
+        float ascii_edge = f.l.ascii_x - f.l.c;
+        if (f.l.ascii) x = st->drag_ascii ? std::max(x, ascii_edge) : std::min(x, ascii_edge - 0.5f);
         int64_t at = qel_hex_hit(&f.l, st->scroll, f.row_h, x, y, f.size, true, &ascii);
         if (at >= 0 && (uint64_t)at != f.sel->cursor) move_to(f, (uint64_t)at, true);
     }

@@ -224,6 +224,37 @@ TEST(DiffView, LineEndingNotesAndTheEmptyState)
     EXPECT_NE(node_with_text(v.rig.h.ctx, "Both texts are empty"), nullptr);
 }
 
+// Refuses only a first row array, which no other allocation of these frames asks for in size.
+struct row_heap {
+    bool refuse;
+    static void* take(size_t size, void*) { return malloc(size); }
+    static void* grow(void* block, size_t size, void* user)
+    {
+        if (((row_heap*)user)->refuse && !block && size == 256 * sizeof(qel_diff_row)) return nullptr;
+        return realloc(block, size);
+    }
+    static void give(void* block, void*) { free(block); }
+};
+
+TEST(DiffView, RowsThatCannotGrowSaySo)
+{
+    row_heap heap = {true};
+    qel_config config = {};
+    config.malloc_fn = row_heap::take;
+    config.realloc_fn = row_heap::grow;
+    config.free_fn = row_heap::give;
+    config.alloc_user = &heap;
+    qel_headless h(600, 400, 1, &config);
+    h.ui = [](qel_context* ctx) { qel_diff_view(ctx, "diff", "a\n", "b\n", nullptr); };
+    h.run(2);
+    EXPECT_NE(node_with_text(h.ctx, "Not enough memory to compare these texts"), nullptr);
+    EXPECT_EQ(qel_diff_view_rows(h.ctx, "diff", nullptr, 0, 0), 0);
+    heap.refuse = false;
+    h.ui = [](qel_context* ctx) { qel_diff_view(ctx, "diff", "a\n", "c\n", nullptr); };
+    h.run(2);
+    EXPECT_EQ(qel_diff_view_rows(h.ctx, "diff", nullptr, 0, 0), 1);  // one changed pair side by side
+}
+
 TEST(DiffView, ShownLinesAreCutAndTheirRangesClipped)
 {
     std::string a = "x\t" + std::string(1030, 'a') + " tail\n", b = "x\t" + std::string(1030, 'a') + " tale\n";

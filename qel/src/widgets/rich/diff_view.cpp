@@ -10,11 +10,13 @@
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/color.h"
+#include "qel/font.h"
 #include "qel/frame.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/scroll_container.h"
 #include "qel/state.h"
+#include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
 #include "widgets/rich/diff_search.h"
@@ -409,6 +411,10 @@ void row_node(view_frame& f, const qel_diff_look* look, int32_t index)
         else
             p.side[1].look = QEL_DIFF_LOOK_FILLER;
     }
+    // Characters wider than a column (a CJK text, say) reach further than the column count says.
+    for (const qel_diff_side_display& s : p.side)
+        if (s.length > 0)
+            f.st->widest = std::max(f.st->widest, (double)qel_text_width(f.ctx, QEL_FONT_MONO, f.size, s.text, s.length, 0));
     int32_t node = qel_node_sized(f.ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, f.row_h});
     qel_node_draw_with(f.ctx, node, qel_diff_draw_row, &p, sizeof p, false);
 }

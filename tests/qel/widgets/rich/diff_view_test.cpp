@@ -194,6 +194,24 @@ TEST(DiffView, HunkKeysClicksAndTheBinding)
     EXPECT_EQ(v.result.current_hunk, -1);
 }
 
+TEST(DiffView, TheTopLineStaysWhenTheModeChanges)
+{
+    viewer_rig v(numbered(200), numbered(200, 10), 900, 400);
+    v.opts.unified = 1;
+    v.opts.expand_all = 1;
+    v.opts.height = 300;
+    v.rig.h.run(3);
+    auto* scroll = (qel_scroll_state*)qel_state_get(v.rig.h.ctx, qel_id(v.rig.h.ctx, "diff") ^ 0xd1ff5c,
+                                                    sizeof(qel_scroll_state));
+    const float row_h = roundf(1.75f * 12);
+    scroll->target_y = scroll->scroll_y = 60 * row_h + 4;  // row 60 shows old line 59
+    v.rig.h.run(2);
+    v.opts.unified = 0;
+    v.rig.h.run(2);
+    EXPECT_FALSE(v.result.unified);
+    EXPECT_EQ(scroll->scroll_y, 59 * row_h + 4);
+}
+
 TEST(DiffView, ClicksOutsideTheRowsDoNothing)
 {
     viewer_rig v(numbered(4), numbered(4, 3), 900, 500);

@@ -101,8 +101,7 @@ bool split_side(diff_work& w, diff_side& s)
 uint32_t line_hash(const diff_work& w, const diff_side& s, int32_t i)
 {
     const qel_diff_line& line = s.lines[i];
-    uint32_t h = 0x811c9dc5u;
-    for (uint32_t k = 0; k < line.length; k++) h = (h ^ (uint8_t)s.text[line.start + k]) * 16777619u;
+    uint32_t h = qel_diff_fnv1a(s.text + line.start, line.length);
     if (!w.ignore_endings) h ^= line.ending * 0x9e3779b1u;
     return h;
 }

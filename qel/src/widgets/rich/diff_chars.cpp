@@ -26,13 +26,6 @@ struct token_string {
     uint8_t changed[QEL_DIFF_MAX_TOKENS];
 };
 
-uint32_t token_hash(const token_string& s, int32_t t)
-{
-    uint32_t h = 0x811c9dc5u;
-    for (int32_t i = s.bounds[t]; i < s.bounds[t + 1]; i++) h = (h ^ (uint8_t)s.text[i]) * 16777619u;
-    return h;
-}
-
 // Both strings together hold at most 1,024 tokens, so the 2,048 slots never fill.
 void intern_tokens(token_string* str)
 {
@@ -44,7 +37,7 @@ void intern_tokens(token_string* str)
     for (int32_t side = 0; side < 2; side++) {
         token_string& s = str[side];
         for (int32_t t = 0; t < s.count; t++) {
-            uint32_t h = token_hash(s, t);
+            uint32_t h = qel_diff_fnv1a(s.text + s.bounds[t], (size_t)(s.bounds[t + 1] - s.bounds[t]));
             int32_t length = s.bounds[t + 1] - s.bounds[t];
             for (uint32_t at = h & (token_slots - 1);; at = (at + 1) & (token_slots - 1)) {
                 if (refs[at] == 0xffff) {

@@ -143,6 +143,13 @@ int32_t distance_limit(int64_t total)
 
 }  // namespace
 
+uint32_t qel_diff_fnv1a(const char* bytes, size_t length)
+{
+    uint32_t h = 0x811c9dc5u;
+    for (size_t i = 0; i < length; i++) h = (h ^ (uint8_t)bytes[i]) * 16777619u;
+    return h;
+}
+
 void* qel_diff_alloc_array(const qel_diff_allocator* alloc, int64_t count, size_t element)
 {
     if (count < 0 || (uint64_t)count > SIZE_MAX / element) return nullptr;

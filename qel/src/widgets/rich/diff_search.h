@@ -11,6 +11,9 @@
 // 2^30 is reached. On failure the block and capacity stay as they were and it returns false.
 bool qel_diff_grow(const qel_diff_allocator* alloc, void** block, int64_t* capacity, int64_t need, size_t element);
 
+// 32-bit FNV-1a of the bytes, as lines, tokens and language names are hashed.
+uint32_t qel_diff_fnv1a(const char* bytes, size_t length);
+
 // Allocates count elements, or null when that size cannot be had.
 void* qel_diff_alloc_array(const qel_diff_allocator* alloc, int64_t count, size_t element);
 

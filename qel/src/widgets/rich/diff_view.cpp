@@ -26,7 +26,6 @@
 namespace {
 
 constexpr uint32_t STATE_KEY = 0xd1ff0, LIST_KEY = 0xd1ff11, SCROLL_KEY = 0xd1ff5c;
-constexpr int32_t shown_bytes = 1024;
 
 struct view_frame {
     qel_context* ctx;
@@ -89,19 +88,12 @@ void recompute(view_frame& f, const char* a, const char* b)
     f.st->current_hunk = std::min(f.st->current_hunk, hunks - 1);
 }
 
-uint32_t name_hash(const char* s)
-{
-    uint32_t h = 0x811c9dc5u;
-    for (; *s; s++) h = (h ^ (uint8_t)*s) * 16777619u;
-    return h;
-}
-
 void syntax_states(view_frame& f)
 {
     qel_diff_record* rec = f.rec;
     const char* language = f.o->language;
     if (!language || !*language) return;
-    uint32_t hash = name_hash(language);
+    uint32_t hash = qel_diff_fnv1a(language, strlen(language));
     if (rec->states_valid && rec->language_hash == hash) return;
     free_states(rec);
     qel_code_token tokens[QEL_CODE_MAX_TOKENS];
@@ -115,7 +107,7 @@ void syntax_states(view_frame& f)
         uint8_t state = 0;
         for (int32_t i = 0; states && i < count; i++) {
             states[i] = state;
-            int32_t length = std::min((int32_t)lines[i].length, shown_bytes);
+            int32_t length = std::min((int32_t)lines[i].length, QEL_DIFF_SHOWN_BYTES);
             qel_code_tokenize(language, text + lines[i].start, length, &state, tokens, QEL_CODE_MAX_TOKENS);
         }
     }
@@ -287,7 +279,7 @@ void scroll_to_hunk(view_frame& f)
 float text_extent(const view_frame& f)
 {
     const qel_diff_result& d = f.rec->diff;
-    float widest = std::min(shown_bytes * f.d, (float)std::max(d.old_max_width, d.new_max_width) * f.d);
+    float widest = std::min((float)QEL_DIFF_SHOWN_BYTES * f.d, (float)std::max(d.old_max_width, d.new_max_width) * f.d);
     qel_diff_column_set c = qel_diff_columns(f.unified, f.number_w, f.d);
     float area = f.unified ? f.list.w - c.text : floorf(f.list.w / 2) - c.text;
     return std::max(0.0f, std::max(widest, (float)f.st->widest) + 3 * f.d - area);

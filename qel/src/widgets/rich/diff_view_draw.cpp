@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int32_t shown_bytes = 1024;
-
 const char* ending_note(uint8_t ending)
 {
     if (ending == QEL_DIFF_END_CRLF) return "CRLF";
@@ -118,7 +116,7 @@ void qel_diff_line_display(qel_context* ctx, const qel_diff_record* rec, int32_t
     const qel_diff_result& d = rec->diff;
     const qel_diff_line& l = side ? d.new_lines[line] : d.old_lines[line];
     const char* src = (side ? d.new_text : d.old_text) + l.start;
-    int32_t cut = l.length < (uint32_t)shown_bytes ? (int32_t)l.length : shown_bytes;
+    int32_t cut = l.length < (uint32_t)QEL_DIFF_SHOWN_BYTES ? (int32_t)l.length : QEL_DIFF_SHOWN_BYTES;
     if (cut < (int32_t)l.length)
         while (cut > 0 && ((uint8_t)src[cut] & 0xC0) == 0x80) cut--;
     char* text = (char*)qel_arena_alloc(ctx, (size_t)cut * 4 + 1);

@@ -10,6 +10,9 @@
 #include "qel/diff_view.h"
 #include "qel/layout.h"
 
+// The most bytes of a line a row shows, coloured and highlighted.
+constexpr int32_t QEL_DIFF_SHOWN_BYTES = 1024;
+
 struct qel_diff_record {
     qel_diff_result diff;
     qel_diff_allocator alloc;  // the context's, for the diff and for every array here

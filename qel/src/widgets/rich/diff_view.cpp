@@ -166,15 +166,15 @@ bool qel_diff_build_rows(view_frame& f)
         int32_t end = last ? d.old_line_count : d.hunks[g].old_start;
         int32_t length = end - old_at;
         int32_t before = g == 0 ? 0 : c, after = last ? 0 : c;
-        int32_t foldable = length - before - after;
+        int64_t foldable = (int64_t)length - before - after;  // any context count, without overflow
         bool fold = foldable >= 3 && !f.o->expand_all && !(rec->expanded && rec->expanded[g]);
         if (fold) {
             if (!context_rows(rec, old_at, new_at, before) || !row_push(rec, QEL_DIFF_ROW_FOLD, -1, -1, -1) ||
                 !context_rows(rec, end - after, new_at + length - after, after))
                 return false;
             qel_diff_row& row = rec->rows[rec->row_count - 1 - after];
-            row.gap = g, row.folded = foldable;
-            rec->folds++, rec->folded_lines += foldable;
+            row.gap = g, row.folded = (int32_t)foldable;
+            rec->folds++, rec->folded_lines += (int32_t)foldable;
         } else if (!context_rows(rec, old_at, new_at, length)) {
             return false;
         }

@@ -97,6 +97,7 @@ TEST(DiffView, RowsAndFolds)
         // Foldable runs of exactly 3 fold; of 2 they show their lines.
         {numbered(7), numbered(7, 6), 3, "F3 C3,3 C4,4 C5,5 R6,-1 A-1,6"},
         {numbered(6), numbered(6, 5), 3, "C0,0 C1,1 C2,2 C3,3 C4,4 R5,-1 A-1,5"},
+        {numbered(5), numbered(5, 2), INT32_MAX, "C0,0 C1,1 R2,-1 A-1,2 C3,3 C4,4"},
     };
     for (size_t i = 0; i < std::size(cases); i++) {
         const fold_case& c = cases[i];

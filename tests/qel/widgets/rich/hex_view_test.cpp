@@ -226,6 +226,21 @@ TEST(HexView, ScrollToPastTheDataAndTheRegionTooltip)
     h.rig.h.run(2);
 }
 
+TEST(HexView, NoDataResetsTheSelection)
+{
+    hex_rig h(std::vector<uint8_t>(8));
+    h.sel = {5, 9, 40};
+    h.rig.h.run();
+    EXPECT_EQ(h.sel.cursor, 7u);
+    EXPECT_EQ(h.sel.length, 3u);
+    h.size = 0;
+    h.rig.h.run(2);
+    EXPECT_NE(node_with_text(h.rig.h.ctx, "No data"), nullptr);
+    EXPECT_EQ(h.sel.start, 0u);
+    EXPECT_EQ(h.sel.cursor, 0u);
+    EXPECT_EQ(h.result.hovered, -1);
+}
+
 TEST(HexView, HitsOutsideTheCellsGiveNoOffset)
 {
     qel_hex_layout l = qel_hex_layout_for(7, 4, 16, true, false);

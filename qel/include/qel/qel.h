@@ -150,6 +150,9 @@
 // rich        qel/markdown.h              Markdown viewer, task write-back
 // rich        qel/emoji.h                 colour-emoji font, emoji atlas, emoji drawing
 // rich        qel/emoji_picker.h          emoji picker
+// rich        qel/diff.h                  line and character diff of two texts
+// rich        qel/diff_view.h             diff viewer
+// rich        qel/hex_view.h              hex viewer
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -300,3 +303,6 @@
 #include "qel/markdown.h"
 #include "qel/emoji.h"
 #include "qel/emoji_picker.h"
+#include "qel/diff.h"
+#include "qel/diff_view.h"
+#include "qel/hex_view.h"

@@ -44,6 +44,16 @@ def run_tool(args, tool_args):
     return out
 
 
+def run_tool_on_lines(args, lines, before=()):
+    """Our tool's output, as text, for a file of the given lines, named after the words `before`."""
+    with tempfile.NamedTemporaryFile("w", encoding="utf-8", suffix=".txt", delete=False) as f:
+        f.write("".join(line + "\n" for line in lines))
+    try:
+        return run_tool(args, [*before, f.name]).decode()
+    finally:
+        os.unlink(f.name)
+
+
 def finish(failures, checked):
     for failure in failures[:10]:
         print(failure)

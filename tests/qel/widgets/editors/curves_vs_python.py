@@ -7,7 +7,6 @@ import os
 import random
 import struct
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "support"))
 import oracle  # noqa: E402
@@ -197,12 +196,7 @@ def main():
         lines.append(f"gradient {len(stops)} {fields} {len(ts)} {' '.join(bits(t) for t in ts)}")
         expected.append(("gradient", stops, ts, [eval_stops(stops, t) for t in ts]))
 
-    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as cases:
-        cases.write("\n".join(lines) + "\n")
-    try:
-        ours = oracle.run_tool(args, [cases.name]).decode().splitlines()
-    finally:
-        os.unlink(cases.name)
+    ours = oracle.run_tool_on_lines(args, lines).splitlines()
     failures = []
     if len(ours) != len(expected):
         failures.append(f"{len(ours)} answers for {len(expected)} cases")

@@ -9,7 +9,6 @@ import os
 import random
 import struct
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "support"))
 sys.path.insert(0, os.path.dirname(__file__))
@@ -360,12 +359,7 @@ def main():
         end, step = f32(rng.choice([10.0, 3599.0, 3600.0, 1e30])), rng.choice([0.001, 0.002, 0.05, 0.5, 2.0, 10.0])
         case(f"texts {bits64(seconds)} {bits(fps)} {bits(end)} {bits64(step)}", texts(seconds, fps, end, step))
 
-    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as cases:
-        cases.write("\n".join(lines) + "\n")
-    try:
-        ours = oracle.run_tool(args, [cases.name]).decode().splitlines()
-    finally:
-        os.unlink(cases.name)
+    ours = oracle.run_tool_on_lines(args, lines).splitlines()
     failures = []
     if len(ours) != len(expected):
         failures.append(f"{len(ours)} answers for {len(expected)} cases")

@@ -157,14 +157,8 @@ def field(text):
 
 def check_cases(args, rnd, failures):
     cases = match_cases(rnd, args.count * 4) + join_cases(rnd, args.count) + parent_cases(rnd, args.count)
-    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
-        for (op, *texts), _ in cases:
-            f.write("\t".join([op] + [field(t) for t in texts]) + "\n")
-        path = f.name
-    try:
-        answers = oracle.run_tool(args, ["cases", path]).decode().splitlines()
-    finally:
-        os.unlink(path)
+    answers = oracle.run_tool_on_lines(args, ["\t".join([op] + [field(t) for t in texts]) for (op, *texts), _ in cases],
+                                       before=["cases"]).splitlines()
     if len(answers) != len(cases):
         failures.append(f"{len(answers)} answers to {len(cases)} cases")
         return len(cases)

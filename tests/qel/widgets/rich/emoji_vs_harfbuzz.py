@@ -7,7 +7,6 @@ cannot draw."""
 import os
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "support"))
 import oracle  # noqa: E402
@@ -38,14 +37,8 @@ def harfbuzz_answer(font, codes):
 def main():
     args = oracle.arguments(__doc__.splitlines()[0], "--font", "--require", "--hidden")
     cases = sequences()
-    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
-        for codes in cases:
-            f.write(" ".join(f"{cp:X}" for cp in codes) + "\n")
-        path = f.name
-    try:
-        ours = oracle.run_tool(args, [args.font, path]).decode().split()
-    finally:
-        os.unlink(path)
+    ours = oracle.run_tool_on_lines(args, [" ".join(f"{cp:X}" for cp in codes) for codes in cases],
+                                    before=[args.font]).split()
     failures, singles = [], 0
     for codes, answer in zip(cases, ours):
         expected = harfbuzz_answer(args.font, codes)

@@ -4,7 +4,6 @@ ones, cleaned as documented, with their levels, times, per-level counts and the 
 import os
 import random
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "support"))
 import oracle  # noqa: E402
@@ -44,12 +43,7 @@ def run_case(args, rng, case):
             commands.append(f"printf {level} {random_text(rng, True).hex()}")
         else:
             commands.append(f"append {level} {round(rng.uniform(0, 90000), 3)!r} {random_text(rng, False).hex()}")
-    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
-        f.write("\n".join(commands) + "\n")
-    try:
-        out = oracle.run_tool(args, [f.name]).decode().split("\n")
-    finally:
-        os.unlink(f.name)
+    out = oracle.run_tool_on_lines(args, commands).split("\n")
     return check(out, model_steps(commands, capacity), entries, capacity, case)
 
 

@@ -7,7 +7,6 @@ the large ring's, and colours 16 to 255 must equal pyte's 256-colour table. Exit
 import os
 import random
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "support"))
 import oracle  # noqa: E402
@@ -92,13 +91,7 @@ def main():
     args = oracle.arguments(__doc__)
     rng = random.Random(args.seed)
     cases = [stream(rng) for _ in range(args.count)]
-    with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
-        for ours, _ in cases:
-            f.write(ours.encode().hex() + "\n")
-    try:
-        out = oracle.run_tool(args, [f.name]).decode().split("\n")
-    finally:
-        os.unlink(f.name)
+    out = oracle.run_tool_on_lines(args, [ours.encode().hex() for ours, _ in cases]).split("\n")
     failures, pos = colour_failures(args), 0
     for number, (ours, theirs) in enumerate(cases):
         big, small = [], []

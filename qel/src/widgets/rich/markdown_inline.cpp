@@ -212,7 +212,8 @@ int32_t skip_blanks(const parser& p, int32_t i)
     return i;
 }
 
-// The "<...>" destination from i (after "<"): the index of ">", -1 for a line feed, n at the end.
+// The "<...>" destination from i (after "<"): the index of ">", -1 for a line feed or another
+// "<", n at the end.
 int32_t scan_angle(parser& p, int32_t i)
 {
     int32_t from = i;
@@ -221,7 +222,7 @@ int32_t scan_angle(parser& p, int32_t i)
         if (i >= p.n) break;
         char c = p.t[i];
         if (c == '>') return i;
-        if (c == '\n') break;
+        if (c == '\n' || c == '<') break;
         i += c == '\\' ? 2 : 1;
     }
     if (i > p.n) i = p.n;
@@ -229,7 +230,8 @@ int32_t scan_angle(parser& p, int32_t i)
     return i < p.n ? -1 : p.n;
 }
 
-// A bare destination from i: its end (a blank, an unbalanced ")" or n), -1 when it nests too deep.
+// A bare destination from i: its end (a blank, an unbalanced ")" or n), -1 when it nests too deep
+// or a blank comes while a "(" is still open.
 int32_t scan_bare(parser& p, int32_t i)
 {
     int32_t from = i, depth = 0, last_paren = -1;
@@ -248,7 +250,7 @@ int32_t scan_bare(parser& p, int32_t i)
     }
     if (i > p.n) i = p.n;
     p.bare = {from, i, last_paren};
-    return i;
+    return depth > 0 && i < p.n ? -1 : i;
 }
 
 // A title's closing byte from i (after its opener): its index, -1 when it cannot close, n at the end.

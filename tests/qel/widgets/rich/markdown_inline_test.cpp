@@ -98,6 +98,8 @@ TEST_F(MarkdownInline, LinksImagesAndAutolinks)
         {"[a](b", ":[a](b"},
         {"[a] (b)", ":[a] (b)"},
         {"[a](b(c)d)", ":a@b(c)d"},
+        {"[a](b(c \"t\")", ":[a](b(c \"t\")"},
+        {"[a](<b<c>)", ":[a](<b<c>)"},
         {"*[a*](b)", ":*|:a*@b"},
         {"see https://x.org/a.", ":see |:https://x.org/a@https://x.org/a|:."},
         {"(www.x.org/a)", ":(|:www.x.org/a@www.x.org/a|:)"},

@@ -1,5 +1,6 @@
 // The animated number: the text of the value with its groups, a fixed character leaf for every
 // sign and separator, and a digit cell per digit whose spring rolls the short way to its digit.
+#include "kit/state_records.h"
 #include "qel/animated_number.h"
 
 #include <algorithm>
@@ -78,7 +79,7 @@ void qel_animated_number(qel_context* ctx, const char* label, double value, cons
     const qel_animated_number_opts none = {};
     const qel_animated_number_opts* o = options ? options : &none;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (animated_number_state*)qel_state_get(ctx, id, sizeof(animated_number_state));
+    auto* s = qel_state_record_of<animated_number_state>(ctx, id, "animated_number_state");
     float size = qel_scaled(ctx, o->size > 0 ? o->size : 32);
     uint32_t font = o->font ? o->font : (uint32_t)QEL_FONT_HEADING;
     qel_color color = qel_color_resolve(ctx, qel_color_arg(o->color, qel_color_token(QEL_COLOR_TEXT)));

@@ -1,6 +1,7 @@
 // Animated text: the glyph effects (shimmer, stream, word reveal, gradient) on text nodes whose
 // glyphs pass through a colour callback, and the rotating words and rolling number, which draw
 // their own lines in fixed-height nodes.
+#include "kit/state_records.h"
 #include "qel/animated_text.h"
 
 #include <algorithm>
@@ -180,7 +181,7 @@ bool qel_stream_text(qel_context* ctx, const char* id_label, const char* text, c
     const qel_text_fx_options* o = fx_options(options);
     if (!text) text = "";
     uint32_t id = qel_id(ctx, id_label);
-    auto* s = (stream_state*)qel_state_get(ctx, id, sizeof(stream_state));
+    auto* s = qel_state_record_of<stream_state>(ctx, id, "stream_state");
     qel_state_set_destructor(ctx, id, stream_state_free);
     int32_t length = (int32_t)strlen(text);
     double now = ctx->clock.time;
@@ -267,7 +268,7 @@ void qel_word_reveal(qel_context* ctx, const char* id_label, const char* text, c
     const qel_text_fx_options* o = fx_options(options);
     if (!text) text = "";
     uint32_t id = qel_id(ctx, id_label);
-    auto* s = (word_reveal_state*)qel_state_get(ctx, id, sizeof(word_reveal_state));
+    auto* s = qel_state_record_of<word_reveal_state>(ctx, id, "word_reveal_state");
     int32_t length = (int32_t)strlen(text);
     uint32_t hash = qel_hash_bytes(text, (size_t)length, 743);
     if (!s->started || s->hash != hash) *s = {hash, ctx->clock.time, 1};
@@ -349,7 +350,7 @@ void qel_rotating_words(qel_context* ctx, const char* id_label, const char* cons
     const qel_text_fx_options* o = fx_options(options);
     if (!words || count < 0) count = 0;
     uint32_t id = qel_id(ctx, id_label);
-    auto* s = (rotating_state*)qel_state_get(ctx, id, sizeof(rotating_state));
+    auto* s = qel_state_record_of<rotating_state>(ctx, id, "rotating_state");
     // The caller's list may have shrunk since the indices were stored.
     if (s->index >= count || s->index < 0) s->index = 0;
     if (s->previous >= count) s->previous = -1;
@@ -536,7 +537,7 @@ void qel_rolling_number_text(qel_context* ctx, const char* id_label, const char*
 {
     const qel_text_fx_options* o = fx_options(options);
     uint32_t id = qel_id(ctx, id_label);
-    auto* s = (rolling_state*)qel_state_get(ctx, id, sizeof(rolling_state));
+    auto* s = qel_state_record_of<rolling_state>(ctx, id, "rolling_state");
     auto* parts = (roll_parts*)qel_arena_alloc(ctx, sizeof(roll_parts));
     roll_split(text ? text : "", parts);
     bool first = !s->started;

@@ -1,5 +1,6 @@
 // The card deck: the top card's drag, throw and spring back, the fly-out that reports a swipe,
 // the pop-in of the cards below, and the stacking of the cards with the top one drawn last.
+#include "kit/state_records.h"
 #include "qel/card_deck.h"
 
 #include <algorithm>
@@ -109,7 +110,7 @@ void qel_card_deck_begin(qel_context* ctx, const char* label, int32_t count, con
     float measured = qel_id_rect(ctx, d->id ^ TOP_CARD).w;
     d->card_width = measured > 0 ? measured : 300;
     d->card_height = o->card_height > 0 ? o->card_height : 320;
-    d->s = (deck_state*)qel_state_get(ctx, d->id, sizeof(deck_state));
+    d->s = qel_state_record_of<deck_state>(ctx, d->id, "deck_state");
     qel_interaction it = qel_interact(ctx, d->id ^ TOP_CARD, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE);
     deck_drag(ctx, d, it);
     if (it.focused && d->count > 0) {

@@ -1,5 +1,6 @@
 // The carousel: the drag with its rubber band and flick, the wheel, keys and autoplay that pick
 // the next slide, the track that springs to it, and the arrows and page dots of its end.
+#include "kit/state_records.h"
 #include "qel/carousel.h"
 
 #include <algorithm>
@@ -150,7 +151,7 @@ bool qel_carousel_begin(qel_context* ctx, const char* label, int32_t count, int3
     c->viewport_id = c->id ^ VIEWPORT_KEY;
     c->count = std::max(count, 0);
     if (options) c->o = *options;
-    c->s = (carousel_state*)qel_state_get(ctx, c->id, sizeof(carousel_state));
+    c->s = qel_state_record_of<carousel_state>(ctx, c->id, "carousel_state");
     carousel_state* s = c->s;
     c->index = index ? index : &s->index;
     *c->index = std::clamp(*c->index, 0, std::max(c->count - 1, 0));

@@ -1,5 +1,6 @@
 // The compare slider: the divider's drag and keys, and the two images cut at the divider with
 // their labels and the handle.
+#include "kit/state_records.h"
 #include "qel/compare_slider.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ bool qel_compare_slider(qel_context* ctx, const char* label, uint64_t before, ui
     float* pos = position ? position : &local;
     float entry = *pos;
     uint32_t id = qel_id(ctx, label);
-    auto* hover = (float*)qel_state_get(ctx, id, sizeof(float));
+    auto* hover = qel_state_record_of<float>(ctx, id, "float");
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE);
     qel_rect box = qel_id_rect(ctx, id);
     if (it.held && qel_mouse_down(ctx, 0) && box.w > 0 && qel_mouse_in_window(ctx))

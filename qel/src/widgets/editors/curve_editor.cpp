@@ -2,6 +2,7 @@
 // frame's plot, the key panel, and the plot drawn from a frame copy of the keys. Ranges are
 // settled so no mapping divides by zero; a drag holds still while the pointer is outside the
 // window, where the core's position is no place on the plot.
+#include "kit/state_records.h"
 #include "qel/curve_editor.h"
 
 #include <algorithm>
@@ -818,7 +819,7 @@ qel_curve_editor_result qel_curve_editor(qel_context* ctx, const char* label, qe
     const qel_curve_editor_opts none = {};
     const qel_curve_editor_opts* o = options ? options : &none;
     uint32_t id = qel_id(ctx, label), plot = id ^ PLOT_KEY;
-    auto* s = (curve_editor_state*)qel_state_get(ctx, id ^ STATE_KEY, sizeof(curve_editor_state));
+    auto* s = qel_state_record_of<curve_editor_state>(ctx, id ^ STATE_KEY, "curve_editor_state");
     if (!s->initialised) {
         s->selected = -1;
         s->initialised = 1;

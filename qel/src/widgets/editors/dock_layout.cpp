@@ -1,6 +1,7 @@
 // The dock layout: the dockspace record under its name's id, the tree edits, and the layout
 // text's writer and parser. The parser reads outside text: every read is checked against the
 // text's length, and its recursion stops at the depth the grammar allows.
+#include "kit/state_records.h"
 #include "qel/dock_layout.h"
 
 #include <cmath>
@@ -37,7 +38,7 @@ void qel_dockspace_setup(qel_dockspace* ds)
 qel_dockspace* qel_dockspace_get(qel_context* ctx, const char* name, bool* created)
 {
     uint32_t id = qel_hash_str(dock_name(name), DOCKSPACE_SEED);
-    auto* ds = (qel_dockspace*)qel_state_get(ctx, id, sizeof(qel_dockspace));
+    auto* ds = qel_state_record_of<qel_dockspace>(ctx, id, "qel_dockspace");
     bool fresh = !ds->initialised;
     if (fresh) qel_dockspace_setup(ds);
     if (created) *created = fresh;

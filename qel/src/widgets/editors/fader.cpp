@@ -1,5 +1,6 @@
 // The fader: the thumb's jump and drag along the travel, its marks and value text, and the
 // built-in meter whose ballistics and bars are the level meter's.
+#include "kit/state_records.h"
 #include "qel/fader.h"
 
 #include <algorithm>
@@ -231,7 +232,7 @@ bool qel_fader(qel_context* ctx, const char* label, float* value, float min, flo
     uint32_t w = qel_id(ctx, label ? label : "fader"), item = w ^ FADER_ITEM_KEY;
     qel_knob_range range = qel_knob_range_of(min, max);
     bool disabled = qel_item_disabled(ctx, o.disabled), live = !disabled && range.usable;
-    auto* s = (fader_state*)qel_state_get(ctx, w, sizeof(fader_state));
+    auto* s = qel_state_record_of<fader_state>(ctx, w, "fader_state");
     qel_interaction it = qel_interact_item(ctx, item, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE, disabled);
     float entry = *value;
     double p = qel_knob_norm(entry, range.min, range.max, false);

@@ -2,6 +2,7 @@
 // judged against last frame's bar and track, and the bar's mesh and the markers drawn from frame
 // copies of the stops. Nothing moves or is added while the bar had no width, and a drag holds
 // still while the pointer is outside the window, where the core's position is no place.
+#include "kit/state_records.h"
 #include "qel/gradient_editor.h"
 
 #include <algorithm>
@@ -435,7 +436,7 @@ qel_gradient_editor_result qel_gradient_editor(qel_context* ctx, const char* lab
     const qel_gradient_editor_opts none = {};
     const qel_gradient_editor_opts* o = options ? options : &none;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (gradient_editor_state*)qel_state_get(ctx, id ^ STATE_KEY, sizeof(gradient_editor_state));
+    auto* s = qel_state_record_of<gradient_editor_state>(ctx, id ^ STATE_KEY, "gradient_editor_state");
     if (!s->initialised) {
         s->selected = 0;
         s->initialised = 1;

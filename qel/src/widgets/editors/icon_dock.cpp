@@ -1,5 +1,6 @@
 // The icon dock: the fitting of the tiles to the display, the bar, each tile's magnification,
 // press and hover motion, and its drawing with the running dot and the count badge.
+#include "kit/state_records.h"
 #include "qel/icon_dock.h"
 
 #include <algorithm>
@@ -91,7 +92,7 @@ void qel_icon_dock_begin(qel_context* ctx, const char* id_label, const qel_icon_
     d->icon = o->icon_size > 0 ? o->icon_size : 46;
     d->magnification = o->magnification > 0 ? o->magnification : 1.55f;
     d->gap = 8;
-    dock_fit(ctx, d, (const dock_counts*)qel_state_get(ctx, d->id ^ COUNTS_KEY, sizeof(dock_counts)));
+    dock_fit(ctx, d, qel_state_record_of<dock_counts>(ctx, d->id ^ COUNTS_KEY, "dock_counts"));
     d->hovered = dock_hovered(ctx, d);
     bool dark = qel_dark_mode(ctx);
     qel_style s = {};
@@ -161,7 +162,7 @@ bool qel_icon_dock_item(qel_context* ctx, const char* icon, const char* label, c
     int32_t index = d->items++;
     uint32_t id = qel_hash_bytes(&index, sizeof index, d->id ^ ITEM_SEED);
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
-    auto* s = (dock_item_state*)qel_state_get(ctx, id, sizeof(dock_item_state));
+    auto* s = qel_state_record_of<dock_item_state>(ctx, id, "dock_item_state");
     if (s->scale[0] == 0 || d->magnification <= 1) s->scale[0] = 1, s->scale[1] = 0;
     float scale = qel_anim_spring(ctx, s->scale, dock_target_scale(ctx, d, id), 0.28f, 0);
     qel_widget_motion motion = qel_widget_motion_update(ctx, id, &it, 0.9f);
@@ -205,7 +206,7 @@ void qel_icon_dock_end(qel_context* ctx)
     if (!d) return;
     qel_pop_id(ctx);
     qel_node_pop(ctx);
-    *(dock_counts*)qel_state_get(ctx, d->id ^ COUNTS_KEY, sizeof(dock_counts)) = {d->items, d->separators};
+    *qel_state_record_of<dock_counts>(ctx, d->id ^ COUNTS_KEY, "dock_counts") = {d->items, d->separators};
     qel_scope_pop<dock_record>(ctx);
     qel_set_last_item(ctx, d->id);
 }

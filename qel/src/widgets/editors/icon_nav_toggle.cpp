@@ -1,6 +1,7 @@
 // The icon navigation bar (its items, badges, keys and the sliding indicator) and the toggle tile
 // (its colours between off and on, the soft look of the dark neutral theme, the icon circle and
 // the two lines of text).
+#include "kit/state_records.h"
 #include "qel/icon_nav_toggle.h"
 
 #include <algorithm>
@@ -79,7 +80,7 @@ static bool nav_item(qel_context* ctx, uint32_t bar_id, const qel_icon_nav_item*
 {
     uint32_t id = qel_hash_bytes(&i, sizeof i, bar_id ^ NAV_ITEM_SEED);
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
-    auto* s = (nav_item_state*)qel_state_get(ctx, id, sizeof(nav_item_state));
+    auto* s = qel_state_record_of<nav_item_state>(ctx, id, "nav_item_state");
     qel_widget_motion motion = qel_widget_motion_update(ctx, id, &it, 1);
     float sel = qel_anim_exp(ctx, &s->selected, selected ? 1.0f : 0.0f, EASE);
     if (it.focused) {
@@ -158,7 +159,7 @@ bool qel_icon_nav_bar(qel_context* ctx, const char* id_label, const qel_icon_nav
             qel_set_focus(ctx, qel_hash_bytes(&next, sizeof next, id ^ NAV_ITEM_SEED), true);
         }
     }
-    auto* s = (nav_bar_state*)qel_state_get(ctx, id, sizeof(nav_bar_state));
+    auto* s = qel_state_record_of<nav_bar_state>(ctx, id, "nav_bar_state");
     nav_indicator_payload p = nav_indicator(ctx, s, id, qel_hash_bytes(&was, sizeof was, id ^ NAV_ITEM_SEED));
     qel_node_draw_with(ctx, bar, nav_indicator_draw, &p, sizeof p, false);
     qel_pop_id(ctx);
@@ -232,7 +233,7 @@ bool qel_toggle_tile(qel_context* ctx, const char* label, bool* on, const qel_to
     bool toggled = it.clicked && on;
     if (toggled) *on = !*on;
     bool state = on && *on;
-    auto* s = (toggle_state*)qel_state_get(ctx, id, sizeof(toggle_state));
+    auto* s = qel_state_record_of<toggle_state>(ctx, id, "toggle_state");
     if (!s->started) s->on = state ? 1.0f : 0.0f, s->started = 1;
     float v = qel_anim_exp(ctx, &s->on, state ? 1.0f : 0.0f, 0.18f);
     qel_widget_motion motion = qel_widget_motion_update(ctx, id, &it, 0.97f);

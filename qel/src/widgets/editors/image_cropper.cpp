@@ -1,5 +1,6 @@
 // The image cropper: the hit zones of the crop, the drags that move, resize or draw it under its
 // aspect ratio, the keys, and the dimmed image with the hole, guides, handles and size label.
+#include "kit/state_records.h"
 #include "qel/image_cropper.h"
 
 #include <algorithm>
@@ -319,7 +320,7 @@ int32_t qel_image_cropper(qel_context* ctx, const char* label, uint64_t texture,
     const float entry[4] = {crop[0], crop[1], crop[2], crop[3]};
     crop_space sp = crop_space_of(o, width, height);
     uint32_t id = qel_id(ctx, label ? label : "cropper");
-    auto* s = (cropper_state*)qel_state_get(ctx, id, sizeof(cropper_state));
+    auto* s = qel_state_record_of<cropper_state>(ctx, id, "cropper_state");
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE);
     crop_rect c = {crop[0], crop[1], crop[2], crop[3]};
     bool finite = std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.w) && std::isfinite(c.h);

@@ -1,6 +1,7 @@
 // The image viewer: zoom and pan from the wheel, drags, double-clicks, keys and the toolbar, held
 // within the image; the springs that show them; and the image and checkerboard drawn clipped to
 // the rounded viewport, which the cropper draws with too.
+#include "kit/state_records.h"
 #include "qel/image_viewer.h"
 
 #include <algorithm>
@@ -276,7 +277,7 @@ int32_t qel_image_viewer(qel_context* ctx, const char* label, uint64_t texture, 
     if (!view) view = &local;
     qel_image_view entry = *view;
     uint32_t id = qel_id(ctx, label ? label : "viewer");
-    auto* s = (viewer_state*)qel_state_get(ctx, id, sizeof(viewer_state));
+    auto* s = qel_state_record_of<viewer_state>(ctx, id, "viewer_state");
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE);
     qel_rect prev = qel_id_rect(ctx, id);
     viewer_target t = viewer_start(*view, prev, o, (float)std::max(width, 1), (float)std::max(height, 1));

@@ -1,5 +1,6 @@
 // The knob: the value mapping, keys and wheel it shares with the fader, its vertical drag, and
 // the arc, face and pointer it draws.
+#include "kit/state_records.h"
 #include "qel/knob.h"
 
 #include <algorithm>
@@ -247,7 +248,7 @@ bool qel_knob(qel_context* ctx, const char* label, float* value, float min, floa
     uint32_t w = qel_id(ctx, label ? label : "knob"), item = w ^ KNOB_ITEM_KEY;
     qel_knob_range range = qel_knob_range_of(min, max);
     bool logarithmic = o.logarithmic && range.min > 0, disabled = qel_item_disabled(ctx, o.disabled);
-    auto* s = (knob_state*)qel_state_get(ctx, w, sizeof(knob_state));
+    auto* s = qel_state_record_of<knob_state>(ctx, w, "knob_state");
     qel_interaction it = qel_interact_item(ctx, item, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE, disabled);
     float entry = *value;
     double p = qel_knob_norm(entry, range.min, range.max, logarithmic);

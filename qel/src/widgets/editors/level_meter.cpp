@@ -1,5 +1,6 @@
 // The level meter: the ballistics, the bars with their zones, segments, peak marks and scale
 // (shared with the fader's built-in meter), and the clip indicator with its latches.
+#include "kit/state_records.h"
 #include "qel/level_meter.h"
 
 #include <algorithm>
@@ -234,7 +235,7 @@ bool qel_level_meter(qel_context* ctx, const char* label, const float* levels, i
     if (!p.horizontal && p.show_scale)
         p.scale_width = std::ceil(qel_text_width_measured(ctx, QEL_FONT_BODY, p.label_size, "-60", -1, false)) + 9;
     uint32_t id = qel_id(ctx, label ? label : "meter"), clip_id = id ^ CLIP_KEY;
-    auto* s = (meter_state*)qel_state_get(ctx, id, sizeof(meter_state));
+    auto* s = qel_state_record_of<meter_state>(ctx, id, "meter_state");
     if (!s->started) {
         for (qel_meter_channel& c : s->channels) c = {p.floor_db - 1, p.floor_db - 1, 0, 0};
         s->started = 1;

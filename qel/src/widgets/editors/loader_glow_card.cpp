@@ -1,5 +1,6 @@
 // The loader's node and its five drawings from the clock, and the glow card: the pointer's glow
 // under the contents, the border glow over them and the light that runs around the border.
+#include "kit/state_records.h"
 #include "qel/loader_glow_card.h"
 
 #include <algorithm>
@@ -200,7 +201,7 @@ const qel_glow_card_entry* qel_glow_card_begin(qel_context* ctx, const char* id_
     const qel_glow_card_options* o = options ? options : &none;
     uint32_t id = qel_id(ctx, id_label);
     qel_rect last = qel_id_rect(ctx, id);
-    auto* s = (glow_state*)qel_state_get(ctx, id, sizeof(glow_state));
+    auto* s = qel_state_record_of<glow_state>(ctx, id, "glow_state");
     glow_track(ctx, s, last);
     qel_style style = {};
     style.width = o->width.kind != QEL_SIZE_FIT ? o->width : qel_size{QEL_SIZE_GROW, 1};

@@ -8,6 +8,7 @@
 
 #include "core/core.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -115,7 +116,7 @@ static bool finite_rect(const qel_node_editor_node_entry& n)
 static qel_node_editor_slot* slot_of(qel_context* ctx)
 {
     static const uint32_t id = qel_hash_str("qel.node_editor", SLOT_SEED);
-    return (qel_node_editor_slot*)qel_state_get(ctx, id, sizeof(qel_node_editor_slot));
+    return qel_state_record_of<qel_node_editor_slot>(ctx, id, "qel_node_editor_slot");
 }
 
 // --- Selection ---
@@ -508,7 +509,7 @@ static void open_canvas(qel_context* ctx, qel_node_editor_frame* f, const qel_no
 
 static qel_node_editor_state* state_of(qel_context* ctx, uint32_t id)
 {
-    auto* s = (qel_node_editor_state*)qel_state_get(ctx, id, sizeof(qel_node_editor_state));
+    auto* s = qel_state_record_of<qel_node_editor_state>(ctx, id, "qel_node_editor_state");
     qel_state_set_destructor(ctx, id, state_free);
     return s;
 }

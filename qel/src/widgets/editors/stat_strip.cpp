@@ -1,5 +1,6 @@
 // The stat strip's items and dots, and the ticker: three copies of the strip on a floating row
 // that scrolls by the measured width of one, and the fade over both edges.
+#include "kit/state_records.h"
 #include "qel/stat_strip.h"
 
 #include <cmath>
@@ -103,7 +104,7 @@ void qel_stat_ticker(qel_context* ctx, const char* label, const qel_stat_item* i
     float speed = std::isfinite(o->speed) && o->speed > 0 ? o->speed : 40;
     float height = std::isfinite(o->height) && o->height > 0 ? o->height : 40;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (ticker_state*)qel_state_get(ctx, id, sizeof(ticker_state));
+    auto* s = qel_state_record_of<ticker_state>(ctx, id, "ticker_state");
     bool hovered = qel_interact(ctx, id, 0).hovered;
     float measured = qel_id_rect(ctx, id ^ MEASURED_COPY).w;
     if (measured > 0) s->strip_width = measured;

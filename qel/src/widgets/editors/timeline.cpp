@@ -2,6 +2,7 @@
 // tracks against last frame's geometry, the fit animation and playhead follow, then the display
 // lists for the draw callback. Drags re-check the caller's counts each frame and hold still while
 // the pointer is outside the window, where its position is no place on the timeline.
+#include "kit/state_records.h"
 #include "qel/timeline.h"
 
 #include <algorithm>
@@ -1166,7 +1167,7 @@ qel_timeline_result qel_timeline(qel_context* ctx, const char* label, qel_timeli
     const qel_timeline_options none = {};
     tl_frame f = {};
     f.id = qel_id(ctx, label ? label : "timeline");
-    f.s = (qel_timeline_state*)qel_state_get(ctx, f.id ^ STATE_KEY, sizeof(qel_timeline_state));
+    f.s = qel_state_record_of<qel_timeline_state>(ctx, f.id ^ STATE_KEY, "qel_timeline_state");
     settle(&f, ctx, options ? options : &none, tracks, count, playhead);
     check_focus(&f);
     float start_playhead = *f.playhead, start_view[3] = {f.view[0], f.view[1], f.view[2]};

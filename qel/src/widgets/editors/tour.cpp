@@ -1,6 +1,7 @@
 // The guided tour: spotlight springs and the card's fade in per-id state, the scrim layer with
 // its click blockers around the hole, the card layer with its counter, dots and buttons, and the
 // keys. The hole's corners are filled by triangle fans so the scrim meets the ring exactly.
+#include "kit/state_records.h"
 #include "qel/tour.h"
 
 #include <algorithm>
@@ -345,7 +346,7 @@ qel_tour_action qel_tour(qel_context* ctx, const char* label, const qel_tour_ste
     if (*current >= count) *current = count - 1;
     label = label ? label : "tour";
     uint32_t id = qel_id(ctx, label);
-    auto* s = (qel_tour_state*)qel_state_get(ctx, id ^ STATE_KEY, sizeof(qel_tour_state));
+    auto* s = qel_state_record_of<qel_tour_state>(ctx, id ^ STATE_KEY, "qel_tour_state");
     const qel_tour_step* step = &steps[*current];
     qel_vec2 view = qel_ctx_display_size(ctx);
     float padding = std::isfinite(o->padding) && o->padding > 0 ? o->padding : 6;

@@ -1,5 +1,6 @@
 // The waveform with its seek drag and keys, and the audio player card with its buttons, times and
 // seek bar.
+#include "kit/state_records.h"
 #include "qel/waveform_player.h"
 
 #include <algorithm>
@@ -121,7 +122,7 @@ bool qel_waveform(qel_context* ctx, uint32_t id, const float* samples, int32_t c
                   const qel_waveform_options* options)
 {
     qel_waveform_options o = options ? *options : qel_waveform_options{};
-    auto* s = (waveform_state*)qel_state_get(ctx, id, sizeof(waveform_state));
+    auto* s = qel_state_record_of<waveform_state>(ctx, id, "waveform_state");
     qel_rect r = qel_id_rect(ctx, id);
     float entry = position ? *position : 0;
     waveform_paint p = {};
@@ -297,7 +298,7 @@ int32_t qel_audio_player(qel_context* ctx, uint32_t id, qel_audio_track* track, 
 {
     if (!track) return 0;
     qel_audio_player_options o = options ? *options : qel_audio_player_options{};
-    auto* s = (player_state*)qel_state_get(ctx, id, sizeof(player_state));
+    auto* s = qel_state_record_of<player_state>(ctx, id, "player_state");
     // Times come from finite seconds, and a seek lands within the track.
     float duration = std::isfinite(track->duration) && track->duration > 0 ? track->duration : 0;
     int32_t result = player_seek(ctx, s, id ^ SEEK_KEY, track, duration);

@@ -1,6 +1,7 @@
 // The code editor's frame: its state and the caller's buffer, the requests of the application,
 // the find and go-to bars, the pointer and the keys, scrolling, and the nodes and payload the
 // text area is drawn from.
+#include "kit/state_records.h"
 #include "qel/code_editor.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ struct editor_frame {
 
 qel_code_editor_state* state_of(qel_context* ctx, const char* label)
 {
-    return (qel_code_editor_state*)qel_state_get(ctx, qel_id(ctx, label) ^ STATE_KEY, sizeof(qel_code_editor_state));
+    return qel_state_record_of<qel_code_editor_state>(ctx, qel_id(ctx, label) ^ STATE_KEY, "qel_code_editor_state");
 }
 
 uint8_t indent_style(const char* language)

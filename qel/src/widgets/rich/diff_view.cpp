@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -459,7 +460,7 @@ void setup(view_frame& f, qel_context* ctx, const char* label, const qel_diff_vi
     f.id = qel_id(ctx, label);
     f.list_id = f.id ^ LIST_KEY;
     f.scroll_id = f.id ^ SCROLL_KEY;
-    f.st = (qel_diff_view_state*)qel_state_get(ctx, f.id ^ STATE_KEY, sizeof(qel_diff_view_state));
+    f.st = qel_state_record_of<qel_diff_view_state>(ctx, f.id ^ STATE_KEY, "qel_diff_view_state");
     qel_state_set_destructor(ctx, f.id ^ STATE_KEY, qel_diff_state_free);
     if (!f.st->initialised) {
         f.st->current_hunk = f.st->hovered_row = -1;

@@ -1,6 +1,7 @@
 // The emoji picker: the recent list, the results and their sections, the top row with the search
 // field and the tone selector, the category tabs, the grid's pointer and keys, the footer, and
 // choosing an emoji. The grid's geometry and drawing are emoji_picker_grid.cpp's.
+#include "kit/state_records.h"
 #include "qel/emoji_picker.h"
 
 #include <cmath>
@@ -496,7 +497,7 @@ const char* qel_emoji_picker(qel_context* ctx, const char* label, const qel_emoj
     uint32_t id = qel_id(ctx, name);
     qel_push_id(ctx, name);
     picker pk = {};
-    pk.ps = (qel_emoji_picker_state*)qel_state_get(ctx, id, sizeof(qel_emoji_picker_state));
+    pk.ps = qel_state_record_of<qel_emoji_picker_state>(ctx, id, "qel_emoji_picker_state");
     qel_state_set_destructor(ctx, id, free_state);
     qel_emoji_picker_state* ps = pk.ps;
     pk.st = qel_emoji_state_of(ctx);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -309,7 +310,7 @@ void setup(hex_frame& f, qel_context* ctx, const char* label, const uint8_t* dat
     f.o = o;
     f.id = qel_id(ctx, label);
     f.list_id = f.id ^ LIST_KEY;
-    f.st = (hex_state*)qel_state_get(ctx, f.id ^ STATE_KEY, sizeof(hex_state));
+    f.st = qel_state_record_of<hex_state>(ctx, f.id ^ STATE_KEY, "hex_state");
     f.sel = selection ? selection : &f.st->own;
     f.editable = o->editable;
     f.data = o->editable ? o->editable : data;
@@ -394,7 +395,7 @@ qel_hex_view_result qel_hex_view(qel_context* ctx, const char* label, const uint
 
 void qel_hex_view_scroll_to(qel_context* ctx, const char* label, uint64_t offset)
 {
-    auto* st = (hex_state*)qel_state_get(ctx, qel_id(ctx, label) ^ STATE_KEY, sizeof(hex_state));
+    auto* st = qel_state_record_of<hex_state>(ctx, qel_id(ctx, label) ^ STATE_KEY, "hex_state");
     st->pending = offset;
     st->scroll_pending = 1;
     qel_request_redraw_in(ctx, 0);

@@ -1,5 +1,6 @@
 // The JSON view: the parse of each frame, the folds kept per id, the tree's rows with their
 // chevrons and summaries, and the error line.
+#include "kit/state_records.h"
 #include "qel/json_view.h"
 
 #include <cmath>
@@ -232,7 +233,7 @@ int32_t qel_json_view(qel_context* ctx, const char* label, const char* text, con
     const qel_json_view_options* o = options ? options : &none;
     if (!text) text = "";
     uint32_t id = qel_id(ctx, label);
-    auto* st = (view_state*)qel_state_get(ctx, id, sizeof(view_state));
+    auto* st = qel_state_record_of<view_state>(ctx, id, "view_state");
     auto* nodes = (qel_json_node*)qel_arena_alloc(ctx, sizeof(qel_json_node) * QEL_JSON_VIEW_NODES);
     qel_json_parser parser;
     int32_t valid = qel_json_parse(&parser, text, strlen(text), nodes, QEL_JSON_VIEW_NODES);

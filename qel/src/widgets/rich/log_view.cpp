@@ -1,6 +1,7 @@
 // The log viewer: its toolbar, the array of matching sequence numbers kept up to date as lines
 // arrive and leave, selection by pointer and keys, following the end, copying, and the rows that
 // are built and drawn only where they show.
+#include "kit/state_records.h"
 #include "qel/log_view.h"
 
 #include <cmath>
@@ -618,7 +619,7 @@ static void list_body(log_frame& f, const qel_interaction& it, int32_t hovered)
 static log_view_state* state_of(qel_context* ctx, uint32_t id)
 {
     uint32_t key = id ^ STATE_KEY;
-    auto* s = (log_view_state*)qel_state_get(ctx, key, sizeof(log_view_state));
+    auto* s = qel_state_record_of<log_view_state>(ctx, key, "log_view_state");
     if (!s->initialised) {
         s->initialised = s->follow = 1;
         for (bool& on : s->enabled) on = true;

@@ -1,6 +1,7 @@
 // The terminal widget: soft-wrapped rows counted from the stored columns, scrolling and following,
 // selection by the pointer and its copy, the keys (Ctrl+C, Ctrl+L, history), the input line with
 // its echo, and the draw callback that lays the cells out with their colours and attributes.
+#include "kit/state_records.h"
 #include "qel/terminal.h"
 
 #include <cmath>
@@ -602,7 +603,7 @@ static void view_node(terminal_frame& f, bool hovered)
 
 static terminal_state* state_of(qel_context* ctx, uint32_t id)
 {
-    auto* s = (terminal_state*)qel_state_get(ctx, id, sizeof(terminal_state));
+    auto* s = qel_state_record_of<terminal_state>(ctx, id, "terminal_state");
     if (!s->initialised) s->initialised = s->follow = 1;
     return s;
 }

@@ -136,6 +136,7 @@
 // rich        qel/log_view.h              log viewer
 // rich        qel/terminal_buffer.h       the terminal buffer: scrollback and escape-sequence intake
 // rich        qel/terminal.h              terminal
+// rich        qel/flame_graph.h           flame graph
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -272,3 +273,4 @@
 #include "qel/log_view.h"
 #include "qel/terminal_buffer.h"
 #include "qel/terminal.h"
+#include "qel/flame_graph.h"

@@ -1,6 +1,7 @@
 // The flame graph and the assistant widgets as a person sees them, in light and dark, compared
 // with committed pictures drawn by the software renderer: a flame graph with a span selected
-// and another hovered.
+// and another hovered; an answer with a finished reasoning block, an open tool card, a plan,
+// an elapsed pill, sources, a citation, the context meter and the message actions.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -36,6 +37,53 @@ TEST_P(AssistantPictures, FlameGraphWithASelection)
     rig.h.move(r.x + 8 + 0.1f / 0.9f * (r.w - 16), r.y + 29 + 3 * 20 + 9);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "flame"));
+}
+
+TEST_P(AssistantPictures, AnAnswer)
+{
+    widget_rig rig(640, 760, GetParam());
+    qel_assistant_reasoning_opts thought = {};
+    thought.seconds = 7;
+    qel_assistant_tool_call_opts tool = {};
+    tool.status = QEL_ASSISTANT_DONE;
+    tool.subtitle = "prices.csv";
+    tool.input = "{\"path\": \"prices.csv\", \"rows\": 3}";
+    tool.output = "sku,price\nA-100,2.40";
+    tool.seconds = 1.25f;
+    const qel_assistant_plan_step steps[4] = {{"Read the sheet", nullptr, QEL_ASSISTANT_DONE},
+                                              {"Check prices", "two rows without a price", QEL_ASSISTANT_ERROR},
+                                              {"Lay out labels", nullptr, QEL_ASSISTANT_DONE},
+                                              {"Print", nullptr, QEL_ASSISTANT_PENDING}};
+    const qel_assistant_source sources[2] = {{"Label sizes and stock", "https://www.example.org/sizes", nullptr},
+                                             {"Thermal printers", "https://shop.example.com/printers", nullptr}};
+    qel_assistant_elapsed_opts pill = {};
+    pill.status = QEL_ASSISTANT_DONE;
+    pill.seconds = 75;
+    qel_assistant_actions_opts actions = {};
+    actions.copy_text = "answer";
+    int32_t feedback = 1;
+    actions.feedback = &feedback;
+    rig.h.ui = [&](qel_context* ctx) {
+        board_begin(ctx);
+        if (qel_assistant_reasoning_begin(ctx, "why", &thought)) {
+            qel_textf(ctx, "The sheet has three rows.");
+            qel_assistant_reasoning_end(ctx);
+        }
+        qel_assistant_tool_call(ctx, "read", "read_file", &tool);
+        qel_assistant_plan(ctx, "plan", steps, 4, nullptr);
+        row_begin(ctx, 8);
+        qel_assistant_elapsed(ctx, "Worked", &pill);
+        qel_assistant_citation(ctx, 1, &sources[0]);
+        qel_assistant_context_meter(ctx, "ctx", 86000, 100000, nullptr);
+        qel_container_end(ctx);
+        qel_assistant_sources(ctx, "sources", sources, 2);
+        qel_assistant_message_actions(ctx, "actions", &actions);
+        qel_container_end(ctx);
+    };
+    rig.h.run(2);
+    rig.click_on(qel_id(rig.h.ctx, "read"));
+    rig.h.run(3);
+    EXPECT_TRUE(shows(rig, "answer"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, AssistantPictures, theme_modes(), theme_name);

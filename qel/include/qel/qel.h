@@ -137,7 +137,7 @@
 // rich        qel/terminal_buffer.h       the terminal buffer: scrollback and escape-sequence intake
 // rich        qel/terminal.h              terminal
 // rich        qel/flame_graph.h           flame graph
-// rich        qel/assistant.h             reasoning block, tool card, plan, elapsed pill, sources, citations, context meter, message actions, suggestions
+// rich        qel/assistant.h             reasoning block, tool card, plan, elapsed pill, sources, citations, context meter, message actions, suggestions, model selector, composer, orb
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends

@@ -1,7 +1,8 @@
 // The flame graph and the assistant widgets as a person sees them, in light and dark, compared
 // with committed pictures drawn by the software renderer: a flame graph with a span selected
 // and another hovered; an answer with a finished reasoning block, an open tool card, a plan,
-// an elapsed pill, sources, a citation, the context meter and the message actions.
+// an elapsed pill, sources, a citation, the context meter and the message actions; a composer
+// with attachments under suggestions, beside a still orb.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -84,6 +85,36 @@ TEST_P(AssistantPictures, AnAnswer)
     rig.click_on(qel_id(rig.h.ctx, "read"));
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "answer"));
+}
+
+TEST_P(AssistantPictures, AComposerWithAttachments)
+{
+    widget_rig rig(640, 420, GetParam());
+    const qel_assistant_model models[2] = {{"Swift", "Quick answers", nullptr, nullptr}, {"Deep", nullptr, "new", nullptr}};
+    const char* files[2] = {"prices.csv", "shelf-layout.png"};
+    const qel_assistant_suggestion ideas[2] = {{nullptr, "Price labels", "for the new stock"},
+                                               {nullptr, "Shelf tags", "one per product"}};
+    char text[256] = "Make labels for these prices";
+    int32_t model = 1;
+    qel_assistant_composer_opts o = {};
+    o.attachments = files;
+    o.attachment_count = 2;
+    o.models = models;
+    o.model_count = 2;
+    o.selected_model = &model;
+    qel_assistant_orb_opts orb = {};
+    orb.size = 96;
+    rig.h.ui = [&](qel_context* ctx) {
+        board_begin(ctx);
+        wide_row_begin(ctx, 16);
+        qel_assistant_suggestions(ctx, "ideas", ideas, 2, nullptr);
+        qel_assistant_orb(ctx, "orb", 0, 0.3f, &orb);
+        qel_container_end(ctx);
+        qel_assistant_composer(ctx, "ask", text, sizeof text, &o);
+        qel_container_end(ctx);
+    };
+    rig.h.run(3);
+    EXPECT_TRUE(shows(rig, "composer"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, AssistantPictures, theme_modes(), theme_name);

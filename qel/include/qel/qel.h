@@ -138,6 +138,8 @@
 // rich        qel/terminal.h              terminal
 // rich        qel/flame_graph.h           flame graph
 // rich        qel/assistant.h             reasoning block, tool card, plan, elapsed pill, sources, citations, context meter, message actions, suggestions, model selector, composer, orb
+// rich        qel/markdown_inline.h       the Markdown inline parser: styled spans and links
+// rich        qel/markdown.h              Markdown viewer, task write-back
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -276,3 +278,5 @@
 #include "qel/terminal.h"
 #include "qel/flame_graph.h"
 #include "qel/assistant.h"
+#include "qel/markdown_inline.h"
+#include "qel/markdown.h"

@@ -2,7 +2,8 @@
 // with committed pictures drawn by the software renderer: a flame graph with a span selected
 // and another hovered; an answer with a finished reasoning block, an open tool card, a plan,
 // an elapsed pill, sources, a citation, the context meter and the message actions; a composer
-// with attachments under suggestions, beside a still orb.
+// with attachments under suggestions, beside a still orb; a chat of grouped messages, a day
+// separator, a typing indicator, participants and a thread of comments.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -115,6 +116,42 @@ TEST_P(AssistantPictures, AComposerWithAttachments)
     };
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "composer"));
+}
+
+TEST_P(AssistantPictures, AChatThreadWithComments)
+{
+    widget_rig rig(640, 760, GetParam());
+    const qel_chat_person people[7] = {{"Ann Ash", 0, 0, 0}, {"Bo Bay", 0, 0, 1},  {"Cy Cole", 0, 0, 0},
+                                       {"Di Dunn", 0, 0, 0}, {"Ed Elm", 0, 0, 0}, {"Fay Fox", 0, 0, 0},
+                                       {"Gil Gray", 0, 0, 0}};
+    int32_t likes = 3;
+    uint8_t liked = 1;
+    rig.h.ui = [&](qel_context* ctx) {
+        board_begin(ctx);
+        qel_chat_participants(ctx, "people", people, 7, 0, 0);
+        qel_chat_day_separator(ctx, "Today");
+        qel_chat_message_opts them = {0, 0, "Ann Ash", "09:41", nullptr, 0, 0, 0, 0, nullptr};
+        qel_chat_message(ctx, "Are the shelf labels ready?", &them);
+        them.grouped = them.last = them.markdown = 1;
+        qel_chat_message(ctx, "The **new** prices start on Monday.", &them);
+        qel_chat_message_opts mine = {0, 1, nullptr, "09:43", "Read", 0, 1, 0, 1, nullptr};
+        qel_chat_message(ctx, "Printing them now, see the `A-100` row.", &mine);
+        qel_chat_typing(ctx, "Ann Ash");
+        qel_chat_comment_opts top = {};
+        top.time = "2 h";
+        top.likes = &likes;
+        top.liked = &liked;
+        qel_chat_comment(ctx, "c1", "Cy Cole", "The barcode on the second label is cut off.", &top);
+        qel_chat_comment_opts reply = {};
+        reply.depth = 1;
+        reply.time = "1 h";
+        reply.edited = 1;
+        reply.badge = "Author";
+        qel_chat_comment(ctx, "c2", "Di Dunn", "Fixed in the new layout.", &reply);
+        qel_container_end(ctx);
+    };
+    rig.h.run(4);
+    EXPECT_TRUE(shows(rig, "chat"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, AssistantPictures, theme_modes(), theme_name);

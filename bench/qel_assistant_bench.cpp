@@ -1,10 +1,12 @@
 // Speed of the flame graph and the orb in a 1120 x 760 window: a frame over 1,000,000 spans in
 // 30 depths zoomed out to the whole trace (target 2 ms) and zoomed in to a thousandth of it
 // (target 0.3 ms), the pointer over the bars; a frame of an orb of 160 px with motion on, its
-// looks cross-fading (target 0.2 ms).
+// looks cross-fading (target 0.2 ms); a frame of 50 chat messages with Markdown bodies of 20 KB
+// in all in a scroll container (target 3 ms).
 #include <benchmark/benchmark.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "frame_timing.h"
@@ -78,3 +80,43 @@ static void orb_frame(benchmark::State& state)
     qel_ctx_destroy(ctx);
 }
 BENCHMARK(orb_frame)->Unit(benchmark::kMicrosecond);
+
+static void chat_frame(benchmark::State& state)
+{
+    qel_context* ctx = qel_ctx_create(nullptr);
+    qel_ctx_set_display(ctx, 1120, 760, 1);
+    std::vector<std::string> bodies;
+    size_t total = 0;
+    for (int i = 0; i < 50; i++) {
+        std::string body = "Label run **" + std::to_string(i) + "**: the `A-100` prices changed.\n\n";
+        while (body.size() < 400) body += "- shelf tag for [item " + std::to_string(body.size()) + "](https://example.org) *now*\n";
+        total += body.size();
+        bodies.push_back(body);
+    }
+    state.counters["bytes"] = (double)total;
+    auto run = [&] {
+        qel_begin_frame(ctx, 1.0f / 60.0f);
+        qel_style s = {};
+        s.width = {QEL_SIZE_GROW, 1};
+        s.height = {QEL_SIZE_GROW, 1};
+        qel_scroll_begin(ctx, qel_id(ctx, "chat"), &s, false);
+        for (int i = 0; i < 50; i++) {
+            qel_chat_message_opts o = {};
+            o.mine = i % 3 == 0;
+            o.name = "Ann Ash";
+            o.time = "09:41";
+            o.grouped = i % 2;
+            o.last = 1;
+            o.markdown = 1;
+            qel_chat_message(ctx, bodies[(size_t)i].c_str(), &o);
+        }
+        qel_scroll_end(ctx);
+        qel_end_frame(ctx);
+    };
+    run();
+    run();
+    run();
+    time_frames(state, ctx, run);
+    qel_ctx_destroy(ctx);
+}
+BENCHMARK(chat_frame)->Unit(benchmark::kMicrosecond);

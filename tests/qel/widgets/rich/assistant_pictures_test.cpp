@@ -1,6 +1,6 @@
 // The flame graph and the assistant widgets as a person sees them, in light and dark, compared
 // with committed pictures drawn by the software renderer: a flame graph with a span selected
-// and another hovered; an answer with a finished reasoning block, an open tool card, a plan,
+// and another hovered; time axes in seconds, milliseconds, microseconds and nanoseconds; an answer with a finished reasoning block, an open tool card, a plan,
 // an elapsed pill, sources, a citation, the context meter and the message actions; a composer
 // with attachments under suggestions, beside a still orb; a chat of grouped messages, a day
 // separator, a typing indicator, participants and a thread of comments.
@@ -39,6 +39,27 @@ TEST_P(AssistantPictures, FlameGraphWithASelection)
     rig.h.move(r.x + 8 + 0.1f / 0.9f * (r.w - 16), r.y + 29 + 3 * 20 + 9);
     rig.h.run(2);
     EXPECT_TRUE(shows(rig, "flame"));
+}
+
+TEST_P(AssistantPictures, FlameGraphAxesInEveryUnit)
+{
+    widget_rig rig(640, 420, GetParam());
+    const double lengths[4] = {3, 0.004, 2e-6, 5e-9};
+    std::vector<std::vector<qel_flame_span>> traces;
+    for (double length : lengths) traces.push_back({{"run", 1, 1 + length, 0, 0}});
+    qel_flame_options o = {};
+    o.height = 84;
+    rig.h.ui = [&](qel_context* ctx) {
+        board_begin(ctx);
+        for (size_t i = 0; i < traces.size(); i++) {
+            qel_push_id_int(ctx, (int32_t)i);
+            qel_flame_graph(ctx, "axis", traces[i].data(), 1, nullptr, nullptr, &o);
+            qel_pop_id(ctx);
+        }
+        qel_container_end(ctx);
+    };
+    rig.h.run(2);
+    EXPECT_TRUE(shows(rig, "flame_units"));
 }
 
 TEST_P(AssistantPictures, AnAnswer)

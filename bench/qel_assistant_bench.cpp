@@ -18,9 +18,9 @@ static std::vector<qel_flame_span> big_trace()
     static const char* const names[4] = {"layout", "render", "encode", "send"};
     std::mt19937 random(11);
     std::vector<qel_flame_span> spans;
-    const int per_depth[30] = {1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
-                               32768, 40000, 50000, 60000, 70000, 80000, 80000, 80000, 80000, 80000,
-                               80000, 80000, 60000, 20000, 74465};
+    const int per_depth[30] = {1,     2,     4,     8,     16,    32,    64,    128,   256,   512,
+                               1024,  2048,  4096,  8192,  16384, 32768, 40000, 50000, 60000, 70000,
+                               80000, 80000, 80000, 80000, 80000, 80000, 80000, 60000, 20000, 74465};
     for (int d = 0; d < 30; d++) {
         double step = 100.0 / per_depth[d];
         for (int i = 0; i < per_depth[d]; i++) {
@@ -89,7 +89,8 @@ static void chat_frame(benchmark::State& state)
     size_t total = 0;
     for (int i = 0; i < 50; i++) {
         std::string body = "Label run **" + std::to_string(i) + "**: the `A-100` prices changed.\n\n";
-        while (body.size() < 400) body += "- shelf tag for [item " + std::to_string(body.size()) + "](https://example.org) *now*\n";
+        while (body.size() < 400)
+            body += "- shelf tag for [item " + std::to_string(body.size()) + "](https://example.org) *now*\n";
         total += body.size();
         bodies.push_back(body);
     }

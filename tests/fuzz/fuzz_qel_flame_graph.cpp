@@ -13,10 +13,10 @@ namespace {
 double any_time(FuzzedDataProvider& in)
 {
     switch (in.ConsumeIntegralInRange<int>(0, 7)) {
-    case 0: return NAN;
-    case 1: return in.ConsumeBool() ? INFINITY : -INFINITY;
-    case 2: return in.ConsumeFloatingPoint<double>();
-    default: return in.ConsumeFloatingPointInRange<double>(-5, 5);
+        case 0: return NAN;
+        case 1: return in.ConsumeBool() ? INFINITY : -INFINITY;
+        case 2: return in.ConsumeFloatingPoint<double>();
+        default: return in.ConsumeFloatingPointInRange<double>(-5, 5);
     }
 }
 
@@ -38,21 +38,21 @@ std::vector<qel_flame_span> make_spans(FuzzedDataProvider& in)
 
 void feed_input(qel_context* ctx, FuzzedDataProvider& in)
 {
-    static const int32_t keys[] = {QEL_KEY_LEFT,  QEL_KEY_RIGHT, QEL_KEY_UP,   QEL_KEY_DOWN,   QEL_KEY_ENTER,
-                                   QEL_KEY_SPACE, QEL_KEY_HOME,  QEL_KEY_A + 5, QEL_KEY_ESCAPE, QEL_KEY_EQUAL,
-                                   QEL_KEY_MINUS, QEL_KEY_TAB};
+    static const int32_t keys[] = {QEL_KEY_LEFT,   QEL_KEY_RIGHT, QEL_KEY_UP,    QEL_KEY_DOWN,
+                                   QEL_KEY_ENTER,  QEL_KEY_SPACE, QEL_KEY_HOME,  QEL_KEY_A + 5,
+                                   QEL_KEY_ESCAPE, QEL_KEY_EQUAL, QEL_KEY_MINUS, QEL_KEY_TAB};
     int events = in.ConsumeIntegralInRange<int>(0, 4);
     for (int i = 0; i < events; i++) {
         switch (in.ConsumeIntegralInRange<int>(0, 4)) {
-        case 0: qel_input_mouse_move(ctx, any_float(in, 900), any_float(in, 700)); break;
-        case 1: qel_input_mouse_button(ctx, 0, in.ConsumeBool()); break;
-        case 2: qel_input_wheel(ctx, any_float(in, 8), any_float(in, 8)); break;
-        case 3: {
-            int32_t key = keys[in.ConsumeIntegralInRange<size_t>(0, sizeof keys / sizeof *keys - 1)];
-            qel_input_key(ctx, key, in.ConsumeBool(), in.ConsumeIntegralInRange<uint32_t>(0, 3));
-            break;
-        }
-        default: qel_input_key(ctx, QEL_KEY_NONE, true, in.ConsumeIntegralInRange<uint32_t>(0, 3)); break;
+            case 0: qel_input_mouse_move(ctx, any_float(in, 900), any_float(in, 700)); break;
+            case 1: qel_input_mouse_button(ctx, 0, in.ConsumeBool()); break;
+            case 2: qel_input_wheel(ctx, any_float(in, 8), any_float(in, 8)); break;
+            case 3: {
+                int32_t key = keys[in.ConsumeIntegralInRange<size_t>(0, sizeof keys / sizeof *keys - 1)];
+                qel_input_key(ctx, key, in.ConsumeBool(), in.ConsumeIntegralInRange<uint32_t>(0, 3));
+                break;
+            }
+            default: qel_input_key(ctx, QEL_KEY_NONE, true, in.ConsumeIntegralInRange<uint32_t>(0, 3)); break;
         }
     }
 }
@@ -61,15 +61,15 @@ void change_view(FuzzedDataProvider& in, qel_flame_view* view, int32_t* selected
 {
     if (in.ConsumeBool()) return;
     switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: view->start = any_time(in), view->end = any_time(in); break;
-    case 1: view->scroll = any_float(in, 1e6f); break;
-    case 2: *selected = in.ConsumeIntegralInRange<int32_t>(-3, 45); break;
-    default:
-        o->row_height = any_float(in, 40);
-        o->height = any_float(in, 500);
-        o->min_span = any_time(in);
-        o->width = {in.ConsumeIntegralInRange<uint32_t>(0, 3), any_float(in, 900)};
-        break;
+        case 0: view->start = any_time(in), view->end = any_time(in); break;
+        case 1: view->scroll = any_float(in, 1e6f); break;
+        case 2: *selected = in.ConsumeIntegralInRange<int32_t>(-3, 45); break;
+        default:
+            o->row_height = any_float(in, 40);
+            o->height = any_float(in, 500);
+            o->min_span = any_time(in);
+            o->width = {in.ConsumeIntegralInRange<uint32_t>(0, 3), any_float(in, 900)};
+            break;
     }
 }
 
@@ -91,15 +91,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         change_view(in, &view, &selected, &o);
         qel_begin_frame(ctx, 1.0f / 60.0f);
         int32_t parents = ctx->tree.parent_depth.depth;
-        qel_flame_result r = qel_flame_graph(ctx, "fuzz", spans.data(), count, own ? nullptr : &view,
-                                             own ? nullptr : &selected, &o);
+        qel_flame_result r =
+            qel_flame_graph(ctx, "fuzz", spans.data(), count, own ? nullptr : &view, own ? nullptr : &selected, &o);
         if (ctx->tree.parent_depth.depth != parents) abort();
         if (r.hovered < -1 || r.hovered >= count || r.zoomed < -1 || r.zoomed >= count) abort();
         if (!own && (selected < -1 || selected >= count)) abort();
         if (!own && r.view_changed && !(std::isfinite(view.start) && std::isfinite(view.end) && view.end >= view.start))
             abort();
         if (count > 0) {
-            qel_rect rect = qel_flame_span_rect(ctx, qel_id(ctx, "fuzz"), &spans[in.ConsumeIntegralInRange<size_t>(0, spans.size() - 1)]);
+            qel_rect rect = qel_flame_span_rect(ctx, qel_id(ctx, "fuzz"),
+                                                &spans[in.ConsumeIntegralInRange<size_t>(0, spans.size() - 1)]);
             (void)rect;
         }
         qel_end_frame(ctx);

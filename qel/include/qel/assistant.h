@@ -30,10 +30,10 @@ struct qel_assistant_reasoning_opts {
 
 struct qel_assistant_tool_call_opts {
     uint32_t reserved;
-    uint32_t status;      // qel_assistant_status
-    const char* icon;     // glyphs; null: the tool glyph
+    uint32_t status;   // qel_assistant_status
+    const char* icon;  // glyphs; null: the tool glyph
     const char* subtitle;
-    const char* input;    // the card opens only when input or output is given
+    const char* input;  // the card opens only when input or output is given
     const char* output;
     float seconds;
 };
@@ -113,8 +113,7 @@ int32_t qel_assistant_plan(qel_context* ctx, const char* label, const qel_assist
 void qel_assistant_elapsed(qel_context* ctx, const char* text, const qel_assistant_elapsed_opts* options);
 
 // The index of the source card clicked this frame, -1 none.
-int32_t qel_assistant_sources(qel_context* ctx, const char* label, const qel_assistant_source* sources,
-                              int32_t count);
+int32_t qel_assistant_sources(qel_context* ctx, const char* label, const qel_assistant_source* sources, int32_t count);
 
 // A numbered chip naming the source's host; true when clicked.
 bool qel_assistant_citation(qel_context* ctx, int32_t number, const qel_assistant_source* source);
@@ -146,8 +145,8 @@ struct qel_assistant_model_select_opts {
 
 struct qel_assistant_composer_opts {
     uint32_t reserved;
-    const char* placeholder;  // null: "Ask anything"
-    uint8_t busy;             // a reply is streaming: Send becomes Stop
+    const char* placeholder;         // null: "Ask anything"
+    uint8_t busy;                    // a reply is streaming: Send becomes Stop
     const char* const* attachments;  // file names
     int32_t attachment_count;
     int32_t* removed;  // receives the index of a removed attachment

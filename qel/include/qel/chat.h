@@ -17,11 +17,11 @@ struct qel_chat_message_opts {
     uint8_t mine;  // the user's own message
     const char* name;
     const char* time;
-    const char* status;  // delivery text of an own message
-    uint8_t grouped;     // continues a run by the same author
-    uint8_t last;        // ends such a run
-    uint64_t avatar;     // texture; 0: initials
-    uint8_t markdown;    // the text is Markdown
+    const char* status;                    // delivery text of an own message
+    uint8_t grouped;                       // continues a run by the same author
+    uint8_t last;                          // ends such a run
+    uint64_t avatar;                       // texture; 0: initials
+    uint8_t markdown;                      // the text is Markdown
     qel_markdown_result* markdown_result;  // receives the viewer's result
 };
 

@@ -12,9 +12,9 @@
 
 // One span of the caller's array, which the widget reads and never keeps.
 struct qel_flame_span {
-    const char* name;  // null or empty: no label, "Unnamed span" in the tooltip
-    double start, end;  // seconds
-    int32_t depth;      // row, 0 at the top; negative depths are ignored
+    const char* name;    // null or empty: no label, "Unnamed span" in the tooltip
+    double start, end;   // seconds
+    int32_t depth;       // row, 0 at the top; negative depths are ignored
     uint32_t color_key;  // 0: derived from the name
 };
 

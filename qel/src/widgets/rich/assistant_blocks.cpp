@@ -37,30 +37,10 @@ struct reasoning_scope {
     uint8_t open;
 };
 
-const qel_theme& theme_of(qel_context* ctx)
-{
-    return *qel_theme_block_get(ctx);
-}
-
-float small_size(qel_context* ctx)
-{
-    return qel_text_small_scaled(ctx);
-}
-
-float xs_size(qel_context* ctx)
-{
-    return theme_of(ctx).text_xs * theme_of(ctx).ui_scale;
-}
-
-qel_color slot(qel_context* ctx, int32_t s)
-{
-    return qel_theme_color(ctx, s);
-}
-
 void shimmer(qel_context* ctx, const char* text, float size, qel_color color)
 {
     qel_text_fx_options o = {};
-    o.size = size / theme_of(ctx).ui_scale;
+    o.size = size / qel_theme_block_get(ctx)->ui_scale;
     o.color = color;
     o.no_wrap = 1;
     qel_shimmer_text(ctx, text, &o);
@@ -142,11 +122,13 @@ bool qel_assistant_reasoning_begin(qel_context* ctx, const char* label, const qe
     h->gap = 8;
     qel_node_round(h, qel_row_radius(ctx));
     const char* title = reasoning_title(ctx, o);
-    qel_color ink = qel_color_mix(slot(ctx, QEL_COLOR_TEXT_SECONDARY), slot(ctx, QEL_COLOR_TEXT), hover);
-    if (running) shimmer(ctx, title, small_size(ctx), slot(ctx, QEL_COLOR_TEXT_SECONDARY));
-    else qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, small_size(ctx), ink, false, 1.3f);
-    qel_chevron_icon(ctx, -PI / 2 * (1 - t), 14,
-                     qel_color_mix(slot(ctx, QEL_COLOR_TEXT_MUTED), slot(ctx, QEL_COLOR_TEXT), hover));
+    qel_color ink =
+        qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), qel_theme_color(ctx, QEL_COLOR_TEXT), hover);
+    if (running) shimmer(ctx, title, qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
+    else qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), ink, false, 1.3f);
+    qel_chevron_icon(
+        ctx, -PI / 2 * (1 - t), 14,
+        qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), qel_theme_color(ctx, QEL_COLOR_TEXT), hover));
     qel_node_pop(ctx);
     if (t <= 0.001f && !s->open) {
         qel_node_pop(ctx);
@@ -181,7 +163,8 @@ static bool starts_json(const char* text)
 
 static void tool_section(qel_context* ctx, const char* caption, const char* id, const char* text)
 {
-    qel_text_leaf(ctx, caption, -1, QEL_FONT_MEDIUM, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
+    qel_text_leaf(ctx, caption, -1, QEL_FONT_MEDIUM, qel_assistant_xs_size(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_code_block_opts o = {};
     o.language = starts_json(text) ? "json" : nullptr;
     o.hide_header = 1;
@@ -193,16 +176,17 @@ static void tool_section(qel_context* ctx, const char* caption, const char* id, 
 static void tool_header(qel_context* ctx, const char* tool_name, const qel_assistant_tool_call_opts& o, float t,
                         bool expandable)
 {
-    float xs = xs_size(ctx), small = small_size(ctx);
+    float xs = qel_assistant_xs_size(ctx), small = qel_text_small_scaled(ctx);
     int32_t icon = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, 16}, {QEL_SIZE_FIXED, 24}, QEL_DIR_ROW, 0);
     qel_node_push(ctx, icon);
     qel_text_leaf(ctx, o.icon ? o.icon : qel_assistant_glyph(ctx, 0xE181), -1, QEL_FONT_ICON, 14,
-                  slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
     qel_node_pop(ctx);
-    qel_text_leaf(ctx, tool_name ? tool_name : "", -1, QEL_FONT_MONO, small - 0.5f, slot(ctx, QEL_COLOR_TEXT), false,
-                  1.3f);
+    qel_text_leaf(ctx, tool_name ? tool_name : "", -1, QEL_FONT_MONO, small - 0.5f,
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     if (o.subtitle) {
-        int32_t sub = qel_text_leaf(ctx, o.subtitle, -1, QEL_FONT_BODY, small, slot(ctx, QEL_COLOR_TEXT_MUTED), false, 0);
+        int32_t sub = qel_text_leaf(ctx, o.subtitle, -1, QEL_FONT_BODY, small,
+                                    qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 0);
         qel_node_at(ctx, sub)->width = {QEL_SIZE_GROW, 1};
     } else {
         qel_spacer(ctx);
@@ -210,11 +194,10 @@ static void tool_header(qel_context* ctx, const char* tool_name, const qel_assis
     if (o.seconds > 0 && o.status != QEL_ASSISTANT_PENDING) {
         char text[32];
         std::snprintf(text, sizeof text, o.seconds < 10 ? "%.1fs" : "%.0fs", std::fmin(o.seconds, 1e9f));
-        int32_t d = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, xs, slot(ctx, QEL_COLOR_TEXT_MUTED), false, 0);
-        qel_node_at(ctx, d)->flags |= QEL_NODE_TABULAR;
+        qel_assistant_tabular_leaf(ctx, text, QEL_FONT_BODY, xs, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     }
     qel_assistant_status_icon(ctx, o.status, 16);
-    if (expandable) qel_chevron_icon(ctx, PI * t, 14, slot(ctx, QEL_COLOR_TEXT_MUTED));
+    if (expandable) qel_chevron_icon(ctx, PI * t, 14, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
 }
 
 void qel_assistant_tool_call(qel_context* ctx, const char* label, const char* tool_name,
@@ -236,12 +219,13 @@ void qel_assistant_tool_call(qel_context* ctx, const char* label, const char* to
     int32_t card = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* c = qel_node_at(ctx, card);
     c->border_width = 1;
-    c->border = o.status == QEL_ASSISTANT_ERROR ? qel_color_alpha(slot(ctx, QEL_COLOR_DANGER), 0.45f)
-                                                : qel_color_mix(slot(ctx, QEL_COLOR_BORDER), slot(ctx, QEL_COLOR_BORDER_STRONG), hover);
-    c->fill = dark ? qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), slot(ctx, QEL_COLOR_TEXT), 0.03f)
-                   : slot(ctx, QEL_COLOR_SURFACE);
+    c->border = o.status == QEL_ASSISTANT_ERROR ? qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_DANGER), 0.45f)
+                                                : qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER),
+                                                                qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), hover);
+    c->fill = dark ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.03f)
+                   : qel_theme_color(ctx, QEL_COLOR_SURFACE);
     c->flags |= QEL_NODE_CLIP;
-    qel_node_round(c, std::max(0.0f, theme_of(ctx).radius_small - 4));
+    qel_node_round(c, std::max(0.0f, qel_theme_block_get(ctx)->radius_small - 4));
     int32_t row = header_row(ctx, id, it, expandable);
     qel_node* h = qel_node_at(ctx, row);
     h->gap = 10;
@@ -306,7 +290,7 @@ static bool plan_step(qel_context* ctx, uint32_t id, const qel_assistant_plan_st
     qel_node_round(n, 10);
     qel_node_mark_interactive(ctx, row, 0);
     int32_t box = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, 20}, {QEL_SIZE_FIXED, 20}, QEL_DIR_ROW, 10);
-    qel_node_at(ctx, box)->fill = slot(ctx, QEL_COLOR_SURFACE);
+    qel_node_at(ctx, box)->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     qel_node_push(ctx, box);
     qel_assistant_status_icon(ctx, st.status, 18);
     qel_node_pop(ctx);
@@ -316,14 +300,16 @@ static bool plan_step(qel_context* ctx, uint32_t id, const qel_assistant_plan_st
     bool quiet = st.status == QEL_ASSISTANT_PENDING || st.status == QEL_ASSISTANT_SKIPPED;
     const char* title = st.title ? st.title : "";
     if (st.status == QEL_ASSISTANT_RUNNING) {
-        shimmer(ctx, title, small_size(ctx), slot(ctx, QEL_COLOR_TEXT_SECONDARY));
+        shimmer(ctx, title, qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     } else {
-        qel_text_leaf(ctx, title, -1, st.status == QEL_ASSISTANT_DONE ? QEL_FONT_BODY : QEL_FONT_MEDIUM, small_size(ctx),
-                      slot(ctx, quiet ? QEL_COLOR_TEXT_SECONDARY : QEL_COLOR_TEXT), true, 1.4f);
+        qel_text_leaf(ctx, title, -1, st.status == QEL_ASSISTANT_DONE ? QEL_FONT_BODY : QEL_FONT_MEDIUM,
+                      qel_text_small_scaled(ctx),
+                      qel_theme_color(ctx, quiet ? QEL_COLOR_TEXT_SECONDARY : QEL_COLOR_TEXT), true, 1.4f);
     }
     if (st.detail)
-        qel_text_leaf(ctx, st.detail, -1, QEL_FONT_BODY, xs_size(ctx),
-                      slot(ctx, st.status == QEL_ASSISTANT_ERROR ? QEL_COLOR_DANGER : QEL_COLOR_TEXT_MUTED), true, 1.4f);
+        qel_text_leaf(ctx, st.detail, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                      qel_theme_color(ctx, st.status == QEL_ASSISTANT_ERROR ? QEL_COLOR_DANGER : QEL_COLOR_TEXT_MUTED),
+                      true, 1.4f);
     qel_node_pop(ctx);
     qel_node_pop(ctx);
     return it.clicked;
@@ -340,11 +326,12 @@ static int32_t plan_header(qel_context* ctx, const char* label, uint32_t id, con
     n->align = QEL_ALIGN_CENTER;
     n->gap = 10;
     n->pad_bottom = 8;
-    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, small_size(ctx), slot(ctx, QEL_COLOR_TEXT), false, 1.3f);
+    qel_text_leaf(ctx, title, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
+                  false, 1.3f);
     char text[32];
     std::snprintf(text, sizeof text, "%d of %d", done, count);
-    int32_t c = qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 0);
-    qel_node_at(ctx, c)->flags |= QEL_NODE_TABULAR;
+    qel_assistant_tabular_leaf(ctx, text, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                               qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     qel_progress_opts p = {};
     p.height = 4;
     p.width = {QEL_SIZE_FIXED, 64};
@@ -362,10 +349,10 @@ int32_t qel_assistant_plan(qel_context* ctx, const char* label, const qel_assist
     if (!steps || count < 0) count = 0;
     int32_t card = qel_node_sized_pushed(ctx, id, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node* c = qel_node_at(ctx, card);
-    c->fill = slot(ctx, QEL_COLOR_SURFACE);
-    c->border = slot(ctx, QEL_COLOR_BORDER);
+    c->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
+    c->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
     c->border_width = 1;
-    qel_node_round(c, theme_of(ctx).radius_medium);
+    qel_node_round(c, qel_theme_block_get(ctx)->radius_medium);
     c->pad_top = 14, c->pad_right = 16, c->pad_bottom = 10, c->pad_left = 16, c->gap = 2;
     int32_t done = 0, reached = -1;
     for (int32_t i = 0; i < count; i++) {
@@ -379,9 +366,10 @@ int32_t qel_assistant_plan(qel_context* ctx, const char* label, const qel_assist
     if (count > 0) {
         auto step_id = [&](int32_t i) { return qel_hash_bytes(&i, sizeof i, id ^ STEP_KEY); };
         int32_t column = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
-        qel_color line = qel_theme_get_accent(ctx) ? slot(ctx, QEL_COLOR_ACCENT) : slot(ctx, QEL_COLOR_SUCCESS);
+        qel_color line = qel_theme_get_accent(ctx) ? qel_theme_color(ctx, QEL_COLOR_ACCENT)
+                                                   : qel_theme_color(ctx, QEL_COLOR_SUCCESS);
         connector_payload p = {step_id(0), step_id(count - 1), reached >= 0 ? step_id(reached) : 0, line,
-                               slot(ctx, QEL_COLOR_BORDER)};
+                               qel_theme_color(ctx, QEL_COLOR_BORDER)};
         qel_node_draw_with(ctx, column, connector_draw, &p, sizeof p, false);
         for (int32_t i = 0; i < count; i++)
             if (plan_step(ctx, step_id(i), steps[i])) clicked = i;
@@ -407,31 +395,31 @@ void qel_assistant_elapsed(qel_context* ctx, const char* text, const qel_assista
     n->gap = 8;
     n->pad_top = 6, n->pad_right = 14, n->pad_bottom = 6, n->pad_left = 10;
     qel_node_round(n, 16);
-    n->border = slot(ctx, QEL_COLOR_BORDER_SUBTLE);
+    n->border = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
     n->border_width = 1;
-    n->fill = dark ? qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), slot(ctx, QEL_COLOR_TEXT), 0.06f)
-                   : slot(ctx, QEL_COLOR_SUBTLE);
+    n->fill = dark ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.06f)
+                   : qel_theme_color(ctx, QEL_COLOR_SUBTLE);
     if (o.status == QEL_ASSISTANT_RUNNING) {
         qel_loader_options l = {};
         l.size = 18;
         l.color = qel_assistant_accent_or_text(ctx);
         qel_loader(ctx, &l);
     } else if (o.icon) {
-        qel_text_leaf(ctx, o.icon, -1, QEL_FONT_ICON, 14, slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
+        qel_text_leaf(ctx, o.icon, -1, QEL_FONT_ICON, 14, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
     } else {
         qel_assistant_status_icon(ctx, o.status, 15);
     }
     const char* words = text ? text : "";
     if (o.status == QEL_ASSISTANT_PENDING || o.status == QEL_ASSISTANT_RUNNING)
-        shimmer(ctx, words, small_size(ctx), slot(ctx, QEL_COLOR_TEXT_SECONDARY));
+        shimmer(ctx, words, qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     else
-        qel_text_leaf(ctx, words, -1, QEL_FONT_BODY, small_size(ctx),
-                      slot(ctx, o.status == QEL_ASSISTANT_ERROR ? QEL_COLOR_DANGER : QEL_COLOR_TEXT_SECONDARY), false,
-                      1.3f);
+        qel_text_leaf(
+            ctx, words, -1, QEL_FONT_BODY, qel_text_small_scaled(ctx),
+            qel_theme_color(ctx, o.status == QEL_ASSISTANT_ERROR ? QEL_COLOR_DANGER : QEL_COLOR_TEXT_SECONDARY), false,
+            1.3f);
     if (o.seconds > 0) {
-        int32_t t = qel_text_leaf(ctx, qel_assistant_elapsed_text(ctx, o.seconds), -1, QEL_FONT_BODY, xs_size(ctx),
-                                  slot(ctx, QEL_COLOR_TEXT_MUTED), false, 0);
-        qel_node_at(ctx, t)->flags |= QEL_NODE_TABULAR;
+        qel_assistant_tabular_leaf(ctx, qel_assistant_elapsed_text(ctx, o.seconds), QEL_FONT_BODY,
+                                   qel_assistant_xs_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     }
     qel_node_pop(ctx);
 }

@@ -33,36 +33,6 @@ namespace {
 const uint32_t POPUP_KEY = 0x30DE, FIELD_KEY = 0xF1E1D, SEND_KEY = 0x5E7D, COMPOSER_KEY = 0xC0C0, ORB_KEY = 0x0EB;
 const float PI = 3.14159265f;
 
-qel_color slot(qel_context* ctx, int32_t s)
-{
-    return qel_theme_color(ctx, s);
-}
-
-const qel_theme& theme_of(qel_context* ctx)
-{
-    return *qel_theme_block_get(ctx);
-}
-
-float xs_size(qel_context* ctx)
-{
-    return theme_of(ctx).text_xs * theme_of(ctx).ui_scale;
-}
-
-int32_t row_pushed(qel_context* ctx, uint32_t id, qel_size width, float gap)
-{
-    int32_t node = qel_node_sized_pushed(ctx, id, width, {QEL_SIZE_FIT, 0});
-    qel_node* n = qel_node_at(ctx, node);
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->gap = gap;
-    return node;
-}
-
-void glyph_leaf(qel_context* ctx, uint32_t code_point, float size, qel_color color)
-{
-    qel_text_leaf(ctx, qel_assistant_glyph(ctx, code_point), -1, QEL_FONT_ICON, size, color, false, 0);
-}
-
 }  // namespace
 
 // --- Model selector ---
@@ -78,21 +48,22 @@ static bool model_row(qel_context* ctx, qel_popup_nav* nav, const qel_assistant_
     }
     bool highlighted = nav->highlighted == row_index;
     float amount = qel_anim_flash(ctx, id, highlighted, 0.1f);
-    int32_t row = row_pushed(ctx, id, {QEL_SIZE_GROW, 1}, 10);
+    int32_t row = qel_assistant_row_pushed(ctx, id, {QEL_SIZE_GROW, 1}, QEL_ALIGN_CENTER, 10);
     qel_node* n = qel_node_at(ctx, row);
     n->pad_top = n->pad_bottom = 8;
     n->pad_left = n->pad_right = 10;
     n->align_self = QEL_ALIGN_STRETCH;
     qel_node_round(n, qel_row_radius(ctx));
-    n->fill = qel_color_alpha(slot(ctx, QEL_COLOR_ACTIVE), amount);
+    n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_ACTIVE), amount);
     qel_node_mark_interactive(ctx, row, 0);
     if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
-    if (m.icon) qel_text_leaf(ctx, m.icon, -1, QEL_FONT_ICON, 16, slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
+    if (m.icon)
+        qel_text_leaf(ctx, m.icon, -1, QEL_FONT_ICON, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
     int32_t col = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node_at(ctx, col)->gap = 1;
-    row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, 6);
-    qel_text_leaf(ctx, m.name ? m.name : "", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), slot(ctx, QEL_COLOR_TEXT),
-                  false, 1.35f);
+    qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 6);
+    qel_text_leaf(ctx, m.name ? m.name : "", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.35f);
     if (m.badge) {
         qel_badge_opts b = {};
         b.kind = QEL_SEMANTIC_ACCENT;
@@ -101,9 +72,10 @@ static bool model_row(qel_context* ctx, qel_popup_nav* nav, const qel_assistant_
     }
     qel_node_pop(ctx);
     if (m.description)
-        qel_text_leaf(ctx, m.description, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), true, 1.4f);
+        qel_text_leaf(ctx, m.description, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                      qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), true, 1.4f);
     qel_node_pop(ctx);
-    if (selected) glyph_leaf(ctx, 0xE06C, 16, slot(ctx, QEL_COLOR_TEXT));
+    if (selected) qel_assistant_glyph_leaf(ctx, 0xE06C, 16, qel_theme_color(ctx, QEL_COLOR_TEXT));
     qel_node_pop(ctx);
     if (!(it.clicked || (highlighted && qel_key_pressed(ctx, QEL_KEY_ENTER)))) return false;
     qel_popup_close_all(ctx);
@@ -115,24 +87,26 @@ static void model_trigger(qel_context* ctx, uint32_t id, const qel_interaction& 
                           bool borderless, bool open)
 {
     float flash = qel_anim_flash(ctx, id, it.hovered || open, 0.14f);
-    int32_t trigger = qel_node_pill_row(ctx, id, 30, 0, 6, std::min(theme_of(ctx).radius_small, 15.0f));
+    int32_t trigger = qel_node_pill_row(ctx, id, 30, 0, 6, std::min(qel_theme_block_get(ctx)->radius_small, 15.0f));
     qel_node* n = qel_node_at(ctx, trigger);
     n->pad_left = 10;
     n->pad_right = 8;
     if (borderless) {
-        n->fill = qel_color_alpha(slot(ctx, QEL_COLOR_HOVER), 1.4f * flash);
+        n->fill = qel_color_alpha(qel_theme_color(ctx, QEL_COLOR_HOVER), 1.4f * flash);
     } else {
-        n->fill = qel_color_mix(slot(ctx, QEL_COLOR_SUBTLE), slot(ctx, QEL_COLOR_TEXT), 0.04f * flash);
-        n->border = slot(ctx, QEL_COLOR_BORDER);
+        n->fill =
+            qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SUBTLE), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.04f * flash);
+        n->border = qel_theme_color(ctx, QEL_COLOR_BORDER);
         n->border_width = 1;
     }
     qel_node_clickable(ctx, trigger, id, false);
     qel_focus_ring(ctx, trigger, it.focused && it.focus_visible ? 1.0f : 0.0f);
     qel_node_push(ctx, trigger);
-    if (m && m->icon) qel_text_leaf(ctx, m->icon, -1, QEL_FONT_ICON, 14, slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
+    if (m && m->icon)
+        qel_text_leaf(ctx, m->icon, -1, QEL_FONT_ICON, 14, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
     qel_text_leaf(ctx, m && m->name ? m->name : "Model", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
-                  slot(ctx, QEL_COLOR_TEXT), false, 1.3f);
-    qel_chevron_icon(ctx, open ? PI : 0, 13, slot(ctx, QEL_COLOR_TEXT_MUTED));
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
+    qel_chevron_icon(ctx, open ? PI : 0, 13, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     qel_node_pop(ctx);
 }
 
@@ -189,22 +163,22 @@ bool blank(const char* text)
 static void attachment_chip(qel_context* ctx, int32_t index, const char* name, bool dark, uint32_t* bits,
                             int32_t* removed)
 {
-    int32_t chip = row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, 6);
+    int32_t chip = qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 6);
     qel_node* n = qel_node_at(ctx, chip);
     n->pad_top = n->pad_right = n->pad_bottom = 4;
     n->pad_left = 6;
     qel_node_round(n, qel_row_radius(ctx));
-    n->fill = dark ? qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), slot(ctx, QEL_COLOR_TEXT), 0.08f)
-                   : slot(ctx, QEL_COLOR_SUBTLE);
-    n->border = slot(ctx, QEL_COLOR_BORDER_SUBTLE);
+    n->fill = dark ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.08f)
+                   : qel_theme_color(ctx, QEL_COLOR_SUBTLE);
+    n->border = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
     n->border_width = 1;
     int32_t box = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, 24}, {QEL_SIZE_FIXED, 24}, QEL_DIR_ROW, 6);
-    qel_node_at(ctx, box)->fill = slot(ctx, QEL_COLOR_SURFACE);
+    qel_node_at(ctx, box)->fill = qel_theme_color(ctx, QEL_COLOR_SURFACE);
     qel_node_push(ctx, box);
-    glyph_leaf(ctx, 0xE0CC, 14, slot(ctx, QEL_COLOR_TEXT_SECONDARY));
+    qel_assistant_glyph_leaf(ctx, 0xE0CC, 14, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     qel_node_pop(ctx);
-    int32_t file = qel_text_leaf(ctx, name ? name : "", -1, QEL_FONT_MEDIUM, xs_size(ctx) + 0.5f,
-                                 slot(ctx, QEL_COLOR_TEXT), false, 1.3f);
+    int32_t file = qel_text_leaf(ctx, name ? name : "", -1, QEL_FONT_MEDIUM, qel_assistant_xs_size(ctx) + 0.5f,
+                                 qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.3f);
     qel_node_at(ctx, file)->max_w = 160;
     qel_push_id_int(ctx, index);
     qel_button_opts b = {};
@@ -227,7 +201,8 @@ static float field_height(qel_context* ctx, uint32_t field, const char* text, in
     int32_t lines = 1;
     if (width > 0) {
         qel_text_line* out = nullptr;
-        lines = std::max(1, qel_text_build_lines(ctx, QEL_FONT_BODY, body, text, (int32_t)std::strlen(text), width, &out));
+        lines =
+            std::max(1, qel_text_build_lines(ctx, QEL_FONT_BODY, body, text, (int32_t)std::strlen(text), width, &out));
     }
     return (float)std::min(max_lines, lines) * 1.5f * body + 12;
 }
@@ -236,15 +211,16 @@ static uint32_t send_button(qel_context* ctx, uint32_t id, composer_state* s, bo
 {
     qel_interaction it = qel_interact(ctx, id, QEL_INTERACT_FOCUSABLE);
     float scale = qel_anim_spring(ctx, s->press, it.held && enabled ? 0.88f : 1.0f, 0.26f, 0.12f);
-    float radius = std::max(0.0f, theme_of(ctx).radius_large - 10);
+    float radius = std::max(0.0f, qel_theme_block_get(ctx)->radius_large - 10);
     int32_t button = qel_node_centred(ctx, id, {QEL_SIZE_FIXED, 32}, {QEL_SIZE_FIXED, 32}, QEL_DIR_STACK, radius);
     qel_node* n = qel_node_at(ctx, button);
     n->scale = scale;
     bool accent = qel_theme_get_accent(ctx) != 0;
-    qel_color ink = enabled ? slot(ctx, accent ? QEL_COLOR_ON_ACCENT : QEL_COLOR_BACKGROUND) : slot(ctx, QEL_COLOR_TEXT_MUTED);
+    qel_color ink = enabled ? qel_theme_color(ctx, accent ? QEL_COLOR_ON_ACCENT : QEL_COLOR_BACKGROUND)
+                            : qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED);
     qel_color fill = qel_assistant_accent_or_text(ctx);
-    if (it.hovered) fill = qel_color_mix(fill, slot(ctx, QEL_COLOR_BACKGROUND), 0.12f);
-    n->fill = enabled ? fill : slot(ctx, QEL_COLOR_TRACK);
+    if (it.hovered) fill = qel_color_mix(fill, qel_theme_color(ctx, QEL_COLOR_BACKGROUND), 0.12f);
+    n->fill = enabled ? fill : qel_theme_color(ctx, QEL_COLOR_TRACK);
     qel_node_mark_interactive(ctx, button, QEL_INTERACT_FOCUSABLE);
     if (enabled && it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_focus_ring(ctx, button, it.focused && it.focus_visible ? 1.0f : 0.0f);
@@ -257,7 +233,7 @@ static uint32_t send_button(qel_context* ctx, uint32_t id, composer_state* s, bo
         qel_node_at(ctx, square)->fill = ink;
         qel_node_round(qel_node_at(ctx, square), 2.5f);
     } else {
-        glyph_leaf(ctx, 0xE04A, 16, ink);
+        qel_assistant_glyph_leaf(ctx, 0xE04A, 16, ink);
     }
     qel_node_pop(ctx);
     qel_node_pop(ctx);
@@ -271,14 +247,14 @@ static uint32_t bottom_row(qel_context* ctx, const qel_assistant_composer_opts& 
                            bool blank_text)
 {
     uint32_t bits = 0;
-    row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, 6);
+    qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_ALIGN_CENTER, 6);
     qel_button_opts attach = {};
     attach.variant = QEL_BUTTON_OUTLINE;
     attach.size = 1;
     attach.tooltip = "Attach files";
     if (qel_icon_button(ctx, qel_assistant_glyph(ctx, 0xE13D), &attach)) bits |= QEL_COMPOSER_ATTACH;
     int32_t last = qel_node_latest_with_id(ctx, qel_last_item_id(ctx));
-    if (last >= 0) qel_node_round(qel_node_at(ctx, last), std::max(0.0f, theme_of(ctx).radius_large - 10));
+    if (last >= 0) qel_node_round(qel_node_at(ctx, last), std::max(0.0f, qel_theme_block_get(ctx)->radius_large - 10));
     if (o.models && o.model_count > 0) {
         qel_assistant_model_select_opts m = {};
         m.borderless = 1;
@@ -310,21 +286,23 @@ uint32_t qel_assistant_composer(qel_context* ctx, const char* label, char* buffe
     qel_node* f = qel_node_at(ctx, frame);
     f->pad_top = f->pad_right = f->pad_bottom = f->pad_left = 10;
     f->gap = 4;
-    qel_node_round(f, theme_of(ctx).radius_large);
-    f->fill = dark ? qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), slot(ctx, QEL_COLOR_TEXT), 0.04f)
-                   : slot(ctx, QEL_COLOR_SURFACE);
-    f->border = qel_color_mix(slot(ctx, QEL_COLOR_BORDER), slot(ctx, QEL_COLOR_BORDER_STRONG), focus);
+    qel_node_round(f, qel_theme_block_get(ctx)->radius_large);
+    f->fill = dark ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.04f)
+                   : qel_theme_color(ctx, QEL_COLOR_SURFACE);
+    f->border =
+        qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), focus);
     f->border_width = 1;
     f->elevation = 2;
     f->elevation_strength = 0.6f + 0.4f * focus;
     qel_push_id(ctx, label);
     if (o.attachments && o.attachment_count > 0) {
-        int32_t chips = row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, 6);
+        int32_t chips = qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_ALIGN_CENTER, 6);
         qel_node* c = qel_node_at(ctx, chips);
         c->flags |= QEL_NODE_WRAP;
         c->pad_left = c->pad_right = 2;
         c->pad_bottom = 4;
-        for (int32_t i = 0; i < o.attachment_count; i++) attachment_chip(ctx, i, o.attachments[i], dark, &bits, o.removed);
+        for (int32_t i = 0; i < o.attachment_count; i++)
+            attachment_chip(ctx, i, o.attachments[i], dark, &bits, o.removed);
         qel_node_pop(ctx);
     }
     qel_text_input_opts t = {};
@@ -413,8 +391,14 @@ static void orb_draw(qel_context* ctx, const qel_node* node, void* user)
     qel_vec2 c3 = {c.x + 0.22f * R * std::cos(0.55f * t + 2.4f), c.y + 0.22f * R * std::sin(0.55f * t + 2.4f)};
     draw_blob(ctx, {c3, 0.5f * radius, 1.4f * amp, 0.9f * t, 4.2f,
                     qel_color_alpha(qel_color_mix(p->main, BLACK, 0.18f), 0.55f), qel_color_alpha(p->main, 0), false});
-    draw_blob(ctx, {{c.x - 0.08f * R, c.y - 0.1f * R}, 0.62f * radius, amp, 0.8f * t, 5.3f, qel_color_alpha(WHITE, 0.42f),
-                    qel_color_alpha(WHITE, 0), false});
+    draw_blob(ctx, {{c.x - 0.08f * R, c.y - 0.1f * R},
+                    0.62f * radius,
+                    amp,
+                    0.8f * t,
+                    5.3f,
+                    qel_color_alpha(WHITE, 0.42f),
+                    qel_color_alpha(WHITE, 0),
+                    false});
     float s = 0.42f * radius;
     soft_box(ctx, {c.x - 1.5f * s, c.y - (0.46f * radius + 0.5f * s), s, 0.8f * s}, 0.45f * s, 0.55f * s,
              qel_color_alpha(WHITE, 0.38f));
@@ -435,7 +419,7 @@ static void orb_draw(qel_context* ctx, const qel_node* node, void* user)
 static qel_color orb_color(qel_context* ctx, qel_color c)
 {
     if ((c >> 24) == 0xFF || qel_color_is_token(c)) return qel_color_resolve(ctx, c);
-    return qel_theme_get_accent(ctx) ? slot(ctx, QEL_COLOR_ACCENT) : 0xFFF67C4Fu;
+    return qel_theme_get_accent(ctx) ? qel_theme_color(ctx, QEL_COLOR_ACCENT) : 0xFFF67C4Fu;
 }
 
 bool qel_assistant_orb(qel_context* ctx, const char* label, int32_t look, float level,
@@ -460,12 +444,16 @@ bool qel_assistant_orb(qel_context* ctx, const char* label, int32_t look, float 
     qel_node_mark_interactive(ctx, node, QEL_INTERACT_FOCUSABLE);
     if (it.hovered) qel_set_cursor(ctx, QEL_CURSOR_HAND);
     qel_color main = orb_color(ctx, o.color);
-    bool moving = theme_of(ctx).motion_scale > 0;
+    bool moving = qel_theme_block_get(ctx)->motion_scale > 0;
     if (moving) qel_request_redraw(ctx);
-    orb_payload p = {moving ? (float)std::fmod(qel_ctx_time(ctx), 10000.0) : 0, lv,
+    orb_payload p = {moving ? (float)std::fmod(qel_ctx_time(ctx), 10000.0) : 0,
+                     lv,
                      {s->weight[0], s->weight[1], s->weight[2], s->weight[3]},
-                     main, qel_color_mix(main, WHITE, 0.28f), qel_color_mix(main, WHITE, 0.5f),
-                     it.hovered ? 1.0f : 0.0f, it.focused && it.focus_visible ? 1.0f : 0.0f};
+                     main,
+                     qel_color_mix(main, WHITE, 0.28f),
+                     qel_color_mix(main, WHITE, 0.5f),
+                     it.hovered ? 1.0f : 0.0f,
+                     it.focused && it.focus_visible ? 1.0f : 0.0f};
     qel_node_draw_with(ctx, node, orb_draw, &p, sizeof p, false);
     qel_set_last_item(ctx, id);
     return it.clicked;

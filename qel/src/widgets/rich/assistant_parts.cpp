@@ -79,6 +79,34 @@ const char* qel_assistant_glyph(qel_context* ctx, uint32_t code_point)
     return qel_arena_strdup(ctx, (const char*)bytes, length);
 }
 
+int32_t qel_assistant_glyph_leaf(qel_context* ctx, uint32_t code_point, float size, qel_color color)
+{
+    return qel_text_leaf(ctx, qel_assistant_glyph(ctx, code_point), -1, QEL_FONT_ICON, size, color, false, 0);
+}
+
+float qel_assistant_xs_size(qel_context* ctx)
+{
+    const qel_theme* th = qel_theme_block_get(ctx);
+    return th->text_xs * th->ui_scale;
+}
+
+int32_t qel_assistant_tabular_leaf(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color)
+{
+    int32_t leaf = qel_text_leaf(ctx, text, -1, font, size, color, false, 0);
+    qel_node_at(ctx, leaf)->flags |= QEL_NODE_TABULAR;
+    return leaf;
+}
+
+int32_t qel_assistant_row_pushed(qel_context* ctx, uint32_t id, qel_size width, uint32_t align, float gap)
+{
+    int32_t node = qel_node_sized_pushed(ctx, id, width, {QEL_SIZE_FIT, 0});
+    qel_node* n = qel_node_at(ctx, node);
+    n->direction = QEL_DIR_ROW;
+    n->align = (uint8_t)align;
+    n->gap = gap;
+    return node;
+}
+
 // --- Status icon ---
 
 namespace {
@@ -98,38 +126,39 @@ static void status_draw(qel_context* ctx, const qel_node* node, void* user)
     qel_vec2 c = {b.x + b.w / 2, b.y + b.h / 2};
     float r = std::fmin(b.w, b.h) / 2 - 1;
     switch (p->status) {
-    case QEL_ASSISTANT_RUNNING: {
-        qel_draw_arc(ctx, c, r - 0.5f, 0, 2 * PI, 1.5f, qel_color_alpha(p->main, 0.2f));
-        float from = 2.2f * PI * p->phase;
-        qel_draw_arc(ctx, c, r - 0.5f, from, from + 0.6f * PI, 1.8f, p->main);
-        break;
-    }
-    case QEL_ASSISTANT_DONE: {
-        qel_draw_circle(ctx, c, r, p->main);
-        qel_rect box = {c.x - 0.62f * r, c.y - 0.62f * r, 1.24f * r, 1.24f * r};
-        qel_draw_checkmark(ctx, &box, 1, 1.7f, qel_theme_color(ctx, QEL_COLOR_SURFACE));
-        break;
-    }
-    case QEL_ASSISTANT_ERROR: {
-        qel_draw_circle(ctx, c, r, qel_theme_color(ctx, QEL_COLOR_DANGER));
-        float d = 0.38f * r;
-        qel_draw_line(ctx, {c.x - d, c.y - d}, {c.x + d, c.y + d}, 1.7f, 0xFFFFFFFFu);
-        qel_draw_line(ctx, {c.x - d, c.y + d}, {c.x + d, c.y - d}, 1.7f, 0xFFFFFFFFu);
-        break;
-    }
-    default:
-        qel_draw_arc(ctx, c, r - 0.5f, 0, 2 * PI, 1.5f, p->second);
-        if (p->status == QEL_ASSISTANT_SKIPPED)
-            qel_draw_line(ctx, {c.x - 0.4f * r, c.y}, {c.x + 0.4f * r, c.y}, 1.5f, p->second);
-        break;
+        case QEL_ASSISTANT_RUNNING: {
+            qel_draw_arc(ctx, c, r - 0.5f, 0, 2 * PI, 1.5f, qel_color_alpha(p->main, 0.2f));
+            float from = 2.2f * PI * p->phase;
+            qel_draw_arc(ctx, c, r - 0.5f, from, from + 0.6f * PI, 1.8f, p->main);
+            break;
+        }
+        case QEL_ASSISTANT_DONE: {
+            qel_draw_circle(ctx, c, r, p->main);
+            qel_rect box = {c.x - 0.62f * r, c.y - 0.62f * r, 1.24f * r, 1.24f * r};
+            qel_draw_checkmark(ctx, &box, 1, 1.7f, qel_theme_color(ctx, QEL_COLOR_SURFACE));
+            break;
+        }
+        case QEL_ASSISTANT_ERROR: {
+            qel_draw_circle(ctx, c, r, qel_theme_color(ctx, QEL_COLOR_DANGER));
+            float d = 0.38f * r;
+            qel_draw_line(ctx, {c.x - d, c.y - d}, {c.x + d, c.y + d}, 1.7f, 0xFFFFFFFFu);
+            qel_draw_line(ctx, {c.x - d, c.y + d}, {c.x + d, c.y - d}, 1.7f, 0xFFFFFFFFu);
+            break;
+        }
+        default:
+            qel_draw_arc(ctx, c, r - 0.5f, 0, 2 * PI, 1.5f, p->second);
+            if (p->status == QEL_ASSISTANT_SKIPPED)
+                qel_draw_line(ctx, {c.x - 0.4f * r, c.y}, {c.x + 0.4f * r, c.y}, 1.5f, p->second);
+            break;
     }
 }
 
 void qel_assistant_status_icon(qel_context* ctx, uint32_t status, float size)
 {
     status_payload p = {status, 0, qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), 0};
-    p.main = qel_theme_get_accent(ctx)                ? qel_theme_color(ctx, QEL_COLOR_ACCENT)
-             : qel_theme_color(ctx, status == QEL_ASSISTANT_DONE ? QEL_COLOR_SUCCESS : QEL_COLOR_TEXT);
+    p.main = qel_theme_get_accent(ctx)
+                 ? qel_theme_color(ctx, QEL_COLOR_ACCENT)
+                 : qel_theme_color(ctx, status == QEL_ASSISTANT_DONE ? QEL_COLOR_SUCCESS : QEL_COLOR_TEXT);
     if (status == QEL_ASSISTANT_RUNNING) {
         p.phase = (float)std::fmod(qel_ctx_time(ctx), 1000.0);
         qel_request_redraw(ctx);

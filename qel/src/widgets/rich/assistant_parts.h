@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "qel/layout.h"
 #include "qel/types.h"
 
 // The host of a URL without a scheme and a leading "www.", in the frame arena; null gives "".
@@ -26,8 +27,18 @@ void qel_assistant_status_icon(qel_context* ctx, uint32_t status, float size);
 // The accent when the theme has an accent preset, else the text colour.
 qel_color qel_assistant_accent_or_text(qel_context* ctx);
 
-// The glyph of an icon-font code point as UTF-8, in the frame arena.
+// The glyph of an icon-font code point as UTF-8, in the frame arena, and a leaf showing it.
 const char* qel_assistant_glyph(qel_context* ctx, uint32_t code_point);
+int32_t qel_assistant_glyph_leaf(qel_context* ctx, uint32_t code_point, float size, qel_color color);
+
+// The theme's xs text size times the UI scale.
+float qel_assistant_xs_size(qel_context* ctx);
+
+// A one-line text leaf with tabular figures.
+int32_t qel_assistant_tabular_leaf(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color);
+
+// A row under id of the width, its children aligned across it, with the gap; pushed.
+int32_t qel_assistant_row_pushed(qel_context* ctx, uint32_t id, qel_size width, uint32_t align, float gap);
 
 // Emits the collapsible body at open fraction t under id body (qel_collapsible_body_open), with
 // the left padding, moved up while it opens; a closing body goes in a disabled scope. Returns the

@@ -33,17 +33,6 @@ namespace {
 const uint32_t SOURCE_KEY = 0x50C, SUGGESTION_KEY = 0x9A0, METER_KEY = 0xC0E7;
 const float FLASH_SECONDS = 0.14f, PI = 3.14159265f;
 
-qel_color slot(qel_context* ctx, int32_t s)
-{
-    return qel_theme_color(ctx, s);
-}
-
-float xs_size(qel_context* ctx)
-{
-    const qel_theme* th = qel_theme_block_get(ctx);
-    return th->text_xs * th->ui_scale;
-}
-
 // A node under id, pushed, laid out in direction with the gap and padding.
 int32_t box_pushed(qel_context* ctx, uint32_t id, qel_size width, uint32_t direction, float gap, float pad_y,
                    float pad_x)
@@ -55,13 +44,6 @@ int32_t box_pushed(qel_context* ctx, uint32_t id, qel_size width, uint32_t direc
     n->pad_top = n->pad_bottom = pad_y;
     n->pad_left = n->pad_right = pad_x;
     return node;
-}
-
-int32_t tabular_leaf(qel_context* ctx, const char* text, uint32_t font, float size, qel_color color)
-{
-    int32_t leaf = qel_text_leaf(ctx, text, -1, font, size, color, false, 0);
-    qel_node_at(ctx, leaf)->flags |= QEL_NODE_TABULAR;
-    return leaf;
 }
 
 }  // namespace
@@ -76,26 +58,30 @@ static bool source_card(qel_context* ctx, uint32_t id, int32_t number, const qel
     int32_t card = box_pushed(ctx, id, {QEL_SIZE_FIXED, 196}, QEL_DIR_COLUMN, 6, 10, 12);
     qel_node* c = qel_node_at(ctx, card);
     qel_node_round(c, qel_theme_block_get(ctx)->radius_medium);
-    c->border = qel_color_mix(slot(ctx, QEL_COLOR_BORDER_SUBTLE), slot(ctx, QEL_COLOR_BORDER), flash);
+    c->border =
+        qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE), qel_theme_color(ctx, QEL_COLOR_BORDER), flash);
     c->border_width = 1;
-    qel_color base = dark ? qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), slot(ctx, QEL_COLOR_TEXT), 0.04f)
-                          : slot(ctx, QEL_COLOR_SUBTLE);
-    c->fill = qel_color_mix(base, slot(ctx, QEL_COLOR_TEXT), 0.04f * flash);
+    qel_color base =
+        dark ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.04f)
+             : qel_theme_color(ctx, QEL_COLOR_SUBTLE);
+    c->fill = qel_color_mix(base, qel_theme_color(ctx, QEL_COLOR_TEXT), 0.04f * flash);
     qel_node_clickable(ctx, card, id, false);
     qel_focus_ring(ctx, card, it.focused && it.focus_visible ? 1.0f : 0.0f);
     const char* host = qel_assistant_url_host(ctx, src.url);
     int32_t top = box_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_DIR_ROW, 6, 0, 0);
     qel_node_at(ctx, top)->align = QEL_ALIGN_CENTER;
     qel_assistant_monogram(ctx, host, 16);
-    int32_t h = qel_text_leaf(ctx, host, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
+    int32_t h = qel_text_leaf(ctx, host, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                              qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_node_at(ctx, h)->width = {QEL_SIZE_GROW, 1};
     char text[16];
     std::snprintf(text, sizeof text, "%d", number);
-    tabular_leaf(ctx, text, QEL_FONT_MEDIUM, qel_scaled(ctx, 10.5f), slot(ctx, QEL_COLOR_TEXT_MUTED));
+    qel_assistant_tabular_leaf(ctx, text, QEL_FONT_MEDIUM, qel_scaled(ctx, 10.5f),
+                               qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     qel_node_pop(ctx);
     float size = qel_text_small_scaled(ctx) - 0.5f;
     int32_t title = qel_text_leaf(ctx, src.title ? src.title : host, -1, QEL_FONT_MEDIUM, size,
-                                  slot(ctx, QEL_COLOR_TEXT), true, 1.35f);
+                                  qel_theme_color(ctx, QEL_COLOR_TEXT), true, 1.35f);
     qel_node* t = qel_node_at(ctx, title);
     t->max_h = 2 * 1.35f * size;  // two lines
     t->flags |= QEL_NODE_CLIP;
@@ -105,8 +91,7 @@ static bool source_card(qel_context* ctx, uint32_t id, int32_t number, const qel
     return it.clicked;
 }
 
-int32_t qel_assistant_sources(qel_context* ctx, const char* label, const qel_assistant_source* sources,
-                              int32_t count)
+int32_t qel_assistant_sources(qel_context* ctx, const char* label, const qel_assistant_source* sources, int32_t count)
 {
     uint32_t id = qel_id(ctx, label);
     if (!sources) count = 0;
@@ -135,14 +120,15 @@ static void citation_card(qel_context* ctx, const char* host, const qel_assistan
     int32_t top = box_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_DIR_ROW, 6, 0, 0);
     qel_node_at(ctx, top)->align = QEL_ALIGN_CENTER;
     qel_assistant_monogram(ctx, host, 18);
-    qel_text_leaf(ctx, host, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 0);
+    qel_text_leaf(ctx, host, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
+                  false, 0);
     qel_node_pop(ctx);
     if (src.title)
-        qel_text_leaf(ctx, src.title, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), slot(ctx, QEL_COLOR_TEXT), true,
-                      1.35f);
+        qel_text_leaf(ctx, src.title, -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
+                      qel_theme_color(ctx, QEL_COLOR_TEXT), true, 1.35f);
     if (src.snippet)
-        qel_text_leaf(ctx, src.snippet, -1, QEL_FONT_BODY, xs_size(ctx) + 0.5f, slot(ctx, QEL_COLOR_TEXT_SECONDARY), true,
-                      1.45f);
+        qel_text_leaf(ctx, src.snippet, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx) + 0.5f,
+                      qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), true, 1.45f);
     qel_tooltip_delayed_end(ctx);
 }
 
@@ -159,15 +145,18 @@ bool qel_assistant_citation(qel_context* ctx, int32_t number, const qel_assistan
     c->align = QEL_ALIGN_CENTER;
     c->align_self = QEL_ALIGN_OWN_SIZE;
     qel_node_round(c, 9);
-    qel_color base = dark ? qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), slot(ctx, QEL_COLOR_TEXT), 0.10f)
-                          : slot(ctx, QEL_COLOR_SUBTLE);
+    qel_color base =
+        dark ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.10f)
+             : qel_theme_color(ctx, QEL_COLOR_SUBTLE);
     c->fill = qel_color_mix(base, qel_assistant_accent_or_text(ctx), 0.16f * flash);
     qel_node_clickable(ctx, chip, id, false);
     qel_focus_ring(ctx, chip, it.focused && it.focus_visible ? 1.0f : 0.0f);
     const char* host = source ? qel_assistant_url_host(ctx, source->url) : "";
     const char* text = *host ? host : qel_arena_strdup(ctx, name + 4, -1);
-    qel_text_leaf(ctx, text, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, 11),
-                  qel_color_mix(slot(ctx, QEL_COLOR_TEXT_SECONDARY), slot(ctx, QEL_COLOR_TEXT), flash), false, 1.5f);
+    qel_text_leaf(
+        ctx, text, -1, QEL_FONT_MEDIUM, qel_scaled(ctx, 11),
+        qel_color_mix(qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), qel_theme_color(ctx, QEL_COLOR_TEXT), flash),
+        false, 1.5f);
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);
     if (source) citation_card(ctx, host, *source);
@@ -198,7 +187,7 @@ static void ring_draw(qel_context* ctx, const qel_node* node, void* user)
 
 static void meter_legend(qel_context* ctx, const qel_assistant_context_opts& o)
 {
-    float size = xs_size(ctx) + 0.5f;
+    float size = qel_assistant_xs_size(ctx) + 0.5f;
     for (int32_t i = 0; i < o.segment_count; i++) {
         const qel_chart_item& seg = o.segments[i];
         int32_t row = box_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_DIR_ROW, 6, 0, 0);
@@ -206,13 +195,13 @@ static void meter_legend(qel_context* ctx, const qel_assistant_context_opts& o)
         bool own = (seg.color >> 24) == 0xFF || qel_color_is_token(seg.color);
         int32_t swatch = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 8}, {QEL_SIZE_FIXED, 8});
         qel_node_at(ctx, swatch)->fill =
-            own ? qel_color_resolve(ctx, seg.color) : slot(ctx, QEL_COLOR_CHART1 + i % 6);
+            own ? qel_color_resolve(ctx, seg.color) : qel_theme_color(ctx, QEL_COLOR_CHART1 + i % 6);
         qel_node_round(qel_node_at(ctx, swatch), 2.5f);
         int32_t name = qel_text_leaf(ctx, seg.label ? seg.label : "", -1, QEL_FONT_BODY, size,
-                                     slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
+                                     qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
         qel_node_at(ctx, name)->width = {QEL_SIZE_GROW, 1};
-        int32_t v = tabular_leaf(ctx, qel_chart_format_value(ctx, nullptr, seg.value), QEL_FONT_MEDIUM, size,
-                                 slot(ctx, QEL_COLOR_TEXT));
+        int32_t v = qel_assistant_tabular_leaf(ctx, qel_chart_format_value(ctx, nullptr, seg.value), QEL_FONT_MEDIUM,
+                                               size, qel_theme_color(ctx, QEL_COLOR_TEXT));
         qel_node_at(ctx, v)->line_height = 1.4f;
         qel_node_pop(ctx);
     }
@@ -222,14 +211,16 @@ static void meter_card(qel_context* ctx, float used, float total, float u, const
 {
     qel_tooltip_delayed_options t = {4, 260, 0.2f};
     if (!qel_tooltip_delayed_begin(ctx, "context-card", &t)) return;
-    qel_text_leaf(ctx, "Context", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), slot(ctx, QEL_COLOR_TEXT), false, 0);
+    qel_text_leaf(ctx, "Context", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT),
+                  false, 0);
     const char* a = qel_chart_format_value(ctx, nullptr, used);
     const char* b = qel_chart_format_value(ctx, nullptr, total);
     const char* unit = o.unit ? o.unit : "tokens";
     size_t n = std::strlen(a) + std::strlen(b) + std::strlen(unit) + 8;
     auto* line = (char*)qel_arena_alloc(ctx, n);
     std::snprintf(line, n, "%s / %s %s", a, b, unit);
-    tabular_leaf(ctx, line, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED));
+    qel_assistant_tabular_leaf(ctx, line, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                               qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     if (o.segments && o.segment_count > 0) {
         int32_t n_items = o.segment_count + 1;
         auto* items = (qel_chart_item*)qel_arena_alloc(ctx, sizeof(qel_chart_item) * (size_t)n_items);
@@ -248,8 +239,8 @@ static void meter_card(qel_context* ctx, float used, float total, float u, const
     if (u >= 0.8f) {
         const char* text = u >= 0.95f ? "Nearly full: older messages will be summarized."
                                       : "Filling up: consider starting a new conversation.";
-        qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, u >= 0.95f ? QEL_COLOR_DANGER : QEL_COLOR_WARNING),
-                      true, 1.4f);
+        qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                      qel_theme_color(ctx, u >= 0.95f ? QEL_COLOR_DANGER : QEL_COLOR_WARNING), true, 1.4f);
     }
     qel_tooltip_delayed_end(ctx);
 }
@@ -269,17 +260,18 @@ void qel_assistant_context_meter(qel_context* ctx, const char* label, float used
     n->align = QEL_ALIGN_CENTER;
     n->align_self = QEL_ALIGN_OWN_SIZE;
     qel_node_round(n, 12);
-    if (it.hovered) n->fill = slot(ctx, QEL_COLOR_HOVER);
+    if (it.hovered) n->fill = qel_theme_color(ctx, QEL_COLOR_HOVER);
     qel_node_mark_interactive(ctx, row, QEL_INTERACT_FOCUSABLE);
     qel_focus_ring(ctx, row, it.focused && it.focus_visible ? 1.0f : 0.0f);
-    ring_payload p = {ring, u >= 0.95f  ? slot(ctx, QEL_COLOR_DANGER)
-                            : u >= 0.8f ? slot(ctx, QEL_COLOR_WARNING)
+    ring_payload p = {ring, u >= 0.95f  ? qel_theme_color(ctx, QEL_COLOR_DANGER)
+                            : u >= 0.8f ? qel_theme_color(ctx, QEL_COLOR_WARNING)
                                         : qel_assistant_accent_or_text(ctx)};
     int32_t dial = qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, 16}, {QEL_SIZE_FIXED, 16});
     qel_node_draw_with(ctx, dial, ring_draw, &p, sizeof p, false);
     char text[32];
     std::snprintf(text, sizeof text, "%.0f%%", std::fmin(std::fmax(100 * u, -1e9f), 1e9f));
-    tabular_leaf(ctx, text, QEL_FONT_MEDIUM, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_SECONDARY));
+    qel_assistant_tabular_leaf(ctx, text, QEL_FONT_MEDIUM, qel_assistant_xs_size(ctx),
+                               qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY));
     qel_node_pop(ctx);
     qel_set_last_item(ctx, id);
     meter_card(ctx, used, total, u, o);
@@ -342,29 +334,31 @@ static bool suggestion(qel_context* ctx, uint32_t id, const qel_assistant_sugges
     n->align = QEL_ALIGN_START;
     n->scale = m.press[0] > 0 ? m.press[0] : 1;
     qel_node_round(n, qel_theme_block_get(ctx)->radius_medium);
-    n->fill = qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), slot(ctx, QEL_COLOR_TEXT), 0.03f * m.hover + (dark ? 0.04f : 0));
-    n->border = qel_color_mix(slot(ctx, QEL_COLOR_BORDER), slot(ctx, QEL_COLOR_BORDER_STRONG), m.hover);
+    n->fill = qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT),
+                            0.03f * m.hover + (dark ? 0.04f : 0));
+    n->border =
+        qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), m.hover);
     n->border_width = 1;
     qel_node_clickable(ctx, node, id, false);
     qel_focus_ring(ctx, node, m.focus);
     if (item.icon) {
         int32_t box = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, 18}, {QEL_SIZE_FIXED, 20}, QEL_DIR_ROW, 0);
         qel_node_push(ctx, box);
-        qel_text_leaf(ctx, item.icon, -1, QEL_FONT_ICON, 16, slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
+        qel_text_leaf(ctx, item.icon, -1, QEL_FONT_ICON, 16, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 0);
         qel_node_pop(ctx);
     }
     box_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_DIR_COLUMN, 2, 0, 0);
     qel_text_leaf(ctx, item.title ? item.title : "", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
-                  slot(ctx, QEL_COLOR_TEXT), true, 1.35f);
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), true, 1.35f);
     if (item.subtitle)
-        qel_text_leaf(ctx, item.subtitle, -1, QEL_FONT_BODY, xs_size(ctx) + 0.5f, slot(ctx, QEL_COLOR_TEXT_MUTED), true,
-                      1.4f);
+        qel_text_leaf(ctx, item.subtitle, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx) + 0.5f,
+                      qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), true, 1.4f);
     qel_node_pop(ctx);
     qel_rect last = qel_id_rect(ctx, id);
     float x = last.w > 0 ? last.w - 26 + 3 * m.hover : -1e4f;
     int32_t arrow = qel_node_floating(ctx, 0, x, 12 - 3 * m.hover, 14, 14);
     qel_node_push(ctx, arrow);
-    qel_text_leaf(ctx, qel_assistant_glyph(ctx, 0xE04D), -1, QEL_FONT_ICON, 14, slot(ctx, QEL_COLOR_TEXT_MUTED), false, 0);
+    qel_assistant_glyph_leaf(ctx, 0xE04D, 14, qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED));
     qel_node_pop(ctx);
     qel_node_at(ctx, arrow)->opacity = std::max(0.001f, m.hover);
     qel_node_pop(ctx);

@@ -32,42 +32,22 @@ const uint32_t APPEAR_SEED = 0xC4A7, MARKDOWN_SEED = 0x4D44, THREAD_ID = 0x7EAD5
 const int32_t THREAD_DEPTHS = 8;
 const float PI = 3.14159265f;
 
-qel_color slot(qel_context* ctx, int32_t s)
-{
-    return qel_theme_color(ctx, s);
-}
-
-float xs_size(qel_context* ctx)
-{
-    const qel_theme* th = qel_theme_block_get(ctx);
-    return th->text_xs * th->ui_scale;
-}
-
 // Accent or primary, and the ink on it.
 qel_color accent_or_primary(qel_context* ctx)
 {
-    return slot(ctx, qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_PRIMARY);
+    return qel_theme_color(ctx, qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_PRIMARY);
 }
 
 qel_color on_accent_or_primary(qel_context* ctx)
 {
-    return slot(ctx, qel_theme_get_accent(ctx) ? QEL_COLOR_ON_ACCENT : QEL_COLOR_ON_PRIMARY);
+    return qel_theme_color(ctx, qel_theme_get_accent(ctx) ? QEL_COLOR_ON_ACCENT : QEL_COLOR_ON_PRIMARY);
 }
 
 qel_color bubble_fill(qel_context* ctx)
 {
-    return qel_dark_mode(ctx) ? qel_color_mix(slot(ctx, QEL_COLOR_SURFACE), slot(ctx, QEL_COLOR_TEXT), 0.08f)
-                              : slot(ctx, QEL_COLOR_SUBTLE);
-}
-
-int32_t row_pushed(qel_context* ctx, uint32_t id, qel_size width, uint32_t align, float gap)
-{
-    int32_t node = qel_node_sized_pushed(ctx, id, width, {QEL_SIZE_FIT, 0});
-    qel_node* n = qel_node_at(ctx, node);
-    n->direction = QEL_DIR_ROW;
-    n->align = (uint8_t)align;
-    n->gap = gap;
-    return node;
+    return qel_dark_mode(ctx)
+               ? qel_color_mix(qel_theme_color(ctx, QEL_COLOR_SURFACE), qel_theme_color(ctx, QEL_COLOR_TEXT), 0.08f)
+               : qel_theme_color(ctx, QEL_COLOR_SUBTLE);
 }
 
 void set_radii(qel_node* n, float tl, float tr, float br, float bl)
@@ -98,16 +78,20 @@ struct thread_record {
 
 static void message_header(qel_context* ctx, const qel_chat_message_opts& o)
 {
-    row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 6);
+    qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 6);
     qel_node_at(ctx, qel_node_parent(ctx))->pad_left = 4;
-    if (o.name) qel_text_leaf(ctx, o.name, -1, QEL_FONT_MEDIUM, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
-    if (o.time) qel_text_leaf(ctx, o.time, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
+    if (o.name)
+        qel_text_leaf(ctx, o.name, -1, QEL_FONT_MEDIUM, qel_assistant_xs_size(ctx),
+                      qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.3f);
+    if (o.time)
+        qel_text_leaf(ctx, o.time, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                      qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_node_pop(ctx);
 }
 
 static void message_body(qel_context* ctx, const char* text, const qel_chat_message_opts& o)
 {
-    qel_color ink = o.mine ? on_accent_or_primary(ctx) : slot(ctx, QEL_COLOR_TEXT);
+    qel_color ink = o.mine ? on_accent_or_primary(ctx) : qel_theme_color(ctx, QEL_COLOR_TEXT);
     if (!o.markdown) {
         qel_text_leaf(ctx, text, -1, QEL_FONT_BODY, qel_text_body_scaled(ctx), ink, true, 1.45f);
         return;
@@ -124,9 +108,9 @@ static void message_body(qel_context* ctx, const char* text, const qel_chat_mess
 
 static void message_status(qel_context* ctx, const qel_chat_message_opts& o)
 {
-    row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 4);
+    qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 4);
     qel_node_at(ctx, qel_node_parent(ctx))->pad_right = 4;
-    qel_text_leaf(ctx, qel_assistant_glyph(ctx, 0xE38E), -1, QEL_FONT_ICON, 12, qel_focus_color(ctx), false, 0);
+    qel_assistant_glyph_leaf(ctx, 0xE38E, 12, qel_focus_color(ctx));
     const char* line = o.status;
     if (o.time) {
         size_t n = std::strlen(o.status) + std::strlen(o.time) + 2;
@@ -134,7 +118,8 @@ static void message_status(qel_context* ctx, const qel_chat_message_opts& o)
         std::snprintf(both, n, "%s %s", o.status, o.time);
         line = both;
     }
-    qel_text_leaf(ctx, line, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
+    qel_text_leaf(ctx, line, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx), qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED),
+                  false, 1.3f);
     qel_node_pop(ctx);
 }
 
@@ -151,7 +136,7 @@ void qel_chat_message(qel_context* ctx, const char* text, const qel_chat_message
     }
     float t = qel_anim_exp(ctx, &appear[0], 1, 0.22f);
 
-    int32_t outer = row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_ALIGN_END, 8);
+    int32_t outer = qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_ALIGN_END, 8);
     qel_node* n = qel_node_at(ctx, outer);
     n->justify = o.mine ? QEL_JUSTIFY_END : QEL_JUSTIFY_START;
     n->pad_top = o.grouped ? 2 : 10;
@@ -191,16 +176,17 @@ void qel_chat_message(qel_context* ctx, const char* text, const qel_chat_message
 static void rule(qel_context* ctx)
 {
     int32_t line = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
-    qel_node_at(ctx, line)->fill = slot(ctx, QEL_COLOR_BORDER);
+    qel_node_at(ctx, line)->fill = qel_theme_color(ctx, QEL_COLOR_BORDER);
 }
 
 void qel_chat_day_separator(qel_context* ctx, const char* text)
 {
-    int32_t row = row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_ALIGN_CENTER, 12);
+    int32_t row = qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_ALIGN_CENTER, 12);
     qel_node_at(ctx, row)->pad_top = 14;
     qel_node_at(ctx, row)->pad_bottom = 6;
     rule(ctx);
-    qel_text_leaf(ctx, text ? text : "", -1, QEL_FONT_MEDIUM, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 1.2f);
+    qel_text_leaf(ctx, text ? text : "", -1, QEL_FONT_MEDIUM, qel_assistant_xs_size(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.2f);
     rule(ctx);
     qel_node_pop(ctx);
 }
@@ -218,7 +204,7 @@ static void dots_draw(qel_context* ctx, const qel_node* node, void* user)
 
 void qel_chat_typing(qel_context* ctx, const char* name)
 {
-    int32_t row = row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_END, 8);
+    int32_t row = qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_END, 8);
     qel_node_at(ctx, row)->pad_top = 8;
     qel_node_at(ctx, row)->align_self = QEL_ALIGN_OWN_SIZE;
     avatar(ctx, name, 28, 0);
@@ -236,7 +222,8 @@ void qel_chat_typing(qel_context* ctx, const char* name)
         size_t n = std::strlen(name) + 12;
         auto* line = (char*)qel_arena_alloc(ctx, n);
         std::snprintf(line, n, "%s is typing", name);
-        int32_t leaf = qel_text_leaf(ctx, line, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
+        int32_t leaf = qel_text_leaf(ctx, line, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                                     qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
         qel_node_at(ctx, leaf)->align_self = QEL_ALIGN_CENTER;
     }
     qel_node_pop(ctx);
@@ -285,7 +272,7 @@ static void connector_draw(qel_context* ctx, const qel_node* node, void* user)
 static uint32_t comment_actions(qel_context* ctx, const qel_chat_comment_opts& o)
 {
     uint32_t bits = 0;
-    int32_t row = row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 2);
+    int32_t row = qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 2);
     qel_node_at(ctx, row)->pad_top = 2;
     qel_node_at(ctx, row)->translate_x = -11;
     bool liked = o.liked && *o.liked;
@@ -295,8 +282,8 @@ static uint32_t comment_actions(qel_context* ctx, const qel_chat_comment_opts& o
     like.variant = QEL_BUTTON_GHOST;
     like.size = 1;
     like.leading_icon = qel_assistant_glyph(ctx, 0xE0F2);
-    like.custom_color = liked ? slot(ctx, qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_DANGER)
-                              : slot(ctx, QEL_COLOR_TEXT_SECONDARY);
+    like.custom_color = liked ? qel_theme_color(ctx, qel_theme_get_accent(ctx) ? QEL_COLOR_ACCENT : QEL_COLOR_DANGER)
+                              : qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
     if (qel_button(ctx, label, &like)) {
         bits |= QEL_CHAT_LIKE;
         if (o.liked) *o.liked = !liked;
@@ -304,7 +291,7 @@ static uint32_t comment_actions(qel_context* ctx, const qel_chat_comment_opts& o
     }
     qel_button_opts reply = like;
     reply.leading_icon = qel_assistant_glyph(ctx, 0xE117);
-    reply.custom_color = slot(ctx, QEL_COLOR_TEXT_SECONDARY);
+    reply.custom_color = qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY);
     if (qel_button(ctx, "Reply", &reply)) bits |= QEL_CHAT_REPLY;
     qel_node_pop(ctx);
     return bits;
@@ -312,9 +299,9 @@ static uint32_t comment_actions(qel_context* ctx, const qel_chat_comment_opts& o
 
 static void comment_header(qel_context* ctx, const char* author, const qel_chat_comment_opts& o)
 {
-    row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 8);
-    qel_text_leaf(ctx, author ? author : "", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx), slot(ctx, QEL_COLOR_TEXT),
-                  false, 1.4f);
+    qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 8);
+    qel_text_leaf(ctx, author ? author : "", -1, QEL_FONT_MEDIUM, qel_text_small_scaled(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), false, 1.4f);
     if (o.badge) {
         qel_badge_opts b = {};
         b.size = 1;
@@ -328,7 +315,8 @@ static void comment_header(qel_context* ctx, const char* author, const qel_chat_
             std::snprintf(t, n, "%s \xC2\xB7 edited", o.time);
             time = t;
         }
-        qel_text_leaf(ctx, time, -1, QEL_FONT_BODY, xs_size(ctx), slot(ctx, QEL_COLOR_TEXT_MUTED), false, 1.4f);
+        qel_text_leaf(ctx, time, -1, QEL_FONT_BODY, qel_assistant_xs_size(ctx),
+                      qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.4f);
     }
     qel_node_pop(ctx);
 }
@@ -342,7 +330,7 @@ uint32_t qel_chat_comment(qel_context* ctx, const char* label, const char* autho
     float indent = 44 * (float)std::min(depth, 1000000), size = depth > 0 ? 28.0f : 34.0f;
     qel_state_get(ctx, THREAD_ID, sizeof(thread_record));  // kept alive while comments are shown
     qel_push_id(ctx, label);
-    int32_t row = row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_ALIGN_START, 12);
+    int32_t row = qel_assistant_row_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, QEL_ALIGN_START, 12);
     qel_node* n = qel_node_at(ctx, row);
     n->pad_top = n->pad_bottom = 6;
     n->pad_left = indent;
@@ -352,8 +340,8 @@ uint32_t qel_chat_comment(qel_context* ctx, const char* label, const char* autho
     int32_t col = qel_node_sized_pushed(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIT, 0});
     qel_node_at(ctx, col)->gap = 4;
     comment_header(ctx, author, o);
-    qel_text_leaf(ctx, text ? text : "", -1, QEL_FONT_BODY, qel_text_body_scaled(ctx), slot(ctx, QEL_COLOR_TEXT), true,
-                  1.5f);
+    qel_text_leaf(ctx, text ? text : "", -1, QEL_FONT_BODY, qel_text_body_scaled(ctx),
+                  qel_theme_color(ctx, QEL_COLOR_TEXT), true, 1.5f);
     uint32_t bits = comment_actions(ctx, o);
     qel_node_pop(ctx);
     qel_node_pop(ctx);
@@ -365,12 +353,12 @@ uint32_t qel_chat_comment(qel_context* ctx, const char* label, const char* autho
 
 static int32_t ringed(qel_context* ctx, uint32_t id, float size, qel_color fill, qel_color border, float border_width)
 {
-    int32_t cut = qel_node_centred(ctx, id, {QEL_SIZE_FIXED, size + 6}, {QEL_SIZE_FIXED, size + 6}, QEL_DIR_ROW,
-                                   (size + 6) / 2);
-    qel_node_at(ctx, cut)->fill = slot(ctx, QEL_COLOR_BACKGROUND);
+    int32_t cut =
+        qel_node_centred(ctx, id, {QEL_SIZE_FIXED, size + 6}, {QEL_SIZE_FIXED, size + 6}, QEL_DIR_ROW, (size + 6) / 2);
+    qel_node_at(ctx, cut)->fill = qel_theme_color(ctx, QEL_COLOR_BACKGROUND);
     qel_node_push(ctx, cut);
-    int32_t ring = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, size + 4}, {QEL_SIZE_FIXED, size + 4}, QEL_DIR_ROW,
-                                    (size + 4) / 2);
+    int32_t ring =
+        qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, size + 4}, {QEL_SIZE_FIXED, size + 4}, QEL_DIR_ROW, (size + 4) / 2);
     qel_node* r = qel_node_at(ctx, ring);
     r->fill = fill;
     r->border = border;
@@ -393,7 +381,7 @@ void qel_chat_participants(qel_context* ctx, const char* label, const qel_chat_p
     for (int32_t i = 0; i < shown && !hovered; i++) hovered = qel_hovered_id(ctx) == qel_hash_bytes(&i, sizeof i, id);
     float h = std::clamp(qel_anim_spring(ctx, spring, hovered ? 1.0f : 0.0f, 0.26f, 0.12f), 0.0f, 1.2f);
     float g0 = -0.24f * (size + 6);
-    int32_t row = row_pushed(ctx, id, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, g0 + (4 - g0) * h);
+    int32_t row = qel_assistant_row_pushed(ctx, id, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, g0 + (4 - g0) * h);
     qel_node_at(ctx, row)->align_self = QEL_ALIGN_OWN_SIZE;
     qel_node_mark_interactive(ctx, row, 0);
     for (int32_t i = 0; i < shown; i++) {
@@ -401,7 +389,7 @@ void qel_chat_participants(qel_context* ctx, const char* label, const qel_chat_p
         uint32_t item = qel_hash_bytes(&i, sizeof i, id);
         qel_interaction pi = qel_interact(ctx, item, 0);
         bool own = (person.color >> 24) == 0xFF || qel_color_is_token(person.color);
-        qel_color ring = person.away ? slot(ctx, QEL_COLOR_BORDER_STRONG)
+        qel_color ring = person.away ? qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG)
                          : own       ? qel_color_resolve(ctx, person.color)
                                      : accent_or_primary(ctx);
         int32_t cut = ringed(ctx, item, size, 0, ring, 2);
@@ -426,10 +414,11 @@ void qel_chat_participants(qel_context* ctx, const char* label, const qel_chat_p
         }
     }
     if (count > shown) {
-        ringed(ctx, 0, size, slot(ctx, QEL_COLOR_SUBTLE), slot(ctx, QEL_COLOR_BORDER), 1);
+        ringed(ctx, 0, size, qel_theme_color(ctx, QEL_COLOR_SUBTLE), qel_theme_color(ctx, QEL_COLOR_BORDER), 1);
         char more[16];
         std::snprintf(more, sizeof more, "+%d", count - shown);
-        qel_text_leaf(ctx, more, -1, QEL_FONT_MEDIUM, 0.36f * size, slot(ctx, QEL_COLOR_TEXT_SECONDARY), false, 1.0f);
+        qel_text_leaf(ctx, more, -1, QEL_FONT_MEDIUM, 0.36f * size, qel_theme_color(ctx, QEL_COLOR_TEXT_SECONDARY),
+                      false, 1.0f);
         qel_node_pop(ctx);
         qel_node_pop(ctx);
     }

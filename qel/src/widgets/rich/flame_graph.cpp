@@ -461,8 +461,7 @@ struct flame_colors {
     qel_color merged;  // runs of thin spans
 };
 
-static void span_colors(qel_context* ctx, flame_colors* colors, const qel_flame_span& sp, bool hovered,
-                        flame_bar* bar)
+static void span_colors(qel_context* ctx, flame_colors* colors, const qel_flame_span& sp, bool hovered, flame_bar* bar)
 {
     uint32_t key = sp.color_key ? sp.color_key : qel_hash_str(sp.name ? sp.name : "", STATE_KEY);
     uint32_t shade = (key / 6) % 3, h = hovered ? 1 : 0, pair = key % 6 + 6 * shade;
@@ -613,8 +612,10 @@ struct axis_unit {
 
 static axis_unit unit_of(double step)
 {
-    axis_unit u = step >= 0.1 ? axis_unit{"s", 1, 0} : step >= 1e-5 ? axis_unit{"ms", 1e-3, 0}
-                  : step >= 1e-8 ? axis_unit{"µs", 1e-6, 0} : axis_unit{"ns", 1e-9, 0};
+    axis_unit u = step >= 0.1    ? axis_unit{"s", 1, 0}
+                  : step >= 1e-5 ? axis_unit{"ms", 1e-3, 0}
+                  : step >= 1e-8 ? axis_unit{"µs", 1e-6, 0}
+                                 : axis_unit{"ns", 1e-9, 0};
     u.decimals = (int)std::clamp(std::ceil(-std::log10(step / u.divisor) - 1e-9), 0.0, 3.0);
     return u;
 }
@@ -642,7 +643,8 @@ static void draw_axis(qel_context* ctx, const flame_payload* p, qel_rect r, floa
         u = unit_of(step);
     }
     if (!std::isfinite(step) || !(step > 0)) return;
-    double first = std::ceil((p->view.start - p->lo) / step - 1e-9), last = std::floor((p->view.end - p->lo) / step + 1e-9);
+    double first = std::ceil((p->view.start - p->lo) / step - 1e-9),
+           last = std::floor((p->view.end - p->lo) / step + 1e-9);
     qel_color grid = qel_theme_color(ctx, QEL_COLOR_BORDER_SUBTLE);
     if (qel_dark_mode(ctx)) grid = qel_color_alpha(grid, 0.8f);
     qel_color tick = qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), ink = qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED);
@@ -655,12 +657,13 @@ static void draw_axis(qel_context* ctx, const flame_payload* p, qel_rect r, floa
         qel_draw_rect(ctx, &t, nullptr, tick);
         int n = axis_label(text, sizeof text, i * step, u);
         float w = qel_text_width(ctx, QEL_FONT_BODY, xs, text, n, 0);
-        if (x + 4 + w <= r.x + r.w - 6) qel_draw_text(ctx, QEL_FONT_BODY, xs, x + 4, r.y + (20 - line_h) / 2, ink, text, n, 0);
+        if (x + 4 + w <= r.x + r.w - 6)
+            qel_draw_text(ctx, QEL_FONT_BODY, xs, x + 4, r.y + (20 - line_h) / 2, ink, text, n, 0);
     }
 }
 
-static void draw_bar(qel_context* ctx, const flame_payload* p, const flame_bar& bar, float left, float width,
-                     float top, bool selected)
+static void draw_bar(qel_context* ctx, const flame_payload* p, const flame_bar& bar, float left, float width, float top,
+                     bool selected)
 {
     double s = width / (p->view.end - p->view.start);
     float x0 = (float)((bar.start - p->view.start) * s) + left, x1 = (float)((bar.end - p->view.start) * s) + left;
@@ -733,8 +736,8 @@ static void flame_draw(qel_context* ctx, const qel_node* node, void* user)
     }
     qel_hit_rect_add_clipped(ctx, p->hit_id, r);
     double vw = p->view.end - p->view.start;
-    p->s->layout = {left, width, top, p->scroll, r, p->view.start, p->view.end, p->row_h,
-                    (uint8_t)(!p->empty && width / vw > 0)};
+    p->s->layout = {
+        left, width, top, p->scroll, r, p->view.start, p->view.end, p->row_h, (uint8_t)(!p->empty && width / vw > 0)};
 }
 
 // --- Widget ---
@@ -788,7 +791,9 @@ static void run_input(qel_context* ctx, flame_frame* f, uint32_t id, const qel_i
 static int32_t open_node(qel_context* ctx, uint32_t id, const qel_flame_options& o, const flame_frame& f)
 {
     qel_size width = o.width.kind == 0 && o.width.value == 0 ? qel_size{QEL_SIZE_GROW, 1} : o.width;
-    float height = o.height > 0 && std::isfinite(o.height) ? o.height : std::min(360.0f, (float)std::max(3, f.rows) * f.row_h + 33);
+    float height = o.height > 0 && std::isfinite(o.height)
+                       ? o.height
+                       : std::min(360.0f, (float)std::max(3, f.rows) * f.row_h + 33);
     int32_t node = qel_node_sized_pushed(ctx, id, width, {QEL_SIZE_FIXED, height});
     qel_style style = {};
     style.width = width;

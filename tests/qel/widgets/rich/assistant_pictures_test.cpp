@@ -1,8 +1,8 @@
 // The flame graph and the assistant widgets as a person sees them, in light and dark, compared
 // with committed pictures drawn by the software renderer: a flame graph with a span selected
-// and another hovered; time axes in seconds, milliseconds, microseconds and nanoseconds; an answer with a finished reasoning block, an open tool card, a plan,
-// an elapsed pill, sources, a citation, the context meter and the message actions; a composer
-// with attachments under suggestions, beside a still orb; a chat of grouped messages, a day
+// and another hovered; time axes in seconds, milliseconds, microseconds and nanoseconds; an answer with a finished
+// reasoning block, an open tool card, a plan, an elapsed pill, sources, a citation, the context meter and the message
+// actions; a composer with attachments under suggestions, beside a still orb; a chat of grouped messages, a day
 // separator, a typing indicator, participants and a thread of comments.
 #include <gtest/gtest.h>
 
@@ -13,7 +13,8 @@
 
 namespace {
 
-class AssistantPictures : public themed_pictures {
+class AssistantPictures : public themed_pictures
+{
 protected:
     AssistantPictures() : themed_pictures("qel/assistant_") {}
 };
@@ -21,11 +22,11 @@ protected:
 TEST_P(AssistantPictures, FlameGraphWithASelection)
 {
     widget_rig rig(640, 220, GetParam());
-    std::vector<qel_flame_span> spans = {
-        {"print_job", 0, 0.9, 0, 0},      {"layout", 0.02, 0.35, 1, 0},  {"render", 0.38, 0.8, 1, 0},
-        {"measure_text", 0.03, 0.2, 2, 0}, {"place", 0.21, 0.33, 2, 0},  {"rasterise", 0.4, 0.7, 2, 0},
-        {"encode", 0.71, 0.79, 2, 0},      {"glyphs", 0.05, 0.15, 3, 0}, {nullptr, 0.42, 0.5, 3, 0},
-        {"dither", 0.52, 0.68, 3, 0}};
+    std::vector<qel_flame_span> spans = {{"print_job", 0, 0.9, 0, 0},  {"layout", 0.02, 0.35, 1, 0},
+                                         {"render", 0.38, 0.8, 1, 0},  {"measure_text", 0.03, 0.2, 2, 0},
+                                         {"place", 0.21, 0.33, 2, 0},  {"rasterise", 0.4, 0.7, 2, 0},
+                                         {"encode", 0.71, 0.79, 2, 0}, {"glyphs", 0.05, 0.15, 3, 0},
+                                         {nullptr, 0.42, 0.5, 3, 0},   {"dither", 0.52, 0.68, 3, 0}};
     for (int i = 0; i < 12; i++) spans.push_back({"tiny", 0.6 + i * 0.0002, 0.6001 + i * 0.0002, 4, 0});
     qel_flame_sort_spans(spans.data(), (int32_t)spans.size());
     int32_t selected = 2;
@@ -112,7 +113,8 @@ TEST_P(AssistantPictures, AnAnswer)
 TEST_P(AssistantPictures, AComposerWithAttachments)
 {
     widget_rig rig(640, 420, GetParam());
-    const qel_assistant_model models[2] = {{"Swift", "Quick answers", nullptr, nullptr}, {"Deep", nullptr, "new", nullptr}};
+    const qel_assistant_model models[2] = {{"Swift", "Quick answers", nullptr, nullptr},
+                                           {"Deep", nullptr, "new", nullptr}};
     const char* files[2] = {"prices.csv", "shelf-layout.png"};
     const qel_assistant_suggestion ideas[2] = {{nullptr, "Price labels", "for the new stock"},
                                                {nullptr, "Shelf tags", "one per product"}};
@@ -142,7 +144,7 @@ TEST_P(AssistantPictures, AComposerWithAttachments)
 TEST_P(AssistantPictures, AChatThreadWithComments)
 {
     widget_rig rig(640, 760, GetParam());
-    const qel_chat_person people[7] = {{"Ann Ash", 0, 0, 0}, {"Bo Bay", 0, 0, 1},  {"Cy Cole", 0, 0, 0},
+    const qel_chat_person people[7] = {{"Ann Ash", 0, 0, 0}, {"Bo Bay", 0, 0, 1}, {"Cy Cole", 0, 0, 0},
                                        {"Di Dunn", 0, 0, 0}, {"Ed Elm", 0, 0, 0}, {"Fay Fox", 0, 0, 0},
                                        {"Gil Gray", 0, 0, 0}};
     int32_t likes = 3;

@@ -76,7 +76,9 @@ TEST(AssistantReasoning, TitlesByRunningAndSeconds)
         float seconds;
         const char* want;
     };
-    const title_case cases[] = {{1, 0.4f, "Thinking"}, {1, 12, "Thinking for 12s"}, {0, 0.9f, "Thought for a moment"},
+    const title_case cases[] = {{1, 0.4f, "Thinking"},
+                                {1, 12, "Thinking for 12s"},
+                                {0, 0.9f, "Thought for a moment"},
                                 {0, 61, "Thought for 61s"}};
     for (const title_case& c : cases) {
         widget_rig rig(500, 300);
@@ -136,7 +138,8 @@ TEST(AssistantToolCall, OnlyACardWithInputOrOutputOpens)
     ASSERT_NE(header, nullptr);
     EXPECT_FALSE(header->flags & QEL_NODE_FOCUSABLE);
     int chevrons = 0;
-    for (int32_t i = 0; i < inspect_node_count(rig.h.ctx); i++) chevrons += inspect_node(rig.h.ctx, i)->draw == qel_chevron_draw;
+    for (int32_t i = 0; i < inspect_node_count(rig.h.ctx); i++)
+        chevrons += inspect_node(rig.h.ctx, i)->draw == qel_chevron_draw;
     EXPECT_EQ(chevrons, 1) << "only the card that opens has a chevron";
     rig.click_on(bare_id);
     rig.h.run(2);

@@ -129,8 +129,8 @@ TEST(ChatComment, LikeTogglesAndCounts)
 TEST(ChatParticipants, EightShowFiveAndTheRestCounted)
 {
     widget_rig rig(600, 200);
-    const qel_chat_person people[8] = {{"Ann Ash", 0, 0, 0},  {"Bo Bay", 0, 0, 1},   {"Cy Cole", 0, 0, 0},
-                                       {"Di Dunn", 0, 0, 0},  {"Ed Elm", 0, 0, 0},   {"Fay Fox", 0, 0, 0},
+    const qel_chat_person people[8] = {{"Ann Ash", 0, 0, 0},  {"Bo Bay", 0, 0, 1},  {"Cy Cole", 0, 0, 0},
+                                       {"Di Dunn", 0, 0, 0},  {"Ed Elm", 0, 0, 0},  {"Fay Fox", 0, 0, 0},
                                        {"Gil Gray", 0, 0, 0}, {"Hal Hart", 0, 0, 0}};
     rig.h.ui = [&](qel_context* ctx) {
         chat_column(ctx);

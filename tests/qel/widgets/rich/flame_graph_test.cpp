@@ -175,7 +175,7 @@ TEST(FlameGraph, ThinSpansMergeYetStayHittableWithinAPixel)
 {
     flame_rig f;
     // 1000 s over 624 px: 0.3 px is about 0.48 s.
-    f.spans = {{"wide", 0, 1000, 0, 0}, {"thin", 500, 500.48, 1, 0}, {"thin2", 500.6, 501.08, 1, 0},
+    f.spans = {{"wide", 0, 1000, 0, 0},        {"thin", 500, 500.48, 1, 0},   {"thin2", 500.6, 501.08, 1, 0},
                {"thin3", 501.2, 501.68, 1, 0}, {"thin4", 501.8, 502.3, 1, 0}, {"alone", 800, 800.48, 1, 0}};
     f.rig.h.run(2);
     float x = f.x_of(800.24);
@@ -259,9 +259,9 @@ TEST(FlameGraph, ArrowsWalkParentsChildrenAndSiblings)
         int32_t key;
         int32_t want;
     };
-    const step steps[] = {{QEL_KEY_RIGHT, 0}, {QEL_KEY_DOWN, 1}, {QEL_KEY_RIGHT, 2}, {QEL_KEY_DOWN, 4},
-                          {QEL_KEY_LEFT, 3},  {QEL_KEY_LEFT, 3}, {QEL_KEY_UP, 1},    {QEL_KEY_UP, 0},
-                          {QEL_KEY_UP, 0}};
+    const step steps[] = {{QEL_KEY_RIGHT, 0}, {QEL_KEY_DOWN, 1}, {QEL_KEY_RIGHT, 2},
+                          {QEL_KEY_DOWN, 4},  {QEL_KEY_LEFT, 3}, {QEL_KEY_LEFT, 3},
+                          {QEL_KEY_UP, 1},    {QEL_KEY_UP, 0},   {QEL_KEY_UP, 0}};
     for (const step& s : steps) {
         f.rig.h.tap(s.key);
         EXPECT_EQ(f.selected, s.want) << s.key;

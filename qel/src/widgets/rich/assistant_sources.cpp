@@ -296,12 +296,8 @@ uint32_t qel_assistant_message_actions(qel_context* ctx, const char* label, cons
     const qel_assistant_actions_opts& o = options ? *options : none;
     uint32_t id = qel_id(ctx, label);
     int32_t fb = o.feedback ? *o.feedback : 0;
-    qel_node_sized_pushed(ctx, id, {QEL_SIZE_FIT, 0}, {QEL_SIZE_FIT, 0});
-    qel_node* n = qel_node_at(ctx, qel_node_parent(ctx));
-    n->direction = QEL_DIR_ROW;
-    n->align = QEL_ALIGN_CENTER;
-    n->align_self = QEL_ALIGN_OWN_SIZE;
-    n->gap = 2;
+    int32_t row = qel_assistant_row_pushed(ctx, id, {QEL_SIZE_FIT, 0}, QEL_ALIGN_CENTER, 2);
+    qel_node_at(ctx, row)->align_self = QEL_ALIGN_OWN_SIZE;
     qel_push_id(ctx, label);
     uint32_t bits = 0;
     if (o.copy_text && qel_copy_button(ctx, "copy", o.copy_text)) bits |= QEL_ASSISTANT_COPIED;

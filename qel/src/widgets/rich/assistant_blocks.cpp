@@ -155,18 +155,12 @@ void qel_assistant_reasoning_end(qel_context* ctx)
 
 // --- Tool call ---
 
-static bool starts_json(const char* text)
-{
-    while (*text == ' ' || *text == '\t' || *text == '\n') text++;
-    return *text == '{' || *text == '[';
-}
-
 static void tool_section(qel_context* ctx, const char* caption, const char* id, const char* text)
 {
     qel_text_leaf(ctx, caption, -1, QEL_FONT_MEDIUM, qel_assistant_xs_size(ctx),
                   qel_theme_color(ctx, QEL_COLOR_TEXT_MUTED), false, 1.3f);
     qel_code_block_opts o = {};
-    o.language = starts_json(text) ? "json" : nullptr;
+    o.language = qel_assistant_looks_json(text) ? "json" : nullptr;
     o.hide_header = 1;
     o.font_size = 12;
     o.max_height = 180;

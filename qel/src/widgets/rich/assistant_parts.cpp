@@ -44,6 +44,12 @@ const char* qel_assistant_elapsed_text(qel_context* ctx, float seconds)
     return qel_arena_strdup(ctx, text, -1);
 }
 
+bool qel_assistant_looks_json(const char* text)
+{
+    text += std::strspn(text, " \t\n");
+    return *text == '{' || *text == '[';
+}
+
 const char* qel_assistant_monogram_letter(qel_context* ctx, const char* host)
 {
     if (!host || !*host) return qel_arena_strdup(ctx, "?", 1);

@@ -15,6 +15,9 @@ const char* qel_assistant_url_host(qel_context* ctx, const char* url);
 // arena.
 const char* qel_assistant_elapsed_text(qel_context* ctx, float seconds);
 
+// True when the text's first character other than a space, tab or line feed is "{" or "[".
+bool qel_assistant_looks_json(const char* text);
+
 // The first character of the host upper-cased (a to z only), "?" for an empty host; frame arena.
 const char* qel_assistant_monogram_letter(qel_context* ctx, const char* host);
 

@@ -275,6 +275,16 @@ TEST(AssistantSuggestionsAndSources, ClicksReturnTheIndex)
     EXPECT_EQ(source, 1);
 }
 
+TEST(AssistantText, OutputsShownAsJson)
+{
+    const struct {
+        const char* text;
+        bool json;
+    } cases[] = {{"{\"a\": 1}", true}, {" \n\t[1, 2]", true}, {"error: { missing", false},
+                 {"", false},           {"\r{}", false},      {"null", false}};
+    for (const auto& c : cases) EXPECT_EQ(qel_assistant_looks_json(c.text), c.json) << c.text;
+}
+
 TEST(AssistantText, MonogramLetterAndElapsedClamps)
 {
     qel_headless h(200, 100);

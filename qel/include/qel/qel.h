@@ -153,6 +153,11 @@
 // rich        qel/diff.h                  line and character diff of two texts
 // rich        qel/diff_view.h             diff viewer
 // rich        qel/hex_view.h              hex viewer
+// rich        qel/flame_graph.h           flame graph
+// rich        qel/assistant.h             reasoning block, tool card, plan, elapsed pill, sources, citations, context meter, message actions, suggestions, model selector, composer, orb
+// rich        qel/markdown_inline.h       the Markdown inline parser: styled spans and links
+// rich        qel/markdown.h              Markdown viewer, task write-back
+// rich        qel/chat.h                  chat message, day separator, typing indicator, comment, participants
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
 // toolkit     qel/qel.h                   this header: every header above but the back ends
@@ -306,3 +311,8 @@
 #include "qel/diff.h"
 #include "qel/diff_view.h"
 #include "qel/hex_view.h"
+#include "qel/flame_graph.h"
+#include "qel/assistant.h"
+#include "qel/markdown_inline.h"
+#include "qel/markdown.h"
+#include "qel/chat.h"

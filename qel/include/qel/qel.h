@@ -155,8 +155,6 @@
 // rich        qel/hex_view.h              hex viewer
 // rich        qel/flame_graph.h           flame graph
 // rich        qel/assistant.h             reasoning block, tool card, plan, elapsed pill, sources, citations, context meter, message actions, suggestions, model selector, composer, orb
-// rich        qel/markdown_inline.h       the Markdown inline parser: styled spans and links
-// rich        qel/markdown.h              Markdown viewer, task write-back
 // rich        qel/chat.h                  chat message, day separator, typing indicator, comment, participants
 // render      qel/soft_renderer.h         the software renderer
 // platform    qel/app.h                   the application shell: window, renderer choice, frame pacing
@@ -313,6 +311,4 @@
 #include "qel/hex_view.h"
 #include "qel/flame_graph.h"
 #include "qel/assistant.h"
-#include "qel/markdown_inline.h"
-#include "qel/markdown.h"
 #include "qel/chat.h"

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 #include "qel/anim.h"
 #include "qel/animated_text.h"
@@ -48,7 +49,7 @@ void shimmer(qel_context* ctx, const char* text, float size, qel_color color)
 
 qel_assistant_fold* fold_of(qel_context* ctx, uint32_t id)
 {
-    return (qel_assistant_fold*)qel_state_get(ctx, id ^ FOLD_KEY, sizeof(qel_assistant_fold));
+    return qel_state_record_of<qel_assistant_fold>(ctx, id ^ FOLD_KEY, "qel_assistant_fold");
 }
 
 // A clickable, focusable header row under id.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -274,7 +275,7 @@ uint32_t qel_assistant_composer(qel_context* ctx, const char* label, char* buffe
     const qel_assistant_composer_opts none = {};
     const qel_assistant_composer_opts& o = options ? *options : none;
     uint32_t id = qel_id(ctx, label), field = id ^ FIELD_KEY, bits = 0;
-    auto* s = (composer_state*)qel_state_get(ctx, id ^ COMPOSER_KEY, sizeof(composer_state));
+    auto* s = qel_state_record_of<composer_state>(ctx, id ^ COMPOSER_KEY, "composer_state");
     bool focused = qel_focused_id(ctx) == field;
     float focus = qel_anim_exp(ctx, &s->focus, focused ? 1.0f : 0.0f, 0.14f);
     uint32_t held = qel_modifiers(ctx) & (QEL_MOD_SHIFT | QEL_MOD_CTRL | QEL_MOD_SUPER);
@@ -428,7 +429,7 @@ bool qel_assistant_orb(qel_context* ctx, const char* label, int32_t look, float 
     const qel_assistant_orb_opts none = {};
     const qel_assistant_orb_opts& o = options ? *options : none;
     uint32_t id = qel_id(ctx, label);
-    auto* s = (orb_state*)qel_state_get(ctx, id ^ ORB_KEY, sizeof(orb_state));
+    auto* s = qel_state_record_of<orb_state>(ctx, id ^ ORB_KEY, "orb_state");
     if (!s->initialised) {
         s->initialised = 1;
         s->weight[look & 3] = 1;

@@ -1,6 +1,7 @@
 // The flame graph: the spans' extent and rows, the view's wheel, drag, key and zoom animation,
 // the hit test that keeps sub-pixel bars reachable, the bar records with merged thin runs, the
 // time axis, the tooltip, and the layout saved for qel_flame_span_rect.
+#include "kit/state_records.h"
 #include "qel/flame_graph.h"
 
 #include <algorithm>
@@ -744,7 +745,7 @@ static void flame_draw(qel_context* ctx, const qel_node* node, void* user)
 
 static flame_state* state_of(qel_context* ctx, uint32_t id)
 {
-    auto* s = (flame_state*)qel_state_get(ctx, id ^ STATE_KEY, sizeof(flame_state));
+    auto* s = qel_state_record_of<flame_state>(ctx, id ^ STATE_KEY, "flame_state");
     if (!s->initialised) {
         s->initialised = 1;
         s->own_selected = -1;

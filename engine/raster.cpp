@@ -202,6 +202,32 @@ static void raster_or_bytes(uint8_t* to, const uint8_t* from, int64_t n)
     for (; j < n; j++) to[j] |= from[j];
 }
 
+// ORs a number's bytes, most significant first, into the eight bytes at `to`.
+static void raster_or_word(uint8_t* to, uint64_t bits)
+{
+    if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+    uint64_t word;
+    memcpy(&word, to, 8);
+    word |= bits;
+    memcpy(to, &word, 8);
+}
+
+// Row sy of a raster of at most 64 dots a row as a number, most significant dot first; the bits
+// past the row's dots are the next row's, or clear at the end of the raster.
+static uint64_t raster_narrow_row(const raster* r, int32_t sy)
+{
+    const size_t at = (size_t)sy * r->stride, size = (size_t)r->height * r->stride;
+    const uint8_t* from = r->bits + at;
+    uint64_t bits = 0;
+    if (size - at >= 8) {
+        memcpy(&bits, from, 8);
+        if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+        return bits;
+    }
+    for (int32_t k = 0; k < r->stride; k++) bits |= (uint64_t)from[k] << (56 - 8 * k);
+    return bits;
+}
+
 // An upright blit of a source of at most 64 dots a row (a glyph's), each row taken as one
 // number, most significant dot first, and ORed into the up to 9 destination bytes it meets.
 static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_t y, int64_t sx0, int64_t sx1)
@@ -211,16 +237,21 @@ static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_
     const int64_t base = (int64_t)x >> 3;  // the destination byte of source dot 0's byte, rounded down
     const int shift = x & 7;
     const int64_t first = ((int64_t)x + sx0) >> 3, last = ((int64_t)x + sx1 - 1) >> 3;
+    // Inside the row the eight bytes from `base` take their dots in one word (the dots the blit
+    // leaves out are clear, so ORing them changes nothing); at its ends, byte by byte.
+    const bool whole = base >= 0 && base + 8 <= dst->stride;
     for (int32_t sy = 0; sy < src->height; sy++) {
         const int64_t dy = (int64_t)y + sy;
         if (dy < 0 || dy >= dst->height) continue;
-        const uint8_t* from = src->bits + (size_t)sy * src->stride;
-        uint64_t bits = 0;
-        for (int32_t k = 0; k < src->stride; k++) bits |= (uint64_t)from[k] << (56 - 8 * k);
-        bits &= keep;
+        const uint64_t bits = raster_narrow_row(src, sy) & keep;
         if (!bits) continue;
         const uint64_t high = bits >> shift, low = shift ? bits << (64 - shift) : 0;
         uint8_t* to = dst->bits + (size_t)dy * dst->stride;
+        if (whole) {
+            raster_or_word(to + base, high);
+            if (base + 8 < dst->stride) to[base + 8] |= (uint8_t)(low >> 56);
+            continue;
+        }
         for (int64_t j = first; j <= last; j++) {
             const int64_t i = j - base;  // 0..8
             to[j] |= (uint8_t)(i < 8 ? high >> (56 - 8 * i) : low >> 56);

@@ -45,6 +45,36 @@ namespace {
 #endif
 }
 
+// Whether sixty-four bytes are all blank, as most of a label is.
+bool tspl_blank64(const uint8_t* bytes)
+{
+    uint64_t any = 0;
+    for (int k = 0; k < 64; k += 8) {
+        uint64_t word;
+        memcpy(&word, bytes + k, 8);
+        any |= word;
+    }
+    return any == 0;
+}
+
+// The digits of n bytes at `out`: blank runs sixty-four at a time, the rest sixteen a step,
+// then the last few one by one.
+void tspl_hex(const uint8_t* bytes, size_t n, char* out)
+{
+    size_t i = 0;
+    for (; n - i >= 64; i += 64) {
+        if (tspl_blank64(bytes + i)) memset(out + 2 * i, '0', 128);
+        else
+            for (int k = 0; k < 64; k += 16) tspl_hex16(bytes + i + k, out + 2 * (i + k));
+    }
+    for (; n - i >= 16; i += 16) tspl_hex16(bytes + i, out + 2 * i);
+    static const char digits[] = "0123456789ABCDEF";
+    for (; i < n; i++) {
+        out[2 * i] = digits[bytes[i] >> 4];
+        out[2 * i + 1] = digits[bytes[i] & 15];
+    }
+}
+
 struct tspl_writer {
     const label_model* model;
     const csv_table* table;
@@ -119,28 +149,28 @@ engine_error tspl_write_bitmap(byte_sink* sink, const raster* r, int mode)
     if (!sink || !r || !r->bits) return ERR_INVALID;
     char chunk[1 << 15];
     byte_sink_write(sink, chunk, tspl_bitmap_command(r->stride, r->height, mode, chunk, sizeof chunk));
-    const uint8_t* bits = r->bits;
     const size_t total = (size_t)r->stride * (size_t)r->height;
-    size_t i = 0, used = 0;
-    // Sixteen bytes a step, as many as the chunk holds; then the last few one by one.
-    while (total - i >= 16) {
-        if (used + 32 > sizeof chunk) {
-            byte_sink_write(sink, chunk, used);
-            used = 0;
+    // Straight into the sink's room where it lends some, else through the chunk.
+    for (size_t i = 0; i < total && !sink->error;) {
+        size_t room = 0;
+        char* out = byte_sink_room(sink, &room);
+        if (!out) {
+            out = chunk;
+            room = sizeof chunk;
         }
-        const size_t steps = std::min((total - i) / 16, (sizeof chunk - used) / 32);
-        for (size_t k = 0; k < steps; k++, i += 16, used += 32) tspl_hex16(bits + i, chunk + used);
-    }
-    static const char digits[] = "0123456789ABCDEF";
-    for (; i < total; i++) {
-        if (used + 2 > sizeof chunk) {
-            byte_sink_write(sink, chunk, used);
-            used = 0;
+        const size_t n = std::min(total - i, room / 2);
+        if (n == 0) {
+            // One place left: a byte's two digits go through the sink, the room's end between them.
+            tspl_hex(r->bits + i, 1, chunk);
+            byte_sink_write(sink, chunk, 2);
+            i++;
+            continue;
         }
-        chunk[used++] = digits[bits[i] >> 4];
-        chunk[used++] = digits[bits[i] & 15];
+        tspl_hex(r->bits + i, n, out);
+        if (out == chunk) byte_sink_write(sink, chunk, 2 * n);
+        else byte_sink_took(sink, 2 * n);
+        i += n;
     }
-    byte_sink_write(sink, chunk, used);
     byte_sink_write(sink, "\n", 1);
     return byte_sink_status(sink);
 }

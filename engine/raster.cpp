@@ -176,30 +176,35 @@ static int64_t raster_shift_row(const uint8_t* row, int32_t stride, int64_t x, i
 // compared are equal, so this beats a call.
 static bool raster_rows_equal(const uint8_t* a, const uint8_t* b, int32_t n)
 {
-    int32_t j = 0;
-    for (; j + 8 <= n; j += 8) {
+    if (n < 8) return memcmp(a, b, (size_t)n) == 0;
+    // The last word may overlap the one before it.
+    for (int32_t j = 0;; j += 8) {
+        if (j > n - 8) j = n - 8;
         uint64_t x, y;
         memcpy(&x, a + j, 8);
         memcpy(&y, b + j, 8);
         if (x != y) return false;
+        if (j == n - 8) return true;
     }
-    for (; j < n; j++)
-        if (a[j] != b[j]) return false;
-    return true;
 }
 
 // ORs n bytes into `to`, a word at a time.
 static void raster_or_bytes(uint8_t* to, const uint8_t* from, int64_t n)
 {
-    int64_t j = 0;
-    for (; j + 8 <= n; j += 8) {
+    if (n < 8) {
+        for (int64_t j = 0; j < n; j++) to[j] |= from[j];
+        return;
+    }
+    // ORing a byte twice changes nothing, so the last word may overlap the one before it.
+    for (int64_t j = 0;; j += 8) {
+        if (j > n - 8) j = n - 8;
         uint64_t a, b;
         memcpy(&a, to + j, 8);
         memcpy(&b, from + j, 8);
         a |= b;
         memcpy(to + j, &a, 8);
+        if (j == n - 8) return;
     }
-    for (; j < n; j++) to[j] |= from[j];
 }
 
 // ORs a number's bytes, most significant first, into the eight bytes at `to`.
@@ -239,17 +244,17 @@ static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_
     const int64_t first = ((int64_t)x + sx0) >> 3, last = ((int64_t)x + sx1 - 1) >> 3;
     // Inside the row the eight bytes from `base` take their dots in one word (the dots the blit
     // leaves out are clear, so ORing them changes nothing); at its ends, byte by byte.
-    const bool whole = base >= 0 && base + 8 <= dst->stride;
-    for (int32_t sy = 0; sy < src->height; sy++) {
-        const int64_t dy = (int64_t)y + sy;
-        if (dy < 0 || dy >= dst->height) continue;
-        const uint64_t bits = raster_narrow_row(src, sy) & keep;
-        if (!bits) continue;
+    const bool whole = base >= 0 && base + 8 <= dst->stride, ninth = whole && shift && base + 8 < dst->stride;
+    // Only the rows that land on the destination.
+    const int64_t sy0 = std::max<int64_t>(0, -(int64_t)y), sy1 = std::min<int64_t>(src->height, (int64_t)dst->height - y);
+    uint8_t* to = dst->bits + (size_t)(y + sy0) * dst->stride;
+    for (int64_t sy = sy0; sy < sy1; sy++, to += dst->stride) {
+        const uint64_t bits = raster_narrow_row(src, (int32_t)sy) & keep;
         const uint64_t high = bits >> shift, low = shift ? bits << (64 - shift) : 0;
-        uint8_t* to = dst->bits + (size_t)dy * dst->stride;
         if (whole) {
+            // Blank rows too: testing for them costs more than ORing them.
             raster_or_word(to + base, high);
-            if (base + 8 < dst->stride) to[base + 8] |= (uint8_t)(low >> 56);
+            if (ninth) to[base + 8] |= (uint8_t)(low >> 56);
             continue;
         }
         for (int64_t j = first; j <= last; j++) {

@@ -48,6 +48,12 @@ namespace {
 // Whether sixty-four bytes are all blank, as most of a label is.
 bool tspl_blank64(const uint8_t* bytes)
 {
+#if defined(__SSE2__)
+    const __m128i* v = (const __m128i*)bytes;
+    const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                     _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) == 0xFFFF;
+#else
     uint64_t any = 0;
     for (int k = 0; k < 64; k += 8) {
         uint64_t word;
@@ -55,17 +61,25 @@ bool tspl_blank64(const uint8_t* bytes)
         any |= word;
     }
     return any == 0;
+#endif
 }
 
-// The digits of n bytes at `out`: blank runs sixty-four at a time, the rest sixteen a step,
-// then the last few one by one.
+// The digits of n bytes at `out`: blank runs of sixty-four bytes and more at once, the rest
+// sixteen a step, then the last few one by one.
 void tspl_hex(const uint8_t* bytes, size_t n, char* out)
 {
     size_t i = 0;
-    for (; n - i >= 64; i += 64) {
-        if (tspl_blank64(bytes + i)) memset(out + 2 * i, '0', 128);
-        else
-            for (int k = 0; k < 64; k += 16) tspl_hex16(bytes + i + k, out + 2 * (i + k));
+    while (n - i >= 64) {
+        // A blank run is written in one go, in the widest stores the machine has.
+        size_t blank = i;
+        while (n - blank >= 64 && tspl_blank64(bytes + blank)) blank += 64;
+        if (blank > i) {
+            memset(out + 2 * i, '0', 2 * (blank - i));
+            i = blank;
+            continue;
+        }
+        for (int k = 0; k < 64; k += 16) tspl_hex16(bytes + i + k, out + 2 * (i + k));
+        i += 64;
     }
     for (; n - i >= 16; i += 16) tspl_hex16(bytes + i, out + 2 * i);
     static const char digits[] = "0123456789ABCDEF";
@@ -79,6 +93,8 @@ struct tspl_writer {
     const label_model* model;
     const csv_table* table;
     byte_sink* sink;
+    char header[256];  // the same for every label
+    size_t header_length;
 };
 
 // The commands before a label's images, into `text`; their length.
@@ -117,12 +133,12 @@ engine_error tspl_print_row(void* writer, int32_t row, int32_t labels)
         raster_free(&text);
         return error;
     }
-    char command[256];
-    byte_sink_write(w->sink, command, tspl_header(m, command, sizeof command));
+    byte_sink_write(w->sink, w->header, w->header_length);
     error = tspl_write_bitmap(w->sink, &graphics, 0);
     if (!error) error = tspl_write_bitmap(w->sink, &text, 1);
     raster_free(&text);
     raster_free(&graphics);
+    char command[32];
     if (!error) byte_sink_write(w->sink, command, tspl_print_command(labels, command, sizeof command));
     return error ? error : byte_sink_status(w->sink);
 }
@@ -186,7 +202,8 @@ engine_error tspl_write_job(const label_model* model, const csv_table* table, in
     if (!model || !table || !sink) return ERR_INVALID;
     engine_error error = tspl_check(model, options, nullptr, 0);
     if (error) return error;
-    tspl_writer w = {model, table, sink};
+    tspl_writer w = {model, table, sink, {}, 0};
+    w.header_length = tspl_header(model, w.header, sizeof w.header);
     error = job_each_row(table, first_row, row_count, options, tspl_print_row, &w);
     return error ? error : byte_sink_status(sink);
 }

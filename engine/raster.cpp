@@ -247,6 +247,7 @@ static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_
     const bool whole = base >= 0 && base + 8 <= dst->stride, ninth = whole && shift && base + 8 < dst->stride;
     // Only the rows that land on the destination.
     const int64_t sy0 = std::max<int64_t>(0, -(int64_t)y), sy1 = std::min<int64_t>(src->height, (int64_t)dst->height - y);
+    if (sy0 >= sy1) return;
     uint8_t* to = dst->bits + (size_t)(y + sy0) * dst->stride;
     for (int64_t sy = sy0; sy < sy1; sy++, to += dst->stride) {
         const uint64_t bits = raster_narrow_row(src, (int32_t)sy) & keep;

@@ -1,4 +1,5 @@
-// Byte buffers that grow by doubling, and sinks that write to a stream, a buffer or a function.
+// Byte buffers that grow by doubling, and sinks that write to a stream, a buffer or a function,
+// the first and last through a block of the caller's when one is staged.
 #include "byte_buffer.h"
 
 #include <algorithm>

@@ -66,7 +66,7 @@ byte_sink byte_sink_buffer(byte_buffer* buffer);
 byte_sink byte_sink_to(byte_sink_function function, void* target);
 
 // Gathers the bytes for a stream or function in `block` (`size` bytes, the caller's, kept until
-// the sink is done with) and hands them on a full block at a time, the rest at byte_sink_flush:
+// the sink is done with it) and hands them on a full block at a time, the rest at byte_sink_flush:
 // pieces as large as the target likes, and room a writer can fill in place.
 void byte_sink_stage(byte_sink* sink, void* block, size_t size);
 

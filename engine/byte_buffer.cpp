@@ -1,6 +1,8 @@
-// Byte buffers that grow by doubling, and sinks that write to a stream, a buffer or a function.
+// Byte buffers that grow by doubling, and sinks that write to a stream, a buffer or a function,
+// the first and last through a block of the caller's when one is staged.
 #include "byte_buffer.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -86,32 +88,96 @@ int byte_buffer_append_u16_be(byte_buffer* buffer, uint16_t value)
 
 byte_sink byte_sink_stream(FILE* stream)
 {
-    return byte_sink{stream, nullptr, nullptr, nullptr, ERR_OK, 0};
+    return byte_sink{stream, nullptr, nullptr, nullptr, ERR_OK, 0, nullptr, 0, 0};
 }
 
 byte_sink byte_sink_buffer(byte_buffer* buffer)
 {
-    return byte_sink{nullptr, buffer, nullptr, nullptr, ERR_OK, 0};
+    return byte_sink{nullptr, buffer, nullptr, nullptr, ERR_OK, 0, nullptr, 0, 0};
 }
 
 byte_sink byte_sink_to(byte_sink_function function, void* target)
 {
-    return byte_sink{nullptr, nullptr, function, target, ERR_OK, 0};
+    return byte_sink{nullptr, nullptr, function, target, ERR_OK, 0, nullptr, 0, 0};
+}
+
+void byte_sink_stage(byte_sink* sink, void* block, size_t size)
+{
+    if (sink->buffer || !block || !size) return;
+    sink->staging = (uint8_t*)block;
+    sink->staging_size = size;
+    sink->staged = 0;
+}
+
+// Passes bytes to the stream or function.
+static void byte_sink_hand_on(byte_sink* sink, const void* bytes, size_t count)
+{
+    if (sink->stream ? fwrite(bytes, 1, count, sink->stream) != count : !sink->function(sink->target, bytes, count))
+        sink->error = ERR_IO;
+}
+
+int byte_sink_flush(byte_sink* sink)
+{
+    if (!sink->error && sink->staged) byte_sink_hand_on(sink, sink->staging, sink->staged);
+    sink->staged = 0;
+    return sink->error == ERR_OK;
+}
+
+// Gathers bytes in the staging block, handing it on whenever it fills; a piece at least a block
+// long that finds the block empty goes on as it is.
+static void byte_sink_gather(byte_sink* sink, const uint8_t* bytes, size_t count)
+{
+    while (count > 0 && !sink->error) {
+        if (sink->staged == 0 && count >= sink->staging_size) {
+            byte_sink_hand_on(sink, bytes, count);
+            return;
+        }
+        size_t n = std::min(sink->staging_size - sink->staged, count);
+        memcpy(sink->staging + sink->staged, bytes, n);
+        sink->staged += n;
+        bytes += n;
+        count -= n;
+        if (sink->staged == sink->staging_size) byte_sink_flush(sink);
+    }
 }
 
 int byte_sink_write(byte_sink* sink, const void* bytes, size_t count)
 {
     if (sink->error) return 0;
     if (count == 0) return 1;
-    if (sink->stream) {
-        if (fwrite(bytes, 1, count, sink->stream) != count) sink->error = ERR_IO;
-    } else if (sink->function) {
-        if (!sink->function(sink->target, bytes, count)) sink->error = ERR_IO;
-    } else if (!byte_buffer_append(sink->buffer, bytes, count)) {
-        sink->error = ERR_NOMEM;
-    }
+    if (sink->staging) byte_sink_gather(sink, (const uint8_t*)bytes, count);
+    else if (sink->stream || sink->function) byte_sink_hand_on(sink, bytes, count);
+    else if (!byte_buffer_append(sink->buffer, bytes, count)) sink->error = ERR_NOMEM;
     if (!sink->error) sink->written += count;
     return sink->error == ERR_OK;
+}
+
+char* byte_sink_room(byte_sink* sink, size_t* room)
+{
+    if (sink->error) return nullptr;
+    if (sink->buffer) {
+        if (!byte_buffer_make_room(sink->buffer, 1)) {
+            sink->error = ERR_NOMEM;
+            return nullptr;
+        }
+        *room = sink->buffer->capacity - sink->buffer->length;
+        return (char*)sink->buffer->data + sink->buffer->length;
+    }
+    if (!sink->staging) return nullptr;
+    // A full block was handed on at once.
+    *room = sink->staging_size - sink->staged;
+    return (char*)sink->staging + sink->staged;
+}
+
+void byte_sink_took(byte_sink* sink, size_t count)
+{
+    sink->written += count;
+    if (sink->buffer) {
+        sink->buffer->length += count;
+        return;
+    }
+    sink->staged += count;
+    if (sink->staged == sink->staging_size) byte_sink_flush(sink);
 }
 
 int byte_sink_printf(byte_sink* sink, const char* fmt, ...)

@@ -31,6 +31,9 @@ struct byte_sink {
     engine_error error;  // 4 after a short write to a stream or a failed function, 3 when
                          // memory ran out, 1 when a text could not be formatted
     uint64_t written;    // bytes taken so far
+    uint8_t* staging;    // see byte_sink_stage; NULL for none
+    size_t staging_size;
+    size_t staged;       // bytes in the staging block not yet handed on
 };
 
 // --- Buffers (1 on success, 0 on failure; a failed append leaves the buffer as it was) ---
@@ -62,8 +65,23 @@ byte_sink byte_sink_stream(FILE* stream);
 byte_sink byte_sink_buffer(byte_buffer* buffer);
 byte_sink byte_sink_to(byte_sink_function function, void* target);
 
+// Gathers the bytes for a stream or function in `block` (`size` bytes, the caller's, kept until
+// the sink is done with it) and hands them on a full block at a time, the rest at byte_sink_flush:
+// pieces as large as the target likes, and room a writer can fill in place.
+void byte_sink_stage(byte_sink* sink, void* block, size_t size);
+
+// Hands on the bytes gathered so far; as byte_sink_write.
+int byte_sink_flush(byte_sink* sink);
+
 // Writes count bytes; 1 when they were taken, 0 when this or an earlier write failed.
 int byte_sink_write(byte_sink* sink, const void* bytes, size_t count);
+
+// The room at the free end of a buffer (grown when it has none) or of a staging block, for a
+// writer to fill in place: its start, with its size (at least 1) in *room; the bytes are taken
+// once byte_sink_took is told how many were written there. NULL when the sink lends no room (a
+// plain stream or function) or has failed: write through byte_sink_write then.
+char* byte_sink_room(byte_sink* sink, size_t* room);
+void byte_sink_took(byte_sink* sink, size_t count);
 
 // Writes printf-formatted text; as byte_sink_write.
 [[gnu::format(ENGINE_PRINTF, 2, 3)]] int byte_sink_printf(byte_sink* sink, const char* fmt, ...);

@@ -172,34 +172,84 @@ static int64_t raster_shift_row(const uint8_t* row, int32_t stride, int64_t x, i
     return any ? last - first + 1 : 0;
 }
 
-// Whether two rows of n bytes are equal, a word at a time: rows are short, and most of those
-// compared are equal, so this beats a call.
-static bool raster_rows_equal(const uint8_t* a, const uint8_t* b, int32_t n)
+// Sixteen bytes as one value, for comparing and ORing rows in the machine's vector registers.
+typedef uint8_t raster_chunk __attribute__((vector_size(16)));
+
+static raster_chunk raster_chunk_at(const uint8_t* bytes)
 {
-    int32_t j = 0;
-    for (; j + 8 <= n; j += 8) {
-        uint64_t x, y;
-        memcpy(&x, a + j, 8);
-        memcpy(&y, b + j, 8);
-        if (x != y) return false;
-    }
-    for (; j < n; j++)
-        if (a[j] != b[j]) return false;
-    return true;
+    raster_chunk chunk;
+    memcpy(&chunk, bytes, 16);
+    return chunk;
 }
 
-// ORs n bytes into `to`, a word at a time.
+// Whether two rows of n bytes are equal, sixteen or eight at a time: rows are short, and most of
+// those compared are equal, so this beats a call. The last step may overlap the one before it.
+static bool raster_rows_equal(const uint8_t* a, const uint8_t* b, int32_t n)
+{
+    if (n >= 16) {
+        raster_chunk differ = {};
+        for (int32_t j = 0;; j += 16) {
+            if (j > n - 16) j = n - 16;
+            differ |= raster_chunk_at(a + j) ^ raster_chunk_at(b + j);
+            if (j == n - 16) break;
+        }
+        uint64_t halves[2];
+        memcpy(halves, &differ, 16);
+        return (halves[0] | halves[1]) == 0;
+    }
+    if (n < 8) {
+        for (int32_t j = 0; j < n; j++)
+            if (a[j] != b[j]) return false;
+        return true;
+    }
+    uint64_t x[2], y[2];
+    memcpy(&x[0], a, 8);
+    memcpy(&x[1], a + n - 8, 8);
+    memcpy(&y[0], b, 8);
+    memcpy(&y[1], b + n - 8, 8);
+    return x[0] == y[0] && x[1] == y[1];
+}
+
+// ORs n bytes into `to`, sixteen at a time; ORing a byte twice changes nothing, so the last
+// step may overlap the one before it.
 static void raster_or_bytes(uint8_t* to, const uint8_t* from, int64_t n)
 {
-    int64_t j = 0;
-    for (; j + 8 <= n; j += 8) {
-        uint64_t a, b;
-        memcpy(&a, to + j, 8);
-        memcpy(&b, from + j, 8);
-        a |= b;
-        memcpy(to + j, &a, 8);
+    if (n < 16) {
+        for (int64_t j = 0; j < n; j++) to[j] |= from[j];
+        return;
     }
-    for (; j < n; j++) to[j] |= from[j];
+    for (int64_t j = 0;; j += 16) {
+        if (j > n - 16) j = n - 16;
+        const raster_chunk both = raster_chunk_at(to + j) | raster_chunk_at(from + j);
+        memcpy(to + j, &both, 16);
+        if (j == n - 16) return;
+    }
+}
+
+// ORs a number's bytes, most significant first, into the eight bytes at `to`.
+static void raster_or_word(uint8_t* to, uint64_t bits)
+{
+    if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+    uint64_t word;
+    memcpy(&word, to, 8);
+    word |= bits;
+    memcpy(to, &word, 8);
+}
+
+// Row sy of a raster of at most 64 dots a row as a number, most significant dot first; the bits
+// past the row's dots are the next row's, or clear at the end of the raster.
+static uint64_t raster_narrow_row(const raster* r, int32_t sy)
+{
+    const size_t at = (size_t)sy * r->stride, size = (size_t)r->height * r->stride;
+    const uint8_t* from = r->bits + at;
+    uint64_t bits = 0;
+    if (size - at >= 8) {
+        memcpy(&bits, from, 8);
+        if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+        return bits;
+    }
+    for (int32_t k = 0; k < r->stride; k++) bits |= (uint64_t)from[k] << (56 - 8 * k);
+    return bits;
 }
 
 // An upright blit of a source of at most 64 dots a row (a glyph's), each row taken as one
@@ -211,16 +261,22 @@ static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_
     const int64_t base = (int64_t)x >> 3;  // the destination byte of source dot 0's byte, rounded down
     const int shift = x & 7;
     const int64_t first = ((int64_t)x + sx0) >> 3, last = ((int64_t)x + sx1 - 1) >> 3;
-    for (int32_t sy = 0; sy < src->height; sy++) {
-        const int64_t dy = (int64_t)y + sy;
-        if (dy < 0 || dy >= dst->height) continue;
-        const uint8_t* from = src->bits + (size_t)sy * src->stride;
-        uint64_t bits = 0;
-        for (int32_t k = 0; k < src->stride; k++) bits |= (uint64_t)from[k] << (56 - 8 * k);
-        bits &= keep;
-        if (!bits) continue;
+    // Inside the row the eight bytes from `base` take their dots in one word (the dots the blit
+    // leaves out are clear, so ORing them changes nothing); at its ends, byte by byte.
+    const bool whole = base >= 0 && base + 8 <= dst->stride, ninth = whole && shift && base + 8 < dst->stride;
+    // Only the rows that land on the destination.
+    const int64_t sy0 = std::max<int64_t>(0, -(int64_t)y), sy1 = std::min<int64_t>(src->height, (int64_t)dst->height - y);
+    if (sy0 >= sy1) return;
+    uint8_t* to = dst->bits + (size_t)(y + sy0) * dst->stride;
+    for (int64_t sy = sy0; sy < sy1; sy++, to += dst->stride) {
+        const uint64_t bits = raster_narrow_row(src, (int32_t)sy) & keep;
         const uint64_t high = bits >> shift, low = shift ? bits << (64 - shift) : 0;
-        uint8_t* to = dst->bits + (size_t)dy * dst->stride;
+        if (whole) {
+            // Blank rows too: testing for them costs more than ORing them.
+            raster_or_word(to + base, high);
+            if (ninth) to[base + 8] |= (uint8_t)(low >> 56);
+            continue;
+        }
         for (int64_t j = first; j <= last; j++) {
             const int64_t i = j - base;  // 0..8
             to[j] |= (uint8_t)(i < 8 ? high >> (56 - 8 * i) : low >> 56);

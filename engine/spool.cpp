@@ -11,34 +11,18 @@
 namespace {
 
 // A job on its way to a queue, sent in pieces of a size the spooler handles well rather than
-// in the writers' lines.
+// in the writers' lines: the sink gathers them in `pending`.
 struct spool_stream {
     spool_document* doc;
     char* msg;
     size_t msg_size;
-    size_t used;
     uint8_t pending[64 * 1024];
 };
-
-bool spool_flush(spool_stream* s)
-{
-    size_t n = s->used;
-    s->used = 0;
-    return n == 0 || spool_document_write(s->doc, s->pending, n, s->msg, s->msg_size) == ERR_OK;
-}
 
 int spool_take(void* target, const void* bytes, size_t count)
 {
     spool_stream* s = (spool_stream*)target;
-    for (const uint8_t* p = (const uint8_t*)bytes; count > 0;) {
-        size_t n = sizeof s->pending - s->used < count ? sizeof s->pending - s->used : count;
-        memcpy(s->pending + s->used, p, n);
-        s->used += n;
-        p += n;
-        count -= n;
-        if (s->used == sizeof s->pending && !spool_flush(s)) return 0;
-    }
-    return 1;
+    return spool_document_write(s->doc, bytes, count, s->msg, s->msg_size) == ERR_OK;
 }
 
 }  // namespace
@@ -59,13 +43,17 @@ engine_error job_write_file(const char* path, uint32_t language, const label_mod
     *length = 0;
     file_writing file;
     if (!file_write_begin(&file, path)) return ERR_IO;
-    // Large pieces, in a buffer of our own (the C library would keep its small one): a job
-    // can run to hundreds of megabytes.
+    // Large pieces, gathered by the sink with the C library's buffering off, so that a writer
+    // can fill them in place and no byte is copied twice: a job can run to hundreds of megabytes.
     const size_t piece = 1 << 18;
     char* buffer = (char*)malloc(piece);
-    if (buffer) setvbuf(file.f, buffer, _IOFBF, piece);
     byte_sink sink = byte_sink_stream(file.f);
+    if (buffer) {
+        setvbuf(file.f, nullptr, _IONBF, 0);
+        byte_sink_stage(&sink, buffer, piece);
+    }
     engine_error error = job_write_sink(language, model, table, first_row, row_count, options, &sink);
+    if (!error && !byte_sink_flush(&sink)) error = ERR_IO;
     bool written = file_write_end(&file, error == ERR_OK);
     free(buffer);
     if (error) return error;
@@ -99,12 +87,12 @@ engine_error spool_send_job(const char* queue, uint32_t language, const label_mo
     if (!s) return ERR_NOMEM;
     s->msg = msg;
     s->msg_size = msg_size;
-    s->used = 0;
     error = spool_document_start(queue, &s->doc, msg, msg_size);
     if (!error) {
         byte_sink sink = byte_sink_to(spool_take, s);
+        byte_sink_stage(&sink, s->pending, sizeof s->pending);
         error = job_write_sink(language, model, table, first_row, row_count, options, &sink);
-        if (!error && !spool_flush(s)) error = ERR_IO;
+        if (!error && !byte_sink_flush(&sink)) error = ERR_IO;
         engine_error ended = spool_document_end(s->doc, error == ERR_OK, msg, msg_size);
         if (!error) error = ended;
         if (!error) *length = (size_t)sink.written;

@@ -45,10 +45,56 @@ namespace {
 #endif
 }
 
+// Whether sixty-four bytes are all blank, as most of a label is.
+bool tspl_blank64(const uint8_t* bytes)
+{
+#if defined(__SSE2__)
+    const __m128i* v = (const __m128i*)bytes;
+    const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                     _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) == 0xFFFF;
+#else
+    uint64_t any = 0;
+    for (int k = 0; k < 64; k += 8) {
+        uint64_t word;
+        memcpy(&word, bytes + k, 8);
+        any |= word;
+    }
+    return any == 0;
+#endif
+}
+
+// The digits of n bytes at `out`: blank runs of sixty-four bytes and more at once, the rest
+// sixteen a step, then the last few one by one.
+void tspl_hex(const uint8_t* bytes, size_t n, char* out)
+{
+    size_t i = 0;
+    while (n - i >= 64) {
+        // A blank run is written in one go, in the widest stores the machine has.
+        size_t blank = i;
+        while (n - blank >= 64 && tspl_blank64(bytes + blank)) blank += 64;
+        if (blank > i) {
+            memset(out + 2 * i, '0', 2 * (blank - i));
+            i = blank;
+            continue;
+        }
+        for (int k = 0; k < 64; k += 16) tspl_hex16(bytes + i + k, out + 2 * (i + k));
+        i += 64;
+    }
+    for (; n - i >= 16; i += 16) tspl_hex16(bytes + i, out + 2 * i);
+    static const char digits[] = "0123456789ABCDEF";
+    for (; i < n; i++) {
+        out[2 * i] = digits[bytes[i] >> 4];
+        out[2 * i + 1] = digits[bytes[i] & 15];
+    }
+}
+
 struct tspl_writer {
     const label_model* model;
     const csv_table* table;
     byte_sink* sink;
+    char header[256];  // the same for every label
+    size_t header_length;
 };
 
 // The commands before a label's images, into `text`; their length.
@@ -87,12 +133,12 @@ engine_error tspl_print_row(void* writer, int32_t row, int32_t labels)
         raster_free(&text);
         return error;
     }
-    char command[256];
-    byte_sink_write(w->sink, command, tspl_header(m, command, sizeof command));
+    byte_sink_write(w->sink, w->header, w->header_length);
     error = tspl_write_bitmap(w->sink, &graphics, 0);
     if (!error) error = tspl_write_bitmap(w->sink, &text, 1);
     raster_free(&text);
     raster_free(&graphics);
+    char command[32];
     if (!error) byte_sink_write(w->sink, command, tspl_print_command(labels, command, sizeof command));
     return error ? error : byte_sink_status(w->sink);
 }
@@ -119,28 +165,28 @@ engine_error tspl_write_bitmap(byte_sink* sink, const raster* r, int mode)
     if (!sink || !r || !r->bits) return ERR_INVALID;
     char chunk[1 << 15];
     byte_sink_write(sink, chunk, tspl_bitmap_command(r->stride, r->height, mode, chunk, sizeof chunk));
-    const uint8_t* bits = r->bits;
     const size_t total = (size_t)r->stride * (size_t)r->height;
-    size_t i = 0, used = 0;
-    // Sixteen bytes a step, as many as the chunk holds; then the last few one by one.
-    while (total - i >= 16) {
-        if (used + 32 > sizeof chunk) {
-            byte_sink_write(sink, chunk, used);
-            used = 0;
+    // Straight into the sink's room where it lends some, else through the chunk.
+    for (size_t i = 0; i < total && !sink->error;) {
+        size_t room = 0;
+        char* out = byte_sink_room(sink, &room);
+        if (!out) {
+            out = chunk;
+            room = sizeof chunk;
         }
-        const size_t steps = std::min((total - i) / 16, (sizeof chunk - used) / 32);
-        for (size_t k = 0; k < steps; k++, i += 16, used += 32) tspl_hex16(bits + i, chunk + used);
-    }
-    static const char digits[] = "0123456789ABCDEF";
-    for (; i < total; i++) {
-        if (used + 2 > sizeof chunk) {
-            byte_sink_write(sink, chunk, used);
-            used = 0;
+        const size_t n = std::min(total - i, room / 2);
+        if (n == 0) {
+            // One place left: a byte's two digits go through the sink, the room's end between them.
+            tspl_hex(r->bits + i, 1, chunk);
+            byte_sink_write(sink, chunk, 2);
+            i++;
+            continue;
         }
-        chunk[used++] = digits[bits[i] >> 4];
-        chunk[used++] = digits[bits[i] & 15];
+        tspl_hex(r->bits + i, n, out);
+        if (out == chunk) byte_sink_write(sink, chunk, 2 * n);
+        else byte_sink_took(sink, 2 * n);
+        i += n;
     }
-    byte_sink_write(sink, chunk, used);
     byte_sink_write(sink, "\n", 1);
     return byte_sink_status(sink);
 }
@@ -156,7 +202,8 @@ engine_error tspl_write_job(const label_model* model, const csv_table* table, in
     if (!model || !table || !sink) return ERR_INVALID;
     engine_error error = tspl_check(model, options, nullptr, 0);
     if (error) return error;
-    tspl_writer w = {model, table, sink};
+    tspl_writer w = {model, table, sink, {}, 0};
+    w.header_length = tspl_header(model, w.header, sizeof w.header);
     error = job_each_row(table, first_row, row_count, options, tspl_print_row, &w);
     return error ? error : byte_sink_status(sink);
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "files/file_io.h"
 #include "support/scratch.h"
@@ -108,6 +110,78 @@ TEST(ByteSink, FunctionTakesBytesUntilItRefuses)
     EXPECT_EQ(byte_sink_status(&sink), ERR_IO);
     EXPECT_EQ(t.bytes, "123456");
     EXPECT_EQ(sink.written, 6u);
+}
+
+// Pieces as a function sink receives them; it refuses once `refuse_after` pieces came.
+struct sink_pieces {
+    std::vector<std::string> got;
+    size_t refuse_after = SIZE_MAX;
+    static int take(void* target, const void* bytes, size_t count)
+    {
+        sink_pieces* p = (sink_pieces*)target;
+        if (p->got.size() == p->refuse_after) return 0;
+        p->got.emplace_back((const char*)bytes, count);
+        return 1;
+    }
+};
+
+// A staging sink hands on whole blocks, a piece of a block or more that finds the block empty as
+// it is, and the rest at the flush; a writer may fill the block, or a buffer's end, in place.
+TEST(ByteSink, StagingHandsOnWholeBlocks)
+{
+    sink_pieces p;
+    uint8_t block[4];
+    byte_sink sink = byte_sink_to(sink_pieces::take, &p);
+    byte_sink_stage(&sink, block, sizeof block);
+    EXPECT_EQ(byte_sink_write(&sink, "abc", 3), 1);
+    EXPECT_EQ(byte_sink_write(&sink, "de", 2), 1);
+    size_t room = 0;
+    char* at = byte_sink_room(&sink, &room);
+    ASSERT_NE(at, nullptr);
+    ASSERT_EQ(room, 3u);
+    memcpy(at, "fgh", 3);
+    byte_sink_took(&sink, 3);
+    EXPECT_EQ(byte_sink_write(&sink, "ijklmn", 6), 1);
+    EXPECT_EQ(byte_sink_printf(&sink, "%c", 'o'), 1);
+    EXPECT_EQ(p.got, (std::vector<std::string>{"abcd", "efgh", "ijklmn"}));
+    EXPECT_EQ(byte_sink_flush(&sink), 1);
+    EXPECT_EQ(byte_sink_flush(&sink), 1);
+    EXPECT_EQ(p.got, (std::vector<std::string>{"abcd", "efgh", "ijklmn", "o"}));
+    EXPECT_EQ(sink.written, 15u);
+
+    byte_buffer b = {};
+    byte_sink to_buffer = byte_sink_buffer(&b);
+    byte_sink_write(&to_buffer, "ab", 2);
+    at = byte_sink_room(&to_buffer, &room);
+    ASSERT_EQ(at, (char*)b.data + 2);
+    ASSERT_GE(room, 2u);
+    memcpy(at, "cd", 2);
+    byte_sink_took(&to_buffer, 2);
+    EXPECT_EQ(contents(b), "abcd");
+    EXPECT_EQ(to_buffer.written, 4u);
+    byte_buffer_free(&b);
+
+    // Plain streams and functions lend no room.
+    byte_sink plain = byte_sink_to(sink_pieces::take, &p);
+    EXPECT_EQ(byte_sink_room(&plain, &room), nullptr);
+}
+
+TEST(ByteSink, StagingKeepsTheFirstRefusal)
+{
+    sink_pieces p;
+    p.refuse_after = 1;
+    uint8_t block[3];
+    byte_sink sink = byte_sink_to(sink_pieces::take, &p);
+    byte_sink_stage(&sink, block, sizeof block);
+    EXPECT_EQ(byte_sink_write(&sink, "ab", 2), 1);
+    EXPECT_EQ(byte_sink_write(&sink, "cde", 3), 1);  // the first block went, the second waits
+    EXPECT_EQ(byte_sink_write(&sink, "fg", 2), 0);
+    EXPECT_EQ(sink.written, 5u);
+    size_t room = 0;
+    EXPECT_EQ(byte_sink_room(&sink, &room), nullptr);
+    EXPECT_EQ(byte_sink_flush(&sink), 0);
+    EXPECT_EQ(byte_sink_status(&sink), ERR_IO);
+    EXPECT_EQ(p.got, (std::vector<std::string>{"abc"}));
 }
 
 TEST(ByteBuffer, ReserveAllocatesOnce)

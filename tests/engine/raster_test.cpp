@@ -125,17 +125,21 @@ TEST(Raster, QuarterTurnOfARow)
 }
 
 // Random sources, padding bits set, at offsets hanging over every edge, against the dot-by-dot
-// placement rule.
+// placement rule. Every other source repeats rows, as a bar block does.
 TEST(Raster, BlitMatchesDotByDotReference)
 {
     std::mt19937 rnd(7);
-    for (int round = 0; round < 300; round++) {
+    for (int round = 0; round < 600; round++) {
         raster src = {}, got = {}, want = {};
-        ASSERT_EQ(raster_create(&src, 1 + (int)(rnd() % 40), 1 + (int)(rnd() % 12)), ERR_OK);
-        ASSERT_EQ(raster_create(&got, 1 + (int)(rnd() % 50), 1 + (int)(rnd() % 30)), ERR_OK);
+        // Narrow sources and wide ones (glyphs and blocks), on destinations up to 33 bytes a row.
+        const int32_t width = round % 3 ? 1 + (int32_t)(rnd() % 40) : 1 + (int32_t)(rnd() % 200);
+        ASSERT_EQ(raster_create(&src, width, 1 + (int)(rnd() % 12)), ERR_OK);
+        ASSERT_EQ(raster_create(&got, 1 + (int)(rnd() % 260), 1 + (int)(rnd() % 30)), ERR_OK);
         ASSERT_EQ(raster_create(&want, got.width, got.height), ERR_OK);
         for (int i = 0; i < src.stride * src.height; i++) src.bits[i] = (uint8_t)rnd();
-        int32_t x = (int32_t)(rnd() % 80) - 40, y = (int32_t)(rnd() % 50) - 25;
+        for (int32_t row = 1; round % 2 && row < src.height; row++)
+            if (rnd() % 4) memcpy(src.bits + row * src.stride, src.bits + (row - 1) * src.stride, (size_t)src.stride);
+        int32_t x = (int32_t)(rnd() % 300) - 60, y = (int32_t)(rnd() % 50) - 25;
         int rotation = (int)(rnd() % 5) * 90;
         raster_blit_rotated(&got, &src, x, y, rotation);
         int32_t w = src.width, h = src.height;

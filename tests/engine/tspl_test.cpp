@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+
 #include "engine/catalog.h"
 #include "engine/render.h"
 #include "job_decoders.h"
@@ -71,4 +74,45 @@ TEST(Tspl, BitmapCommand)
     size_t digits = image + 20;
     EXPECT_EQ(job.find('\n', digits) - digits, 20706u);
     EXPECT_NE(job.find("BITMAP 0,0,51,203,1,"), std::string::npos);  // an empty text layer still goes
+}
+
+// Every byte's two digits, whatever room the sink lends: blocks of one place up, and a buffer.
+TEST(Tspl, BitmapDigitsInAnyRoom)
+{
+    raster r = {};
+    ASSERT_EQ(raster_create(&r, 1203, 6), ERR_OK);  // 151 bytes a row: blank runs, steps and a tail
+    std::mt19937 rnd(5);
+    for (int32_t i = 2 * r.stride; i < 4 * r.stride; i++) r.bits[i] = (uint8_t)rnd();
+    r.bits[5 * r.stride - 1] = 0xA5;
+    r.bits[5 * r.stride + 77] = 0x0F;
+    std::string want = "BITMAP 0,0,151,6,0,";
+    for (int32_t i = 0; i < r.stride * r.height; i++) {
+        char digits[3];
+        snprintf(digits, sizeof digits, "%02X", r.bits[i]);
+        want += digits;
+    }
+    want += "\n";
+
+    byte_buffer b = {};
+    byte_sink to_buffer = byte_sink_buffer(&b);
+    ASSERT_EQ(tspl_write_bitmap(&to_buffer, &r, 0), ERR_OK);
+    EXPECT_EQ(std::string((const char*)b.data, b.length), want);
+    byte_buffer_free(&b);
+
+    for (size_t size : {1, 2, 31, 32, 33, 127, 4096}) {
+        std::string got;
+        std::vector<uint8_t> block(size);
+        byte_sink staged = byte_sink_to(
+            [](void* target, const void* bytes, size_t count) {
+                ((std::string*)target)->append((const char*)bytes, count);
+                return 1;
+            },
+            &got);
+        byte_sink_stage(&staged, block.data(), size);
+        ASSERT_EQ(tspl_write_bitmap(&staged, &r, 0), ERR_OK);
+        ASSERT_EQ(byte_sink_flush(&staged), 1);
+        EXPECT_EQ(got, want) << "blocks of " << size;
+        EXPECT_EQ(staged.written, want.size());
+    }
+    raster_free(&r);
 }

@@ -179,11 +179,9 @@ void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half
     d->texture = texture;
     uint32_t b;
     qel_vertex* v = reserve_quick(ctx, 4, 6, &b);
-    float limit = smaller(hx, hy), r[4];
-    for (int i = 0; i < 4; i++) {
-        float radius = qel_finite_or_zero((radii ? radii[i] : 0.0f) * t->scale);
-        r[i] = kind == QEL_SHAPE_SHADOW ? radius : smaller(radius, limit);
-    }
+    const float* given = qel_draw_radii(radii);
+    float limit = kind == QEL_SHAPE_SHADOW ? INFINITY : smaller(hx, hy), r[4];
+    for (int i = 0; i < 4; i++) r[i] = smaller(qel_finite_or_zero(given[i] * t->scale), limit);
     float sp = qel_finite_or_zero(param * t->scale), sk = (float)kind;
     if (t->alpha < 1.0f) {
         fill_tl = qel_color_alpha(fill_tl, t->alpha);

@@ -42,6 +42,13 @@ inline float qel_finite_or_zero(float v)
     return std::isfinite(v) ? v : 0.0f;
 }
 
+// The four radii given, or four zeros for square corners (null).
+inline const float* qel_draw_radii(const float* radii)
+{
+    static const float SQUARE[4] = {0, 0, 0, 0};
+    return radii ? radii : SQUARE;
+}
+
 // A colour drawn under a transform's alpha: unchanged at full alpha, else its alpha scaled.
 inline qel_color qel_draw_fade(qel_color c, float transform_alpha)
 {

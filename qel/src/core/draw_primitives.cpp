@@ -54,7 +54,8 @@ static void draw_rect_shape(qel_context* ctx, const qel_rect* r, const float* ra
 {
     float s = ctx->clock.scale;
     float scaled[4];
-    for (int i = 0; i < 4; i++) scaled[i] = ((radii ? radii[i] : 0.0f) + st.grow) * s;
+    const float* given = qel_draw_radii(radii);
+    for (int i = 0; i < 4; i++) scaled[i] = (given[i] + st.grow) * s;
     qel_draw_shape(ctx, (r->x + r->w * 0.5f + st.offset.x) * s, (r->y + r->h * 0.5f + st.offset.y) * s,
                    (r->w * 0.5f + st.grow) * s, (r->h * 0.5f + st.grow) * s, st.pad, scaled, st.param, st.kind, st.top,
                    st.top, st.bottom, st.bottom, st.border, st.texture, st.uv.x, st.uv.y, st.uv.x + st.uv.w,
@@ -405,8 +406,15 @@ void qel_draw_triangles(qel_context* ctx, const qel_triangle_vertex* vertices, i
     ctx->draw.texture = 0;
     uint32_t b;
     qel_vertex* v = qel_draw_reserve_whole(ctx, vertex_count, 3 * kept, &b);
-    for (int32_t i = 0; i < vertex_count; i++)
-        solid_vertex(&v[i], p[i], qel_draw_fade(qel_color_resolve(ctx, vertices[i].color), t->alpha));
+    // Runs of one colour are the rule: each is resolved once.
+    qel_color given = vertices[0].color, shown = qel_draw_fade(qel_color_resolve(ctx, given), t->alpha);
+    for (int32_t i = 0; i < vertex_count; i++) {
+        if (vertices[i].color != given) {
+            given = vertices[i].color;
+            shown = qel_draw_fade(qel_color_resolve(ctx, given), t->alpha);
+        }
+        solid_vertex(&v[i], p[i], shown);
+    }
     uint32_t* idx = &ctx->draw.indices[ctx->draw.index_count];
     for (int32_t i = 0; i < 3 * whole; i += 3) {
         if (kept < whole && !usable(i)) continue;

@@ -70,7 +70,7 @@ static qel_draw_cmd* current_command(qel_context* ctx)
     return cmd;
 }
 
-qel_vertex* qel_draw_reserve(qel_context* ctx, int32_t vertex_count, int32_t index_count, uint32_t* first_vertex)
+static qel_vertex* reserve(qel_context* ctx, int32_t vertex_count, int32_t index_count, uint32_t* first_vertex)
 {
     qel_draw_list* d = &ctx->draw;
     if (vertex_count < 0) vertex_count = 0;
@@ -78,33 +78,63 @@ qel_vertex* qel_draw_reserve(qel_context* ctx, int32_t vertex_count, int32_t ind
     qel_draw_cmd* cmd = current_command(ctx);
     d->vertices = qel_array_grow(ctx, d->vertices, &d->vertex_capacity, (int64_t)d->vertex_count + vertex_count);
     d->indices = qel_array_grow(ctx, d->indices, &d->index_capacity, (int64_t)d->index_count + index_count);
-    qel_vertex* v = &d->vertices[d->vertex_count];
-    memset(v, 0, (size_t)vertex_count * sizeof(qel_vertex));
     *first_vertex = d->vertex_count;
     d->vertex_count += (uint32_t)vertex_count;
     cmd->index_count += (uint32_t)index_count;
+    return &d->vertices[*first_vertex];
+}
+
+// reserve() when the last command takes the draw as it is and the arrays have room, as they do for
+// nearly every shape of a frame: no call, so none of the caller's values need saving around one.
+static inline qel_vertex* reserve_quick(qel_context* ctx, int32_t vertex_count, int32_t index_count,
+                                        uint32_t* first_vertex)
+{
+    qel_draw_list* d = &ctx->draw;
+    if (d->command_count == 0 || vertex_count < 0 || index_count < 0 ||
+        (int64_t)d->vertex_count + vertex_count > (int64_t)d->vertex_capacity ||
+        (int64_t)d->index_count + index_count > (int64_t)d->index_capacity)
+        return reserve(ctx, vertex_count, index_count, first_vertex);
+    qel_draw_cmd* last = &d->commands[d->command_count - 1];
+    if (last->texture != d->texture || memcmp(&last->clip, top_clip(d), sizeof last->clip) != 0)
+        return reserve(ctx, vertex_count, index_count, first_vertex);
+    *first_vertex = d->vertex_count;
+    d->vertex_count += (uint32_t)vertex_count;
+    last->index_count += (uint32_t)index_count;
+    return &d->vertices[*first_vertex];
+}
+
+qel_vertex* qel_draw_reserve_whole(qel_context* ctx, int32_t vertex_count, int32_t index_count,
+                                   uint32_t* first_vertex)
+{
+    return reserve_quick(ctx, vertex_count, index_count, first_vertex);
+}
+
+qel_vertex* qel_draw_reserve(qel_context* ctx, int32_t vertex_count, int32_t index_count, uint32_t* first_vertex)
+{
+    qel_vertex* v = reserve(ctx, vertex_count, index_count, first_vertex);
+    memset(v, 0, (size_t)(ctx->draw.vertex_count - *first_vertex) * sizeof(qel_vertex));
     return v;
 }
 
-bool qel_draw_keep_if_finite(qel_context* ctx, uint32_t first, uint32_t index_count)
+void qel_draw_take_back(qel_context* ctx, uint32_t first, uint32_t index_count)
 {
     qel_draw_list* d = &ctx->draw;
-    for (uint32_t i = first; i < d->vertex_count; i++) {
-        if (std::isfinite(d->vertices[i].pos[0]) && std::isfinite(d->vertices[i].pos[1])) continue;
-        d->vertex_count = first;
-        d->commands[d->command_count - 1].index_count -= index_count;
-        return false;
-    }
-    return true;
+    d->vertex_count = first;
+    d->commands[d->command_count - 1].index_count -= index_count;
+}
+
+static bool culled(const qel_draw_list* d, float x0, float y0, float x1, float y1)
+{
+    // Renderers turn positions into pixel indices: nothing that is not finite may pass.
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return true;
+    const qel_rect* c = &d->clip[d->clip_depth.depth - 1];
+    if (c->w <= 0 || c->h <= 0) return true;
+    return c->x > x1 || c->y > y1 || x0 > c->x + c->w || y0 > c->y + c->h;
 }
 
 bool qel_draw_culled(qel_context* ctx, float x0, float y0, float x1, float y1)
 {
-    // Renderers turn positions into pixel indices: nothing that is not finite may pass.
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return true;
-    const qel_rect* c = top_clip(&ctx->draw);
-    if (c->w <= 0 || c->h <= 0) return true;
-    return c->x > x1 || c->y > y1 || x0 > c->x + c->w || y0 > c->y + c->h;
+    return culled(&ctx->draw, x0, y0, x1, y1);
 }
 
 qel_vec2* qel_draw_transform_points(qel_context* ctx, const qel_vec2* points, uint32_t count)
@@ -116,9 +146,6 @@ qel_vec2* qel_draw_transform_points(qel_context* ctx, const qel_vec2* points, ui
     return out;
 }
 
-// Quad corners in vertex order: top-left, top-right, bottom-right, bottom-left.
-static const float CORNER_X[4] = {-1, 1, 1, -1}, CORNER_Y[4] = {-1, -1, 1, 1};
-
 void qel_draw_quad_indices(qel_context* ctx, uint32_t b)
 {
     qel_draw_list* d = &ctx->draw;
@@ -126,6 +153,12 @@ void qel_draw_quad_indices(qel_context* ctx, uint32_t b)
     const uint32_t pattern[6] = {0, 1, 2, 0, 2, 3};
     for (int i = 0; i < 6; i++) idx[i] = b + pattern[i];
     d->index_count += 6;
+}
+
+// fminf without the library call, for operands that are never NaN.
+static float smaller(float a, float b)
+{
+    return a < b ? a : b;
 }
 
 void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half_w, float half_h, float pad,
@@ -140,38 +173,41 @@ void qel_draw_shape(qel_context* ctx, float centre_x, float centre_y, float half
     float p = pad * t->scale;
     if ((kind == QEL_SHAPE_ROUNDED_BOX || kind == QEL_SHAPE_IMAGE) && !(p >= 1.0f)) p = 1.0f;
     float ex = hx + p, ey = hy + p;
-    if (qel_draw_culled(ctx, cx - ex, cy - ey, cx + ex, cy + ey)) return;
+    // Past the cull every length here is finite.
+    if (culled(d, cx - ex, cy - ey, cx + ex, cy + ey)) return;
 
     d->texture = texture;
     uint32_t b;
-    qel_vertex* v = qel_draw_reserve(ctx, 4, 6, &b);
-    float limit = fminf(hx, hy), scaled_radii[4];
-    for (int r = 0; r < 4; r++) {
-        float radius = qel_finite_or_zero((radii ? radii[r] : 0.0f) * t->scale);
-        scaled_radii[r] = kind == QEL_SHAPE_SHADOW ? radius : fminf(radius, limit);
+    qel_vertex* v = reserve_quick(ctx, 4, 6, &b);
+    const float* given = qel_draw_radii(radii);
+    float limit = kind == QEL_SHAPE_SHADOW ? INFINITY : smaller(hx, hy), r[4];
+    for (int i = 0; i < 4; i++) r[i] = smaller(qel_finite_or_zero(given[i] * t->scale), limit);
+    float sp = qel_finite_or_zero(param * t->scale), sk = (float)kind;
+    if (t->alpha < 1.0f) {
+        fill_tl = qel_color_alpha(fill_tl, t->alpha);
+        fill_tr = qel_color_alpha(fill_tr, t->alpha);
+        fill_br = qel_color_alpha(fill_br, t->alpha);
+        fill_bl = qel_color_alpha(fill_bl, t->alpha);
+        border = qel_color_alpha(border, t->alpha);
     }
-    float scaled_param = qel_finite_or_zero(param * t->scale);
-    qel_color faded_border = qel_draw_fade(border, t->alpha);
-    const qel_color fills[4] = {fill_tl, fill_tr, fill_br, fill_bl};
-    const float us[4] = {u_min, u_max, u_max, u_min}, vs[4] = {v_min, v_min, v_max, v_max};
-    bool spread_uv = kind == QEL_SHAPE_IMAGE && p > 0 && hx > 0 && hy > 0;
-    for (int i = 0; i < 4; i++) {
-        qel_vertex* q = &v[i];
-        q->local[0] = CORNER_X[i] * ex;
-        q->local[1] = CORNER_Y[i] * ey;
-        q->pos[0] = cx + q->local[0];
-        q->pos[1] = cy + q->local[1];
-        q->half[0] = hx;
-        q->half[1] = hy;
-        memcpy(q->radii, scaled_radii, sizeof q->radii);
-        q->param = scaled_param;
-        q->kind = (float)kind;
-        q->fill = qel_draw_fade(fills[i], t->alpha);
-        q->border = faded_border;
-        // An image covers the shape itself; its pad margin samples past the edges.
-        q->uv[0] = qel_finite_or_zero(spread_uv ? (q->local[0] + hx) * (u_max - u_min) / (2 * hx) + u_min : us[i]);
-        q->uv[1] = qel_finite_or_zero(spread_uv ? (q->local[1] + hy) * (v_max - v_min) / (2 * hy) + v_min : vs[i]);
+    // Texture coordinates at the left and right (top and bottom) corners. An image covers the
+    // shape itself; its pad margin samples past the edges.
+    float u0 = u_min, u1 = u_max, v0 = v_min, v1 = v_max;
+    if (kind == QEL_SHAPE_IMAGE && p > 0 && hx > 0 && hy > 0) {
+        u0 = (-ex + hx) * (u_max - u_min) / (2 * hx) + u_min;
+        u1 = (ex + hx) * (u_max - u_min) / (2 * hx) + u_min;
+        v0 = (-ey + hy) * (v_max - v_min) / (2 * hy) + v_min;
+        v1 = (ey + hy) * (v_max - v_min) / (2 * hy) + v_min;
     }
+    u0 = qel_finite_or_zero(u0);
+    u1 = qel_finite_or_zero(u1);
+    v0 = qel_finite_or_zero(v0);
+    v1 = qel_finite_or_zero(v1);
+    // Corners in vertex order: top-left, top-right, bottom-right, bottom-left.
+    v[0] = {{cx - ex, cy - ey}, {u0, v0}, {-ex, -ey}, {hx, hy}, {r[0], r[1], r[2], r[3]}, sp, sk, fill_tl, border};
+    v[1] = {{cx + ex, cy - ey}, {u1, v0}, {ex, -ey}, {hx, hy}, {r[0], r[1], r[2], r[3]}, sp, sk, fill_tr, border};
+    v[2] = {{cx + ex, cy + ey}, {u1, v1}, {ex, ey}, {hx, hy}, {r[0], r[1], r[2], r[3]}, sp, sk, fill_br, border};
+    v[3] = {{cx - ex, cy + ey}, {u0, v1}, {-ex, ey}, {hx, hy}, {r[0], r[1], r[2], r[3]}, sp, sk, fill_bl, border};
     qel_draw_quad_indices(ctx, b);
 }
 

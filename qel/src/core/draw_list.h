@@ -42,6 +42,13 @@ inline float qel_finite_or_zero(float v)
     return std::isfinite(v) ? v : 0.0f;
 }
 
+// The four radii given, or four zeros for square corners (null).
+inline const float* qel_draw_radii(const float* radii)
+{
+    static const float SQUARE[4] = {0, 0, 0, 0};
+    return radii ? radii : SQUARE;
+}
+
 // A colour drawn under a transform's alpha: unchanged at full alpha, else its alpha scaled.
 inline qel_color qel_draw_fade(qel_color c, float transform_alpha)
 {
@@ -62,9 +69,12 @@ void qel_draw_reset(qel_context* ctx);
 // writes its indices at the end of the index array and advances index_count itself.
 qel_vertex* qel_draw_reserve(qel_context* ctx, int32_t vertex_count, int32_t index_count, uint32_t* first_vertex);
 
-// Keeps the vertices reserved from `first` on when all their positions are finite; otherwise
-// takes them back with `index_count` indices of the last command and returns false.
-bool qel_draw_keep_if_finite(qel_context* ctx, uint32_t first, uint32_t index_count);
+// qel_draw_reserve for callers that write every field of every vertex: nothing is cleared.
+qel_vertex* qel_draw_reserve_whole(qel_context* ctx, int32_t vertex_count, int32_t index_count,
+                                   uint32_t* first_vertex);
+
+// Takes back the vertices reserved from `first` on with `index_count` indices of the last command.
+void qel_draw_take_back(qel_context* ctx, uint32_t first, uint32_t index_count);
 
 // Writes the two triangles of the quad whose first vertex is b and advances the index count.
 void qel_draw_quad_indices(qel_context* ctx, uint32_t b);

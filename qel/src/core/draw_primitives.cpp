@@ -2,6 +2,7 @@
 // lines and polygons are triangles with a one-pixel anti-aliased fringe built here. Every colour
 // argument may be a theme token and is resolved first.
 #include <cmath>
+#include <cstring>
 
 #include "core/core.h"
 #include "qel/theme.h"
@@ -53,7 +54,8 @@ static void draw_rect_shape(qel_context* ctx, const qel_rect* r, const float* ra
 {
     float s = ctx->clock.scale;
     float scaled[4];
-    for (int i = 0; i < 4; i++) scaled[i] = ((radii ? radii[i] : 0.0f) + st.grow) * s;
+    const float* given = qel_draw_radii(radii);
+    for (int i = 0; i < 4; i++) scaled[i] = (given[i] + st.grow) * s;
     qel_draw_shape(ctx, (r->x + r->w * 0.5f + st.offset.x) * s, (r->y + r->h * 0.5f + st.offset.y) * s,
                    (r->w * 0.5f + st.grow) * s, (r->h * 0.5f + st.grow) * s, st.pad, scaled, st.param, st.kind, st.top,
                    st.top, st.bottom, st.bottom, st.border, st.texture, st.uv.x, st.uv.y, st.uv.x + st.uv.w,
@@ -139,10 +141,11 @@ void qel_draw_glyph(qel_context* ctx, float x0, float y0, float x1, float y1, fl
     if (qel_draw_culled(ctx, x0, y0, x1, y1)) return;
     ctx->draw.texture = 0;
     uint32_t b;
-    qel_vertex* v = qel_draw_reserve(ctx, 4, 6, &b);
+    qel_vertex* v = qel_draw_reserve_whole(ctx, 4, 6, &b);
     const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
     const float us[4] = {u_min, u_max, u_max, u_min}, vs[4] = {v_min, v_min, v_max, v_max};
     for (int i = 0; i < 4; i++) {
+        v[i] = {};
         v[i].pos[0] = xs[i];
         v[i].pos[1] = ys[i];
         v[i].uv[0] = qel_finite_or_zero(us[i]);
@@ -155,12 +158,20 @@ void qel_draw_glyph(qel_context* ctx, float x0, float y0, float x1, float y1, fl
 
 // --- Lines and polygons ---
 
+// Every field written, so the vertices need no clearing first.
 static void solid_vertex(qel_vertex* v, qel_vec2 p, qel_color c)
 {
+    *v = {};
     v->pos[0] = p.x;
     v->pos[1] = p.y;
     v->kind = QEL_SHAPE_SOLID;
     v->fill = c;
+}
+
+// Zero for a finite value, NaN otherwise: summed over positions, one test finds any that is not.
+static float not_finite_mark(qel_vec2 p)
+{
+    return p.x * 0.0f + p.y * 0.0f;
 }
 
 // (d.y, -d.x) for the unit direction d from a to b; a zero-length segment gives (0, 0).
@@ -181,7 +192,7 @@ static qel_vec2 miter(qel_vec2 a, qel_vec2 b)
     qel_vec2 m = {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f};
     float len2 = m.x * m.x + m.y * m.y;
     if (len2 > 0.000001f) {
-        float k = fminf(1.0f / len2, 25.0f);
+        float k = 1.0f / len2 < 25.0f ? 1.0f / len2 : 25.0f;
         m.x *= k;
         m.y *= k;
     }
@@ -203,6 +214,16 @@ static uint32_t* join_rails(uint32_t* idx, uint32_t p, uint32_t q, int lanes)
     return idx;
 }
 
+// join_rails() from the four vertices at p to the next point's four, written out whole: it runs
+// once for every segment of every line.
+static uint32_t* join_next_point(uint32_t* idx, uint32_t p)
+{
+    const uint32_t quads[18] = {p,     p + 4, p + 5, p,     p + 5, p + 1, p + 1, p + 5, p + 6,
+                                p + 1, p + 6, p + 2, p + 2, p + 6, p + 7, p + 2, p + 7, p + 3};
+    memcpy(idx, quads, sizeof quads);
+    return idx + 18;
+}
+
 // Reservation sizes the list's 32-bit counts cannot hold are out of memory by another name.
 static int32_t checked_count(int64_t n)
 {
@@ -210,8 +231,22 @@ static int32_t checked_count(int64_t n)
     return (int32_t)n;
 }
 
-// Four vertices across the line at each point: fringe, edge, edge, fringe.
-static void stroke(qel_context* ctx, const qel_vec2* p, int32_t n, float w, qel_color c, bool closed)
+// Logical units to framebuffer pixels under the current transform.
+struct point_map {
+    float scale, x, y;
+    qel_vec2 operator()(qel_vec2 p) const { return {p.x * scale + x, p.y * scale + y}; }
+};
+
+static point_map current_map(qel_context* ctx)
+{
+    const qel_transform* t = qel_draw_top_transform(ctx);
+    return {ctx->clock.scale * t->scale, t->offset_x, t->offset_y};
+}
+
+// Four vertices across the line at each point: fringe, edge, edge, fringe. Points are mapped and
+// segment normals found as the walk reaches them, so nothing is stored on the side.
+static void stroke(qel_context* ctx, const qel_vec2* points, int32_t n, point_map map, float w, qel_color c,
+                   bool closed)
 {
     float hw = w * 0.5f;
     if (hw < 0.5f) {
@@ -219,36 +254,51 @@ static void stroke(qel_context* ctx, const qel_vec2* p, int32_t n, float w, qel_
         hw = 0.5f;
     }
     int32_t segments = closed ? n : n - 1;
-    qel_vec2* normal = (qel_vec2*)qel_arena_alloc(ctx, (size_t)n * sizeof(qel_vec2));
-    for (int32_t i = 0; i < segments; i++) normal[i] = unit_normal(p[i], p[(i + 1) % n]);
-    if (!closed) normal[n - 1] = normal[n - 2];
-
     ctx->draw.texture = 0;
     uint32_t b;
     int32_t ends = closed ? 0 : 1;
     int32_t index_count = checked_count(18ll * segments + 36 * ends);
-    qel_vertex* v = qel_draw_reserve(ctx, checked_count(4ll * n + 8 * ends), index_count, &b);
+    qel_vertex* v = qel_draw_reserve_whole(ctx, checked_count(4ll * n + 8 * ends), index_count, &b);
     qel_color clear = with_alpha(c, 0);
     const float across[4] = {hw + 1, hw, -hw, -hw - 1};
+    const qel_color colors[4] = {clear, c, c, clear};
+
+    qel_vec2 first = map(points[0]), here = first, next = map(points[1]);
+    qel_vec2 normal = unit_normal(here, next), first_normal = normal;
+    qel_vec2 before = closed ? unit_normal(map(points[n - 1]), first) : normal;
+    float marks = 0;
     for (int32_t i = 0; i < n; i++) {
-        qel_vec2 before = closed ? normal[(i + n - 1) % n] : normal[i > 0 ? i - 1 : 0];
-        qel_vec2 m = miter(before, normal[i]);
-        for (int k = 0; k < 4; k++)
-            solid_vertex(&v[4 * i + k], along(p[i], m, across[k]), k == 1 || k == 2 ? c : clear);
+        qel_vec2 m = miter(before, normal), at[4];
+        for (int k = 0; k < 4; k++) {
+            at[k] = along(here, m, across[k]);
+            solid_vertex(&v[4 * i + k], at[k], colors[k]);
+        }
+        // The inner pair lies between the fringes: were those finite, so are they.
+        marks += not_finite_mark(at[0]) + not_finite_mark(at[3]);
+        before = normal;
+        if (i + 1 == n) break;
+        here = next;
+        // An open line's last point keeps the last segment's normal.
+        if (i + 1 < segments) {
+            next = i + 2 < n ? map(points[i + 2]) : first;
+            normal = unit_normal(here, next);
+        }
     }
     // Fringe caps one pixel beyond each end, along the end segment's direction.
     const int32_t source[2] = {0, n - 1};
-    const qel_vec2 dir[2] = {{normal[0].y, -normal[0].x}, {-normal[n - 1].y, normal[n - 1].x}};
+    const qel_vec2 dir[2] = {{first_normal.y, -first_normal.x}, {-normal.y, normal.x}};
     for (int e = 0; e < 2 * ends; e++) {
         for (int k = 0; k < 4; k++) {
             const qel_vertex& s = v[4 * source[e] + k];
             solid_vertex(&v[4 * n + 4 * e + k], along({s.pos[0], s.pos[1]}, dir[e], 1.0f), clear);
         }
     }
-    if (!qel_draw_keep_if_finite(ctx, b, (uint32_t)index_count)) return;
+    // A cap moves a finite point by at most a pixel, which cannot overflow.
+    if (!(marks == 0.0f)) return qel_draw_take_back(ctx, b, (uint32_t)index_count);
 
     uint32_t* idx = &ctx->draw.indices[ctx->draw.index_count];
-    for (int32_t i = 0; i < segments; i++) idx = join_rails(idx, b + 4 * i, b + 4 * ((i + 1) % n), 4);
+    for (int32_t i = 0; i + 1 < n; i++) idx = join_next_point(idx, b + 4 * (uint32_t)i);
+    if (closed) idx = join_rails(idx, b + 4 * (n - 1), b, 4);
     for (int e = 0; e < 2 * ends; e++) idx = join_rails(idx, b + 4 * source[e], b + 4 * n + 4 * e, 4);
     ctx->draw.index_count = (uint32_t)(idx - ctx->draw.indices);
 }
@@ -260,8 +310,7 @@ void qel_draw_polyline(qel_context* ctx, const qel_vec2* points, int32_t count, 
     const qel_transform* t = qel_draw_top_transform(ctx);
     qel_color c = qel_draw_fade(qel_color_resolve(ctx, color), t->alpha);
     if (!alpha_of(c)) return;
-    stroke(ctx, qel_draw_transform_points(ctx, points, (uint32_t)count), count, width * ctx->clock.scale * t->scale, c,
-           closed != 0);
+    stroke(ctx, points, count, current_map(ctx), width * ctx->clock.scale * t->scale, c, closed != 0);
 }
 
 void qel_draw_line(qel_context* ctx, qel_vec2 a, qel_vec2 b, float width, qel_color color)
@@ -290,13 +339,16 @@ void qel_draw_convex_polygon(qel_context* ctx, const qel_vec2* points, int32_t c
     ctx->draw.texture = 0;
     uint32_t b;
     int32_t index_count = checked_count(3ll * (n - 2) + 6ll * n);
-    qel_vertex* v = qel_draw_reserve(ctx, checked_count(2ll * n), index_count, &b);
+    qel_vertex* v = qel_draw_reserve_whole(ctx, checked_count(2ll * n), index_count, &b);
+    float marks = 0;
     for (int32_t i = 0; i < n; i++) {
         qel_vec2 m = miter(normal[(i + n - 1) % n], normal[i]);
-        solid_vertex(&v[2 * i], along(p[i], m, -0.5f), c);
-        solid_vertex(&v[2 * i + 1], along(p[i], m, 0.5f), with_alpha(c, 0));
+        qel_vec2 inner = along(p[i], m, -0.5f), outer = along(p[i], m, 0.5f);
+        solid_vertex(&v[2 * i], inner, c);
+        solid_vertex(&v[2 * i + 1], outer, with_alpha(c, 0));
+        marks += not_finite_mark(inner) + not_finite_mark(outer);
     }
-    if (!qel_draw_keep_if_finite(ctx, b, (uint32_t)index_count)) return;
+    if (!(marks == 0.0f)) return qel_draw_take_back(ctx, b, (uint32_t)index_count);
     uint32_t* idx = &ctx->draw.indices[ctx->draw.index_count];
     for (uint32_t k = 1; k + 1 < (uint32_t)n; k++) {
         *idx++ = b;
@@ -324,15 +376,20 @@ void qel_draw_arc(qel_context* ctx, qel_vec2 centre, float radius, float angle_f
     qel_draw_polyline(ctx, p, full ? count : count + 1, width, color, full);
 }
 
+// Caller-built triangles are mostly a few vertices: positions that fit here stay off the arena.
+enum { TRIANGLES_ON_STACK = 16 };
+
 void qel_draw_triangles(qel_context* ctx, const qel_triangle_vertex* vertices, int32_t vertex_count,
                         const uint32_t* indices, int32_t index_count)
 {
     if (!vertices || !indices || vertex_count < 1 || index_count < 1) return;
     const qel_transform* t = qel_draw_top_transform(ctx);
-    float s = ctx->clock.scale * t->scale;
-    qel_vec2* p = (qel_vec2*)qel_arena_alloc(ctx, (size_t)vertex_count * sizeof(qel_vec2));
-    for (int32_t i = 0; i < vertex_count; i++)
-        p[i] = {vertices[i].x * s + t->offset_x, vertices[i].y * s + t->offset_y};
+    point_map map = current_map(ctx);
+    qel_vec2 stack[TRIANGLES_ON_STACK];
+    qel_vec2* p = vertex_count <= TRIANGLES_ON_STACK
+                      ? stack
+                      : (qel_vec2*)qel_arena_alloc(ctx, (size_t)vertex_count * sizeof(qel_vec2));
+    for (int32_t i = 0; i < vertex_count; i++) p[i] = map({vertices[i].x, vertices[i].y});
     // A renderer trusts every index it is given: triangles that reach past the vertices or sit
     // on a point that is not finite are left out (so is an incomplete last one).
     auto usable = [&](int32_t first) {
@@ -342,18 +399,25 @@ void qel_draw_triangles(qel_context* ctx, const qel_triangle_vertex* vertices, i
         }
         return true;
     };
-    int32_t kept = 0;
-    for (int32_t i = 0; i + 3 <= index_count; i += 3) kept += usable(i);
+    int32_t whole = index_count / 3, kept = 0;
+    for (int32_t i = 0; i < whole; i++) kept += usable(3 * i);
     if (!kept) return;
 
     ctx->draw.texture = 0;
     uint32_t b;
-    qel_vertex* v = qel_draw_reserve(ctx, vertex_count, 3 * kept, &b);
-    for (int32_t i = 0; i < vertex_count; i++)
-        solid_vertex(&v[i], p[i], qel_draw_fade(qel_color_resolve(ctx, vertices[i].color), t->alpha));
+    qel_vertex* v = qel_draw_reserve_whole(ctx, vertex_count, 3 * kept, &b);
+    // Runs of one colour are the rule: each is resolved once.
+    qel_color given = vertices[0].color, shown = qel_draw_fade(qel_color_resolve(ctx, given), t->alpha);
+    for (int32_t i = 0; i < vertex_count; i++) {
+        if (vertices[i].color != given) {
+            given = vertices[i].color;
+            shown = qel_draw_fade(qel_color_resolve(ctx, given), t->alpha);
+        }
+        solid_vertex(&v[i], p[i], shown);
+    }
     uint32_t* idx = &ctx->draw.indices[ctx->draw.index_count];
-    for (int32_t i = 0; i + 3 <= index_count; i += 3) {
-        if (!usable(i)) continue;
+    for (int32_t i = 0; i < 3 * whole; i += 3) {
+        if (kept < whole && !usable(i)) continue;
         for (int32_t k = 0; k < 3; k++) *idx++ = b + indices[i + k];
     }
     ctx->draw.index_count += 3 * (uint32_t)kept;

@@ -33,9 +33,24 @@ struct token {
 };
 
 // Where a failed scan ran out: a later scan that reaches a byte the failed one also stepped on
-// goes straight to its end. last_paren is the bare destination's last parenthesis (-1 none).
+// goes straight to its end.
 struct scan_memo {
-    int32_t start = -1, end = -1, last_paren = -1;
+    int32_t start = -1, end = -1;
+};
+
+// The last opening parentheses of a bare destination scan, oldest first: as many as may nest.
+struct open_ring {
+    int32_t at[MAX_NESTING + 1];
+    int32_t head, count;
+};
+
+// A failed bare destination scan: one from a byte it stepped on past its last ")" meets only the
+// "(" it kept, so it takes them and goes on from its end (the byte after the "(" that nested too
+// deep, or the blank or the text's end that stopped it).
+struct bare_memo {
+    scan_memo scan;
+    int32_t last_close = -1;
+    open_ring opens = {};
 };
 
 enum link_parse : uint8_t { LINK_VALID, LINK_INVALID, LINK_UNFINISHED };
@@ -54,7 +69,8 @@ struct parser {
     int32_t brackets[MAX_BRACKETS];
     int32_t bracket_depth;
     bool tick_failed[MAX_TICKS + 1];
-    scan_memo angle, bare, titles[3];
+    scan_memo angle, titles[3];
+    bare_memo bare;
     int32_t pending;  // start of text not yet in a token
 };
 
@@ -225,29 +241,54 @@ int32_t scan_angle(parser& p, int32_t i)
         i += c == '\\' ? 2 : 1;
     }
     if (i > p.n) i = p.n;
-    p.angle = {from, i, -1};
+    p.angle = {from, i};
     return i < p.n ? -1 : p.n;
+}
+
+void ring_push(open_ring& r, int32_t at)
+{
+    const int32_t size = MAX_NESTING + 1;
+    if (r.count == size) r.head = (r.head + 1) % size;
+    else r.count++;
+    r.at[(r.head + r.count - 1) % size] = at;
 }
 
 // A bare destination from i: its end (a blank, an unbalanced ")" or n), -1 when it nests too deep.
 int32_t scan_bare(parser& p, int32_t i)
 {
-    int32_t from = i, depth = 0, last_paren = -1;
+    int32_t from = i, depth = 0, last_close = -1;
+    open_ring opens = {};
+    auto failed = [&](int32_t end) {
+        p.bare = {{from, end}, last_close, opens};
+        return -1;
+    };
     while (i < p.n) {
-        if (memo_covers(p, p.bare, i) && i > p.bare.last_paren) i = p.bare.end;
-        if (i >= p.n) break;
+        const bare_memo& m = p.bare;
+        if (memo_covers(p, m.scan, i) && i > m.last_close) {
+            for (int32_t k = 0; k < m.opens.count; k++) {
+                int32_t at = m.opens.at[(m.opens.head + k) % (MAX_NESTING + 1)];
+                if (at < i) continue;
+                ring_push(opens, at);
+                if (++depth > MAX_NESTING) return failed(at + 1);
+            }
+            i = m.scan.end;
+            if (i >= p.n) break;
+        }
         char c = p.t[i];
         if (is_blank((uint8_t)c)) break;
-        if (c == '(' && ++depth > MAX_NESTING) return -1;
+        if (c == '(') {
+            ring_push(opens, i);
+            if (++depth > MAX_NESTING) return failed(i + 1);
+        }
         if (c == ')') {
             if (depth == 0) return i;
             depth--;
+            last_close = i;
         }
-        if (c == '(' || c == ')') last_paren = i;
         i += c == '\\' ? 2 : 1;
     }
     if (i > p.n) i = p.n;
-    p.bare = {from, i, last_paren};
+    p.bare = {{from, i}, last_close, opens};
     return i;
 }
 
@@ -265,7 +306,7 @@ int32_t scan_title(parser& p, int32_t i, char close)
         i += c == '\\' ? 2 : 1;
     }
     if (i > p.n) i = p.n;
-    memo = {from, i, -1};
+    memo = {from, i};
     return i < p.n ? -1 : p.n;
 }
 

@@ -114,15 +114,26 @@ struct byte_classes {
 
 const byte_classes CLASSES;
 
-int32_t token_bound(const char* t, int32_t n)
+// The token bound, and the most links and delimiter runs the text can make: a link only at "<",
+// "]" or an autolink's first byte, a run only at "*", "_" or "~".
+struct bounds {
+    int32_t tokens, links, delims;
+};
+
+bounds bounds_of(const char* t, int32_t n)
 {
-    int32_t bound = 1;
+    bounds b = {1, 0, 0};
     for (int32_t i = 0; i < n; i++) {
         char c = t[i];
-        if (CLASSES.of[(uint8_t)c] & COUNTED) bound++;
-        if ((c == 'h' || c == 'w') && (i == 0 || autolink_may_start((uint8_t)t[i - 1]))) bound++;
+        if (CLASSES.of[(uint8_t)c] & COUNTED) b.tokens++;
+        b.links += c == '<' || c == ']';
+        b.delims += c == '*' || c == '_' || c == '~';
+        if ((c == 'h' || c == 'w') && (i == 0 || autolink_may_start((uint8_t)t[i - 1]))) {
+            b.tokens++;
+            b.links++;
+        }
     }
-    return bound;
+    return b;
 }
 
 // Room for a construct and the text before it, keeping one slot for the final text.
@@ -722,12 +733,12 @@ qel_markdown_inline_result qel_markdown_inline(qel_context* ctx, const char* tex
     p.t = text;
     p.n = length;
     p.streaming = streaming;
-    int32_t bound = token_bound(text, length);
-    p.capacity = 2 * bound;
+    bounds b0 = bounds_of(text, length);
+    p.capacity = 2 * b0.tokens;
     p.tokens = (token*)qel_arena_alloc(ctx, sizeof(token) * (size_t)p.capacity);
-    p.delims = (int32_t*)qel_arena_alloc(ctx, sizeof(int32_t) * (size_t)p.capacity);
-    p.link_capacity = bound;
-    p.links = (qel_markdown_link*)qel_arena_alloc(ctx, sizeof(qel_markdown_link) * (size_t)bound);
+    p.delims = (int32_t*)qel_arena_alloc(ctx, sizeof(int32_t) * (size_t)(b0.delims + 1));
+    p.link_capacity = b0.links;
+    p.links = (qel_markdown_link*)qel_arena_alloc(ctx, sizeof(qel_markdown_link) * (size_t)(b0.links + 1));
     scan(p);
     match_delimiters(p, 0, p.delim_count);
     if (streaming) open_to_end(p);

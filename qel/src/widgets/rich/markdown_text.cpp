@@ -144,8 +144,10 @@ float blank_width(layout& l, int32_t span)
 void wrap(layout& l)
 {
     const qel_markdown_inline_result* p = l.parsed;
-    int32_t part_capacity = 4, pending_span = -1, pending_at = 0;
-    auto* parts = (word_part*)qel_arena_alloc(l.ctx, sizeof(word_part) * (size_t)part_capacity);
+    // Words of more parts than a short one has move to the arena.
+    word_part local[8];
+    int32_t part_capacity = 8, pending_span = -1, pending_at = 0;
+    word_part* parts = local;
     int32_t si = 0, bi = 0;
     while (si < p->span_count) {
         const qel_markdown_span& s = p->spans[si];
@@ -375,7 +377,7 @@ float qel_markdown_layout_text(qel_markdown_render* r, const qel_markdown_inline
     l.parsed = parsed;
     l.fonts = fonts;
     // Short texts, the many cells and items of a large document, need fewer than the usual 32.
-    l.capacity = parsed->span_count < 16 ? 2 * parsed->span_count + 2 : 32;
+    l.capacity = parsed->span_count < 31 ? parsed->span_count + 1 : 32;
     l.runs = (qel_markdown_run*)qel_arena_alloc(ctx, sizeof(qel_markdown_run) * (size_t)l.capacity);
     l.W = width <= 24 ? 24 : width;
     l.alignment = alignment;

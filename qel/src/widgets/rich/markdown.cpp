@@ -469,23 +469,6 @@ top_block* next_record(qel_context* ctx, cull_cache* c)
     return &c->blocks[c->count++];
 }
 
-// Blocks may stand in unless the keyboard moves through the items, or a focused item lies in the
-// viewer: Tab goes through the items built.
-bool may_stand_in(qel_context* ctx, qel_rect root)
-{
-    const qel_interaction_state* s = &ctx->interaction;
-    if (s->focus_visible || s->focus_request) return false;
-    if (!s->focused) return true;
-    qel_rect f = qel_id_rect(ctx, s->focused);
-    return f.y + f.h < root.y || f.y > root.y + root.h;
-}
-
-// Whether a stretch of the root (from its top) lies more than d beyond the display's edges.
-bool beyond(qel_context* ctx, float root_y, float top, float bottom, float d)
-{
-    return root_y + bottom < -d || root_y + top > ctx->clock.display_h + d;
-}
-
 // The top-level blocks: with the last frame's blocks known, those far from the display stand in
 // as one spacer per stretch.
 float top_blocks(qel_markdown_render* r, const qel_markdown_line* lines, int32_t count,
@@ -494,7 +477,7 @@ float top_blocks(qel_markdown_render* r, const qel_markdown_line* lines, int32_t
     qel_context* ctx = r->ctx;
     cull_cache* c = cf->cache;
     qel_rect root_last = qel_id_rect(ctx, r->id);
-    bool stand = known && may_stand_in(ctx, root_last);
+    bool stand = known && qel_markdown_may_stand_in(ctx, root_last);
     int32_t capacity = known ? c->count : 0;
     for (int32_t i = 0; !known && i < count; i++) capacity += !qel_markdown_blank(&lines[i]);
     cf->first_node = (int32_t*)qel_arena_alloc(ctx, sizeof(int32_t) * (size_t)(capacity + 1));
@@ -510,7 +493,7 @@ float top_blocks(qel_markdown_render* r, const qel_markdown_line* lines, int32_t
         if (!end && stand && blocks < c->count) {
             const top_block& b = c->blocks[blocks];
             float top = blocks ? c->blocks[blocks - 1].bottom : 0;
-            if (beyond(ctx, root_last.y, top, b.bottom, ctx->clock.display_h)) {
+            if (qel_markdown_beyond(ctx, root_last.y + top, root_last.y + b.bottom, ctx->clock.display_h)) {
                 if (from < 0) from = top;
                 if (b.min_w > widest) widest = b.min_w;
                 r->links += b.links;
@@ -558,7 +541,8 @@ void record_blocks(qel_context* ctx, const qel_node* root, const cull_frame* cf)
     float bottom = 0;
     for (int32_t b = 0; b < c->count; b++) {
         if (cf->first_node[b] == STOOD_IN) {
-            if (!beyond(ctx, root->rect.y, bottom, c->blocks[b].bottom, 0)) qel_request_redraw(ctx);
+            if (!qel_markdown_beyond(ctx, root->rect.y + bottom, root->rect.y + c->blocks[b].bottom, 0))
+                qel_request_redraw(ctx);
             bottom = c->blocks[b].bottom;
             continue;
         }
@@ -633,6 +617,20 @@ bool qel_markdown_starts_block(const qel_markdown_line* line)
     if (!qel_markdown_list_marker(rest.text, rest.length, &m) || (m.ordered && m.number != 1)) return false;
     qel_markdown_line content = {rest.text + m.length, rest.length - m.length, 0};
     return !qel_markdown_blank(&content);
+}
+
+bool qel_markdown_may_stand_in(qel_context* ctx, qel_rect area)
+{
+    const qel_interaction_state* s = &ctx->interaction;
+    if (s->focus_visible || s->focus_request) return false;
+    if (!s->focused) return true;
+    qel_rect f = qel_id_rect(ctx, s->focused);
+    return f.y + f.h < area.y || f.y > area.y + area.h;
+}
+
+bool qel_markdown_beyond(qel_context* ctx, float top, float bottom, float d)
+{
+    return bottom < -d || top > ctx->clock.display_h + d;
 }
 
 float qel_markdown_blocks(qel_markdown_render* r, const qel_markdown_line* lines, int32_t count,

@@ -3,6 +3,7 @@
 // tokens with running style depths.
 #include "qel/markdown_inline.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "qel/arena.h"
@@ -38,19 +39,36 @@ struct scan_memo {
     int32_t start = -1, end = -1;
 };
 
-// The last opening parentheses of a bare destination scan, oldest first: as many as may nest.
-struct open_ring {
-    int32_t at[MAX_NESTING + 1];
-    int32_t head, count;
+// The opening parentheses of a bare destination scan in order; only the last MAX_NESTING + 1
+// count, so older ones make room when it is full.
+struct open_list {
+    enum { KEPT = MAX_NESTING + 1, SIZE = 2 * KEPT };
+    int32_t at[SIZE];
+    int32_t count;
 };
+
+void add_opens(open_list& l, const int32_t* at, int32_t n)
+{
+    if (n >= open_list::KEPT) {
+        at += n - open_list::KEPT;
+        n = open_list::KEPT;
+        l.count = 0;
+    } else if (l.count + n > open_list::SIZE) {
+        int32_t keep = open_list::KEPT - n;
+        memmove(l.at, l.at + l.count - keep, sizeof(int32_t) * (size_t)keep);
+        l.count = keep;
+    }
+    memcpy(l.at + l.count, at, sizeof(int32_t) * (size_t)n);
+    l.count += n;
+}
 
 // A failed bare destination scan: one from a byte it stepped on past its last ")" meets only the
 // "(" it kept, so it takes them and goes on from its end (the byte after the "(" that nested too
-// deep, or the blank or the text's end that stopped it).
+// deep, or the blank or the text's end that stopped it). Its parentheses are in opens[list].
 struct bare_memo {
     scan_memo scan;
     int32_t last_close = -1;
-    open_ring opens = {};
+    int32_t list = 0;
 };
 
 enum link_parse : uint8_t { LINK_VALID, LINK_INVALID, LINK_UNFINISHED };
@@ -71,6 +89,7 @@ struct parser {
     bool tick_failed[MAX_TICKS + 1];
     scan_memo angle, titles[3];
     bare_memo bare;
+    open_list opens[2];  // the memo's and the running scan's
     int32_t pending;  // start of text not yet in a token
 };
 
@@ -256,40 +275,38 @@ int32_t scan_angle(parser& p, int32_t i)
     return i < p.n ? -1 : p.n;
 }
 
-void ring_push(open_ring& r, int32_t at)
-{
-    const int32_t size = MAX_NESTING + 1;
-    if (r.count == size) r.head = (r.head + 1) % size;
-    else r.count++;
-    r.at[(r.head + r.count - 1) % size] = at;
-}
-
 // A bare destination from i: its end (a blank, an unbalanced ")" or n), -1 when it nests too deep.
 int32_t scan_bare(parser& p, int32_t i)
 {
-    int32_t from = i, depth = 0, last_close = -1;
-    open_ring opens = {};
-    auto failed = [&](int32_t end) {
-        p.bare = {{from, end}, last_close, opens};
-        return -1;
-    };
+    int32_t from = i, depth = 0, last_close = -1, list = 1 - p.bare.list;
+    open_list& opens = p.opens[list];
+    opens.count = 0;
+    auto ends = [&](int32_t end) { p.bare = {{from, end}, last_close, list}; };
     while (i < p.n) {
         const bare_memo& m = p.bare;
         if (memo_covers(p, m.scan, i) && i > m.last_close) {
-            for (int32_t k = 0; k < m.opens.count; k++) {
-                int32_t at = m.opens.at[(m.opens.head + k) % (MAX_NESTING + 1)];
-                if (at < i) continue;
-                ring_push(opens, at);
-                if (++depth > MAX_NESTING) return failed(at + 1);
+            const open_list& kept = p.opens[m.list];
+            int32_t k = (int32_t)(std::lower_bound(kept.at, kept.at + kept.count, i) - kept.at);
+            int32_t take = kept.count - k;
+            if (depth + take > MAX_NESTING) {
+                take = MAX_NESTING + 1 - depth;
+                add_opens(opens, kept.at + k, take);
+                ends(kept.at[k + take - 1] + 1);
+                return -1;
             }
+            add_opens(opens, kept.at + k, take);
+            depth += take;
             i = m.scan.end;
             if (i >= p.n) break;
         }
         char c = p.t[i];
         if (is_blank((uint8_t)c)) break;
         if (c == '(') {
-            ring_push(opens, i);
-            if (++depth > MAX_NESTING) return failed(i + 1);
+            add_opens(opens, &i, 1);
+            if (++depth > MAX_NESTING) {
+                ends(i + 1);
+                return -1;
+            }
         }
         if (c == ')') {
             if (depth == 0) return i;
@@ -299,7 +316,7 @@ int32_t scan_bare(parser& p, int32_t i)
         i += c == '\\' ? 2 : 1;
     }
     if (i > p.n) i = p.n;
-    p.bare = {{from, i}, last_close, opens};
+    ends(i);
     return i;
 }
 

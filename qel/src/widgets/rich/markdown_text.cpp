@@ -141,6 +141,26 @@ float blank_width(layout& l, int32_t span)
     return qel_text_width(l.ctx, font_of(l.fonts, s.style), size_of(l.fonts, s.style), " ", 1, 0);
 }
 
+// Before a word: the line ends when the word does not fit behind what it holds; a pending blank
+// is placed between, or dropped at a line's start or end.
+void before_word(layout& l, int32_t pending_span, int32_t pending_at, float word)
+{
+    if (pending_span < 0) {
+        if (l.x > 0 && l.x + word > l.W) end_line(l);
+        return;
+    }
+    if (l.x <= 0) return;
+    float b = blank_width(l, pending_span);
+    if (l.x + b + word > l.W) {
+        end_line(l);
+    } else if (b > 0) {
+        const qel_markdown_span& ps = l.parsed->spans[pending_span];
+        const char* t = ps.text[pending_at] == ' ' ? ps.text + pending_at : " ";
+        place_run(l, pending_span, t, 1, b);
+        l.x += b;
+    }
+}
+
 void wrap(layout& l)
 {
     const qel_markdown_inline_result* p = l.parsed;
@@ -173,12 +193,15 @@ void wrap(layout& l)
         }
         int32_t count = 0;
         float word = 0;
+        bool wider = false;  // than the whole line: its parts are broken as they are found
         int32_t sj = si, bj = bi;
         while (sj < p->span_count && !(p->spans[sj].style & QEL_MD_BREAK)) {
             const qel_markdown_span& sp = p->spans[sj];
             int32_t e = bj;
             while (e < sp.length && !blank_byte(sp.text[e])) e++;
-            if (e > bj) {
+            if (e > bj && wider) {
+                break_part(l, {sj, bj, e, 0});
+            } else if (e > bj) {
                 if (count == part_capacity) {
                     auto* grown = (word_part*)qel_arena_alloc(l.ctx, sizeof(word_part) * (size_t)part_capacity * 2);
                     memcpy(grown, parts, sizeof(word_part) * (size_t)count);
@@ -188,27 +211,23 @@ void wrap(layout& l)
                 float w = qel_markdown_span_width(l.ctx, l.fonts, &sp, bj, e);
                 parts[count++] = {sj, bj, e, w};
                 word += w;
+                if (word > l.W) {
+                    wider = true;
+                    before_word(l, pending_span, pending_at, word);
+                    pending_span = -1;
+                    for (int32_t k = 0; k < count; k++) break_part(l, parts[k]);
+                }
             }
             bj = e;
             if (e < sp.length) break;
             sj++;
             bj = 0;
         }
-        if (pending_span < 0) {
-            if (l.x > 0 && l.x + word > l.W) end_line(l);
-        } else if (l.x > 0) {
-            float b = blank_width(l, pending_span);
-            if (l.x + b + word > l.W) {
-                end_line(l);
-            } else if (b > 0) {
-                const qel_markdown_span& ps = p->spans[pending_span];
-                const char* t = ps.text[pending_at] == ' ' ? ps.text + pending_at : " ";
-                place_run(l, pending_span, t, 1, b);
-                l.x += b;
-            }
+        if (!wider) {
+            before_word(l, pending_span, pending_at, word);
+            pending_span = -1;
+            place_word(l, parts, count, word);
         }
-        pending_span = -1;
-        place_word(l, parts, count, word);
         si = sj;
         bi = bj;
     }

@@ -34,6 +34,7 @@ struct layout {
     int32_t line_first;  // the current line's first run
     float widest, x, W;
     int32_t alignment;
+    float* byte_widths;  // of single ASCII bytes by font, taken once a word is broken; 0 not known
 };
 
 bool blank_byte(char c)
@@ -88,6 +89,23 @@ struct word_part {
     float width;
 };
 
+// A character of a span as qel_markdown_span_width measures it; a single ASCII byte is measured
+// once per font in the block.
+float char_width(layout& l, const qel_markdown_span& s, int32_t at, int32_t next)
+{
+    uint8_t c = (uint8_t)s.text[at];
+    if (next != at + 1 || c >= 0x80) return qel_markdown_span_width(l.ctx, l.fonts, &s, at, next);
+    if (!l.byte_widths) l.byte_widths = (float*)qel_arena_alloc(l.ctx, sizeof(float) * 3 * 128);
+    float& w = l.byte_widths[(s.style & QEL_MD_CODE ? 2 : s.style & QEL_MD_STRONG ? 1 : 0) * 128 + c];
+    if (w == 0) w = qel_text_width(l.ctx, font_of(l.fonts, s.style), size_of(l.fonts, s.style), s.text + at, 1, 0);
+    float width = w;
+    if (s.style & QEL_MD_CODE) {
+        if (at == 0) width += l.fonts->code_padding;
+        if (next == s.length) width += l.fonts->code_padding;
+    }
+    return width;
+}
+
 // A part too wide for what is left of the line, broken at character boundaries; each character
 // is measured once.
 void break_part(layout& l, const word_part& part)
@@ -98,7 +116,7 @@ void break_part(layout& l, const word_part& part)
     while (at < part.to) {
         int32_t next = qel_utf8_next(s.text, part.to, at);
         if (next <= at) next = at + 1;
-        float w = qel_markdown_span_width(l.ctx, l.fonts, &s, at, next);
+        float w = char_width(l, s, at, next);
         if (l.x + w > l.W && l.x > 0) {
             if (at > start) {
                 float x_after = l.x;

@@ -35,6 +35,7 @@ struct layout {
     float widest, x, W;
     int32_t alignment;
     float* byte_widths;  // of single ASCII bytes by font, taken once a word is broken; 0 not known
+    float spaces[3];     // a space's width by font; 0 not known
 };
 
 bool blank_byte(char c)
@@ -156,7 +157,9 @@ void place_word(layout& l, const word_part* parts, int32_t count, float word)
 float blank_width(layout& l, int32_t span)
 {
     const qel_markdown_span& s = l.parsed->spans[span];
-    return qel_text_width(l.ctx, font_of(l.fonts, s.style), size_of(l.fonts, s.style), " ", 1, 0);
+    float& w = l.spaces[s.style & QEL_MD_CODE ? 2 : s.style & QEL_MD_STRONG ? 1 : 0];
+    if (w == 0) w = qel_text_width(l.ctx, font_of(l.fonts, s.style), size_of(l.fonts, s.style), " ", 1, 0);
+    return w;
 }
 
 // Before a word: the line ends when the word does not fit behind what it holds; a pending blank

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "core/array_grow.h"
 #include "core/core.h"
 #include "kit/widget_nodes.h"
 #include "markdown_render.h"
@@ -332,6 +333,243 @@ void colours(qel_markdown_render* r, qel_color given)
         qel_color_mix(qel_theme_color(ctx, QEL_COLOR_BORDER), qel_theme_color(ctx, QEL_COLOR_BORDER_STRONG), 0.45f);
 }
 
+// One block from the non-blank line at i, after the gap its kind takes behind previous; returns
+// the lines it took.
+int32_t one_block(qel_markdown_render* r, const qel_markdown_line* lines, int32_t count, int32_t i,
+                  const qel_markdown_block_ctx* block, int32_t previous, int32_t* kind_out, float* natural)
+{
+    qel_context* ctx = r->ctx;
+    const qel_markdown_line& line = lines[i];
+    uint8_t alignments[QEL_MARKDOWN_MAX_CELLS];
+    int32_t columns = 0, kind = KIND_PARAGRAPH, used = 1, level = 0, length = 0;
+    qel_markdown_line rest = after_indent(line, &columns);
+    float w = 0;
+    fence f;
+    const char* heading = nullptr;
+    qel_markdown_list_marker_info m;
+    if (columns >= 4) {
+        spacer(r, gap_before(r, previous, kind = KIND_CODE, 0, block->tight));
+        used = indented_code(r, lines, count, i, &w);
+    } else if (opening_fence(rest, &f)) {
+        spacer(r, gap_before(r, previous, kind = KIND_CODE, 0, block->tight));
+        used = fenced_code(r, lines, count, i, columns, f, &w);
+    } else if ((level = atx_heading(rest, &heading, &length)) > 0) {
+        spacer(r, gap_before(r, previous, kind = KIND_HEADING, level, block->tight));
+        bool streaming = r->streaming && line.offset + line.length >= r->trimmed;
+        w = qel_markdown_heading(r, block->width, block->color, level, heading, length, streaming);
+    } else if (qel_markdown_rule(&line)) {
+        spacer(r, gap_before(r, previous, kind = KIND_RULE, 0, block->tight));
+        int32_t rule = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
+        qel_node_at(ctx, rule)->fill = r->rule;
+    } else if (rest.length && rest.text[0] == '>') {
+        spacer(r, gap_before(r, previous, kind = KIND_QUOTE, 0, block->tight));
+        used = quote(r, block, lines, count, i, &w);
+    } else if (qel_markdown_list_marker(rest.text, rest.length, &m)) {
+        spacer(r, gap_before(r, previous, kind = KIND_LIST, 0, block->tight));
+        w = qel_markdown_list(r, block, lines, count, i, &used);
+    } else if (qel_markdown_table_start(r, lines, count, i, alignments)) {
+        spacer(r, gap_before(r, previous, kind = KIND_TABLE, 0, block->tight));
+        w = qel_markdown_table(r, block, lines, count, i, &used);
+    } else {
+        used = paragraph(r, block, lines, count, i, previous, &w, &kind);
+    }
+    *kind_out = kind;
+    *natural = w;
+    return used;
+}
+
+// --- Blocks far from the display ---
+// A long document is laid out whole, yet only a screenful shows. While the text and everything
+// its layout depends on stay as they were, the top-level blocks far above or below the display
+// take their height from the last frame and stand in as one spacer, neither parsed nor built.
+
+// A top-level block as the last frame laid it out.
+struct top_block {
+    int32_t used, kind;
+    int32_t links, code_blocks, tables;  // what it takes from the render's counters
+    float natural;
+    float bottom;  // from the root's top; below 0 while not laid out
+    float min_w;   // the widest least width of its nodes
+};
+
+// What the layout of the blocks depends on besides the text.
+struct cull_key {
+    float wrap, size, ui_scale, body, large, heading[4];
+    int32_t streaming, compact;  // no padding: keys compare as bytes
+};
+
+// Kept under the widget's id: the key, the text and the blocks of the last frame.
+struct cull_cache {
+    cull_key key;
+    char* text;
+    int32_t length;
+    top_block* blocks;
+    int32_t count, capacity;
+};
+
+// The frame's side: the nodes of each block under the root, read back once laid out.
+struct cull_frame {
+    cull_cache* cache;
+    int32_t root;
+    int32_t* first_node;  // per block; -1 when it made none, STOOD_IN
+    int32_t* last_node;
+};
+
+const uint32_t CULL_SEED = 0x6d2c1;
+const int32_t STOOD_IN = -2;
+
+void cull_cache_free(qel_context* ctx, void* blob)
+{
+    auto* c = (cull_cache*)blob;
+    qel_mem_free(ctx, c->text);
+    qel_mem_free(ctx, c->blocks);
+}
+
+cull_key key_of(const qel_markdown_render* r, float wrap)
+{
+    const qel_theme& th = r->ctx->theme.current;
+    cull_key k = {};
+    k.wrap = wrap;
+    k.size = r->size;
+    k.ui_scale = th.ui_scale;
+    k.body = th.text_body;
+    k.large = th.text_large;
+    for (int32_t i = 0; i < 4; i++) k.heading[i] = th.heading[i];
+    k.streaming = r->streaming;
+    k.compact = r->compact;
+    return k;
+}
+
+// The widget's cache; *same tells whether the last frame laid out this very text the same way and
+// every block's bottom is known. Otherwise the cache starts over with this frame's text.
+cull_cache* cull_cache_for(qel_markdown_render* r, float wrap, bool* same)
+{
+    qel_context* ctx = r->ctx;
+    uint32_t id = r->id ^ CULL_SEED;
+    auto* c = (cull_cache*)qel_state_get(ctx, id, sizeof(cull_cache));
+    qel_state_set_destructor(ctx, id, cull_cache_free);
+    cull_key k = key_of(r, wrap);
+    *same = c->text && c->length == r->length && memcmp(&c->key, &k, sizeof k) == 0 &&
+            memcmp(c->text, r->text, (size_t)r->length) == 0;
+    for (int32_t b = 0; *same && b < c->count; b++) *same = c->blocks[b].bottom >= 0;
+    if (!*same) {
+        c->key = k;
+        qel_mem_free(ctx, c->text);
+        c->text = (char*)qel_mem_alloc(ctx, (size_t)r->length + 1);
+        memcpy(c->text, r->text, (size_t)r->length);
+        c->length = r->length;
+        c->count = 0;
+    }
+    return c;
+}
+
+top_block* next_record(qel_context* ctx, cull_cache* c)
+{
+    c->blocks = qel_array_grow(ctx, c->blocks, &c->capacity, c->count + 1ll);
+    return &c->blocks[c->count++];
+}
+
+// The top-level blocks: with the last frame's blocks known, those far from the display stand in
+// as one spacer per stretch.
+float top_blocks(qel_markdown_render* r, const qel_markdown_line* lines, int32_t count,
+                 const qel_markdown_block_ctx* block, cull_frame* cf, bool known)
+{
+    qel_context* ctx = r->ctx;
+    cull_cache* c = cf->cache;
+    qel_rect root_last = qel_id_rect(ctx, r->id);
+    bool stand = known && qel_markdown_may_stand_in(ctx, root_last);
+    int32_t capacity = known ? c->count : 0;
+    for (int32_t i = 0; !known && i < count; i++) capacity += !qel_markdown_blank(&lines[i]);
+    cf->first_node = (int32_t*)qel_arena_alloc(ctx, sizeof(int32_t) * (size_t)(capacity + 1));
+    cf->last_node = (int32_t*)qel_arena_alloc(ctx, sizeof(int32_t) * (size_t)(capacity + 1));
+    int32_t blocks = 0, previous = KIND_NONE;
+    float natural = 0, from = -1, widest = 1;  // from: the top of the stretch standing in
+    for (int32_t i = 0; i <= count;) {
+        bool end = i == count;
+        if (!end && qel_markdown_blank(&lines[i])) {
+            i++;
+            continue;
+        }
+        if (!end && stand && blocks < c->count) {
+            const top_block& b = c->blocks[blocks];
+            float top = blocks ? c->blocks[blocks - 1].bottom : 0;
+            if (qel_markdown_beyond(ctx, root_last.y + top, root_last.y + b.bottom, ctx->clock.display_h)) {
+                if (from < 0) from = top;
+                if (b.min_w > widest) widest = b.min_w;
+                r->links += b.links;
+                r->code_blocks += b.code_blocks;
+                r->tables += b.tables;
+                if (b.natural > natural) natural = b.natural;
+                previous = b.kind;
+                cf->first_node[blocks] = cf->last_node[blocks] = STOOD_IN;
+                blocks++;
+                i += b.used;
+                continue;
+            }
+        }
+        if (from >= 0) {
+            float h = c->blocks[blocks - 1].bottom - from;
+            qel_node_sized(ctx, 0, {QEL_SIZE_FIXED, widest}, {QEL_SIZE_FIXED, h});
+            from = -1;
+            widest = 1;
+        }
+        if (end) break;
+        int32_t before = qel_node_at(ctx, cf->root)->last_child;
+        int32_t links = r->links, code_blocks = r->code_blocks, tables = r->tables, kind = 0;
+        float w = 0;
+        int32_t used = one_block(r, lines, count, i, block, previous, &kind, &w);
+        if (!known) {
+            top_block* b = next_record(ctx, c);
+            *b = {used, kind, r->links - links, r->code_blocks - code_blocks, r->tables - tables, w, -1, 0};
+        }
+        const qel_node* root = qel_node_at(ctx, cf->root);
+        cf->first_node[blocks] = before >= 0 ? qel_node_at(ctx, before)->next_sibling : root->first_child;
+        cf->last_node[blocks] = root->last_child;
+        blocks++;
+        if (w > natural) natural = w;
+        previous = kind;
+        i += used;
+    }
+    return natural;
+}
+
+// Once laid out: each built block's bottom and least width, for the next frame. A block that
+// stood in but shows after a jump of the view is built in the next frame.
+void record_blocks(qel_context* ctx, const qel_node* root, const cull_frame* cf)
+{
+    cull_cache* c = cf->cache;
+    float bottom = 0;
+    for (int32_t b = 0; b < c->count; b++) {
+        if (cf->first_node[b] == STOOD_IN) {
+            if (!qel_markdown_beyond(ctx, root->rect.y + bottom, root->rect.y + c->blocks[b].bottom, 0))
+                qel_request_redraw(ctx);
+            bottom = c->blocks[b].bottom;
+            continue;
+        }
+        float min_w = 0;
+        for (int32_t n = cf->first_node[b]; n >= 0;) {
+            const qel_node* node = qel_node_at(ctx, n);
+            if (node->measured_min_w > min_w) min_w = node->measured_min_w;
+            bottom = node->rect.y + node->rect.h - root->rect.y;
+            n = n == cf->last_node[b] ? -1 : node->next_sibling;
+        }
+        c->blocks[b].bottom = bottom;
+        c->blocks[b].min_w = min_w;
+    }
+}
+
+struct root_payload {
+    float wrap;
+    cull_frame cull;
+};
+
+void draw_root(qel_context* ctx, const qel_node* node, void* payload)
+{
+    auto* p = (root_payload*)payload;
+    qel_markdown_check_width(ctx, node, &p->wrap);
+    record_blocks(ctx, node, &p->cull);
+}
+
 }  // namespace
 
 int32_t qel_markdown_indent(const qel_markdown_line* line, int32_t* bytes)
@@ -381,55 +619,36 @@ bool qel_markdown_starts_block(const qel_markdown_line* line)
     return !qel_markdown_blank(&content);
 }
 
+bool qel_markdown_may_stand_in(qel_context* ctx, qel_rect area)
+{
+    const qel_interaction_state* s = &ctx->interaction;
+    if (s->focus_visible || s->focus_request) return false;
+    if (!s->focused) return true;
+    qel_rect f = qel_id_rect(ctx, s->focused);
+    return f.y + f.h < area.y || f.y > area.y + area.h;
+}
+
+bool qel_markdown_beyond(qel_context* ctx, float top, float bottom, float d)
+{
+    return bottom < -d || top > ctx->clock.display_h + d;
+}
+
 float qel_markdown_blocks(qel_markdown_render* r, const qel_markdown_line* lines, int32_t count,
                           const qel_markdown_block_ctx* block)
 {
     if (block->depth > MAX_DEPTH) return flat_paragraph(r, lines, count, block);
-    qel_context* ctx = r->ctx;
     int32_t previous = KIND_NONE;
     float natural = 0;
-    uint8_t alignments[QEL_MARKDOWN_MAX_CELLS];
     for (int32_t i = 0; i < count;) {
-        const qel_markdown_line& line = lines[i];
-        if (qel_markdown_blank(&line)) {
+        if (qel_markdown_blank(&lines[i])) {
             i++;
             continue;
         }
-        int32_t columns = 0, kind = KIND_PARAGRAPH, used = 1, level = 0, length = 0;
-        qel_markdown_line rest = after_indent(line, &columns);
+        int32_t kind = KIND_NONE;
         float w = 0;
-        fence f;
-        const char* heading = nullptr;
-        qel_markdown_list_marker_info m;
-        if (columns >= 4) {
-            spacer(r, gap_before(r, previous, kind = KIND_CODE, 0, block->tight));
-            used = indented_code(r, lines, count, i, &w);
-        } else if (opening_fence(rest, &f)) {
-            spacer(r, gap_before(r, previous, kind = KIND_CODE, 0, block->tight));
-            used = fenced_code(r, lines, count, i, columns, f, &w);
-        } else if ((level = atx_heading(rest, &heading, &length)) > 0) {
-            spacer(r, gap_before(r, previous, kind = KIND_HEADING, level, block->tight));
-            bool streaming = r->streaming && line.offset + line.length >= r->trimmed;
-            w = qel_markdown_heading(r, block->width, block->color, level, heading, length, streaming);
-        } else if (qel_markdown_rule(&line)) {
-            spacer(r, gap_before(r, previous, kind = KIND_RULE, 0, block->tight));
-            int32_t rule = qel_node_sized(ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, 1});
-            qel_node_at(ctx, rule)->fill = r->rule;
-        } else if (rest.length && rest.text[0] == '>') {
-            spacer(r, gap_before(r, previous, kind = KIND_QUOTE, 0, block->tight));
-            used = quote(r, block, lines, count, i, &w);
-        } else if (qel_markdown_list_marker(rest.text, rest.length, &m)) {
-            spacer(r, gap_before(r, previous, kind = KIND_LIST, 0, block->tight));
-            w = qel_markdown_list(r, block, lines, count, i, &used);
-        } else if (qel_markdown_table_start(r, lines, count, i, alignments)) {
-            spacer(r, gap_before(r, previous, kind = KIND_TABLE, 0, block->tight));
-            w = qel_markdown_table(r, block, lines, count, i, &used);
-        } else {
-            used = paragraph(r, block, lines, count, i, previous, &w, &kind);
-        }
+        i += one_block(r, lines, count, i, block, previous, &kind, &w);
         if (w > natural) natural = w;
         previous = kind;
-        i += used;
     }
     return natural;
 }
@@ -482,7 +701,15 @@ qel_markdown_result qel_markdown(qel_context* ctx, const char* label, const char
     int32_t count = 0;
     qel_markdown_line* lines = split_lines(ctx, text, r.length, &count);
     qel_markdown_block_ctx top = {wrap, 0, 0, r.text_color};
-    float natural = qel_markdown_blocks(&r, lines, count, &top);
+    float natural = 0;
+    if (r.fit) {
+        natural = qel_markdown_blocks(&r, lines, count, &top);
+    } else {
+        bool known = false;
+        root_payload p = {wrap, {cull_cache_for(&r, wrap, &known), root, nullptr, nullptr}};
+        top_blocks(&r, lines, count, &top, &p.cull, known);
+        qel_node_draw_with(ctx, root, draw_root, &p, sizeof p, false);
+    }
 
     qel_pop_id(ctx);
     qel_node_pop(ctx);

@@ -3,6 +3,7 @@
 // tokens with running style depths.
 #include "qel/markdown_inline.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "qel/arena.h"
@@ -33,9 +34,41 @@ struct token {
 };
 
 // Where a failed scan ran out: a later scan that reaches a byte the failed one also stepped on
-// goes straight to its end. last_paren is the bare destination's last parenthesis (-1 none).
+// goes straight to its end.
 struct scan_memo {
-    int32_t start = -1, end = -1, last_paren = -1;
+    int32_t start = -1, end = -1;
+};
+
+// The opening parentheses of a bare destination scan in order; only the last MAX_NESTING + 1
+// count, so older ones make room when it is full.
+struct open_list {
+    enum { KEPT = MAX_NESTING + 1, SIZE = 2 * KEPT };
+    int32_t at[SIZE];
+    int32_t count;
+};
+
+void add_opens(open_list& l, const int32_t* at, int32_t n)
+{
+    if (n >= open_list::KEPT) {
+        at += n - open_list::KEPT;
+        n = open_list::KEPT;
+        l.count = 0;
+    } else if (l.count + n > open_list::SIZE) {
+        int32_t keep = open_list::KEPT - n;
+        memmove(l.at, l.at + l.count - keep, sizeof(int32_t) * (size_t)keep);
+        l.count = keep;
+    }
+    memcpy(l.at + l.count, at, sizeof(int32_t) * (size_t)n);
+    l.count += n;
+}
+
+// A failed bare destination scan: one from a byte it stepped on past its last ")" meets only the
+// "(" it kept, so it takes them and goes on from its end (the byte after the "(" that nested too
+// deep, or the blank or the text's end that stopped it). Its parentheses are in opens[list].
+struct bare_memo {
+    scan_memo scan;
+    int32_t last_close = -1;
+    int32_t list = 0;
 };
 
 enum link_parse : uint8_t { LINK_VALID, LINK_INVALID, LINK_UNFINISHED };
@@ -54,7 +87,9 @@ struct parser {
     int32_t brackets[MAX_BRACKETS];
     int32_t bracket_depth;
     bool tick_failed[MAX_TICKS + 1];
-    scan_memo angle, bare, titles[3];
+    scan_memo angle, titles[3];
+    bare_memo bare;
+    open_list opens[2];  // the memo's and the running scan's
     int32_t pending;  // start of text not yet in a token
 };
 
@@ -98,15 +133,26 @@ struct byte_classes {
 
 const byte_classes CLASSES;
 
-int32_t token_bound(const char* t, int32_t n)
+// The token bound, and the most links and delimiter runs the text can make: a link only at "<",
+// "]" or an autolink's first byte, a run only at "*", "_" or "~".
+struct bounds {
+    int32_t tokens, links, delims;
+};
+
+bounds bounds_of(const char* t, int32_t n)
 {
-    int32_t bound = 1;
+    bounds b = {1, 0, 0};
     for (int32_t i = 0; i < n; i++) {
         char c = t[i];
-        if (CLASSES.of[(uint8_t)c] & COUNTED) bound++;
-        if ((c == 'h' || c == 'w') && (i == 0 || autolink_may_start((uint8_t)t[i - 1]))) bound++;
+        if (CLASSES.of[(uint8_t)c] & COUNTED) b.tokens++;
+        b.links += c == '<' || c == ']';
+        b.delims += c == '*' || c == '_' || c == '~';
+        if ((c == 'h' || c == 'w') && (i == 0 || autolink_may_start((uint8_t)t[i - 1]))) {
+            b.tokens++;
+            b.links++;
+        }
     }
-    return bound;
+    return b;
 }
 
 // Room for a construct and the text before it, keeping one slot for the final text.
@@ -226,7 +272,7 @@ int32_t scan_angle(parser& p, int32_t i)
         i += c == '\\' ? 2 : 1;
     }
     if (i > p.n) i = p.n;
-    p.angle = {from, i, -1};
+    p.angle = {from, i};
     return i < p.n ? -1 : p.n;
 }
 
@@ -234,22 +280,45 @@ int32_t scan_angle(parser& p, int32_t i)
 // or a blank comes while a "(" is still open.
 int32_t scan_bare(parser& p, int32_t i)
 {
-    int32_t from = i, depth = 0, last_paren = -1;
+    int32_t from = i, depth = 0, last_close = -1, list = 1 - p.bare.list;
+    open_list& opens = p.opens[list];
+    opens.count = 0;
+    auto ends = [&](int32_t end) { p.bare = {{from, end}, last_close, list}; };
     while (i < p.n) {
-        if (memo_covers(p, p.bare, i) && i > p.bare.last_paren) i = p.bare.end;
-        if (i >= p.n) break;
+        const bare_memo& m = p.bare;
+        if (memo_covers(p, m.scan, i) && i > m.last_close) {
+            const open_list& kept = p.opens[m.list];
+            int32_t k = (int32_t)(std::lower_bound(kept.at, kept.at + kept.count, i) - kept.at);
+            int32_t take = kept.count - k;
+            if (depth + take > MAX_NESTING) {
+                take = MAX_NESTING + 1 - depth;
+                add_opens(opens, kept.at + k, take);
+                ends(kept.at[k + take - 1] + 1);
+                return -1;
+            }
+            add_opens(opens, kept.at + k, take);
+            depth += take;
+            i = m.scan.end;
+            if (i >= p.n) break;
+        }
         char c = p.t[i];
         if (is_blank((uint8_t)c)) break;
-        if (c == '(' && ++depth > MAX_NESTING) return -1;
+        if (c == '(') {
+            add_opens(opens, &i, 1);
+            if (++depth > MAX_NESTING) {
+                ends(i + 1);
+                return -1;
+            }
+        }
         if (c == ')') {
             if (depth == 0) return i;
             depth--;
+            last_close = i;
         }
-        if (c == '(' || c == ')') last_paren = i;
         i += c == '\\' ? 2 : 1;
     }
     if (i > p.n) i = p.n;
-    p.bare = {from, i, last_paren};
+    ends(i);
     return depth > 0 && i < p.n ? -1 : i;
 }
 
@@ -267,7 +336,7 @@ int32_t scan_title(parser& p, int32_t i, char close)
         i += c == '\\' ? 2 : 1;
     }
     if (i > p.n) i = p.n;
-    memo = {from, i, -1};
+    memo = {from, i};
     return i < p.n ? -1 : p.n;
 }
 
@@ -683,12 +752,12 @@ qel_markdown_inline_result qel_markdown_inline(qel_context* ctx, const char* tex
     p.t = text;
     p.n = length;
     p.streaming = streaming;
-    int32_t bound = token_bound(text, length);
-    p.capacity = 2 * bound;
+    bounds b0 = bounds_of(text, length);
+    p.capacity = 2 * b0.tokens;
     p.tokens = (token*)qel_arena_alloc(ctx, sizeof(token) * (size_t)p.capacity);
-    p.delims = (int32_t*)qel_arena_alloc(ctx, sizeof(int32_t) * (size_t)p.capacity);
-    p.link_capacity = bound;
-    p.links = (qel_markdown_link*)qel_arena_alloc(ctx, sizeof(qel_markdown_link) * (size_t)bound);
+    p.delims = (int32_t*)qel_arena_alloc(ctx, sizeof(int32_t) * (size_t)(b0.delims + 1));
+    p.link_capacity = b0.links;
+    p.links = (qel_markdown_link*)qel_arena_alloc(ctx, sizeof(qel_markdown_link) * (size_t)(b0.links + 1));
     scan(p);
     match_delimiters(p, 0, p.delim_count);
     if (streaming) open_to_end(p);

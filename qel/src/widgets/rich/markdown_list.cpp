@@ -176,7 +176,9 @@ float qel_markdown_list(qel_markdown_render* r, const qel_markdown_block_ctx* bl
     qel_context* ctx = r->ctx;
     qel_markdown_list_marker_info first;
     int32_t indent = 0;
-    list_item_line(lines[index], &indent, &first);
+    marker_line(lines[index], &indent, &first);  // the caller found it no rule
+    qel_markdown_list_marker_info m = first;  // of the item at hand
+    int32_t ind = indent;
     // Grown as items are found, so many short lists take memory in their own items' measure.
     int32_t capacity = 4, items = 0;
     auto* item = (list_item*)qel_arena_alloc(ctx, sizeof(list_item) * (size_t)capacity);
@@ -189,9 +191,6 @@ float qel_markdown_list(qel_markdown_render* r, const qel_markdown_block_ctx* bl
             item = grown;
             capacity *= 2;
         }
-        qel_markdown_list_marker_info m;
-        int32_t ind = 0;
-        list_item_line(lines[at], &ind, &m);
         list_item& it = item[items++];
         it = item_at(lines, at, ind, m);
         bool blank_inside = false;

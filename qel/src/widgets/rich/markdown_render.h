@@ -114,6 +114,13 @@ bool qel_markdown_rule(const qel_markdown_line* line);
 // with content after it (an ordered one numbered 1): such a line ends a paragraph.
 bool qel_markdown_starts_block(const qel_markdown_line* line);
 
+// --- Standing in ---
+// Nodes far from the display may stand in as a spacer of their height: not while the keyboard
+// moves through the items (Tab goes through the items built) or a focused item lies in the area.
+bool qel_markdown_may_stand_in(qel_context* ctx, qel_rect area);
+// Whether a stretch from top to bottom lies more than d beyond the display's upper or lower edge.
+bool qel_markdown_beyond(qel_context* ctx, float top, float bottom, float d);
+
 // --- Tables ---
 
 enum { QEL_MARKDOWN_MAX_CELLS = 32 };

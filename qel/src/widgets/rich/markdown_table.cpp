@@ -3,11 +3,17 @@
 // basic table widget with wrapped rich cells.
 #include <cstring>
 
+#include "core/core.h"
+#include "kit/scopes.h"
 #include "markdown_render.h"
 #include "qel/arena.h"
+#include "qel/context.h"
 #include "qel/font.h"
+#include "qel/id.h"
+#include "qel/state.h"
 #include "qel/tables.h"
 #include "qel/theme.h"
+#include "qel/widget_feel.h"
 
 namespace {
 
@@ -76,6 +82,7 @@ uint8_t delimiter_cell(const qel_markdown_line& cell, bool last_lenient)
 
 struct table_cell {
     qel_markdown_inline_result parsed;
+    float natural;
     uint8_t present;
 };
 
@@ -136,6 +143,47 @@ const char* title_of(qel_context* ctx, const qel_markdown_inline_result& parsed)
         }
     }
     return out;
+}
+
+// Whether every cell of the row takes one line at most: no break, and narrower than its column
+// with room to spare for the sums of the wrap.
+bool one_line_row(const table_cell* row, int32_t columns, const float* width)
+{
+    for (int32_t c = 0; c < columns; c++) {
+        const table_cell& cell = row[c];
+        if (!cell.present) continue;
+        float wrap = width[c] - 16 <= 24 ? 24 : width[c] - 16;
+        if (cell.natural > wrap - 1) return false;
+        for (int32_t i = 0; i < cell.parsed.span_count; i++)
+            if (cell.parsed.spans[i].style & QEL_MD_BREAK) return false;
+    }
+    return true;
+}
+
+// Drawn only where it shows: the rows it stands for are built in the next frame.
+void stood_in_shows(qel_context* ctx, const qel_node*, void*)
+{
+    qel_request_redraw(ctx);
+}
+
+// Body rows far from the display whose cells take a line at most are exactly as tall as the table
+// widget's least row (when a line and the cell padding fit in it); they stand in as one spacer
+// with their dividers, and the table counts them as rows begun.
+struct row_stand_in {
+    qel_context* ctx;
+    float height;
+    int32_t rows;
+};
+
+void stand_in_end(row_stand_in& s)
+{
+    if (!s.rows) return;
+    auto* record = qel_scope_find<qel_table_record>(s.ctx);
+    qel_table_flush_cells(s.ctx, record);
+    int32_t node = qel_node_sized(s.ctx, 0, {QEL_SIZE_GROW, 1}, {QEL_SIZE_FIXED, s.height});
+    qel_node_draw_with(s.ctx, node, stood_in_shows, nullptr, 0, false);
+    record->rows += s.rows;
+    s = {s.ctx, 0, 0};
 }
 
 }  // namespace
@@ -222,7 +270,8 @@ float qel_markdown_table(qel_markdown_render* r, const qel_markdown_block_ctx* b
             table_cell& cell = cells[row * columns + c];
             cell.present = 1;
             cell.parsed = qel_markdown_inline(ctx, split[c].text, split[c].length, streaming_row && c == n - 1);
-            float w = qel_markdown_natural_width(ctx, row == 0 ? &head : &body, &cell.parsed) + 16;
+            cell.natural = qel_markdown_natural_width(ctx, row == 0 ? &head : &body, &cell.parsed);
+            float w = cell.natural + 16;
             if (w > natural[c]) natural[c] = w;
             if (row == 0) minimum[c] = w;
         }
@@ -237,16 +286,39 @@ float qel_markdown_table(qel_markdown_render* r, const qel_markdown_block_ctx* b
     }
     qel_table_opts options = {};
     options.compact = r->compact;
-    qel_table_begin(ctx, qel_arena_sprintf(ctx, "table%d", r->tables++), cols, columns, &options);
+    const char* name = qel_arena_sprintf(ctx, "table%d", r->tables++);
+    uint32_t id = qel_id(ctx, name);
+    qel_rect last = qel_id_rect(ctx, id);
+    float least = r->compact ? 36 : 44, reach = ctx->clock.display_h;
+    bool may = qel_id_seen(ctx, id) && 12 + body.line_height < least && qel_markdown_may_stand_in(ctx, last);
+    // The rows' tops as the last frame placed the table: exact while every row before was of the
+    // least height, else a floor.
+    float y = last.y + 39;
+    bool exact = true;
+    row_stand_in stand = {ctx, 0, 0};
+    qel_table_begin(ctx, name, cols, columns, &options);
     for (int32_t row = 1; row <= rows; row++) {
+        const table_cell* cell = &cells[row * columns];
+        bool least_row = may && one_line_row(cell, columns, width);
+        float h = least + (row > 1 ? 1 : 0);
+        if (least_row && ((exact && y + h < -reach) || y > reach * 2)) {
+            stand.height += h;
+            stand.rows++;
+            for (int32_t c = 0; c < columns; c++) r->links += cell[c].present ? cell[c].parsed.link_count : 0;
+            y += h;
+            continue;
+        }
+        stand_in_end(stand);
+        exact = exact && least_row;
+        y += h;
         qel_table_next_row(ctx, false);
         for (int32_t c = 0; c < columns; c++) {
             qel_table_next_cell(ctx);
-            const table_cell& cell = cells[row * columns + c];
-            if (cell.present)
-                qel_markdown_layout_text(r, &cell.parsed, &body, block->color, alignments[c], width[c] - 16);
+            if (cell[c].present)
+                qel_markdown_layout_text(r, &cell[c].parsed, &body, block->color, alignments[c], width[c] - 16);
         }
     }
+    stand_in_end(stand);
     qel_table_end(ctx);
     return natural_width;
 }

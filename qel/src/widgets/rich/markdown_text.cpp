@@ -34,6 +34,8 @@ struct layout {
     int32_t line_first;  // the current line's first run
     float widest, x, W;
     int32_t alignment;
+    float* byte_widths;  // of single ASCII bytes by font, taken once a word is broken; 0 not known
+    float spaces[3];     // a space's width by font; 0 not known
 };
 
 bool blank_byte(char c)
@@ -88,6 +90,23 @@ struct word_part {
     float width;
 };
 
+// A character of a span as qel_markdown_span_width measures it; a single ASCII byte is measured
+// once per font in the block.
+float char_width(layout& l, const qel_markdown_span& s, int32_t at, int32_t next)
+{
+    uint8_t c = (uint8_t)s.text[at];
+    if (next != at + 1 || c >= 0x80) return qel_markdown_span_width(l.ctx, l.fonts, &s, at, next);
+    if (!l.byte_widths) l.byte_widths = (float*)qel_arena_alloc(l.ctx, sizeof(float) * 3 * 128);
+    float& w = l.byte_widths[(s.style & QEL_MD_CODE ? 2 : s.style & QEL_MD_STRONG ? 1 : 0) * 128 + c];
+    if (w == 0) w = qel_text_width(l.ctx, font_of(l.fonts, s.style), size_of(l.fonts, s.style), s.text + at, 1, 0);
+    float width = w;
+    if (s.style & QEL_MD_CODE) {
+        if (at == 0) width += l.fonts->code_padding;
+        if (next == s.length) width += l.fonts->code_padding;
+    }
+    return width;
+}
+
 // A part too wide for what is left of the line, broken at character boundaries; each character
 // is measured once.
 void break_part(layout& l, const word_part& part)
@@ -98,7 +117,7 @@ void break_part(layout& l, const word_part& part)
     while (at < part.to) {
         int32_t next = qel_utf8_next(s.text, part.to, at);
         if (next <= at) next = at + 1;
-        float w = qel_markdown_span_width(l.ctx, l.fonts, &s, at, next);
+        float w = char_width(l, s, at, next);
         if (l.x + w > l.W && l.x > 0) {
             if (at > start) {
                 float x_after = l.x;
@@ -138,14 +157,38 @@ void place_word(layout& l, const word_part* parts, int32_t count, float word)
 float blank_width(layout& l, int32_t span)
 {
     const qel_markdown_span& s = l.parsed->spans[span];
-    return qel_text_width(l.ctx, font_of(l.fonts, s.style), size_of(l.fonts, s.style), " ", 1, 0);
+    float& w = l.spaces[s.style & QEL_MD_CODE ? 2 : s.style & QEL_MD_STRONG ? 1 : 0];
+    if (w == 0) w = qel_text_width(l.ctx, font_of(l.fonts, s.style), size_of(l.fonts, s.style), " ", 1, 0);
+    return w;
+}
+
+// Before a word: the line ends when the word does not fit behind what it holds; a pending blank
+// is placed between, or dropped at a line's start or end.
+void before_word(layout& l, int32_t pending_span, int32_t pending_at, float word)
+{
+    if (pending_span < 0) {
+        if (l.x > 0 && l.x + word > l.W) end_line(l);
+        return;
+    }
+    if (l.x <= 0) return;
+    float b = blank_width(l, pending_span);
+    if (l.x + b + word > l.W) {
+        end_line(l);
+    } else if (b > 0) {
+        const qel_markdown_span& ps = l.parsed->spans[pending_span];
+        const char* t = ps.text[pending_at] == ' ' ? ps.text + pending_at : " ";
+        place_run(l, pending_span, t, 1, b);
+        l.x += b;
+    }
 }
 
 void wrap(layout& l)
 {
     const qel_markdown_inline_result* p = l.parsed;
-    int32_t part_capacity = 4, pending_span = -1, pending_at = 0;
-    auto* parts = (word_part*)qel_arena_alloc(l.ctx, sizeof(word_part) * (size_t)part_capacity);
+    // Words of more parts than a short one has move to the arena.
+    word_part local[8];
+    int32_t part_capacity = 8, pending_span = -1, pending_at = 0;
+    word_part* parts = local;
     int32_t si = 0, bi = 0;
     while (si < p->span_count) {
         const qel_markdown_span& s = p->spans[si];
@@ -171,12 +214,15 @@ void wrap(layout& l)
         }
         int32_t count = 0;
         float word = 0;
+        bool wider = false;  // than the whole line: its parts are broken as they are found
         int32_t sj = si, bj = bi;
         while (sj < p->span_count && !(p->spans[sj].style & QEL_MD_BREAK)) {
             const qel_markdown_span& sp = p->spans[sj];
             int32_t e = bj;
             while (e < sp.length && !blank_byte(sp.text[e])) e++;
-            if (e > bj) {
+            if (e > bj && wider) {
+                break_part(l, {sj, bj, e, 0});
+            } else if (e > bj) {
                 if (count == part_capacity) {
                     auto* grown = (word_part*)qel_arena_alloc(l.ctx, sizeof(word_part) * (size_t)part_capacity * 2);
                     memcpy(grown, parts, sizeof(word_part) * (size_t)count);
@@ -186,27 +232,23 @@ void wrap(layout& l)
                 float w = qel_markdown_span_width(l.ctx, l.fonts, &sp, bj, e);
                 parts[count++] = {sj, bj, e, w};
                 word += w;
+                if (word > l.W) {
+                    wider = true;
+                    before_word(l, pending_span, pending_at, word);
+                    pending_span = -1;
+                    for (int32_t k = 0; k < count; k++) break_part(l, parts[k]);
+                }
             }
             bj = e;
             if (e < sp.length) break;
             sj++;
             bj = 0;
         }
-        if (pending_span < 0) {
-            if (l.x > 0 && l.x + word > l.W) end_line(l);
-        } else if (l.x > 0) {
-            float b = blank_width(l, pending_span);
-            if (l.x + b + word > l.W) {
-                end_line(l);
-            } else if (b > 0) {
-                const qel_markdown_span& ps = p->spans[pending_span];
-                const char* t = ps.text[pending_at] == ' ' ? ps.text + pending_at : " ";
-                place_run(l, pending_span, t, 1, b);
-                l.x += b;
-            }
+        if (!wider) {
+            before_word(l, pending_span, pending_at, word);
+            pending_span = -1;
+            place_word(l, parts, count, word);
         }
-        pending_span = -1;
-        place_word(l, parts, count, word);
         si = sj;
         bi = bj;
     }
@@ -375,7 +417,7 @@ float qel_markdown_layout_text(qel_markdown_render* r, const qel_markdown_inline
     l.parsed = parsed;
     l.fonts = fonts;
     // Short texts, the many cells and items of a large document, need fewer than the usual 32.
-    l.capacity = parsed->span_count < 16 ? 2 * parsed->span_count + 2 : 32;
+    l.capacity = parsed->span_count < 31 ? parsed->span_count + 1 : 32;
     l.runs = (qel_markdown_run*)qel_arena_alloc(ctx, sizeof(qel_markdown_run) * (size_t)l.capacity);
     l.W = width <= 24 ? 24 : width;
     l.alignment = alignment;

@@ -137,6 +137,26 @@ TEST_F(MarkdownInline, LinksKeepTheirOwnFlags)
     EXPECT_EQ(qel_markdown_inline(ctx, "x", 0, false).span_count, 0);
 }
 
+// A destination nesting "(" deeper than 32 is no link; later scans that start inside one that
+// gave up and jump over its bytes find what a fresh scan finds.
+TEST_F(MarkdownInline, DestinationsNestingTooDeepAreText)
+{
+    auto repeat = [](const std::string& unit, int times) {
+        std::string s;
+        for (int i = 0; i < times; i++) s += unit;
+        return s;
+    };
+    const std::string deep = "[a](" + repeat("(", 33) + "x";
+    const std::string inside = "[a](" + repeat("(", 30) + "[b](c)" + repeat("(", 5) + " z";
+    const std::string escaped = "[a](" + repeat("\\(", 40) + ")";
+    const std::string runs = repeat("[a](x", 40) + repeat(")", 50);
+    const std::string answers[] = {":" + deep, ":[a](" + repeat("(", 30) + "|:b@c|:" + repeat("(", 5) + " z",
+                                   ":a@" + repeat("\\(", 40),
+                                   ":" + repeat("[a](x", 7) + "|:a@x" + repeat("[a](x", 32) + repeat(")", 32) + "|:" + repeat(")", 17)};
+    const std::string* texts[] = {&deep, &inside, &escaped, &runs};
+    for (size_t i = 0; i < std::size(texts); i++) EXPECT_EQ(spans_of(ctx, *texts[i], false), answers[i]) << *texts[i];
+}
+
 // Scans that fail are not run again over the same bytes, so hostile texts parse in about the time
 // of their length; each must also leave every byte accounted for.
 TEST_F(MarkdownInline, HostileTextsKeepEveryByte)

@@ -3,6 +3,7 @@
 // documents, and pictures in light and dark.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "qel/qel.h"
@@ -337,6 +338,102 @@ TEST_F(Markdown, CheckedTasksAreMuted)
     const qel_node* first = node_with_draw(rig.h.ctx, qel_markdown_draw_text);
     const auto* p = (const qel_markdown_text_payload*)first->draw_user;
     EXPECT_EQ(p->text, qel_theme_color(rig.h.ctx, QEL_COLOR_TEXT_SECONDARY));
+}
+
+// A long document in a scroll area, scrolled into its middle: what lies far from the display
+// stands in as spacers without changing what shows, which link is which or which task a box
+// reports; with keyboard focus shown everything is built again.
+class MarkdownScrolled : public ::testing::Test {
+protected:
+    widget_rig rig{480, 400};
+    md_page page;
+    qel_context* ctx = rig.h.ctx;
+
+    void show(const std::string& doc, float at)
+    {
+        page.text = doc;
+        rig.h.ui = [this](qel_context* c) {
+            qel_style s = {};
+            s.name = "view";
+            s.width = {QEL_SIZE_GROW, 1};
+            s.height = {QEL_SIZE_GROW, 1};
+            s.scroll_y = 1;
+            qel_container_begin(c, &s);
+            page.options.length = (int32_t)page.text.size();
+            page.result = qel_markdown(c, "md", page.text.c_str(), &page.options);
+            qel_container_end(c);
+        };
+        rig.h.run(2);
+        auto* scroll = (qel_scroll_state*)qel_state_find(ctx, qel_id(ctx, "view"), sizeof(qel_scroll_state), false);
+        ASSERT_NE(scroll, nullptr);
+        ASSERT_GT(scroll->content_h, 8000);
+        scroll->scroll_y = scroll->target_y = scroll->content_h * at;
+        rig.h.run(3);
+    }
+    // The first link numbered from 0 whose hit node lies inside the view.
+    int32_t link_in_view(int32_t links)
+    {
+        for (int32_t i = 0; i < links; i++) {
+            qel_rect r = rig.h.rect(link_hit_id(ctx, i));
+            if (r.h > 0 && r.y > 20 && r.y + r.h < 380) return i;
+        }
+        return -1;
+    }
+    void expect_view_as_built_whole()
+    {
+        int32_t stood_in = inspect_node_count(ctx);
+        picture culled = rig.shot();
+        qel_set_focus(ctx, qel_id(ctx, "elsewhere"), true);
+        rig.h.run(2);
+        EXPECT_GT(inspect_node_count(ctx), 3 * stood_in);
+        EXPECT_TRUE(culled.rgba == rig.shot().rgba);
+        qel_set_focus(ctx, 0, false);
+        rig.h.run(3);
+        EXPECT_EQ(inspect_node_count(ctx), stood_in);
+    }
+};
+
+TEST_F(MarkdownScrolled, FarBlocksStandIn)
+{
+    std::string doc;
+    for (int i = 0; i < 60; i++) {
+        std::string n = std::to_string(i);
+        doc += "## Part " + n + "\n\nText with [link " + n + "](u" + n + ") and *more* words.\n\n- [ ] task " + n +
+               "\n- item\n\n```\ncode " + n + "\n```\n\n| a | b |\n|---|---|\n| " + n + " | x |\n\n> quote " + n + "\n\n";
+    }
+    show(doc, 0.5f);
+    expect_view_as_built_whole();
+    int32_t shown = link_in_view(60);
+    ASSERT_GE(shown, 10);
+    rig.click_on(link_hit_id(ctx, shown));
+    EXPECT_STREQ(page.result.clicked, ("u" + std::to_string(shown)).c_str());
+    std::string task = "- [ ] task " + std::to_string(shown);
+    int32_t offset = (int32_t)doc.find(task) + 3;
+    rig.click_on(scoped_id(ctx, "md", ("##task" + std::to_string(offset)).c_str()) ^ PART_CHECKBOX);
+    EXPECT_EQ(page.result.task_offset, offset);
+    EXPECT_EQ(page.result.task_line, 1 + (int32_t)std::count(doc.begin(), doc.begin() + offset, '\n'));
+}
+
+// A long table: one-line rows far away stand in, a run of wrapped rows is built and keeps the
+// rows after it from standing in above the view; the row under the pointer shows its hover.
+TEST_F(MarkdownScrolled, FarTableRowsStandIn)
+{
+    std::string doc = "Intro with [first](u0).\n\n| n | text | link |\n|---|---|---|\n";
+    for (int i = 1; i < 300; i++) {
+        std::string n = std::to_string(i);
+        std::string text = "x";
+        if (i >= 150 && i < 170)
+            for (int k = 0; k < 4; k++) text += " words that wrap over several lines, more than a view's height in all";
+        doc += "| " + n + " | " + text + " | [l" + n + "](u" + n + ") |\n";
+    }
+    show(doc, 0.66f);
+    rig.h.move(240, 200);
+    rig.h.run(2);
+    expect_view_as_built_whole();
+    int32_t shown = link_in_view(300);
+    ASSERT_GE(shown, 160);
+    rig.click_on(link_hit_id(ctx, shown));
+    EXPECT_STREQ(page.result.clicked, ("u" + std::to_string(shown)).c_str());
 }
 
 // A megabyte of each hostile pattern renders a frame; the benchmark holds the time.

@@ -284,16 +284,22 @@ static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_
     }
 }
 
+// Source row sy is at bits + sy * step: step is the stride, or 0 for one row standing for all.
+static const uint8_t* raster_row_at(const raster* src, size_t step, int32_t sy)
+{
+    return src->bits + (size_t)sy * step;
+}
+
 // Upright and half-turned blits: each source row, mirrored for a half turn, is shifted into
 // place once and ORed into its destination row; the equal rows after it (a bar block's) reuse
 // it.
-static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t y, bool half_turn)
+static void raster_blit_rows(raster* dst, const raster* src, size_t step, int32_t x, int32_t y, bool half_turn)
 {
     // A mirrored row's dot sx lands at x + sx just as an upright one's does.
     const int64_t sx0 = x < 0 ? -(int64_t)x : 0, sx1 = std::min<int64_t>(src->width, (int64_t)dst->width - x);
     if (sx0 >= sx1) return;
     const int64_t first = ((int64_t)x + sx0) >> 3;
-    if (!half_turn && src->stride <= 8) {
+    if (!half_turn && src->stride <= 8 && step == (size_t)src->stride) {
         raster_blit_narrow(dst, src, x, y, sx0, sx1);
         return;
     }
@@ -303,8 +309,8 @@ static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t 
     for (int32_t sy = 0; sy < src->height; sy++) {
         const int64_t dy = half_turn ? (int64_t)y + (src->height - 1 - sy) : (int64_t)y + sy;
         if (dy < 0 || dy >= dst->height) continue;
-        const uint8_t* from = src->bits + (size_t)sy * src->stride;
-        if (!shifted || !raster_rows_equal(from, shifted, src->stride)) {
+        const uint8_t* from = raster_row_at(src, step, sy);
+        if (!shifted || (from != shifted && !raster_rows_equal(from, shifted, src->stride))) {
             const uint8_t* bits = from;
             if (half_turn) {
                 raster_mirror_row(from, src->width, mirrored);
@@ -319,13 +325,13 @@ static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t 
 
 // Quarter turns: a source row becomes a destination column, so a run of equal source rows
 // becomes one span of dots in each destination row that its black dots reach.
-static void raster_blit_quarter(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+static void raster_blit_quarter(raster* dst, const raster* src, size_t step, int32_t x, int32_t y, int rotation)
 {
     const int32_t w = src->width, h = src->height;
     for (int32_t sy = 0; sy < h;) {
-        const uint8_t* row = src->bits + (size_t)sy * src->stride;
-        int32_t end = sy + 1;
-        while (end < h && raster_rows_equal(src->bits + (size_t)end * src->stride, row, src->stride)) end++;
+        const uint8_t* row = raster_row_at(src, step, sy);
+        int32_t end = step ? sy + 1 : h;
+        while (end < h && raster_rows_equal(raster_row_at(src, step, end), row, src->stride)) end++;
         // The columns of rows sy..end-1.
         int64_t c0 = rotation == 90 ? (int64_t)x + h - end : (int64_t)x + sy, c1 = c0 + (end - sy);
         c0 = std::max<int64_t>(c0, 0);
@@ -344,11 +350,24 @@ static void raster_blit_quarter(raster* dst, const raster* src, int32_t x, int32
     }
 }
 
-void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+static void raster_blit_stepped(raster* dst, const raster* src, size_t step, int32_t x, int32_t y, int rotation)
 {
     if (!raster_usable(dst) || !raster_usable(src)) return;
-    if (rotation == 90 || rotation == 270) raster_blit_quarter(dst, src, x, y, rotation);
-    else raster_blit_rows(dst, src, x, y, rotation == 180);
+    if (rotation == 90 || rotation == 270) raster_blit_quarter(dst, src, step, x, y, rotation);
+    else raster_blit_rows(dst, src, step, x, y, rotation == 180);
+}
+
+void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+{
+    if (src) raster_blit_stepped(dst, src, (size_t)src->stride, x, y, rotation);
+}
+
+void raster_blit_row_repeated(raster* dst, const raster* src, int32_t rows, int32_t x, int32_t y, int rotation)
+{
+    if (!src || rows < 1) return;
+    raster block = *src;
+    block.height = rows;
+    raster_blit_stepped(dst, &block, 0, x, y, rotation);
 }
 
 float raster_fit_scale(int32_t width_dots, int32_t height_dots, float pixels, float dots, float view_w,

@@ -50,29 +50,32 @@ int raster_get(const raster* r, int32_t x, int32_t y)
     return (r->bits[(size_t)y * r->stride + (x >> 3)] >> (7 - (x & 7))) & 1;
 }
 
-static void raster_put_bit(uint8_t* row, int32_t x, int black)
+// Sets or clears the dots of byte `at` under `mask`.
+static void raster_put_bits(uint8_t* row, int32_t at, uint8_t mask, int black)
 {
-    uint8_t mask = (uint8_t)(0x80 >> (x & 7));
-    row[x >> 3] = black ? (uint8_t)(row[x >> 3] | mask) : (uint8_t)(row[x >> 3] & ~mask);
+    row[at] = black ? (uint8_t)(row[at] | mask) : (uint8_t)(row[at] & ~mask);
 }
 
 void raster_set(raster* r, int32_t x, int32_t y, int black)
 {
     if (!raster_usable(r) || !raster_holds(r, x, y)) return;
-    raster_put_bit(r->bits + (size_t)y * r->stride, x, black);
+    raster_put_bits(r->bits + (size_t)y * r->stride, x >> 3, (uint8_t)(0x80 >> (x & 7)), black);
 }
 
-// Sets or clears dots x0..x1-1 of one row: partial bytes bit by bit, whole bytes at once.
+// Sets or clears dots x0..x1-1 of one row: the end bytes under a mask, the whole ones between
+// at once (bars are a few dots, so most spans are one or two bytes).
 static void raster_span(uint8_t* row, int32_t x0, int32_t x1, int black)
 {
-    int32_t x = x0;
-    for (; x < x1 && (x & 7); x++) raster_put_bit(row, x, black);
-    int32_t whole = (x1 - x) >> 3;
-    if (whole > 0) {
-        memset(row + (x >> 3), black ? 0xFF : 0x00, (size_t)whole);
-        x += whole * 8;
+    if (x0 >= x1) return;
+    const int32_t first = x0 >> 3, last = (x1 - 1) >> 3;
+    const uint8_t head = (uint8_t)(0xFF >> (x0 & 7)), tail = (uint8_t)(0xFF << (7 - ((x1 - 1) & 7)));
+    if (first == last) {
+        raster_put_bits(row, first, head & tail, black);
+        return;
     }
-    for (; x < x1; x++) raster_put_bit(row, x, black);
+    raster_put_bits(row, first, head, black);
+    if (last - first > 1) memset(row + first + 1, black ? 0xFF : 0x00, (size_t)(last - first - 1));
+    raster_put_bits(row, last, tail, black);
 }
 
 void raster_fill_rect(raster* r, int32_t x, int32_t y, int32_t w, int32_t h, int black)

@@ -319,13 +319,12 @@ engine_error each_element(const label_model* model, const csv_table* table, int3
 
 }  // namespace
 
-engine_error label_render_pass(const label_model* model, const csv_table* table, int32_t row, raster* out,
-                               uint32_t pass)
+namespace {
+
+// Draws the pass's elements into a white raster of the label's size.
+engine_error draw_elements(const label_model* model, const csv_table* table, int32_t row, raster* out, uint32_t pass)
 {
-    if (!model || !out) return ERR_INVALID;
-    engine_error err = raster_create(out, label_width_dots(model), label_height_dots(model));
-    if (err != ERR_OK) return err;
-    err = each_element(model, table, row, pass, [&](const label_element& e, const char* text) {
+    return each_element(model, table, row, pass, [&](const label_element& e, const char* text) {
         if (e.kind == LABEL_TEXT) return draw_text(out, model, e, text);
         if (e.kind == LABEL_RULE) {
             draw_rule(out, model, e);
@@ -333,7 +332,29 @@ engine_error label_render_pass(const label_model* model, const csv_table* table,
         }
         return draw_barcode(out, model, e, text);
     });
+}
+
+}  // namespace
+
+engine_error label_render_pass(const label_model* model, const csv_table* table, int32_t row, raster* out,
+                               uint32_t pass)
+{
+    if (!model || !out) return ERR_INVALID;
+    engine_error err = raster_create(out, label_width_dots(model), label_height_dots(model));
+    if (err != ERR_OK) return err;
+    err = draw_elements(model, table, row, out, pass);
     if (err != ERR_OK) raster_free(out);
+    return err;
+}
+
+engine_error label_render_over(const label_model* model, const csv_table* table, int32_t row, uint32_t pass,
+                               raster* out)
+{
+    if (!model || !out || !out->bits || out->width != label_width_dots(model) ||
+        out->height != label_height_dots(model))
+        return ERR_INVALID;
+    engine_error err = draw_elements(model, table, row, out, pass);
+    if (err != ERR_OK) raster_fill(out, 0);
     return err;
 }
 

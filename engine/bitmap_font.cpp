@@ -1,6 +1,7 @@
 // Size snapping, measuring, drawing and wrapping with the generated glyph tables.
 #include "bitmap_font.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -66,6 +67,24 @@ int bitmap_font_measure(const char* text, int px)
     int64_t width = 0;
     for (const unsigned char* p = (const unsigned char*)text; *p; p++) width += font_advance(index, *p);
     return width > INT_MAX ? INT_MAX : (int)width;
+}
+
+bitmap_font_ink bitmap_font_line_ink(const char* text, int px, int bold)
+{
+    const int index = font_size_index(px);
+    bitmap_font_ink ink = {INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+    int64_t pen = 0;
+    for (const unsigned char* p = (const unsigned char*)text; *p; p++) {
+        const bitmap_glyph* g = font_glyph_at(index, *p);
+        if (g->width > 0 && g->height > 0) {
+            ink.left = std::min(ink.left, pen + g->x_offset);
+            ink.right = std::max(ink.right, pen + g->x_offset + g->width + (bold ? 1 : 0));
+            ink.top = std::min<int64_t>(ink.top, g->y_offset);
+            ink.bottom = std::max<int64_t>(ink.bottom, g->y_offset + g->height);
+        }
+        pen += g->advance;
+    }
+    return ink.left == INT64_MAX ? bitmap_font_ink{0, 0, 0, 0} : ink;
 }
 
 int bitmap_font_text_width(const char* text, int px)

@@ -45,6 +45,14 @@ int bitmap_font_text_width(const char* text, int px);
 // byte of a multi-byte UTF-8 character counts. NULL gives 0.
 int bitmap_font_missing_count(const char* text);
 
+// The box a line's inked dots cover when bitmap_font_draw_line draws it from pen 0 on baseline
+// 0 into a raster large enough: left and right from the pen, top and bottom from the baseline
+// (negative is above), ends exclusive; all 0 for a line without ink.
+struct bitmap_font_ink {
+    int64_t left, top, right, bottom;
+};
+bitmap_font_ink bitmap_font_line_ink(const char* text, int px, int bold);
+
 // --- Drawing (clipped to the raster) ---
 
 // The glyph of byte c at the nearest size; bytes outside 32..126 give the question mark.

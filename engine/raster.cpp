@@ -50,29 +50,32 @@ int raster_get(const raster* r, int32_t x, int32_t y)
     return (r->bits[(size_t)y * r->stride + (x >> 3)] >> (7 - (x & 7))) & 1;
 }
 
-static void raster_put_bit(uint8_t* row, int32_t x, int black)
+// Sets or clears the dots of byte `at` under `mask`.
+static void raster_put_bits(uint8_t* row, int32_t at, uint8_t mask, int black)
 {
-    uint8_t mask = (uint8_t)(0x80 >> (x & 7));
-    row[x >> 3] = black ? (uint8_t)(row[x >> 3] | mask) : (uint8_t)(row[x >> 3] & ~mask);
+    row[at] = black ? (uint8_t)(row[at] | mask) : (uint8_t)(row[at] & ~mask);
 }
 
 void raster_set(raster* r, int32_t x, int32_t y, int black)
 {
     if (!raster_usable(r) || !raster_holds(r, x, y)) return;
-    raster_put_bit(r->bits + (size_t)y * r->stride, x, black);
+    raster_put_bits(r->bits + (size_t)y * r->stride, x >> 3, (uint8_t)(0x80 >> (x & 7)), black);
 }
 
-// Sets or clears dots x0..x1-1 of one row: partial bytes bit by bit, whole bytes at once.
+// Sets or clears dots x0..x1-1 of one row: the end bytes under a mask, the whole ones between
+// at once (bars are a few dots, so most spans are one or two bytes).
 static void raster_span(uint8_t* row, int32_t x0, int32_t x1, int black)
 {
-    int32_t x = x0;
-    for (; x < x1 && (x & 7); x++) raster_put_bit(row, x, black);
-    int32_t whole = (x1 - x) >> 3;
-    if (whole > 0) {
-        memset(row + (x >> 3), black ? 0xFF : 0x00, (size_t)whole);
-        x += whole * 8;
+    if (x0 >= x1) return;
+    const int32_t first = x0 >> 3, last = (x1 - 1) >> 3;
+    const uint8_t head = (uint8_t)(0xFF >> (x0 & 7)), tail = (uint8_t)(0xFF << (7 - ((x1 - 1) & 7)));
+    if (first == last) {
+        raster_put_bits(row, first, head & tail, black);
+        return;
     }
-    for (; x < x1; x++) raster_put_bit(row, x, black);
+    raster_put_bits(row, first, head, black);
+    if (last - first > 1) memset(row + first + 1, black ? 0xFF : 0x00, (size_t)(last - first - 1));
+    raster_put_bits(row, last, tail, black);
 }
 
 void raster_fill_rect(raster* r, int32_t x, int32_t y, int32_t w, int32_t h, int black)
@@ -284,16 +287,22 @@ static void raster_blit_narrow(raster* dst, const raster* src, int32_t x, int32_
     }
 }
 
+// Source row sy is at bits + sy * step: step is the stride, or 0 for one row standing for all.
+static const uint8_t* raster_row_at(const raster* src, size_t step, int32_t sy)
+{
+    return src->bits + (size_t)sy * step;
+}
+
 // Upright and half-turned blits: each source row, mirrored for a half turn, is shifted into
 // place once and ORed into its destination row; the equal rows after it (a bar block's) reuse
 // it.
-static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t y, bool half_turn)
+static void raster_blit_rows(raster* dst, const raster* src, size_t step, int32_t x, int32_t y, bool half_turn)
 {
     // A mirrored row's dot sx lands at x + sx just as an upright one's does.
     const int64_t sx0 = x < 0 ? -(int64_t)x : 0, sx1 = std::min<int64_t>(src->width, (int64_t)dst->width - x);
     if (sx0 >= sx1) return;
     const int64_t first = ((int64_t)x + sx0) >> 3;
-    if (!half_turn && src->stride <= 8) {
+    if (!half_turn && src->stride <= 8 && step == (size_t)src->stride) {
         raster_blit_narrow(dst, src, x, y, sx0, sx1);
         return;
     }
@@ -303,8 +312,8 @@ static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t 
     for (int32_t sy = 0; sy < src->height; sy++) {
         const int64_t dy = half_turn ? (int64_t)y + (src->height - 1 - sy) : (int64_t)y + sy;
         if (dy < 0 || dy >= dst->height) continue;
-        const uint8_t* from = src->bits + (size_t)sy * src->stride;
-        if (!shifted || !raster_rows_equal(from, shifted, src->stride)) {
+        const uint8_t* from = raster_row_at(src, step, sy);
+        if (!shifted || (from != shifted && !raster_rows_equal(from, shifted, src->stride))) {
             const uint8_t* bits = from;
             if (half_turn) {
                 raster_mirror_row(from, src->width, mirrored);
@@ -319,13 +328,13 @@ static void raster_blit_rows(raster* dst, const raster* src, int32_t x, int32_t 
 
 // Quarter turns: a source row becomes a destination column, so a run of equal source rows
 // becomes one span of dots in each destination row that its black dots reach.
-static void raster_blit_quarter(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+static void raster_blit_quarter(raster* dst, const raster* src, size_t step, int32_t x, int32_t y, int rotation)
 {
     const int32_t w = src->width, h = src->height;
     for (int32_t sy = 0; sy < h;) {
-        const uint8_t* row = src->bits + (size_t)sy * src->stride;
-        int32_t end = sy + 1;
-        while (end < h && raster_rows_equal(src->bits + (size_t)end * src->stride, row, src->stride)) end++;
+        const uint8_t* row = raster_row_at(src, step, sy);
+        int32_t end = step ? sy + 1 : h;
+        while (end < h && raster_rows_equal(raster_row_at(src, step, end), row, src->stride)) end++;
         // The columns of rows sy..end-1.
         int64_t c0 = rotation == 90 ? (int64_t)x + h - end : (int64_t)x + sy, c1 = c0 + (end - sy);
         c0 = std::max<int64_t>(c0, 0);
@@ -344,11 +353,24 @@ static void raster_blit_quarter(raster* dst, const raster* src, int32_t x, int32
     }
 }
 
-void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+static void raster_blit_stepped(raster* dst, const raster* src, size_t step, int32_t x, int32_t y, int rotation)
 {
     if (!raster_usable(dst) || !raster_usable(src)) return;
-    if (rotation == 90 || rotation == 270) raster_blit_quarter(dst, src, x, y, rotation);
-    else raster_blit_rows(dst, src, x, y, rotation == 180);
+    if (rotation == 90 || rotation == 270) raster_blit_quarter(dst, src, step, x, y, rotation);
+    else raster_blit_rows(dst, src, step, x, y, rotation == 180);
+}
+
+void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, int rotation)
+{
+    if (src) raster_blit_stepped(dst, src, (size_t)src->stride, x, y, rotation);
+}
+
+void raster_blit_row_repeated(raster* dst, const raster* src, int32_t rows, int32_t x, int32_t y, int rotation)
+{
+    if (!src || rows < 1) return;
+    raster block = *src;
+    block.height = rows;
+    raster_blit_stepped(dst, &block, 0, x, y, rotation);
 }
 
 float raster_fit_scale(int32_t width_dots, int32_t height_dots, float pixels, float dots, float view_w,

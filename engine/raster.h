@@ -41,6 +41,10 @@ int64_t raster_count_ink(const raster* r);
 // (any other rotation draws it upright). A quarter turn makes the footprint H wide and W high.
 void raster_blit_rotated(raster* dst, const raster* src, int32_t x, int32_t y, int rotation);
 
+// As raster_blit_rotated for a source of `rows` rows each equal to the source's first, which is
+// all it reads: a bar block without drawing its rows.
+void raster_blit_row_repeated(raster* dst, const raster* src, int32_t rows, int32_t x, int32_t y, int rotation);
+
 // Writes the row of `width` dots at `row` mirrored left to right into (width + 7) / 8 bytes at
 // `out`: its last dot first, the padding bits clear whatever the row's hold.
 void raster_mirror_row(const uint8_t* row, int32_t width, uint8_t* out);

@@ -1,7 +1,9 @@
-// Element drawing. Each barcode and text is drawn upright into a scratch raster of its own and
-// then blitted turned into the label, so rotation never touches the drawing code.
+// Element drawing. Each text, and a barcode's human-readable line, is drawn upright into a scratch
+// raster of its own and then blitted turned into the label, so rotation never touches the
+// drawing code; a bar block is one row blitted as many.
 #include "render.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -105,41 +107,73 @@ void draw_bar_row(raster* r, const barcode_symbol& s, int32_t md, int32_t y, boo
     }
 }
 
-// Copies row `from` into the rows below it up to `end`.
-void repeat_row(raster* r, int32_t from, int32_t end)
+// Where rows y0..y0+rows-1 of a barcode's upright drawing, as a raster of their own, are blitted
+// to land as the whole drawing would.
+label_rect barcode_part_at(const label_barcode_layout& b, int32_t y0, int32_t rows)
 {
-    for (int32_t y = from + 1; y < end && y < r->height; y++)
-        memcpy(r->bits + (size_t)y * r->stride, r->bits + (size_t)from * r->stride, (size_t)r->stride);
+    return label_turn_rect({0, y0, b.width, rows}, b.width, b.height, b.x, b.y, b.rotation);
 }
 
-// Bars hang from the top of the scratch raster, guard bars longer. Every row of a bar block is
-// the same, so one is drawn and copied.
-void draw_bars(raster* scratch, const barcode_symbol& s, int32_t md, int32_t bar_height, int32_t guard_height)
+// Every row of a bar block is the same, so one row is drawn and blitted as all of them. Guard
+// bars hang on below the ordinary ones.
+engine_error draw_bar_blocks(raster* out, const label_barcode_layout& b)
 {
-    draw_bar_row(scratch, s, md, 0, false);
-    repeat_row(scratch, 0, bar_height);
-    if (guard_height <= bar_height) return;
-    draw_bar_row(scratch, s, md, bar_height, true);
-    repeat_row(scratch, bar_height, guard_height);
+    raster row = {};
+    engine_error err = raster_create(&row, b.width, 1);
+    if (err != ERR_OK) return err;
+    draw_bar_row(&row, b.symbol, b.module, 0, false);
+    label_rect at = barcode_part_at(b, 0, b.bar_height);
+    raster_blit_row_repeated(out, &row, b.bar_height, at.x, at.y, b.rotation);
+    if (b.block_height > b.bar_height) {
+        raster_fill(&row, 0);
+        draw_bar_row(&row, b.symbol, b.module, 0, true);
+        at = barcode_part_at(b, b.bar_height, b.block_height - b.bar_height);
+        raster_blit_row_repeated(out, &row, b.block_height - b.bar_height, at.x, at.y, b.rotation);
+    }
+    raster_free(&row);
+    return ERR_OK;
+}
+
+// Whether a line's ink drawn at (x, baseline) lies in a box of width x height from the origin:
+// then drawing it straight onto the label at the box's place gives what clipping it to the box
+// in a scratch raster would.
+bool ink_inside(const bitmap_font_ink& ink, int32_t x, int32_t baseline, int32_t width, int32_t height)
+{
+    return ink.right <= ink.left || (x + ink.left >= 0 && x + ink.right <= width && baseline + ink.top >= 0 &&
+                                     baseline + ink.bottom <= height);
+}
+
+// The human-readable line: upright and inside the drawing, straight onto the label; else into a
+// scratch raster of the drawing's rows from the highest its glyphs reach (a glyph rising over
+// the ascent reaches into the bars' rows) to the bottom.
+engine_error draw_human_readable(raster* out, const label_barcode_layout& b)
+{
+    const char* text = b.symbol.text;
+    const int32_t baseline = b.block_height + bitmap_font_ascent(b.font_px);
+    const int32_t room = b.width - bitmap_font_measure(text, b.font_px), x = room > 0 ? room / 2 : 0;
+    const bitmap_font_ink ink = bitmap_font_line_ink(text, b.font_px, 0);
+    if (b.rotation == 0 && ink_inside(ink, x, baseline, b.width, b.height)) {
+        bitmap_font_draw_line(out, b.x + x, b.y + baseline, b.font_px, text, 0);
+        return ERR_OK;
+    }
+    const int32_t top = (int32_t)std::clamp<int64_t>(baseline + ink.top, 0, b.block_height);
+    raster band = {};
+    engine_error err = raster_create(&band, b.width, b.height - top);
+    if (err != ERR_OK) return err;
+    bitmap_font_draw_line(&band, x, baseline - top, b.font_px, text, 0);
+    label_rect at = barcode_part_at(b, top, band.height);
+    raster_blit_rotated(out, &band, at.x, at.y, b.rotation);
+    raster_free(&band);
+    return ERR_OK;
 }
 
 engine_error draw_barcode(raster* out, const label_model* m, const label_element& e, const char* text)
 {
     label_barcode_layout b;
     engine_error err = label_layout_barcode(m, &e, text, &b);
-    if (err != ERR_OK) return err;
-    raster scratch = {};
-    err = raster_create(&scratch, b.width, b.height);
-    if (err != ERR_OK) return err;
-    draw_bars(&scratch, b.symbol, b.module, b.bar_height, b.block_height);
-    if (b.band_height > 0) {
-        int32_t room = b.width - bitmap_font_measure(b.symbol.text, b.font_px);
-        bitmap_font_draw_line(&scratch, room > 0 ? room / 2 : 0, b.block_height + bitmap_font_ascent(b.font_px),
-                              b.font_px, b.symbol.text, 0);
-    }
-    raster_blit_rotated(out, &scratch, b.x, b.y, b.rotation);
-    raster_free(&scratch);
-    return ERR_OK;
+    if (err == ERR_OK) err = draw_bar_blocks(out, b);
+    if (err == ERR_OK && b.band_height > 0) err = draw_human_readable(out, b);
+    return err;
 }
 
 engine_error draw_text(raster* out, const label_model* m, const label_element& e, const char* text)
@@ -147,17 +181,21 @@ engine_error draw_text(raster* out, const label_model* m, const label_element& e
     label_text_layout t;
     engine_error err = label_layout_text(m, &e, text, &t);
     if (err != ERR_OK || !*text) return err;
+    const int32_t ascent = bitmap_font_ascent(t.font_px), room = t.box_width - t.text_width;
+    const int32_t line_x = e.align == ALIGN_CENTER ? room / 2 : e.align == ALIGN_RIGHT ? room : 0;
+    if (t.one_line && t.rotation == 0 &&
+        ink_inside(bitmap_font_line_ink(text, t.font_px, e.bold), line_x, ascent, t.box_width, t.line_height)) {
+        bitmap_font_draw_line(out, t.x + line_x, t.y + ascent, t.font_px, text, e.bold);
+        return ERR_OK;
+    }
     raster scratch = {};
     err = raster_create(&scratch, t.box_width, t.room_lines * t.line_height);
     if (err != ERR_OK) return err;
     int32_t used = t.line_height;
     if (t.one_line) {
-        int32_t room = t.box_width - t.text_width;
-        int32_t x = e.align == ALIGN_CENTER ? room / 2 : e.align == ALIGN_RIGHT ? room : 0;
-        bitmap_font_draw_line(&scratch, x, bitmap_font_ascent(t.font_px), t.font_px, text, e.bold);
+        bitmap_font_draw_line(&scratch, line_x, ascent, t.font_px, text, e.bold);
     } else {
-        int drawn = bitmap_font_draw_box(&scratch, 0, bitmap_font_ascent(t.font_px), t.font_px, t.box_width, text,
-                                         e.bold, t.max_lines);
+        int drawn = bitmap_font_draw_box(&scratch, 0, ascent, t.font_px, t.box_width, text, e.bold, t.max_lines);
         used = t.line_height * (drawn > 1 ? drawn : 1);
     }
     int32_t x = t.x;
@@ -281,13 +319,12 @@ engine_error each_element(const label_model* model, const csv_table* table, int3
 
 }  // namespace
 
-engine_error label_render_pass(const label_model* model, const csv_table* table, int32_t row, raster* out,
-                               uint32_t pass)
+namespace {
+
+// Draws the pass's elements into a white raster of the label's size.
+engine_error draw_elements(const label_model* model, const csv_table* table, int32_t row, raster* out, uint32_t pass)
 {
-    if (!model || !out) return ERR_INVALID;
-    engine_error err = raster_create(out, label_width_dots(model), label_height_dots(model));
-    if (err != ERR_OK) return err;
-    err = each_element(model, table, row, pass, [&](const label_element& e, const char* text) {
+    return each_element(model, table, row, pass, [&](const label_element& e, const char* text) {
         if (e.kind == LABEL_TEXT) return draw_text(out, model, e, text);
         if (e.kind == LABEL_RULE) {
             draw_rule(out, model, e);
@@ -295,7 +332,29 @@ engine_error label_render_pass(const label_model* model, const csv_table* table,
         }
         return draw_barcode(out, model, e, text);
     });
+}
+
+}  // namespace
+
+engine_error label_render_pass(const label_model* model, const csv_table* table, int32_t row, raster* out,
+                               uint32_t pass)
+{
+    if (!model || !out) return ERR_INVALID;
+    engine_error err = raster_create(out, label_width_dots(model), label_height_dots(model));
+    if (err != ERR_OK) return err;
+    err = draw_elements(model, table, row, out, pass);
     if (err != ERR_OK) raster_free(out);
+    return err;
+}
+
+engine_error label_render_over(const label_model* model, const csv_table* table, int32_t row, uint32_t pass,
+                               raster* out)
+{
+    if (!model || !out || !out->bits || out->width != label_width_dots(model) ||
+        out->height != label_height_dots(model))
+        return ERR_INVALID;
+    engine_error err = draw_elements(model, table, row, out, pass);
+    if (err != ERR_OK) raster_fill(out, 0);
     return err;
 }
 

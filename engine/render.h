@@ -106,6 +106,12 @@ engine_error label_render_row_pass(const label_model* model, const csv_table* ta
                                    raster* out);
 engine_error label_render_row(const label_model* model, const csv_table* table, int32_t row, raster* out);
 
+// As label_render_row_pass into `out`, a white raster of the label's size that the caller made
+// and keeps (a writer whitens and reuses one for every row); on failure it is left white. 1 for
+// a NULL argument or a raster of another size.
+engine_error label_render_over(const label_model* model, const csv_table* table, int32_t row, uint32_t pass,
+                               raster* out);
+
 // Renders against an empty table: column elements get "", literal ones their text.
 engine_error label_render_literal(const label_model* model, raster* out);
 

@@ -65,8 +65,9 @@ bool tspl_blank64(const uint8_t* bytes)
 }
 
 // The digits of n bytes at `out`: blank runs of sixty-four bytes and more at once, the rest
-// sixteen a step, then the last few one by one.
-void tspl_hex(const uint8_t* bytes, size_t n, char* out)
+// sixteen a step, then the last few one by one. With `clear` (the same bytes, writable) the
+// bytes that were not blank are whitened once encoded, while they are at hand.
+void tspl_hex(const uint8_t* bytes, size_t n, char* out, uint8_t* clear)
 {
     size_t i = 0;
     while (n - i >= 64) {
@@ -79,13 +80,18 @@ void tspl_hex(const uint8_t* bytes, size_t n, char* out)
             continue;
         }
         for (int k = 0; k < 64; k += 16) tspl_hex16(bytes + i + k, out + 2 * (i + k));
+        if (clear) memset(clear + i, 0, 64);
         i += 64;
     }
-    for (; n - i >= 16; i += 16) tspl_hex16(bytes + i, out + 2 * i);
+    for (; n - i >= 16; i += 16) {
+        tspl_hex16(bytes + i, out + 2 * i);
+        if (clear) memset(clear + i, 0, 16);
+    }
     static const char digits[] = "0123456789ABCDEF";
     for (; i < n; i++) {
         out[2 * i] = digits[bytes[i] >> 4];
         out[2 * i + 1] = digits[bytes[i] & 15];
+        if (clear) clear[i] = 0;
     }
 }
 
@@ -95,6 +101,7 @@ struct tspl_writer {
     byte_sink* sink;
     char header[256];  // the same for every label
     size_t header_length;
+    raster text, graphics;  // every label's, made for the first and white again once written
 };
 
 // The commands before a label's images, into `text`; their length.
@@ -121,23 +128,58 @@ size_t tspl_print_command(int32_t labels, char* text, size_t size)
     return n < 0 ? 0 : (size_t)n;
 }
 
+// The image command and its digits; with `clear` (the raster's bits) the raster is white after.
+engine_error tspl_write_bits(byte_sink* sink, const raster* r, int mode, uint8_t* clear)
+{
+    char chunk[1 << 15];
+    byte_sink_write(sink, chunk, tspl_bitmap_command(r->stride, r->height, mode, chunk, sizeof chunk));
+    const size_t total = (size_t)r->stride * (size_t)r->height;
+    // Straight into the sink's room where it lends some, else through the chunk.
+    for (size_t i = 0; i < total && !sink->error;) {
+        size_t room = 0;
+        char* out = byte_sink_room(sink, &room);
+        if (!out) {
+            out = chunk;
+            room = sizeof chunk;
+        }
+        const size_t n = std::min(total - i, room / 2);
+        if (n == 0) {
+            // One place left: a byte's two digits go through the sink, the room's end between them.
+            tspl_hex(r->bits + i, 1, chunk, clear ? clear + i : nullptr);
+            byte_sink_write(sink, chunk, 2);
+            i++;
+            continue;
+        }
+        tspl_hex(r->bits + i, n, out, clear ? clear + i : nullptr);
+        if (out == chunk) byte_sink_write(sink, chunk, 2 * n);
+        else byte_sink_took(sink, 2 * n);
+        i += n;
+    }
+    byte_sink_write(sink, "\n", 1);
+    return byte_sink_status(sink);
+}
+
 engine_error tspl_print_row(void* writer, int32_t row, int32_t labels)
 {
-    const tspl_writer* w = (const tspl_writer*)writer;
+    tspl_writer* w = (tspl_writer*)writer;
     const label_model* m = w->model;
-    raster text = {}, graphics = {};
-    engine_error error = label_render_row_pass(m, w->table, row, RENDER_TEXT, &text);
+    engine_error error = ERR_OK;
+    if (!w->text.bits) error = raster_create(&w->text, label_width_dots(m), label_height_dots(m));
+    if (!error && !w->graphics.bits) error = raster_create(&w->graphics, label_width_dots(m), label_height_dots(m));
+    if (!error) error = label_render_over(m, w->table, row, RENDER_TEXT, &w->text);
     if (error) return error;
-    error = label_render_row_pass(m, w->table, row, RENDER_GRAPHICS, &graphics);
+    error = label_render_over(m, w->table, row, RENDER_GRAPHICS, &w->graphics);
     if (error) {
-        raster_free(&text);
+        raster_fill(&w->text, 0);
         return error;
     }
     byte_sink_write(w->sink, w->header, w->header_length);
-    error = tspl_write_bitmap(w->sink, &graphics, 0);
-    if (!error) error = tspl_write_bitmap(w->sink, &text, 1);
-    raster_free(&text);
-    raster_free(&graphics);
+    error = tspl_write_bits(w->sink, &w->graphics, 0, w->graphics.bits);
+    if (!error) error = tspl_write_bits(w->sink, &w->text, 1, w->text.bits);
+    if (error) {
+        raster_fill(&w->text, 0);
+        raster_fill(&w->graphics, 0);
+    }
     char command[32];
     if (!error) byte_sink_write(w->sink, command, tspl_print_command(labels, command, sizeof command));
     return error ? error : byte_sink_status(w->sink);
@@ -163,32 +205,7 @@ engine_error tspl_size_row(void* size, int32_t, int32_t labels)
 engine_error tspl_write_bitmap(byte_sink* sink, const raster* r, int mode)
 {
     if (!sink || !r || !r->bits) return ERR_INVALID;
-    char chunk[1 << 15];
-    byte_sink_write(sink, chunk, tspl_bitmap_command(r->stride, r->height, mode, chunk, sizeof chunk));
-    const size_t total = (size_t)r->stride * (size_t)r->height;
-    // Straight into the sink's room where it lends some, else through the chunk.
-    for (size_t i = 0; i < total && !sink->error;) {
-        size_t room = 0;
-        char* out = byte_sink_room(sink, &room);
-        if (!out) {
-            out = chunk;
-            room = sizeof chunk;
-        }
-        const size_t n = std::min(total - i, room / 2);
-        if (n == 0) {
-            // One place left: a byte's two digits go through the sink, the room's end between them.
-            tspl_hex(r->bits + i, 1, chunk);
-            byte_sink_write(sink, chunk, 2);
-            i++;
-            continue;
-        }
-        tspl_hex(r->bits + i, n, out);
-        if (out == chunk) byte_sink_write(sink, chunk, 2 * n);
-        else byte_sink_took(sink, 2 * n);
-        i += n;
-    }
-    byte_sink_write(sink, "\n", 1);
-    return byte_sink_status(sink);
+    return tspl_write_bits(sink, r, mode, nullptr);
 }
 
 engine_error tspl_check(const label_model* model, const job_options*, char* msg, size_t msg_size)
@@ -202,9 +219,11 @@ engine_error tspl_write_job(const label_model* model, const csv_table* table, in
     if (!model || !table || !sink) return ERR_INVALID;
     engine_error error = tspl_check(model, options, nullptr, 0);
     if (error) return error;
-    tspl_writer w = {model, table, sink, {}, 0};
+    tspl_writer w = {model, table, sink, {}, 0, {}, {}};
     w.header_length = tspl_header(model, w.header, sizeof w.header);
     error = job_each_row(table, first_row, row_count, options, tspl_print_row, &w);
+    raster_free(&w.text);
+    raster_free(&w.graphics);
     return error ? error : byte_sink_status(sink);
 }
 

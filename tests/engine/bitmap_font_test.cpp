@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -164,6 +165,41 @@ TEST(BitmapFont, DrawsGlyphsAtPenAndBaseline)
     raster_free(&r);
     raster_free(&plain);
     raster_free(&twice);
+}
+
+// The ink box against the dots a line sets in a raster with room all round it.
+TEST(BitmapFont, LineInkIsTheBoxOfTheDrawnDots)
+{
+    const struct {
+        const char* text;
+        int px, bold;
+    } cases[] = {{"Wg|", 20, 0}, {"Wg|", 20, 1}, {" j_ ", 103, 0}, {"\n\t~", 12, 1}, {"   ", 20, 0}, {"", 20, 1}};
+    for (const auto& c : cases) {
+        raster r = {};
+        ASSERT_EQ(raster_create(&r, 700, 300), ERR_OK);
+        const int32_t pen = 200, baseline = 150;
+        bitmap_font_draw_line(&r, pen, baseline, c.px, c.text, c.bold);
+        int32_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
+        for (int32_t y = 0; y < r.height; y++)
+            for (int32_t x = 0; x < r.width; x++)
+                if (raster_get(&r, x, y)) {
+                    left = std::min(left, x - pen);
+                    right = std::max(right, x - pen + 1);
+                    top = std::min(top, y - baseline);
+                    bottom = std::max(bottom, y - baseline + 1);
+                }
+        const bitmap_font_ink ink = bitmap_font_line_ink(c.text, c.px, c.bold);
+        if (left == INT32_MAX) {
+            EXPECT_TRUE(ink.left == 0 && ink.top == 0 && ink.right == 0 && ink.bottom == 0) << c.text;
+        } else {
+            // Glyph bitmaps may carry blank edges, so the box holds the dots and may be larger.
+            EXPECT_LE(ink.left, left) << c.text;
+            EXPECT_LE(ink.top, top) << c.text;
+            EXPECT_GE(ink.right, right) << c.text;
+            EXPECT_GE(ink.bottom, bottom) << c.text;
+        }
+        raster_free(&r);
+    }
 }
 
 // draw_box against the same lines drawn one by one with draw_line.

@@ -125,7 +125,8 @@ TEST(Raster, QuarterTurnOfARow)
 }
 
 // Random sources, padding bits set, at offsets hanging over every edge, against the dot-by-dot
-// placement rule. Every other source repeats rows, as a bar block does.
+// placement rule. Every other source repeats rows, as a bar block does, and some stand for their
+// first row repeated.
 TEST(Raster, BlitMatchesDotByDotReference)
 {
     std::mt19937 rnd(7);
@@ -141,11 +142,14 @@ TEST(Raster, BlitMatchesDotByDotReference)
             if (rnd() % 4) memcpy(src.bits + row * src.stride, src.bits + (row - 1) * src.stride, (size_t)src.stride);
         int32_t x = (int32_t)(rnd() % 300) - 60, y = (int32_t)(rnd() % 50) - 25;
         int rotation = (int)(rnd() % 5) * 90;
-        raster_blit_rotated(&got, &src, x, y, rotation);
+        // Every third round blits the first row alone as all of the source's rows.
+        const bool repeated = round % 3 == 1;
+        if (repeated) raster_blit_row_repeated(&got, &src, src.height, x, y, rotation);
+        else raster_blit_rotated(&got, &src, x, y, rotation);
         int32_t w = src.width, h = src.height;
         for (int32_t sy = 0; sy < h; sy++) {
             for (int32_t sx = 0; sx < w; sx++) {
-                if (!raster_get(&src, sx, sy)) continue;
+                if (!raster_get(&src, sx, repeated ? 0 : sy)) continue;
                 switch (rotation) {
                 case 90: raster_set(&want, x + h - 1 - sy, y + sx, 1); break;
                 case 180: raster_set(&want, x + w - 1 - sx, y + h - 1 - sy, 1); break;
@@ -155,7 +159,7 @@ TEST(Raster, BlitMatchesDotByDotReference)
             }
         }
         ASSERT_EQ(memcmp(got.bits, want.bits, (size_t)got.stride * got.height), 0)
-            << w << "x" << h << " at " << x << "," << y << " turned " << rotation;
+            << w << "x" << h << " at " << x << "," << y << " turned " << rotation << (repeated ? ", one row" : "");
         raster_free(&src);
         raster_free(&got);
         raster_free(&want);

@@ -67,6 +67,12 @@ TEST(Render, EmptyModelIsAWhiteLabel)
     EXPECT_EQ(label_render_row_pass(&m, nullptr, 0, RENDER_TEXT, nullptr), ERR_INVALID);
     EXPECT_EQ(label_render_literal(nullptr, &r), ERR_INVALID);
     EXPECT_EQ(label_render_literal(&m, nullptr), ERR_INVALID);
+    // Drawing over a kept raster takes one of the label's size only.
+    ASSERT_EQ(raster_create(&r, 406, 202), ERR_OK);
+    EXPECT_EQ(label_render_over(&m, nullptr, 0, RENDER_ALL, &r), ERR_INVALID);
+    EXPECT_EQ(label_render_over(&m, nullptr, 0, RENDER_ALL, nullptr), ERR_INVALID);
+    raster_free(&r);
+    EXPECT_EQ(label_render_over(&m, nullptr, 0, RENDER_ALL, &r), ERR_INVALID);
     label_model_init(&m, "x", 2000, 25.4f, 600);  // 47244 dots wide
     EXPECT_EQ(label_render_row(&m, nullptr, 0, &r), ERR_RANGE);
     EXPECT_EQ(r.bits, nullptr);
@@ -446,6 +452,8 @@ TEST(Render, FixtureSpreadsheetOnEveryStock)
                 label_model m;
                 label_model_init(&m, stock->description, stock->width_mm, stock->height_mm, dpi);
                 ASSERT_EQ(layout_build(&m, catalog_layout_id(l), &t), ERR_OK);
+                raster kept = {};
+                ASSERT_EQ(raster_create(&kept, label_width_dots(&m), label_height_dots(&m)), ERR_OK);
                 for (int32_t row = 0; row < t.rows; row++) {
                     raster r = {};
                     engine_error e = label_render_row(&m, &t, row, &r);
@@ -456,8 +464,14 @@ TEST(Render, FixtureSpreadsheetOnEveryStock)
                         EXPECT_EQ(r.height, (int32_t)lroundf(stock->height_mm * (float)dpi / 25.4f));
                         EXPECT_EQ(raster_count_ink(&r) > 0, row != 2 || l == 1) << stock->id << " row " << row;
                     }
+                    // Over a kept raster, as a writer draws: the same dots, or white after a failure.
+                    EXPECT_EQ(label_render_over(&m, &t, row, RENDER_ALL, &kept), e);
+                    if (e == ERR_OK) EXPECT_TRUE(same_bits(r, kept)) << stock->id << " row " << row;
+                    else EXPECT_EQ(raster_count_ink(&kept), 0) << stock->id << " row " << row;
+                    raster_fill(&kept, 0);
                     raster_free(&r);
                 }
+                raster_free(&kept);
             }
         }
     }

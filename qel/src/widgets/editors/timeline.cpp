@@ -30,6 +30,8 @@
 static const uint32_t STATE_KEY = 0x71aeu, WHEEL_KEY = 0x71ae5c01u, TIP_KEY = 0x7117u;
 static const float DEFAULT_ROW = 26, LEAST_ROW = 12, ROWS_GAP = 29, ROWS_LESS = 30;
 static const float KEY_REACH = 7, MARKER_REACH = 5, DRAG_SLOP_SQ = 9, WHEEL_PX = 40, WHEEL_ZOOM = 1.12f;
+// Marks reserved at most before the rows are listed (a frame with more doubles its list).
+static const int32_t MARKS_RESERVED = 1 << 20;
 static const float INDENT = 14, CHEVRON_AT = 8, BUTTON = 22, BUTTON_INSET = 4, LIST_SLACK = 8;
 static const int32_t DRAWN_DEPTH = 64;
 
@@ -816,16 +818,21 @@ static void clamp_scroll(tl_frame* f)
 
 // --- Display lists ---
 
+// Grows the list to `capacity` marks in the frame arena; false when the arena has no room.
+static bool reserve_marks(qel_context* ctx, timeline_mark_list* list, int32_t capacity)
+{
+    if (capacity <= list->capacity) return true;
+    auto* items = (timeline_mark*)qel_arena_alloc(ctx, (size_t)capacity * sizeof(timeline_mark));
+    if (!items) return false;
+    if (list->count) memcpy(items, list->items, (size_t)list->count * sizeof(timeline_mark));
+    list->items = items;
+    list->capacity = capacity;
+    return true;
+}
+
 void qel_timeline_push_mark(qel_context* ctx, timeline_mark_list* list, timeline_mark mark)
 {
-    if (list->count == list->capacity) {
-        int32_t capacity = list->capacity ? list->capacity * 2 : 256;
-        auto* items = (timeline_mark*)qel_arena_alloc(ctx, (size_t)capacity * sizeof(timeline_mark));
-        if (!items) return;
-        if (list->count) memcpy(items, list->items, (size_t)list->count * sizeof(timeline_mark));
-        list->items = items;
-        list->capacity = capacity;
-    }
+    if (list->count == list->capacity && !reserve_marks(ctx, list, list->capacity ? list->capacity * 2 : 256)) return;
     list->items[list->count++] = mark;
 }
 
@@ -1112,6 +1119,9 @@ static void paint(tl_frame* f, int32_t node, const tl_hover* h)
         row_clips(f, clips, &nclips, v, h->vis == v ? h->clip : -1, h->clip_part);
         if (parent && t->collapsed) summary_marks(f, &p, v);
     }
+    // Room for a mark per pixel column of each row at once, rather than doubling up to it.
+    float columns = std::max(0.0f, f->L.lane_w + 2 * LIST_SLACK + 2);
+    reserve_marks(ctx, &p.marks, (int32_t)std::min((float)shown * columns, (float)MARKS_RESERVED));
     for (int32_t v = first; v < last; v++) row_keys(f, &p, &b, v, h->track, h->key);
     p.rows = rows;
     p.clips = clips;

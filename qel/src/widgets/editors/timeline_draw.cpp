@@ -45,11 +45,6 @@ static float row_top(const tl_canvas* c, int32_t visible)
     return c->L.rows_top + (float)visible * c->p->row_h - c->p->scroll;
 }
 
-static qel_color track_color(const tl_canvas* c, uint8_t slot)
-{
-    return c->p->chart[slot % 6];
-}
-
 // A band across the widget that takes the rounded bottom corners where it reaches them.
 static void qel_timeline_fill_band(const tl_canvas* c, qel_context* ctx, qel_rect r, qel_color color)
 {
@@ -73,20 +68,114 @@ static void qel_timeline_grid_line(const tl_canvas* c, qel_context* ctx, float x
     qel_draw_rect(ctx, &r, nullptr, color);
 }
 
-// A key mark: diamond (0), circle (1) or rounded square (2) of half size s.
-static void qel_timeline_draw_key(qel_context* ctx, qel_vec2 at, uint8_t shape, float s, qel_color color)
+// A key mark of one shape and size worked out once a frame: each mark is its vertices moved to
+// the mark's centre, the very vertices the shape and triangle calls would write, without the way
+// there, which cost most of a zoomed-out frame's drawing.
+struct tl_stamp {
+    qel_vertex v[4];     // every field but the positions and colours
+    bool diamond;        // solid triangles rather than a shape quad
+    float half, size;    // logical: the quad's box left of the centre and its width; the diamond's half
+    float ex, ey;        // framebuffer: the quad's half extents with the pad
+    float scale, map;    // display scale; display times transform scale
+    qel_transform t;
+};
+
+// A diamond (0), circle (1) or rounded square (2) of half size s.
+static tl_stamp qel_timeline_stamp(qel_context* ctx, uint8_t shape, float s)
 {
-    if (shape == 1) return qel_draw_circle(ctx, at, 0.9f * s, color);
-    if (shape == 2) {
-        float side = 1.68f * s, corner = std::min(0.336f * s, 1.5f);
-        qel_rect r = {at.x - side / 2, at.y - side / 2, side, side};
-        float radii[4] = {corner, corner, corner, corner};
-        return qel_draw_rect(ctx, &r, radii, color);
+    tl_stamp st = {};
+    st.t = *qel_draw_top_transform(ctx);
+    st.scale = ctx->clock.scale;
+    st.map = st.scale * st.t.scale;
+    if (shape != 1 && shape != 2) {
+        st.diamond = true;
+        st.half = s;
+        for (qel_vertex& v : st.v) v.kind = QEL_SHAPE_SOLID;
+        return st;
     }
-    qel_triangle_vertex v[4] = {{at.x, at.y - s, color}, {at.x + s, at.y, color}, {at.x, at.y + s, color},
-                                {at.x - s, at.y, color}};
-    uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
-    qel_draw_triangles(ctx, v, 4, idx, 6);
+    float corner = 0.9f * s;
+    st.size = 2 * corner;
+    st.half = corner;
+    if (shape == 2) {
+        st.size = 1.68f * s;
+        st.half = st.size / 2;
+        corner = std::min(0.336f * s, 1.5f);
+    }
+    float h = (st.size * 0.5f + 0) * st.scale * st.t.scale, pad = 1.0f * st.t.scale;
+    if (!(pad >= 1.0f)) pad = 1.0f;
+    st.ex = st.ey = h + pad;
+    float r = qel_finite_or_zero((corner + 0) * st.scale * st.t.scale);
+    if (!(r < h)) r = h;
+    float param = qel_finite_or_zero(0 * st.t.scale);
+    const float sx[4] = {-1, 1, 1, -1}, sy[4] = {-1, -1, 1, 1};
+    for (int i = 0; i < 4; i++)
+        st.v[i] = {{0, 0}, {0, 0}, {sx[i] * st.ex, sy[i] * st.ey}, {h, h}, {r, r, r, r}, param,
+                   (float)QEL_SHAPE_ROUNDED_BOX, 0, 0};
+    return st;
+}
+
+// Marks written straight into one reservation of the draw list; what culling leaves unused is
+// given back at the end.
+struct tl_stamp_run {
+    qel_context* ctx;
+    qel_vertex* v;
+    uint32_t first, quads, room;
+    uint32_t* idx;
+    qel_rect clip;
+};
+
+static tl_stamp_run qel_timeline_stamp_begin(qel_context* ctx, uint32_t room)
+{
+    tl_stamp_run run = {ctx, nullptr, 0, 0, room, nullptr, *qel_draw_top_clip(ctx)};
+    ctx->draw.texture = 0;
+    run.v = qel_draw_reserve_whole(ctx, (int32_t)(4 * room), (int32_t)(6 * room), &run.first);
+    run.idx = &ctx->draw.indices[ctx->draw.index_count];
+    return run;
+}
+
+static void qel_timeline_stamp_end(tl_stamp_run* run)
+{
+    run->ctx->draw.index_count += 6 * run->quads;
+    qel_draw_take_back(run->ctx, run->first + 4 * run->quads, 6 * (run->room - run->quads));
+}
+
+// The stamp at a mark's centre in a colour already resolved, left out where the shape calls would
+// leave it out: a quad outside the clip or clear, a diamond off the finite numbers.
+static void qel_timeline_stamp_at(tl_stamp_run* run, const tl_stamp& st, qel_vec2 at, qel_color c)
+{
+    float px[4], py[4];
+    if (st.diamond) {
+        float x = at.x * st.map + st.t.offset_x, y = at.y * st.map + st.t.offset_y;
+        float left = (at.x - st.half) * st.map + st.t.offset_x, right = (at.x + st.half) * st.map + st.t.offset_x;
+        float up = (at.y - st.half) * st.map + st.t.offset_y, down = (at.y + st.half) * st.map + st.t.offset_y;
+        for (float f : {x, y, left, right, up, down})
+            if (!std::isfinite(f)) return;
+        px[0] = px[2] = x, px[1] = right, px[3] = left;
+        py[1] = py[3] = y, py[0] = up, py[2] = down;
+    } else {
+        if (!(c >> 24)) return;
+        float cx = ((at.x - st.half + st.size * 0.5f + 0) * st.scale) * st.t.scale + st.t.offset_x;
+        float cy = ((at.y - st.half + st.size * 0.5f + 0) * st.scale) * st.t.scale + st.t.offset_y;
+        px[0] = px[3] = cx - st.ex, px[1] = px[2] = cx + st.ex;
+        py[0] = py[1] = cy - st.ey, py[2] = py[3] = cy + st.ey;
+        const qel_rect& k = run->clip;
+        for (float f : {px[0], py[0], px[2], py[2]})
+            if (!std::isfinite(f)) return;
+        if (k.w <= 0 || k.h <= 0 || k.x > px[2] || k.y > py[2] || px[0] > k.x + k.w || py[0] > k.y + k.h) return;
+    }
+    c = qel_draw_fade(c, st.t.alpha);
+    qel_vertex* v = &run->v[4 * run->quads];
+    for (int i = 0; i < 4; i++) {
+        v[i] = st.v[i];
+        v[i].pos[0] = px[i];
+        v[i].pos[1] = py[i];
+        v[i].fill = c;
+        if (!st.diamond) v[i].border = c;
+    }
+    uint32_t b = run->first + 4 * run->quads, *idx = &run->idx[6 * run->quads];
+    const uint32_t pattern[6] = {0, 1, 2, 0, 2, 3};
+    for (int i = 0; i < 6; i++) idx[i] = b + pattern[i];
+    run->quads++;
 }
 
 // --- Ruler ---
@@ -234,10 +323,53 @@ static void clip_draw(qel_context* ctx, const tl_canvas* c, const timeline_clip_
     }
 }
 
+// Each mark's stamps: halo and key of a plain and of a selected key per shape.
+struct tl_mark_stamps {
+    tl_stamp summary, dot, halo[3], key[3], selected_halo[3], selected_key[3];
+};
+
+// The colours marks take, resolved once a frame; [hidden] fades a hidden track's marks.
+struct tl_mark_colors {
+    qel_color summary[6], surface[2], selected[2], key[6][2][2];  // key: [slot][hot][hidden]
+};
+
+static void mark_colors(qel_context* ctx, const tl_canvas* c, tl_mark_colors* out)
+{
+    const timeline_paint* p = c->p;
+    for (int hidden = 0; hidden < 2; hidden++) {
+        float alpha = hidden ? HIDDEN_ALPHA : 1;
+        out->surface[hidden] = qel_color_resolve(ctx, qel_color_alpha(p->surface, alpha));
+        out->selected[hidden] = qel_color_resolve(ctx, qel_color_alpha(p->playhead_color, alpha));
+        for (int slot = 0; slot < 6; slot++) {
+            out->key[slot][0][hidden] = qel_color_resolve(ctx, qel_color_alpha(p->chart[slot], alpha));
+            out->key[slot][1][hidden] = qel_color_resolve(ctx, qel_color_alpha(c->key_hot[slot], alpha));
+        }
+    }
+    for (int slot = 0; slot < 6; slot++) out->summary[slot] = qel_color_resolve(ctx, qel_color_alpha(p->chart[slot], 0.8f));
+}
+
 static void marks_draw(qel_context* ctx, const tl_canvas* c)
 {
     const timeline_paint* p = c->p;
     const timeline_mark_list& list = p->marks;
+    uint32_t quads = 0;
+    for (int32_t i = 0; i < list.count; i++) {
+        uint8_t f = list.items[i].flags;
+        quads += f & TL_MARK_SUMMARY ? 1 : f & TL_MARK_SELECTED ? 3 : 2;
+    }
+    if (!quads) return;
+    tl_mark_stamps st;
+    st.summary = qel_timeline_stamp(ctx, 0, 3);
+    st.dot = qel_timeline_stamp(ctx, 1, 2);
+    for (uint8_t shape = 0; shape < 3; shape++) {
+        st.halo[shape] = qel_timeline_stamp(ctx, shape, 6.5f);
+        st.key[shape] = qel_timeline_stamp(ctx, shape, 5);
+        st.selected_halo[shape] = qel_timeline_stamp(ctx, shape, 7.5f);
+        st.selected_key[shape] = qel_timeline_stamp(ctx, shape, 6);
+    }
+    tl_mark_colors colors;
+    mark_colors(ctx, c, &colors);
+    tl_stamp_run run = qel_timeline_stamp_begin(ctx, quads);
     // Summary marks, then unselected keys, then selected keys on top.
     for (int pass = 0; pass < 3; pass++) {
         for (int32_t i = 0; i < list.count; i++) {
@@ -245,23 +377,23 @@ static void marks_draw(qel_context* ctx, const tl_canvas* c)
             bool summary = m.flags & TL_MARK_SUMMARY, selected = m.flags & TL_MARK_SELECTED;
             if ((pass == 0) != summary || (pass == 2) != (selected && !summary)) continue;
             qel_vec2 at = {x_of(c, m.time), row_top(c, m.row) + p->row_h / 2};
-            float alpha = m.flags & TL_MARK_HIDDEN ? HIDDEN_ALPHA : 1;
-            qel_color tc = track_color(c, m.color);
+            int hidden = m.flags & TL_MARK_HIDDEN ? 1 : 0, slot = m.color % 6;
             if (summary) {
-                qel_timeline_draw_key(ctx, at, 0, 3, qel_color_alpha(tc, 0.8f));
+                qel_timeline_stamp_at(&run, st.summary, at, colors.summary[slot]);
                 continue;
             }
+            int shape = m.shape == 1 || m.shape == 2 ? m.shape : 0;
             if (selected) {
-                qel_timeline_draw_key(ctx, at, m.shape, 7.5f, qel_color_alpha(p->surface, alpha));
-                qel_timeline_draw_key(ctx, at, m.shape, 6, qel_color_alpha(p->playhead_color, alpha));
-                qel_draw_circle(ctx, at, 1.8f, qel_color_alpha(p->surface, alpha));
+                qel_timeline_stamp_at(&run, st.selected_halo[shape], at, colors.surface[hidden]);
+                qel_timeline_stamp_at(&run, st.selected_key[shape], at, colors.selected[hidden]);
+                qel_timeline_stamp_at(&run, st.dot, at, colors.surface[hidden]);
                 continue;
             }
-            qel_color key = m.flags & TL_MARK_HOT ? c->key_hot[m.color % 6] : tc;
-            qel_timeline_draw_key(ctx, at, m.shape, 6.5f, qel_color_alpha(p->surface, alpha));
-            qel_timeline_draw_key(ctx, at, m.shape, 5, qel_color_alpha(key, alpha));
+            qel_timeline_stamp_at(&run, st.halo[shape], at, colors.surface[hidden]);
+            qel_timeline_stamp_at(&run, st.key[shape], at, colors.key[slot][m.flags & TL_MARK_HOT ? 1 : 0][hidden]);
         }
     }
+    qel_timeline_stamp_end(&run);
 }
 
 // --- Header ---

@@ -616,14 +616,89 @@ static void handles_draw(qel_context* ctx, const curve_paint* p)
     }
 }
 
+// Key discs, thousands a frame. The core shapes the first of each kind, and the others copy its
+// quad moved to their own centres, found as the core finds them, so the vertices are the same;
+// they go into one reservation, from which what the clip culled is given back.
+struct disc_stamp {
+    float radius;
+    qel_color color;
+    bool ready;
+    qel_vertex quad[4];
+};
+
+static const int32_t RUN_KEYS = 4096;  // a bound on what one reservation takes and may give back
+
+struct disc_run {
+    uint32_t first;      // vertex
+    int32_t room, used;  // discs
+    float scale, transform_scale, offset_x, offset_y;  // the core's mapping, in its order
+};
+
+static void disc_shape(qel_context* ctx, disc_stamp* d, qel_vec2 at, qel_color color)
+{
+    uint32_t first = ctx->draw.vertex_count;
+    qel_draw_circle(ctx, at, d->radius, color);
+    if (d->ready || color != d->color || ctx->draw.vertex_count != first + 4) return;
+    memcpy(d->quad, &ctx->draw.vertices[first], sizeof d->quad);
+    d->ready = true;
+}
+
+static void disc_stamp_at(qel_context* ctx, const disc_stamp* d, disc_run* run, qel_vec2 at)
+{
+    float r = d->radius, w = 2 * r;
+    float cx = ((at.x - r) + w * 0.5f) * run->scale * run->transform_scale + run->offset_x;
+    float cy = ((at.y - r) + w * 0.5f) * run->scale * run->transform_scale + run->offset_y;
+    const qel_vertex* q = d->quad;
+    if (qel_draw_culled(ctx, cx + q[0].local[0], cy + q[0].local[1], cx + q[2].local[0], cy + q[2].local[1])) return;
+    uint32_t b = run->first + 4 * (uint32_t)run->used++;
+    qel_vertex* v = &ctx->draw.vertices[b];
+    memcpy(v, q, sizeof d->quad);
+    for (int k = 0; k < 4; k++) {
+        v[k].pos[0] = cx + q[k].local[0];
+        v[k].pos[1] = cy + q[k].local[1];
+    }
+    qel_draw_quad_indices(ctx, b);
+}
+
+static void disc_run_begin(qel_context* ctx, disc_run* run, int32_t discs)
+{
+    ctx->draw.texture = 0;
+    qel_draw_reserve_whole(ctx, 4 * discs, 6 * discs, &run->first);
+    run->room = discs;
+    run->used = 0;
+    const qel_transform* t = qel_draw_top_transform(ctx);
+    run->scale = ctx->clock.scale;
+    run->transform_scale = t->scale;
+    run->offset_x = t->offset_x;
+    run->offset_y = t->offset_y;
+}
+
+static void disc_run_end(qel_context* ctx, disc_run* run)
+{
+    if (run->room > run->used)
+        qel_draw_take_back(ctx, run->first + 4 * (uint32_t)run->used, 6 * (uint32_t)(run->room - run->used));
+    run->room = run->used = 0;
+}
+
 static void keys_draw(qel_context* ctx, const curve_paint* p)
 {
+    disc_stamp ring = {4.75f, p->curve, false, {}}, centre = {3, p->surface, false, {}};
+    disc_run run = {};
     for (int32_t i = 0; i < p->n; i++) {
         if (i == p->selected) continue;
         qel_vec2 at = screen_of(&p->view, p->keys[i].x, p->keys[i].y);
-        qel_draw_circle(ctx, at, 4.75f, p->curve);
-        qel_draw_circle(ctx, at, 3, qel_color_mix(p->surface, p->curve, 0.35f * p->hover[i]));
+        qel_color fill = qel_color_mix(p->surface, p->curve, 0.35f * p->hover[i]);
+        if (!ring.ready || !centre.ready || fill != centre.color) {
+            disc_run_end(ctx, &run);
+            disc_shape(ctx, &ring, at, p->curve);
+            disc_shape(ctx, &centre, at, fill);
+            continue;
+        }
+        if (run.used == run.room) disc_run_begin(ctx, &run, 2 * std::min(p->n - i, RUN_KEYS));
+        disc_stamp_at(ctx, &ring, &run, at);
+        disc_stamp_at(ctx, &centre, &run, at);
     }
+    disc_run_end(ctx, &run);
     if (p->selected >= 0) {
         qel_vec2 at = screen_of(&p->view, p->keys[p->selected].x, p->keys[p->selected].y);
         qel_draw_circle(ctx, at, 6.5f, p->surface);

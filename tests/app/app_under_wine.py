@@ -290,7 +290,12 @@ class Placed:
     def __init__(self, args, size, work, env=None):
         self.path = os.path.join(work, "place.txt")
         self.process = on_desktop(args, size, args.place, [windows_path(self.path), windows_path(args.app)], env)
-        wait_for("window place", lambda: os.path.exists(self.path), 90)
+        # Under load Wine's desktop now and then fails to start the helper at all ("ShellExecuteEx
+        # failed"): the case is then run again.
+        wait_for("window place", lambda: os.path.exists(self.path) or self.process.poll() is not None, 90, fatal=False)
+        if not os.path.exists(self.path):
+            kill_program(self.process, args.place)
+            raise Unanswered("the window-place helper never placed the program's window")
         self.place = list(map(int, open(self.path).read().split()))
 
     def close(self, what):

@@ -63,6 +63,16 @@ int32_t dots(const label_model* m, float mm)
     return label_mm_to_dots(mm, m->dpi);
 }
 
+int32_t saturate(int64_t v)
+{
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int32_t)v;
+}
+
+label_rect wide_rect(int64_t x, int64_t y, int32_t width, int32_t height)
+{
+    return {saturate(x), saturate(y), width, height};
+}
+
 bool quarter_turn(int rotation)
 {
     return rotation == 90 || rotation == 270;
@@ -216,15 +226,17 @@ int32_t label_rotation(int32_t degrees)
 
 label_rect label_turn_rect(label_rect r, int32_t width, int32_t height, int32_t x, int32_t y, int32_t rotation)
 {
+    // Worked out wide: an element placed far off the label must land far off it, not wrap round.
+    const int64_t left = x, top = y, right = (int64_t)r.x + r.width, bottom = (int64_t)r.y + r.height;
     switch (rotation) {
     case 90:
-        return {x + height - (r.y + r.height), y + r.x, r.height, r.width};
+        return wide_rect(left + height - bottom, top + r.x, r.height, r.width);
     case 180:
-        return {x + width - (r.x + r.width), y + height - (r.y + r.height), r.width, r.height};
+        return wide_rect(left + width - right, top + height - bottom, r.width, r.height);
     case 270:
-        return {x + r.y, y + width - (r.x + r.width), r.height, r.width};
+        return wide_rect(left + r.y, top + width - right, r.height, r.width);
     default:
-        return {x + r.x, y + r.y, r.width, r.height};
+        return wide_rect(left + r.x, top + r.y, r.width, r.height);
     }
 }
 

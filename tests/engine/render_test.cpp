@@ -132,7 +132,8 @@ TEST(Render, Refusals)
 }
 
 // A symbol that fits the label's length but whose bars run past its edge from where it is
-// placed would print cut and could not be read: it is refused. Quiet zones may lie off it.
+// placed would print cut and could not be read: it is refused. Quiet zones may lie off it, and
+// across its length it may lie off the label entirely.
 TEST(Render, BarcodeMustLieOnTheLabelAlongItsLength)
 {
     // An EAN-13 is 113 modules, 226 dots, with bars from dot 22 to 212 (quiet zones of 11 and 7
@@ -157,6 +158,19 @@ TEST(Render, BarcodeMustLieOnTheLabelAlongItsLength)
         e->rotation_deg = c.rotation;
         raster r = {};
         EXPECT_EQ(label_render_row(&m, nullptr, 0, &r), c.expect) << c.rotation << " at " << c.x << "," << c.y;
+        raster_free(&r);
+    }
+    // Placed and aligned so far off the label that its turned corners lie past what 32 bits hold.
+    for (int rotation : {0, 90, 180, 270}) {
+        label_model m = model_in_dots(400, 800, 203);
+        label_element* e = add_literal(&m, LABEL_BARCODE, "400638133393");
+        e->symbology = SYMBOLOGY_EAN13;
+        e->x_mm = e->y_mm = e->width_mm = e->height_mm = 1e9f;
+        e->align = ALIGN_RIGHT;
+        e->module_mm = 0.25f;
+        e->rotation_deg = rotation;
+        raster r = {};
+        EXPECT_EQ(label_render_row(&m, nullptr, 0, &r), ERR_RANGE) << rotation;
         raster_free(&r);
     }
     // The barcode template on the 1 x 2 in stock at 300 dpi: 13 letters are 594 of its 600 dots,

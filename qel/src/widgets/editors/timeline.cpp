@@ -118,14 +118,26 @@ static float px_per_s(const tl_frame* f)
     return f->L.content_w / span_of(f->view);
 }
 
+// Time and pixel of this frame's view, taken once for loops over many keys.
+struct tl_axis {
+    float view_start, pps, content_x;
+    float pixel(float t) const { return (t - view_start) * pps + content_x; }
+    float time(float x) const { return (x - content_x) / pps + view_start; }
+};
+
+static tl_axis axis_of(const tl_frame* f)
+{
+    return {f->view[0], px_per_s(f), f->L.content_x};
+}
+
 static float time_at(const tl_frame* f, float x)
 {
-    return (x - f->L.content_x) / px_per_s(f) + f->view[0];
+    return axis_of(f).time(x);
 }
 
 static float pixel_of(const tl_frame* f, float t)
 {
-    return (t - f->view[0]) * px_per_s(f) + f->L.content_x;
+    return axis_of(f).pixel(t);
 }
 
 static float snapped(const tl_frame* f, float t)
@@ -863,20 +875,24 @@ static void row_keys(tl_frame* f, timeline_paint* p, const tl_box_view* b, int32
     int32_t track = f->rows[vis];
     const qel_timeline_track* t = &f->tracks[track];
     int32_t n = timeline_keys(t);
-    float pps = px_per_s(f), slack = LIST_SLACK / pps, hi = f->view[1] + slack;
+    const tl_axis axis = axis_of(f);
+    float slack = LIST_SLACK / axis.pps, hi = f->view[1] + slack;
     float last_px = -FLT_MAX;
+    uint8_t hidden = t->hidden ? TL_MARK_HIDDEN : 0, color = f->colors[track];
+    int32_t hot_key = track == hover_track ? hover_key : -1, current_key = track == *f->focus_track ? *f->focus_key : -1;
     for (int32_t k = timeline_first_key(t, 0, f->view[0] - slack); k < n && t->keys[k].x <= hi;) {
-        float px = pixel_of(f, t->keys[k].x);
+        const qel_curve_key& key = t->keys[k];
+        float px = axis.pixel(key.x);
         bool selected = shown_selected(b, t, vis, k);
         if (px < last_px + 1 && !selected) {
             // Skip to the next pixel column in one search.
-            k = std::max(k + 1, timeline_first_key(t, k, time_at(f, last_px + 1)));
+            k = std::max(k + 1, timeline_first_key(t, k, axis.time(last_px + 1)));
             continue;
         }
-        bool hot = (track == hover_track && k == hover_key) || (track == *f->focus_track && k == *f->focus_key);
-        uint8_t flags = (uint8_t)((selected ? TL_MARK_SELECTED : 0) | (hot ? TL_MARK_HOT : 0) |
-                                  (t->hidden ? TL_MARK_HIDDEN : 0));
-        qel_timeline_push_mark(f->ctx, &p->marks, {t->keys[k].x, vis, shape_of(t->keys[k].mode), flags, f->colors[track]});
+        bool hot = k == hot_key || k == current_key;
+        uint8_t flags = (uint8_t)((selected ? TL_MARK_SELECTED : 0) | (hot ? TL_MARK_HOT : 0) | hidden);
+        timeline_mark_list* layer = &p->marks[selected ? TL_LAYER_SELECTED : TL_LAYER_PLAIN];
+        qel_timeline_push_mark(f->ctx, layer, {key.x, vis, shape_of(key.mode), flags, color});
         last_px = px;
         k++;
     }
@@ -886,6 +902,7 @@ static void row_keys(tl_frame* f, timeline_paint* p, const tl_box_view* b, int32
 static void summary_marks(tl_frame* f, timeline_paint* p, int32_t vis)
 {
     int32_t track = f->rows[vis];
+    const tl_axis axis = axis_of(f);
     int32_t columns = (int32_t)std::min(f->L.lane_w + 44, 1e6f);
     auto* mask = (uint8_t*)qel_arena_alloc(f->ctx, (size_t)columns);
     if (!mask) return;
@@ -894,13 +911,14 @@ static void summary_marks(tl_frame* f, timeline_paint* p, int32_t vis)
         const qel_timeline_track* t = &f->tracks[d];
         int32_t n = timeline_keys(t);
         for (int32_t k = timeline_first_key(t, 0, f->view[0]); k < n && t->keys[k].x <= f->view[1];) {
-            float px = pixel_of(f, t->keys[k].x);
+            float px = axis.pixel(t->keys[k].x);
             int32_t col = (int32_t)std::floor(px - f->L.lane_x + 20);
             if (col >= 0 && col < columns && !mask[col]) {
                 mask[col] = 1;
-                qel_timeline_push_mark(f->ctx, &p->marks, {t->keys[k].x, vis, 0, TL_MARK_SUMMARY, f->colors[track]});
+                qel_timeline_push_mark(f->ctx, &p->marks[TL_LAYER_SUMMARY],
+                                       {t->keys[k].x, vis, 0, TL_MARK_SUMMARY, f->colors[track]});
             }
-            k = std::max(k + 1, timeline_first_key(t, k, time_at(f, std::floor(px) + 1)));
+            k = std::max(k + 1, timeline_first_key(t, k, axis.time(std::floor(px) + 1)));
         }
     }
 }
@@ -1121,7 +1139,7 @@ static void paint(tl_frame* f, int32_t node, const tl_hover* h)
     }
     // Room for a mark per pixel column of each row at once, rather than doubling up to it.
     float columns = std::max(0.0f, f->L.lane_w + 2 * LIST_SLACK + 2);
-    reserve_marks(ctx, &p.marks, (int32_t)std::min((float)shown * columns, (float)MARKS_RESERVED));
+    reserve_marks(ctx, &p.marks[TL_LAYER_PLAIN], (int32_t)std::min((float)shown * columns, (float)MARKS_RESERVED));
     for (int32_t v = first; v < last; v++) row_keys(f, &p, &b, v, h->track, h->key);
     p.rows = rows;
     p.clips = clips;

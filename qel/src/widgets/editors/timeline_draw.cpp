@@ -72,45 +72,48 @@ static void qel_timeline_grid_line(const tl_canvas* c, qel_context* ctx, float x
 // the mark's centre, the very vertices the shape and triangle calls would write, without the way
 // there, which cost most of a zoomed-out frame's drawing.
 struct tl_stamp {
-    qel_vertex v[4];     // every field but the positions and colours
-    bool diamond;        // solid triangles rather than a shape quad
-    float half, size;    // logical: the quad's box left of the centre and its width; the diamond's half
-    float ex, ey;        // framebuffer: the quad's half extents with the pad
-    float scale, map;    // display scale; display times transform scale
-    qel_transform t;
+    qel_vertex v[4];  // positions hold the corners' offsets from the centre, in framebuffer pixels
+    float ex, ey;     // half extents of what it may touch
 };
+
+// The transform marks are drawn under, mapping logical points to framebuffer pixels.
+struct tl_mapping {
+    float map, offset_x, offset_y, alpha;
+};
+
+static tl_mapping qel_timeline_mapping(qel_context* ctx)
+{
+    const qel_transform& t = *qel_draw_top_transform(ctx);
+    return {ctx->clock.scale * t.scale, t.offset_x, t.offset_y, t.alpha};
+}
 
 // A diamond (0), circle (1) or rounded square (2) of half size s.
 static tl_stamp qel_timeline_stamp(qel_context* ctx, uint8_t shape, float s)
 {
     tl_stamp st = {};
-    st.t = *qel_draw_top_transform(ctx);
-    st.scale = ctx->clock.scale;
-    st.map = st.scale * st.t.scale;
+    const float map = qel_timeline_mapping(ctx).map, sx[4] = {-1, 1, 1, -1}, sy[4] = {-1, -1, 1, 1};
     if (shape != 1 && shape != 2) {
-        st.diamond = true;
-        st.half = s;
-        for (qel_vertex& v : st.v) v.kind = QEL_SHAPE_SOLID;
+        // Solid triangles: top, right, bottom and left corners.
+        const float dx[4] = {0, 1, 0, -1}, dy[4] = {-1, 0, 1, 0};
+        st.ex = st.ey = s * map;
+        for (int i = 0; i < 4; i++) {
+            st.v[i].kind = QEL_SHAPE_SOLID;
+            st.v[i].pos[0] = dx[i] * st.ex;
+            st.v[i].pos[1] = dy[i] * st.ey;
+        }
         return st;
     }
-    float corner = 0.9f * s;
-    st.size = 2 * corner;
-    st.half = corner;
-    if (shape == 2) {
-        st.size = 1.68f * s;
-        st.half = st.size / 2;
-        corner = std::min(0.336f * s, 1.5f);
-    }
-    float h = (st.size * 0.5f + 0) * st.scale * st.t.scale, pad = 1.0f * st.t.scale;
+    float size = 2 * 0.9f * s, corner = 0.9f * s;
+    if (shape == 2) size = 1.68f * s, corner = std::min(0.336f * s, 1.5f);
+    const float t_scale = qel_draw_top_transform(ctx)->scale;
+    float h = size * 0.5f * map, pad = 1.0f * t_scale;
     if (!(pad >= 1.0f)) pad = 1.0f;
     st.ex = st.ey = h + pad;
-    float r = qel_finite_or_zero((corner + 0) * st.scale * st.t.scale);
+    float r = qel_finite_or_zero(corner * map);
     if (!(r < h)) r = h;
-    float param = qel_finite_or_zero(0 * st.t.scale);
-    const float sx[4] = {-1, 1, 1, -1}, sy[4] = {-1, -1, 1, 1};
     for (int i = 0; i < 4; i++)
-        st.v[i] = {{0, 0}, {0, 0}, {sx[i] * st.ex, sy[i] * st.ey}, {h, h}, {r, r, r, r}, param,
-                   (float)QEL_SHAPE_ROUNDED_BOX, 0, 0};
+        st.v[i] = {{sx[i] * st.ex, sy[i] * st.ey}, {0, 0}, {sx[i] * st.ex, sy[i] * st.ey}, {h, h}, {r, r, r, r},
+                   0, (float)QEL_SHAPE_ROUNDED_BOX, 0, 0};
     return st;
 }
 
@@ -121,12 +124,14 @@ struct tl_stamp_run {
     qel_vertex* v;
     uint32_t first, quads, room;
     uint32_t* idx;
-    qel_rect clip;
+    float clip_x0, clip_y0, clip_x1, clip_y1;
 };
 
 static tl_stamp_run qel_timeline_stamp_begin(qel_context* ctx, uint32_t room)
 {
-    tl_stamp_run run = {ctx, nullptr, 0, 0, room, nullptr, *qel_draw_top_clip(ctx)};
+    const qel_rect k = *qel_draw_top_clip(ctx);
+    tl_stamp_run run = {ctx, nullptr, 0, 0, room, nullptr, k.x, k.y, k.x + k.w, k.y + k.h};
+    if (!(k.w > 0 && k.h > 0)) run.clip_x1 = run.clip_x0 - 1;  // an empty clip culls every mark
     ctx->draw.texture = 0;
     run.v = qel_draw_reserve_whole(ctx, (int32_t)(4 * room), (int32_t)(6 * room), &run.first);
     run.idx = &ctx->draw.indices[ctx->draw.index_count];
@@ -139,42 +144,17 @@ static void qel_timeline_stamp_end(tl_stamp_run* run)
     qel_draw_take_back(run->ctx, run->first + 4 * run->quads, 6 * (run->room - run->quads));
 }
 
-// The stamp at a mark's centre in a colour already resolved, left out where the shape calls would
-// leave it out: a quad outside the clip or clear, a diamond off the finite numbers.
-static void qel_timeline_stamp_at(tl_stamp_run* run, const tl_stamp& st, qel_vec2 at, qel_color c)
+// The stamp at a framebuffer centre the caller kept to the clip, in a colour already faded.
+static inline void qel_timeline_stamp_at(tl_stamp_run* run, const tl_stamp& st, float cx, float cy, qel_color c)
 {
-    float px[4], py[4];
-    if (st.diamond) {
-        float x = at.x * st.map + st.t.offset_x, y = at.y * st.map + st.t.offset_y;
-        float left = (at.x - st.half) * st.map + st.t.offset_x, right = (at.x + st.half) * st.map + st.t.offset_x;
-        float up = (at.y - st.half) * st.map + st.t.offset_y, down = (at.y + st.half) * st.map + st.t.offset_y;
-        for (float f : {x, y, left, right, up, down})
-            if (!std::isfinite(f)) return;
-        px[0] = px[2] = x, px[1] = right, px[3] = left;
-        py[1] = py[3] = y, py[0] = up, py[2] = down;
-    } else {
-        if (!(c >> 24)) return;
-        float cx = ((at.x - st.half + st.size * 0.5f + 0) * st.scale) * st.t.scale + st.t.offset_x;
-        float cy = ((at.y - st.half + st.size * 0.5f + 0) * st.scale) * st.t.scale + st.t.offset_y;
-        px[0] = px[3] = cx - st.ex, px[1] = px[2] = cx + st.ex;
-        py[0] = py[1] = cy - st.ey, py[2] = py[3] = cy + st.ey;
-        const qel_rect& k = run->clip;
-        for (float f : {px[0], py[0], px[2], py[2]})
-            if (!std::isfinite(f)) return;
-        if (k.w <= 0 || k.h <= 0 || k.x > px[2] || k.y > py[2] || px[0] > k.x + k.w || py[0] > k.y + k.h) return;
-    }
-    c = qel_draw_fade(c, st.t.alpha);
     qel_vertex* v = &run->v[4 * run->quads];
     for (int i = 0; i < 4; i++) {
-        v[i] = st.v[i];
-        v[i].pos[0] = px[i];
-        v[i].pos[1] = py[i];
-        v[i].fill = c;
-        if (!st.diamond) v[i].border = c;
+        const qel_vertex& s = st.v[i];
+        v[i] = {{cx + s.pos[0], cy + s.pos[1]}, {s.uv[0], s.uv[1]}, {s.local[0], s.local[1]}, {s.half[0], s.half[1]},
+                {s.radii[0], s.radii[1], s.radii[2], s.radii[3]}, s.param, s.kind, c, c};
     }
     uint32_t b = run->first + 4 * run->quads, *idx = &run->idx[6 * run->quads];
-    const uint32_t pattern[6] = {0, 1, 2, 0, 2, 3};
-    for (int i = 0; i < 6; i++) idx[i] = b + pattern[i];
+    idx[0] = b, idx[1] = b + 1, idx[2] = b + 2, idx[3] = b, idx[4] = b + 2, idx[5] = b + 3;
     run->quads++;
 }
 
@@ -333,30 +313,49 @@ struct tl_mark_colors {
     qel_color summary[6], surface[2], selected[2], key[6][2][2];  // key: [slot][hot][hidden]
 };
 
-static void mark_colors(qel_context* ctx, const tl_canvas* c, tl_mark_colors* out)
+// Resolved and faded by the transform's alpha.
+static qel_color mark_color(qel_context* ctx, qel_color c, float alpha, float transform_alpha)
+{
+    return qel_draw_fade(qel_color_resolve(ctx, qel_color_alpha(c, alpha)), transform_alpha);
+}
+
+static void mark_colors(qel_context* ctx, const tl_canvas* c, float fade, tl_mark_colors* out)
 {
     const timeline_paint* p = c->p;
     for (int hidden = 0; hidden < 2; hidden++) {
         float alpha = hidden ? HIDDEN_ALPHA : 1;
-        out->surface[hidden] = qel_color_resolve(ctx, qel_color_alpha(p->surface, alpha));
-        out->selected[hidden] = qel_color_resolve(ctx, qel_color_alpha(p->playhead_color, alpha));
+        out->surface[hidden] = mark_color(ctx, p->surface, alpha, fade);
+        out->selected[hidden] = mark_color(ctx, p->playhead_color, alpha, fade);
         for (int slot = 0; slot < 6; slot++) {
-            out->key[slot][0][hidden] = qel_color_resolve(ctx, qel_color_alpha(p->chart[slot], alpha));
-            out->key[slot][1][hidden] = qel_color_resolve(ctx, qel_color_alpha(c->key_hot[slot], alpha));
+            out->key[slot][0][hidden] = mark_color(ctx, p->chart[slot], alpha, fade);
+            out->key[slot][1][hidden] = mark_color(ctx, c->key_hot[slot], alpha, fade);
         }
     }
-    for (int slot = 0; slot < 6; slot++) out->summary[slot] = qel_color_resolve(ctx, qel_color_alpha(p->chart[slot], 0.8f));
+    for (int slot = 0; slot < 6; slot++) out->summary[slot] = mark_color(ctx, p->chart[slot], 0.8f, fade);
+}
+
+// One layer's marks; a mark whose halo, its largest part, lies outside the clip draws nothing.
+template <typename stamps_of>
+static void layer_draw(const tl_canvas* c, const timeline_mark_list& list, const tl_mapping& to_fb, float reach,
+                       tl_stamp_run* run, stamps_of stamps)
+{
+    const timeline_paint* p = c->p;
+    for (int32_t i = 0; i < list.count; i++) {
+        const timeline_mark& m = list.items[i];
+        float x = x_of(c, m.time) * to_fb.map + to_fb.offset_x;
+        float y = (row_top(c, m.row) + p->row_h / 2) * to_fb.map + to_fb.offset_y;
+        if (!(x + reach >= run->clip_x0 && x - reach <= run->clip_x1 && y + reach >= run->clip_y0 &&
+              y - reach <= run->clip_y1))
+            continue;  // NaN and infinities too
+        stamps(m, x, y);
+    }
 }
 
 static void marks_draw(qel_context* ctx, const tl_canvas* c)
 {
-    const timeline_paint* p = c->p;
-    const timeline_mark_list& list = p->marks;
-    uint32_t quads = 0;
-    for (int32_t i = 0; i < list.count; i++) {
-        uint8_t f = list.items[i].flags;
-        quads += f & TL_MARK_SUMMARY ? 1 : f & TL_MARK_SELECTED ? 3 : 2;
-    }
+    const timeline_mark_list* layers = c->p->marks;
+    uint32_t quads = (uint32_t)layers[TL_LAYER_SUMMARY].count + 2 * (uint32_t)layers[TL_LAYER_PLAIN].count +
+                     3 * (uint32_t)layers[TL_LAYER_SELECTED].count;
     if (!quads) return;
     tl_mark_stamps st;
     st.summary = qel_timeline_stamp(ctx, 0, 3);
@@ -367,32 +366,28 @@ static void marks_draw(qel_context* ctx, const tl_canvas* c)
         st.selected_halo[shape] = qel_timeline_stamp(ctx, shape, 7.5f);
         st.selected_key[shape] = qel_timeline_stamp(ctx, shape, 6);
     }
+    const tl_mapping to_fb = qel_timeline_mapping(ctx);
     tl_mark_colors colors;
-    mark_colors(ctx, c, &colors);
+    mark_colors(ctx, c, to_fb.alpha, &colors);
+    float reach = 0;
+    for (const tl_stamp& s : st.selected_halo) reach = std::max(reach, std::max(s.ex, s.ey));
     tl_stamp_run run = qel_timeline_stamp_begin(ctx, quads);
-    // Summary marks, then unselected keys, then selected keys on top.
-    for (int pass = 0; pass < 3; pass++) {
-        for (int32_t i = 0; i < list.count; i++) {
-            const timeline_mark& m = list.items[i];
-            bool summary = m.flags & TL_MARK_SUMMARY, selected = m.flags & TL_MARK_SELECTED;
-            if ((pass == 0) != summary || (pass == 2) != (selected && !summary)) continue;
-            qel_vec2 at = {x_of(c, m.time), row_top(c, m.row) + p->row_h / 2};
-            int hidden = m.flags & TL_MARK_HIDDEN ? 1 : 0, slot = m.color % 6;
-            if (summary) {
-                qel_timeline_stamp_at(&run, st.summary, at, colors.summary[slot]);
-                continue;
-            }
-            int shape = m.shape == 1 || m.shape == 2 ? m.shape : 0;
-            if (selected) {
-                qel_timeline_stamp_at(&run, st.selected_halo[shape], at, colors.surface[hidden]);
-                qel_timeline_stamp_at(&run, st.selected_key[shape], at, colors.selected[hidden]);
-                qel_timeline_stamp_at(&run, st.dot, at, colors.surface[hidden]);
-                continue;
-            }
-            qel_timeline_stamp_at(&run, st.halo[shape], at, colors.surface[hidden]);
-            qel_timeline_stamp_at(&run, st.key[shape], at, colors.key[slot][m.flags & TL_MARK_HOT ? 1 : 0][hidden]);
-        }
-    }
+    auto shape_of = [](const timeline_mark& m) { return m.shape == 1 || m.shape == 2 ? m.shape : 0; };
+    auto hidden_of = [](const timeline_mark& m) { return m.flags & TL_MARK_HIDDEN ? 1 : 0; };
+    layer_draw(c, layers[TL_LAYER_SUMMARY], to_fb, reach, &run, [&](const timeline_mark& m, float x, float y) {
+        qel_timeline_stamp_at(&run, st.summary, x, y, colors.summary[m.color % 6]);
+    });
+    layer_draw(c, layers[TL_LAYER_PLAIN], to_fb, reach, &run, [&](const timeline_mark& m, float x, float y) {
+        int shape = shape_of(m), hidden = hidden_of(m);
+        qel_timeline_stamp_at(&run, st.halo[shape], x, y, colors.surface[hidden]);
+        qel_timeline_stamp_at(&run, st.key[shape], x, y, colors.key[m.color % 6][m.flags & TL_MARK_HOT ? 1 : 0][hidden]);
+    });
+    layer_draw(c, layers[TL_LAYER_SELECTED], to_fb, reach, &run, [&](const timeline_mark& m, float x, float y) {
+        int shape = shape_of(m), hidden = hidden_of(m);
+        qel_timeline_stamp_at(&run, st.selected_halo[shape], x, y, colors.surface[hidden]);
+        qel_timeline_stamp_at(&run, st.selected_key[shape], x, y, colors.selected[hidden]);
+        qel_timeline_stamp_at(&run, st.dot, x, y, colors.surface[hidden]);
+    });
     qel_timeline_stamp_end(&run);
 }
 

@@ -55,6 +55,9 @@ struct timeline_mark_list {
     int32_t count, capacity;
 };
 
+// Marks are drawn in layers, each over the one before.
+enum timeline_mark_layer { TL_LAYER_SUMMARY, TL_LAYER_PLAIN, TL_LAYER_SELECTED, TL_LAYERS };
+
 struct timeline_paint {
     float row_h, header_request;
     uint8_t track_buttons;
@@ -72,7 +75,7 @@ struct timeline_paint {
     int32_t row_count;
     const timeline_clip_mark* clips;
     int32_t clip_count;
-    timeline_mark_list marks;
+    timeline_mark_list marks[TL_LAYERS];
     float radius, ring, scale;
     uint32_t wheel_id;
     uint8_t dark;

@@ -38,14 +38,15 @@ char* folder_of(const char* path)
 }
 
 // A path in the target's folder for the attempt-th temporary of this process: hidden, short
-// whatever the target's name is, and different for every process and attempt.
+// whatever the target's name is, and different for every computer, process and attempt.
 char* temporary_path(const char* target, unsigned attempt)
 {
     const size_t folder = folder_length(target);
-    const size_t room = folder + 48;
+    const size_t room = folder + 64;
     char* name = (char*)malloc(room);
     if (name)
-        snprintf(name, room, "%.*s%s%lu-%u.tmp", (int)folder, target, temporary_prefix, file_process_id(), attempt);
+        snprintf(name, room, "%.*s%s%08lx-%lu-%u.tmp", (int)folder, target, temporary_prefix,
+                 (unsigned long)file_machine_tag(), file_process_id(), attempt);
     return name;
 }
 
@@ -77,24 +78,40 @@ bool read_digits(const char** p, uint64_t* value)
     return *p > start && !(**p >= '0' && **p <= '9');
 }
 
-// A name that temporary_path makes, and the id of the process that made it.
-bool temporary_owner(const char* name, unsigned long* id)
+// The eight hex digits at *p, moving p past them; false without all eight.
+bool read_tag(const char** p, uint32_t* tag)
+{
+    for (int i = 0; i < 8; i++, ++*p) {
+        const char c = **p;
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) return false;
+        *tag = *tag << 4 | (uint32_t)digit;
+    }
+    return true;
+}
+
+// A name that temporary_path makes, and the computer and process that made it.
+bool temporary_owner(const char* name, uint32_t* machine, unsigned long* id)
 {
     if (strncmp(name, temporary_prefix, sizeof temporary_prefix - 1) != 0) return false;
     const char* p = name + sizeof temporary_prefix - 1;
     uint64_t process = 0, attempt = 0;
-    if (!read_digits(&p, &process) || *p++ != '-' || !read_digits(&p, &attempt) || strcmp(p, ".tmp") != 0)
+    *machine = 0;
+    if (!read_tag(&p, machine) || *p++ != '-' || !read_digits(&p, &process) || *p++ != '-' ||
+        !read_digits(&p, &attempt) || strcmp(p, ".tmp") != 0)
         return false;
     if (process > ULONG_MAX) return false;
     *id = (unsigned long)process;
     return true;
 }
 
-// Removes a temporary whose process has ended: it was killed before it could.
+// Removes a temporary whose process has ended: it was killed before it could. Only this
+// computer's processes can be asked; another's, in a shared folder, may still be writing.
 void remove_if_orphaned(const char* name, void* folder)
 {
+    uint32_t machine = 0;
     unsigned long id = 0;
-    if (!temporary_owner(name, &id) || file_process_running(id)) return;
+    if (!temporary_owner(name, &machine, &id) || machine != file_machine_tag() || file_process_running(id)) return;
     const size_t room = strlen((const char*)folder) + strlen(name) + 1;
     char* path = (char*)malloc(room);
     if (path) {
@@ -105,6 +122,15 @@ void remove_if_orphaned(const char* name, void* folder)
 }
 
 }  // namespace
+
+uint32_t file_machine_tag()
+{
+    char name[256];
+    if (!file_machine_name(name, sizeof name)) return 0;
+    uint32_t h = 2166136261u;
+    for (const char* c = name; *c; c++) h = (h ^ (uint8_t)*c) * 16777619u;
+    return h ? h : 1;
+}
 
 bool file_begin_temporary(file_writing* w, char* target, int mode)
 {

@@ -1,6 +1,7 @@
 // What the platform files of file_io provide to the shared writing steps, and take from them.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "file_io.h"
@@ -28,6 +29,9 @@ bool file_move_over(const char* from, const char* to);
 
 unsigned long file_process_id();
 
+// This computer's name, NUL-terminated within room bytes; false when it cannot be learned.
+bool file_machine_name(char* name, size_t room);
+
 // false once the process with this id has ended; true while it runs or cannot be asked.
 bool file_process_running(unsigned long id);
 
@@ -36,6 +40,11 @@ bool file_process_running(unsigned long id);
 void file_each_name(const char* folder, const char* prefix, void (*each)(const char* name, void* user), void* user);
 
 // --- Shared ---
+
+// This computer in the names of its temporaries, so that in a folder several computers share
+// each clears away only what its own ended processes left: never 0, except when the computer's
+// name cannot be learned (its temporaries are then never cleared away).
+uint32_t file_machine_tag();
 
 // Starts writing a regular or new target (a heap path, which w then owns) through a fresh
 // temporary beside it; mode as for file_create_new. false with errno set, target freed.

@@ -103,6 +103,13 @@ unsigned long file_process_id()
     return (unsigned long)getpid();
 }
 
+bool file_machine_name(char* name, size_t room)
+{
+    if (room == 0 || gethostname(name, room) != 0) return false;
+    name[room - 1] = '\0';
+    return name[0] != '\0';
+}
+
 bool file_process_running(unsigned long id)
 {
     // An id no process can have is left to whoever made it.

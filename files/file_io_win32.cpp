@@ -154,6 +154,12 @@ unsigned long file_process_id()
     return GetCurrentProcessId();
 }
 
+bool file_machine_name(char* name, size_t room)
+{
+    DWORD size = (DWORD)(room < 0xFFFF ? room : 0xFFFF);
+    return size > 0 && GetComputerNameExA(ComputerNameDnsHostname, name, &size) && name[0] != '\0';
+}
+
 bool file_process_running(unsigned long id)
 {
     HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, (DWORD)id);

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "files/file_io_internal.h"
 #include "support/scratch.h"
 
 #ifdef _WIN32
@@ -99,9 +102,11 @@ unsigned long this_process_id()
 #endif
 }
 
-std::string temporary_name(unsigned long process, int attempt)
+std::string temporary_name(unsigned long process, int attempt, uint32_t machine = file_machine_tag())
 {
-    return ".tagmoor-" + std::to_string(process) + "-" + std::to_string(attempt) + ".tmp";
+    char tag[16];
+    snprintf(tag, sizeof tag, "%08lx", (unsigned long)machine);
+    return ".tagmoor-" + std::string(tag) + "-" + std::to_string(process) + "-" + std::to_string(attempt) + ".tmp";
 }
 
 }  // namespace
@@ -168,19 +173,23 @@ TEST(FileWriting, InterruptionRemovesTheTemporary)
 }
 
 // A writer killed before it could remove its temporary leaves it to the next writing in that
-// folder, which removes only the temporaries of processes that have ended.
+// folder, which removes only the temporaries of this computer's processes that have ended.
 TEST(FileWriting, OrphanedTemporariesAreClearedAway)
 {
     const std::string folder = fresh_folder("orphans");
     const unsigned long ended = ended_process_id();
     ASSERT_NE(ended, 0u);
+    ASSERT_NE(file_machine_tag(), 0u);
     const std::string orphans[] = {temporary_name(ended, 0), temporary_name(ended, 7)};
+    const std::string ours = temporary_name(ended, 0);
     const std::string kept[] = {
         temporary_name(this_process_id(), 42),  // this process may be writing it
-        ".tagmoor-" + std::to_string(ended) + "-0.tmp.bak",
-        ".tagmoor-" + std::to_string(ended) + ".tmp",
-        ".tagmoor--1-0.tmp",
-        ".tagmoor-99999999999999999999-0.tmp",
+        temporary_name(ended, 0, file_machine_tag() ^ 1),  // another computer's, in a shared folder
+        ours + ".bak",
+        ".tagmoor-" + std::to_string(ended) + "-0.tmp",  // no computer
+        ours.substr(0, 17) + "-" + std::to_string(ended) + ".tmp",
+        ours.substr(0, 17) + "--1-0.tmp",
+        ours.substr(0, 17) + "-99999999999999999999-0.tmp",
         "notes.tmp",
     };
     for (const auto& name : orphans) ASSERT_TRUE(scratch_write(folder + "/" + name, "half a job"));

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "core/core.h"
+#include "kit/marks.h"
 #include "kit/widget_nodes.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -52,11 +53,16 @@ void qel_draw_checkerboard(qel_context* ctx, qel_rect r, bool dark)
     if (!(r.w > 0 && r.h > 0)) return;
     qel_draw_rect(ctx, &r, nullptr, dark ? 0xFF322E2E : 0xFFEEECEC);
     qel_color square = dark ? 0xFF3E3A3A : 0xFFFBFAFA;
-    int32_t rows = (int32_t)std::ceil(r.h / 10);
-    for (int32_t row = 0; row < rows; row++) {
-        float y = r.y + 10 * (float)row, h = std::min(10.0f, r.y + r.h - y);
-        for (float x = (float)(row % 2) * 10; x < r.w; x += 20) {
-            qel_rect cell = {r.x + x, y, std::min(10.0f, r.w - x), h};
+    // Only the squares in view: a very large view would step a float past its precision.
+    qel_mark_run rows = qel_marks_in_view(ctx, r.y, (double)r.y + r.h, 10, true);
+    qel_mark_run columns = qel_marks_in_view(ctx, r.x, (double)r.x + r.w, 10, false);
+    int64_t phase = std::llround((rows.first - r.y) / 10) + std::llround((columns.first - r.x) / 10);
+    for (int32_t row = 0; row < rows.count; row++) {
+        double y = rows.first + 10.0 * row;
+        for (int32_t column = (int32_t)((phase + row) & 1); column < columns.count; column += 2) {
+            double x = columns.first + 10.0 * column;
+            qel_rect cell = {(float)x, (float)y, (float)std::min(10.0, (double)r.x + r.w - x),
+                             (float)std::min(10.0, (double)r.y + r.h - y)};
             qel_draw_rect(ctx, &cell, nullptr, square);
         }
     }

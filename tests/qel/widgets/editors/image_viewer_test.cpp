@@ -181,3 +181,17 @@ TEST(ImageViewer, ShowsTheSourcePixelsExactlyAtFullSize)
                             &rgb[((size_t)y * (size_t)w + (size_t)x) * 3], 3) != 0;
     EXPECT_EQ(wrong, 0);
 }
+
+// A checkerboard behind an image a billion pixels wide draws the squares in view, and returns.
+TEST(ImageViewer, CheckerboardOfAVastViewDrawsWhatShows)
+{
+    viewer_scene s(800, 600);
+    s.o.checkerboard = true;
+    s.rig.h.run();
+    const int32_t small = s.rig.h.draw_data().vertex_count;
+    s.o.width = {QEL_SIZE_FIXED, 1e9f};
+    s.iw = 2000000000;
+    s.rig.h.run(2);
+    EXPECT_GT(s.rig.h.draw_data().vertex_count, 0);
+    EXPECT_LT(s.rig.h.draw_data().vertex_count, 4 * small);
+}

@@ -190,7 +190,7 @@ static int32_t hit_test(const flame_frame& f, float x, float y)
     if (f.empty || !(f.width > 0) || y < f.top || x < f.left - 1 || x > f.left + f.width + 1) return -1;
     float within = y - f.top + v.scroll;
     float row = std::floor(within / f.row_h);
-    if (!(row < (float)f.rows) || within - row * f.row_h >= f.row_h - 1) return -1;
+    if (!(row >= 0 && row < (float)f.rows) || within - row * f.row_h >= f.row_h - 1) return -1;
     int32_t a, b;
     row_range(f, (int64_t)row, &a, &b);
     double vw = v.end - v.start, p = vw / f.width, t = v.start + (x - f.left) / f.width * vw;

@@ -127,6 +127,14 @@ TEST(FlameGraph, DegenerateExtents)
     f.options.height = 200;
     f.rig.h.run(2);
     EXPECT_EQ(f.view.end - f.view.start, 1);
+    // A view scrolled far above the first row, pressed on the plot: no row is hit.
+    f.spans = call_tree();
+    f.rig.h.move(300, 60);
+    f.rig.h.run(2);
+    f.view.scroll = -20 * 0x1p80f;  // whole rows, so the row found lies far above the first
+    f.rig.h.button(0, true);
+    f.rig.h.run();
+    EXPECT_EQ(f.view.scroll, 0);
 }
 
 TEST(FlameGraph, WheelZoomKeepsThePointersTimeAndStaysWithinItsBounds)

@@ -3,7 +3,9 @@
 // renderer owns what it makes; drawing is qel_draw_image's.
 #include "qel/textures.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "core/core.h"
 #include "files/file_io.h"
@@ -98,6 +100,24 @@ static bool jpeg_tables_fit(FILE* f)
     return true;
 }
 
+// Debian's stb_image grows its buffer of image data to what a PNG chunk's length claims before it
+// reads the chunk, so a small file claiming a gigabyte has it allocated. So every chunk must lie
+// within the file, up to the image's end. A file without the PNG signature is no PNG and passes.
+static bool png_chunks_fit(FILE* f, int64_t size)
+{
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    uint8_t head[8];
+    if (fread(head, 1, 8, f) != 8 || memcmp(head, signature, 8) != 0) return true;
+    for (int64_t at = 8; at + 12 <= size && at <= LONG_MAX;) {
+        if (fseek(f, (long)at, SEEK_SET) != 0 || fread(head, 1, 8, f) != 8) return false;
+        int64_t length = (int64_t)head[0] << 24 | head[1] << 16 | head[2] << 8 | head[3];
+        if (at + 12 + length > size) return false;
+        if (memcmp(head + 4, "IEND", 4) == 0) return true;
+        at += 12 + length;
+    }
+    return false;
+}
+
 static bool fits_limits(int width, int height)
 {
     return width <= QEL_IMAGE_MAX_SIDE && height <= QEL_IMAGE_MAX_SIDE &&
@@ -120,6 +140,8 @@ static qel_image_result decode(FILE* f, uint8_t** pixels, int* width, int* heigh
     if (!rewind_file(f)) return QEL_IMAGE_CANNOT_OPEN;
     if (!stbi_info_from_callbacks(&FILE_READER, &source, width, height, &channels)) return QEL_IMAGE_NOT_DECODED;
     if (!fits_limits(*width, *height)) return QEL_IMAGE_TOO_LARGE;
+    if (!rewind_file(f)) return QEL_IMAGE_CANNOT_OPEN;
+    if (!png_chunks_fit(f, source.size)) return QEL_IMAGE_NOT_DECODED;
     if (!rewind_file(f)) return QEL_IMAGE_CANNOT_OPEN;
     int w, h;
     *pixels = stbi_load_from_callbacks(&FILE_READER, &source, &w, &h, &channels, 4);

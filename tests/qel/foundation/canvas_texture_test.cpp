@@ -210,11 +210,13 @@ TEST(ImageFile, RefusalsSayWhyAndZeroTheOutputs)
     ASSERT_TRUE(scratch_read(image_path("gradient16.png"), &png));
     const std::string truncated = scratch_path("truncated.png"), huge = scratch_path("huge.png"),
                       crowded = scratch_path("crowded.png"), empty = scratch_path("empty.png"),
-                      overrun = scratch_path("overrun.jpg");
+                      overrun = scratch_path("overrun.jpg"), liar = scratch_path("liar.png");
     ASSERT_TRUE(scratch_write(truncated, png.substr(0, png.size() / 2)));
     ASSERT_TRUE(scratch_write(huge, png_header(20000, 16)));
     ASSERT_TRUE(scratch_write(crowded, png_header(9000, 9000)));
     ASSERT_TRUE(scratch_write(empty, ""));
+    // Image data claiming a gigabyte in a file of a few dozen bytes.
+    ASSERT_TRUE(scratch_write(liar, png_header(16, 16) + std::string("\x40\0\0\0IDAT", 8) + std::string(16, 'x')));
     // A Huffman table counting 16 x 255 codes, past the 256 a decoder's tables hold.
     ASSERT_TRUE(scratch_write(overrun, std::string("\xFF\xD8\xFF\xC4\x00\x13\x00", 7) + std::string(16, '\xFF')));
     const struct {
@@ -228,6 +230,7 @@ TEST(ImageFile, RefusalsSayWhyAndZeroTheOutputs)
         {truncated, QEL_IMAGE_NOT_DECODED, 0, 0},
         {empty, QEL_IMAGE_NOT_DECODED, 0, 0},
         {overrun, QEL_IMAGE_NOT_DECODED, 0, 0},
+        {liar, QEL_IMAGE_NOT_DECODED, 0, 0},
         {huge, QEL_IMAGE_TOO_LARGE, 20000, 16},
         {crowded, QEL_IMAGE_TOO_LARGE, 9000, 9000},
         {scratch_path("missing.png"), QEL_IMAGE_CANNOT_OPEN, 0, 0},

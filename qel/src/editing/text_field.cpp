@@ -16,6 +16,7 @@
 #include "qel/text_units.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "text/text_lines.h"
 
 static const float EASE_SECONDS = 0.14f;
@@ -513,7 +514,7 @@ uint32_t qel_text_field_begin(qel_text_field* f, qel_context* ctx, uint32_t id, 
     f->disabled = qel_item_disabled(ctx, opts->disabled);
     f->editable = !f->disabled && !opts->read_only;
     f->length = terminated_length(buffer, capacity);
-    qel_text_input_state* s = f->st = (qel_text_input_state*)qel_state_get(ctx, id, sizeof *s);
+    qel_text_input_state* s = f->st = qel_state_record_of<qel_text_input_state>(ctx, id, "qel_text_input_state");
     if (!s->initialised) {
         qel_text_state_init(ctx, id, s);
         if (opts->autofocus) qel_set_focus(ctx, id, false);

@@ -7,6 +7,7 @@
 
 #include "core/core.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
 #include "qel/draw.h"
@@ -104,7 +105,7 @@ void qel_split_begin(qel_context* ctx, const char* name, float* ratio, const qel
     s->first_min = o->first_min > 0 ? o->first_min : DEFAULT_MIN;
     s->second_min = o->second_min > 0 ? o->second_min : DEFAULT_MIN;
 
-    auto* st = (split_state*)qel_state_get(ctx, s->id, sizeof(split_state));
+    auto* st = qel_state_record_of<split_state>(ctx, s->id, "split_state");
     drag_divider(ctx, s, st);
     s->highlight = st->highlight;
 

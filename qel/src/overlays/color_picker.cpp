@@ -85,7 +85,7 @@ static qel_color from_rgb24(uint32_t v)
 
 void qel_color_picker_open(qel_context* ctx, uint32_t picker_id, qel_color colour)
 {
-    sync((picker_state*)qel_state_get(ctx, picker_id, sizeof(picker_state)), colour);
+    sync(qel_state_record_of<picker_state>(ctx, picker_id, "picker_state"), colour);
     qel_popup_set_open(ctx, picker_id ^ POPUP_KEY, true);
     qel_popup_slot* slot = qel_popup_find(ctx, picker_id ^ POPUP_KEY, false);
     if (slot) slot->at_point = 0;

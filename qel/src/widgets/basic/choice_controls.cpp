@@ -300,7 +300,7 @@ bool qel_toggle_group(qel_context* ctx, const char* label, const char* const* la
         if (its[i].clicked) flags[i] = !flags[i], flipped = true;
     }
 
-    auto* s = (segmented_state*)qel_state_get(ctx, id, sizeof(segmented_state));
+    auto* s = qel_state_record_of<segmented_state>(ctx, id, "segmented_state");
     float h = qel_control_height(ctx, 0);
     body_metrics m = metrics_of(ctx, QEL_SEGMENTED_TRACK, h);
     float font_size = ctx->theme.current.text_body * ctx->theme.current.ui_scale;
@@ -435,7 +435,7 @@ bool qel_toggle_chip(qel_context* ctx, const char* label, bool* value, const qel
     if (clicked && value) *value = !*value;
     bool is_on = value && *value;
 
-    auto* s = (chip_state*)qel_state_get(ctx, id, sizeof(chip_state));
+    auto* s = qel_state_record_of<chip_state>(ctx, id, "chip_state");
     qel_widget_motion m = qel_widget_motion_update(ctx, id, &it, 0.97f);
     float on = qel_anim_exp(ctx, &s->selected, is_on ? 1.0f : 0.0f, 0.18f);
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/core.h"
+#include "kit/state_records.h"
 #include "text/number_text.h"
 #include "qel/anim.h"
 #include "qel/arena.h"
@@ -188,13 +189,13 @@ bool qel_drag_number(qel_context* ctx, const char* label, float* value, float mi
     drag_setup d = {qel_id(ctx, label), min, max, o->step, o->format ? o->format : "%.0f", o->width};
     if (!(d.step > 0)) d.step = (max - min) / 100;
     if (!(d.step > 0)) d.step = 1;
-    auto* s = (drag_state*)qel_state_get(ctx, d.id, sizeof(drag_state));
+    auto* s = qel_state_record_of<drag_state>(ctx, d.id, "drag_state");
 
     if (s->editing) edit_frame(ctx, label, s, d, v);
     if (!s->editing) {
         qel_interaction it = qel_interact(ctx, d.id, QEL_INTERACT_FOCUSABLE | QEL_INTERACT_HOLD_OUTSIDE);
         drag_frame(ctx, s, d, it, v);
-        s = (drag_state*)qel_state_get(ctx, d.id, sizeof(drag_state));
+        s = qel_state_record_of<drag_state>(ctx, d.id, "drag_state");
         float fill = max > min ? (*v - min) / (max - min) : 0.0f;
         if (!s->shown_set) {
             s->shown = fill;

@@ -20,6 +20,7 @@
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const char CHEVRON_LEFT[] = QEL_ICON_CHEVRON_LEFT;
@@ -80,7 +81,7 @@ static void nav_highlight(qel_context* ctx, nav_group* g, int32_t item)
 // The group's record; the first item of the group this frame takes it over.
 static nav_group* nav_group_enter(qel_context* ctx, const char* group, uint32_t id, bool* first)
 {
-    auto* g = (nav_group*)qel_state_get(ctx, qel_id(ctx, group ? group : "#nav"), sizeof(nav_group));
+    auto* g = qel_state_record_of<nav_group>(ctx, qel_id(ctx, group ? group : "#nav"), "nav_group");
     *first = g->frame != ctx->clock.frame_count;
     if (*first) g->frame = ctx->clock.frame_count, g->first_id = id;
     return g;

@@ -19,6 +19,7 @@
 #include "qel/theme.h"
 #include "kit/reorder.h"
 #include "kit/scopes.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 enum { MAX_ITEMS = 256 };
@@ -87,7 +88,7 @@ void qel_sortable_begin(qel_context* ctx, const char* label, uint32_t* keys, int
     r->keys = keys;
     int32_t n = !keys || count < 0 ? 0 : count < MAX_ITEMS ? count : MAX_ITEMS;
     r->items = {r->top, r->height, n, true};
-    r->drag = (qel_reorder*)qel_state_get(ctx, r->id, sizeof(qel_reorder));
+    r->drag = qel_state_record_of<qel_reorder>(ctx, r->id, "qel_reorder");
     qel_reorder_begin(r->drag, n);
     for (int32_t i = 0; i < n; i++) {
         uint32_t id = item_id(r, i);

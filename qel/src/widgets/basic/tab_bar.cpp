@@ -25,6 +25,7 @@
 #include "qel/tooltip.h"
 #include "qel/widget_feel.h"
 #include "kit/reorder.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const uint32_t EMPTY_KEY = 0xd7bu, CLOSE_KEY = 0xc105eu, STRIP_KEY = 0xd0c7u, ROW_KEY = 0x5707u;
@@ -370,7 +371,7 @@ qel_tab_bar_result qel_tab_bar(qel_context* ctx, const char* label, const qel_ta
     if (!tabs || count < 0) count = 0;
     bool closable = !o->not_closable, reorder = !o->no_reorder;
     tab_bar_frame f = {ctx, qel_id(ctx, label), nullptr, tabs, count, nullptr, nullptr, nullptr, {}, o->shortcuts != 0};
-    tab_bar_state* s = f.s = (tab_bar_state*)qel_state_get(ctx, f.id, sizeof(tab_bar_state));
+    tab_bar_state* s = f.s = qel_state_record_of<tab_bar_state>(ctx, f.id, "tab_bar_state");
     qel_reorder_begin(&s->drag, count);
     qel_push_id(ctx, label);
     f.ids = (uint32_t*)qel_arena_alloc(ctx, (size_t)count * sizeof(uint32_t));

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "kit/state_records.h"
 #include "widgets/charts/chart_parts.h"
 #include "core/core.h"
 #include "qel/anim.h"
@@ -80,7 +81,7 @@ qel_chart_entry qel_chart_entry_begin_with(qel_context* ctx, const char* label, 
 {
     qel_chart_entry e = {};
     e.id = qel_id(ctx, label);
-    e.state = (qel_chart_state*)qel_state_get(ctx, e.id, sizeof(qel_chart_state));
+    e.state = qel_state_record_of<qel_chart_state>(ctx, e.id, "qel_chart_state");
     qel_anim_spring(ctx, &e.state->intro, 1.0f, INTRO_PERIOD, 0);
     e.interaction = qel_interact(ctx, e.id, interact_flags);
     e.rect = qel_id_rect(ctx, e.id);

@@ -17,6 +17,7 @@
 #include "qel/text_units.h"
 #include "qel/text_widgets.h"
 #include "qel/theme.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 #include "widgets/pickers/file_browser_selection.h"
 
@@ -107,7 +108,7 @@ bool qel_file_dialog(qel_context* ctx, const char* label, uint8_t* open, char* o
     static const qel_file_dialog_options defaults = {};
     const qel_file_dialog_options& o = options ? *options : defaults;
     if (!label) label = "file-dialog";
-    auto* s = (file_dialog_state*)qel_state_get(ctx, qel_id(ctx, label), sizeof(file_dialog_state));
+    auto* s = qel_state_record_of<file_dialog_state>(ctx, qel_id(ctx, label), "file_dialog_state");
     if (!*open) s->opened = 0;
     else if (!s->opened) start(s, o);
 

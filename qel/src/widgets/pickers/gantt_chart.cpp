@@ -20,6 +20,7 @@
 #include "qel/state.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float DEFAULT_DAY_WIDTH = 30, DEFAULT_ROW_HEIGHT = 40, EDGE = 7, HEADER = 52, COMPACT_BELOW = 480;
@@ -396,7 +397,7 @@ int32_t qel_gantt_ex(qel_context* ctx, const char* label, qel_gantt_task* tasks,
     float width = qel_id_rect(ctx, f.id).w;
     f.compact = width > 0 && width < COMPACT_BELOW;
     f.dark = qel_dark_mode(ctx);
-    auto* st = (gantt_state*)qel_state_get(ctx, f.id, sizeof(gantt_state));
+    auto* st = qel_state_record_of<gantt_state>(ctx, f.id, "gantt_state");
 
     int32_t clicked = drag_step(ctx, &f, st);
     for (int32_t i = 0; i < f.count; i++)

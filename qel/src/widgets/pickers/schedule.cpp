@@ -21,6 +21,7 @@
 #include "qel/text.h"
 #include "qel/theme.h"
 #include "qel/widget_feel.h"
+#include "kit/state_records.h"
 #include "kit/widget_nodes.h"
 
 static const float TIME_COLUMN = 60, DEFAULT_HOUR_HEIGHT = 52, DEFAULT_DAY_WIDTH = 110, RESIZE_ZONE = 7;
@@ -391,7 +392,7 @@ int32_t qel_schedule_ex(qel_context* ctx, const char* label, const qel_date* sta
     const qel_schedule_options* o = options ? options : &none;
     schedule_frame f = {};
     frame_of(ctx, &f, label, events, count, o);
-    auto* st = (schedule_state*)qel_state_get(ctx, f.id, sizeof(schedule_state));
+    auto* st = qel_state_record_of<schedule_state>(ctx, f.id, "schedule_state");
     int32_t clicked = drag_step(ctx, &f, st);
     for (int32_t i = 0; i < f.count; i++)
         if (shown(&f, &f.events[i]) && block_input(ctx, &f, st, i)) clicked = i;

@@ -258,7 +258,7 @@ static void copy_selection(terminal_frame& f)
 
 static qel_text_input_state* input_state(terminal_frame& f)
 {
-    return (qel_text_input_state*)qel_state_get(f.ctx, f.input_id, sizeof(qel_text_input_state));
+    return qel_state_record_of<qel_text_input_state>(f.ctx, f.input_id, "qel_text_input_state");
 }
 
 static void set_input(terminal_frame& f, const char* text)

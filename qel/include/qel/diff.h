@@ -139,7 +139,7 @@ int32_t qel_diff_tokenize(const char* text, int32_t length, int32_t* boundaries)
 // Changed ranges of two strings by tokens, at most max_ranges per string (the last one runs to
 // the string's end when there would be more). The search bounds it, together with whatever else
 // shares the search. False when it declines (too many tokens, under 30 % of the non-blank bytes
-// kept) or runs out of memory.
+// kept, max_ranges below 1) or runs out of memory.
 bool qel_diff_token_diff(qel_diff_search* search, const char* old_text, int32_t old_length, const char* new_text,
                          int32_t new_length, qel_diff_range* old_ranges, int32_t* old_count,
                          qel_diff_range* new_ranges, int32_t* new_count, int32_t max_ranges);

@@ -119,6 +119,7 @@ int32_t qel_diff_token_compare(qel_diff_search* search, const char* old_text, in
                                int32_t* old_count, qel_diff_range* new_ranges, int32_t* new_count, int32_t max_ranges)
 {
     *old_count = *new_count = 0;
+    if (max_ranges < 1) return 0;
     token_string str[2];
     str[0].text = old_text, str[0].length = old_length;
     str[1].text = new_text, str[1].length = new_length;

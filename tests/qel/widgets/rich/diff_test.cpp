@@ -222,4 +222,14 @@ TEST(DiffChars, TokensAndTheRangeLimit)
     int32_t na = 0, nb = 0;
     ASSERT_TRUE(qel_diff_chars("a,k,b,k,c,k,d,k", -1, "x,k,y,k,z,k,d,k", -1, a, &na, b, &nb, 2));
     EXPECT_EQ(ranges_text(a, na), "0,1;4,11");
+    // The word comparison itself declines a limit without room for a range.
+    for (int32_t limit : {0, -1}) {
+        qel_diff_search search = {};
+        search.alloc = &qel_diff_default_allocator;
+        search.budget = 1000000;
+        na = nb = -1;
+        EXPECT_FALSE(qel_diff_token_diff(&search, "a,k,b", 5, "x,k,b", 5, a, &na, b, &nb, limit)) << limit;
+        EXPECT_EQ(na + nb, 0);
+        qel_diff_search_free(&search);
+    }
 }

@@ -23,6 +23,8 @@ enum qel_code_indent_style : uint8_t {
     QEL_CODE_INDENT_COLON = 2,
 };
 
+enum { QEL_CODE_MAX_TAB_WIDTH = 16 };
+
 // Nothing in it outlives the frame but what it points to.
 struct qel_code_doc {
     qel_context* ctx;
@@ -35,7 +37,7 @@ struct qel_code_doc {
     int32_t* line_starts;  // frame arena; line_count + 1 entries, the last length + 1
     int32_t line_count;
     int32_t longest_line;  // bytes
-    int32_t tab_width;     // columns, at least 1
+    int32_t tab_width;     // columns, 1 to QEL_CODE_MAX_TAB_WIDTH
     uint8_t use_tabs, read_only;
     uint8_t changed;            // the text changed this frame
     uint8_t refused;            // an edit did not fit the buffer

@@ -22,15 +22,16 @@ int32_t line_end(const qel_code_doc* doc, int32_t line)
     return doc->line_starts[line + 1] - 1;
 }
 
-// One indent unit: a tab, or tab-width spaces; returns its length.
+// One indent unit: a tab, or tab-width spaces (at most QEL_CODE_MAX_TAB_WIDTH); returns its length.
 int32_t indent_unit(const qel_code_doc* doc, char* out)
 {
     if (doc->use_tabs) {
         out[0] = '\t';
         return 1;
     }
-    memset(out, ' ', (size_t)doc->tab_width);
-    return doc->tab_width;
+    int32_t n = std::clamp(doc->tab_width, 1, (int32_t)QEL_CODE_MAX_TAB_WIDTH);
+    memset(out, ' ', (size_t)n);
+    return n;
 }
 
 char closer_of(char opener)
@@ -288,7 +289,7 @@ void qel_code_doc_newline(qel_code_doc* doc, uint8_t indent_style)
     while (closer < doc->length && blank(doc->text[closer])) closer++;
     bool split = opens && indent_style == QEL_CODE_INDENT_BRACKETS && closer < doc->length &&
                  doc->text[closer] == closer_of(opener);
-    char unit[16];
+    char unit[QEL_CODE_MAX_TAB_WIDTH];
     int32_t unit_length = opens ? indent_unit(doc, unit) : 0;
     char* out = (char*)qel_arena_alloc(doc->ctx, (size_t)(2 * indent + unit_length + 2));
     int32_t n = 0;
@@ -312,7 +313,7 @@ void qel_code_doc_indent_lines(qel_code_doc* doc, bool outdent)
     int32_t lo = std::min(e->caret, e->anchor), hi = std::max(e->caret, e->anchor);
     int32_t first = qel_code_doc_line_of(doc, lo), last = qel_code_doc_line_of(doc, hi);
     if (last > first && hi == doc->line_starts[last]) last--;
-    char unit[16];
+    char unit[QEL_CODE_MAX_TAB_WIDTH];
     int32_t unit_length = indent_unit(doc, unit);
     int32_t from = doc->line_starts[first], to = line_end(doc, last);
     char* out = (char*)qel_arena_alloc(doc->ctx, (size_t)(to - from + (last - first + 1) * unit_length + 1));

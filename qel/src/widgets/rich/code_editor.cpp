@@ -128,7 +128,7 @@ void setup(editor_frame& f, qel_context* ctx, const char* label, char* buffer, i
     f.size = (o->font_size > 0 ? o->font_size : 13) * ctx->theme.current.ui_scale;
     f.line_h = roundf(1.6f * f.size);
     f.cw = qel_viewer_char_width(ctx, f.size);
-    int32_t tab = o->tab_width < 1 ? 4 : std::min(o->tab_width, 16);
+    int32_t tab = o->tab_width < 1 ? 4 : std::min(o->tab_width, (int32_t)QEL_CODE_MAX_TAB_WIDTH);
     auto length = (int32_t)strlen(buffer);
     f.doc = {ctx, &st->edit, &st->remembered_column, st->find_text, buffer, capacity, length, nullptr, 0, 0,
              tab, o->use_tabs, o->read_only, 0, 0, 0, 0};
@@ -166,7 +166,7 @@ void select_range(editor_frame& f, int32_t anchor, int32_t caret, bool centre)
 void go_to(editor_frame& f, int32_t line, int32_t column)
 {
     line = std::clamp(line, 1, f.doc.line_count);
-    int32_t at = qel_code_doc_column_to_offset(&f.doc, line - 1, (float)std::max(column - 1, 0));
+    int32_t at = qel_code_doc_column_to_offset(&f.doc, line - 1, column > 1 ? (float)(column - 1) : 0.0f);
     select_range(f, at, at, true);
     f.st->remembered_column = -1;
     focus_text(f);

@@ -170,6 +170,10 @@ TEST(CodeDoc, EnterTabAndTypingFollowTheIndentRules)
         if (c.action == TYPE) qel_code_doc_type(&r.doc, c.typed, (int32_t)strlen(c.typed), c.style);
         EXPECT_EQ(r.marked(), c.after) << c.before;
     }
+    // A tab width past the largest indents by the largest.
+    doc_rig wide("|a", 256, 40);
+    qel_code_doc_indent_lines(&wide.doc, false);
+    EXPECT_EQ(wide.marked(), std::string(QEL_CODE_MAX_TAB_WIDTH, ' ') + "|a");
 }
 
 TEST(CodeDoc, WordsColumnsAndLines)

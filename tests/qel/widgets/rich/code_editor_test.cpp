@@ -222,6 +222,9 @@ TEST(CodeEditor, GoToLineAndColumn)
     qel_code_editor_goto(e.rig.h.ctx, "ed", 2, 2);
     e.rig.h.run();
     EXPECT_EQ(e.result.caret, 3);
+    qel_code_editor_goto(e.rig.h.ctx, "ed", 3, INT32_MIN);
+    e.rig.h.run();
+    EXPECT_EQ(e.result.caret, 4) << "the line's start";
 }
 
 TEST(CodeEditor, ReadOnlyMovesAndCopiesButNeverEdits)

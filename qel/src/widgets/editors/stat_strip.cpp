@@ -80,7 +80,7 @@ void qel_ticker_fade_draw(qel_context* ctx, const qel_node* node, void* user)
     const float none[4] = {0, 0, 0, 0};
     for (int k = 0; k < 16; k++) {
         float f = 1 - ((float)k + 0.5f) / 16;
-        qel_color c = qel_color_alpha(p->color, f * f);
+        qel_color c = qel_color_alpha(qel_color_resolve(ctx, p->color), f * f);
         qel_rect left = {r.x + (float)k * step, r.y, step + 0.5f, r.h};
         qel_rect right = {r.x + r.w - (float)(k + 1) * step - 0.5f, r.y, step + 0.5f, r.h};
         qel_draw_rect(ctx, &left, none, c);

@@ -93,6 +93,14 @@ enum qel_part : uint32_t {
     PART_CALENDAR_GRID = 0x6A1Du,  // pickers: the event calendar's grid
     PART_CHART_PLOT = 0x9107u,  // charts: a chart's plot
     PART_DONUT_RING = 0xD0u,  // charts: a donut's ring
+    PART_CURVE_PLOT = 0x9107C0u,  // editors: the curve editor's plot
+    PART_CURVE_KEY_SEED = 0xC0E7u,  // editors: hashed with a key's index, the curve editor's keys
+    PART_CURVE_OUT_HANDLE = 0x4A12u,  // editors: a curve key's outgoing handle
+    PART_GRADIENT_BAR = 0x7A3Bu,  // editors: the gradient editor's bar
+    PART_GRADIENT_TRACK = 0x7AC4u,  // editors: the gradient editor's stop track
+    PART_GRADIENT_STOP_SEED = 0x6A57u,  // editors: hashed with a stop's index, the gradient stops
+    PART_TOUR_CARD = 0x70CAu,  // editors: the guided tour's card
+    PART_TOUR_DOT = 0x70D0u,  // editors: the guided tour's step dots
 };
 
 // --- The last frame's tree ---

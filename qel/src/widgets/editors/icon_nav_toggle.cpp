@@ -12,6 +12,7 @@
 #include "qel/anim.h"
 #include "qel/color.h"
 #include "qel/draw.h"
+#include "qel/icons.h"
 #include "qel/id.h"
 #include "qel/input.h"
 #include "qel/state.h"
@@ -21,8 +22,6 @@
 #include "qel/widget_feel.h"
 #include "widgets/editors/showcase_parts.h"
 
-static const char* const CIRCLE_GLYPH = "\xEE\x81\xB6";  // U+E076
-static const char* const POWER_GLYPH = "\xEE\x86\xB4";   // U+E1B4
 static const float EASE = 0.14f;
 
 // --- Navigation bar ---
@@ -103,7 +102,7 @@ static bool nav_item(qel_context* ctx, uint32_t bar_id, const qel_icon_nav_item*
     int32_t holder = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, 22}, {QEL_SIZE_FIXED, 22}, QEL_DIR_ROW, 0);
     qel_node_at(ctx, holder)->scale = 1 + 0.06f * sel;
     qel_node_push(ctx, holder);
-    qel_icon_glyph(ctx, item->icon ? item->icon : CIRCLE_GLYPH, 20, c);
+    qel_icon_glyph(ctx, item->icon ? item->icon : QEL_ICON_CIRCLE, 20, c);
     if (item->badge > 0) nav_badge(ctx, item->badge);
     qel_node_pop(ctx);
     if (item->label && (!label_only_selected || selected))
@@ -220,7 +219,7 @@ static void toggle_icon_circle(qel_context* ctx, const char* icon, const toggle_
     int32_t circle = qel_node_centred(ctx, 0, {QEL_SIZE_FIXED, 36}, {QEL_SIZE_FIXED, 36}, QEL_DIR_ROW, 18);
     qel_node_at(ctx, circle)->fill = qel_color_mix(base, c.circle_on, on);
     qel_node_push(ctx, circle);
-    qel_icon_glyph(ctx, icon ? icon : POWER_GLYPH, 18, qel_color_mix(text, c.glyph_on, on));
+    qel_icon_glyph(ctx, icon ? icon : QEL_ICON_ZAP, 18, qel_color_mix(text, c.glyph_on, on));
     qel_node_pop(ctx);
 }
 

@@ -11,8 +11,6 @@
 
 namespace {
 
-const uint32_t CURVE_PLOT = 0x9107c0u, CURVE_KEY_SEED = 0xc0e7u, CURVE_OUT_HANDLE = 0x4a12u;
-
 qel_curve_key smooth(float x, float y)
 {
     return {x, y, 0, 0, 0, 0, QEL_CURVE_SMOOTH};
@@ -36,7 +34,7 @@ struct curve_rig {
         rig.h.run(3);
     }
     uint32_t id() { return qel_id(rig.h.ctx, "curve"); }
-    uint32_t key_item(int32_t index) { return qel_hash_bytes(&index, 4, id() ^ CURVE_KEY_SEED); }
+    uint32_t key_item(int32_t index) { return qel_hash_bytes(&index, 4, id() ^ PART_CURVE_KEY_SEED); }
     qel_vec2 key_centre(int32_t index) { return rig.centre(key_item(index)); }
     // The screen point of curve coordinates, from where keys 0 and `other` are drawn.
     qel_vec2 screen(float x, float y, int32_t other)
@@ -137,7 +135,7 @@ TEST(CurveEditor, GrabbingASmoothHandleMakesItFreeWithoutMovingTheCurve)
     for (int s = 0; s < 200; s++) before.push_back(c.value((float)s / 199));
     c.rig.click_on(c.key_item(1));
     c.rig.h.run();
-    qel_rect handle = c.rig.h.rect(c.id() ^ CURVE_OUT_HANDLE);
+    qel_rect handle = c.rig.h.rect(c.id() ^ PART_CURVE_OUT_HANDLE);
     ASSERT_GT(handle.w, 0) << "the selected key shows its handles";
     c.press_at({handle.x + handle.w / 2, handle.y + handle.h / 2});
     EXPECT_EQ(c.keys[1].mode, QEL_CURVE_FREE);
@@ -256,7 +254,7 @@ TEST(CurveEditor, TheReadOutFollowsThePointerOverThePlot)
     ASSERT_TRUE(c.last.hovering);
     EXPECT_NEAR(c.last.hover_x, 0.3f, 0.005f);
     EXPECT_FLOAT_EQ(c.last.hover_y, c.value(c.last.hover_x)) << "the curve's value, wherever the pointer's y";
-    qel_rect plot = c.rig.h.rect(c.id() ^ CURVE_PLOT);
+    qel_rect plot = c.rig.h.rect(c.id() ^ PART_CURVE_PLOT);
     c.drag_to({plot.x + 4, p.y});  // over the y labels
     EXPECT_FALSE(c.last.hovering);
     c.press_at(c.key_centre(1));

@@ -9,8 +9,6 @@
 
 namespace {
 
-const uint32_t PICTURE_KEY_SEED = 0xc0e7u;
-
 struct curve_board {
     qel_curve_key keys[6] = {
         {0, 0.1f, 0, 0, 0, 0, QEL_CURVE_SMOOTH},      {0.25f, 0.7f, -0.1f, -0.15f, 0.12f, 0.25f, QEL_CURVE_FREE},
@@ -62,7 +60,7 @@ TEST_P(EditorPictures, CurveWithASelectedKey)
     rig.h.ui = [&](qel_context* ctx) { board.frame(ctx); };
     rig.h.run(2);
     int32_t index = 1;
-    rig.click_on(qel_hash_bytes(&index, 4, qel_id(rig.h.ctx, "curve") ^ PICTURE_KEY_SEED));
+    rig.click_on(qel_hash_bytes(&index, 4, qel_id(rig.h.ctx, "curve") ^ PART_CURVE_KEY_SEED));
     rig.h.move(590, 390);
     rig.h.run(3);
     EXPECT_TRUE(shows(rig, "curve"));

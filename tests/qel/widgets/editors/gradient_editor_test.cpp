@@ -10,7 +10,6 @@
 
 namespace {
 
-const uint32_t GRADIENT_BAR = 0x7a3bu, GRADIENT_TRACK = 0x7ac4u, GRADIENT_STOP_SEED = 0x6a57u;
 const qel_color RED = 0xff0000ffu, GREEN = 0xff00ff00u, BLUE = 0xffff0000u;
 
 struct gradient_rig {
@@ -32,9 +31,9 @@ struct gradient_rig {
         rig.h.run(frames);
     }
     uint32_t id() { return qel_id(rig.h.ctx, "gradient"); }
-    qel_rect bar() { return rig.h.rect(id() ^ GRADIENT_BAR); }
-    qel_rect track() { return rig.h.rect(id() ^ GRADIENT_TRACK); }
-    uint32_t stop_item(int32_t index) { return qel_hash_bytes(&index, 4, id() ^ GRADIENT_STOP_SEED); }
+    qel_rect bar() { return rig.h.rect(id() ^ PART_GRADIENT_BAR); }
+    qel_rect track() { return rig.h.rect(id() ^ PART_GRADIENT_TRACK); }
+    uint32_t stop_item(int32_t index) { return qel_hash_bytes(&index, 4, id() ^ PART_GRADIENT_STOP_SEED); }
     // The point on the track under position t.
     qel_vec2 at(float t) { return {bar().x + t * bar().w, track().y + 14}; }
     void press(qel_vec2 p)

@@ -13,8 +13,6 @@
 
 namespace {
 
-const uint32_t TOUR_CARD = 0x70cau, TOUR_DOT = 0x70d0u;
-
 struct tour_rig {
     widget_rig rig;
     std::vector<qel_tour_step> steps;
@@ -46,8 +44,8 @@ struct tour_rig {
         rig.h.run(3);
     }
     uint32_t id() { return qel_id(rig.h.ctx, "tour"); }
-    qel_rect card() { return rig.h.rect(id() ^ TOUR_CARD); }
-    uint32_t dot(int32_t i) { return qel_hash_bytes(&i, sizeof i, id() ^ TOUR_DOT); }
+    qel_rect card() { return rig.h.rect(id() ^ PART_TOUR_CARD); }
+    uint32_t dot(int32_t i) { return qel_hash_bytes(&i, sizeof i, id() ^ PART_TOUR_DOT); }
     // A button of the card, by its label, inside the tour's id scope.
     uint32_t button(const char* label)
     {

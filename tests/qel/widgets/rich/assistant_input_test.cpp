@@ -127,7 +127,7 @@ TEST(AssistantComposer, RemovingAnAttachmentWritesItsIndex)
     EXPECT_NE(node_with_text(c.rig.h.ctx, "logo.png"), nullptr);
     qel_push_id(c.rig.h.ctx, "ask");
     qel_push_id_int(c.rig.h.ctx, 1);
-    uint32_t remove = qel_hash_str("\xee\x86\xb2", qel_id(c.rig.h.ctx, "Remove"));
+    uint32_t remove = qel_hash_str(QEL_ICON_X, qel_id(c.rig.h.ctx, "Remove"));
     qel_pop_id(c.rig.h.ctx);
     qel_pop_id(c.rig.h.ctx);
     c.rig.click_on(remove);

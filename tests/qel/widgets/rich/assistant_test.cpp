@@ -210,7 +210,8 @@ TEST(AssistantContextMeter, MessagesSwitchAtTheRawRatio)
 
 TEST(AssistantActions, BitsAndFeedback)
 {
-    const char *REGENERATE = "\xee\x85\x85", *GOOD = "\xee\x86\x8a", *BAD = "\xee\x86\x89", *SHARE = "\xee\x85\x96";
+    const char *REGENERATE = QEL_ICON_REFRESH_CW, *GOOD = QEL_ICON_THUMBS_UP, *BAD = QEL_ICON_THUMBS_DOWN,
+               *SHARE = QEL_ICON_SHARE_2;
     widget_rig rig(500, 300);
     int32_t feedback = 0;
     uint32_t bits = 0;

@@ -1,6 +1,6 @@
 // Jobs of 5000 rows of the barcode template on 2 x 1 in labels, each row printed once: built in
-// memory as the windowed program builds them, and streamed to a file as the console tool
-// writes them (the TSPL one at 300 dpi is some 450 MB). The goal is 0.3 s for each.
+// memory, as the tests build the jobs they compare, and streamed to a file as both programs
+// write them (the TSPL one at 300 dpi is some 450 MB). The goal is 0.3 s for each.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>

@@ -77,8 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (at < 0 || at > d.length) abort();
         }
         }
-        edit.caret = std::clamp(edit.caret, 0, d.length);
-        edit.anchor = std::clamp(edit.anchor, 0, d.length);
         check(d, buffer);
     }
     for (char*& snapshot : edit.undo_text) qel_mem_free(ctx, snapshot);

@@ -97,6 +97,34 @@ void reindex_edit(qel_code_doc* doc, int32_t lo, int32_t hi, int32_t delta)
     measure_longest(doc);
 }
 
+// What every edit ends with; lo, hi and delta as for reindex_edit.
+void edited(qel_code_doc* doc, int32_t lo, int32_t hi, int32_t delta)
+{
+    doc->changed = doc->scroll_to_caret = 1;
+    *doc->remembered_column = -1;
+    reindex_edit(doc, lo, hi, delta);
+}
+
+// Replaces whole lines [from, to) with count bytes as they are, an undo step: the lines' own
+// bytes go back unchanged whatever they hold, where an insert snaps its ends to characters (a
+// line opening with a stray continuation byte would lose the line feed before it).
+bool replace_lines(qel_code_doc* doc, int32_t from, int32_t to, const char* bytes, int32_t count)
+{
+    if (doc->read_only) return false;
+    int64_t length = (int64_t)doc->length - (to - from) + count;
+    if (length + 1 > std::min<int64_t>(doc->capacity, INT32_MAX)) {
+        doc->refused = 1;
+        return false;
+    }
+    qel_text_push_undo(doc->ctx, doc->edit, doc->text, QEL_EDIT_OTHER);
+    memmove(doc->text + from + count, doc->text + to, (size_t)(doc->length - to + 1));
+    memcpy(doc->text + from, bytes, (size_t)count);
+    int32_t delta = (int32_t)length - doc->length;
+    doc->length = (int32_t)length;
+    edited(doc, from, from + count, delta);
+    return true;
+}
+
 }  // namespace
 
 void qel_code_doc_index_lines(qel_code_doc* doc)
@@ -269,9 +297,7 @@ int32_t qel_code_doc_insert(qel_code_doc* doc, int32_t start, int32_t end, const
     int32_t at = qel_text_char_start(doc->text, doc->length, start);
     int32_t kept = qel_text_insert(doc->text, &doc->length, (int32_t)capacity, at, bytes, count);
     select(doc, at + kept, at + kept);
-    doc->changed = doc->scroll_to_caret = 1;
-    *doc->remembered_column = -1;
-    reindex_edit(doc, std::min(from, at), at + kept, doc->length - old_length);
+    edited(doc, std::min(from, at), at + kept, doc->length - old_length);
     return 1;
 }
 
@@ -298,13 +324,17 @@ void qel_code_doc_newline(qel_code_doc* doc, uint8_t indent_style)
     n += indent;
     memcpy(out + n, unit, (size_t)unit_length);
     n += unit_length;
-    int32_t caret = a + n;
+    int32_t caret_at = n;  // within out
     if (split) {
         out[n++] = '\n';
         memcpy(out + n, doc->text + line_start, (size_t)indent);
         n += indent;
     }
-    if (qel_code_doc_insert(doc, a, split ? closer : b, out, n, QEL_EDIT_OTHER)) select(doc, caret, caret);
+    // Counted back from where the insert left the caret, which a start inside a character moves.
+    if (qel_code_doc_insert(doc, a, split ? closer : b, out, n, QEL_EDIT_OTHER)) {
+        int32_t caret = std::max(doc->edit->caret - (n - caret_at), 0);
+        select(doc, caret, caret);
+    }
 }
 
 void qel_code_doc_indent_lines(qel_code_doc* doc, bool outdent)
@@ -343,7 +373,7 @@ void qel_code_doc_indent_lines(qel_code_doc* doc, bool outdent)
     // What lies after the block moves with its end.
     if (e->caret > to) caret = e->caret + shift;
     if (e->anchor > to) anchor = e->anchor + shift;
-    if (!changed || !qel_code_doc_insert(doc, from, to, out, n, QEL_EDIT_OTHER)) return;
+    if (!changed || !replace_lines(doc, from, to, out, n)) return;
     e->anchor = anchor;
     e->caret = e->caret_after_edit = caret;
 }

@@ -170,6 +170,12 @@ TEST(CodeDoc, EnterTabAndTypingFollowTheIndentRules)
         if (c.action == TYPE) qel_code_doc_type(&r.doc, c.typed, (int32_t)strlen(c.typed), c.style);
         EXPECT_EQ(r.marked(), c.after) << c.before;
     }
+    // Lines are indented byte for byte, whatever they hold: one opening with a stray continuation
+    // byte keeps the line feed before it, and a carriage return stays.
+    doc_rig stray("^a\n\xA3" "b\r|", 256, 2);
+    qel_code_doc_indent_lines(&stray.doc, false);
+    EXPECT_EQ(std::string(stray.doc.text, (size_t)stray.doc.length), "  a\n  \xA3" "b\r");
+    EXPECT_EQ(stray.doc.line_count, 2);
     // A tab width past the largest indents by the largest.
     doc_rig wide("|a", 256, 40);
     qel_code_doc_indent_lines(&wide.doc, false);

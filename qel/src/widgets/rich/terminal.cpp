@@ -317,14 +317,16 @@ static void keys(terminal_frame& f)
 static void remember(terminal_state* s)
 {
     int32_t n = (int32_t)strlen(s->input);
-    if (n == 0 || (s->history_count > 0 && !strcmp(s->history[s->history_count - 1], s->input))) return;
-    if (s->history_count == HISTORY) {
-        memmove(s->history[0], s->history[1], sizeof s->history[0] * (HISTORY - 1));
-        s->history_count--;
-    }
     if (n > ENTRY_BYTES - 1) {
         n = ENTRY_BYTES - 1;
         while (n > 0 && ((uint8_t)s->input[n] & 0xC0) == 0x80) n--;
+    }
+    // A repeat is the newest entry again as it would be kept, cut or not.
+    const char* newest = s->history_count > 0 ? s->history[s->history_count - 1] : nullptr;
+    if (n == 0 || (newest && !strncmp(newest, s->input, (size_t)n) && newest[n] == 0)) return;
+    if (s->history_count == HISTORY) {
+        memmove(s->history[0], s->history[1], sizeof s->history[0] * (HISTORY - 1));
+        s->history_count--;
     }
     memcpy(s->history[s->history_count], s->input, (size_t)n);
     s->history[s->history_count++][n] = 0;

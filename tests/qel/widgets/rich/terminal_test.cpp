@@ -101,6 +101,17 @@ TEST(Terminal, SubmitsEchoesAndKeepsAHistory)
     t.rig.h.tap(QEL_KEY_UP);
     t.rig.h.tap(QEL_KEY_ENTER);
     EXPECT_EQ(t.submitted.back(), "ls") << "one entry: the repeat was not added";
+    const std::string half(150, 'a');  // typed in two frames, past what one frame takes
+    for (int i = 0; i < 2; i++) {
+        t.rig.h.type(half.c_str());
+        t.rig.h.run();
+        t.enter(half.c_str());
+        ASSERT_EQ(t.submitted.back().size(), 300u);
+    }
+    t.rig.h.tap(QEL_KEY_UP);
+    t.rig.h.tap(QEL_KEY_UP);
+    t.rig.h.tap(QEL_KEY_ENTER);
+    EXPECT_EQ(t.submitted.back(), "ls") << "a command longer than an entry is kept once as well";
 
     for (int i = 0; i < 33; i++) t.enter(("c" + std::to_string(i)).c_str());
     for (int i = 0; i < 40; i++) t.rig.h.tap(QEL_KEY_UP);

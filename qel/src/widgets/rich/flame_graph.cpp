@@ -129,26 +129,21 @@ static void row_range(const flame_frame& f, int64_t d, int32_t* a, int32_t* b)
     *b = depth_bound(f.spans, *a, f.count, d, true);
 }
 
-// The first index in [a, b) whose end is after t.
-static int32_t first_ending_after(const qel_flame_span* spans, int32_t a, int32_t b, double t)
+// The first index in [a, b) whose start or end (the field) is after t.
+static int32_t first_after(const qel_flame_span* spans, int32_t a, int32_t b, double t, double qel_flame_span::*field)
 {
-    while (a < b) {
-        int32_t mid = a + (b - a) / 2;
-        if (spans[mid].end <= t) a = mid + 1;
-        else b = mid;
-    }
-    return a;
+    auto before = [&](const qel_flame_span& span) { return span.*field <= t; };
+    return (int32_t)(std::partition_point(spans + a, spans + b, before) - spans);
 }
 
-// The first index in [a, b) whose start is after t.
+static int32_t first_ending_after(const qel_flame_span* spans, int32_t a, int32_t b, double t)
+{
+    return first_after(spans, a, b, t, &qel_flame_span::end);
+}
+
 static int32_t first_starting_after(const qel_flame_span* spans, int32_t a, int32_t b, double t)
 {
-    while (a < b) {
-        int32_t mid = a + (b - a) / 2;
-        if (spans[mid].start <= t) a = mid + 1;
-        else b = mid;
-    }
-    return a;
+    return first_after(spans, a, b, t, &qel_flame_span::start);
 }
 
 static void find_extent(flame_frame* f)

@@ -105,17 +105,24 @@ bool temporary_owner(const char* name, uint32_t* machine, unsigned long* id)
     return true;
 }
 
+// The folder being cleared and this computer's tag, learned once for all its names.
+struct clearing {
+    const char* folder;
+    uint32_t machine;
+};
+
 // Removes a temporary whose process has ended: it was killed before it could. Only this
 // computer's processes can be asked; another's, in a shared folder, may still be writing.
-void remove_if_orphaned(const char* name, void* folder)
+void remove_if_orphaned(const char* name, void* user)
 {
+    const clearing* c = (const clearing*)user;
     uint32_t machine = 0;
     unsigned long id = 0;
-    if (!temporary_owner(name, &machine, &id) || machine != file_machine_tag() || file_process_running(id)) return;
-    const size_t room = strlen((const char*)folder) + strlen(name) + 1;
+    if (!temporary_owner(name, &machine, &id) || machine != c->machine || file_process_running(id)) return;
+    const size_t room = strlen(c->folder) + strlen(name) + 1;
     char* path = (char*)malloc(room);
     if (path) {
-        snprintf(path, room, "%s%s", (const char*)folder, name);
+        snprintf(path, room, "%s%s", c->folder, name);
         file_remove(path);
     }
     free(path);
@@ -139,7 +146,8 @@ bool file_begin_temporary(file_writing* w, char* target, int mode)
     char* folder = target ? folder_of(target) : nullptr;
     errno = ENOMEM;
     if (folder) {
-        file_each_name(folder, temporary_prefix, remove_if_orphaned, folder);
+        clearing c = {folder, file_machine_tag()};
+        if (c.machine) file_each_name(folder, temporary_prefix, remove_if_orphaned, &c);
         w->f = file_create_unnamed(folder, mode);
         if (!w->f)
             w->temporary = claim_temporary(target, [&](const char* path) {
